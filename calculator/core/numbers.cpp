@@ -1,0 +1,296 @@
+#include "calculator/core/numbers.h"
+
+#include <array>
+#include <cstdint>
+
+namespace tallimo {
+
+namespace {
+
+// Digits kept when reading a text; more than the arithmetic carries, so nothing typed is lost to it.
+constexpr int kKeptDigits = 40;
+// Powers of ten needed to build any number inside the double range from its digits.
+constexpr int kLargestPower = 400;
+// Significant digits asked from the decimal type when taking a value apart.
+constexpr int kDigitsOut = 44;
+constexpr int kShownDigits = 15;
+constexpr int kFirstScientificExponent = 15;
+constexpr int kLastFixedSmallExponent = -4;
+
+const std::array<Decimal, 2 * kLargestPower + 1>& powersOfTen() {
+    static const auto table = [] {
+        std::array<Decimal, 2 * kLargestPower + 1> powers;
+        powers[kLargestPower] = 1;
+        const Decimal ten = 10;
+        const Decimal tenth("0.1");
+        for (int k = 1; k <= kLargestPower; ++k) {
+            powers[kLargestPower + k] = powers[kLargestPower + k - 1] * ten;
+            powers[kLargestPower - k] = powers[kLargestPower - k + 1] * tenth;
+        }
+        return powers;
+    }();
+    return table;
+}
+
+const Decimal& powerOfTen(int exponent) {
+    return powersOfTen()[std::size_t(kLargestPower + exponent)];
+}
+
+bool isSkipped(QChar c) {
+    return c == u' ' || c == u'\t' || c == u'\n';
+}
+
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// Walks a text the way the reading rule sees it: blanks, tabs and line feeds do not exist.
+class Reader {
+public:
+    explicit Reader(QStringView text) : text_(text) {}
+    QChar peek() {
+        while (position_ < text_.size() && isSkipped(text_[position_]))
+            ++position_;
+        return position_ < text_.size() ? text_[position_] : QChar();
+    }
+    void advance() { ++position_; }
+    qsizetype position() const { return position_; }
+    void rewind(qsizetype position) { position_ = position; }
+
+private:
+    QStringView text_;
+    qsizetype position_ = 0;
+};
+
+// Reads an exponent after "E" or "D"; nothing when no digit follows.
+std::optional<int> readExponent(Reader& reader) {
+    const qsizetype start = reader.position();
+    reader.advance();
+    bool negative = false;
+    if (reader.peek() == u'+' || reader.peek() == u'-') {
+        negative = reader.peek() == u'-';
+        reader.advance();
+    }
+    if (!isDigit(reader.peek())) {
+        reader.rewind(start);
+        return std::nullopt;
+    }
+    int exponent = 0;
+    for (QChar c = reader.peek(); isDigit(c); c = reader.peek()) {
+        // Far beyond the double range either way; stop counting before int overflows.
+        exponent = std::min(exponent * 10 + (c.unicode() - u'0'), 1'000'000);
+        reader.advance();
+    }
+    return negative ? -exponent : exponent;
+}
+
+Decimal fromDigits(const std::string& digits) {
+    Decimal value = 0;
+    std::size_t done = 0;
+    while (done < digits.size()) {
+        const std::size_t length = std::min<std::size_t>(18, digits.size() - done);
+        std::uint64_t chunk = 0;
+        for (std::size_t k = 0; k < length; ++k)
+            chunk = chunk * 10 + std::uint64_t(digits[done + k] - '0');
+        value = value * powerOfTen(int(length)) + Decimal(chunk);
+        done += length;
+    }
+    return value;
+}
+
+void dropTrailingZeros(DecimalDigits& digits) {
+    while (!digits.digits.empty() && digits.digits.back() == '0')
+        digits.digits.pop_back();
+    if (digits.digits.empty()) {
+        digits.negative = false;
+        digits.exponent = 0;
+    }
+}
+
+QString scientificText(const DecimalDigits& digits) {
+    QString text;
+    if (digits.negative)
+        text += u'-';
+    text += QChar(u'0' + (digits.digits[0] - '0'));
+    if (digits.digits.size() > 1)
+        text += u'.' + QString::fromLatin1(digits.digits.data() + 1, qsizetype(digits.digits.size() - 1));
+    const int exponent = digits.exponent - 1;
+    text += exponent < 0 ? QStringLiteral("E-") : QStringLiteral("E+");
+    text += QStringLiteral("%1").arg(std::abs(exponent), 2, 10, QLatin1Char('0'));
+    return text;
+}
+
+QString fixedText(const DecimalDigits& digits) {
+    const QString all = QString::fromLatin1(digits.digits.data(), qsizetype(digits.digits.size()));
+    QString text = digits.negative ? QStringLiteral("-") : QString();
+    if (digits.exponent <= 0)
+        return text + QStringLiteral("0.") + QString(-digits.exponent, u'0') + all;
+    if (all.size() <= digits.exponent)
+        return text + all + QString(digits.exponent - all.size(), u'0');
+    return text + all.left(digits.exponent) + u'.' + all.mid(digits.exponent);
+}
+
+} // namespace
+
+const Decimal& largestNumber() {
+    static const Decimal largest("1.7976931348623157e308");
+    return largest;
+}
+
+const Decimal& smallestNumber() {
+    static const Decimal smallest("4.9406564584124654e-324");
+    return smallest;
+}
+
+RangeCheck keepInRange(Decimal& value) {
+    const Decimal magnitude = abs(value);
+    if (magnitude > largestNumber())
+        return RangeCheck::Overflows;
+    if (magnitude < smallestNumber())
+        value = 0;
+    return RangeCheck::Fits;
+}
+
+ReadNumber readNumber(QStringView text) {
+    Reader reader(text);
+    bool negative = false;
+    if (reader.peek() == u'+' || reader.peek() == u'-') {
+        negative = reader.peek() == u'-';
+        reader.advance();
+    }
+    std::string mantissa; // significant digits: value = 0.mantissa x 10^exponent
+    int exponent = 0;
+    bool anyDigit = false;
+    bool afterPoint = false;
+    for (QChar c = reader.peek();; c = reader.peek()) {
+        if (isDigit(c)) {
+            anyDigit = true;
+            const char digit = char(c.unicode());
+            if (mantissa.empty() && digit == '0') {
+                if (afterPoint)
+                    --exponent;
+            } else {
+                if (mantissa.size() < std::size_t(kKeptDigits))
+                    mantissa += digit;
+                if (!afterPoint)
+                    ++exponent;
+            }
+        } else if (c == u'.' && !afterPoint) {
+            afterPoint = true;
+        } else {
+            break;
+        }
+        reader.advance();
+    }
+    ReadNumber result;
+    if (!anyDigit)
+        return result;
+    const QChar marker = reader.peek();
+    if (marker == u'E' || marker == u'e' || marker == u'D' || marker == u'd') {
+        if (const auto extra = readExponent(reader))
+            exponent = std::clamp(exponent + *extra, -2'000'000, 2'000'000);
+    }
+    if (mantissa.empty())
+        return result;
+    // Decide the far ends from the exponent alone, before building anything.
+    if (exponent - 1 > 308) {
+        result.overflow = true;
+        return result;
+    }
+    if (exponent - 1 < -325)
+        return result;
+    result.value = fromDigits(mantissa) * powerOfTen(exponent - int(mantissa.size()));
+    if (negative)
+        result.value = -result.value;
+    result.overflow = keepInRange(result.value) == RangeCheck::Overflows;
+    if (result.overflow)
+        result.value = 0;
+    return result;
+}
+
+DecimalDigits decimalDigits(const Decimal& value) {
+    DecimalDigits result;
+    if (value == 0)
+        return result;
+    const std::string text = value.str(kDigitsOut, std::ios_base::scientific);
+    std::size_t position = 0;
+    if (text[position] == '-') {
+        result.negative = true;
+        ++position;
+    }
+    const std::size_t marker = text.find_first_of("eE", position);
+    for (std::size_t k = position; k < marker; ++k)
+        if (text[k] != '.')
+            result.digits += text[k];
+    result.exponent = std::stoi(text.substr(marker + 1)) + 1;
+    dropTrailingZeros(result);
+    return result;
+}
+
+DecimalDigits roundedToSignificant(DecimalDigits digits, int count) {
+    if (count < 0 || digits.digits.size() <= std::size_t(count))
+        return digits;
+    const bool up = digits.digits[std::size_t(count)] >= '5';
+    digits.digits.resize(std::size_t(count));
+    if (up) {
+        int k = count - 1;
+        while (k >= 0 && digits.digits[std::size_t(k)] == '9')
+            digits.digits[std::size_t(k--)] = '0';
+        if (k >= 0) {
+            ++digits.digits[std::size_t(k)];
+        } else {
+            digits.digits.insert(digits.digits.begin(), '1');
+            ++digits.exponent;
+        }
+    }
+    dropTrailingZeros(digits);
+    return digits;
+}
+
+DecimalDigits roundedToDecimals(DecimalDigits digits, int decimals) {
+    if (digits.digits.empty())
+        return digits;
+    const int kept = digits.exponent + decimals;
+    if (kept > 0)
+        return roundedToSignificant(std::move(digits), kept);
+    if (kept == 0 && digits.digits[0] >= '5') {
+        digits.digits = "1";
+        ++digits.exponent;
+        return digits;
+    }
+    return {};
+}
+
+Decimal decimalFrom(const DecimalDigits& digits) {
+    if (digits.digits.empty())
+        return 0;
+    const std::string kept = digits.digits.substr(0, std::size_t(kKeptDigits));
+    const int scale = digits.exponent - int(kept.size());
+    const Decimal scaleFactor =
+        std::abs(scale) <= kLargestPower ? powerOfTen(scale) : pow(Decimal(10), Decimal(scale));
+    const Decimal value = fromDigits(kept) * scaleFactor;
+    return digits.negative ? -value : value;
+}
+
+QString numberText(const Decimal& value) {
+    const DecimalDigits digits = roundedToSignificant(decimalDigits(value), kShownDigits);
+    if (digits.digits.empty())
+        return QStringLiteral("0");
+    const int scientificExponent = digits.exponent - 1;
+    if (scientificExponent >= kFirstScientificExponent || scientificExponent < kLastFixedSmallExponent)
+        return scientificText(digits);
+    return fixedText(digits);
+}
+
+Decimal roundedHalfEven(const Decimal& value) {
+    const Decimal below = floor(value);
+    const Decimal fraction = value - below;
+    static const Decimal half("0.5");
+    if (fraction > half)
+        return below + 1;
+    if (fraction < half)
+        return below;
+    return fmod(below, Decimal(2)) == 0 ? below : below + 1;
+}
+
+} // namespace tallimo

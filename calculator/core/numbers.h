@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <boost/multiprecision/cpp_dec_float.hpp>
+
+#include <string>
+
+namespace tallimo {
+
+// Decimal arithmetic, so 0.1 + 0.2 is 0.3 and money subtracts to the cent. Expression templates
+// are off: they only pay off for long formulas and make plain code harder to read.
+using Decimal =
+    boost::multiprecision::number<boost::multiprecision::cpp_dec_float<34>, boost::multiprecision::et_off>;
+
+// The calculator keeps the range of a double: beyond it a result overflows, below it a result is 0.
+const Decimal& largestNumber();
+const Decimal& smallestNumber();
+
+enum class RangeCheck { Fits, Overflows };
+// Flushes magnitudes below the smallest number to 0; reports magnitudes above the largest.
+RangeCheck keepInRange(Decimal& value);
+
+// A row text read as a number: blanks, tabs and line feeds are skipped anywhere, then an optional
+// sign, digits with at most one ".", an optional exponent ("E" or "D", optional sign, digits).
+// Reading stops at the first character that does not fit; no digits read as 0.
+struct ReadNumber {
+    Decimal value;
+    bool overflow = false;
+};
+ReadNumber readNumber(QStringView text);
+
+// The significant digits of a value: value = 0.d1d2d3... x 10^exponent; empty digits mean zero.
+struct DecimalDigits {
+    bool negative = false;
+    std::string digits;
+    int exponent = 0;
+};
+DecimalDigits decimalDigits(const Decimal& value);
+// Rounds to `count` significant digits, halves away from zero.
+DecimalDigits roundedToSignificant(DecimalDigits digits, int count);
+// Rounds to `decimals` digits after the point, halves away from zero.
+DecimalDigits roundedToDecimals(DecimalDigits digits, int decimals);
+// The value again; digits beyond the arithmetic's precision are dropped.
+Decimal decimalFrom(const DecimalDigits& digits);
+
+// The text a result is shown with: at most 15 significant digits, "." as decimal point, no grouping,
+// scientific form ("1E+15", "1.5E-07") from 10^15 upwards and below 10^-4.
+QString numberText(const Decimal& value);
+
+// Whole-number rounding with halves to the even neighbour (2.5 gives 2, 3.5 gives 4).
+Decimal roundedHalfEven(const Decimal& value);
+
+} // namespace tallimo

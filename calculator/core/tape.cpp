@@ -1,0 +1,200 @@
+#include "calculator/core/tape.h"
+
+#include "calculator/core/operations.h"
+
+#include <algorithm>
+
+namespace tallimo {
+
+Tape::Tape() : rows_(1) {}
+
+void Tape::changedFrom(int row) {
+    validStates_ = std::min(validStates_, row);
+}
+
+void Tape::setText(int row, const QString& text) {
+    Row& target = rows_[std::size_t(row)];
+    if (target.text == text)
+        return;
+    target.text = text;
+    target.value.reset();
+    changedFrom(row);
+}
+
+void Tape::setOperation(int row, int code) {
+    Row& target = rows_[std::size_t(row)];
+    if (target.operation == code)
+        return;
+    target.operation = code;
+    changedFrom(row);
+}
+
+const ReadNumber& Tape::value(int row) const {
+    const Row& target = rows_[std::size_t(row)];
+    if (!target.value)
+        target.value = readNumber(target.text);
+    return *target.value;
+}
+
+void Tape::appendToCurrent(const QString& characters) {
+    setText(currentRow(), text(currentRow()) + characters);
+}
+
+bool Tape::appendDecimalPoint() {
+    if (text(currentRow()).contains(u'.'))
+        return false;
+    appendToCurrent(QStringLiteral("."));
+    return true;
+}
+
+void Tape::toggleSign() {
+    const QString& current = text(currentRow());
+    setText(currentRow(), current.startsWith(u'-') ? current.mid(1) : u'-' + current);
+}
+
+bool Tape::deleteLastCharacter() {
+    const QString& current = text(currentRow());
+    if (current.isEmpty())
+        return false;
+    setText(currentRow(), current.chopped(1));
+    return true;
+}
+
+int Tape::addRow(int code) {
+    rows_.push_back(Row{QString(), code, QString(), std::nullopt});
+    const int added = currentRow();
+    rowsToEvaluate_ = isOneOperand(code) ? added + 1 : added;
+    return added;
+}
+
+void Tape::clear() {
+    rows_.resize(1);
+    rows_[0] = Row{};
+    rowsToEvaluate_ = 1;
+    changedFrom(0);
+    states_.clear();
+    states_.shrink_to_fit();
+}
+
+void Tape::removeLastRow() {
+    if (currentRow() == 0) {
+        setText(0, QString());
+        return;
+    }
+    rows_.pop_back();
+    changedFrom(rowCount());
+    states_.resize(std::min(states_.size(), rows_.size()));
+}
+
+void Tape::rewriteOneOperandRow(Row& row, const Decimal& accumulator) {
+    const QString written = numberText(accumulator);
+    if (written != row.text) {
+        row.text = written;
+        row.value.reset();
+    }
+}
+
+bool Tape::applyRow(State& state, Row& row) {
+    Decimal& acc = state.accumulator;
+    const auto operand = [&row]() -> const ReadNumber& {
+        if (!row.value)
+            row.value = readNumber(row.text);
+        return *row.value;
+    };
+    const auto take = [&acc](const std::optional<Decimal>& result) {
+        if (result)
+            acc = *result;
+        return result.has_value();
+    };
+    switch (row.operation) {
+    case operation::Add:
+    case operation::Subtract:
+    case operation::Multiply:
+    case operation::Power:
+    case operation::Percent: {
+        const ReadNumber& x = operand();
+        if (x.overflow)
+            return false;
+        switch (row.operation) {
+        case operation::Add:
+            return take(inRange(acc + x.value));
+        case operation::Subtract:
+            return take(inRange(acc - x.value));
+        case operation::Multiply:
+            return take(inRange(acc * x.value));
+        case operation::Power:
+            return take(power(acc, x.value));
+        default:
+            return take(inRange(x.value * acc / 100));
+        }
+    }
+    case operation::Divide:
+    case operation::Root:
+    case operation::Remainder:
+    case operation::WholeQuotient: {
+        const ReadNumber& x = operand();
+        if (x.overflow)
+            return false;
+        // A zero divisor shows "ERROR" but the rows below are still worked through.
+        if (x.value == 0) {
+            state.error = true;
+            return true;
+        }
+        switch (row.operation) {
+        case operation::Divide:
+            return take(inRange(acc / x.value));
+        case operation::Root:
+            return take(root(acc, x.value));
+        case operation::Remainder:
+            return take(wholeDivision(acc, x.value, WholeDivision::Remainder));
+        default:
+            return take(wholeDivision(acc, x.value, WholeDivision::Quotient));
+        }
+    }
+    case operation::SquareRoot:
+        rewriteOneOperandRow(row, acc);
+        return take(squareRoot(acc));
+    case operation::Reciprocal: {
+        rewriteOneOperandRow(row, acc);
+        const ReadNumber& shown = operand();
+        if (shown.overflow)
+            return false;
+        if (shown.value == 0) {
+            state.error = true;
+            return true;
+        }
+        return take(inRange(1 / acc));
+    }
+    case operation::Factorial:
+        rewriteOneOperandRow(row, acc);
+        return take(factorial(acc));
+    default:
+        return true;
+    }
+}
+
+QString Tape::recalculate() {
+    const int count = currentRow() <= 0 ? 1 : std::clamp(rowsToEvaluate_, 0, rowCount());
+    if (states_.size() < rows_.size())
+        states_.resize(rows_.size());
+    const int start = std::min(validStates_, count);
+    State state = start > 0 ? states_[std::size_t(start - 1)] : State{};
+    for (int i = start; i < count && !state.fault; ++i) {
+        if (!applyRow(state, rows_[std::size_t(i)]))
+            state.fault = true;
+        states_[std::size_t(i)] = state;
+        validStates_ = i + 1;
+    }
+    if (state.fault || state.error)
+        return kError;
+    return numberText(state.accumulator);
+}
+
+std::size_t Tape::memoryBytes() const {
+    std::size_t bytes = sizeof(*this) + rows_.capacity() * sizeof(Row) + states_.capacity() * sizeof(State);
+    for (const Row& row : rows_)
+        bytes += std::size_t(row.text.capacity() + row.formatted.capacity()) * sizeof(QChar);
+    return bytes;
+}
+
+} // namespace tallimo

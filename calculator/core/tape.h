@@ -1,0 +1,91 @@
+#pragma once
+
+#include "calculator/core/numbers.h"
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace tallimo {
+
+// The calculation as a paper tape: rows of a typed number and an operation, evaluated from the top
+// with no precedence. Row 0 always exists and always adds.
+class Tape {
+public:
+    static inline const QString kError = QStringLiteral("ERROR");
+
+    Tape();
+
+    // Index of the newest row (0 when only the first row exists).
+    int currentRow() const { return int(rows_.size()) - 1; }
+    int rowCount() const { return int(rows_.size()); }
+    // How many rows from the top the next evaluation uses.
+    int rowsToEvaluate() const { return rowsToEvaluate_; }
+    void setRowsToEvaluate(int count) { rowsToEvaluate_ = count; }
+    // Every row, the newest included.
+    void includeAllRows() { rowsToEvaluate_ = rowCount(); }
+
+    const QString& text(int row) const { return rows_[std::size_t(row)].text; }
+    int operation(int row) const { return rows_[std::size_t(row)].operation; }
+    void setText(int row, const QString& text);
+    void setOperation(int row, int code);
+    // The row's text read as a number; kept until the text changes.
+    const ReadNumber& value(int row) const;
+
+    // What the format keys last showed for a row; a snapshot that later edits leave alone.
+    const QString& formatted(int row) const { return rows_[std::size_t(row)].formatted; }
+    void setFormatted(int row, const QString& text) { rows_[std::size_t(row)].formatted = text; }
+
+    // Edits of the newest row.
+    void appendToCurrent(const QString& characters);
+    // Adds "." unless the text has one; false when nothing changed.
+    bool appendDecimalPoint();
+    // "-" in front of a text without one, removed from a text that has one.
+    void toggleSign();
+    // False when the text was already empty.
+    bool deleteLastCharacter();
+
+    // A new empty row with the operation; leaves it out of the result until it gets a number,
+    // except for one-operand operations, which act at once. Returns the new row's index.
+    int addRow(int code);
+    // Back to one empty row.
+    void clear();
+    // Removes the newest row; with only row 0 left, empties it instead.
+    void removeLastRow();
+
+    // Evaluates the first rowsToEvaluate() rows (just row 0 while it is alone) and returns the number
+    // text of the result or "ERROR". One-operand rows get the value they acted on as their text.
+    QString recalculate();
+
+    // Bytes held for the rows and the kept evaluation states.
+    std::size_t memoryBytes() const;
+
+private:
+    struct Row {
+        QString text;
+        int operation = 0;
+        QString formatted;
+        mutable std::optional<ReadNumber> value;
+    };
+    // The accumulator after a row. `error` is shown as "ERROR" but evaluation goes on; `fault` stops it.
+    struct State {
+        Decimal accumulator;
+        bool error = false;
+        bool fault = false;
+    };
+
+    // Forgets the evaluation states from `row` on: they depended on the old row.
+    void changedFrom(int row);
+    void rewriteOneOperandRow(Row& row, const Decimal& accumulator);
+    bool applyRow(State& state, Row& row);
+
+    std::vector<Row> rows_;
+    int rowsToEvaluate_ = 1;
+    // states_[i] holds the state after row i for every i < validStates_; a key press at the bottom of
+    // a long tape then evaluates only the rows it changed.
+    std::vector<State> states_;
+    int validStates_ = 0;
+};
+
+} // namespace tallimo

@@ -1,0 +1,207 @@
+#include "calculator/core/displayformat.h"
+#include "calculator/core/numbers.h"
+
+#include <QTest>
+
+using namespace tallimo;
+
+namespace {
+const Separators kSpanish{QStringLiteral(","), QStringLiteral(".")};
+} // namespace
+
+class NumbersTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void readingRule_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("overflow");
+        QTest::newRow("decimal") << "12.5"
+                                 << "12.5" << false;
+        QTest::newRow("negative") << "-7"
+                                  << "-7" << false;
+        QTest::newRow("second point stops") << "1.2.3"
+                                            << "1.2" << false;
+        QTest::newRow("trailing minus stops") << "5-"
+                                              << "5" << false;
+        QTest::newRow("exponent") << "1E+20"
+                                  << "1E+20" << false;
+        QTest::newRow("D exponent, lower case") << "1d3"
+                                                << "1000" << false;
+        QTest::newRow("negative exponent") << "25e-2"
+                                           << "0.25" << false;
+        QTest::newRow("exponent without digits") << "2E+"
+                                                 << "2" << false;
+        QTest::newRow("blanks inside") << " 1 2 . 5 "
+                                       << "12.5" << false;
+        QTest::newRow("tabs and line feeds") << "1\t2\n3"
+                                             << "123" << false;
+        QTest::newRow("empty") << ""
+                               << "0" << false;
+        QTest::newRow("the word ERROR") << "ERROR"
+                                        << "0" << false;
+        QTest::newRow("lone minus") << "-"
+                                    << "0" << false;
+        QTest::newRow("two minus signs") << "--5"
+                                         << "0" << false;
+        QTest::newRow("plus sign") << "+5"
+                                   << "5" << false;
+        QTest::newRow("leading point") << "-.5"
+                                       << "-0.5" << false;
+        QTest::newRow("comma stops") << "1,5"
+                                     << "1" << false;
+        QTest::newRow("leading zeros") << "000123"
+                                       << "123" << false;
+        QTest::newRow("zero with decimals") << "0.000"
+                                            << "0" << false;
+        QTest::newRow("largest double") << "1.7976931348623157E+308"
+                                        << "1.79769313486232E+308" << false;
+        QTest::newRow("beyond the double range") << "1.8E+308"
+                                                 << "0" << true;
+        QTest::newRow("huge exponent") << "1E+99999999999999"
+                                       << "0" << true;
+        QTest::newRow("400 digits") << QString(400, u'9') << "0" << true;
+        QTest::newRow("below the double range") << "1E-400"
+                                                << "0" << false;
+        QTest::newRow("tiny but a double") << "1E-320"
+                                           << "1E-320" << false;
+    }
+    void readingRule() {
+        QFETCH(QString, text);
+        QFETCH(QString, value);
+        QFETCH(bool, overflow);
+        const ReadNumber number = readNumber(text);
+        QCOMPARE(number.overflow, overflow);
+        QCOMPARE(numberText(number.value), value);
+    }
+
+    void numberTextForm_data() {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("half") << "0.5"
+                              << "0.5";
+        QTest::newRow("trailing zeros dropped") << "-2.50"
+                                                << "-2.5";
+        QTest::newRow("15-digit whole number in full") << "999999999999999"
+                                                       << "999999999999999";
+        QTest::newRow("10^15 scientific") << "1000000000000000"
+                                          << "1E+15";
+        QTest::newRow("rounded to 15 digits") << "123456789012345678"
+                                              << "1.23456789012346E+17";
+        QTest::newRow("rounding carries into a new digit") << "9999999999999995"
+                                                           << "1E+16";
+        QTest::newRow("rounding just below 10^15") << "999999999999999.5"
+                                                   << "1E+15";
+        QTest::newRow("fraction rounded") << "0.1234567890123456"
+                                          << "0.123456789012346";
+        QTest::newRow("0.0001 stays fixed") << "0.0001"
+                                            << "0.0001";
+        QTest::newRow("smaller goes scientific") << "0.00001"
+                                                 << "1E-05";
+        QTest::newRow("small mantissa") << "-0.000012345"
+                                        << "-1.2345E-05";
+        QTest::newRow("three-digit exponent") << "1.5E+300"
+                                              << "1.5E+300";
+        QTest::newRow("zero") << "0"
+                              << "0";
+    }
+    void numberTextForm() {
+        QFETCH(QString, number);
+        QFETCH(QString, text);
+        QCOMPARE(numberText(readNumber(number).value), text);
+    }
+
+    void halfEvenRounding_data() {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("rounded");
+        QTest::newRow("2.5 down") << "2.5"
+                                  << "2";
+        QTest::newRow("3.5 up") << "3.5"
+                                << "4";
+        QTest::newRow("-2.5 to -2") << "-2.5"
+                                    << "-2";
+        QTest::newRow("7.6") << "7.6"
+                             << "8";
+        QTest::newRow("0.4") << "0.4"
+                             << "0";
+        QTest::newRow("-0.6") << "-0.6"
+                              << "-1";
+    }
+    void halfEvenRounding() {
+        QFETCH(QString, number);
+        QFETCH(QString, rounded);
+        QCOMPARE(numberText(roundedHalfEven(readNumber(number).value)), rounded);
+    }
+
+    void formats_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<QString>("shown");
+        const int twoDecimals = int(FormatMode::TwoDecimals);
+        const int twoDecimalsCurrency = int(FormatMode::TwoDecimalsCurrency);
+        const int whole = int(FormatMode::Whole);
+        const int wholeCurrency = int(FormatMode::WholeCurrency);
+        QTest::newRow("four digits grouped") << "1234.5" << twoDecimals << ""
+                                             << "1.234,50";
+        QTest::newRow("0.125 rounds up") << "0.125" << twoDecimals << ""
+                                         << "0,13";
+        QTest::newRow("sum of both") << "1234.625" << twoDecimals << ""
+                                     << "1.234,63";
+        QTest::newRow("1.005 rounds on the decimal value") << "1.005" << twoDecimals << ""
+                                                           << "1,01";
+        QTest::newRow("carry through the groups") << "999999.995" << twoDecimals << ""
+                                                  << "1.000.000,00";
+        QTest::newRow("negative") << "-1234567.891" << twoDecimals << ""
+                                  << "-1.234.567,89";
+        QTest::newRow("rounds to zero without sign") << "-0.001" << twoDecimals << ""
+                                                     << "0,00";
+        QTest::newRow("zero") << "" << twoDecimals << ""
+                              << "0,00";
+        QTest::newRow("ERROR shows zero") << "ERROR" << twoDecimals << ""
+                                          << "0,00";
+        QTest::newRow("1E+20 in full") << "1E+20" << twoDecimals << ""
+                                       << "100.000.000.000.000.000.000,00";
+        QTest::newRow("small fraction") << "0.05" << twoDecimals << ""
+                                        << "0,05";
+        QTest::newRow("currency") << "1234.5" << twoDecimalsCurrency << "€"
+                                  << "1.234,50 €";
+        QTest::newRow("Z on 2.5") << "2.5" << whole << ""
+                                  << "3";
+        QTest::newRow("Z on -2.5") << "-2.5" << whole << ""
+                                   << "-3";
+        QTest::newRow("Z on 0.4") << "0.4" << whole << ""
+                                  << "0";
+        QTest::newRow("Z grouped") << "1234.5" << whole << ""
+                                   << "1.235";
+        QTest::newRow("Z$") << "1234.5" << wholeCurrency << "€"
+                            << "1.235 €";
+        QTest::newRow("Z$ without symbol ends in a blank") << "7" << wholeCurrency << ""
+                                                           << "7 ";
+        QTest::newRow("pattern character as symbol") << "7" << wholeCurrency << "#"
+                                                     << "7 #";
+        QTest::newRow("beyond the double range") << "1E+400" << whole << ""
+                                                 << "ERROR";
+    }
+    void formats() {
+        QFETCH(QString, text);
+        QFETCH(int, mode);
+        QFETCH(QString, symbol);
+        QFETCH(QString, shown);
+        QCOMPARE(formatText(text, FormatMode(mode), kSpanish, symbol), shown);
+    }
+
+    void separatorsComeFromTheLocale() {
+        const Separators spanish = Separators::of(QLocale(QLocale::Spanish, QLocale::Spain));
+        QCOMPARE(spanish.decimal, QStringLiteral(","));
+        QCOMPARE(spanish.group, QStringLiteral("."));
+        // The C locale has a group separator but no grouping of its own; we group anyway.
+        const Separators c = Separators::of(QLocale::c());
+        QCOMPARE(formatText(QStringLiteral("1234.5"), FormatMode::TwoDecimals, c, QString()),
+                 QStringLiteral("1,234.50"));
+    }
+};
+
+QTEST_GUILESS_MAIN(NumbersTest)
+#include "tst_numbers.moc"
