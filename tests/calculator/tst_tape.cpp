@@ -1,0 +1,219 @@
+#include "calculator/core/operations.h"
+#include "calculator/core/tape.h"
+
+#include <QTest>
+
+using namespace tallimo;
+
+namespace {
+
+// "12", "0:3", "2:2": the first row's text, then code:text for every further row.
+Tape tapeOf(const QStringList& rows) {
+    Tape tape;
+    tape.setText(0, rows.value(0));
+    for (qsizetype k = 1; k < rows.size(); ++k) {
+        const qsizetype colon = rows[k].indexOf(u':');
+        const int row = tape.addRow(rows[k].left(colon).toInt());
+        tape.setText(row, rows[k].mid(colon + 1));
+    }
+    tape.includeAllRows();
+    return tape;
+}
+
+} // namespace
+
+class TapeTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void evaluatesTopToBottom_data() {
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QString>("result");
+        const auto row = [](const char* name, QStringList rows, const char* result) {
+            QTest::newRow(name) << rows << QString::fromUtf8(result);
+        };
+        row("no precedence", {"12", "0:3", "2:2"}, "30");
+        row("power", {"2", "4:10"}, "1024");
+        row("divide by an empty row", {"7", "3:"}, "ERROR");
+        row("percent", {"200", "5:15"}, "30");
+        row("remainder of rounded values", {"7.6", "9:2.5"}, "0");
+        row("factorial", {"5", "11:"}, "120");
+        row("largest factorial", {"170", "11:"}, "7.257415615308E+306");
+        row("factorial overflows", {"171", "11:"}, "ERROR");
+        row("factorial of a fraction", {"4.5", "11:"}, "24");
+        row("factorial below 2", {"-3", "11:"}, "1");
+        row("cube root of a negative", {"-8", "8:3"}, "ERROR");
+        row("cube root", {"8", "8:3"}, "2");
+        row("exact root feeds a factorial", {"27", "8:3", "11:"}, "6");
+        row("root of degree zero", {"8", "8:0"}, "ERROR");
+        row("one third", {"1", "3:3"}, "0.333333333333333");
+        row("15-digit whole number", {"999999999999999"}, "999999999999999");
+        row("10^15", {"999999999999999", "0:1"}, "1E+15");
+        row("0.1 + 0.2", {"0.1", "0:0.2"}, "0.3");
+        row("money subtracts exactly", {"86251.76", "1:86250.82"}, "0.94");
+        row("reciprocal", {"5", "7:"}, "0.2");
+        row("reciprocal of zero", {"0", "7:"}, "ERROR");
+        row("square root of a negative", {"-4", "6:"}, "ERROR");
+        row("quotient by a divisor rounding to 0", {"2", "10:0.4"}, "ERROR");
+        row("remainder keeps the dividend's sign", {"10", "9:-3"}, "1");
+        row("remainder of a negative", {"-10", "9:3"}, "-1");
+        row("quotient towards zero", {"-7", "10:2"}, "-3");
+        row("halves round to even", {"2.5", "9:10"}, "2");
+        row("3.5 rounds to 4", {"3.5", "9:10"}, "4");
+        row("dividend beyond 32 bits", {"2147483647.5", "9:2"}, "ERROR");
+        row("the one overflowing quotient", {"-2147483648", "10:-1"}, "ERROR");
+        row("two minus signs add 0", {"3", "0:--5"}, "3");
+        row("zero to the power zero", {"0", "4:0"}, "1");
+        row("zero to a negative power", {"0", "4:-1"}, "ERROR");
+        row("negative to a fraction", {"-2", "4:0.5"}, "ERROR");
+        row("negative to a whole power", {"-2", "4:3"}, "-8");
+        row("negative power", {"2", "4:-2"}, "0.25");
+        row("fractional power", {"2", "4:0.5"}, "1.4142135623731");
+        row("largest power of two", {"2", "4:1023"}, "8.98846567431158E+307");
+        row("power overflows", {"2", "4:1024"}, "ERROR");
+        row("power too small is 0", {"10", "4:-400"}, "0");
+        row("multiplication overflows", {"1E+308", "2:10"}, "ERROR");
+        row("row beyond the double range", {"1", "0:1E+400"}, "ERROR");
+        row("result too small is 0", {"1E-300", "2:1E-30"}, "0");
+        row("empty single row", {""}, "0");
+        row("single row alone", {"-7.25"}, "-7.25");
+        row("zero divisor goes on with the rows", {"5", "3:0", "0:1"}, "ERROR");
+        row("unknown code does nothing", {"5", "12:9"}, "5");
+    }
+    void evaluatesTopToBottom() {
+        QFETCH(QStringList, rows);
+        QFETCH(QString, result);
+        Tape tape = tapeOf(rows);
+        QCOMPARE(tape.recalculate(), result);
+    }
+
+    void oneOperandRowsShowWhatTheyActedOn_data() {
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("square root") << QStringList{"9", "6:"} << "3" << QStringList{"9", "9"};
+        QTest::newRow("typed text replaced") << QStringList{"9", "6:123"} << "3" << QStringList{"9", "9"};
+        QTest::newRow("written after a zero divisor")
+            << QStringList{"5", "3:0", "6:"} << "ERROR" << QStringList{"5", "0", "5"};
+        QTest::newRow("not reached after a fault")
+            << QStringList{"-4", "6:", "6:77"} << "ERROR" << QStringList{"-4", "-4", "77"};
+        QTest::newRow("chain") << QStringList{"16", "6:", "6:"} << "2" << QStringList{"16", "16", "4"};
+        QTest::newRow("reciprocal of a third")
+            << QStringList{"1", "3:3", "7:"} << "3" << QStringList{"1", "3", "0.333333333333333"};
+    }
+    void oneOperandRowsShowWhatTheyActedOn() {
+        QFETCH(QStringList, rows);
+        QFETCH(QString, result);
+        QFETCH(QStringList, texts);
+        Tape tape = tapeOf(rows);
+        QCOMPARE(tape.recalculate(), result);
+        QStringList shown;
+        for (int i = 0; i <= tape.currentRow(); ++i)
+            shown.append(tape.text(i));
+        QCOMPARE(shown, texts);
+    }
+
+    void pendingOperandIsLeftOut_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("rowsToEvaluate");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("addition waits") << int(operation::Add) << 1 << "8";
+        QTest::newRow("division waits") << int(operation::Divide) << 1 << "8";
+        QTest::newRow("square root acts at once") << int(operation::SquareRoot) << 2 << "2.82842712474619";
+        QTest::newRow("reciprocal acts at once") << int(operation::Reciprocal) << 2 << "0.125";
+        QTest::newRow("factorial acts at once") << int(operation::Factorial) << 2 << "40320";
+    }
+    void pendingOperandIsLeftOut() {
+        QFETCH(int, code);
+        QFETCH(int, rowsToEvaluate);
+        QFETCH(QString, result);
+        Tape tape;
+        tape.appendToCurrent(QStringLiteral("8"));
+        QCOMPARE(tape.addRow(code), 1);
+        QCOMPARE(tape.rowsToEvaluate(), rowsToEvaluate);
+        QCOMPARE(tape.recalculate(), result);
+    }
+
+    void keyEditsOfTheNewestRow() {
+        Tape tape;
+        tape.appendToCurrent(QStringLiteral("1"));
+        tape.appendToCurrent(QStringLiteral("2"));
+        QVERIFY(tape.appendDecimalPoint());
+        tape.appendToCurrent(QStringLiteral("5"));
+        QVERIFY(!tape.appendDecimalPoint());
+        QCOMPARE(tape.text(0), QStringLiteral("12.5"));
+
+        tape.toggleSign();
+        QCOMPARE(tape.text(0), QStringLiteral("-12.5"));
+        QCOMPARE(tape.recalculate(), QStringLiteral("-12.5"));
+        tape.toggleSign();
+        QCOMPARE(tape.text(0), QStringLiteral("12.5"));
+        QCOMPARE(tape.recalculate(), QStringLiteral("12.5"));
+
+        QVERIFY(tape.deleteLastCharacter());
+        QCOMPARE(tape.recalculate(), QStringLiteral("12"));
+        tape.setText(0, QString());
+        QVERIFY(!tape.deleteLastCharacter());
+    }
+
+    void clearingRows() {
+        Tape tape = tapeOf({"8", "3:"});
+        QCOMPARE(tape.recalculate(), Tape::kError);
+        tape.removeLastRow();
+        tape.includeAllRows();
+        QCOMPARE(tape.currentRow(), 0);
+        QCOMPARE(tape.recalculate(), QStringLiteral("8"));
+        tape.removeLastRow();
+        QCOMPARE(tape.currentRow(), 0);
+        QCOMPARE(tape.text(0), QString());
+
+        tape = tapeOf({"3", "0:4", "2:5"});
+        QCOMPARE(tape.recalculate(), QStringLiteral("35"));
+        tape.clear();
+        QCOMPARE(tape.currentRow(), 0);
+        QCOMPARE(tape.operation(0), 0);
+        QCOMPARE(tape.recalculate(), QStringLiteral("0"));
+    }
+
+    // The kept evaluation states must follow every change above the bottom of the tape.
+    void changesHigherUpAreEvaluatedAgain() {
+        QStringList rows{"1"};
+        for (int i = 1; i < 1000; ++i)
+            rows.append(QStringLiteral("0:1"));
+        Tape tape = tapeOf(rows);
+        QCOMPARE(tape.recalculate(), QStringLiteral("1000"));
+
+        tape.setText(500, QStringLiteral("2"));
+        QCOMPARE(tape.recalculate(), QStringLiteral("1001"));
+        tape.setOperation(1, operation::Multiply);
+        QCOMPARE(tape.recalculate(), QStringLiteral("1000"));
+        tape.setText(0, QStringLiteral("-4"));
+        tape.setOperation(1, operation::SquareRoot);
+        QCOMPARE(tape.recalculate(), Tape::kError);
+        QCOMPARE(tape.text(1), QStringLiteral("-4"));
+        tape.setText(0, QStringLiteral("9"));
+        QCOMPARE(tape.recalculate(), QStringLiteral("1002"));
+        QCOMPARE(tape.text(1), QStringLiteral("9"));
+
+        tape.removeLastRow();
+        tape.addRow(operation::Subtract);
+        tape.appendToCurrent(QStringLiteral("1"));
+        tape.includeAllRows();
+        QCOMPARE(tape.recalculate(), QStringLiteral("1000"));
+    }
+
+    void noLimitOnRows() {
+        Tape tape;
+        tape.appendToCurrent(QStringLiteral("1"));
+        for (int i = 0; i < 40000; ++i) {
+            tape.addRow(operation::Add);
+            tape.appendToCurrent(QStringLiteral("1"));
+        }
+        tape.includeAllRows();
+        QCOMPARE(tape.currentRow(), 40000);
+        QCOMPARE(tape.recalculate(), QStringLiteral("40001"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TapeTest)
+#include "tst_tape.moc"
