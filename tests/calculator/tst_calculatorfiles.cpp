@@ -90,7 +90,9 @@ private slots:
         const QStringList log = logLines(tape, LogMode::Entry, QStringLiteral("1"));
         QCOMPARE(log.at(99), " 99 )NAME1" + blanks(15) + "1");
         QCOMPARE(log.at(100), QStringLiteral(" 100 )"));
-        QCOMPARE(log.at(101), blanks(5) + "NAME0" + blanks(14) + "2.25");
+        QCOMPARE(log.at(101), blanks(5) + "NAME1" + blanks(15) + "1");
+        QCOMPARE(log.at(102), QStringLiteral(" 101 )"));
+        QCOMPARE(log.at(103), blanks(5) + "NAME0" + blanks(15) + "2.25");
     }
 
     void logTotals_data() {
