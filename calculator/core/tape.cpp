@@ -69,7 +69,8 @@ int Tape::addRow(int code) {
 
 void Tape::clear() {
     rows_.resize(1);
-    rows_[0] = Row{};
+    // Row 0's format snapshot stays: only a format key rewrites it.
+    rows_[0] = Row{QString(), 0, rows_[0].formatted, std::nullopt};
     rowsToEvaluate_ = 1;
     changedFrom(0);
     states_.clear();

@@ -1,14 +1,20 @@
 #pragma once
 
 #include "calculator/core/calculatorfolder.h"
+#include "calculator/core/displayformat.h"
+#include "calculator/core/tape.h"
+#include "calculator/ui/calculatorcontrols.h"
 #include "common/clock.h"
 #include "common/desktopservices.h"
 
+#include <QStringList>
 #include <QWidget>
+
+#include <functional>
 
 namespace tallimo {
 
-// The calculator window (Form1).
+// The calculator window (Form1): keypad on the left, the tape and the result on the right.
 class CalculatorWindow : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CalculatorWindow)
@@ -17,12 +23,60 @@ public:
     CalculatorWindow(const QString& programFolder, const common::Clock& clock,
                      common::DesktopServices& desktop, QWidget* parent = nullptr);
 
+    // How the saved logs window is shown after the log is written: modally, unless a test replaces it.
+    using SavedLogsOpener = std::function<void()>;
+    void setSavedLogsOpener(SavedLogsOpener opener) { openSavedLogs_ = std::move(opener); }
+
+    const Tape& tape() const { return tape_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void Form_Load();
+    void LoadConfiguration();
+    void Recalculate();
+    // Sets every row into the result (RowsToEvaluate = CurrentRow + 1) and recalculates.
+    void RecalculateAllRows();
+    void ShowEntryMode();
+    void ShowFormattedMode();
+    bool InFormattedMode() const;
+
+    void Command2_Click(int index);
+    void Command4_Click();
+    void Command10_Click();
+    void Command9_Click();
+    void Command5_Click();
+    void Command3_Click(int index);
+    void Command7_Click(int index);
+    void Command1_Click(int index);
+    void Command14_Click(int index);
+    void Command6_Click(int index);
+    void Combo1_Click(int index);
+    void Command12_Click();
+    void Command8_Click(int index);
+    void Command11_Click();
+    void Command13_Click();
+
+    void connectControls();
+    // Keeps the tape between showing its first row and its last row in the newest row's place.
+    void MoveTape(qint64 top);
 
     CalculatorFolder folder_;
     const common::Clock& clock_;
     common::DesktopServices& desktop_;
+    SavedLogsOpener openSavedLogs_;
+
+    // The rows, CurrentRow and RowsToEvaluate.
+    Tape tape_;
+    CalculatorControls ui_;
+
+    QStringList OperationNames;
+    QString HelpText;
+    tallimo::FormatMode FormatMode = tallimo::FormatMode::TwoDecimals;
+    // A row index, with no upper limit: long tapes have row buttons beyond 255 too.
+    int SelectedRow = 0;
+    QString CurrencySymbol;
 };
 
 } // namespace tallimo

@@ -1,0 +1,130 @@
+#include "calculator/ui/tapeview.h"
+
+#include "calculator/core/tape.h"
+#include "calculator/ui/calculatorpictures.h"
+#include "calculator/ui/formcontrols.h"
+#include "common/units.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <cmath>
+
+namespace tallimo {
+
+namespace {
+
+constexpr quint32 kTapeColour = 0x00FFFFC0;
+constexpr quint32 kFormattedBack = 0x00C0FFC0;
+constexpr quint32 kFormattedText = 0x00C00000;
+constexpr int kNumberLeft = 0;
+constexpr int kNumberWidth = 375;
+constexpr int kNumberHeight = 255;
+constexpr int kOperationLeft = 480;
+constexpr int kTextLeft = 960;
+constexpr int kTextWidth = 3375;
+
+} // namespace
+
+TapeView::TapeView(const Tape& tape, QSize frameSize, QWidget* frame)
+    : QWidget(frame), tape_(tape), frameHeight_(frameSize.height()) {
+    setObjectName(QStringLiteral("Picture2"));
+    setGeometry(QRect(QPoint(0, 0), common::twipsSize(frameSize.width(), frameSize.height())));
+    setBackColour(*this, kTapeColour);
+
+    // Enough controls for every row that can show in the frame, a partly hidden one at each end.
+    const int count = frameHeight_ / kRowPitch + 3;
+    for (int k = 0; k < count; ++k) {
+        RowControls controls;
+        controls.number = makeLabel(this, QString(), {kNumberLeft, 0, kNumberWidth, kNumberHeight},
+                                    arialFont(9.75), Qt::AlignRight);
+        controls.operation =
+            makeButton(this, QString(), {kOperationLeft, 0, kRowHeight, kRowHeight}, 0x00C0C0C0);
+        controls.text = new QLineEdit(this);
+        controls.text->setGeometry(common::twipsRect(kTextLeft, 0, kTextWidth, kRowHeight));
+        controls.text->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        controls.text->setFont(arialFont(12, true));
+        // Numbers come from the keys; typing into a row would bypass the tape.
+        controls.text->setReadOnly(true);
+        controls.text->setFocusPolicy(Qt::NoFocus);
+        controls.formatted =
+            makeLabel(this, QString(), {kTextLeft, 0, kTextWidth, kRowHeight}, arialFont(12), Qt::AlignRight);
+        setBackColour(*controls.formatted, kFormattedBack);
+        setTextColour(*controls.formatted, kFormattedText);
+        connect(controls.operation, &QPushButton::clicked, this,
+                [this, k] { emit rowOperationClicked(rowControls_[std::size_t(k)].row); });
+        rowControls_.push_back(controls);
+    }
+    refresh();
+}
+
+void TapeView::setTop(qint64 twips) {
+    top_ = twips;
+    refresh();
+}
+
+void TapeView::setLeft(int twips) {
+    left_ = twips;
+    refresh();
+}
+
+void TapeView::setFormattedMode(bool formatted) {
+    formattedMode_ = formatted;
+    refresh();
+}
+
+void TapeView::bind(RowControls& controls, int row, int topInFrame) {
+    const int y = common::twips(topInFrame);
+    const auto place = [&](QWidget* widget, int left) { widget->move(common::twips(left_ + left), y); };
+    controls.row = row;
+
+    place(controls.number, kNumberLeft);
+    controls.number->setObjectName(elementName(QStringLiteral("Label1"), row));
+    controls.number->setText(QString::number(row));
+    controls.number->setVisible(row > 0);
+
+    place(controls.operation, kOperationLeft);
+    controls.operation->setObjectName(elementName(QStringLiteral("Command1"), row));
+    if (row > 0 && controls.operationShown != tape_.operation(row)) {
+        controls.operationShown = tape_.operation(row);
+        setPicture(*controls.operation, operationPicture(controls.operationShown));
+    }
+    controls.operation->setVisible(row > 0);
+
+    place(controls.text, kTextLeft);
+    controls.text->setObjectName(elementName(QStringLiteral("Text1"), row));
+    if (controls.text->text() != tape_.text(row))
+        controls.text->setText(tape_.text(row));
+    controls.text->setVisible(!formattedMode_);
+
+    place(controls.formatted, kTextLeft);
+    controls.formatted->setObjectName(elementName(QStringLiteral("Label2"), row));
+    controls.formatted->setText(tape_.formatted(row));
+    controls.formatted->setVisible(formattedMode_);
+}
+
+void TapeView::refresh() {
+    // Rows whose 375 twips overlap the frame: top_ + 3840 + 425 i in (-375, frameHeight).
+    const qint64 rowZero = top_ + kFirstRowTop;
+    const double firstVisible = std::floor(double(-rowZero - kRowHeight) / kRowPitch) + 1;
+    int row = int(std::clamp(firstVisible, 0.0, double(tape_.rowCount())));
+    std::size_t used = 0;
+    for (; row < tape_.rowCount() && used < rowControls_.size(); ++row) {
+        const qint64 topInFrame = rowZero + qint64(row) * kRowPitch;
+        if (topInFrame >= frameHeight_)
+            break;
+        bind(rowControls_[used++], row, int(topInFrame));
+    }
+    for (; used < rowControls_.size(); ++used) {
+        RowControls& spare = rowControls_[used];
+        spare.row = -1;
+        for (QWidget* widget : {static_cast<QWidget*>(spare.number), static_cast<QWidget*>(spare.operation),
+                                static_cast<QWidget*>(spare.text), static_cast<QWidget*>(spare.formatted)}) {
+            widget->setObjectName(QString());
+            widget->hide();
+        }
+    }
+}
+
+} // namespace tallimo

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QWidget>
+
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace tallimo {
+
+class Tape;
+
+// The tape panel (Picture2) seen through its frame. A tape can hold any number of rows, so only the
+// rows inside the frame get controls: a fixed set of row controls is bound to whichever rows are
+// visible, under the array names of those rows ("Text1_37"). Positions are the tape's own, in twips:
+// row i lies at top() + 3840 + 425 i inside the frame.
+class TapeView : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TapeView)
+
+public:
+    static constexpr int kFirstRowTop = 3840;
+    static constexpr int kRowHeight = 375;
+    static constexpr int kRowGap = 50;
+    static constexpr int kRowPitch = kRowHeight + kRowGap;
+
+    // `frameSize` in twips: the part of the tape that can be seen.
+    TapeView(const Tape& tape, QSize frameSize, QWidget* frame);
+
+    qint64 top() const { return top_; }
+    void setTop(qint64 twips);
+    void setLeft(int twips);
+    // Formatted mode shows the format snapshot (Label2) in place of the texts (Text1).
+    bool formattedMode() const { return formattedMode_; }
+    void setFormattedMode(bool formatted);
+
+    // Binds the row controls to the rows now in the frame and shows their current content.
+    void refresh();
+
+signals:
+    void rowOperationClicked(int row);
+
+private:
+    struct RowControls {
+        QLabel* number = nullptr;         // Label1: row number
+        QPushButton* operation = nullptr; // Command1: the row's operation, opens the palette
+        QLineEdit* text = nullptr;        // Text1: the row's value in entry mode
+        QLabel* formatted = nullptr;      // Label2: the row's value in formatted mode
+        int row = -1;
+        int operationShown = -1; // saves drawing the same picture again
+    };
+
+    void bind(RowControls& controls, int row, int topInFrame);
+
+    const Tape& tape_;
+    const int frameHeight_;
+    qint64 top_ = 0;
+    int left_ = -120;
+    bool formattedMode_ = false;
+    std::vector<RowControls> rowControls_;
+};
+
+} // namespace tallimo
