@@ -1,6 +1,7 @@
 #include "calculator/core/numbers.h"
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 namespace tallimo {
@@ -30,10 +31,6 @@ const std::array<Decimal, 2 * kLargestPower + 1>& powersOfTen() {
         return powers;
     }();
     return table;
-}
-
-const Decimal& powerOfTen(int exponent) {
-    return powersOfTen()[std::size_t(kLargestPower + exponent)];
 }
 
 bool isSkipped(QChar c) {
@@ -131,6 +128,21 @@ QString fixedText(const DecimalDigits& digits) {
 }
 
 } // namespace
+
+const Decimal& powerOfTen(int exponent) {
+    return powersOfTen()[std::size_t(kLargestPower + exponent)];
+}
+
+int leadingExponent(const Decimal& value) {
+    return int(value.backend().order());
+}
+
+double approximateLog10(const Decimal& value) {
+    double mantissa = 0;
+    int exponent = 0;
+    value.backend().extract_parts(mantissa, exponent);
+    return std::log10(std::abs(mantissa)) + exponent;
+}
 
 const Decimal& largestNumber() {
     static const Decimal largest("1.7976931348623157e308");

@@ -49,6 +49,13 @@ Decimal decimalFrom(const DecimalDigits& digits);
 // scientific form ("1E+15", "1.5E-07") from 10^15 upwards and below 10^-4.
 QString numberText(const Decimal& value);
 
+// 10^exponent, exact, for exponents from -400 to 400.
+const Decimal& powerOfTen(int exponent);
+// The exponent of the leading digit: 3 for 1234.5, -2 for 0.05. Not meaningful for 0.
+int leadingExponent(const Decimal& value);
+// log10 of |value|, to double precision, read off the decimal's own digits.
+double approximateLog10(const Decimal& value);
+
 // Whole-number rounding with halves to the even neighbour (2.5 gives 2, 3.5 gives 4).
 Decimal roundedHalfEven(const Decimal& value);
 

@@ -10,6 +10,9 @@ namespace {
 
 // Digits a computed root may be off by before it is taken for the exact root it approximates.
 constexpr int kSnapDigits = 30;
+// Whole exponents up to this size are multiplied out exactly; the decimal type's own range is far
+// wider than the double range, so no intermediate product can overflow it.
+constexpr int kLargestMultipliedExponent = 1024;
 constexpr std::int64_t kSmallestWhole = std::numeric_limits<std::int32_t>::min();
 constexpr std::int64_t kLargestWhole = std::numeric_limits<std::int32_t>::max();
 
@@ -29,13 +32,30 @@ Decimal wholePower(Decimal base, std::uint64_t exponent) {
     return result;
 }
 
-// A root computed through logarithms lands a hair beside an exact root (8 root 3 gives 1.999...);
+// A root computed by iteration can land a hair beside an exact root (1.999... for the cube root of 8);
 // take the rounded value when it is the exact root, so later whole-number keys see the right number.
 Decimal snappedRoot(const Decimal& computed, const Decimal& radicand, std::uint64_t degree) {
-    const Decimal candidate = decimalFrom(roundedToSignificant(decimalDigits(computed), kSnapDigits));
+    if (computed == 0)
+        return computed;
+    const int shift = kSnapDigits - 1 - leadingExponent(computed);
+    if (std::abs(shift) > 400)
+        return computed;
+    const Decimal candidate = round(computed * powerOfTen(shift)) * powerOfTen(-shift);
     if (candidate != computed && wholePower(candidate, degree) == radicand)
         return candidate;
     return computed;
+}
+
+// The positive n-th root of a positive value: Newton's steps from the double estimate, each doubling
+// the correct digits, so far cheaper than a power through logarithms.
+Decimal wholeRoot(const Decimal& radicand, std::uint64_t degree) {
+    const double logRoot = approximateLog10(radicand) / double(degree);
+    const double whole = std::floor(logRoot);
+    Decimal root = Decimal(std::pow(10.0, logRoot - whole)) * powerOfTen(int(whole));
+    const Decimal n(degree);
+    for (int step = 0; step < 3; ++step)
+        root = (root * (n - 1) + radicand / wholePower(root, degree - 1)) / n;
+    return snappedRoot(root, radicand, degree);
 }
 
 } // namespace
@@ -57,34 +77,34 @@ std::optional<Decimal> power(const Decimal& base, const Decimal& exponent) {
     const bool whole = isWhole(exponent);
     if (base < 0 && !whole)
         return std::nullopt;
+    const Decimal steps = abs(exponent);
+    if (whole && steps <= kLargestMultipliedExponent) {
+        const Decimal result = wholePower(base, steps.convert_to<std::uint64_t>());
+        return inRange(exponent < 0 ? 1 / result : result);
+    }
     const Decimal magnitude = abs(base);
     if (magnitude == 1)
         return (base < 0 && fmod(exponent, Decimal(2)) != 0) ? Decimal(-1) : Decimal(1);
-    // Size of the result from doubles first: it keeps enormous exponents from running long.
-    const double scale = exponent.convert_to<double>() * std::log10(magnitude.convert_to<double>());
-    if (scale > 310)
+    // The size of the result first (log10 of it): it keeps enormous exponents from running long.
+    const double sign = exponent < 0 ? -1.0 : 1.0;
+    const double size = sign * std::pow(10.0, approximateLog10(exponent)) * approximateLog10(magnitude);
+    if (size > 310)
         return std::nullopt;
-    if (scale < -330)
+    if (size < -330)
         return Decimal(0);
-    Decimal result;
-    const Decimal steps = abs(exponent);
     if (whole && steps < Decimal(std::numeric_limits<std::int64_t>::max())) {
-        result = wholePower(base, steps.convert_to<std::uint64_t>());
-        if (exponent < 0)
-            result = 1 / result;
-    } else {
-        result = exp(exponent * log(magnitude));
+        const Decimal result = wholePower(base, steps.convert_to<std::uint64_t>());
+        return inRange(exponent < 0 ? 1 / result : result);
     }
-    return inRange(result);
+    return inRange(exp(exponent * log(magnitude)));
 }
 
 std::optional<Decimal> root(const Decimal& radicand, const Decimal& degree) {
-    const std::optional<Decimal> result = power(radicand, 1 / degree);
-    if (!result || !isWhole(degree) || abs(degree) > 1000)
-        return result;
-    if (degree < 0)
-        return result;
-    return snappedRoot(*result, radicand, degree.convert_to<std::uint64_t>());
+    const Decimal exponent = 1 / degree;
+    if (radicand > 0 && isWhole(degree) && degree >= 2 && degree <= kLargestMultipliedExponent &&
+        !isWhole(exponent))
+        return inRange(wholeRoot(radicand, degree.convert_to<std::uint64_t>()));
+    return power(radicand, exponent);
 }
 
 std::optional<Decimal> squareRoot(const Decimal& value) {

@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+#include <cmath>
+
 using namespace tallimo;
 
 namespace {
@@ -132,6 +134,22 @@ private slots:
         QFETCH(QString, number);
         QFETCH(QString, rounded);
         QCOMPARE(numberText(roundedHalfEven(readNumber(number).value)), rounded);
+    }
+
+    void leadingExponent_data() {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<int>("exponent");
+        QTest::newRow("thousands") << "1234.5" << 3;
+        QTest::newRow("one") << "1" << 0;
+        QTest::newRow("hundredths") << "-0.05" << -2;
+        QTest::newRow("large") << "1.5E+300" << 300;
+    }
+    void leadingExponent() {
+        QFETCH(QString, number);
+        QFETCH(int, exponent);
+        QCOMPARE(tallimo::leadingExponent(readNumber(number).value), exponent);
+        QVERIFY(std::abs(approximateLog10(readNumber(number).value) -
+                         std::log10(std::abs(number.toDouble()))) < 1e-12);
     }
 
     void formats_data() {

@@ -1,0 +1,208 @@
+#include "benchdata.h"
+#include "calculator/core/operations.h"
+#include "calculator/core/tape.h"
+#include "calculator/ui/calculatorwindow.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <malloc.h>
+#include <memory>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRows = 10000;
+constexpr double kBudgetMs = 16.0;
+
+struct RowPattern {
+    int code;
+    const char* text;
+};
+
+// Every operation, in an order that keeps the accumulator inside every operation's range.
+constexpr RowPattern kMixed[] = {
+    {tallimo::operation::Add, "123.45"},      {tallimo::operation::Subtract, "67.8"},
+    {tallimo::operation::Multiply, "1.5"},    {tallimo::operation::Divide, "1.5"},
+    {tallimo::operation::Power, "2"},         {tallimo::operation::SquareRoot, ""},
+    {tallimo::operation::Percent, "100"},     {tallimo::operation::Reciprocal, ""},
+    {tallimo::operation::Reciprocal, ""},     {tallimo::operation::Root, "3"},
+    {tallimo::operation::Power, "3"},         {tallimo::operation::Remainder, "1000000"},
+    {tallimo::operation::WholeQuotient, "1"},
+};
+constexpr RowPattern kBasic[] = {
+    {tallimo::operation::Add, "123.45"},   {tallimo::operation::Subtract, "67.8"},
+    {tallimo::operation::Multiply, "1.5"}, {tallimo::operation::Divide, "1.5"},
+    {tallimo::operation::Percent, "100"},
+};
+
+template <std::size_t N> tallimo::Tape tapeOf(const RowPattern (&pattern)[N]) {
+    tallimo::Tape tape;
+    tape.setText(0, QStringLiteral("1000"));
+    for (int i = 1; i < kRows; ++i) {
+        const RowPattern& row = pattern[std::size_t(i) % N];
+        tape.setText(tape.addRow(row.code), QString::fromLatin1(row.text));
+    }
+    tape.includeAllRows();
+    return tape;
+}
+
+double heapBytes() {
+    return double(mallinfo2().uordblks);
+}
+
+// The calculator window with a 10,000-row tape typed in through its keys.
+struct LongTapeWindow {
+    common::FixedClock clock{QDateTime(QDate(2026, 12, 6), QTime(9, 5))};
+    common::RecordingDesktopServices desktop;
+    std::unique_ptr<tallimo::CalculatorWindow> window;
+    double heapGrowth = 0;
+
+    LongTapeWindow() {
+        const double before = heapBytes();
+        window = std::make_unique<tallimo::CalculatorWindow>(bench::scratch().path(), clock, desktop);
+        window->setSavedLogsOpener([] {});
+        window->show();
+        press(QStringLiteral("Command2_1"));
+        for (int i = 1; i < kRows; ++i) {
+            const RowPattern& row = kMixed[std::size_t(i) % std::size(kMixed)];
+            press(QStringLiteral("Command3_%1").arg(row.code));
+            for (const char* c = row.text; *c != 0; ++c)
+                press(*c == '.' ? QStringLiteral("Command4") : QStringLiteral("Command2_%1").arg(*c - '0'));
+        }
+        press(QStringLiteral("Command5"));
+        heapGrowth = heapBytes() - before;
+    }
+    void press(const QString& name) const { window->findChild<QPushButton*>(name)->click(); }
+};
+
+LongTapeWindow& longTapeWindow() {
+    static LongTapeWindow instance;
+    return instance;
+}
+
+// Times the loop by hand so the budget can be checked and reported per key press.
+template <typename Press> void measureKeys(benchmark::State& state, Press press) {
+    double total = 0;
+    std::int64_t keys = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        press(keys);
+        total += std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        ++keys;
+    }
+    const double perKey = keys > 0 ? total / double(keys) : 0;
+    state.counters["ms_per_key"] = perKey;
+    state.counters["budget_ms"] = kBudgetMs;
+    if (perKey > kBudgetMs)
+        state.SkipWithError("a key press took longer than the 16 ms budget");
+}
+
+// What a key would cost if every row were read and evaluated again: a fresh copy of the rows.
+double naiveKeyMs(const tallimo::Tape& model) {
+    double best = 1e9;
+    for (int run = 0; run < 5; ++run) {
+        const auto start = Clock::now();
+        tallimo::Tape fresh;
+        fresh.setText(0, model.text(0));
+        for (int i = 1; i < model.rowCount(); ++i)
+            fresh.setText(fresh.addRow(model.operation(i)), model.text(i));
+        fresh.includeAllRows();
+        benchmark::DoNotOptimize(fresh.recalculate());
+        best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    return best;
+}
+
+// Digit and delete keys on the newest row of the 10,000-row tape, each recalculating.
+void WindowDigitKeyOnLongTape(benchmark::State& state) {
+    LongTapeWindow& tape = longTapeWindow();
+    const tallimo::Tape& model = tape.window->tape();
+    measureKeys(state, [&](std::int64_t k) {
+        tape.press(k % 2 == 0 ? QStringLiteral("Command2_5") : QStringLiteral("Command9"));
+    });
+    state.counters["rows"] = model.rowCount();
+    state.counters["tape_MB"] = double(model.memoryBytes()) / 1e6;
+    state.counters["window_heap_MB"] = tape.heapGrowth / 1e6;
+    const double naive = naiveKeyMs(model);
+    state.counters["naive_ms"] = naive;
+    state.counters["naive_ratio"] = naive / double(state.counters["ms_per_key"]);
+}
+BENCHMARK(WindowDigitKeyOnLongTape)->Unit(benchmark::kMillisecond);
+
+// An operation key and "CE" at the bottom of the 10,000-row tape.
+void WindowOperationKeyOnLongTape(benchmark::State& state) {
+    LongTapeWindow& tape = longTapeWindow();
+    measureKeys(state, [&](std::int64_t k) {
+        tape.press(k % 2 == 0 ? QStringLiteral("Command3_0") : QStringLiteral("Command7_1"));
+    });
+}
+BENCHMARK(WindowOperationKeyOnLongTape)->Unit(benchmark::kMillisecond);
+
+// The worst key: the palette changes row 1, so all 10,000 rows are evaluated again.
+void WindowPaletteOnFirstRowOfLongTape(benchmark::State& state) {
+    LongTapeWindow& tape = longTapeWindow();
+    for (int i = 1; i < kRows - 1; ++i)
+        tape.press(QStringLiteral("Command6_0"));
+    measureKeys(state, [&](std::int64_t k) {
+        tape.press(QStringLiteral("Command1_1"));
+        tape.press(k % 2 == 0 ? QStringLiteral("Command14_1") : QStringLiteral("Command14_0"));
+    });
+    for (int i = 1; i < kRows - 1; ++i)
+        tape.press(QStringLiteral("Command6_1"));
+}
+BENCHMARK(WindowPaletteOnFirstRowOfLongTape)->Unit(benchmark::kMillisecond);
+
+// Whole-tape evaluation in the core, with the rows' numbers already read.
+template <std::size_t N> void TapeFullEvaluation(benchmark::State& state, const RowPattern (&pattern)[N]) {
+    tallimo::Tape tape = tapeOf(pattern);
+    tape.recalculate();
+    int k = 0;
+    for (auto _ : state) {
+        tape.setOperation(1, ++k % 2);
+        benchmark::DoNotOptimize(tape.recalculate());
+    }
+    state.counters["tape_MB"] = double(tape.memoryBytes()) / 1e6;
+}
+BENCHMARK_CAPTURE(TapeFullEvaluation, every_operation, kMixed)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(TapeFullEvaluation, four_rules_and_percent, kBasic)->Unit(benchmark::kMillisecond);
+
+// The naive way: every key reads every row's text again and evaluates the whole tape.
+template <std::size_t N> void NaiveEvaluation(benchmark::State& state, const RowPattern (&pattern)[N]) {
+    const tallimo::Tape pristine = tapeOf(pattern);
+    for (auto _ : state) {
+        tallimo::Tape tape = pristine;
+        benchmark::DoNotOptimize(tape.recalculate());
+    }
+}
+BENCHMARK_CAPTURE(NaiveEvaluation, every_operation, kMixed)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(NaiveEvaluation, four_rules_and_percent, kBasic)->Unit(benchmark::kMillisecond);
+
+// Not key presses, but the other whole-tape keys: a format key and back, and the operation log.
+void WindowFormatKeysOnLongTape(benchmark::State& state) {
+    LongTapeWindow& tape = longTapeWindow();
+    int k = 0;
+    for (auto _ : state)
+        tape.press(++k % 2 ? QStringLiteral("Command8_0") : QStringLiteral("Command8_1"));
+}
+BENCHMARK(WindowFormatKeysOnLongTape)->Unit(benchmark::kMillisecond);
+
+void WindowLogButtonOnLongTape(benchmark::State& state) {
+    LongTapeWindow& tape = longTapeWindow();
+    for (auto _ : state)
+        tape.press(QStringLiteral("Command11"));
+}
+BENCHMARK(WindowLogButtonOnLongTape)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
