@@ -17,12 +17,15 @@ QString readStored(common::FolderIndex& index, const QString& name, common::Endi
     return common::readTextOrEmpty(storedPath(index, name), ending);
 }
 
+QString readMarked(const common::FolderIndex& index, const QString& name, common::Ending ending) {
+    return common::readTextOrEmpty(index.pathFor(name), ending);
+}
+
 } // namespace
 
-DayReader::DayReader(const DataFolder& data)
-    : holidays_(data.folder(folders::holidays)), yearlyReminders_(data.folder(folders::yearlyReminders)),
-      saints_(data.folder(folders::saints)), oneYearReminders_(data.folder(folders::oneYearReminders)),
-      dayNotes_(data.folder(folders::dayNotes)), attachmentLists_(data.folder(folders::attachmentLists)) {}
+DayReader::DayReader(const DataFolder& data, DayMarks& marks)
+    : marks_(marks), saints_(data.folder(folders::saints)), dayNotes_(data.folder(folders::dayNotes)),
+      attachmentLists_(data.folder(folders::attachmentLists)) {}
 
 QString DayReader::dayNote(const QString& dayNoteKey) {
     return readStored(dayNotes_, dayNoteKey + kTxt, common::Ending::Zoned);
@@ -32,11 +35,12 @@ DayTexts DayReader::dayTexts(const QString& day, const QString& month, const QSt
     const QString annual = annualKey(day, month) + kTxt;
     const QString dated = datedKey(day, month, year) + kTxt;
     DayTexts texts;
-    texts.holiday = readStored(holidays_, annual, common::Ending::Line);
-    texts.yearlyReminder = readStored(yearlyReminders_, annual, common::Ending::Line);
+    marks_.refresh();
+    texts.holiday = readMarked(marks_.holidays(), annual, common::Ending::Line);
+    texts.yearlyReminder = readMarked(marks_.yearlyReminders(), annual, common::Ending::Line);
     // Saint files come with the program; a final line end is not part of the text.
     texts.saints = readStored(saints_, annual, common::Ending::Line);
-    texts.oneYearReminder = readStored(oneYearReminders_, dated, common::Ending::Bare);
+    texts.oneYearReminder = readMarked(marks_.oneYearReminders(), dated, common::Ending::Bare);
     texts.thisYearAttachments = common::readLines(storedPath(attachmentLists_, dated));
     texts.everyYearAttachments = common::readLines(storedPath(attachmentLists_, annual));
     return texts;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "agenda/core/datafolder.h"
+#include "agenda/core/daymarks.h"
 #include "common/folderindex.h"
 
 #include <QString>
@@ -19,10 +20,11 @@ struct DayTexts {
 };
 
 // Reads a day's files, finding them without regard to case. Each folder is listed again only when it
-// changed, so selecting a day costs a few stats and the reads themselves.
+// changed, so selecting a day costs a few stats and the reads themselves. The three marking folders are
+// looked up in the indexes of `marks`, so they are never listed twice.
 class DayReader {
 public:
-    explicit DayReader(const DataFolder& data);
+    DayReader(const DataFolder& data, DayMarks& marks);
 
     // The note stored under a day-note key, or an empty text.
     QString dayNote(const QString& dayNoteKey);
@@ -30,10 +32,8 @@ public:
     DayTexts dayTexts(const QString& day, const QString& month, const QString& year);
 
 private:
-    common::FolderIndex holidays_;
-    common::FolderIndex yearlyReminders_;
+    DayMarks& marks_;
     common::FolderIndex saints_;
-    common::FolderIndex oneYearReminders_;
     common::FolderIndex dayNotes_;
     common::FolderIndex attachmentLists_;
 };

@@ -84,7 +84,8 @@ private slots:
                    "b.doc\r\n\r\na.jpg\r\n");
         writeBytes(dir.filePath(QStringLiteral("listaarchivos/6 de ENERO.txt")), "todos.pdf");
 
-        DayReader reader(data);
+        DayMarks marks(data);
+        DayReader reader(data, marks);
         const auto texts =
             reader.dayTexts(QStringLiteral("6"), QStringLiteral("ENERO"), QStringLiteral("2011"));
         QCOMPARE(texts.holiday, QStringLiteral("Reyes"));
@@ -119,7 +120,9 @@ private slots:
         QFETCH(QString, shown);
         QTemporaryDir dir;
         writeBytes(dir.filePath(QStringLiteral("dias/MIÉRCOLES, 5 de ENERO de 2011.txt")), stored);
-        DayReader reader{DataFolder(dir.path())};
+        const DataFolder data(dir.path());
+        DayMarks marks(data);
+        DayReader reader(data, marks);
         QCOMPARE(reader.dayNote(QStringLiteral("MIÉRCOLES, 5 de ENERO de 2011")), shown);
         QCOMPARE(reader.dayNote(QStringLiteral("miércoles, 5 de enero de 2011")), shown);
         QCOMPARE(reader.dayNote(QStringLiteral("JUEVES, 6 de ENERO de 2011")), QString());
