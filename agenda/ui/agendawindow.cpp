@@ -33,7 +33,8 @@ constexpr int kToolRowTop = 40;
 
 AgendaWindow::AgendaWindow(const QString& programFolder, const common::Clock& clock,
                            common::DesktopServices& desktop, QWidget* parent)
-    : QWidget(parent), data_(programFolder), clock_(clock), desktop_(desktop), marks_(data_), reader_(data_, marks_) {
+    : QWidget(parent), data_(programFolder), clock_(clock), desktop_(desktop), marks_(data_),
+      reader_(data_, marks_) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("QUINDARA"));
     setFixedSize(common::twipsSize(13890, 9405));

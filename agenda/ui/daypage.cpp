@@ -45,6 +45,7 @@ DayPage::DayPage(QWidget* parent) : QFrame(parent) {
     Text1 = makeTextBox(this, QStringLiteral("Text1"), 840, 1440, 7815, 5415);
     Text1->setFont(arialFont(18));
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Text9[1] = makeDayText(this, 1, 6840, 7575, 570, colours::yearlyReminderBox);
     Text9[2] = makeDayText(this, 2, 7440, 7815, 570, colours::saintsBox);
 

@@ -30,6 +30,7 @@ WeekPage::WeekPage(QWidget* parent) : QFrame(parent) {
         Text2[k]->setGeometry(common::twipsRect(120, top + 375, 8655, 660));
         Text2[k]->setFont(arialFont(12));
         Text2[k]->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        Text2[k]->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         setForeColor(Text2[k], kNoteColours[k]);
     }
 }

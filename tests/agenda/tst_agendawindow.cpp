@@ -3,8 +3,6 @@
 #include "agenda/core/daymarks.h"
 #include "agenda/ui/yearoverviewwindow.h"
 
-#include <QDirIterator>
-
 using namespace quindara;
 
 namespace {
