@@ -7,7 +7,8 @@
 //   DayPage                 Frame1(0): Text1, Text9(0..3), the "G" buttons Command11(0..2)
 //   WeekPage                Frame1(1): Label3(0..6), Text2(0..6)
 //   createLaterPages()      Frame1(2) month summary, Frame1(3) year summary, Frame1(4) notes pad: plain
-//                           frames until their page classes exist; replace them there
+//                           frames until their page classes exist; replace them there. Their loading
+//                           goes where Form_Load loads the address book and Command6_Click's default case
 //   AddressBookPage         Frame1(5)
 //   AttachmentPanel         right-hand column: Command16, Label6, List1(0..1), Command17, Command18
 // The rules that need no window (calendar, keys, marks, reading a day, week keys) live in agenda/core.
