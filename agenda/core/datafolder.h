@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace quindara {
+
+// Folder names of the agenda's data tree, relative to the program folder.
+namespace folders {
+inline const QString holidays = QStringLiteral("fiestas");
+inline const QString yearlyReminders = QStringLiteral("recordatorio");
+inline const QString oneYearReminders = QStringLiteral("recordatorionoanual");
+inline const QString saints = QStringLiteral("santoral");
+inline const QString dayNotes = QStringLiteral("dias");
+inline const QString attachmentLists = QStringLiteral("listaarchivos");
+inline const QString attachedFiles = QStringLiteral("Archivos");
+inline const QString addressBook = QStringLiteral("direcciones");
+inline const QString allContacts = QStringLiteral("Todos");
+inline const QString notesPad = QStringLiteral("notas");
+} // namespace folders
+
+inline const QString kTextPadFile = QStringLiteral("texto.txt");
+inline const QString kBackgroundPicture = QStringLiteral("fondo.jpg");
+inline const QString kTxt = QStringLiteral(".txt");
+
+// Paths of every kind of agenda file under one program folder.
+class DataFolder {
+public:
+    explicit DataFolder(QString programFolder);
+
+    const QString& programFolder() const { return programFolder_; }
+    QString folder(const QString& relative) const;
+
+    QString holidayFile(const QString& annualKey) const;
+    QString yearlyReminderFile(const QString& annualKey) const;
+    QString oneYearReminderFile(const QString& datedKey) const;
+    QString saintsFile(const QString& annualKey) const;
+    QString dayNoteFile(const QString& dayNoteKey) const;
+    // Attachment lists: the dated key for one year, the annual key for every year.
+    QString attachmentListFile(const QString& key) const;
+    QString attachedFile(const QString& fileName) const;
+    QString categoryFolder(const QString& category) const;
+    QString contactFile(const QString& category, const QString& surname) const;
+    QString noteFile(const QString& timeStampName) const;
+    QString textPadFile() const;
+    QString backgroundPicture() const;
+    QString calculatorProgram() const;
+
+    // Every folder of the tree, relative, for creating the missing ones at start.
+    static QStringList treeFolders();
+    bool createMissingFolders() const;
+
+private:
+    QString programFolder_;
+};
+
+} // namespace quindara

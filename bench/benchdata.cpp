@@ -1,0 +1,6 @@
+#include "benchdata.h"
+
+QTemporaryDir& bench::scratch() {
+    static QTemporaryDir dir;
+    return dir;
+}

@@ -1,0 +1,44 @@
+#include "calculator/core/calculatorfolder.h"
+
+#include "common/programfolder.h"
+
+namespace tallimo {
+
+namespace {
+const QString kConfiguration = QStringLiteral("configuracion");
+const QString kSavedLogs = QStringLiteral("operaciones");
+} // namespace
+
+QString CalculatorFolder::startFile() const {
+    return common::programPath(programFolder_, kConfiguration + QStringLiteral("/inicio.txt"));
+}
+
+QString CalculatorFolder::helpFile() const {
+    return common::programPath(programFolder_, kConfiguration + QStringLiteral("/ayuda.txt"));
+}
+
+QString CalculatorFolder::currencyFile() const {
+    return common::programPath(programFolder_, kConfiguration + QStringLiteral("/moneda.txt"));
+}
+
+QString CalculatorFolder::logFile() const {
+    return common::programPath(programFolder_, QStringLiteral("operacion.txt"));
+}
+
+QString CalculatorFolder::savedLogsFolder() const {
+    return common::programPath(programFolder_, kSavedLogs);
+}
+
+QString CalculatorFolder::savedLog(const QString& name) const {
+    return common::programPath(programFolder_, kSavedLogs + u'/' + name);
+}
+
+QStringList CalculatorFolder::treeFolders() {
+    return {kConfiguration, kSavedLogs};
+}
+
+bool CalculatorFolder::createMissingFolders() const {
+    return common::ensureFolders(programFolder_, treeFolders());
+}
+
+} // namespace tallimo

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tallimo {
+
+// Paths of the calculator's files under its program folder.
+class CalculatorFolder {
+public:
+    explicit CalculatorFolder(QString programFolder) : programFolder_(std::move(programFolder)) {}
+
+    const QString& programFolder() const { return programFolder_; }
+    QString startFile() const;    // operation names
+    QString helpFile() const;     // help texts of the operation keys
+    QString currencyFile() const; // currency character
+    QString logFile() const;      // the operation log
+    QString savedLogsFolder() const;
+    QString savedLog(const QString& name) const;
+
+    static QStringList treeFolders();
+    bool createMissingFolders() const;
+
+private:
+    QString programFolder_;
+};
+
+} // namespace tallimo

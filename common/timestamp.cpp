@@ -1,0 +1,16 @@
+#include "common/timestamp.h"
+
+namespace common {
+
+QString timeStampName(const QDateTime& moment) {
+    const QDate date = moment.date();
+    const QTime time = moment.time();
+    return QStringLiteral("%1-%2-%3--%4-%5")
+        .arg(date.year())
+        .arg(date.month())
+        .arg(date.day())
+        .arg(time.hour())
+        .arg(time.minute());
+}
+
+} // namespace common

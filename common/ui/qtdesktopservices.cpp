@@ -1,0 +1,96 @@
+#include "common/ui/qtdesktopservices.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QTextDocument>
+
+namespace common {
+
+namespace {
+
+bool printDocument(const QString& text, const QFont& font, QPrinter& printer) {
+    QTextDocument document;
+    document.setDefaultFont(font);
+    document.setPlainText(text);
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    painter.end();
+    document.print(&printer);
+    return printer.printerState() != QPrinter::Error && printer.printerState() != QPrinter::Aborted;
+}
+
+QString titleOr(const QString& title) {
+    return title.isEmpty() ? QApplication::applicationDisplayName() : title;
+}
+
+} // namespace
+
+bool QtDesktopServices::openDocument(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool QtDesktopServices::openFolder(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool QtDesktopServices::openUrl(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+}
+
+bool QtDesktopServices::openInTextEditor(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool QtDesktopServices::startProgram(const QString& program, const QStringList& arguments) {
+    return QProcess::startDetached(program, arguments, QFileInfo(program).absolutePath());
+}
+
+void QtDesktopServices::setClipboardText(const QString& text) {
+    QClipboard* clipboard = QApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text);
+}
+
+PrintResult QtDesktopServices::printText(const QString& text, const QFont& font) {
+    const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
+    if (defaultPrinter.isNull())
+        return PrintResult::NoPrinter;
+    QPrinter printer(defaultPrinter);
+    return printDocument(text, font, printer) ? PrintResult::Printed : PrintResult::Failed;
+}
+
+bool QtDesktopServices::printTextToPdf(const QString& text, const QFont& font, const QString& path) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    return printDocument(text, font, printer) && QFileInfo(path).size() > 0;
+}
+
+void QtDesktopServices::showMessage(const QString& text, const QString& title) {
+    QMessageBox::information(parent_, titleOr(title), text);
+}
+
+bool QtDesktopServices::askYesNo(const QString& text, const QString& title) {
+    return QMessageBox::question(parent_, titleOr(title), text, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+QString QtDesktopServices::askOpenFile(const QString& title, const QString& folder, const QString& filter) {
+    return QFileDialog::getOpenFileName(parent_, title, folder, filter);
+}
+
+QString QtDesktopServices::askSaveFile(const QString& title, const QString& suggested,
+                                       const QString& filter) {
+    return QFileDialog::getSaveFileName(parent_, title, suggested, filter);
+}
+
+} // namespace common

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "common/desktopservices.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace common {
+
+// The real desktop: Qt's file dialogs, message boxes, clipboard, printer and process start.
+class QtDesktopServices final : public DesktopServices {
+public:
+    explicit QtDesktopServices(QWidget* dialogParent = nullptr) : parent_(dialogParent) {}
+    void setDialogParent(QWidget* parent) { parent_ = parent; }
+
+    bool openDocument(const QString& path) override;
+    bool openFolder(const QString& path) override;
+    bool openUrl(const QUrl& url) override;
+    bool openInTextEditor(const QString& path) override;
+    bool startProgram(const QString& program, const QStringList& arguments) override;
+    void setClipboardText(const QString& text) override;
+    PrintResult printText(const QString& text, const QFont& font) override;
+    bool printTextToPdf(const QString& text, const QFont& font, const QString& path) override;
+    void showMessage(const QString& text, const QString& title) override;
+    bool askYesNo(const QString& text, const QString& title) override;
+    QString askOpenFile(const QString& title, const QString& folder, const QString& filter) override;
+    QString askSaveFile(const QString& title, const QString& suggested, const QString& filter) override;
+
+private:
+    QPointer<QWidget> parent_;
+};
+
+} // namespace common

@@ -1,0 +1,87 @@
+#include "common/folderindex.h"
+#include "common/programfolder.h"
+#include "common/textfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class FolderIndexTest : public QObject {
+    Q_OBJECT
+
+private:
+    static void touch(const QString& path) { QVERIFY(common::writeBytes(path, "x")); }
+
+private slots:
+    void findsNamesWithoutRegardToCase() {
+        QTemporaryDir dir;
+        touch(dir.filePath(QStringLiteral("25 de diciembre.txt")));
+        touch(dir.filePath(QStringLiteral("MIÉRCOLES, 5 de ENERO de 2011.txt")));
+        // Decomposed form, as some file systems hand names back.
+        touch(dir.filePath(QStringLiteral("SA\u0301BADO, 8 de ENERO de 2011.txt")));
+        common::FolderIndex index(dir.path());
+        index.refreshIfChanged();
+        QVERIFY(index.contains(QStringLiteral("25 de DICIEMBRE.txt")));
+        QCOMPARE(index.realName(QStringLiteral("25 DE DICIEMBRE.TXT")),
+                 QStringLiteral("25 de diciembre.txt"));
+        QVERIFY(index.contains(QStringLiteral("miércoles, 5 de enero de 2011.txt")));
+        QVERIFY(index.contains(QStringLiteral("SÁBADO, 8 de ENERO de 2011.txt")));
+        QVERIFY(!index.contains(QStringLiteral("26 de DICIEMBRE.txt")));
+        QCOMPARE(index.pathFor(QStringLiteral("25 de DICIEMBRE.txt")),
+                 dir.filePath(QStringLiteral("25 de diciembre.txt")));
+        QCOMPARE(index.pathFor(QStringLiteral("nuevo.txt")), dir.filePath(QStringLiteral("nuevo.txt")));
+    }
+
+    void listsByPrefix() {
+        QTemporaryDir dir;
+        for (const char* name : {"García", "garrido", "Pérez", "Gómez"})
+            touch(dir.filePath(QString::fromUtf8(name)));
+        common::FolderIndex index(dir.path());
+        index.refreshIfChanged();
+        QCOMPARE(index.withPrefix(QStringLiteral("GAR")),
+                 QStringList({QStringLiteral("García"), QStringLiteral("garrido")}));
+        QCOMPARE(index.withPrefix(QString()).size(), 4);
+    }
+
+    void seesChangesMadeByOthers() {
+        QTemporaryDir dir;
+        common::FolderIndex index(dir.path());
+        index.refreshIfChanged();
+        QVERIFY(!index.contains(QStringLiteral("a.txt")));
+        touch(dir.filePath(QStringLiteral("a.txt")));
+        index.refresh();
+        QVERIFY(index.contains(QStringLiteral("A.TXT")));
+        QFile::remove(dir.filePath(QStringLiteral("a.txt")));
+        index.refresh();
+        QVERIFY(!index.contains(QStringLiteral("a.txt")));
+    }
+
+    void missingFolderIsEmpty() {
+        common::FolderIndex index(QStringLiteral("/nonexistent/quindara"));
+        index.refreshIfChanged();
+        QVERIFY(!index.contains(QStringLiteral("x")));
+        QVERIFY(index.names().isEmpty());
+    }
+
+    void unsafeNamesAreRefused_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("safe");
+        QTest::newRow("plain") << QStringLiteral("García López") << true;
+        QTest::newRow("empty") << QString() << false;
+        QTest::newRow("blank") << QStringLiteral("  ") << false;
+        QTest::newRow("dot dot") << QStringLiteral("..") << false;
+        QTest::newRow("slash") << QStringLiteral("../fuera") << false;
+        QTest::newRow("backslash") << QStringLiteral("a\\b") << false;
+        QTest::newRow("colon") << QStringLiteral("c:x") << false;
+        QTest::newRow("control") << QStringLiteral("a\nb") << false;
+    }
+    void unsafeNamesAreRefused() {
+        QFETCH(QString, name);
+        QFETCH(bool, safe);
+        QCOMPARE(common::isSafeFileName(name), safe);
+    }
+};
+
+QTEST_GUILESS_MAIN(FolderIndexTest)
+#include "tst_folderindex.moc"
