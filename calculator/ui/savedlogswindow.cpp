@@ -9,7 +9,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTextDocument>
 
