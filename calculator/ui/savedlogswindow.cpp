@@ -1,5 +1,7 @@
 #include "calculator/ui/savedlogswindow.h"
 
+#include "common/icons.h"
+
 #include "common/textfile.h"
 #include "common/timestamp.h"
 #include "common/units.h"
@@ -21,22 +23,22 @@ const QString kCalculatorTitle = QStringLiteral("TALLIMO 1.2");
 struct ButtonPlace {
     int left;
     quint32 colour;
-    const char* picture;
+    common::Icon picture;
     const char* toolTip;
 };
 
 // Indexed by the button's Index; left to right they read 0, 2, 3, 1, 4.
 constexpr std::array<ButtonPlace, 5> kButtons{{
-    {2280, 12648384, "Camera", "Guardar una copia con la fecha y la hora"},
-    {4440, 12640511, "Clipboard", "Copiar el texto al portapapeles"},
-    {3000, 16777152, "Printer", "Imprimir"},
-    {3720, 16761087, "Notepad", "Abrir en el editor de textos"},
-    {5160, 12648447, "TextSize", "Cambiar el tamaño del texto"},
+    {2280, 12648384, common::Icon::Camera, "Guardar una copia con la fecha y la hora"},
+    {4440, 12640511, common::Icon::Clipboard, "Copiar el texto al portapapeles"},
+    {3000, 16777152, common::Icon::Printer, "Imprimir"},
+    {3720, 16761087, common::Icon::Notepad, "Abrir en el editor de textos"},
+    {5160, 12648447, common::Icon::TextSize, "Cambiar el tamaño del texto"},
 }};
 
 // The one place button pictures come from; wiring the shared icon set is a change here only.
-void setPicture(QPushButton* button, const char* subject) {
-    button->setProperty("picture", QString::fromLatin1(subject));
+void setPicture(QPushButton* button, common::Icon subject) {
+    button->setIcon(common::iconFor(subject));
 }
 
 void setBackColour(QWidget* widget, QPalette::ColorRole role, quint32 colour) {
@@ -100,7 +102,7 @@ void SavedLogsWindow::createControls() {
     Command2->setGeometry(common::twipsRect(120, 5280, 2055, 615));
     Command2->setToolTip(QStringLiteral("Borrar la copia seleccionada"));
     Command2->setIconSize(common::twipsSize(480, 480));
-    setPicture(Command2, "Eraser");
+    setPicture(Command2, common::Icon::Eraser);
     connect(Command2, &QPushButton::clicked, this, &SavedLogsWindow::Command2_Click);
 }
 

@@ -2,6 +2,8 @@
 #include "common/textfile.h"
 #include "common/units.h"
 
+#include "common/icons.h"
+
 #include <QDir>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -94,29 +96,32 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QRect>("place");
         QTest::addColumn<quint32>("colour");
-        QTest::addColumn<QString>("picture");
+        QTest::addColumn<int>("picture");
         QTest::newRow("save") << "Command1_0" << common::twipsRect(2280, 120, 735, 735) << 0xC0FFC0u
-                              << "Camera";
+                              << int(common::Icon::Camera);
         QTest::newRow("print") << "Command1_2" << common::twipsRect(3000, 120, 735, 735) << 0xFFFFC0u
-                               << "Printer";
+                               << int(common::Icon::Printer);
         QTest::newRow("editor") << "Command1_3" << common::twipsRect(3720, 120, 735, 735) << 0xFFC0FFu
-                                << "Notepad";
+                                << int(common::Icon::Notepad);
         QTest::newRow("copy") << "Command1_1" << common::twipsRect(4440, 120, 735, 735) << 0xC0E0FFu
-                              << "Clipboard";
+                              << int(common::Icon::Clipboard);
         QTest::newRow("size") << "Command1_4" << common::twipsRect(5160, 120, 735, 735) << 0xC0FFFFu
-                              << "TextSize";
-        QTest::newRow("delete") << "Command2" << common::twipsRect(120, 5280, 2055, 615) << 0u << "Eraser";
+                              << int(common::Icon::TextSize);
+        QTest::newRow("delete") << "Command2" << common::twipsRect(120, 5280, 2055, 615) << 0u
+                                << int(common::Icon::Eraser);
     }
     void placesItsControls() {
         QFETCH(QString, name);
         QFETCH(QRect, place);
         QFETCH(quint32, colour);
-        QFETCH(QString, picture);
+        QFETCH(int, picture);
         open();
         QCOMPARE(button(name)->geometry(), place);
         if (colour)
             QCOMPARE(common::bgrValue(button(name)->palette().color(QPalette::Button)), colour);
-        QCOMPARE(button(name)->property("picture").toString(), picture);
+        const QSize size(32, 32);
+        QCOMPARE(button(name)->icon().pixmap(size).toImage(),
+                 common::iconFor(common::Icon(picture)).pixmap(size).toImage());
     }
 
     void coversTheCalculatorWindow() {
