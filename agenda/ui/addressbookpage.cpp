@@ -78,7 +78,7 @@ const QString kNameRules = QStringLiteral(
 } // namespace
 
 AddressBookPage::AddressBookPage(const DataFolder& data, common::DesktopServices& desktop, QWidget* parent)
-    : QFrame(parent), data_(data), desktop_(desktop) {
+    : QFrame(parent), desktop_(desktop), Dir1(data.folder(folders::addressBook)) {
     setObjectName(QStringLiteral("Frame1_5"));
     resize(common::twipsSize(kPageWidth, kPageHeight));
     paint(this, kTeal);
@@ -158,7 +158,6 @@ void AddressBookPage::buildControls() {
 }
 
 void AddressBookPage::loadCategories() {
-    Dir1 = AddressBookFolder(data_.folder(folders::addressBook));
     Combo3->clear();
     Combo3->addItems(Dir1.categories());
     if (Combo3->count() > 0) {

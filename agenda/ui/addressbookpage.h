@@ -51,7 +51,6 @@ private:
     void ShowFields(const QStringList& fields);
     void ClearFields();
 
-    DataFolder data_;
     common::DesktopServices& desktop_;
 
     // Hidden folder list: the "direcciones" folder and its categories.
