@@ -1,5 +1,6 @@
 #include "agenda/ui/controls.h"
 
+#include "common/icons.h"
 #include "common/units.h"
 
 #include <QAbstractScrollArea>
@@ -9,6 +10,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QStyleOptionFocusRect>
+
+#include <algorithm>
 #include <qdrawutil.h>
 
 namespace quindara {
@@ -40,8 +43,13 @@ void ColourButton::paintEvent(QPaintEvent*) {
     if (sunken)
         inside.translate(1, 1);
     if (!icon().isNull()) {
+        // The drawings are made to sit an eighth of the button's shorter side inside its edge.
+        const int margin = std::max(2, std::min(width(), height()) / 8);
+        QRect picture = rect().adjusted(margin, margin, -margin, -margin);
+        if (sunken)
+            picture.translate(1, 1);
         const QIcon::Mode mode = isEnabled() ? QIcon::Normal : QIcon::Disabled;
-        icon().paint(&painter, inside, Qt::AlignCenter, mode);
+        icon().paint(&painter, picture, Qt::AlignCenter, mode);
     }
     if (!text().isEmpty()) {
         painter.setPen(
@@ -107,42 +115,47 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QRect& twipsPlace,
     return label;
 }
 
-void setPicture(QAbstractButton* button, Picture picture) {
+namespace {
+
+struct PictureUse {
+    common::Icon icon;
+    const char* tooltip;
+};
+
+PictureUse pictureUse(Picture picture) {
     switch (picture) {
     case Picture::Calculator:
-        button->setToolTip(QStringLiteral("Calculadora"));
-        break;
+        return {common::Icon::Calculator, "Calculadora"};
     case Picture::Clipboard:
-        button->setToolTip(QStringLiteral("Bloc de notas"));
-        break;
+        return {common::Icon::Clipboard, "Bloc de notas"};
     case Picture::People:
-        button->setToolTip(QStringLiteral("Direcciones"));
-        break;
+        return {common::Icon::People, "Direcciones"};
     case Picture::SpiralNotepad:
-        button->setToolTip(QStringLiteral("Abrir en el editor de textos"));
-        break;
+        return {common::Icon::Notepad, "Abrir en el editor de textos"};
     case Picture::Minimize:
-        button->setToolTip(QStringLiteral("Minimizar"));
-        break;
+        return {common::Icon::DownArrowGreen, "Minimizar"};
     case Picture::Exit:
-        button->setToolTip(QStringLiteral("Guardar y salir"));
-        break;
+        return {common::Icon::CloseRedSquare, "Guardar y salir"};
     case Picture::YearCalendar:
-        button->setToolTip(QStringLiteral("Ver el año completo"));
-        break;
+        return {common::Icon::YearCalendar, "Ver el año completo"};
     case Picture::ArrowUp:
-        button->setToolTip(QStringLiteral("Año siguiente"));
-        break;
+        return {common::Icon::YearUp, "Año siguiente"};
     case Picture::ArrowDown:
-        button->setToolTip(QStringLiteral("Año anterior"));
-        break;
+        return {common::Icon::YearDown, "Año anterior"};
     case Picture::AttachThisYear:
-        button->setToolTip(QStringLiteral("Adjuntar un archivo sólo a este año"));
-        break;
+        return {common::Icon::PaperClip, "Adjuntar un archivo sólo a este año"};
     case Picture::AttachEveryYear:
-        button->setToolTip(QStringLiteral("Adjuntar un archivo a este día de todos los años"));
-        break;
+        return {common::Icon::PaperClip, "Adjuntar un archivo a este día de todos los años"};
     }
+    return {common::Icon::Calculator, ""};
+}
+
+} // namespace
+
+void setPicture(QAbstractButton* button, Picture picture) {
+    const PictureUse use = pictureUse(picture);
+    button->setIcon(common::iconFor(use.icon));
+    button->setToolTip(QString::fromUtf8(use.tooltip));
 }
 
 } // namespace quindara

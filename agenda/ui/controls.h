@@ -55,8 +55,8 @@ enum class Picture {
     AttachEveryYear,
 };
 
-// Every button picture of the agenda goes through here, so the drawings are wired in one place.
-// Until the icon set exists a button only says in its tooltip what it is for.
+// Every button picture of the agenda goes through here: the shared drawing and a tooltip saying what the
+// button is for.
 void setPicture(QAbstractButton* button, Picture picture);
 
 } // namespace quindara

@@ -4,8 +4,7 @@
 
 namespace quindara {
 
-// The narrow vertical strip at the left edge of the day page and the two summary pages: a notebook's
-// spiral binding.
+// The narrow vertical strip at the left edge of the day page and the two summary pages.
 class DecorativeStrip : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(DecorativeStrip)
