@@ -23,7 +23,6 @@ constexpr quint32 kLightRed = 0x00C0C0FF;
 constexpr quint32 kRed = 0x000000FF;
 constexpr quint32 kSalmon = 0x008080FF;
 constexpr quint32 kLightYellow = 0x00C0FFFF;
-constexpr quint32 kOperationKeys = 0x00C0C0C0;
 constexpr quint32 kWhite = 0x00FFFFFF;
 
 // Places of the operation keys Command3(0..11), (left, top).
@@ -64,13 +63,13 @@ void buildKeypad(QWidget& form, CalculatorControls& c) {
     c.Command7[1] =
         makeButton(&form, QStringLiteral("Command7_1"), key(1800, 120), kSalmon, QStringLiteral("CE"), signs);
     c.Command9 = makeButton(&form, QStringLiteral("Command9"), key(3480, 120), kSalmon, QString(), signs);
-    setPicture(*c.Command9, Picture::Undo);
+    setPicture(*c.Command9, common::Icon::Undo);
 
     const QFont operations = arialFont(16, true);
     for (int k = 0; k < 12; ++k) {
         const auto [left, top] = kOperationPlaces[std::size_t(k)];
         QPushButton* button = makeButton(&form, elementName(QStringLiteral("Command3"), k), key(left, top),
-                                         kOperationKeys, QString(), operations);
+                                         std::nullopt, QString(), operations);
         setPicture(*button, operationPicture(k));
         c.Command3[std::size_t(k)] = button;
     }
@@ -82,11 +81,10 @@ void buildKeypad(QWidget& form, CalculatorControls& c) {
                                                 key(kFormatLefts[std::size_t(k)], 5160), kLightYellow,
                                                 formatCaptions[std::size_t(k)], arialFont(14, true));
     }
-    setPicture(*c.Command8[1], Picture::WrittenSum);
+    setPicture(*c.Command8[1], common::Icon::WrittenSum);
 
-    c.Command11 = makeButton(&form, QStringLiteral("Command11"), {120, 120, 1575, kKey}, kLightYellow,
-                             QString(), arialFont(12, true));
-    setPicture(*c.Command11, Picture::LogCamera);
+    c.Command11 = makeButton(&form, QStringLiteral("Command11"), {120, 120, 1575, kKey}, std::nullopt);
+    setPicture(*c.Command11, common::Icon::LogCamera);
 }
 
 void buildTapeArea(QWidget& form, const Tape& tape, CalculatorControls& c) {
@@ -97,9 +95,8 @@ void buildTapeArea(QWidget& form, const Tape& tape, CalculatorControls& c) {
     c.Combo1->setPlaceholderText(QStringLiteral("Resultados anteriores"));
     c.Combo1->setFocusPolicy(Qt::NoFocus);
     c.Combo1->hide();
-    c.Command12 = makeButton(&form, QStringLiteral("Command12"), {8640, 120, 855, 495}, kWhite, QString(),
-                             arialFont(8, true));
-    setPicture(*c.Command12, Picture::Eraser);
+    c.Command12 = makeButton(&form, QStringLiteral("Command12"), {8640, 120, 855, 495}, std::nullopt);
+    setPicture(*c.Command12, common::Icon::Eraser);
     c.Command12->hide();
 
     c.Picture1 = new QFrame(&form);
@@ -112,12 +109,10 @@ void buildTapeArea(QWidget& form, const Tape& tape, CalculatorControls& c) {
 
     c.Command6[0] = makeButton(&form, QStringLiteral("Command6_0"), {9000, 720, 495, 2175}, 0x0000FF00,
                                QString(), arialFont(14, true));
-    setPicture(*c.Command6[0], Picture::ScrollUp);
+    setPicture(*c.Command6[0], common::Icon::BlueUp);
     c.Command6[1] = makeButton(&form, QStringLiteral("Command6_1"), {9000, 2880, 495, 2295}, 0x0000FFFF,
                                QString(), arialFont(14, true));
-    setPicture(*c.Command6[1], Picture::ScrollDown);
-    for (QPushButton* arrow : c.Command6)
-        setTextColour(*arrow, 0x00FF0000);
+    setPicture(*c.Command6[1], common::Icon::BlueDown);
 
     c.Line1 = new QWidget(&form);
     c.Line1->setObjectName(QStringLiteral("Line1"));

@@ -33,15 +33,16 @@ void setTextColour(QWidget& widget, quint32 bgr) {
     widget.setPalette(palette);
 }
 
-QPushButton* makeButton(QWidget* parent, const QString& name, const QRect& twipsPlace, quint32 backColour,
-                        const QString& caption, const QFont& font) {
+QPushButton* makeButton(QWidget* parent, const QString& name, const QRect& twipsPlace,
+                        std::optional<quint32> backColour, const QString& caption, const QFont& font) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
     button->setGeometry(
         common::twipsRect(twipsPlace.x(), twipsPlace.y(), twipsPlace.width(), twipsPlace.height()));
     button->setFocusPolicy(Qt::NoFocus);
     button->setFont(font);
-    setBackColour(*button, backColour);
+    if (backColour)
+        setBackColour(*button, *backColour);
     return button;
 }
 

@@ -40,7 +40,7 @@ TapeView::TapeView(const Tape& tape, QSize frameSize, QWidget* frame)
         controls.number = makeLabel(this, QString(), {kNumberLeft, 0, kNumberWidth, kNumberHeight},
                                     arialFont(9.75), Qt::AlignRight);
         controls.operation =
-            makeButton(this, QString(), {kOperationLeft, 0, kRowHeight, kRowHeight}, 0x00C0C0C0);
+            makeButton(this, QString(), {kOperationLeft, 0, kRowHeight, kRowHeight}, std::nullopt);
         controls.text = new QLineEdit(this);
         controls.text->setGeometry(common::twipsRect(kTextLeft, 0, kTextWidth, kRowHeight));
         controls.text->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
