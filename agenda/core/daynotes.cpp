@@ -1,0 +1,90 @@
+#include "agenda/core/daynotes.h"
+
+#include "agenda/core/calendar.h"
+#include "agenda/core/daykeys.h"
+#include "common/programfolder.h"
+#include "common/textfile.h"
+
+#include <QDate>
+
+namespace quindara {
+
+DayNotes::DayNotes(const DataFolder& data) : data_(data), index_(data.folder(folders::dayNotes)) {}
+
+void DayNotes::bringIndexUpToDate() {
+    if (indexStale_)
+        index_.refresh();
+    else
+        index_.refreshIfChanged();
+    indexStale_ = false;
+}
+
+bool DayNotes::hasNote(const QString& dayNoteKey) {
+    bringIndexUpToDate();
+    return index_.contains(dayNoteKey + kTxt);
+}
+
+QString DayNotes::load(const QString& dayNoteKey) {
+    bringIndexUpToDate();
+    const QString name = dayNoteKey + kTxt;
+    if (!index_.contains(name))
+        return {};
+    return common::readTextOrEmpty(index_.pathFor(name), common::Ending::Zoned);
+}
+
+bool DayNotes::save(const QString& dayNoteKey, const QString& text, QString* error) {
+    const QString name = dayNoteKey + kTxt;
+    if (dayNoteKey.isEmpty() || !common::isSafeFileName(name)) {
+        if (error)
+            *error = QStringLiteral("nombre de día no válido");
+        return false;
+    }
+    bringIndexUpToDate();
+    const bool existed = index_.contains(name);
+    const bool written = common::writeText(index_.pathFor(name), text, common::Ending::Zoned, error);
+    if (written && !existed)
+        indexStale_ = true;
+    return written;
+}
+
+void DayNotes::appendMonth(QString& summary, int year, int month, int& weekday) {
+    const QString monthText = monthName(month);
+    const QString yearText = QString::number(year);
+    const int days = QDate(year, month, 1).daysInMonth();
+    for (int day = 1; day <= days; ++day) {
+        const QString key = dayNoteKey(weekday, QString::number(day), monthText, yearText);
+        const QString name = key + kTxt;
+        if (index_.contains(name)) {
+            // An unreadable note still shows its key, with an empty body.
+            summary += key;
+            summary += kSummarySeparator;
+            summary += common::readTextOrEmpty(index_.pathFor(name), common::Ending::Zoned);
+            summary += kSummarySeparator;
+            summary += kSummarySeparator;
+        }
+        weekday = (weekday + 1) % kGridColumns;
+    }
+}
+
+QString DayNotes::monthSummary(int year, int month) {
+    QString summary;
+    if (!QDate(year, month, 1).isValid())
+        return summary;
+    bringIndexUpToDate();
+    int weekday = monthLayout(year, month).firstIndex;
+    appendMonth(summary, year, month, weekday);
+    return summary;
+}
+
+QString DayNotes::yearSummary(int year) {
+    QString summary;
+    if (!QDate(year, 1, 1).isValid())
+        return summary;
+    bringIndexUpToDate();
+    int weekday = janFirstWeekday(year);
+    for (int month = 1; month <= 12; ++month)
+        appendMonth(summary, year, month, weekday);
+    return summary;
+}
+
+} // namespace quindara
