@@ -6,30 +6,49 @@
 #include "common/textfile.h"
 
 #include <QDate>
+#include <QDir>
+#include <QFileInfo>
 
 namespace quindara {
+
+namespace {
+
+QDateTime modifiedTime(const QString& folder) {
+    const QFileInfo info(folder);
+    return info.exists() ? info.lastModified() : QDateTime();
+}
+
+} // namespace
 
 DayNotes::DayNotes(const DataFolder& data) : data_(data), index_(data.folder(folders::dayNotes)) {}
 
 void DayNotes::bringIndexUpToDate() {
-    if (indexStale_)
-        index_.refresh();
-    else
-        index_.refreshIfChanged();
-    indexStale_ = false;
+    // Stat before listing: a change in between shows as a new time next time.
+    const QDateTime modified = modifiedTime(index_.folder());
+    if (listed_ && modified == knownModified_)
+        return;
+    knownModified_ = modified;
+    index_.refresh();
+    created_.clear();
+    listed_ = true;
+}
+
+QString DayNotes::storedPath(const QString& name) const {
+    const QString stored = index_.realName(name);
+    if (!stored.isEmpty())
+        return index_.folder() + u'/' + stored;
+    return created_.isEmpty() ? QString() : created_.value(common::FolderIndex::foldName(name));
 }
 
 bool DayNotes::hasNote(const QString& dayNoteKey) {
     bringIndexUpToDate();
-    return index_.contains(dayNoteKey + kTxt);
+    return !storedPath(dayNoteKey + kTxt).isEmpty();
 }
 
 QString DayNotes::load(const QString& dayNoteKey) {
     bringIndexUpToDate();
-    const QString name = dayNoteKey + kTxt;
-    if (!index_.contains(name))
-        return {};
-    return common::readTextOrEmpty(index_.pathFor(name), common::Ending::Zoned);
+    const QString path = storedPath(dayNoteKey + kTxt);
+    return path.isEmpty() ? QString() : common::readTextOrEmpty(path, common::Ending::Zoned);
 }
 
 bool DayNotes::save(const QString& dayNoteKey, const QString& text, QString* error) {
@@ -40,11 +59,14 @@ bool DayNotes::save(const QString& dayNoteKey, const QString& text, QString* err
         return false;
     }
     bringIndexUpToDate();
-    const bool existed = index_.contains(name);
-    const bool written = common::writeText(index_.pathFor(name), text, common::Ending::Zoned, error);
-    if (written && !existed)
-        indexStale_ = true;
-    return written;
+    const QString stored = storedPath(name);
+    const QString path = stored.isEmpty() ? QDir(index_.folder()).filePath(name) : stored;
+    if (!common::writeText(path, text, common::Ending::Zoned, error))
+        return false;
+    if (stored.isEmpty())
+        created_.insert(common::FolderIndex::foldName(name), path);
+    knownModified_ = modifiedTime(index_.folder());
+    return true;
 }
 
 void DayNotes::appendMonth(QString& summary, int year, int month, int& weekday) {
@@ -53,12 +75,12 @@ void DayNotes::appendMonth(QString& summary, int year, int month, int& weekday) 
     const int days = QDate(year, month, 1).daysInMonth();
     for (int day = 1; day <= days; ++day) {
         const QString key = dayNoteKey(weekday, QString::number(day), monthText, yearText);
-        const QString name = key + kTxt;
-        if (index_.contains(name)) {
+        const QString path = storedPath(key + kTxt);
+        if (!path.isEmpty()) {
             // An unreadable note still shows its key, with an empty body.
             summary += key;
             summary += kSummarySeparator;
-            summary += common::readTextOrEmpty(index_.pathFor(name), common::Ending::Zoned);
+            summary += common::readTextOrEmpty(path, common::Ending::Zoned);
             summary += kSummarySeparator;
             summary += kSummarySeparator;
         }

@@ -3,6 +3,8 @@
 #include "agenda/core/datafolder.h"
 #include "common/folderindex.h"
 
+#include <QDateTime>
+#include <QHash>
 #include <QString>
 
 namespace quindara {
@@ -30,12 +32,17 @@ public:
 
 private:
     void bringIndexUpToDate();
+    QString storedPath(const QString& name) const;
     void appendMonth(QString& summary, int year, int month, int& weekday);
 
     DataFolder data_;
     common::FolderIndex index_;
-    // Set after we created a file: the folder's time stamp may not have moved within its resolution.
-    bool indexStale_ = true;
+    bool listed_ = false;
+    // The folder's time stamp when we last listed it or wrote into it ourselves: our own saves are
+    // known without a new listing of thousands of names.
+    QDateTime knownModified_;
+    // Notes we created since the last listing, by folded name.
+    QHash<QString, QString> created_;
 };
 
 } // namespace quindara

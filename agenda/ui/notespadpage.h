@@ -1,0 +1,60 @@
+#pragma once
+
+#include "agenda/core/notespad.h"
+#include "common/desktopservices.h"
+
+#include <QFrame>
+
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace quindara {
+
+class DeferredMessages;
+
+// The notes pad (Frame1(4)) of the main window: a text stored under the minute of saving whenever
+// the user changed it and leaves it, with the list of stored notes beside it.
+class NotesPadPage : public QFrame {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(NotesPadPage)
+
+public:
+    NotesPadPage(const DataFolder& data, const common::Clock& clock, common::DesktopServices& desktop,
+                 QWidget* parent = nullptr);
+
+    // Lists the notes folder again, keeping the chosen note chosen.
+    void refreshFile1();
+    // Stores the user's unsaved changes; for leaving the program, so a failure is told at once.
+    void savePendingNote();
+    QString text() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    enum class Telling { Now, AfterTheClick };
+
+    void Text6_Change();
+    void Text6_LostFocus();
+    void File1_Click();
+    void Command13_Click();
+    void saveIfEdited(Telling telling);
+    void tell(const QString& text, Telling telling);
+    QString chosenNote() const;
+
+    NotesPad pad_;
+    DeferredMessages* messages_;
+    // The notes pad text.
+    QPlainTextEdit* Text6;
+    // The stored notes.
+    QListWidget* File1;
+    // "ELIMINAR": deletes the chosen note.
+    QPushButton* Command13;
+
+    bool NotesPadEdited = false;
+    // Set while a stored note is put into Text6: reopening is not an edit of the user's.
+    bool reopening_ = false;
+};
+
+} // namespace quindara
