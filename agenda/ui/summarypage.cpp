@@ -1,5 +1,6 @@
 #include "agenda/ui/summarypage.h"
 
+#include "common/icons.h"
 #include "common/units.h"
 
 #include <QLabel>
@@ -10,8 +11,8 @@ namespace quindara {
 namespace {
 
 // Every picture of the page goes through here, so the artwork is wired in one place.
-void setPicture(QLabel* label, const char* subject) {
-    label->setProperty("pictureSubject", QString::fromLatin1(subject));
+void setPicture(QLabel* label, common::Icon icon) {
+    label->setPixmap(common::iconPixmap(icon, label->size()));
 }
 
 } // namespace
@@ -25,8 +26,7 @@ SummaryPage::SummaryPage(Span span, DayNotes& notes, QWidget* parent) : QFrame(p
     strip_ = new QLabel(this);
     strip_->setObjectName(month ? QStringLiteral("Picture3") : QStringLiteral("Picture2"));
     strip_->setGeometry(common::twipsRect(120, 240, 735, 7935));
-    strip_->setScaledContents(true);
-    setPicture(strip_, "decorative strip");
+    setPicture(strip_, common::Icon::DecorativeStrip);
 
     summaryBox_ = new QPlainTextEdit(this);
     summaryBox_->setObjectName(month ? QStringLiteral("Text3") : QStringLiteral("Text5"));
