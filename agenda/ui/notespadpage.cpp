@@ -1,5 +1,6 @@
 #include "agenda/ui/notespadpage.h"
 
+#include "agenda/ui/controls.h"
 #include "agenda/ui/deferredmessages.h"
 #include "common/units.h"
 
@@ -15,33 +16,26 @@ NotesPadPage::NotesPadPage(const DataFolder& data, const common::Clock& clock,
                            common::DesktopServices& desktop, QWidget* parent)
     : QFrame(parent), pad_(data, clock), messages_(new DeferredMessages(desktop, this)) {
     setObjectName(QStringLiteral("Frame1_4"));
-    setAutoFillBackground(true);
     resize(common::twipsSize(8895, 8295));
 
     Text6 = new QPlainTextEdit(this);
     Text6->setObjectName(QStringLiteral("Text6"));
     Text6->setGeometry(common::twipsRect(120, 240, 6135, 7935));
-    QFont padFont(QStringLiteral("Arial"));
-    padFont.setPointSizeF(14.25);
-    Text6->setFont(padFont);
+    Text6->setFont(arialFont(14.25));
     Text6->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Text6->setStyleSheet(QStringLiteral("QPlainTextEdit { background-color: %1; color: %2; }")
-                             .arg(common::bgrColor(0x0080FFFF).name(), common::bgrColor(0x00C00000).name()));
+    setBackColor(Text6, 0x0080FFFF); // pale yellow
+    setForeColor(Text6, 0x00C00000); // dark blue
     Text6->installEventFilter(this);
 
     File1 = new QListWidget(this);
     File1->setObjectName(QStringLiteral("File1"));
     File1->setGeometry(common::twipsRect(6360, 240, 2415, 7095));
-    QFont listFont(QStringLiteral("Arial"));
-    listFont.setPointSizeF(9.75);
-    File1->setFont(listFont);
+    File1->setFont(arialFont(9.75));
 
-    Command13 = new QPushButton(QStringLiteral("ELIMINAR"), this);
-    Command13->setObjectName(QStringLiteral("Command13"));
-    Command13->setGeometry(common::twipsRect(6360, 7440, 2415, 615));
-    Command13->setFont(QFont(QStringLiteral("Arial"), 12, QFont::Bold));
-    Command13->setStyleSheet(
-        QStringLiteral("QPushButton { background-color: %1; }").arg(common::bgrColor(0x000000FF).name()));
+    Command13 = makeButton(this, QStringLiteral("Command13"), QRect(6360, 7440, 2415, 615),
+                           QStringLiteral("ELIMINAR"));
+    Command13->setFont(arialFont(12, true));
+    setBackColor(Command13, 0x000000FF); // red
 
     connect(Text6, &QPlainTextEdit::textChanged, this, &NotesPadPage::Text6_Change);
     connect(File1, &QListWidget::itemClicked, this, &NotesPadPage::File1_Click);
@@ -75,39 +69,37 @@ void NotesPadPage::Text6_Change() {
 }
 
 void NotesPadPage::Text6_LostFocus() {
-    saveIfEdited(Telling::AfterTheClick);
-}
-
-void NotesPadPage::savePendingNote() {
-    saveIfEdited(Telling::Now);
-}
-
-void NotesPadPage::saveIfEdited(Telling telling) {
-    if (!NotesPadEdited)
-        return;
-    // An emptied pad stores nothing and deletes nothing.
-    if (!Text6->toPlainText().isEmpty()) {
-        QString error;
-        if (!pad_.save(Text6->toPlainText(), &error)) {
-            // Still edited: the text stays in the pad and the next leave tries again.
-            tell(QStringLiteral("No se ha podido guardar la nota del bloc de notas.\nERROR: ") + error,
-                 telling);
-            return;
-        }
-    }
-    NotesPadEdited = false;
-    if (telling == Telling::Now) {
-        refreshFile1();
+    if (const auto failure = saveIfEdited()) {
+        messages_->post(*failure);
         return;
     }
     // The click that took the focus may be choosing a note: let it land before the list changes.
     QTimer::singleShot(0, this, &NotesPadPage::refreshFile1);
 }
 
-void NotesPadPage::tell(const QString& text, Telling telling) {
+std::optional<QString> NotesPadPage::savePendingNote() {
+    const auto failure = saveIfEdited();
+    refreshFile1();
+    return failure;
+}
+
+std::optional<QString> NotesPadPage::saveIfEdited() {
+    if (!NotesPadEdited)
+        return std::nullopt;
+    // An emptied pad stores nothing and deletes nothing.
+    if (!Text6->toPlainText().isEmpty()) {
+        QString error;
+        // Still edited after a failure: the text stays in the pad and the next leave tries again.
+        if (!pad_.save(Text6->toPlainText(), &error))
+            return QStringLiteral("No se ha podido guardar la nota del bloc de notas.\nERROR: ") + error;
+    }
+    NotesPadEdited = false;
+    return std::nullopt;
+}
+
+void NotesPadPage::tell(const QString& text) {
     messages_->post(text);
-    if (telling == Telling::Now)
-        messages_->showNow();
+    messages_->showNow();
 }
 
 QString NotesPadPage::chosenNote() const {
@@ -133,7 +125,7 @@ void NotesPadPage::File1_Click() {
         return;
     const auto note = pad_.read(name);
     if (!note) {
-        tell(QStringLiteral("No se ha podido abrir la nota %1.").arg(name), Telling::Now);
+        tell(QStringLiteral("No se ha podido abrir la nota %1.").arg(name));
         refreshFile1();
         return;
     }
@@ -148,8 +140,7 @@ void NotesPadPage::Command13_Click() {
         return;
     QString error;
     if (!pad_.remove(name, &error))
-        tell(QStringLiteral("No se ha podido eliminar la nota %1.\nERROR: %2").arg(name, error),
-             Telling::Now);
+        tell(QStringLiteral("No se ha podido eliminar la nota %1.\nERROR: %2").arg(name, error));
     refreshFile1();
 }
 

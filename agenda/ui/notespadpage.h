@@ -5,6 +5,8 @@
 
 #include <QFrame>
 
+#include <optional>
+
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
@@ -25,22 +27,21 @@ public:
 
     // Lists the notes folder again, keeping the chosen note chosen.
     void refreshFile1();
-    // Stores the user's unsaved changes; for leaving the program, so a failure is told at once.
-    void savePendingNote();
+    // Stores the user's unsaved changes when the program ends; a failure is returned for the caller to tell.
+    std::optional<QString> savePendingNote();
     QString text() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    enum class Telling { Now, AfterTheClick };
-
     void Text6_Change();
     void Text6_LostFocus();
     void File1_Click();
     void Command13_Click();
-    void saveIfEdited(Telling telling);
-    void tell(const QString& text, Telling telling);
+    // The failure message, or nothing when the note was stored or had no changes.
+    std::optional<QString> saveIfEdited();
+    void tell(const QString& text);
     QString chosenNote() const;
 
     NotesPad pad_;

@@ -4,10 +4,11 @@
 
 #include <QFrame>
 
-class QLabel;
 class QPlainTextEdit;
 
 namespace quindara {
+
+class DecorativeStrip;
 
 // The month summary (Frame1(2), Text3) or the year summary (Frame1(3), Text5) of the main window:
 // every day note of the month or year shown, gathered into one text that is never stored.
@@ -29,7 +30,7 @@ public:
 private:
     DayNotes& notes_;
     // Picture3 or Picture2: the decorative strip at the left edge.
-    QLabel* strip_;
+    DecorativeStrip* strip_;
     // Text3 or Text5.
     QPlainTextEdit* summaryBox_;
 };
