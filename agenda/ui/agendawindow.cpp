@@ -184,6 +184,7 @@ void AgendaWindow::DrawGrid() {
         MarkDay(day, button);
     }
     dayPage_->clearYearlyTextsAndNote();
+    dayPage_->Text1->document()->setModified(false);
     shownNoteKey_.clear();
     Frame1[0]->setEnabled(false);
     EnableAttaching();
@@ -236,11 +237,14 @@ void AgendaWindow::ShowDayTitle() {
 
 void AgendaWindow::LoadDayNote() {
     dayPage_->showNote(QString());
+    dayPage_->Text1->document()->setModified(false);
     shownNoteKey_.clear();
     if (SelectedIndex < 0)
         return;
     shownNoteKey_ = Label2->text();
     dayPage_->showNote(dayNotes_.load(shownNoteKey_));
+    // Only the user's own edits count as edits.
+    dayPage_->Text1->document()->setModified(false);
 }
 
 void AgendaWindow::LoadDayTexts() {
@@ -260,6 +264,8 @@ void AgendaWindow::ShowWeekPage() {
     for (const QString& key : keys)
         notes.append(dayNotes_.load(key));
     weekPage_->showWeek(keys, notes);
+    for (QPlainTextEdit* box : weekPage_->Text2)
+        box->document()->setModified(false);
     weekShown_ = true;
 }
 
@@ -331,7 +337,9 @@ void AgendaWindow::Command6_Click(int Index) {
     ShowPage(Index);
     switch (Index) {
     case 0:
-        LoadDayNote();
+        // A note that could not be stored stays in its box rather than being replaced by the stored one.
+        if (!DayNoteEdited())
+            LoadDayNote();
         break;
     case 1:
         ShowWeekPage();

@@ -103,10 +103,12 @@ private:
     void Text1_LostFocus();
     void Text2_LostFocus(int Index);
     // Each returns the failure to tell, or nothing when the note was stored or had no changes.
+    bool DayNoteEdited() const;
     std::optional<QString> SaveDayNote();
     std::optional<QString> SaveWeekDayNote();
     // Before the selection moves: edits of the day or week page are never left behind unsaved.
     void SavePendingDayNotes();
+    void TellSaveFailure(const std::optional<QString>& failure);
     void BuildMonthSummary();
     void BuildYearSummary();
     void Command11_Click(int Index);
@@ -182,14 +184,13 @@ private:
     bool SelectionPainted = false;
     QDate SelectedDate;
 
-    // Follows the modified flag of Text1's document: any edit by the user, by mouse or keyboard.
-    bool DayNoteEdited = false;
     int WeekDayIndex = 0;
     bool AttachEveryYear = false;
     // The key the note in Text1 was loaded for: an edit is stored for that day, whatever happens after.
     QString shownNoteKey_;
     // True once the week page holds the keys of a real week, so its boxes can be saved.
     bool weekShown_ = false;
+    QString toldSaveFailure_;
     // Set by the exit button, which has already saved everything.
     bool ending_ = false;
 };

@@ -14,7 +14,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QLabel>
@@ -34,8 +33,6 @@ QString saveFailure(const QString& key, const QString& error) {
 
 void AgendaWindow::connectEditing() {
     dayPage_->Text1->installEventFilter(this);
-    connect(dayPage_->Text1->document(), &QTextDocument::modificationChanged, this,
-            [this](bool changed) { DayNoteEdited = changed; });
     for (QPlainTextEdit* box : weekPage_->Text2)
         box->installEventFilter(this);
     for (int k = 0; k < 3; ++k)
@@ -68,24 +65,36 @@ bool AgendaWindow::eventFilter(QObject* watched, QEvent* event) {
 
 // The box keeps showing the note just stored: an export of the page right after holds it.
 void AgendaWindow::Text1_LostFocus() {
-    if (const auto failure = SaveDayNote())
-        messages_->post(*failure);
+    TellSaveFailure(SaveDayNote());
 }
 
 void AgendaWindow::Text2_LostFocus(int Index) {
     WeekDayIndex = Index;
-    if (const auto failure = SaveWeekDayNote())
+    TellSaveFailure(SaveWeekDayNote());
+}
+
+// A note that keeps failing is told once, not at every leave, until a save works again.
+void AgendaWindow::TellSaveFailure(const std::optional<QString>& failure) {
+    if (failure && *failure != toldSaveFailure_)
         messages_->post(*failure);
+    if (failure)
+        toldSaveFailure_ = *failure;
 }
 
 // After a failure the note stays edited and in its box, so leaving it again tries again.
+// Any edit by the user counts, by mouse or by keyboard; loading a note is not an edit.
+bool AgendaWindow::DayNoteEdited() const {
+    return dayPage_->Text1->document()->isModified();
+}
+
 std::optional<QString> AgendaWindow::SaveDayNote() {
-    if (!DayNoteEdited || shownNoteKey_.isEmpty())
+    if (!DayNoteEdited() || shownNoteKey_.isEmpty())
         return std::nullopt;
     QString error;
     if (!dayNotes_.save(shownNoteKey_, dayPage_->Text1->toPlainText(), &error))
         return saveFailure(shownNoteKey_, error);
     dayPage_->Text1->document()->setModified(false);
+    toldSaveFailure_.clear();
     return std::nullopt;
 }
 
@@ -99,16 +108,15 @@ std::optional<QString> AgendaWindow::SaveWeekDayNote() {
     if (!dayNotes_.save(key, box->toPlainText(), &error))
         return saveFailure(key, error);
     box->document()->setModified(false);
+    toldSaveFailure_.clear();
     return std::nullopt;
 }
 
 void AgendaWindow::SavePendingDayNotes() {
-    if (const auto failure = SaveDayNote())
-        messages_->post(*failure);
+    TellSaveFailure(SaveDayNote());
     for (int k = 0; k < kDaysInWeek; ++k) {
         WeekDayIndex = k;
-        if (const auto failure = SaveWeekDayNote())
-            messages_->post(*failure);
+        TellSaveFailure(SaveWeekDayNote());
     }
 }
 
@@ -301,8 +309,8 @@ void AgendaWindow::Command10_Click() {
     if (!SaveBeforeEnding())
         return;
     ending_ = true;
+    // Closing the last window ends the program; the year overview is closed with this one.
     close();
-    QCoreApplication::quit();
 }
 
 void AgendaWindow::Command12_Click() {
