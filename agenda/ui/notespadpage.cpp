@@ -70,7 +70,10 @@ void NotesPadPage::Text6_Change() {
 
 void NotesPadPage::Text6_LostFocus() {
     if (const auto failure = saveIfEdited()) {
-        messages_->post(*failure);
+        // Told once, not at every leave, until a save works again.
+        if (*failure != toldFailure_)
+            messages_->post(*failure);
+        toldFailure_ = *failure;
         return;
     }
     // The click that took the focus may be choosing a note: let it land before the list changes.
@@ -94,6 +97,7 @@ std::optional<QString> NotesPadPage::saveIfEdited() {
             return QStringLiteral("No se ha podido guardar la nota del bloc de notas.\nERROR: ") + error;
     }
     NotesPadEdited = false;
+    toldFailure_.clear();
     return std::nullopt;
 }
 

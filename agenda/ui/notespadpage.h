@@ -56,6 +56,7 @@ private:
     bool NotesPadEdited = false;
     // Set while a stored note is put into Text6: reopening is not an edit of the user's.
     bool reopening_ = false;
+    QString toldFailure_;
 };
 
 } // namespace quindara
