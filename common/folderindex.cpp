@@ -1,6 +1,7 @@
 #include "common/folderindex.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 
 namespace common {
@@ -16,7 +17,12 @@ void FolderIndex::setFolder(const QString& folder) {
 }
 
 QString FolderIndex::foldName(const QString& name) {
-    return name.normalized(QString::NormalizationForm_C).toCaseFolded();
+    // Pure ASCII names (most of them) need no normalisation.
+    for (const QChar c : name) {
+        if (c.unicode() >= 0x80)
+            return name.normalized(QString::NormalizationForm_C).toCaseFolded();
+    }
+    return name.toCaseFolded();
 }
 
 void FolderIndex::refreshIfChanged() {
@@ -37,13 +43,16 @@ void FolderIndex::list() {
     listed_ = true;
     if (folder_.isEmpty())
         return;
-    QDir dir(folder_);
     const QFileInfo info(folder_);
     listedModified_ = info.exists() ? info.lastModified() : QDateTime();
-    names_ = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
-    byFolded_.reserve(names_.size());
-    for (const QString& name : std::as_const(names_))
+    QDirIterator it(folder_, QDir::Files | QDir::Hidden | QDir::System);
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        names_.append(name);
         byFolded_.insert(foldName(name), name);
+    }
+    sorted_ = false;
 }
 
 bool FolderIndex::contains(const QString& name) const {
@@ -59,12 +68,21 @@ QString FolderIndex::pathFor(const QString& name) const {
     return QDir(folder_).filePath(stored.isEmpty() ? name : stored);
 }
 
+const QStringList& FolderIndex::names() const {
+    // Sorted only when someone lists the folder: marking lookups never need the order.
+    if (!sorted_) {
+        names_.sort(Qt::CaseInsensitive);
+        sorted_ = true;
+    }
+    return names_;
+}
+
 QStringList FolderIndex::withPrefix(const QString& prefix) const {
     if (prefix.isEmpty())
-        return names_;
+        return names();
     const QString folded = foldName(prefix);
     QStringList found;
-    for (const QString& name : names_) {
+    for (const QString& name : names()) {
         if (foldName(name).startsWith(folded))
             found.append(name);
     }

@@ -29,7 +29,7 @@ public:
     QString pathFor(const QString& name) const;
     // Stored names that begin with `prefix` (any case), in the folder's sort order.
     QStringList withPrefix(const QString& prefix) const;
-    QStringList names() const { return names_; }
+    const QStringList& names() const;
 
     static QString foldName(const QString& name);
 
@@ -39,7 +39,8 @@ private:
     QString folder_;
     QDateTime listedModified_;
     bool listed_ = false;
-    QStringList names_;
+    mutable QStringList names_;
+    mutable bool sorted_ = true;
     QHash<QString, QString> byFolded_;
 };
 
