@@ -4,14 +4,18 @@
 #include "common/units.h"
 
 #include <QLabel>
-#include <QPushButton>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 namespace quindara {
 
 namespace {
 
 constexpr int kButtonSize = 375;
-constexpr int kButtonPitch = 360;             // neighbours overlap by one pixel
+constexpr int kButtonPitch = 360; // neighbours overlap by one pixel
+// The title stands this far above the grid; the panel's own coordinates start there.
+constexpr int kTitleHeight = 840;
+constexpr int kInitialsTop = kTitleHeight - 360;
 constexpr quint32 kTitleColour = 16711680;    // blue
 constexpr quint32 kWeekendInitial = 16711935; // magenta
 
@@ -22,9 +26,9 @@ QFont arial(qreal points, bool bold = false) {
     return font;
 }
 
-QLabel* transparentLabel(QWidget& window, const QString& name, const QString& text, const QRect& place,
-                         const QFont& font) {
-    auto* label = new QLabel(text, &window);
+QLabel* centredLabel(QWidget& panel, const QString& name, const QString& text, const QRect& place,
+                     const QFont& font) {
+    auto* label = new QLabel(text, &panel);
     label->setObjectName(name);
     label->setGeometry(place);
     label->setFont(font);
@@ -40,19 +44,36 @@ void setTextColour(QLabel& label, quint32 colour) {
 
 } // namespace
 
+void DayButton::setBackColour(const QColor& colour) {
+    if (colour == backColour_)
+        return;
+    backColour_ = colour;
+    update();
+}
+
+void DayButton::paintEvent(QPaintEvent* event) {
+    Q_UNUSED(event);
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.palette.setColor(QPalette::Button, backColour_);
+    painter.drawControl(QStyle::CE_PushButton, option);
+}
+
 QString MonthPanel::title(int month) {
     const QString name = monthName(month);
     return name.left(1) + name.mid(1).toLower();
 }
 
-MonthPanel::MonthPanel(QWidget& window, int month, std::function<void(int)> dayClicked) : month_(month) {
-    const int left = gridLeft(month);
-    const int top = gridTop(month);
+MonthPanel::MonthPanel(int month, QWidget* window) : QWidget(window), month_(month) {
+    setObjectName(QStringLiteral("monthPanel%1").arg(month));
+    setGeometry(common::twipsRect(gridLeft(month), gridTop(month) - kTitleHeight,
+                                  kButtonPitch * (kGridColumns - 1) + kButtonSize,
+                                  kTitleHeight + kButtonPitch * 5 + kButtonSize));
 
     // Label2(0..11): the month titles.
-    QLabel* title =
-        transparentLabel(window, QStringLiteral("Label2_%1").arg(month - 1), MonthPanel::title(month),
-                         common::twipsRect(left + 120, top - 840, 2295, 375), arial(18));
+    QLabel* title = centredLabel(*this, QStringLiteral("Label2_%1").arg(month - 1), MonthPanel::title(month),
+                                 common::twipsRect(120, 0, 2295, 375), arial(18));
     setTextColour(*title, kTitleColour);
 
     // Label1(0..83): seven weekday initials per panel.
@@ -60,9 +81,9 @@ MonthPanel::MonthPanel(QWidget& window, int month, std::function<void(int)> dayC
                                          QStringLiteral("J"), QStringLiteral("V"), QStringLiteral("S"),
                                          QStringLiteral("D")};
     for (int column = 0; column < kGridColumns; ++column) {
-        QLabel* initial = transparentLabel(
-            window, QStringLiteral("Label1_%1").arg((month - 1) * kGridColumns + column), initials.at(column),
-            common::twipsRect(left + kButtonPitch * column, top - 360, kButtonSize, 255), arial(12, true));
+        QLabel* initial = centredLabel(
+            *this, QStringLiteral("Label1_%1").arg((month - 1) * kGridColumns + column), initials.at(column),
+            common::twipsRect(kButtonPitch * column, kInitialsTop, kButtonSize, 255), arial(12, true));
         if (isWeekendColumn(column))
             setTextColour(*initial, kWeekendInitial);
     }
@@ -70,32 +91,26 @@ MonthPanel::MonthPanel(QWidget& window, int month, std::function<void(int)> dayC
     // Command2 .. Command13: the day buttons of January .. December.
     const QFont dayFont = arial(8.25);
     for (int index = 0; index < kGridButtons; ++index) {
-        auto* button = new QPushButton(&window);
+        auto* button = new DayButton(this);
         button->setObjectName(QStringLiteral("Command%1_%2").arg(month + 1).arg(index));
-        button->setGeometry(common::twipsRect(left + kButtonPitch * (index % kGridColumns),
-                                              top + kButtonPitch * (index / kGridColumns), kButtonSize,
-                                              kButtonSize));
+        button->setGeometry(common::twipsRect(kButtonPitch * (index % kGridColumns),
+                                              kTitleHeight + kButtonPitch * (index / kGridColumns),
+                                              kButtonSize, kButtonSize));
         button->setFont(dayFont);
-        QObject::connect(button, &QPushButton::clicked, button, [dayClicked, index] { dayClicked(index); });
+        connect(button, &QPushButton::clicked, this, [this, index] { emit dayClicked(index); });
         buttons_.at(index) = button;
     }
 }
 
 void MonthPanel::showDay(int index, int day, quint32 colour) {
-    QPushButton* button = buttons_.at(index);
+    DayButton* button = buttons_.at(index);
     button->setText(QString::number(day));
-    const QColor back = common::bgrColor(colour);
-    // A palette change repaints the button, so only real changes are made.
-    if (button->palette().color(QPalette::Button) != back) {
-        QPalette palette = button->palette();
-        palette.setColor(QPalette::Button, back);
-        button->setPalette(palette);
-    }
+    button->setBackColour(common::bgrColor(colour));
     button->setVisible(true);
 }
 
 void MonthPanel::hideCell(int index) {
-    QPushButton* button = buttons_.at(index);
+    DayButton* button = buttons_.at(index);
     button->setVisible(false);
     // A hidden cell keeps no day, so a search by caption only meets the month's own days.
     button->setText(QString());

@@ -2,40 +2,61 @@
 
 #include "agenda/core/calendar.h"
 
+#include <QColor>
+#include <QPushButton>
 #include <QString>
 #include <array>
-#include <functional>
-
-class QLabel;
-class QPushButton;
-class QWidget;
 
 namespace quindara {
 
-// One of the twelve small calendars of the year overview: the month title, the weekday initials and
-// 42 day buttons (row * 7 + column, Monday first). Its controls are children of the overview window
-// itself, placed at the window's own coordinates.
-class MonthPanel {
+// A day button of a month panel. Its back colour is its own field rather than a palette entry, since a
+// redraw of the year recolours hundreds of buttons and a palette change per button costs far more.
+class DayButton : public QPushButton {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(DayButton)
+
 public:
-    // `dayClicked` receives the index of the clicked day button.
-    MonthPanel(QWidget& window, int month, std::function<void(int)> dayClicked);
+    using QPushButton::QPushButton;
+
+    const QColor& backColour() const { return backColour_; }
+    void setBackColour(const QColor& colour);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor backColour_ = Qt::white;
+};
+
+// One of the twelve small calendars of the year overview: the month title, the weekday initials and
+// 42 day buttons (row * 7 + column, Monday first). A transparent frame around them, so that showing
+// or hiding a day only concerns the panel's own controls.
+class MonthPanel : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(MonthPanel)
+
+public:
+    MonthPanel(int month, QWidget* window);
 
     int month() const { return month_; }
-    QPushButton* dayButton(int index) const { return buttons_.at(index); }
+    DayButton* dayButton(int index) const { return buttons_.at(index); }
 
     // Shows `day` on button `index` with the back colour `colour` (0x00BBGGRR).
     void showDay(int index, int day, quint32 colour);
     void hideCell(int index);
 
-    // Grid origin in twips: three rows of four panels, January at the top left.
+    // Grid origin in window twips: three rows of four panels, January at the top left.
     static int gridLeft(int month) { return 120 + 2880 * ((month - 1) % 4); }
     static int gridTop(int month) { return 840 + 3240 * ((month - 1) / 4); }
     // "Enero" .. "Diciembre".
     static QString title(int month);
 
+signals:
+    void dayClicked(int index);
+
 private:
     int month_;
-    std::array<QPushButton*, kGridButtons> buttons_{};
+    std::array<DayButton*, kGridButtons> buttons_{};
 };
 
 } // namespace quindara

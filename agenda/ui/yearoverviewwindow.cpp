@@ -46,8 +46,6 @@ YearOverviewWindow::YearOverviewWindow(const DataFolder& data, int mainWindowYea
     Form_Load();
 }
 
-YearOverviewWindow::~YearOverviewWindow() = default;
-
 void YearOverviewWindow::createControls() {
     using Handler = void (YearOverviewWindow::*)(int);
     static constexpr std::array<Handler, 12> dayHandlers = {
@@ -58,9 +56,10 @@ void YearOverviewWindow::createControls() {
         &YearOverviewWindow::Command10_Click, &YearOverviewWindow::Command11_Click,
         &YearOverviewWindow::Command12_Click, &YearOverviewWindow::Command13_Click};
     for (int month = 1; month <= 12; ++month) {
-        const Handler handler = dayHandlers.at(month - 1);
-        panels_.at(month - 1) = std::make_unique<MonthPanel>(
-            *this, month, [this, handler](int index) { (this->*handler)(index); });
+        auto* panel = new MonthPanel(month, this);
+        connect(panel, &MonthPanel::dayClicked, this,
+                [this, handler = dayHandlers.at(month - 1)](int index) { (this->*handler)(index); });
+        panels_.at(month - 1) = panel;
     }
 
     Label3 = new QLabel(this);

@@ -7,7 +7,6 @@
 #include <QPixmap>
 #include <QWidget>
 #include <array>
-#include <memory>
 
 class QLabel;
 class QPushButton;
@@ -23,7 +22,6 @@ class YearOverviewWindow : public QWidget {
 public:
     // `mainWindowYear` is the year the main window shows when the overview opens.
     YearOverviewWindow(const DataFolder& data, int mainWindowYear, QWidget* parent = nullptr);
-    ~YearOverviewWindow() override;
 
 signals:
     // Emitted after pickedDate() has been filled, just before the window closes.
@@ -61,7 +59,7 @@ private:
     int mainWindowYear_;
     DayMarks marks_;
     QPixmap background_;
-    std::array<std::unique_ptr<MonthPanel>, 12> panels_;
+    std::array<MonthPanel*, 12> panels_{};
 
     QLabel* Label3 = nullptr;                // the year shown
     std::array<QPushButton*, 2> Command14{}; // next year, previous year

@@ -1,4 +1,5 @@
 #include "agenda/core/daymarks.h"
+#include "agenda/ui/monthpanel.h"
 #include "agenda/ui/pickeddate.h"
 #include "agenda/ui/yearoverviewwindow.h"
 #include "common/textfile.h"
@@ -30,7 +31,7 @@ QString yearShown(QWidget* window) {
 }
 
 quint32 backColour(const QPushButton* button) {
-    return common::bgrValue(button->palette().color(QPalette::Button));
+    return common::bgrValue(qobject_cast<const DayButton*>(button)->backColour());
 }
 
 // The visible button of `month` captioned `day`, as a user would look for it.
@@ -307,7 +308,7 @@ private slots:
         QCOMPARE(window->size(), QSize(764, 697));
         QWidget* control = window->findChild<QWidget*>(name);
         QVERIFY(control);
-        QCOMPARE(control->geometry(), place);
+        QCOMPARE(QRect(control->mapTo(window, QPoint(0, 0)), control->size()), place);
         if (auto* label = qobject_cast<QLabel*>(control))
             QCOMPARE(label->text(), text);
     }
