@@ -11,8 +11,12 @@ QString programPath(const QString& programFolder, const QString& relative);
 // Creates every missing folder of the list (relative to the program folder); true when all exist after.
 bool ensureFolders(const QString& programFolder, const QStringList& relativeFolders);
 
+// Room left under the usual 255-byte limit for the folder parts and the atomic writer's temporary suffix.
+inline constexpr int kMaxFileNameBytes = 200;
+
 // A name typed by the user that becomes one file or folder name: not empty, no separators, no "." or
-// "..", no control characters and none of the characters other systems refuse in names.
+// "..", no control characters, none of the characters or device names (CON, NUL, ...) other systems
+// refuse, and at most kMaxFileNameBytes bytes of UTF-8.
 bool isSafeFileName(const QString& name);
 
 } // namespace common

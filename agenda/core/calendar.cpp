@@ -28,4 +28,19 @@ bool isListedYear(int year) {
     return year >= kFirstYear && year <= kLastYear;
 }
 
+QStringList listedYears() {
+    QStringList years;
+    years.reserve(kLastYear - kFirstYear + 1);
+    for (int year = kFirstYear; year <= kLastYear; ++year)
+        years.append(QString::number(year));
+    return years;
+}
+
+std::optional<int> steppedYear(int year, int step) {
+    const int stepped = year + step;
+    if (!isListedYear(stepped))
+        return std::nullopt;
+    return stepped;
+}
+
 } // namespace quindara

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QStringList>
+
+#include <optional>
+
 namespace quindara {
 
 inline constexpr int kFirstYear = 1901;
@@ -25,5 +29,9 @@ MonthLayout monthLayout(int year, int month);
 int janFirstWeekday(int year);
 bool isWeekendColumn(int column);
 bool isListedYear(int year);
+// The years of the year selector, ascending, as text.
+QStringList listedYears();
+// `year` moved by `step`, or nothing when that leaves the listed years.
+std::optional<int> steppedYear(int year, int step);
 
 } // namespace quindara

@@ -1,12 +1,363 @@
 #include "agenda/ui/addressbookpage.h"
 
+#include "agenda/core/contactcard.h"
+#include "common/textfile.h"
+#include "common/units.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QUrl>
+
 namespace quindara {
 
-AddressBookPage::AddressBookPage(const DataFolder& data, common::DesktopServices& desktop, QWidget* parent)
-    : QFrame(parent), data_(data), desktop_(desktop) {
-    setObjectName(QStringLiteral("Frame1_5"));
+namespace {
+
+// Layout in twips, relative to the page (8895 by 8295): the category, list and search on the left,
+// the seven labelled fields on the right, the buttons along the bottom.
+constexpr int kPageWidth = 8895;
+constexpr int kPageHeight = 8295;
+constexpr int kListLeft = 120;
+constexpr int kListWidth = 2775;
+constexpr int kFieldLeft = 3120;
+constexpr int kFieldWidth = 5655;
+constexpr int kFieldStep = 825;
+constexpr int kLabelHeight = 300;
+constexpr int kLineFieldHeight = 450;
+constexpr int kButtonTop = 7335;
+constexpr int kButtonHeight = 615;
+constexpr int kButtonWidth = 1765;
+constexpr int kButtonGap = 180;
+constexpr int kMailButtonWidth = 1815;
+
+constexpr quint32 kTeal = 0x00C0C000;
+constexpr quint32 kGreen = 0x0000FF00;
+constexpr quint32 kPaleYellow = 0x0080FFFF;
+constexpr quint32 kRed = 0x000000FF;
+constexpr quint32 kMailYellow = 0x00C0FFFF;
+
+const char* const kFieldCaptions[kContactFieldCount] = {"APELLIDOS",  "NOMBRE", "DIRECCIÓN", "POBLACIÓN",
+                                                        "TELÉFONO/S", "E-MAIL", "REFERENCIA"};
+
+QFont arial(qreal points, bool bold = false) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
 }
 
-void AddressBookPage::loadCategories() {}
+void paint(QWidget* widget, quint32 bgr) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, common::bgrColor(bgr));
+    palette.setColor(QPalette::Button, common::bgrColor(bgr));
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, quint32 bgr, QRect place) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(place);
+    button->setFont(arial(9.75, true));
+    paint(button, bgr);
+    return button;
+}
+
+int labelTop(int field) {
+    return 120 + kFieldStep * field;
+}
+
+const QString kNameRules = QStringLiteral(
+    "Un nombre no puede estar vacío, ser «.» o «..», empezar por un punto, contener / \\ : * ? \" "
+    "< > | ni caracteres de control, ser un nombre reservado del sistema (CON, NUL, COM1...) "
+    "ni pasar de 200 bytes.");
+
+} // namespace
+
+AddressBookPage::AddressBookPage(const DataFolder& data, common::DesktopServices& desktop, QWidget* parent)
+    : QFrame(parent), desktop_(desktop), Dir1(data.folder(folders::addressBook)) {
+    setObjectName(QStringLiteral("Frame1_5"));
+    resize(common::twipsSize(kPageWidth, kPageHeight));
+    paint(this, kTeal);
+    buildControls();
+}
+
+void AddressBookPage::buildControls() {
+    Combo3 = new QComboBox(this);
+    Combo3->setObjectName(QStringLiteral("Combo3"));
+    Combo3->setEditable(true);
+    // Like the old combo box: no completion and no items added by Enter; only "-" creates categories.
+    Combo3->setCompleter(nullptr);
+    Combo3->setInsertPolicy(QComboBox::NoInsert);
+    Combo3->setFont(arial(9.75));
+    Combo3->setGeometry(common::twipsRect(kListLeft, 120, kListWidth, 360));
+    Combo3->setToolTip(QStringLiteral("Categoría. Escribe un nombre seguido de «-» para crear una nueva."));
+    connect(Combo3, &QComboBox::activated, this, [this] { Combo3_Click(); });
+    connect(Combo3->lineEdit(), &QLineEdit::textEdited, this, &AddressBookPage::Combo3_Change);
+
+    File2 = new QListWidget(this);
+    File2->setObjectName(QStringLiteral("File2"));
+    File2->setFont(arial(8.25));
+    File2->setGeometry(common::twipsRect(kListLeft, 600, kListWidth, 5715));
+    connect(File2, &QListWidget::itemClicked, this, [this] { File2_Click(); });
+    connect(File2, &QListWidget::currentRowChanged, this, [this] { File2_Click(); });
+
+    Text8 = new QLineEdit(this);
+    Text8->setObjectName(QStringLiteral("Text8"));
+    Text8->setAlignment(Qt::AlignCenter);
+    Text8->setFont(arial(14.25));
+    Text8->setGeometry(common::twipsRect(kListLeft, 6435, kListWidth, 480));
+    Text8->setToolTip(QStringLiteral("Buscar: primeras letras del apellido"));
+    connect(Text8, &QLineEdit::textChanged, this, [this] { Text8_Change(); });
+
+    for (int i = 0; i < kContactFieldCount; ++i) {
+        auto* label = new QLabel(QString::fromUtf8(kFieldCaptions[i]), this);
+        label->setObjectName(QStringLiteral("Label4_%1").arg(i));
+        label->setFont(arial(9.75, true));
+        label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+        // The E-MAIL label leaves the right end of its row to "Enviar mensaje".
+        const int width = i == kEmailField ? kFieldWidth - kMailButtonWidth - 60 : kFieldWidth;
+        label->setGeometry(common::twipsRect(kFieldLeft, labelTop(i), width, kLabelHeight));
+        Label4[i] = label;
+    }
+    for (int i = 0; i < kReferenceField; ++i) {
+        auto* field = new QLineEdit(this);
+        field->setObjectName(QStringLiteral("Text7_%1").arg(i));
+        field->setFont(arial(14.25));
+        field->setGeometry(
+            common::twipsRect(kFieldLeft, labelTop(i) + kLabelHeight, kFieldWidth, kLineFieldHeight));
+        Text7[i] = field;
+    }
+    Text7_6 = new QPlainTextEdit(this);
+    Text7_6->setObjectName(QStringLiteral("Text7_6"));
+    Text7_6->setFont(arial(14.25));
+    Text7_6->setTabChangesFocus(true);
+    Text7_6->setGeometry(common::twipsRect(kFieldLeft, labelTop(kReferenceField) + kLabelHeight, kFieldWidth,
+                                           kButtonTop - 165 - labelTop(kReferenceField) - kLabelHeight));
+
+    const auto buttonPlace = [](int column) {
+        return common::twipsRect(kFieldLeft + column * (kButtonWidth + kButtonGap), kButtonTop, kButtonWidth,
+                                 kButtonHeight);
+    };
+    Command7[0] = makeButton(this, "Command7_0", QStringLiteral("GUARDAR"), kGreen, buttonPlace(0));
+    Command7[1] = makeButton(this, "Command7_1", QStringLiteral("NUEVO"), kTeal, buttonPlace(1));
+    Command7[2] = makeButton(this, "Command7_2", QStringLiteral("ELIMINAR"), kRed, buttonPlace(2));
+    Command7[3] = makeButton(this, "Command7_3", QStringLiteral("Copiar Todos"), kPaleYellow,
+                             common::twipsRect(kListLeft, kButtonTop, kListWidth, kButtonHeight));
+    for (int index = 0; index < int(Command7.size()); ++index)
+        connect(Command7[index], &QPushButton::clicked, this, [this, index] { Command7_Click(index); });
+
+    Command8 = makeButton(this, "Command8", QStringLiteral("Enviar mensaje"), kMailYellow,
+                          common::twipsRect(kFieldLeft + kFieldWidth - kMailButtonWidth,
+                                            labelTop(kEmailField), kMailButtonWidth, kLabelHeight));
+    Command8->setFont(arial(9.75));
+    connect(Command8, &QPushButton::clicked, this, &AddressBookPage::Command8_Click);
+}
+
+void AddressBookPage::loadCategories() {
+    Combo3->clear();
+    Combo3->addItems(Dir1.categories());
+    if (Combo3->count() > 0) {
+        Combo3->setCurrentIndex(0);
+        Combo3->setEditText(Combo3->itemText(0));
+    }
+    PointFile2(Dir1.categoryPath(Combo3->currentText()));
+}
+
+void AddressBookPage::Combo3_Click() {
+    PointFile2(Dir1.categoryPath(Combo3->currentText()));
+}
+
+void AddressBookPage::Combo3_Change(const QString& typed) {
+    const QStringList passes = categoryNamesAfterDash(typed);
+    if (passes.isEmpty())
+        return;
+    for (const QString& name : passes) {
+        if (isSafeAddressBookName(name) && Combo3->findText(name, Qt::MatchFixedString) < 0)
+            Combo3->addItem(name);
+    }
+    const QString name = passes.last();
+    Combo3->setEditText(name);
+    // File2 keeps showing the previous category until one is picked from the list.
+    switch (Dir1.createCategory(name)) {
+    case AddressBookFolder::Creation::Created:
+    case AddressBookFolder::Creation::AlreadyThere:
+        break;
+    case AddressBookFolder::Creation::Refused:
+        desktop_.showMessage(QStringLiteral("No se puede crear la categoría «%1».\n").arg(name) + kNameRules);
+        break;
+    case AddressBookFolder::Creation::Failed:
+        desktop_.showMessage(QStringLiteral("No se ha podido crear la carpeta de la categoría «%1» en «%2».")
+                                 .arg(name, Dir1.root()));
+        break;
+    }
+}
+
+void AddressBookPage::Text8_Change() {
+    File2Folder.refreshIfChanged();
+    FillFile2();
+}
+
+void AddressBookPage::File2_Click() {
+    const QListWidgetItem* item = File2->currentItem();
+    if (!item)
+        return;
+    const auto card = readContactCard(File2Folder.pathFor(item->text()));
+    if (card)
+        ShowFields(*card);
+}
+
+void AddressBookPage::Command7_Click(int Index) {
+    switch (Index) {
+    case 0:
+        SaveContact();
+        break;
+    case 1:
+        ClearFields();
+        break;
+    case 2:
+        DeleteContact();
+        break;
+    case 3:
+        CopyAll();
+        break;
+    default:
+        break;
+    }
+}
+
+void AddressBookPage::Command8_Click() {
+    if (!desktop_.openUrl(QUrl(mailtoLink(Text7[kEmailField]->text()))))
+        desktop_.showMessage(QStringLiteral("No se ha podido abrir el programa de correo."));
+}
+
+void AddressBookPage::SaveContact() {
+    const QStringList fields = FieldTexts();
+    const QString& surname = fields.at(kSurnameField);
+    if (surname.isEmpty()) {
+        RefreshFile2();
+        return;
+    }
+    const QString category = Combo3->currentText();
+    if (!isSafeAddressBookName(surname)) {
+        desktop_.showMessage(
+            QStringLiteral(
+                "No se ha guardado el contacto: el apellido «%1» no sirve como nombre de archivo.\n")
+                .arg(surname) +
+            kNameRules);
+        return;
+    }
+    if (!isSafeAddressBookName(category)) {
+        desktop_.showMessage(
+            QStringLiteral(
+                "No se ha guardado el contacto: la categoría «%1» no sirve como nombre de carpeta.\n")
+                .arg(category) +
+            kNameRules);
+        return;
+    }
+
+    // The category's card, then the copy in "Todos" (the same file when "Todos" is the category).
+    QStringList targets = {Dir1.categoryPath(category)};
+    const QString allContacts = Dir1.categoryPath(folders::allContacts);
+    if (common::FolderIndex::foldName(allContacts) != common::FolderIndex::foldName(targets.first()))
+        targets.append(allContacts);
+    QStringList failures;
+    for (const QString& folder : std::as_const(targets)) {
+        common::FolderIndex index(folder);
+        index.refresh();
+        QString error;
+        if (!writeContactCard(index.pathFor(surname), fields, &error))
+            failures.append(QStringLiteral("«%1»: %2").arg(folder, error));
+    }
+    if (!failures.isEmpty()) {
+        desktop_.showMessage(QStringLiteral("No se ha podido guardar el contacto «%1» en:\n").arg(surname) +
+                             failures.join(u'\n'));
+    }
+    RefreshFile2();
+}
+
+void AddressBookPage::DeleteContact() {
+    const QListWidgetItem* item = File2->currentItem();
+    if (!item)
+        return;
+    const QString name = item->text();
+    File2Folder.refresh();
+    // Only a file still there under exactly that name.
+    if (File2Folder.realName(name) != name) {
+        FillFile2();
+        return;
+    }
+    if (!common::removeFile(File2Folder.pathFor(name))) {
+        desktop_.showMessage(QStringLiteral("No se ha podido eliminar el contacto «%1» de «%2».")
+                                 .arg(name, File2Folder.folder()));
+        return;
+    }
+    ClearFields();
+    RefreshFile2();
+}
+
+void AddressBookPage::CopyAll() {
+    const QString category = Combo3->currentText();
+    const QString folder = Dir1.categoryPath(category);
+    if (folder.isEmpty() || Dir1.existingCategory(category).isEmpty()) {
+        desktop_.showMessage(
+            QStringLiteral("No existe la categoría «%1»; no se ha copiado nada.").arg(category));
+        return;
+    }
+    common::FolderIndex File3(folder);
+    File3.refresh();
+    QList<QStringList> cards;
+    for (const QString& name : visibleNames(File3.names())) {
+        if (auto card = readContactCard(File3.pathFor(name)))
+            cards.append(*card);
+    }
+    const CategoryTable table = categoryTable(category, cards);
+    for (const QString& text : table.progress)
+        desktop_.showMessage(text);
+    desktop_.setClipboardText(table.clipboard);
+}
+
+void AddressBookPage::PointFile2(const QString& folder) {
+    File2Folder.setFolder(folder);
+    RefreshFile2();
+}
+
+void AddressBookPage::RefreshFile2() {
+    File2Folder.refresh();
+    FillFile2();
+}
+
+void AddressBookPage::FillFile2() {
+    const QString selected = File2->currentItem() ? File2->currentItem()->text() : QString();
+    const QStringList names = visibleNames(File2Folder.withPrefix(Text8->text()));
+    // Refilling must not load a card into fields the user may be editing.
+    const QSignalBlocker blocker(File2);
+    File2->clear();
+    File2->addItems(names);
+    const int row = names.indexOf(selected);
+    if (row >= 0)
+        File2->setCurrentRow(row);
+}
+
+QStringList AddressBookPage::FieldTexts() const {
+    QStringList fields;
+    for (const QLineEdit* field : Text7)
+        fields.append(field->text());
+    fields.append(Text7_6->toPlainText());
+    return fields;
+}
+
+void AddressBookPage::ShowFields(const QStringList& fields) {
+    for (int i = 0; i < kReferenceField; ++i)
+        Text7[i]->setText(fields.value(i));
+    Text7_6->setPlainText(fields.value(kReferenceField));
+}
+
+void AddressBookPage::ClearFields() {
+    ShowFields({});
+}
 
 } // namespace quindara

@@ -1,13 +1,24 @@
 #pragma once
 
+#include "agenda/core/addressbookfolder.h"
 #include "agenda/core/datafolder.h"
 #include "common/desktopservices.h"
+#include "common/folderindex.h"
 
 #include <QFrame>
 
+#include <array>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+
 namespace quindara {
 
-// The address-book page (Frame1(5)) of the main window.
+// The address-book page (Frame1(5)) of the main window: contacts filed in categories.
 class AddressBookPage : public QFrame {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(AddressBookPage)
@@ -19,8 +30,48 @@ public:
     void loadCategories();
 
 private:
-    DataFolder data_;
+    void buildControls();
+
+    void Combo3_Click();
+    void Combo3_Change(const QString& typed);
+    void Text8_Change();
+    void File2_Click();
+    void Command7_Click(int Index);
+    void Command8_Click();
+
+    void SaveContact();
+    void DeleteContact();
+    void CopyAll();
+    // Points File2 at a category folder ("" when there is none) and lists it again.
+    void PointFile2(const QString& folder);
+    void RefreshFile2();
+    // Lists the names of File2's folder that begin with Text8, keeping the selected one.
+    void FillFile2();
+    QStringList FieldTexts() const;
+    void ShowFields(const QStringList& fields);
+    void ClearFields();
+
     common::DesktopServices& desktop_;
+
+    // Hidden folder list: the "direcciones" folder and its categories.
+    AddressBookFolder Dir1;
+    // Folder behind File2, listed once and filtered from memory.
+    common::FolderIndex File2Folder;
+
+    // Category chooser; typing a name ending in "-" creates a category.
+    QComboBox* Combo3 = nullptr;
+    // Contacts of the shown category beginning with Text8.
+    QListWidget* File2 = nullptr;
+    // Search: the beginning of the names to list.
+    QLineEdit* Text8 = nullptr;
+    std::array<QLabel*, 7> Label4{};
+    // Text7(0..5) are one-line fields; Text7(6), REFERENCIA, takes several lines.
+    std::array<QLineEdit*, 6> Text7{};
+    QPlainTextEdit* Text7_6 = nullptr;
+    // GUARDAR, NUEVO, ELIMINAR, Copiar Todos.
+    std::array<QPushButton*, 4> Command7{};
+    // "Enviar mensaje": a new mail to the address in Text7(5).
+    QPushButton* Command8 = nullptr;
 };
 
 } // namespace quindara

@@ -1,14 +1,293 @@
 #include "calculator/ui/savedlogswindow.h"
 
+#include "common/icons.h"
+
+#include "common/textfile.h"
+#include "common/timestamp.h"
+#include "common/units.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTextDocument>
+
 namespace tallimo {
+
+namespace {
+
+const QString kCalculatorTitle = QStringLiteral("TALLIMO 1.2");
+
+struct ButtonPlace {
+    int left;
+    quint32 colour;
+    common::Icon picture;
+    const char* toolTip;
+};
+
+// Indexed by the button's Index; left to right they read 0, 2, 3, 1, 4.
+constexpr std::array<ButtonPlace, 5> kButtons{{
+    {2280, 12648384, common::Icon::Camera, "Guardar una copia con la fecha y la hora"},
+    {4440, 12640511, common::Icon::Clipboard, "Copiar el texto al portapapeles"},
+    {3000, 16777152, common::Icon::Printer, "Imprimir"},
+    {3720, 16761087, common::Icon::Notepad, "Abrir en el editor de textos"},
+    {5160, 12648447, common::Icon::TextSize, "Cambiar el tamaño del texto"},
+}};
+
+// The one place button pictures come from; wiring the shared icon set is a change here only.
+void setPicture(QPushButton* button, common::Icon subject) {
+    button->setIcon(common::iconFor(subject));
+}
+
+void setBackColour(QWidget* widget, QPalette::ColorRole role, quint32 colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(role, common::bgrColor(colour));
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+QFont fontOf(const QString& family, qreal points) {
+    QFont font(family);
+    font.setPointSizeF(points);
+    return font;
+}
+
+} // namespace
 
 SavedLogsWindow::SavedLogsWindow(const QString& programFolder, const common::Clock& clock,
                                  common::DesktopServices& desktop, QWidget* parent)
-    : QDialog(parent), folder_(programFolder), clock_(clock), desktop_(desktop) {
+    : QDialog(parent), folder_(programFolder), savedLogs_(folder_), clock_(clock), desktop_(desktop) {
     setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(parent && !parent->window()->windowTitle().isEmpty() ? parent->window()->windowTitle()
+                                                                        : kCalculatorTitle);
+    setBackColour(this, QPalette::Window, 12632319);
+    createControls();
     Form_Load();
 }
 
-void SavedLogsWindow::Form_Load() {}
+void SavedLogsWindow::createControls() {
+    File1 = new QListWidget(this);
+    File1->setObjectName(QStringLiteral("File1"));
+    File1->setGeometry(common::twipsRect(120, 120, 2055, 5130));
+    File1->setFont(fontOf(QStringLiteral("Arial"), 9.75));
+    // Selection, not the current item: focus alone makes the first name current without choosing it.
+    connect(File1, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!listing_)
+            File1_Click();
+    });
+
+    Text1 = new QPlainTextEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setGeometry(common::twipsRect(2280, 960, 7095, 4935));
+    Text1->setFont(fontOf(QStringLiteral("Courier New"), 12));
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    for (int index = 0; index < int(kButtons.size()); ++index) {
+        const ButtonPlace& place = kButtons[index];
+        auto* button = new QPushButton(this);
+        button->setObjectName(QStringLiteral("Command1_%1").arg(index));
+        button->setGeometry(common::twipsRect(place.left, 120, 735, 735));
+        button->setToolTip(QString::fromUtf8(place.toolTip));
+        button->setIconSize(common::twipsSize(600, 600));
+        setBackColour(button, QPalette::Button, place.colour);
+        setPicture(button, place.picture);
+        connect(button, &QPushButton::clicked, this, [this, index] { Command1_Click(index); });
+        Command1[index] = button;
+    }
+
+    Command2 = new QPushButton(this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2->setGeometry(common::twipsRect(120, 5280, 2055, 615));
+    Command2->setToolTip(QStringLiteral("Borrar la copia seleccionada"));
+    Command2->setIconSize(common::twipsSize(480, 480));
+    setPicture(Command2, common::Icon::Eraser);
+    connect(Command2, &QPushButton::clicked, this, &SavedLogsWindow::Command2_Click);
+}
+
+void SavedLogsWindow::Form_Load() {
+    coverCalculatorWindow();
+    ViewerFontSize = 12;
+    if (!savedLogs_.ensureFolder())
+        tell(QStringLiteral("No se pudo crear la carpeta de las operaciones guardadas:\n%1\n"
+                            "No se podrán guardar copias.")
+                 .arg(QDir::toNativeSeparators(savedLogs_.folderPath())));
+    refreshFileList();
+    LoadCurrentLog();
+}
+
+void SavedLogsWindow::coverCalculatorWindow() {
+    const QWidget* calculator = parentWidget() ? parentWidget()->window() : nullptr;
+    if (!calculator) {
+        setFixedSize(common::twipsSize(9420, 6045));
+        return;
+    }
+    // Same frame position and same client size: with the same decorations the two windows coincide.
+    move(calculator->pos());
+    setFixedSize(calculator->size());
+}
+
+void SavedLogsWindow::LoadCurrentLog() {
+    const QString path = folder_.logFile();
+    // A missing log is the calculator's failure to write it, told there; the viewer stays empty.
+    if (!QFileInfo::exists(path)) {
+        showLog({});
+        return;
+    }
+    const auto bytes = common::readBytes(path);
+    if (!bytes) {
+        showLog({});
+        tell(QStringLiteral("No se pudo leer el registro de operaciones:\n%1")
+                 .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    showLog(*bytes);
+}
+
+void SavedLogsWindow::File1_Click() {
+    const QString name = selectedName();
+    if (name.isEmpty())
+        return;
+    const auto bytes = savedLogs_.read(name);
+    if (!bytes) {
+        tell(QStringLiteral("No se pudo leer la operación guardada «%1».").arg(name));
+        refreshFileList();
+        return;
+    }
+    showLog(*bytes);
+}
+
+void SavedLogsWindow::Command1_Click(int Index) {
+    switch (Index) {
+    case 0:
+        saveCopy();
+        break;
+    case 1:
+        copyText();
+        break;
+    case 2:
+        printText();
+        break;
+    case 3:
+        openInTextEditor();
+        break;
+    case 4:
+        changeTextSize();
+        break;
+    default:
+        break;
+    }
+}
+
+void SavedLogsWindow::Command2_Click() {
+    const QString name = selectedName();
+    if (name.isEmpty())
+        return;
+    if (!savedLogs_.remove(name))
+        tell(QStringLiteral("No se pudo borrar la operación guardada «%1».").arg(name));
+    // The viewer keeps the text, so it can still be saved again under a new name.
+    refreshFileList();
+}
+
+void SavedLogsWindow::saveCopy() {
+    QString error;
+    const auto name = savedLogs_.save(shownLog_.bytesFor(viewerText()), clock_.now(), &error);
+    if (!name) {
+        tell(QStringLiteral("No se pudo guardar la copia «%1»:\n%2")
+                 .arg(common::timeStampName(clock_.now()), error));
+        refreshFileList();
+        return;
+    }
+    refreshFileList(*name);
+}
+
+void SavedLogsWindow::copyText() {
+    desktop_.setClipboardText(viewerText());
+}
+
+void SavedLogsWindow::printText() {
+    const QString text = viewerText() + u'\n';
+    switch (desktop_.printText(text, Text1->font())) {
+    case common::PrintResult::Printed:
+        break;
+    case common::PrintResult::NoPrinter:
+        offerPdfInstead(QStringLiteral("No hay ninguna impresora predeterminada."), text);
+        break;
+    case common::PrintResult::Failed:
+        offerPdfInstead(QStringLiteral("No se pudo imprimir el texto."), text);
+        break;
+    }
+}
+
+void SavedLogsWindow::offerPdfInstead(const QString& reason, const QString& text) {
+    if (!desktop_.askYesNo(reason + QStringLiteral("\n¿Quiere guardar el texto como archivo PDF?"),
+                           windowTitle()))
+        return;
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString suggested =
+        QDir(folder).filePath(common::timeStampName(clock_.now()) + QStringLiteral(".pdf"));
+    const QString path = desktop_.askSaveFile(QStringLiteral("Guardar como PDF"), suggested,
+                                              QStringLiteral("Documentos PDF (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    if (!desktop_.printTextToPdf(text, Text1->font(), path))
+        tell(QStringLiteral("No se pudo guardar el archivo PDF:\n%1").arg(QDir::toNativeSeparators(path)));
+}
+
+void SavedLogsWindow::openInTextEditor() {
+    const QString path = folder_.logFile();
+    QString error;
+    // Opening the editor on the old log would show text other than the one the user just edited.
+    if (!common::writeBytes(path, shownLog_.bytesFor(viewerText()), &error)) {
+        tell(QStringLiteral("No se pudo escribir el registro de operaciones:\n%1\n%2")
+                 .arg(QDir::toNativeSeparators(path), error));
+        return;
+    }
+    if (!desktop_.openInTextEditor(path))
+        tell(QStringLiteral("No se pudo abrir el editor de textos con:\n%1")
+                 .arg(QDir::toNativeSeparators(path)));
+}
+
+void SavedLogsWindow::changeTextSize() {
+    ViewerFontSize = qint16(nextViewerFontSize(ViewerFontSize));
+    QFont font = Text1->font();
+    font.setPointSize(ViewerFontSize);
+    Text1->setFont(font);
+}
+
+void SavedLogsWindow::refreshFileList(const QString& name) {
+    listing_ = true;
+    File1->clear();
+    File1->addItems(savedLogs_.names());
+    if (!name.isEmpty()) {
+        const auto found = File1->findItems(name, Qt::MatchExactly);
+        if (!found.isEmpty())
+            File1->setCurrentItem(found.first());
+    }
+    listing_ = false;
+}
+
+void SavedLogsWindow::showLog(const QByteArray& bytes) {
+    shownLog_ = LogText(bytes);
+    Text1->setPlainText(shownLog_.text());
+}
+
+QString SavedLogsWindow::viewerText() const {
+    // toPlainText() would turn no-break spaces into blanks; the raw text keeps them.
+    QString text = Text1->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    text.replace(QChar::LineSeparator, u'\n');
+    return text;
+}
+
+QString SavedLogsWindow::selectedName() const {
+    const QListWidgetItem* item = File1->currentItem();
+    return item && item->isSelected() ? item->text() : QString();
+}
+
+void SavedLogsWindow::tell(const QString& message) {
+    desktop_.showMessage(message, windowTitle());
+}
 
 } // namespace tallimo

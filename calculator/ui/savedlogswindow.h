@@ -1,10 +1,17 @@
 #pragma once
 
 #include "calculator/core/calculatorfolder.h"
+#include "calculator/core/savedlogs.h"
 #include "common/clock.h"
 #include "common/desktopservices.h"
 
 #include <QDialog>
+
+#include <array>
+
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
 
 namespace tallimo {
 
@@ -19,10 +26,46 @@ public:
 
 private:
     void Form_Load();
+    void LoadCurrentLog();
+    void File1_Click();
+    void Command1_Click(int Index);
+    void Command2_Click();
+
+    void createControls();
+    void coverCalculatorWindow();
+    // Relists the saved logs; selects `name` when given, without loading it again.
+    void refreshFileList(const QString& name = QString());
+    void showLog(const QByteArray& bytes);
+    // The viewer's text as the user sees it, line breaks as "\n" and every other character kept.
+    QString viewerText() const;
+    QString selectedName() const;
+
+    void saveCopy();
+    void copyText();
+    void printText();
+    void openInTextEditor();
+    void changeTextSize();
+    void offerPdfInstead(const QString& reason, const QString& text);
+    void tell(const QString& message);
+
+    // Saved log list.
+    QListWidget* File1 = nullptr;
+    // The viewer; editable.
+    QPlainTextEdit* Text1 = nullptr;
+    // 0 save a copy, 1 copy, 2 print, 3 open in the text editor, 4 text size.
+    std::array<QPushButton*, 5> Command1{};
+    // Deletes the selected saved log.
+    QPushButton* Command2 = nullptr;
+
+    qint16 ViewerFontSize = 12;
 
     CalculatorFolder folder_;
+    SavedLogs savedLogs_;
     const common::Clock& clock_;
     common::DesktopServices& desktop_;
+    // What the viewer was last loaded with, so an unchanged text is written back byte for byte.
+    LogText shownLog_;
+    bool listing_ = false;
 };
 
 } // namespace tallimo

@@ -20,10 +20,8 @@ bool printDocument(const QString& text, const QFont& font, QPrinter& printer) {
     QTextDocument document;
     document.setDefaultFont(font);
     document.setPlainText(text);
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return false;
-    painter.end();
+    // No trial QPainter::begin()/end(): on a real printer that sends an empty job, a blank page.
+    // A printer that cannot start is left in the Error state, which is checked below.
     document.print(&printer);
     return printer.printerState() != QPrinter::Error && printer.printerState() != QPrinter::Aborted;
 }

@@ -75,6 +75,14 @@ private slots:
         QTest::newRow("backslash") << QStringLiteral("a\\b") << false;
         QTest::newRow("colon") << QStringLiteral("c:x") << false;
         QTest::newRow("control") << QStringLiteral("a\nb") << false;
+        QTest::newRow("absolute") << QStringLiteral("/etc/passwd") << false;
+        QTest::newRow("wildcard") << QStringLiteral("a*") << false;
+        QTest::newRow("device") << QStringLiteral("con") << false;
+        QTest::newRow("device with extension") << QStringLiteral("NUL.txt") << false;
+        QTest::newRow("numbered device") << QStringLiteral("Lpt3") << false;
+        QTest::newRow("device-like name") << QStringLiteral("Conde") << true;
+        QTest::newRow("200 bytes") << QString(100, QChar(0xE9)) << true;
+        QTest::newRow("201 bytes") << QString(100, QChar(0xE9)) + u'x' << false;
     }
     void unsafeNamesAreRefused() {
         QFETCH(QString, name);

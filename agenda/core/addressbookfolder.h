@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace quindara {
+
+// A surname or category that may become a file or folder name inside the address book. Names beginning
+// with a dot are refused too: the lists hide them, so such a contact would be saved and never seen.
+bool isSafeAddressBookName(const QString& name);
+
+// Names a list of the address book shows: hidden ones (a leading dot) left out.
+QStringList visibleNames(const QStringList& names);
+
+// Typing a "-" in the category box drops the text's last character, again and again while a "-" is
+// left. The texts after each pass, in order; the last is the category to create. Empty without a "-".
+QStringList categoryNamesAfterDash(const QString& text);
+
+// The "direcciones" folder: one sub-folder per category, one card file per contact inside.
+class AddressBookFolder {
+public:
+    enum class Creation { Created, AlreadyThere, Refused, Failed };
+
+    explicit AddressBookFolder(QString root = QString());
+
+    const QString& root() const { return root_; }
+
+    // Sub-folders in alphabetical order without regard to case.
+    QStringList categories() const;
+    // The stored spelling of a category named in any case, or an empty string when there is none.
+    QString existingCategory(const QString& name) const;
+    // The category's folder (its stored spelling when it exists); empty for an unsafe name.
+    QString categoryPath(const QString& name) const;
+    // Creates the folder unless a category of that name, in any case, is already there.
+    Creation createCategory(const QString& name) const;
+
+private:
+    QString root_;
+};
+
+} // namespace quindara

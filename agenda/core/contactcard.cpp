@@ -1,0 +1,75 @@
+#include "agenda/core/contactcard.h"
+
+#include "common/textfile.h"
+
+namespace quindara {
+
+namespace {
+
+const QChar kTab = u'\t';
+const QChar kCarriageReturn = u'\r';
+
+// A one-line field must stay on its own line, or every later field would shift.
+QString oneLine(QString text) {
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    text.replace(u'\r', u' ');
+    text.replace(u'\n', u' ');
+    return text;
+}
+
+} // namespace
+
+QStringList contactFieldsFromLines(const QStringList& lines) {
+    QStringList fields;
+    fields.reserve(kContactFieldCount);
+    for (int i = 0; i < kReferenceField; ++i)
+        fields.append(lines.value(i));
+    fields.append(lines.mid(kReferenceField).join(u'\n'));
+    return fields;
+}
+
+QStringList contactLinesFromFields(const QStringList& fields) {
+    QStringList lines;
+    lines.reserve(kContactFieldCount);
+    for (int i = 0; i < kReferenceField; ++i)
+        lines.append(oneLine(fields.value(i)));
+    QString reference = fields.value(kReferenceField);
+    reference.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    reference.replace(u'\r', u'\n');
+    lines.append(reference.split(u'\n'));
+    return lines;
+}
+
+std::optional<QStringList> readContactCard(const QString& path) {
+    const auto bytes = common::readBytes(path);
+    if (!bytes)
+        return std::nullopt;
+    return contactFieldsFromLines(common::textFromBytes(*bytes, common::Ending::Line).split(u'\n'));
+}
+
+bool writeContactCard(const QString& path, const QStringList& fields, QString* error) {
+    return common::writeLines(path, contactLinesFromFields(fields), error);
+}
+
+CategoryTable categoryTable(const QString& category, const QList<QStringList>& cards) {
+    CategoryTable table;
+    QString text = kTab + category + kCarriageReturn + kCarriageReturn;
+    for (const QStringList& card : cards) {
+        for (int i = 0; i < kContactFieldCount; ++i) {
+            QString field = card.value(i);
+            if (i == kReferenceField)
+                field.replace(u'\n', u' ');
+            text += kTab + field;
+        }
+        table.progress.append(text);
+        text += kCarriageReturn;
+    }
+    table.clipboard = text;
+    return table;
+}
+
+QString mailtoLink(const QString& address) {
+    return QLatin1String("mailto:") + address + QLatin1String("?Subject=") + QLatin1String("&Body=");
+}
+
+} // namespace quindara

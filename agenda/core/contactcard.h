@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace quindara {
+
+// APELLIDOS, NOMBRE, DIRECCIÓN, POBLACIÓN, TELÉFONO/S, E-MAIL, REFERENCIA.
+inline constexpr int kContactFieldCount = 7;
+inline constexpr int kSurnameField = 0;
+inline constexpr int kEmailField = 5;
+inline constexpr int kReferenceField = 6;
+
+// The seven fields of a card file's lines. Missing lines are empty fields; every line from the seventh
+// on belongs to the reference, which is the only field that may hold line breaks.
+QStringList contactFieldsFromLines(const QStringList& lines);
+// The card's lines: one per field, the reference spread over as many lines as it holds.
+QStringList contactLinesFromFields(const QStringList& fields);
+
+// The card's seven fields, or nothing when the file cannot be read.
+std::optional<QStringList> readContactCard(const QString& path);
+bool writeContactCard(const QString& path, const QStringList& fields, QString* error = nullptr);
+
+// What "Copiar Todos" shows and copies: after each card, the text gathered so far (one message box
+// each); the clipboard gets the whole table. Fields are preceded by a TAB and rows end with a lone CR,
+// so a reference of several lines is joined with blanks to keep its contact on one row.
+struct CategoryTable {
+    QStringList progress;
+    QString clipboard;
+};
+CategoryTable categoryTable(const QString& category, const QList<QStringList>& cards);
+
+// The link handed to the mail program, with the address exactly as typed.
+QString mailtoLink(const QString& address);
+
+} // namespace quindara

@@ -1,0 +1,49 @@
+#include "agenda/core/dayreader.h"
+
+#include "agenda/core/daykeys.h"
+#include "common/textfile.h"
+
+namespace quindara {
+
+namespace {
+
+// Path of the stored file named `name` in any case; the exact name when the folder does not hold it.
+QString storedPath(common::FolderIndex& index, const QString& name) {
+    index.refreshIfChanged();
+    return index.pathFor(name);
+}
+
+QString readStored(common::FolderIndex& index, const QString& name, common::Ending ending) {
+    return common::readTextOrEmpty(storedPath(index, name), ending);
+}
+
+QString readMarked(const common::FolderIndex& index, const QString& name, common::Ending ending) {
+    return common::readTextOrEmpty(index.pathFor(name), ending);
+}
+
+} // namespace
+
+DayReader::DayReader(const DataFolder& data, DayMarks& marks)
+    : marks_(marks), saints_(data.folder(folders::saints)), dayNotes_(data.folder(folders::dayNotes)),
+      attachmentLists_(data.folder(folders::attachmentLists)) {}
+
+QString DayReader::dayNote(const QString& dayNoteKey) {
+    return readStored(dayNotes_, dayNoteKey + kTxt, common::Ending::Zoned);
+}
+
+DayTexts DayReader::dayTexts(const QString& day, const QString& month, const QString& year) {
+    const QString annual = annualKey(day, month) + kTxt;
+    const QString dated = datedKey(day, month, year) + kTxt;
+    DayTexts texts;
+    marks_.refresh();
+    texts.holiday = readMarked(marks_.holidays(), annual, common::Ending::Line);
+    texts.yearlyReminder = readMarked(marks_.yearlyReminders(), annual, common::Ending::Line);
+    // Saint files come with the program; a final line end is not part of the text.
+    texts.saints = readStored(saints_, annual, common::Ending::Line);
+    texts.oneYearReminder = readMarked(marks_.oneYearReminders(), dated, common::Ending::Bare);
+    texts.thisYearAttachments = common::readLines(storedPath(attachmentLists_, dated));
+    texts.everyYearAttachments = common::readLines(storedPath(attachmentLists_, annual));
+    return texts;
+}
+
+} // namespace quindara

@@ -1,0 +1,26 @@
+#include "agenda/core/writetest.h"
+
+#include "common/textfile.h"
+
+#include <QDir>
+#include <QTemporaryFile>
+
+namespace quindara {
+
+std::optional<QString> writeTestFailure(const QString& folder) {
+    // A fresh unique name, so no file of the user's is ever truncated by the test.
+    QTemporaryFile scratch(QDir(folder).filePath(QStringLiteral("prueba-escritura-XXXXXX.tmp")));
+    if (!scratch.open())
+        return scratch.errorString();
+    const QByteArray blank = common::encodeText(QStringLiteral(" "), common::Ending::Zoned);
+    if (scratch.write(blank) != blank.size() || !scratch.flush())
+        return scratch.errorString();
+    return std::nullopt;
+}
+
+QString writeTestMessage(const QString& failure) {
+    return QStringLiteral("Tu ordenador no me permite escribir datos en la carpeta del programa \nERROR: ") +
+           failure;
+}
+
+} // namespace quindara

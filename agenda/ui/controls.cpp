@@ -1,0 +1,161 @@
+#include "agenda/ui/controls.h"
+
+#include "common/icons.h"
+#include "common/units.h"
+
+#include <QAbstractScrollArea>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyleOptionFocusRect>
+
+#include <algorithm>
+#include <qdrawutil.h>
+
+namespace quindara {
+
+namespace {
+
+// The palette role a control paints its face with.
+QPalette::ColorRole faceRole(const QWidget* control) {
+    if (qobject_cast<const QAbstractButton*>(control) || qobject_cast<const QComboBox*>(control))
+        return QPalette::Button;
+    if (qobject_cast<const QAbstractScrollArea*>(control) || qobject_cast<const QLineEdit*>(control))
+        return QPalette::Base;
+    return QPalette::Window;
+}
+
+} // namespace
+
+void ColourButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QPalette& colours = palette();
+    const bool sunken = isDown() || isChecked();
+    const QBrush face = colours.brush(QPalette::Button);
+    // A dark outline keeps a white button visible on a white window.
+    painter.setPen(colours.color(QPalette::Shadow));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    qDrawWinButton(&painter, rect().adjusted(1, 1, -1, -1), colours, sunken, &face);
+
+    QRect inside = rect().adjusted(3, 3, -3, -3);
+    if (sunken)
+        inside.translate(1, 1);
+    if (!icon().isNull()) {
+        // The drawings are made to sit an eighth of the button's shorter side inside its edge.
+        const int margin = std::max(2, std::min(width(), height()) / 8);
+        QRect picture = rect().adjusted(margin, margin, -margin, -margin);
+        if (sunken)
+            picture.translate(1, 1);
+        const QIcon::Mode mode = isEnabled() ? QIcon::Normal : QIcon::Disabled;
+        icon().paint(&painter, picture, Qt::AlignCenter, mode);
+    }
+    if (!text().isEmpty()) {
+        painter.setPen(
+            colours.color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+        painter.drawText(inside, Qt::AlignCenter | Qt::TextWordWrap, text());
+    }
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = inside;
+        focus.backgroundColor = face.color();
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+}
+
+QString arrayName(const char* name, int index) {
+    return QString::fromLatin1(name) + u'_' + QString::number(index);
+}
+
+QFont arialFont(double points, bool bold) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+void setBackColor(QWidget* control, quint32 colour) {
+    const QPalette::ColorRole role = faceRole(control);
+    QPalette palette = control->palette();
+    palette.setColor(role, common::bgrColor(colour));
+    control->setPalette(palette);
+    if (role == QPalette::Window)
+        control->setAutoFillBackground(true);
+}
+
+quint32 backColor(const QWidget* control) {
+    return common::bgrValue(control->palette().color(faceRole(control)));
+}
+
+void setForeColor(QWidget* control, quint32 colour) {
+    QPalette palette = control->palette();
+    const QColor text = common::bgrColor(colour);
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::ButtonText, text);
+    control->setPalette(palette);
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QRect& twipsPlace,
+                        const QString& caption) {
+    auto* button = new ColourButton(caption, parent);
+    button->setObjectName(name);
+    button->setGeometry(
+        common::twipsRect(twipsPlace.x(), twipsPlace.y(), twipsPlace.width(), twipsPlace.height()));
+    return button;
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QRect& twipsPlace, const QString& caption) {
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    label->setGeometry(
+        common::twipsRect(twipsPlace.x(), twipsPlace.y(), twipsPlace.width(), twipsPlace.height()));
+    return label;
+}
+
+namespace {
+
+struct PictureUse {
+    common::Icon icon;
+    const char* tooltip;
+};
+
+PictureUse pictureUse(Picture picture) {
+    switch (picture) {
+    case Picture::Calculator:
+        return {common::Icon::Calculator, "Calculadora"};
+    case Picture::Clipboard:
+        return {common::Icon::Clipboard, "Bloc de notas"};
+    case Picture::People:
+        return {common::Icon::People, "Direcciones"};
+    case Picture::SpiralNotepad:
+        return {common::Icon::Notepad, "Abrir en el editor de textos"};
+    case Picture::Minimize:
+        return {common::Icon::DownArrowGreen, "Minimizar"};
+    case Picture::Exit:
+        return {common::Icon::CloseRedSquare, "Guardar y salir"};
+    case Picture::YearCalendar:
+        return {common::Icon::YearCalendar, "Ver el año completo"};
+    case Picture::ArrowUp:
+        return {common::Icon::YearUp, "Año siguiente"};
+    case Picture::ArrowDown:
+        return {common::Icon::YearDown, "Año anterior"};
+    case Picture::AttachThisYear:
+        return {common::Icon::PaperClip, "Adjuntar un archivo sólo a este año"};
+    case Picture::AttachEveryYear:
+        return {common::Icon::PaperClip, "Adjuntar un archivo a este día de todos los años"};
+    }
+    return {common::Icon::Calculator, ""};
+}
+
+} // namespace
+
+void setPicture(QAbstractButton* button, Picture picture) {
+    const PictureUse use = pictureUse(picture);
+    button->setIcon(common::iconFor(use.icon));
+    button->setToolTip(QString::fromUtf8(use.tooltip));
+}
+
+} // namespace quindara

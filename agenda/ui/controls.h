@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QPushButton>
+#include <QRect>
+#include <QString>
+
+class QAbstractButton;
+class QFont;
+class QLabel;
+class QWidget;
+
+namespace quindara {
+
+// A button whose face is exactly its back colour (palette role Button) with a plain raised edge, as
+// the colours of the day buttons carry meaning; the platform style would tint them.
+class ColourButton : public QPushButton {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ColourButton)
+
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// Object name of one element of a control array: "Command1_5".
+QString arrayName(const char* name, int index);
+
+QFont arialFont(double points, bool bold = false);
+
+// Back colours as 0x00BBGGRR, on the palette role each kind of control paints its face with.
+void setBackColor(QWidget* control, quint32 colour);
+quint32 backColor(const QWidget* control);
+void setForeColor(QWidget* control, quint32 colour);
+
+// A ColourButton at a place given in twips.
+QPushButton* makeButton(QWidget* parent, const QString& name, const QRect& twipsPlace,
+                        const QString& caption = QString());
+// A label with a transparent background at a place given in twips.
+QLabel* makeLabel(QWidget* parent, const QString& name, const QRect& twipsPlace, const QString& caption);
+
+// What a picture button shows.
+enum class Picture {
+    Calculator,
+    Clipboard,
+    People,
+    SpiralNotepad,
+    Minimize,
+    Exit,
+    YearCalendar,
+    ArrowUp,
+    ArrowDown,
+    AttachThisYear,
+    AttachEveryYear,
+};
+
+// Every button picture of the agenda goes through here: the shared drawing and a tooltip saying what the
+// button is for.
+void setPicture(QAbstractButton* button, Picture picture);
+
+} // namespace quindara

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "calculator/core/calculatorfolder.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tallimo {
+
+// A log as the viewer shows it ("\n" between lines) together with the bytes it was read from, so that
+// an unchanged text goes back to disk byte for byte even when the file had lone line feeds or came
+// from an older 8-bit install.
+class LogText {
+public:
+    LogText() = default;
+    explicit LogText(QByteArray bytes);
+
+    const QString& text() const { return text_; }
+    // The bytes to store for what the viewer shows now: the original bytes while the text is
+    // unchanged, otherwise UTF-8 with CR LF between lines and nothing added at the end.
+    QByteArray bytesFor(const QString& shown) const;
+
+private:
+    QByteArray bytes_;
+    QString text_;
+};
+
+// The moment a saved log's name stands for ("2026-12-6--9-5"), or nothing for any other name.
+std::optional<QDateTime> timeStampOf(const QString& name);
+
+// Newest time stamp first (names sort wrongly as text: "--10-" before "--9-"), then other names
+// alphabetically without regard to case.
+QStringList orderedLogNames(QStringList names);
+
+// The viewer's font size after one click of the size button: 12, 14, 16, 18 and round again.
+int nextViewerFontSize(int size);
+
+// The folder of saved logs. Names come from the listing or from the clock; anything that could
+// reach outside the folder is refused.
+class SavedLogs {
+public:
+    explicit SavedLogs(const CalculatorFolder& folder) : folder_(folder) {}
+
+    QString folderPath() const { return folder_.savedLogsFolder(); }
+    bool ensureFolder() const;
+    // Plain files of the folder in the order above; empty when the folder is missing.
+    QStringList names() const;
+    std::optional<QByteArray> read(const QString& name) const;
+    // Writes the bytes under the time-stamp name of `moment`, replacing a copy saved in the same
+    // minute. Returns the name, or nothing (with `error` filled) when it was not written.
+    std::optional<QString> save(const QByteArray& bytes, const QDateTime& moment,
+                                QString* error = nullptr) const;
+    bool remove(const QString& name) const;
+
+private:
+    CalculatorFolder folder_;
+};
+
+} // namespace tallimo

@@ -1,0 +1,341 @@
+#include "agendafixture.h"
+
+#include "agenda/core/daymarks.h"
+#include "agenda/ui/yearoverviewwindow.h"
+
+using namespace quindara;
+
+namespace {
+
+QString dayName(int index) {
+    return arrayName("Command1", index);
+}
+
+} // namespace
+
+class AgendaWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void monthOnTheGrid_data() {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("last");
+        QTest::newRow("January 2011 starts on Saturday") << QDate(2011, 1, 12) << 5 << 35;
+        QTest::newRow("February 2015 starts on Sunday") << QDate(2015, 2, 10) << 6 << 33;
+        QTest::newRow("August 2010 reaches button 36") << QDate(2010, 8, 10) << 6 << 36;
+        QTest::newRow("February 2000 has 29 days") << QDate(2000, 2, 10) << 1 << 29;
+        QTest::newRow("February 2100 has 28 days") << QDate(2100, 2, 10) << 0 << 27;
+    }
+    void monthOnTheGrid() {
+        QFETCH(QDate, today);
+        QFETCH(int, first);
+        QFETCH(int, last);
+        AgendaFixture fx(today);
+        fx.open();
+        for (int index = 0; index < 42; ++index) {
+            const bool holdsDay = index >= first && index <= last;
+            QCOMPARE(fx.isShown(dayName(index)), holdsDay);
+            if (holdsDay)
+                QCOMPARE(fx.text(dayName(index)), QString::number(index - first + 1));
+        }
+        QCOMPARE(fx.text(QStringLiteral("Combo2")), QString::number(today.year()));
+        QCOMPARE(fx.text(QStringLiteral("Command2_0")), QString::number(today.year()));
+    }
+
+    void startsOnLeapDayWithTodaySelected() {
+        AgendaFixture fx(QDate(2012, 2, 29));
+        fx.open();
+        QCOMPARE(fx.text(QStringLiteral("Combo1")), QStringLiteral("FEBRERO"));
+        QCOMPARE(fx.dayColour(29), colours::selected);
+        QCOMPARE(fx.text(QStringLiteral("Label2")), QStringLiteral("MIÉRCOLES, 29 de FEBRERO de 2012"));
+        QVERIFY(fx.find(QStringLiteral("Frame1_0"))->isEnabled());
+        QVERIFY(fx.isShown(QStringLiteral("Frame1_0")));
+        for (int page = 1; page < 6; ++page)
+            QVERIFY(!fx.isShown(arrayName("Frame1", page)));
+    }
+
+    void todayButtonKeepsTheYearList() {
+        AgendaFixture fx(QDate(2011, 1, 12));
+        fx.open();
+        QVERIFY(fx.click(QStringLiteral("Command4_5")));
+        for (int press = 0; press < 3; ++press)
+            QVERIFY(fx.click(QStringLiteral("Command5")));
+        const QStringList years = fx.items(QStringLiteral("Combo2"));
+        QCOMPARE(years.size(), 200);
+        QCOMPARE(years.first(), QStringLiteral("1901"));
+        QCOMPARE(years.last(), QStringLiteral("2100"));
+        QCOMPARE(fx.text(QStringLiteral("Combo1")), QStringLiteral("ENERO"));
+        QCOMPARE(fx.dayColour(12), colours::selected);
+        QCOMPARE(fx.text(QStringLiteral("Label2")), QStringLiteral("MIÉRCOLES, 12 de ENERO de 2011"));
+        QVERIFY(fx.find(QStringLiteral("Frame1_0"))->isEnabled());
+    }
+
+    void yearArrowsStepAndStop_data() {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QString>("arrow");
+        QTest::addColumn<int>("expectedYear");
+        QTest::addColumn<int>("firstOfMarch");
+        QTest::newRow("up from 2010") << QDate(2010, 3, 10) << "Command3_0" << 2011 << 1;
+        QTest::newRow("down from 2011") << QDate(2011, 3, 10) << "Command3_1" << 2010 << 0;
+        QTest::newRow("up stops at 2100") << QDate(2100, 3, 10) << "Command3_0" << 2100 << 0;
+        QTest::newRow("down stops at 1901") << QDate(1901, 3, 10) << "Command3_1" << 1901 << 4;
+    }
+    void yearArrowsStepAndStop() {
+        QFETCH(QDate, today);
+        QFETCH(QString, arrow);
+        QFETCH(int, expectedYear);
+        QFETCH(int, firstOfMarch);
+        AgendaFixture fx(today);
+        fx.open();
+        QVERIFY(fx.click(arrow));
+        const QString year = QString::number(expectedYear);
+        QCOMPARE(fx.text(QStringLiteral("Command2_0")), year);
+        QCOMPARE(fx.text(QStringLiteral("Combo2")), year);
+        QCOMPARE(fx.dayButton(1), dayName(firstOfMarch));
+        QCOMPARE(fx.dayButton(31), dayName(firstOfMarch + 30));
+    }
+
+    void arrowsThereAndBack() {
+        AgendaFixture fx(QDate(2010, 3, 10));
+        fx.open();
+        QVERIFY(fx.click(QStringLiteral("Command3_0")));
+        QCOMPARE(fx.text(QStringLiteral("Label2")), QStringLiteral("MARZO de 2011"));
+        QVERIFY(fx.click(QStringLiteral("Command3_1")));
+        QCOMPARE(fx.text(QStringLiteral("Command2_0")), QStringLiteral("2010"));
+        QCOMPARE(fx.text(QStringLiteral("Combo2")), QStringLiteral("2010"));
+        QCOMPARE(fx.dayButton(1), dayName(0));
+        QCOMPARE(fx.text(QStringLiteral("Label2")), QStringLiteral("MARZO de 2010"));
+    }
+
+    void yearSelectorMovesTheYearButton() {
+        AgendaFixture fx(QDate(2011, 1, 12));
+        fx.open();
+        QVERIFY(fx.choose(QStringLiteral("Combo2"), QStringLiteral("2015")));
+        QCOMPARE(fx.text(QStringLiteral("Command2_0")), QStringLiteral("2015"));
+        QVERIFY(fx.choose(QStringLiteral("Combo1"), QStringLiteral("FEBRERO")));
+        QCOMPARE(fx.dayButton(1), dayName(6));
+        QCOMPARE(fx.text(QStringLiteral("Label2")), QStringLiteral("FEBRERO de 2015"));
+        // The arrows step from the year the selector chose.
+        QVERIFY(fx.click(QStringLiteral("Command3_0")));
+        QCOMPARE(fx.text(QStringLiteral("Combo2")), QStringLiteral("2016"));
+    }
+
+    void marks_data() {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<int>("year");
+        QTest::addColumn<int>("day");
+        QTest::addColumn<quint32>("colour");
+        const QString holiday = QStringLiteral("fiestas/1 de ENERO.txt");
+        const QString yearly = QStringLiteral("recordatorio/1 de ENERO.txt");
+        QTest::newRow("Saturday without files") << QStringList() << 2011 << 1 << colours::weekend;
+        QTest::newRow("weekday without files") << QStringList() << 2011 << 3 << colours::weekday;
+        QTest::newRow("Saturday holiday") << QStringList{holiday} << 2011 << 1 << colours::holiday;
+        QTest::newRow("holiday and yearly reminder")
+            << QStringList{holiday, yearly} << 2011 << 1 << colours::yearlyReminder;
+        QTest::newRow("lower-case holiday name")
+            << QStringList{QStringLiteral("fiestas/1 de enero.txt")} << 2011 << 1 << colours::holiday;
+        const QString oneYear = QStringLiteral("recordatorionoanual/3 de ENERO de 2011.txt");
+        QTest::newRow("one-year reminder in its year")
+            << QStringList{oneYear, holiday} << 2011 << 3 << colours::oneYearReminder;
+        QTest::newRow("one-year reminder in another year")
+            << QStringList{oneYear} << 2012 << 3 << colours::weekday;
+        QTest::newRow("one-year reminder over holiday and yearly")
+            << QStringList{QStringLiteral("fiestas/3 de ENERO.txt"),
+                           QStringLiteral("recordatorio/3 de enero.txt"), oneYear}
+            << 2011 << 3 << colours::oneYearReminder;
+    }
+    void marks() {
+        QFETCH(QStringList, files);
+        QFETCH(int, year);
+        QFETCH(int, day);
+        QFETCH(quint32, colour);
+        AgendaFixture fx(QDate(year, 1, 20));
+        for (const QString& file : files)
+            fx.writeFile(file, "x\r\n");
+        fx.open();
+        QCOMPARE(fx.dayColour(day), colour);
+    }
+
+    void selectionGivesTheMarkBack() {
+        AgendaFixture fx(QDate(2011, 1, 6));
+        fx.writeFile(QStringLiteral("fiestas/6 de ENERO.txt"), "Reyes\r\n");
+        fx.open();
+        QCOMPARE(fx.dayColour(6), colours::selected);
+        QVERIFY(fx.clickDay(10));
+        QCOMPARE(fx.dayColour(6), colours::holiday);
+        QCOMPARE(fx.dayColour(10), colours::selected);
+        QVERIFY(fx.clickDay(8));
+        QCOMPARE(fx.dayColour(10), colours::weekday);
+        QCOMPARE(fx.dayColour(8), colours::selected);
+    }
+
+    // The button of a day selected before a change of month holds another day afterwards.
+    void redrawForgetsTheSelection() {
+        AgendaFixture fx(QDate(2011, 1, 20));
+        fx.writeFile(QStringLiteral("fiestas/6 de ENERO.txt"), "Reyes\r\n");
+        fx.open();
+        QVERIFY(fx.clickDay(6));
+        const QString sixthOfJanuary = fx.dayButton(6);
+        QVERIFY(fx.click(QStringLiteral("Command4_1")));
+        QVERIFY(!fx.find(QStringLiteral("Frame1_0"))->isEnabled());
+        QCOMPARE(fx.text(QStringLiteral("Label2")), QStringLiteral("FEBRERO de 2011"));
+        QCOMPARE(fx.text(QStringLiteral("Text1")), QString());
+        for (int day = 1; day <= 28; ++day)
+            QVERIFY(fx.dayColour(day) != colours::selected);
+        QVERIFY(fx.clickDay(15));
+        QCOMPARE(fx.backColor(sixthOfJanuary), colours::weekday);
+        QVERIFY(fx.find(QStringLiteral("Frame1_0"))->isEnabled());
+    }
+
+    void dayPageOfASelectedDay() {
+        AgendaFixture fx(QDate(2011, 1, 5));
+        fx.writeFile(QStringLiteral("fiestas/6 de ENERO.txt"), "Reyes Magos\r\n");
+        fx.writeFile(QStringLiteral("santoral/6 de enero.txt"), "Santos Gaspar, Melchor y Baltasar\r\n");
+        fx.writeFile(QStringLiteral("recordatorionoanual/6 de ENERO de 2012.txt"), "Otro año");
+        fx.writeFile(QStringLiteral("dias/JUEVES, 6 de ENERO de 2011.txt"), "Roscón\r\ncon nata");
+        fx.open();
+        QVERIFY(fx.clickDay(6));
+        QCOMPARE(fx.text(QStringLiteral("Label2")), QStringLiteral("JUEVES, 6 de ENERO de 2011"));
+        QCOMPARE(fx.text(QStringLiteral("Text9_0")), QStringLiteral("Reyes Magos"));
+        QCOMPARE(fx.text(QStringLiteral("Text9_2")), QStringLiteral("Santos Gaspar, Melchor y Baltasar"));
+        QCOMPARE(fx.text(QStringLiteral("Text9_1")), QString());
+        QCOMPARE(fx.text(QStringLiteral("Text9_3")), QString());
+        // A note that ends without a line end is shown exactly as stored.
+        QCOMPARE(fx.text(QStringLiteral("Text1")), QStringLiteral("Roscón\ncon nata"));
+
+        // The same day a year later has neither that note nor this year's reminder.
+        QVERIFY(fx.click(QStringLiteral("Command3_0")));
+        QVERIFY(fx.clickDay(6));
+        QCOMPARE(fx.text(QStringLiteral("Label2")), QStringLiteral("VIERNES, 6 de ENERO de 2012"));
+        QCOMPARE(fx.text(QStringLiteral("Text1")), QString());
+        QCOMPARE(fx.text(QStringLiteral("Text9_3")), QStringLiteral("Otro año"));
+        QCOMPARE(fx.text(QStringLiteral("Text9_0")), QStringLiteral("Reyes Magos"));
+    }
+
+    void attachmentListsInFileOrder() {
+        AgendaFixture fx(QDate(2011, 1, 5));
+        fx.writeFile(QStringLiteral("listaarchivos/6 de ENERO de 2011.txt"),
+                     "informe.doc\r\nfoto.jpg\r\nplano.pdf\r\n");
+        fx.writeFile(QStringLiteral("listaarchivos/6 de ENERO.txt"), "felicitación.odt\r\n");
+        fx.open();
+        QCOMPARE(fx.items(QStringLiteral("List1_0")), QStringList());
+        QVERIFY(fx.clickDay(6));
+        QCOMPARE(fx.items(QStringLiteral("List1_0")),
+                 (QStringList{QStringLiteral("informe.doc"), QStringLiteral("foto.jpg"),
+                              QStringLiteral("plano.pdf")}));
+        QCOMPARE(fx.items(QStringLiteral("List1_1")), QStringList{QStringLiteral("felicitación.odt")});
+        QVERIFY(fx.clickDay(7));
+        QCOMPARE(fx.items(QStringLiteral("List1_0")), QStringList());
+    }
+
+    void weekPageCrossesTheYear() {
+        AgendaFixture fx(QDate(2011, 1, 1));
+        fx.writeFile(QStringLiteral("dias/MARTES, 28 de DICIEMBRE de 2010.txt"), "Inocentes");
+        fx.writeFile(QStringLiteral("dias/SÁBADO, 1 de ENERO de 2011.txt"), "Año nuevo");
+        fx.open();
+        QVERIFY(fx.click(QStringLiteral("Command6_1")));
+        QVERIFY(fx.isShown(QStringLiteral("Frame1_1")));
+        QVERIFY(!fx.isShown(QStringLiteral("Frame1_0")));
+        QCOMPARE(fx.text(QStringLiteral("Label3_0")), QStringLiteral("LUNES, 27 de DICIEMBRE de 2010"));
+        QCOMPARE(fx.text(QStringLiteral("Label3_6")), QStringLiteral("DOMINGO, 2 de ENERO de 2011"));
+        QCOMPARE(fx.text(QStringLiteral("Text2_1")), QStringLiteral("Inocentes"));
+        QCOMPARE(fx.text(QStringLiteral("Text2_5")), QStringLiteral("Año nuevo"));
+        QCOMPARE(fx.text(QStringLiteral("Text2_0")), QString());
+        // Clicking a day goes back to the day page.
+        QVERIFY(fx.clickDay(5));
+        QVERIFY(fx.isShown(QStringLiteral("Frame1_0")));
+        QVERIFY(!fx.isShown(QStringLiteral("Frame1_1")));
+    }
+
+    void tabsSwitchPagesAndColours_data() {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<quint32>("colour");
+        const quint32 tabColours[6] = {16777215, 12648384, 16761087, 16777152, 12648447, 16761087};
+        for (int tab = 0; tab < 6; ++tab)
+            QTest::addRow("tab %d", tab) << tab << tabColours[tab];
+    }
+    void tabsSwitchPagesAndColours() {
+        QFETCH(int, tab);
+        QFETCH(quint32, colour);
+        AgendaFixture fx(QDate(2011, 1, 5));
+        fx.open();
+        QVERIFY(fx.click(arrayName("Command6", tab)));
+        for (int page = 0; page < 6; ++page)
+            QCOMPARE(fx.isShown(arrayName("Frame1", page)), page == tab);
+        QCOMPARE(fx.backColor(QStringLiteral("Form1")), colour);
+        QCOMPARE(fx.backColor(arrayName("Frame1", tab)), colour);
+        QCOMPARE(fx.find(arrayName("Frame1", tab))->geometry(),
+                 fx.find(QStringLiteral("Frame1_1"))->geometry());
+    }
+
+    void unwritableProgramFolderStillOpens() {
+        AgendaFixture fx(QDate(2011, 1, 5));
+        // A folder below a plain file can be written by nobody, whoever runs the tests.
+        fx.writeFile(QStringLiteral("archivo"), "x");
+        fx.programFolder = fx.folder.filePath(QStringLiteral("archivo/programa"));
+        fx.open();
+        QCOMPARE(fx.desktop.messages.size(), 1);
+        const QString message = fx.desktop.messages.first();
+        QVERIFY2(message.startsWith(QStringLiteral(
+                     "Tu ordenador no me permite escribir datos en la carpeta del programa \nERROR: ")),
+                 qPrintable(message));
+        QVERIFY(message.size() > 75);
+        QCOMPARE(fx.dayColour(5), colours::selected);
+        QCOMPARE(fx.text(QStringLiteral("Label2")), QStringLiteral("MIÉRCOLES, 5 de ENERO de 2011"));
+    }
+
+    void writeTestKeepsEveryFile() {
+        AgendaFixture fx(QDate(2011, 1, 5));
+        fx.writeFile(QStringLiteral("texto.txt"), "la exportación de ayer");
+        fx.open();
+        QVERIFY(fx.desktop.messages.isEmpty());
+        QCOMPARE(fx.readFile(QStringLiteral("texto.txt")), QByteArray("la exportación de ayer"));
+        QCOMPARE(QDir(fx.programFolder).entryList(QDir::Files), QStringList{QStringLiteral("texto.txt")});
+    }
+
+    void pickedDateFromTheYearOverview() {
+        AgendaFixture fx(QDate(2011, 1, 10));
+        fx.writeFile(QStringLiteral("fiestas/19 de MARZO.txt"), "San José\r\n");
+        fx.open();
+        QVERIFY(fx.click(QStringLiteral("Command14")));
+        QVERIFY(fx.click(QStringLiteral("Command14")));
+        const auto overviews = fx.window->findChildren<YearOverviewWindow*>();
+        QCOMPARE(overviews.size(), 1);
+
+        QVERIFY(fx.click(QStringLiteral("Command6_3")));
+        pickedDate() = {true, 19, QStringLiteral("MARZO"), 2012};
+        emit overviews.first()->datePicked();
+        QVERIFY(!pickedDate().DatePicked);
+        QCOMPARE(fx.text(QStringLiteral("Combo1")), QStringLiteral("MARZO"));
+        QCOMPARE(fx.text(QStringLiteral("Combo2")), QStringLiteral("2012"));
+        QCOMPARE(fx.text(QStringLiteral("Command2_0")), QStringLiteral("2012"));
+        QVERIFY(fx.isShown(QStringLiteral("Frame1_0")));
+        QVERIFY(fx.find(QStringLiteral("Frame1_0"))->isEnabled());
+        QCOMPARE(fx.dayColour(19), colours::selected);
+        QCOMPARE(fx.text(QStringLiteral("Label2")), QStringLiteral("LUNES, 19 de MARZO de 2012"));
+        QCOMPARE(fx.text(QStringLiteral("Text9_0")), QStringLiteral("San José"));
+        QVERIFY(fx.clickDay(20));
+        QCOMPARE(fx.dayColour(19), colours::holiday);
+    }
+
+    void pickedDateOnActivation() {
+        AgendaFixture fx(QDate(2011, 1, 10));
+        fx.open();
+        pickedDate() = {true, 31, QStringLiteral("DICIEMBRE"), 2100};
+        QEvent activation(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(fx.window.get(), &activation);
+        QVERIFY(!pickedDate().DatePicked);
+        QCOMPARE(fx.text(QStringLiteral("Label2")), QStringLiteral("VIERNES, 31 de DICIEMBRE de 2100"));
+        QCOMPARE(fx.dayColour(31), colours::selected);
+
+        // A date that does not exist is dropped.
+        pickedDate() = {true, 30, QStringLiteral("FEBRERO"), 2011};
+        QCoreApplication::sendEvent(fx.window.get(), &activation);
+        QVERIFY(!pickedDate().DatePicked);
+        QCOMPARE(fx.text(QStringLiteral("Label2")), QStringLiteral("VIERNES, 31 de DICIEMBRE de 2100"));
+    }
+};
+
+QTEST_MAIN(AgendaWindowTest)
+#include "tst_agendawindow.moc"

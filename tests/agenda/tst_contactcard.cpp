@@ -1,0 +1,169 @@
+#include "agenda/core/addressbookfolder.h"
+#include "agenda/core/contactcard.h"
+#include "common/textfile.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quindara;
+
+namespace {
+
+QStringList card(const QString& surname, const QString& reference = QStringLiteral("amiga")) {
+    return {surname,
+            QStringLiteral("Ana"),
+            QStringLiteral("Calle Mayor 1"),
+            QStringLiteral("León"),
+            QStringLiteral("987 000 000"),
+            QStringLiteral("ana@correo.es"),
+            reference};
+}
+
+} // namespace
+
+class ContactCardTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void fieldsFromLines_data() {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QStringList>("fields");
+        QTest::newRow("seven lines") << card(QStringLiteral("García")) << card(QStringLiteral("García"));
+        QTest::newRow("reference of three lines")
+            << (card(QStringLiteral("García"), QStringLiteral("uno"))
+                << QStringLiteral("dos") << QStringLiteral("tres"))
+            << card(QStringLiteral("García"), QStringLiteral("uno\ndos\ntres"));
+        QTest::newRow("three lines: the rest empty, never repeated")
+            << QStringList{QStringLiteral("García"), QStringLiteral("Ana"), QStringLiteral("Calle")}
+            << QStringList{
+                   QStringLiteral("García"), QStringLiteral("Ana"), QStringLiteral("Calle"), {}, {}, {}, {}};
+        QTest::newRow("no lines") << QStringList() << QStringList(kContactFieldCount, QString());
+    }
+    void fieldsFromLines() {
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, fields);
+        QCOMPARE(contactFieldsFromLines(lines), fields);
+    }
+
+    void cardFileBytes_data() {
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("plain") << card(QStringLiteral("Núñez"))
+                               << QByteArray("N\xC3\xBA\xC3\xB1"
+                                             "ez\r\nAna\r\nCalle Mayor 1\r\nLe\xC3\xB3n\r\n987 000 000\r\n"
+                                             "ana@correo.es\r\namiga\r\n");
+        QTest::newRow("empty reference")
+            << card(QStringLiteral("Ruiz"), QString())
+            << QByteArray(
+                   "Ruiz\r\nAna\r\nCalle Mayor 1\r\nLe\xC3\xB3n\r\n987 000 000\r\nana@correo.es\r\n\r\n");
+        QTest::newRow("reference of two lines ending in a break")
+            << card(QStringLiteral("Ruiz"), QStringLiteral("uno\ndos\n"))
+            << QByteArray("Ruiz\r\nAna\r\nCalle Mayor 1\r\nLe\xC3\xB3n\r\n987 000 000\r\nana@correo.es\r\n"
+                          "uno\r\ndos\r\n\r\n");
+    }
+    // Written as seven CR LF lines (the reference spread over its own lines) and read back unchanged.
+    void cardFileBytes() {
+        QFETCH(QStringList, fields);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(fields.first());
+        QVERIFY(writeContactCard(path, fields));
+        QCOMPARE(*common::readBytes(path), bytes);
+        QCOMPARE(*readContactCard(path), fields);
+    }
+
+    void readingCards() {
+        QTemporaryDir dir;
+        QVERIFY(!readContactCard(dir.filePath(QStringLiteral("nadie"))).has_value());
+        // Cards carried over from older installs: Windows-1252 text.
+        const QString old = dir.filePath(QStringLiteral("Pe\u00f1a"));
+        QVERIFY(common::writeBytes(old, "Pe\xF1"
+                                        "a\r\nJos\xE9\r\n"));
+        QCOMPARE(*readContactCard(old),
+                 (QStringList{QStringLiteral("Peña"), QStringLiteral("José"), {}, {}, {}, {}, {}}));
+        // A line break slipped into a one-line field must not shift the fields after it.
+        QStringList broken = card(QStringLiteral("Ruiz"));
+        broken[2] = QStringLiteral("Calle\nMayor");
+        QVERIFY(writeContactCard(dir.filePath(QStringLiteral("Ruiz")), broken));
+        QCOMPARE(readContactCard(dir.filePath(QStringLiteral("Ruiz")))->at(2), QStringLiteral("Calle Mayor"));
+        QCOMPARE(readContactCard(dir.filePath(QStringLiteral("Ruiz")))->at(6), QStringLiteral("amiga"));
+        QVERIFY(!writeContactCard(dir.filePath(QStringLiteral("falta/Ruiz")), broken));
+    }
+
+    void categoryTableText() {
+        const QList<QStringList> cards = {
+            {QStringLiteral("A"), QStringLiteral("a1"), {}, {}, {}, {}, QStringLiteral("r")},
+            {QStringLiteral("B"), {}, {}, {}, {}, QStringLiteral("b@x"), QStringLiteral("uno\ndos")},
+            {QStringLiteral("C")}};
+        const CategoryTable table = categoryTable(QStringLiteral("Amigos"), cards);
+        const QString first = QStringLiteral("\tAmigos\r\r\tA\ta1\t\t\t\t\tr");
+        const QString second = first + QStringLiteral("\r\tB\t\t\t\t\tb@x\tuno dos");
+        const QString third = second + QStringLiteral("\r\tC\t\t\t\t\t\t");
+        QCOMPARE(table.progress, (QStringList{first, second, third}));
+        QCOMPARE(table.clipboard, third + u'\r');
+        QCOMPARE(categoryTable(QStringLiteral("Vacía"), {}).clipboard, QStringLiteral("\tVacía\r\r"));
+        QVERIFY(categoryTable(QStringLiteral("Vacía"), {}).progress.isEmpty());
+    }
+
+    void mailLinkKeepsTheAddressAsTyped_data() {
+        QTest::addColumn<QString>("address");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("blanks") << QStringLiteral(" ana garcía @ correo.es ");
+        QTest::newRow("accents") << QStringLiteral("josé@señal.es");
+        QTest::newRow("several") << QStringLiteral("a@b.es; c@d.es");
+    }
+    void mailLinkKeepsTheAddressAsTyped() {
+        QFETCH(QString, address);
+        QCOMPARE(mailtoLink(address),
+                 QStringLiteral("mailto:") + address + QStringLiteral("?Subject=&Body="));
+    }
+
+    void categoryPasses_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("passes");
+        QTest::newRow("no dash") << QStringLiteral("Amigos") << QStringList();
+        QTest::newRow("dash at the end")
+            << QStringLiteral("Amigos-") << QStringList{QStringLiteral("Amigos")};
+        QTest::newRow("dash inside") << QStringLiteral("Ami-gos")
+                                     << QStringList{QStringLiteral("Ami-go"), QStringLiteral("Ami-g"),
+                                                    QStringLiteral("Ami-"), QStringLiteral("Ami")};
+        QTest::newRow("only a dash") << QStringLiteral("-") << QStringList{QString()};
+    }
+    void categoryPasses() {
+        QFETCH(QString, typed);
+        QFETCH(QStringList, passes);
+        QCOMPARE(categoryNamesAfterDash(typed), passes);
+    }
+
+    void categoriesOfTheFolder() {
+        QTemporaryDir dir;
+        const QDir root(dir.path());
+        for (const char* name : {"Todos", "amigos", "Trabajo", ".oculta"})
+            QVERIFY(root.mkdir(QString::fromUtf8(name)));
+        QVERIFY(common::writeBytes(root.filePath(QStringLiteral("suelto")), "x"));
+        const AddressBookFolder folder(dir.path());
+        QCOMPARE(folder.categories(),
+                 (QStringList{QStringLiteral("amigos"), QStringLiteral("Todos"), QStringLiteral("Trabajo")}));
+        QCOMPARE(folder.categoryPath(QStringLiteral("AMIGOS")), root.filePath(QStringLiteral("amigos")));
+        QCOMPARE(folder.categoryPath(QStringLiteral("Nueva")), root.filePath(QStringLiteral("Nueva")));
+        QCOMPARE(folder.categoryPath(QStringLiteral("../fuera")), QString());
+
+        QCOMPARE(folder.createCategory(QStringLiteral("Amigos")), AddressBookFolder::Creation::AlreadyThere);
+        QCOMPARE(folder.createCategory(QStringLiteral("Familia")), AddressBookFolder::Creation::Created);
+        QVERIFY(root.exists(QStringLiteral("Familia")));
+        QCOMPARE(folder.createCategory(QStringLiteral("suelto")), AddressBookFolder::Creation::Failed);
+        for (const char* refused : {"../fuera", "a/b", "/tmp/x", "..", ".oculta2", "NUL", ""})
+            QCOMPARE(folder.createCategory(QString::fromUtf8(refused)), AddressBookFolder::Creation::Refused);
+        QVERIFY(!QDir(dir.path() + QStringLiteral("/../fuera")).exists());
+        QVERIFY(!root.exists(QStringLiteral(".oculta2")));
+    }
+
+    void hiddenNamesAreLeftOut() {
+        QCOMPARE(visibleNames({QStringLiteral(".keep"), QStringLiteral("Ruiz"), QStringLiteral("a.b")}),
+                 (QStringList{QStringLiteral("Ruiz"), QStringLiteral("a.b")}));
+    }
+};
+
+QTEST_GUILESS_MAIN(ContactCardTest)
+#include "tst_contactcard.moc"
