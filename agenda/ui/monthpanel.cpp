@@ -1,11 +1,10 @@
 #include "agenda/ui/monthpanel.h"
 
 #include "agenda/core/daykeys.h"
+#include "agenda/ui/controls.h"
 #include "common/units.h"
 
 #include <QLabel>
-#include <QStyleOptionButton>
-#include <QStylePainter>
 
 namespace quindara {
 
@@ -19,46 +18,15 @@ constexpr int kInitialsTop = kTitleHeight - 360;
 constexpr quint32 kTitleColour = 16711680;    // blue
 constexpr quint32 kWeekendInitial = 16711935; // magenta
 
-QFont arial(qreal points, bool bold = false) {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
-QLabel* centredLabel(QWidget& panel, const QString& name, const QString& text, const QRect& place,
+QLabel* centredLabel(QWidget* panel, const QString& name, const QRect& twipsPlace, const QString& text,
                      const QFont& font) {
-    auto* label = new QLabel(text, &panel);
-    label->setObjectName(name);
-    label->setGeometry(place);
+    QLabel* label = makeLabel(panel, name, twipsPlace, text);
     label->setFont(font);
     label->setAlignment(Qt::AlignCenter);
     return label;
 }
 
-void setTextColour(QLabel& label, quint32 colour) {
-    QPalette palette = label.palette();
-    palette.setColor(QPalette::WindowText, common::bgrColor(colour));
-    label.setPalette(palette);
-}
-
 } // namespace
-
-void DayButton::setBackColour(const QColor& colour) {
-    if (colour == backColour_)
-        return;
-    backColour_ = colour;
-    update();
-}
-
-void DayButton::paintEvent(QPaintEvent* event) {
-    Q_UNUSED(event);
-    QStylePainter painter(this);
-    QStyleOptionButton option;
-    initStyleOption(&option);
-    option.palette.setColor(QPalette::Button, backColour_);
-    painter.drawControl(QStyle::CE_PushButton, option);
-}
 
 QString MonthPanel::title(int month) {
     const QString name = monthName(month);
@@ -72,27 +40,29 @@ MonthPanel::MonthPanel(int month, QWidget* window) : QWidget(window), month_(mon
                                   kTitleHeight + kButtonPitch * 5 + kButtonSize));
 
     // Label2(0..11): the month titles.
-    QLabel* title = centredLabel(*this, QStringLiteral("Label2_%1").arg(month - 1), MonthPanel::title(month),
-                                 common::twipsRect(120, 0, 2295, 375), arial(18));
-    setTextColour(*title, kTitleColour);
+    QLabel* title = centredLabel(this, arrayName("Label2", month - 1), QRect(120, 0, 2295, 375),
+                                 MonthPanel::title(month), arialFont(18));
+    setForeColor(title, kTitleColour);
 
     // Label1(0..83): seven weekday initials per panel.
     static const QStringList initials = {QStringLiteral("L"), QStringLiteral("M"), QStringLiteral("Mi"),
                                          QStringLiteral("J"), QStringLiteral("V"), QStringLiteral("S"),
                                          QStringLiteral("D")};
+    const QFont initialFont = arialFont(12, true);
     for (int column = 0; column < kGridColumns; ++column) {
-        QLabel* initial = centredLabel(
-            *this, QStringLiteral("Label1_%1").arg((month - 1) * kGridColumns + column), initials.at(column),
-            common::twipsRect(kButtonPitch * column, kInitialsTop, kButtonSize, 255), arial(12, true));
+        QLabel* initial = centredLabel(this, arrayName("Label1", (month - 1) * kGridColumns + column),
+                                       QRect(kButtonPitch * column, kInitialsTop, kButtonSize, 255),
+                                       initials.at(column), initialFont);
         if (isWeekendColumn(column))
-            setTextColour(*initial, kWeekendInitial);
+            setForeColor(initial, kWeekendInitial);
     }
 
     // Command2 .. Command13: the day buttons of January .. December.
-    const QFont dayFont = arial(8.25);
+    const QFont dayFont = arialFont(8.25);
+    const QByteArray arrayOfMonth = "Command" + QByteArray::number(month + 1);
     for (int index = 0; index < kGridButtons; ++index) {
         auto* button = new DayButton(this);
-        button->setObjectName(QStringLiteral("Command%1_%2").arg(month + 1).arg(index));
+        button->setObjectName(arrayName(arrayOfMonth.constData(), index));
         button->setGeometry(common::twipsRect(kButtonPitch * (index % kGridColumns),
                                               kTitleHeight + kButtonPitch * (index / kGridColumns),
                                               kButtonSize, kButtonSize));

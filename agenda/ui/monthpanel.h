@@ -2,31 +2,13 @@
 
 #include "agenda/core/calendar.h"
 
-#include <QColor>
-#include <QPushButton>
 #include <QString>
+#include <QWidget>
 #include <array>
 
 namespace quindara {
 
-// A day button of a month panel. Its back colour is its own field rather than a palette entry, since a
-// redraw of the year recolours hundreds of buttons and a palette change per button costs far more.
-class DayButton : public QPushButton {
-    Q_OBJECT
-    Q_DISABLE_COPY_MOVE(DayButton)
-
-public:
-    using QPushButton::QPushButton;
-
-    const QColor& backColour() const { return backColour_; }
-    void setBackColour(const QColor& colour);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    QColor backColour_ = Qt::white;
-};
+class DayButton;
 
 // One of the twelve small calendars of the year overview: the month title, the weekday initials and
 // 42 day buttons (row * 7 + column, Monday first). A transparent frame around them, so that showing

@@ -2,6 +2,7 @@
 
 #include "agenda/core/calendar.h"
 #include "agenda/core/daykeys.h"
+#include "agenda/ui/controls.h"
 #include "agenda/ui/pickeddate.h"
 #include "common/ui/application.h"
 #include "common/units.h"
@@ -16,23 +17,6 @@ namespace {
 
 constexpr quint32 kYearColour = 12582912; // dark blue
 constexpr quint32 kWhite = 16777215;
-
-// Every button picture of this window goes through here.
-void setPicture(QPushButton& button, const char* subject) {
-    Q_UNUSED(button);
-    Q_UNUSED(subject);
-}
-
-QPushButton* pictureButton(QWidget& window, const QString& name, const QRect& place, const QString& tip) {
-    auto* button = new QPushButton(&window);
-    button->setObjectName(name);
-    button->setGeometry(place);
-    button->setToolTip(tip);
-    QPalette palette = button->palette();
-    palette.setColor(QPalette::Button, common::bgrColor(kWhite));
-    button->setPalette(palette);
-    return button;
-}
 
 } // namespace
 
@@ -62,30 +46,24 @@ void YearOverviewWindow::createControls() {
         panels_.at(month - 1) = panel;
     }
 
-    Label3 = new QLabel(this);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Label3->setGeometry(common::twipsRect(4800, 9480, 2775, 735));
-    QFont yearFont(QStringLiteral("Arial"));
-    yearFont.setPointSizeF(27.75);
-    yearFont.setBold(true);
-    Label3->setFont(yearFont);
+    Label3 = makeLabel(this, QStringLiteral("Label3"), QRect(4800, 9480, 2775, 735), QString());
+    Label3->setFont(arialFont(27.75, true));
     Label3->setAlignment(Qt::AlignCenter);
-    QPalette yearPalette = Label3->palette();
-    yearPalette.setColor(QPalette::WindowText, common::bgrColor(kYearColour));
-    Label3->setPalette(yearPalette);
+    setForeColor(Label3, kYearColour);
 
-    Command14.at(0) = pictureButton(*this, QStringLiteral("Command14_0"),
-                                    common::twipsRect(4320, 9480, 735, 735), QStringLiteral("Año siguiente"));
-    setPicture(*Command14.at(0), "OverviewUp");
-    Command14.at(1) = pictureButton(*this, QStringLiteral("Command14_1"),
-                                    common::twipsRect(7200, 9480, 735, 735), QStringLiteral("Año anterior"));
-    setPicture(*Command14.at(1), "OverviewDown");
-    for (int index = 0; index < 2; ++index)
+    const Picture arrows[2] = {Picture::OverviewUp, Picture::OverviewDown};
+    const int arrowLefts[2] = {4320, 7200};
+    for (int index = 0; index < 2; ++index) {
+        Command14.at(index) =
+            makeButton(this, arrayName("Command14", index), QRect(arrowLefts[index], 9480, 735, 735));
+        setBackColor(Command14.at(index), kWhite);
+        setPicture(Command14.at(index), arrows[index]);
         connect(Command14.at(index), &QPushButton::clicked, this, [this, index] { Command14_Click(index); });
+    }
 
-    Command1 = pictureButton(*this, QStringLiteral("Command1"), common::twipsRect(10440, 9480, 855, 855),
-                             QStringLiteral("Cerrar"));
-    setPicture(*Command1, "OverviewClose");
+    Command1 = makeButton(this, QStringLiteral("Command1"), QRect(10440, 9480, 855, 855));
+    setBackColor(Command1, kWhite);
+    setPicture(Command1, Picture::OverviewClose);
     connect(Command1, &QPushButton::clicked, this, &YearOverviewWindow::Command1_Click);
 }
 

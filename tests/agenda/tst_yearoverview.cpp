@@ -1,5 +1,5 @@
 #include "agenda/core/daymarks.h"
-#include "agenda/ui/monthpanel.h"
+#include "agenda/ui/controls.h"
 #include "agenda/ui/pickeddate.h"
 #include "agenda/ui/yearoverviewwindow.h"
 #include "common/textfile.h"
@@ -31,7 +31,7 @@ QString yearShown(QWidget* window) {
 }
 
 quint32 backColour(const QPushButton* button) {
-    return common::bgrValue(qobject_cast<const DayButton*>(button)->backColour());
+    return backColor(button);
 }
 
 // The visible button of `month` captioned `day`, as a user would look for it.
