@@ -8,7 +8,9 @@
 #include "agenda/ui/attachmentpanel.h"
 #include "agenda/ui/controls.h"
 #include "agenda/ui/daypage.h"
+#include "agenda/ui/deferredmessages.h"
 #include "agenda/ui/pickeddate.h"
+#include "agenda/ui/summarypage.h"
 #include "agenda/ui/weekpage.h"
 #include "agenda/ui/yearoverviewwindow.h"
 #include "common/ui/application.h"
@@ -17,6 +19,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 #include <algorithm>
@@ -34,13 +37,15 @@ constexpr int kToolRowTop = 40;
 AgendaWindow::AgendaWindow(const QString& programFolder, const common::Clock& clock,
                            common::DesktopServices& desktop, QWidget* parent)
     : QWidget(parent), data_(programFolder), clock_(clock), desktop_(desktop), marks_(data_),
-      reader_(data_, marks_) {
+      reader_(data_, marks_), dayNotes_(data_), attachmentFiles_(data_),
+      messages_(new DeferredMessages(desktop, this)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("QUINDARA"));
     setFixedSize(common::twipsSize(13890, 9405));
     createCalendarControls();
     createToolRow();
     createPages();
+    connectEditing();
     Form_Load();
 }
 
@@ -113,6 +118,7 @@ void AgendaWindow::ApplyPickedDate() {
     if (!picked.DatePicked)
         return;
     picked.DatePicked = false;
+    SavePendingDayNotes();
     const int month = monthNumber(picked.PickedMonthName);
     if (month == 0 || !isListedYear(picked.PickedYear) ||
         !QDate(picked.PickedYear, month, picked.PickedDay).isValid())
@@ -178,7 +184,10 @@ void AgendaWindow::DrawGrid() {
         MarkDay(day, button);
     }
     dayPage_->clearYearlyTextsAndNote();
+    dayPage_->Text1->document()->setModified(false);
+    shownNoteKey_.clear();
     Frame1[0]->setEnabled(false);
+    EnableAttaching();
 }
 
 void AgendaWindow::MarkDay(int day, int button) {
@@ -203,6 +212,7 @@ void AgendaWindow::SelectButton(int index) {
     setBackColor(Command1[index], colours::selected);
     SelectedIndex = index;
     SelectedColumn = index % kGridColumns;
+    EnableAttaching();
 }
 
 int AgendaWindow::ButtonOfDay(int day) const {
@@ -227,9 +237,14 @@ void AgendaWindow::ShowDayTitle() {
 
 void AgendaWindow::LoadDayNote() {
     dayPage_->showNote(QString());
+    dayPage_->Text1->document()->setModified(false);
+    shownNoteKey_.clear();
     if (SelectedIndex < 0)
         return;
-    dayPage_->showNote(reader_.dayNote(Label2->text()));
+    shownNoteKey_ = Label2->text();
+    dayPage_->showNote(dayNotes_.load(shownNoteKey_));
+    // Only the user's own edits count as edits.
+    dayPage_->Text1->document()->setModified(false);
 }
 
 void AgendaWindow::LoadDayTexts() {
@@ -247,23 +262,29 @@ void AgendaWindow::ShowWeekPage() {
     const QStringList keys = weekDayNoteKeys(SelectedDate);
     QStringList notes;
     for (const QString& key : keys)
-        notes.append(reader_.dayNote(key));
+        notes.append(dayNotes_.load(key));
     weekPage_->showWeek(keys, notes);
+    for (QPlainTextEdit* box : weekPage_->Text2)
+        box->document()->setModified(false);
+    weekShown_ = true;
 }
 
 void AgendaWindow::Combo1_Click() {
+    SavePendingDayNotes();
     DrawMonth();
     CurrentMonth = Combo1->currentIndex() + 1;
     ShowMonthTitle();
 }
 
 void AgendaWindow::Combo2_Click() {
+    SavePendingDayNotes();
     Command2[0]->setText(Combo2->currentText());
     DrawMonth();
     ShowMonthTitle();
 }
 
 void AgendaWindow::Command1_Click(int Index) {
+    SavePendingDayNotes();
     ShowPage(0);
     RestoreSelection();
     SelectButton(Index);
@@ -275,6 +296,7 @@ void AgendaWindow::Command1_Click(int Index) {
 
 // The arrows step the year within the years of Combo2, so the two always agree.
 void AgendaWindow::Command3_Click(int Index) {
+    SavePendingDayNotes();
     const auto year = steppedYear(Command2[0]->text().toInt(), Index == 0 ? 1 : -1);
     if (!year)
         return;
@@ -287,6 +309,7 @@ void AgendaWindow::Command3_Click(int Index) {
 }
 
 void AgendaWindow::Command4_Click(int Index) {
+    SavePendingDayNotes();
     CurrentMonth = Index + 1;
     Combo1->setCurrentIndex(Index);
     RestoreSelection();
@@ -295,6 +318,7 @@ void AgendaWindow::Command4_Click(int Index) {
 }
 
 void AgendaWindow::Command5_Click() {
+    SavePendingDayNotes();
     GoToToday();
     const int button = ButtonOfDay(TodayDay);
     if (button >= 0) {
@@ -309,16 +333,25 @@ void AgendaWindow::Command5_Click() {
 }
 
 void AgendaWindow::Command6_Click(int Index) {
+    SavePendingDayNotes();
     ShowPage(Index);
     switch (Index) {
     case 0:
-        LoadDayNote();
+        // A note that could not be stored stays in its box rather than being replaced by the stored one.
+        if (!DayNoteEdited())
+            LoadDayNote();
         break;
     case 1:
         ShowWeekPage();
         break;
+    case 2:
+        BuildMonthSummary();
+        break;
+    case 3:
+        BuildYearSummary();
+        break;
     default:
-        // The summaries fill themselves with their pages; the notes pad and address book load nothing.
+        // The notes pad and the address book load nothing.
         break;
     }
 }

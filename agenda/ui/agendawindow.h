@@ -6,17 +6,20 @@
 //   agendawindowlayout.cpp  creation and placement of the window's own controls (grid, selectors, tool row)
 //   DayPage                 Frame1(0): Text1, Text9(0..3), the "G" buttons Command11(0..2)
 //   WeekPage                Frame1(1): Label3(0..6), Text2(0..6)
-//   createLaterPages()      Frame1(2) month summary, Frame1(3) year summary, Frame1(4) notes pad: plain
-//                           frames until their page classes exist; replace them there. Their loading
-//                           goes where Form_Load loads the address book and Command6_Click's default case
+//   agendawindowediting.cpp handlers that change a day's content: saving notes, the "G" buttons,
+//                           attaching files, the text pad, the calculator, minimize, exit and close
+//   SummaryPage             Frame1(2) month summary (Text3), Frame1(3) year summary (Text5)
+//   NotesPadPage            Frame1(4): Text6, File1, Command13
 //   AddressBookPage         Frame1(5)
 //   AttachmentPanel         right-hand column: Command16, Label6, List1(0..1), Command17, Command18
 // The rules that need no window (calendar, keys, marks, reading a day, week keys) live in agenda/core.
 // Day editing reads the selection from here: SelectedIndex is -1 while no day is selected (after every
 // redraw of the grid until a day is chosen), so nothing may be written for a day then.
 
+#include "agenda/core/attachments.h"
 #include "agenda/core/datafolder.h"
 #include "agenda/core/daymarks.h"
+#include "agenda/core/daynotes.h"
 #include "agenda/core/dayreader.h"
 #include "common/clock.h"
 #include "common/desktopservices.h"
@@ -26,6 +29,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 class QComboBox;
 class QFrame;
@@ -37,6 +41,9 @@ namespace quindara {
 class AddressBookPage;
 class AttachmentPanel;
 class DayPage;
+class DeferredMessages;
+class NotesPadPage;
+class SummaryPage;
 class WeekPage;
 class YearOverviewWindow;
 
@@ -50,13 +57,14 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // agendawindowlayout.cpp
     void createCalendarControls();
     void createToolRow();
     void createPages();
-    void createLaterPages();
 
     void Form_Load();
     void Form_Activate();
@@ -90,11 +98,42 @@ private:
     void Command6_Click(int Index);
     void Command14_Click();
 
+    // agendawindowediting.cpp
+    void connectEditing();
+    void Text1_LostFocus();
+    void Text2_LostFocus(int Index);
+    // Each returns the failure to tell, or nothing when the note was stored or had no changes.
+    bool DayNoteEdited() const;
+    std::optional<QString> SaveDayNote();
+    std::optional<QString> SaveWeekDayNote();
+    // Before the selection moves: edits of the day or week page are never left behind unsaved.
+    void SavePendingDayNotes();
+    void TellSaveFailure(const std::optional<QString>& failure);
+    void BuildMonthSummary();
+    void BuildYearSummary();
+    void Command11_Click(int Index);
+    void Command16_Click(int Index);
+    void AttachFile();
+    void Command17_Click(int Index);
+    void List1_Click(int Index);
+    void Command18_Click();
+    void EnableAttaching();
+    QString AttachmentListKey(int Index) const;
+    void Command9_Click();
+    void Command10_Click();
+    void Command12_Click();
+    void Command15_Click();
+    // Saves every pending edit before the program ends; false when the user chose to stay after a failure.
+    bool SaveBeforeEnding();
+
     DataFolder data_;
     const common::Clock& clock_;
     common::DesktopServices& desktop_;
     DayMarks marks_;
     DayReader reader_;
+    DayNotes dayNotes_;
+    Attachments attachmentFiles_;
+    DeferredMessages* messages_ = nullptr;
     QPointer<YearOverviewWindow> yearOverview_;
 
     // Day buttons, index = 7 * row + column, Monday first.
@@ -125,6 +164,9 @@ private:
     std::array<QFrame*, 6> Frame1{};
     DayPage* dayPage_ = nullptr;
     WeekPage* weekPage_ = nullptr;
+    SummaryPage* monthSummary_ = nullptr;
+    SummaryPage* yearSummary_ = nullptr;
+    NotesPadPage* notesPad_ = nullptr;
     AddressBookPage* addressBook_ = nullptr;
     AttachmentPanel* attachments_ = nullptr;
 
@@ -141,6 +183,16 @@ private:
     int FirstIndex = 0;
     bool SelectionPainted = false;
     QDate SelectedDate;
+
+    int WeekDayIndex = 0;
+    bool AttachEveryYear = false;
+    // The key the note in Text1 was loaded for: an edit is stored for that day, whatever happens after.
+    QString shownNoteKey_;
+    // True once the week page holds the keys of a real week, so its boxes can be saved.
+    bool weekShown_ = false;
+    QString toldSaveFailure_;
+    // Set by the exit button, which has already saved everything.
+    bool ending_ = false;
 };
 
 } // namespace quindara

@@ -5,7 +5,8 @@
 #include "agenda/ui/attachmentpanel.h"
 #include "agenda/ui/controls.h"
 #include "agenda/ui/daypage.h"
-#include "agenda/ui/decorativestrip.h"
+#include "agenda/ui/notespadpage.h"
+#include "agenda/ui/summarypage.h"
 #include "agenda/ui/weekpage.h"
 #include "common/units.h"
 
@@ -124,21 +125,15 @@ void AgendaWindow::createPages() {
     Frame1[0] = dayPage_;
     weekPage_ = new WeekPage(this);
     Frame1[1] = weekPage_;
-    createLaterPages();
+    monthSummary_ = new SummaryPage(SummaryPage::Span::Month, dayNotes_, this);
+    Frame1[2] = monthSummary_;
+    yearSummary_ = new SummaryPage(SummaryPage::Span::Year, dayNotes_, this);
+    Frame1[3] = yearSummary_;
+    notesPad_ = new NotesPadPage(data_, clock_, desktop_, this);
+    Frame1[4] = notesPad_;
     addressBook_ = new AddressBookPage(data_, desktop_, this);
     Frame1[5] = addressBook_;
     attachments_ = new AttachmentPanel(this);
-}
-
-// Frame1(2) month summary, Frame1(3) year summary and Frame1(4) notes pad: plain pages until their own
-// classes exist; each is replaced here by its class, placed and switched by the rest of the window as is.
-void AgendaWindow::createLaterPages() {
-    for (int index = 2; index <= 4; ++index) {
-        Frame1[index] = new QFrame(this);
-        Frame1[index]->setObjectName(arrayName("Frame1", index));
-    }
-    new DecorativeStrip(QStringLiteral("Picture3"), 735, Frame1[2]);
-    new DecorativeStrip(QStringLiteral("Picture2"), 735, Frame1[3]);
 }
 
 } // namespace quindara

@@ -1,0 +1,103 @@
+#include "agenda/core/attachments.h"
+
+#include "agenda/core/daykeys.h"
+#include "common/folderindex.h"
+#include "common/programfolder.h"
+#include "common/textfile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace quindara {
+
+namespace {
+
+constexpr qint64 kChunk = 1 << 20;
+
+bool sameBytes(const QString& first, const QString& second) {
+    QFile a(first);
+    QFile b(second);
+    if (a.size() != b.size() || !a.open(QIODevice::ReadOnly) || !b.open(QIODevice::ReadOnly))
+        return false;
+    while (!a.atEnd()) {
+        if (a.read(kChunk) != b.read(kChunk))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString attachmentListKey(const QString& day, const QString& month, const QString& year, bool everyYear) {
+    return everyYear ? annualKey(day, month) : datedKey(day, month, year);
+}
+
+Attachments::Attachments(const DataFolder& data) : data_(data) {}
+
+bool Attachments::isStorableName(const QString& fileName) {
+    return common::isSafeFileName(fileName) && !fileName.contains(u'\n') && !fileName.contains(u'\r');
+}
+
+QStringList Attachments::readList(const QString& listKey) const {
+    return common::readLines(data_.attachmentListFile(listKey));
+}
+
+bool Attachments::writeList(const QString& listKey, const QStringList& entries, QString* error) const {
+    const QString path = data_.attachmentListFile(listKey);
+    if (!common::isSafeFileName(QFileInfo(path).fileName())) {
+        if (error)
+            *error = QStringLiteral("nombre de lista no válido");
+        return false;
+    }
+    common::FolderIndex lists(data_.folder(folders::attachmentLists));
+    lists.refresh();
+    return common::writeLines(lists.pathFor(listKey + kTxt), entries, error);
+}
+
+QString Attachments::copyOf(const QString& entry) const {
+    common::FolderIndex archive(data_.folder(folders::attachedFiles));
+    archive.refresh();
+    return archive.pathFor(entry);
+}
+
+ArchiveState Attachments::stateOf(const QString& chosenPath) const {
+    const QFileInfo chosen(chosenPath);
+    if (!chosen.isFile() || !chosen.isReadable())
+        return ArchiveState::Unreadable;
+    const QFileInfo copy(copyOf(chosen.fileName()));
+    if (!copy.exists())
+        return ArchiveState::NewName;
+    if (copy.canonicalFilePath() == chosen.canonicalFilePath() || sameBytes(chosenPath, copy.filePath()))
+        return ArchiveState::SameContent;
+    return ArchiveState::DifferentContent;
+}
+
+bool Attachments::copyIntoArchive(const QString& chosenPath, QString* error) const {
+    const QFileInfo chosen(chosenPath);
+    const QString target = copyOf(chosen.fileName());
+    if (QFileInfo(target).canonicalFilePath() == chosen.canonicalFilePath())
+        return true;
+    QFile source(chosenPath);
+    if (!source.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = source.errorString();
+        return false;
+    }
+    // Streamed into a temporary file that replaces the copy only when complete.
+    QSaveFile copy(target);
+    bool ok = copy.open(QIODevice::WriteOnly);
+    while (ok && !source.atEnd()) {
+        const QByteArray chunk = source.read(kChunk);
+        ok = !chunk.isEmpty() && copy.write(chunk) == chunk.size();
+    }
+    if (ok)
+        ok = copy.commit();
+    else
+        copy.cancelWriting();
+    if (!ok && error)
+        *error = copy.error() != QFileDevice::NoError ? copy.errorString() : source.errorString();
+    return ok;
+}
+
+} // namespace quindara

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "agenda/core/datafolder.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace quindara {
+
+// Name of a day's attachment list: the dated key for this year's list, the annual key for every year's.
+QString attachmentListKey(const QString& day, const QString& month, const QString& year, bool everyYear);
+
+// How a file about to be attached relates to the copies already in "Archivos".
+enum class ArchiveState {
+    NewName,          // no copy of that name yet
+    SameContent,      // a copy of that name holds the same bytes (or is the file itself)
+    DifferentContent, // replacing it would lose the earlier attachment
+    Unreadable        // the chosen file cannot be read
+};
+
+// The attachment lists under "listaarchivos" and the shared copies under "Archivos".
+class Attachments {
+public:
+    explicit Attachments(const DataFolder& data);
+
+    QStringList readList(const QString& listKey) const;
+    // Rewrites the whole list, one entry a line; an empty list leaves an empty file.
+    bool writeList(const QString& listKey, const QStringList& entries, QString* error = nullptr) const;
+
+    // Where the copy of an entry lives (its stored spelling in any letter case).
+    QString copyOf(const QString& entry) const;
+    ArchiveState stateOf(const QString& chosenPath) const;
+    // Copies the chosen file into "Archivos" under its own name, replacing a copy of that name; the old
+    // copy survives a failed copy.
+    bool copyIntoArchive(const QString& chosenPath, QString* error = nullptr) const;
+
+    // A bare name that can be stored in "Archivos" and in a list line.
+    static bool isStorableName(const QString& fileName);
+
+private:
+    DataFolder data_;
+};
+
+} // namespace quindara

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "agenda/core/datafolder.h"
+#include "common/folderindex.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+
+namespace quindara {
+
+// What follows a key and a note in the summaries: a blank and a line break.
+inline const QString kSummarySeparator = QStringLiteral(" \n");
+
+// The day notes of the "dias" folder: saving from the day and week pages, and the month and year
+// summaries. One listing of the folder serves every lookup until the folder changes.
+class DayNotes {
+public:
+    explicit DayNotes(const DataFolder& data);
+
+    bool hasNote(const QString& dayNoteKey);
+    // The note as the text box shows it; empty when the day has none.
+    QString load(const QString& dayNoteKey);
+    // Writes the note with its zoned ending; an empty note stores the ending alone, so the day keeps
+    // a note file. A stored file of another letter case is replaced rather than doubled.
+    bool save(const QString& dayNoteKey, const QString& text, QString* error = nullptr);
+
+    // Every note of the month (or year), in date order, each entry being the key, the separator,
+    // the note and the separator twice.
+    QString monthSummary(int year, int month);
+    QString yearSummary(int year);
+
+private:
+    void bringIndexUpToDate();
+    QString storedPath(const QString& name) const;
+    void appendMonth(QString& summary, int year, int month, int& weekday);
+
+    DataFolder data_;
+    common::FolderIndex index_;
+    bool listed_ = false;
+    // The folder's time stamp when we last listed it or wrote into it ourselves: our own saves are
+    // known without a new listing of thousands of names.
+    QDateTime knownModified_;
+    // Notes we created since the last listing, by folded name.
+    QHash<QString, QString> created_;
+};
+
+} // namespace quindara

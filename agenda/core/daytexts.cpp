@@ -1,0 +1,52 @@
+#include "agenda/core/daytexts.h"
+
+#include "agenda/core/daykeys.h"
+#include "common/folderindex.h"
+#include "common/programfolder.h"
+
+namespace quindara {
+
+DayTextPlace dayTextPlace(const DataFolder& data, DayTextKind kind, const QString& day, const QString& month,
+                          const QString& year) {
+    switch (kind) {
+    case DayTextKind::Holiday:
+        return {data.folder(folders::holidays), annualKey(day, month) + kTxt, common::Ending::Line};
+    case DayTextKind::YearlyReminder:
+        return {data.folder(folders::yearlyReminders), annualKey(day, month) + kTxt, common::Ending::Line};
+    case DayTextKind::OneYearReminder:
+        break;
+    }
+    return {data.folder(folders::oneYearReminders), datedKey(day, month, year) + kTxt, common::Ending::Bare};
+}
+
+DayTextChange storeDayText(const DataFolder& data, DayTextKind kind, const QString& day, const QString& month,
+                           const QString& year, const QString& text, QString* error) {
+    const DayTextPlace place = dayTextPlace(data, kind, day, month, year);
+    if (day.isEmpty() || !common::isSafeFileName(place.fileName)) {
+        if (error)
+            *error = QStringLiteral("nombre de día no válido");
+        return DayTextChange::Failed;
+    }
+    common::FolderIndex index(place.folder);
+    index.refresh();
+    if (!text.isEmpty()) {
+        return common::writeText(index.pathFor(place.fileName), text, place.ending, error)
+                   ? DayTextChange::Written
+                   : DayTextChange::Failed;
+    }
+    if (!index.contains(place.fileName))
+        return DayTextChange::NothingToRemove;
+    // A file system that tells case apart may hold the name twice; every spelling marks the day.
+    while (index.contains(place.fileName)) {
+        const QString path = index.pathFor(place.fileName);
+        if (!common::removeFile(path)) {
+            if (error)
+                *error = QStringLiteral("no se puede borrar %1").arg(path);
+            return DayTextChange::Failed;
+        }
+        index.refresh();
+    }
+    return DayTextChange::Removed;
+}
+
+} // namespace quindara

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "agenda/core/datafolder.h"
+#include "common/textfile.h"
+
+#include <QString>
+
+namespace quindara {
+
+// The three short texts a day can carry besides its note; each marks the day while its file exists.
+enum class DayTextKind { Holiday, YearlyReminder, OneYearReminder };
+
+struct DayTextPlace {
+    QString folder;   // absolute
+    QString fileName; // key + ".txt"
+    common::Ending ending = common::Ending::Line;
+};
+
+// Holidays and yearly reminders are named by the annual key; one-year reminders by the dated key.
+DayTextPlace dayTextPlace(const DataFolder& data, DayTextKind kind, const QString& day, const QString& month,
+                          const QString& year);
+
+enum class DayTextChange { Written, Removed, NothingToRemove, Failed };
+
+// A non-empty text (blanks too) is written; an empty one removes the file in any letter case, so the
+// file exists exactly while the text is non-empty.
+DayTextChange storeDayText(const DataFolder& data, DayTextKind kind, const QString& day, const QString& month,
+                           const QString& year, const QString& text, QString* error = nullptr);
+
+} // namespace quindara

@@ -1,0 +1,48 @@
+#include "agenda/core/notespad.h"
+
+#include "common/programfolder.h"
+#include "common/textfile.h"
+#include "common/timestamp.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace quindara {
+
+NotesPad::NotesPad(const DataFolder& data, const common::Clock& clock) : data_(data), clock_(clock) {}
+
+QString NotesPad::folder() const {
+    return data_.folder(folders::notesPad);
+}
+
+QStringList NotesPad::noteNames() const {
+    return QDir(folder()).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+}
+
+std::optional<QString> NotesPad::save(const QString& text, QString* error) const {
+    const QString name = common::timeStampName(clock_.now());
+    if (!common::writeText(data_.noteFile(name), text, common::Ending::Zoned, error))
+        return std::nullopt;
+    return name;
+}
+
+std::optional<QString> NotesPad::read(const QString& name) const {
+    if (!common::isSafeFileName(name))
+        return std::nullopt;
+    return common::readText(data_.noteFile(name), common::Ending::Zoned);
+}
+
+bool NotesPad::remove(const QString& name, QString* error) const {
+    if (!common::isSafeFileName(name)) {
+        if (error)
+            *error = QStringLiteral("nombre de nota no válido");
+        return false;
+    }
+    if (common::removeFile(data_.noteFile(name)))
+        return true;
+    if (error)
+        *error = QStringLiteral("no se puede borrar %1").arg(data_.noteFile(name));
+    return false;
+}
+
+} // namespace quindara

@@ -1,0 +1,27 @@
+#include "agenda/core/textpad.h"
+
+namespace quindara {
+
+TextPadContent textPadOfText(const QString& text) {
+    return {text, common::Ending::Zoned};
+}
+
+TextPadContent textPadOfWeek(const QStringList& captions, const QStringList& texts) {
+    QStringList lines;
+    for (qsizetype i = 0; i < captions.size(); ++i) {
+        lines.append(captions.at(i));
+        lines.append(texts.value(i));
+    }
+    // Every line, the last one too, ends in CR LF: the Line ending after the joined text.
+    return {lines.join(u'\n'), common::Ending::Line};
+}
+
+TextPadContent emptyTextPad() {
+    return {QString(), common::Ending::Bare};
+}
+
+bool writeTextPad(const DataFolder& data, const TextPadContent& content, QString* error) {
+    return common::writeText(data.textPadFile(), content.text, content.ending, error);
+}
+
+} // namespace quindara

@@ -1,0 +1,151 @@
+#include "agenda/ui/notespadpage.h"
+
+#include "agenda/ui/controls.h"
+#include "agenda/ui/deferredmessages.h"
+#include "common/units.h"
+
+#include <QFocusEvent>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace quindara {
+
+NotesPadPage::NotesPadPage(const DataFolder& data, const common::Clock& clock,
+                           common::DesktopServices& desktop, QWidget* parent)
+    : QFrame(parent), pad_(data, clock), messages_(new DeferredMessages(desktop, this)) {
+    setObjectName(QStringLiteral("Frame1_4"));
+    resize(common::twipsSize(8895, 8295));
+
+    Text6 = new QPlainTextEdit(this);
+    Text6->setObjectName(QStringLiteral("Text6"));
+    Text6->setGeometry(common::twipsRect(120, 240, 6135, 7935));
+    Text6->setFont(arialFont(14.25));
+    Text6->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setBackColor(Text6, 0x0080FFFF); // pale yellow
+    setForeColor(Text6, 0x00C00000); // dark blue
+    Text6->installEventFilter(this);
+
+    File1 = new QListWidget(this);
+    File1->setObjectName(QStringLiteral("File1"));
+    File1->setGeometry(common::twipsRect(6360, 240, 2415, 7095));
+    File1->setFont(arialFont(9.75));
+
+    Command13 = makeButton(this, QStringLiteral("Command13"), QRect(6360, 7440, 2415, 615),
+                           QStringLiteral("ELIMINAR"));
+    Command13->setFont(arialFont(12, true));
+    setBackColor(Command13, 0x000000FF); // red
+
+    connect(Text6, &QPlainTextEdit::textChanged, this, &NotesPadPage::Text6_Change);
+    connect(File1, &QListWidget::itemClicked, this, &NotesPadPage::File1_Click);
+    // Moving through the list with the keyboard opens notes too.
+    connect(File1, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0 && File1->hasFocus())
+            File1_Click();
+    });
+    connect(Command13, &QPushButton::clicked, this, &NotesPadPage::Command13_Click);
+
+    refreshFile1();
+}
+
+QString NotesPadPage::text() const {
+    return Text6->toPlainText();
+}
+
+bool NotesPadPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Text6 && event->type() == QEvent::FocusOut) {
+        // Another window or a menu taking the focus is not the user leaving the pad.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            Text6_LostFocus();
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+void NotesPadPage::Text6_Change() {
+    if (!reopening_)
+        NotesPadEdited = true;
+}
+
+void NotesPadPage::Text6_LostFocus() {
+    if (const auto failure = saveIfEdited()) {
+        // Told once, not at every leave, until a save works again.
+        if (*failure != toldFailure_)
+            messages_->post(*failure);
+        toldFailure_ = *failure;
+        return;
+    }
+    // The click that took the focus may be choosing a note: let it land before the list changes.
+    QTimer::singleShot(0, this, &NotesPadPage::refreshFile1);
+}
+
+std::optional<QString> NotesPadPage::savePendingNote() {
+    const auto failure = saveIfEdited();
+    refreshFile1();
+    return failure;
+}
+
+std::optional<QString> NotesPadPage::saveIfEdited() {
+    if (!NotesPadEdited)
+        return std::nullopt;
+    // An emptied pad stores nothing and deletes nothing.
+    if (!Text6->toPlainText().isEmpty()) {
+        QString error;
+        // Still edited after a failure: the text stays in the pad and the next leave tries again.
+        if (!pad_.save(Text6->toPlainText(), &error))
+            return QStringLiteral("No se ha podido guardar la nota del bloc de notas.\nERROR: ") + error;
+    }
+    NotesPadEdited = false;
+    toldFailure_.clear();
+    return std::nullopt;
+}
+
+void NotesPadPage::tell(const QString& text) {
+    messages_->post(text);
+    messages_->showNow();
+}
+
+QString NotesPadPage::chosenNote() const {
+    const QListWidgetItem* item = File1->currentItem();
+    return item && item->isSelected() ? item->text() : QString();
+}
+
+void NotesPadPage::refreshFile1() {
+    const QString chosen = chosenNote();
+    const QSignalBlocker blocker(File1);
+    File1->clear();
+    File1->addItems(pad_.noteNames());
+    const QList<QListWidgetItem*> found = File1->findItems(chosen, Qt::MatchExactly);
+    if (!chosen.isEmpty() && !found.isEmpty())
+        File1->setCurrentItem(found.first());
+    else
+        File1->setCurrentRow(-1);
+}
+
+void NotesPadPage::File1_Click() {
+    const QString name = chosenNote();
+    if (name.isEmpty())
+        return;
+    const auto note = pad_.read(name);
+    if (!note) {
+        tell(QStringLiteral("No se ha podido abrir la nota %1.").arg(name));
+        refreshFile1();
+        return;
+    }
+    reopening_ = true;
+    Text6->setPlainText(*note);
+    reopening_ = false;
+}
+
+void NotesPadPage::Command13_Click() {
+    const QString name = chosenNote();
+    if (name.isEmpty())
+        return;
+    QString error;
+    if (!pad_.remove(name, &error))
+        tell(QStringLiteral("No se ha podido eliminar la nota %1.\nERROR: %2").arg(name, error));
+    refreshFile1();
+}
+
+} // namespace quindara

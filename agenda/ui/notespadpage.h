@@ -1,0 +1,62 @@
+#pragma once
+
+#include "agenda/core/notespad.h"
+#include "common/desktopservices.h"
+
+#include <QFrame>
+
+#include <optional>
+
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace quindara {
+
+class DeferredMessages;
+
+// The notes pad (Frame1(4)) of the main window: a text stored under the minute of saving whenever
+// the user changed it and leaves it, with the list of stored notes beside it.
+class NotesPadPage : public QFrame {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(NotesPadPage)
+
+public:
+    NotesPadPage(const DataFolder& data, const common::Clock& clock, common::DesktopServices& desktop,
+                 QWidget* parent = nullptr);
+
+    // Lists the notes folder again, keeping the chosen note chosen.
+    void refreshFile1();
+    // Stores the user's unsaved changes when the program ends; a failure is returned for the caller to tell.
+    std::optional<QString> savePendingNote();
+    QString text() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Text6_Change();
+    void Text6_LostFocus();
+    void File1_Click();
+    void Command13_Click();
+    // The failure message, or nothing when the note was stored or had no changes.
+    std::optional<QString> saveIfEdited();
+    void tell(const QString& text);
+    QString chosenNote() const;
+
+    NotesPad pad_;
+    DeferredMessages* messages_;
+    // The notes pad text.
+    QPlainTextEdit* Text6;
+    // The stored notes.
+    QListWidget* File1;
+    // "ELIMINAR": deletes the chosen note.
+    QPushButton* Command13;
+
+    bool NotesPadEdited = false;
+    // Set while a stored note is put into Text6: reopening is not an edit of the user's.
+    bool reopening_ = false;
+    QString toldFailure_;
+};
+
+} // namespace quindara

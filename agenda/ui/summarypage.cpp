@@ -1,0 +1,36 @@
+#include "agenda/ui/summarypage.h"
+
+#include "agenda/ui/controls.h"
+#include "agenda/ui/decorativestrip.h"
+#include "common/units.h"
+
+#include <QPlainTextEdit>
+
+namespace quindara {
+
+SummaryPage::SummaryPage(Span span, DayNotes& notes, QWidget* parent) : QFrame(parent), notes_(notes) {
+    const bool month = span == Span::Month;
+    setObjectName(month ? QStringLiteral("Frame1_2") : QStringLiteral("Frame1_3"));
+    resize(common::twipsSize(8895, 8295));
+    strip_ = new DecorativeStrip(month ? QStringLiteral("Picture3") : QStringLiteral("Picture2"), 735, this);
+
+    summaryBox_ = new QPlainTextEdit(this);
+    summaryBox_->setObjectName(month ? QStringLiteral("Text3") : QStringLiteral("Text5"));
+    summaryBox_->setGeometry(common::twipsRect(960, 240, 7815, 7935));
+    summaryBox_->setFont(arialFont(12));
+    summaryBox_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+}
+
+void SummaryPage::BuildMonthSummary(int year, int month) {
+    summaryBox_->setPlainText(notes_.monthSummary(year, month));
+}
+
+void SummaryPage::BuildYearSummary(int year) {
+    summaryBox_->setPlainText(notes_.yearSummary(year));
+}
+
+QString SummaryPage::text() const {
+    return summaryBox_->toPlainText();
+}
+
+} // namespace quindara

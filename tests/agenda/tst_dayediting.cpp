@@ -1,0 +1,493 @@
+#include "agendafixture.h"
+
+#include "agenda/core/daykeys.h"
+#include "agenda/core/daymarks.h"
+#include "common/textfile.h"
+
+using namespace quindara;
+
+namespace {
+
+QByteArray zoned(const QString& text) {
+    return common::encodeText(text, common::Ending::Zoned);
+}
+
+QString note(const QString& key) {
+    return QStringLiteral("dias/") + key + QStringLiteral(".txt");
+}
+
+// The main window shown and active, so the focus moves as it does for a user.
+struct EditingFixture : AgendaFixture {
+    using AgendaFixture::AgendaFixture;
+
+    // Opens the window over the files written so far.
+    void start() {
+        open();
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window.get()))
+            qFatal("the agenda window did not become active");
+    }
+
+    QPlainTextEdit* box(const QString& name) const { return find<QPlainTextEdit>(name); }
+    // Clicks into a text box and types, as a user does.
+    void typeInto(const QString& name, const QString& typed) const {
+        QPlainTextEdit* target = box(name);
+        QTest::mouseClick(target->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        target->moveCursor(QTextCursor::End);
+        QTest::keyClicks(target, typed);
+    }
+    void emptyBox(const QString& name) const {
+        QPlainTextEdit* target = box(name);
+        QTest::mouseClick(target->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        target->selectAll();
+        QTest::keyClick(target, Qt::Key_Delete);
+    }
+    [[nodiscard]] bool chooseEntry(const QString& list, int row) const {
+        auto* widget = find<QListWidget>(list);
+        if (row >= widget->count())
+            return false;
+        QTest::mouseClick(widget->viewport(), Qt::LeftButton, {},
+                          widget->visualItemRect(widget->item(row)).center());
+        return true;
+    }
+    QString path(const QString& relative) const { return QDir(programFolder).filePath(relative); }
+    QByteArray exported() const { return readFile(QStringLiteral("texto.txt")); }
+    // A folder of the data tree turned into a plain file, so every write into it fails.
+    void blockFolder(const QString& relative) const {
+        QDir(path(relative)).removeRecursively();
+        writeFile(relative, "no soy una carpeta");
+    }
+};
+
+const QString kWednesday5 = QStringLiteral("MIÉRCOLES, 5 de ENERO de 2011");
+const QString kFriday7 = QStringLiteral("VIERNES, 7 de ENERO de 2011");
+
+} // namespace
+
+class DayEditingTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void noteTravelsBetweenDayAndWeekPages() {
+        EditingFixture fx(QDate(2011, 1, 5));
+        fx.start();
+        fx.typeInto(QStringLiteral("Text1"), QStringLiteral("Dentista"));
+        QVERIFY(fx.click(QStringLiteral("Command6_1")));
+        QCOMPARE(fx.readFile(note(kWednesday5)), zoned(QStringLiteral("Dentista")));
+        QCOMPARE(fx.text(QStringLiteral("Label3_2")), kWednesday5);
+        QCOMPARE(fx.text(QStringLiteral("Text2_2")), QStringLiteral("Dentista"));
+
+        fx.typeInto(QStringLiteral("Text2_4"), QStringLiteral("Cena"));
+        QVERIFY(fx.clickDay(7));
+        QCOMPARE(fx.readFile(note(kFriday7)), zoned(QStringLiteral("Cena")));
+        QCOMPARE(fx.text(QStringLiteral("Text1")), QStringLiteral("Cena"));
+        QVERIFY(fx.desktop.messages.isEmpty());
+    }
+
+    void keyboardTypedNoteIsSavedAndStaysShown() {
+        EditingFixture fx(QDate(2011, 1, 5));
+        fx.start();
+        QPlainTextEdit* text1 = fx.box(QStringLiteral("Text1"));
+        text1->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(text1, QStringLiteral("sin raton"));
+        QVERIFY(fx.click(QStringLiteral("Command6_2")));
+        QCOMPARE(fx.readFile(note(kWednesday5)), zoned(QStringLiteral("sin raton")));
+        // Leaving the box did not empty it: the day page still shows the note.
+        QCOMPARE(fx.text(QStringLiteral("Text1")), QStringLiteral("sin raton"));
+    }
+
+    void visitingWithoutEditingWritesNothing() {
+        EditingFixture fx(QDate(2011, 1, 5));
+        fx.writeFile(note(kFriday7), "sin relleno");
+        fx.start();
+        QVERIFY(fx.clickDay(7));
+        fx.box(QStringLiteral("Text1"))->setFocus(Qt::MouseFocusReason);
+        QVERIFY(fx.click(QStringLiteral("Command6_1")));
+        fx.box(QStringLiteral("Text2_4"))->setFocus(Qt::MouseFocusReason);
+        fx.box(QStringLiteral("Text2_0"))->setFocus(Qt::MouseFocusReason);
+        QVERIFY(fx.click(QStringLiteral("Command6_0")));
+        QCOMPARE(fx.readFile(note(kFriday7)), QByteArray("sin relleno"));
+        QCOMPARE(QDir(fx.path(QStringLiteral("dias"))).entryList(QDir::Files).size(), 1);
+    }
+
+    void emptiedNoteStoresTheEmptyNoteOnEitherPage_data() {
+        QTest::addColumn<bool>("onWeekPage");
+        QTest::newRow("day page") << false;
+        QTest::newRow("week page") << true;
+    }
+    void emptiedNoteStoresTheEmptyNoteOnEitherPage() {
+        QFETCH(bool, onWeekPage);
+        EditingFixture fx(QDate(2011, 1, 5));
+        fx.writeFile(note(kWednesday5), zoned(QStringLiteral("borrar")));
+        fx.start();
+        QVERIFY(fx.click(QStringLiteral("Command6_") + (onWeekPage ? u'1' : u'0')));
+        fx.emptyBox(onWeekPage ? QStringLiteral("Text2_2") : QStringLiteral("Text1"));
+        QVERIFY(fx.click(QStringLiteral("Command6_2")));
+        QCOMPARE(fx.readFile(note(kWednesday5)), QByteArray(14, ' '));
+        QCOMPARE(fx.text(QStringLiteral("Text3")), kWednesday5 + QStringLiteral(" \n \n \n"));
+    }
+
+    void summariesOfAMonthStartingOnSundayAndOfTheYear() {
+        EditingFixture fx(QDate(2010, 8, 10));
+        fx.writeFile(note(QStringLiteral("DOMINGO, 1 de AGOSTO de 2010")), zoned(QStringLiteral("Playa")));
+        fx.writeFile(note(QStringLiteral("LUNES, 2 de AGOSTO de 2010")), "uno\r\ndos");
+        fx.writeFile(note(QStringLiteral("VIERNES, 1 de ENERO de 2010")), zoned(QStringLiteral("Año nuevo")));
+        fx.writeFile(note(QStringLiteral("SÁBADO, 1 de ENERO de 2011")), zoned(QStringLiteral("otro año")));
+        fx.start();
+        const QString august = QStringLiteral("DOMINGO, 1 de AGOSTO de 2010 \nPlaya \n \n"
+                                              "LUNES, 2 de AGOSTO de 2010 \nuno\ndos \n \n");
+        QVERIFY(fx.click(QStringLiteral("Command6_2")));
+        QCOMPARE(fx.text(QStringLiteral("Text3")), august);
+        QVERIFY(fx.click(QStringLiteral("Command6_3")));
+        QCOMPARE(fx.text(QStringLiteral("Text5")),
+                 QStringLiteral("VIERNES, 1 de ENERO de 2010 \nAño nuevo \n \n") + august);
+        QVERIFY(fx.click(QStringLiteral("Command4_8")));
+        QVERIFY(fx.click(QStringLiteral("Command6_2")));
+        QCOMPARE(fx.text(QStringLiteral("Text3")), QString());
+    }
+
+    void saveButtonStoresBlanksAndMarksTheDay() {
+        EditingFixture fx(QDate(2011, 1, 5));
+        fx.start();
+        QVERIFY(fx.clickDay(6));
+        fx.typeInto(QStringLiteral("Text9_0"), QStringLiteral("   "));
+        QVERIFY(fx.click(QStringLiteral("Command11_0")));
+        QCOMPARE(fx.readFile(QStringLiteral("fiestas/6 de ENERO.txt")), QByteArray("   \r\n"));
+        QCOMPARE(fx.dayColour(6), colours::selected);
+        QVERIFY(fx.clickDay(10));
+        QCOMPARE(fx.dayColour(6), colours::holiday);
+    }
+
+    // Command11(2) saves the reminder for this year only, Text9(3), never the saints of Text9(2).
+    void oneYearReminderOfLeapDayOnlyInItsYear() {
+        EditingFixture fx(QDate(2012, 2, 29));
+        fx.writeFile(QStringLiteral("santoral/29 de FEBRERO.txt"), "San Osvaldo\r\n");
+        fx.start();
+        QVERIFY(fx.clickDay(29));
+        fx.typeInto(QStringLiteral("Text9_3"), QStringLiteral("Bisiesto"));
+        QVERIFY(fx.click(QStringLiteral("Command11_2")));
+        QCOMPARE(fx.readFile(QStringLiteral("recordatorionoanual/29 de FEBRERO de 2012.txt")),
+                 QByteArray("Bisiesto"));
+        QCOMPARE(fx.readFile(QStringLiteral("santoral/29 de FEBRERO.txt")), QByteArray("San Osvaldo\r\n"));
+        QVERIFY(fx.clickDay(28));
+        QCOMPARE(fx.dayColour(29), colours::oneYearReminder);
+        QVERIFY(fx.choose(QStringLiteral("Combo2"), QStringLiteral("2016")));
+        QCOMPARE(fx.dayColour(29), colours::weekday);
+        QVERIFY(fx.clickDay(29));
+        QCOMPARE(fx.text(QStringLiteral("Text9_3")), QString());
+    }
+
+    void saveButtonOnAnEmptyBoxDeletesAndTheDayGetsItsTrueColourBack_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<quint32>("colourAfter");
+        // 1 January 2011 is a Saturday, with a yearly reminder over its holiday.
+        QTest::newRow("holiday") << QStringLiteral("fiestas/1 de enero.txt") << QStringLiteral("Text9_0")
+                                 << QStringLiteral("Command11_0") << colours::yearlyReminder;
+        QTest::newRow("yearly reminder")
+            << QStringLiteral("recordatorio/1 de ENERO.txt") << QStringLiteral("Text9_1")
+            << QStringLiteral("Command11_1") << colours::holiday;
+    }
+    void saveButtonOnAnEmptyBoxDeletesAndTheDayGetsItsTrueColourBack() {
+        QFETCH(QString, file);
+        QFETCH(QString, box);
+        QFETCH(QString, button);
+        QFETCH(quint32, colourAfter);
+        EditingFixture fx(QDate(2011, 1, 12));
+        fx.writeFile(QStringLiteral("fiestas/1 de enero.txt"), "Año nuevo\r\n");
+        fx.writeFile(QStringLiteral("recordatorio/1 de ENERO.txt"), "Felicitar\r\n");
+        fx.start();
+        QVERIFY(fx.clickDay(1));
+        fx.emptyBox(box);
+        QVERIFY(fx.click(button));
+        QVERIFY(!QFile::exists(fx.path(file)));
+        QCOMPARE(fx.dayColour(1), colours::selected);
+        QVERIFY(fx.clickDay(3));
+        QCOMPARE(fx.dayColour(1), colourAfter);
+        // Without any file left the Saturday is green again, not white.
+        QVERIFY(fx.clickDay(1));
+        fx.emptyBox(QStringLiteral("Text9_0"));
+        QVERIFY(fx.click(QStringLiteral("Command11_0")));
+        fx.emptyBox(QStringLiteral("Text9_1"));
+        QVERIFY(fx.click(QStringLiteral("Command11_1")));
+        QVERIFY(fx.clickDay(3));
+        QCOMPARE(fx.dayColour(1), colours::weekend);
+        QCOMPARE(QDir(fx.path(QStringLiteral("fiestas"))).entryList(QDir::Files), QStringList());
+    }
+
+    void attachingAFile() {
+        EditingFixture fx(QDate(2011, 1, 5));
+        fx.writeFile(QStringLiteral("fuera/informe.doc"), "primero");
+        fx.start();
+        const QString chosen = QDir(fx.programFolder).filePath(QStringLiteral("fuera/informe.doc"));
+        fx.desktop.openFileAnswer = QString();
+        QVERIFY(fx.click(QStringLiteral("Command16_0")));
+        QCOMPARE(fx.desktop.callsOf(QStringLiteral("askOpenFile")),
+                 QStringList{QStringLiteral("Selecciona una imagen")});
+        QCOMPARE(fx.items(QStringLiteral("List1_0")), QStringList());
+        QCOMPARE(QDir(fx.path(QStringLiteral("Archivos"))).entryList(QDir::Files), QStringList());
+
+        fx.desktop.openFileAnswer = chosen;
+        QVERIFY(fx.click(QStringLiteral("Command16_0")));
+        QVERIFY(fx.click(QStringLiteral("Command16_1")));
+        QVERIFY(fx.click(QStringLiteral("Command16_1")));
+        QCOMPARE(fx.readFile(QStringLiteral("Archivos/informe.doc")), QByteArray("primero"));
+        QCOMPARE(fx.desktop.callsOf(QStringLiteral("openDocument")), QStringList(3, chosen));
+        QCOMPARE(fx.items(QStringLiteral("List1_0")), QStringList{QStringLiteral("informe.doc")});
+        QCOMPARE(fx.readFile(QStringLiteral("listaarchivos/5 de ENERO de 2011.txt")),
+                 QByteArray("informe.doc\r\n"));
+        // The same file twice gives two equal lines.
+        QCOMPARE(fx.readFile(QStringLiteral("listaarchivos/5 de ENERO.txt")),
+                 QByteArray("informe.doc\r\ninforme.doc\r\n"));
+        QVERIFY(fx.desktop.messages.isEmpty());
+
+        // An entry opens the copy in "Archivos", not the chosen file.
+        fx.desktop.clear();
+        QVERIFY(fx.chooseEntry(QStringLiteral("List1_1"), 1));
+        QCOMPARE(fx.desktop.callsOf(QStringLiteral("openDocument")),
+                 QStringList{fx.path(QStringLiteral("Archivos/informe.doc"))});
+        QVERIFY(fx.click(QStringLiteral("Command18")));
+        QCOMPARE(fx.desktop.callsOf(QStringLiteral("openFolder")),
+                 QStringList{fx.path(QStringLiteral("Archivos"))});
+    }
+
+    void twoFilesOfTheSameName_data() {
+        QTest::addColumn<bool>("replace");
+        QTest::newRow("kept") << false;
+        QTest::newRow("replaced") << true;
+    }
+    void twoFilesOfTheSameName() {
+        QFETCH(bool, replace);
+        EditingFixture fx(QDate(2011, 1, 5));
+        fx.writeFile(QStringLiteral("uno/foto.jpg"), "primera");
+        fx.writeFile(QStringLiteral("dos/foto.jpg"), "segunda");
+        fx.start();
+        fx.desktop.openFileAnswer = fx.path(QStringLiteral("uno/foto.jpg"));
+        QVERIFY(fx.click(QStringLiteral("Command16_0")));
+        QVERIFY(fx.clickDay(6));
+        fx.desktop.yesNoAnswer = replace;
+        fx.desktop.openFileAnswer = fx.path(QStringLiteral("dos/foto.jpg"));
+        QVERIFY(fx.click(QStringLiteral("Command16_0")));
+        QCOMPARE(fx.desktop.callsOf(QStringLiteral("askYesNo")).size(), 1);
+        QCOMPARE(fx.readFile(QStringLiteral("Archivos/foto.jpg")),
+                 replace ? QByteArray("segunda") : QByteArray("primera"));
+        QCOMPARE(fx.items(QStringLiteral("List1_0")),
+                 replace ? QStringList{QStringLiteral("foto.jpg")} : QStringList());
+        QCOMPARE(QFile::exists(fx.path(QStringLiteral("listaarchivos/6 de ENERO de 2011.txt"))), replace);
+    }
+
+    void eliminarRemovesOnlyTheChosenEntry() {
+        EditingFixture fx(QDate(2011, 1, 5));
+        fx.writeFile(QStringLiteral("Archivos/b.txt"), "b");
+        fx.start();
+        // An empty list: nothing to remove, nothing written.
+        QVERIFY(fx.click(QStringLiteral("Command17_0")));
+        QVERIFY(!QFile::exists(fx.path(QStringLiteral("listaarchivos/5 de ENERO de 2011.txt"))));
+        fx.writeFile(QStringLiteral("listaarchivos/5 de ENERO de 2011.txt"), "a.txt\r\nb.txt\r\nc.txt\r\n");
+        QVERIFY(fx.clickDay(5));
+        // Nothing chosen: nothing removed.
+        QVERIFY(fx.click(QStringLiteral("Command17_0")));
+        QCOMPARE(fx.items(QStringLiteral("List1_0")).size(), 3);
+        QVERIFY(fx.chooseEntry(QStringLiteral("List1_0"), 1));
+        QCOMPARE(fx.desktop.callsOf(QStringLiteral("openDocument")),
+                 QStringList{fx.path(QStringLiteral("Archivos/b.txt"))});
+        QVERIFY(fx.click(QStringLiteral("Command17_0")));
+        QCOMPARE(fx.items(QStringLiteral("List1_0")),
+                 (QStringList{QStringLiteral("a.txt"), QStringLiteral("c.txt")}));
+        QCOMPARE(fx.readFile(QStringLiteral("listaarchivos/5 de ENERO de 2011.txt")),
+                 QByteArray("a.txt\r\nc.txt\r\n"));
+        // The copy in "Archivos" stays; a missing copy is told, not opened.
+        QVERIFY(QFile::exists(fx.path(QStringLiteral("Archivos/b.txt"))));
+        QVERIFY(fx.desktop.messages.isEmpty());
+        QVERIFY(fx.chooseEntry(QStringLiteral("List1_0"), 1));
+        QCOMPARE(fx.desktop.callsOf(QStringLiteral("openDocument")).size(), 1);
+        QCOMPARE(fx.desktop.messages.size(), 1);
+    }
+
+    void attachingWaitsForAChosenDay() {
+        EditingFixture fx(QDate(2011, 1, 5));
+        fx.writeFile(QStringLiteral("listaarchivos/5 de ENERO de 2011.txt"), "a.txt\r\n");
+        fx.start();
+        QVERIFY(fx.clickDay(5));
+        QVERIFY(fx.click(QStringLiteral("Command4_1")));
+        // The lists still show the 5th of January; nothing may rewrite another day's list with them.
+        QCOMPARE(fx.items(QStringLiteral("List1_0")), QStringList{QStringLiteral("a.txt")});
+        for (const char* name : {"Command16_0", "Command16_1", "Command17_0", "Command17_1"})
+            QVERIFY(!fx.click(QString::fromLatin1(name)));
+        QVERIFY(fx.clickDay(5));
+        QVERIFY(fx.click(QStringLiteral("Command16_0")));
+    }
+
+    void failedListWriteIsToldAndKeepsTheEntries() {
+        EditingFixture fx(QDate(2011, 1, 5));
+        fx.writeFile(QStringLiteral("fuera/a.txt"), "a");
+        fx.start();
+        fx.blockFolder(QStringLiteral("listaarchivos"));
+        fx.desktop.openFileAnswer = fx.path(QStringLiteral("fuera/a.txt"));
+        QVERIFY(fx.click(QStringLiteral("Command16_0")));
+        QCOMPARE(fx.items(QStringLiteral("List1_0")), QStringList{QStringLiteral("a.txt")});
+        QCOMPARE(fx.desktop.messages.size(), 1);
+        QVERIFY(fx.chooseEntry(QStringLiteral("List1_0"), 0));
+        QVERIFY(fx.click(QStringLiteral("Command17_0")));
+        QCOMPARE(fx.items(QStringLiteral("List1_0")), QStringList{QStringLiteral("a.txt")});
+        QCOMPARE(fx.desktop.messages.size(), 2);
+    }
+
+    void failedNoteSaveIsToldOnceAndKeepsTheText() {
+        EditingFixture fx(QDate(2011, 1, 5));
+        fx.start();
+        fx.blockFolder(QStringLiteral("dias"));
+        fx.typeInto(QStringLiteral("Text1"), QStringLiteral("importante"));
+        QVERIFY(fx.click(QStringLiteral("Command6_1")));
+        QTRY_COMPARE(fx.desktop.messages.size(), 1);
+        QVERIFY(fx.desktop.messages.first().contains(kWednesday5));
+        QVERIFY(fx.click(QStringLiteral("Command6_0")));
+        QCOMPARE(fx.text(QStringLiteral("Text1")), QStringLiteral("importante"));
+        QVERIFY(fx.click(QStringLiteral("Command6_2")));
+        QCoreApplication::processEvents();
+        QCOMPARE(fx.desktop.messages.size(), 1);
+        // Once the folder can be written again, the next leave stores the note.
+        QVERIFY(QFile::remove(fx.path(QStringLiteral("dias"))));
+        QVERIFY(QDir().mkpath(fx.path(QStringLiteral("dias"))));
+        QVERIFY(fx.click(QStringLiteral("Command6_0")));
+        fx.box(QStringLiteral("Text1"))->setFocus(Qt::MouseFocusReason);
+        QVERIFY(fx.click(QStringLiteral("Command6_1")));
+        QCOMPARE(fx.readFile(note(kWednesday5)), zoned(QStringLiteral("importante")));
+    }
+
+    void notesPadNamesAndTextPad() {
+        EditingFixture fx(QDate(2004, 12, 1), QTime(10, 30));
+        fx.start();
+        QVERIFY(fx.click(QStringLiteral("Command6_4")));
+        fx.typeInto(QStringLiteral("Text6"), QStringLiteral("Comprar pan"));
+        QVERIFY(fx.click(QStringLiteral("Command9")));
+        QCOMPARE(fx.readFile(QStringLiteral("notas/2004-12-1--10-30")), zoned(QStringLiteral("Comprar pan")));
+        QCOMPARE(fx.exported(), zoned(QStringLiteral("Comprar pan")));
+        QTRY_COMPARE(fx.items(QStringLiteral("File1")), QStringList{QStringLiteral("2004-12-1--10-30")});
+        fx.clock.set(QDateTime(QDate(2005, 1, 2), QTime(0, 0)));
+        fx.typeInto(QStringLiteral("Text6"), QStringLiteral("!"));
+        QVERIFY(fx.click(QStringLiteral("Command9")));
+        QTRY_COMPARE(fx.items(QStringLiteral("File1")),
+                     (QStringList{QStringLiteral("2004-12-1--10-30"), QStringLiteral("2005-1-2--0-0")}));
+    }
+
+    void textPadExportsThePageShown_data() {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QByteArray>("bytes");
+        QByteArray week;
+        for (int day = 3; day <= 9; ++day) {
+            const QDate date(2011, 1, day);
+            week += dayNoteKey(date).toUtf8() + "\r\n";
+            week += day == 5 ? QByteArray("uno\r\ndos\r\n") : QByteArray("\r\n");
+        }
+        QTest::newRow("day page") << 0 << zoned(QStringLiteral("uno\ndos"));
+        QTest::newRow("week page") << 1 << week;
+        QTest::newRow("month summary") << 2 << zoned(kWednesday5 + QStringLiteral(" \nuno\ndos \n \n"));
+        QTest::newRow("year summary") << 3 << zoned(kWednesday5 + QStringLiteral(" \nuno\ndos \n \n"));
+        QTest::newRow("notes pad") << 4 << zoned(QString());
+        QTest::newRow("address book") << 5 << QByteArray();
+    }
+    void textPadExportsThePageShown() {
+        QFETCH(int, tab);
+        QFETCH(QByteArray, bytes);
+        EditingFixture fx(QDate(2011, 1, 5));
+        fx.writeFile(note(kWednesday5), zoned(QStringLiteral("uno\ndos")));
+        fx.start();
+        QVERIFY(fx.clickDay(5));
+        QVERIFY(fx.click(arrayName("Command6", tab)));
+        QVERIFY(fx.click(QStringLiteral("Command9")));
+        QCOMPARE(fx.exported(), bytes);
+        QCOMPARE(fx.desktop.callsOf(QStringLiteral("openInTextEditor")),
+                 QStringList{fx.path(QStringLiteral("texto.txt"))});
+    }
+
+    void dayPageExportHoldsTheNoteBeingTyped() {
+        EditingFixture fx(QDate(2011, 1, 5));
+        fx.start();
+        fx.typeInto(QStringLiteral("Text1"), QStringLiteral("recien escrito"));
+        QVERIFY(fx.click(QStringLiteral("Command9")));
+        QCOMPARE(fx.exported(), zoned(QStringLiteral("recien escrito")));
+        QCOMPARE(fx.readFile(note(kWednesday5)), zoned(QStringLiteral("recien escrito")));
+    }
+
+    void calculatorButton_data() {
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<bool>("starts");
+        QTest::addColumn<int>("messages");
+        QTest::newRow("started") << true << true << 0;
+        QTest::newRow("missing") << false << true << 1;
+        QTest::newRow("cannot start") << true << false << 1;
+    }
+    void calculatorButton() {
+        QFETCH(bool, installed);
+        QFETCH(bool, starts);
+        QFETCH(int, messages);
+        EditingFixture fx(QDate(2011, 1, 5));
+        fx.start();
+        const QString program = DataFolder(fx.programFolder).calculatorProgram();
+        if (installed)
+            fx.writeFile(QDir(fx.programFolder).relativeFilePath(program), "#!/bin/sh\n");
+        fx.desktop.succeed = starts;
+        QVERIFY(fx.click(QStringLiteral("Command15")));
+        QCOMPARE(fx.desktop.callsOf(QStringLiteral("startProgram")),
+                 installed ? QStringList{program} : QStringList());
+        QCOMPARE(fx.desktop.messages.size(), messages);
+        QVERIFY(fx.window->isVisible());
+    }
+
+    void minimizeButton() {
+        EditingFixture fx(QDate(2011, 1, 5));
+        fx.start();
+        QVERIFY(fx.click(QStringLiteral("Command12")));
+        QVERIFY(fx.window->windowState() & Qt::WindowMinimized);
+    }
+
+    void exitAndCloseSaveThePendingEdits_data() {
+        QTest::addColumn<bool>("byExitButton");
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("file");
+        const QString dayNote = note(kWednesday5);
+        const QString padNote = QStringLiteral("notas/2011-1-5--10-0");
+        QTest::newRow("exit button, day note") << true << 0 << QStringLiteral("Text1") << dayNote;
+        QTest::newRow("title bar, day note") << false << 0 << QStringLiteral("Text1") << dayNote;
+        QTest::newRow("exit button, notes pad") << true << 4 << QStringLiteral("Text6") << padNote;
+        QTest::newRow("title bar, notes pad") << false << 4 << QStringLiteral("Text6") << padNote;
+        QTest::newRow("title bar, week page") << false << 1 << QStringLiteral("Text2_2") << dayNote;
+    }
+    void exitAndCloseSaveThePendingEdits() {
+        QFETCH(bool, byExitButton);
+        QFETCH(int, tab);
+        QFETCH(QString, box);
+        QFETCH(QString, file);
+        EditingFixture fx(QDate(2011, 1, 5));
+        fx.start();
+        QVERIFY(fx.click(arrayName("Command6", tab)));
+        fx.typeInto(box, QStringLiteral("pendiente"));
+        if (byExitButton)
+            QVERIFY(fx.click(QStringLiteral("Command10")));
+        else
+            QVERIFY(fx.window->close());
+        QVERIFY(!fx.window->isVisible());
+        QCOMPARE(fx.readFile(file), zoned(QStringLiteral("pendiente")));
+        QVERIFY(fx.desktop.messages.isEmpty());
+    }
+
+    void closingAfterAFailedSaveAsksFirst() {
+        EditingFixture fx(QDate(2011, 1, 5));
+        fx.start();
+        QVERIFY(fx.click(QStringLiteral("Command6_4")));
+        fx.typeInto(QStringLiteral("Text6"), QStringLiteral("bloc"));
+        fx.blockFolder(QStringLiteral("notas"));
+        fx.desktop.yesNoAnswer = false;
+        QVERIFY(!fx.window->close());
+        QVERIFY(fx.window->isVisible());
+        QCOMPARE(fx.desktop.callsOf(QStringLiteral("askYesNo")).size(), 1);
+        fx.desktop.yesNoAnswer = true;
+        QVERIFY(fx.window->close());
+    }
+};
+
+QTEST_MAIN(DayEditingTest)
+#include "tst_dayediting.moc"
