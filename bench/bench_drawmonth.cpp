@@ -14,47 +14,13 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
-#include <string>
-#include <unistd.h>
 
 namespace {
 
-constexpr int kFilesPerFolder = 20000;
 constexpr int kYear = 2011;
 
-// Every third day of the year has a holiday and every fifth a yearly reminder; one-year reminders cover
-// whole years from 1960 on. Old names with no day key fill each folder up to 20,000 files.
 const QString& programFolder() {
-    static const QString path = [] {
-        const QString folder = bench::scratch().filePath(QStringLiteral("agenda"));
-        const quindara::DataFolder data(folder);
-        data.createMissingFolders();
-        QStringList annualKeys;
-        for (QDate day(2012, 1, 1); day.year() == 2012; day = day.addDays(1))
-            annualKeys.append(quindara::annualKey(day));
-        QStringList holidays;
-        QStringList yearly;
-        for (int i = 0; i < annualKeys.size(); ++i) {
-            if (i % 3 == 0)
-                holidays.append(annualKeys[i] + quindara::kTxt);
-            if (i % 5 == 0)
-                yearly.append(annualKeys[i] + quindara::kTxt);
-        }
-        QStringList dated;
-        for (QDate day(1960, 1, 1); dated.size() < kFilesPerFolder; day = day.addDays(1))
-            dated.append(quindara::datedKey(day) + quindara::kTxt);
-        const auto fill = [](const QString& where, const QStringList& keys) {
-            bench::fillFolder(where, kFilesPerFolder, [&keys](int i) {
-                return i < keys.size() ? keys[i] : QStringLiteral("antiguo %1.txt").arg(i);
-            });
-        };
-        fill(data.folder(quindara::folders::holidays), holidays);
-        fill(data.folder(quindara::folders::yearlyReminders), yearly);
-        fill(data.folder(quindara::folders::oneYearReminders), dated);
-        return folder;
-    }();
-    return path;
+    return bench::markedProgramFolder();
 }
 
 // The window's own DrawMonth, reached as the user does: by the month buttons, January and February in turn.
@@ -127,23 +93,6 @@ void OpenTheWindow(benchmark::State& state) {
 }
 BENCHMARK(OpenTheWindow)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-// Prints the usual table and keeps each benchmark's mean wall time for the closing comparison.
-class RememberingReporter : public benchmark::ConsoleReporter {
-public:
-    // Colours only on a terminal, so scripts reading the table see plain text.
-    RememberingReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_ColorTabular : OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration)
-                milliseconds[run.benchmark_name()] =
-                    run.GetAdjustedRealTime() * 1000.0 / benchmark::GetTimeUnitMultiplier(run.time_unit);
-        }
-    }
-    std::map<std::string, double> milliseconds;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -151,7 +100,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    RememberingReporter reporter;
+    bench::RememberingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
@@ -160,7 +109,7 @@ int main(int argc, char** argv) {
     const double naive = reporter.milliseconds["MarksOfAMonth_Naive"];
     if (window > 0 && indexed > 0 && naive > 0) {
         std::printf("\nDrawMonth with marks, %d files in each marking folder (budget 1 ms):\n",
-                    kFilesPerFolder);
+                    bench::kFilesPerMarkingFolder);
         std::printf("  window DrawMonth %.3f ms | marks from the index %.3f ms | naive listing per lookup "
                     "%.1f ms | naive / index %.0fx | %s\n",
                     window, indexed, naive, naive / indexed, window < 1.0 ? "within budget" : "OVER BUDGET");

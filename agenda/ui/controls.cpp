@@ -30,10 +30,13 @@ QPalette::ColorRole faceRole(const QWidget* control) {
 } // namespace
 
 void ColourButton::paintEvent(QPaintEvent*) {
+    paintButton(palette().brush(QPalette::Button));
+}
+
+void ColourButton::paintButton(const QBrush& face) {
     QPainter painter(this);
     const QPalette& colours = palette();
     const bool sunken = isDown() || isChecked();
-    const QBrush face = colours.brush(QPalette::Button);
     // A dark outline keeps a white button visible on a white window.
     painter.setPen(colours.color(QPalette::Shadow));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
@@ -65,6 +68,17 @@ void ColourButton::paintEvent(QPaintEvent*) {
     }
 }
 
+void DayButton::setBackColour(const QColor& colour) {
+    if (colour == backColour_)
+        return;
+    backColour_ = colour;
+    update();
+}
+
+void DayButton::paintEvent(QPaintEvent*) {
+    paintButton(backColour_);
+}
+
 QString arrayName(const char* name, int index) {
     return QString::fromLatin1(name) + u'_' + QString::number(index);
 }
@@ -77,6 +91,10 @@ QFont arialFont(double points, bool bold) {
 }
 
 void setBackColor(QWidget* control, quint32 colour) {
+    if (auto* day = qobject_cast<DayButton*>(control)) {
+        day->setBackColour(common::bgrColor(colour));
+        return;
+    }
     const QPalette::ColorRole role = faceRole(control);
     QPalette palette = control->palette();
     palette.setColor(role, common::bgrColor(colour));
@@ -86,6 +104,8 @@ void setBackColor(QWidget* control, quint32 colour) {
 }
 
 quint32 backColor(const QWidget* control) {
+    if (const auto* day = qobject_cast<const DayButton*>(control))
+        return common::bgrValue(day->backColour());
     return common::bgrValue(control->palette().color(faceRole(control)));
 }
 
@@ -146,6 +166,12 @@ PictureUse pictureUse(Picture picture) {
         return {common::Icon::PaperClip, "Adjuntar un archivo sólo a este año"};
     case Picture::AttachEveryYear:
         return {common::Icon::PaperClip, "Adjuntar un archivo a este día de todos los años"};
+    case Picture::OverviewUp:
+        return {common::Icon::OverviewUp, "Año siguiente"};
+    case Picture::OverviewDown:
+        return {common::Icon::OverviewDown, "Año anterior"};
+    case Picture::OverviewClose:
+        return {common::Icon::OverviewClose, "Cerrar"};
     }
     return {common::Icon::Calculator, ""};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QPushButton>
 #include <QRect>
 #include <QString>
@@ -22,6 +23,28 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Edge, picture, caption and focus frame over a face of `face`.
+    void paintButton(const QBrush& face);
+};
+
+// A ColourButton that keeps its back colour in a field of its own instead of the palette: the year
+// overview recolours hundreds of day buttons per redraw, and a palette change per button costs several
+// times the rest of the drawing. setBackColor and backColor handle it like any other control.
+class DayButton : public ColourButton {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(DayButton)
+
+public:
+    using ColourButton::ColourButton;
+
+    const QColor& backColour() const { return backColour_; }
+    void setBackColour(const QColor& colour);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor backColour_ = Qt::white;
 };
 
 // Object name of one element of a control array: "Command1_5".
@@ -53,6 +76,9 @@ enum class Picture {
     ArrowDown,
     AttachThisYear,
     AttachEveryYear,
+    OverviewUp,
+    OverviewDown,
+    OverviewClose,
 };
 
 // Every button picture of the agenda goes through here: the shared drawing and a tooltip saying what the

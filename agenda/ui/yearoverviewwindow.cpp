@@ -1,16 +1,151 @@
 #include "agenda/ui/yearoverviewwindow.h"
 
+#include "agenda/core/calendar.h"
+#include "agenda/core/daykeys.h"
+#include "agenda/ui/controls.h"
+#include "agenda/ui/pickeddate.h"
+#include "common/ui/application.h"
 #include "common/units.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
 
 namespace quindara {
 
+namespace {
+
+constexpr quint32 kYearColour = 12582912; // dark blue
+constexpr quint32 kWhite = 16777215;
+
+} // namespace
+
 YearOverviewWindow::YearOverviewWindow(const DataFolder& data, int mainWindowYear, QWidget* parent)
-    : QWidget(parent, Qt::Window), data_(data), mainWindowYear_(mainWindowYear) {
+    : QWidget(parent, Qt::Window), data_(data), mainWindowYear_(mainWindowYear), marks_(data) {
     setObjectName(QStringLiteral("Form2"));
     setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QString());
+    setFixedSize(common::twipsSize(11460, 10455));
+    createControls();
     Form_Load();
 }
 
-void YearOverviewWindow::Form_Load() {}
+void YearOverviewWindow::createControls() {
+    using Handler = void (YearOverviewWindow::*)(int);
+    static constexpr std::array<Handler, 12> dayHandlers = {
+        &YearOverviewWindow::Command2_Click,  &YearOverviewWindow::Command3_Click,
+        &YearOverviewWindow::Command4_Click,  &YearOverviewWindow::Command5_Click,
+        &YearOverviewWindow::Command6_Click,  &YearOverviewWindow::Command7_Click,
+        &YearOverviewWindow::Command8_Click,  &YearOverviewWindow::Command9_Click,
+        &YearOverviewWindow::Command10_Click, &YearOverviewWindow::Command11_Click,
+        &YearOverviewWindow::Command12_Click, &YearOverviewWindow::Command13_Click};
+    for (int month = 1; month <= 12; ++month) {
+        auto* panel = new MonthPanel(month, this);
+        connect(panel, &MonthPanel::dayClicked, this,
+                [this, handler = dayHandlers.at(month - 1)](int index) { (this->*handler)(index); });
+        panels_.at(month - 1) = panel;
+    }
+
+    Label3 = makeLabel(this, QStringLiteral("Label3"), QRect(4800, 9480, 2775, 735), QString());
+    Label3->setFont(arialFont(27.75, true));
+    Label3->setAlignment(Qt::AlignCenter);
+    setForeColor(Label3, kYearColour);
+
+    const Picture arrows[2] = {Picture::OverviewUp, Picture::OverviewDown};
+    const int arrowLefts[2] = {4320, 7200};
+    for (int index = 0; index < 2; ++index) {
+        Command14.at(index) =
+            makeButton(this, arrayName("Command14", index), QRect(arrowLefts[index], 9480, 735, 735));
+        setBackColor(Command14.at(index), kWhite);
+        setPicture(Command14.at(index), arrows[index]);
+        connect(Command14.at(index), &QPushButton::clicked, this, [this, index] { Command14_Click(index); });
+    }
+
+    Command1 = makeButton(this, QStringLiteral("Command1"), QRect(10440, 9480, 855, 855));
+    setBackColor(Command1, kWhite);
+    setPicture(Command1, Picture::OverviewClose);
+    connect(Command1, &QPushButton::clicked, this, &YearOverviewWindow::Command1_Click);
+}
+
+void YearOverviewWindow::Form_Load() {
+    common::centreOnScreen(*this);
+    // The main window only shows listed years, but a picked date must always be one it can show.
+    Label3->setText(QString::number(qBound(kFirstYear, mainWindowYear_, kLastYear)));
+    // Decoration only: a missing or unreadable picture leaves the white background.
+    background_.load(data_.backgroundPicture());
+    ComputeYearStart();
+}
+
+void YearOverviewWindow::paintEvent(QPaintEvent* event) {
+    Q_UNUSED(event);
+    QPainter painter(this);
+    painter.fillRect(rect(), common::bgrColor(kWhite));
+    if (!background_.isNull())
+        painter.drawPixmap(0, 0, background_);
+}
+
+void YearOverviewWindow::Command1_Click() {
+    close();
+}
+
+void YearOverviewWindow::Command14_Click(int Index) {
+    const int year = shownYear() + (Index == 0 ? 1 : -1);
+    if (!isListedYear(year))
+        return;
+    Label3->setText(QString::number(year));
+    ComputeYearStart();
+}
+
+int YearOverviewWindow::shownYear() const {
+    return Label3->text().toInt();
+}
+
+void YearOverviewWindow::ComputeYearStart() {
+    const int year = shownYear();
+    // The arrows stop where the main window's year list ends.
+    Command14.at(0)->setEnabled(year < kLastYear);
+    Command14.at(1)->setEnabled(year > kFirstYear);
+    DrawYear();
+}
+
+void YearOverviewWindow::DrawYear() {
+    // One look at the three marking folders for the whole year.
+    marks_.refresh();
+    const int year = shownYear();
+    for (int month = 1; month <= 12; ++month) {
+        const MonthLayout layout = monthLayout(year, month);
+        DaysInMonth = layout.daysInMonth;
+        FirstIndex = layout.firstIndex;
+        DrawMonthPanel(month);
+    }
+}
+
+void YearOverviewWindow::DrawMonthPanel(int month) {
+    MonthPanel& panel = *panels_.at(month - 1);
+    const QString monthText = monthName(month);
+    const QString yearText = Label3->text();
+    for (int index = 0; index < FirstIndex; ++index)
+        panel.hideCell(index);
+    for (int day = 1; day <= DaysInMonth; ++day) {
+        const int index = FirstIndex + day - 1;
+        const Mark mark = marks_.markOf(QString::number(day), monthText, yearText);
+        panel.showDay(index, day, DayMarks::colourOf(mark, index % kGridColumns));
+    }
+    for (int index = FirstIndex + DaysInMonth; index < kGridButtons; ++index)
+        panel.hideCell(index);
+}
+
+void YearOverviewWindow::PickDay(int month, int Index) {
+    const int day = panels_.at(month - 1)->dayButton(Index)->text().toInt();
+    if (day == 0)
+        return;
+    PickedDate& picked = pickedDate();
+    picked.PickedDay = day;
+    picked.PickedMonthName = monthName(month);
+    picked.PickedYear = shownYear();
+    picked.DatePicked = true;
+    emit datePicked();
+    close();
+}
 
 } // namespace quindara

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "agenda/core/calendar.h"
+
+#include <QString>
+#include <QWidget>
+#include <array>
+
+namespace quindara {
+
+class DayButton;
+
+// One of the twelve small calendars of the year overview: the month title, the weekday initials and
+// 42 day buttons (row * 7 + column, Monday first). A transparent frame around them, so that showing
+// or hiding a day only concerns the panel's own controls.
+class MonthPanel : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(MonthPanel)
+
+public:
+    MonthPanel(int month, QWidget* window);
+
+    int month() const { return month_; }
+    DayButton* dayButton(int index) const { return buttons_.at(index); }
+
+    // Shows `day` on button `index` with the back colour `colour` (0x00BBGGRR).
+    void showDay(int index, int day, quint32 colour);
+    void hideCell(int index);
+
+    // Grid origin in window twips: three rows of four panels, January at the top left.
+    static int gridLeft(int month) { return 120 + 2880 * ((month - 1) % 4); }
+    static int gridTop(int month) { return 840 + 3240 * ((month - 1) / 4); }
+    // "Enero" .. "Diciembre".
+    static QString title(int month);
+
+signals:
+    void dayClicked(int index);
+
+private:
+    int month_;
+    std::array<DayButton*, kGridButtons> buttons_{};
+};
+
+} // namespace quindara

@@ -1,0 +1,119 @@
+// Drawing the year overview's twelve panels with their marks over 20,000 files in each marking folder:
+// the window's DrawYear (one look at each folder, lookups from memory) beside the same panels drawn with
+// one directory search per lookup.
+#include "agenda/core/calendar.h"
+#include "agenda/core/datafolder.h"
+#include "agenda/core/daykeys.h"
+#include "agenda/core/daymarks.h"
+#include "agenda/ui/monthpanel.h"
+#include "agenda/ui/yearoverviewwindow.h"
+#include "benchdata.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPushButton>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+
+namespace {
+
+// Years with one-year reminders in the shared data.
+constexpr int kYear = 2011;
+
+quindara::DataFolder data() {
+    return quindara::DataFolder(bench::markedProgramFolder());
+}
+
+// The window's own DrawYear, reached as the user does: the arrows step a year up and down in turn.
+// Painting follows in the event loop, outside the timing, as it would between two clicks.
+void DrawYearOverview(benchmark::State& state) {
+    quindara::YearOverviewWindow window(data(), kYear);
+    window.show();
+    QPushButton* arrows[2] = {window.findChild<QPushButton*>(QStringLiteral("Command14_0")),
+                              window.findChild<QPushButton*>(QStringLiteral("Command14_1"))};
+    int turn = 0;
+    for (auto _ : state) {
+        arrows[turn++ % 2]->click();
+        state.PauseTiming();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(DrawYearOverview)->Unit(benchmark::kMillisecond);
+
+bool existsBySearch(const QString& folder, const QString& name) {
+    return !QDir(folder).entryList({name}, QDir::Files).isEmpty();
+}
+
+// The same twelve panels, each mark found by a case-insensitive directory search.
+void DrawYearOverview_Naive(benchmark::State& state) {
+    QWidget window;
+    std::vector<quindara::MonthPanel*> panels;
+    for (int month = 1; month <= 12; ++month)
+        panels.push_back(new quindara::MonthPanel(month, &window));
+    window.show();
+    const quindara::DataFolder folder = data();
+    const QString holidays = folder.folder(quindara::folders::holidays);
+    const QString yearly = folder.folder(quindara::folders::yearlyReminders);
+    const QString oneYear = folder.folder(quindara::folders::oneYearReminders);
+    int turn = 0;
+    for (auto _ : state) {
+        const int year = kYear + turn++ % 2;
+        for (int month = 1; month <= 12; ++month) {
+            const quindara::MonthLayout layout = quindara::monthLayout(year, month);
+            quindara::MonthPanel& panel = *panels.at(month - 1);
+            for (int index = 0; index < quindara::kGridButtons; ++index) {
+                const int day = layout.dayOnButton(index);
+                if (day == 0) {
+                    panel.hideCell(index);
+                    continue;
+                }
+                const QDate date(year, month, day);
+                const QString annual = quindara::annualKey(date) + quindara::kTxt;
+                auto mark = quindara::Mark::None;
+                if (existsBySearch(holidays, annual))
+                    mark = quindara::Mark::Holiday;
+                if (existsBySearch(yearly, annual))
+                    mark = quindara::Mark::YearlyReminder;
+                if (existsBySearch(oneYear, quindara::datedKey(date) + quindara::kTxt))
+                    mark = quindara::Mark::OneYearReminder;
+                panel.showDay(index, day, quindara::DayMarks::colourOf(mark, index % quindara::kGridColumns));
+            }
+        }
+    }
+}
+BENCHMARK(DrawYearOverview_Naive)->Unit(benchmark::kMillisecond);
+
+// Opening: the first look at the three folders lists them, and 600 controls are made.
+void OpenYearOverview(benchmark::State& state) {
+    for (auto _ : state) {
+        quindara::YearOverviewWindow window(data(), kYear);
+        window.show();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(OpenYearOverview)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    bench::RememberingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    const double window = reporter.milliseconds["DrawYearOverview"];
+    const double naive = reporter.milliseconds["DrawYearOverview_Naive"];
+    if (window > 0 && naive > 0) {
+        std::printf("\nDrawYear, twelve panels with marks, %d files in each marking folder (budget 5 ms):\n",
+                    bench::kFilesPerMarkingFolder);
+        std::printf(
+            "  window DrawYear %.3f ms | naive listing per lookup %.1f ms | naive / window %.0fx | %s\n",
+            window, naive, naive / window, window < 5.0 ? "within budget" : "OVER BUDGET");
+    }
+    return 0;
+}
