@@ -95,18 +95,10 @@ BENCHMARK(OpenTheWindow)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    bench::RememberingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-
-    const double window = reporter.milliseconds["DrawMonth"];
-    const double indexed = reporter.milliseconds["MarksOfAMonth"];
-    const double naive = reporter.milliseconds["MarksOfAMonth_Naive"];
+static void printSummary(std::map<std::string, double> ms) {
+    const double window = ms["DrawMonth"];
+    const double indexed = ms["MarksOfAMonth"];
+    const double naive = ms["MarksOfAMonth_Naive"];
     if (window > 0 && indexed > 0 && naive > 0) {
         std::printf("\nDrawMonth with marks, %d files in each marking folder (budget 1 ms):\n",
                     bench::kFilesPerMarkingFolder);
@@ -114,5 +106,8 @@ int main(int argc, char** argv) {
                     "%.1f ms | naive / index %.0fx | %s\n",
                     window, indexed, naive, naive / indexed, window < 1.0 ? "within budget" : "OVER BUDGET");
     }
-    return 0;
+}
+
+int main(int argc, char** argv) {
+    return bench::runWidgetBenchmarks(argc, argv, printSummary);
 }

@@ -97,17 +97,9 @@ BENCHMARK(OpenYearOverview)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    bench::RememberingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-
-    const double window = reporter.milliseconds["DrawYearOverview"];
-    const double naive = reporter.milliseconds["DrawYearOverview_Naive"];
+static void printSummary(std::map<std::string, double> ms) {
+    const double window = ms["DrawYearOverview"];
+    const double naive = ms["DrawYearOverview_Naive"];
     if (window > 0 && naive > 0) {
         std::printf("\nDrawYear, twelve panels with marks, %d files in each marking folder (budget 5 ms):\n",
                     bench::kFilesPerMarkingFolder);
@@ -115,5 +107,8 @@ int main(int argc, char** argv) {
             "  window DrawYear %.3f ms | naive listing per lookup %.1f ms | naive / window %.0fx | %s\n",
             window, naive, naive / window, window < 5.0 ? "within budget" : "OVER BUDGET");
     }
-    return 0;
+}
+
+int main(int argc, char** argv) {
+    return bench::runWidgetBenchmarks(argc, argv, printSummary);
 }

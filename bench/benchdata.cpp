@@ -1,5 +1,7 @@
 #include "benchdata.h"
 
+#include <QApplication>
+
 #include "agenda/core/datafolder.h"
 #include "agenda/core/daykeys.h"
 
@@ -55,4 +57,16 @@ void bench::RememberingReporter::ReportRuns(const std::vector<Run>& runs) {
             milliseconds[run.benchmark_name()] =
                 run.GetAdjustedRealTime() * 1000.0 / benchmark::GetTimeUnitMultiplier(run.time_unit);
     }
+}
+
+int bench::runWidgetBenchmarks(int argc, char** argv, void (*summary)(std::map<std::string, double> ms)) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    RememberingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    summary(reporter.milliseconds);
+    return 0;
 }

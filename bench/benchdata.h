@@ -26,6 +26,10 @@ public:
     std::map<std::string, double> milliseconds;
 };
 
+// Runs every benchmark of the program inside a QApplication (offscreen unless told otherwise) and
+// hands the remembered times to `summary`, which prints the comparison with the budget.
+int runWidgetBenchmarks(int argc, char** argv, void (*summary)(std::map<std::string, double> ms));
+
 // Fills `folder` with `count` empty files named by `nameOf(i)`.
 template <typename NameOf> void fillFolder(const QString& folder, int count, NameOf nameOf);
 
