@@ -280,8 +280,9 @@ void AddressBookPage::SaveContact() {
 }
 
 void AddressBookPage::DeleteContact() {
+    // A row can stay current after the user has unchosen it; only a chosen contact is deleted.
     const QListWidgetItem* item = File2->currentItem();
-    if (!item)
+    if (!item || !item->isSelected())
         return;
     const QString name = item->text();
     File2Folder.refresh();

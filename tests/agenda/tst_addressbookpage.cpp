@@ -289,6 +289,14 @@ private slots:
         click(QStringLiteral("Command7_2"));
         QCOMPARE(snapshot(dir_->path()), before);
 
+        // Chosen, then unchosen with Ctrl+click: the row stays current but nothing is selected.
+        clickContact(QStringLiteral("García"));
+        const QRect place = file2()->visualItemRect(file2()->item(0));
+        QTest::mouseClick(file2()->viewport(), Qt::LeftButton, Qt::ControlModifier, place.center());
+        QVERIFY(file2()->selectedItems().isEmpty());
+        click(QStringLiteral("Command7_2"));
+        QCOMPARE(snapshot(dir_->path()), before);
+
         clickContact(QStringLiteral("García"));
         click(QStringLiteral("Command7_2"));
         QVERIFY(!exists(QStringLiteral("direcciones/Todos/García")));
