@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <utility>
+
 namespace quindara {
 
 NotesPadPage::NotesPadPage(const DataFolder& data, const common::Clock& clock,
@@ -31,6 +33,7 @@ NotesPadPage::NotesPadPage(const DataFolder& data, const common::Clock& clock,
     File1->setObjectName(QStringLiteral("File1"));
     File1->setGeometry(common::twipsRect(6360, 240, 2415, 7095));
     File1->setFont(arialFont(9.75));
+    File1->viewport()->installEventFilter(this);
 
     Command13 = makeButton(this, QStringLiteral("Command13"), QRect(6360, 7440, 2415, 615),
                            QStringLiteral("ELIMINAR"));
@@ -54,6 +57,16 @@ QString NotesPadPage::text() const {
 }
 
 bool NotesPadPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == File1->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            listPressed_ = true;
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            listPressed_ = false;
+            // After the list has taken the release, and with it the click.
+            if (std::exchange(refreshAfterRelease_, false))
+                QTimer::singleShot(0, this, &NotesPadPage::refreshFile1);
+        }
+    }
     if (watched == Text6 && event->type() == QEvent::FocusOut) {
         // Another window or a menu taking the focus is not the user leaving the pad.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
@@ -77,7 +90,14 @@ void NotesPadPage::Text6_LostFocus() {
         return;
     }
     // The click that took the focus may be choosing a note: let it land before the list changes.
-    QTimer::singleShot(0, this, &NotesPadPage::refreshFile1);
+    QTimer::singleShot(0, this, &NotesPadPage::refreshFile1AfterClick);
+}
+
+void NotesPadPage::refreshFile1AfterClick() {
+    if (listPressed_)
+        refreshAfterRelease_ = true;
+    else
+        refreshFile1();
 }
 
 std::optional<QString> NotesPadPage::savePendingNote() {

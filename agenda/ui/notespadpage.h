@@ -43,6 +43,8 @@ private:
     std::optional<QString> saveIfEdited();
     void tell(const QString& text);
     QString chosenNote() const;
+    // Lists the folder again once no click on the list is under way.
+    void refreshFile1AfterClick();
 
     NotesPad pad_;
     DeferredMessages* messages_;
@@ -57,6 +59,10 @@ private:
     // Set while a stored note is put into Text6: reopening is not an edit of the user's.
     bool reopening_ = false;
     QString toldFailure_;
+    // A mouse button is down on File1; a refresh then waits for its release, so the click still lands
+    // on the row it was pressed on.
+    bool listPressed_ = false;
+    bool refreshAfterRelease_ = false;
 };
 
 } // namespace quindara

@@ -125,6 +125,33 @@ private slots:
                  (QStringList{QStringLiteral("2004-12-1--10-30"), QStringLiteral("2004-3-7--9-5")}));
     }
 
+    // The click that leaves the pad is the one choosing a note: it must still open it, whether the pad
+    // had changes to store (the list gains a name meanwhile) or not.
+    void choosingANoteStraightFromThePadOpensIt_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("afterwards");
+        QTest::newRow("edited") << QStringLiteral("nueva")
+                                << QStringList{QStringLiteral("2004-12-1--10-30"),
+                                               QStringLiteral("2004-3-7--9-5")};
+        QTest::newRow("unchanged") << QString() << QStringList{QStringLiteral("2004-3-7--9-5")};
+    }
+    void choosingANoteStraightFromThePadOpensIt() {
+        QFETCH(QString, typed);
+        QFETCH(QStringList, afterwards);
+        QVERIFY(common::writeText(note("2004-3-7--9-5"), QStringLiteral("vieja"), common::Ending::Zoned));
+        PadHost host(data_);
+        host.type(typed);
+        QVERIFY(host.text->hasFocus());
+        const QPoint place = host.list->visualItemRect(host.list->item(0)).center();
+        QTest::mousePress(host.list->viewport(), Qt::LeftButton, {}, place);
+        // What the press set going runs before the button comes up again.
+        QCoreApplication::processEvents();
+        QTest::mouseRelease(host.list->viewport(), Qt::LeftButton, {}, place);
+        QCOMPARE(host.page->text(), QStringLiteral("vieja"));
+        QCoreApplication::processEvents();
+        QCOMPARE(host.listed(), afterwards);
+    }
+
     void anEmptiedPadStoresAndDeletesNothing() {
         QVERIFY(common::writeText(note("2004-3-7--9-5"), QStringLiteral("x"), common::Ending::Zoned));
         PadHost host(data_);
