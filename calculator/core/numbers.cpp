@@ -294,6 +294,10 @@ QString numberText(const Decimal& value) {
     return fixedText(digits);
 }
 
+Decimal shownValue(const Decimal& value) {
+    return decimalFrom(roundedToSignificant(decimalDigits(value), kShownDigits));
+}
+
 Decimal roundedHalfEven(const Decimal& value) {
     const Decimal below = floor(value);
     const Decimal fraction = value - below;
