@@ -294,6 +294,16 @@ QString numberText(const Decimal& value) {
     return fixedText(digits);
 }
 
+Decimal shownValue(const Decimal& value) {
+    if (value == 0)
+        return value;
+    // Scaled to a whole number of 15 digits, rounded halves away from zero as numberText does.
+    const int shift = kShownDigits - 1 - leadingExponent(value);
+    if (std::abs(shift) > kLargestPower)
+        return value;
+    return round(value * powerOfTen(shift)) * powerOfTen(-shift);
+}
+
 Decimal roundedHalfEven(const Decimal& value) {
     const Decimal below = floor(value);
     const Decimal fraction = value - below;

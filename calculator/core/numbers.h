@@ -48,6 +48,9 @@ Decimal decimalFrom(const DecimalDigits& digits);
 // The text a result is shown with: at most 15 significant digits, "." as decimal point, no grouping,
 // scientific form ("1E+15", "1.5E-07") from 10^15 upwards and below 10^-4.
 QString numberText(const Decimal& value);
+// The value as numberText writes it. Roots and powers leave digits beyond those (1.999... for the
+// square of the square root of 2); keys that jump at whole numbers or halves must see the number shown.
+Decimal shownValue(const Decimal& value);
 
 // 10^exponent, exact, for exponents from -400 to 400.
 const Decimal& powerOfTen(int exponent);

@@ -147,9 +147,9 @@ bool Tape::applyRow(State& state, Row& row) {
         case operation::Root:
             return take(root(acc, x.value));
         case operation::Remainder:
-            return take(wholeDivision(acc, x.value, WholeDivision::Remainder));
+            return take(wholeDivision(shownValue(acc), x.value, WholeDivision::Remainder));
         default:
-            return take(wholeDivision(acc, x.value, WholeDivision::Quotient));
+            return take(wholeDivision(shownValue(acc), x.value, WholeDivision::Quotient));
         }
     }
     case operation::SquareRoot:
@@ -168,7 +168,7 @@ bool Tape::applyRow(State& state, Row& row) {
     }
     case operation::Factorial:
         rewriteOneOperandRow(row, acc);
-        return take(factorial(acc));
+        return take(factorial(shownValue(acc)));
     default:
         return true;
     }

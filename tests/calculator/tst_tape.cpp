@@ -42,6 +42,11 @@ private slots:
         row("factorial overflows", {"171", "11:"}, "ERROR");
         row("factorial of a fraction", {"4.5", "11:"}, "24");
         row("factorial below 2", {"-3", "11:"}, "1");
+        // Roots carry digits beyond those shown; whole-number keys act on the number the tape shows.
+        row("factorial of a square root squared", {"2", "6:", "4:2", "11:"}, "2");
+        row("factorial of a cube root cubed", {"3", "8:3", "4:3", "11:"}, "6");
+        row("quotient of a shown half", {"2", "4:0.5", "4:2", "2:1.75", "10:1"}, "4");
+        row("remainder of a shown half", {"2", "4:0.5", "4:2", "2:1.75", "9:10"}, "4");
         row("cube root of a negative", {"-8", "8:3"}, "ERROR");
         row("cube root", {"8", "8:3"}, "2");
         row("exact root feeds a factorial", {"27", "8:3", "11:"}, "6");
