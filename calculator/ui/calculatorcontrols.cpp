@@ -7,6 +7,7 @@
 #include "common/units.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +16,15 @@
 namespace tallimo {
 
 namespace {
+
+// A turn of the mouse wheel over the results list would choose a result and replace the current row.
+class IgnoreWheel final : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        return event->type() == QEvent::Wheel || QObject::eventFilter(watched, event);
+    }
+};
 
 constexpr int kKey = 735;
 constexpr quint32 kLightGreen = 0x00C0FFC0;
@@ -94,6 +104,7 @@ void buildTapeArea(QWidget& form, const Tape& tape, CalculatorControls& c) {
     c.Combo1->setFont(arialFont(14.25));
     c.Combo1->setPlaceholderText(QStringLiteral("Resultados anteriores"));
     c.Combo1->setFocusPolicy(Qt::NoFocus);
+    c.Combo1->installEventFilter(new IgnoreWheel(c.Combo1));
     c.Combo1->hide();
     c.Command12 = makeButton(&form, QStringLiteral("Command12"), {8640, 120, 855, 495}, std::nullopt);
     setPicture(*c.Command12, common::Icon::Eraser);

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <memory>
 
@@ -152,6 +153,16 @@ private slots:
         calculator.press(QStringLiteral("Command3_3 Command5 Command7_0"));
         QCOMPARE(combo->count(), 2);
         QCOMPARE(combo->currentText(), QStringLiteral("ERROR"));
+
+        // A turn of the wheel over the list chooses nothing: the current row keeps its text.
+        calculator.press(QStringLiteral("Command2_1"));
+        QWheelEvent wheel(QPointF(5, 5), combo->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(combo, &wheel);
+        QCOMPARE(calculator.row(0), QStringLiteral("1"));
+        QCOMPARE(combo->currentText(), QStringLiteral("ERROR"));
+        calculator.press(QStringLiteral("Command9"));
+        QCOMPARE(calculator.row(0), QString());
         calculator.press(QStringLiteral("Command2_2"));
         emit combo->activated(1);
         QCOMPARE(calculator.row(0), QStringLiteral("ERROR"));
