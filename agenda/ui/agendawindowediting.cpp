@@ -26,7 +26,9 @@ namespace quindara {
 namespace {
 
 QString saveFailure(const QString& key, const QString& error) {
-    return QStringLiteral("No se ha podido guardar la nota del %1.\nERROR: %2").arg(key, error);
+    return QStringLiteral("No se ha podido guardar la nota del %1.\nERROR: %2\n"
+                          "El texto se ha copiado al portapapeles.")
+        .arg(key, error);
 }
 
 } // namespace
@@ -91,8 +93,11 @@ std::optional<QString> AgendaWindow::SaveDayNote() {
     if (!DayNoteEdited() || shownNoteKey_.isEmpty())
         return std::nullopt;
     QString error;
-    if (!dayNotes_.save(shownNoteKey_, dayPage_->Text1->toPlainText(), &error))
+    if (!dayNotes_.save(shownNoteKey_, dayPage_->Text1->toPlainText(), &error)) {
+        // Moving to another day replaces the box: the clipboard keeps what could not be stored.
+        desktop_.setClipboardText(dayPage_->Text1->toPlainText());
         return saveFailure(shownNoteKey_, error);
+    }
     dayPage_->Text1->document()->setModified(false);
     toldSaveFailure_.clear();
     return std::nullopt;
@@ -105,8 +110,10 @@ std::optional<QString> AgendaWindow::SaveWeekDayNote() {
         return std::nullopt;
     const QString key = weekPage_->Label3[WeekDayIndex]->text();
     QString error;
-    if (!dayNotes_.save(key, box->toPlainText(), &error))
+    if (!dayNotes_.save(key, box->toPlainText(), &error)) {
+        desktop_.setClipboardText(box->toPlainText());
         return saveFailure(key, error);
+    }
     box->document()->setModified(false);
     toldSaveFailure_.clear();
     return std::nullopt;
