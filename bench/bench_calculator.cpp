@@ -1,9 +1,12 @@
 #include "benchdata.h"
+#include "calculator/core/clipboardtext.h"
 #include "calculator/core/operations.h"
 #include "calculator/core/tape.h"
 #include "calculator/ui/calculatorwindow.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <benchmark/benchmark.h>
 
@@ -64,7 +67,7 @@ struct LongTapeWindow {
     LongTapeWindow() {
         const double before = heapBytes();
         window = std::make_unique<tallimo::CalculatorWindow>(bench::scratch().path(), clock, desktop);
-        window->setSavedLogsOpener([] {});
+        window->setSavedLogsOpener([](tallimo::SavedLogsWindow::LogWrite) {});
         window->show();
         press(QStringLiteral("Command2_1"));
         for (int i = 1; i < kRows; ++i) {
@@ -157,6 +160,72 @@ void WindowPaletteOnFirstRowOfLongTape(benchmark::State& state) {
         tape.press(QStringLiteral("Command6_1"));
 }
 BENCHMARK(WindowPaletteOnFirstRowOfLongTape)->Unit(benchmark::kMillisecond);
+
+// Ctrl+V of a 10,000-line column copied from a spreadsheet, onto an empty tape; Ctrl+Z takes it off
+// again outside the timing.
+constexpr double kPasteBudgetMs = 200.0;
+
+QString spreadsheetColumn(int lines) {
+    QString text = QStringLiteral("Importe\r\n");
+    for (int k = 1; k < lines; ++k)
+        text += (k % 3 == 0 ? QStringLiteral("(%1,%2 €)") : QStringLiteral("%1.%2,50"))
+                    .arg(k % 997)
+                    .arg(k % 1000, 3, 10, QLatin1Char('0')) +
+                QStringLiteral("\r\n");
+    return text;
+}
+
+void sendKey(QWidget* window, int key, Qt::KeyboardModifiers modifiers) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(window, &press);
+}
+
+void WindowPasteTenThousandLines(benchmark::State& state) {
+    common::FixedClock clock{QDateTime(QDate(2026, 12, 6), QTime(9, 5))};
+    common::RecordingDesktopServices desktop;
+    tallimo::CalculatorWindow window(bench::scratch().path(), clock, desktop);
+    window.show();
+    QGuiApplication::clipboard()->setText(spreadsheetColumn(kRows));
+    double total = 0;
+    std::int64_t pastes = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        sendKey(&window, Qt::Key_V, Qt::ControlModifier);
+        total += std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        ++pastes;
+        state.PauseTiming();
+        sendKey(&window, Qt::Key_Z, Qt::ControlModifier);
+        state.ResumeTiming();
+    }
+    const double perPaste = pastes > 0 ? total / double(pastes) : 0;
+    state.counters["ms_per_paste"] = perPaste;
+    state.counters["budget_ms"] = kPasteBudgetMs;
+    if (perPaste > kPasteBudgetMs)
+        state.SkipWithError("a 10,000-line paste took longer than the 200 ms budget");
+}
+BENCHMARK(WindowPasteTenThousandLines)->Unit(benchmark::kMillisecond);
+
+// The naive way for the same column: every number typed on the keys, one row at a time.
+void WindowPasteTenThousandLines_Naive(benchmark::State& state) {
+    common::FixedClock clock{QDateTime(QDate(2026, 12, 6), QTime(9, 5))};
+    common::RecordingDesktopServices desktop;
+    const QStringList numbers =
+        tallimo::readPastedNumbers(spreadsheetColumn(kRows), tallimo::Separators::of(QLocale())).numbers;
+    for (auto _ : state) {
+        state.PauseTiming();
+        tallimo::CalculatorWindow window(bench::scratch().path(), clock, desktop);
+        window.show();
+        state.ResumeTiming();
+        for (const QString& number : numbers) {
+            // A negative number is subtracted: the minus key is the subtraction key.
+            const bool negative = number.startsWith(u'-');
+            sendKey(&window, negative ? Qt::Key_Minus : Qt::Key_Plus, Qt::NoModifier);
+            for (const QChar c : number.mid(negative ? 1 : 0))
+                sendKey(&window, c == u'.' ? Qt::Key_Period : int(c.unicode()), Qt::NoModifier);
+        }
+    }
+}
+BENCHMARK(WindowPasteTenThousandLines_Naive)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // Whole-tape evaluation in the core, with the rows' numbers already read.
 template <std::size_t N> void TapeFullEvaluation(benchmark::State& state, const RowPattern (&pattern)[N]) {

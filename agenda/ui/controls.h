@@ -1,7 +1,8 @@
 #pragma once
 
+#include "common/ui/colourbutton.h"
+
 #include <QColor>
-#include <QPushButton>
 #include <QRect>
 #include <QString>
 
@@ -12,20 +13,8 @@ class QWidget;
 
 namespace quindara {
 
-// A button whose face is exactly its back colour (palette role Button) with a plain raised edge, as
-// the colours of the day buttons carry meaning; the platform style would tint them.
-class ColourButton : public QPushButton {
-    Q_OBJECT
-    Q_DISABLE_COPY_MOVE(ColourButton)
-
-public:
-    using QPushButton::QPushButton;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    // Edge, picture, caption and focus frame over a face of `face`.
-    void paintButton(const QBrush& face);
-};
+// The exact-colour button both programs share.
+using common::ColourButton;
 
 // A ColourButton that keeps its back colour in a field of its own instead of the palette: the year
 // overview recolours hundreds of day buttons per redraw, and a palette change per button costs several

@@ -285,7 +285,14 @@ Decimal decimalFrom(const DecimalDigits& digits) {
 }
 
 QString numberText(const Decimal& value) {
-    const DecimalDigits digits = roundedToSignificant(decimalDigits(value), kShownDigits);
+    DecimalDigits digits = roundedToSignificant(decimalDigits(value), kShownDigits);
+    // Rounding up can carry a value at the top of the range beyond it ("1.79769313486232E+308"), and
+    // that text would read back as an overflow: there the digits are cut instead.
+    if (digits.exponent >= 309 && abs(decimalFrom(digits)) > largestNumber()) {
+        digits = decimalDigits(value);
+        digits.digits.resize(std::min(digits.digits.size(), std::size_t(kShownDigits)));
+        dropTrailingZeros(digits);
+    }
     if (digits.digits.empty())
         return QStringLiteral("0");
     const int scientificExponent = digits.exponent - 1;

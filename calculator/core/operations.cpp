@@ -100,7 +100,11 @@ std::optional<Decimal> power(const Decimal& base, const Decimal& exponent) {
 }
 
 std::optional<Decimal> root(const Decimal& radicand, const Decimal& degree) {
-    const Decimal exponent = 1 / degree;
+    // 1 / degree is a number of its own and must fit the range like any other.
+    const std::optional<Decimal> inverse = inRange(1 / degree);
+    if (!inverse)
+        return std::nullopt;
+    const Decimal& exponent = *inverse;
     if (radicand > 0 && isWhole(degree) && degree >= 2 && degree <= kLargestMultipliedExponent &&
         !isWhole(exponent))
         return inRange(wholeRoot(radicand, degree.convert_to<std::uint64_t>()));

@@ -3,6 +3,7 @@
 #include "calculator/core/operations.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace tallimo {
 
@@ -87,6 +88,41 @@ void Tape::removeLastRow() {
     states_.resize(std::min(states_.size(), rows_.size()));
 }
 
+std::vector<Tape::RowContent> Tape::rows(int first, int count) const {
+    std::vector<RowContent> contents;
+    const int end = std::min(first + count, rowCount());
+    for (int i = std::max(first, 0); i < end; ++i) {
+        const Row& row = rows_[std::size_t(i)];
+        contents.push_back({row.text, row.operation, row.formatted});
+    }
+    return contents;
+}
+
+void Tape::replaceRows(int first, int count, std::vector<RowContent> contents) {
+    first = std::clamp(first, 0, rowCount());
+    count = std::clamp(count, 0, rowCount() - first);
+    const auto toRow = [](RowContent& content) {
+        return Row{std::move(content.text), content.operation, std::move(content.formatted), std::nullopt};
+    };
+    const auto at = rows_.begin() + first;
+    if (std::size_t(count) == contents.size()) {
+        // In place: a change of one row high up a long tape moves nothing.
+        std::transform(contents.begin(), contents.end(), at, toRow);
+    } else {
+        rows_.erase(at, at + count);
+        std::vector<Row> added;
+        added.reserve(contents.size());
+        std::transform(contents.begin(), contents.end(), std::back_inserter(added), toRow);
+        rows_.insert(rows_.begin() + first, std::make_move_iterator(added.begin()),
+                     std::make_move_iterator(added.end()));
+    }
+    if (rows_.empty())
+        rows_.resize(1);
+    rows_[0].operation = operation::Add;
+    changedFrom(first);
+    states_.resize(std::min(states_.size(), rows_.size()));
+}
+
 void Tape::rewriteOneOperandRow(Row& row, const Decimal& accumulator) {
     const QString written = numberText(accumulator);
     if (written != row.text) {
@@ -125,8 +161,12 @@ bool Tape::applyRow(State& state, Row& row) {
             return take(inRange(acc * x.value));
         case operation::Power:
             return take(power(acc, x.value));
-        default:
-            return take(inRange(x.value * acc / 100));
+        default: {
+            // The product is checked on its own: near the top of the range it overflows before the
+            // division by 100 would bring it back.
+            const std::optional<Decimal> product = inRange(x.value * acc);
+            return product && take(inRange(*product / 100));
+        }
         }
     }
     case operation::Divide:

@@ -54,6 +54,18 @@ public:
     // Removes the newest row; with only row 0 left, empties it instead.
     void removeLastRow();
 
+    // What a row holds, for taking rows out and putting them back (undo).
+    struct RowContent {
+        QString text;
+        int operation = 0;
+        QString formatted;
+        bool operator==(const RowContent&) const = default;
+    };
+    // Rows first..first+count-1, as far as they exist.
+    std::vector<RowContent> rows(int first, int count) const;
+    // Puts `contents` in place of rows first..first+count-1 (count may reach past the last row).
+    void replaceRows(int first, int count, std::vector<RowContent> contents);
+
     // Evaluates the first rowsToEvaluate() rows (just row 0 while it is alone) and returns the number
     // text of the result or "ERROR". One-operand rows get the value they acted on as their text.
     QString recalculate();

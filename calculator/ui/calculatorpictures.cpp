@@ -1,5 +1,7 @@
 #include "calculator/ui/calculatorpictures.h"
 
+#include "common/ui/colourbutton.h"
+
 #include <QAbstractButton>
 
 namespace tallimo {
@@ -17,6 +19,8 @@ void setPicture(QAbstractButton& button, common::Icon picture) {
     button.setText(QString());
     button.setIcon(common::iconFor(picture));
     button.setIconSize(button.size() - QSize(kMargin, kMargin));
+    if (auto* coloured = qobject_cast<common::ColourButton*>(&button))
+        coloured->setPictureMargin(kMargin / 2);
 }
 
 } // namespace tallimo

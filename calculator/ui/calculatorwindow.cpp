@@ -1,5 +1,6 @@
 #include "calculator/ui/calculatorwindow.h"
 
+#include "calculator/core/clipboardtext.h"
 #include "calculator/core/configuration.h"
 #include "calculator/core/operationlog.h"
 #include "calculator/core/operations.h"
@@ -9,7 +10,9 @@
 #include "common/textfile.h"
 #include "common/units.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,8 +36,8 @@ CalculatorWindow::CalculatorWindow(const QString& programFolder, const common::C
     setPalette(palette);
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
-    openSavedLogs_ = [this] {
-        SavedLogsWindow window(folder_.programFolder(), clock_, desktop_, this);
+    openSavedLogs_ = [this](SavedLogsWindow::LogWrite logWrite) {
+        SavedLogsWindow window(folder_.programFolder(), clock_, desktop_, this, logWrite);
         window.exec();
     };
     connectControls();
@@ -115,38 +118,48 @@ void CalculatorWindow::ShowFormattedMode() {
 void CalculatorWindow::Command2_Click(int index) {
     if (InFormattedMode())
         ShowEntryMode();
-    tape_.appendToCurrent(QString::number(index));
-    RecalculateAllRows();
+    changeTape(tape_.currentRow(), 1, [&] {
+        tape_.appendToCurrent(QString::number(index));
+        RecalculateAllRows();
+    });
 }
 
 void CalculatorWindow::Command4_Click() {
-    if (tape_.appendDecimalPoint())
-        ui_.Picture2->refresh();
+    changeTape(tape_.currentRow(), 1, [&] {
+        if (tape_.appendDecimalPoint())
+            ui_.Picture2->refresh();
+    });
 }
 
 void CalculatorWindow::Command10_Click() {
-    tape_.toggleSign();
-    RecalculateAllRows();
+    changeTape(tape_.currentRow(), 1, [&] {
+        tape_.toggleSign();
+        RecalculateAllRows();
+    });
 }
 
 void CalculatorWindow::Command9_Click() {
-    if (tape_.deleteLastCharacter())
-        RecalculateAllRows();
+    changeTape(tape_.currentRow(), 1, [&] {
+        if (tape_.deleteLastCharacter())
+            RecalculateAllRows();
+    });
 }
 
 void CalculatorWindow::Command5_Click() {
     if (InFormattedMode())
         ShowEntryMode();
-    RecalculateAllRows();
+    changeTape(tape_.currentRow(), 1, [&] { RecalculateAllRows(); });
 }
 
 void CalculatorWindow::Command3_Click(int index) {
     if (InFormattedMode())
         ShowEntryMode();
-    tape_.addRow(index);
-    // The tape grows upwards: the new row takes the place of the previous last row.
-    MoveTape(ui_.Picture2->top() - TapeView::kRowPitch);
-    Recalculate();
+    changeTape(tape_.currentRow() + 1, 0, [&] {
+        tape_.addRow(index);
+        // The tape grows upwards: the new row takes the place of the previous last row.
+        MoveTape(ui_.Picture2->top() - TapeView::kRowPitch);
+        Recalculate();
+    });
 }
 
 void CalculatorWindow::Command7_Click(int index) {
@@ -158,18 +171,20 @@ void CalculatorWindow::Command7_Click(int index) {
             ui_.Combo1->show();
             ui_.Command12->show();
         }
-        tape_.clear();
+        changeTape(0, tape_.rowCount(), [&] { tape_.clear(); });
         ui_.Text2->setText(QStringLiteral("0"));
         MoveTape(0);
         return;
     }
-    if (tape_.currentRow() == 0) {
-        tape_.setText(0, QString());
-    } else {
-        tape_.removeLastRow();
-        MoveTape(ui_.Picture2->top() + TapeView::kRowPitch);
-    }
-    RecalculateAllRows();
+    changeTape(tape_.currentRow(), 1, [&] {
+        if (tape_.currentRow() == 0) {
+            tape_.setText(0, QString());
+        } else {
+            tape_.removeLastRow();
+            MoveTape(ui_.Picture2->top() + TapeView::kRowPitch);
+        }
+        RecalculateAllRows();
+    });
 }
 
 void CalculatorWindow::Command1_Click(int index) {
@@ -181,8 +196,10 @@ void CalculatorWindow::Command1_Click(int index) {
 void CalculatorWindow::Command14_Click(int index) {
     // "C" or "CE" may have removed the row since the palette opened; then there is nothing to change.
     if (SelectedRow >= 1 && SelectedRow <= tape_.currentRow()) {
-        tape_.setOperation(SelectedRow, index);
-        RecalculateAllRows();
+        changeTape(SelectedRow, 1, [&] {
+            tape_.setOperation(SelectedRow, index);
+            RecalculateAllRows();
+        });
     }
     ui_.Picture4->hide();
 }
@@ -197,8 +214,10 @@ void CalculatorWindow::MoveTape(qint64 top) {
 }
 
 void CalculatorWindow::Combo1_Click(int index) {
-    tape_.setText(tape_.currentRow(), ui_.Combo1->itemText(index));
-    RecalculateAllRows();
+    changeTape(tape_.currentRow(), 1, [&] {
+        tape_.setText(tape_.currentRow(), ui_.Combo1->itemText(index));
+        RecalculateAllRows();
+    });
 }
 
 void CalculatorWindow::Command12_Click() {
@@ -218,11 +237,14 @@ void CalculatorWindow::Command11_Click() {
     const QString text = operationLogText(tape_, formatted ? LogMode::Formatted : LogMode::Entry,
                                           formatted ? ui_.Label3->text() : ui_.Text2->text(), OperationNames);
     QString error;
-    if (!common::writeText(folder_.logFile(), text, common::Ending::Line, &error))
+    if (!common::writeText(folder_.logFile(), text, common::Ending::Line, &error)) {
         desktop_.showMessage(QStringLiteral("No se pudo escribir el registro de operaciones %1:\n%2")
                                  .arg(folder_.logFile(), error),
                              windowTitle());
-    openSavedLogs_();
+        openSavedLogs_(SavedLogsWindow::LogWrite::Failed);
+        return;
+    }
+    openSavedLogs_(SavedLogsWindow::LogWrite::Written);
 }
 
 void CalculatorWindow::Command13_Click() {
@@ -230,8 +252,84 @@ void CalculatorWindow::Command13_Click() {
     ui_.Picture3->raise();
 }
 
+void CalculatorWindow::changeTape(int first, int count, const std::function<void()>& change) {
+    history_.beginChange(first, count);
+    change();
+    history_.endChange();
+}
+
+void CalculatorWindow::showNewestRow() {
+    MoveTape(-qint64(TapeView::kRowPitch) * tape_.currentRow());
+}
+
+void CalculatorWindow::undoChange() {
+    if (!history_.undo())
+        return;
+    showNewestRow();
+    Recalculate();
+}
+
+void CalculatorWindow::redoChange() {
+    if (!history_.redo())
+        return;
+    showNewestRow();
+    Recalculate();
+}
+
+void CalculatorWindow::copyResult() {
+    QGuiApplication::clipboard()->setText(plainNumber(ui_.Text2->text(), Separators::of(QLocale())));
+}
+
+void CalculatorWindow::copyTape() {
+    QGuiApplication::clipboard()->setText(
+        tapeText(tape_, OperationNames, ui_.Text2->text(), Separators::of(QLocale())));
+}
+
+void CalculatorWindow::pasteNumbers() {
+    const PastedNumbers pasted =
+        readPastedNumbers(QGuiApplication::clipboard()->text(), Separators::of(QLocale()));
+    if (!pasted.numbers.isEmpty()) {
+        if (InFormattedMode())
+            ShowEntryMode();
+        // An empty newest row takes the first number, as if it had been typed there.
+        const bool fillNewest = tape_.text(tape_.currentRow()).isEmpty();
+        const int first = fillNewest ? tape_.currentRow() : tape_.currentRow() + 1;
+        changeTape(first, fillNewest ? 1 : 0, [&] {
+            qsizetype next = 0;
+            if (fillNewest)
+                tape_.setText(tape_.currentRow(), pasted.numbers[next++]);
+            for (; next < pasted.numbers.size(); ++next)
+                tape_.setText(tape_.addRow(operation::Add), pasted.numbers[next]);
+            showNewestRow();
+            RecalculateAllRows();
+        });
+    }
+    if (pasted.linesWithoutNumber == 1)
+        desktop_.showMessage(QStringLiteral("1 línea sin número no se ha añadido."), windowTitle());
+    else if (pasted.linesWithoutNumber > 1)
+        desktop_.showMessage(
+            QStringLiteral("%1 líneas sin número no se han añadido.").arg(pasted.linesWithoutNumber),
+            windowTitle());
+}
+
 void CalculatorWindow::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier);
+    const bool control = modifiers.testFlag(Qt::ControlModifier);
+    const bool shift = modifiers.testFlag(Qt::ShiftModifier);
+    if (control) {
+        if (key == Qt::Key_C)
+            shift ? copyTape() : copyResult();
+        else if (key == Qt::Key_V && !shift)
+            pasteNumbers();
+        else if (key == Qt::Key_Z)
+            shift ? redoChange() : undoChange();
+        else if (key == Qt::Key_Y && !shift)
+            redoChange();
+        else
+            QWidget::keyPressEvent(event);
+        return;
+    }
     if (key >= Qt::Key_0 && key <= Qt::Key_9) {
         Command2_Click(key - Qt::Key_0);
         return;

@@ -3,7 +3,9 @@
 #include "calculator/core/calculatorfolder.h"
 #include "calculator/core/displayformat.h"
 #include "calculator/core/tape.h"
+#include "calculator/core/tapehistory.h"
 #include "calculator/ui/calculatorcontrols.h"
+#include "calculator/ui/savedlogswindow.h"
 #include "common/clock.h"
 #include "common/desktopservices.h"
 
@@ -24,7 +26,8 @@ public:
                      common::DesktopServices& desktop, QWidget* parent = nullptr);
 
     // How the saved logs window is shown after the log is written: modally, unless a test replaces it.
-    using SavedLogsOpener = std::function<void()>;
+    // It is told whether the log could be written.
+    using SavedLogsOpener = std::function<void(SavedLogsWindow::LogWrite)>;
     void setSavedLogsOpener(SavedLogsOpener opener) { openSavedLogs_ = std::move(opener); }
 
     const Tape& tape() const { return tape_; }
@@ -58,6 +61,19 @@ private:
     void Command11_Click();
     void Command13_Click();
 
+    // Records the change of rows first..first+count-1 that `change` makes, for undo and redo.
+    void changeTape(int first, int count, const std::function<void()>& change);
+    // Ctrl+Z, and Ctrl+Y or Ctrl+Shift+Z.
+    void undoChange();
+    void redoChange();
+    // Ctrl+C: the result as a spreadsheet reads it; Ctrl+Shift+C: the whole tape as columns.
+    void copyResult();
+    void copyTape();
+    // Ctrl+V: the numbers of the clipboard as new "+" rows.
+    void pasteNumbers();
+    // Brings the newest row back to its place after a key that may have changed the row count.
+    void showNewestRow();
+
     void connectControls();
     // Keeps the tape between showing its first row and its last row in the newest row's place.
     void MoveTape(qint64 top);
@@ -69,6 +85,7 @@ private:
 
     // The rows, CurrentRow and RowsToEvaluate.
     Tape tape_;
+    TapeHistory history_{tape_};
     CalculatorControls ui_;
 
     QStringList OperationNames;

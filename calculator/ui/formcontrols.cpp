@@ -1,5 +1,6 @@
 #include "calculator/ui/formcontrols.h"
 
+#include "common/ui/colourbutton.h"
 #include "common/units.h"
 
 #include <QLabel>
@@ -35,7 +36,8 @@ void setTextColour(QWidget& widget, quint32 bgr) {
 
 QPushButton* makeButton(QWidget* parent, const QString& name, const QRect& twipsPlace,
                         std::optional<quint32> backColour, const QString& caption, const QFont& font) {
-    auto* button = new QPushButton(caption, parent);
+    // The keys' colours tell the kinds of key apart; the platform style would wash them out.
+    auto* button = new common::ColourButton(caption, parent);
     button->setObjectName(name);
     button->setGeometry(
         common::twipsRect(twipsPlace.x(), twipsPlace.y(), twipsPlace.width(), twipsPlace.height()));

@@ -1,9 +1,9 @@
 #include "calculator/ui/savedlogswindow.h"
 
 #include "common/icons.h"
-
 #include "common/textfile.h"
 #include "common/timestamp.h"
+#include "common/ui/colourbutton.h"
 #include "common/units.h"
 
 #include <QDir>
@@ -57,8 +57,9 @@ QFont fontOf(const QString& family, qreal points) {
 } // namespace
 
 SavedLogsWindow::SavedLogsWindow(const QString& programFolder, const common::Clock& clock,
-                                 common::DesktopServices& desktop, QWidget* parent)
-    : QDialog(parent), folder_(programFolder), savedLogs_(folder_), clock_(clock), desktop_(desktop) {
+                                 common::DesktopServices& desktop, QWidget* parent, LogWrite logWrite)
+    : QDialog(parent), folder_(programFolder), savedLogs_(folder_), clock_(clock), desktop_(desktop),
+      logWrite_(logWrite) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(parent && !parent->window()->windowTitle().isEmpty() ? parent->window()->windowTitle()
                                                                         : kCalculatorTitle);
@@ -86,11 +87,12 @@ void SavedLogsWindow::createControls() {
 
     for (int index = 0; index < int(kButtons.size()); ++index) {
         const ButtonPlace& place = kButtons[index];
-        auto* button = new QPushButton(this);
+        auto* button = new common::ColourButton(this);
         button->setObjectName(QStringLiteral("Command1_%1").arg(index));
         button->setGeometry(common::twipsRect(place.left, 120, 735, 735));
         button->setToolTip(QString::fromUtf8(place.toolTip));
         button->setIconSize(common::twipsSize(600, 600));
+        button->setPictureMargin(common::twips(735 - 600) / 2);
         setBackColour(button, QPalette::Button, place.colour);
         setPicture(button, place.picture);
         connect(button, &QPushButton::clicked, this, [this, index] { Command1_Click(index); });
@@ -138,8 +140,9 @@ void SavedLogsWindow::LoadCurrentLog() {
     const auto bytes = common::readBytes(path);
     if (!bytes) {
         showLog({});
-        tell(QStringLiteral("No se pudo leer el registro de operaciones:\n%1")
-                 .arg(QDir::toNativeSeparators(path)));
+        if (logWrite_ == LogWrite::Written)
+            tell(QStringLiteral("No se pudo leer el registro de operaciones:\n%1")
+                     .arg(QDir::toNativeSeparators(path)));
         return;
     }
     showLog(*bytes);

@@ -21,8 +21,13 @@ class SavedLogsWindow : public QDialog {
     Q_DISABLE_COPY_MOVE(SavedLogsWindow)
 
 public:
+    // Whether the calculator managed to write the log it opens this window on. When it did not, it has
+    // told the user already, and a log that then cannot be read back is not told a second time.
+    enum class LogWrite { Written, Failed };
+
     SavedLogsWindow(const QString& programFolder, const common::Clock& clock,
-                    common::DesktopServices& desktop, QWidget* parent = nullptr);
+                    common::DesktopServices& desktop, QWidget* parent = nullptr,
+                    LogWrite logWrite = LogWrite::Written);
 
 private:
     void Form_Load();
@@ -66,6 +71,7 @@ private:
     // What the viewer was last loaded with, so an unchanged text is written back byte for byte.
     LogText shownLog_;
     bool listing_ = false;
+    LogWrite logWrite_;
 };
 
 } // namespace tallimo

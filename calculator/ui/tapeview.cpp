@@ -5,6 +5,7 @@
 #include "calculator/ui/formcontrols.h"
 #include "common/units.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,7 +20,9 @@ constexpr quint32 kTapeColour = 0x00FFFFC0;
 constexpr quint32 kFormattedBack = 0x00C0FFC0;
 constexpr quint32 kFormattedText = 0x00C00000;
 constexpr int kNumberLeft = 0;
-constexpr int kNumberWidth = 375;
+// Up to the operation button (the first design had 375, too narrow for four digits).
+constexpr int kNumberWidth = 465;
+constexpr qreal kNumberPoints = 9.75;
 constexpr int kNumberHeight = 255;
 constexpr int kOperationLeft = 480;
 constexpr int kTextLeft = 960;
@@ -38,7 +41,7 @@ TapeView::TapeView(const Tape& tape, QSize frameSize, QWidget* frame)
     for (int k = 0; k < count; ++k) {
         RowControls controls;
         controls.number = makeLabel(this, QString(), {kNumberLeft, 0, kNumberWidth, kNumberHeight},
-                                    arialFont(9.75), Qt::AlignRight);
+                                    arialFont(kNumberPoints), Qt::AlignRight);
         controls.operation =
             makeButton(this, QString(), {kOperationLeft, 0, kRowHeight, kRowHeight}, std::nullopt);
         controls.text = new QLineEdit(this);
@@ -81,7 +84,13 @@ void TapeView::bind(RowControls& controls, int row, int topInFrame) {
 
     place(controls.number, kNumberLeft);
     controls.number->setObjectName(elementName(QStringLiteral("Label1"), row));
-    controls.number->setText(QString::number(row));
+    const QString number = QString::number(row);
+    if (controls.number->text() != number) {
+        controls.number->setText(number);
+        const QFont& font = numberFont(int(number.size()), controls.number->contentsRect().width());
+        if (controls.number->font() != font)
+            controls.number->setFont(font);
+    }
     controls.number->setVisible(row > 0);
 
     place(controls.operation, kOperationLeft);
@@ -102,6 +111,18 @@ void TapeView::bind(RowControls& controls, int row, int topInFrame) {
     controls.formatted->setObjectName(elementName(QStringLiteral("Label2"), row));
     controls.formatted->setText(tape_.formatted(row));
     controls.formatted->setVisible(formattedMode_);
+}
+
+const QFont& TapeView::numberFont(int digits, int room) {
+    auto found = numberFonts_.find(digits);
+    if (found != numberFonts_.end())
+        return found->second;
+    // Digits all have the same width, so one font serves every number of this length.
+    QFont font = arialFont(kNumberPoints);
+    const QString widest(digits, u'0');
+    while (font.pointSizeF() > 5 && QFontMetrics(font).horizontalAdvance(widest) > room)
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    return numberFonts_.emplace(digits, font).first->second;
 }
 
 void TapeView::refresh() {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QFont>
 #include <QWidget>
 
+#include <map>
 #include <vector>
 
 class QLabel;
@@ -53,6 +55,8 @@ private:
     };
 
     void bind(RowControls& controls, int row, int topInFrame);
+    // The row-number font, smaller for long numbers so that every digit fits in `room` pixels.
+    const QFont& numberFont(int digits, int room);
 
     const Tape& tape_;
     const int frameHeight_;
@@ -60,6 +64,7 @@ private:
     int left_ = -120;
     bool formattedMode_ = false;
     std::vector<RowControls> rowControls_;
+    std::map<int, QFont> numberFonts_;
 };
 
 } // namespace tallimo

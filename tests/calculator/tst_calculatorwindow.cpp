@@ -1,15 +1,20 @@
 #include "calculator/core/calculatorfolder.h"
+#include "calculator/core/operations.h"
 #include "calculator/ui/calculatorwindow.h"
 #include "calculator/ui/tapeview.h"
 #include "common/textfile.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <memory>
@@ -27,7 +32,7 @@ public:
             prepare(paths);
         }
         window = std::make_unique<CalculatorWindow>(folder.path(), clock, desktop);
-        window->setSavedLogsOpener([this] {
+        window->setSavedLogsOpener([this](SavedLogsWindow::LogWrite) {
             ++savedLogsShown;
             logWhenShown = common::readBytes(paths.logFile()).value_or(QByteArray());
         });
@@ -256,14 +261,23 @@ private slots:
         QVERIFY(calculator.desktop.messages.isEmpty());
     }
 
-    void logThatCannotBeWrittenIsTold() {
+    // The log can be neither written nor read back: one message, from the real saved logs window too.
+    void logThatCannotBeWrittenIsToldOnce() {
         Calculator calculator;
-        calculator.window->show();
         QVERIFY(QDir().mkpath(calculator.paths.logFile()));
-        calculator.press(QStringLiteral("Command11"));
+        CalculatorWindow window(calculator.folder.path(), calculator.clock, calculator.desktop);
+        window.show();
+        bool browserShown = false;
+        QTimer::singleShot(0, [&browserShown] {
+            if (QWidget* browser = QApplication::activeModalWidget()) {
+                browserShown = browser->objectName() == QStringLiteral("Form2");
+                browser->close();
+            }
+        });
+        window.findChild<QPushButton*>(QStringLiteral("Command11"))->click();
+        QVERIFY(browserShown);
         QCOMPARE(calculator.desktop.messages.size(), 1);
         QVERIFY(calculator.desktop.messages.first().contains(QStringLiteral("operacion.txt")));
-        QCOMPARE(calculator.savedLogsShown, 1);
     }
 
     void formattedMode() {
@@ -365,6 +379,87 @@ private slots:
         QCOMPARE(tape->top(), -TapeView::kRowPitch);
         calculator.press(QStringLiteral("Command7_0"));
         QCOMPARE(tape->top(), 0);
+    }
+
+    // A column from a spreadsheet in, the total out, through the system clipboard; then undo and redo.
+    void pasteAColumnCopyTheTotalAndUndo() {
+        Calculator calculator;
+        calculator.window->show();
+        calculator.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(calculator.window.get()));
+        QWindow* window = calculator.window->windowHandle();
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        calculator.type(QStringLiteral("2+"));
+        clipboard->setText(QStringLiteral("Importe\n1.234,50\n(12,00)\n€ 3,25\n\nTotal\n"));
+        QTest::keyClick(window, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(calculator.desktop.messages,
+                 QStringList({QStringLiteral("2 líneas sin número no se han añadido.")}));
+        QCOMPARE(calculator.row(1), QStringLiteral("1234.50"));
+        QCOMPARE(calculator.row(3), QStringLiteral("3.25"));
+        QCOMPARE(calculator.display(), QStringLiteral("1227.75"));
+        QTest::keyClick(window, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboard->text(), QStringLiteral("1227,75"));
+        QTest::keyClick(window, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(clipboard->text(), QStringLiteral("1\t\t2\n2\t\t1234,50\n3\t\t-12,00\n4\t\t3,25\n"
+                                                   "\tTotal\t1227,75\n"));
+
+        QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(calculator.window->tape().rowCount(), 2);
+        QCOMPARE(calculator.display(), QStringLiteral("2"));
+        QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(calculator.display(), QStringLiteral("0"));
+        QTest::keyClick(window, Qt::Key_Y, Qt::ControlModifier);
+        QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::keyClick(window, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(calculator.display(), QStringLiteral("1227.75"));
+        QCOMPARE(calculator.row(1), QStringLiteral("1234.50"));
+    }
+
+    // The style must not tint the keys: their colours tell the kinds of key apart.
+    void keysShowTheirExactColours_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QColor>("colour");
+        QTest::newRow("C") << "Command7_0" << QColor(0xFF, 0x00, 0x00);
+        QTest::newRow("CE") << "Command7_1" << QColor(0xFF, 0x80, 0x80);
+        QTest::newRow("digit") << "Command2_5" << QColor(0xC0, 0xFF, 0xC0);
+        QTest::newRow("decimal point") << "Command4" << QColor(0xFF, 0xC0, 0xFF);
+        QTest::newRow("equals") << "Command5" << QColor(0xFF, 0xC0, 0xC0);
+        QTest::newRow("format") << "Command8_3" << QColor(0xFF, 0xFF, 0xC0);
+    }
+    void keysShowTheirExactColours() {
+        QFETCH(QString, key);
+        QFETCH(QColor, colour);
+        Calculator calculator;
+        calculator.window->show();
+        const QImage face = calculator.control(key)->grab().toImage();
+        // Inside the raised edge, away from the centred caption.
+        for (const QPoint& point : {QPoint(6, 6), QPoint(face.width() - 7, face.height() - 7)})
+            QCOMPARE(face.pixelColor(point).name(), colour.name());
+    }
+
+    // Row numbers of four and five digits shrink until every digit fits their label.
+    void longRowNumbersFit_data() {
+        QTest::addColumn<int>("row");
+        QTest::newRow("three digits") << 999;
+        QTest::newRow("four digits") << 1990;
+        QTest::newRow("five digits") << 12345;
+    }
+    void longRowNumbersFit() {
+        QFETCH(int, row);
+        Tape tape;
+        for (int k = 1; k <= row; ++k)
+            tape.addRow(operation::Add);
+        QWidget frame;
+        TapeView view(tape, {4575, 4455}, &frame);
+        frame.show();
+        view.setTop(-qint64(TapeView::kRowPitch) * row);
+        const auto* number = view.findChild<QLabel*>(QStringLiteral("Label1_%1").arg(row));
+        QVERIFY(number && number->isVisible());
+        QCOMPARE(number->text(), QString::number(row));
+        QVERIFY(QFontMetrics(number->font()).horizontalAdvance(number->text()) <=
+                number->contentsRect().width());
+        QVERIFY(number->font().pointSizeF() >= 6);
     }
 
     // Rows get controls only while they can be seen, so long tapes stay light.

@@ -1,3 +1,4 @@
+#include "calculator/core/clipboardtext.h"
 #include "calculator/core/displayformat.h"
 #include "calculator/core/numbers.h"
 
@@ -9,6 +10,7 @@ using namespace tallimo;
 
 namespace {
 const Separators kSpanish{QStringLiteral(","), QStringLiteral(".")};
+const Separators kEnglish{QStringLiteral("."), QStringLiteral(",")};
 } // namespace
 
 class NumbersTest : public QObject {
@@ -58,7 +60,7 @@ private slots:
         QTest::newRow("zero with decimals") << "0.000"
                                             << "0" << false;
         QTest::newRow("largest double") << "1.7976931348623157E+308"
-                                        << "1.79769313486232E+308" << false;
+                                        << "1.79769313486231E+308" << false;
         QTest::newRow("beyond the double range") << "1.8E+308"
                                                  << "0" << true;
         QTest::newRow("huge exponent") << "1E+99999999999999"
@@ -107,6 +109,15 @@ private slots:
                                               << "1.5E+300";
         QTest::newRow("zero") << "0"
                               << "0";
+        // Rounded up, these would show a number above the largest one, which then reads as overflow.
+        QTest::newRow("top of the range is cut") << "1.7976931348623157E308"
+                                                 << "1.79769313486231E+308";
+        QTest::newRow("just below the top is cut") << "-1.797693134862315E308"
+                                                   << "-1.79769313486231E+308";
+        QTest::newRow("below the carry rounds as usual") << "1.797693134862314E308"
+                                                         << "1.79769313486231E+308";
+        QTest::newRow("1.79E+308 rounds as usual") << "1.7899999999999999E308"
+                                                   << "1.79E+308";
     }
     void numberTextForm() {
         QFETCH(QString, number);
@@ -218,6 +229,69 @@ private slots:
         const Separators c = Separators::of(QLocale::c());
         QCOMPARE(formatText(QStringLiteral("1234.5"), FormatMode::TwoDecimals, c, QString()),
                  QStringLiteral("1,234.50"));
+    }
+
+    // Numbers copied from elsewhere, read in a Spanish and an English locale ("-" = not a number).
+    void pastedNumbers_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("spanish");
+        QTest::addColumn<QString>("english");
+        const auto row = [](const char* field, const char* spanish, const char* english) {
+            QTest::newRow(field) << QString::fromUtf8(field) << QString::fromUtf8(spanish)
+                                 << QString::fromUtf8(english);
+        };
+        row("1.234,50", "1234.50", "1234.50");
+        row("1,234.50", "1234.50", "1234.50");
+        row("1234.5", "1234.5", "1234.5");
+        row("1234,5", "1234.5", "1234.5");
+        row("1.234", "1234", "1.234");
+        row("1,234", "1.234", "1234");
+        row("0,125", "0.125", "0.125");
+        row("1234.567", "1234.567", "1234.567");
+        row("1.234.567", "1234567", "1234567");
+        row("1,234,567.8", "1234567.8", "1234567.8");
+        row("1 234,50", "1234.50", "1234.50");
+        row("1 234,50 €", "1234.50", "1234.50");
+        row("-12,50", "-12.50", "-12.50");
+        row("12,50-", "-12.50", "-12.50");
+        row("(12,00)", "-12.00", "-12.00");
+        row("− 7", "-7", "-7");
+        row("  € 1.000,00  ", "1000.00", "1000.00");
+        row("$(1,000.00)", "-1000.00", "-1000.00");
+        row("-$5", "-5", "-5");
+        row("EUR 12,5", "12.5", "12.5");
+        row("+3", "3", "3");
+        row(",5", "0.5", "0.5");
+        row("1,5E+20", "1.5E+20", "1.5E+20");
+        row("1.23.4", "-", "-");
+        row("12,34,56", "-", "-");
+        row("1.234.5", "-", "-");
+        row("--5", "-", "-");
+        row("(-5)", "-", "-");
+        row("Importe", "-", "-");
+        row("Alquiler 2024", "-", "-");
+        row("12 abc", "-", "-");
+        row("", "-", "-");
+    }
+    void pastedNumbers() {
+        QFETCH(QString, field);
+        QFETCH(QString, spanish);
+        QFETCH(QString, english);
+        QCOMPARE(readPastedNumber(field, kSpanish).value_or(QStringLiteral("-")), spanish);
+        QCOMPARE(readPastedNumber(field, kEnglish).value_or(QStringLiteral("-")), english);
+    }
+
+    void pastedLinesAndFields() {
+        const PastedNumbers pasted = readPastedNumbers(
+            QStringLiteral("Fecha\tConcepto\tImporte\r\n1/3\tLuz\t-45,20\r\n\r\nTotal\r\n3;4,5\n7\rnada\n"),
+            kSpanish);
+        QCOMPARE(pasted.numbers, QStringList({"-45.20", "3", "4.5", "7"}));
+        QCOMPARE(pasted.linesWithoutNumber, 3);
+    }
+
+    void copiedResultIsAPlainLocaleNumber() {
+        QCOMPARE(plainNumber(QStringLiteral("1234.63"), kSpanish), QStringLiteral("1234,63"));
+        QCOMPARE(plainNumber(QStringLiteral("-1234.63"), kEnglish), QStringLiteral("-1234.63"));
     }
 };
 

@@ -226,6 +226,19 @@ private slots:
         QVERIFY(desktop->messages.isEmpty());
     }
 
+    // A second click on the eraser must not remove the neighbour the user never chose.
+    void afterADeletionNothingIsChosen() {
+        writeFile(QStringLiteral("operaciones/2026-12-1--8-0"), "a");
+        writeFile(QStringLiteral("operaciones/2026-12-1--8-1"), "b");
+        open();
+        clickListed(QStringLiteral("2026-12-1--8-0"));
+        click(QStringLiteral("Command2"));
+        QVERIFY(list()->selectedItems().isEmpty());
+        click(QStringLiteral("Command2"));
+        QCOMPARE(listed(), QStringList({QStringLiteral("2026-12-1--8-1")}));
+        QVERIFY(QFile::exists(savedPath(QStringLiteral("2026-12-1--8-1"))));
+    }
+
     void editorButtonMakesTheEditedTextTheCurrentLog() {
         open();
         typeAtEnd(QStringLiteral("nota"));

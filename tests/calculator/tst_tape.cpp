@@ -1,7 +1,10 @@
 #include "calculator/core/operations.h"
 #include "calculator/core/tape.h"
+#include "calculator/core/tapehistory.h"
 
 #include <QTest>
+
+#include <functional>
 
 using namespace tallimo;
 
@@ -19,6 +22,16 @@ Tape tapeOf(const QStringList& rows) {
     tape.includeAllRows();
     return tape;
 }
+
+// Every row as code:text, the rows evaluated and the result: all that undo must bring back.
+QString describe(Tape& tape) {
+    QStringList rows;
+    for (int i = 0; i <= tape.currentRow(); ++i)
+        rows.append(QStringLiteral("%1:%2").arg(tape.operation(i)).arg(tape.text(i)));
+    return rows.join(u' ') + QStringLiteral(" / %1 = ").arg(tape.rowsToEvaluate()) + tape.recalculate();
+}
+
+enum class Change { Digit, OperationKey, OneOperandKey, Palette, ClearAll, ClearLast, Paste };
 
 } // namespace
 
@@ -91,6 +104,10 @@ private slots:
         row("power overflows", {"2", "4:1024"}, "ERROR");
         row("power too small is 0", {"10", "4:-400"}, "0");
         row("multiplication overflows", {"1E+308", "2:10"}, "ERROR");
+        row("percent overflows before dividing by 100", {"1E+308", "5:10"}, "ERROR");
+        row("percent of the largest number", {"1E+308", "5:1"}, "1E+306");
+        row("root whose inverse degree overflows", {"1", "8:1E-309"}, "ERROR");
+        row("reciprocal of the largest number", {"1.7976931348623157E308", "7:"}, "5.562684646268E-309");
         row("row beyond the double range", {"1", "0:1E+400"}, "ERROR");
         row("result too small is 0", {"1E-300", "2:1E-30"}, "0");
         row("empty single row", {""}, "0");
@@ -218,6 +235,96 @@ private slots:
         tape.appendToCurrent(QStringLiteral("1"));
         tape.includeAllRows();
         QCOMPARE(tape.recalculate(), QStringLiteral("1000"));
+    }
+
+    void undoAndRedoEveryKindOfChange_data() {
+        QTest::addColumn<int>("change");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("digit") << int(Change::Digit) << "0:3 0:4 2:51 / 3 = 357";
+        QTest::newRow("operation key") << int(Change::OperationKey) << "0:3 0:4 2:5 3: / 3 = 35";
+        QTest::newRow("one-operand key")
+            << int(Change::OneOperandKey) << "0:3 0:4 2:5 6:35 / 4 = 5.91607978309962";
+        QTest::newRow("palette") << int(Change::Palette) << "0:3 1:4 2:5 / 3 = -5";
+        QTest::newRow("C") << int(Change::ClearAll) << "0: / 1 = 0";
+        QTest::newRow("CE") << int(Change::ClearLast) << "0:3 0:4 / 2 = 7";
+        QTest::newRow("paste") << int(Change::Paste) << "0:3 0:4 2:5 0:10 0:-2.5 / 5 = 42.5";
+    }
+    void undoAndRedoEveryKindOfChange() {
+        QFETCH(int, change);
+        QFETCH(QString, after);
+        Tape tape = tapeOf({"3", "0:4", "2:5"});
+        TapeHistory history(tape);
+        const QString before = describe(tape);
+        const int newest = tape.currentRow();
+        const auto record = [&](int first, int count, const std::function<void()>& edit) {
+            history.beginChange(first, count);
+            edit();
+            tape.recalculate();
+            history.endChange();
+        };
+        switch (Change(change)) {
+        case Change::Digit:
+            record(newest, 1, [&] { tape.appendToCurrent(QStringLiteral("1")); });
+            break;
+        case Change::OperationKey:
+            record(newest + 1, 0, [&] { tape.addRow(operation::Divide); });
+            break;
+        case Change::OneOperandKey:
+            record(newest + 1, 0, [&] { tape.addRow(operation::SquareRoot); });
+            break;
+        case Change::Palette:
+            record(1, 1, [&] { tape.setOperation(1, operation::Subtract); });
+            break;
+        case Change::ClearAll:
+            record(0, tape.rowCount(), [&] { tape.clear(); });
+            break;
+        case Change::ClearLast:
+            record(newest, 1, [&] {
+                tape.removeLastRow();
+                tape.includeAllRows();
+            });
+            break;
+        case Change::Paste:
+            record(newest + 1, 0, [&] {
+                tape.setText(tape.addRow(operation::Add), QStringLiteral("10"));
+                tape.setText(tape.addRow(operation::Add), QStringLiteral("-2.5"));
+                tape.includeAllRows();
+            });
+            break;
+        }
+        QCOMPARE(describe(tape), after);
+        QVERIFY(history.undo());
+        QCOMPARE(describe(tape), before);
+        QVERIFY(!history.undo());
+        QVERIFY(history.redo());
+        QCOMPARE(describe(tape), after);
+        QVERIFY(!history.redo());
+        QVERIFY(history.undo());
+        QCOMPARE(describe(tape), before);
+    }
+
+    // At least 100 steps back; a new change after undoing forgets what could be redone.
+    void undoGoesBackAHundredSteps() {
+        Tape tape;
+        TapeHistory history(tape);
+        for (int k = 0; k < 150; ++k) {
+            history.beginChange(tape.currentRow() + 1, 0);
+            tape.setText(tape.addRow(operation::Add), QStringLiteral("1"));
+            tape.includeAllRows();
+            history.endChange();
+        }
+        QCOMPARE(tape.recalculate(), QStringLiteral("150"));
+        int undone = 0;
+        while (history.undo())
+            ++undone;
+        QCOMPARE(undone, TapeHistory::kSteps);
+        QCOMPARE(tape.recalculate(), QStringLiteral("50"));
+        QVERIFY(history.redo());
+        history.beginChange(0, 1);
+        tape.setText(0, QStringLiteral("7"));
+        history.endChange();
+        QVERIFY(!history.redo());
+        QCOMPARE(tape.recalculate(), QStringLiteral("58"));
     }
 
     void noLimitOnRows() {
