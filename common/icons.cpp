@@ -3,6 +3,7 @@
 #include <QIconEngine>
 #include <QImage>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QSvgRenderer>
 
 #include <array>
@@ -85,29 +86,43 @@ QPixmap disabledLook(const QPixmap& pixmap) {
     return result;
 }
 
+// A drawing rendered once per size, scale and look: buttons repaint often, and parsing the SVG again at
+// every paint costs far more than the paint itself.
+QPixmap cachedPixmap(Icon icon, QSize size, qreal ratio, QIcon::Mode mode) {
+    const QString key = QStringLiteral("quindara-icon-%1-%2x%3@%4-%5")
+                            .arg(int(icon))
+                            .arg(size.width())
+                            .arg(size.height())
+                            .arg(ratio)
+                            .arg(mode == QIcon::Disabled ? 1 : 0);
+    QPixmap picture;
+    if (QPixmapCache::find(key, &picture))
+        return picture;
+    picture = iconPixmap(icon, size, ratio);
+    if (mode == QIcon::Disabled)
+        picture = disabledLook(picture);
+    QPixmapCache::insert(key, picture);
+    return picture;
+}
+
 class SvgIconEngine final : public QIconEngine {
 public:
     explicit SvgIconEngine(Icon icon) : m_icon(icon) {}
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
-        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-        QPixmap picture = iconPixmap(m_icon, rect.size(), ratio);
-        if (mode == QIcon::Disabled)
-            picture = disabledLook(picture);
         Q_UNUSED(state);
-        painter->drawPixmap(rect, picture);
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        painter->drawPixmap(rect, cachedPixmap(m_icon, rect.size(), ratio, mode));
     }
 
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
         Q_UNUSED(state);
-        const QPixmap picture = iconPixmap(m_icon, size);
-        return mode == QIcon::Disabled ? disabledLook(picture) : picture;
+        return cachedPixmap(m_icon, size, 1.0, mode);
     }
 
     QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
         Q_UNUSED(state);
-        const QPixmap picture = iconPixmap(m_icon, size / scale, scale);
-        return mode == QIcon::Disabled ? disabledLook(picture) : picture;
+        return cachedPixmap(m_icon, size / scale, scale, mode);
     }
 
     QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }

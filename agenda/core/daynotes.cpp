@@ -11,6 +11,12 @@
 
 namespace quindara {
 
+QString noteSaveFailureMessage(const QString& dayNoteKey, const QString& error) {
+    return QStringLiteral("No se ha podido guardar la nota del %1.\nERROR: %2\n"
+                          "El texto se ha copiado al portapapeles.")
+        .arg(dayNoteKey, error);
+}
+
 namespace {
 
 QDateTime modifiedTime(const QString& folder) {

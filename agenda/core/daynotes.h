@@ -12,6 +12,9 @@ namespace quindara {
 // What follows a key and a note in the summaries: a blank and a line break.
 inline const QString kSummarySeparator = QStringLiteral(" \n");
 
+// What the user is told when a day note could not be stored; the text has gone to the clipboard.
+QString noteSaveFailureMessage(const QString& dayNoteKey, const QString& error);
+
 // The day notes of the "dias" folder: saving from the day and week pages, and the month and year
 // summaries. One listing of the folder serves every lookup until the folder changes.
 class DayNotes {

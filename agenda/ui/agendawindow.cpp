@@ -2,107 +2,52 @@
 
 #include "agenda/core/calendar.h"
 #include "agenda/core/daykeys.h"
-#include "agenda/core/week.h"
+#include "agenda/core/textpad.h"
 #include "agenda/core/writetest.h"
 #include "agenda/ui/addressbookpage.h"
 #include "agenda/ui/attachmentpanel.h"
+#include "agenda/ui/calendarpanel.h"
 #include "agenda/ui/controls.h"
 #include "agenda/ui/daypage.h"
 #include "agenda/ui/deferredmessages.h"
-#include "agenda/ui/pickeddate.h"
+#include "agenda/ui/notespadpage.h"
 #include "agenda/ui/summarypage.h"
 #include "agenda/ui/weekpage.h"
 #include "agenda/ui/yearoverviewwindow.h"
 #include "common/ui/application.h"
 #include "common/units.h"
 
-#include <QComboBox>
-#include <QEvent>
+#include <QCloseEvent>
+#include <QFileInfo>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
-
-#include <algorithm>
 
 namespace quindara {
 
-namespace {
-
-// Every page lies in this rectangle, right of the month grid.
-const QRect kPageRect = common::twipsRect(2880, 480, 8895, 8295);
-constexpr int kToolRowTop = 40;
-
-} // namespace
-
 AgendaWindow::AgendaWindow(const QString& programFolder, const common::Clock& clock,
                            common::DesktopServices& desktop, QWidget* parent)
-    : QWidget(parent), data_(programFolder), clock_(clock), desktop_(desktop), marks_(data_),
-      reader_(data_, marks_), dayNotes_(data_), attachmentFiles_(data_),
+    : QWidget(parent), data_(programFolder), clock_(clock), desktop_(desktop), state_(clock.today()),
+      marks_(data_), reader_(data_, marks_), dayNotes_(data_),
       messages_(new DeferredMessages(desktop, this)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("QUINDARA"));
     setFixedSize(common::twipsSize(13890, 9405));
-    createCalendarControls();
+    calendar_ = new CalendarPanel(this);
     createToolRow();
     createPages();
-    connectEditing();
+    connectControls();
     Form_Load();
-}
-
-bool AgendaWindow::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate)
-        Form_Activate();
-    return QWidget::event(event);
 }
 
 void AgendaWindow::Form_Load() {
     common::centreOnScreen(*this);
     // The notes pad and the address book need their folders; missing ones are created.
     data_.createMissingFolders();
-    InitCalendar();
-    pickedDate().DatePicked = false;
+    ShowPage(AgendaPage::Day);
+    DrawMonth();
     ArrangePages();
     addressBook_->loadCategories();
     WriteTest();
-}
-
-void AgendaWindow::Form_Activate() {
-    if (pickedDate().DatePicked)
-        ApplyPickedDate();
-}
-
-void AgendaWindow::InitCalendar() {
-    Combo1->addItems(monthNames());
-    GoToToday();
-    CurrentTab = 0;
-    for (int k = 0; k < 6; ++k)
-        Frame1[k]->setVisible(k == 0);
-    Frame1[0]->setEnabled(true);
-}
-
-void AgendaWindow::GoToToday() {
-    const QDate today = clock_.today();
-    CurrentMonth = today.month();
-    Combo1->setCurrentIndex(CurrentMonth - 1);
-    TodayDay = today.day();
-    if (Combo2->count() == 0)
-        Combo2->addItems(listedYears());
-    const QString year = QString::number(std::clamp(today.year(), kFirstYear, kLastYear));
-    Combo2->setCurrentText(year);
-    Command2[0]->setText(year);
-    DrawMonth();
-    LoadDayNote();
-    LoadDayTexts();
-}
-
-void AgendaWindow::ArrangePages() {
-    for (QFrame* page : Frame1)
-        page->setGeometry(kPageRect);
-    ShowPageColour(0);
-    for (QPushButton* button : Command6)
-        button->move(button->x(), common::twips(kToolRowTop));
-    for (QPushButton* button : {Command9, Command10, Command12, Command15})
-        button->move(button->x(), common::twips(kToolRowTop));
 }
 
 // Only a failure is told; the scratch file leaves nothing behind, so no earlier export is lost.
@@ -111,37 +56,38 @@ void AgendaWindow::WriteTest() {
         desktop_.showMessage(writeTestMessage(*failure));
 }
 
-// The date picked in the year overview; applied on activation and when the overview reports the pick,
-// whichever comes first, as the flag is cleared.
-void AgendaWindow::ApplyPickedDate() {
-    PickedDate& picked = pickedDate();
-    if (!picked.DatePicked)
-        return;
-    picked.DatePicked = false;
-    SavePendingDayNotes();
-    const int month = monthNumber(picked.PickedMonthName);
-    if (month == 0 || !isListedYear(picked.PickedYear) ||
-        !QDate(picked.PickedYear, month, picked.PickedDay).isValid())
-        return;
-    Combo1->setCurrentIndex(month - 1);
-    CurrentMonth = month;
-    const QString year = QString::number(picked.PickedYear);
-    Combo2->setCurrentText(year);
-    Command2[0]->setText(year);
-    ShowPage(0);
-    DrawMonth();
-    const int button = ButtonOfDay(picked.PickedDay);
-    if (button >= 0)
-        SelectButton(button);
-    ShowDayTitle();
-    LoadDayNote();
-    LoadDayTexts();
-    Frame1[0]->setEnabled(true);
+// Draws the shown month; a day page can be edited only while a day of it is selected.
+void AgendaWindow::DrawMonth() {
+    marks_.refresh();
+    calendar_->DrawMonth(state_.year(), state_.month(), marks_);
+    dayPage_->clearDay();
+    attachments_->forgetDay();
+    if (state_.hasSelection())
+        ShowSelectedDay();
+    ShowTitle();
 }
 
-void AgendaWindow::ShowPage(int index) {
-    CurrentTab = index;
-    for (int k = 0; k < 6; ++k)
+void AgendaWindow::ShowSelectedDay() {
+    const QDate day = state_.selectedDate();
+    calendar_->SelectDay(day.day(), marks_);
+    const DayTexts texts =
+        reader_.dayTexts(QString::number(day.day()), monthName(day.month()), QString::number(day.year()));
+    dayPage_->showDay(day, texts);
+    attachments_->showDay(day, texts.thisYearAttachments, texts.everyYearAttachments);
+    ShowTitle();
+}
+
+// The day title, or the month and year while no day is selected.
+void AgendaWindow::ShowTitle() {
+    Label2->setText(state_.hasSelection() ? dayNoteKey(state_.selectedDate())
+                                          : monthName(state_.month()) + QStringLiteral(" de ") +
+                                                QString::number(state_.year()));
+}
+
+void AgendaWindow::ShowPage(AgendaPage page) {
+    state_.showPage(page);
+    const int index = static_cast<int>(page);
+    for (int k = 0; k < kAgendaPageCount; ++k)
         Frame1[k]->setVisible(k == index);
     ShowPageColour(index);
 }
@@ -153,207 +99,76 @@ void AgendaWindow::ShowPageColour(int index) {
     setBackColor(Frame1[index], colour);
 }
 
-void AgendaWindow::DrawMonth() {
-    JanFirstWeekday = janFirstWeekday(Combo2->currentText().toInt());
-    DrawGrid();
-}
-
-void AgendaWindow::DrawGrid() {
-    const int year = Combo2->currentText().toInt();
-    const int month = monthNumber(Combo1->currentText());
-    if (month == 0 || !isListedYear(year))
-        return;
-    const MonthLayout layout = monthLayout(year, month);
-    MonthNumber = month;
-    FebruaryDays = QDate(year, 2, 1).daysInMonth();
-    DaysInMonth = layout.daysInMonth;
-    FirstIndex = layout.firstIndex;
-    // The remembered button may now hold another day: forget it, so no stale colour is ever restored.
-    SelectedIndex = -1;
-    marks_.refresh();
-
-    for (int index = 0; index < kGridButtons; ++index) {
-        setBackColor(Command1[index],
-                     isWeekendColumn(index % kGridColumns) ? colours::weekend : colours::weekday);
-        Command1[index]->setText(QString());
-        Command1[index]->setVisible(layout.dayOnButton(index) != 0);
-    }
-    for (int day = 1; day <= DaysInMonth; ++day) {
-        const int button = layout.buttonOfDay(day);
-        Command1[button]->setText(QString::number(day));
-        MarkDay(day, button);
-    }
-    dayPage_->clearYearlyTextsAndNote();
-    dayPage_->Text1->document()->setModified(false);
-    shownNoteKey_.clear();
-    Frame1[0]->setEnabled(false);
-    EnableAttaching();
-}
-
-void AgendaWindow::MarkDay(int day, int button) {
-    const Mark mark = marks_.markOf(QString::number(day), Combo1->currentText(), Combo2->currentText());
-    if (mark != Mark::None)
-        setBackColor(Command1[button], DayMarks::colourOf(mark, button % kGridColumns));
-    // Only the very first drawing selects today by itself; later selections are explicit.
-    if (!SelectionPainted && day == TodayDay) {
-        SelectButton(button);
-        ShowDayTitle();
-        SelectionPainted = true;
+// What a page shows is loaded when it comes to the front; the notes pad and address book load nothing.
+void AgendaWindow::ShowPageContent() {
+    switch (state_.page()) {
+    case AgendaPage::Day:
+        dayPage_->reloadNote();
+        break;
+    case AgendaPage::Week:
+        weekPage_->ShowWeekPage(state_.lastShownDay());
+        break;
+    case AgendaPage::MonthSummary:
+        monthSummary_->BuildMonthSummary(state_.year(), state_.month());
+        break;
+    case AgendaPage::YearSummary:
+        yearSummary_->BuildYearSummary(state_.year());
+        break;
+    case AgendaPage::NotesPad:
+    case AgendaPage::AddressBook:
+        break;
     }
 }
 
-void AgendaWindow::RestoreSelection() {
-    if (SelectedIndex >= 0)
-        setBackColor(Command1[SelectedIndex], SavedColor);
-}
-
-void AgendaWindow::SelectButton(int index) {
-    SavedColor = backColor(Command1[index]);
-    setBackColor(Command1[index], colours::selected);
-    SelectedIndex = index;
-    SelectedColumn = index % kGridColumns;
-    EnableAttaching();
-}
-
-int AgendaWindow::ButtonOfDay(int day) const {
-    const auto found = std::find_if(Command1.begin(), Command1.end(), [day](const QPushButton* button) {
-        return button->text().toInt() == day;
-    });
-    return found == Command1.end() ? -1 : static_cast<int>(found - Command1.begin());
-}
-
-// While no day is selected the title names the month shown.
-void AgendaWindow::ShowMonthTitle() {
-    Label2->setText(Combo1->currentText() + QStringLiteral(" de ") + Combo2->currentText());
-}
-
-void AgendaWindow::ShowDayTitle() {
-    if (SelectedIndex < 0)
-        return;
-    const QString day = Command1[SelectedIndex]->text();
-    Label2->setText(dayNoteKey(SelectedColumn, day, Combo1->currentText(), Combo2->currentText()));
-    SelectedDate = QDate(Combo2->currentText().toInt(), CurrentMonth, day.toInt());
-}
-
-void AgendaWindow::LoadDayNote() {
-    dayPage_->showNote(QString());
-    dayPage_->Text1->document()->setModified(false);
-    shownNoteKey_.clear();
-    if (SelectedIndex < 0)
-        return;
-    shownNoteKey_ = Label2->text();
-    dayPage_->showNote(dayNotes_.load(shownNoteKey_));
-    // Only the user's own edits count as edits.
-    dayPage_->Text1->document()->setModified(false);
-}
-
-void AgendaWindow::LoadDayTexts() {
-    if (SelectedIndex < 0)
-        return;
-    const DayTexts texts =
-        reader_.dayTexts(Command1[SelectedIndex]->text(), Combo1->currentText(), Combo2->currentText());
-    dayPage_->showTexts(texts);
-    attachments_->showLists(texts.thisYearAttachments, texts.everyYearAttachments);
-}
-
-void AgendaWindow::ShowWeekPage() {
-    if (!SelectedDate.isValid())
-        return;
-    const QStringList keys = weekDayNoteKeys(SelectedDate);
-    QStringList notes;
-    for (const QString& key : keys)
-        notes.append(dayNotes_.load(key));
-    weekPage_->showWeek(keys, notes);
-    for (QPlainTextEdit* box : weekPage_->Text2)
-        box->document()->setModified(false);
-    weekShown_ = true;
-}
-
-void AgendaWindow::Combo1_Click() {
+void AgendaWindow::ChangeMonth(int year, int month) {
     SavePendingDayNotes();
-    DrawMonth();
-    CurrentMonth = Combo1->currentIndex() + 1;
-    ShowMonthTitle();
+    if (state_.showMonth(year, month))
+        DrawMonth();
 }
 
-void AgendaWindow::Combo2_Click() {
-    SavePendingDayNotes();
-    Command2[0]->setText(Combo2->currentText());
-    DrawMonth();
-    ShowMonthTitle();
+void AgendaWindow::Combo1_Click(int month) {
+    ChangeMonth(state_.year(), month);
+}
+
+void AgendaWindow::Combo2_Click(int year) {
+    ChangeMonth(year, state_.month());
 }
 
 void AgendaWindow::Command1_Click(int Index) {
+    const int day = monthLayout(state_.year(), state_.month()).dayOnButton(Index);
+    if (day == 0)
+        return;
     SavePendingDayNotes();
-    ShowPage(0);
-    RestoreSelection();
-    SelectButton(Index);
-    ShowDayTitle();
-    LoadDayNote();
-    LoadDayTexts();
-    Frame1[0]->setEnabled(true);
+    ShowPage(AgendaPage::Day);
+    state_.selectDay(day);
+    ShowSelectedDay();
 }
 
 // The arrows step the year within the years of Combo2, so the two always agree.
-void AgendaWindow::Command3_Click(int Index) {
+void AgendaWindow::Command3_Click(int step) {
     SavePendingDayNotes();
-    const auto year = steppedYear(Command2[0]->text().toInt(), Index == 0 ? 1 : -1);
-    if (!year)
-        return;
-    const QString text = QString::number(*year);
-    Command2[0]->setText(text);
-    Combo2->setCurrentText(text);
-    RestoreSelection();
-    DrawMonth();
-    ShowMonthTitle();
+    if (state_.stepYear(step))
+        DrawMonth();
 }
 
-void AgendaWindow::Command4_Click(int Index) {
-    SavePendingDayNotes();
-    CurrentMonth = Index + 1;
-    Combo1->setCurrentIndex(Index);
-    RestoreSelection();
-    DrawMonth();
-    ShowMonthTitle();
+void AgendaWindow::Command4_Click(int month) {
+    ChangeMonth(state_.year(), month);
 }
 
+// Today is selected, so its page can be edited as after any other choice of a day; the week page, when
+// in front, follows to today's week.
 void AgendaWindow::Command5_Click() {
     SavePendingDayNotes();
-    GoToToday();
-    const int button = ButtonOfDay(TodayDay);
-    if (button >= 0) {
-        RestoreSelection();
-        SelectButton(button);
-    }
-    ShowDayTitle();
-    LoadDayNote();
-    LoadDayTexts();
-    // Today is selected, so its page can be edited as after any other choice of a day.
-    Frame1[0]->setEnabled(true);
+    state_.goToToday();
+    DrawMonth();
+    if (state_.page() == AgendaPage::Week)
+        ShowPageContent();
 }
 
 void AgendaWindow::Command6_Click(int Index) {
     SavePendingDayNotes();
-    ShowPage(Index);
-    switch (Index) {
-    case 0:
-        // A note that could not be stored stays in its box rather than being replaced by the stored one.
-        if (!DayNoteEdited())
-            LoadDayNote();
-        break;
-    case 1:
-        ShowWeekPage();
-        break;
-    case 2:
-        BuildMonthSummary();
-        break;
-    case 3:
-        BuildYearSummary();
-        break;
-    default:
-        // The notes pad and the address book load nothing.
-        break;
-    }
+    ShowPage(static_cast<AgendaPage>(Index));
+    ShowPageContent();
 }
 
 void AgendaWindow::Command14_Click() {
@@ -362,9 +177,114 @@ void AgendaWindow::Command14_Click() {
         yearOverview_->activateWindow();
         return;
     }
-    yearOverview_ = new YearOverviewWindow(data_, Combo2->currentText().toInt(), this);
-    connect(yearOverview_, &YearOverviewWindow::datePicked, this, [this] { ApplyPickedDate(); });
+    yearOverview_ = new YearOverviewWindow(data_, state_.year(), this);
+    connect(yearOverview_, &YearOverviewWindow::datePicked, this, &AgendaWindow::ApplyPickedDate);
     yearOverview_->show();
+}
+
+// A date picked in the year overview: an impossible one is dropped.
+void AgendaWindow::ApplyPickedDate(const QDate& date) {
+    SavePendingDayNotes();
+    if (!date.isValid() || !isListedYear(date.year()))
+        return;
+    ShowPage(AgendaPage::Day);
+    state_.goToDate(date);
+    DrawMonth();
+}
+
+void AgendaWindow::SavePendingDayNotes() {
+    TellSaveFailure(dayPage_->SaveDayNote());
+    for (int k = 0; k < kDaysInWeek; ++k)
+        TellSaveFailure(weekPage_->SaveWeekDayNote(k));
+}
+
+void AgendaWindow::TellSaveFailure(const std::optional<QString>& failure) {
+    if (failure && *failure != toldSaveFailure_)
+        messages_->post(*failure);
+    if (failure)
+        toldSaveFailure_ = *failure;
+}
+
+// Text pad: the page shown goes into "texto.txt", which opens in the text editor.
+void AgendaWindow::Command9_Click() {
+    TextPadContent content = emptyTextPad();
+    switch (state_.page()) {
+    case AgendaPage::Day:
+        content = textPadOfText(dayPage_->noteText());
+        break;
+    case AgendaPage::Week:
+        content = textPadOfWeek(weekPage_->captions(), weekPage_->texts());
+        break;
+    case AgendaPage::MonthSummary:
+        content = textPadOfText(monthSummary_->text());
+        break;
+    case AgendaPage::YearSummary:
+        content = textPadOfText(yearSummary_->text());
+        break;
+    case AgendaPage::NotesPad:
+        content = textPadOfText(notesPad_->text());
+        break;
+    case AgendaPage::AddressBook:
+        break;
+    }
+    QString error;
+    // An old export must not be shown as if it were this page.
+    if (!writeTextPad(data_, content, &error)) {
+        desktop_.showMessage(
+            QStringLiteral("No se ha podido escribir %1.\nERROR: %2").arg(data_.textPadFile(), error));
+        return;
+    }
+    if (!desktop_.openInTextEditor(data_.textPadFile()))
+        desktop_.showMessage(QStringLiteral("No se ha podido abrir el editor de textos."));
+}
+
+void AgendaWindow::Command10_Click() {
+    if (!SaveBeforeEnding())
+        return;
+    ending_ = true;
+    // Closing the last window ends the program; the year overview is closed with this one.
+    close();
+}
+
+void AgendaWindow::Command12_Click() {
+    showMinimized();
+}
+
+void AgendaWindow::Command15_Click() {
+    const QString program = data_.calculatorProgram();
+    if (!QFileInfo(program).isFile()) {
+        desktop_.showMessage(QStringLiteral("No se encuentra la calculadora en %1.").arg(program));
+        return;
+    }
+    if (!desktop_.startProgram(program))
+        desktop_.showMessage(QStringLiteral("No se ha podido iniciar la calculadora %1.").arg(program));
+}
+
+bool AgendaWindow::SaveBeforeEnding() {
+    QStringList failures;
+    if (const auto failure = dayPage_->SaveDayNote())
+        failures.append(*failure);
+    for (int k = 0; k < kDaysInWeek; ++k) {
+        if (const auto failure = weekPage_->SaveWeekDayNote(k))
+            failures.append(*failure);
+    }
+    if (const auto failure = notesPad_->savePendingNote())
+        failures.append(*failure);
+    if (failures.isEmpty())
+        return true;
+    return desktop_.askYesNo(failures.join(u'\n') + QStringLiteral("\n\n¿Salir sin guardar?"));
+}
+
+// Closing by the title bar saves exactly as the exit button does.
+void AgendaWindow::closeEvent(QCloseEvent* event) {
+    if (!ending_ && !SaveBeforeEnding()) {
+        event->ignore();
+        return;
+    }
+    ending_ = true;
+    if (yearOverview_)
+        yearOverview_->close();
+    event->accept();
 }
 
 } // namespace quindara

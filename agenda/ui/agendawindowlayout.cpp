@@ -1,8 +1,8 @@
-// Creation and placement of the main window's controls; the behaviour is in agendawindow.cpp.
-#include "agenda/core/daymarks.h"
+// Creation and placement of the main window's tool row and pages, and the wiring of their controls.
 #include "agenda/ui/addressbookpage.h"
 #include "agenda/ui/agendawindow.h"
 #include "agenda/ui/attachmentpanel.h"
+#include "agenda/ui/calendarpanel.h"
 #include "agenda/ui/controls.h"
 #include "agenda/ui/daypage.h"
 #include "agenda/ui/notespadpage.h"
@@ -10,7 +10,6 @@
 #include "agenda/ui/weekpage.h"
 #include "common/units.h"
 
-#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 
@@ -18,85 +17,24 @@ namespace quindara {
 
 namespace {
 
-constexpr quint32 kMagenta = 16711935;
-constexpr quint32 kLightYellow = 12648447;
-constexpr quint32 kCyan = 16776960;
-constexpr quint32 kYellow = 65535;
 constexpr quint32 kWhite = 16777215;
+constexpr int kTabLefts[kAgendaPageCount] = {6480, 6960, 7440, 7920, 9000, 9480};
+constexpr quint32 kTabColours[kAgendaPageCount] = {16777215, 12648384, 16761087,
+                                                   16777152, 12648447, 16761087};
 
-constexpr int kTabLefts[6] = {6480, 6960, 7440, 7920, 9000, 9480};
-constexpr quint32 kTabColours[6] = {16777215, 12648384, 16761087, 16777152, 12648447, 16761087};
-
-const char* const kHeadings[7] = {"L", "M", "Mi", "J", "V", "S", "D"};
-const char* const kMonthCaptions[12] = {"Enero",      "Febrero", "Marzo",     "Abril",
-                                        "Mayo",       "Junio",   "Julio",     "Agosto",
-                                        "Septiembre", "Octubre", "Noviembre", "Diciembre"};
+// Every page lies in this rectangle, right of the month grid.
+const QRect kPageRect = common::twipsRect(2880, 480, 8895, 8295);
+constexpr int kToolRowTop = 40;
 
 } // namespace
 
-void AgendaWindow::createCalendarControls() {
+void AgendaWindow::createToolRow() {
     Label2 = makeLabel(this, QStringLiteral("Label2"), QRect(240, 120, 6615, 375), QString());
     Label2->setFont(arialFont(12, true));
     Label2->setAlignment(Qt::AlignCenter);
 
-    for (int column = 0; column < 7; ++column) {
-        Label1[column] =
-            makeLabel(this, arrayName("Label1", column), QRect(240 + 360 * column, 720, 375, 375),
-                      QString::fromLatin1(kHeadings[column]));
-        Label1[column]->setFont(arialFont(12, true));
-        Label1[column]->setAlignment(Qt::AlignCenter);
-        if (column >= 5)
-            setForeColor(Label1[column], kMagenta);
-    }
-    for (int index = 0; index < 42; ++index) {
-        Command1[index] = makeButton(this, arrayName("Command1", index),
-                                     QRect(240 + 360 * (index % 7), 1200 + 360 * (index / 7), 375, 375));
-        Command1[index]->setFont(arialFont(9.75, true));
-        connect(Command1[index], &QPushButton::clicked, this, [this, index] { Command1_Click(index); });
-    }
-
-    Combo1 = new QComboBox(this);
-    Combo1->setObjectName(QStringLiteral("Combo1"));
-    Combo1->setGeometry(common::twipsRect(240, 3480, 2535, 315));
-    connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
-    Combo2 = new QComboBox(this);
-    Combo2->setObjectName(QStringLiteral("Combo2"));
-    Combo2->setGeometry(common::twipsRect(240, 3840, 2535, 315));
-    connect(Combo2, &QComboBox::activated, this, [this] { Combo2_Click(); });
-
-    Command2[0] = makeButton(this, QStringLiteral("Command2_0"), QRect(240, 4200, 2055, 495));
-    Command2[0]->setFont(arialFont(12, true));
-    setBackColor(Command2[0], kLightYellow);
-    for (int index = 0; index < 2; ++index) {
-        Command3[index] =
-            makeButton(this, arrayName("Command3", index), QRect(2295, 4200 + 240 * index, 480, 240));
-        setPicture(Command3[index], index == 0 ? Picture::ArrowUp : Picture::ArrowDown);
-        connect(Command3[index], &QPushButton::clicked, this, [this, index] { Command3_Click(index); });
-    }
-    for (int index = 0; index < 12; ++index) {
-        Command4[index] = makeButton(this, arrayName("Command4", index),
-                                     QRect(index % 2 == 0 ? 240 : 1560, 4800 + 360 * (index / 2), 1215, 375),
-                                     QString::fromLatin1(kMonthCaptions[index]));
-        Command4[index]->setFont(arialFont(8.25));
-        setBackColor(Command4[index], kCyan);
-        connect(Command4[index], &QPushButton::clicked, this, [this, index] { Command4_Click(index); });
-    }
-
-    Command14 = makeButton(this, QStringLiteral("Command14"), QRect(600, 7080, 1815, 1455));
-    setBackColor(Command14, kWhite);
-    setPicture(Command14, Picture::YearCalendar);
-    connect(Command14, &QPushButton::clicked, this, [this] { Command14_Click(); });
-
-    Command5 =
-        makeButton(this, QStringLiteral("Command5"), QRect(240, 8640, 2535, 615), QStringLiteral("HOY"));
-    Command5->setFont(arialFont(12, true));
-    setBackColor(Command5, kYellow);
-    connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
-}
-
-void AgendaWindow::createToolRow() {
     const char* const captions[4] = {"D", "S", "M", "A"};
-    for (int index = 0; index < 6; ++index) {
+    for (int index = 0; index < kAgendaPageCount; ++index) {
         Command6[index] =
             makeButton(this, arrayName("Command6", index), QRect(kTabLefts[index], 120, 495, 495));
         setBackColor(Command6[index], kTabColours[index]);
@@ -104,7 +42,6 @@ void AgendaWindow::createToolRow() {
             Command6[index]->setText(QString::fromLatin1(captions[index]));
             Command6[index]->setFont(arialFont(18, true));
         }
-        connect(Command6[index], &QPushButton::clicked, this, [this, index] { Command6_Click(index); });
     }
     setPicture(Command6[4], Picture::Clipboard);
     setPicture(Command6[5], Picture::People);
@@ -121,9 +58,9 @@ void AgendaWindow::createToolRow() {
 }
 
 void AgendaWindow::createPages() {
-    dayPage_ = new DayPage(this);
+    dayPage_ = new DayPage(data_, dayNotes_, desktop_, this);
     Frame1[0] = dayPage_;
-    weekPage_ = new WeekPage(this);
+    weekPage_ = new WeekPage(dayNotes_, desktop_, this);
     Frame1[1] = weekPage_;
     monthSummary_ = new SummaryPage(SummaryPage::Span::Month, dayNotes_, this);
     Frame1[2] = monthSummary_;
@@ -133,7 +70,42 @@ void AgendaWindow::createPages() {
     Frame1[4] = notesPad_;
     addressBook_ = new AddressBookPage(data_, desktop_, this);
     Frame1[5] = addressBook_;
-    attachments_ = new AttachmentPanel(this);
+    attachments_ = new AttachmentPanel(data_, desktop_, this);
+}
+
+void AgendaWindow::connectControls() {
+    connect(calendar_, &CalendarPanel::dayClicked, this, &AgendaWindow::Command1_Click);
+    connect(calendar_, &CalendarPanel::monthChosen, this, &AgendaWindow::Combo1_Click);
+    connect(calendar_, &CalendarPanel::yearChosen, this, &AgendaWindow::Combo2_Click);
+    connect(calendar_, &CalendarPanel::yearStepped, this, &AgendaWindow::Command3_Click);
+    connect(calendar_, &CalendarPanel::monthButtonClicked, this, &AgendaWindow::Command4_Click);
+    connect(calendar_, &CalendarPanel::todayClicked, this, &AgendaWindow::Command5_Click);
+    connect(calendar_, &CalendarPanel::yearOverviewClicked, this, &AgendaWindow::Command14_Click);
+    for (int index = 0; index < kAgendaPageCount; ++index)
+        connect(Command6[index], &QPushButton::clicked, this, [this, index] { Command6_Click(index); });
+    connect(Command9, &QPushButton::clicked, this, &AgendaWindow::Command9_Click);
+    connect(Command10, &QPushButton::clicked, this, &AgendaWindow::Command10_Click);
+    connect(Command12, &QPushButton::clicked, this, &AgendaWindow::Command12_Click);
+    connect(Command15, &QPushButton::clicked, this, &AgendaWindow::Command15_Click);
+
+    const auto tell = [this](const QString& failure) { TellSaveFailure(failure); };
+    const auto forgetTold = [this] { toldSaveFailure_.clear(); };
+    connect(dayPage_, &DayPage::noteSaveFailed, this, tell);
+    connect(weekPage_, &WeekPage::noteSaveFailed, this, tell);
+    connect(dayPage_, &DayPage::noteSaved, this, forgetTold);
+    connect(weekPage_, &WeekPage::noteSaved, this, forgetTold);
+    // The selected day keeps its red; when the selection moves on it shows its new mark.
+    connect(dayPage_, &DayPage::dayTextStored, this, [this] { marks_.forceRefresh(); });
+}
+
+void AgendaWindow::ArrangePages() {
+    for (QFrame* page : Frame1)
+        page->setGeometry(kPageRect);
+    ShowPageColour(static_cast<int>(state_.page()));
+    for (QPushButton* button : Command6)
+        button->move(button->x(), common::twips(kToolRowTop));
+    for (QPushButton* button : {Command9, Command10, Command12, Command15})
+        button->move(button->x(), common::twips(kToolRowTop));
 }
 
 } // namespace quindara

@@ -1,8 +1,11 @@
 #include "agenda/ui/attachmentpanel.h"
 
+#include "agenda/core/daykeys.h"
+
 #include "agenda/ui/controls.h"
 #include "common/units.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -20,7 +23,8 @@ constexpr int kFolderButtonTop = 8640;
 
 } // namespace
 
-AttachmentPanel::AttachmentPanel(QWidget* window) : QWidget(window) {
+AttachmentPanel::AttachmentPanel(const DataFolder& data, common::DesktopServices& desktop, QWidget* window)
+    : QWidget(window), data_(data), files_(data), desktop_(desktop) {
     setObjectName(QStringLiteral("AttachmentPanel"));
     setGeometry(common::twipsRect(kLeft, kTop, kWidth, kFolderButtonTop + 615 - kTop));
 
@@ -44,13 +48,137 @@ AttachmentPanel::AttachmentPanel(QWidget* window) : QWidget(window) {
                            QStringLiteral("Carpeta Archivos"));
     Command18->setFont(arialFont(12, true));
     setBackColor(Command18, 0x00FF8080); // pale blue
+
+    for (int k = 0; k < 2; ++k) {
+        connect(Command16[k], &QPushButton::clicked, this, [this, k] { Command16_Click(k); });
+        connect(Command17[k], &QPushButton::clicked, this, [this, k] { Command17_Click(k); });
+        connect(List1[k], &QListWidget::itemClicked, this, [this, k] { List1_Click(k); });
+    }
+    connect(Command18, &QPushButton::clicked, this, [this] { Command18_Click(); });
+    EnableAttaching();
 }
 
-void AttachmentPanel::showLists(const QStringList& thisYear, const QStringList& everyYear) {
+void AttachmentPanel::showDay(const QDate& date, const QStringList& thisYear, const QStringList& everyYear) {
+    day_ = date;
     List1[0]->clear();
     List1[0]->addItems(thisYear);
     List1[1]->clear();
     List1[1]->addItems(everyYear);
+    EnableAttaching();
+}
+
+void AttachmentPanel::forgetDay() {
+    day_ = QDate();
+    EnableAttaching();
+}
+
+void AttachmentPanel::EnableAttaching() {
+    const bool daySelected = day_.isValid();
+    for (int k = 0; k < 2; ++k) {
+        Command16[k]->setEnabled(daySelected);
+        Command17[k]->setEnabled(daySelected);
+    }
+}
+
+QString AttachmentPanel::AttachmentListKey(int Index) const {
+    return attachmentListKey(QString::number(day_.day()), monthName(day_.month()),
+                             QString::number(day_.year()), Index != 0);
+}
+
+// Stores the list box as it stands; false, after telling the user, when the list file could not be written.
+bool AttachmentPanel::writeList(int Index) {
+    QStringList entries;
+    for (int row = 0; row < List1[Index]->count(); ++row)
+        entries.append(List1[Index]->item(row)->text());
+    QString error;
+    if (files_.writeList(AttachmentListKey(Index), entries, &error))
+        return true;
+    desktop_.showMessage(
+        QStringLiteral("No se ha podido guardar la lista de archivos.\nERROR: %1").arg(error));
+    return false;
+}
+
+void AttachmentPanel::Command16_Click(int Index) {
+    AttachFile(Index);
+}
+
+void AttachmentPanel::AttachFile(int Index) {
+    if (!day_.isValid())
+        return;
+    const QString chosen = desktop_.askOpenFile(QStringLiteral("Selecciona una imagen"), QString(),
+                                                QStringLiteral("Todos los archivos (*)"));
+    if (chosen.isEmpty())
+        return;
+    const QString name = QFileInfo(chosen).fileName();
+    if (!Attachments::isStorableName(name)) {
+        desktop_.showMessage(
+            QStringLiteral("El archivo «%1» tiene un nombre que no se puede guardar en la carpeta Archivos.")
+                .arg(name));
+        return;
+    }
+    switch (files_.stateOf(chosen)) {
+    case ArchiveState::Unreadable:
+        desktop_.showMessage(QStringLiteral("No se puede leer el archivo %1.").arg(chosen));
+        return;
+    case ArchiveState::SameContent:
+        break;
+    case ArchiveState::DifferentContent:
+        if (!desktop_.askYesNo(
+                QStringLiteral("Ya hay otro archivo llamado «%1» en la carpeta Archivos.\n"
+                               "Si lo reemplazas, todas las anotaciones con ese nombre abrirán "
+                               "el nuevo.\n¿Reemplazarlo?")
+                    .arg(name)))
+            return;
+        [[fallthrough]];
+    case ArchiveState::NewName: {
+        QString error;
+        if (!files_.copyIntoArchive(chosen, &error)) {
+            desktop_.showMessage(
+                QStringLiteral("No se ha podido copiar %1 en la carpeta Archivos.\nERROR: %2")
+                    .arg(chosen, error));
+            return;
+        }
+        break;
+    }
+    }
+    desktop_.openDocument(chosen);
+    // The box keeps the new entry either way; the copy is already in "Archivos".
+    List1[Index]->addItem(name);
+    writeList(Index);
+}
+
+void AttachmentPanel::Command17_Click(int Index) {
+    QListWidget* list = List1[Index];
+    const int row = list->currentRow();
+    if (!day_.isValid() || row < 0 || !list->item(row)->isSelected())
+        return;
+    QListWidgetItem* removed = list->takeItem(row);
+    if (writeList(Index)) {
+        delete removed;
+        return;
+    }
+    // The file still holds the entry, so the box shows it again.
+    list->insertItem(row, removed);
+}
+
+void AttachmentPanel::List1_Click(int Index) {
+    const QListWidgetItem* item = List1[Index]->currentItem();
+    if (!item || item->text().isEmpty())
+        return;
+    const QString copy = files_.copyOf(item->text());
+    if (!QFileInfo(copy).isFile()) {
+        desktop_.showMessage(
+            QStringLiteral("El archivo «%1» ya no está en la carpeta Archivos.").arg(item->text()));
+        return;
+    }
+    if (!desktop_.openDocument(copy))
+        desktop_.showMessage(QStringLiteral("No se ha podido abrir %1.").arg(copy));
+}
+
+void AttachmentPanel::Command18_Click() {
+    const QString folder = data_.folder(folders::attachedFiles);
+    if (!desktop_.openFolder(folder))
+        desktop_.showMessage(QStringLiteral("No se ha podido abrir la carpeta %1.").arg(folder));
 }
 
 } // namespace quindara

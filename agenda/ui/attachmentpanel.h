@@ -1,5 +1,9 @@
 #pragma once
 
+#include "agenda/core/attachments.h"
+#include "common/desktopservices.h"
+
+#include <QDate>
 #include <QStringList>
 #include <QWidget>
 
@@ -12,15 +16,18 @@ class QPushButton;
 namespace quindara {
 
 // The right-hand column of the main window, visible on every page: the files attached to the selected
-// day, for this year only (List1(0)) and for that day of every year (List1(1)).
+// day, for this year only (List1(0)) and for that day of every year (List1(1)). Attaching and removing act
+// on the lists of the selected day only; while no day is selected the lists may still show another day's
+// entries, but nothing can be attached or removed.
 class AttachmentPanel : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(AttachmentPanel)
 
 public:
-    explicit AttachmentPanel(QWidget* window);
+    AttachmentPanel(const DataFolder& data, common::DesktopServices& desktop, QWidget* window);
 
-    void showLists(const QStringList& thisYear, const QStringList& everyYear);
+    void showDay(const QDate& date, const QStringList& thisYear, const QStringList& everyYear);
+    void forgetDay();
 
     // Attach a file: 0 to this year's list, 1 to the every-year list.
     std::array<QPushButton*, 2> Command16{};
@@ -31,6 +38,22 @@ public:
     std::array<QPushButton*, 2> Command17{};
     // "Carpeta Archivos": open the attachments folder.
     QPushButton* Command18 = nullptr;
+
+private:
+    void Command16_Click(int Index);
+    void AttachFile(int Index);
+    void Command17_Click(int Index);
+    void List1_Click(int Index);
+    void Command18_Click();
+    void EnableAttaching();
+    QString AttachmentListKey(int Index) const;
+    bool writeList(int Index);
+
+    const DataFolder& data_;
+    Attachments files_;
+    common::DesktopServices& desktop_;
+    // The selected day, or an invalid date while none is.
+    QDate day_;
 };
 
 } // namespace quindara

@@ -1,10 +1,14 @@
 #include "agenda/ui/daypage.h"
 
+#include "agenda/core/daykeys.h"
 #include "agenda/core/daymarks.h"
+#include "agenda/core/daynotes.h"
+#include "agenda/core/daytexts.h"
 #include "agenda/ui/controls.h"
 #include "agenda/ui/decorativestrip.h"
 #include "common/units.h"
 
+#include <QFocusEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextOption>
@@ -36,7 +40,8 @@ QPlainTextEdit* makeDayText(QWidget* page, int index, int top, int width, int he
 
 } // namespace
 
-DayPage::DayPage(QWidget* parent) : QFrame(parent) {
+DayPage::DayPage(const DataFolder& data, DayNotes& notes, common::DesktopServices& desktop, QWidget* parent)
+    : QFrame(parent), data_(data), notes_(notes), desktop_(desktop) {
     setObjectName(QStringLiteral("Frame1_0"));
     Picture1 = new DecorativeStrip(QStringLiteral("Picture1"), 615, this);
 
@@ -58,24 +63,100 @@ DayPage::DayPage(QWidget* parent) : QFrame(parent) {
         Command11[k]->setGeometry(box.right() + 1, box.top(), common::twips(240), box.height());
         Command11[k]->setFont(arialFont(9.75, true));
         setBackColor(Command11[k], 0x0000FF00); // green
+        connect(Command11[k], &QPushButton::clicked, this, [this, k] { Command11_Click(k); });
     }
+    Text1->installEventFilter(this);
+    setEnabled(false);
 }
 
-void DayPage::showNote(const QString& note) {
-    Text1->setPlainText(note);
-}
-
-void DayPage::showTexts(const DayTexts& texts) {
+void DayPage::showDay(const QDate& date, const DayTexts& texts) {
+    shownDate_ = date;
+    loadNote();
     Text9[0]->setPlainText(texts.holiday);
     Text9[1]->setPlainText(texts.yearlyReminder);
     Text9[2]->setPlainText(texts.saints);
     Text9[3]->setPlainText(texts.oneYearReminder);
+    setEnabled(true);
 }
 
-void DayPage::clearYearlyTextsAndNote() {
+void DayPage::clearDay() {
+    shownDate_ = QDate();
+    shownNoteKey_.clear();
     Text1->clear();
+    Text1->document()->setModified(false);
     for (int k = 0; k < 3; ++k)
         Text9[k]->clear();
+    setEnabled(false);
+}
+
+void DayPage::reloadNote() {
+    // A note that could not be stored stays in its box rather than being replaced by the stored one.
+    if (!DayNoteEdited())
+        loadNote();
+}
+
+void DayPage::loadNote() {
+    shownNoteKey_ = shownDate_.isValid() ? dayNoteKey(shownDate_) : QString();
+    Text1->setPlainText(shownNoteKey_.isEmpty() ? QString() : notes_.load(shownNoteKey_));
+    // Only the user's own edits count as edits.
+    Text1->document()->setModified(false);
+}
+
+QString DayPage::noteText() const {
+    return Text1->toPlainText();
+}
+
+bool DayPage::eventFilter(QObject* watched, QEvent* event) {
+    // A context menu taking the focus is not the user leaving the box.
+    if (watched == Text1 && event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+        Text1_LostFocus();
+    return QFrame::eventFilter(watched, event);
+}
+
+// The box keeps showing the note just stored: an export of the page right after holds it.
+void DayPage::Text1_LostFocus() {
+    if (const auto failure = SaveDayNote())
+        emit noteSaveFailed(*failure);
+}
+
+bool DayPage::DayNoteEdited() const {
+    return Text1->document()->isModified();
+}
+
+std::optional<QString> DayPage::SaveDayNote() {
+    if (!DayNoteEdited() || shownNoteKey_.isEmpty())
+        return std::nullopt;
+    QString error;
+    if (!notes_.save(shownNoteKey_, Text1->toPlainText(), &error)) {
+        // Moving to another day replaces the box: the clipboard keeps what could not be stored.
+        desktop_.setClipboardText(Text1->toPlainText());
+        return noteSaveFailureMessage(shownNoteKey_, error);
+    }
+    Text1->document()->setModified(false);
+    emit noteSaved();
+    return std::nullopt;
+}
+
+// Command11(2) saves Text9(3), the reminder for this year only; Text9(2) holds the saints.
+void DayPage::Command11_Click(int Index) {
+    if (!shownDate_.isValid())
+        return;
+    static constexpr DayTextKind kKinds[3] = {DayTextKind::Holiday, DayTextKind::YearlyReminder,
+                                              DayTextKind::OneYearReminder};
+    static constexpr int kBoxes[3] = {0, 1, 3};
+    const QString day = QString::number(shownDate_.day());
+    const QString month = monthName(shownDate_.month());
+    const QString year = QString::number(shownDate_.year());
+    QString error;
+    const DayTextChange change =
+        storeDayText(data_, kKinds[Index], day, month, year, Text9[kBoxes[Index]]->toPlainText(), &error);
+    if (change == DayTextChange::Failed) {
+        desktop_.showMessage(QStringLiteral("No se ha podido guardar el texto del %1.\nERROR: %2")
+                                 .arg(datedKey(day, month, year), error));
+        return;
+    }
+    emit dayTextStored();
 }
 
 } // namespace quindara

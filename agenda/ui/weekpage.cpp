@@ -1,8 +1,11 @@
 #include "agenda/ui/weekpage.h"
 
+#include "agenda/core/daynotes.h"
+
 #include "agenda/ui/controls.h"
 #include "common/units.h"
 
+#include <QFocusEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 
@@ -18,7 +21,8 @@ constexpr quint32 kNoteColours[kDaysInWeek] = {0x00800000, 0x00006400, 0x000000A
 
 } // namespace
 
-WeekPage::WeekPage(QWidget* parent) : QFrame(parent) {
+WeekPage::WeekPage(DayNotes& notes, common::DesktopServices& desktop, QWidget* parent)
+    : QFrame(parent), notes_(notes), desktop_(desktop) {
     setObjectName(QStringLiteral("Frame1_1"));
     for (int k = 0; k < kDaysInWeek; ++k) {
         const int top = 480 + 1080 * k;
@@ -32,14 +36,66 @@ WeekPage::WeekPage(QWidget* parent) : QFrame(parent) {
         Text2[k]->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         Text2[k]->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         setForeColor(Text2[k], kNoteColours[k]);
+        Text2[k]->installEventFilter(this);
     }
 }
 
-void WeekPage::showWeek(const QStringList& dayNoteKeys, const QStringList& notes) {
+void WeekPage::ShowWeekPage(const QDate& day) {
+    if (!day.isValid())
+        return;
+    const QStringList keys = weekDayNoteKeys(day);
     for (int k = 0; k < kDaysInWeek; ++k) {
-        Label3[k]->setText(dayNoteKeys.value(k));
-        Text2[k]->setPlainText(notes.value(k));
+        Label3[k]->setText(keys.value(k));
+        Text2[k]->setPlainText(notes_.load(keys.value(k)));
+        Text2[k]->document()->setModified(false);
     }
+    weekShown_ = true;
+}
+
+std::optional<QString> WeekPage::SaveWeekDayNote(int Index) {
+    QPlainTextEdit* box = Text2[Index];
+    if (!weekShown_ || !box->document()->isModified())
+        return std::nullopt;
+    const QString key = Label3[Index]->text();
+    QString error;
+    if (!notes_.save(key, box->toPlainText(), &error)) {
+        desktop_.setClipboardText(box->toPlainText());
+        return noteSaveFailureMessage(key, error);
+    }
+    box->document()->setModified(false);
+    emit noteSaved();
+    return std::nullopt;
+}
+
+QStringList WeekPage::captions() const {
+    QStringList found;
+    for (const QLabel* label : Label3)
+        found.append(label->text());
+    return found;
+}
+
+QStringList WeekPage::texts() const {
+    QStringList found;
+    for (const QPlainTextEdit* box : Text2)
+        found.append(box->toPlainText());
+    return found;
+}
+
+bool WeekPage::eventFilter(QObject* watched, QEvent* event) {
+    // A context menu taking the focus is not the user leaving the box.
+    if (event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+        for (int k = 0; k < kDaysInWeek; ++k) {
+            if (watched == Text2[k])
+                Text2_LostFocus(k);
+        }
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+void WeekPage::Text2_LostFocus(int Index) {
+    if (const auto failure = SaveWeekDayNote(Index))
+        emit noteSaveFailed(*failure);
 }
 
 } // namespace quindara

@@ -1,29 +1,55 @@
 #pragma once
 
 #include "agenda/core/week.h"
+#include "common/desktopservices.h"
 
+#include <QDate>
 #include <QFrame>
 
 #include <array>
+#include <optional>
 
 class QLabel;
 class QPlainTextEdit;
 
 namespace quindara {
 
+class DayNotes;
+
 // The week page (Frame1(1)): one heading and one note box per day, Monday first. The heading's caption is
-// the key under which its box's note is stored.
+// the key under which its box's note is stored; a box is stored when the user leaves it.
 class WeekPage : public QFrame {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(WeekPage)
 
 public:
-    explicit WeekPage(QWidget* parent);
+    WeekPage(DayNotes& notes, common::DesktopServices& desktop, QWidget* parent);
 
-    void showWeek(const QStringList& dayNoteKeys, const QStringList& notes);
+    // Loads the notes of the week that holds `day`.
+    void ShowWeekPage(const QDate& day);
+    // Only a box the user changed is stored; an emptied one stores the empty note, as on the day page.
+    // Returns the failure to tell; the text is then on the clipboard too.
+    std::optional<QString> SaveWeekDayNote(int Index);
+    QStringList captions() const;
+    QStringList texts() const;
 
     std::array<QLabel*, kDaysInWeek> Label3{};
     std::array<QPlainTextEdit*, kDaysInWeek> Text2{};
+
+signals:
+    void noteSaveFailed(const QString& message);
+    void noteSaved();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Text2_LostFocus(int Index);
+
+    DayNotes& notes_;
+    common::DesktopServices& desktop_;
+    // True once the page holds the keys of a real week, so its boxes can be saved.
+    bool weekShown_ = false;
 };
 
 } // namespace quindara

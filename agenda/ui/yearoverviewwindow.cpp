@@ -3,7 +3,6 @@
 #include "agenda/core/calendar.h"
 #include "agenda/core/daykeys.h"
 #include "agenda/ui/controls.h"
-#include "agenda/ui/pickeddate.h"
 #include "common/ui/application.h"
 #include "common/units.h"
 
@@ -31,18 +30,9 @@ YearOverviewWindow::YearOverviewWindow(const DataFolder& data, int mainWindowYea
 }
 
 void YearOverviewWindow::createControls() {
-    using Handler = void (YearOverviewWindow::*)(int);
-    static constexpr std::array<Handler, 12> dayHandlers = {
-        &YearOverviewWindow::Command2_Click,  &YearOverviewWindow::Command3_Click,
-        &YearOverviewWindow::Command4_Click,  &YearOverviewWindow::Command5_Click,
-        &YearOverviewWindow::Command6_Click,  &YearOverviewWindow::Command7_Click,
-        &YearOverviewWindow::Command8_Click,  &YearOverviewWindow::Command9_Click,
-        &YearOverviewWindow::Command10_Click, &YearOverviewWindow::Command11_Click,
-        &YearOverviewWindow::Command12_Click, &YearOverviewWindow::Command13_Click};
     for (int month = 1; month <= 12; ++month) {
         auto* panel = new MonthPanel(month, this);
-        connect(panel, &MonthPanel::dayClicked, this,
-                [this, handler = dayHandlers.at(month - 1)](int index) { (this->*handler)(index); });
+        connect(panel, &MonthPanel::dayClicked, this, [this, month](int index) { PickDay(month, index); });
         panels_.at(month - 1) = panel;
     }
 
@@ -70,7 +60,7 @@ void YearOverviewWindow::createControls() {
 void YearOverviewWindow::Form_Load() {
     common::centreOnScreen(*this);
     // The main window only shows listed years, but a picked date must always be one it can show.
-    Label3->setText(QString::number(qBound(kFirstYear, mainWindowYear_, kLastYear)));
+    year_ = qBound(kFirstYear, mainWindowYear_, kLastYear);
     // Decoration only: a missing or unreadable picture leaves the white background.
     background_.load(data_.backgroundPicture());
     ComputeYearStart();
@@ -89,19 +79,16 @@ void YearOverviewWindow::Command1_Click() {
 }
 
 void YearOverviewWindow::Command14_Click(int Index) {
-    const int year = shownYear() + (Index == 0 ? 1 : -1);
+    const int year = year_ + (Index == 0 ? 1 : -1);
     if (!isListedYear(year))
         return;
-    Label3->setText(QString::number(year));
+    year_ = year;
     ComputeYearStart();
 }
 
-int YearOverviewWindow::shownYear() const {
-    return Label3->text().toInt();
-}
-
 void YearOverviewWindow::ComputeYearStart() {
-    const int year = shownYear();
+    const int year = year_;
+    Label3->setText(QString::number(year));
     // The arrows stop where the main window's year list ends.
     Command14.at(0)->setEnabled(year < kLastYear);
     Command14.at(1)->setEnabled(year > kFirstYear);
@@ -111,40 +98,31 @@ void YearOverviewWindow::ComputeYearStart() {
 void YearOverviewWindow::DrawYear() {
     // One look at the three marking folders for the whole year.
     marks_.refresh();
-    const int year = shownYear();
-    for (int month = 1; month <= 12; ++month) {
-        const MonthLayout layout = monthLayout(year, month);
-        DaysInMonth = layout.daysInMonth;
-        FirstIndex = layout.firstIndex;
-        DrawMonthPanel(month);
-    }
+    for (int month = 1; month <= 12; ++month)
+        DrawMonthPanel(year_, month);
 }
 
-void YearOverviewWindow::DrawMonthPanel(int month) {
+void YearOverviewWindow::DrawMonthPanel(int year, int month) {
     MonthPanel& panel = *panels_.at(month - 1);
+    const MonthLayout layout = monthLayout(year, month);
     const QString monthText = monthName(month);
-    const QString yearText = Label3->text();
-    for (int index = 0; index < FirstIndex; ++index)
+    const QString yearText = QString::number(year);
+    for (int index = 0; index < layout.firstIndex; ++index)
         panel.hideCell(index);
-    for (int day = 1; day <= DaysInMonth; ++day) {
-        const int index = FirstIndex + day - 1;
+    for (int day = 1; day <= layout.daysInMonth; ++day) {
+        const int index = layout.buttonOfDay(day);
         const Mark mark = marks_.markOf(QString::number(day), monthText, yearText);
         panel.showDay(index, day, DayMarks::colourOf(mark, index % kGridColumns));
     }
-    for (int index = FirstIndex + DaysInMonth; index < kGridButtons; ++index)
+    for (int index = layout.lastIndex() + 1; index < kGridButtons; ++index)
         panel.hideCell(index);
 }
 
 void YearOverviewWindow::PickDay(int month, int Index) {
-    const int day = panels_.at(month - 1)->dayButton(Index)->text().toInt();
+    const int day = monthLayout(year_, month).dayOnButton(Index);
     if (day == 0)
         return;
-    PickedDate& picked = pickedDate();
-    picked.PickedDay = day;
-    picked.PickedMonthName = monthName(month);
-    picked.PickedYear = shownYear();
-    picked.DatePicked = true;
-    emit datePicked();
+    emit datePicked(QDate(year_, month, day));
     close();
 }
 

@@ -5,7 +5,6 @@
 
 #include "agenda/ui/agendawindow.h"
 #include "agenda/ui/controls.h"
-#include "agenda/ui/pickeddate.h"
 #include "common/clock.h"
 #include "common/desktopservices.h"
 
@@ -25,9 +24,7 @@
 class AgendaFixture {
 public:
     explicit AgendaFixture(const QDate& today, const QTime& now = QTime(10, 0))
-        : clock(QDateTime(today, now)), programFolder(folder.path()) {
-        quindara::pickedDate() = {};
-    }
+        : clock(QDateTime(today, now)), programFolder(folder.path()) {}
 
     // A file under the program folder with exactly these bytes; folders are created as needed.
     void writeFile(const QString& relative, const QByteArray& bytes) const {

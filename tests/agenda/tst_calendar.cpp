@@ -1,3 +1,4 @@
+#include "agenda/core/agendastate.h"
 #include "agenda/core/calendar.h"
 #include "agenda/core/daymarks.h"
 #include "common/textfile.h"
@@ -34,6 +35,56 @@ private slots:
         QCOMPARE(layout.dayOnButton(first), 1);
         QCOMPARE(layout.dayOnButton(first - 1), 0);
         QCOMPARE(layout.dayOnButton(last + 1), 0);
+    }
+
+    // Each row: the clock's date, then a step applied to the state, then what the window must show.
+    void agendaStateMoves_data() {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<QDate>("shownMonth");
+        QTest::addColumn<QDate>("selected");
+        QTest::addColumn<QDate>("lastShown");
+        const QDate none;
+        const QDate jan31(2011, 1, 31);
+        QTest::newRow("start selects today") << jan31 << "" << QDate(2011, 1, 1) << jan31 << jan31;
+        QTest::newRow("clock after 2100 starts on its last month, nothing selected")
+            << QDate(2150, 6, 15) << "" << QDate(2100, 12, 1) << none << none;
+        QTest::newRow("clock before 1901 starts on its first month")
+            << QDate(1850, 6, 15) << "" << QDate(1901, 1, 1) << none << none;
+        QTest::newRow("another month forgets the selection, not the shown day")
+            << jan31 << "month 1950 12" << QDate(1950, 12, 1) << none << jan31;
+        QTest::newRow("a year arrow keeps the month")
+            << jan31 << "year 1" << QDate(2012, 1, 1) << none << jan31;
+        QTest::newRow("no year after 2100")
+            << QDate(2100, 3, 3) << "year 1" << QDate(2100, 3, 1) << QDate(2100, 3, 3) << QDate(2100, 3, 3);
+        QTest::newRow("no year before 1901")
+            << QDate(1901, 3, 3) << "year -1" << QDate(1901, 3, 1) << QDate(1901, 3, 3) << QDate(1901, 3, 3);
+        QTest::newRow("a day the month lacks is not selected")
+            << QDate(2011, 2, 1) << "day 30" << QDate(2011, 2, 1) << QDate(2011, 2, 1) << QDate(2011, 2, 1);
+        QTest::newRow("picked date") << jan31 << "date 2012-02-29" << QDate(2012, 2, 1) << QDate(2012, 2, 29)
+                                     << QDate(2012, 2, 29);
+        QTest::newRow("picked date out of range is dropped")
+            << jan31 << "date 2101-01-01" << QDate(2011, 1, 1) << jan31 << jan31;
+    }
+    void agendaStateMoves() {
+        QFETCH(QDate, today);
+        QFETCH(QString, step);
+        QFETCH(QDate, shownMonth);
+        QFETCH(QDate, selected);
+        QFETCH(QDate, lastShown);
+        AgendaState state(today);
+        const QStringList parts = step.split(u' ');
+        if (parts[0] == QLatin1String("month"))
+            state.showMonth(parts[1].toInt(), parts[2].toInt());
+        else if (parts[0] == QLatin1String("year"))
+            QCOMPARE(state.stepYear(parts[1].toInt()), shownMonth.year() != today.year());
+        else if (parts[0] == QLatin1String("day"))
+            QVERIFY(!state.selectDay(parts[1].toInt()));
+        else if (parts[0] == QLatin1String("date"))
+            state.goToDate(QDate::fromString(parts[1], Qt::ISODate));
+        QCOMPARE(QDate(state.year(), state.month(), 1), shownMonth);
+        QCOMPARE(state.selectedDate(), selected);
+        QCOMPARE(state.lastShownDay(), lastShown);
     }
 
     void marksAndPrecedence() {

@@ -1,0 +1,60 @@
+#include "agenda/core/agendastate.h"
+
+#include "agenda/core/calendar.h"
+
+namespace quindara {
+
+AgendaState::AgendaState(const QDate& today) : today_(today) {
+    goToToday();
+}
+
+bool AgendaState::todayIsListed() const {
+    return today_.isValid() && isListedYear(today_.year());
+}
+
+bool AgendaState::showMonth(int year, int month) {
+    if (!isListedYear(year) || month < 1 || month > 12)
+        return false;
+    year_ = year;
+    month_ = month;
+    selected_ = QDate();
+    return true;
+}
+
+bool AgendaState::canStepYear(int step) const {
+    return steppedYear(year_, step).has_value();
+}
+
+bool AgendaState::stepYear(int step) {
+    const auto year = steppedYear(year_, step);
+    return year && showMonth(*year, month_);
+}
+
+bool AgendaState::selectDay(int day) {
+    const QDate date(year_, month_, day);
+    if (!date.isValid())
+        return false;
+    selected_ = date;
+    lastShown_ = date;
+    return true;
+}
+
+void AgendaState::goToToday() {
+    if (todayIsListed()) {
+        goToDate(today_);
+        return;
+    }
+    // A clock beyond the listed years shows the nearest month, with no false "today" selected.
+    if (today_.isValid() && today_.year() > kLastYear)
+        showMonth(kLastYear, 12);
+    else
+        showMonth(kFirstYear, 1);
+}
+
+bool AgendaState::goToDate(const QDate& date) {
+    if (!date.isValid() || !showMonth(date.year(), date.month()))
+        return false;
+    return selectDay(date.day());
+}
+
+} // namespace quindara

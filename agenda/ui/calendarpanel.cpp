@@ -1,0 +1,137 @@
+#include "agenda/ui/calendarpanel.h"
+
+#include "agenda/core/daykeys.h"
+#include "agenda/core/daymarks.h"
+#include "agenda/ui/controls.h"
+#include "common/units.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace quindara {
+
+namespace {
+
+// The panel spans the window's left column from its top, so its controls keep the window's coordinates.
+constexpr int kPanelWidth = 2880;
+constexpr int kPanelHeight = 9405;
+
+constexpr quint32 kMagenta = 16711935;
+constexpr quint32 kLightYellow = 12648447;
+constexpr quint32 kCyan = 16776960;
+constexpr quint32 kYellow = 65535;
+constexpr quint32 kWhite = 16777215;
+
+const char* const kHeadings[kGridColumns] = {"L", "M", "Mi", "J", "V", "S", "D"};
+const char* const kMonthCaptions[12] = {"Enero",      "Febrero", "Marzo",     "Abril",
+                                        "Mayo",       "Junio",   "Julio",     "Agosto",
+                                        "Septiembre", "Octubre", "Noviembre", "Diciembre"};
+
+} // namespace
+
+CalendarPanel::CalendarPanel(QWidget* window) : QWidget(window) {
+    setObjectName(QStringLiteral("CalendarPanel"));
+    setGeometry(common::twipsRect(0, 480, kPanelWidth, kPanelHeight - 480));
+    // Children are placed in window twips; the panel starts 480 twips down.
+    const auto place = [](int left, int top, int width, int height) {
+        return QRect(left, top - 480, width, height);
+    };
+
+    for (int column = 0; column < kGridColumns; ++column) {
+        Label1[column] =
+            makeLabel(this, arrayName("Label1", column), place(240 + 360 * column, 720, 375, 375),
+                      QString::fromLatin1(kHeadings[column]));
+        Label1[column]->setFont(arialFont(12, true));
+        Label1[column]->setAlignment(Qt::AlignCenter);
+        if (isWeekendColumn(column))
+            setForeColor(Label1[column], kMagenta);
+    }
+    for (int index = 0; index < kGridButtons; ++index) {
+        Command1[index] = makeButton(this, arrayName("Command1", index),
+                                     place(240 + 360 * (index % 7), 1200 + 360 * (index / 7), 375, 375));
+        Command1[index]->setFont(arialFont(9.75, true));
+        connect(Command1[index], &QPushButton::clicked, this, [this, index] { emit dayClicked(index); });
+    }
+
+    Combo1 = new QComboBox(this);
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+    Combo1->setGeometry(common::twipsRect(240, 3480 - 480, 2535, 315));
+    Combo1->addItems(monthNames());
+    connect(Combo1, &QComboBox::activated, this, [this](int row) { emit monthChosen(row + 1); });
+    Combo2 = new QComboBox(this);
+    Combo2->setObjectName(QStringLiteral("Combo2"));
+    Combo2->setGeometry(common::twipsRect(240, 3840 - 480, 2535, 315));
+    Combo2->addItems(listedYears());
+    connect(Combo2, &QComboBox::activated, this, [this](int row) { emit yearChosen(kFirstYear + row); });
+
+    Command2[0] = makeButton(this, QStringLiteral("Command2_0"), place(240, 4200, 2055, 495));
+    Command2[0]->setFont(arialFont(12, true));
+    setBackColor(Command2[0], kLightYellow);
+    for (int index = 0; index < 2; ++index) {
+        Command3[index] =
+            makeButton(this, arrayName("Command3", index), place(2295, 4200 + 240 * index, 480, 240));
+        setPicture(Command3[index], index == 0 ? Picture::ArrowUp : Picture::ArrowDown);
+        connect(Command3[index], &QPushButton::clicked, this,
+                [this, index] { emit yearStepped(index == 0 ? 1 : -1); });
+    }
+    for (int index = 0; index < 12; ++index) {
+        Command4[index] = makeButton(this, arrayName("Command4", index),
+                                     place(index % 2 == 0 ? 240 : 1560, 4800 + 360 * (index / 2), 1215, 375),
+                                     QString::fromLatin1(kMonthCaptions[index]));
+        Command4[index]->setFont(arialFont(8.25));
+        setBackColor(Command4[index], kCyan);
+        connect(Command4[index], &QPushButton::clicked, this,
+                [this, index] { emit monthButtonClicked(index + 1); });
+    }
+
+    Command14 = makeButton(this, QStringLiteral("Command14"), place(600, 7080, 1815, 1455));
+    setBackColor(Command14, kWhite);
+    setPicture(Command14, Picture::YearCalendar);
+    connect(Command14, &QPushButton::clicked, this, &CalendarPanel::yearOverviewClicked);
+
+    Command5 =
+        makeButton(this, QStringLiteral("Command5"), place(240, 8640, 2535, 615), QStringLiteral("HOY"));
+    Command5->setFont(arialFont(12, true));
+    setBackColor(Command5, kYellow);
+    connect(Command5, &QPushButton::clicked, this, &CalendarPanel::todayClicked);
+}
+
+void CalendarPanel::DrawMonth(int year, int month, const DayMarks& marks) {
+    layout_ = monthLayout(year, month);
+    selectedDay_ = 0;
+    const QString yearText = QString::number(year);
+    Combo1->setCurrentIndex(month - 1);
+    Combo2->setCurrentIndex(year - kFirstYear);
+    Command2[0]->setText(yearText);
+    // The arrows stop where the year selector's list ends, so the two always agree.
+    Command3[0]->setEnabled(year < kLastYear);
+    Command3[1]->setEnabled(year > kFirstYear);
+
+    for (int index = 0; index < kGridButtons; ++index) {
+        const int day = layout_.dayOnButton(index);
+        Command1[index]->setText(day == 0 ? QString() : QString::number(day));
+        Command1[index]->setVisible(day != 0);
+        if (day == 0)
+            setBackColor(Command1[index], DayMarks::colourOf(Mark::None, index % kGridColumns));
+        else
+            paintDay(day, marks);
+    }
+}
+
+void CalendarPanel::SelectDay(int day, const DayMarks& marks) {
+    if (selectedDay_ != 0)
+        paintDay(selectedDay_, marks);
+    selectedDay_ = day >= 1 && day <= layout_.daysInMonth ? day : 0;
+    if (selectedDay_ != 0)
+        setBackColor(Command1[layout_.buttonOfDay(selectedDay_)], colours::selected);
+}
+
+void CalendarPanel::paintDay(int day, const DayMarks& marks) {
+    const int index = layout_.buttonOfDay(day);
+    const Mark mark =
+        marks.markOf(QString::number(day), monthName(layout_.month), QString::number(layout_.year));
+    setBackColor(Command1[index], DayMarks::colourOf(mark, index % kGridColumns));
+}
+
+} // namespace quindara
