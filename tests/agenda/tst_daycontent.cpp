@@ -285,7 +285,10 @@ private slots:
         NotesPad pad(data_, clock);
         QCOMPARE(pad.save(QStringLiteral("primera")).value_or(QString()), name);
         clock.set(minute.addSecs(59));
-        QCOMPARE(pad.save(QStringLiteral("segunda")).value_or(QString()), name);
+        // The note being edited is replaced in its minute.
+        QCOMPARE(
+            pad.save(QStringLiteral("segunda"), PadNote{name, QStringLiteral("primera")}).value_or(QString()),
+            name);
         QCOMPARE(pad.noteNames(), QStringList{name});
         QCOMPARE(bytesOf(data_.noteFile(name)), QByteArray("segunda       "));
         QCOMPARE(pad.read(name).value_or(QString()), QStringLiteral("segunda"));
@@ -306,7 +309,7 @@ private slots:
         QVERIFY(!pad.read(QStringLiteral("no-existe")));
         blockFolder(data_, folders::notesPad);
         QString error;
-        QVERIFY(!pad.save(QStringLiteral("c"), &error));
+        QVERIFY(!pad.save(QStringLiteral("c"), std::nullopt, &error));
         QVERIFY(!error.isEmpty());
     }
 

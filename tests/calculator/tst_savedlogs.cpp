@@ -78,7 +78,10 @@ private slots:
         const SavedLogs logs{tallimo::CalculatorFolder(dir.path())};
         const QDateTime moment(QDate(2026, 12, 6), QTime(9, 5, 12));
         QCOMPARE(logs.save("primero", moment), QStringLiteral("2026-12-6--9-5"));
-        QCOMPARE(logs.save("segundo\r\n", moment.addSecs(40)), QStringLiteral("2026-12-6--9-5"));
+        // The log being edited is replaced in its minute.
+        QCOMPARE(logs.save("segundo\r\n", moment.addSecs(40),
+                           tallimo::SavedLog{QStringLiteral("2026-12-6--9-5"), "primero"}),
+                 QStringLiteral("2026-12-6--9-5"));
         QCOMPARE(logs.names(), QStringList({QStringLiteral("2026-12-6--9-5")}));
         QCOMPARE(logs.read(QStringLiteral("2026-12-6--9-5")), QByteArray("segundo\r\n"));
         QVERIFY(logs.remove(QStringLiteral("2026-12-6--9-5")));
@@ -114,7 +117,7 @@ private slots:
         const SavedLogs logs{tallimo::CalculatorFolder(dir.path())};
         QVERIFY(!logs.ensureFolder());
         QString error;
-        QVERIFY(!logs.save("log", QDateTime(QDate(2026, 12, 6), QTime(9, 5)), &error));
+        QVERIFY(!logs.save("log", QDateTime(QDate(2026, 12, 6), QTime(9, 5)), std::nullopt, &error));
         QVERIFY(!error.isEmpty());
     }
 };
