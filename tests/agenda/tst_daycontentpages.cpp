@@ -108,6 +108,37 @@ private slots:
         QVERIFY(host.desktop.messages.isEmpty());
     }
 
+    // A second note written in the same minute never replaces the first: it takes the next name and
+    // is then updated in place like any note being edited.
+    void anotherNoteOfTheSameMinuteKeepsTheFirst_data() {
+        QTest::addColumn<bool>("emptiedFirst");
+        QTest::newRow("pad emptied, then typed") << true;
+        QTest::newRow("typed over the whole text") << false;
+    }
+    void anotherNoteOfTheSameMinuteKeepsTheFirst() {
+        QFETCH(bool, emptiedFirst);
+        PadHost host(data_);
+        host.type(QStringLiteral("Nota A"));
+        host.leave();
+        host.clock.set(kMorning.addSecs(20));
+        host.text->setFocus(Qt::MouseFocusReason);
+        host.text->selectAll();
+        if (emptiedFirst)
+            QTest::keyClick(host.text, Qt::Key_Delete);
+        host.type(QStringLiteral("Nota B"));
+        host.leave();
+        const QStringList both = {QStringLiteral("2004-12-1--10-30"), QStringLiteral("2004-12-1--10-30-2")};
+        QCOMPARE(host.listed(), both);
+        QCOMPARE(common::readText(note("2004-12-1--10-30"), common::Ending::Zoned), QStringLiteral("Nota A"));
+        host.clock.set(kMorning.addSecs(40));
+        host.type(QStringLiteral(" bis"));
+        host.leave();
+        QCOMPARE(host.listed(), both);
+        QCOMPARE(common::readText(note("2004-12-1--10-30-2"), common::Ending::Zoned),
+                 QStringLiteral("Nota B bis"));
+        QCOMPARE(common::readText(note("2004-12-1--10-30"), common::Ending::Zoned), QStringLiteral("Nota A"));
+    }
+
     void reopeningANoteIsNotAnEdit() {
         QVERIFY(
             common::writeText(note("2004-3-7--9-5"), QStringLiteral("vieja\nnota"), common::Ending::Zoned));
