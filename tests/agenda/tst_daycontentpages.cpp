@@ -1,3 +1,4 @@
+#include "agenda/ui/deferredmessages.h"
 #include "agenda/ui/notespadpage.h"
 #include "common/textfile.h"
 
@@ -137,6 +138,23 @@ private slots:
         QCOMPARE(common::readText(note("2004-12-1--10-30-2"), common::Ending::Zoned),
                  QStringLiteral("Nota B bis"));
         QCOMPARE(common::readText(note("2004-12-1--10-30"), common::Ending::Zoned), QStringLiteral("Nota A"));
+    }
+
+    // A message box opened while a button is down would take the click that is under way.
+    void messagesWaitUntilTheMouseButtonIsUp() {
+        QWidget window;
+        window.resize(200, 100);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        common::RecordingDesktopServices desktop;
+        DeferredMessages messages(desktop);
+        QTest::mousePress(window.windowHandle(), Qt::LeftButton, {}, QPoint(10, 10));
+        QCOMPARE(QGuiApplication::mouseButtons(), Qt::LeftButton);
+        messages.post(QStringLiteral("No se ha podido guardar."));
+        QTest::qWait(300);
+        QVERIFY(desktop.messages.isEmpty());
+        QTest::mouseRelease(window.windowHandle(), Qt::LeftButton, {}, QPoint(10, 10));
+        QTRY_COMPARE(desktop.messages, QStringList{QStringLiteral("No se ha podido guardar.")});
     }
 
     void reopeningANoteIsNotAnEdit() {
