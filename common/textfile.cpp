@@ -64,6 +64,24 @@ bool fileStartsWithByteOrderMark(const QString& path) {
     return file.open(QIODevice::ReadOnly) && file.read(kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark;
 }
 
+#ifdef Q_OS_UNIX
+// The causes a save meets most, told in the user's language; the system's own text for the rest.
+QString writeFailureText(int code) {
+    switch (code) {
+    case ENOSPC:
+        return QStringLiteral("no queda espacio en el disco");
+    case EDQUOT:
+        return QStringLiteral("se ha agotado la cuota de disco");
+    case EFBIG:
+        return QStringLiteral("el archivo supera el tamaño máximo permitido");
+    case EIO:
+        return QStringLiteral("error de lectura o escritura en el disco");
+    default:
+        return qt_error_string(code);
+    }
+}
+#endif
+
 QByteArray keepingByteOrderMark(const QString& path, QByteArray bytes) {
     if (!startsWithByteOrderMark(bytes) && fileStartsWithByteOrderMark(path))
         bytes.prepend(kUtf8ByteOrderMark);
@@ -198,7 +216,7 @@ bool AtomicFile::write(const QByteArray& bytes) {
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            return fail(qt_error_string(errno));
+            return fail(writeFailureText(errno));
         }
         data += written;
         left -= written;
@@ -217,7 +235,7 @@ bool AtomicFile::commit() {
 #ifdef Q_OS_UNIX
     // Some file systems (network, quota) tell a failed write only here; commit() would ignore it.
     if (::fsync(file_->handle()) != 0 && errno != EINVAL)
-        return fail(qt_error_string(errno));
+        return fail(writeFailureText(errno));
 #endif
     return file_->commit() || fail(file_->errorString());
 }

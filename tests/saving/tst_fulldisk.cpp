@@ -131,7 +131,7 @@ private slots:
 
         QString error;
         bool saved = false;
-        int expectedError = 0;
+        QString cause;
         if (Medium(medium) == Medium::FullDisk) {
             QFile filler(QDir(folder).filePath(QStringLiteral("relleno")));
             QVERIFY(filler.open(QIODevice::WriteOnly));
@@ -139,7 +139,7 @@ private slots:
             while (filler.write(block) == block.size() && filler.flush()) {
             }
             filler.close();
-            expectedError = ENOSPC;
+            cause = QStringLiteral("no queda espacio en el disco");
             saved = save(&error);
         } else {
             std::signal(SIGXFSZ, SIG_IGN);
@@ -150,7 +150,7 @@ private slots:
             QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
             saved = save(&error);
             ::setrlimit(RLIMIT_FSIZE, &original);
-            expectedError = EFBIG;
+            cause = QStringLiteral("el archivo supera el tamaño máximo permitido");
         }
 
         QVERIFY2(!saved, "a save without room must not report success");
@@ -161,7 +161,7 @@ private slots:
                 .entryList({QFileInfo(target).fileName() + QStringLiteral(".*")}, QDir::Files | QDir::Hidden),
             QStringList());
         // The cause, not the cancellation that followed it.
-        QCOMPARE(error, qt_error_string(expectedError));
+        QCOMPARE(error, cause);
     }
 };
 
