@@ -3,7 +3,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStringDecoder>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <unistd.h>
+#endif
 
 namespace common {
 
@@ -15,14 +19,73 @@ constexpr char16_t kCp1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x
                                       0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
 
-QString decodeCp1252(const QByteArray& bytes) {
-    QString text;
-    text.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        text.append(b >= 0x80 && b < 0xA0 ? QChar(kCp1252High[b - 0x80]) : QChar(b));
+QChar cp1252Char(unsigned char b) {
+    return b >= 0x80 && b < 0xA0 ? QChar(kCp1252High[b - 0x80]) : QChar(b);
+}
+
+// Length of the well-formed UTF-8 sequence that starts at `at`, or 0 when the byte there starts none
+// (overlong forms, surrogates and values above U+10FFFF are not well-formed).
+int utf8SequenceLength(const QByteArray& bytes, qsizetype at) {
+    const auto lead = static_cast<unsigned char>(bytes[at]);
+    if (lead < 0x80)
+        return 1;
+    int length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0)
+            low = 0xA0;
+        else if (lead == 0xED)
+            high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0)
+            low = 0x90;
+        else if (lead == 0xF4)
+            high = 0x8F;
+    } else {
+        return 0;
     }
-    return text;
+    if (at + length > bytes.size())
+        return 0;
+    for (int k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(bytes[at + k]);
+        if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF))
+            return 0;
+    }
+    return length;
+}
+
+bool fileStartsWithByteOrderMark(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark;
+}
+
+#ifdef Q_OS_UNIX
+// The causes a save meets most, told in the user's language; the system's own text for the rest.
+QString writeFailureText(int code) {
+    switch (code) {
+    case ENOSPC:
+        return QStringLiteral("no queda espacio en el disco");
+    case EDQUOT:
+        return QStringLiteral("se ha agotado la cuota de disco");
+    case EFBIG:
+        return QStringLiteral("el archivo supera el tamaño máximo permitido");
+    case EIO:
+        return QStringLiteral("error de lectura o escritura en el disco");
+    default:
+        return qt_error_string(code);
+    }
+}
+#endif
+
+QByteArray keepingByteOrderMark(const QString& path, QByteArray bytes) {
+    if (!startsWithByteOrderMark(bytes) && fileStartsWithByteOrderMark(path))
+        bytes.prepend(kUtf8ByteOrderMark);
+    return bytes;
 }
 
 QString normaliseLineEnds(QString text) {
@@ -41,12 +104,29 @@ int zonePadding(int lastLineLength) {
     return kZoneWidth - lastLineLength % kZoneWidth;
 }
 
+bool startsWithByteOrderMark(const QByteArray& bytes) {
+    return bytes.startsWith(kUtf8ByteOrderMark);
+}
+
 QString decodeText(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    return decodeCp1252(bytes);
+    const qsizetype start = startsWithByteOrderMark(bytes) ? kUtf8ByteOrderMark.size() : 0;
+    QString text;
+    text.reserve(bytes.size() - start);
+    // Runs of well-formed UTF-8 are converted in one go; a byte that starts no sequence is one character.
+    qsizetype runStart = start;
+    qsizetype at = start;
+    while (at < bytes.size()) {
+        const int length = utf8SequenceLength(bytes, at);
+        if (length > 0) {
+            at += length;
+            continue;
+        }
+        text += QString::fromUtf8(bytes.constData() + runStart, at - runStart);
+        text += cp1252Char(static_cast<unsigned char>(bytes[at]));
+        runStart = ++at;
+    }
+    text += QString::fromUtf8(bytes.constData() + runStart, at - runStart);
+    return text;
 }
 
 QByteArray encodeText(const QString& text, Ending ending) {
@@ -99,17 +179,65 @@ std::optional<QByteArray> readBytes(const QString& path) {
 }
 
 bool writeBytes(const QString& path, const QByteArray& bytes, QString* error) {
-    QSaveFile file(path);
-    bool ok = file.open(QIODevice::WriteOnly);
-    if (ok)
-        ok = file.write(bytes) == bytes.size();
-    if (ok)
-        ok = file.commit();
-    else
-        file.cancelWriting();
-    if (!ok && error)
+    AtomicFile file(path);
+    if (file.open() && file.write(bytes) && file.commit())
+        return true;
+    if (error)
         *error = file.errorString();
-    return ok;
+    return false;
+}
+
+AtomicFile::AtomicFile(const QString& path) : file_(std::make_unique<QSaveFile>(path)) {}
+
+AtomicFile::~AtomicFile() = default;
+
+bool AtomicFile::fail(const QString& reason) {
+    if (error_.isEmpty())
+        error_ = reason.isEmpty() ? QStringLiteral("error desconocido") : reason;
+    // Read the cause first: cancelWriting() puts its own "cancelled" text in its place.
+    file_->cancelWriting();
+    return false;
+}
+
+bool AtomicFile::open() {
+    return file_->open(QIODevice::WriteOnly) || fail(file_->errorString());
+}
+
+bool AtomicFile::write(const QByteArray& bytes) {
+    if (!error_.isEmpty() || !file_->isOpen())
+        return false;
+#ifdef Q_OS_UNIX
+    // Straight to the descriptor: a short write is retried, so the error that stops it comes with its cause
+    // (Qt reports a short write as "unknown error" or, held in its buffer, not at all).
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(file_->handle(), data, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(writeFailureText(errno));
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
+#else
+    if (file_->write(bytes) != bytes.size() || !file_->flush())
+        return fail(file_->errorString());
+    return true;
+#endif
+}
+
+bool AtomicFile::commit() {
+    if (!error_.isEmpty() || !file_->isOpen())
+        return false;
+#ifdef Q_OS_UNIX
+    // Some file systems (network, quota) tell a failed write only here; commit() would ignore it.
+    if (::fsync(file_->handle()) != 0 && errno != EINVAL)
+        return fail(writeFailureText(errno));
+#endif
+    return file_->commit() || fail(file_->errorString());
 }
 
 std::optional<QString> readText(const QString& path, Ending ending) {
@@ -124,7 +252,7 @@ QString readTextOrEmpty(const QString& path, Ending ending) {
 }
 
 bool writeText(const QString& path, const QString& text, Ending ending, QString* error) {
-    return writeBytes(path, encodeText(text, ending), error);
+    return writeBytes(path, keepingByteOrderMark(path, encodeText(text, ending)), error);
 }
 
 QStringList readLines(const QString& path) {
@@ -141,7 +269,7 @@ bool writeLines(const QString& path, const QStringList& lines, QString* error) {
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += line.toUtf8() + "\r\n";
-    return writeBytes(path, bytes, error);
+    return writeBytes(path, keepingByteOrderMark(path, bytes), error);
 }
 
 bool removeFile(const QString& path) {

@@ -13,4 +13,12 @@ QString timeStampName(const QDateTime& moment) {
         .arg(time.minute());
 }
 
+QString freeTimeStampName(const QDateTime& moment, const std::function<bool(const QString&)>& mayWrite) {
+    const QString first = timeStampName(moment);
+    QString name = first;
+    for (int counter = 2; !mayWrite(name); ++counter)
+        name = first + u'-' + QString::number(counter);
+    return name;
+}
+
 } // namespace common

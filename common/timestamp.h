@@ -3,9 +3,15 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
+
 namespace common {
 
 // "2011-10-1--23-5": year, month, day, hour, minute without leading zeros; names notes and saved logs.
 QString timeStampName(const QDateTime& moment);
+
+// The first of "2011-1-5--9-7", "2011-1-5--9-7-2", "2011-1-5--9-7-3"... that `mayWrite` accepts: a second
+// note or log saved within a minute never replaces the first, and lists right after it.
+QString freeTimeStampName(const QDateTime& moment, const std::function<bool(const QString&)>& mayWrite);
 
 } // namespace common

@@ -7,7 +7,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace quindara {
 
@@ -40,12 +39,14 @@ bool Attachments::isStorableName(const QString& fileName) {
 }
 
 QStringList Attachments::readList(const QString& listKey) const {
+    if (!common::isSafeFileName(listKey + kTxt))
+        return {};
     return common::readLines(data_.attachmentListFile(listKey));
 }
 
 bool Attachments::writeList(const QString& listKey, const QStringList& entries, QString* error) const {
-    const QString path = data_.attachmentListFile(listKey);
-    if (!common::isSafeFileName(QFileInfo(path).fileName())) {
+    // The whole key names one file: "../x" would pass a check of the last part of the path.
+    if (!common::isSafeFileName(listKey + kTxt)) {
         if (error)
             *error = QStringLiteral("nombre de lista no válido");
         return false;
@@ -56,6 +57,9 @@ bool Attachments::writeList(const QString& listKey, const QStringList& entries, 
 }
 
 QString Attachments::copyOf(const QString& entry) const {
+    // A list file edited by hand may hold "../x" or "/etc/x": such an entry has no copy.
+    if (!isStorableName(entry))
+        return {};
     common::FolderIndex archive(data_.folder(folders::attachedFiles));
     archive.refresh();
     return archive.pathFor(entry);
@@ -85,19 +89,19 @@ bool Attachments::copyIntoArchive(const QString& chosenPath, QString* error) con
         return false;
     }
     // Streamed into a temporary file that replaces the copy only when complete.
-    QSaveFile copy(target);
-    bool ok = copy.open(QIODevice::WriteOnly);
-    while (ok && !source.atEnd()) {
+    common::AtomicFile copy(target);
+    bool written = copy.open();
+    bool sourceFailed = false;
+    while (written && !source.atEnd()) {
         const QByteArray chunk = source.read(kChunk);
-        ok = !chunk.isEmpty() && copy.write(chunk) == chunk.size();
+        sourceFailed = chunk.isEmpty();
+        written = !sourceFailed && copy.write(chunk);
     }
-    if (ok)
-        ok = copy.commit();
-    else
-        copy.cancelWriting();
-    if (!ok && error)
-        *error = copy.error() != QFileDevice::NoError ? copy.errorString() : source.errorString();
-    return ok;
+    if (written && copy.commit())
+        return true;
+    if (error)
+        *error = sourceFailed ? source.errorString() : copy.errorString();
+    return false;
 }
 
 } // namespace quindara

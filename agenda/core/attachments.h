@@ -27,7 +27,8 @@ public:
     // Rewrites the whole list, one entry a line; an empty list leaves an empty file.
     bool writeList(const QString& listKey, const QStringList& entries, QString* error = nullptr) const;
 
-    // Where the copy of an entry lives (its stored spelling in any letter case).
+    // Where the copy of an entry lives (its stored spelling in any letter case); empty for an entry that
+    // is not a bare name, since it would lead out of "Archivos".
     QString copyOf(const QString& entry) const;
     ArchiveState stateOf(const QString& chosenPath) const;
     // Copies the chosen file into "Archivos" under its own name, replacing a copy of that name; the old

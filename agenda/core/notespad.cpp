@@ -19,8 +19,15 @@ QStringList NotesPad::noteNames() const {
     return QDir(folder()).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
 }
 
-std::optional<QString> NotesPad::save(const QString& text, QString* error) const {
-    const QString name = common::timeStampName(clock_.now());
+std::optional<QString> NotesPad::save(const QString& text, const std::optional<PadNote>& editing,
+                                      QString* error) const {
+    const QString name = common::freeTimeStampName(clock_.now(), [&](const QString& candidate) {
+        const QString path = data_.noteFile(candidate);
+        if (!QFileInfo::exists(path))
+            return true;
+        return editing && editing->name == candidate &&
+               common::readText(path, common::Ending::Zoned) == editing->text;
+    });
     if (!common::writeText(data_.noteFile(name), text, common::Ending::Zoned, error))
         return std::nullopt;
     return name;

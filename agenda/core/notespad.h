@@ -10,6 +10,12 @@
 
 namespace quindara {
 
+// A note as the pad last stored or opened it.
+struct PadNote {
+    QString name;
+    QString text;
+};
+
 // Notes of the notes pad in "notas", each named by the minute it was saved.
 class NotesPad {
 public:
@@ -19,9 +25,12 @@ public:
     // Names of the stored notes, sorted as a file list shows them.
     QStringList noteNames() const;
 
-    // Saves under the current minute's name; a second save within the same minute replaces the first.
-    // Returns the name written, or nothing when the note could not be stored.
-    std::optional<QString> save(const QString& text, QString* error = nullptr) const;
+    // Saves under the current minute's name. The note being edited (`editing`, while its file still
+    // holds what the pad stored or opened) is replaced there; any other note of that minute is kept and
+    // the save takes the next free name ("2011-1-5--9-7-2"). Returns the name written, or nothing when
+    // the note could not be stored.
+    std::optional<QString> save(const QString& text, const std::optional<PadNote>& editing = std::nullopt,
+                                QString* error = nullptr) const;
     std::optional<QString> read(const QString& name) const;
     bool remove(const QString& name, QString* error = nullptr) const;
 

@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <utility>
@@ -41,6 +42,7 @@ NotesPadPage::NotesPadPage(const DataFolder& data, const common::Clock& clock,
     setBackColor(Command13, 0x000000FF); // red
 
     connect(Text6, &QPlainTextEdit::textChanged, this, &NotesPadPage::Text6_Change);
+    connect(Text6->document(), &QTextDocument::contentsChange, this, &NotesPadPage::forgetNoteWhenAllRemoved);
     connect(File1, &QListWidget::itemClicked, this, &NotesPadPage::File1_Click);
     // Moving through the list with the keyboard opens notes too.
     connect(File1, &QListWidget::currentRowChanged, this, [this](int row) {
@@ -81,6 +83,13 @@ void NotesPadPage::Text6_Change() {
         NotesPadEdited = true;
 }
 
+void NotesPadPage::forgetNoteWhenAllRemoved(int position, int removed, int added) {
+    // The document counts one more character than the text: its closing paragraph separator.
+    const int lengthBefore = Text6->document()->characterCount() - added + removed;
+    if (!reopening_ && position == 0 && lengthBefore > 1 && removed >= lengthBefore - 1)
+        editedNote_.reset();
+}
+
 void NotesPadPage::Text6_LostFocus() {
     if (const auto failure = saveIfEdited()) {
         // Told once, not at every leave, until a save works again.
@@ -112,9 +121,12 @@ std::optional<QString> NotesPadPage::saveIfEdited() {
     // An emptied pad stores nothing and deletes nothing.
     if (!Text6->toPlainText().isEmpty()) {
         QString error;
+        const QString text = Text6->toPlainText();
+        const auto name = pad_.save(text, editedNote_, &error);
         // Still edited after a failure: the text stays in the pad and the next leave tries again.
-        if (!pad_.save(Text6->toPlainText(), &error))
+        if (!name)
             return QStringLiteral("No se ha podido guardar la nota del bloc de notas.\nERROR: ") + error;
+        editedNote_ = PadNote{*name, text};
     }
     NotesPadEdited = false;
     toldFailure_.clear();
@@ -156,6 +168,7 @@ void NotesPadPage::File1_Click() {
     reopening_ = true;
     Text6->setPlainText(*note);
     reopening_ = false;
+    editedNote_ = PadNote{name, *note};
 }
 
 void NotesPadPage::Command13_Click() {

@@ -36,6 +36,7 @@ protected:
 
 private:
     void Text6_Change();
+    void forgetNoteWhenAllRemoved(int position, int removed, int added);
     void Text6_LostFocus();
     void File1_Click();
     void Command13_Click();
@@ -56,6 +57,9 @@ private:
     QPushButton* Command13;
 
     bool NotesPadEdited = false;
+    // The note in the pad as last stored or opened; forgotten when its whole text is removed, since what
+    // is typed next is another note that must not replace it.
+    std::optional<PadNote> editedNote_;
     // Set while a stored note is put into Text6: reopening is not an edit of the user's.
     bool reopening_ = false;
     QString toldFailure_;

@@ -18,12 +18,22 @@ LogText::LogText(QByteArray bytes)
 QByteArray LogText::bytesFor(const QString& shown) const {
     if (shown == text_)
         return bytes_;
-    return common::encodeText(shown, common::Ending::Bare);
+    QByteArray bytes = common::encodeText(shown, common::Ending::Bare);
+    if (common::startsWithByteOrderMark(bytes_))
+        bytes.prepend(common::kUtf8ByteOrderMark);
+    return bytes;
 }
 
-std::optional<QDateTime> timeStampOf(const QString& name) {
-    static const QRegularExpression pattern(
-        QStringLiteral("^(\\d{1,4})-(\\d{1,2})-(\\d{1,2})--(\\d{1,2})-(\\d{1,2})$"));
+namespace {
+
+struct Stamp {
+    QDateTime moment;
+    int counter = 1; // 2, 3... for later logs of the same minute
+};
+
+std::optional<Stamp> stampOf(const QString& name) {
+    static const QRegularExpression pattern(QStringLiteral(
+        "^(\\d{1,4})-(\\d{1,2})-(\\d{1,2})--(\\d{1,2})-(\\d{1,2})(?:-([2-9]|[1-9]\\d{1,5}))?$"));
     const QRegularExpressionMatch match = pattern.match(name);
     if (!match.hasMatch())
         return std::nullopt;
@@ -32,17 +42,28 @@ std::optional<QDateTime> timeStampOf(const QString& name) {
     const QTime time(part(4), part(5));
     if (!date.isValid() || !time.isValid())
         return std::nullopt;
-    return QDateTime(date, time);
+    return Stamp{QDateTime(date, time), match.hasCaptured(6) ? part(6) : 1};
+}
+
+} // namespace
+
+std::optional<QDateTime> timeStampOf(const QString& name) {
+    const auto stamp = stampOf(name);
+    return stamp ? std::optional<QDateTime>(stamp->moment) : std::nullopt;
 }
 
 QStringList orderedLogNames(QStringList names) {
     std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const auto momentA = timeStampOf(a);
-        const auto momentB = timeStampOf(b);
-        if (momentA && momentB && *momentA != *momentB)
-            return *momentA > *momentB;
-        if (momentA.has_value() != momentB.has_value())
-            return momentA.has_value();
+        const auto stampA = stampOf(a);
+        const auto stampB = stampOf(b);
+        if (stampA && stampB) {
+            if (stampA->moment != stampB->moment)
+                return stampA->moment > stampB->moment;
+            if (stampA->counter != stampB->counter)
+                return stampA->counter < stampB->counter;
+        }
+        if (stampA.has_value() != stampB.has_value())
+            return stampA.has_value();
         return a.compare(b, Qt::CaseInsensitive) < 0;
     });
     return names;
@@ -68,14 +89,19 @@ std::optional<QByteArray> SavedLogs::read(const QString& name) const {
 }
 
 std::optional<QString> SavedLogs::save(const QByteArray& bytes, const QDateTime& moment,
-                                       QString* error) const {
-    const QString name = common::timeStampName(moment);
+                                       const std::optional<SavedLog>& editing, QString* error) const {
     // The folder may have gone since the window opened; the copy is worth recreating it.
     if (!ensureFolder()) {
         if (error)
             *error = QStringLiteral("no existe la carpeta %1").arg(QDir::toNativeSeparators(folderPath()));
         return std::nullopt;
     }
+    const QString name = common::freeTimeStampName(moment, [&](const QString& candidate) {
+        const QString path = folder_.savedLog(candidate);
+        if (!QFileInfo::exists(path))
+            return true;
+        return editing && editing->name == candidate && common::readBytes(path) == editing->bytes;
+    });
     if (!common::writeBytes(folder_.savedLog(name), bytes, error))
         return std::nullopt;
     return name;

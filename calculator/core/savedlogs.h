@@ -21,7 +21,8 @@ public:
 
     const QString& text() const { return text_; }
     // The bytes to store for what the viewer shows now: the original bytes while the text is
-    // unchanged, otherwise UTF-8 with CR LF between lines and nothing added at the end.
+    // unchanged, otherwise UTF-8 with CR LF between lines and nothing added at the end (after the
+    // byte-order mark the original bytes began with, if any).
     QByteArray bytesFor(const QString& shown) const;
 
 private:
@@ -29,11 +30,18 @@ private:
     QString text_;
 };
 
-// The moment a saved log's name stands for ("2026-12-6--9-5"), or nothing for any other name.
+// A saved log as the browser last wrote or opened it.
+struct SavedLog {
+    QString name;
+    QByteArray bytes;
+};
+
+// The moment a saved log's name stands for ("2026-12-6--9-5", or "2026-12-6--9-5-2" for a second log
+// of that minute), or nothing for any other name.
 std::optional<QDateTime> timeStampOf(const QString& name);
 
-// Newest time stamp first (names sort wrongly as text: "--10-" before "--9-"), then other names
-// alphabetically without regard to case.
+// Newest time stamp first (names sort wrongly as text: "--10-" before "--9-"), the logs of one minute
+// in the order they were saved, then other names alphabetically without regard to case.
 QStringList orderedLogNames(QStringList names);
 
 // The viewer's font size after one click of the size button: 12, 14, 16, 18 and round again.
@@ -50,9 +58,12 @@ public:
     // Plain files of the folder in the order above; empty when the folder is missing.
     QStringList names() const;
     std::optional<QByteArray> read(const QString& name) const;
-    // Writes the bytes under the time-stamp name of `moment`, replacing a copy saved in the same
-    // minute. Returns the name, or nothing (with `error` filled) when it was not written.
+    // Writes the bytes under the time-stamp name of `moment`. A copy of that minute is replaced only
+    // when it is the log being edited (`editing`, still holding the bytes the window saved or opened);
+    // another log keeps its file and the save takes the next free name ("2026-12-6--9-5-2").
+    // Returns the name, or nothing (with `error` filled) when it was not written.
     std::optional<QString> save(const QByteArray& bytes, const QDateTime& moment,
+                                const std::optional<SavedLog>& editing = std::nullopt,
                                 QString* error = nullptr) const;
     bool remove(const QString& name) const;
 

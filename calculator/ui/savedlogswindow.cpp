@@ -159,6 +159,7 @@ void SavedLogsWindow::File1_Click() {
         return;
     }
     showLog(*bytes);
+    editing_ = SavedLog{name, *bytes};
 }
 
 void SavedLogsWindow::Command1_Click(int Index) {
@@ -195,13 +196,15 @@ void SavedLogsWindow::Command2_Click() {
 
 void SavedLogsWindow::saveCopy() {
     QString error;
-    const auto name = savedLogs_.save(shownLog_.bytesFor(viewerText()), clock_.now(), &error);
+    const QByteArray bytes = shownLog_.bytesFor(viewerText());
+    const auto name = savedLogs_.save(bytes, clock_.now(), editing_, &error);
     if (!name) {
         tell(QStringLiteral("No se pudo guardar la copia «%1»:\n%2")
                  .arg(common::timeStampName(clock_.now()), error));
         refreshFileList();
         return;
     }
+    editing_ = SavedLog{*name, bytes};
     refreshFileList(*name);
 }
 

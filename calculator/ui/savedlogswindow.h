@@ -8,6 +8,7 @@
 #include <QDialog>
 
 #include <array>
+#include <optional>
 
 class QListWidget;
 class QPlainTextEdit;
@@ -70,6 +71,8 @@ private:
     common::DesktopServices& desktop_;
     // What the viewer was last loaded with, so an unchanged text is written back byte for byte.
     LogText shownLog_;
+    // The saved log the viewer is editing: only its file may be replaced by a save in the same minute.
+    std::optional<SavedLog> editing_;
     bool listing_ = false;
     LogWrite logWrite_;
 };

@@ -256,6 +256,28 @@ private slots:
         QCOMPARE(attachments.copyOf(QStringLiteral("INFORME.DOC")), copy);
     }
 
+    // A list file edited by hand, or a key that is not a bare name, must never lead out of its folder.
+    void namesThatLeaveTheirFolderAreRefused_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("parent") << QStringLiteral("../quindara");
+        QTest::newRow("far up") << QStringLiteral("../../../../etc/hostname");
+        QTest::newRow("absolute") << QStringLiteral("/etc/passwd");
+        QTest::newRow("down and up") << QStringLiteral("x/../../quindara");
+    }
+    void namesThatLeaveTheirFolderAreRefused() {
+        QFETCH(QString, name);
+        Attachments attachments(data_);
+        // Where "../quindara" leads from "Archivos" and from "listaarchivos".
+        put(dir_.filePath(QStringLiteral("quindara")), "programa");
+        put(dir_.filePath(QStringLiteral("quindara.txt")), "lista.doc\r\n");
+        QCOMPARE(attachments.copyOf(name), QString());
+        QCOMPARE(attachments.readList(name), QStringList());
+        QString error;
+        QVERIFY(!attachments.writeList(name, {QStringLiteral("x.doc")}, &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(bytesOf(dir_.filePath(QStringLiteral("quindara.txt"))), QByteArray("lista.doc\r\n"));
+    }
+
     void storableNames_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("storable");
@@ -285,7 +307,10 @@ private slots:
         NotesPad pad(data_, clock);
         QCOMPARE(pad.save(QStringLiteral("primera")).value_or(QString()), name);
         clock.set(minute.addSecs(59));
-        QCOMPARE(pad.save(QStringLiteral("segunda")).value_or(QString()), name);
+        // The note being edited is replaced in its minute.
+        QCOMPARE(
+            pad.save(QStringLiteral("segunda"), PadNote{name, QStringLiteral("primera")}).value_or(QString()),
+            name);
         QCOMPARE(pad.noteNames(), QStringList{name});
         QCOMPARE(bytesOf(data_.noteFile(name)), QByteArray("segunda       "));
         QCOMPARE(pad.read(name).value_or(QString()), QStringLiteral("segunda"));
@@ -306,7 +331,7 @@ private slots:
         QVERIFY(!pad.read(QStringLiteral("no-existe")));
         blockFolder(data_, folders::notesPad);
         QString error;
-        QVERIFY(!pad.save(QStringLiteral("c"), &error));
+        QVERIFY(!pad.save(QStringLiteral("c"), std::nullopt, &error));
         QVERIFY(!error.isEmpty());
     }
 

@@ -1,3 +1,4 @@
+#include "agenda/ui/deferredmessages.h"
 #include "agenda/ui/notespadpage.h"
 #include "common/textfile.h"
 
@@ -106,6 +107,54 @@ private slots:
         QCOMPARE(common::readText(note("2004-12-1--10-30"), common::Ending::Zoned),
                  QStringLiteral("Comprar pan y leche"));
         QVERIFY(host.desktop.messages.isEmpty());
+    }
+
+    // A second note written in the same minute never replaces the first: it takes the next name and
+    // is then updated in place like any note being edited.
+    void anotherNoteOfTheSameMinuteKeepsTheFirst_data() {
+        QTest::addColumn<bool>("emptiedFirst");
+        QTest::newRow("pad emptied, then typed") << true;
+        QTest::newRow("typed over the whole text") << false;
+    }
+    void anotherNoteOfTheSameMinuteKeepsTheFirst() {
+        QFETCH(bool, emptiedFirst);
+        PadHost host(data_);
+        host.type(QStringLiteral("Nota A"));
+        host.leave();
+        host.clock.set(kMorning.addSecs(20));
+        host.text->setFocus(Qt::MouseFocusReason);
+        host.text->selectAll();
+        if (emptiedFirst)
+            QTest::keyClick(host.text, Qt::Key_Delete);
+        host.type(QStringLiteral("Nota B"));
+        host.leave();
+        const QStringList both = {QStringLiteral("2004-12-1--10-30"), QStringLiteral("2004-12-1--10-30-2")};
+        QCOMPARE(host.listed(), both);
+        QCOMPARE(common::readText(note("2004-12-1--10-30"), common::Ending::Zoned), QStringLiteral("Nota A"));
+        host.clock.set(kMorning.addSecs(40));
+        host.type(QStringLiteral(" bis"));
+        host.leave();
+        QCOMPARE(host.listed(), both);
+        QCOMPARE(common::readText(note("2004-12-1--10-30-2"), common::Ending::Zoned),
+                 QStringLiteral("Nota B bis"));
+        QCOMPARE(common::readText(note("2004-12-1--10-30"), common::Ending::Zoned), QStringLiteral("Nota A"));
+    }
+
+    // A message box opened while a button is down would take the click that is under way.
+    void messagesWaitUntilTheMouseButtonIsUp() {
+        QWidget window;
+        window.resize(200, 100);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        common::RecordingDesktopServices desktop;
+        DeferredMessages messages(desktop);
+        QTest::mousePress(window.windowHandle(), Qt::LeftButton, {}, QPoint(10, 10));
+        QCOMPARE(QGuiApplication::mouseButtons(), Qt::LeftButton);
+        messages.post(QStringLiteral("No se ha podido guardar."));
+        QTest::qWait(300);
+        QVERIFY(desktop.messages.isEmpty());
+        QTest::mouseRelease(window.windowHandle(), Qt::LeftButton, {}, QPoint(10, 10));
+        QTRY_COMPARE(desktop.messages, QStringList{QStringLiteral("No se ha podido guardar.")});
     }
 
     void reopeningANoteIsNotAnEdit() {

@@ -35,6 +35,12 @@ private slots:
         const LogText log(QByteArray("a\nb\n"));
         QCOMPARE(log.bytesFor(QStringLiteral("a\nb\nc")), QByteArray("a\r\nb\r\nc"));
         QCOMPARE(log.bytesFor(QStringLiteral("1.234,50 €\n")), QByteArray("1.234,50 \xe2\x82\xac\r\n"));
+        // A byte-order mark the log began with stays in front of the edited text.
+        const LogText marked(QByteArray("\xEF\xBB\xBF"
+                                        "7\r\n"));
+        QCOMPARE(marked.text(), QStringLiteral("7\n"));
+        QCOMPARE(marked.bytesFor(QStringLiteral("8\n")), QByteArray("\xEF\xBB\xBF"
+                                                                    "8\r\n"));
     }
 
     void readsTimeStampNames_data() {
@@ -48,6 +54,8 @@ private slots:
         QTest::newRow("no such hour") << QStringLiteral("2026-2-3--24-0") << QDateTime();
         QTest::newRow("other file") << QStringLiteral("notas.txt") << QDateTime();
         QTest::newRow("extension") << QStringLiteral("2026-12-6--9-5.txt") << QDateTime();
+        QTest::newRow("second of the minute")
+            << QStringLiteral("2026-12-6--9-5-2") << QDateTime(QDate(2026, 12, 6), QTime(9, 5));
     }
     void readsTimeStampNames() {
         QFETCH(QString, name);
@@ -78,12 +86,61 @@ private slots:
         const SavedLogs logs{tallimo::CalculatorFolder(dir.path())};
         const QDateTime moment(QDate(2026, 12, 6), QTime(9, 5, 12));
         QCOMPARE(logs.save("primero", moment), QStringLiteral("2026-12-6--9-5"));
-        QCOMPARE(logs.save("segundo\r\n", moment.addSecs(40)), QStringLiteral("2026-12-6--9-5"));
+        // The log being edited is replaced in its minute.
+        QCOMPARE(logs.save("segundo\r\n", moment.addSecs(40),
+                           tallimo::SavedLog{QStringLiteral("2026-12-6--9-5"), "primero"}),
+                 QStringLiteral("2026-12-6--9-5"));
         QCOMPARE(logs.names(), QStringList({QStringLiteral("2026-12-6--9-5")}));
         QCOMPARE(logs.read(QStringLiteral("2026-12-6--9-5")), QByteArray("segundo\r\n"));
         QVERIFY(logs.remove(QStringLiteral("2026-12-6--9-5")));
         QVERIFY(logs.names().isEmpty());
         QVERIFY(!logs.remove(QStringLiteral("2026-12-6--9-5")));
+    }
+
+    // A save never replaces another log of its minute: only the log being edited, still as the window
+    // left it, is updated in place; any other gets the next free name, listed right after the first.
+    void aSecondLogOfTheMinuteTakesTheNextName_data() {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("editingName");
+        QTest::addColumn<QByteArray>("editingBytes");
+        QTest::addColumn<QString>("written");
+        const QString minute = QStringLiteral("2026-12-6--9-5");
+        QTest::newRow("another log") << QByteArray("A") << QString() << QByteArray() << minute + "-2";
+        QTest::newRow("the log being edited") << QByteArray("A") << minute << QByteArray("A") << minute;
+        QTest::newRow("edited, then changed by someone else")
+            << QByteArray("A cambiado") << minute << QByteArray("A") << minute + "-2";
+        QTest::newRow("editing an older log")
+            << QByteArray("A") << QStringLiteral("2026-12-1--8-0") << QByteArray("A") << minute + "-2";
+        QTest::newRow("free minute") << QByteArray() << QString() << QByteArray() << minute;
+    }
+    void aSecondLogOfTheMinuteTakesTheNextName() {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, editingName);
+        QFETCH(QByteArray, editingBytes);
+        QFETCH(QString, written);
+        QTemporaryDir dir;
+        const SavedLogs logs{tallimo::CalculatorFolder(dir.path())};
+        QVERIFY(logs.ensureFolder());
+        const QString minute = QStringLiteral("2026-12-6--9-5");
+        QVERIFY(common::writeBytes(QDir(logs.folderPath()).filePath(QStringLiteral("2026-12-6--10-0")), "x"));
+        QVERIFY(common::writeBytes(QDir(logs.folderPath()).filePath(QStringLiteral("2026-12-1--8-0")), "A"));
+        if (!stored.isEmpty())
+            QVERIFY(common::writeBytes(QDir(logs.folderPath()).filePath(minute), stored));
+        std::optional<tallimo::SavedLog> editing;
+        if (!editingName.isEmpty())
+            editing = tallimo::SavedLog{editingName, editingBytes};
+        const QDateTime moment(QDate(2026, 12, 6), QTime(9, 5, 30));
+        QCOMPARE(logs.save("B", moment, editing).value_or(QString()), written);
+        QCOMPARE(logs.read(written).value_or("(none)"), QByteArray("B"));
+        if (written != minute)
+            QCOMPARE(logs.read(minute).value_or("(none)"), stored);
+        QStringList expected = {QStringLiteral("2026-12-6--10-0"), minute, QStringLiteral("2026-12-1--8-0")};
+        if (written != minute)
+            expected.insert(2, written);
+        QCOMPARE(logs.names(), expected);
+        // A third save of that minute goes after both.
+        if (written != minute)
+            QCOMPARE(logs.save("C", moment), minute + "-3");
     }
 
     void listsOnlyPlainFiles() {
@@ -114,7 +171,7 @@ private slots:
         const SavedLogs logs{tallimo::CalculatorFolder(dir.path())};
         QVERIFY(!logs.ensureFolder());
         QString error;
-        QVERIFY(!logs.save("log", QDateTime(QDate(2026, 12, 6), QTime(9, 5)), &error));
+        QVERIFY(!logs.save("log", QDateTime(QDate(2026, 12, 6), QTime(9, 5)), std::nullopt, &error));
         QVERIFY(!error.isEmpty());
     }
 };

@@ -195,6 +195,20 @@ private slots:
         QCOMPARE(bytesOf(QStringLiteral("operaciones/") + kFirstName), fixtureLog() + "revisado");
     }
 
+    void anotherLogSavedInTheSameMinuteKeepsTheFirst() {
+        const QByteArray earlier("\r\n 1 )  5\r\n\r\n------\r\n  5\r\n");
+        writeFile(QStringLiteral("operaciones/2026-12-1--8-0"), earlier);
+        open();
+        click(QStringLiteral("Command1_0"));
+        clickListed(QStringLiteral("2026-12-1--8-0"));
+        clock->set(clock->now().addSecs(20));
+        click(QStringLiteral("Command1_0"));
+        QCOMPARE(listed(), QStringList({kFirstName, kFirstName + "-2", QStringLiteral("2026-12-1--8-0")}));
+        QCOMPARE(bytesOf(QStringLiteral("operaciones/") + kFirstName), fixtureLog());
+        QCOMPARE(bytesOf(QStringLiteral("operaciones/") + kFirstName + "-2"), earlier);
+        QVERIFY(desktop->messages.isEmpty());
+    }
+
     void textSizeStepsAndComesBack() {
         open();
         QList<int> sizes;

@@ -74,6 +74,50 @@ private slots:
         QCOMPARE(common::decodeText(QStringLiteral("SÁBADO").toUtf8()), QStringLiteral("SÁBADO"));
     }
 
+    // What a file holds, what the box shows, and what saving that text back writes.
+    void savingWhatWasReadKeepsTheText_data() {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<int>("ending");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QByteArray>("saved");
+        const QByteArray bom("\xEF\xBB\xBF");
+        QTest::newRow("byte-order mark, zoned")
+            << bom + "Mi\xC3\xA9rcoles     " << int(Ending::Zoned) << QStringLiteral("Miércoles")
+            << bom + "Mi\xC3\xA9rcoles     ";
+        QTest::newRow("byte-order mark, line")
+            << bom + "uno\r\ndos\r\n"
+            << int(Ending::Line) << QStringLiteral("uno\ndos") << bom + "uno\r\ndos\r\n";
+        QTest::newRow("one stray 8-bit byte")
+            << QByteArray("Mi\xC3\xA9rcoles, caf\xE9") << int(Ending::Bare)
+            << QStringLiteral("Miércoles, café") << QByteArray("Mi\xC3\xA9rcoles, caf\xC3\xA9");
+        QTest::newRow("cut sequence at the end") << QByteArray("\xC3\xB1"
+                                                               "and\xC3")
+                                                 << int(Ending::Bare) << QStringLiteral("ñandÃ")
+                                                 << QByteArray("\xC3\xB1"
+                                                               "and\xC3\x83");
+        QTest::newRow("overlong and surrogate forms")
+            << QByteArray("\xC0\xAF \xED\xA0\x80") << int(Ending::Bare) << QStringLiteral("À¯ í\u00A0€")
+            << QStringLiteral("À¯ í\u00A0€").toUtf8();
+    }
+    void savingWhatWasReadKeepsTheText() {
+        QFETCH(QByteArray, stored);
+        QFETCH(int, ending);
+        QFETCH(QString, shown);
+        QFETCH(QByteArray, saved);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("nota.txt"));
+        QVERIFY(common::writeBytes(path, stored));
+        const QString text = common::readTextOrEmpty(path, Ending(ending));
+        QCOMPARE(text, shown);
+        QVERIFY(common::writeText(path, text, Ending(ending)));
+        QCOMPARE(*common::readBytes(path), saved);
+        // A list keeps its mark too.
+        if (ending == int(Ending::Line)) {
+            QVERIFY(common::writeLines(path, common::readLines(path)));
+            QCOMPARE(*common::readBytes(path), saved);
+        }
+    }
+
     void readLinesKeepsEmptyLines() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("lista.txt"));
