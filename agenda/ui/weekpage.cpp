@@ -1,5 +1,7 @@
 #include "agenda/ui/weekpage.h"
 
+#include "agenda/core/daykeyparsing.h"
+#include "agenda/core/weeknumber.h"
 #include "agenda/ui/controls.h"
 #include "common/units.h"
 
@@ -33,6 +35,10 @@ WeekPage::WeekPage(QWidget* parent) : QFrame(parent) {
         Text2[k]->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         setForeColor(Text2[k], kNoteColours[k]);
     }
+    // Right-aligned above the note boxes' right end, clear of the first heading.
+    weekNumber = makeLabel(this, QStringLiteral("weekNumber"), QRect(6015, 90, 2760, 375), QString());
+    weekNumber->setFont(arialFont(12, true));
+    weekNumber->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 
 void WeekPage::showWeek(const QStringList& dayNoteKeys, const QStringList& notes) {
@@ -40,6 +46,8 @@ void WeekPage::showWeek(const QStringList& dayNoteKeys, const QStringList& notes
         Label3[k]->setText(dayNoteKeys.value(k));
         Text2[k]->setPlainText(notes.value(k));
     }
+    const auto monday = parseDayKey(dayNoteKeys.value(0));
+    weekNumber->setText(monday ? weekCaption(monday->date()) : QString());
 }
 
 } // namespace quindara

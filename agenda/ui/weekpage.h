@@ -24,6 +24,8 @@ public:
 
     std::array<QLabel*, kDaysInWeek> Label3{};
     std::array<QPlainTextEdit*, kDaysInWeek> Text2{};
+    // "Semana 1": the ISO week of the days shown, taken from the Monday's key.
+    QLabel* weekNumber = nullptr;
 };
 
 } // namespace quindara
