@@ -29,9 +29,12 @@ namespace {
 
 const QString kDash = QStringLiteral(" — ");
 
-// Orders: every yearly day above every dated thing, every dated thing above the contacts.
-constexpr qint64 kAnnualOrder = qint64(1) << 40;
-constexpr qint64 kDatedOrder = qint64(1) << 32;
+// Orders: every yearly day above every dated thing, every dated thing above the contacts. Dated
+// things count minutes from 1800, which keeps 400 years inside 32 bits.
+constexpr qint32 kAnnualOrder = qint32(1) << 30;
+constexpr qint32 kDatedOrder = 16;
+constexpr int kFirstOrderedYear = 1800;
+constexpr int kLastOrderedYear = 2199;
 constexpr int kMinutesPerDay = 24 * 60;
 
 QString kindWord(SearchKind kind) {
@@ -66,12 +69,15 @@ common::Ending endingOf(SearchKind kind) {
     }
 }
 
-qint64 dayOrder(const QDate& date, int minuteOfDay) {
-    return kDatedOrder + date.toJulianDay() * kMinutesPerDay + minuteOfDay;
+qint32 dayOrder(const QDate& date, int minuteOfDay) {
+    if (date.year() < kFirstOrderedYear || date.year() > kLastOrderedYear)
+        return 1;
+    const qint64 days = date.toJulianDay() - QDate(kFirstOrderedYear, 1, 1).toJulianDay();
+    return qint32(kDatedOrder + days * kMinutesPerDay + minuteOfDay);
 }
 
 // Where a file of this kind and name goes in the list; larger comes first.
-qint64 orderOf(SearchKind kind, const QString& name) {
+qint32 orderOf(SearchKind kind, const QString& name) {
     if (kind == SearchKind::Contact)
         return 0;
     if (kind == SearchKind::PadNote) {
@@ -92,9 +98,10 @@ qint64 modifiedNs(const struct stat& info) {
     return qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
 }
 
-// A small file read with plain system calls: QFile's set-up costs more than reading 300 bytes.
-std::optional<QByteArray> readFile(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+// A small file read with plain system calls: QFile's set-up costs more than reading 300 bytes. The name
+// is relative to the open folder `dirFd`.
+std::optional<QByteArray> readFile(int dirFd, const QByteArray& name) {
+    const int fd = ::openat(dirFd, name.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
     QByteArray bytes;
@@ -121,14 +128,16 @@ qint64 folderTime(const QString& path) {
     return modifiedNs(info);
 }
 
-// The file's size and time as the folder listing gives them, or nothing when it is gone.
-bool statFile(const QString& path, qint64& size, qint64& modified) {
+qint64 stampOf(const struct stat& info) {
+    return modifiedNs(info) * 31 + info.st_size;
+}
+
+// The file's stamp, or nothing when it is gone.
+std::optional<qint64> statFile(const QString& path) {
     struct stat info;
     if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
-        return false;
-    size = info.st_size;
-    modified = modifiedNs(info);
-    return true;
+        return std::nullopt;
+    return stampOf(info);
 }
 
 QString withoutTxt(const QString& name) {
@@ -187,19 +196,19 @@ qsizetype SearchIndex::textBytes() const {
 }
 
 qsizetype SearchIndex::memoryBytes() const {
-    // Every heap block carries about 16 bytes of its own; a hash entry costs its node and a slot.
-    constexpr qsizetype kBlock = 16;
-    constexpr qsizetype kHashEntry = sizeof(QString) + sizeof(int) + 16;
+    // Every heap block carries about 16 bytes of its own besides Qt's 16-byte header.
+    constexpr qsizetype kBlock = 32;
     qsizetype bytes = qsizetype(docs_.capacity() * sizeof(Document) + freeDocs_.capacity() * sizeof(int) +
                                 lastHits_.capacity() * sizeof(int));
     for (const Document& doc : docs_) {
         if (!doc.folded.isEmpty())
-            bytes += doc.folded.capacity() + 16 + kBlock;
+            bytes += doc.folded.capacity() + kBlock;
         if (!doc.name.isEmpty())
-            bytes += doc.name.capacity() * 2 + 16 + kBlock;
+            bytes += doc.name.capacity() + kBlock;
     }
     for (const Folder& folder : folders_)
-        bytes += sizeof(Folder) + folder.byName.capacity() * kHashEntry + folder.path.capacity() * 2;
+        bytes +=
+            qsizetype(sizeof(Folder) + folder.byName.capacity() * sizeof(int)) + folder.path.capacity() * 2;
     return bytes;
 }
 
@@ -235,14 +244,17 @@ void SearchIndex::refreshCategories() {
 
 void SearchIndex::dropFolder(int folder) {
     Folder& f = folders_[folder];
-    const QStringList names = f.byName.keys();
-    for (const QString& name : names)
-        removeDocument(folder, name);
+    for (const int id : f.byName) {
+        docs_[id] = Document();
+        freeDocs_.push_back(id);
+    }
+    f.byName.clear();
     f.present = false;
     f.listed = false;
     f.knownModified = kNoTime;
     if (f.kind == SearchKind::Contact)
         contactsChanged_ = true;
+    changed();
 }
 
 void SearchIndex::refreshIfChanged() {
@@ -254,6 +266,9 @@ void SearchIndex::refreshIfChanged() {
     started_ = true;
     if (contactsChanged_)
         resolveContactCopies();
+    // Room reserved while growing is memory the index does not need.
+    if (docs_.capacity() > docs_.size() + docs_.size() / 4)
+        docs_.shrink_to_fit();
 }
 
 void SearchIndex::refreshFolder(int folder) {
@@ -267,7 +282,8 @@ void SearchIndex::refreshFolder(int folder) {
 
 void SearchIndex::listFolder(int folder) {
     folders_[folder].listed = true;
-    QSet<QString> seen;
+    for (const int id : folders_[folder].byName)
+        docs_[id].seen = false;
     // One pass of readdir and a stat relative to the open folder: Qt's file infos would convert every
     // time to local time, which dominated the first search.
     DIR* dir = ::opendir(QFile::encodeName(folders_[folder].path).constData());
@@ -275,35 +291,37 @@ void SearchIndex::listFolder(int folder) {
         const int dirFd = ::dirfd(dir);
         while (const dirent* entry = ::readdir(dir)) {
             struct stat info;
-            if (entry->d_name[0] == '.' &&
-                (entry->d_name[1] == 0 || (entry->d_name[1] == '.' && entry->d_name[2] == 0)))
-                continue;
             if (::fstatat(dirFd, entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode))
                 continue;
-            const QString name = QFile::decodeName(entry->d_name);
-            seen.insert(name);
-            updateFile(folder, name, info.st_size, modifiedNs(info));
+            updateFile(folder, QByteArray(entry->d_name), stampOf(info), dirFd);
         }
         ::closedir(dir);
     }
-    const QStringList known = folders_[folder].byName.keys();
-    for (const QString& name : known) {
-        if (!seen.contains(name))
-            removeDocument(folder, name);
+    std::vector<QByteArray> gone;
+    for (const int id : folders_[folder].byName) {
+        if (!docs_[id].seen)
+            gone.push_back(docs_[id].name);
     }
+    for (const QByteArray& name : gone)
+        removeDocument(folder, name);
 }
 
-void SearchIndex::updateFile(int folder, const QString& name, qint64 size, qint64 modified) {
+std::vector<int>::iterator SearchIndex::findByName(Folder& folder, const QByteArray& name) {
+    return std::lower_bound(folder.byName.begin(), folder.byName.end(), name,
+                            [this](int id, const QByteArray& wanted) { return docs_[id].name < wanted; });
+}
+
+void SearchIndex::updateFile(int folder, const QByteArray& name, qint64 stamp, int dirFd) {
     Folder& f = folders_[folder];
-    const auto found = f.byName.constFind(name);
-    if (found != f.byName.constEnd()) {
+    const auto found = findByName(f, name);
+    if (found != f.byName.end() && docs_[*found].name == name) {
         Document& doc = docs_[*found];
-        if (doc.size == size && doc.modifiedNs == modified)
+        doc.seen = true;
+        if (doc.stamp == stamp)
             return;
-        doc.size = size;
-        doc.modifiedNs = modified;
+        doc.stamp = stamp;
         if (!f.allContacts || doc.loaded)
-            load(doc);
+            load(doc, dirFd);
         changed();
         return;
     }
@@ -315,29 +333,29 @@ void SearchIndex::updateFile(int folder, const QString& name, qint64 size, qint6
         id = int(docs_.size());
         docs_.emplace_back();
     }
+    f.byName.insert(found, id);
     Document& doc = docs_[id];
     doc = Document();
     doc.name = name;
-    doc.folder = folder;
+    doc.folder = qint16(folder);
     doc.alive = true;
-    doc.size = size;
-    doc.modifiedNs = modified;
-    doc.order = orderOf(f.kind, name);
-    f.byName.insert(doc.name, id);
+    doc.seen = true;
+    doc.stamp = stamp;
+    doc.order = orderOf(f.kind, QFile::decodeName(name));
     if (f.kind == SearchKind::Contact)
         contactsChanged_ = true;
     // A card of "Todos" is read only when no category holds the same contact (resolveContactCopies).
     if (f.allContacts)
         doc.shadowed = true;
     else
-        load(doc);
+        load(doc, dirFd);
     changed();
 }
 
-void SearchIndex::removeDocument(int folder, const QString& name) {
+void SearchIndex::removeDocument(int folder, const QByteArray& name) {
     Folder& f = folders_[folder];
-    const auto found = f.byName.constFind(name);
-    if (found == f.byName.constEnd())
+    const auto found = findByName(f, name);
+    if (found == f.byName.end() || docs_[*found].name != name)
         return;
     const int id = *found;
     f.byName.erase(found);
@@ -348,11 +366,12 @@ void SearchIndex::removeDocument(int folder, const QString& name) {
     changed();
 }
 
-void SearchIndex::load(Document& doc) {
-    const QString path = QDir(folders_[doc.folder].path).filePath(doc.name);
-    const auto bytes = readFile(path);
+void SearchIndex::load(Document& doc, int dirFd) {
+    const auto bytes =
+        dirFd >= 0 ? readFile(dirFd, doc.name)
+                   : readFile(AT_FDCWD, QFile::encodeName(folders_[doc.folder].path) + '/' + doc.name);
     if (!bytes) {
-        qCWarning(lcSearch) << "cannot read" << path;
+        qCWarning(lcSearch) << "cannot read" << folders_[doc.folder].path << doc.name;
         doc.folded.clear();
         doc.loaded = false;
         return;
@@ -367,15 +386,15 @@ void SearchIndex::resolveContactCopies() {
     QSet<QString> filed;
     for (const Folder& f : folders_) {
         if (f.kind == SearchKind::Contact && f.present && !f.allContacts)
-            for (auto it = f.byName.constBegin(); it != f.byName.constEnd(); ++it)
-                filed.insert(common::FolderIndex::foldName(it.key()));
+            for (const int id : f.byName)
+                filed.insert(common::FolderIndex::foldName(QFile::decodeName(docs_[id].name)));
     }
     for (Folder& f : folders_) {
         if (!f.allContacts || !f.present)
             continue;
-        for (auto it = f.byName.constBegin(); it != f.byName.constEnd(); ++it) {
-            Document& doc = docs_[*it];
-            const bool shadowed = filed.contains(common::FolderIndex::foldName(doc.name));
+        for (const int id : f.byName) {
+            Document& doc = docs_[id];
+            const bool shadowed = filed.contains(common::FolderIndex::foldName(QFile::decodeName(doc.name)));
             if (shadowed == doc.shadowed && (shadowed || doc.loaded))
                 continue;
             doc.shadowed = shadowed;
@@ -414,11 +433,9 @@ void SearchIndex::fileWritten(const QString& path) {
     const int folder = folderOf(path);
     if (folder < 0)
         return;
-    const QString name = QFileInfo(path).fileName();
-    qint64 size = 0;
-    qint64 modified = 0;
-    if (statFile(path, size, modified))
-        updateFile(folder, name, size, modified);
+    const QByteArray name = QFile::encodeName(QFileInfo(path).fileName());
+    if (const auto stamp = statFile(path))
+        updateFile(folder, name, *stamp);
     else
         removeDocument(folder, name);
     Folder& f = folders_[folder];
@@ -438,7 +455,7 @@ void SearchIndex::fileRemoved(const QString& path) {
     const int folder = folderOf(path);
     if (folder < 0)
         return;
-    removeDocument(folder, QFileInfo(path).fileName());
+    removeDocument(folder, QFile::encodeName(QFileInfo(path).fileName()));
     Folder& f = folders_[folder];
     if (f.listed)
         f.knownModified = folderTime(f.path);
@@ -455,7 +472,9 @@ bool SearchIndex::before(int a, int b) const {
     const SearchKind ky = folders_[y.folder].kind;
     if (kx != ky)
         return kx < ky;
-    const int byName = x.name.compare(y.name, Qt::CaseInsensitive);
+    // Bytes of the stored names, without regard to the case of plain letters: cheap enough for
+    // thousands of contacts, which all share one order.
+    const int byName = qstricmp(x.name.constData(), y.name.constData());
     if (byName != 0)
         return byName < 0;
     return folders_[x.folder].category.compare(folders_[y.folder].category, Qt::CaseInsensitive) < 0;
@@ -498,8 +517,8 @@ SearchHit SearchIndex::describe(const Document& doc, const SearchQuery& query) c
     const Folder& f = folders_[doc.folder];
     SearchHit hit;
     hit.kind = f.kind;
-    hit.fileName = doc.name;
-    hit.path = QDir(f.path).filePath(doc.name);
+    hit.fileName = QFile::decodeName(doc.name);
+    hit.path = QDir(f.path).filePath(hit.fileName);
     const auto bytes = common::readBytes(hit.path);
 
     if (f.kind == SearchKind::Contact) {
@@ -508,10 +527,10 @@ SearchHit SearchIndex::describe(const Document& doc, const SearchQuery& query) c
             common::textFromBytes(bytes.value_or(QByteArray()), common::Ending::Line).split(u'\n'));
         const QString surname = fields.value(kSurnameField).trimmed();
         const QString firstName = fields.value(kSurnameField + 1).trimmed();
-        QString name = surname.isEmpty() ? doc.name : surname;
+        QString name = surname.isEmpty() ? hit.fileName : surname;
         if (!firstName.isEmpty())
             name += QStringLiteral(", ") + firstName;
-        hit.where = f.category + u'/' + doc.name;
+        hit.where = f.category + u'/' + hit.fileName;
         hit.excerpt = name;
         const QString nameText = surname + u'\n' + firstName;
         if (!textMatches(nameText, query)) {
@@ -529,16 +548,16 @@ SearchHit SearchIndex::describe(const Document& doc, const SearchQuery& query) c
     const QString text = common::textFromBytes(bytes.value_or(QByteArray()), endingOf(f.kind));
     hit.excerpt = searchExcerpt(text, query);
     if (f.kind == SearchKind::PadNote) {
-        if (const auto saved = parseTimeStampName(doc.name)) {
+        if (const auto saved = parseTimeStampName(hit.fileName)) {
             hit.savedAt = *saved;
             hit.year = saved->date().year();
             hit.month = saved->date().month();
             hit.day = saved->date().day();
         }
-        hit.where = QStringLiteral("Nota ") + doc.name;
+        hit.where = QStringLiteral("Nota ") + hit.fileName;
     } else {
-        QString key = withoutTxt(doc.name);
-        if (const auto parsed = parseDayKey(doc.name)) {
+        QString key = withoutTxt(hit.fileName);
+        if (const auto parsed = parseDayKey(hit.fileName)) {
             hit.year = parsed->year;
             hit.month = parsed->month;
             hit.day = parsed->day;

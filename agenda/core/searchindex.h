@@ -5,7 +5,6 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -84,18 +83,20 @@ private:
         bool present = true;
         bool listed = false;
         qint64 knownModified = -1; // nanoseconds
-        QHash<QString, int> byName;
+        // Its documents' ids, sorted by file name.
+        std::vector<int> byName;
     };
+    // Kept small: there is one per file of the agenda.
     struct Document {
-        QString name;
+        QByteArray name; // as the file system stores it
         QByteArray folded;
-        qint64 order = 0;
-        qint64 modifiedNs = 0;
-        qint64 size = -1;
-        int folder = -1;
+        qint64 stamp = 0; // size and change time: a new value means the file must be read again
+        qint32 order = 0;
+        qint16 folder = -1;
         bool alive = false;
         bool loaded = false;
         bool shadowed = false;
+        bool seen = false;
     };
 
     void addFolder(const QString& path, SearchKind kind, const QString& category = QString());
@@ -104,9 +105,11 @@ private:
     void listFolder(int folder);
     void dropFolder(int folder);
     int folderOf(const QString& path);
-    void updateFile(int folder, const QString& name, qint64 size, qint64 modified);
-    void removeDocument(int folder, const QString& name);
-    void load(Document& doc);
+    std::vector<int>::iterator findByName(Folder& folder, const QByteArray& name);
+    // `dirFd`: the folder, open, when the caller is listing it.
+    void updateFile(int folder, const QByteArray& name, qint64 stamp, int dirFd = -1);
+    void removeDocument(int folder, const QByteArray& name);
+    void load(Document& doc, int dirFd = -1);
     void resolveContactCopies();
     void changed() { ++generation_; }
     bool before(int a, int b) const;
