@@ -291,7 +291,9 @@ void SearchIndex::listFolder(int folder) {
         const int dirFd = ::dirfd(dir);
         while (const dirent* entry = ::readdir(dir)) {
             struct stat info;
-            if (::fstatat(dirFd, entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode))
+            // Hidden files (a leading dot) are no one's notes: the lists of the agenda leave them out too.
+            if (entry->d_name[0] == '.' || ::fstatat(dirFd, entry->d_name, &info, 0) != 0 ||
+                !S_ISREG(info.st_mode))
                 continue;
             updateFile(folder, QByteArray(entry->d_name), stampOf(info), dirFd);
         }
@@ -311,13 +313,13 @@ std::vector<int>::iterator SearchIndex::findByName(Folder& folder, const QByteAr
                             [this](int id, const QByteArray& wanted) { return docs_[id].name < wanted; });
 }
 
-void SearchIndex::updateFile(int folder, const QByteArray& name, qint64 stamp, int dirFd) {
+void SearchIndex::updateFile(int folder, const QByteArray& name, qint64 stamp, int dirFd, bool reread) {
     Folder& f = folders_[folder];
     const auto found = findByName(f, name);
     if (found != f.byName.end() && docs_[*found].name == name) {
         Document& doc = docs_[*found];
         doc.seen = true;
-        if (doc.stamp == stamp)
+        if (doc.stamp == stamp && !reread)
             return;
         doc.stamp = stamp;
         if (!f.allContacts || doc.loaded)
@@ -434,10 +436,23 @@ void SearchIndex::fileWritten(const QString& path) {
     if (folder < 0)
         return;
     const QByteArray name = QFile::encodeName(QFileInfo(path).fileName());
-    if (const auto stamp = statFile(path))
-        updateFile(folder, name, *stamp);
-    else
-        removeDocument(folder, name);
+    if (name.startsWith('.'))
+        return;
+    // Writers keep a file's stored spelling when it differs from the key only in letter case, and may
+    // drop an old spelling: every spelling of the name is looked at again.
+    std::vector<QByteArray> spellings = {name};
+    const QString folded = common::FolderIndex::foldName(QFile::decodeName(name));
+    for (const int id : folders_[folder].byName) {
+        const QByteArray& stored = docs_[id].name;
+        if (stored != name && common::FolderIndex::foldName(QFile::decodeName(stored)) == folded)
+            spellings.push_back(stored);
+    }
+    for (const QByteArray& spelling : spellings) {
+        if (const auto stamp = statFile(QDir(folders_[folder].path).filePath(QFile::decodeName(spelling))))
+            updateFile(folder, spelling, *stamp, -1, true);
+        else
+            removeDocument(folder, spelling);
+    }
     Folder& f = folders_[folder];
     if (!f.listed) {
         refreshFolder(folder);

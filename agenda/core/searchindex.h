@@ -62,7 +62,8 @@ public:
     QList<SearchHit> search(const QString& typed, int limit = kShownResults);
     qsizetype matchCount() const { return lastHits_.size(); }
 
-    // The program wrote or removed a file under the data folder; other paths are ignored.
+    // The program wrote or removed a file under the data folder (call it for each copy of a contact);
+    // other paths are ignored. A write also drops the file's old spelling in another letter case.
     void fileWritten(const QString& path);
     void fileRemoved(const QString& path);
 
@@ -106,8 +107,9 @@ private:
     void dropFolder(int folder);
     int folderOf(const QString& path);
     std::vector<int>::iterator findByName(Folder& folder, const QByteArray& name);
-    // `dirFd`: the folder, open, when the caller is listing it.
-    void updateFile(int folder, const QByteArray& name, qint64 stamp, int dirFd = -1);
+    // `dirFd`: the folder, open, when the caller is listing it. `reread`: read the file even when its
+    // size and time look unchanged (a save within the file system's time granularity).
+    void updateFile(int folder, const QByteArray& name, qint64 stamp, int dirFd = -1, bool reread = false);
     void removeDocument(int folder, const QByteArray& name);
     void load(Document& doc, int dirFd = -1);
     void resolveContactCopies();

@@ -183,6 +183,9 @@ private slots:
         QTest::newRow("note saved") << "save note"
                                     << "ballena"
                                     << QStringList{"LUNES, 7 de MARZO de 2011 — nota: Vi una ballena"};
+        QTest::newRow("note saved over another spelling")
+            << "save over lower case"
+            << "ballena" << QStringList{"LUNES, 7 de MARZO de 2011 — nota: Vi una ballena"};
         QTest::newRow("holiday removed") << "remove holiday"
                                          << "reyes" << QStringList{};
         QTest::newRow("outside new pad note") << "outside new"
@@ -201,9 +204,11 @@ private slots:
         QFETCH(QString, query);
         QFETCH(QStringList, expected);
         SearchFolder folder;
+        if (change == "save over lower case")
+            folder.write(QStringLiteral("dias/lunes, 7 de marzo de 2011.txt"), "Una ballena vieja ");
         SearchIndex index(folder.data);
         index.search(query.left(2));
-        if (change == "save note") {
+        if (change.startsWith("save")) {
             DayNotes notes(folder.data);
             const QString key = dayNoteKey(QDate(2011, 3, 7));
             QVERIFY(notes.save(key, QStringLiteral("Vi una ballena")));
