@@ -195,23 +195,6 @@ qsizetype SearchIndex::textBytes() const {
     return bytes;
 }
 
-qsizetype SearchIndex::memoryBytes() const {
-    // Every heap block carries about 16 bytes of its own besides Qt's 16-byte header.
-    constexpr qsizetype kBlock = 32;
-    qsizetype bytes = qsizetype(docs_.capacity() * sizeof(Document) + freeDocs_.capacity() * sizeof(int) +
-                                lastHits_.capacity() * sizeof(int));
-    for (const Document& doc : docs_) {
-        if (!doc.folded.isEmpty())
-            bytes += doc.folded.capacity() + kBlock;
-        if (!doc.name.isEmpty())
-            bytes += doc.name.capacity() + kBlock;
-    }
-    for (const Folder& folder : folders_)
-        bytes +=
-            qsizetype(sizeof(Folder) + folder.byName.capacity() * sizeof(int)) + folder.path.capacity() * 2;
-    return bytes;
-}
-
 void SearchIndex::refreshCategories() {
     const qint64 modified = folderTime(contactsRoot_);
     if (started_ && modified == knownContactsModified_)
@@ -221,6 +204,8 @@ void SearchIndex::refreshCategories() {
     QDirIterator it(contactsRoot_, QDir::Dirs | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         it.next();
+        if (it.fileName().startsWith(u'.'))
+            continue; // hidden, as in the address book's own list
         const QString path = QDir::cleanPath(it.filePath());
         present.insert(path);
         const bool known = std::any_of(folders_.begin(), folders_.end(),

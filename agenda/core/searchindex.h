@@ -70,10 +70,9 @@ public:
     // Lists again the folders that changed on disk since they were last seen.
     void refreshIfChanged();
 
-    // Size of what is held, for the memory budget: the folded text, and an estimate of everything.
+    // What is held: the documents, and the bytes of their folded text (for the memory budget).
     qsizetype documentCount() const;
     qsizetype textBytes() const;
-    qsizetype memoryBytes() const;
 
 private:
     struct Folder {
