@@ -2,6 +2,7 @@
 
 #include "agenda/core/daynotes.h"
 
+#include "agenda/core/weeknumber.h"
 #include "agenda/ui/controls.h"
 #include "common/units.h"
 
@@ -38,6 +39,10 @@ WeekPage::WeekPage(DayNotes& notes, common::DesktopServices& desktop, QWidget* p
         setForeColor(Text2[k], kNoteColours[k]);
         Text2[k]->installEventFilter(this);
     }
+    // Right-aligned above the note boxes' right end, clear of the first heading.
+    weekNumber = makeLabel(this, QStringLiteral("weekNumber"), QRect(6015, 90, 2760, 375), QString());
+    weekNumber->setFont(arialFont(12, true));
+    weekNumber->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 
 void WeekPage::ShowWeekPage(const QDate& day) {
@@ -49,6 +54,7 @@ void WeekPage::ShowWeekPage(const QDate& day) {
         Text2[k]->setPlainText(notes_.load(keys.value(k)));
         Text2[k]->document()->setModified(false);
     }
+    weekNumber->setText(weekCaption(day));
     weekShown_ = true;
 }
 

@@ -35,6 +35,8 @@ public:
 
     std::array<QLabel*, kDaysInWeek> Label3{};
     std::array<QPlainTextEdit*, kDaysInWeek> Text2{};
+    // "Semana 1": the ISO week of the days shown.
+    QLabel* weekNumber = nullptr;
 
 signals:
     void noteSaveFailed(const QString& message);

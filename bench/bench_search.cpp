@@ -1,0 +1,230 @@
+#include "agenda/core/datafolder.h"
+#include "agenda/core/daykeys.h"
+#include "agenda/core/searchindex.h"
+#include "agenda/core/searchtext.h"
+#include "benchdata.h"
+#include "common/textfile.h"
+
+#include <QDate>
+#include <QDir>
+#include <QDirIterator>
+#include <QRandomGenerator>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <malloc.h>
+#include <map>
+#include <unistd.h>
+
+namespace {
+
+using namespace quindara;
+
+constexpr int kNotes = 7300; // twenty years of days
+constexpr int kContacts = 5000;
+constexpr int kPadNotes = 2000;
+constexpr int kNoteBytes = 300;
+constexpr double kWarmBudgetMs = 15;
+constexpr double kColdBudgetMs = 400;
+constexpr double kMemoryBudget = 2.0;
+
+const QStringList& words() {
+    static const QStringList list = {
+        "reunión", "con",        "José",   "María",    "mañana",  "llamar",  "médico",   "comprar",
+        "pan",     "cumpleaños", "año",    "nuevo",    "oficina", "viaje",   "Sevilla",  "pingüino",
+        "acción",  "tarde",      "noche",  "cena",     "familia", "trabajo", "coche",    "taller",
+        "banco",   "pagar",      "recibo", "café",     "Ángel",   "Begoña",  "escribir", "carta",
+        "jardín",  "lluvia",     "fútbol", "partido",  "colegio", "niños",   "dentista", "farmacia",
+        "libro",   "película",   "música", "guitarra", "clase"};
+    return list;
+}
+
+QString prose(QRandomGenerator& random, int bytes) {
+    QString text;
+    while (text.size() < bytes) {
+        QString word = words().at(random.bounded(int(words().size())));
+        // Besides the common words, rarer ones that only a few documents hold.
+        if (random.bounded(8) == 0)
+            word += QString::number(random.bounded(1000));
+        text += (text.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+    }
+    return text;
+}
+
+void write(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+// Twenty years of day notes, 5,000 contacts in ten categories with their copies in "Todos", 2,000 pad
+// notes, and a year of holidays and saints.
+const DataFolder& data() {
+    static const DataFolder folder = [] {
+        const DataFolder made(bench::scratch().filePath(QStringLiteral("search")));
+        made.createMissingFolders();
+        QRandomGenerator random(15);
+        QDate day(2006, 1, 1);
+        for (int i = 0; i < kNotes; ++i, day = day.addDays(1))
+            write(made.dayNoteFile(dayNoteKey(day)),
+                  common::encodeText(prose(random, kNoteBytes), common::Ending::Zoned));
+        for (QDate d(2012, 1, 1); d.year() == 2012; d = d.addDays(1)) {
+            write(made.saintsFile(annualKey(d)), common::encodeText(prose(random, 60), common::Ending::Line));
+            if (d.dayOfYear() % 10 == 0)
+                write(made.holidayFile(annualKey(d)),
+                      common::encodeText(prose(random, 30), common::Ending::Line));
+        }
+        for (int i = 0; i < kContacts; ++i) {
+            const QString category = QStringLiteral("Grupo %1").arg(i % 10);
+            QDir().mkpath(made.categoryFolder(category));
+            const QString surname = QStringLiteral("%1 %2").arg(words().at(i % words().size())).arg(i);
+            const QStringList fields = {surname,
+                                        words().at((i / 7) % words().size()),
+                                        prose(random, 30),
+                                        QStringLiteral("Madrid"),
+                                        QStringLiteral("600 %1").arg(i),
+                                        QStringLiteral("c%1@example.com").arg(i),
+                                        prose(random, 40)};
+            QByteArray card;
+            for (const QString& field : fields)
+                card += field.toUtf8() + "\r\n";
+            write(made.contactFile(category, surname), card);
+            write(made.contactFile(folders::allContacts, surname), card);
+        }
+        QDateTime moment(QDate(2015, 1, 1), QTime(8, 0));
+        for (int i = 0; i < kPadNotes; ++i, moment = moment.addSecs(3 * 3600 + 60))
+            write(made.noteFile(QStringLiteral("%1-%2-%3--%4-%5")
+                                    .arg(moment.date().year())
+                                    .arg(moment.date().month())
+                                    .arg(moment.date().day())
+                                    .arg(moment.time().hour())
+                                    .arg(moment.time().minute())),
+                  common::encodeText(prose(random, kNoteBytes), common::Ending::Zoned));
+        return made;
+    }();
+    return folder;
+}
+
+// What the user types, one keystroke at a time: every prefix of each query, each query a new start.
+const QStringList& keystrokes() {
+    static const QStringList list = [] {
+        QStringList typed;
+        for (const QString& query : {QStringLiteral("reunion con maria"), QStringLiteral("pinguino"),
+                                     QStringLiteral("\"cafe con\" 12")})
+            for (int length = 1; length <= query.size(); ++length)
+                typed.append(query.left(length));
+        return typed;
+    }();
+    return list;
+}
+
+// The way to avoid: list every folder, read and scan every file for each query.
+qsizetype naiveSearch(const DataFolder& folder, const QString& typed) {
+    const SearchQuery query = parseSearchQuery(typed);
+    qsizetype found = 0;
+    QDirIterator it(folder.programFolder(), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (path.contains(QLatin1String("/Todos/")))
+            continue;
+        const auto bytes = common::readBytes(path);
+        if (bytes && textMatches(common::decodeText(*bytes), query))
+            ++found;
+    }
+    return found;
+}
+
+// One keystroke after the other, the index warm, the shown results described (read from their files).
+void SearchTypedCharacter(benchmark::State& state) {
+    SearchIndex index(data());
+    index.search(QStringLiteral("x"));
+    int i = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(index.search(keystrokes().at(i++ % keystrokes().size())));
+}
+BENCHMARK(SearchTypedCharacter)->Unit(benchmark::kMillisecond);
+
+// The dearest keystroke: a first letter found in nearly every document, nothing to narrow.
+void SearchFirstLetter(benchmark::State& state) {
+    SearchIndex index(data());
+    index.search(QStringLiteral("x"));
+    int i = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(index.search(i++ % 2 ? QStringLiteral("a") : QStringLiteral("e")));
+}
+BENCHMARK(SearchFirstLetter)->Unit(benchmark::kMillisecond);
+
+void SearchTypedCharacter_Naive(benchmark::State& state) {
+    int i = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(naiveSearch(data(), keystrokes().at(i++ % keystrokes().size())));
+}
+BENCHMARK(SearchTypedCharacter_Naive)->Unit(benchmark::kMillisecond);
+
+// The first query after start: every folder listed and every file read.
+void SearchFirstQuery(benchmark::State& state) {
+    for (auto _ : state) {
+        SearchIndex index(data());
+        benchmark::DoNotOptimize(index.search(QStringLiteral("reunion")));
+    }
+}
+BENCHMARK(SearchFirstQuery)->Unit(benchmark::kMillisecond);
+
+void SearchFirstQuery_Naive(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(naiveSearch(data(), QStringLiteral("reunion")));
+}
+BENCHMARK(SearchFirstQuery_Naive)->Unit(benchmark::kMillisecond);
+
+// Keeps each benchmark's CPU time per iteration in milliseconds for the closing check.
+class CpuReporter : public benchmark::ConsoleReporter {
+public:
+    // Colours only on a terminal, so scripts reading the table see plain text.
+    CpuReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_ColorTabular : OO_Tabular) {}
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration)
+                ms[run.benchmark_name()] =
+                    run.GetAdjustedCPUTime() * 1000.0 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+        }
+    }
+    std::map<std::string, double> ms;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    data();
+    CpuReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    const std::size_t before = mallinfo2().uordblks;
+    auto* index = new SearchIndex(data());
+    index->search(QStringLiteral("x"));
+    const double heap = double(mallinfo2().uordblks - before);
+    const double text = double(index->textBytes());
+    const qsizetype documents = index->documentCount();
+    delete index;
+
+    const auto& ms = reporter.ms;
+    const double warm = std::max(ms.at("SearchTypedCharacter"), ms.at("SearchFirstLetter"));
+    const double cold = ms.at("SearchFirstQuery");
+    const auto verdict = [](bool ok) { return ok ? "within budget" : "OVER BUDGET"; };
+    std::printf(
+        "\nSearch over %lld documents (%d notes, %d contacts and their copies, %d pad notes), CPU time:\n",
+        static_cast<long long>(documents), kNotes, kContacts, kPadNotes);
+    std::printf("  typed character: %.2f ms on average, %.2f ms for a first letter (budget %.0f ms): %s; "
+                "the naive way takes %.0f times as long\n",
+                ms.at("SearchTypedCharacter"), ms.at("SearchFirstLetter"), kWarmBudgetMs,
+                verdict(warm <= kWarmBudgetMs),
+                ms.at("SearchTypedCharacter_Naive") / ms.at("SearchTypedCharacter"));
+    std::printf(
+        "  first query after start: %.1f ms (budget %.0f ms): %s; the naive way takes %.1f times as long\n",
+        cold, kColdBudgetMs, verdict(cold <= kColdBudgetMs), ms.at("SearchFirstQuery_Naive") / cold);
+    std::printf("  index memory: %.2f MB on the heap for %.2f MB of text, %.2fx (budget %.0fx): %s\n",
+                heap / 1e6, text / 1e6, heap / text, kMemoryBudget, verdict(heap <= kMemoryBudget * text));
+    return warm <= kWarmBudgetMs && cold <= kColdBudgetMs && heap <= kMemoryBudget * text ? 0 : 1;
+}
