@@ -84,6 +84,14 @@ CheckedText checkLines(const QByteArray& bytes) {
         checked.refusal = QStringLiteral("no es un archivo de texto");
         return checked;
     }
+    // Told apart at once, before any work on a file of another kind, however large.
+    qsizetype first = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    while (first < bytes.size() && (bytes.at(first) == '\r' || bytes.at(first) == '\n'))
+        ++first;
+    if (!bytes.mid(first, 15).toUpper().startsWith("BEGIN:VCALENDAR")) {
+        checked.refusal = QStringLiteral("no es un calendario iCalendar (no empieza por BEGIN:VCALENDAR)");
+        return checked;
+    }
     QString text = common::decodeText(bytes);
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
@@ -387,9 +395,9 @@ bool CalendarReader::read(icalcomponent* calendar) {
     for (icalcomponent* c : std::as_const(events)) {
         if (!checkDates(c))
             return false;
-        const icaltimetype recurrence = icalcomponent_get_recurrenceid(c);
-        if (!icaltime_is_null_time(recurrence))
-            replaced_[textOf(icalcomponent_get_uid(c))].insert(occurrenceId(recurrence));
+        if (icalproperty* p = icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY))
+            replaced_[textOf(icalcomponent_get_uid(c))].insert(
+                occurrenceId(icalproperty_get_datetime_with_component(p, c)));
     }
     for (icalcomponent* c : std::as_const(journals)) {
         if (!checkDates(c))
