@@ -1,0 +1,515 @@
+#include "agenda/core/exchange.h"
+
+#include "agenda/core/addressbookfolder.h"
+#include "agenda/core/calendar.h"
+#include "agenda/core/contactcard.h"
+#include "agenda/core/daykeys.h"
+#include "agenda/core/daynotes.h"
+#include "agenda/core/daytexts.h"
+#include "agenda/core/vcard.h"
+#include "common/folderindex.h"
+#include "common/programfolder.h"
+#include "common/textfile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QLoggingCategory>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <algorithm>
+#include <optional>
+
+Q_LOGGING_CATEGORY(lcExchange, "quindara.exchange")
+
+namespace quindara {
+
+namespace {
+
+constexpr int kMaxNumberedNames = 1000;
+
+ExchangeResult started(ExchangeResult::Action action, const QString& file) {
+    ExchangeResult result;
+    result.action = action;
+    result.file = file;
+    return result;
+}
+
+ExchangeResult& fail(ExchangeResult& result, ExchangeStatus status, const QString& problem) {
+    result.status = status;
+    result.problem = problem;
+    if (status != ExchangeStatus::Done)
+        qCWarning(lcExchange) << result.file << problem;
+    return result;
+}
+
+bool checkFolder(const DataFolder& data, ExchangeResult& result) {
+    if (QFileInfo(data.programFolder()).isDir())
+        return true;
+    fail(result, ExchangeStatus::BadOptionOrFolder,
+         QStringLiteral("la carpeta de datos «%1» no existe").arg(data.programFolder()));
+    return false;
+}
+
+std::optional<QByteArray> readInput(const QString& file, ExchangeResult& result) {
+    if (QFileInfo(file).isDir()) {
+        fail(result, ExchangeStatus::Refused, QStringLiteral("«%1» es una carpeta, no un archivo").arg(file));
+        return std::nullopt;
+    }
+    auto bytes = common::readBytes(file);
+    if (!bytes)
+        fail(result, ExchangeStatus::Refused, QStringLiteral("no se puede leer «%1»").arg(file));
+    return bytes;
+}
+
+bool writeOutput(const QString& file, const QByteArray& bytes, ExchangeResult& result) {
+    QString error;
+    if (common::writeBytes(file, bytes, &error))
+        return true;
+    result.failures.append(QStringLiteral("%1: %2").arg(file, error));
+    fail(result, ExchangeStatus::WriteFailed, QStringLiteral("no se ha podido escribir «%1»").arg(file));
+    return false;
+}
+
+ExchangeCount& countOf(ExchangeResult& result, CalendarKind kind) {
+    switch (kind) {
+    case CalendarKind::Holiday:
+        return result.holidays;
+    case CalendarKind::YearlyReminder:
+    case CalendarKind::OneYearReminder:
+        return result.reminders;
+    case CalendarKind::DayNote:
+        break;
+    }
+    return result.notes;
+}
+
+// ---- the calendar files by name ----
+
+const QRegularExpression& annualName() {
+    static const QRegularExpression re(QStringLiteral("^(\\d{1,2}) de (\\S+)\\.txt$"),
+                                       QRegularExpression::CaseInsensitiveOption);
+    return re;
+}
+
+const QRegularExpression& datedName() {
+    static const QRegularExpression re(QStringLiteral("^(?:[^,]+, )?(\\d{1,2}) de (\\S+) de (\\d{4})\\.txt$"),
+                                       QRegularExpression::CaseInsensitiveOption);
+    return re;
+}
+
+QDate dateOfName(const QString& name, bool annual) {
+    const QRegularExpressionMatch match = (annual ? annualName() : datedName()).match(name);
+    if (!match.hasMatch())
+        return {};
+    const int month = monthNumber(match.captured(2));
+    const int year = annual ? 2000 : match.captured(3).toInt();
+    const QDate date(year, month, match.captured(1).toInt());
+    return date.isValid() && year >= kFirstYear && year <= kLastYear ? date : QDate();
+}
+
+void collectFolder(const DataFolder& data, CalendarKind kind, QList<CalendarItem>& items,
+                   ExchangeResult& result) {
+    const bool annual = kind == CalendarKind::Holiday || kind == CalendarKind::YearlyReminder;
+    QString folder;
+    common::Ending ending = common::Ending::Zoned;
+    if (kind == CalendarKind::DayNote) {
+        folder = data.folder(folders::dayNotes);
+    } else {
+        const DayTextKind textKind = kind == CalendarKind::Holiday          ? DayTextKind::Holiday
+                                     : kind == CalendarKind::YearlyReminder ? DayTextKind::YearlyReminder
+                                                                            : DayTextKind::OneYearReminder;
+        const DayTextPlace place =
+            dayTextPlace(data, textKind, QStringLiteral("1"), monthName(1), QStringLiteral("2000"));
+        folder = place.folder;
+        ending = place.ending;
+    }
+    const QDir dir(folder);
+    QSet<QDate> seen;
+    const QFileInfoList files = dir.entryInfoList(QDir::Files, QDir::Name);
+    for (const QFileInfo& info : files) {
+        const QString what = dir.dirName() + u'/' + info.fileName();
+        const QDate date = dateOfName(info.fileName(), annual);
+        if (!date.isValid()) {
+            result.skipped.append(QStringLiteral("«%1»: el nombre no es un día de 1901 a 2100").arg(what));
+            continue;
+        }
+        const std::optional<QString> text = common::readText(info.filePath(), ending);
+        if (!text) {
+            result.skipped.append(QStringLiteral("«%1»: no se puede leer").arg(what));
+            continue;
+        }
+        if (text->trimmed().isEmpty()) {
+            // An emptied day note keeps its file; there is nothing to give away.
+            if (kind != CalendarKind::DayNote)
+                result.skipped.append(QStringLiteral("«%1»: no tiene texto").arg(what));
+            continue;
+        }
+        if (seen.contains(date)) {
+            result.skipped.append(QStringLiteral("«%1»: el mismo día ya está en otro archivo").arg(what));
+            continue;
+        }
+        seen.insert(date);
+        items.append({kind, date, *text, info.lastModified().toUTC()});
+    }
+    std::sort(items.end() - seen.size(), items.end(),
+              [](const CalendarItem& a, const CalendarItem& b) { return a.date < b.date; });
+}
+
+// ---- adding texts to days ----
+
+bool alreadyHolds(const QString& existing, const QString& text) {
+    return existing == text || (u'\n' + existing + u'\n').contains(u'\n' + text + u'\n');
+}
+
+QString appended(const QString& existing, const QString& text) {
+    if (existing.trimmed().isEmpty())
+        return text;
+    return existing.endsWith(u'\n') ? existing + text : existing + u'\n' + text;
+}
+
+struct PlannedText {
+    CalendarKind kind;
+    QString key;  // day-note key, for notes
+    QString path; // for the other kinds
+    common::Ending ending = common::Ending::Line;
+    QString text;
+    bool changed = false;
+};
+
+class DayTextPlanner {
+public:
+    explicit DayTextPlanner(const DataFolder& data) : data_(data), notes_(data) {
+        for (const DayTextKind kind :
+             {DayTextKind::Holiday, DayTextKind::YearlyReminder, DayTextKind::OneYearReminder}) {
+            indexes_[int(kind)].setFolder(
+                dayTextPlace(data, kind, QStringLiteral("1"), monthName(1), QStringLiteral("2000")).folder);
+            indexes_[int(kind)].refresh();
+        }
+    }
+
+    void add(const CalendarItem& item, ExchangeResult& result) {
+        PlannedText& planned = plannedFor(item);
+        ExchangeCount& count = countOf(result, item.kind);
+        if (alreadyHolds(planned.text, item.text)) {
+            ++count.alreadyThere;
+            return;
+        }
+        planned.text = appended(planned.text, item.text);
+        planned.changed = true;
+        ++count.added;
+    }
+
+    void write(ExchangeResult& result, const ExchangeProgress& progress) {
+        qsizetype total = 0;
+        for (const PlannedText& planned : std::as_const(planned_))
+            total += planned.changed ? 1 : 0;
+        qsizetype done = 0;
+        for (const PlannedText& planned : std::as_const(planned_)) {
+            if (!planned.changed)
+                continue;
+            QString error;
+            const bool ok = planned.kind == CalendarKind::DayNote
+                                ? notes_.save(planned.key, planned.text, &error)
+                                : common::writeText(planned.path, planned.text, planned.ending, &error);
+            if (!ok)
+                result.failures.append(QStringLiteral("%1: %2").arg(
+                    planned.kind == CalendarKind::DayNote ? planned.key : planned.path, error));
+            if (progress && (++done % 256 == 0 || done == total))
+                progress(ExchangePhase::Writing, done, total);
+        }
+    }
+
+private:
+    PlannedText& plannedFor(const CalendarItem& item) {
+        const QString day = QString::number(item.date.day());
+        const QString month = monthName(item.date.month());
+        const QString year = QString::number(item.date.year());
+        QString name;
+        PlannedText planned{item.kind, {}, {}, common::Ending::Zoned, {}, false};
+        if (item.kind == CalendarKind::DayNote) {
+            planned.key = dayNoteKey(item.date);
+            name = planned.key;
+        } else {
+            const DayTextKind kind = item.kind == CalendarKind::Holiday ? DayTextKind::Holiday
+                                     : item.kind == CalendarKind::YearlyReminder
+                                         ? DayTextKind::YearlyReminder
+                                         : DayTextKind::OneYearReminder;
+            const DayTextPlace place = dayTextPlace(data_, kind, day, month, year);
+            name = place.fileName;
+        }
+        const QString id = QString::number(int(item.kind)) + u'/' + common::FolderIndex::foldName(name);
+        const auto found = byId_.constFind(id);
+        if (found != byId_.constEnd())
+            return planned_[*found];
+        if (item.kind == CalendarKind::DayNote) {
+            planned.text = notes_.load(planned.key);
+        } else {
+            const DayTextKind kind = item.kind == CalendarKind::Holiday ? DayTextKind::Holiday
+                                     : item.kind == CalendarKind::YearlyReminder
+                                         ? DayTextKind::YearlyReminder
+                                         : DayTextKind::OneYearReminder;
+            const common::FolderIndex& index = indexes_[int(kind)];
+            planned.ending = dayTextPlace(data_, kind, day, month, year).ending;
+            planned.path = index.pathFor(name);
+            if (index.contains(name))
+                planned.text = common::readTextOrEmpty(planned.path, planned.ending);
+        }
+        byId_.insert(id, planned_.size());
+        planned_.append(planned);
+        return planned_.last();
+    }
+
+    DataFolder data_;
+    DayNotes notes_;
+    common::FolderIndex indexes_[3];
+    QList<PlannedText> planned_;
+    QHash<QString, qsizetype> byId_;
+};
+
+// ---- contacts ----
+
+QStringList asStored(const QStringList& fields) {
+    return contactFieldsFromLines(contactLinesFromFields(fields));
+}
+
+QString numberedName(const QString& surname, int number) {
+    return number == 1 ? surname : QStringLiteral("%1 (%2)").arg(surname).arg(number);
+}
+
+QString countLine(const QString& noun, const ExchangeCount& count, bool feminine) {
+    return QStringLiteral("%1: %2 %3, %4 ya estaban.")
+        .arg(noun)
+        .arg(count.added)
+        .arg(feminine ? QStringLiteral("añadidas") : QStringLiteral("añadidos"))
+        .arg(count.alreadyThere);
+}
+
+} // namespace
+
+QString ExchangeResult::summary() const {
+    QStringList lines;
+    switch (status) {
+    case ExchangeStatus::Refused:
+        lines.append(QStringLiteral("No se ha importado nada: «%1» no sirve: %2.").arg(file, problem));
+        return lines.join(u'\n');
+    case ExchangeStatus::BadOptionOrFolder:
+        lines.append(QStringLiteral("No se ha hecho nada: %1.").arg(problem));
+        return lines.join(u'\n');
+    case ExchangeStatus::Done:
+    case ExchangeStatus::WriteFailed:
+        break;
+    }
+    switch (action) {
+    case Action::ExportIcs:
+        lines.append(
+            QStringLiteral("Calendario exportado a «%1»: %2 fiestas, %3 recordatorios, %4 notas de los días.")
+                .arg(file)
+                .arg(holidays.added)
+                .arg(reminders.added)
+                .arg(notes.added));
+        break;
+    case Action::ImportIcs:
+        lines.append(QStringLiteral("Calendario importado de «%1».").arg(file));
+        lines.append(countLine(QStringLiteral("Fiestas"), holidays, true));
+        lines.append(countLine(QStringLiteral("Recordatorios"), reminders, false));
+        lines.append(countLine(QStringLiteral("Notas de los días"), notes, true));
+        break;
+    case Action::ExportVcf:
+        lines.append(QStringLiteral("Contactos exportados a «%1»: %2.").arg(file).arg(contacts.added));
+        break;
+    case Action::ImportVcf:
+        lines.append(QStringLiteral("Contactos importados de «%1».").arg(file));
+        lines.append(countLine(QStringLiteral("Contactos"), contacts, false));
+        break;
+    }
+    if (!skipped.isEmpty()) {
+        lines.append(QStringLiteral("Omitidos (%1):").arg(skipped.size()));
+        for (const QString& item : skipped)
+            lines.append(QStringLiteral("  ") + item);
+    }
+    if (!failures.isEmpty()) {
+        lines.append(QStringLiteral("No se ha podido escribir (%1):").arg(failures.size()));
+        for (const QString& item : failures)
+            lines.append(QStringLiteral("  ") + item);
+    }
+    return lines.join(u'\n');
+}
+
+ExchangeResult exportIcs(const DataFolder& data, const QString& file, bool withNotes) {
+    ExchangeResult result = started(ExchangeResult::Action::ExportIcs, file);
+    if (!checkFolder(data, result))
+        return result;
+    QList<CalendarItem> items;
+    collectFolder(data, CalendarKind::Holiday, items, result);
+    collectFolder(data, CalendarKind::YearlyReminder, items, result);
+    collectFolder(data, CalendarKind::OneYearReminder, items, result);
+    if (withNotes)
+        collectFolder(data, CalendarKind::DayNote, items, result);
+    if (!writeOutput(file, writeIcs(items), result))
+        return result;
+    for (const CalendarItem& item : std::as_const(items))
+        ++countOf(result, item.kind).added;
+    return result;
+}
+
+ExchangeResult importIcsBytes(const DataFolder& data, const QByteArray& bytes, const QString& file,
+                              const IcsReadOptions& options) {
+    ExchangeResult result = started(ExchangeResult::Action::ImportIcs, file);
+    if (!checkFolder(data, result))
+        return result;
+    const IcsReading reading = readIcs(bytes, options);
+    if (!reading.refusal.isEmpty())
+        return fail(result, ExchangeStatus::Refused, reading.refusal);
+    result.skipped = reading.skipped;
+    if (!common::ensureFolders(data.programFolder(), {folders::holidays, folders::yearlyReminders,
+                                                      folders::oneYearReminders, folders::dayNotes}))
+        return fail(result, ExchangeStatus::BadOptionOrFolder,
+                    QStringLiteral("no se pueden crear las carpetas del calendario en «%1»")
+                        .arg(data.programFolder()));
+    DayTextPlanner planner(data);
+    for (const CalendarItem& item : reading.items)
+        planner.add(item, result);
+    planner.write(result, options.progress);
+    if (!result.failures.isEmpty())
+        fail(result, ExchangeStatus::WriteFailed, QStringLiteral("algunos días no se han podido guardar"));
+    return result;
+}
+
+ExchangeResult importIcs(const DataFolder& data, const QString& file, const IcsReadOptions& options) {
+    ExchangeResult result = started(ExchangeResult::Action::ImportIcs, file);
+    if (!checkFolder(data, result))
+        return result;
+    const std::optional<QByteArray> bytes = readInput(file, result);
+    return bytes ? importIcsBytes(data, *bytes, file, options) : result;
+}
+
+ExchangeResult exportVcf(const DataFolder& data, const QString& file, const QString& category) {
+    ExchangeResult result = started(ExchangeResult::Action::ExportVcf, file);
+    if (!checkFolder(data, result))
+        return result;
+    const AddressBookFolder book(data.folder(folders::addressBook));
+    const QString stored = isSafeAddressBookName(category) ? book.existingCategory(category) : QString();
+    if (stored.isEmpty())
+        return fail(result, ExchangeStatus::BadOptionOrFolder,
+                    QStringLiteral("no hay ninguna categoría «%1» en la agenda").arg(category));
+    const QDir folder(book.categoryPath(stored));
+    QList<QStringList> cards;
+    for (const QString& name : visibleNames(folder.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase))) {
+        const std::optional<QStringList> card = readContactCard(folder.filePath(name));
+        if (card)
+            cards.append(*card);
+        else
+            result.skipped.append(QStringLiteral("«%1»: no se puede leer").arg(name));
+    }
+    const bool all =
+        common::FolderIndex::foldName(stored) == common::FolderIndex::foldName(folders::allContacts);
+    if (writeOutput(file, writeVCards(cards, all ? QString() : stored), result))
+        result.contacts.added = int(cards.size());
+    return result;
+}
+
+ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, const QString& file,
+                              const QString& category, const ExchangeProgress& progress) {
+    ExchangeResult result = started(ExchangeResult::Action::ImportVcf, file);
+    if (!checkFolder(data, result))
+        return result;
+    if (!isSafeAddressBookName(category))
+        return fail(result, ExchangeStatus::BadOptionOrFolder,
+                    QStringLiteral("la categoría «%1» no sirve como nombre de carpeta").arg(category));
+    const VCardReading reading = readVCards(bytes);
+    if (!reading.refusal.isEmpty())
+        return fail(result, ExchangeStatus::Refused, reading.refusal);
+    result.skipped = reading.skipped;
+
+    const AddressBookFolder book(data.folder(folders::addressBook));
+    if (!common::ensureFolders(data.programFolder(), {folders::addressBook + u'/' + folders::allContacts}) ||
+        book.createCategory(category) == AddressBookFolder::Creation::Failed)
+        return fail(result, ExchangeStatus::BadOptionOrFolder,
+                    QStringLiteral("no se puede crear la categoría «%1» en «%2»").arg(category, book.root()));
+    QStringList targets = {book.categoryPath(category)};
+    const QString all = book.categoryPath(folders::allContacts);
+    if (common::FolderIndex::foldName(all) != common::FolderIndex::foldName(targets.first()))
+        targets.append(all);
+
+    QList<common::FolderIndex> indexes;
+    QList<QHash<QString, QStringList>> planned(targets.size());
+    for (const QString& target : std::as_const(targets)) {
+        indexes.append(common::FolderIndex(target));
+        indexes.last().refresh();
+    }
+    struct Write {
+        QString path;
+        QStringList fields;
+    };
+    QList<Write> writes;
+    for (const QStringList& contact : reading.contacts) {
+        const QString surname = contact.value(0);
+        bool placed = false;
+        for (int number = 1; number <= kMaxNumberedNames && !placed; ++number) {
+            const QString name = numberedName(surname, number);
+            if (!isSafeAddressBookName(name)) {
+                result.skipped.append(
+                    QStringLiteral("«%1»: el apellido no sirve como nombre de archivo").arg(surname));
+                placed = true;
+                break;
+            }
+            QStringList fields = contact;
+            fields[0] = name; // the card's name and its APELLIDOS stay one, so saving it later keeps it apart
+            fields = asStored(fields);
+            const QString folded = common::FolderIndex::foldName(name);
+            bool taken = false;
+            QList<int> missing;
+            for (int t = 0; t < targets.size(); ++t) {
+                std::optional<QStringList> existing;
+                if (planned[t].contains(folded))
+                    existing = planned[t].value(folded);
+                else if (indexes[t].contains(name))
+                    existing = readContactCard(indexes[t].pathFor(name));
+                if (!existing)
+                    missing.append(t);
+                else if (*existing != fields)
+                    taken = true;
+            }
+            if (taken)
+                continue;
+            placed = true;
+            if (missing.isEmpty()) {
+                ++result.contacts.alreadyThere;
+                break;
+            }
+            for (const int t : std::as_const(missing)) {
+                planned[t].insert(folded, fields);
+                writes.append({indexes[t].pathFor(name), fields});
+            }
+            ++result.contacts.added;
+        }
+        if (!placed)
+            result.skipped.append(
+                QStringLiteral("«%1»: hay demasiados contactos con ese apellido").arg(surname));
+    }
+    qsizetype done = 0;
+    for (const Write& write : std::as_const(writes)) {
+        QString error;
+        if (!writeContactCard(write.path, write.fields, &error))
+            result.failures.append(QStringLiteral("%1: %2").arg(write.path, error));
+        if (progress && (++done % 256 == 0 || done == writes.size()))
+            progress(ExchangePhase::Writing, done, writes.size());
+    }
+    if (!result.failures.isEmpty())
+        fail(result, ExchangeStatus::WriteFailed,
+             QStringLiteral("algunos contactos no se han podido guardar"));
+    return result;
+}
+
+ExchangeResult importVcf(const DataFolder& data, const QString& file, const QString& category,
+                         const ExchangeProgress& progress) {
+    ExchangeResult result = started(ExchangeResult::Action::ImportVcf, file);
+    if (!checkFolder(data, result))
+        return result;
+    const std::optional<QByteArray> bytes = readInput(file, result);
+    return bytes ? importVcfBytes(data, *bytes, file, category, progress) : result;
+}
+
+} // namespace quindara

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "agenda/core/datafolder.h"
+#include "agenda/core/icalendar.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace quindara {
+
+// The category that receives imported contacts when the user names none.
+inline const QString kImportedCategory = QStringLiteral("Importados");
+
+enum class ExchangeStatus {
+    Done,              // exit code 0
+    Refused,           // 1: the file was not accepted; nothing was written
+    BadOptionOrFolder, // 2: a wrong category or data folder; nothing was written
+    WriteFailed,       // 3: some files could not be written (the summary lists them)
+};
+
+struct ExchangeCount {
+    int added = 0; // exported, for an export
+    int alreadyThere = 0;
+};
+
+// What one import or export did, for the window and the command line alike.
+struct ExchangeResult {
+    enum class Action { ExportIcs, ImportIcs, ExportVcf, ImportVcf };
+
+    Action action = Action::ImportIcs;
+    QString file;
+    ExchangeStatus status = ExchangeStatus::Done;
+    // Why the file was refused, or what is wrong with the option or folder.
+    QString problem;
+    ExchangeCount holidays;
+    ExchangeCount reminders; // yearly and one-year alike
+    ExchangeCount notes;
+    ExchangeCount contacts;
+    QStringList skipped;  // "«what»: reason"
+    QStringList failures; // "path: error"
+
+    int exitCode() const { return int(status); }
+    // Spanish text, several lines: counts, then every item left out with its reason.
+    QString summary() const;
+};
+
+// Holidays, yearly and one-year reminders (and day notes when asked) as one iCalendar file.
+ExchangeResult exportIcs(const DataFolder& data, const QString& file, bool withNotes);
+
+// Adds the days of an iCalendar file. Nothing is overwritten: a text goes on a new line after the text
+// a day already has, and a text already there is not added again, so importing twice changes nothing.
+// The whole file is read and checked before the first write; a refused file leaves everything as it was.
+ExchangeResult importIcs(const DataFolder& data, const QString& file, const IcsReadOptions& options = {});
+// The same from bytes already in memory (`file` only names them in the summary).
+ExchangeResult importIcsBytes(const DataFolder& data, const QByteArray& bytes, const QString& file,
+                              const IcsReadOptions& options = {});
+
+// Every contact of a category ("Todos" for all) as vCard 4.0.
+ExchangeResult exportVcf(const DataFolder& data, const QString& file,
+                         const QString& category = folders::allContacts);
+
+// Adds the cards of a vCard file to `category` (created when missing) and to "Todos". A surname taken by
+// a different contact gets " (2)", " (3)"... ; a card already there is not added again.
+ExchangeResult importVcf(const DataFolder& data, const QString& file,
+                         const QString& category = kImportedCategory, const ExchangeProgress& progress = {});
+ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, const QString& file,
+                              const QString& category = kImportedCategory,
+                              const ExchangeProgress& progress = {});
+
+} // namespace quindara

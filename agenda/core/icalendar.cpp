@@ -1,0 +1,694 @@
+#include "agenda/core/icalendar.h"
+
+#include "agenda/core/calendar.h"
+#include "agenda/core/contentline.h"
+#include "agenda/core/daykeys.h"
+#include "common/textfile.h"
+
+#include <QHash>
+#include <QLoggingCategory>
+#include <QSet>
+
+#include <libical/ical.h>
+
+#include <memory>
+
+Q_LOGGING_CATEGORY(lcIcs, "quindara.icalendar")
+
+namespace quindara {
+
+namespace {
+
+// Limits that keep any input, however odd, to a few seconds of work.
+constexpr qsizetype kMaxFileBytes = 64 * 1024 * 1024;
+constexpr qsizetype kMaxLineChars = 1024 * 1024;
+constexpr int kMaxStepsPerEvent = 75000; // a daily event through all 200 years fits
+constexpr qsizetype kMaxDaysInFile = 1000000;
+constexpr int kMaxEventDays = 366;
+// Holidays and yearly reminders go out on a leap year, so that 29 February is a valid start.
+constexpr int kAnnualExportYear = 2000;
+
+const QString kProdId = QStringLiteral("-//Quindara//Agenda//ES");
+
+QString categoryOf(CalendarKind kind) {
+    switch (kind) {
+    case CalendarKind::Holiday:
+        return QStringLiteral("Fiesta");
+    case CalendarKind::YearlyReminder:
+        return QStringLiteral("Recordatorio");
+    case CalendarKind::OneYearReminder:
+        return QStringLiteral("Recordatorio de un año");
+    case CalendarKind::DayNote:
+        break;
+    }
+    return QStringLiteral("Nota del día");
+}
+
+QString icsDate(const QDate& date) {
+    return date.toString(u"yyyyMMdd");
+}
+
+QString firstLine(const QString& text) {
+    const qsizetype end = text.indexOf(u'\n');
+    return end < 0 ? text : text.left(end);
+}
+
+bool isAnnual(CalendarKind kind) {
+    return kind == CalendarKind::Holiday || kind == CalendarKind::YearlyReminder;
+}
+
+// ---- reading: the line-level check made before libical sees anything ----
+
+struct CheckedText {
+    QString refusal;
+    QByteArray unfolded; // logical lines, CR LF ended, for libical
+};
+
+bool isPropertyName(QStringView name) {
+    if (name.isEmpty())
+        return false;
+    for (const QChar c : name) {
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != u'-')
+            return false;
+    }
+    return true;
+}
+
+CheckedText checkLines(const QByteArray& bytes) {
+    CheckedText checked;
+    if (bytes.size() > kMaxFileBytes) {
+        checked.refusal = QStringLiteral("el archivo es demasiado grande (más de 64 MB)");
+        return checked;
+    }
+    if (bytes.contains('\0')) {
+        checked.refusal = QStringLiteral("no es un archivo de texto");
+        return checked;
+    }
+    // Told apart at once, before any work on a file of another kind, however large.
+    qsizetype first = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    while (first < bytes.size() && (bytes.at(first) == '\r' || bytes.at(first) == '\n'))
+        ++first;
+    if (!bytes.mid(first, 15).toUpper().startsWith("BEGIN:VCALENDAR")) {
+        checked.refusal = QStringLiteral("no es un calendario iCalendar (no empieza por BEGIN:VCALENDAR)");
+        return checked;
+    }
+    QString text = common::decodeText(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+
+    QStringList logical;
+    QList<int> lineNumbers;
+    int physical = 0;
+    qsizetype pos = 0;
+    while (pos < text.size()) {
+        qsizetype end = pos;
+        while (end < text.size() && text.at(end) != u'\r' && text.at(end) != u'\n')
+            ++end;
+        const QStringView line = QStringView(text).mid(pos, end - pos);
+        ++physical;
+        if (!line.isEmpty() && (line.front() == u' ' || line.front() == u'\t') && !logical.isEmpty()) {
+            logical.last() += line.mid(1);
+        } else {
+            logical.append(line.toString());
+            lineNumbers.append(physical);
+        }
+        if (logical.last().size() > kMaxLineChars) {
+            checked.refusal =
+                QStringLiteral("la línea %1 es demasiado larga (más de un millón de caracteres)")
+                    .arg(lineNumbers.last());
+            return checked;
+        }
+        pos = end;
+        if (pos < text.size() && text.at(pos) == u'\r')
+            ++pos;
+        if (pos < text.size() && text.at(pos) == u'\n')
+            ++pos;
+    }
+
+    QStringList open;
+    bool sawCalendar = false;
+    QByteArray out;
+    out.reserve(bytes.size());
+    for (qsizetype i = 0; i < logical.size(); ++i) {
+        const QString& line = logical.at(i);
+        if (line.trimmed().isEmpty())
+            continue;
+        const int number = lineNumbers.at(i);
+        const qsizetype colon = line.indexOf(u':');
+        qsizetype nameEnd = line.indexOf(u';');
+        if (nameEnd < 0 || (colon >= 0 && colon < nameEnd))
+            nameEnd = colon;
+        if (colon < 0 || !isPropertyName(QStringView(line).left(nameEnd))) {
+            checked.refusal = sawCalendar
+                                  ? QStringLiteral("la línea %1 no es una línea de iCalendar").arg(number)
+                                  : QStringLiteral("no es un calendario iCalendar (no empieza por "
+                                                   "BEGIN:VCALENDAR)");
+            return checked;
+        }
+        const QString name = line.left(nameEnd).toUpper();
+        const QString value = line.mid(colon + 1).trimmed().toUpper();
+        if (open.isEmpty() && !(name == u"BEGIN" && value == u"VCALENDAR")) {
+            checked.refusal =
+                sawCalendar ? QStringLiteral("hay texto después de END:VCALENDAR (línea %1)").arg(number)
+                            : QStringLiteral("no es un calendario iCalendar (no empieza por "
+                                             "BEGIN:VCALENDAR)");
+            return checked;
+        }
+        if (name == u"BEGIN") {
+            if (value.isEmpty() || (value == u"VCALENDAR" && !open.isEmpty())) {
+                checked.refusal =
+                    QStringLiteral("BEGIN:%1 mal anidado en la línea %2").arg(value).arg(number);
+                return checked;
+            }
+            open.append(value);
+            sawCalendar = true;
+        } else if (name == u"END") {
+            if (open.last() != value) {
+                checked.refusal = QStringLiteral("END:%1 en la línea %2 no cierra BEGIN:%3")
+                                      .arg(value)
+                                      .arg(number)
+                                      .arg(open.last());
+                return checked;
+            }
+            open.removeLast();
+        }
+        out += line.toUtf8();
+        out += "\r\n";
+    }
+    if (!sawCalendar) {
+        checked.refusal = QStringLiteral("no es un calendario iCalendar (está vacío)");
+        return checked;
+    }
+    if (!open.isEmpty()) {
+        checked.refusal = QStringLiteral("el archivo está cortado: falta END:%1").arg(open.last());
+        return checked;
+    }
+    checked.unfolded = out;
+    return checked;
+}
+
+// ---- reading: the calendar libical built ----
+
+struct ComponentFree {
+    void operator()(icalcomponent* component) const { icalcomponent_free(component); }
+};
+using ComponentPtr = std::unique_ptr<icalcomponent, ComponentFree>;
+
+struct IteratorFree {
+    void operator()(icalrecur_iterator* iterator) const { icalrecur_iterator_free(iterator); }
+};
+
+QString textOf(const char* text) {
+    return text ? QString::fromUtf8(text)
+                      .replace(QLatin1String("\r\n"), QLatin1String("\n"))
+                      .replace(u'\r', u'\n')
+                : QString();
+}
+
+bool isUtc(const icaltimetype& time) {
+    return icaltime_is_utc(time) != 0;
+}
+
+// A time of the file as a time in the user's zone; a floating time is taken as the user's own.
+QDateTime localTime(icaltimetype time, const QTimeZone& zone) {
+    if (time.is_date)
+        return QDateTime(QDate(time.year, time.month, time.day), QTime(0, 0), zone);
+    if (!time.zone && !isUtc(time))
+        return QDateTime(QDate(time.year, time.month, time.day), QTime(time.hour, time.minute, time.second),
+                         zone);
+    const icaltimezone* from = time.zone ? time.zone : icaltimezone_get_utc_timezone();
+    const time_t seconds = icaltime_as_timet_with_zone(time, from);
+    return QDateTime::fromSecsSinceEpoch(qint64(seconds), zone);
+}
+
+bool isValidTime(const icaltimetype& time) {
+    if (icaltime_is_null_time(time) || !QDate(time.year, time.month, time.day).isValid())
+        return false;
+    return time.is_date || QTime::isValid(time.hour, time.minute, time.second == 60 ? 59 : time.second);
+}
+
+// Identifies one occurrence for EXDATE and RECURRENCE-ID: the day for all-day events, the instant else.
+QString occurrenceId(icaltimetype time) {
+    if (time.is_date)
+        return QDate(time.year, time.month, time.day).toString(Qt::ISODate);
+    const icaltimezone* from = time.zone ? time.zone : icaltimezone_get_utc_timezone();
+    if (!time.zone && !isUtc(time))
+        return QStringLiteral("%1T%2:%3:%4")
+            .arg(QDate(time.year, time.month, time.day).toString(Qt::ISODate))
+            .arg(time.hour)
+            .arg(time.minute)
+            .arg(time.second);
+    return QString::number(qint64(icaltime_as_timet_with_zone(time, from)));
+}
+
+const QSet<QString>& holidayCategories() {
+    static const QSet<QString> names = {QStringLiteral("fiesta"),   QStringLiteral("fiestas"),
+                                        QStringLiteral("festivo"),  QStringLiteral("festivos"),
+                                        QStringLiteral("feriado"),  QStringLiteral("holiday"),
+                                        QStringLiteral("holidays"), QStringLiteral("public holiday")};
+    return names;
+}
+
+bool hasHolidayCategory(icalcomponent* component) {
+    for (icalproperty* p = icalcomponent_get_first_property(component, ICAL_CATEGORIES_PROPERTY); p;
+         p = icalcomponent_get_next_property(component, ICAL_CATEGORIES_PROPERTY)) {
+        const QStringList names = textOf(icalproperty_get_categories(p)).split(u',');
+        for (const QString& name : names) {
+            if (holidayCategories().contains(name.trimmed().toLower()))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool isEmptyList(const short* list) {
+    return list[0] == ICAL_RECURRENCE_ARRAY_MAX;
+}
+
+// Every year on the same day and month, for ever: what a holiday or yearly reminder is.
+bool isPlainYearly(const icalrecurrencetype& rule, const icaltimetype& start) {
+    if (rule.freq != ICAL_YEARLY_RECURRENCE || rule.interval > 1 || rule.count > 0 ||
+        !icaltime_is_null_time(rule.until))
+        return false;
+    if (!isEmptyList(rule.by_second) || !isEmptyList(rule.by_minute) || !isEmptyList(rule.by_hour) ||
+        !isEmptyList(rule.by_day) || !isEmptyList(rule.by_year_day) || !isEmptyList(rule.by_week_no) ||
+        !isEmptyList(rule.by_set_pos))
+        return false;
+    if (!isEmptyList(rule.by_month) &&
+        (rule.by_month[0] != start.month || rule.by_month[1] != ICAL_RECURRENCE_ARRAY_MAX))
+        return false;
+    return isEmptyList(rule.by_month_day) ||
+           (rule.by_month_day[0] == start.day && rule.by_month_day[1] == ICAL_RECURRENCE_ARRAY_MAX);
+}
+
+// Filters that can never meet (30 February) send libical searching for centuries.
+bool canEverOccur(const icalrecurrencetype& rule) {
+    if (isEmptyList(rule.by_month) || isEmptyList(rule.by_month_day))
+        return true;
+    static constexpr int kLongestMonth[13] = {0, 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    for (int m = 0; m < ICAL_BY_MONTH_SIZE && rule.by_month[m] != ICAL_RECURRENCE_ARRAY_MAX; ++m) {
+        const int month = rule.by_month[m];
+        for (int d = 0; d < ICAL_BY_MONTHDAY_SIZE && rule.by_month_day[d] != ICAL_RECURRENCE_ARRAY_MAX; ++d) {
+            const int day = rule.by_month_day[d];
+            if (month >= 1 && month <= 12 && std::abs(day) <= kLongestMonth[month])
+                return true;
+        }
+    }
+    return false;
+}
+
+class CalendarReader {
+public:
+    CalendarReader(const IcsReadOptions& options, IcsReading& reading)
+        : options_(options), reading_(reading) {}
+
+    // False when the file must be refused as a whole (reading_.refusal says why).
+    bool read(icalcomponent* calendar);
+
+private:
+    bool checkDates(icalcomponent* component);
+    void readEvent(icalcomponent* event);
+    void readJournal(icalcomponent* journal);
+    void skip(const QString& what, const QString& reason) {
+        reading_.skipped.append(QStringLiteral("«%1»: %2").arg(what, reason));
+    }
+    void addDay(CalendarKind kind, const QDate& date, const QString& text);
+    QString describe(icalcomponent* component, const QString& text) const;
+
+    const IcsReadOptions& options_;
+    IcsReading& reading_;
+    QHash<QString, QSet<QString>> replaced_; // UID -> occurrences given by a RECURRENCE-ID event
+    qsizetype days_ = 0;
+    bool tooMany_ = false;
+};
+
+QString CalendarReader::describe(icalcomponent* component, const QString& text) const {
+    const icaltimetype start = icalcomponent_get_dtstart(component);
+    QString what = text.isEmpty() ? QStringLiteral("(sin texto)") : firstLine(text);
+    if (isValidTime(start))
+        what += QStringLiteral(", ") + datedKey(QDate(start.year, start.month, start.day));
+    return what;
+}
+
+void CalendarReader::addDay(CalendarKind kind, const QDate& date, const QString& text) {
+    if (++days_ > kMaxDaysInFile) {
+        tooMany_ = true;
+        return;
+    }
+    reading_.items.append({kind, date, text, {}});
+}
+
+bool CalendarReader::checkDates(icalcomponent* component) {
+    for (icalproperty* p = icalcomponent_get_first_property(component, ICAL_XLICERROR_PROPERTY); p;
+         p = icalcomponent_get_next_property(component, ICAL_XLICERROR_PROPERTY)) {
+        const QString error = textOf(icalproperty_get_xlicerror(p));
+        static const QStringList dateProperties = {QStringLiteral("DTSTART"),      QStringLiteral("DTEND"),
+                                                   QStringLiteral("DURATION"),     QStringLiteral("RRULE"),
+                                                   QStringLiteral("EXDATE"),       QStringLiteral("RDATE"),
+                                                   QStringLiteral("RECURRENCE-ID")};
+        for (const QString& name : dateProperties) {
+            if (error.contains(name + QLatin1String(" property"))) {
+                reading_.refusal = QStringLiteral("fecha no válida (%1)").arg(error.simplified());
+                return false;
+            }
+        }
+    }
+    const icalproperty_kind dated[] = {ICAL_DTSTART_PROPERTY, ICAL_DTEND_PROPERTY, ICAL_RECURRENCEID_PROPERTY,
+                                       ICAL_EXDATE_PROPERTY};
+    for (const icalproperty_kind kind : dated) {
+        for (icalproperty* p = icalcomponent_get_first_property(component, kind); p;
+             p = icalcomponent_get_next_property(component, kind)) {
+            const icaltimetype time = icalproperty_get_datetime_with_component(p, component);
+            if (!isValidTime(time)) {
+                reading_.refusal = QStringLiteral("fecha no válida: %1")
+                                       .arg(textOf(icalproperty_as_ical_string(p)).trimmed());
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool CalendarReader::read(icalcomponent* calendar) {
+    QList<icalcomponent*> events;
+    QList<icalcomponent*> journals;
+    qsizetype others = 0;
+    for (icalcomponent* c = icalcomponent_get_first_component(calendar, ICAL_ANY_COMPONENT); c;
+         c = icalcomponent_get_next_component(calendar, ICAL_ANY_COMPONENT)) {
+        switch (icalcomponent_isa(c)) {
+        case ICAL_VEVENT_COMPONENT:
+            events.append(c);
+            break;
+        case ICAL_VJOURNAL_COMPONENT:
+            journals.append(c);
+            break;
+        case ICAL_VTODO_COMPONENT:
+            ++others;
+            break;
+        default:
+            break;
+        }
+    }
+    if (others > 0)
+        reading_.skipped.append(QStringLiteral("%1 tareas (VTODO): la agenda no guarda tareas").arg(others));
+
+    for (icalcomponent* c : std::as_const(events)) {
+        if (!checkDates(c))
+            return false;
+        if (icalproperty* p = icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY))
+            replaced_[textOf(icalcomponent_get_uid(c))].insert(
+                occurrenceId(icalproperty_get_datetime_with_component(p, c)));
+    }
+    for (icalcomponent* c : std::as_const(journals)) {
+        if (!checkDates(c))
+            return false;
+    }
+    const qsizetype total = events.size() + journals.size();
+    qsizetype done = 0;
+    for (icalcomponent* c : std::as_const(events)) {
+        readEvent(c);
+        if (tooMany_)
+            break;
+        if (options_.progress && ++done % 256 == 0)
+            options_.progress(ExchangePhase::Reading, done, total);
+    }
+    for (icalcomponent* c : std::as_const(journals)) {
+        if (tooMany_)
+            break;
+        readJournal(c);
+    }
+    if (tooMany_) {
+        reading_.refusal = QStringLiteral("el calendario da más de %L1 días; divídalo en partes más pequeñas")
+                               .arg(kMaxDaysInFile);
+        return false;
+    }
+    if (options_.progress)
+        options_.progress(ExchangePhase::Reading, total, total);
+    return true;
+}
+
+// SUMMARY is what other programs show; our own export also carries the whole text in DESCRIPTION.
+QString eventText(icalcomponent* event) {
+    const QString summary = textOf(icalcomponent_get_summary(event));
+    const QString description = textOf(icalcomponent_get_description(event));
+    if (summary.isEmpty())
+        return description;
+    if (description == summary || description.startsWith(summary + u'\n'))
+        return description;
+    return summary;
+}
+
+void CalendarReader::readEvent(icalcomponent* event) {
+    const QString text = eventText(event);
+    if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED) {
+        skip(describe(event, text), QStringLiteral("está cancelado"));
+        return;
+    }
+    if (text.trimmed().isEmpty()) {
+        skip(describe(event, text), QStringLiteral("no tiene texto"));
+        return;
+    }
+    const icaltimetype start = icalcomponent_get_dtstart(event);
+    if (icaltime_is_null_time(start)) {
+        skip(describe(event, text), QStringLiteral("no tiene fecha"));
+        return;
+    }
+    const auto textAt = [&](const QDateTime& when) {
+        return start.is_date ? text : when.toString(u"HH:mm") + u' ' + text;
+    };
+
+    icalproperty* rruleProperty = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY);
+    const bool overridden = replaced_.contains(textOf(icalcomponent_get_uid(event)));
+    const bool hasExtra = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY) ||
+                          icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY);
+    const bool isOverride = !icaltime_is_null_time(icalcomponent_get_recurrenceid(event));
+    if (rruleProperty && !isOverride) {
+        const icalrecurrencetype rule = icalproperty_get_rrule(rruleProperty);
+        if (isPlainYearly(rule, start) && !hasExtra && !overridden) {
+            const QDateTime first = localTime(start, options_.zone);
+            const bool holiday = options_.asHolidays || hasHolidayCategory(event);
+            addDay(holiday ? CalendarKind::Holiday : CalendarKind::YearlyReminder, first.date(),
+                   textAt(first));
+            return;
+        }
+    }
+
+    // Days an all-day event covers (DTEND is the day after); a timed event marks its start day.
+    int spanDays = 1;
+    if (start.is_date) {
+        const icaltimetype end = icalcomponent_get_dtend(event);
+        if (!icaltime_is_null_time(end) && isValidTime(end)) {
+            const qint64 span =
+                QDate(start.year, start.month, start.day).daysTo(QDate(end.year, end.month, end.day));
+            if (span > kMaxEventDays) {
+                skip(describe(event, text), QStringLiteral("dura más de un año"));
+                return;
+            }
+            spanDays = int(std::max<qint64>(span, 1));
+        }
+    }
+
+    QList<icaltimetype> starts;
+    if (rruleProperty && !isOverride) {
+        icalrecurrencetype rule = icalproperty_get_rrule(rruleProperty);
+        bool subDaily = rule.freq == ICAL_SECONDLY_RECURRENCE || rule.freq == ICAL_MINUTELY_RECURRENCE ||
+                        rule.freq == ICAL_HOURLY_RECURRENCE;
+        if (subDaily) {
+            skip(describe(event, text),
+                 QStringLiteral("se repite varias veces al día: solo se importa su primer día"));
+            starts.append(start);
+        } else if (!canEverOccur(rule)) {
+            skip(describe(event, text), QStringLiteral("su regla de repetición no da ninguna fecha"));
+            return;
+        } else {
+            // Nothing after 2100 is wanted: an endless rule ends there.
+            if (rule.count == 0) {
+                icaltimetype limit = start;
+                limit.year = kLastYear + 1;
+                limit.month = 1;
+                limit.day = 1;
+                if (icaltime_is_null_time(rule.until) || icaltime_compare(rule.until, limit) > 0)
+                    rule.until = limit;
+            }
+            std::unique_ptr<icalrecur_iterator, IteratorFree> iterator(icalrecur_iterator_new(rule, start));
+            if (!iterator) {
+                skip(describe(event, text), QStringLiteral("su regla de repetición no es válida"));
+                return;
+            }
+            int steps = 0;
+            for (icaltimetype next = icalrecur_iterator_next(iterator.get()); !icaltime_is_null_time(next);
+                 next = icalrecur_iterator_next(iterator.get())) {
+                if (next.year > kLastYear)
+                    break;
+                if (++steps > kMaxStepsPerEvent) {
+                    skip(describe(event, text), QStringLiteral("se repite demasiadas veces"));
+                    return;
+                }
+                next.zone = start.zone;
+                starts.append(next);
+            }
+        }
+    } else {
+        starts.append(start);
+    }
+    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY); p;
+         p = icalcomponent_get_next_property(event, ICAL_RDATE_PROPERTY)) {
+        const icaltimetype extra = icalproperty_get_datetime_with_component(p, event);
+        if (isValidTime(extra))
+            starts.append(extra);
+    }
+
+    QSet<QString> excluded =
+        isOverride ? QSet<QString>() : replaced_.value(textOf(icalcomponent_get_uid(event)));
+    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY); p;
+         p = icalcomponent_get_next_property(event, ICAL_EXDATE_PROPERTY)) {
+        icaltimetype exdate = icalproperty_get_datetime_with_component(p, event);
+        // An all-day event may be excluded by a date-time and the other way round: compare like with like.
+        if (start.is_date && !exdate.is_date) {
+            exdate = icaltime_from_day_of_year(icaltime_day_of_year(exdate), exdate.year);
+        } else if (!start.is_date && exdate.is_date) {
+            exdate.is_date = 0;
+            exdate.hour = start.hour;
+            exdate.minute = start.minute;
+            exdate.second = start.second;
+            exdate.zone = start.zone;
+        }
+        excluded.insert(occurrenceId(exdate));
+    }
+
+    int outside = 0;
+    QSet<QDate> seen;
+    for (const icaltimetype& occurrence : std::as_const(starts)) {
+        if (excluded.contains(occurrenceId(occurrence)))
+            continue;
+        const QDateTime when = localTime(occurrence, options_.zone);
+        for (int d = 0; d < spanDays; ++d) {
+            const QDate day = when.date().addDays(d);
+            if (day.year() < kFirstYear || day.year() > kLastYear) {
+                ++outside;
+                continue;
+            }
+            if (!seen.contains(day) || !start.is_date) {
+                seen.insert(day);
+                addDay(CalendarKind::OneYearReminder, day, textAt(when));
+            }
+        }
+    }
+    if (seen.isEmpty() && outside > 0)
+        skip(describe(event, text),
+             QStringLiteral("fuera de los años %1 a %2").arg(kFirstYear).arg(kLastYear));
+}
+
+void CalendarReader::readJournal(icalcomponent* journal) {
+    const QString summary = textOf(icalcomponent_get_summary(journal));
+    const QString description = textOf(icalcomponent_get_description(journal));
+    QString text = description;
+    if (description.isEmpty())
+        text = summary;
+    else if (!summary.isEmpty() && description != summary && !description.startsWith(summary + u'\n'))
+        text = summary + u'\n' + description;
+    if (text.trimmed().isEmpty()) {
+        skip(describe(journal, text), QStringLiteral("no tiene texto"));
+        return;
+    }
+    const icaltimetype start = icalcomponent_get_dtstart(journal);
+    if (icaltime_is_null_time(start)) {
+        skip(describe(journal, text), QStringLiteral("no tiene fecha"));
+        return;
+    }
+    const QDate day = localTime(start, options_.zone).date();
+    if (day.year() < kFirstYear || day.year() > kLastYear) {
+        skip(describe(journal, text),
+             QStringLiteral("fuera de los años %1 a %2").arg(kFirstYear).arg(kLastYear));
+        return;
+    }
+    addDay(CalendarKind::DayNote, day, text);
+}
+
+void preventAborts() {
+    static const bool once = [] {
+        icalerror_set_errors_are_fatal(0);
+        return true;
+    }();
+    Q_UNUSED(once);
+}
+
+} // namespace
+
+QString calendarItemUid(const CalendarItem& item) {
+    static const char* const prefixes[] = {"fiesta", "recordatorio", "recordatorionoanual", "nota"};
+    const QString day =
+        isAnnual(item.kind) ? item.date.toString(u"MM-dd") : item.date.toString(u"yyyy-MM-dd");
+    return QStringLiteral("%1-%2@quindara").arg(QLatin1String(prefixes[int(item.kind)]), day);
+}
+
+QByteArray writeIcs(const QList<CalendarItem>& items) {
+    QByteArray out;
+    const auto line = [&out](const QString& text) { out += foldedContentLine(text); };
+    line(QStringLiteral("BEGIN:VCALENDAR"));
+    line(QStringLiteral("VERSION:2.0"));
+    line(QStringLiteral("PRODID:") + kProdId);
+    line(QStringLiteral("CALSCALE:GREGORIAN"));
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (const CalendarItem& item : items) {
+        const bool journal = item.kind == CalendarKind::DayNote;
+        const QDate start =
+            isAnnual(item.kind) ? QDate(kAnnualExportYear, item.date.month(), item.date.day()) : item.date;
+        const QDateTime stamp = (item.stamp.isValid() ? item.stamp : now).toUTC();
+        line(journal ? QStringLiteral("BEGIN:VJOURNAL") : QStringLiteral("BEGIN:VEVENT"));
+        line(QStringLiteral("UID:") + calendarItemUid(item));
+        line(QStringLiteral("DTSTAMP:") + stamp.toString(u"yyyyMMdd'T'HHmmss'Z'"));
+        line(QStringLiteral("DTSTART;VALUE=DATE:") + icsDate(start));
+        if (!journal) {
+            line(QStringLiteral("DTEND;VALUE=DATE:") + icsDate(start.addDays(1)));
+            // 29 February starts on a leap year; the years without that day are skipped by the rule itself.
+            if (isAnnual(item.kind))
+                line(QStringLiteral("RRULE:FREQ=YEARLY"));
+            line(QStringLiteral("TRANSP:TRANSPARENT"));
+        }
+        line(QStringLiteral("SUMMARY:") + escapeContentText(firstLine(item.text)));
+        line(QStringLiteral("DESCRIPTION:") + escapeContentText(item.text));
+        line(QStringLiteral("CATEGORIES:") + escapeContentText(categoryOf(item.kind)));
+        line(journal ? QStringLiteral("END:VJOURNAL") : QStringLiteral("END:VEVENT"));
+    }
+    line(QStringLiteral("END:VCALENDAR"));
+    return out;
+}
+
+IcsReading readIcs(const QByteArray& bytes, const IcsReadOptions& options) {
+    IcsReading reading;
+    const CheckedText checked = checkLines(bytes);
+    if (!checked.refusal.isEmpty()) {
+        reading.refusal = checked.refusal;
+        return reading;
+    }
+    preventAborts();
+    ComponentPtr root(icalparser_parse_string(checked.unfolded.constData()));
+    if (!root) {
+        reading.refusal = QStringLiteral("no es un calendario iCalendar");
+        return reading;
+    }
+    QList<icalcomponent*> calendars;
+    if (icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT) {
+        calendars.append(root.get());
+    } else {
+        for (icalcomponent* c = icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT); c;
+             c = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT))
+            calendars.append(c);
+    }
+    if (calendars.isEmpty()) {
+        reading.refusal = QStringLiteral("no es un calendario iCalendar");
+        return reading;
+    }
+    for (icalcomponent* calendar : std::as_const(calendars)) {
+        CalendarReader reader(options, reading);
+        if (!reader.read(calendar)) {
+            qCWarning(lcIcs) << "calendar refused:" << reading.refusal;
+            reading.items.clear();
+            return reading;
+        }
+    }
+    return reading;
+}
+
+} // namespace quindara

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTimeZone>
+
+#include <functional>
+
+namespace quindara {
+
+// What one day can receive from or give to another calendar program.
+enum class CalendarKind { Holiday, YearlyReminder, OneYearReminder, DayNote };
+
+// For holidays and yearly reminders only the day and month of `date` count.
+struct CalendarItem {
+    CalendarKind kind = CalendarKind::OneYearReminder;
+    QDate date;
+    QString text;
+    // When the text was last changed (DTSTAMP); the time of the export when unknown.
+    QDateTime stamp;
+};
+
+enum class ExchangePhase { Reading, Writing };
+// Called now and then during long work, so a window can show how far it got.
+using ExchangeProgress = std::function<void(ExchangePhase phase, qsizetype done, qsizetype total)>;
+
+struct IcsReadOptions {
+    // Yearly events become holidays even without a holiday category.
+    bool asHolidays = false;
+    // Timed events are placed on the day and at the hour they fall in this zone.
+    QTimeZone zone = QTimeZone::systemTimeZone();
+    ExchangeProgress progress;
+};
+
+struct IcsReading {
+    // Set when the file is not a whole, well-formed calendar: then `items` is empty.
+    QString refusal;
+    QList<CalendarItem> items;
+    // One line per event left out, with its reason.
+    QStringList skipped;
+};
+
+// One VCALENDAR (UTF-8, CR LF, lines folded at 75 octets); items in the given order.
+QByteArray writeIcs(const QList<CalendarItem>& items);
+
+// The days an iCalendar file fills, found without touching any file. Recurrences are expanded only
+// within 1901-2100 and with a bounded number of steps, so no input can make it run for long.
+IcsReading readIcs(const QByteArray& bytes, const IcsReadOptions& options = {});
+
+// Stable identifier of an exported item: the same kind and day always give the same UID.
+QString calendarItemUid(const CalendarItem& item);
+
+} // namespace quindara

@@ -1,0 +1,328 @@
+#include "agenda/core/vcard.h"
+
+#include "agenda/core/contactcard.h"
+#include "agenda/core/contentline.h"
+#include "common/textfile.h"
+
+#include <QStringDecoder>
+
+namespace quindara {
+
+namespace {
+
+constexpr qsizetype kMaxFileBytes = 64 * 1024 * 1024;
+const QString kJoin = QStringLiteral(", ");
+
+enum Field { Surname, FirstName, Address, Town, Phones, Emails, Reference };
+
+QList<QByteArray> physicalLines(const QByteArray& bytes) {
+    QList<QByteArray> lines;
+    qsizetype pos = 0;
+    while (pos < bytes.size()) {
+        qsizetype end = pos;
+        while (end < bytes.size() && bytes.at(end) != '\r' && bytes.at(end) != '\n')
+            ++end;
+        lines.append(bytes.mid(pos, end - pos));
+        pos = end;
+        if (pos < bytes.size() && bytes.at(pos) == '\r')
+            ++pos;
+        if (pos < bytes.size() && bytes.at(pos) == '\n')
+            ++pos;
+    }
+    return lines;
+}
+
+qsizetype headerEnd(const QByteArray& line) {
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line.at(i) == '"')
+            quoted = !quoted;
+        else if (line.at(i) == ':' && !quoted)
+            return i;
+    }
+    return -1;
+}
+
+bool isQuotedPrintable(const QByteArray& line) {
+    const qsizetype end = headerEnd(line);
+    return end > 0 && line.left(end).toUpper().contains("QUOTED-PRINTABLE");
+}
+
+// Folded lines joined; a QUOTED-PRINTABLE value ending in "=" goes on with the next line as it is.
+QList<QByteArray> logicalLines(const QByteArray& bytes) {
+    QList<QByteArray> logical;
+    bool softBreak = false;
+    for (const QByteArray& line : physicalLines(bytes)) {
+        if (softBreak) {
+            logical.last().chop(1);
+            logical.last() += line;
+        } else if (!line.isEmpty() && (line.front() == ' ' || line.front() == '\t') && !logical.isEmpty()) {
+            logical.last() += line.mid(1);
+        } else if (line.trimmed().isEmpty()) {
+            softBreak = false;
+            continue;
+        } else {
+            logical.append(line);
+        }
+        softBreak = logical.last().endsWith('=') && isQuotedPrintable(logical.last());
+    }
+    return logical;
+}
+
+QByteArray decodeQuotedPrintable(const QByteArray& value) {
+    QByteArray out;
+    out.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value.at(i) == '=' && i + 2 < value.size()) {
+            bool ok = false;
+            const int byte = value.mid(i + 1, 2).toInt(&ok, 16);
+            if (ok) {
+                out += char(byte);
+                i += 2;
+                continue;
+            }
+        }
+        out += value.at(i);
+    }
+    return out;
+}
+
+struct Property {
+    QByteArray name;
+    QList<QByteArray> params; // upper case
+    QString value;            // decoded, still escaped
+};
+
+QString decodeValue(const QByteArray& raw, const QList<QByteArray>& params) {
+    bool quotedPrintable = false;
+    QByteArray charset;
+    for (const QByteArray& param : params) {
+        if (param == "QUOTED-PRINTABLE" || param == "ENCODING=QUOTED-PRINTABLE")
+            quotedPrintable = true;
+        else if (param.startsWith("CHARSET="))
+            charset = param.mid(8);
+    }
+    const QByteArray bytes = quotedPrintable ? decodeQuotedPrintable(raw) : raw;
+    if (!charset.isEmpty() && charset != "UTF-8") {
+        QStringDecoder decoder(charset.constData());
+        if (decoder.isValid()) {
+            const QString text = decoder.decode(bytes);
+            if (!decoder.hasError())
+                return text;
+        }
+    }
+    return common::decodeText(bytes);
+}
+
+std::optional<Property> parseProperty(const QByteArray& line) {
+    const qsizetype end = headerEnd(line);
+    if (end <= 0)
+        return std::nullopt;
+    QList<QByteArray> header = line.left(end).split(';');
+    Property property;
+    property.name = header.takeFirst().trimmed().toUpper();
+    const qsizetype dot = property.name.lastIndexOf('.');
+    if (dot >= 0)
+        property.name = property.name.mid(dot + 1); // "item1.TEL" belongs to a group
+    for (const QByteArray& param : std::as_const(header))
+        property.params.append(param.trimmed().toUpper());
+    if (property.name == "PHOTO" || property.name == "LOGO" || property.name == "SOUND" ||
+        property.name == "KEY")
+        return property; // binary data: never decoded
+    property.value = decodeValue(line.mid(end + 1), property.params);
+    return property;
+}
+
+QString oneLine(const QString& text) {
+    QString out = text;
+    out.replace(QLatin1String("\r\n"), kJoin);
+    out.replace(u'\n', kJoin);
+    out.replace(u'\r', kJoin);
+    return out;
+}
+
+QString withoutScheme(QString value, QLatin1String scheme) {
+    if (value.startsWith(scheme, Qt::CaseInsensitive))
+        value.remove(0, scheme.size());
+    return value;
+}
+
+struct CardBuilder {
+    QString family, given, additional, formatted, organisation, street, extended, town, postcode;
+    QStringList phones, emails, notes;
+    bool haveAddress = false;
+
+    void take(const Property& p) {
+        if (p.name == "N") {
+            const QStringList parts = splitStructuredValue(p.value);
+            family = parts.value(0);
+            given = parts.value(1);
+            additional = parts.value(2);
+        } else if (p.name == "FN") {
+            formatted = unescapeContentText(p.value);
+        } else if (p.name == "ORG") {
+            organisation = splitStructuredValue(p.value).value(0);
+        } else if (p.name == "ADR" && !haveAddress) {
+            const QStringList parts = splitStructuredValue(p.value);
+            extended = parts.value(1);
+            street = parts.value(2);
+            town = parts.value(3);
+            postcode = parts.value(5);
+            haveAddress = true;
+        } else if (p.name == "TEL") {
+            const QString phone =
+                withoutScheme(unescapeContentText(p.value), QLatin1String("tel:")).trimmed();
+            if (!phone.isEmpty())
+                phones.append(phone);
+        } else if (p.name == "EMAIL") {
+            const QString email =
+                withoutScheme(unescapeContentText(p.value), QLatin1String("mailto:")).trimmed();
+            if (!email.isEmpty())
+                emails.append(email);
+        } else if (p.name == "NOTE") {
+            notes.append(unescapeContentText(p.value));
+        }
+    }
+
+    // The card's seven fields, or an empty list when it has no name at all.
+    QStringList fields() const {
+        QString surname = family;
+        QString firstName = additional.trimmed().isEmpty() ? given : given + u' ' + additional;
+        for (const QString& fallback : {formatted, organisation, emails.value(0), phones.value(0)}) {
+            if (!surname.trimmed().isEmpty())
+                break;
+            surname = fallback;
+            if (fallback == formatted && firstName.trimmed() == formatted.trimmed())
+                firstName.clear();
+        }
+        if (surname.trimmed().isEmpty())
+            return {};
+        QStringList result(kContactFieldCount);
+        result[Surname] = oneLine(surname);
+        result[FirstName] = oneLine(firstName);
+        result[Address] = oneLine(street.isEmpty() ? extended : street);
+        result[Town] = oneLine(postcode.trimmed().isEmpty() ? town : postcode + u' ' + town);
+        result[Phones] = oneLine(phones.join(kJoin));
+        result[Emails] = oneLine(emails.join(kJoin));
+        result[Reference] = notes.join(u'\n');
+        return result;
+    }
+};
+
+QString escapeComponent(const QString& text) {
+    return escapeContentText(oneLine(text));
+}
+
+// A field written back as several values only when joining them again gives the very same text.
+QStringList splitValues(const QString& field) {
+    const QStringList parts = field.split(kJoin);
+    for (const QString& part : parts) {
+        if (part.isEmpty() || part.trimmed() != part)
+            return {field};
+    }
+    return parts;
+}
+
+} // namespace
+
+VCardReading readVCards(const QByteArray& bytes) {
+    VCardReading reading;
+    if (bytes.size() > kMaxFileBytes) {
+        reading.refusal = QStringLiteral("el archivo es demasiado grande (más de 64 MB)");
+        return reading;
+    }
+    QByteArray input = bytes;
+    if (input.startsWith("\xEF\xBB\xBF"))
+        input.remove(0, 3);
+    if (input.contains('\0')) {
+        reading.refusal = QStringLiteral("no es un archivo de texto");
+        return reading;
+    }
+    std::optional<CardBuilder> card;
+    int cardNumber = 0;
+    for (const QByteArray& line : logicalLines(input)) {
+        const std::optional<Property> property = parseProperty(line);
+        const bool isBegin = property && property->name == "BEGIN";
+        const bool isEnd = property && property->name == "END";
+        const QString value = property ? property->value.trimmed().toUpper() : QString();
+        if (!card) {
+            if (isBegin && value == u"VCARD") {
+                card.emplace();
+                ++cardNumber;
+                continue;
+            }
+            reading.refusal =
+                cardNumber == 0
+                    ? QStringLiteral("no es un archivo vCard (no empieza por BEGIN:VCARD)")
+                    : QStringLiteral("hay texto fuera de las tarjetas, tras la tarjeta %1").arg(cardNumber);
+            break;
+        }
+        if (isBegin) {
+            reading.refusal =
+                QStringLiteral("la tarjeta %1 contiene otra tarjeta: archivo mal anidado").arg(cardNumber);
+            break;
+        }
+        if (isEnd) {
+            if (value != u"VCARD") {
+                reading.refusal = QStringLiteral("END:%1 cierra la tarjeta %2: archivo mal anidado")
+                                      .arg(property->value.trimmed())
+                                      .arg(cardNumber);
+                break;
+            }
+            const QStringList fields = card->fields();
+            if (fields.isEmpty())
+                reading.skipped.append(QStringLiteral("tarjeta %1: no tiene nombre").arg(cardNumber));
+            else
+                reading.contacts.append(fields);
+            card.reset();
+            continue;
+        }
+        // Lines without a colon inside a card are the rest of a photo a phone did not fold.
+        if (property)
+            card->take(*property);
+    }
+    if (reading.refusal.isEmpty() && card)
+        reading.refusal =
+            QStringLiteral("el archivo está cortado: falta END:VCARD en la tarjeta %1").arg(cardNumber);
+    if (reading.refusal.isEmpty() && cardNumber == 0)
+        reading.refusal = QStringLiteral("no es un archivo vCard (no tiene ninguna tarjeta)");
+    if (!reading.refusal.isEmpty()) {
+        reading.contacts.clear();
+        reading.skipped.clear();
+    }
+    return reading;
+}
+
+QByteArray writeVCards(const QList<QStringList>& cards, const QString& category) {
+    QByteArray out;
+    const auto line = [&out](const QString& text) { out += foldedContentLine(text); };
+    for (const QStringList& card : cards) {
+        const QString surname = card.value(Surname);
+        const QString firstName = card.value(FirstName);
+        line(QStringLiteral("BEGIN:VCARD"));
+        line(QStringLiteral("VERSION:4.0"));
+        const QString formatted = firstName.trimmed().isEmpty() ? surname : firstName + u' ' + surname;
+        line(QStringLiteral("FN:") + escapeComponent(formatted));
+        line(QStringLiteral("N:") + escapeComponent(surname) + u';' + escapeComponent(firstName) +
+             QStringLiteral(";;;"));
+        if (!card.value(Address).isEmpty() || !card.value(Town).isEmpty())
+            line(QStringLiteral("ADR:;;") + escapeComponent(card.value(Address)) + u';' +
+                 escapeComponent(card.value(Town)) + QStringLiteral(";;;"));
+        if (!card.value(Phones).isEmpty()) {
+            for (const QString& phone : splitValues(card.value(Phones)))
+                line(QStringLiteral("TEL:") + escapeComponent(phone));
+        }
+        if (!card.value(Emails).isEmpty()) {
+            for (const QString& email : splitValues(card.value(Emails)))
+                line(QStringLiteral("EMAIL:") + escapeComponent(email));
+        }
+        if (!card.value(Reference).isEmpty())
+            line(QStringLiteral("NOTE:") + escapeContentText(card.value(Reference)));
+        if (!category.isEmpty())
+            line(QStringLiteral("CATEGORIES:") + escapeContentText(category));
+        line(QStringLiteral("END:VCARD"));
+    }
+    return out;
+}
+
+} // namespace quindara

@@ -1,0 +1,401 @@
+#include "agenda/core/contactcard.h"
+#include "agenda/core/datafolder.h"
+#include "agenda/core/daykeys.h"
+#include "agenda/core/daynotes.h"
+#include "agenda/core/daytexts.h"
+#include "agenda/core/exchange.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quindara;
+
+namespace {
+
+using Files = QMap<QString, QByteArray>;
+
+// Every file under the folder, by relative path, with its bytes.
+Files snapshot(const QString& root) {
+    Files files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            files.insert(QDir(root).relativeFilePath(path), file.readAll());
+    }
+    return files;
+}
+
+void writeFiles(const QString& root, const Files& files) {
+    for (auto it = files.begin(); it != files.end(); ++it) {
+        const QString path = QDir(root).filePath(it.key());
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(it.value()), it.value().size());
+    }
+}
+
+QByteArray testFile(const QString& name) {
+    QFile file(QStringLiteral(QUINDARA_TEST_DATA "/exchange/") + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray utf8(const char* text) {
+    return QByteArray(text);
+}
+
+IcsReadOptions madrid(bool asHolidays = false) {
+    IcsReadOptions options;
+    options.zone = QTimeZone("Europe/Madrid");
+    options.asHolidays = asHolidays;
+    return options;
+}
+
+// The agenda as the user fills it: through the same writers the windows use.
+void fillCalendar(const DataFolder& data) {
+    data.createMissingFolders();
+    const auto text = [&](DayTextKind kind, const char* day, const char* month, const char* year,
+                          const char* t) {
+        QCOMPARE(storeDayText(data, kind, QString::fromUtf8(day), QString::fromUtf8(month),
+                              QString::fromUtf8(year), QString::fromUtf8(t)),
+                 DayTextChange::Written);
+    };
+    text(DayTextKind::Holiday, "25", "DICIEMBRE", "2011", "Navidad");
+    text(DayTextKind::Holiday, "29", "FEBRERO", "2012", "Día bisiesto; fiesta, sólo \\ cada cuatro años");
+    text(DayTextKind::Holiday, "6", "ENERO", "2011", "Reyes\nroscón con nata\n");
+    text(DayTextKind::YearlyReminder, "3", "MARZO", "2012",
+         "Cumpleaños de Íñigo: llamar por la mañana y comprar un regalo que no sea otra vez una corbata");
+    text(DayTextKind::OneYearReminder, "3", "MARZO", "2012", "Revisión del coche");
+    text(DayTextKind::OneYearReminder, "29", "FEBRERO", "2100", "fuera del calendario real");
+    text(DayTextKind::OneYearReminder, "31", "DICIEMBRE", "2100", "Último día");
+    DayNotes notes(data);
+    QVERIFY(notes.save(dayNoteKey(QDate(2011, 1, 5)),
+                       QStringLiteral("Miércoles: reunión\ncon ñandú, tilde y acentos")));
+    QVERIFY(notes.save(dayNoteKey(QDate(2012, 2, 29)), QStringLiteral("un texto de catorce")));
+    QVERIFY(notes.save(dayNoteKey(QDate(2012, 3, 1)), QString()));
+}
+
+void fillContacts(const DataFolder& data) {
+    const QList<QStringList> cards = {
+        {QStringLiteral("Núñez"), QStringLiteral("Ana María"), QStringLiteral("Calle Mayor, 1; 2º"),
+         QStringLiteral("León"), QStringLiteral("987 000 000, 600 000 000"), QStringLiteral("ana@correo.es"),
+         QStringLiteral("amiga del colegio\nvive cerca")},
+        {QStringLiteral("O'Brien"), {}, {}, {}, QStringLiteral("600,700"), {}, {}},
+        {QStringLiteral("Peña"),
+         QStringLiteral("Lucía"),
+         {},
+         QStringLiteral("Málaga"),
+         {},
+         QStringLiteral("lucia@correo.es, lp@trabajo.es"),
+         QStringLiteral("\\ barra; y coma,")},
+    };
+    for (const QString& category : {QStringLiteral("Amigos"), folders::allContacts}) {
+        QDir().mkpath(data.categoryFolder(category));
+        for (const QStringList& card : cards)
+            QVERIFY(writeContactCard(data.contactFile(category, card.first()), card));
+    }
+}
+
+} // namespace
+
+class ExchangeTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Export, then import into an empty folder: the very same files come back; a second import adds nothing.
+    void roundTrip_data() {
+        QTest::addColumn<bool>("contacts");
+        QTest::newRow("calendar with notes") << false;
+        QTest::newRow("address book category") << true;
+    }
+    void roundTrip() {
+        QFETCH(bool, contacts);
+        QTemporaryDir from;
+        QTemporaryDir to;
+        QTemporaryDir out;
+        const DataFolder source(from.path());
+        const DataFolder target(to.path());
+        const QString file =
+            out.filePath(contacts ? QStringLiteral("agenda.vcf") : QStringLiteral("agenda.ics"));
+        QString folder;
+        ExchangeResult exported;
+        if (contacts) {
+            fillContacts(source);
+            exported = exportVcf(source, file, QStringLiteral("Amigos"));
+            folder = folders::addressBook;
+        } else {
+            fillCalendar(source);
+            exported = exportIcs(source, file, true);
+            folder = QString();
+        }
+        QCOMPARE(exported.exitCode(), 0);
+        const auto import = [&] {
+            return contacts ? importVcf(target, file, QStringLiteral("Amigos"))
+                            : importIcs(target, file, madrid());
+        };
+        const ExchangeResult first = import();
+        QCOMPARE(first.exitCode(), 0);
+
+        Files expected = snapshot(source.folder(folder));
+        if (!contacts) {
+            // 29 February 2100 exists only in the agenda's grid; the export says so and leaves it out.
+            QVERIFY(exported.summary().contains(QStringLiteral("29 de FEBRERO de 2100.txt")));
+            expected.remove(QStringLiteral("recordatorionoanual/29 de FEBRERO de 2100.txt"));
+            // An emptied note has nothing to give.
+            expected.remove(QStringLiteral("dias/JUEVES, 1 de MARZO de 2012.txt"));
+        }
+        QCOMPARE(snapshot(target.folder(folder)), expected);
+
+        const ExchangeResult second = import();
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(second.holidays.added + second.reminders.added + second.notes.added + second.contacts.added,
+                 0);
+        QCOMPARE(snapshot(target.folder(folder)), expected);
+    }
+
+    // Files as the big programs write them, into a folder that may already hold something.
+    void realWorldFiles_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<bool>("asHolidays");
+        QTest::addColumn<Files>("before");
+        QTest::addColumn<Files>("after");
+        QTest::addColumn<QStringList>("skipped");
+
+        QTest::newRow("Google holidays: single days become one-year reminders")
+            << "google-festivos.ics" << testFile(QStringLiteral("google-festivos.ics")) << true
+            << Files{{"recordatorionoanual/25 de diciembre de 2024.txt", "Nochebuena en casa"}}
+            << Files{{"recordatorionoanual/25 de diciembre de 2024.txt", "Nochebuena en casa\r\nNavidad"},
+                     {"recordatorionoanual/19 de MARZO de 2024.txt",
+                      utf8("San José (regional, en algunas comunidades)")},
+                     {"recordatorionoanual/1 de ENERO de 2025.txt", utf8("Año Nuevo")}}
+            << QStringList();
+        QTest::newRow("Outlook meeting in another time zone, all-day event over three days")
+            << "outlook-reunion.ics" << testFile(QStringLiteral("outlook-reunion.ics")) << false << Files()
+            << Files{{"recordatorionoanual/12 de MARZO de 2024.txt", utf8("17:00 Revisión del presupuesto")},
+                     {"recordatorionoanual/1 de ABRIL de 2024.txt", "Congreso en Sevilla"},
+                     {"recordatorionoanual/2 de ABRIL de 2024.txt", "Congreso en Sevilla"},
+                     {"recordatorionoanual/3 de ABRIL de 2024.txt", "Congreso en Sevilla"}}
+            << QStringList();
+        QTest::newRow("Thunderbird: EXDATE, a moved occurrence, yearly days, a task")
+            << "thunderbird-exdate.ics" << testFile(QStringLiteral("thunderbird-exdate.ics")) << false
+            << Files{{"recordatorio/29 de FEBRERO.txt", "Cumplea\xC3\xB1os de Ana\r\n"}}
+            << Files{{"recordatorionoanual/9 de ENERO de 2024.txt", utf8("19:00 Clase de inglés")},
+                     {"recordatorionoanual/24 de ENERO de 2024.txt", utf8("20:00 Clase de inglés")},
+                     {"recordatorionoanual/30 de ENERO de 2024.txt", utf8("19:00 Clase de inglés")},
+                     {"recordatorio/29 de FEBRERO.txt", "Cumplea\xC3\xB1os de Ana\r\n"},
+                     {"fiestas/15 de MAYO.txt", "Fiesta del pueblo\r\n"}}
+            << QStringList{QStringLiteral("1 tareas (VTODO): la agenda no guarda tareas")};
+        QTest::newRow("endless and impossible rules end within 1901-2100")
+            << "reglas.ics"
+            << QByteArray("BEGIN:VCALENDAR\nVERSION:2.0\n"
+                          "BEGIN:VEVENT\nUID:a\nDTSTART;VALUE=DATE:21001230\nRRULE:FREQ=DAILY\nSUMMARY:"
+                          "Diario\nEND:VEVENT\n"
+                          "BEGIN:VEVENT\nUID:b\nDTSTART:21001231T100000Z\nRRULE:FREQ=SECONDLY\nSUMMARY:Cada "
+                          "segundo\n"
+                          "END:VEVENT\n"
+                          "BEGIN:VEVENT\nUID:c\nDTSTART;VALUE=DATE:20240101\nRRULE:FREQ=DAILY;BYMONTH=2;"
+                          "BYMONTHDAY=30\n"
+                          "SUMMARY:Nunca\nEND:VEVENT\n"
+                          "BEGIN:VEVENT\nUID:d\nDTSTART;VALUE=DATE:18500101\nSUMMARY:Antiguo\nEND:VEVENT\n"
+                          "BEGIN:VJOURNAL\nUID:e\nDTSTART;VALUE=DATE:20240105\nSUMMARY:Diario\n"
+                          "DESCRIPTION:Hoy llueve\\, mucho\nEND:VJOURNAL\n"
+                          "END:VCALENDAR\n")
+            << false << Files()
+            << Files{{"recordatorionoanual/30 de DICIEMBRE de 2100.txt", "Diario"},
+                     {"recordatorionoanual/31 de DICIEMBRE de 2100.txt", "Diario\r\n11:00 Cada segundo"},
+                     {"dias/VIERNES, 5 de ENERO de 2024.txt",
+                      "Diario\r\nHoy llueve, mucho" + QByteArray(11, ' ')}}
+            << QStringList{
+                   QStringLiteral("«Cada segundo, 31 de DICIEMBRE de 2100»: se repite varias veces al día: "
+                                  "solo se importa su primer día"),
+                   QStringLiteral("«Nunca, 1 de ENERO de 2024»: su regla de repetición no da ninguna fecha"),
+                   QStringLiteral("«Antiguo, 1 de ENERO de 1850»: fuera de los años 1901 a 2100")};
+        QTest::newRow("phone vCard 2.1: quoted-printable, charsets, a photo, a surname already taken")
+            << "telefono-2.1.vcf" << testFile(QStringLiteral("telefono-2.1.vcf")) << false
+            << Files{{"direcciones/Todos/Mart\xC3\xADnez",
+                      "Mart\xC3\xADnez\r\nPedro\r\n\r\n\r\n\r\n\r\n\r\n"}}
+            << Files{{"direcciones/Todos/Mart\xC3\xADnez",
+                      "Mart\xC3\xADnez\r\nPedro\r\n\r\n\r\n\r\n\r\n\r\n"},
+                     {"direcciones/Importados/Mart\xC3\xADnez (2)",
+                      utf8(
+                          "Martínez (2)\r\nJosé\r\nCalle Mayor, 5\r\n29001 Málaga\r\n600111222, 915551234\r\n"
+                          "jose@example.com\r\nPrimera línea\r\nSegunda línea con un texto bastante largo "
+                          "que el "
+                          "teléfono parte\r\n")},
+                     {"direcciones/Todos/Mart\xC3\xADnez (2)",
+                      utf8(
+                          "Martínez (2)\r\nJosé\r\nCalle Mayor, 5\r\n29001 Málaga\r\n600111222, 915551234\r\n"
+                          "jose@example.com\r\nPrimera línea\r\nSegunda línea con un texto bastante largo "
+                          "que el "
+                          "teléfono parte\r\n")},
+                     {"direcciones/Importados/Pe\xC3\xB1"
+                      "a",
+                      utf8("Peña\r\nLucía\r\n\r\n\r\n+34 611 222 333\r\n\r\n\r\n")},
+                     {"direcciones/Todos/Pe\xC3\xB1"
+                      "a",
+                      utf8("Peña\r\nLucía\r\n\r\n\r\n+34 611 222 333\r\n\r\n\r\n")},
+                     {"direcciones/Importados/Mam\xC3\xA1",
+                      utf8("Mamá\r\n\r\n\r\n\r\n600000000\r\n\r\n\r\n")},
+                     {"direcciones/Todos/Mam\xC3\xA1", utf8("Mamá\r\n\r\n\r\n\r\n600000000\r\n\r\n\r\n")}}
+            << QStringList();
+    }
+    void realWorldFiles() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, input);
+        QFETCH(bool, asHolidays);
+        QFETCH(Files, before);
+        QFETCH(Files, after);
+        QFETCH(QStringList, skipped);
+        QVERIFY(!input.isEmpty());
+        QTemporaryDir folder;
+        writeFiles(folder.path(), before);
+        const DataFolder data(folder.path());
+        const bool vcard = name.endsWith(QLatin1String(".vcf"));
+        const auto import = [&] {
+            return vcard ? importVcfBytes(data, input, name)
+                         : importIcsBytes(data, input, name, madrid(asHolidays));
+        };
+        const ExchangeResult result = import();
+        QVERIFY2(result.exitCode() == 0, qPrintable(result.summary()));
+        QCOMPARE(result.skipped, skipped);
+        QCOMPARE(snapshot(folder.path()), after);
+        // Importing the same file again changes nothing.
+        const ExchangeResult again = import();
+        QCOMPARE(again.holidays.added + again.reminders.added + again.notes.added + again.contacts.added, 0);
+        QCOMPARE(snapshot(folder.path()), after);
+    }
+
+    // Files that must be refused whole: nothing written, the reason told, exit code 1.
+    void brokenFiles_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("reason");
+        const QByteArray calendar = testFile(QStringLiteral("thunderbird-exdate.ics"));
+        const QByteArray cards = testFile(QStringLiteral("telefono-2.1.vcf"));
+        QTest::newRow("calendar cut short") << "a.ics" << calendar.left(calendar.size() / 2) << "cortado";
+        QTest::newRow("wrong nesting")
+            << "a.ics"
+            << QByteArray(
+                   "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART:20240101\r\nSUMMARY:x\r\nEND:VCALENDAR\r\n"
+                   "END:VEVENT\r\n")
+            << "no cierra";
+        QTest::newRow("month 13") << "a.ics"
+                                  << QByteArray("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART;VALUE=DATE:"
+                                                "20241345\r\nSUMMARY:x\r\nEND:VEVENT\r\n"
+                                                "END:VCALENDAR\r\n")
+                                  << "fecha no válida";
+        QTest::newRow("date that is not a date")
+            << "a.ics"
+            << QByteArray("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART:mañana\r\nSUMMARY:x\r\nEND:VEVENT\r\n"
+                          "END:VCALENDAR\r\n")
+            << "fecha no válida";
+        QTest::newRow("10 MB of one line")
+            << "a.ics" << QByteArray(10 * 1024 * 1024, 'x') << "no es un calendario";
+        QTest::newRow("10 MB line inside a calendar")
+            << "a.ics"
+            << "BEGIN:VCALENDAR\r\nX-A:" + QByteArray(10 * 1024 * 1024, 'x') + "\r\nEND:VCALENDAR\r\n"
+            << "demasiado larga";
+        QTest::newRow("a picture named .ics")
+            << "a.ics" << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << "no es un archivo de texto";
+        QTest::newRow("cards cut short") << "a.vcf" << cards.left(cards.size() - 20) << "cortado";
+        QTest::newRow("card inside a card")
+            << "a.vcf"
+            << QByteArray("BEGIN:VCARD\r\nN:A;;;;\r\nBEGIN:VCARD\r\nN:B;;;;\r\nEND:VCARD\r\nEND:VCARD\r\n")
+            << "mal anidado";
+        QTest::newRow("10 MB of one line, as cards")
+            << "a.vcf" << QByteArray(10 * 1024 * 1024, 'x') << "no es un archivo vCard";
+        QTest::newRow("a calendar named .vcf") << "a.vcf" << calendar << "no es un archivo vCard";
+    }
+    void brokenFiles() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, input);
+        QFETCH(QString, reason);
+        QTemporaryDir folder;
+        const DataFolder data(folder.path());
+        const ExchangeResult result = name.endsWith(QLatin1String(".vcf"))
+                                          ? importVcfBytes(data, input, name)
+                                          : importIcsBytes(data, input, name, madrid());
+        QCOMPARE(result.exitCode(), 1);
+        QVERIFY2(result.summary().startsWith(QStringLiteral("No se ha importado nada")),
+                 qPrintable(result.summary()));
+        QVERIFY2(result.problem.contains(reason), qPrintable(result.problem));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    }
+
+    // What we export is read by programs we did not write (Debian's python3-icalendar and python3-vobject).
+    void independentParserAccepts() {
+        // Debian's own interpreter, where the two packages are installed.
+        const QString python = QFile::exists(QStringLiteral("/usr/bin/python3"))
+                                   ? QStringLiteral("/usr/bin/python3")
+                                   : QStringLiteral("python3");
+        QProcess probe;
+        probe.start(python, {QStringLiteral("-c"), QStringLiteral("import icalendar, vobject")});
+        if (!probe.waitForFinished(60000) || probe.exitStatus() != QProcess::NormalExit ||
+            probe.exitCode() != 0)
+            QSKIP("python3-icalendar and python3-vobject are not installed");
+        QTemporaryDir folder;
+        const DataFolder data(folder.path());
+        fillCalendar(data);
+        fillContacts(data);
+        const QString ics = folder.filePath(QStringLiteral("agenda.ics"));
+        const QString vcf = folder.filePath(QStringLiteral("agenda.vcf"));
+        QCOMPARE(exportIcs(data, ics, true).exitCode(), 0);
+        QCOMPARE(exportVcf(data, vcf, QStringLiteral("Amigos")).exitCode(), 0);
+        const QString script = QStringLiteral(R"(
+import sys, icalendar, vobject
+cal = icalendar.Calendar.from_ical(open(sys.argv[1], 'rb').read())
+for c in cal.walk():
+    if c.name in ('VEVENT', 'VJOURNAL'):
+        print(c.name, c['DTSTART'].dt.isoformat(), c.get('RRULE', {}).get('FREQ', ['-'])[0], c['SUMMARY'], sep='|')
+for card in vobject.readComponents(open(sys.argv[2], encoding='utf-8').read()):
+    print('VCARD', card.n.value.family, card.fn.value, '+'.join(t.value for t in card.contents.get('tel', [])), sep='|')
+)");
+        QProcess parser;
+        parser.start(python, {QStringLiteral("-c"), script, ics, vcf});
+        QVERIFY(parser.waitForFinished(60000));
+        QVERIFY2(parser.exitCode() == 0, parser.readAllStandardError().constData());
+        const QStringList lines =
+            QString::fromUtf8(parser.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(
+            lines,
+            QStringList(
+                {QStringLiteral("VEVENT|2000-01-06|YEARLY|Reyes"),
+                 QStringLiteral("VEVENT|2000-02-29|YEARLY|Día bisiesto; fiesta, sólo \\ cada cuatro años"),
+                 QStringLiteral("VEVENT|2000-12-25|YEARLY|Navidad"),
+                 QStringLiteral("VEVENT|2000-03-03|YEARLY|Cumpleaños de Íñigo: llamar por la mañana y "
+                                "comprar un regalo que no sea otra vez una corbata"),
+                 QStringLiteral("VEVENT|2012-03-03|-|Revisión del coche"),
+                 QStringLiteral("VEVENT|2100-12-31|-|Último día"),
+                 QStringLiteral("VJOURNAL|2011-01-05|-|Miércoles: reunión"),
+                 QStringLiteral("VJOURNAL|2012-02-29|-|un texto de catorce"),
+                 QStringLiteral("VCARD|Núñez|Ana María Núñez|987 000 000+600 000 000"),
+                 QStringLiteral("VCARD|O'Brien|O'Brien|600,700"), QStringLiteral("VCARD|Peña|Lucía Peña|")}));
+    }
+
+    // Wrong options are told apart from refused files: exit code 2, nothing written.
+    void badOptionsAndFolders() {
+        QTemporaryDir folder;
+        const DataFolder data(folder.path());
+        const QByteArray cards = testFile(QStringLiteral("telefono-2.1.vcf"));
+        QCOMPARE(importVcfBytes(data, cards, QStringLiteral("a.vcf"), QStringLiteral("../fuera")).exitCode(),
+                 2);
+        QCOMPARE(
+            exportVcf(data, folder.filePath(QStringLiteral("a.vcf")), QStringLiteral("Nadie")).exitCode(), 2);
+        QCOMPARE(importIcs(DataFolder(folder.filePath(QStringLiteral("no-existe"))), QStringLiteral("x.ics"))
+                     .exitCode(),
+                 2);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+        QCOMPARE(importIcs(data, folder.filePath(QStringLiteral("no-existe.ics"))).exitCode(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(ExchangeTest)
+#include "tst_exchange.moc"
