@@ -14,6 +14,8 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QLabel>
@@ -325,12 +327,17 @@ void AgendaWindow::Command12_Click() {
 }
 
 void AgendaWindow::Command15_Click() {
-    const QString program = data_.calculatorProgram();
+    QString program = data_.calculatorProgram();
+    // Installed from a package, the calculator sits next to the agenda rather than in the data folder.
+    const QString installed =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QFileInfo(program).fileName());
+    if (!QFileInfo(program).isFile() && QFileInfo(installed).isFile())
+        program = installed;
     if (!QFileInfo(program).isFile()) {
         desktop_.showMessage(QStringLiteral("No se encuentra la calculadora en %1.").arg(program));
         return;
     }
-    if (!desktop_.startProgram(program))
+    if (!desktop_.startProgram(program, {QStringLiteral("--folder"), data_.programFolder()}))
         desktop_.showMessage(QStringLiteral("No se ha podido iniciar la calculadora %1.").arg(program));
 }
 
