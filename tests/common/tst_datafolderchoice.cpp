@@ -165,7 +165,8 @@ private slots:
         QTest::newRow("folder") << QStringList{"--folder", "/x y"} << A::OpenWindow << "/x y";
         QTest::newRow("folder=") << QStringList{"--folder=rel"} << A::OpenWindow << "rel";
         QTest::newRow("help") << QStringList{"--help"} << A::ShowHelp << "";
-        QTest::newRow("-h wins over a bad folder") << QStringList{"-h", "--folder"} << A::Refuse << "";
+        QTest::newRow("-h with a folder lacking its value")
+            << QStringList{"-h", "--folder"} << A::Refuse << "";
         QTest::newRow("version") << QStringList{"-v"} << A::ShowVersion << "";
         QTest::newRow("folder without value") << QStringList{"--folder"} << A::Refuse << "";
         QTest::newRow("empty folder") << QStringList{"--folder="} << A::Refuse << "";

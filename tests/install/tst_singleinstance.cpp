@@ -20,6 +20,7 @@ std::unique_ptr<QProcess> startCalculator(const QString& dataFolder) {
     auto process = std::make_unique<QProcess>();
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process->start(QStringLiteral(QUINDARA_TALLIMO), {QStringLiteral("--folder"), dataFolder});
+    process->waitForStarted(30000);
     return process;
 }
 
