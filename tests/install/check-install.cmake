@@ -70,7 +70,7 @@ endif()
 # keeps running, so it is stopped after a while.
 set(data "${PREFIX}/datos")
 file(WRITE "${data}/santoral/1 de ENERO.txt" "mío")
-execute_process(COMMAND timeout 20 "${PREFIX}/bin/quindara" --folder "${data}" RESULT_VARIABLE result
+execute_process(COMMAND timeout 10 "${PREFIX}/bin/quindara" --folder "${data}" RESULT_VARIABLE result
                 OUTPUT_QUIET ERROR_QUIET)
 file(READ "${data}/santoral/1 de ENERO.txt" mine)
 if(NOT mine STREQUAL "mío")
