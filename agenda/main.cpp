@@ -2,5 +2,6 @@
 #include "common/ui/application.h"
 
 int main(int argc, char* argv[]) {
-    return common::runMainWindow<quindara::AgendaWindow>(argc, argv, QStringLiteral("Quindara"));
+    return common::runMainWindow<quindara::AgendaWindow>(argc, argv, common::Program::Agenda,
+                                                         QStringLiteral("Quindara"));
 }

@@ -2,5 +2,6 @@
 #include "common/ui/application.h"
 
 int main(int argc, char* argv[]) {
-    return common::runMainWindow<tallimo::CalculatorWindow>(argc, argv, QStringLiteral("Tallimo"));
+    return common::runMainWindow<tallimo::CalculatorWindow>(argc, argv, common::Program::Calculator,
+                                                            QStringLiteral("Tallimo"));
 }

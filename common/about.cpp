@@ -19,6 +19,14 @@ QString copyrightYearText() {
     return QStringLiteral("© 2026 Proyecto Quindara");
 }
 
+QString projectVersion() {
+    return QStringLiteral(QUINDARA_VERSION);
+}
+
+QString dataFolderLine(const QString& dataFolder) {
+    return QStringLiteral("Carpeta de datos: %1").arg(dataFolder);
+}
+
 QStringList calculatorAboutLines() {
     return {
         QStringLiteral("TALLIMO 1.2"), QStringLiteral("Calculadora de cinta de papel"),
@@ -38,6 +46,13 @@ QStringList agendaAboutLines() {
 
 QString agendaAboutText() {
     return agendaAboutLines().join(QLatin1Char('\n'));
+}
+
+QString aboutText(Program program, const QString& dataFolder) {
+    QStringList lines = program == Program::Agenda ? agendaAboutLines() : calculatorAboutLines();
+    lines.append(QString());
+    lines.append(dataFolderLine(dataFolder));
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace common

@@ -18,6 +18,8 @@
 #include "common/units.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
@@ -251,12 +253,17 @@ void AgendaWindow::Command12_Click() {
 }
 
 void AgendaWindow::Command15_Click() {
-    const QString program = data_.calculatorProgram();
+    QString program = data_.calculatorProgram();
+    // Installed from a package, the calculator sits next to the agenda rather than in the data folder.
+    const QString installed =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QFileInfo(program).fileName());
+    if (!QFileInfo(program).isFile() && QFileInfo(installed).isFile())
+        program = installed;
     if (!QFileInfo(program).isFile()) {
         desktop_.showMessage(QStringLiteral("No se encuentra la calculadora en %1.").arg(program));
         return;
     }
-    if (!desktop_.startProgram(program))
+    if (!desktop_.startProgram(program, {QStringLiteral("--folder"), data_.programFolder()}))
         desktop_.showMessage(QStringLiteral("No se ha podido iniciar la calculadora %1.").arg(program));
 }
 

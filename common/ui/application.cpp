@@ -1,13 +1,24 @@
 #include "common/ui/application.h"
 
+#include "common/about.h"
+
 #include <QApplication>
+#include <QDir>
+#include <QLocale>
+#include <QLoggingCategory>
+#include <QMessageBox>
 #include <QScreen>
+#include <QShortcut>
 #include <QTranslator>
 #include <QWidget>
 
+#include <cstdio>
+
 namespace common {
 
-void installSpanishTranslation(QApplication& app, QTranslator& translator) {
+Q_LOGGING_CATEGORY(lcStart, "quindara.start")
+
+void installSpanishTranslation(QCoreApplication& app, QTranslator& translator) {
     if (translator.load(QStringLiteral(":/translations/qtbase_es.qm")))
         app.installTranslator(&translator);
 }
@@ -19,6 +30,123 @@ void centreOnScreen(QWidget& window) {
     const QRect available = screen->availableGeometry();
     const QSize frame = window.frameGeometry().size();
     window.move(available.center() - QPoint(frame.width() / 2, frame.height() / 2));
+}
+
+QStringList argumentsOf(int argc, char** argv) {
+    QStringList arguments;
+    for (int k = 0; k < argc; ++k)
+        arguments.append(QString::fromLocal8Bit(argv[k]));
+    return arguments;
+}
+
+int answerOnTerminal(int& argc, char** argv, const CommandLine& commandLine,
+                     const CommandLineOptions& options) {
+    QCoreApplication app(argc, argv);
+    QTranslator translator;
+    installSpanishTranslation(app, translator);
+    switch (options.action) {
+    case CommandLineAction::ShowHelp:
+        std::fputs(commandLine.helpText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case CommandLineAction::ShowVersion:
+        std::fputs(commandLine.versionText().toLocal8Bit().constData(), stdout);
+        return 0;
+    default:
+        std::fprintf(stderr, "%s\n%s\n", options.error.toLocal8Bit().constData(),
+                     QStringLiteral("Pruebe «%1 --help».")
+                         .arg(QFileInfo(QCoreApplication::applicationFilePath()).fileName())
+                         .toLocal8Bit()
+                         .constData());
+        return 2;
+    }
+}
+
+DataFolderSession::DataFolderSession(Program program, const CommandLineOptions& options) : program_(program) {
+    FolderRequest request;
+    request.option = options.folder;
+    request.environment = qEnvironmentVariable("QUINDARA_DIR");
+    request.programFolder = QCoreApplication::applicationDirPath();
+    request.homeFolder = QDir::homePath();
+    request.workingFolder = QDir::currentPath();
+    choice_ = chooseDataFolder(program, request);
+}
+
+bool DataFolderSession::open() {
+    if (needsShippedContent(program_, choice_.dataFolder)) {
+        const QString share = installedShareFolder(QCoreApplication::applicationDirPath());
+        if (share.isEmpty())
+            qCWarning(lcStart) << "no installed share folder next to"
+                               << QCoreApplication::applicationDirPath();
+        const QStringList failures = copyMissingShippedContent(program_, share, choice_.dataFolder);
+        if (!failures.isEmpty()) {
+            qCWarning(lcStart) << "could not fill" << failures;
+            QMessageBox::warning(
+                nullptr, QCoreApplication::applicationName(),
+                QStringLiteral("No se ha podido preparar la carpeta de datos %1.\n\nNo se han "
+                               "podido crear %2 archivos o carpetas, entre ellos:\n%3")
+                    .arg(QDir::toNativeSeparators(choice_.dataFolder))
+                    .arg(failures.size())
+                    .arg(QDir::toNativeSeparators(failures.constFirst())));
+        }
+    }
+
+    lock_ = std::make_unique<InstanceLock>(program_, choice_.programFolder);
+    switch (lock_->acquire()) {
+    case InstanceLock::State::Acquired:
+        lock_->listen();
+        return true;
+    case InstanceLock::State::Unavailable:
+        return true; // a read-only folder: the window's own checks tell the user that saving fails
+    case InstanceLock::State::HeldElsewhere:
+        if (!askToOpenHeldFolder() || !lock_->takeOver())
+            return false;
+        lock_->listen();
+        return true;
+    case InstanceLock::State::HeldHere:
+        break;
+    }
+    if (lock_->askHolderToRaise(3000))
+        return false;
+    QMessageBox::information(
+        nullptr, QCoreApplication::applicationName(),
+        QStringLiteral("%1 ya está abierto con la carpeta de datos %2 (proceso %3).")
+            .arg(QCoreApplication::applicationName(), QDir::toNativeSeparators(choice_.dataFolder))
+            .arg(lock_->holderProcess()));
+    return false;
+}
+
+bool DataFolderSession::askToOpenHeldFolder() const {
+    QMessageBox box(
+        QMessageBox::Warning, QCoreApplication::applicationName(),
+        QStringLiteral("La carpeta de datos %1 está abierta en el equipo «%2» desde el %3.\n\n"
+                       "Si ese equipo ya no la usa, puede abrirla aquí. Si la usan los dos a la vez, "
+                       "se pueden perder cambios.\n\n¿Abrirla de todas formas?")
+            .arg(QDir::toNativeSeparators(choice_.dataFolder), lock_->holderHost(),
+                 QLocale(QLocale::Spanish)
+                     .toString(lock_->heldSince(), QStringLiteral("d/M/yyyy 'a las' H:mm"))),
+        QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void DataFolderSession::attach(QWidget& window) {
+    if (lock_) {
+        QObject::connect(lock_.get(), &InstanceLock::raiseRequested, &window, [&window] {
+            if (window.isMinimized())
+                window.showNormal();
+            window.show();
+            window.raise();
+            window.activateWindow();
+        });
+    }
+    auto* about = new QShortcut(QKeySequence(Qt::Key_F1), &window);
+    about->setContext(Qt::ApplicationShortcut);
+    const QString text = aboutText(program_, QDir::toNativeSeparators(choice_.dataFolder));
+    QObject::connect(about, &QShortcut::activated, &window, [&window, text] {
+        QMessageBox::about(&window, QStringLiteral("Acerca de %1").arg(QCoreApplication::applicationName()),
+                           text);
+    });
 }
 
 } // namespace common

@@ -1,31 +1,83 @@
 #pragma once
 
+#include "common/about.h"
 #include "common/clock.h"
+#include "common/commandline.h"
+#include "common/datafolderchoice.h"
+#include "common/icons.h"
+#include "common/instancelock.h"
 #include "common/ui/qtdesktopservices.h"
 
 #include <QApplication>
 #include <QTranslator>
 
+#include <memory>
+
 namespace common {
 
 // Installs Qt's own Spanish translation so standard dialogs and buttons speak Spanish.
-void installSpanishTranslation(QApplication& app, QTranslator& translator);
+void installSpanishTranslation(QCoreApplication& app, QTranslator& translator);
 
 // Moves a top-level window to the centre of its screen.
 void centreOnScreen(QWidget& window);
 
-// Runs a program whose main window takes (program folder, clock, desktop services): Spanish standard
-// dialogs, the system clock, the real desktop, the window centred on the screen.
-template <typename MainWindow> int runMainWindow(int& argc, char** argv, const QString& applicationName) {
+// The arguments main() received, as text.
+QStringList argumentsOf(int argc, char** argv);
+
+// Answers help, version or a refused command line on the terminal, with a QCoreApplication only (no
+// window, no display needed). Returns the exit code.
+int answerOnTerminal(int& argc, char** argv, const CommandLine& commandLine,
+                     const CommandLineOptions& options);
+
+// The data folder of one running program: chosen, created and filled on first use, and locked so that
+// this process is its only writer.
+class DataFolderSession {
+public:
+    DataFolderSession(Program program, const CommandLineOptions& options);
+
+    // False when the program must end without a window: another window already has the folder (it has
+    // been brought forward) or the user chose not to open a folder held from another machine.
+    bool open();
+
+    const FolderChoice& choice() const { return choice_; }
+
+    // Brings the window forward when a later start asks, and gives it the about box (F1) with the folder.
+    void attach(QWidget& window);
+
+private:
+    bool askToOpenHeldFolder() const;
+
+    Program program_;
+    FolderChoice choice_;
+    std::unique_ptr<InstanceLock> lock_;
+};
+
+// Runs a program whose main window takes (program folder, clock, desktop services): the command line, the
+// data folder, Spanish standard dialogs, the system clock, the real desktop, the window centred.
+template <typename MainWindow>
+int runMainWindow(int& argc, char** argv, Program program, const QString& applicationName) {
+    CommandLine commandLine(program);
+    const CommandLineOptions options = commandLine.read(argumentsOf(argc, argv));
+    if (options.action != CommandLineAction::OpenWindow)
+        return answerOnTerminal(argc, argv, commandLine, options);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(applicationName);
+    QApplication::setApplicationVersion(projectVersion());
+    QGuiApplication::setDesktopFileName(desktopFileName(program));
+    QApplication::setWindowIcon(iconFor(program == Program::Agenda ? Icon::YearCalendar : Icon::Calculator));
     QTranslator translator;
     installSpanishTranslation(app, translator);
 
+    DataFolderSession session(program, options);
+    if (!session.open())
+        return 0;
+
     SystemClock clock;
     QtDesktopServices desktop;
-    MainWindow window(QCoreApplication::applicationDirPath(), clock, desktop);
+    MainWindow window(session.choice().programFolder, clock, desktop);
     desktop.setDialogParent(&window);
+    session.attach(window);
     window.show();
     centreOnScreen(window);
     return QApplication::exec();

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "common/datafolderchoice.h"
+
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+
+namespace common {
+
+// What the command line asks for. Every action but OpenWindow is answered on the terminal, before any
+// window or QApplication exists.
+enum class CommandLineAction { OpenWindow, ShowHelp, ShowVersion, Refuse };
+
+struct CommandLineOptions {
+    CommandLineAction action = CommandLineAction::OpenWindow;
+    QString folder; // --folder as typed; empty when not given
+    QString error;  // why the command line was refused, in Spanish
+};
+
+// The options both programs understand. New options are declared in the constructor and read in read(),
+// so each program gets them without touching its main().
+class CommandLine {
+public:
+    explicit CommandLine(Program program);
+
+    // `arguments` as main() received them, the program's path first. Needs no QCoreApplication.
+    CommandLineOptions read(const QStringList& arguments);
+
+    // Spanish when Qt's Spanish translation is installed (the headings "Uso:" and "Opciones:" are Qt's).
+    QString helpText() const;
+    QString versionText() const;
+
+private:
+    Program program_;
+    QCommandLineParser parser_;
+    QCommandLineOption help_;
+    QCommandLineOption version_;
+    QCommandLineOption folder_;
+};
+
+// The executable's name for each program, as installed.
+QString executableName(Program program);
+// The desktop entry and AppStream id, without ".desktop".
+QString desktopFileName(Program program);
+
+} // namespace common
