@@ -77,20 +77,23 @@ void AgendaWindow::InitCalendar() {
     CurrentTab = 0;
     for (int k = 0; k < 6; ++k)
         Frame1[k]->setVisible(k == 0);
-    Frame1[0]->setEnabled(true);
+    // With the clock outside the listed years no day is today: the page waits for a click on a day.
+    Frame1[0]->setEnabled(SelectedIndex >= 0);
 }
 
 void AgendaWindow::GoToToday() {
-    const QDate today = clock_.today();
-    CurrentMonth = today.month();
+    const TodayOnGrid today = todayOnGrid(clock_.today());
+    CurrentMonth = today.month;
     Combo1->setCurrentIndex(CurrentMonth - 1);
-    TodayDay = today.day();
+    TodayDay = today.day;
     if (Combo2->count() == 0)
         Combo2->addItems(listedYears());
-    const QString year = QString::number(std::clamp(today.year(), kFirstYear, kLastYear));
+    const QString year = QString::number(today.year);
     Combo2->setCurrentText(year);
     Command2[0]->setText(year);
     DrawMonth();
+    if (SelectedIndex < 0)
+        ShowMonthTitle();
     LoadDayNote();
     LoadDayTexts();
 }
@@ -154,7 +157,11 @@ void AgendaWindow::ShowPageColour(int index) {
 }
 
 void AgendaWindow::DrawMonth() {
-    JanFirstWeekday = janFirstWeekday(Combo2->currentText().toInt());
+    const int year = Combo2->currentText().toInt();
+    JanFirstWeekday = janFirstWeekday(year);
+    // The arrows go grey where the year list ends, as in the year overview.
+    Command3[0]->setEnabled(year < kLastYear);
+    Command3[1]->setEnabled(year > kFirstYear);
     DrawGrid();
 }
 
@@ -216,6 +223,9 @@ void AgendaWindow::SelectButton(int index) {
 }
 
 int AgendaWindow::ButtonOfDay(int day) const {
+    // Hidden buttons have no caption, which reads as 0.
+    if (day <= 0)
+        return -1;
     const auto found = std::find_if(Command1.begin(), Command1.end(), [day](const QPushButton* button) {
         return button->text().toInt() == day;
     });
@@ -238,13 +248,17 @@ void AgendaWindow::ShowDayTitle() {
 void AgendaWindow::LoadDayNote() {
     dayPage_->showNote(QString());
     dayPage_->Text1->document()->setModified(false);
+    dayPage_->Text1->setReadOnly(false);
     shownNoteKey_.clear();
     if (SelectedIndex < 0)
         return;
     shownNoteKey_ = Label2->text();
-    dayPage_->showNote(dayNotes_.load(shownNoteKey_));
+    const StoredText note = dayNotes_.load(shownNoteKey_);
+    dayPage_->showNote(note.text);
     // Only the user's own edits count as edits.
     dayPage_->Text1->document()->setModified(false);
+    dayPage_->Text1->setReadOnly(!note.readable());
+    TellUnreadable({note.unreadablePath});
 }
 
 void AgendaWindow::LoadDayTexts() {
@@ -254,6 +268,17 @@ void AgendaWindow::LoadDayTexts() {
         reader_.dayTexts(Command1[SelectedIndex]->text(), Combo1->currentText(), Combo2->currentText());
     dayPage_->showTexts(texts);
     attachments_->showLists(texts.thisYearAttachments, texts.everyYearAttachments);
+    TellUnreadable({texts.unreadable.begin(), texts.unreadable.end()});
+}
+
+// Each box of such a file is shown empty and locked (read only, its "G" greyed).
+void AgendaWindow::TellUnreadable(const QStringList& paths) {
+    for (const QString& path : paths) {
+        if (!path.isEmpty())
+            messages_->post(QStringLiteral("No se puede leer el archivo %1.\nSe muestra vacío y no se puede "
+                                           "modificar, para no perder lo que guarda.")
+                                .arg(path));
+    }
 }
 
 void AgendaWindow::ShowWeekPage() {
@@ -261,12 +286,19 @@ void AgendaWindow::ShowWeekPage() {
         return;
     const QStringList keys = weekDayNoteKeys(SelectedDate);
     QStringList notes;
-    for (const QString& key : keys)
-        notes.append(dayNotes_.load(key));
+    QStringList unreadable;
+    for (const QString& key : keys) {
+        const StoredText note = dayNotes_.load(key);
+        notes.append(note.text);
+        unreadable.append(note.unreadablePath);
+    }
     weekPage_->showWeek(keys, notes);
-    for (QPlainTextEdit* box : weekPage_->Text2)
-        box->document()->setModified(false);
+    for (int k = 0; k < kDaysInWeek; ++k) {
+        weekPage_->Text2[k]->document()->setModified(false);
+        weekPage_->Text2[k]->setReadOnly(!unreadable.at(k).isEmpty());
+    }
     weekShown_ = true;
+    TellUnreadable(unreadable);
 }
 
 void AgendaWindow::Combo1_Click() {
@@ -321,26 +353,35 @@ void AgendaWindow::Command5_Click() {
     SavePendingDayNotes();
     GoToToday();
     const int button = ButtonOfDay(TodayDay);
-    if (button >= 0) {
-        RestoreSelection();
-        SelectButton(button);
-    }
+    if (button < 0)
+        return;
+    RestoreSelection();
+    SelectButton(button);
     ShowDayTitle();
     LoadDayNote();
     LoadDayTexts();
     // Today is selected, so its page can be edited as after any other choice of a day.
     Frame1[0]->setEnabled(true);
+    // The page shown follows: the week page shows today's week, the summaries today's month and year.
+    FillGatheredPage(CurrentTab);
 }
 
 void AgendaWindow::Command6_Click(int Index) {
     SavePendingDayNotes();
     ShowPage(Index);
-    switch (Index) {
-    case 0:
+    if (Index == 0) {
         // A note that could not be stored stays in its box rather than being replaced by the stored one.
         if (!DayNoteEdited())
             LoadDayNote();
-        break;
+        return;
+    }
+    FillGatheredPage(Index);
+}
+
+// The week page and the two summaries are filled when shown; the notes pad and the address book load
+// nothing.
+void AgendaWindow::FillGatheredPage(int index) {
+    switch (index) {
     case 1:
         ShowWeekPage();
         break;
@@ -351,7 +392,6 @@ void AgendaWindow::Command6_Click(int Index) {
         BuildYearSummary();
         break;
     default:
-        // The notes pad and the address book load nothing.
         break;
     }
 }

@@ -88,6 +88,8 @@ private:
     void LoadDayNote();
     void LoadDayTexts();
     void ShowWeekPage();
+    // Files that are there but cannot be read; empty paths are skipped.
+    void TellUnreadable(const QStringList& paths);
 
     void Combo1_Click();
     void Combo2_Click();
@@ -96,6 +98,7 @@ private:
     void Command4_Click(int Index);
     void Command5_Click();
     void Command6_Click(int Index);
+    void FillGatheredPage(int index);
     void Command14_Click();
 
     // agendawindowediting.cpp

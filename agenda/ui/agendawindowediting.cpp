@@ -52,8 +52,9 @@ void AgendaWindow::connectEditing() {
 }
 
 bool AgendaWindow::eventFilter(QObject* watched, QEvent* event) {
-    // A context menu taking the focus is not the user leaving the box.
-    if (event->type() == QEvent::FocusOut &&
+    // A context menu taking the focus is not the user leaving the box; nor is the window closing after
+    // everything was saved or the user chose to quit without saving.
+    if (event->type() == QEvent::FocusOut && !ending_ &&
         static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
         if (watched == dayPage_->Text1)
             Text1_LostFocus();
@@ -203,7 +204,8 @@ void AgendaWindow::AttachFile() {
                 QStringLiteral("Ya hay otro archivo llamado «%1» en la carpeta Archivos.\n"
                                "Si lo reemplazas, todas las anotaciones con ese nombre abrirán "
                                "el nuevo.\n¿Reemplazarlo?")
-                    .arg(name)))
+                    .arg(name),
+                QString(), common::DefaultAnswer::No))
             return;
         [[fallthrough]];
     case ArchiveState::NewName: {
@@ -244,6 +246,9 @@ void AgendaWindow::Command17_Click(int Index) {
     QString error;
     if (attachmentFiles_.writeList(AttachmentListKey(Index), entries, &error)) {
         delete removed;
+        // The list would move the highlight to the neighbour, and a second "Eliminar" would remove an
+        // entry the user never chose.
+        list->setCurrentRow(-1);
         return;
     }
     // The file still holds the entry, so the box shows it again.
@@ -347,7 +352,11 @@ bool AgendaWindow::SaveBeforeEnding() {
         failures.append(*failure);
     if (failures.isEmpty())
         return true;
-    return desktop_.askYesNo(failures.join(u'\n') + QStringLiteral("\n\n¿Salir sin guardar?"));
+    // The question names the failures: a telling of them still waiting would show them a second time.
+    messages_->withdraw(failures);
+    // Enter keeps the program open: quitting loses the notes.
+    return desktop_.askYesNo(failures.join(u'\n') + QStringLiteral("\n\n¿Salir sin guardar?"), QString(),
+                             common::DefaultAnswer::No);
 }
 
 // Closing by the title bar saves exactly as the exit button does.

@@ -5,6 +5,8 @@
 #include "agenda/ui/decorativestrip.h"
 #include "common/units.h"
 
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextOption>
@@ -13,8 +15,33 @@ namespace quindara {
 
 namespace {
 
-QPlainTextEdit* makeTextBox(QWidget* page, const QString& name, int left, int top, int width, int height) {
-    auto* box = new QPlainTextEdit(page);
+// The holiday is one line: Enter does not break it, and line breaks pasted or dropped into it become
+// blanks. The reminders may take several lines.
+class OneLineTextBox : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            event->accept();
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(event);
+    }
+    void insertFromMimeData(const QMimeData* source) override {
+        if (!source->hasText())
+            return;
+        QString text = source->text();
+        text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        text.replace(u'\r', u' ');
+        text.replace(u'\n', u' ');
+        insertPlainText(text);
+    }
+};
+
+QPlainTextEdit* placeTextBox(QPlainTextEdit* box, const QString& name, int left, int top, int width,
+                             int height) {
     box->setObjectName(name);
     box->setGeometry(common::twipsRect(left, top, width, height));
     return box;
@@ -22,7 +49,8 @@ QPlainTextEdit* makeTextBox(QWidget* page, const QString& name, int left, int to
 
 // Holiday, reminder and saints boxes: centred bold text, no scroll bars, like a caption that can be edited.
 QPlainTextEdit* makeDayText(QWidget* page, int index, int top, int width, int height, quint32 colour) {
-    QPlainTextEdit* box = makeTextBox(page, arrayName("Text9", index), 840, top, width, height);
+    auto* kind = index == 0 ? new OneLineTextBox(page) : new QPlainTextEdit(page);
+    QPlainTextEdit* box = placeTextBox(kind, arrayName("Text9", index), 840, top, width, height);
     box->setFont(arialFont(12, true));
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -42,7 +70,7 @@ DayPage::DayPage(QWidget* parent) : QFrame(parent) {
 
     Text9[0] = makeDayText(this, 0, 240, 7575, 330, colours::holidayBox);
     Text9[3] = makeDayText(this, 3, 600, 7575, 810, colours::oneYearReminderBox);
-    Text1 = makeTextBox(this, QStringLiteral("Text1"), 840, 1440, 7815, 5415);
+    Text1 = placeTextBox(new QPlainTextEdit(this), QStringLiteral("Text1"), 840, 1440, 7815, 5415);
     Text1->setFont(arialFont(18));
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -70,6 +98,13 @@ void DayPage::showTexts(const DayTexts& texts) {
     Text9[1]->setPlainText(texts.yearlyReminder);
     Text9[2]->setPlainText(texts.saints);
     Text9[3]->setPlainText(texts.oneYearReminder);
+    // A file that cannot be read shows as empty: nothing typed or saved here may replace it.
+    static constexpr int kSavedBoxes[3] = {0, 1, 3};
+    for (int k = 0; k < 3; ++k) {
+        const bool readable = texts.unreadable.at(kSavedBoxes[k]).isEmpty();
+        Text9[kSavedBoxes[k]]->setReadOnly(!readable);
+        Command11[k]->setEnabled(readable);
+    }
 }
 
 void DayPage::clearYearlyTextsAndNote() {
