@@ -271,13 +271,16 @@ void AgendaWindow::LoadDayTexts() {
     TellUnreadable({texts.unreadable.begin(), texts.unreadable.end()});
 }
 
-// Each box of such a file is shown empty and locked (read only, its "G" greyed).
+// The box of such a file is shown empty and locked (read only, its "G" greyed) every time; the file is
+// told once.
 void AgendaWindow::TellUnreadable(const QStringList& paths) {
     for (const QString& path : paths) {
-        if (!path.isEmpty())
-            messages_->post(QStringLiteral("No se puede leer el archivo %1.\nSe muestra vacío y no se puede "
-                                           "modificar, para no perder lo que guarda.")
-                                .arg(path));
+        if (path.isEmpty() || toldUnreadable_.contains(path))
+            continue;
+        toldUnreadable_.insert(path);
+        messages_->post(QStringLiteral("No se puede leer el archivo %1.\nSe muestra vacío y no se puede "
+                                       "modificar, para no perder lo que guarda.")
+                            .arg(path));
     }
 }
 

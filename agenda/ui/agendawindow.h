@@ -26,6 +26,7 @@
 
 #include <QDate>
 #include <QPointer>
+#include <QSet>
 #include <QWidget>
 
 #include <array>
@@ -194,6 +195,8 @@ private:
     // True once the week page holds the keys of a real week, so its boxes can be saved.
     bool weekShown_ = false;
     QString toldSaveFailure_;
+    // Files told as unreadable in this session.
+    QSet<QString> toldUnreadable_;
     // Set by the exit button, which has already saved everything.
     bool ending_ = false;
 };
