@@ -8,6 +8,8 @@
 namespace common {
 
 enum class PrintResult { Printed, NoPrinter, Failed };
+// The answer Enter gives to a question: the safe one where "yes" would lose something.
+enum class DefaultAnswer { Yes, No };
 
 // Everything that leaves the program: other programs, the clipboard, the printer and the user's answers.
 class DesktopServices {
@@ -30,7 +32,8 @@ public:
     // A message box with OK.
     virtual void showMessage(const QString& text, const QString& title = QString()) = 0;
     // A question answered yes or no.
-    virtual bool askYesNo(const QString& text, const QString& title = QString()) = 0;
+    virtual bool askYesNo(const QString& text, const QString& title = QString(),
+                          DefaultAnswer defaultAnswer = DefaultAnswer::Yes) = 0;
     // The file chosen in an open-file dialog, or an empty string when cancelled.
     virtual QString askOpenFile(const QString& title, const QString& folder,
                                 const QString& filter = QString()) = 0;
@@ -73,8 +76,9 @@ public:
         messages.append(text);
         record(QStringLiteral("showMessage"), text, {title});
     }
-    bool askYesNo(const QString& text, const QString& title) override {
-        record(QStringLiteral("askYesNo"), text, {title});
+    bool askYesNo(const QString& text, const QString& title, DefaultAnswer defaultAnswer) override {
+        record(QStringLiteral("askYesNo"), text,
+               {title, defaultAnswer == DefaultAnswer::No ? QStringLiteral("No") : QStringLiteral("Sí")});
         return yesNoAnswer;
     }
     QString askOpenFile(const QString& title, const QString& folder, const QString& filter) override {

@@ -40,15 +40,11 @@ bool AgendaState::selectDay(int day) {
 }
 
 void AgendaState::goToToday() {
-    if (todayIsListed()) {
-        goToDate(today_);
-        return;
-    }
-    // A clock beyond the listed years shows the nearest month, with no false "today" selected.
-    if (today_.isValid() && today_.year() > kLastYear)
-        showMonth(kLastYear, 12);
-    else
-        showMonth(kFirstYear, 1);
+    // A clock outside the listed years shows the nearest month, with no false "today" selected.
+    const TodayOnGrid onGrid = todayOnGrid(today_);
+    showMonth(onGrid.year, onGrid.month);
+    if (onGrid.day != 0)
+        selectDay(onGrid.day);
 }
 
 bool AgendaState::goToDate(const QDate& date) {

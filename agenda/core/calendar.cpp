@@ -36,6 +36,14 @@ QStringList listedYears() {
     return years;
 }
 
+TodayOnGrid todayOnGrid(const QDate& today) {
+    if (today.year() > kLastYear)
+        return {kLastYear, 12, 0};
+    if (!isListedYear(today.year()))
+        return {kFirstYear, 1, 0};
+    return {today.year(), today.month(), today.day()};
+}
+
 std::optional<int> steppedYear(int year, int step) {
     const int stepped = year + step;
     if (!isListedYear(stepped))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QStringList>
 
 #include <optional>
@@ -31,6 +32,14 @@ bool isWeekendColumn(int column);
 bool isListedYear(int year);
 // The years of the year selector, ascending, as text.
 QStringList listedYears();
+// Where the grid opens for the clock's date: today itself, or, with the clock outside the listed years,
+// the nearest listed month (January 1901 or December 2100) and no day (day 0).
+struct TodayOnGrid {
+    int year = kFirstYear;
+    int month = 1;
+    int day = 0;
+};
+TodayOnGrid todayOnGrid(const QDate& today);
 // `year` moved by `step`, or nothing when that leaves the listed years.
 std::optional<int> steppedYear(int year, int step);
 

@@ -2,6 +2,8 @@
 
 #include "common/textfile.h"
 
+#include <QUrl>
+
 namespace quindara {
 
 namespace {
@@ -68,8 +70,11 @@ CategoryTable categoryTable(const QString& category, const QList<QStringList>& c
     return table;
 }
 
+// Percent-encoded, so that a "#", "?", "&" or "%" in the address can neither cut the link short nor
+// reach the subject; "@" and the "," between several addresses stay readable.
 QString mailtoLink(const QString& address) {
-    return QLatin1String("mailto:") + address + QLatin1String("?Subject=") + QLatin1String("&Body=");
+    return QLatin1String("mailto:") + QString::fromLatin1(QUrl::toPercentEncoding(address, "@,")) +
+           QLatin1String("?Subject=") + QLatin1String("&Body=");
 }
 
 } // namespace quindara

@@ -33,7 +33,7 @@ struct CategoryTable {
 };
 CategoryTable categoryTable(const QString& category, const QList<QStringList>& cards);
 
-// The link handed to the mail program, with the address exactly as typed.
+// The link handed to the mail program; the mail program receives the address exactly as typed.
 QString mailtoLink(const QString& address);
 
 } // namespace quindara

@@ -51,10 +51,13 @@ bool DayNotes::hasNote(const QString& dayNoteKey) {
     return !storedPath(dayNoteKey + kTxt).isEmpty();
 }
 
-QString DayNotes::load(const QString& dayNoteKey) {
+StoredText DayNotes::load(const QString& dayNoteKey) {
     bringIndexUpToDate();
-    const QString path = storedPath(dayNoteKey + kTxt);
-    return path.isEmpty() ? QString() : common::readTextOrEmpty(path, common::Ending::Zoned);
+    const QString name = dayNoteKey + kTxt;
+    const QString path = storedPath(name);
+    // The index lists files only; anything else of the note's name is there but cannot be read.
+    return readStoredText(path.isEmpty() ? QDir(index_.folder()).filePath(name) : path,
+                          common::Ending::Zoned);
 }
 
 bool DayNotes::save(const QString& dayNoteKey, const QString& text, QString* error) {
@@ -67,6 +70,11 @@ bool DayNotes::save(const QString& dayNoteKey, const QString& text, QString* err
     bringIndexUpToDate();
     const QString stored = storedPath(name);
     const QString path = stored.isEmpty() ? QDir(index_.folder()).filePath(name) : stored;
+    if (!mayReplace(path)) {
+        if (error)
+            *error = QStringLiteral("%1 existe pero no se puede leer; no se sobrescribe").arg(path);
+        return false;
+    }
     if (!common::writeText(path, text, common::Ending::Zoned, error))
         return false;
     if (stored.isEmpty())

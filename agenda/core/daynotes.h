@@ -1,6 +1,7 @@
 #pragma once
 
 #include "agenda/core/datafolder.h"
+#include "agenda/core/storedtext.h"
 #include "common/folderindex.h"
 
 #include <QDateTime>
@@ -22,10 +23,12 @@ public:
     explicit DayNotes(const DataFolder& data);
 
     bool hasNote(const QString& dayNoteKey);
-    // The note as the text box shows it; empty when the day has none.
-    QString load(const QString& dayNoteKey);
+    // The note as the text box shows it; empty when the day has none, and marked unreadable when its
+    // file is there but cannot be read.
+    StoredText load(const QString& dayNoteKey);
     // Writes the note with its zoned ending; an empty note stores the ending alone, so the day keeps
-    // a note file. A stored file of another letter case is replaced rather than doubled.
+    // a note file. A stored file of another letter case is replaced rather than doubled; one that cannot
+    // be read is never replaced.
     bool save(const QString& dayNoteKey, const QString& text, QString* error = nullptr);
 
     // Every note of the month (or year), in date order, each entry being the key, the separator,

@@ -17,8 +17,9 @@ QString readStored(common::FolderIndex& index, const QString& name, common::Endi
     return common::readTextOrEmpty(storedPath(index, name), ending);
 }
 
-QString readMarked(const common::FolderIndex& index, const QString& name, common::Ending ending) {
-    return common::readTextOrEmpty(index.pathFor(name), ending);
+// The exact name's path when the folder has no such file, so a folder of that name is found unreadable.
+StoredText readMarked(const common::FolderIndex& index, const QString& name, common::Ending ending) {
+    return readStoredText(index.pathFor(name), ending);
 }
 
 } // namespace
@@ -36,11 +37,16 @@ DayTexts DayReader::dayTexts(const QString& day, const QString& month, const QSt
     const QString dated = datedKey(day, month, year) + kTxt;
     DayTexts texts;
     marks_.refresh();
-    texts.holiday = readMarked(marks_.holidays(), annual, common::Ending::Line);
-    texts.yearlyReminder = readMarked(marks_.yearlyReminders(), annual, common::Ending::Line);
+    const StoredText holiday = readMarked(marks_.holidays(), annual, common::Ending::Line);
+    const StoredText yearlyReminder = readMarked(marks_.yearlyReminders(), annual, common::Ending::Line);
+    const StoredText oneYearReminder = readMarked(marks_.oneYearReminders(), dated, common::Ending::Bare);
+    texts.holiday = holiday.text;
+    texts.yearlyReminder = yearlyReminder.text;
     // Saint files come with the program; a final line end is not part of the text.
     texts.saints = readStored(saints_, annual, common::Ending::Line);
-    texts.oneYearReminder = readMarked(marks_.oneYearReminders(), dated, common::Ending::Bare);
+    texts.oneYearReminder = oneYearReminder.text;
+    texts.unreadable = {holiday.unreadablePath, yearlyReminder.unreadablePath, QString(),
+                        oneYearReminder.unreadablePath};
     texts.thisYearAttachments = common::readLines(storedPath(attachmentLists_, dated));
     texts.everyYearAttachments = common::readLines(storedPath(attachmentLists_, annual));
     return texts;

@@ -2,10 +2,13 @@
 
 #include "agenda/core/datafolder.h"
 #include "agenda/core/daymarks.h"
+#include "agenda/core/storedtext.h"
 #include "common/folderindex.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <array>
 
 namespace quindara {
 
@@ -17,6 +20,9 @@ struct DayTexts {
     QString oneYearReminder;
     QStringList thisYearAttachments;
     QStringList everyYearAttachments;
+    // By box, in the order above (holiday, yearly reminder, saints, one-year reminder): the path of a
+    // file that is there but could not be read, or an empty text.
+    std::array<QString, 4> unreadable{};
 };
 
 // Reads a day's files, finding them without regard to case. Each folder is listed again only when it

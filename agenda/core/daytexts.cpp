@@ -1,6 +1,7 @@
 #include "agenda/core/daytexts.h"
 
 #include "agenda/core/daykeys.h"
+#include "agenda/core/storedtext.h"
 #include "common/folderindex.h"
 #include "common/programfolder.h"
 
@@ -29,6 +30,12 @@ DayTextChange storeDayText(const DataFolder& data, DayTextKind kind, const QStri
     }
     common::FolderIndex index(place.folder);
     index.refresh();
+    if (!mayReplace(index.pathFor(place.fileName))) {
+        if (error)
+            *error = QStringLiteral("%1 existe pero no se puede leer; no se sobrescribe")
+                         .arg(index.pathFor(place.fileName));
+        return DayTextChange::Failed;
+    }
     if (!text.isEmpty()) {
         return common::writeText(index.pathFor(place.fileName), text, place.ending, error)
                    ? DayTextChange::Written

@@ -168,6 +168,8 @@ void AddressBookPage::loadCategories() {
 }
 
 void AddressBookPage::Combo3_Click() {
+    // A choice belongs to the list it was made in; the fields keep their text.
+    shownContact_.clear();
     PointFile2(Dir1.categoryPath(Combo3->currentText()));
 }
 
@@ -206,8 +208,10 @@ void AddressBookPage::File2_Click() {
     if (!item)
         return;
     const auto card = readContactCard(File2Folder.pathFor(item->text()));
-    if (card)
-        ShowFields(*card);
+    if (!card)
+        return;
+    ShowFields(*card);
+    shownContact_ = item->text();
 }
 
 void AddressBookPage::Command7_Click(int Index) {
@@ -216,7 +220,9 @@ void AddressBookPage::Command7_Click(int Index) {
         SaveContact();
         break;
     case 1:
+        // A new contact: nothing in the list is chosen any more.
         ClearFields();
+        FillFile2();
         break;
     case 2:
         DeleteContact();
@@ -276,13 +282,17 @@ void AddressBookPage::SaveContact() {
         desktop_.showMessage(QStringLiteral("No se ha podido guardar el contacto «%1» en:\n").arg(surname) +
                              failures.join(u'\n'));
     }
+    // The saved contact is the one the fields show, and the one chosen in the list when it is listed.
+    shownContact_ = surname;
     RefreshFile2();
 }
 
 void AddressBookPage::DeleteContact() {
-    // A row can stay current after the user has unchosen it; only a chosen contact is deleted.
+    // Only the contact the fields show, chosen in the list; a row can stay current after the user has
+    // unchosen it.
     const QListWidgetItem* item = File2->currentItem();
-    if (!item || !item->isSelected())
+    if (!item || !item->isSelected() ||
+        common::FolderIndex::foldName(item->text()) != common::FolderIndex::foldName(shownContact_))
         return;
     const QString name = item->text();
     File2Folder.refresh();
@@ -332,15 +342,14 @@ void AddressBookPage::RefreshFile2() {
 }
 
 void AddressBookPage::FillFile2() {
-    const QString selected = File2->currentItem() ? File2->currentItem()->text() : QString();
     const QStringList names = visibleNames(File2Folder.withPrefix(Text8->text()));
     // Refilling must not load a card into fields the user may be editing.
     const QSignalBlocker blocker(File2);
     File2->clear();
     File2->addItems(names);
-    const int row = names.indexOf(selected);
-    if (row >= 0)
-        File2->setCurrentRow(row);
+    // Only the contact the fields show is chosen, so ELIMINAR never acts on a stale highlight.
+    const QString shown = shownContact_.isEmpty() ? QString() : File2Folder.realName(shownContact_);
+    File2->setCurrentRow(shown.isEmpty() ? -1 : int(names.indexOf(shown)));
 }
 
 QStringList AddressBookPage::FieldTexts() const {
@@ -359,6 +368,7 @@ void AddressBookPage::ShowFields(const QStringList& fields) {
 
 void AddressBookPage::ClearFields() {
     ShowFields({});
+    shownContact_.clear();
 }
 
 } // namespace quindara

@@ -72,6 +72,10 @@ private:
     std::array<QPushButton*, 4> Command7{};
     // "Enviar mensaje": a new mail to the address in Text7(5).
     QPushButton* Command8 = nullptr;
+
+    // The contact chosen in File2, whose card the fields show (loaded or just saved); none after NUEVO,
+    // ELIMINAR or a change of category. ELIMINAR acts on it only.
+    QString shownContact_;
 };
 
 } // namespace quindara

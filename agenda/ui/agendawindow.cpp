@@ -157,13 +157,13 @@ void AgendaWindow::Command4_Click(int month) {
     ChangeMonth(state_.year(), month);
 }
 
-// Today is selected, so its page can be edited as after any other choice of a day; the week page, when
-// in front, follows to today's week.
+// Today is selected, so its page can be edited as after any other choice of a day; the page in front
+// follows: the week page shows today's week, the summaries today's month and year.
 void AgendaWindow::Command5_Click() {
     SavePendingDayNotes();
     state_.goToToday();
     DrawMonth();
-    if (state_.page() == AgendaPage::Week)
+    if (state_.page() != AgendaPage::Day)
         ShowPageContent();
 }
 
@@ -279,7 +279,23 @@ bool AgendaWindow::SaveBeforeEnding() {
         failures.append(*failure);
     if (failures.isEmpty())
         return true;
-    return desktop_.askYesNo(failures.join(u'\n') + QStringLiteral("\n\n¿Salir sin guardar?"));
+    // The question names the failures: a telling of them still waiting would show them a second time.
+    messages_->withdraw(failures);
+    // Enter keeps the program open: quitting loses the notes.
+    return desktop_.askYesNo(failures.join(u'\n') + QStringLiteral("\n\n¿Salir sin guardar?"), QString(),
+                             common::DefaultAnswer::No);
+}
+
+// The box of such a file is shown empty and locked every time; the file is told once.
+void AgendaWindow::TellUnreadable(const QStringList& paths) {
+    for (const QString& path : paths) {
+        if (path.isEmpty() || toldUnreadable_.contains(path))
+            continue;
+        toldUnreadable_.insert(path);
+        messages_->post(QStringLiteral("No se puede leer el archivo %1.\nSe muestra vacío y no se puede "
+                                       "modificar, para no perder lo que guarda.")
+                            .arg(path));
+    }
 }
 
 // Closing by the title bar saves exactly as the exit button does.
@@ -289,6 +305,10 @@ void AgendaWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     ending_ = true;
+    // Everything was saved, or the user chose to quit without saving: the boxes losing the focus as the
+    // window goes must not try again.
+    dayPage_->stopSavingOnLeave();
+    weekPage_->stopSavingOnLeave();
     if (yearOverview_)
         yearOverview_->close();
     event->accept();

@@ -21,6 +21,7 @@
 #include "common/desktopservices.h"
 
 #include <QPointer>
+#include <QSet>
 #include <QWidget>
 
 #include <array>
@@ -87,6 +88,8 @@ private:
     void SavePendingDayNotes();
     // A note that keeps failing is told once, not at every leave, until a save works again.
     void TellSaveFailure(const std::optional<QString>& failure);
+    // Files that are there but cannot be read; empty paths are skipped.
+    void TellUnreadable(const QStringList& paths);
 
     // Tool row: text pad, save and exit, minimize, calculator.
     void Command9_Click();
@@ -126,6 +129,8 @@ private:
     AttachmentPanel* attachments_ = nullptr;
 
     QString toldSaveFailure_;
+    // Files told as unreadable in this session.
+    QSet<QString> toldUnreadable_;
     // Set by the exit button, which has already saved everything.
     bool ending_ = false;
 };

@@ -93,6 +93,8 @@ void AgendaWindow::connectControls() {
     connect(dayPage_, &DayPage::noteSaveFailed, this, tell);
     connect(weekPage_, &WeekPage::noteSaveFailed, this, tell);
     connect(dayPage_, &DayPage::noteSaved, this, forgetTold);
+    connect(dayPage_, &DayPage::unreadableFilesShown, this, &AgendaWindow::TellUnreadable);
+    connect(weekPage_, &WeekPage::unreadableFilesShown, this, &AgendaWindow::TellUnreadable);
     connect(weekPage_, &WeekPage::noteSaved, this, forgetTold);
     // The selected day keeps its red; when the selection moves on it shows its new mark.
     connect(dayPage_, &DayPage::dayTextStored, this, [this] { marks_.forceRefresh(); });

@@ -127,7 +127,8 @@ void AttachmentPanel::AttachFile(int Index) {
                 QStringLiteral("Ya hay otro archivo llamado «%1» en la carpeta Archivos.\n"
                                "Si lo reemplazas, todas las anotaciones con ese nombre abrirán "
                                "el nuevo.\n¿Reemplazarlo?")
-                    .arg(name)))
+                    .arg(name),
+                QString(), common::DefaultAnswer::No))
             return;
         [[fallthrough]];
     case ArchiveState::NewName: {
@@ -155,6 +156,9 @@ void AttachmentPanel::Command17_Click(int Index) {
     QListWidgetItem* removed = list->takeItem(row);
     if (writeList(Index)) {
         delete removed;
+        // The list would move the highlight to the neighbour, and a second "Eliminar" would remove an
+        // entry the user never chose.
+        list->setCurrentRow(-1);
         return;
     }
     // The file still holds the entry, so the box shows it again.

@@ -63,6 +63,10 @@ CalendarPanel::CalendarPanel(QWidget* window) : QWidget(window) {
     Combo2->setObjectName(QStringLiteral("Combo2"));
     Combo2->setGeometry(common::twipsRect(240, 3840 - 480, 2535, 315));
     Combo2->addItems(listedYears());
+    // Two hundred years: the list opens as a box of twenty rows that scrolls, not as tall as the screen
+    // (some styles open a non-editable list over the whole screen unless told otherwise).
+    Combo2->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    Combo2->setMaxVisibleItems(20);
     connect(Combo2, &QComboBox::activated, this, [this](int row) { emit yearChosen(kFirstYear + row); });
 
     Command2[0] = makeButton(this, QStringLiteral("Command2_0"), place(240, 4200, 2055, 495));

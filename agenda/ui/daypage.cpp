@@ -9,6 +9,8 @@
 #include "common/units.h"
 
 #include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextOption>
@@ -17,8 +19,33 @@ namespace quindara {
 
 namespace {
 
-QPlainTextEdit* makeTextBox(QWidget* page, const QString& name, int left, int top, int width, int height) {
-    auto* box = new QPlainTextEdit(page);
+// The holiday is one line: Enter does not break it, and line breaks pasted or dropped into it become
+// blanks. The reminders may take several lines.
+class OneLineTextBox : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            event->accept();
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(event);
+    }
+    void insertFromMimeData(const QMimeData* source) override {
+        if (!source->hasText())
+            return;
+        QString text = source->text();
+        text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        text.replace(u'\r', u' ');
+        text.replace(u'\n', u' ');
+        insertPlainText(text);
+    }
+};
+
+QPlainTextEdit* placeTextBox(QPlainTextEdit* box, const QString& name, int left, int top, int width,
+                             int height) {
     box->setObjectName(name);
     box->setGeometry(common::twipsRect(left, top, width, height));
     return box;
@@ -26,7 +53,8 @@ QPlainTextEdit* makeTextBox(QWidget* page, const QString& name, int left, int to
 
 // Holiday, reminder and saints boxes: centred bold text, no scroll bars, like a caption that can be edited.
 QPlainTextEdit* makeDayText(QWidget* page, int index, int top, int width, int height, quint32 colour) {
-    QPlainTextEdit* box = makeTextBox(page, arrayName("Text9", index), 840, top, width, height);
+    auto* kind = index == 0 ? new OneLineTextBox(page) : new QPlainTextEdit(page);
+    QPlainTextEdit* box = placeTextBox(kind, arrayName("Text9", index), 840, top, width, height);
     box->setFont(arialFont(12, true));
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -47,7 +75,7 @@ DayPage::DayPage(const DataFolder& data, DayNotes& notes, common::DesktopService
 
     Text9[0] = makeDayText(this, 0, 240, 7575, 330, colours::holidayBox);
     Text9[3] = makeDayText(this, 3, 600, 7575, 810, colours::oneYearReminderBox);
-    Text1 = makeTextBox(this, QStringLiteral("Text1"), 840, 1440, 7815, 5415);
+    Text1 = placeTextBox(new QPlainTextEdit(this), QStringLiteral("Text1"), 840, 1440, 7815, 5415);
     Text1->setFont(arialFont(18));
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -76,6 +104,14 @@ void DayPage::showDay(const QDate& date, const DayTexts& texts) {
     Text9[1]->setPlainText(texts.yearlyReminder);
     Text9[2]->setPlainText(texts.saints);
     Text9[3]->setPlainText(texts.oneYearReminder);
+    // A file that cannot be read shows as empty: nothing typed or saved here may replace it.
+    static constexpr int kSavedBoxes[3] = {0, 1, 3};
+    for (int k = 0; k < 3; ++k) {
+        const bool readable = texts.unreadable.at(kSavedBoxes[k]).isEmpty();
+        Text9[kSavedBoxes[k]]->setReadOnly(!readable);
+        Command11[k]->setEnabled(readable);
+    }
+    emit unreadableFilesShown({texts.unreadable.begin(), texts.unreadable.end()});
     setEnabled(true);
 }
 
@@ -97,9 +133,16 @@ void DayPage::reloadNote() {
 
 void DayPage::loadNote() {
     shownNoteKey_ = shownDate_.isValid() ? dayNoteKey(shownDate_) : QString();
-    Text1->setPlainText(shownNoteKey_.isEmpty() ? QString() : notes_.load(shownNoteKey_));
+    const StoredText note = shownNoteKey_.isEmpty() ? StoredText{} : notes_.load(shownNoteKey_);
+    Text1->setPlainText(note.text);
     // Only the user's own edits count as edits.
     Text1->document()->setModified(false);
+    Text1->setReadOnly(!note.readable());
+    emit unreadableFilesShown({note.unreadablePath});
+}
+
+void DayPage::stopSavingOnLeave() {
+    saveOnLeave_ = false;
 }
 
 QString DayPage::noteText() const {
@@ -116,6 +159,8 @@ bool DayPage::eventFilter(QObject* watched, QEvent* event) {
 
 // The box keeps showing the note just stored: an export of the page right after holds it.
 void DayPage::Text1_LostFocus() {
+    if (!saveOnLeave_)
+        return;
     if (const auto failure = SaveDayNote())
         emit noteSaveFailed(*failure);
 }

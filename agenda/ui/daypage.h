@@ -41,6 +41,9 @@ public:
     std::optional<QString> SaveDayNote();
 
     QString noteText() const;
+    // For a closing window whose notes were saved, or which the user chose to quit without saving: the
+    // focus leaving a box then stores nothing.
+    void stopSavingOnLeave();
 
     // The day's notes.
     QPlainTextEdit* Text1 = nullptr;
@@ -57,6 +60,8 @@ signals:
     void noteSaved();
     // A holiday or reminder file was written or removed: the day's mark may have changed.
     void dayTextStored();
+    // The day's files that are there but cannot be read (empty paths are none): their boxes are locked.
+    void unreadableFilesShown(const QStringList& paths);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -73,6 +78,7 @@ private:
     QDate shownDate_;
     // The key the note in Text1 was loaded for: an edit is stored for that day, whatever happens after.
     QString shownNoteKey_;
+    bool saveOnLeave_ = true;
 };
 
 } // namespace quindara

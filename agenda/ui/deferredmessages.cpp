@@ -21,6 +21,11 @@ void DeferredMessages::post(const QString& text) {
     QTimer::singleShot(0, this, &DeferredMessages::showWhenMouseIsFree);
 }
 
+void DeferredMessages::withdraw(const QStringList& texts) {
+    for (const QString& text : texts)
+        pending_.removeAll(text);
+}
+
 void DeferredMessages::showWhenMouseIsFree() {
     if (QGuiApplication::mouseButtons() != Qt::NoButton) {
         QTimer::singleShot(kRetryMilliseconds, this, &DeferredMessages::showWhenMouseIsFree);

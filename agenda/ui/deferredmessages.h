@@ -17,6 +17,8 @@ public:
     explicit DeferredMessages(common::DesktopServices& desktop, QObject* parent = nullptr);
 
     void post(const QString& text);
+    // Drops these texts if they are still waiting: the caller shows them itself.
+    void withdraw(const QStringList& texts);
     // Shows what is waiting at once; for the end of the program, when no event loop follows.
     void showNow();
 

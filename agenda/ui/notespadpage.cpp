@@ -111,6 +111,9 @@ void NotesPadPage::refreshFile1AfterClick() {
 
 std::optional<QString> NotesPadPage::savePendingNote() {
     const auto failure = saveIfEdited();
+    // The caller tells this failure; an earlier telling still waiting would show it twice.
+    if (failure)
+        messages_->withdraw({*failure});
     refreshFile1();
     return failure;
 }

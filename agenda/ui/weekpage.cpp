@@ -49,11 +49,17 @@ void WeekPage::ShowWeekPage(const QDate& day) {
     if (!day.isValid())
         return;
     const QStringList keys = weekDayNoteKeys(day);
+    QStringList unreadable;
     for (int k = 0; k < kDaysInWeek; ++k) {
+        const StoredText note = notes_.load(keys.value(k));
         Label3[k]->setText(keys.value(k));
-        Text2[k]->setPlainText(notes_.load(keys.value(k)));
+        Text2[k]->setPlainText(note.text);
         Text2[k]->document()->setModified(false);
+        // A note that cannot be read shows as empty and locked, so nothing replaces it.
+        Text2[k]->setReadOnly(!note.readable());
+        unreadable.append(note.unreadablePath);
     }
+    emit unreadableFilesShown(unreadable);
     weekNumber->setText(weekCaption(day));
     weekShown_ = true;
 }
@@ -99,7 +105,13 @@ bool WeekPage::eventFilter(QObject* watched, QEvent* event) {
     return QFrame::eventFilter(watched, event);
 }
 
+void WeekPage::stopSavingOnLeave() {
+    saveOnLeave_ = false;
+}
+
 void WeekPage::Text2_LostFocus(int Index) {
+    if (!saveOnLeave_)
+        return;
     if (const auto failure = SaveWeekDayNote(Index))
         emit noteSaveFailed(*failure);
 }

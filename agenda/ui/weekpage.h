@@ -32,6 +32,8 @@ public:
     std::optional<QString> SaveWeekDayNote(int Index);
     QStringList captions() const;
     QStringList texts() const;
+    // For a closing window: the focus leaving a box then stores nothing.
+    void stopSavingOnLeave();
 
     std::array<QLabel*, kDaysInWeek> Label3{};
     std::array<QPlainTextEdit*, kDaysInWeek> Text2{};
@@ -41,6 +43,7 @@ public:
 signals:
     void noteSaveFailed(const QString& message);
     void noteSaved();
+    void unreadableFilesShown(const QStringList& paths);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -52,6 +55,7 @@ private:
     common::DesktopServices& desktop_;
     // True once the page holds the keys of a real week, so its boxes can be saved.
     bool weekShown_ = false;
+    bool saveOnLeave_ = true;
 };
 
 } // namespace quindara

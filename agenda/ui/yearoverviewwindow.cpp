@@ -23,7 +23,8 @@ YearOverviewWindow::YearOverviewWindow(const DataFolder& data, int mainWindowYea
     : QWidget(parent, Qt::Window), data_(data), mainWindowYear_(mainWindowYear), marks_(data) {
     setObjectName(QStringLiteral("Form2"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QString());
+    // The window has no caption; an empty title would be replaced by the program's name.
+    setWindowTitle(QStringLiteral(" "));
     setFixedSize(common::twipsSize(11460, 10455));
     createControls();
     Form_Load();

@@ -77,8 +77,9 @@ void QtDesktopServices::showMessage(const QString& text, const QString& title) {
     QMessageBox::information(parent_, titleOr(title), text);
 }
 
-bool QtDesktopServices::askYesNo(const QString& text, const QString& title) {
-    return QMessageBox::question(parent_, titleOr(title), text, QMessageBox::Yes | QMessageBox::No) ==
+bool QtDesktopServices::askYesNo(const QString& text, const QString& title, DefaultAnswer defaultAnswer) {
+    return QMessageBox::question(parent_, titleOr(title), text, QMessageBox::Yes | QMessageBox::No,
+                                 defaultAnswer == DefaultAnswer::No ? QMessageBox::No : QMessageBox::Yes) ==
            QMessageBox::Yes;
 }
 

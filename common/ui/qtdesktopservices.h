@@ -22,7 +22,7 @@ public:
     PrintResult printText(const QString& text, const QFont& font) override;
     bool printTextToPdf(const QString& text, const QFont& font, const QString& path) override;
     void showMessage(const QString& text, const QString& title) override;
-    bool askYesNo(const QString& text, const QString& title) override;
+    bool askYesNo(const QString& text, const QString& title, DefaultAnswer defaultAnswer) override;
     QString askOpenFile(const QString& title, const QString& folder, const QString& filter) override;
     QString askSaveFile(const QString& title, const QString& suggested, const QString& filter) override;
 

@@ -305,6 +305,36 @@ private slots:
         QCOMPARE(shownFields(), QStringList(7, QString()));
     }
 
+    // ELIMINAR deletes the contact the fields show: after NUEVO none, after GUARDAR the one saved; never a
+    // row left highlighted from an earlier choice.
+    void eliminarActsOnTheContactShown_data() {
+        QTest::addColumn<bool>("pressNew");
+        QTest::addColumn<QString>("typedSurname");
+        QTest::addColumn<bool>("pressSave");
+        QTest::addColumn<QStringList>("left");
+        QTest::newRow("NUEVO") << true << QString() << false << QStringList{QStringLiteral("Abad")};
+        QTest::newRow("NUEVO, another contact saved")
+            << true << QStringLiteral("Cano") << true << QStringList{QStringLiteral("Abad")};
+        QTest::newRow("the shown contact saved again") << false << QString() << true << QStringList();
+    }
+    void eliminarActsOnTheContactShown() {
+        QFETCH(bool, pressNew);
+        QFETCH(QString, typedSurname);
+        QFETCH(bool, pressSave);
+        QFETCH(QStringList, left);
+        writeCard(QStringLiteral("direcciones/Todos/Abad"), "Abad\r\nAna\r\n");
+        startPage();
+        chooseCategory(QStringLiteral("Todos"));
+        clickContact(QStringLiteral("Abad"));
+        if (pressNew)
+            click(QStringLiteral("Command7_1"));
+        typeText(text7(0), typedSurname);
+        if (pressSave)
+            click(QStringLiteral("Command7_0"));
+        click(QStringLiteral("Command7_2"));
+        QCOMPARE(listed(), left);
+    }
+
     void copyAllPutsTheCategoryTableOnTheClipboard() {
         writeCard(QStringLiteral("direcciones/Familia/Abad"),
                   "Abad\r\nAna\r\nC1\r\nP1\r\nT1\r\na@x\r\nR1\r\n");
@@ -320,11 +350,13 @@ private slots:
         QCOMPARE(desktop_->callsOf(QStringLiteral("setClipboardText")), QStringList{third + u'\r'});
     }
 
+    // The mail program receives the address as typed, whatever characters it holds, and empty fields.
     void theMailLinkCarriesTheAddressAsTyped_data() {
         QTest::addColumn<QString>("address");
         QTest::newRow("empty") << QString();
         QTest::newRow("blanks") << QStringLiteral("ana garcía @ correo.es ");
         QTest::newRow("accents") << QStringLiteral("josé@señal.es");
+        QTest::newRow("# ? & %") << QStringLiteral("a#b?c&d=e%41@correo.es");
     }
     void theMailLinkCarriesTheAddressAsTyped() {
         QFETCH(QString, address);
@@ -333,8 +365,12 @@ private slots:
         click(QStringLiteral("Command8"));
         QCOMPARE(desktop_->calls.size(), 1);
         QCOMPARE(desktop_->calls.first().what, QStringLiteral("openUrl"));
-        QCOMPARE(desktop_->calls.first().extra.value(0),
-                 QStringLiteral("mailto:") + address + QStringLiteral("?Subject=&Body="));
+        const QUrl link(desktop_->calls.first().argument, QUrl::StrictMode);
+        QVERIFY2(link.isValid(), qPrintable(link.errorString()));
+        QCOMPARE(link.scheme(), QStringLiteral("mailto"));
+        QCOMPARE(link.path(QUrl::FullyDecoded), address);
+        QCOMPARE(link.query(QUrl::FullyDecoded), QStringLiteral("Subject=&Body="));
+        QVERIFY(!link.hasFragment());
         QVERIFY(desktop_->messages.isEmpty());
     }
 

@@ -3,6 +3,8 @@
 #include "agenda/core/daymarks.h"
 #include "agenda/ui/yearoverviewwindow.h"
 
+#include <QAbstractItemView>
+
 using namespace quindara;
 
 namespace {
@@ -71,30 +73,123 @@ private slots:
         QVERIFY(fx.find(QStringLiteral("Frame1_0"))->isEnabled());
     }
 
+    // An arrow that would leave the listed years is grey, at start-up as after a step.
     void yearArrowsStepAndStop_data() {
         QTest::addColumn<QDate>("today");
         QTest::addColumn<QString>("arrow");
         QTest::addColumn<int>("expectedYear");
         QTest::addColumn<int>("firstOfMarch");
-        QTest::newRow("up from 2010") << QDate(2010, 3, 10) << "Command3_0" << 2011 << 1;
-        QTest::newRow("down from 2011") << QDate(2011, 3, 10) << "Command3_1" << 2010 << 0;
-        QTest::newRow("up stops at 2100") << QDate(2100, 3, 10) << "Command3_0" << 2100 << 0;
-        QTest::newRow("down stops at 1901") << QDate(1901, 3, 10) << "Command3_1" << 1901 << 4;
+        QTest::addColumn<bool>("upEnabled");
+        QTest::addColumn<bool>("downEnabled");
+        QTest::newRow("up from 2010") << QDate(2010, 3, 10) << "Command3_0" << 2011 << 1 << true << true;
+        QTest::newRow("down from 2011") << QDate(2011, 3, 10) << "Command3_1" << 2010 << 0 << true << true;
+        QTest::newRow("up to 2100") << QDate(2099, 3, 10) << "Command3_0" << 2100 << 0 << false << true;
+        QTest::newRow("down to 1901") << QDate(1902, 3, 10) << "Command3_1" << 1901 << 4 << true << false;
+        QTest::newRow("down from 2100") << QDate(2100, 3, 10) << "Command3_1" << 2099 << 6 << true << true;
     }
     void yearArrowsStepAndStop() {
         QFETCH(QDate, today);
         QFETCH(QString, arrow);
         QFETCH(int, expectedYear);
         QFETCH(int, firstOfMarch);
+        QFETCH(bool, upEnabled);
+        QFETCH(bool, downEnabled);
         AgendaFixture fx(today);
         fx.open();
-        // At the ends of the year list the arrow is greyed out and cannot be clicked.
-        QCOMPARE(fx.click(arrow), expectedYear != today.year());
+        QCOMPARE(fx.button(QStringLiteral("Command3_0"))->isEnabled(), today.year() < 2100);
+        QVERIFY(fx.click(arrow));
         const QString year = QString::number(expectedYear);
         QCOMPARE(fx.text(QStringLiteral("Command2_0")), year);
         QCOMPARE(fx.text(QStringLiteral("Combo2")), year);
         QCOMPARE(fx.dayButton(1), dayName(firstOfMarch));
         QCOMPARE(fx.dayButton(31), dayName(firstOfMarch + 30));
+        QCOMPARE(fx.button(QStringLiteral("Command3_0"))->isEnabled(), upEnabled);
+        QCOMPARE(fx.button(QStringLiteral("Command3_1"))->isEnabled(), downEnabled);
+    }
+
+    // No false "today": the nearest listed month, no day selected and the day page closed until a click,
+    // at start-up and after "HOY".
+    void clockOutsideTheListedYears_data() {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QString>("month");
+        QTest::addColumn<QString>("year");
+        QTest::newRow("after 2100") << QDate(2150, 6, 15) << "DICIEMBRE"
+                                    << "2100";
+        QTest::newRow("leap day after 2100") << QDate(2104, 2, 29) << "DICIEMBRE"
+                                             << "2100";
+        QTest::newRow("before 1901") << QDate(1850, 3, 1) << "ENERO"
+                                     << "1901";
+    }
+    void clockOutsideTheListedYears() {
+        QFETCH(QDate, today);
+        QFETCH(QString, month);
+        QFETCH(QString, year);
+        AgendaFixture fx(today);
+        fx.open();
+        for (int press = 0; press < 2; ++press) {
+            QCOMPARE(fx.text(QStringLiteral("Combo1")), month);
+            QCOMPARE(fx.text(QStringLiteral("Combo2")), year);
+            QCOMPARE(fx.text(QStringLiteral("Label2")), month + QStringLiteral(" de ") + year);
+            QVERIFY(!fx.find(QStringLiteral("Frame1_0"))->isEnabled());
+            for (int day = 1; day <= 31; ++day)
+                QVERIFY(fx.dayColour(day) != colours::selected);
+            QVERIFY(fx.click(QStringLiteral("Command5")));
+        }
+        QVERIFY(fx.clickDay(15));
+        QCOMPARE(fx.dayColour(15), colours::selected);
+        QVERIFY(fx.find(QStringLiteral("Frame1_0"))->isEnabled());
+    }
+
+    // After "HOY" the page shown holds today, whatever day, week or month it showed before.
+    void todayButtonBringsThePageShownToToday_data() {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("keyShownIn");
+        QTest::addColumn<QString>("noteShownIn");
+        QTest::newRow("day page") << 0 << "Label2"
+                                  << "Text1";
+        QTest::newRow("week page") << 1 << "Label3_2"
+                                   << "Text2_2";
+        QTest::newRow("month summary") << 2 << "Text3"
+                                       << "Text3";
+    }
+    void todayButtonBringsThePageShownToToday() {
+        QFETCH(int, tab);
+        QFETCH(QString, keyShownIn);
+        QFETCH(QString, noteShownIn);
+        const QString todayKey = QStringLiteral("MIÉRCOLES, 9 de DICIEMBRE de 2026");
+        AgendaFixture fx(QDate(2026, 12, 9));
+        fx.writeFile(QStringLiteral("dias/") + todayKey + QStringLiteral(".txt"), "hoy");
+        fx.open();
+        QVERIFY(fx.choose(QStringLiteral("Combo2"), QStringLiteral("2011")));
+        QVERIFY(fx.choose(QStringLiteral("Combo1"), QStringLiteral("ENERO")));
+        QVERIFY(fx.clickDay(31));
+        QVERIFY(fx.click(arrayName("Command6", tab)));
+        QVERIFY(fx.choose(QStringLiteral("Combo2"), QStringLiteral("1950")));
+        QVERIFY(fx.choose(QStringLiteral("Combo1"), QStringLiteral("DICIEMBRE")));
+        QVERIFY(fx.click(QStringLiteral("Command5")));
+        QVERIFY(fx.isShown(arrayName("Frame1", tab)));
+        QCOMPARE(fx.text(QStringLiteral("Label2")), todayKey);
+        QVERIFY2(fx.text(keyShownIn).contains(todayKey), qPrintable(fx.text(keyShownIn)));
+        QVERIFY2(fx.text(noteShownIn).contains(QStringLiteral("hoy")), qPrintable(fx.text(noteShownIn)));
+    }
+
+    // The year list opens as a box of about twenty rows; the year overview has a blank title bar rather
+    // than the program's name.
+    void yearListAndOverviewTitle() {
+        AgendaFixture fx(QDate(2011, 1, 5));
+        fx.open();
+        auto* years = fx.find<QComboBox>(QStringLiteral("Combo2"));
+        years->showPopup();
+        QAbstractItemView* list = years->view();
+        QTRY_VERIFY(list->isVisible());
+        const int rows = list->viewport()->height() / list->sizeHintForRow(0);
+        QVERIFY2(rows >= 15 && rows <= 21, qPrintable(QString::number(rows)));
+        years->hidePopup();
+        QVERIFY(fx.click(QStringLiteral("Command14")));
+        const auto* overview = fx.window->findChild<YearOverviewWindow*>();
+        QVERIFY(overview);
+        QVERIFY(!overview->windowTitle().isEmpty());
+        QVERIFY(overview->windowTitle().trimmed().isEmpty());
     }
 
     void arrowsThereAndBack() {

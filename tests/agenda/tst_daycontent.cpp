@@ -69,7 +69,7 @@ private slots:
         QVERIFY(notes.save(key, text));
         QCOMPARE(bytesOf(data_.dayNoteFile(key)), bytes);
         QVERIFY(notes.hasNote(key));
-        QCOMPARE(notes.load(key), text);
+        QCOMPARE(notes.load(key).text, text);
     }
 
     void dayNoteReplacesAStoredNameOfAnotherCase() {
@@ -77,7 +77,7 @@ private slots:
         put(stored, "viejo         ");
         DayNotes notes(data_);
         const QString key = QStringLiteral("MIÉRCOLES, 5 de ENERO de 2011");
-        QCOMPARE(notes.load(key), QStringLiteral("viejo"));
+        QCOMPARE(notes.load(key).text, QStringLiteral("viejo"));
         QVERIFY(notes.save(key, QStringLiteral("nuevo")));
         QCOMPARE(QDir(data_.folder(folders::dayNotes)).entryList(QDir::Files).size(), 1);
         QCOMPARE(bytesOf(stored), QByteArray("nuevo         "));
@@ -88,6 +88,13 @@ private slots:
         QString error;
         QVERIFY(!notes.save(QStringLiteral("../fuera"), QStringLiteral("x"), &error));
         QVERIFY(!QFile::exists(data_.folder(QStringLiteral("fuera.txt"))));
+        // Something of the note's name that cannot be read is told as such and never replaced.
+        const QString unreadable = data_.dayNoteFile(QStringLiteral("MARTES, 4 de ENERO de 2011"));
+        QVERIFY(QDir().mkpath(unreadable));
+        QCOMPARE(notes.load(QStringLiteral("MARTES, 4 de ENERO de 2011")).unreadablePath, unreadable);
+        QVERIFY(!notes.save(QStringLiteral("MARTES, 4 de ENERO de 2011"), QString(), &error));
+        QVERIFY(error.contains(unreadable));
+        QVERIFY(QFileInfo(unreadable).isDir());
         blockFolder(data_, folders::dayNotes);
         error.clear();
         QVERIFY(!notes.save(QStringLiteral("LUNES, 3 de ENERO de 2011"), QStringLiteral("x"), &error));

@@ -4,6 +4,11 @@
 #include "agenda/core/daymarks.h"
 #include "common/textfile.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+
+#include <unistd.h>
+
 using namespace quindara;
 
 namespace {
@@ -305,6 +310,152 @@ private slots:
         QCOMPARE(fx.desktop.messages.size(), 1);
     }
 
+    // After a removal nothing is chosen, so a second "Eliminar" has nothing to remove.
+    void aSecondEliminarRemovesNothing_data() {
+        QTest::addColumn<QString>("tab");
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("eliminar");
+        QTest::newRow("attached this year") << QString() << "List1_0"
+                                            << "Command17_0";
+        QTest::newRow("attached every year") << QString() << "List1_1"
+                                             << "Command17_1";
+        QTest::newRow("notes pad") << "Command6_4"
+                                   << "File1"
+                                   << "Command13";
+        QTest::newRow("address book") << "Command6_5"
+                                      << "File2"
+                                      << "Command7_2";
+    }
+    void aSecondEliminarRemovesNothing() {
+        QFETCH(QString, tab);
+        QFETCH(QString, list);
+        QFETCH(QString, eliminar);
+        EditingFixture fx(QDate(2011, 1, 5));
+        fx.writeFile(QStringLiteral("listaarchivos/5 de ENERO de 2011.txt"), "a\r\nb\r\n");
+        fx.writeFile(QStringLiteral("listaarchivos/5 de ENERO.txt"), "a\r\nb\r\n");
+        for (const char* name : {"a", "b"}) {
+            fx.writeFile(QStringLiteral("notas/") + QLatin1String(name), "nota");
+            fx.writeFile(QStringLiteral("direcciones/Todos/") + QLatin1String(name), "contacto\r\n");
+        }
+        fx.start();
+        if (!tab.isEmpty())
+            QVERIFY(fx.click(tab));
+        const QStringList both = {QStringLiteral("a"), QStringLiteral("b")};
+        QCOMPARE(fx.items(list), both);
+        QVERIFY(fx.chooseEntry(list, 0));
+        QVERIFY(fx.click(eliminar));
+        QCOMPARE(fx.items(list), QStringList{QStringLiteral("b")});
+        QVERIFY(fx.find<QListWidget>(list)->selectedItems().isEmpty());
+        QVERIFY(fx.click(eliminar));
+        QCOMPARE(fx.items(list), QStringList{QStringLiteral("b")});
+    }
+
+    // The holiday is one line, typed or pasted; the reminders keep their line breaks.
+    void holidayBoxIsOneLine_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("save");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("pasted");
+        QTest::addColumn<QByteArray>("stored");
+        const QString holiday = QStringLiteral("fiestas/5 de ENERO.txt");
+        QTest::newRow("holiday, Enter") << "Text9_0"
+                                        << "Command11_0" << holiday << false << QByteArray("ReyesMagos\r\n");
+        QTest::newRow("holiday, pasted") << "Text9_0"
+                                         << "Command11_0" << holiday << true << QByteArray("Reyes Magos\r\n");
+        QTest::newRow("yearly reminder, Enter")
+            << "Text9_1"
+            << "Command11_1"
+            << "recordatorio/5 de ENERO.txt" << false << QByteArray("Reyes\r\nMagos\r\n");
+    }
+    void holidayBoxIsOneLine() {
+        QFETCH(QString, box);
+        QFETCH(QString, save);
+        QFETCH(QString, file);
+        QFETCH(bool, pasted);
+        QFETCH(QByteArray, stored);
+        EditingFixture fx(QDate(2011, 1, 5));
+        fx.start();
+        if (pasted) {
+            QGuiApplication::clipboard()->setText(QStringLiteral("Reyes\nMagos"));
+            fx.typeInto(box, QString());
+            QTest::keyClick(fx.box(box), Qt::Key_V, Qt::ControlModifier);
+        } else {
+            fx.typeInto(box, QStringLiteral("Reyes"));
+            QTest::keyClick(fx.box(box), Qt::Key_Return);
+            QTest::keyClicks(fx.box(box), QStringLiteral("Magos"));
+        }
+        QVERIFY(fx.click(save));
+        QCOMPARE(fx.readFile(file), stored);
+    }
+
+    // A file that is there but cannot be read is told, its box is locked and it is never replaced. A
+    // folder of the file's name stands for an unreadable file where permissions do not stop the tests.
+    void unreadableFilesAreToldAndNeverReplaced_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("save");
+        QTest::addColumn<int>("permissions"); // -1: a folder instead of the file
+        const QString dayNote = note(kWednesday5);
+        const QString holiday = QStringLiteral("fiestas/5 de ENERO.txt");
+        const int folder = -1;
+        const int none = 0;
+        const int writeOnly = int(QFile::WriteOwner);
+        QTest::newRow("day note, folder") << dayNote << 0 << "Text1" << QString() << folder;
+        QTest::newRow("day note, write only") << dayNote << 0 << "Text1" << QString() << writeOnly;
+        const QString thursday = note(QStringLiteral("JUEVES, 6 de ENERO de 2011"));
+        QTest::newRow("week note, folder") << thursday << 1 << "Text2_3" << QString() << folder;
+        QTest::newRow("week note, no permissions") << thursday << 1 << "Text2_3" << QString() << none;
+        QTest::newRow("holiday, folder") << holiday << 0 << "Text9_0"
+                                         << "Command11_0" << folder;
+        QTest::newRow("holiday, write only") << holiday << 0 << "Text9_0"
+                                             << "Command11_0" << writeOnly;
+        QTest::newRow("yearly reminder, folder") << "recordatorio/5 de ENERO.txt" << 0 << "Text9_1"
+                                                 << "Command11_1" << folder;
+        QTest::newRow("one-year reminder, no permissions")
+            << "recordatorionoanual/5 de ENERO de 2011.txt" << 0 << "Text9_3"
+            << "Command11_2" << none;
+    }
+    void unreadableFilesAreToldAndNeverReplaced() {
+        QFETCH(QString, file);
+        QFETCH(int, tab);
+        QFETCH(QString, box);
+        QFETCH(QString, save);
+        QFETCH(int, permissions);
+        if (permissions >= 0 && geteuid() == 0)
+            QSKIP("permissions do not stop root");
+        EditingFixture fx(QDate(2011, 1, 5));
+        if (permissions < 0) {
+            QVERIFY(QDir().mkpath(fx.path(file)));
+        } else {
+            fx.writeFile(file, "guardado");
+            QVERIFY(QFile::setPermissions(fx.path(file), QFile::Permissions(permissions)));
+        }
+        fx.start();
+        QVERIFY(fx.click(arrayName("Command6", tab)));
+        QTRY_COMPARE(fx.desktop.messages.size(), 1);
+        QVERIFY2(fx.desktop.messages.first().contains(fx.path(file)),
+                 qPrintable(fx.desktop.messages.first()));
+        QVERIFY(fx.box(box)->isReadOnly());
+        fx.typeInto(box, QStringLiteral("nuevo"));
+        QCOMPARE(fx.text(box), QString());
+        if (!save.isEmpty())
+            QVERIFY(!fx.click(save));
+        // Told once; the box stays locked when its day is shown again.
+        QVERIFY(fx.click(QStringLiteral("Command6_3")));
+        QVERIFY(fx.click(arrayName("Command6", tab)));
+        QVERIFY(fx.box(box)->isReadOnly());
+        QCoreApplication::processEvents();
+        QCOMPARE(fx.desktop.messages.size(), 1);
+        QVERIFY(fx.click(QStringLiteral("Command10")));
+        if (permissions < 0) {
+            QVERIFY(QFileInfo(fx.path(file)).isDir());
+        } else {
+            QVERIFY(QFile::setPermissions(fx.path(file), QFile::ReadOwner | QFile::WriteOwner));
+            QCOMPARE(fx.readFile(file), QByteArray("guardado"));
+        }
+    }
+
     void attachingWaitsForAChosenDay() {
         EditingFixture fx(QDate(2011, 1, 5));
         fx.writeFile(QStringLiteral("listaarchivos/5 de ENERO de 2011.txt"), "a.txt\r\n");
@@ -488,6 +639,44 @@ private slots:
         QVERIFY(!fx.window->isVisible());
         QCOMPARE(fx.readFile(file), zoned(QStringLiteral("pendiente")));
         QVERIFY(fx.desktop.messages.isEmpty());
+    }
+
+    // Enter on "¿Salir sin guardar?" keeps the program open, and the failure is told once, in the question.
+    void quittingAfterAFailedSaveDefaultsToStaying_data() {
+        QTest::addColumn<bool>("byExitButton");
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("exit button, day note") << true << 0 << "Text1"
+                                               << "dias";
+        QTest::newRow("exit button, notes pad") << true << 4 << "Text6"
+                                                << "notas";
+        QTest::newRow("title bar, day note") << false << 0 << "Text1"
+                                             << "dias";
+    }
+    void quittingAfterAFailedSaveDefaultsToStaying() {
+        QFETCH(bool, byExitButton);
+        QFETCH(int, tab);
+        QFETCH(QString, box);
+        QFETCH(QString, folder);
+        EditingFixture fx(QDate(2011, 1, 5));
+        fx.start();
+        QVERIFY(fx.click(arrayName("Command6", tab)));
+        fx.blockFolder(folder);
+        fx.typeInto(box, QStringLiteral("pendiente"));
+        fx.desktop.yesNoAnswer = false;
+        if (byExitButton)
+            QVERIFY(fx.click(QStringLiteral("Command10")));
+        else
+            QVERIFY(!fx.window->close());
+        QTest::qWait(100);
+        QVERIFY(fx.window->isVisible());
+        QCOMPARE(fx.desktop.callsOf(QStringLiteral("askYesNo")).size(), 1);
+        for (const auto& call : fx.desktop.calls) {
+            if (call.what == QStringLiteral("askYesNo"))
+                QCOMPARE(call.extra.value(1), QStringLiteral("No"));
+        }
+        QVERIFY2(fx.desktop.messages.isEmpty(), qPrintable(fx.desktop.messages.join(u'|')));
     }
 
     void closingAfterAFailedSaveAsksFirst() {

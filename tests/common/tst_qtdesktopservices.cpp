@@ -1,14 +1,39 @@
 #include "common/ui/qtdesktopservices.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 class QtDesktopServicesTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Enter gives the answer the caller chose as the safe one.
+    void enterGivesTheDefaultAnswer_data() {
+        QTest::addColumn<bool>("defaultNo");
+        QTest::newRow("default no") << true;
+        QTest::newRow("default yes") << false;
+    }
+    void enterGivesTheDefaultAnswer() {
+        QFETCH(bool, defaultNo);
+        common::QtDesktopServices desktop;
+        QTimer enter;
+        enter.setInterval(10);
+        connect(&enter, &QTimer::timeout, this, [&enter] {
+            if (QWidget* question = QApplication::activeModalWidget()) {
+                enter.stop();
+                QTest::keyClick(question, Qt::Key_Return);
+            }
+        });
+        enter.start();
+        const bool yes = desktop.askYesNo(QStringLiteral("¿Salir sin guardar?"), QString(),
+                                          defaultNo ? common::DefaultAnswer::No : common::DefaultAnswer::Yes);
+        QCOMPARE(yes, !defaultNo);
+    }
+
     void writesPdfOrSaysItDidNot() {
         QTemporaryDir dir;
         common::QtDesktopServices desktop;

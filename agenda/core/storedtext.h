@@ -1,0 +1,26 @@
+#pragma once
+
+#include "common/textfile.h"
+
+#include <QString>
+
+namespace quindara {
+
+// A stored text as a box shows it. Something that is there but cannot be read (a file without read
+// permission, a folder of that name) shows as empty, and `unreadablePath` names it: its box is locked,
+// so that nothing the user types can replace what it holds.
+struct StoredText {
+    QString text;
+    QString unreadablePath;
+
+    bool readable() const { return unreadablePath.isEmpty(); }
+};
+
+// The text at `path`; nothing there is an empty text that can be read.
+StoredText readStoredText(const QString& path, common::Ending ending);
+
+// False when something is at `path` that cannot be read: writing or deleting there would lose what
+// nobody has seen.
+bool mayReplace(const QString& path);
+
+} // namespace quindara
