@@ -1,7 +1,7 @@
 #include "agenda/core/dayreader.h"
 
 #include "agenda/core/daykeys.h"
-#include "common/textfile.h"
+#include "common/storedfile.h"
 
 namespace quindara {
 
@@ -14,11 +14,8 @@ QString storedPath(common::FolderIndex& index, const QString& name) {
 }
 
 QString readStored(common::FolderIndex& index, const QString& name, common::Ending ending) {
-    return common::readTextOrEmpty(storedPath(index, name), ending);
-}
-
-QString readMarked(const common::FolderIndex& index, const QString& name, common::Ending ending) {
-    return common::readTextOrEmpty(index.pathFor(name), ending);
+    index.refreshIfChanged();
+    return common::readStoredText(index, name, ending);
 }
 
 } // namespace
@@ -36,11 +33,11 @@ DayTexts DayReader::dayTexts(const QString& day, const QString& month, const QSt
     const QString dated = datedKey(day, month, year) + kTxt;
     DayTexts texts;
     marks_.refresh();
-    texts.holiday = readMarked(marks_.holidays(), annual, common::Ending::Line);
-    texts.yearlyReminder = readMarked(marks_.yearlyReminders(), annual, common::Ending::Line);
+    texts.holiday = common::readStoredText(marks_.holidays(), annual, common::Ending::Line);
+    texts.yearlyReminder = common::readStoredText(marks_.yearlyReminders(), annual, common::Ending::Line);
     // Saint files come with the program; a final line end is not part of the text.
     texts.saints = readStored(saints_, annual, common::Ending::Line);
-    texts.oneYearReminder = readMarked(marks_.oneYearReminders(), dated, common::Ending::Bare);
+    texts.oneYearReminder = common::readStoredText(marks_.oneYearReminders(), dated, common::Ending::Bare);
     texts.thisYearAttachments = common::readLines(storedPath(attachmentLists_, dated));
     texts.everyYearAttachments = common::readLines(storedPath(attachmentLists_, annual));
     return texts;
