@@ -1,11 +1,11 @@
 #pragma once
 
 #include <QByteArray>
-#include <QHash>
 #include <QString>
 #include <QStringList>
 
 #include <ctime>
+#include <vector>
 
 namespace common {
 
@@ -43,18 +43,31 @@ public:
     // Stored names that begin with `prefix` (any case), in the folder's sort order.
     QStringList withPrefix(const QString& prefix) const;
     const QStringList& names() const;
-    qsizetype size() const { return byFolded_.size(); }
+    qsizetype size() const { return live_; }
 
     static QString foldName(const QString& name);
 
 private:
+    // One stored name: its bytes as on disk and its folded form (UTF-8), both in the arena.
     struct Entry {
-        QString name;
-        QByteArray foreignBytes; // empty unless the stored name is not UTF-8
+        quint32 storedAt;
+        quint32 storedLength;
+        quint32 foldedAt;
+        quint32 foldedLength;
+        bool foreign; // the stored bytes are not UTF-8
+        bool removed;
     };
 
     void list();
     void rememberFolderTime();
+    void add(const char* bytes, qsizetype length);
+    void rebuildTable();
+    void placeInTable(quint32 entry);
+    // Index of the entry whose folded name is `folded`, or -1.
+    qsizetype find(const QByteArray& folded) const;
+    QString nameOf(const Entry& entry) const;
+    QByteArrayView foldedOf(const Entry& entry) const;
+    void namesChanged();
 
     QString folder_;
     QByteArray nativeFolder_;
@@ -63,10 +76,14 @@ private:
     // A listing made in the same instant as the folder's last change may have missed a change made in
     // that instant with the same time stamp; such a listing is repeated at the next look.
     bool listingTrusted_ = false;
-    QStringList listedNames_; // in the folder's own order
+    // Names kept as bytes in one block and found through an open-addressing table built once per
+    // listing: no string or node is allocated per name, so listing costs little more than readdir.
+    QByteArray arena_;
+    std::vector<Entry> entries_;
+    std::vector<quint32> table_; // entry index + 1; 0 is an empty slot
+    qsizetype live_ = 0;
     mutable QStringList names_;
     mutable bool namesCurrent_ = true;
-    QHash<QString, Entry> byFolded_;
 };
 
 } // namespace common
