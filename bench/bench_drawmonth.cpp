@@ -1,5 +1,7 @@
 // Drawing the month grid with its marks over 20,000 files in each marking folder: the window's DrawMonth
-// (one listing per changed folder, lookups from memory) beside the naive one-listing-per-lookup way.
+// and the repaint of the shown window (one listing per changed folder, lookups from memory) beside the
+// naive one-listing-per-lookup way, on densely and on realistically marked folders. Start-up over the
+// same folders, and over 100,000 files in one folder.
 #include "agenda/core/calendar.h"
 #include "agenda/core/daykeys.h"
 #include "agenda/core/daymarks.h"
@@ -11,33 +13,38 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QImage>
 #include <benchmark/benchmark.h>
-
-#include <cstdio>
 
 namespace {
 
 constexpr int kYear = 2011;
+constexpr int kLargeFolderFiles = 100000;
 
-const QString& programFolder() {
-    return bench::markedProgramFolder();
-}
+using Fixture = const QString& (*)();
 
-// The window's own DrawMonth, reached as the user does: by the month buttons, January and February in turn.
-void DrawMonth(benchmark::State& state) {
+// The window's own DrawMonth, reached as the user does: by the month buttons, January and February in
+// turn; the shown window is then painted, as the screen would be.
+void DrawMonth(benchmark::State& state, Fixture programFolder) {
     common::FixedClock clock(QDateTime(QDate(kYear, 1, 15), QTime(10, 0)));
     common::RecordingDesktopServices desktop;
     quindara::AgendaWindow window(programFolder(), clock, desktop);
+    window.show();
+    QCoreApplication::processEvents();
+    QImage screen(window.size(), QImage::Format_RGB32);
     QAbstractButton* months[2] = {window.findChild<QAbstractButton*>(QStringLiteral("Command4_0")),
                                   window.findChild<QAbstractButton*>(QStringLiteral("Command4_1"))};
     int turn = 0;
-    for (auto _ : state)
+    for (auto _ : state) {
         months[turn++ % 2]->click();
+        window.render(&screen);
+    }
 }
-BENCHMARK(DrawMonth)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DrawMonth, dense, bench::markedProgramFolder)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DrawMonth, sparse, bench::sparselyMarkedProgramFolder)->Unit(benchmark::kMillisecond);
 
 // Only the marks of one month from the folder indexes, without the buttons.
-void MarksOfAMonth(benchmark::State& state) {
+void MarksOfAMonth(benchmark::State& state, Fixture programFolder) {
     quindara::DayMarks marks{quindara::DataFolder(programFolder())};
     const QString year = QString::number(kYear);
     const quindara::MonthLayout layout = quindara::monthLayout(kYear, 1);
@@ -49,14 +56,15 @@ void MarksOfAMonth(benchmark::State& state) {
         }
     }
 }
-BENCHMARK(MarksOfAMonth)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(MarksOfAMonth, dense, bench::markedProgramFolder)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(MarksOfAMonth, sparse, bench::sparselyMarkedProgramFolder)->Unit(benchmark::kMillisecond);
 
 // The naive way: a case-insensitive directory search for every one of the three files of every day.
 bool existsBySearch(const QString& folder, const QString& name) {
     return !QDir(folder).entryList({name}, QDir::Files).isEmpty();
 }
 
-void MarksOfAMonth_Naive(benchmark::State& state) {
+void MarksOfAMonth_Naive(benchmark::State& state, Fixture programFolder) {
     const quindara::DataFolder data(programFolder());
     const QString holidays = data.folder(quindara::folders::holidays);
     const QString yearly = data.folder(quindara::folders::yearlyReminders);
@@ -79,35 +87,59 @@ void MarksOfAMonth_Naive(benchmark::State& state) {
         }
     }
 }
-BENCHMARK(MarksOfAMonth_Naive)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(MarksOfAMonth_Naive, dense, bench::markedProgramFolder)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(MarksOfAMonth_Naive, sparse, bench::sparselyMarkedProgramFolder)
+    ->Unit(benchmark::kMillisecond);
 
-// Start-up over the same folders: every folder is listed for the first time.
-void OpenTheWindow(benchmark::State& state) {
+// 100,000 one-year reminders in one folder.
+const QString& largeProgramFolder() {
+    static const QString path = [] {
+        const QString folder = bench::scratch().filePath(QStringLiteral("large"));
+        const quindara::DataFolder data(folder);
+        data.createMissingFolders();
+        bench::fillFolder(data.folder(quindara::folders::oneYearReminders), kLargeFolderFiles, [](int i) {
+            return quindara::datedKey(QDate(1800, 1, 1).addDays(i)) + quindara::kTxt;
+        });
+        return folder;
+    }();
+    return path;
+}
+
+// Start-up to the shown, painted window: every folder is listed for the first time.
+void OpenTheWindow(benchmark::State& state, Fixture programFolder) {
     common::FixedClock clock(QDateTime(QDate(kYear, 1, 15), QTime(10, 0)));
     common::RecordingDesktopServices desktop;
+    programFolder();
     for (auto _ : state) {
         quindara::AgendaWindow window(programFolder(), clock, desktop);
         window.show();
         QCoreApplication::processEvents();
     }
 }
-BENCHMARK(OpenTheWindow)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_CAPTURE(OpenTheWindow, three_folders_of_20000, bench::markedProgramFolder)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+BENCHMARK_CAPTURE(OpenTheWindow, one_folder_of_100000, largeProgramFolder)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+
+void checkBudgets(bench::Budgets& budgets) {
+    for (const char* fixture : {"dense", "sparse"}) {
+        const std::string draw = std::string("DrawMonth/") + fixture;
+        const std::string what = std::string("month redraw with painting, ") + fixture + " marks";
+        budgets.atMost(draw, 1.0, what.c_str());
+        budgets.atLeastTimesFaster(draw, std::string("MarksOfAMonth_Naive/") + fixture, 2500, what.c_str());
+    }
+    budgets.atMost("OpenTheWindow/three_folders_of_20000/iterations:5", 120,
+                   "start-up to the shown window, 3 x 20,000 files");
+    // Growth at most linear: five times the files of one folder may not cost more than the 3 x 20,000 budget
+    // scaled by the number of files (100,000 / 60,000).
+    budgets.atMost("OpenTheWindow/one_folder_of_100000/iterations:5", 200,
+                   "start-up to the shown window, 100,000 files in one folder");
+}
 
 } // namespace
 
-static void printSummary(std::map<std::string, double> ms) {
-    const double window = ms["DrawMonth"];
-    const double indexed = ms["MarksOfAMonth"];
-    const double naive = ms["MarksOfAMonth_Naive"];
-    if (window > 0 && indexed > 0 && naive > 0) {
-        std::printf("\nDrawMonth with marks, %d files in each marking folder (budget 1 ms):\n",
-                    bench::kFilesPerMarkingFolder);
-        std::printf("  window DrawMonth %.3f ms | marks from the index %.3f ms | naive listing per lookup "
-                    "%.1f ms | naive / index %.0fx | %s\n",
-                    window, indexed, naive, naive / indexed, window < 1.0 ? "within budget" : "OVER BUDGET");
-    }
-}
-
 int main(int argc, char** argv) {
-    return bench::runWidgetBenchmarks(argc, argv, printSummary);
+    return bench::runBenchmarks(argc, argv, checkBudgets);
 }

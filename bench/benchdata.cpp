@@ -1,13 +1,13 @@
 #include "benchdata.h"
 
-#include <QApplication>
-
 #include "agenda/core/datafolder.h"
 #include "agenda/core/daykeys.h"
 
+#include <QApplication>
 #include <QDate>
 #include <QStringList>
 #include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 QTemporaryDir& bench::scratch() {
@@ -15,34 +15,59 @@ QTemporaryDir& bench::scratch() {
     return dir;
 }
 
+namespace {
+
+// Fills the three marking folders of `folder` with 20,000 files each, the given keys first.
+QString markedFolder(const QString& name, const QStringList& holidays, const QStringList& yearly,
+                     const QStringList& dated) {
+    const QString folder = bench::scratch().filePath(name);
+    const quindara::DataFolder data(folder);
+    data.createMissingFolders();
+    const auto fill = [](const QString& where, const QStringList& keys) {
+        bench::fillFolder(where, bench::kFilesPerMarkingFolder, [&keys](int i) {
+            return i < keys.size() ? keys[i] + quindara::kTxt : QStringLiteral("antiguo %1.txt").arg(i);
+        });
+    };
+    fill(data.folder(quindara::folders::holidays), holidays);
+    fill(data.folder(quindara::folders::yearlyReminders), yearly);
+    fill(data.folder(quindara::folders::oneYearReminders), dated);
+    return folder;
+}
+
+} // namespace
+
 const QString& bench::markedProgramFolder() {
     static const QString path = [] {
-        const QString folder = scratch().filePath(QStringLiteral("agenda"));
-        const quindara::DataFolder data(folder);
-        data.createMissingFolders();
-        QStringList annualKeys;
-        for (QDate day(2012, 1, 1); day.year() == 2012; day = day.addDays(1))
-            annualKeys.append(quindara::annualKey(day));
         QStringList holidays;
         QStringList yearly;
-        for (int i = 0; i < annualKeys.size(); ++i) {
+        int i = 0;
+        for (QDate day(2012, 1, 1); day.year() == 2012; day = day.addDays(1), ++i) {
             if (i % 3 == 0)
-                holidays.append(annualKeys[i] + quindara::kTxt);
+                holidays.append(quindara::annualKey(day));
             if (i % 5 == 0)
-                yearly.append(annualKeys[i] + quindara::kTxt);
+                yearly.append(quindara::annualKey(day));
         }
         QStringList dated;
         for (QDate day(1960, 1, 1); dated.size() < kFilesPerMarkingFolder; day = day.addDays(1))
-            dated.append(quindara::datedKey(day) + quindara::kTxt);
-        const auto fill = [](const QString& where, const QStringList& keys) {
-            fillFolder(where, kFilesPerMarkingFolder, [&keys](int i) {
-                return i < keys.size() ? keys[i] : QStringLiteral("antiguo %1.txt").arg(i);
-            });
-        };
-        fill(data.folder(quindara::folders::holidays), holidays);
-        fill(data.folder(quindara::folders::yearlyReminders), yearly);
-        fill(data.folder(quindara::folders::oneYearReminders), dated);
-        return folder;
+            dated.append(quindara::datedKey(day));
+        return markedFolder(QStringLiteral("agenda"), holidays, yearly, dated);
+    }();
+    return path;
+}
+
+const QString& bench::sparselyMarkedProgramFolder() {
+    static const QString path = [] {
+        QStringList holidays;
+        QStringList yearly;
+        QStringList dated;
+        for (int month = 1; month <= 12; ++month) {
+            for (int day : {1, 15})
+                holidays.append(quindara::annualKey(QDate(2012, month, day)));
+            yearly.append(quindara::annualKey(QDate(2012, month, 20)));
+            for (int year = 1990; year <= 2030; ++year)
+                dated.append(quindara::datedKey(QDate(year, month, 8)));
+        }
+        return markedFolder(QStringLiteral("sparse"), holidays, yearly, dated);
     }();
     return path;
 }
@@ -53,20 +78,79 @@ bench::RememberingReporter::RememberingReporter()
 void bench::RememberingReporter::ReportRuns(const std::vector<Run>& runs) {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
-        if (run.run_type == Run::RT_Iteration)
-            milliseconds[run.benchmark_name()] =
-                run.GetAdjustedRealTime() * 1000.0 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+        if (run.error_occurred)
+            anyError = true;
+        if (run.run_type != Run::RT_Iteration || run.error_occurred)
+            continue;
+        const double toMs = 1000.0 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+        timings[run.benchmark_name()] = {run.GetAdjustedCPUTime() * toMs, run.GetAdjustedRealTime() * toMs};
     }
 }
 
-int bench::runWidgetBenchmarks(int argc, char** argv, void (*summary)(std::map<std::string, double> ms)) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+const bench::Timing* bench::Budgets::find(const std::string& name, const char* what) {
+    const auto found = timings_.find(name);
+    if (found != timings_.end() && found->second.cpuMs > 0)
+        return &found->second;
+    // Left out by a filter, or failed (which fails the run on its own).
+    std::printf("budget %s: %s was not run\n", what, name.c_str());
+    return nullptr;
+}
+
+void bench::Budgets::atMost(const std::string& name, double limitMs, const char* what) {
+    const Timing* t = find(name, what);
+    if (t == nullptr)
+        return;
+    const bool met = t->cpuMs <= limitMs;
+    allMet_ = allMet_ && met;
+    std::printf("budget %s: %.3f ms CPU (%.3f ms wall), budget %.3g ms CPU | %s\n", what, t->cpuMs, t->wallMs,
+                limitMs, met ? "ok" : "MISSED");
+}
+
+void bench::Budgets::atMostTimes(const std::string& name, const std::string& baseline, double factor,
+                                 const char* what) {
+    const Timing* t = find(name, what);
+    const Timing* base = find(baseline, what);
+    if (t == nullptr || base == nullptr)
+        return;
+    const double ratio = t->cpuMs / base->cpuMs;
+    const bool met = ratio <= factor;
+    allMet_ = allMet_ && met;
+    std::printf("budget %s: %.3f ms CPU (%.3f ms wall) against %.3f ms CPU (%.3f ms wall) = %.2fx, "
+                "budget <= %.3gx | %s\n",
+                what, t->cpuMs, t->wallMs, base->cpuMs, base->wallMs, ratio, factor, met ? "ok" : "MISSED");
+}
+
+void bench::Budgets::atLeastTimesFaster(const std::string& name, const std::string& naive, double factor,
+                                        const char* what) {
+    const Timing* t = find(name, what);
+    const Timing* slow = find(naive, what);
+    if (t == nullptr || slow == nullptr)
+        return;
+    const double ratio = slow->cpuMs / t->cpuMs;
+    const bool met = ratio >= factor;
+    allMet_ = allMet_ && met;
+    std::printf("budget %s: %.3f ms CPU (%.3f ms wall), the naive way %.1f ms CPU (%.1f ms wall) = %.0fx "
+                "faster, budget >= %.0fx | %s\n",
+                what, t->cpuMs, t->wallMs, slow->cpuMs, slow->wallMs, ratio, factor, met ? "ok" : "MISSED");
+}
+
+int bench::runBenchmarks(int argc, char** argv, void (*check)(Budgets& budgets), bool widgets) {
+    if (widgets && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> app;
+    if (widgets)
+        app = std::make_unique<QApplication>(argc, argv);
+    else
+        app = std::make_unique<QCoreApplication>(argc, argv);
     benchmark::Initialize(&argc, argv);
     RememberingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    summary(reporter.milliseconds);
-    return 0;
+    std::printf("\n");
+    Budgets budgets(reporter.timings);
+    check(budgets);
+    if (reporter.anyError)
+        std::printf("a benchmark reported an error | MISSED\n");
+    std::fflush(stdout);
+    return budgets.allMet() && !reporter.anyError ? 0 : 1;
 }

@@ -1,15 +1,20 @@
 #pragma once
 
-#include <QDateTime>
-#include <QHash>
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+
+#include <ctime>
+#include <vector>
 
 namespace common {
 
 // Case-insensitive view of one folder's file names, listed once and answered from memory.
 // Names compare case-folded and NFC-normalised, so "25 de diciembre.txt" is found as
 // "25 de DICIEMBRE.txt" and "MIÉRCOLES" written in either normal form is found again.
+// Hidden names (a leading dot: lock files, temporary files of atomic writes) and sub-folders are left out.
+// A name whose bytes are not UTF-8 (Windows-1252 from a tree copied off another system) is indexed by
+// its Windows-1252 reading and keeps its bytes, so the file is read and written under the name it has.
 class FolderIndex {
 public:
     explicit FolderIndex(QString folder = QString());
@@ -19,29 +24,66 @@ public:
 
     // Lists the folder again when it has changed on disk since the last listing (one stat).
     void refreshIfChanged();
-    // Forces a new listing; for callers that just wrote or deleted in the folder.
+    // Forces a new listing.
     void refresh();
+    // The program itself wrote or removed `name`: the index follows without listing the folder again.
+    void noteWritten(const QString& name);
+    void noteRemoved(const QString& name);
 
     bool contains(const QString& name) const;
     // The stored spelling of `name`, or an empty string when there is none.
     QString realName(const QString& name) const;
-    // Path of the stored file matching `name`, or the path `name` would be written to.
+    // Path of the stored file matching `name`, or the path `name` would be written to. For a name stored
+    // in bytes that are not UTF-8 this path shows the name but does not reach the file: use nativePathFor.
     QString pathFor(const QString& name) const;
+    // The path as the system calls take it: the stored bytes of the name when there is one.
+    QByteArray nativePathFor(const QString& name) const;
+    // True when `name` is stored under bytes that are not UTF-8.
+    bool isStoredInForeignBytes(const QString& name) const;
     // Stored names that begin with `prefix` (any case), in the folder's sort order.
     QStringList withPrefix(const QString& prefix) const;
     const QStringList& names() const;
+    qsizetype size() const { return live_; }
 
     static QString foldName(const QString& name);
 
 private:
+    // One stored name: its bytes as on disk and its folded form (UTF-8), both in the arena.
+    struct Entry {
+        quint32 storedAt;
+        quint32 storedLength;
+        quint32 foldedAt;
+        quint32 foldedLength;
+        bool foreign; // the stored bytes are not UTF-8
+        bool removed;
+    };
+
     void list();
+    void rememberFolderTime();
+    void add(const char* bytes, qsizetype length);
+    void rebuildTable();
+    void placeInTable(quint32 entry);
+    // Index of the entry whose folded name is `folded`, or -1.
+    qsizetype find(const QByteArray& folded) const;
+    QString nameOf(const Entry& entry) const;
+    QByteArrayView foldedOf(const Entry& entry) const;
+    void namesChanged();
 
     QString folder_;
-    QDateTime listedModified_;
+    QByteArray nativeFolder_;
+    timespec listedModified_{};
     bool listed_ = false;
+    // A listing made in the same instant as the folder's last change may have missed a change made in
+    // that instant with the same time stamp; such a listing is repeated at the next look.
+    bool listingTrusted_ = false;
+    // Names kept as bytes in one block and found through an open-addressing table built once per
+    // listing: no string or node is allocated per name, so listing costs little more than readdir.
+    QByteArray arena_;
+    std::vector<Entry> entries_;
+    std::vector<quint32> table_; // entry index + 1; 0 is an empty slot
+    qsizetype live_ = 0;
     mutable QStringList names_;
-    mutable bool sorted_ = true;
-    QHash<QString, QString> byFolded_;
+    mutable bool namesCurrent_ = true;
 };
 
 } // namespace common

@@ -1,18 +1,49 @@
 #include "common/programfolder.h"
 
+#include "common/folderindex.h"
+
 #include <QDir>
+#include <QFileInfo>
 
 namespace common {
 
+namespace {
+
+// The entry of `folder` named `part` in any letter case, or an empty string when there is none.
+QString entryInAnyCase(const QString& folder, const QString& part) {
+    const QString folded = FolderIndex::foldName(part);
+    const QStringList entries =
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        if (FolderIndex::foldName(entry) == folded)
+            return entry;
+    }
+    return {};
+}
+
+} // namespace
+
 QString programPath(const QString& programFolder, const QString& relative) {
-    return QDir(programFolder).filePath(relative);
+    // One stat per part when the spelling matches; a folder is listed only for a part spelt otherwise.
+    QString path = programFolder;
+    bool found = true;
+    for (const QString& part : relative.split(u'/', Qt::SkipEmptyParts)) {
+        QString stored = part;
+        if (found && !QFileInfo::exists(path + u'/' + part)) {
+            stored = entryInAnyCase(path, part);
+            found = !stored.isEmpty();
+            if (!found)
+                stored = part;
+        }
+        path = QDir(path).filePath(stored);
+    }
+    return path;
 }
 
 bool ensureFolders(const QString& programFolder, const QStringList& relativeFolders) {
     bool allThere = true;
-    const QDir root(programFolder);
     for (const QString& folder : relativeFolders) {
-        if (!root.mkpath(folder))
+        if (!QDir().mkpath(programPath(programFolder, folder)))
             allThere = false;
     }
     return allThere;

@@ -5,10 +5,13 @@
 
 namespace common {
 
-// `relative` uses '/' between parts ("dias/x.txt"); the result is a path under `programFolder`.
+// `relative` uses '/' between parts ("dias/x.txt"); the result is a path under `programFolder`. Each part
+// that exists in another letter case ("FIESTAS", "Dias", a tree copied from another system) takes the
+// stored spelling, so the existing file or folder is used rather than a new one made beside it.
 QString programPath(const QString& programFolder, const QString& relative);
 
-// Creates every missing folder of the list (relative to the program folder); true when all exist after.
+// Creates every missing folder of the list (relative to the program folder, found in any letter case);
+// true when all exist after.
 bool ensureFolders(const QString& programFolder, const QStringList& relativeFolders);
 
 // Room left under the usual 255-byte limit for the folder parts and the atomic writer's temporary suffix.

@@ -12,32 +12,37 @@ QString DataFolder::folder(const QString& relative) const {
     return common::programPath(programFolder_, relative);
 }
 
+QString DataFolder::inFolder(const QString& relativeFolder, const QString& fileName) const {
+    // The folder is found in any letter case; the file name is left to the folder indexes.
+    return folder(relativeFolder) + u'/' + fileName;
+}
+
 QString DataFolder::holidayFile(const QString& annualKey) const {
-    return folder(folders::holidays + u'/' + annualKey + kTxt);
+    return inFolder(folders::holidays, annualKey + kTxt);
 }
 
 QString DataFolder::yearlyReminderFile(const QString& annualKey) const {
-    return folder(folders::yearlyReminders + u'/' + annualKey + kTxt);
+    return inFolder(folders::yearlyReminders, annualKey + kTxt);
 }
 
 QString DataFolder::oneYearReminderFile(const QString& datedKey) const {
-    return folder(folders::oneYearReminders + u'/' + datedKey + kTxt);
+    return inFolder(folders::oneYearReminders, datedKey + kTxt);
 }
 
 QString DataFolder::saintsFile(const QString& annualKey) const {
-    return folder(folders::saints + u'/' + annualKey + kTxt);
+    return inFolder(folders::saints, annualKey + kTxt);
 }
 
 QString DataFolder::dayNoteFile(const QString& dayNoteKey) const {
-    return folder(folders::dayNotes + u'/' + dayNoteKey + kTxt);
+    return inFolder(folders::dayNotes, dayNoteKey + kTxt);
 }
 
 QString DataFolder::attachmentListFile(const QString& key) const {
-    return folder(folders::attachmentLists + u'/' + key + kTxt);
+    return inFolder(folders::attachmentLists, key + kTxt);
 }
 
 QString DataFolder::attachedFile(const QString& fileName) const {
-    return folder(folders::attachedFiles + u'/' + fileName);
+    return inFolder(folders::attachedFiles, fileName);
 }
 
 QString DataFolder::categoryFolder(const QString& category) const {
@@ -49,7 +54,7 @@ QString DataFolder::contactFile(const QString& category, const QString& surname)
 }
 
 QString DataFolder::noteFile(const QString& timeStampName) const {
-    return folder(folders::notesPad + u'/' + timeStampName);
+    return inFolder(folders::notesPad, timeStampName);
 }
 
 QString DataFolder::textPadFile() const {

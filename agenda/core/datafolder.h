@@ -29,6 +29,7 @@ public:
     explicit DataFolder(QString programFolder);
 
     const QString& programFolder() const { return programFolder_; }
+    // Folders are found in any letter case: an existing "FIESTAS" serves as "fiestas".
     QString folder(const QString& relative) const;
 
     QString holidayFile(const QString& annualKey) const;
@@ -51,6 +52,8 @@ public:
     bool createMissingFolders() const;
 
 private:
+    QString inFolder(const QString& relativeFolder, const QString& fileName) const;
+
     QString programFolder_;
 };
 

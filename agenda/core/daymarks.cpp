@@ -6,31 +6,42 @@
 namespace quindara {
 
 DayMarks::DayMarks(const DataFolder& data)
-    : holidays_(data.folder(folders::holidays)), yearlyReminders_(data.folder(folders::yearlyReminders)),
-      oneYearReminders_(data.folder(folders::oneYearReminders)) {}
+    : holidays_{common::FolderIndex(data.folder(folders::holidays))},
+      yearlyReminders_{common::FolderIndex(data.folder(folders::yearlyReminders))},
+      oneYearReminders_{common::FolderIndex(data.folder(folders::oneYearReminders))} {}
 
 void DayMarks::refresh() {
-    holidays_.refreshIfChanged();
-    yearlyReminders_.refreshIfChanged();
-    oneYearReminders_.refreshIfChanged();
+    for (LazyIndex* folder : {&holidays_, &yearlyReminders_, &oneYearReminders_})
+        folder->looked = false;
 }
 
 void DayMarks::forceRefresh() {
-    holidays_.refresh();
-    yearlyReminders_.refresh();
-    oneYearReminders_.refresh();
+    for (LazyIndex* folder : {&holidays_, &yearlyReminders_, &oneYearReminders_}) {
+        folder->index.refresh();
+        folder->looked = true;
+    }
+}
+
+const common::FolderIndex& DayMarks::LazyIndex::current() const {
+    // A folder is looked at on its first lookup after refresh(): a month whose days all stop at a
+    // one-year reminder never lists the other two folders.
+    if (!looked) {
+        index.refreshIfChanged();
+        looked = true;
+    }
+    return index;
 }
 
 bool DayMarks::hasHoliday(const QString& annualKey) const {
-    return holidays_.contains(annualKey + kTxt);
+    return holidays_.current().contains(annualKey + kTxt);
 }
 
 bool DayMarks::hasYearlyReminder(const QString& annualKey) const {
-    return yearlyReminders_.contains(annualKey + kTxt);
+    return yearlyReminders_.current().contains(annualKey + kTxt);
 }
 
 bool DayMarks::hasOneYearReminder(const QString& datedKey) const {
-    return oneYearReminders_.contains(datedKey + kTxt);
+    return oneYearReminders_.current().contains(datedKey + kTxt);
 }
 
 Mark DayMarks::markOf(const QString& day, const QString& month, const QString& year) const {

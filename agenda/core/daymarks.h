@@ -24,12 +24,13 @@ inline constexpr quint32 saintsBox = 8421631;
 
 enum class Mark { None, Holiday, YearlyReminder, OneYearReminder };
 
-// Decides which mark a day carries from the three marking folders, each listed once per drawing.
+// Decides which mark a day carries from the three marking folders, each looked at (one stat, a listing
+// when it changed) at most once per drawing, and only when a lookup needs it.
 class DayMarks {
 public:
     explicit DayMarks(const DataFolder& data);
 
-    // Lists any of the three folders that changed since the last listing; call once before a drawing.
+    // Call once before a drawing: each folder is looked at again on its next lookup.
     void refresh();
     // Call after the program itself wrote or deleted a marking file.
     void forceRefresh();
@@ -43,14 +44,21 @@ public:
     // Back colour of a day button in `column` carrying `mark` (weekend columns are green).
     static quint32 colourOf(Mark mark, int column);
 
-    const common::FolderIndex& holidays() const { return holidays_; }
-    const common::FolderIndex& yearlyReminders() const { return yearlyReminders_; }
-    const common::FolderIndex& oneYearReminders() const { return oneYearReminders_; }
+    const common::FolderIndex& holidays() const { return holidays_.current(); }
+    const common::FolderIndex& yearlyReminders() const { return yearlyReminders_.current(); }
+    const common::FolderIndex& oneYearReminders() const { return oneYearReminders_.current(); }
 
 private:
-    common::FolderIndex holidays_;
-    common::FolderIndex yearlyReminders_;
-    common::FolderIndex oneYearReminders_;
+    struct LazyIndex {
+        const common::FolderIndex& current() const;
+
+        mutable common::FolderIndex index;
+        mutable bool looked = false;
+    };
+
+    LazyIndex holidays_;
+    LazyIndex yearlyReminders_;
+    LazyIndex oneYearReminders_;
 };
 
 } // namespace quindara

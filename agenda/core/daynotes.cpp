@@ -3,11 +3,9 @@
 #include "agenda/core/calendar.h"
 #include "agenda/core/daykeys.h"
 #include "common/programfolder.h"
-#include "common/textfile.h"
+#include "common/storedfile.h"
 
 #include <QDate>
-#include <QDir>
-#include <QFileInfo>
 
 namespace quindara {
 
@@ -17,47 +15,16 @@ QString noteSaveFailureMessage(const QString& dayNoteKey, const QString& error) 
         .arg(dayNoteKey, error);
 }
 
-namespace {
-
-QDateTime modifiedTime(const QString& folder) {
-    const QFileInfo info(folder);
-    return info.exists() ? info.lastModified() : QDateTime();
-}
-
-} // namespace
-
 DayNotes::DayNotes(const DataFolder& data) : data_(data), index_(data.folder(folders::dayNotes)) {}
 
-void DayNotes::bringIndexUpToDate() {
-    // Stat before listing: a change in between shows as a new time next time.
-    const QDateTime modified = modifiedTime(index_.folder());
-    if (listed_ && modified == knownModified_)
-        return;
-    knownModified_ = modified;
-    index_.refresh();
-    created_.clear();
-    listed_ = true;
-}
-
-QString DayNotes::storedPath(const QString& name) const {
-    const QString stored = index_.realName(name);
-    if (!stored.isEmpty())
-        return index_.folder() + u'/' + stored;
-    return created_.isEmpty() ? QString() : created_.value(common::FolderIndex::foldName(name));
-}
-
 bool DayNotes::hasNote(const QString& dayNoteKey) {
-    bringIndexUpToDate();
-    return !storedPath(dayNoteKey + kTxt).isEmpty();
+    index_.refreshIfChanged();
+    return index_.contains(dayNoteKey + kTxt);
 }
 
 StoredText DayNotes::load(const QString& dayNoteKey) {
-    bringIndexUpToDate();
-    const QString name = dayNoteKey + kTxt;
-    const QString path = storedPath(name);
-    // The index lists files only; anything else of the note's name is there but cannot be read.
-    return readStoredText(path.isEmpty() ? QDir(index_.folder()).filePath(name) : path,
-                          common::Ending::Zoned);
+    index_.refreshIfChanged();
+    return readStoredText(index_, dayNoteKey + kTxt, common::Ending::Zoned);
 }
 
 bool DayNotes::save(const QString& dayNoteKey, const QString& text, QString* error) {
@@ -67,20 +34,14 @@ bool DayNotes::save(const QString& dayNoteKey, const QString& text, QString* err
             *error = QStringLiteral("nombre de día no válido");
         return false;
     }
-    bringIndexUpToDate();
-    const QString stored = storedPath(name);
-    const QString path = stored.isEmpty() ? QDir(index_.folder()).filePath(name) : stored;
+    index_.refreshIfChanged();
+    const QString path = index_.pathFor(name);
     if (!mayReplace(path)) {
         if (error)
             *error = QStringLiteral("%1 existe pero no se puede leer; no se sobrescribe").arg(path);
         return false;
     }
-    if (!common::writeText(path, text, common::Ending::Zoned, error))
-        return false;
-    if (stored.isEmpty())
-        created_.insert(common::FolderIndex::foldName(name), path);
-    knownModified_ = modifiedTime(index_.folder());
-    return true;
+    return common::writeStoredText(index_, name, text, common::Ending::Zoned, error);
 }
 
 void DayNotes::appendMonth(QString& summary, int year, int month, int& weekday) {
@@ -89,12 +50,12 @@ void DayNotes::appendMonth(QString& summary, int year, int month, int& weekday) 
     const int days = QDate(year, month, 1).daysInMonth();
     for (int day = 1; day <= days; ++day) {
         const QString key = dayNoteKey(weekday, QString::number(day), monthText, yearText);
-        const QString path = storedPath(key + kTxt);
-        if (!path.isEmpty()) {
+        const QString name = key + kTxt;
+        if (index_.contains(name)) {
             // An unreadable note still shows its key, with an empty body.
             summary += key;
             summary += kSummarySeparator;
-            summary += common::readTextOrEmpty(path, common::Ending::Zoned);
+            summary += common::readStoredText(index_, name, common::Ending::Zoned);
             summary += kSummarySeparator;
             summary += kSummarySeparator;
         }
@@ -106,7 +67,7 @@ QString DayNotes::monthSummary(int year, int month) {
     QString summary;
     if (!QDate(year, month, 1).isValid())
         return summary;
-    bringIndexUpToDate();
+    index_.refreshIfChanged();
     int weekday = monthLayout(year, month).firstIndex;
     appendMonth(summary, year, month, weekday);
     return summary;
@@ -116,7 +77,7 @@ QString DayNotes::yearSummary(int year) {
     QString summary;
     if (!QDate(year, 1, 1).isValid())
         return summary;
-    bringIndexUpToDate();
+    index_.refreshIfChanged();
     int weekday = janFirstWeekday(year);
     for (int month = 1; month <= 12; ++month)
         appendMonth(summary, year, month, weekday);

@@ -4,8 +4,6 @@
 #include "agenda/core/storedtext.h"
 #include "common/folderindex.h"
 
-#include <QDateTime>
-#include <QHash>
 #include <QString>
 
 namespace quindara {
@@ -17,7 +15,8 @@ inline const QString kSummarySeparator = QStringLiteral(" \n");
 QString noteSaveFailureMessage(const QString& dayNoteKey, const QString& error);
 
 // The day notes of the "dias" folder: saving from the day and week pages, and the month and year
-// summaries. One listing of the folder serves every lookup until the folder changes.
+// summaries. One listing of the folder serves every lookup until another program changes the folder;
+// our own saves update the index without a new listing of thousands of names.
 class DayNotes {
 public:
     explicit DayNotes(const DataFolder& data);
@@ -27,8 +26,8 @@ public:
     // file is there but cannot be read.
     StoredText load(const QString& dayNoteKey);
     // Writes the note with its zoned ending; an empty note stores the ending alone, so the day keeps
-    // a note file. A stored file of another letter case is replaced rather than doubled; one that cannot
-    // be read is never replaced.
+    // a note file. A stored file of another letter case (or in Windows-1252 bytes) is replaced rather
+    // than doubled; one that cannot be read is never replaced.
     bool save(const QString& dayNoteKey, const QString& text, QString* error = nullptr);
 
     // Every note of the month (or year), in date order, each entry being the key, the separator,
@@ -37,18 +36,10 @@ public:
     QString yearSummary(int year);
 
 private:
-    void bringIndexUpToDate();
-    QString storedPath(const QString& name) const;
     void appendMonth(QString& summary, int year, int month, int& weekday);
 
     DataFolder data_;
     common::FolderIndex index_;
-    bool listed_ = false;
-    // The folder's time stamp when we last listed it or wrote into it ourselves: our own saves are
-    // known without a new listing of thousands of names.
-    QDateTime knownModified_;
-    // Notes we created since the last listing, by folded name.
-    QHash<QString, QString> created_;
 };
 
 } // namespace quindara

@@ -1,7 +1,7 @@
 #include "agenda/core/dayreader.h"
 
 #include "agenda/core/daykeys.h"
-#include "common/textfile.h"
+#include "common/storedfile.h"
 
 namespace quindara {
 
@@ -14,12 +14,8 @@ QString storedPath(common::FolderIndex& index, const QString& name) {
 }
 
 QString readStored(common::FolderIndex& index, const QString& name, common::Ending ending) {
-    return common::readTextOrEmpty(storedPath(index, name), ending);
-}
-
-// The exact name's path when the folder has no such file, so a folder of that name is found unreadable.
-StoredText readMarked(const common::FolderIndex& index, const QString& name, common::Ending ending) {
-    return readStoredText(index.pathFor(name), ending);
+    index.refreshIfChanged();
+    return common::readStoredText(index, name, ending);
 }
 
 } // namespace
@@ -37,16 +33,8 @@ DayTexts DayReader::dayTexts(const QString& day, const QString& month, const QSt
     const QString dated = datedKey(day, month, year) + kTxt;
     DayTexts texts;
     marks_.refresh();
-    const StoredText holiday = readMarked(marks_.holidays(), annual, common::Ending::Line);
-    const StoredText yearlyReminder = readMarked(marks_.yearlyReminders(), annual, common::Ending::Line);
-    const StoredText oneYearReminder = readMarked(marks_.oneYearReminders(), dated, common::Ending::Bare);
-    texts.holiday = holiday.text;
-    texts.yearlyReminder = yearlyReminder.text;
-    // Saint files come with the program; a final line end is not part of the text.
-    texts.saints = readStored(saints_, annual, common::Ending::Line);
-    texts.oneYearReminder = oneYearReminder.text;
-    texts.unreadable = {holiday.unreadablePath, yearlyReminder.unreadablePath, QString(),
-                        oneYearReminder.unreadablePath};
+    index.refreshIfChanged();
+    return common::readStoredText(index, name, ending);
     texts.thisYearAttachments = common::readLines(storedPath(attachmentLists_, dated));
     texts.everyYearAttachments = common::readLines(storedPath(attachmentLists_, annual));
     return texts;

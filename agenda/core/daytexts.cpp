@@ -4,6 +4,7 @@
 #include "agenda/core/storedtext.h"
 #include "common/folderindex.h"
 #include "common/programfolder.h"
+#include "common/storedfile.h"
 
 namespace quindara {
 
@@ -37,7 +38,7 @@ DayTextChange storeDayText(const DataFolder& data, DayTextKind kind, const QStri
         return DayTextChange::Failed;
     }
     if (!text.isEmpty()) {
-        return common::writeText(index.pathFor(place.fileName), text, place.ending, error)
+        return common::writeStoredText(index, place.fileName, text, place.ending, error)
                    ? DayTextChange::Written
                    : DayTextChange::Failed;
     }
@@ -45,10 +46,9 @@ DayTextChange storeDayText(const DataFolder& data, DayTextKind kind, const QStri
         return DayTextChange::NothingToRemove;
     // A file system that tells case apart may hold the name twice; every spelling marks the day.
     while (index.contains(place.fileName)) {
-        const QString path = index.pathFor(place.fileName);
-        if (!common::removeFile(path)) {
+        if (!common::removeStored(index, place.fileName)) {
             if (error)
-                *error = QStringLiteral("no se puede borrar %1").arg(path);
+                *error = QStringLiteral("no se puede borrar %1").arg(index.pathFor(place.fileName));
             return DayTextChange::Failed;
         }
         index.refresh();

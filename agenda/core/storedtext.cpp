@@ -1,5 +1,7 @@
 #include "agenda/core/storedtext.h"
 
+#include "common/storedfile.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -9,6 +11,12 @@ StoredText readStoredText(const QString& path, common::Ending ending) {
     if (auto text = common::readText(path, ending))
         return {*text, QString()};
     return {QString(), QFileInfo::exists(path) ? path : QString()};
+}
+
+StoredText readStoredText(const common::FolderIndex& index, const QString& name, common::Ending ending) {
+    if (index.isStoredInForeignBytes(name))
+        return {common::readStoredText(index, name, ending), QString()};
+    return readStoredText(index.pathFor(name), ending);
 }
 
 bool mayReplace(const QString& path) {

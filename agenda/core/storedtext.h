@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/folderindex.h"
 #include "common/textfile.h"
 
 #include <QString>
@@ -18,6 +19,10 @@ struct StoredText {
 
 // The text at `path`; nothing there is an empty text that can be read.
 StoredText readStoredText(const QString& path, common::Ending ending);
+
+// The text of `name` found through `index` in any letter case, also under a name stored in Windows-1252
+// bytes. A folder of that name (the index lists files only) counts as unreadable.
+StoredText readStoredText(const common::FolderIndex& index, const QString& name, common::Ending ending);
 
 // False when something is at `path` that cannot be read: writing or deleting there would lose what
 // nobody has seen.

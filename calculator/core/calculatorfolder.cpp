@@ -30,7 +30,7 @@ QString CalculatorFolder::savedLogsFolder() const {
 }
 
 QString CalculatorFolder::savedLog(const QString& name) const {
-    return common::programPath(programFolder_, kSavedLogs + u'/' + name);
+    return savedLogsFolder() + u'/' + name;
 }
 
 QStringList CalculatorFolder::treeFolders() {

@@ -1,5 +1,8 @@
 #include "agenda/core/calendar.h"
+#include "agenda/core/daykeys.h"
+#include "agenda/core/daynotes.h"
 #include "agenda/core/dayreader.h"
+#include "agenda/core/daytexts.h"
 #include "agenda/core/week.h"
 #include "agenda/core/writetest.h"
 
@@ -7,6 +10,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstring>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace quindara;
 
@@ -17,6 +26,37 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
+}
+
+// Files under names that are not UTF-8, as a tree copied raw from a Windows disk holds them.
+void writeNative(const QByteArray& path, const QByteArray& bytes) {
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
+    ::close(fd);
+}
+
+QByteArray readNative(const QByteArray& path) {
+    QByteArray bytes(4096, '\0');
+    const int fd = ::open(path.constData(), O_RDONLY);
+    if (fd < 0)
+        return "(missing)";
+    bytes.resize(::read(fd, bytes.data(), size_t(bytes.size())));
+    ::close(fd);
+    return bytes;
+}
+
+// Every name of the folder as bytes, hidden ones too (Qt's listings skip names that are not UTF-8).
+QList<QByteArray> nativeNames(const QByteArray& folder) {
+    QList<QByteArray> names;
+    DIR* dir = ::opendir(folder.constData());
+    while (const dirent* entry = dir ? ::readdir(dir) : nullptr) {
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+            names.append(entry->d_name);
+    }
+    if (dir)
+        ::closedir(dir);
+    return names;
 }
 
 } // namespace
@@ -126,6 +166,84 @@ private slots:
         QCOMPARE(reader.dayNote(QStringLiteral("MIÉRCOLES, 5 de ENERO de 2011")), shown);
         QCOMPARE(reader.dayNote(QStringLiteral("miércoles, 5 de enero de 2011")), shown);
         QCOMPARE(reader.dayNote(QStringLiteral("JUEVES, 6 de ENERO de 2011")), QString());
+    }
+
+    void treeFoldersFoundInAnyCase_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("holidays") << folders::holidays << QStringLiteral("FIESTAS");
+        QTest::newRow("day notes") << folders::dayNotes << QStringLiteral("Dias");
+        QTest::newRow("one-year reminders")
+            << folders::oneYearReminders << QStringLiteral("RecordatorioNoAnual");
+        QTest::newRow("every contact")
+            << QStringLiteral("direcciones/Todos") << QStringLiteral("DIRECCIONES/todos");
+    }
+    void treeFoldersFoundInAnyCase() {
+        QFETCH(QString, folder);
+        QFETCH(QString, stored);
+        QTemporaryDir dir;
+        const QString storedPath = dir.filePath(stored);
+        const QDate day(2011, 1, 6);
+        writeBytes(storedPath + u'/' + annualKey(day) + kTxt, "Reyes\r\n");
+        writeBytes(storedPath + u'/' + datedKey(day) + kTxt, "Sólo 2011");
+        writeBytes(storedPath + u'/' + dayNoteKey(day) + kTxt, "Cita");
+
+        const DataFolder data(dir.path());
+        QVERIFY(data.createMissingFolders());
+        QCOMPARE(data.folder(folder), storedPath);
+        // The existing folder serves: no empty one is made beside it.
+        for (QString parent = dir.path(); parent != storedPath;) {
+            const QString part = storedPath.mid(parent.size() + 1).section(u'/', 0, 0);
+            const QStringList siblings = QDir(parent).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+            QCOMPARE(siblings.filter(part, Qt::CaseInsensitive), QStringList{part});
+            parent += u'/' + part;
+        }
+        DayMarks marks(data);
+        marks.refresh();
+        const auto mark = marks.markOf(QStringLiteral("6"), QStringLiteral("ENERO"), QStringLiteral("2011"));
+        QCOMPARE(mark, folder == folders::holidays           ? Mark::Holiday
+                       : folder == folders::oneYearReminders ? Mark::OneYearReminder
+                                                             : Mark::None);
+        QCOMPARE(DayNotes(data).load(dayNoteKey(day)),
+                 folder == folders::dayNotes ? QStringLiteral("Cita") : QString());
+    }
+
+    void namesInWindows1252BytesReadAndWrittenInPlace_data() {
+        QTest::addColumn<QByteArray>("storedName");
+        QTest::addColumn<QDate>("day");
+        QTest::newRow("MIÉRCOLES") << QByteArray("MI\xC9RCOLES, 19 de ENERO de 2011.txt")
+                                   << QDate(2011, 1, 19);
+        QTest::newRow("miércoles") << QByteArray("mi\xe9rcoles, 19 de enero de 2011.txt")
+                                   << QDate(2011, 1, 19);
+        QTest::newRow("SÁBADO") << QByteArray("S\xC1"
+                                              "BADO, 22 de ENERO de 2011.txt")
+                                << QDate(2011, 1, 22);
+    }
+    void namesInWindows1252BytesReadAndWrittenInPlace() {
+        QFETCH(QByteArray, storedName);
+        QFETCH(QDate, day);
+        QTemporaryDir dir;
+        const DataFolder data(dir.path());
+        QVERIFY(data.createMissingFolders());
+        const QByteArray notes = QFile::encodeName(data.folder(folders::dayNotes));
+        writeNative(notes + '/' + storedName, "Cita con Ana");
+        const QString key = dayNoteKey(day);
+
+        DayMarks marks(data);
+        DayReader reader(data, marks);
+        QCOMPARE(reader.dayNote(key), QStringLiteral("Cita con Ana"));
+        DayNotes dayNotes(data);
+        QVERIFY(dayNotes.hasNote(key));
+        QVERIFY(dayNotes.monthSummary(2011, 1).contains(QStringLiteral("Cita con Ana")));
+
+        QString error;
+        QVERIFY2(dayNotes.save(key, QStringLiteral("Otra cita"), &error), qPrintable(error));
+        QCOMPARE(readNative(notes + '/' + storedName),
+                 common::encodeText(QStringLiteral("Otra cita"), common::Ending::Zoned));
+        QCOMPARE(nativeNames(notes), QList<QByteArray>{storedName});
+        QCOMPARE(reader.dayNote(key), QStringLiteral("Otra cita"));
+        QCOMPARE(DayNotes(data).load(key), QStringLiteral("Otra cita"));
+        ::unlink((notes + '/' + storedName).constData()); // QTemporaryDir cannot remove it
     }
 
     void writeTestLeavesTheFolderAsItWas() {

@@ -145,6 +145,19 @@ private slots:
         QCOMPARE(configuration.currencySymbol, QStringLiteral("E"));
     }
 
+    void foldersFoundInAnyCase() {
+        QTemporaryDir folder;
+        QVERIFY(QDir(folder.path()).mkpath(QStringLiteral("CONFIGURACION")));
+        QVERIFY(QDir(folder.path()).mkpath(QStringLiteral("Operaciones")));
+        writeFile(folder.filePath(QStringLiteral("CONFIGURACION/Moneda.txt")), "$\r\n");
+        const CalculatorFolder paths(folder.path());
+        QVERIFY(paths.createMissingFolders());
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+                 QStringList({QStringLiteral("CONFIGURACION"), QStringLiteral("Operaciones")}));
+        QCOMPARE(readConfiguration(paths).currencySymbol, QStringLiteral("$"));
+        QCOMPARE(paths.savedLog(QStringLiteral("x")), folder.filePath(QStringLiteral("Operaciones/x")));
+    }
+
     void missingConfigurationLeavesEmptyTexts() {
         QTemporaryDir folder;
         const CalculatorConfiguration configuration = readConfiguration(CalculatorFolder(folder.path()));

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,6 +32,12 @@ private slots:
         QCOMPARE(index.pathFor(QStringLiteral("25 de DICIEMBRE.txt")),
                  dir.filePath(QStringLiteral("25 de diciembre.txt")));
         QCOMPARE(index.pathFor(QStringLiteral("nuevo.txt")), dir.filePath(QStringLiteral("nuevo.txt")));
+        // Hidden names (locks, temporary files of atomic writes) and sub-folders are not indexed.
+        touch(dir.filePath(QStringLiteral(".lock")));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("carpeta")));
+        index.refresh();
+        QVERIFY(!index.contains(QStringLiteral(".lock")) && !index.contains(QStringLiteral("carpeta")));
+        QCOMPARE(index.names().size(), 3);
     }
 
     void listsByPrefix() {
@@ -49,11 +56,16 @@ private slots:
         common::FolderIndex index(dir.path());
         index.refreshIfChanged();
         QVERIFY(!index.contains(QStringLiteral("a.txt")));
-        touch(dir.filePath(QStringLiteral("a.txt")));
-        index.refresh();
+        // Another program creates and then removes the file, each right after a look at the folder.
+        const auto byAnotherProgram = [&dir](const char* command) {
+            return QProcess::execute(QStringLiteral("sh"),
+                                     {QStringLiteral("-c"), QString::fromLatin1(command), dir.path()});
+        };
+        QCOMPARE(byAnotherProgram("touch \"$0/a.txt\""), 0);
+        index.refreshIfChanged();
         QVERIFY(index.contains(QStringLiteral("A.TXT")));
-        QFile::remove(dir.filePath(QStringLiteral("a.txt")));
-        index.refresh();
+        QCOMPARE(byAnotherProgram("rm \"$0/a.txt\""), 0);
+        index.refreshIfChanged();
         QVERIFY(!index.contains(QStringLiteral("a.txt")));
     }
 

@@ -1,0 +1,73 @@
+#include "common/storedfile.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QLoggingCategory>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace common {
+
+namespace {
+
+Q_LOGGING_CATEGORY(storedFiles, "quindara.storedfile")
+
+std::optional<QByteArray> readNative(const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    return file.readAll();
+}
+
+} // namespace
+
+QString readStoredText(const FolderIndex& index, const QString& name, Ending ending) {
+    if (!index.isStoredInForeignBytes(name))
+        return readTextOrEmpty(index.pathFor(name), ending);
+    const auto bytes = readNative(index.nativePathFor(name));
+    return bytes ? textFromBytes(*bytes, ending) : QString();
+}
+
+bool writeStoredText(FolderIndex& index, const QString& name, const QString& text, Ending ending,
+                     QString* error) {
+    if (!index.isStoredInForeignBytes(name)) {
+        if (!writeText(index.pathFor(name), text, ending, error))
+            return false;
+        index.noteWritten(name);
+        return true;
+    }
+    // Written in full under a hidden name the index ignores, then renamed over the stored bytes in one step.
+    const QString staging =
+        index.folder() + QStringLiteral("/.quindara-%1.tmp").arg(QCoreApplication::applicationPid());
+    if (!writeText(staging, text, ending, error))
+        return false;
+    if (::rename(QFile::encodeName(staging).constData(), index.nativePathFor(name).constData()) != 0) {
+        const QString cause = QString::fromLocal8Bit(std::strerror(errno));
+        QFile::remove(staging);
+        if (error)
+            *error = cause;
+        qCWarning(storedFiles) << "cannot rename" << staging << "to" << index.pathFor(name) << cause;
+        return false;
+    }
+    index.noteWritten(name);
+    return true;
+}
+
+bool removeStored(FolderIndex& index, const QString& name) {
+    const QByteArray path = index.nativePathFor(name);
+    if (::unlink(path.constData()) != 0 && errno != ENOENT)
+        return false;
+    index.noteRemoved(name);
+    return true;
+}
+
+} // namespace common

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "common/folderindex.h"
+#include "common/textfile.h"
+
+#include <QString>
+
+namespace common {
+
+// Reading, writing and removing a file found through a FolderIndex under the name it already has in
+// any letter case, also when that name is stored in bytes that are not UTF-8 (a tree copied from another
+// system), which no QString path reaches. The index follows the program's own writes and removals.
+
+// The file's text, or an empty text when there is none or it cannot be read.
+QString readStoredText(const FolderIndex& index, const QString& name, Ending ending);
+// Writes atomically into the stored file of that name, or a new file named `name`.
+bool writeStoredText(FolderIndex& index, const QString& name, const QString& text, Ending ending,
+                     QString* error = nullptr);
+// Removes the stored file of that name; true when it is gone.
+bool removeStored(FolderIndex& index, const QString& name);
+
+} // namespace common
