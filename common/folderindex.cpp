@@ -1,5 +1,7 @@
 #include "common/folderindex.h"
 
+#include "common/leftoversavefiles.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -46,9 +48,22 @@ void FolderIndex::list() {
     const QFileInfo info(folder_);
     listedModified_ = info.exists() ? info.lastModified() : QDateTime();
     QDirIterator it(folder_, QDir::Files | QDir::Hidden | QDir::System);
+    QStringList maybeLeftovers;
     while (it.hasNext()) {
         it.next();
         const QString name = it.fileName();
+        if (looksLikeSaveFile(name)) {
+            maybeLeftovers.append(name);
+            continue;
+        }
+        names_.append(name);
+        byFolded_.insert(foldName(name), name);
+    }
+    // An unfinished save of a listed file is not a file of its own.
+    for (const QString& name : maybeLeftovers) {
+        if (isLeftoverSaveFile(
+                name, [this](const QString& stem) { return byFolded_.value(foldName(stem)) == stem; }))
+            continue;
         names_.append(name);
         byFolded_.insert(foldName(name), name);
     }
