@@ -2,10 +2,13 @@
 # `make test` builds and runs every test headless; `make bench` checks the performance budgets.
 BUILD ?= build
 BENCH_BUILD ?= build-bench
+SANITIZE_BUILD ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 QUINDARA_DIR ?= $(HOME)/Quindara
 JOBS ?= 2
 
-.PHONY: all deps build run stage test bench clean format package
+.PHONY: all deps build run stage test bench clean format package test-sanitize fuzz
 
 all: build
 
@@ -36,8 +39,26 @@ package: deps build
 	cd $(BUILD) && cpack -G DEB -B package
 	cp $(BUILD)/package/quindara_*.deb .
 
+# Every test again with AddressSanitizer and UBSan in its own build folder; any report fails its test.
+SANITIZE_FLAGS = -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+test-sanitize: deps
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE_FLAGS)"
+	cmake --build $(SANITIZE_BUILD) -j$(JOBS)
+	cd $(SANITIZE_BUILD) && QT_QPA_PLATFORM=offscreen \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitize/lsan.supp:print_suppressions=0 \
+	  ctest --output-on-failure -j$(JOBS)
+
+# libFuzzer targets built with clang (Qt linked as installed), each run for FUZZ_SECONDS on a copy of
+# its committed corpus, so new inputs land in the build folder and the tree stays as committed.
+fuzz: deps
+	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUINDARA_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzzers
+	scripts/run-fuzzers "$(FUZZ_BUILD)" $(FUZZ_SECONDS)
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(BENCH_BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

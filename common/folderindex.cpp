@@ -1,5 +1,6 @@
 #include "common/folderindex.h"
 
+#include "common/leftoversavefiles.h"
 #include "common/textfile.h"
 
 #include <QDir>
@@ -174,6 +175,22 @@ bool foldLatin1(const char* bytes, qsizetype length, QByteArray& arena, quint32&
 
 } // namespace
 
+namespace {
+
+// A cheap first look for the atomic writer's temporary names: a dot and six letters or digits at the end.
+bool endsLikeSaveFile(const char* name, qsizetype length) {
+    if (length < 8 || name[length - 7] != '.')
+        return false;
+    for (qsizetype i = length - 6; i < length; ++i) {
+        const char c = name[i];
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 void FolderIndex::list() {
     arena_.clear();
     entries_.clear();
@@ -191,13 +208,29 @@ void FolderIndex::list() {
         return;
     arena_.reserve(qsizetype(entries_.capacity()) * 48);
     const int fd = ::dirfd(dir);
+    QList<QByteArray> maybeLeftovers;
     while (const dirent* entry = ::readdir(dir)) {
         if (entry->d_name[0] == '.' || !isRegularFile(fd, entry))
             continue;
-        add(entry->d_name, qsizetype(std::strlen(entry->d_name)));
+        const qsizetype length = qsizetype(std::strlen(entry->d_name));
+        if (endsLikeSaveFile(entry->d_name, length))
+            maybeLeftovers.append(QByteArray(entry->d_name, length));
+        else
+            add(entry->d_name, length);
     }
     ::closedir(dir);
     rebuildTable();
+    // An unfinished save of a listed file ("<name>.XXXXXX" beside "<name>") is not a file of its own.
+    bool added = false;
+    for (const QByteArray& name : maybeLeftovers) {
+        if (isLeftoverSaveFile(QFile::decodeName(name),
+                               [this](const QString& stem) { return realName(stem) == stem; }))
+            continue;
+        add(name.constData(), name.size());
+        added = true;
+    }
+    if (added)
+        rebuildTable();
 }
 
 void FolderIndex::add(const char* bytes, qsizetype length) {

@@ -1,5 +1,7 @@
 #include "agenda/core/datafolder.h"
 
+#include "common/leftoversavefiles.h"
+
 #include "common/programfolder.h"
 
 #include <QDir>
@@ -82,6 +84,8 @@ QStringList DataFolder::treeFolders() {
 }
 
 bool DataFolder::createMissingFolders() const {
+    // The program folder holds the text pad; the address book's categories are its sub-folders.
+    common::removeLeftoverSaveFiles(programFolder_, QStringList(QStringLiteral(".")) + treeFolders());
     return common::ensureFolders(programFolder_, treeFolders());
 }
 

@@ -1,5 +1,7 @@
 #include "calculator/core/calculatorfolder.h"
 
+#include "common/leftoversavefiles.h"
+
 #include "common/programfolder.h"
 
 namespace tallimo {
@@ -38,6 +40,7 @@ QStringList CalculatorFolder::treeFolders() {
 }
 
 bool CalculatorFolder::createMissingFolders() const {
+    common::removeLeftoverSaveFiles(programFolder_, QStringList(QStringLiteral(".")) + treeFolders());
     return common::ensureFolders(programFolder_, treeFolders());
 }
 

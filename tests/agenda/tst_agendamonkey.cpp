@@ -1,0 +1,58 @@
+#include "../monkey.h"
+#include "agendafixture.h"
+
+#include "common/textfile.h"
+
+// Thousands of seeded random clicks, keys and typed names on the agenda and its year overview: nothing
+// crashes, nothing is written outside the data folder, and every file there can still be read.
+class AgendaMonkeyTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void randomInputKeepsTheDataFolderSound();
+};
+
+void AgendaMonkeyTest::randomInputKeepsTheDataFolderSound() {
+    QTemporaryDir sandbox;
+    const QDir outside(sandbox.path());
+    QVERIFY(outside.mkpath(QStringLiteral("programa")) && outside.mkpath(QStringLiteral("fuera")));
+    const QString previousCurrent = QDir::currentPath();
+    QDir::setCurrent(outside.filePath(QStringLiteral("fuera")));
+
+    AgendaFixture fixture(QDate(2026, 12, 7));
+    fixture.programFolder = outside.filePath(QStringLiteral("programa"));
+    fixture.writeFile(QStringLiteral("dias/lunes 7 de diciembre de 2026.txt"), "nota\r\n            ");
+    fixture.writeFile(QStringLiteral("fiestas/8 de diciembre.txt"), "Inmaculada\r\n");
+    fixture.writeFile(QStringLiteral("direcciones/Todos/PÉREZ"), "PÉREZ\r\nAna\r\n\r\n\r\n\r\n\r\n\r\n");
+    fixture.writeFile(QStringLiteral("notas/2026-12-6--9-5"), "una nota    ");
+    fixture.desktop.yesNoAnswer = true;
+    fixture.open();
+
+    Monkey monkey(2026);
+    monkey.keepShown(fixture.window.get());
+    const int sent = monkey.run(4000);
+    qInfo("%d random events sent to the agenda", sent);
+    QCOMPARE(sent, 4000);
+    fixture.window.reset();
+    QDir::setCurrent(previousCurrent);
+
+    QCOMPARE(outside.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList({QStringLiteral("fuera"), QStringLiteral("programa")}));
+    QVERIFY(QDir(outside.filePath(QStringLiteral("fuera")))
+                .isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+    for (const QString& file : filesUnder(fixture.programFolder))
+        QVERIFY2(common::readBytes(QDir(fixture.programFolder).filePath(file)).has_value(), qPrintable(file));
+    for (const auto& call : fixture.desktop.calls) {
+        if (call.what == QLatin1String("openDocument") || call.what == QLatin1String("openFolder") ||
+            call.what == QLatin1String("openInTextEditor"))
+            QVERIFY2(QFileInfo(call.argument).absoluteFilePath().startsWith(fixture.programFolder),
+                     qPrintable(call.argument));
+    }
+
+    // The next start reads what the monkey left.
+    fixture.open();
+    QVERIFY(fixture.window->isVisible());
+}
+
+QTEST_MAIN(AgendaMonkeyTest)
+#include "tst_agendamonkey.moc"

@@ -1,0 +1,64 @@
+#include "../monkey.h"
+
+#include "calculator/ui/calculatorwindow.h"
+#include "calculator/ui/savedlogswindow.h"
+#include "common/clock.h"
+#include "common/desktopservices.h"
+#include "common/textfile.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+// Thousands of seeded random clicks and keys on the calculator and its saved-logs window: nothing
+// crashes, nothing is written outside the data folder, every file there can still be read.
+class CalculatorMonkeyTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void randomInputKeepsTheDataFolderSound();
+};
+
+void CalculatorMonkeyTest::randomInputKeepsTheDataFolderSound() {
+    QTemporaryDir sandbox;
+    const QDir outside(sandbox.path());
+    QVERIFY(outside.mkpath(QStringLiteral("programa")) && outside.mkpath(QStringLiteral("fuera")));
+    const QString previousCurrent = QDir::currentPath();
+    QDir::setCurrent(outside.filePath(QStringLiteral("fuera")));
+    const QString programFolder = outside.filePath(QStringLiteral("programa"));
+
+    common::FixedClock clock(QDateTime(QDate(2026, 12, 7), QTime(10, 0)));
+    common::RecordingDesktopServices desktop;
+    desktop.yesNoAnswer = true;
+    auto window = std::make_unique<tallimo::CalculatorWindow>(programFolder, clock, desktop);
+    // The saved-logs window opens without waiting, so the monkey reaches it too.
+    std::unique_ptr<tallimo::SavedLogsWindow> savedLogs;
+    window->setSavedLogsOpener([&] {
+        savedLogs = std::make_unique<tallimo::SavedLogsWindow>(programFolder, clock, desktop);
+        savedLogs->show();
+    });
+    window->show();
+
+    Monkey monkey(1985);
+    monkey.keepShown(window.get());
+    const int sent = monkey.run(4000);
+    qInfo("%d random events sent to the calculator", sent);
+    QCOMPARE(sent, 4000);
+    savedLogs.reset();
+    window.reset();
+    QDir::setCurrent(previousCurrent);
+
+    QCOMPARE(outside.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList({QStringLiteral("fuera"), QStringLiteral("programa")}));
+    QVERIFY(QDir(outside.filePath(QStringLiteral("fuera")))
+                .isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+    for (const QString& file : filesUnder(programFolder))
+        QVERIFY2(common::readBytes(QDir(programFolder).filePath(file)).has_value(), qPrintable(file));
+
+    tallimo::CalculatorWindow again(programFolder, clock, desktop);
+    again.show();
+    QVERIFY(again.isVisible());
+}
+
+QTEST_MAIN(CalculatorMonkeyTest)
+#include "tst_calculatormonkey.moc"
