@@ -1,0 +1,45 @@
+#include "common/conflictcopy.h"
+
+#include <QRegularExpression>
+
+#include <array>
+
+namespace common {
+
+namespace {
+
+struct Pattern {
+    const char* tool;
+    QRegularExpression expression;
+};
+
+// Each pattern captures the name before the marker, the date and time, and the extension after it.
+const std::array<Pattern, 3>& patterns() {
+    static const std::array<Pattern, 3> all = {{
+        {"Syncthing", QRegularExpression(QStringLiteral(
+                          R"(^(.+)\.sync-conflict-(\d{8}-\d{6})-[0-9A-Za-z]+((?:\.[^.]*)?)$)"))},
+        {"Nextcloud", QRegularExpression(QStringLiteral(
+                          R"(^(.+) \(conflicted copy (\d{4}-\d{2}-\d{2} \d{6})\)((?:\.[^.]*)?)$)"))},
+        {"Dropbox",
+         QRegularExpression(QStringLiteral(
+             R"(^(.+) \((?:.+'s conflicted copy|copia en conflicto de .+) (\d{4}-\d{2}-\d{2})(?: \(\d+\))?\)((?:\.[^.]*)?)$)"))},
+    }};
+    return all;
+}
+
+} // namespace
+
+std::optional<ConflictCopy> parseConflictCopyName(const QString& fileName) {
+    // Every marker holds "conflict"; most names do not, so the expressions rarely run.
+    if (!fileName.contains(QLatin1String("conflict"), Qt::CaseInsensitive))
+        return std::nullopt;
+    for (const Pattern& pattern : patterns()) {
+        const QRegularExpressionMatch match = pattern.expression.match(fileName);
+        if (match.hasMatch() && !match.captured(1).trimmed().isEmpty())
+            return ConflictCopy{match.captured(1) + match.captured(3), QString::fromLatin1(pattern.tool),
+                                match.captured(2)};
+    }
+    return std::nullopt;
+}
+
+} // namespace common

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace common {
+
+// A copy that a file synchronisation tool left beside a file it could not merge, named after it.
+struct ConflictCopy {
+    // The name of the file it is a copy of, as the tool saw it.
+    QString originalName;
+    // "Syncthing", "Nextcloud" or "Dropbox".
+    QString tool;
+    // The date and time in the name, as written there ("20261207-101500", "2026-12-07 101500", "2026-12-07").
+    QString when;
+};
+
+// Recognises the names the common tools give their conflict copies:
+//   Syncthing  "5 de ENERO.sync-conflict-20261207-101500-ABCDEFG.txt"
+//   Nextcloud  "5 de ENERO (conflicted copy 2026-12-07 101500).txt"
+//   Dropbox    "5 de ENERO (Equipo's conflicted copy 2026-12-07).txt", also in Spanish
+//              ("copia en conflicto de Equipo 2026-12-07") and with a " (1)" counter.
+// Names without an extension (notes-pad notes, contact cards) are recognised too.
+std::optional<ConflictCopy> parseConflictCopyName(const QString& fileName);
+
+} // namespace common
