@@ -24,7 +24,7 @@ bool DayNotes::hasNote(const QString& dayNoteKey) {
 
 StoredText DayNotes::load(const QString& dayNoteKey) {
     index_.refreshIfChanged();
-    return readStoredText(index_, dayNoteKey + kTxt, common::Ending::Zoned);
+    return readIndexedText(index_, dayNoteKey + kTxt, common::Ending::Zoned);
 }
 
 bool DayNotes::save(const QString& dayNoteKey, const QString& text, QString* error) {

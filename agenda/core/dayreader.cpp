@@ -33,8 +33,17 @@ DayTexts DayReader::dayTexts(const QString& day, const QString& month, const QSt
     const QString dated = datedKey(day, month, year) + kTxt;
     DayTexts texts;
     marks_.refresh();
-    index.refreshIfChanged();
-    return common::readStoredText(index, name, ending);
+    const StoredText holiday = readIndexedText(marks_.holidays(), annual, common::Ending::Line);
+    const StoredText yearlyReminder = readIndexedText(marks_.yearlyReminders(), annual, common::Ending::Line);
+    const StoredText oneYearReminder =
+        readIndexedText(marks_.oneYearReminders(), dated, common::Ending::Bare);
+    texts.holiday = holiday.text;
+    texts.yearlyReminder = yearlyReminder.text;
+    // Saint files come with the program; a final line end is not part of the text.
+    texts.saints = readStored(saints_, annual, common::Ending::Line);
+    texts.oneYearReminder = oneYearReminder.text;
+    texts.unreadable = {holiday.unreadablePath, yearlyReminder.unreadablePath, QString(),
+                        oneYearReminder.unreadablePath};
     texts.thisYearAttachments = common::readLines(storedPath(attachmentLists_, dated));
     texts.everyYearAttachments = common::readLines(storedPath(attachmentLists_, annual));
     return texts;

@@ -244,7 +244,7 @@ private:
         if (found != byId_.constEnd())
             return planned_[*found];
         if (item.kind == CalendarKind::DayNote) {
-            planned.text = notes_.load(planned.key);
+            planned.text = notes_.load(planned.key).text;
         } else {
             const DayTextKind kind = item.kind == CalendarKind::Holiday ? DayTextKind::Holiday
                                      : item.kind == CalendarKind::YearlyReminder

@@ -13,7 +13,7 @@ StoredText readStoredText(const QString& path, common::Ending ending) {
     return {QString(), QFileInfo::exists(path) ? path : QString()};
 }
 
-StoredText readStoredText(const common::FolderIndex& index, const QString& name, common::Ending ending) {
+StoredText readIndexedText(const common::FolderIndex& index, const QString& name, common::Ending ending) {
     if (index.isStoredInForeignBytes(name))
         return {common::readStoredText(index, name, ending), QString()};
     return readStoredText(index.pathFor(name), ending);

@@ -22,7 +22,7 @@ StoredText readStoredText(const QString& path, common::Ending ending);
 
 // The text of `name` found through `index` in any letter case, also under a name stored in Windows-1252
 // bytes. A folder of that name (the index lists files only) counts as unreadable.
-StoredText readStoredText(const common::FolderIndex& index, const QString& name, common::Ending ending);
+StoredText readIndexedText(const common::FolderIndex& index, const QString& name, common::Ending ending);
 
 // False when something is at `path` that cannot be read: writing or deleting there would lose what
 // nobody has seen.

@@ -33,8 +33,9 @@ void CalculatorMonkeyTest::randomInputKeepsTheDataFolderSound() {
     auto window = std::make_unique<tallimo::CalculatorWindow>(programFolder, clock, desktop);
     // The saved-logs window opens without waiting, so the monkey reaches it too.
     std::unique_ptr<tallimo::SavedLogsWindow> savedLogs;
-    window->setSavedLogsOpener([&] {
-        savedLogs = std::make_unique<tallimo::SavedLogsWindow>(programFolder, clock, desktop);
+    window->setSavedLogsOpener([&](tallimo::SavedLogsWindow::LogWrite logWrite) {
+        savedLogs =
+            std::make_unique<tallimo::SavedLogsWindow>(programFolder, clock, desktop, nullptr, logWrite);
         savedLogs->show();
     });
     window->show();
