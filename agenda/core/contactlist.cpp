@@ -8,39 +8,78 @@
 
 #include <algorithm>
 #include <dirent.h>
+#include <string_view>
 
 namespace quindara {
+
+namespace {
+
+// The folded form of a name, as FolderIndex::foldName gives it, without its copies for the usual names:
+// Latin-1 letters fold one to one and are already in normal form; any other name takes the full way.
+QString foldedName(const QString& name) {
+    QString folded(name.size(), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(folded.data());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t c = name.at(i).unicode();
+        if (c >= 0x100 || c == 0xDF) // ß folds to two letters
+            return common::FolderIndex::foldName(name);
+        out[i] =
+            c < 0x80 ? (c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c) : char16_t(QChar::toCaseFolded(c));
+    }
+    return folded;
+}
+
+// The first four code units, so that most comparisons while sorting are one comparison of integers.
+quint64 headOf(const QString& folded) {
+    quint64 head = 0;
+    for (qsizetype i = 0; i < 4; ++i)
+        head = head << 16 | (i < folded.size() ? folded.at(i).unicode() : 0);
+    return head;
+}
+
+std::u16string_view viewOf(const QString& text) {
+    return {reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size())};
+}
+
+} // namespace
 
 void ContactNameIndex::setNames(const QStringList& names) {
     entries_.clear();
     entries_.reserve(size_t(names.size()));
     for (const QString& name : names) {
-        if (!name.isEmpty() && !name.startsWith(u'.'))
-            entries_.push_back({common::FolderIndex::foldName(name), name});
+        if (!name.isEmpty() && !name.startsWith(u'.')) {
+            QString folded = foldedName(name);
+            const quint64 head = headOf(folded);
+            entries_.push_back({head, std::move(folded), name});
+        }
     }
-    // Names that differ only in case sit together, in a fixed order.
+    // By the folded text (its head first); names that differ only in case sit together, in a fixed order.
     std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
-        return a.folded < b.folded || (a.folded == b.folded && a.name < b.name);
+        if (a.head != b.head)
+            return a.head < b.head;
+        const int order = viewOf(a.folded).compare(viewOf(b.folded));
+        return order < 0 || (order == 0 && viewOf(a.name) < viewOf(b.name));
     });
 }
 
 std::pair<qsizetype, qsizetype> ContactNameIndex::prefixRange(const QString& prefix) const {
     if (prefix.isEmpty())
         return {0, size()};
-    const QString folded = common::FolderIndex::foldName(prefix);
+    const QString folded = foldedName(prefix);
     // Every folded name that begins with the prefix sorts at or after it, before any that does not.
-    const auto first =
-        std::lower_bound(entries_.begin(), entries_.end(), folded,
-                         [](const Entry& entry, const QString& key) { return entry.folded < key; });
+    const auto first = std::lower_bound(
+        entries_.begin(), entries_.end(), folded,
+        [](const Entry& entry, const QString& key) { return viewOf(entry.folded) < viewOf(key); });
     const auto last = std::partition_point(
         first, entries_.end(), [&folded](const Entry& entry) { return entry.folded.startsWith(folded); });
     return {first - entries_.begin(), last - entries_.begin()};
 }
 
 qsizetype ContactNameIndex::find(const QString& name) const {
-    const QString folded = common::FolderIndex::foldName(name);
-    auto it = std::lower_bound(entries_.begin(), entries_.end(), folded,
-                               [](const Entry& entry, const QString& key) { return entry.folded < key; });
+    const QString folded = foldedName(name);
+    auto it = std::lower_bound(
+        entries_.begin(), entries_.end(), folded,
+        [](const Entry& entry, const QString& key) { return viewOf(entry.folded) < viewOf(key); });
     const auto firstMatch = it;
     for (; it != entries_.end() && it->folded == folded; ++it) {
         if (it->name == name)

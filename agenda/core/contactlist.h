@@ -29,6 +29,7 @@ public:
 
 private:
     struct Entry {
+        quint64 head = 0;
         QString folded;
         QString name;
     };

@@ -69,7 +69,7 @@ private slots:
         QVERIFY(notes.save(key, text));
         QCOMPARE(bytesOf(data_.dayNoteFile(key)), bytes);
         QVERIFY(notes.hasNote(key));
-        QCOMPARE(notes.load(key), text);
+        QCOMPARE(notes.load(key).text, text);
     }
 
     void dayNoteReplacesAStoredNameOfAnotherCase() {
@@ -77,7 +77,7 @@ private slots:
         put(stored, "viejo         ");
         DayNotes notes(data_);
         const QString key = QStringLiteral("MIÉRCOLES, 5 de ENERO de 2011");
-        QCOMPARE(notes.load(key), QStringLiteral("viejo"));
+        QCOMPARE(notes.load(key).text, QStringLiteral("viejo"));
         QVERIFY(notes.save(key, QStringLiteral("nuevo")));
         QCOMPARE(QDir(data_.folder(folders::dayNotes)).entryList(QDir::Files).size(), 1);
         QCOMPARE(bytesOf(stored), QByteArray("nuevo         "));
