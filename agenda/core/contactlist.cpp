@@ -127,6 +127,9 @@ void ContactListModel::relistIfChanged() {
 }
 
 void ContactListModel::setPrefix(const QString& prefix) {
+    // Listing shows the range of the prefix already; the view is laid out again only on a change.
+    if (prefix == prefix_)
+        return;
     prefix_ = prefix;
     showRange();
 }
