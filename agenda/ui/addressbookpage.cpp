@@ -1,13 +1,15 @@
 #include "agenda/ui/addressbookpage.h"
 
 #include "agenda/core/contactcard.h"
+#include "common/folderindex.h"
 #include "common/textfile.h"
 #include "common/units.h"
 
 #include <QComboBox>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QUrl>
@@ -98,12 +100,19 @@ void AddressBookPage::buildControls() {
     connect(Combo3, &QComboBox::activated, this, [this] { Combo3_Click(); });
     connect(Combo3->lineEdit(), &QLineEdit::textEdited, this, &AddressBookPage::Combo3_Change);
 
-    File2 = new QListWidget(this);
+    File2 = new QListView(this);
     File2->setObjectName(QStringLiteral("File2"));
     File2->setFont(arial(8.25));
     File2->setGeometry(common::twipsRect(kListLeft, 600, kListWidth, 5715));
-    connect(File2, &QListWidget::itemClicked, this, [this] { File2_Click(); });
-    connect(File2, &QListWidget::currentRowChanged, this, [this] { File2_Click(); });
+    File2->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // One line of text per name: the view lays out and paints only the rows in sight.
+    File2->setUniformItemSizes(true);
+    File2->setModel(&File2Names);
+    connect(File2, &QListView::clicked, this, [this] { File2_Click(); });
+    connect(File2->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] {
+        if (!fillingFile2_)
+            File2_Click();
+    });
 
     Text8 = new QLineEdit(this);
     Text8->setObjectName(QStringLiteral("Text8"));
@@ -199,19 +208,20 @@ void AddressBookPage::Combo3_Change(const QString& typed) {
 }
 
 void AddressBookPage::Text8_Change() {
-    File2Folder.refreshIfChanged();
+    File2Names.relistIfChanged();
     FillFile2();
 }
 
 void AddressBookPage::File2_Click() {
-    const QListWidgetItem* item = File2->currentItem();
-    if (!item)
+    const QModelIndex current = File2->currentIndex();
+    if (!current.isValid())
         return;
-    const auto card = readContactCard(File2Folder.pathFor(item->text()));
+    const QString name = File2Names.nameAt(current.row());
+    const auto card = readContactCard(File2Names.pathFor(name));
     if (!card)
         return;
     ShowFields(*card);
-    shownContact_ = item->text();
+    shownContact_ = name;
 }
 
 void AddressBookPage::Command7_Click(int Index) {
@@ -290,20 +300,20 @@ void AddressBookPage::SaveContact() {
 void AddressBookPage::DeleteContact() {
     // Only the contact the fields show, chosen in the list; a row can stay current after the user has
     // unchosen it.
-    const QListWidgetItem* item = File2->currentItem();
-    if (!item || !item->isSelected() ||
-        common::FolderIndex::foldName(item->text()) != common::FolderIndex::foldName(shownContact_))
+    const int row = chosenRow();
+    const QString name = File2Names.nameAt(row);
+    if (row < 0 || common::FolderIndex::foldName(name) != common::FolderIndex::foldName(shownContact_))
         return;
-    const QString name = item->text();
-    File2Folder.refresh();
+    File2Names.relist();
     // Only a file still there under exactly that name.
-    if (File2Folder.realName(name) != name) {
+    if (File2Names.realName(name) != name) {
         FillFile2();
         return;
     }
-    if (!common::removeFile(File2Folder.pathFor(name))) {
+    if (!common::removeFile(File2Names.pathFor(name))) {
         desktop_.showMessage(QStringLiteral("No se ha podido eliminar el contacto «%1» de «%2».")
-                                 .arg(name, File2Folder.folder()));
+                                 .arg(name, File2Names.folder()));
+        FillFile2();
         return;
     }
     ClearFields();
@@ -332,24 +342,30 @@ void AddressBookPage::CopyAll() {
 }
 
 void AddressBookPage::PointFile2(const QString& folder) {
-    File2Folder.setFolder(folder);
-    RefreshFile2();
+    File2Names.setFolder(folder);
+    FillFile2();
 }
 
 void AddressBookPage::RefreshFile2() {
-    File2Folder.refresh();
+    File2Names.relist();
     FillFile2();
 }
 
 void AddressBookPage::FillFile2() {
-    const QStringList names = visibleNames(File2Folder.withPrefix(Text8->text()));
-    // Refilling must not load a card into fields the user may be editing.
-    const QSignalBlocker blocker(File2);
-    File2->clear();
-    File2->addItems(names);
+    // Choosing a row here must not load a card into fields the user may be editing.
+    fillingFile2_ = true;
+    File2Names.setPrefix(Text8->text());
     // Only the contact the fields show is chosen, so ELIMINAR never acts on a stale highlight.
-    const QString shown = shownContact_.isEmpty() ? QString() : File2Folder.realName(shownContact_);
-    File2->setCurrentRow(shown.isEmpty() ? -1 : int(names.indexOf(shown)));
+    const QString shown = shownContact_.isEmpty() ? QString() : File2Names.realName(shownContact_);
+    const int row = shown.isEmpty() ? -1 : File2Names.rowOf(shown);
+    if (row >= 0)
+        File2->setCurrentIndex(File2Names.index(row));
+    fillingFile2_ = false;
+}
+
+int AddressBookPage::chosenRow() const {
+    const QModelIndex current = File2->currentIndex();
+    return current.isValid() && File2->selectionModel()->isSelected(current) ? current.row() : -1;
 }
 
 QStringList AddressBookPage::FieldTexts() const {

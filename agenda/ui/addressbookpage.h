@@ -1,9 +1,9 @@
 #pragma once
 
 #include "agenda/core/addressbookfolder.h"
+#include "agenda/core/contactlist.h"
 #include "agenda/core/datafolder.h"
 #include "common/desktopservices.h"
-#include "common/folderindex.h"
 
 #include <QFrame>
 
@@ -12,7 +12,7 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -45,8 +45,10 @@ private:
     // Points File2 at a category folder ("" when there is none) and lists it again.
     void PointFile2(const QString& folder);
     void RefreshFile2();
-    // Lists the names of File2's folder that begin with Text8, keeping the selected one.
+    // Shows the names of File2's folder that begin with Text8, keeping the shown contact chosen.
     void FillFile2();
+    // The row chosen in File2 (current and selected), or -1.
+    int chosenRow() const;
     QStringList FieldTexts() const;
     void ShowFields(const QStringList& fields);
     void ClearFields();
@@ -55,13 +57,13 @@ private:
 
     // Hidden folder list: the "direcciones" folder and its categories.
     AddressBookFolder Dir1;
-    // Folder behind File2, listed once and filtered from memory.
-    common::FolderIndex File2Folder;
+    // Names of File2's folder, listed once and filtered from memory.
+    ContactListModel File2Names;
 
     // Category chooser; typing a name ending in "-" creates a category.
     QComboBox* Combo3 = nullptr;
     // Contacts of the shown category beginning with Text8.
-    QListWidget* File2 = nullptr;
+    QListView* File2 = nullptr;
     // Search: the beginning of the names to list.
     QLineEdit* Text8 = nullptr;
     std::array<QLabel*, 7> Label4{};
@@ -76,6 +78,8 @@ private:
     // The contact chosen in File2, whose card the fields show (loaded or just saved); none after NUEVO,
     // ELIMINAR or a change of category. ELIMINAR acts on it only.
     QString shownContact_;
+    // Set while FillFile2 chooses a row, so that choosing loads nothing into the fields.
+    bool fillingFile2_ = false;
 };
 
 } // namespace quindara

@@ -95,9 +95,9 @@ public:
     }
     QStringList items(const QString& name) const {
         QStringList found;
-        if (auto* list = window->findChild<QListWidget*>(name)) {
-            for (int row = 0; row < list->count(); ++row)
-                found.append(list->item(row)->text());
+        if (auto* list = window->findChild<QListView*>(name)) {
+            for (int row = 0; row < list->model()->rowCount(); ++row)
+                found.append(list->model()->index(row, 0).data().toString());
         } else {
             auto* combo = find<QComboBox>(name);
             for (int row = 0; row < combo->count(); ++row)

@@ -1,5 +1,6 @@
 #include "agenda/core/addressbookfolder.h"
 #include "agenda/core/contactcard.h"
+#include "agenda/core/contactlist.h"
 #include "common/textfile.h"
 
 #include <QDir>
@@ -169,6 +170,64 @@ private slots:
     void hiddenNamesAreLeftOut() {
         QCOMPARE(visibleNames({QStringLiteral(".keep"), QStringLiteral("Ruiz"), QStringLiteral("a.b")}),
                  (QStringList{QStringLiteral("Ruiz"), QStringLiteral("a.b")}));
+    }
+
+    // The search shows the one run of sorted names that begin with the typed text, in any case and
+    // either normal form.
+    void namesBeginningWithTheTypedText_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("shown");
+        const QStringList all = {QStringLiteral("ga"),          QStringLiteral("GALÁN"),
+                                 QStringLiteral("García"),      QStringLiteral("garcía"),
+                                 QStringLiteral("garrido.old"), QStringLiteral("Gómez"),
+                                 QStringLiteral("Pérez")};
+        QTest::newRow("empty: all") << QString() << all;
+        QTest::newRow("ga") << QStringLiteral("ga") << all.mid(0, 5);
+        QTest::newRow("GA") << QStringLiteral("GA") << all.mid(0, 5);
+        QTest::newRow("garc") << QStringLiteral("garc") << all.mid(2, 2);
+        QTest::newRow("gó") << QStringLiteral("gó") << QStringList{QStringLiteral("Gómez")};
+        QTest::newRow("gó decomposed") << QStringLiteral("GO\u0301") << QStringList{QStringLiteral("Gómez")};
+        QTest::newRow("go is not gó") << QStringLiteral("go") << QStringList();
+        QTest::newRow("whole name") << QStringLiteral("PÉREZ") << QStringList{QStringLiteral("Pérez")};
+        QTest::newRow("longer than the name") << QStringLiteral("péreza") << QStringList();
+        QTest::newRow("before the first") << QStringLiteral("a") << QStringList();
+        QTest::newRow("after the last") << QStringLiteral("z") << QStringList();
+        QTest::newRow("hidden") << QStringLiteral(".") << QStringList();
+    }
+    void namesBeginningWithTheTypedText() {
+        QFETCH(QString, typed);
+        QFETCH(QStringList, shown);
+        ContactNameIndex index;
+        index.setNames({QStringLiteral("Pérez"), QStringLiteral("garcía"), QStringLiteral(".keep"),
+                        QStringLiteral("garrido.old"), QStringLiteral("Gómez"), QStringLiteral("GALÁN"),
+                        QStringLiteral("García"), QStringLiteral("ga")});
+        const auto [first, last] = index.prefixRange(typed);
+        QStringList names;
+        for (qsizetype row = first; row < last; ++row)
+            names.append(index.name(row));
+        QCOMPARE(names, shown);
+        // A name is found in any case, its own spelling first.
+        for (const QString& name : shown) {
+            QCOMPARE(index.name(index.find(name)), name);
+            QCOMPARE(index.name(index.find(name.toUpper())).toUpper(), name.toUpper());
+        }
+        QCOMPARE(index.find(typed + QStringLiteral("~nadie")), -1);
+    }
+
+    void onlyTheFilesOfAFolderAreListed() {
+        QTemporaryDir dir;
+        QDir root(dir.path());
+        QVERIFY(root.mkdir(QStringLiteral("carpeta")));
+        for (const char* name : {"Núñez", ".keep", "a b"})
+            QVERIFY(common::writeBytes(root.filePath(QString::fromUtf8(name)), "x"));
+        QVERIFY(QFile::link(root.filePath(QStringLiteral("a b")), root.filePath(QStringLiteral("enlace"))));
+        QVERIFY(
+            QFile::link(root.filePath(QStringLiteral("carpeta")), root.filePath(QStringLiteral("enlace2"))));
+        QStringList names = fileNamesIn(dir.path());
+        names.sort();
+        QCOMPARE(names, (QStringList{QStringLiteral(".keep"), QStringLiteral("Núñez"), QStringLiteral("a b"),
+                                     QStringLiteral("enlace")}));
+        QCOMPARE(fileNamesIn(root.filePath(QStringLiteral("falta"))), QStringList());
     }
 };
 

@@ -48,11 +48,11 @@ struct EditingFixture : AgendaFixture {
         QTest::keyClick(target, Qt::Key_Delete);
     }
     [[nodiscard]] bool chooseEntry(const QString& list, int row) const {
-        auto* widget = find<QListWidget>(list);
-        if (row >= widget->count())
+        auto* widget = find<QListView>(list);
+        if (row >= widget->model()->rowCount())
             return false;
         QTest::mouseClick(widget->viewport(), Qt::LeftButton, {},
-                          widget->visualItemRect(widget->item(row)).center());
+                          widget->visualRect(widget->model()->index(row, 0)).center());
         return true;
     }
     QString path(const QString& relative) const { return QDir(programFolder).filePath(relative); }
@@ -345,7 +345,7 @@ private slots:
         QVERIFY(fx.chooseEntry(list, 0));
         QVERIFY(fx.click(eliminar));
         QCOMPARE(fx.items(list), QStringList{QStringLiteral("b")});
-        QVERIFY(fx.find<QListWidget>(list)->selectedItems().isEmpty());
+        QVERIFY(fx.find<QListView>(list)->selectionModel()->selectedIndexes().isEmpty());
         QVERIFY(fx.click(eliminar));
         QCOMPARE(fx.items(list), QStringList{QStringLiteral("b")});
     }

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <tuple>
+#include <utility>
+#include <vector>
+
+namespace quindara {
+
+// The contact names of one category, kept folded (any case, one normal form) and sorted by the folded
+// text, so that the names beginning with a typed text are one run of rows found by binary search:
+// nothing per keystroke grows with the number of contacts.
+class ContactNameIndex {
+public:
+    // Takes the names of a folder; hidden ones (a leading dot) are left out.
+    void setNames(const QStringList& names);
+
+    qsizetype size() const { return qsizetype(entries_.size()); }
+    const QString& name(qsizetype row) const { return entries_[size_t(row)].name; }
+    // Rows [first, last) whose names begin with `prefix` in any case; all rows for an empty prefix.
+    std::pair<qsizetype, qsizetype> prefixRange(const QString& prefix) const;
+    // Row of the name written in any case (the exact spelling first when several differ only in case),
+    // or -1.
+    qsizetype find(const QString& name) const;
+
+private:
+    struct Entry {
+        quint64 head = 0;
+        QString folded;
+        QString name;
+    };
+    std::vector<Entry> entries_;
+};
+
+// File names of a folder's regular files, read from the directory alone (no file information per name).
+QStringList fileNamesIn(const QString& folder);
+
+// The list of contacts of the shown category (File2): the folder listed once, then shown as the run of
+// names that begin with the search text.
+class ContactListModel : public QAbstractListModel {
+    Q_OBJECT
+
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    const QString& folder() const { return folder_; }
+    // Points at a category folder ("" for none) and lists it.
+    void setFolder(const QString& folder);
+    // Lists the folder again.
+    void relist();
+    // Lists the folder again only when it changed on disk since the last listing (one look at it).
+    void relistIfChanged();
+    // Shows only the names beginning with `prefix`, in any case.
+    void setPrefix(const QString& prefix);
+
+    // The stored spelling of a contact named in any case, or an empty string.
+    QString realName(const QString& name) const;
+    // The file of a contact: its stored spelling when it exists.
+    QString pathFor(const QString& name) const;
+    // Row shown for the stored name, or -1 when it is not shown.
+    int rowOf(const QString& name) const;
+    QString nameAt(int row) const;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+private:
+    void listFolder();
+    void showRange();
+
+    QString folder_;
+    QDateTime listedModified_;
+    QString prefix_;
+    ContactNameIndex index_;
+    qsizetype first_ = 0;
+    qsizetype last_ = 0;
+};
+
+} // namespace quindara

@@ -1,0 +1,250 @@
+// The address book at 20,000 contacts in each of two categories: a search keystroke and opening a category
+// on the real page (shown, painted), beside the naive way of folding every name and refilling a
+// QListWidget.
+#include "agenda/core/contactlist.h"
+#include "agenda/core/datafolder.h"
+#include "agenda/ui/addressbookpage.h"
+#include "benchdata.h"
+#include "common/desktopservices.h"
+#include "common/folderindex.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QHash>
+#include <QImage>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kContacts = 20000;
+const QString kAll = QStringLiteral("Todos");
+const QString kFamily = QStringLiteral("Familia");
+
+// Surnames as people file them: a few common first surnames, accents, a second surname and a number
+// that keeps each name its own.
+QString contactName(int i) {
+    static const QStringList first = {
+        QStringLiteral("García"),    QStringLiteral("González"),  QStringLiteral("Rodríguez"),
+        QStringLiteral("Fernández"), QStringLiteral("López"),     QStringLiteral("Martínez"),
+        QStringLiteral("Sánchez"),   QStringLiteral("Pérez"),     QStringLiteral("Gómez"),
+        QStringLiteral("Martín"),    QStringLiteral("Jiménez"),   QStringLiteral("Ruiz"),
+        QStringLiteral("Hernández"), QStringLiteral("Díaz"),      QStringLiteral("Moreno"),
+        QStringLiteral("Álvarez"),   QStringLiteral("Muñoz"),     QStringLiteral("Romero"),
+        QStringLiteral("Alonso"),    QStringLiteral("Gutiérrez"), QStringLiteral("Navarro"),
+        QStringLiteral("Torres"),    QStringLiteral("Domínguez"), QStringLiteral("Vázquez"),
+        QStringLiteral("Ramos"),     QStringLiteral("Gil"),       QStringLiteral("Ramírez"),
+        QStringLiteral("Serrano"),   QStringLiteral("Blanco"),    QStringLiteral("Suárez"),
+        QStringLiteral("Molina"),    QStringLiteral("Morales"),   QStringLiteral("Ortega"),
+        QStringLiteral("Delgado"),   QStringLiteral("Castro"),    QStringLiteral("Ortiz"),
+        QStringLiteral("Rubio"),     QStringLiteral("Marín"),     QStringLiteral("Sanz"),
+        QStringLiteral("Núñez")};
+    const qsizetype n = first.size();
+    return QStringLiteral("%1 %2 %3").arg(first.at(i % n), first.at((i / n) % n)).arg(i);
+}
+
+// A program folder with two categories of 20,000 contacts each.
+const quindara::DataFolder& data() {
+    static const quindara::DataFolder folder = [] {
+        const quindara::DataFolder made(bench::scratch().filePath(QStringLiteral("addressbook")));
+        const QString root = made.folder(quindara::folders::addressBook);
+        for (const QString& category : {kAll, kFamily})
+            bench::fillFolder(QDir(root).filePath(category), kContacts, contactName);
+        return made;
+    }();
+    return folder;
+}
+
+QString categoryFolder(const QString& category) {
+    return QDir(data().folder(quindara::folders::addressBook)).filePath(category);
+}
+
+struct ShownPage {
+    common::RecordingDesktopServices desktop;
+    quindara::AddressBookPage page{data(), desktop};
+    QComboBox* combo3 = page.findChild<QComboBox*>(QStringLiteral("Combo3"));
+    QLineEdit* text8 = page.findChild<QLineEdit*>(QStringLiteral("Text8"));
+    QAbstractItemView* file2 = page.findChild<QAbstractItemView*>(QStringLiteral("File2"));
+
+    ShownPage() {
+        page.loadCategories();
+        page.show();
+        QCoreApplication::processEvents();
+    }
+    void chooseCategory(const QString& category) {
+        const int index = combo3->findText(category);
+        combo3->setCurrentIndex(index);
+        emit combo3->activated(index);
+    }
+};
+
+// Typing a letter into the search box and taking it back, with the list and the box painted.
+void SearchKeystroke(benchmark::State& state) {
+    ShownPage shown;
+    shown.chooseCategory(kAll);
+    QImage list(shown.file2->size(), QImage::Format_RGB32);
+    QImage box(shown.text8->size(), QImage::Format_RGB32);
+    const QString typed[2] = {QStringLiteral("Ga"), QStringLiteral("G")};
+    int turn = 0;
+    for (auto _ : state) {
+        shown.text8->setText(typed[turn++ % 2]);
+        QCoreApplication::processEvents();
+        shown.file2->render(&list);
+        shown.text8->render(&box);
+    }
+    state.counters["shown"] = double(shown.file2->model()->rowCount());
+}
+BENCHMARK(SearchKeystroke)->Unit(benchmark::kMillisecond);
+
+// The same keystrokes the naive way: every name folded and tested, the whole list widget refilled.
+void SearchKeystroke_Naive(benchmark::State& state) {
+    QWidget window;
+    auto* list = new QListWidget(&window);
+    list->setGeometry(0, 0, 185, 381);
+    window.show();
+    QStringList names = QDir(categoryFolder(kAll)).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+    QImage image(list->size(), QImage::Format_RGB32);
+    const QString typed[2] = {QStringLiteral("Ga"), QStringLiteral("G")};
+    int turn = 0;
+    for (auto _ : state) {
+        const QString prefix = common::FolderIndex::foldName(typed[turn++ % 2]);
+        QStringList found;
+        for (const QString& name : std::as_const(names)) {
+            if (common::FolderIndex::foldName(name).startsWith(prefix))
+                found.append(name);
+        }
+        list->clear();
+        list->addItems(found);
+        QCoreApplication::processEvents();
+        list->render(&image);
+    }
+}
+BENCHMARK(SearchKeystroke_Naive)->Unit(benchmark::kMillisecond);
+
+// Picking the other category from Combo3: its folder listed and indexed, the whole page painted.
+void OpenCategory(benchmark::State& state) {
+    ShownPage shown;
+    QImage screen(shown.page.size(), QImage::Format_RGB32);
+    const QString categories[2] = {kAll, kFamily};
+    int turn = 0;
+    for (auto _ : state) {
+        shown.chooseCategory(categories[turn++ % 2]);
+        QCoreApplication::processEvents();
+        shown.page.render(&screen);
+    }
+    state.counters["shown"] = double(shown.file2->model()->rowCount());
+}
+BENCHMARK(OpenCategory)->Unit(benchmark::kMillisecond);
+
+// The naive way: a sorted listing with file information for every name, every name folded into a
+// lookup table, the whole list widget refilled and painted.
+void OpenCategory_Naive(benchmark::State& state) {
+    QWidget window;
+    auto* list = new QListWidget(&window);
+    list->setGeometry(0, 0, 185, 381);
+    window.show();
+    QImage image(list->size(), QImage::Format_RGB32);
+    const QString categories[2] = {kAll, kFamily};
+    int turn = 0;
+    for (auto _ : state) {
+        const QStringList names = QDir(categoryFolder(categories[turn++ % 2]))
+                                      .entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+        QHash<QString, QString> byFolded;
+        for (const QString& name : names)
+            byFolded.insert(common::FolderIndex::foldName(name), name);
+        benchmark::DoNotOptimize(byFolded);
+        list->clear();
+        list->addItems(names);
+        QCoreApplication::processEvents();
+        list->render(&image);
+    }
+}
+BENCHMARK(OpenCategory_Naive)->Unit(benchmark::kMillisecond);
+
+// The parts of opening a category: reading the names from the folder, then folding and sorting them.
+void ListCategoryNames(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(quindara::fileNamesIn(categoryFolder(kAll)));
+}
+BENCHMARK(ListCategoryNames)->Unit(benchmark::kMillisecond);
+
+void IndexCategoryNames(benchmark::State& state) {
+    const QStringList names = quindara::fileNamesIn(categoryFolder(kAll));
+    quindara::ContactNameIndex index;
+    for (auto _ : state) {
+        index.setNames(names);
+        benchmark::DoNotOptimize(index.size());
+    }
+}
+BENCHMARK(IndexCategoryNames)->Unit(benchmark::kMillisecond);
+
+struct Timing {
+    double cpuMs = 0;
+    double wallMs = 0;
+};
+
+// The shared reporter's table, with each benchmark's CPU time kept as well: budgets are judged on CPU
+// time, since a shared machine inflates wall time.
+class CpuReporter : public bench::RememberingReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        RememberingReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.error_occurred)
+                anyError = true;
+            else if (run.run_type == Run::RT_Iteration) {
+                const double toMs = 1000.0 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+                timings[run.benchmark_name()] = {run.GetAdjustedCPUTime() * toMs,
+                                                 run.GetAdjustedRealTime() * toMs};
+            }
+        }
+    }
+
+    std::map<std::string, Timing> timings;
+    bool anyError = false;
+};
+
+// One closing line per budget, "| ok" or "| MISSED", with the naive way of the same run beside it.
+bool checkBudget(const CpuReporter& reporter, const std::string& name, double limitMs, const char* what) {
+    const auto found = reporter.timings.find(name);
+    const auto naive = reporter.timings.find(name + "_Naive");
+    if (found == reporter.timings.end()) {
+        std::printf("budget %s: %s was not run\n", what, name.c_str());
+        return true;
+    }
+    const Timing& t = found->second;
+    const bool met = t.cpuMs <= limitMs;
+    std::printf("budget %s: %.3f ms CPU (%.3f ms wall), budget %.3g ms CPU | %s\n", what, t.cpuMs, t.wallMs,
+                limitMs, met ? "ok" : "MISSED");
+    if (naive != reporter.timings.end() && t.cpuMs > 0)
+        std::printf("  the naive way %.1f ms CPU (%.1f ms wall) = %.0fx as long\n", naive->second.cpuMs,
+                    naive->second.wallMs, naive->second.cpuMs / t.cpuMs);
+    return met;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    CpuReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    std::printf("\n");
+    bool met = checkBudget(reporter, "SearchKeystroke", 2.0,
+                           "address-book search keystroke with painting, 20,000 contacts");
+    met = checkBudget(reporter, "OpenCategory", 20.0,
+                      "address-book category opened with painting, 20,000 contacts") &&
+          met;
+    if (reporter.anyError)
+        std::printf("a benchmark reported an error | MISSED\n");
+    std::fflush(stdout);
+    return met && !reporter.anyError ? 0 : 1;
+}
