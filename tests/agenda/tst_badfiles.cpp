@@ -96,10 +96,13 @@ void BadFilesTest::badEntryLosesNothingElse() {
     auto* note = fixture.find<QPlainTextEdit>(QStringLiteral("Text1"));
     if (bad == Bad::Garbage || bad == Bad::Huge)
         QVERIFY(!note->toPlainText().isEmpty());
+    // A note that is there but cannot be read is locked, so nothing typed can replace it.
+    const bool locked = bad == Bad::Folder || bad == Bad::Unreadable;
+    QCOMPARE(note->isReadOnly(), locked);
     QTest::mouseClick(note->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
     note->moveCursor(QTextCursor::Start);
     QTest::keyClicks(note, QStringLiteral("anadido "));
-    QVERIFY(note->toPlainText().startsWith(QStringLiteral("anadido ")));
+    QCOMPARE(note->toPlainText().startsWith(QStringLiteral("anadido ")), !locked);
     // Leaving the day saves its note.
     QVERIFY(fixture.clickDay(7));
     QCOMPARE(fixture.text(QStringLiteral("Text1")), QStringLiteral("viernes"));

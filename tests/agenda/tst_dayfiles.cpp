@@ -204,7 +204,7 @@ private slots:
         QCOMPARE(mark, folder == folders::holidays           ? Mark::Holiday
                        : folder == folders::oneYearReminders ? Mark::OneYearReminder
                                                              : Mark::None);
-        QCOMPARE(DayNotes(data).load(dayNoteKey(day)),
+        QCOMPARE(DayNotes(data).load(dayNoteKey(day)).text,
                  folder == folders::dayNotes ? QStringLiteral("Cita") : QString());
     }
 
@@ -242,7 +242,7 @@ private slots:
                  common::encodeText(QStringLiteral("Otra cita"), common::Ending::Zoned));
         QCOMPARE(nativeNames(notes), QList<QByteArray>{storedName});
         QCOMPARE(reader.dayNote(key), QStringLiteral("Otra cita"));
-        QCOMPARE(DayNotes(data).load(key), QStringLiteral("Otra cita"));
+        QCOMPARE(DayNotes(data).load(key).text, QStringLiteral("Otra cita"));
         ::unlink((notes + '/' + storedName).constData()); // QTemporaryDir cannot remove it
     }
 
