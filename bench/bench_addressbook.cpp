@@ -5,7 +5,7 @@
 #include "agenda/core/datafolder.h"
 #include "agenda/ui/addressbookpage.h"
 #include "benchdata.h"
-#include "common/desktopservices.h"
+#include "tests/support/recordingdesktopservices.h"
 #include "common/folderindex.h"
 
 #include <QApplication>

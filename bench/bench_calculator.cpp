@@ -1,4 +1,5 @@
 #include "benchdata.h"
+#include "tests/support/recordingdesktopservices.h"
 #include "calculator/core/clipboardtext.h"
 #include "calculator/core/operations.h"
 #include "calculator/core/tape.h"

@@ -8,7 +8,7 @@
 #include "agenda/ui/agendawindow.h"
 #include "benchdata.h"
 #include "common/clock.h"
-#include "common/desktopservices.h"
+#include "tests/support/recordingdesktopservices.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -16,7 +16,7 @@ endfunction()
 function(add_qt_test name source)
   cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
   add_executable(${name} ${source})
-  target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
+  target_link_libraries(${name} PRIVATE Qt6::Test test_support ${ARG_LIBS})
   target_compile_definitions(${name} PRIVATE QUINDARA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
                                              QUINDARA_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
   quindara_warnings(${name})

@@ -12,6 +12,7 @@ enum class PrintResult { Printed, NoPrinter, Failed };
 enum class DefaultAnswer { Yes, No };
 
 // Everything that leaves the program: other programs, the clipboard, the printer and the user's answers.
+// The short forms of the calls are plain functions of this class; implementations override the full forms.
 class DesktopServices {
 public:
     virtual ~DesktopServices() = default;
@@ -22,7 +23,8 @@ public:
     virtual bool openUrl(const QUrl& url) = 0;
     virtual bool openInTextEditor(const QString& path) = 0;
     // Started detached, not waited for.
-    virtual bool startProgram(const QString& program, const QStringList& arguments = {}) = 0;
+    virtual bool startProgram(const QString& program, const QStringList& arguments) = 0;
+    bool startProgram(const QString& program) { return startProgram(program, {}); }
 
     virtual void setClipboardText(const QString& text) = 0;
     virtual PrintResult printText(const QString& text, const QFont& font) = 0;
@@ -30,91 +32,21 @@ public:
     virtual bool printTextToPdf(const QString& text, const QFont& font, const QString& path) = 0;
 
     // A message box with OK.
-    virtual void showMessage(const QString& text, const QString& title = QString()) = 0;
+    virtual void showMessage(const QString& text, const QString& title) = 0;
+    void showMessage(const QString& text) { showMessage(text, QString()); }
     // A question answered yes or no.
-    virtual bool askYesNo(const QString& text, const QString& title = QString(),
-                          DefaultAnswer defaultAnswer = DefaultAnswer::Yes) = 0;
+    virtual bool askYesNo(const QString& text, const QString& title, DefaultAnswer defaultAnswer) = 0;
+    bool askYesNo(const QString& text, const QString& title = QString()) {
+        return askYesNo(text, title, DefaultAnswer::Yes);
+    }
     // The file chosen in an open-file dialog, or an empty string when cancelled.
-    virtual QString askOpenFile(const QString& title, const QString& folder,
-                                const QString& filter = QString()) = 0;
-    virtual QString askSaveFile(const QString& title, const QString& suggested,
-                                const QString& filter = QString()) = 0;
-};
-
-// Records every call and answers with scripted replies; used by tests.
-class RecordingDesktopServices final : public DesktopServices {
-public:
-    struct Call {
-        QString what; // "openDocument", "startProgram", ...
-        QString argument;
-        QStringList extra;
-    };
-
-    bool openDocument(const QString& path) override { return record(QStringLiteral("openDocument"), path); }
-    bool openFolder(const QString& path) override { return record(QStringLiteral("openFolder"), path); }
-    bool openUrl(const QUrl& url) override {
-        return record(QStringLiteral("openUrl"), url.toString(QUrl::FullyEncoded), {url.toString()});
+    virtual QString askOpenFile(const QString& title, const QString& folder, const QString& filter) = 0;
+    QString askOpenFile(const QString& title, const QString& folder) {
+        return askOpenFile(title, folder, {});
     }
-    bool openInTextEditor(const QString& path) override {
-        return record(QStringLiteral("openInTextEditor"), path);
-    }
-    bool startProgram(const QString& program, const QStringList& arguments) override {
-        return record(QStringLiteral("startProgram"), program, arguments);
-    }
-    void setClipboardText(const QString& text) override {
-        clipboard = text;
-        record(QStringLiteral("setClipboardText"), text);
-    }
-    PrintResult printText(const QString& text, const QFont& font) override {
-        record(QStringLiteral("printText"), text, {font.family(), QString::number(font.pointSize())});
-        return printAnswer;
-    }
-    bool printTextToPdf(const QString& text, const QFont& font, const QString& path) override {
-        return record(QStringLiteral("printTextToPdf"), path, {text, font.family()});
-    }
-    void showMessage(const QString& text, const QString& title) override {
-        messages.append(text);
-        record(QStringLiteral("showMessage"), text, {title});
-    }
-    bool askYesNo(const QString& text, const QString& title, DefaultAnswer defaultAnswer) override {
-        record(QStringLiteral("askYesNo"), text,
-               {title, defaultAnswer == DefaultAnswer::No ? QStringLiteral("No") : QStringLiteral("Sí")});
-        return yesNoAnswer;
-    }
-    QString askOpenFile(const QString& title, const QString& folder, const QString& filter) override {
-        record(QStringLiteral("askOpenFile"), title, {folder, filter});
-        return openFileAnswer;
-    }
-    QString askSaveFile(const QString& title, const QString& suggested, const QString& filter) override {
-        record(QStringLiteral("askSaveFile"), title, {suggested, filter});
-        return saveFileAnswer;
-    }
-
-    QStringList callsOf(const QString& what) const {
-        QStringList arguments;
-        for (const Call& call : calls)
-            if (call.what == what)
-                arguments.append(call.argument);
-        return arguments;
-    }
-    void clear() {
-        calls.clear();
-        messages.clear();
-    }
-
-    QList<Call> calls;
-    QStringList messages;
-    QString clipboard;
-    bool succeed = true;
-    bool yesNoAnswer = false;
-    PrintResult printAnswer = PrintResult::Printed;
-    QString openFileAnswer;
-    QString saveFileAnswer;
-
-private:
-    bool record(const QString& what, const QString& argument, const QStringList& extra = {}) {
-        calls.append({what, argument, extra});
-        return succeed;
+    virtual QString askSaveFile(const QString& title, const QString& suggested, const QString& filter) = 0;
+    QString askSaveFile(const QString& title, const QString& suggested) {
+        return askSaveFile(title, suggested, {});
     }
 };
 

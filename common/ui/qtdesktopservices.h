@@ -13,6 +13,12 @@ public:
     explicit QtDesktopServices(QWidget* dialogParent = nullptr) : parent_(dialogParent) {}
     void setDialogParent(QWidget* parent) { parent_ = parent; }
 
+    using DesktopServices::askOpenFile;
+    using DesktopServices::askSaveFile;
+    using DesktopServices::askYesNo;
+    using DesktopServices::showMessage;
+    using DesktopServices::startProgram;
+
     bool openDocument(const QString& path) override;
     bool openFolder(const QString& path) override;
     bool openUrl(const QUrl& url) override;

@@ -6,7 +6,7 @@
 #include "agenda/ui/agendawindow.h"
 #include "agenda/ui/controls.h"
 #include "common/clock.h"
-#include "common/desktopservices.h"
+#include "tests/support/recordingdesktopservices.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

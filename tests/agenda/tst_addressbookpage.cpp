@@ -1,7 +1,7 @@
 #include "agenda/core/contactcard.h"
 #include "agenda/core/datafolder.h"
 #include "agenda/ui/addressbookpage.h"
-#include "common/desktopservices.h"
+#include "tests/support/recordingdesktopservices.h"
 #include "common/textfile.h"
 #include "common/units.h"
 

@@ -1,4 +1,5 @@
 #include "agenda/ui/deferredmessages.h"
+#include "tests/support/recordingdesktopservices.h"
 #include "agenda/ui/notespadpage.h"
 #include "common/textfile.h"
 

@@ -3,7 +3,7 @@
 #include "agenda/core/weeknumber.h"
 #include "agenda/ui/weekpage.h"
 
-#include "common/desktopservices.h"
+#include "tests/support/recordingdesktopservices.h"
 
 #include <QLabel>
 #include <QTemporaryDir>

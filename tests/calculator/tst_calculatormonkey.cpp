@@ -3,7 +3,7 @@
 #include "calculator/ui/calculatorwindow.h"
 #include "calculator/ui/savedlogswindow.h"
 #include "common/clock.h"
-#include "common/desktopservices.h"
+#include "tests/support/recordingdesktopservices.h"
 #include "common/textfile.h"
 
 #include <QTemporaryDir>

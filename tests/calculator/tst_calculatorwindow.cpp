@@ -1,4 +1,5 @@
 #include "calculator/core/calculatorfolder.h"
+#include "tests/support/recordingdesktopservices.h"
 #include "calculator/core/operations.h"
 #include "calculator/ui/calculatorwindow.h"
 #include "calculator/ui/tapeview.h"

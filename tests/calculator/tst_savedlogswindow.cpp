@@ -1,4 +1,5 @@
 #include "calculator/ui/savedlogswindow.h"
+#include "tests/support/recordingdesktopservices.h"
 #include "common/textfile.h"
 #include "common/units.h"
 

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "common/desktopservices.h"
+
+#include <QList>
+
+namespace common {
+
+// Records every call and answers with scripted replies; used by tests.
+class RecordingDesktopServices final : public DesktopServices {
+public:
+    using DesktopServices::askOpenFile;
+    using DesktopServices::askSaveFile;
+    using DesktopServices::askYesNo;
+    using DesktopServices::showMessage;
+    using DesktopServices::startProgram;
+
+    struct Call {
+        QString what; // "openDocument", "startProgram", ...
+        QString argument;
+        QStringList extra;
+    };
+
+    bool openDocument(const QString& path) override { return record(QStringLiteral("openDocument"), path); }
+    bool openFolder(const QString& path) override { return record(QStringLiteral("openFolder"), path); }
+    bool openUrl(const QUrl& url) override {
+        return record(QStringLiteral("openUrl"), url.toString(QUrl::FullyEncoded), {url.toString()});
+    }
+    bool openInTextEditor(const QString& path) override {
+        return record(QStringLiteral("openInTextEditor"), path);
+    }
+    bool startProgram(const QString& program, const QStringList& arguments) override {
+        return record(QStringLiteral("startProgram"), program, arguments);
+    }
+    void setClipboardText(const QString& text) override {
+        clipboard = text;
+        record(QStringLiteral("setClipboardText"), text);
+    }
+    PrintResult printText(const QString& text, const QFont& font) override {
+        record(QStringLiteral("printText"), text, {font.family(), QString::number(font.pointSize())});
+        return printAnswer;
+    }
+    bool printTextToPdf(const QString& text, const QFont& font, const QString& path) override {
+        return record(QStringLiteral("printTextToPdf"), path, {text, font.family()});
+    }
+    void showMessage(const QString& text, const QString& title) override {
+        messages.append(text);
+        record(QStringLiteral("showMessage"), text, {title});
+    }
+    bool askYesNo(const QString& text, const QString& title, DefaultAnswer defaultAnswer) override {
+        record(QStringLiteral("askYesNo"), text,
+               {title, defaultAnswer == DefaultAnswer::No ? QStringLiteral("No") : QStringLiteral("Sí")});
+        return yesNoAnswer;
+    }
+    QString askOpenFile(const QString& title, const QString& folder, const QString& filter) override {
+        record(QStringLiteral("askOpenFile"), title, {folder, filter});
+        return openFileAnswer;
+    }
+    QString askSaveFile(const QString& title, const QString& suggested, const QString& filter) override {
+        record(QStringLiteral("askSaveFile"), title, {suggested, filter});
+        return saveFileAnswer;
+    }
+
+    QStringList callsOf(const QString& what) const {
+        QStringList arguments;
+        for (const Call& call : calls)
+            if (call.what == what)
+                arguments.append(call.argument);
+        return arguments;
+    }
+    void clear() {
+        calls.clear();
+        messages.clear();
+    }
+
+    QList<Call> calls;
+    QStringList messages;
+    QString clipboard;
+    bool succeed = true;
+    bool yesNoAnswer = false;
+    PrintResult printAnswer = PrintResult::Printed;
+    QString openFileAnswer;
+    QString saveFileAnswer;
+
+private:
+    bool record(const QString& what, const QString& argument, const QStringList& extra = {}) {
+        calls.append({what, argument, extra});
+        return succeed;
+    }
+};
+
+} // namespace common
