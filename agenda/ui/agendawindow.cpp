@@ -198,7 +198,8 @@ void AgendaWindow::MoveSelection(int index, int days, int months) {
     SavePendingDayNotes();
     state_.goToDate(to);
     DrawMonth();
-    if (state_.page() != AgendaPage::Day)
+    // The week and the summaries follow the selection; the search page keeps its query and list.
+    if (state_.page() != AgendaPage::Day && state_.page() != AgendaPage::Search)
         ShowPageContent();
     calendar_->focusDay(to.day());
 }
