@@ -39,12 +39,20 @@ CommandLine::CommandLine(Program program)
       help_({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Muestra esta ayuda y termina.")),
       version_({QStringLiteral("v"), QStringLiteral("version")},
                QStringLiteral("Muestra la versión y termina.")),
-      folder_(QStringLiteral("folder"), folderHelp(program), QStringLiteral("carpeta")) {
+      folder_(QStringLiteral("folder"), folderHelp(program), QStringLiteral("carpeta")),
+      search_(
+          QStringLiteral("search"),
+          QStringLiteral("Busca TEXTO en las notas, fiestas, recordatorios, contactos y notas del bloc, y "
+                         "escribe los resultados."),
+          QStringLiteral("TEXTO")) {
     parser_.setApplicationDescription(programSummary(program));
     parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser_.addOption(help_);
     parser_.addOption(version_);
     parser_.addOption(folder_);
+    // The calculator does not know the option, so it refuses it as unknown.
+    if (program == Program::Agenda)
+        parser_.addOption(search_);
 }
 
 CommandLineOptions CommandLine::read(const QStringList& arguments) {
@@ -64,18 +72,29 @@ CommandLineOptions CommandLine::read(const QStringList& arguments) {
         options.error = QStringLiteral("Opción desconocida: %1%2")
                             .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name);
     } else if (!parsed) {
-        options.error = QStringLiteral("La opción --folder necesita una carpeta.");
+        const bool searchLast =
+            arguments.size() > 1 && arguments.constLast().endsWith(QStringLiteral("-search"));
+        options.error = searchLast && program_ == Program::Agenda
+                            ? QStringLiteral("La opción --search necesita un texto.")
+                            : QStringLiteral("La opción --folder necesita una carpeta.");
     } else if (!parser_.positionalArguments().isEmpty()) {
         options.error =
             QStringLiteral("Argumento no esperado: %1").arg(parser_.positionalArguments().constFirst());
     } else if (parser_.isSet(folder_) && parser_.value(folder_).trimmed().isEmpty()) {
         options.error = QStringLiteral("La opción --folder necesita una carpeta.");
+    } else if (program_ == Program::Agenda && parser_.isSet(search_) &&
+               parser_.value(search_).trimmed().isEmpty()) {
+        options.error = QStringLiteral("La opción --search necesita un texto.");
     }
     if (!options.error.isEmpty()) {
         options.action = CommandLineAction::Refuse;
         return options;
     }
     options.folder = parser_.value(folder_);
+    if (program_ == Program::Agenda && parser_.isSet(search_)) {
+        options.action = CommandLineAction::Search;
+        options.searchText = parser_.value(search_);
+    }
     return options;
 }
 

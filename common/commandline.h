@@ -10,12 +10,14 @@ namespace common {
 
 // What the command line asks for. Every action but OpenWindow is answered on the terminal, before any
 // window or QApplication exists.
-enum class CommandLineAction { OpenWindow, ShowHelp, ShowVersion, Refuse };
+// Search is the agenda's only: its main() runs it, since this library knows nothing of the agenda.
+enum class CommandLineAction { OpenWindow, ShowHelp, ShowVersion, Refuse, Search };
 
 struct CommandLineOptions {
     CommandLineAction action = CommandLineAction::OpenWindow;
-    QString folder; // --folder as typed; empty when not given
-    QString error;  // why the command line was refused, in Spanish
+    QString folder;     // --folder as typed; empty when not given
+    QString error;      // why the command line was refused, in Spanish
+    QString searchText; // --search as typed (the agenda only)
 };
 
 // The options both programs understand. New options are declared in the constructor and read in read(),
@@ -37,6 +39,7 @@ private:
     QCommandLineOption help_;
     QCommandLineOption version_;
     QCommandLineOption folder_;
+    QCommandLineOption search_;
 };
 
 // The executable's name for each program, as installed.

@@ -52,6 +52,8 @@ enum class Icon {
     Camera,
     Printer,
     TextSize, // three digits in growing sizes
+    // Agenda main window, added later
+    Magnifier, // magnifying glass: the search page
 };
 
 inline constexpr int kOperationCount = 12;

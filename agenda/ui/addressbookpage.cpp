@@ -176,6 +176,25 @@ void AddressBookPage::loadCategories() {
     PointFile2(Dir1.categoryPath(Combo3->currentText()));
 }
 
+void AddressBookPage::showContact(const QString& category, const QString& name) {
+    const int at = Combo3->findText(category, Qt::MatchFixedString);
+    if (at >= 0) {
+        Combo3->setCurrentIndex(at);
+        Combo3->setEditText(Combo3->itemText(at));
+    }
+    // The whole category is listed, so the card's row can be chosen.
+    Text8->clear();
+    PointFile2(Dir1.categoryPath(Combo3->currentText()));
+    const auto card = readContactCard(File2Names.pathFor(name));
+    if (!card) {
+        desktop_.showMessage(QStringLiteral("No se ha podido abrir el contacto %1.").arg(name));
+        return;
+    }
+    ShowFields(*card);
+    shownContact_ = name;
+    FillFile2();
+}
+
 void AddressBookPage::Combo3_Click() {
     // A choice belongs to the list it was made in; the fields keep their text.
     shownContact_.clear();

@@ -28,6 +28,8 @@ public:
 
     // Start-up: points the folder list at "direcciones" and fills Combo3 with its categories.
     void loadCategories();
+    // Shows the category `category` ("" or "Todos" for the whole list) and the card `name` in it.
+    void showContact(const QString& category, const QString& name);
 
 private:
     void buildControls();

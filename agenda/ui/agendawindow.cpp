@@ -11,6 +11,7 @@
 #include "agenda/ui/daypage.h"
 #include "agenda/ui/deferredmessages.h"
 #include "agenda/ui/notespadpage.h"
+#include "agenda/ui/searchpage.h"
 #include "agenda/ui/summarypage.h"
 #include "agenda/ui/weekpage.h"
 #include "agenda/ui/yearoverviewwindow.h"
@@ -23,6 +24,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace quindara {
 
@@ -91,11 +94,17 @@ void AgendaWindow::ShowPage(AgendaPage page) {
     const int index = static_cast<int>(page);
     for (int k = 0; k < kAgendaPageCount; ++k)
         Frame1[k]->setVisible(k == index);
+    searchPage_->setVisible(page == AgendaPage::Search);
     ShowPageColour(index);
 }
 
 // The window and the shown page take the colour of the page's tab.
 void AgendaWindow::ShowPageColour(int index) {
+    if (index >= kAgendaPageCount) {
+        // The search page has a colour of its own, which its button shares.
+        setBackColor(this, backColor(searchPage_));
+        return;
+    }
     const quint32 colour = backColor(Command6[index]);
     setBackColor(this, colour);
     setBackColor(Frame1[index], colour);
@@ -115,6 +124,9 @@ void AgendaWindow::ShowPageContent() {
         break;
     case AgendaPage::YearSummary:
         yearSummary_->BuildYearSummary(state_.year());
+        break;
+    case AgendaPage::Search:
+        searchPage_->showQuery();
         break;
     case AgendaPage::NotesPad:
     case AgendaPage::AddressBook:
@@ -173,6 +185,66 @@ void AgendaWindow::Command6_Click(int Index) {
     ShowPageContent();
 }
 
+void AgendaWindow::MoveSelection(int index, int days, int months) {
+    const int dayOnButton = monthLayout(state_.year(), state_.month()).dayOnButton(index);
+    const QDate from =
+        state_.hasSelection() ? state_.selectedDate() : QDate(state_.year(), state_.month(), dayOnButton);
+    if (!from.isValid())
+        return;
+    const QDate to = from.addMonths(months).addDays(days);
+    // The first and last listed days are where the keys stop.
+    if (!to.isValid() || !isListedYear(to.year()))
+        return;
+    SavePendingDayNotes();
+    state_.goToDate(to);
+    DrawMonth();
+    // The week and the summaries follow the selection; the search page keeps its query and list.
+    if (state_.page() != AgendaPage::Day && state_.page() != AgendaPage::Search)
+        ShowPageContent();
+    calendar_->focusDay(to.day());
+}
+
+void AgendaWindow::TodayKey() {
+    Command5_Click();
+    if (state_.hasSelection())
+        calendar_->focusDay(state_.selectedDate().day());
+}
+
+void AgendaWindow::searchButton_Click() {
+    SavePendingDayNotes();
+    ShowPage(AgendaPage::Search);
+    ShowPageContent();
+}
+
+// Days open on their day page; what comes back every year opens in the year shown.
+void AgendaWindow::OpenSearchHit(const SearchHit& hit) {
+    switch (hit.kind) {
+    case SearchKind::Contact:
+        ShowPage(AgendaPage::AddressBook);
+        addressBook_->showContact(hit.category, hit.fileName);
+        return;
+    case SearchKind::PadNote:
+        ShowPage(AgendaPage::NotesPad);
+        notesPad_->openNote(hit.fileName);
+        return;
+    case SearchKind::Holiday:
+    case SearchKind::YearlyReminder:
+    case SearchKind::Saint:
+    case SearchKind::OneYearReminder:
+    case SearchKind::DayNote:
+        break;
+    }
+    if (hit.month < 1 || hit.month > 12 || hit.day < 1)
+        return;
+    const int year = hit.year > 0 ? hit.year : state_.year();
+    // 29 February of a year without it: the 28th of that year.
+    const int day = std::min(hit.day, QDate(year, hit.month, 1).daysInMonth());
+    SavePendingDayNotes();
+    ShowPage(AgendaPage::Day);
+    state_.goToDate(QDate(year, hit.month, day));
+    DrawMonth();
+}
+
 void AgendaWindow::Command14_Click() {
     if (yearOverview_) {
         yearOverview_->raise();
@@ -227,6 +299,7 @@ void AgendaWindow::Command9_Click() {
         content = textPadOfText(notesPad_->text());
         break;
     case AgendaPage::AddressBook:
+    case AgendaPage::Search:
         break;
     }
     QString error;

@@ -8,6 +8,7 @@
 //   SummaryPage             Frame1(2) month summary, Frame1(3) year summary
 //   NotesPadPage            Frame1(4)
 //   AddressBookPage         Frame1(5)
+//   SearchPage              the "Buscar" page, opened by its tool button or Ctrl+F
 //   AttachmentPanel         the right-hand column of attached files
 //   agendawindowlayout.cpp  the tool row and the placing of the pages
 // The window's handlers change the state and draw it; captions are never read back to learn it.
@@ -39,9 +40,11 @@ class CalendarPanel;
 class DayPage;
 class DeferredMessages;
 class NotesPadPage;
+class SearchPage;
 class SummaryPage;
 class WeekPage;
 class YearOverviewWindow;
+struct SearchHit;
 
 class AgendaWindow : public QWidget {
     Q_OBJECT
@@ -83,6 +86,14 @@ private:
     void Command14_Click();
     void ApplyPickedDate(const QDate& date);
     void ChangeMonth(int year, int month);
+    // Keys of the grid: the selection moves by days or months from the selected day (or the focused one),
+    // within the listed years; the focus follows it.
+    void MoveSelection(int index, int days, int months);
+    void TodayKey();
+
+    // The search page, and the opening of one of its results.
+    void searchButton_Click();
+    void OpenSearchHit(const SearchHit& hit);
 
     // Before the selection moves: edits of the day or week page are never left behind unsaved.
     void SavePendingDayNotes();
@@ -116,6 +127,7 @@ private:
     QPushButton* Command10 = nullptr;
     QPushButton* Command12 = nullptr;
     QPushButton* Command15 = nullptr;
+    QPushButton* searchButton = nullptr;
     // The day title, or the month and year while no day is selected.
     QLabel* Label2 = nullptr;
     // The six stacked pages.
@@ -126,6 +138,7 @@ private:
     SummaryPage* yearSummary_ = nullptr;
     NotesPadPage* notesPad_ = nullptr;
     AddressBookPage* addressBook_ = nullptr;
+    SearchPage* searchPage_ = nullptr;
     AttachmentPanel* attachments_ = nullptr;
 
     QString toldSaveFailure_;

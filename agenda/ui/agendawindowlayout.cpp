@@ -6,12 +6,17 @@
 #include "agenda/ui/controls.h"
 #include "agenda/ui/daypage.h"
 #include "agenda/ui/notespadpage.h"
+#include "agenda/ui/searchpage.h"
 #include "agenda/ui/summarypage.h"
 #include "agenda/ui/weekpage.h"
 #include "common/units.h"
 
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
+
+#include <algorithm>
+#include <vector>
 
 namespace quindara {
 
@@ -55,6 +60,8 @@ void AgendaWindow::createToolRow() {
     setPicture(Command12, Picture::Minimize);
     Command10 = makeButton(this, QStringLiteral("Command10"), QRect(11280, 120, 495, 495));
     setPicture(Command10, Picture::Exit);
+    searchButton = makeButton(this, QStringLiteral("searchButton"), QRect(12000, 120, 495, 495));
+    setPicture(searchButton, Picture::Magnifier);
 }
 
 void AgendaWindow::createPages() {
@@ -71,6 +78,8 @@ void AgendaWindow::createPages() {
     addressBook_ = new AddressBookPage(data_, desktop_, this);
     Frame1[5] = addressBook_;
     attachments_ = new AttachmentPanel(data_, desktop_, this);
+    searchPage_ = new SearchPage(data_, this);
+    setBackColor(searchButton, backColor(searchPage_));
 }
 
 void AgendaWindow::connectControls() {
@@ -87,6 +96,12 @@ void AgendaWindow::connectControls() {
     connect(Command10, &QPushButton::clicked, this, &AgendaWindow::Command10_Click);
     connect(Command12, &QPushButton::clicked, this, &AgendaWindow::Command12_Click);
     connect(Command15, &QPushButton::clicked, this, &AgendaWindow::Command15_Click);
+    connect(searchButton, &QPushButton::clicked, this, &AgendaWindow::searchButton_Click);
+    connect(searchPage_, &SearchPage::hitOpened, this, &AgendaWindow::OpenSearchHit);
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this,
+            &AgendaWindow::searchButton_Click);
+    connect(calendar_, &CalendarPanel::selectionStepped, this, &AgendaWindow::MoveSelection);
+    connect(calendar_, &CalendarPanel::todayKeyPressed, this, &AgendaWindow::TodayKey);
 
     const auto tell = [this](const QString& failure) { TellSaveFailure(failure); };
     const auto forgetTold = [this] { toldSaveFailure_.clear(); };
@@ -103,11 +118,19 @@ void AgendaWindow::connectControls() {
 void AgendaWindow::ArrangePages() {
     for (QFrame* page : Frame1)
         page->setGeometry(kPageRect);
+    searchPage_->setGeometry(kPageRect);
     ShowPageColour(static_cast<int>(state_.page()));
     for (QPushButton* button : Command6)
         button->move(button->x(), common::twips(kToolRowTop));
-    for (QPushButton* button : {Command9, Command10, Command12, Command15})
+    for (QPushButton* button : {Command9, Command10, Command12, Command15, searchButton})
         button->move(button->x(), common::twips(kToolRowTop));
+    // Tab goes along the tool row from left to right, whatever order its buttons were made in.
+    std::vector<QWidget*> toolRow(Command6.begin(), Command6.end());
+    toolRow.insert(toolRow.end(), {Command15, Command9, Command12, Command10, searchButton});
+    std::stable_sort(toolRow.begin(), toolRow.end(),
+                     [](const QWidget* a, const QWidget* b) { return a->x() < b->x(); });
+    for (std::size_t k = 1; k < toolRow.size(); ++k)
+        QWidget::setTabOrder(toolRow[k - 1], toolRow[k]);
 }
 
 } // namespace quindara

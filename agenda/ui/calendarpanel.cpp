@@ -6,8 +6,11 @@
 #include "common/units.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace quindara {
 
@@ -52,6 +55,7 @@ CalendarPanel::CalendarPanel(QWidget* window) : QWidget(window) {
                                      place(240 + 360 * (index % 7), 1200 + 360 * (index / 7), 375, 375));
         Command1[index]->setFont(arialFont(9.75, true));
         connect(Command1[index], &QPushButton::clicked, this, [this, index] { emit dayClicked(index); });
+        Command1[index]->installEventFilter(this);
     }
 
     Combo1 = new QComboBox(this);
@@ -129,6 +133,49 @@ void CalendarPanel::SelectDay(int day, const DayMarks& marks) {
     selectedDay_ = day >= 1 && day <= layout_.daysInMonth ? day : 0;
     if (selectedDay_ != 0)
         setBackColor(Command1[layout_.buttonOfDay(selectedDay_)], colours::selected);
+}
+
+void CalendarPanel::focusDay(int day) {
+    if (day >= 1 && day <= layout_.daysInMonth)
+        Command1[layout_.buttonOfDay(day)]->setFocus(Qt::OtherFocusReason);
+}
+
+bool CalendarPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto found = std::find(Command1.cbegin(), Command1.cend(), watched);
+    if (found == Command1.cend())
+        return QWidget::eventFilter(watched, event);
+    const int index = int(found - Command1.cbegin());
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+    case Qt::Key_Left:
+        emit selectionStepped(index, -1, 0);
+        return true;
+    case Qt::Key_Right:
+        emit selectionStepped(index, 1, 0);
+        return true;
+    case Qt::Key_Up:
+        emit selectionStepped(index, -kGridColumns, 0);
+        return true;
+    case Qt::Key_Down:
+        emit selectionStepped(index, kGridColumns, 0);
+        return true;
+    case Qt::Key_PageUp:
+        emit selectionStepped(index, 0, -1);
+        return true;
+    case Qt::Key_PageDown:
+        emit selectionStepped(index, 0, 1);
+        return true;
+    case Qt::Key_Home:
+        emit todayKeyPressed();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        emit dayClicked(index);
+        return true;
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
 }
 
 void CalendarPanel::paintDay(int day, const DayMarks& marks) {

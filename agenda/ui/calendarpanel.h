@@ -29,6 +29,8 @@ public:
     // Paints `day` of the drawn month as selected; the day selected before gets back its mark colour.
     // Day 0 only takes the selection away.
     void SelectDay(int day, const DayMarks& marks);
+    // Gives the keyboard focus to the button of `day` of the drawn month.
+    void focusDay(int day);
 
     // Day buttons, index = 7 * row + column, Monday first.
     std::array<QPushButton*, kGridButtons> Command1{};
@@ -57,6 +59,13 @@ signals:
     void monthButtonClicked(int month);
     void todayClicked();
     void yearOverviewClicked();
+    // Keys on a focused day button (index): the arrows move the selection by `days` (1 or 7 either way),
+    // Page Up and Page Down by `months`; Home asks for today, Enter for the day page (dayClicked).
+    void selectionStepped(int index, int days, int months);
+    void todayKeyPressed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void paintDay(int day, const DayMarks& marks);

@@ -128,6 +128,8 @@ PictureUse pictureUse(Picture picture) {
         return {common::Icon::OverviewDown, "Año anterior"};
     case Picture::OverviewClose:
         return {common::Icon::OverviewClose, "Cerrar"};
+    case Picture::Magnifier:
+        return {common::Icon::Magnifier, "Buscar (Ctrl+F)"};
     }
     return {common::Icon::Calculator, ""};
 }
@@ -138,6 +140,9 @@ void setPicture(QAbstractButton* button, Picture picture) {
     const PictureUse use = pictureUse(picture);
     button->setIcon(common::iconFor(use.icon));
     button->setToolTip(QString::fromUtf8(use.tooltip));
+    // Screen readers have no caption to read on a picture-only button.
+    if (button->text().isEmpty())
+        button->setAccessibleName(QString::fromUtf8(use.tooltip).remove(QStringLiteral(" (Ctrl+F)")));
 }
 
 } // namespace quindara

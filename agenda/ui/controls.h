@@ -68,10 +68,11 @@ enum class Picture {
     OverviewUp,
     OverviewDown,
     OverviewClose,
+    Magnifier,
 };
 
-// Every button picture of the agenda goes through here: the shared drawing and a tooltip saying what the
-// button is for.
+// Every button picture of the agenda goes through here: the shared drawing, and a tooltip and an accessible
+// name saying what the button is for.
 void setPicture(QAbstractButton* button, Picture picture);
 
 } // namespace quindara

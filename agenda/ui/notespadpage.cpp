@@ -174,6 +174,18 @@ void NotesPadPage::File1_Click() {
     editedNote_ = PadNote{name, *note};
 }
 
+void NotesPadPage::openNote(const QString& name) {
+    Text6_LostFocus();
+    refreshFile1();
+    const QList<QListWidgetItem*> found = File1->findItems(name, Qt::MatchExactly);
+    if (found.isEmpty()) {
+        tell(QStringLiteral("No se ha podido abrir la nota %1.").arg(name));
+        return;
+    }
+    File1->setCurrentItem(found.first());
+    File1_Click();
+}
+
 void NotesPadPage::Command13_Click() {
     const QString name = chosenNote();
     if (name.isEmpty())

@@ -30,6 +30,8 @@ public:
     // Stores the user's unsaved changes when the program ends; a failure is returned for the caller to tell.
     std::optional<QString> savePendingNote();
     QString text() const;
+    // Stores pending changes, then chooses the stored note `name` and opens it (the search page's result).
+    void openNote(const QString& name);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

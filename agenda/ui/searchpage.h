@@ -1,0 +1,50 @@
+#pragma once
+
+#include "agenda/core/datafolder.h"
+#include "agenda/core/searchindex.h"
+
+#include <QFrame>
+#include <QList>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+
+namespace quindara {
+
+// The "Buscar" page of the main window: a query box and the results, newest first, found as the user
+// types. Enter in the box or on a result, or a click on one, hands the result to the window to open.
+class SearchPage : public QFrame {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SearchPage)
+
+public:
+    explicit SearchPage(const DataFolder& data, QWidget* parent = nullptr);
+
+    // Coming to the front: what changed on disk since the last look is read again, the query runs again
+    // and the box takes the focus with its text chosen, ready for a new query.
+    void showQuery();
+    // The program saved or removed a file: the index learns it without listing its folder again.
+    void fileWritten(const QString& path) { index_.fileWritten(path); }
+    void fileRemoved(const QString& path) { index_.fileRemoved(path); }
+
+signals:
+    void hitOpened(const quindara::SearchHit& hit);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void searchText_Change();
+    void openRow(int row);
+
+    SearchIndex index_;
+    QList<SearchHit> hits_;
+    QLabel* searchLabel = nullptr;
+    QLineEdit* searchText = nullptr;
+    // How many matched, and how many of them are shown.
+    QLabel* searchCount = nullptr;
+    QListWidget* searchResults = nullptr;
+};
+
+} // namespace quindara
