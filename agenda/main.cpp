@@ -1,7 +1,29 @@
+#include "agenda/core/exchangecommand.h"
 #include "agenda/ui/agendawindow.h"
 #include "common/ui/application.h"
 
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace {
+
+// Imports and exports asked on the command line run without a window or a display.
+int runExchangeOnTerminal(int& argc, char** argv, const common::CommandLineOptions& options) {
+    QCoreApplication app(argc, argv);
+    const common::DataFolderSession session(common::Program::Agenda, options);
+    QTextStream out(stdout);
+    out.setEncoding(QStringConverter::System);
+    return quindara::runExchangeCommand(options, session.choice().programFolder, out);
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
+    const common::CommandLineOptions options =
+        common::CommandLine(common::Program::Agenda).read(common::argumentsOf(argc, argv));
+    if (options.action == common::CommandLineAction::Exchange)
+        return runExchangeOnTerminal(argc, argv, options);
     return common::runMainWindow<quindara::AgendaWindow>(argc, argv, common::Program::Agenda,
                                                          QStringLiteral("Quindara"));
 }

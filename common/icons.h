@@ -52,6 +52,8 @@ enum class Icon {
     Camera,
     Printer,
     TextSize, // three digits in growing sizes
+    // Agenda main window, added later
+    Exchange, // two opposite arrows over a calendar sheet: import and export
 };
 
 inline constexpr int kOperationCount = 12;

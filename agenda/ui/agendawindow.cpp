@@ -10,6 +10,7 @@
 #include "agenda/ui/controls.h"
 #include "agenda/ui/daypage.h"
 #include "agenda/ui/deferredmessages.h"
+#include "agenda/ui/exchangepage.h"
 #include "agenda/ui/notespadpage.h"
 #include "agenda/ui/summarypage.h"
 #include "agenda/ui/weekpage.h"
@@ -91,11 +92,19 @@ void AgendaWindow::ShowPage(AgendaPage page) {
     const int index = static_cast<int>(page);
     for (int k = 0; k < kAgendaPageCount; ++k)
         Frame1[k]->setVisible(k == index);
+    exchangePage_->setVisible(page == AgendaPage::Exchange);
     ShowPageColour(index);
 }
 
-// The window and the shown page take the colour of the page's tab.
+// The window and the shown page take the colour of the page's tab (or button).
 void AgendaWindow::ShowPageColour(int index) {
+    if (index == static_cast<int>(AgendaPage::Exchange)) {
+        setBackColor(this, backColor(exchangeButton));
+        setBackColor(exchangePage_, backColor(exchangeButton));
+        return;
+    }
+    if (index < 0 || index >= kAgendaPageCount)
+        return;
     const quint32 colour = backColor(Command6[index]);
     setBackColor(this, colour);
     setBackColor(Frame1[index], colour);
@@ -116,8 +125,12 @@ void AgendaWindow::ShowPageContent() {
     case AgendaPage::YearSummary:
         yearSummary_->BuildYearSummary(state_.year());
         break;
+    case AgendaPage::Exchange:
+        exchangePage_->loadCategories();
+        break;
     case AgendaPage::NotesPad:
     case AgendaPage::AddressBook:
+    case AgendaPage::Search:
         break;
     }
 }
@@ -170,6 +183,12 @@ void AgendaWindow::Command5_Click() {
 void AgendaWindow::Command6_Click(int Index) {
     SavePendingDayNotes();
     ShowPage(static_cast<AgendaPage>(Index));
+    ShowPageContent();
+}
+
+void AgendaWindow::exchangeButton_Click() {
+    SavePendingDayNotes();
+    ShowPage(AgendaPage::Exchange);
     ShowPageContent();
 }
 
@@ -227,6 +246,8 @@ void AgendaWindow::Command9_Click() {
         content = textPadOfText(notesPad_->text());
         break;
     case AgendaPage::AddressBook:
+    case AgendaPage::Search:
+    case AgendaPage::Exchange:
         break;
     }
     QString error;

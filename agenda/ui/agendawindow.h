@@ -8,6 +8,7 @@
 //   SummaryPage             Frame1(2) month summary, Frame1(3) year summary
 //   NotesPadPage            Frame1(4)
 //   AddressBookPage         Frame1(5)
+//   ExchangePage            importing and exporting .ics and .vcf files (exchangeButton)
 //   AttachmentPanel         the right-hand column of attached files
 //   agendawindowlayout.cpp  the tool row and the placing of the pages
 // The window's handlers change the state and draw it; captions are never read back to learn it.
@@ -38,6 +39,7 @@ class AttachmentPanel;
 class CalendarPanel;
 class DayPage;
 class DeferredMessages;
+class ExchangePage;
 class NotesPadPage;
 class SummaryPage;
 class WeekPage;
@@ -96,6 +98,7 @@ private:
     void Command10_Click();
     void Command12_Click();
     void Command15_Click();
+    void exchangeButton_Click();
     // Saves every pending edit before the program ends; false when the user chose to stay after a failure.
     bool SaveBeforeEnding();
 
@@ -116,6 +119,7 @@ private:
     QPushButton* Command10 = nullptr;
     QPushButton* Command12 = nullptr;
     QPushButton* Command15 = nullptr;
+    QPushButton* exchangeButton = nullptr;
     // The day title, or the month and year while no day is selected.
     QLabel* Label2 = nullptr;
     // The six stacked pages.
@@ -126,6 +130,7 @@ private:
     SummaryPage* yearSummary_ = nullptr;
     NotesPadPage* notesPad_ = nullptr;
     AddressBookPage* addressBook_ = nullptr;
+    ExchangePage* exchangePage_ = nullptr;
     AttachmentPanel* attachments_ = nullptr;
 
     QString toldSaveFailure_;

@@ -5,6 +5,7 @@
 #include "agenda/ui/calendarpanel.h"
 #include "agenda/ui/controls.h"
 #include "agenda/ui/daypage.h"
+#include "agenda/ui/exchangepage.h"
 #include "agenda/ui/notespadpage.h"
 #include "agenda/ui/summarypage.h"
 #include "agenda/ui/weekpage.h"
@@ -25,6 +26,8 @@ constexpr quint32 kTabColours[kAgendaPageCount] = {16777215, 12648384, 16761087,
 // Every page lies in this rectangle, right of the month grid.
 const QRect kPageRect = common::twipsRect(2880, 480, 8895, 8295);
 constexpr int kToolRowTop = 40;
+// The import and export page and its button: pale orange.
+constexpr quint32 kExchangeColour = 0x00C0E0FF;
 
 } // namespace
 
@@ -55,6 +58,9 @@ void AgendaWindow::createToolRow() {
     setPicture(Command12, Picture::Minimize);
     Command10 = makeButton(this, QStringLiteral("Command10"), QRect(11280, 120, 495, 495));
     setPicture(Command10, Picture::Exit);
+    exchangeButton = makeButton(this, QStringLiteral("exchangeButton"), QRect(12600, 120, 495, 495));
+    setBackColor(exchangeButton, kExchangeColour);
+    setPicture(exchangeButton, Picture::Exchange);
 }
 
 void AgendaWindow::createPages() {
@@ -71,6 +77,8 @@ void AgendaWindow::createPages() {
     addressBook_ = new AddressBookPage(data_, desktop_, this);
     Frame1[5] = addressBook_;
     attachments_ = new AttachmentPanel(data_, desktop_, this);
+    exchangePage_ = new ExchangePage(data_, desktop_, this);
+    exchangePage_->hide();
 }
 
 void AgendaWindow::connectControls() {
@@ -87,6 +95,10 @@ void AgendaWindow::connectControls() {
     connect(Command10, &QPushButton::clicked, this, &AgendaWindow::Command10_Click);
     connect(Command12, &QPushButton::clicked, this, &AgendaWindow::Command12_Click);
     connect(Command15, &QPushButton::clicked, this, &AgendaWindow::Command15_Click);
+    connect(exchangeButton, &QPushButton::clicked, this, &AgendaWindow::exchangeButton_Click);
+    // Imported days get their marks in the grid; imported contacts their place in the address book.
+    connect(exchangePage_, &ExchangePage::calendarImported, this, &AgendaWindow::DrawMonth);
+    connect(exchangePage_, &ExchangePage::contactsImported, addressBook_, &AddressBookPage::loadCategories);
 
     const auto tell = [this](const QString& failure) { TellSaveFailure(failure); };
     const auto forgetTold = [this] { toldSaveFailure_.clear(); };
@@ -103,10 +115,11 @@ void AgendaWindow::connectControls() {
 void AgendaWindow::ArrangePages() {
     for (QFrame* page : Frame1)
         page->setGeometry(kPageRect);
+    exchangePage_->setGeometry(kPageRect);
     ShowPageColour(static_cast<int>(state_.page()));
     for (QPushButton* button : Command6)
         button->move(button->x(), common::twips(kToolRowTop));
-    for (QPushButton* button : {Command9, Command10, Command12, Command15})
+    for (QPushButton* button : {Command9, Command10, Command12, Command15, exchangeButton})
         button->move(button->x(), common::twips(kToolRowTop));
 }
 

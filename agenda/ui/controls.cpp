@@ -128,6 +128,8 @@ PictureUse pictureUse(Picture picture) {
         return {common::Icon::OverviewDown, "Año anterior"};
     case Picture::OverviewClose:
         return {common::Icon::OverviewClose, "Cerrar"};
+    case Picture::Exchange:
+        return {common::Icon::Exchange, "Importar / Exportar"};
     }
     return {common::Icon::Calculator, ""};
 }

@@ -68,6 +68,7 @@ enum class Picture {
     OverviewUp,
     OverviewDown,
     OverviewClose,
+    Exchange,
 };
 
 // Every button picture of the agenda goes through here: the shared drawing and a tooltip saying what the
