@@ -15,6 +15,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 
+#include <climits>
 #include <memory>
 
 namespace quindara {
@@ -55,6 +56,8 @@ ExchangePage::ExchangePage(const DataFolder& data, common::DesktopServices& desk
     asHolidaysCheck = new QCheckBox(QStringLiteral("importar como fiestas"), this);
     asHolidaysCheck->setObjectName(QStringLiteral("asHolidaysCheck"));
     asHolidaysCheck->setGeometry(common::twipsRect(4620, 1380, 4035, 495));
+    asHolidaysCheck->setToolTip(QStringLiteral("Los días que se repiten cada año se guardan como fiestas "
+                                               "aunque el calendario no los marque como festivos."));
 
     exportVcfButton = actionButton(this, QStringLiteral("exportVcfButton"), 2040,
                                    QStringLiteral("Exportar la agenda de direcciones (.vcf)"));
