@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const bool asHolidays : {false, true}) {
         IcsReadOptions options;
         options.asHolidays = asHolidays;
-        options.zone = QTimeZone::UTC;
+        options.zone = QTimeZone::utc();
         const IcsReading reading = readIcs(bytes, options);
         FUZZ_CHECK(reading.refusal.isEmpty() || reading.items.isEmpty());
         for (const CalendarItem& item : reading.items) {
