@@ -1,3 +1,4 @@
+#include "agenda/core/exchangecommand.h"
 #include "agenda/core/searchcommand.h"
 #include "agenda/ui/agendawindow.h"
 #include "common/ui/application.h"
@@ -6,16 +7,31 @@
 
 #include <cstdio>
 
+namespace {
+
+// Imports and exports asked on the command line run without a window or a display.
+int runExchangeOnTerminal(int& argc, char** argv, const common::CommandLineOptions& options) {
+    QCoreApplication app(argc, argv);
+    const common::DataFolderSession session(common::Program::Agenda, options);
+    QTextStream out(stdout);
+    out.setEncoding(QStringConverter::System);
+    return quindara::runExchangeCommand(options, session.choice().programFolder, out);
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
-    // --search answers on the terminal: no window, no display, and the folder is only read.
-    common::CommandLine commandLine(common::Program::Agenda);
-    const common::CommandLineOptions options = commandLine.read(common::argumentsOf(argc, argv));
+    // --search and the imports and exports answer on the terminal: no window, no display.
+    const common::CommandLineOptions options =
+        common::CommandLine(common::Program::Agenda).read(common::argumentsOf(argc, argv));
     if (options.action == common::CommandLineAction::Search) {
         QCoreApplication app(argc, argv);
         const common::DataFolderSession session(common::Program::Agenda, options);
         QTextStream out(stdout);
         return quindara::runSearchCommand(session.choice().dataFolder, options.searchText, out);
     }
+    if (options.action == common::CommandLineAction::Exchange)
+        return runExchangeOnTerminal(argc, argv, options);
     return common::runMainWindow<quindara::AgendaWindow>(argc, argv, common::Program::Agenda,
                                                          QStringLiteral("Quindara"));
 }

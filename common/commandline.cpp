@@ -44,7 +44,30 @@ CommandLine::CommandLine(Program program)
           QStringLiteral("search"),
           QStringLiteral("Busca TEXTO en las notas, fiestas, recordatorios, contactos y notas del bloc, y "
                          "escribe los resultados."),
-          QStringLiteral("TEXTO")) {
+          QStringLiteral("TEXTO")),
+      exchangeFiles_{
+          {QStringLiteral("export-ics"),
+           QStringLiteral("Exporta las fiestas y los recordatorios a un calendario (.ics) y termina."),
+           QStringLiteral("archivo")},
+          {QStringLiteral("import-ics"),
+           QStringLiteral("Añade a la agenda los días de un calendario (.ics) y termina."),
+           QStringLiteral("archivo")},
+          {QStringLiteral("export-vcf"),
+           QStringLiteral("Exporta los contactos de la agenda de direcciones (.vcf) y termina."),
+           QStringLiteral("archivo")},
+          {QStringLiteral("import-vcf"),
+           QStringLiteral("Añade a la agenda de direcciones los contactos de un archivo .vcf y termina."),
+           QStringLiteral("archivo")}},
+      withNotes_(QStringLiteral("with-notes"),
+                 QStringLiteral("Con --export-ics: incluye las notas de los días.")),
+      asHolidays_(
+          QStringLiteral("as-holidays"),
+          QStringLiteral("Con --import-ics: los días que se repiten cada año se guardan como fiestas.")),
+      category_(
+          QStringLiteral("category"),
+          QStringLiteral("Con --export-vcf: la categoría que se exporta (Todos si no se indica). Con "
+                         "--import-vcf: la categoría que recibe los contactos (Importados si no se indica)."),
+          QStringLiteral("nombre")) {
     parser_.setApplicationDescription(programSummary(program));
     parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser_.addOption(help_);
@@ -53,6 +76,13 @@ CommandLine::CommandLine(Program program)
     // The calculator does not know the option, so it refuses it as unknown.
     if (program == Program::Agenda)
         parser_.addOption(search_);
+    if (program == Program::Agenda) {
+        for (const QCommandLineOption& option : exchangeFiles_)
+            parser_.addOption(option);
+        parser_.addOption(withNotes_);
+        parser_.addOption(asHolidays_);
+        parser_.addOption(category_);
+    }
 }
 
 CommandLineOptions CommandLine::read(const QStringList& arguments) {
@@ -71,6 +101,9 @@ CommandLineOptions CommandLine::read(const QStringList& arguments) {
         const QString name = parser_.unknownOptionNames().constFirst();
         options.error = QStringLiteral("Opción desconocida: %1%2")
                             .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name);
+    } else if (!parsed && arguments.size() > 1 && arguments.constLast().startsWith(QLatin1Char('-')) &&
+               !arguments.constLast().contains(QStringLiteral("folder"))) {
+        options.error = QStringLiteral("La opción %1 necesita un valor.").arg(arguments.constLast());
     } else if (!parsed) {
         const bool searchLast =
             arguments.size() > 1 && arguments.constLast().endsWith(QStringLiteral("-search"));
@@ -86,6 +119,8 @@ CommandLineOptions CommandLine::read(const QStringList& arguments) {
                parser_.value(search_).trimmed().isEmpty()) {
         options.error = QStringLiteral("La opción --search necesita un texto.");
     }
+    if (options.error.isEmpty() && program_ == Program::Agenda)
+        options.error = readExchange(options);
     if (!options.error.isEmpty()) {
         options.action = CommandLineAction::Refuse;
         return options;
@@ -96,6 +131,49 @@ CommandLineOptions CommandLine::read(const QStringList& arguments) {
         options.searchText = parser_.value(search_);
     }
     return options;
+}
+
+QString CommandLine::readExchange(CommandLineOptions& options) const {
+    QStringList given;
+    for (int kind = 0; kind < exchangeFiles_.size(); ++kind) {
+        if (!parser_.isSet(exchangeFiles_[kind]))
+            continue;
+        given.append(QStringLiteral("--") + exchangeFiles_[kind].names().constFirst());
+        options.exchange = static_cast<ExchangeKind>(kind);
+        options.exchangeFile = parser_.value(exchangeFiles_[kind]);
+    }
+    const auto optionName = [this](ExchangeKind kind) {
+        return QStringLiteral("--") + exchangeFiles_[int(kind)].names().constFirst();
+    };
+    // A modifier that belongs to other options than the one given.
+    const auto misplaced = [&](const QCommandLineOption& option, ExchangeKind first, ExchangeKind second) {
+        if (!parser_.isSet(option) ||
+            (!given.isEmpty() && (options.exchange == first || options.exchange == second)))
+            return QString();
+        return QStringLiteral("La opción --%1 sólo sirve con %2.")
+            .arg(option.names().constFirst(),
+                 first == second ? optionName(first)
+                                 : optionName(first) + QStringLiteral(" o ") + optionName(second));
+    };
+    if (given.size() > 1)
+        return QStringLiteral("Sólo se puede usar una de las opciones %1 a la vez.")
+            .arg(given.join(QStringLiteral(", ")));
+    if (!given.isEmpty() && options.exchangeFile.trimmed().isEmpty())
+        return QStringLiteral("La opción %1 necesita un archivo.").arg(given.constFirst());
+    for (const QString& problem : {misplaced(withNotes_, ExchangeKind::ExportIcs, ExchangeKind::ExportIcs),
+                                   misplaced(asHolidays_, ExchangeKind::ImportIcs, ExchangeKind::ImportIcs),
+                                   misplaced(category_, ExchangeKind::ExportVcf, ExchangeKind::ImportVcf)})
+        if (!problem.isEmpty())
+            return problem;
+    if (parser_.isSet(category_) && parser_.value(category_).trimmed().isEmpty())
+        return QStringLiteral("La opción --category necesita un nombre.");
+    if (given.isEmpty())
+        return QString();
+    options.action = CommandLineAction::Exchange;
+    options.withNotes = parser_.isSet(withNotes_);
+    options.asHolidays = parser_.isSet(asHolidays_);
+    options.category = parser_.value(category_).trimmed();
+    return QString();
 }
 
 QString CommandLine::helpText() const {

@@ -3,6 +3,7 @@
 #include "common/datafolderchoice.h"
 
 #include <QCommandLineParser>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -10,14 +11,24 @@ namespace common {
 
 // What the command line asks for. Every action but OpenWindow is answered on the terminal, before any
 // window or QApplication exists.
-// Search is the agenda's only: its main() runs it, since this library knows nothing of the agenda.
-enum class CommandLineAction { OpenWindow, ShowHelp, ShowVersion, Refuse, Search };
+// Search and the file exchange are the agenda's only: its main() runs them, since this library knows
+// nothing of the agenda.
+enum class CommandLineAction { OpenWindow, ShowHelp, ShowVersion, Refuse, Search, Exchange };
+
+// Which file the agenda imports or exports from the command line (CommandLineAction::Exchange).
+enum class ExchangeKind { ExportIcs, ImportIcs, ExportVcf, ImportVcf };
 
 struct CommandLineOptions {
     CommandLineAction action = CommandLineAction::OpenWindow;
     QString folder;     // --folder as typed; empty when not given
     QString error;      // why the command line was refused, in Spanish
     QString searchText; // --search as typed (the agenda only)
+    // The agenda's --export-ics, --import-ics, --export-vcf and --import-vcf.
+    ExchangeKind exchange = ExchangeKind::ExportIcs;
+    QString exchangeFile;
+    bool withNotes = false;  // --with-notes
+    bool asHolidays = false; // --as-holidays
+    QString category;        // --category; empty when not given
 };
 
 // The options both programs understand. New options are declared in the constructor and read in read(),
@@ -34,12 +45,20 @@ public:
     QString versionText() const;
 
 private:
+    // Reads the exchange options into `options`; the reason in Spanish when they do not fit together.
+    QString readExchange(CommandLineOptions& options) const;
+
     Program program_;
     QCommandLineParser parser_;
     QCommandLineOption help_;
     QCommandLineOption version_;
     QCommandLineOption folder_;
     QCommandLineOption search_;
+    // The agenda's file exchange; the calculator does not declare them, so it refuses them.
+    QList<QCommandLineOption> exchangeFiles_;
+    QCommandLineOption withNotes_;
+    QCommandLineOption asHolidays_;
+    QCommandLineOption category_;
 };
 
 // The executable's name for each program, as installed.

@@ -60,9 +60,10 @@ constexpr std::array kIconFiles{
     IconFile{Icon::Printer, u"printer"},
     IconFile{Icon::TextSize, u"text-size"},
     IconFile{Icon::Magnifier, u"magnifier"},
+    IconFile{Icon::Exchange, u"exchange"},
 };
 
-static_assert(kIconFiles.size() == std::size_t(Icon::Magnifier) + 1, "every icon needs its file");
+static_assert(kIconFiles.size() == std::size_t(Icon::Exchange) + 1, "every icon needs its file");
 
 void ensureResources() {
     static const bool initialised = [] {

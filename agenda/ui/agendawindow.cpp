@@ -10,6 +10,7 @@
 #include "agenda/ui/controls.h"
 #include "agenda/ui/daypage.h"
 #include "agenda/ui/deferredmessages.h"
+#include "agenda/ui/exchangepage.h"
 #include "agenda/ui/notespadpage.h"
 #include "agenda/ui/searchpage.h"
 #include "agenda/ui/summarypage.h"
@@ -95,16 +96,24 @@ void AgendaWindow::ShowPage(AgendaPage page) {
     for (int k = 0; k < kAgendaPageCount; ++k)
         Frame1[k]->setVisible(k == index);
     searchPage_->setVisible(page == AgendaPage::Search);
+    exchangePage_->setVisible(page == AgendaPage::Exchange);
     ShowPageColour(index);
 }
 
-// The window and the shown page take the colour of the page's tab.
+// The window and the shown page take the colour of the page's tab (or button).
 void AgendaWindow::ShowPageColour(int index) {
+    if (index == static_cast<int>(AgendaPage::Exchange)) {
+        setBackColor(this, backColor(exchangeButton));
+        setBackColor(exchangePage_, backColor(exchangeButton));
+        return;
+    }
     if (index >= kAgendaPageCount) {
         // The search page has a colour of its own, which its button shares.
         setBackColor(this, backColor(searchPage_));
         return;
     }
+    if (index < 0)
+        return;
     const quint32 colour = backColor(Command6[index]);
     setBackColor(this, colour);
     setBackColor(Frame1[index], colour);
@@ -127,9 +136,12 @@ void AgendaWindow::ShowPageContent() {
         break;
     case AgendaPage::Search:
         searchPage_->showQuery();
+    case AgendaPage::Exchange:
+        exchangePage_->loadCategories();
         break;
     case AgendaPage::NotesPad:
     case AgendaPage::AddressBook:
+    case AgendaPage::Search:
         break;
     }
 }
@@ -245,6 +257,12 @@ void AgendaWindow::OpenSearchHit(const SearchHit& hit) {
     DrawMonth();
 }
 
+void AgendaWindow::exchangeButton_Click() {
+    SavePendingDayNotes();
+    ShowPage(AgendaPage::Exchange);
+    ShowPageContent();
+}
+
 void AgendaWindow::Command14_Click() {
     if (yearOverview_) {
         yearOverview_->raise();
@@ -300,6 +318,7 @@ void AgendaWindow::Command9_Click() {
         break;
     case AgendaPage::AddressBook:
     case AgendaPage::Search:
+    case AgendaPage::Exchange:
         break;
     }
     QString error;

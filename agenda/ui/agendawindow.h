@@ -9,6 +9,7 @@
 //   NotesPadPage            Frame1(4)
 //   AddressBookPage         Frame1(5)
 //   SearchPage              the "Buscar" page, opened by its tool button or Ctrl+F
+//   ExchangePage            importing and exporting .ics and .vcf files (exchangeButton)
 //   AttachmentPanel         the right-hand column of attached files
 //   agendawindowlayout.cpp  the tool row and the placing of the pages
 // The window's handlers change the state and draw it; captions are never read back to learn it.
@@ -39,6 +40,7 @@ class AttachmentPanel;
 class CalendarPanel;
 class DayPage;
 class DeferredMessages;
+class ExchangePage;
 class NotesPadPage;
 class SearchPage;
 class SummaryPage;
@@ -107,6 +109,7 @@ private:
     void Command10_Click();
     void Command12_Click();
     void Command15_Click();
+    void exchangeButton_Click();
     // Saves every pending edit before the program ends; false when the user chose to stay after a failure.
     bool SaveBeforeEnding();
 
@@ -128,6 +131,7 @@ private:
     QPushButton* Command12 = nullptr;
     QPushButton* Command15 = nullptr;
     QPushButton* searchButton = nullptr;
+    QPushButton* exchangeButton = nullptr;
     // The day title, or the month and year while no day is selected.
     QLabel* Label2 = nullptr;
     // The six stacked pages.
@@ -139,6 +143,7 @@ private:
     NotesPadPage* notesPad_ = nullptr;
     AddressBookPage* addressBook_ = nullptr;
     SearchPage* searchPage_ = nullptr;
+    ExchangePage* exchangePage_ = nullptr;
     AttachmentPanel* attachments_ = nullptr;
 
     QString toldSaveFailure_;

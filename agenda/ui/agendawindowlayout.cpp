@@ -5,6 +5,7 @@
 #include "agenda/ui/calendarpanel.h"
 #include "agenda/ui/controls.h"
 #include "agenda/ui/daypage.h"
+#include "agenda/ui/exchangepage.h"
 #include "agenda/ui/notespadpage.h"
 #include "agenda/ui/searchpage.h"
 #include "agenda/ui/summarypage.h"
@@ -30,6 +31,8 @@ constexpr quint32 kTabColours[kAgendaPageCount] = {16777215, 12648384, 16761087,
 // Every page lies in this rectangle, right of the month grid.
 const QRect kPageRect = common::twipsRect(2880, 480, 8895, 8295);
 constexpr int kToolRowTop = 40;
+// The import and export page and its button: pale orange.
+constexpr quint32 kExchangeColour = 0x00C0E0FF;
 
 } // namespace
 
@@ -62,6 +65,9 @@ void AgendaWindow::createToolRow() {
     setPicture(Command10, Picture::Exit);
     searchButton = makeButton(this, QStringLiteral("searchButton"), QRect(12000, 120, 495, 495));
     setPicture(searchButton, Picture::Magnifier);
+    exchangeButton = makeButton(this, QStringLiteral("exchangeButton"), QRect(12600, 120, 495, 495));
+    setBackColor(exchangeButton, kExchangeColour);
+    setPicture(exchangeButton, Picture::Exchange);
 }
 
 void AgendaWindow::createPages() {
@@ -80,6 +86,8 @@ void AgendaWindow::createPages() {
     attachments_ = new AttachmentPanel(data_, desktop_, this);
     searchPage_ = new SearchPage(data_, this);
     setBackColor(searchButton, backColor(searchPage_));
+    exchangePage_ = new ExchangePage(data_, desktop_, this);
+    exchangePage_->hide();
 }
 
 void AgendaWindow::connectControls() {
@@ -102,6 +110,10 @@ void AgendaWindow::connectControls() {
             &AgendaWindow::searchButton_Click);
     connect(calendar_, &CalendarPanel::selectionStepped, this, &AgendaWindow::MoveSelection);
     connect(calendar_, &CalendarPanel::todayKeyPressed, this, &AgendaWindow::TodayKey);
+    connect(exchangeButton, &QPushButton::clicked, this, &AgendaWindow::exchangeButton_Click);
+    // Imported days get their marks in the grid; imported contacts their place in the address book.
+    connect(exchangePage_, &ExchangePage::calendarImported, this, &AgendaWindow::DrawMonth);
+    connect(exchangePage_, &ExchangePage::contactsImported, addressBook_, &AddressBookPage::loadCategories);
 
     const auto tell = [this](const QString& failure) { TellSaveFailure(failure); };
     const auto forgetTold = [this] { toldSaveFailure_.clear(); };
@@ -119,10 +131,11 @@ void AgendaWindow::ArrangePages() {
     for (QFrame* page : Frame1)
         page->setGeometry(kPageRect);
     searchPage_->setGeometry(kPageRect);
+    exchangePage_->setGeometry(kPageRect);
     ShowPageColour(static_cast<int>(state_.page()));
     for (QPushButton* button : Command6)
         button->move(button->x(), common::twips(kToolRowTop));
-    for (QPushButton* button : {Command9, Command10, Command12, Command15, searchButton})
+    for (QPushButton* button : {Command9, Command10, Command12, Command15, searchButton, exchangeButton})
         button->move(button->x(), common::twips(kToolRowTop));
     // Tab goes along the tool row from left to right, whatever order its buttons were made in.
     std::vector<QWidget*> toolRow(Command6.begin(), Command6.end());

@@ -130,6 +130,8 @@ PictureUse pictureUse(Picture picture) {
         return {common::Icon::OverviewClose, "Cerrar"};
     case Picture::Magnifier:
         return {common::Icon::Magnifier, "Buscar (Ctrl+F)"};
+    case Picture::Exchange:
+        return {common::Icon::Exchange, "Importar / Exportar"};
     }
     return {common::Icon::Calculator, ""};
 }

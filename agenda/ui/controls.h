@@ -69,6 +69,7 @@ enum class Picture {
     OverviewDown,
     OverviewClose,
     Magnifier,
+    Exchange,
 };
 
 // Every button picture of the agenda goes through here: the shared drawing, and a tooltip and an accessible

@@ -36,6 +36,7 @@ QList<Button> buttons() {
         {"Command9", Icon::Notepad, 495, 495, kButtonFace, false},
         {"Command12", Icon::DownArrowGreen, 495, 495, kButtonFace, false},
         {"Command10", Icon::CloseRedSquare, 495, 495, kButtonFace, false},
+        {"exchangeButton", Icon::Exchange, 495, 495, 0x00C0E0FF, false},
         {"Command14", Icon::YearCalendar, 1815, 1455, 16777215, false},
         {"Command3_0", Icon::YearUp, 480, 240, kButtonFace, false},
         {"Command3_1", Icon::YearDown, 480, 240, kButtonFace, false},

@@ -1,0 +1,192 @@
+#include "agenda/ui/exchangepage.h"
+
+#include "agenda/core/addressbookfolder.h"
+#include "agenda/ui/controls.h"
+#include "common/units.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+
+#include <climits>
+#include <memory>
+
+namespace quindara {
+
+namespace {
+
+const QString kCalendarFilter = QStringLiteral("Calendario (*.ics)");
+const QString kContactsFilter = QStringLiteral("Contactos (*.vcf)");
+// Imports shorter than this finish without a progress dialog flashing by.
+constexpr qint64 kProgressDelayMs = 500;
+
+QPushButton* actionButton(QWidget* parent, const QString& name, int top, const QString& caption) {
+    QPushButton* button = makeButton(parent, name, QRect(240, top, 4215, 495), caption);
+    button->setFont(arialFont(9.75, true));
+    setBackColor(button, 0x00FFFFFF);
+    return button;
+}
+
+} // namespace
+
+ExchangePage::ExchangePage(const DataFolder& data, common::DesktopServices& desktop, QWidget* parent)
+    : QFrame(parent), data_(data), desktop_(desktop) {
+    setObjectName(QStringLiteral("exchangePage"));
+    resize(common::twipsSize(8895, 8295));
+
+    QLabel* title = makeLabel(this, QStringLiteral("exchangeTitle"), QRect(240, 120, 8415, 435),
+                              QStringLiteral("IMPORTAR / EXPORTAR"));
+    title->setFont(arialFont(14.25, true));
+
+    exportIcsButton = actionButton(this, QStringLiteral("exportIcsButton"), 720,
+                                   QStringLiteral("Exportar el calendario (.ics)"));
+    withNotesCheck = new QCheckBox(QStringLiteral("incluir las notas de los días"), this);
+    withNotesCheck->setObjectName(QStringLiteral("withNotesCheck"));
+    withNotesCheck->setGeometry(common::twipsRect(4620, 720, 4035, 495));
+
+    importIcsButton = actionButton(this, QStringLiteral("importIcsButton"), 1380,
+                                   QStringLiteral("Importar un calendario (.ics)"));
+    asHolidaysCheck = new QCheckBox(QStringLiteral("importar como fiestas"), this);
+    asHolidaysCheck->setObjectName(QStringLiteral("asHolidaysCheck"));
+    asHolidaysCheck->setGeometry(common::twipsRect(4620, 1380, 4035, 495));
+    asHolidaysCheck->setToolTip(QStringLiteral("Los días que se repiten cada año se guardan como fiestas "
+                                               "aunque el calendario no los marque como festivos."));
+
+    exportVcfButton = actionButton(this, QStringLiteral("exportVcfButton"), 2040,
+                                   QStringLiteral("Exportar la agenda de direcciones (.vcf)"));
+    makeLabel(this, QStringLiteral("exportCategoryLabel"), QRect(4620, 2100, 1095, 375),
+              QStringLiteral("Categoría:"));
+    exportCategoryCombo = new QComboBox(this);
+    exportCategoryCombo->setObjectName(QStringLiteral("exportCategoryCombo"));
+    exportCategoryCombo->setGeometry(common::twipsRect(5760, 2040, 2895, 495));
+
+    importVcfButton = actionButton(this, QStringLiteral("importVcfButton"), 2700,
+                                   QStringLiteral("Importar contactos (.vcf)"));
+    makeLabel(this, QStringLiteral("importCategoryLabel"), QRect(4620, 2760, 1095, 375),
+              QStringLiteral("Categoría:"));
+    importCategoryEdit = new QLineEdit(kImportedCategory, this);
+    importCategoryEdit->setObjectName(QStringLiteral("importCategoryEdit"));
+    importCategoryEdit->setGeometry(common::twipsRect(5760, 2700, 2895, 495));
+
+    makeLabel(this, QStringLiteral("resultLabel"), QRect(240, 3420, 8415, 375), QStringLiteral("Resultado:"));
+    resultText = new QPlainTextEdit(this);
+    resultText->setObjectName(QStringLiteral("resultText"));
+    resultText->setGeometry(common::twipsRect(240, 3780, 8415, 4335));
+    resultText->setReadOnly(true);
+    resultText->setFont(arialFont(9.75));
+    setBackColor(resultText, 0x00FFFFFF);
+
+    for (QWidget* control : std::initializer_list<QWidget*>{withNotesCheck, asHolidaysCheck,
+                                                            exportCategoryCombo, importCategoryEdit})
+        control->setFont(arialFont(9.75));
+    for (QLabel* label : findChildren<QLabel*>())
+        if (label != title)
+            label->setFont(arialFont(9.75, true));
+
+    connect(exportIcsButton, &QPushButton::clicked, this, &ExchangePage::exportIcsClicked);
+    connect(importIcsButton, &QPushButton::clicked, this, &ExchangePage::importIcsClicked);
+    connect(exportVcfButton, &QPushButton::clicked, this, &ExchangePage::exportVcfClicked);
+    connect(importVcfButton, &QPushButton::clicked, this, &ExchangePage::importVcfClicked);
+}
+
+void ExchangePage::loadCategories() {
+    const QString chosen = exportCategoryCombo->currentText();
+    QStringList categories = AddressBookFolder(data_.folder(folders::addressBook)).categories();
+    // "Todos" holds every contact: it comes first and is the default.
+    categories.removeIf(
+        [](const QString& name) { return name.compare(folders::allContacts, Qt::CaseInsensitive) == 0; });
+    categories.prepend(folders::allContacts);
+    exportCategoryCombo->clear();
+    exportCategoryCombo->addItems(categories);
+    const int keep = exportCategoryCombo->findText(chosen);
+    exportCategoryCombo->setCurrentIndex(keep >= 0 ? keep : 0);
+}
+
+void ExchangePage::exportIcsClicked() {
+    const QString file =
+        desktop_.askSaveFile(QStringLiteral("Exportar el calendario"),
+                             QDir::home().filePath(QStringLiteral("agenda.ics")), kCalendarFilter);
+    if (file.isEmpty())
+        return;
+    showResult(exportIcs(data_, file, withNotesCheck->isChecked()));
+}
+
+void ExchangePage::importIcsClicked() {
+    const QString file =
+        desktop_.askOpenFile(QStringLiteral("Importar un calendario"), QDir::homePath(), kCalendarFilter);
+    if (file.isEmpty())
+        return;
+    const bool asHolidays = asHolidaysCheck->isChecked();
+    const ExchangeResult result = runWithProgress([&](const ExchangeProgress& progress) {
+        IcsReadOptions options;
+        options.asHolidays = asHolidays;
+        options.progress = progress;
+        return importIcs(data_, file, options);
+    });
+    showResult(result);
+    if (result.holidays.added + result.reminders.added + result.notes.added > 0)
+        emit calendarImported();
+}
+
+void ExchangePage::exportVcfClicked() {
+    const QString file =
+        desktop_.askSaveFile(QStringLiteral("Exportar la agenda de direcciones"),
+                             QDir::home().filePath(QStringLiteral("contactos.vcf")), kContactsFilter);
+    if (file.isEmpty())
+        return;
+    showResult(exportVcf(data_, file, exportCategoryCombo->currentText()));
+}
+
+void ExchangePage::importVcfClicked() {
+    const QString file =
+        desktop_.askOpenFile(QStringLiteral("Importar contactos"), QDir::homePath(), kContactsFilter);
+    if (file.isEmpty())
+        return;
+    const QString typed = importCategoryEdit->text().trimmed();
+    const QString category = typed.isEmpty() ? kImportedCategory : typed;
+    const ExchangeResult result = runWithProgress(
+        [&](const ExchangeProgress& progress) { return importVcf(data_, file, category, progress); });
+    showResult(result);
+    if (result.contacts.added > 0) {
+        loadCategories();
+        emit contactsImported();
+    }
+}
+
+void ExchangePage::showResult(const ExchangeResult& result) {
+    resultText->setPlainText(result.summary());
+}
+
+ExchangeResult
+ExchangePage::runWithProgress(const std::function<ExchangeResult(const ExchangeProgress&)>& work) {
+    QElapsedTimer clock;
+    clock.start();
+    std::unique_ptr<QProgressDialog> dialog;
+    const ExchangeProgress progress = [&](ExchangePhase phase, qsizetype done, qsizetype total) {
+        if (!dialog) {
+            if (clock.elapsed() < kProgressDelayMs)
+                return;
+            dialog = std::make_unique<QProgressDialog>(this);
+            dialog->setObjectName(QStringLiteral("exchangeProgress"));
+            dialog->setWindowTitle(QStringLiteral("Importar"));
+            dialog->setCancelButton(nullptr);
+            dialog->setWindowModality(Qt::WindowModal);
+            dialog->setMinimumDuration(0);
+        }
+        dialog->setLabelText(phase == ExchangePhase::Reading ? QStringLiteral("Leyendo el archivo...")
+                                                             : QStringLiteral("Guardando en la agenda..."));
+        dialog->setRange(0, int(qMin<qsizetype>(total, INT_MAX)));
+        dialog->setValue(int(qMin<qsizetype>(done, INT_MAX)));
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
+    return work(progress);
+}
+
+} // namespace quindara

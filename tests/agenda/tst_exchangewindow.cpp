@@ -1,0 +1,169 @@
+#include "agenda/core/contactcard.h"
+#include "agenda/core/datafolder.h"
+#include "agenda/core/daykeys.h"
+#include "agenda/core/daymarks.h"
+#include "agenda/core/daytexts.h"
+#include "agendafixture.h"
+
+#include <QCheckBox>
+#include <QProcess>
+
+using namespace quindara;
+
+namespace {
+
+const QDate kToday(2026, 12, 7);
+
+void fillSource(const DataFolder& data, bool contacts) {
+    data.createMissingFolders();
+    if (contacts) {
+        const QStringList card = {QStringLiteral("Núñez"),
+                                  QStringLiteral("Ana"),
+                                  {},
+                                  QStringLiteral("León"),
+                                  QStringLiteral("600 000 000"),
+                                  {},
+                                  {}};
+        for (const QString& category : {QStringLiteral("Amigos"), folders::allContacts}) {
+            QDir().mkpath(data.categoryFolder(category));
+            QVERIFY(writeContactCard(data.contactFile(category, card.first()), card));
+        }
+        return;
+    }
+    QCOMPARE(storeDayText(data, DayTextKind::Holiday, QStringLiteral("24"), QStringLiteral("DICIEMBRE"),
+                          QStringLiteral("2026"), QStringLiteral("Nochebuena")),
+             DayTextChange::Written);
+}
+
+} // namespace
+
+class ExchangeWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Through the page as the user does it: export from one agenda, import into an empty one; the file,
+    // the summaries, the grid marks and the address book follow.
+    void exportThenImport_data() {
+        QTest::addColumn<bool>("contacts");
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("exportSummary");
+        QTest::addColumn<QString>("importSummary");
+        QTest::addColumn<QString>("importedFile");
+        QTest::newRow("calendar") << false << "agenda.ics"
+                                  << "1 fiestas"
+                                  << "Calendario importado de"
+                                  << QString();
+        QTest::newRow("contacts") << true << "amigos.vcf"
+                                  << ": 1."
+                                  << "Contactos importados de"
+                                  << "direcciones/Amigos/Núñez";
+    }
+    void exportThenImport() {
+        QFETCH(bool, contacts);
+        QFETCH(QString, fileName);
+        QFETCH(QString, exportSummary);
+        QFETCH(QString, importSummary);
+        QFETCH(QString, importedFile);
+        QTemporaryDir out;
+        const QString file = out.filePath(fileName);
+
+        AgendaFixture source(kToday);
+        fillSource(DataFolder(source.programFolder), contacts);
+        source.open();
+        QVERIFY(source.click(QStringLiteral("exchangeButton")));
+        QVERIFY(source.isShown(QStringLiteral("exchangePage")));
+        QCOMPARE(source.backColor(QStringLiteral("exchangePage")),
+                 source.backColor(QStringLiteral("exchangeButton")));
+        source.desktop.saveFileAnswer = file;
+        if (contacts)
+            QVERIFY(source.choose(QStringLiteral("exportCategoryCombo"), QStringLiteral("Amigos")));
+        QVERIFY(
+            source.click(contacts ? QStringLiteral("exportVcfButton") : QStringLiteral("exportIcsButton")));
+        QCOMPARE(source.desktop.calls.constLast().extra.value(1),
+                 contacts ? QStringLiteral("Contactos (*.vcf)") : QStringLiteral("Calendario (*.ics)"));
+        const QString exported = source.find<QPlainTextEdit>(QStringLiteral("resultText"))->toPlainText();
+        QVERIFY2(exported.contains(exportSummary), qPrintable(exported));
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.readAll().contains(contacts ? "Núñez" : "Nochebuena"));
+
+        AgendaFixture target(kToday);
+        target.open();
+        QCOMPARE(target.dayColour(24), colours::weekday);
+        QVERIFY(target.click(QStringLiteral("exchangeButton")));
+        target.desktop.openFileAnswer = file;
+        if (contacts)
+            target.find<QLineEdit>(QStringLiteral("importCategoryEdit"))->setText(QStringLiteral("Amigos"));
+        else
+            target.find<QCheckBox>(QStringLiteral("asHolidaysCheck"))->setChecked(true);
+        QVERIFY(
+            target.click(contacts ? QStringLiteral("importVcfButton") : QStringLiteral("importIcsButton")));
+        const QString imported = target.find<QPlainTextEdit>(QStringLiteral("resultText"))->toPlainText();
+        QVERIFY2(imported.contains(importSummary) && imported.contains(QStringLiteral("1 añadid")),
+                 qPrintable(imported));
+        const DataFolder data(target.programFolder);
+        QVERIFY(QFileInfo(contacts ? QDir(target.programFolder).filePath(importedFile)
+                                   : data.holidayFile(annualKey(QDate(2026, 12, 24))))
+                    .isFile());
+        if (contacts)
+            QVERIFY(target.find<QComboBox>(QStringLiteral("Combo3"))->findText(QStringLiteral("Amigos")) >=
+                    0);
+        else
+            QCOMPARE(target.dayColour(24), colours::holiday);
+    }
+
+    // The command line answers without a window: the summary on the terminal and the exit code.
+    void commandLine_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output");
+        const QString agenda = QStringLiteral(QUINDARA_AGENDA);
+        QTest::newRow("export") << agenda << QStringList{"--export-ics", "@/a.ics", "--with-notes"} << 0
+                                << "Calendario exportado";
+        QTest::newRow("import") << agenda << QStringList{"--import-ics", "@/a.ics", "--as-holidays"} << 0
+                                << "Calendario importado";
+        QTest::newRow("refused file")
+            << agenda << QStringList{"--import-vcf", "@/a.ics"} << 1 << "No se ha importado nada";
+        QTest::newRow("unknown category")
+            << agenda << QStringList{"--export-vcf", "@/b.vcf", "--category", "Nadie"} << 2 << "Nadie";
+        QTest::newRow("no file") << agenda << QStringList{"--import-ics"} << 2 << "--import-ics";
+        QTest::newRow("modifier of another")
+            << agenda << QStringList{"--export-vcf", "@/b.vcf", "--as-holidays"} << 2 << "--as-holidays";
+        QTest::newRow("two at once") << agenda
+                                     << QStringList{"--export-ics", "@/a.ics", "--export-vcf", "@/b.vcf"} << 2
+                                     << "a la vez";
+        QTest::newRow("unwritable") << agenda << QStringList{"--export-ics", "@/no/such/folder/a.ics"} << 3
+                                    << "a.ics";
+        QTest::newRow("calculator") << QStringLiteral(QUINDARA_TALLIMO)
+                                    << QStringList{"--export-ics", "@/a.ics"} << 2 << "--export-ics";
+    }
+    void commandLine() {
+        QFETCH(QString, program);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        static QTemporaryDir folder;
+        static QTemporaryDir files;
+        DataFolder(folder.path()).createMissingFolders();
+        QCOMPARE(storeDayText(DataFolder(folder.path()), DayTextKind::Holiday, QStringLiteral("1"),
+                              QStringLiteral("ENERO"), QStringLiteral("2027"), QStringLiteral("Año nuevo")),
+                 DayTextChange::Written);
+        arguments.replaceInStrings(QStringLiteral("@"), files.path());
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        process.setProcessEnvironment(environment);
+        process.start(program, QStringList{QStringLiteral("--folder"), folder.path()} + arguments);
+        QVERIFY(process.waitForFinished(30000));
+        const QString said =
+            QString::fromLocal8Bit(process.readAllStandardOutput() + process.readAllStandardError());
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(said.contains(output), qPrintable(said));
+        QCOMPARE(process.exitCode(), exitCode);
+    }
+};
+
+QTEST_MAIN(ExchangeWindowTest)
+#include "tst_exchangewindow.moc"
