@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringDecoder>
 
 #include <cstring>
 #include <dirent.h>
@@ -58,6 +59,17 @@ QString foldAscii(const QString& name) {
             out[i] = char16_t(out[i] + (u'a' - u'A'));
     }
     return folded;
+}
+
+// A file name is not a text: a leading U+FEFF belongs to the name, where the text decoders take it for a
+// byte-order mark and drop it, so "\uFEFF.." would read back as "..". Bytes that are not UTF-8 take the
+// Windows-1252 reading of the text decoder.
+QString decodeStoredName(const QByteArray& bytes, bool& foreign) {
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString name = utf8.decode(bytes);
+    foreign = utf8.hasError();
+    return foreign ? decodeText(bytes) : name;
 }
 
 bool isRegularFile(int folder, const dirent* entry) {
@@ -252,9 +264,7 @@ void FolderIndex::add(const char* bytes, qsizetype length) {
     } else if (foldLatin1(bytes, length, arena_, entry.foldedAt)) {
         entry.foldedLength = quint32(length);
     } else {
-        const QByteArray raw(bytes, length);
-        const QString name = decodeText(raw);
-        entry.foreign = name.toUtf8() != raw;
+        const QString name = decodeStoredName(QByteArray(bytes, length), entry.foreign);
         const QByteArray folded = foldName(name).toUtf8();
         entry.foldedAt = quint32(arena_.size());
         entry.foldedLength = quint32(folded.size());
@@ -305,7 +315,11 @@ QByteArrayView FolderIndex::foldedOf(const Entry& entry) const {
 QString FolderIndex::nameOf(const Entry& entry) const {
     const QByteArray stored =
         QByteArray::fromRawData(arena_.constData() + entry.storedAt, entry.storedLength);
-    return entry.foreign ? decodeText(stored) : QString::fromUtf8(stored);
+    if (entry.foreign || stored.startsWith("\xEF\xBB\xBF")) {
+        bool foreign = false;
+        return decodeStoredName(stored, foreign);
+    }
+    return QString::fromUtf8(stored);
 }
 
 void FolderIndex::namesChanged() {

@@ -1,4 +1,5 @@
 #include "common/folderindex.h"
+#include "common/leftoversavefiles.h"
 #include "common/programfolder.h"
 #include "fuzzcheck.h"
 
@@ -21,7 +22,7 @@ void checkStaysInFolder(const QDir& folder, const QString& name) {
 } // namespace
 
 // The input is a few names separated by line feeds. Names equal but for case or normal form fold to one
-// key; safe names stay inside their folder; every stored file is found again under any of its spellings.
+// key; safe names stay inside their folder; every listed file is found again under any of its spellings.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 2048)
         return 0;
@@ -39,7 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!isSafeFileName(name))
             continue;
         checkStaysInFolder(folder, name);
-        if (stored.size() < 6) {
+        // Hidden names (lock files, temporary files of atomic writes) and names shaped like an unfinished
+        // save are left out of the index on purpose, so only the others must be found again.
+        if (stored.size() < 6 && !name.startsWith(u'.') && !looksLikeSaveFile(name)) {
             QFile file(folder.filePath(name));
             if (file.open(QIODevice::WriteOnly))
                 stored.append(name);
