@@ -136,12 +136,12 @@ void AgendaWindow::ShowPageContent() {
         break;
     case AgendaPage::Search:
         searchPage_->showQuery();
+        break;
     case AgendaPage::Exchange:
         exchangePage_->loadCategories();
         break;
     case AgendaPage::NotesPad:
     case AgendaPage::AddressBook:
-    case AgendaPage::Search:
         break;
     }
 }

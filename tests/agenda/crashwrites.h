@@ -60,7 +60,15 @@ inline bool saveVersion(const quindara::DataFolder& data, int version) {
                           QStringLiteral("ana@example.com"),
                           text};
     ok = quindara::writeContactCard(data.contactFile(kCategory, kSurname), fields) && ok;
-    ok = quindara::NotesPad(data, clock).save(text).has_value() && ok;
+    // The same pad note saved again, as the pad does while the user edits it.
+    const quindara::NotesPad pad(data, clock);
+    std::optional<quindara::PadNote> editing;
+    const QStringList names = pad.noteNames();
+    if (!names.isEmpty()) {
+        if (const auto stored = pad.read(names.first()))
+            editing = quindara::PadNote{names.first(), *stored};
+    }
+    ok = pad.save(text, editing).has_value() && ok;
     return ok;
 }
 
