@@ -5,8 +5,8 @@
 #include "agenda/core/datafolder.h"
 #include "agenda/ui/addressbookpage.h"
 #include "benchdata.h"
-#include "tests/support/recordingdesktopservices.h"
 #include "common/folderindex.h"
+#include "tests/support/recordingdesktopservices.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,9 +1,9 @@
 #include "benchdata.h"
-#include "tests/support/recordingdesktopservices.h"
 #include "calculator/core/clipboardtext.h"
 #include "calculator/core/operations.h"
 #include "calculator/core/tape.h"
 #include "calculator/ui/calculatorwindow.h"
+#include "tests/support/recordingdesktopservices.h"
 
 #include <QApplication>
 #include <QClipboard>

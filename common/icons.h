@@ -54,7 +54,7 @@ enum class Icon {
     TextSize, // three digits in growing sizes
     // Agenda main window, added later
     Magnifier, // magnifying glass: the search page
-    Exchange, // two opposite arrows over a calendar sheet: import and export
+    Exchange,  // two opposite arrows over a calendar sheet: import and export
 };
 
 inline constexpr int kOperationCount = 12;

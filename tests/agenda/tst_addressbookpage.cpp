@@ -1,9 +1,9 @@
 #include "agenda/core/contactcard.h"
 #include "agenda/core/datafolder.h"
 #include "agenda/ui/addressbookpage.h"
-#include "tests/support/recordingdesktopservices.h"
 #include "common/textfile.h"
 #include "common/units.h"
+#include "tests/support/recordingdesktopservices.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "agenda/ui/deferredmessages.h"
-#include "tests/support/recordingdesktopservices.h"
 #include "agenda/ui/notespadpage.h"
 #include "common/textfile.h"
+#include "tests/support/recordingdesktopservices.h"
 
 #include <QDir>
 #include <QLineEdit>

@@ -51,8 +51,7 @@ private slots:
         QTest::addColumn<QString>("importedFile");
         QTest::newRow("calendar") << false << "agenda.ics"
                                   << "1 fiestas"
-                                  << "Calendario importado de"
-                                  << QString();
+                                  << "Calendario importado de" << QString();
         QTest::newRow("contacts") << true << "amigos.vcf"
                                   << ": 1."
                                   << "Contactos importados de"

@@ -3,8 +3,8 @@
 #include "calculator/ui/calculatorwindow.h"
 #include "calculator/ui/savedlogswindow.h"
 #include "common/clock.h"
-#include "tests/support/recordingdesktopservices.h"
 #include "common/textfile.h"
+#include "tests/support/recordingdesktopservices.h"
 
 #include <QTemporaryDir>
 

@@ -1,9 +1,9 @@
 #include "calculator/core/calculatorfolder.h"
-#include "tests/support/recordingdesktopservices.h"
 #include "calculator/core/operations.h"
 #include "calculator/ui/calculatorwindow.h"
 #include "calculator/ui/tapeview.h"
 #include "common/textfile.h"
+#include "tests/support/recordingdesktopservices.h"
 
 #include <QApplication>
 #include <QClipboard>

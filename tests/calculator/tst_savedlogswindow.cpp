@@ -1,7 +1,7 @@
 #include "calculator/ui/savedlogswindow.h"
-#include "tests/support/recordingdesktopservices.h"
 #include "common/textfile.h"
 #include "common/units.h"
+#include "tests/support/recordingdesktopservices.h"
 
 #include "common/icons.h"
 
