@@ -45,6 +45,13 @@ AgendaWindow::AgendaWindow(const QString& programFolder, const common::Clock& cl
     Form_Load();
 }
 
+// The pages hold references to this window's stores; they go first, while those are still alive, so a
+// box losing the focus as the window is torn down never reaches a store already destroyed.
+AgendaWindow::~AgendaWindow() {
+    ending_ = true;
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+}
+
 void AgendaWindow::Form_Load() {
     common::centreOnScreen(*this);
     // The notes pad and the address book need their folders; missing ones are created.

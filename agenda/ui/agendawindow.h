@@ -55,6 +55,7 @@ class AgendaWindow : public QWidget {
 public:
     AgendaWindow(const QString& programFolder, const common::Clock& clock, common::DesktopServices& desktop,
                  QWidget* parent = nullptr);
+    ~AgendaWindow() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
