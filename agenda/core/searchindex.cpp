@@ -144,14 +144,6 @@ QString withoutTxt(const QString& name) {
     return name.endsWith(kTxt, Qt::CaseInsensitive) ? name.chopped(kTxt.size()) : name;
 }
 
-QString oneLine(QString text) {
-    for (QChar& c : text) {
-        if (c == u'\n' || c == u'\r' || c == u'\t')
-            c = u' ';
-    }
-    return text.simplified();
-}
-
 } // namespace
 
 QString SearchHit::isoDateOrKind() const {

@@ -36,6 +36,8 @@ bool containsBytes(const QByteArray& haystack, const QByteArray& needle) {
            nullptr;
 }
 
+} // namespace
+
 QString oneLine(QString text) {
     for (QChar& c : text) {
         if (c == u'\n' || c == u'\r' || c == u'\t')
@@ -43,8 +45,6 @@ QString oneLine(QString text) {
     }
     return text.simplified();
 }
-
-} // namespace
 
 QString composedForSearch(const QString& text) {
     return isAscii(text) ? text : text.normalized(QString::NormalizationForm_C);

@@ -16,6 +16,8 @@ QString foldForSearch(const QString& text);
 QByteArray foldFileBytesForSearch(const QByteArray& bytes);
 // The composed form foldForSearch works on (the text itself when it is already composed).
 QString composedForSearch(const QString& text);
+// The text on one line: line breaks and tabs become blanks, runs of blanks one blank.
+QString oneLine(QString text);
 
 // What the user typed, as terms that must all appear: each word alone, or the text between double
 // quotes as one phrase. Terms are folded and kept twice: as text for excerpts, as UTF-8 for scanning.
