@@ -1,3 +1,4 @@
+#include "agenda/core/agendaabout.h"
 #include "agenda/core/exchangecommand.h"
 #include "agenda/core/searchcommand.h"
 #include "agenda/ui/agendawindow.h"
@@ -32,6 +33,8 @@ int main(int argc, char* argv[]) {
     }
     if (options.action == common::CommandLineAction::Exchange)
         return runExchangeOnTerminal(argc, argv, options);
-    return common::runMainWindow<quindara::AgendaWindow>(argc, argv, common::Program::Agenda,
-                                                         QStringLiteral("Quindara"));
+    return common::runMainWindow<quindara::AgendaWindow>(argc, argv,
+                                                         {common::Program::Agenda, QStringLiteral("Quindara"),
+                                                          QStringLiteral("year-calendar"),
+                                                          quindara::aboutLines()});
 }

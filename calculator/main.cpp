@@ -1,7 +1,10 @@
+#include "calculator/core/calculatorabout.h"
 #include "calculator/ui/calculatorwindow.h"
 #include "common/ui/application.h"
 
 int main(int argc, char* argv[]) {
-    return common::runMainWindow<tallimo::CalculatorWindow>(argc, argv, common::Program::Calculator,
-                                                            QStringLiteral("Tallimo"));
+    return common::runMainWindow<tallimo::CalculatorWindow>(
+        argc, argv,
+        {common::Program::Calculator, QStringLiteral("Tallimo"), QStringLiteral("calculator"),
+         tallimo::aboutLines()});
 }

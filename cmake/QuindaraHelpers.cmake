@@ -3,12 +3,16 @@ function(quindara_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
 endfunction()
 
-# A static library made of every source of one folder.
+# A static library of the sources listed. LIBS are the libraries its public headers use, PRIVATE_LIBS those
+# only its sources use. A CORE library may not use widgets: its include path puts a stand-in for QtWidgets'
+# global header first, so that any Widgets header it reaches stops the build with a message.
 function(quindara_library name)
-  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp" "${CMAKE_CURRENT_SOURCE_DIR}/*.h")
-  add_library(${name} STATIC ${sources})
-  target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+  cmake_parse_arguments(ARG "CORE" "" "SOURCES;LIBS;PRIVATE_LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
+  if(ARG_CORE)
+    target_include_directories(${name} BEFORE PRIVATE "${PROJECT_SOURCE_DIR}/cmake/no-widgets")
+  endif()
   quindara_warnings(${name})
 endfunction()
 

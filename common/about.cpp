@@ -27,32 +27,8 @@ QString dataFolderLine(const QString& dataFolder) {
     return QStringLiteral("Carpeta de datos: %1").arg(dataFolder);
 }
 
-QStringList calculatorAboutLines() {
-    return {
-        QStringLiteral("TALLIMO 1.2"), QStringLiteral("Calculadora de cinta de papel"),
-        projectWebAddress(),           licenceText(),
-        copyrightYearText(),
-    };
-}
-
-QStringList agendaAboutLines() {
-    return {
-        QStringLiteral("QUINDARA, agenda personal"),
-        projectWebAddress(),
-        licenceText(),
-        copyrightYearText(),
-    };
-}
-
-QString agendaAboutText() {
-    return agendaAboutLines().join(QLatin1Char('\n'));
-}
-
-QString aboutText(Program program, const QString& dataFolder) {
-    QStringList lines = program == Program::Agenda ? agendaAboutLines() : calculatorAboutLines();
-    lines.append(QString());
-    lines.append(dataFolderLine(dataFolder));
-    return lines.join(QLatin1Char('\n'));
+QString aboutText(const QStringList& lines, const QString& dataFolder) {
+    return (lines + QStringList{QString(), dataFolderLine(dataFolder)}).join(QLatin1Char('\n'));
 }
 
 } // namespace common

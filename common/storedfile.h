@@ -14,9 +14,9 @@ namespace common {
 // The file's text, or an empty text when there is none or it cannot be read.
 QString readStoredText(const FolderIndex& index, const QString& name, Ending ending);
 // Writes atomically into the stored file of that name, or a new file named `name`.
-bool writeStoredText(FolderIndex& index, const QString& name, const QString& text, Ending ending,
-                     QString* error = nullptr);
+[[nodiscard]] bool writeStoredText(FolderIndex& index, const QString& name, const QString& text,
+                                   Ending ending, QString* error = nullptr);
 // Removes the stored file of that name; true when it is gone.
-bool removeStored(FolderIndex& index, const QString& name);
+[[nodiscard]] bool removeStored(FolderIndex& index, const QString& name);
 
 } // namespace common

@@ -33,7 +33,7 @@ QString textFromBytes(const QByteArray& bytes, Ending ending);
 
 std::optional<QByteArray> readBytes(const QString& path);
 // Atomic replace: the old file survives any failure. Returns false (and fills error) when it did not happen.
-bool writeBytes(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+[[nodiscard]] bool writeBytes(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
 // The one way the programs replace a file. Built on QSaveFile, whose own writes are not enough: Qt keeps
 // up to 16 KB in a buffer and, when the real write fails inside commit() (a full disk), renames the
@@ -66,11 +66,12 @@ std::optional<QString> readText(const QString& path, Ending ending);
 // readText with a missing or unreadable file read as empty.
 QString readTextOrEmpty(const QString& path, Ending ending);
 // The text writers keep a byte-order mark the replaced file began with, so a load and save changes no byte.
-bool writeText(const QString& path, const QString& text, Ending ending, QString* error = nullptr);
+[[nodiscard]] bool writeText(const QString& path, const QString& text, Ending ending,
+                             QString* error = nullptr);
 
 // Every line of the file, an empty one too; a final line without CR LF counts as a line.
 QStringList readLines(const QString& path);
-bool writeLines(const QString& path, const QStringList& lines, QString* error = nullptr);
+[[nodiscard]] bool writeLines(const QString& path, const QStringList& lines, QString* error = nullptr);
 
 bool removeFile(const QString& path);
 

@@ -25,7 +25,8 @@ public:
 
     QStringList readList(const QString& listKey) const;
     // Rewrites the whole list, one entry a line; an empty list leaves an empty file.
-    bool writeList(const QString& listKey, const QStringList& entries, QString* error = nullptr) const;
+    [[nodiscard]] bool writeList(const QString& listKey, const QStringList& entries,
+                                 QString* error = nullptr) const;
 
     // Where the copy of an entry lives (its stored spelling in any letter case); empty for an entry that
     // is not a bare name, since it would lead out of "Archivos".
@@ -33,7 +34,7 @@ public:
     ArchiveState stateOf(const QString& chosenPath) const;
     // Copies the chosen file into "Archivos" under its own name, replacing a copy of that name; the old
     // copy survives a failed copy.
-    bool copyIntoArchive(const QString& chosenPath, QString* error = nullptr) const;
+    [[nodiscard]] bool copyIntoArchive(const QString& chosenPath, QString* error = nullptr) const;
 
     // A bare name that can be stored in "Archivos" and in a list line.
     static bool isStorableName(const QString& fileName);

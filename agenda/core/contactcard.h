@@ -22,7 +22,7 @@ QStringList contactLinesFromFields(const QStringList& fields);
 
 // The card's seven fields, or nothing when the file cannot be read.
 std::optional<QStringList> readContactCard(const QString& path);
-bool writeContactCard(const QString& path, const QStringList& fields, QString* error = nullptr);
+[[nodiscard]] bool writeContactCard(const QString& path, const QStringList& fields, QString* error = nullptr);
 
 // What "Copiar Todos" shows and copies: after each card, the text gathered so far (one message box
 // each); the clipboard gets the whole table. Fields are preceded by a TAB and rows end with a lone CR,

@@ -9,17 +9,17 @@ namespace quindara {
 
 // Colours as 0x00BBGGRR values.
 namespace colours {
-inline constexpr quint32 weekday = 16777215;         // white
-inline constexpr quint32 weekend = 65280;            // green
-inline constexpr quint32 holiday = 65535;            // yellow
-inline constexpr quint32 yearlyReminder = 16095229;  // pink
-inline constexpr quint32 oneYearReminder = 15006247; // turquoise
-inline constexpr quint32 selected = 255;             // red
+inline constexpr quint32 weekday = 0x00FFFFFF;         // white
+inline constexpr quint32 weekend = 0x0000FF00;         // green
+inline constexpr quint32 holiday = 0x0000FFFF;         // yellow
+inline constexpr quint32 yearlyReminder = 0x00F597FD;  // pink
+inline constexpr quint32 oneYearReminder = 0x00E4FA27; // turquoise
+inline constexpr quint32 selected = 255;               // red
 // Lighter hues of the day page's boxes.
-inline constexpr quint32 holidayBox = 12648447;
-inline constexpr quint32 yearlyReminderBox = 16761087;
-inline constexpr quint32 oneYearReminderBox = 16777088;
-inline constexpr quint32 saintsBox = 8421631;
+inline constexpr quint32 holidayBox = 0x00C0FFFF;
+inline constexpr quint32 yearlyReminderBox = 0x00FFC0FF;
+inline constexpr quint32 oneYearReminderBox = 0x00FFFF80;
+inline constexpr quint32 saintsBox = 0x008080FF;
 } // namespace colours
 
 enum class Mark { None, Holiday, YearlyReminder, OneYearReminder };

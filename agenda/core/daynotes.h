@@ -28,7 +28,7 @@ public:
     // Writes the note with its zoned ending; an empty note stores the ending alone, so the day keeps
     // a note file. A stored file of another letter case (or in Windows-1252 bytes) is replaced rather
     // than doubled; one that cannot be read is never replaced.
-    bool save(const QString& dayNoteKey, const QString& text, QString* error = nullptr);
+    [[nodiscard]] bool save(const QString& dayNoteKey, const QString& text, QString* error = nullptr);
 
     // Every note of the month (or year), in date order, each entry being the key, the separator,
     // the note and the separator twice.

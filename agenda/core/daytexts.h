@@ -25,7 +25,8 @@ enum class DayTextChange { Written, Removed, NothingToRemove, Failed };
 // A non-empty text (blanks too) is written; an empty one removes the file in any letter case, so the
 // file exists exactly while the text is non-empty. A file that is there but cannot be read is neither
 // replaced nor removed (Failed).
-DayTextChange storeDayText(const DataFolder& data, DayTextKind kind, const QString& day, const QString& month,
-                           const QString& year, const QString& text, QString* error = nullptr);
+[[nodiscard]] DayTextChange storeDayText(const DataFolder& data, DayTextKind kind, const QString& day,
+                                         const QString& month, const QString& year, const QString& text,
+                                         QString* error = nullptr);
 
 } // namespace quindara

@@ -29,10 +29,11 @@ public:
     // holds what the pad stored or opened) is replaced there; any other note of that minute is kept and
     // the save takes the next free name ("2011-1-5--9-7-2"). Returns the name written, or nothing when
     // the note could not be stored.
-    std::optional<QString> save(const QString& text, const std::optional<PadNote>& editing = std::nullopt,
-                                QString* error = nullptr) const;
+    [[nodiscard]] std::optional<QString> save(const QString& text,
+                                              const std::optional<PadNote>& editing = std::nullopt,
+                                              QString* error = nullptr) const;
     std::optional<QString> read(const QString& name) const;
-    bool remove(const QString& name, QString* error = nullptr) const;
+    [[nodiscard]] bool remove(const QString& name, QString* error = nullptr) const;
 
 private:
     DataFolder data_;

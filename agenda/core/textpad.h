@@ -21,6 +21,7 @@ TextPadContent textPadOfWeek(const QStringList& captions, const QStringList& tex
 // A page with nothing to export leaves the file empty.
 TextPadContent emptyTextPad();
 
-bool writeTextPad(const DataFolder& data, const TextPadContent& content, QString* error = nullptr);
+[[nodiscard]] bool writeTextPad(const DataFolder& data, const TextPadContent& content,
+                                QString* error = nullptr);
 
 } // namespace quindara

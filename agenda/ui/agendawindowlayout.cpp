@@ -23,10 +23,9 @@ namespace quindara {
 
 namespace {
 
-constexpr quint32 kWhite = 16777215;
 constexpr int kTabLefts[kAgendaPageCount] = {6480, 6960, 7440, 7920, 9000, 9480};
-constexpr quint32 kTabColours[kAgendaPageCount] = {16777215, 12648384, 16761087,
-                                                   16777152, 12648447, 16761087};
+constexpr quint32 kTabColours[kAgendaPageCount] = {0x00FFFFFF, 0x00C0FFC0, 0x00FFC0FF,
+                                                   0x00FFFFC0, 0x00C0FFFF, 0x00FFC0FF};
 
 // Every page lies in this rectangle, right of the month grid.
 const QRect kPageRect = common::twipsRect(2880, 480, 8895, 8295);
@@ -44,7 +43,7 @@ void AgendaWindow::createToolRow() {
     const char* const captions[4] = {"D", "S", "M", "A"};
     for (int index = 0; index < kAgendaPageCount; ++index) {
         Command6[index] =
-            makeButton(this, arrayName("Command6", index), QRect(kTabLefts[index], 120, 495, 495));
+            makeButton(this, elementName("Command6", index), QRect(kTabLefts[index], 120, 495, 495));
         setBackColor(Command6[index], kTabColours[index]);
         if (index < 4) {
             Command6[index]->setText(QString::fromLatin1(captions[index]));

@@ -31,16 +31,16 @@ AttachmentPanel::AttachmentPanel(const DataFolder& data, common::DesktopServices
     const char* const headings[2] = {"Sólo este año", "Todos los años"};
     for (int k = 0; k < 2; ++k) {
         const int top = k * kGroupHeight;
-        Command16[k] = makeButton(this, arrayName("Command16", k), QRect(0, top, kWidth, 495));
+        Command16[k] = makeButton(this, elementName("Command16", k), QRect(0, top, kWidth, 495));
         setPicture(Command16[k], k == 0 ? Picture::AttachThisYear : Picture::AttachEveryYear);
-        Label6[k] = makeLabel(this, arrayName("Label6", k), QRect(0, top + 555, kWidth, 255),
+        Label6[k] = makeLabel(this, elementName("Label6", k), QRect(0, top + 555, kWidth, 255),
                               QString::fromUtf8(headings[k]));
         Label6[k]->setFont(arialFont(9.75, true));
         Label6[k]->setAlignment(Qt::AlignCenter);
         List1[k] = new QListWidget(this);
-        List1[k]->setObjectName(arrayName("List1", k));
+        List1[k]->setObjectName(elementName("List1", k));
         List1[k]->setGeometry(common::twipsRect(0, top + 840, kWidth, 2640));
-        Command17[k] = makeButton(this, arrayName("Command17", k), QRect(0, top + 3540, kWidth, 375),
+        Command17[k] = makeButton(this, elementName("Command17", k), QRect(0, top + 3540, kWidth, 375),
                                   QStringLiteral("Eliminar"));
         setBackColor(Command17[k], 0x000000FF); // red
     }

@@ -20,13 +20,10 @@ namespace {
 constexpr int kPanelWidth = 2880;
 constexpr int kPanelHeight = 9405;
 
-constexpr quint32 kMagenta = 16711935;
-constexpr quint32 kLightYellow = 12648447;
-constexpr quint32 kCyan = 16776960;
-constexpr quint32 kYellow = 65535;
-constexpr quint32 kWhite = 16777215;
+constexpr quint32 kLightYellow = 0x00C0FFFF;
+constexpr quint32 kCyan = 0x00FFFF00;
+constexpr quint32 kYellow = 0x0000FFFF;
 
-const char* const kHeadings[kGridColumns] = {"L", "M", "Mi", "J", "V", "S", "D"};
 const char* const kMonthCaptions[12] = {"Enero",      "Febrero", "Marzo",     "Abril",
                                         "Mayo",       "Junio",   "Julio",     "Agosto",
                                         "Septiembre", "Octubre", "Noviembre", "Diciembre"};
@@ -41,17 +38,11 @@ CalendarPanel::CalendarPanel(QWidget* window) : QWidget(window) {
         return QRect(left, top - 480, width, height);
     };
 
-    for (int column = 0; column < kGridColumns; ++column) {
-        Label1[column] =
-            makeLabel(this, arrayName("Label1", column), place(240 + 360 * column, 720, 375, 375),
-                      QString::fromLatin1(kHeadings[column]));
-        Label1[column]->setFont(arialFont(12, true));
-        Label1[column]->setAlignment(Qt::AlignCenter);
-        if (isWeekendColumn(column))
-            setForeColor(Label1[column], kMagenta);
-    }
+    for (int column = 0; column < kGridColumns; ++column)
+        Label1[column] = makeWeekdayInitial(this, elementName("Label1", column),
+                                            place(240 + 360 * column, 720, 375, 375), column);
     for (int index = 0; index < kGridButtons; ++index) {
-        Command1[index] = makeButton(this, arrayName("Command1", index),
+        Command1[index] = makeButton(this, elementName("Command1", index),
                                      place(240 + 360 * (index % 7), 1200 + 360 * (index / 7), 375, 375));
         Command1[index]->setFont(arialFont(9.75, true));
         connect(Command1[index], &QPushButton::clicked, this, [this, index] { emit dayClicked(index); });
@@ -78,13 +69,13 @@ CalendarPanel::CalendarPanel(QWidget* window) : QWidget(window) {
     setBackColor(Command2[0], kLightYellow);
     for (int index = 0; index < 2; ++index) {
         Command3[index] =
-            makeButton(this, arrayName("Command3", index), place(2295, 4200 + 240 * index, 480, 240));
+            makeButton(this, elementName("Command3", index), place(2295, 4200 + 240 * index, 480, 240));
         setPicture(Command3[index], index == 0 ? Picture::ArrowUp : Picture::ArrowDown);
         connect(Command3[index], &QPushButton::clicked, this,
                 [this, index] { emit yearStepped(index == 0 ? 1 : -1); });
     }
     for (int index = 0; index < 12; ++index) {
-        Command4[index] = makeButton(this, arrayName("Command4", index),
+        Command4[index] = makeButton(this, elementName("Command4", index),
                                      place(index % 2 == 0 ? 240 : 1560, 4800 + 360 * (index / 2), 1215, 375),
                                      QString::fromLatin1(kMonthCaptions[index]));
         Command4[index]->setFont(arialFont(8.25));

@@ -1,146 +1,77 @@
 #include "agenda/ui/controls.h"
 
+#include "agenda/core/calendar.h"
 #include "common/icons.h"
-#include "common/units.h"
 
-#include <QAbstractScrollArea>
-#include <QComboBox>
+#include <QAbstractButton>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 
 namespace quindara {
 
-namespace {
-
-// The palette role a control paints its face with.
-QPalette::ColorRole faceRole(const QWidget* control) {
-    if (qobject_cast<const QAbstractButton*>(control) || qobject_cast<const QComboBox*>(control))
-        return QPalette::Button;
-    if (qobject_cast<const QAbstractScrollArea*>(control) || qobject_cast<const QLineEdit*>(control))
-        return QPalette::Base;
-    return QPalette::Window;
-}
-
-} // namespace
-
-void DayButton::setBackColour(const QColor& colour) {
-    if (colour == backColour_)
-        return;
-    backColour_ = colour;
-    update();
-}
-
-void DayButton::paintEvent(QPaintEvent*) {
-    paintButton(backColour_);
-}
-
-QString arrayName(const char* name, int index) {
-    return QString::fromLatin1(name) + u'_' + QString::number(index);
-}
-
-QFont arialFont(double points, bool bold) {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
-void setBackColor(QWidget* control, quint32 colour) {
-    if (auto* day = qobject_cast<DayButton*>(control)) {
-        day->setBackColour(common::bgrColor(colour));
-        return;
-    }
-    const QPalette::ColorRole role = faceRole(control);
-    QPalette palette = control->palette();
-    palette.setColor(role, common::bgrColor(colour));
-    control->setPalette(palette);
-    if (role == QPalette::Window)
-        control->setAutoFillBackground(true);
-}
-
-quint32 backColor(const QWidget* control) {
-    if (const auto* day = qobject_cast<const DayButton*>(control))
-        return common::bgrValue(day->backColour());
-    return common::bgrValue(control->palette().color(faceRole(control)));
-}
-
-void setForeColor(QWidget* control, quint32 colour) {
-    QPalette palette = control->palette();
-    const QColor text = common::bgrColor(colour);
-    palette.setColor(QPalette::WindowText, text);
-    palette.setColor(QPalette::Text, text);
-    palette.setColor(QPalette::ButtonText, text);
-    control->setPalette(palette);
-}
-
-QPushButton* makeButton(QWidget* parent, const QString& name, const QRect& twipsPlace,
-                        const QString& caption) {
-    auto* button = new ColourButton(caption, parent);
-    button->setObjectName(name);
-    button->setGeometry(
-        common::twipsRect(twipsPlace.x(), twipsPlace.y(), twipsPlace.width(), twipsPlace.height()));
-    return button;
-}
-
-QLabel* makeLabel(QWidget* parent, const QString& name, const QRect& twipsPlace, const QString& caption) {
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    label->setGeometry(
-        common::twipsRect(twipsPlace.x(), twipsPlace.y(), twipsPlace.width(), twipsPlace.height()));
+QLabel* makeWeekdayInitial(QWidget* parent, const QString& name, const QRect& twipsPlace, int column) {
+    static const char* const kInitials[kGridColumns] = {"L", "M", "Mi", "J", "V", "S", "D"};
+    QLabel* label = makeLabel(parent, name, twipsPlace, QString::fromLatin1(kInitials[column]));
+    label->setFont(arialFont(12, true));
+    label->setAlignment(Qt::AlignCenter);
+    if (isWeekendColumn(column))
+        setForeColor(label, kMagenta);
     return label;
 }
 
 namespace {
 
 struct PictureUse {
-    common::Icon icon;
+    const char16_t* drawing;
     const char* tooltip;
 };
 
 PictureUse pictureUse(Picture picture) {
     switch (picture) {
     case Picture::Calculator:
-        return {common::Icon::Calculator, "Calculadora"};
+        return {u"calculator", "Calculadora"};
     case Picture::Clipboard:
-        return {common::Icon::Clipboard, "Bloc de notas"};
+        return {u"clipboard", "Bloc de notas"};
     case Picture::People:
-        return {common::Icon::People, "Direcciones"};
+        return {u"people", "Direcciones"};
     case Picture::SpiralNotepad:
-        return {common::Icon::Notepad, "Abrir en el editor de textos"};
+        return {u"notepad", "Abrir en el editor de textos"};
     case Picture::Minimize:
-        return {common::Icon::DownArrowGreen, "Minimizar"};
+        return {u"down-arrow-green", "Minimizar"};
     case Picture::Exit:
-        return {common::Icon::CloseRedSquare, "Guardar y salir"};
+        return {u"close-red-square", "Guardar y salir"};
     case Picture::YearCalendar:
-        return {common::Icon::YearCalendar, "Ver el año completo"};
+        return {u"year-calendar", "Ver el año completo"};
     case Picture::ArrowUp:
-        return {common::Icon::YearUp, "Año siguiente"};
+        return {u"year-up", "Año siguiente"};
     case Picture::ArrowDown:
-        return {common::Icon::YearDown, "Año anterior"};
+        return {u"year-down", "Año anterior"};
     case Picture::AttachThisYear:
-        return {common::Icon::PaperClip, "Adjuntar un archivo sólo a este año"};
+        return {u"paper-clip", "Adjuntar un archivo sólo a este año"};
     case Picture::AttachEveryYear:
-        return {common::Icon::PaperClip, "Adjuntar un archivo a este día de todos los años"};
+        return {u"paper-clip", "Adjuntar un archivo a este día de todos los años"};
     case Picture::OverviewUp:
-        return {common::Icon::OverviewUp, "Año siguiente"};
+        return {u"overview-up", "Año siguiente"};
     case Picture::OverviewDown:
-        return {common::Icon::OverviewDown, "Año anterior"};
+        return {u"overview-down", "Año anterior"};
     case Picture::OverviewClose:
-        return {common::Icon::OverviewClose, "Cerrar"};
+        return {u"overview-close", "Cerrar"};
     case Picture::Magnifier:
-        return {common::Icon::Magnifier, "Buscar (Ctrl+F)"};
+        return {u"magnifier", "Buscar (Ctrl+F)"};
     case Picture::Exchange:
-        return {common::Icon::Exchange, "Importar / Exportar"};
+        return {u"exchange", "Importar / Exportar"};
     }
-    return {common::Icon::Calculator, ""};
+    return {u"calculator", ""};
 }
 
 } // namespace
 
+QString drawingName(Picture picture) {
+    return QString::fromUtf16(pictureUse(picture).drawing);
+}
+
 void setPicture(QAbstractButton* button, Picture picture) {
     const PictureUse use = pictureUse(picture);
-    button->setIcon(common::iconFor(use.icon));
+    common::setPicture(button, common::iconFor(QString::fromUtf16(use.drawing)));
     button->setToolTip(QString::fromUtf8(use.tooltip));
     // Screen readers have no caption to read on a picture-only button.
     if (button->text().isEmpty())

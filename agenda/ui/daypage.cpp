@@ -54,7 +54,7 @@ QPlainTextEdit* placeTextBox(QPlainTextEdit* box, const QString& name, int left,
 // Holiday, reminder and saints boxes: centred bold text, no scroll bars, like a caption that can be edited.
 QPlainTextEdit* makeDayText(QWidget* page, int index, int top, int width, int height, quint32 colour) {
     auto* kind = index == 0 ? new OneLineTextBox(page) : new QPlainTextEdit(page);
-    QPlainTextEdit* box = placeTextBox(kind, arrayName("Text9", index), 840, top, width, height);
+    QPlainTextEdit* box = placeTextBox(kind, elementName("Text9", index), 840, top, width, height);
     box->setFont(arialFont(12, true));
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -87,7 +87,7 @@ DayPage::DayPage(const DataFolder& data, DayNotes& notes, common::DesktopService
     for (int k = 0; k < 3; ++k) {
         const QRect box = savedBoxes[k]->geometry();
         Command11[k] = new ColourButton(QStringLiteral("G"), this);
-        Command11[k]->setObjectName(arrayName("Command11", k));
+        Command11[k]->setObjectName(elementName("Command11", k));
         Command11[k]->setGeometry(box.right() + 1, box.top(), common::twips(240), box.height());
         Command11[k]->setFont(arialFont(9.75, true));
         setBackColor(Command11[k], 0x0000FF00); // green

@@ -14,7 +14,9 @@ DecorativeStrip::DecorativeStrip(const QString& name, int widthTwips, QWidget* p
 
 void DecorativeStrip::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.drawPixmap(0, 0, common::iconPixmap(common::Icon::DecorativeStrip, size(), devicePixelRatioF()));
+    painter.drawPixmap(0, 0,
+                       common::iconPixmap(QStringLiteral("decorative-strip"), size(), devicePixelRatioF(),
+                                          common::IconFit::FillSize));
 }
 
 } // namespace quindara

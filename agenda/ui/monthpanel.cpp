@@ -15,8 +15,7 @@ constexpr int kButtonPitch = 360; // neighbours overlap by one pixel
 // The title stands this far above the grid; the panel's own coordinates start there.
 constexpr int kTitleHeight = 840;
 constexpr int kInitialsTop = kTitleHeight - 360;
-constexpr quint32 kTitleColour = 16711680;    // blue
-constexpr quint32 kWeekendInitial = 16711935; // magenta
+constexpr quint32 kTitleColour = 0x00FF0000; // blue
 
 QLabel* centredLabel(QWidget* panel, const QString& name, const QRect& twipsPlace, const QString& text,
                      const QFont& font) {
@@ -40,29 +39,21 @@ MonthPanel::MonthPanel(int month, QWidget* window) : QWidget(window), month_(mon
                                   kTitleHeight + kButtonPitch * 5 + kButtonSize));
 
     // Label2(0..11): the month titles.
-    QLabel* title = centredLabel(this, arrayName("Label2", month - 1), QRect(120, 0, 2295, 375),
+    QLabel* title = centredLabel(this, elementName("Label2", month - 1), QRect(120, 0, 2295, 375),
                                  MonthPanel::title(month), arialFont(18));
     setForeColor(title, kTitleColour);
 
     // Label1(0..83): seven weekday initials per panel.
-    static const QStringList initials = {QStringLiteral("L"), QStringLiteral("M"), QStringLiteral("Mi"),
-                                         QStringLiteral("J"), QStringLiteral("V"), QStringLiteral("S"),
-                                         QStringLiteral("D")};
-    const QFont initialFont = arialFont(12, true);
-    for (int column = 0; column < kGridColumns; ++column) {
-        QLabel* initial = centredLabel(this, arrayName("Label1", (month - 1) * kGridColumns + column),
-                                       QRect(kButtonPitch * column, kInitialsTop, kButtonSize, 255),
-                                       initials.at(column), initialFont);
-        if (isWeekendColumn(column))
-            setForeColor(initial, kWeekendInitial);
-    }
+    for (int column = 0; column < kGridColumns; ++column)
+        makeWeekdayInitial(this, elementName("Label1", (month - 1) * kGridColumns + column),
+                           QRect(kButtonPitch * column, kInitialsTop, kButtonSize, 255), column);
 
     // Command2 .. Command13: the day buttons of January .. December.
     const QFont dayFont = arialFont(8.25);
     const QByteArray arrayOfMonth = "Command" + QByteArray::number(month + 1);
     for (int index = 0; index < kGridButtons; ++index) {
-        auto* button = new DayButton(this);
-        button->setObjectName(arrayName(arrayOfMonth.constData(), index));
+        auto* button = new ColourButton(this);
+        button->setObjectName(elementName(arrayOfMonth.constData(), index));
         button->setGeometry(common::twipsRect(kButtonPitch * (index % kGridColumns),
                                               kTitleHeight + kButtonPitch * (index / kGridColumns),
                                               kButtonSize, kButtonSize));
@@ -73,14 +64,14 @@ MonthPanel::MonthPanel(int month, QWidget* window) : QWidget(window), month_(mon
 }
 
 void MonthPanel::showDay(int index, int day, quint32 colour) {
-    DayButton* button = buttons_.at(index);
+    ColourButton* button = buttons_.at(index);
     button->setText(QString::number(day));
     button->setBackColour(common::bgrColor(colour));
     button->setVisible(true);
 }
 
 void MonthPanel::hideCell(int index) {
-    DayButton* button = buttons_.at(index);
+    ColourButton* button = buttons_.at(index);
     button->setVisible(false);
     // A hidden cell keeps no day, so a search by caption only meets the month's own days.
     button->setText(QString());

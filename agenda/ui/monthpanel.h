@@ -6,9 +6,13 @@
 #include <QWidget>
 #include <array>
 
+namespace common {
+class ColourButton;
+}
+
 namespace quindara {
 
-class DayButton;
+using common::ColourButton;
 
 // One of the twelve small calendars of the year overview: the month title, the weekday initials and
 // 42 day buttons (row * 7 + column, Monday first). A transparent frame around them, so that showing
@@ -21,7 +25,7 @@ public:
     MonthPanel(int month, QWidget* window);
 
     int month() const { return month_; }
-    DayButton* dayButton(int index) const { return buttons_.at(index); }
+    ColourButton* dayButton(int index) const { return buttons_.at(index); }
 
     // Shows `day` on button `index` with the back colour `colour` (0x00BBGGRR).
     void showDay(int index, int day, quint32 colour);
@@ -38,7 +42,7 @@ signals:
 
 private:
     int month_;
-    std::array<DayButton*, kGridButtons> buttons_{};
+    std::array<ColourButton*, kGridButtons> buttons_{};
 };
 
 } // namespace quindara

@@ -27,11 +27,11 @@ WeekPage::WeekPage(DayNotes& notes, common::DesktopServices& desktop, QWidget* p
     setObjectName(QStringLiteral("Frame1_1"));
     for (int k = 0; k < kDaysInWeek; ++k) {
         const int top = 480 + 1080 * k;
-        Label3[k] = makeLabel(this, arrayName("Label3", k), QRect(120, top, 5775, 375),
+        Label3[k] = makeLabel(this, elementName("Label3", k), QRect(120, top, 5775, 375),
                               QString::fromUtf8(kDesignCaptions[k]));
         Label3[k]->setFont(arialFont(12, true));
         Text2[k] = new QPlainTextEdit(this);
-        Text2[k]->setObjectName(arrayName("Text2", k));
+        Text2[k]->setObjectName(elementName("Text2", k));
         Text2[k]->setGeometry(common::twipsRect(120, top + 375, 8655, 660));
         Text2[k]->setFont(arialFont(12));
         Text2[k]->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

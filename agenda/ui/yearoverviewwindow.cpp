@@ -14,8 +14,7 @@ namespace quindara {
 
 namespace {
 
-constexpr quint32 kYearColour = 12582912; // dark blue
-constexpr quint32 kWhite = 16777215;
+constexpr quint32 kYearColour = 0x00C00000; // dark blue
 
 } // namespace
 
@@ -46,7 +45,7 @@ void YearOverviewWindow::createControls() {
     const int arrowLefts[2] = {4320, 7200};
     for (int index = 0; index < 2; ++index) {
         Command14.at(index) =
-            makeButton(this, arrayName("Command14", index), QRect(arrowLefts[index], 9480, 735, 735));
+            makeButton(this, elementName("Command14", index), QRect(arrowLefts[index], 9480, 735, 735));
         setBackColor(Command14.at(index), kWhite);
         setPicture(Command14.at(index), arrows[index]);
         connect(Command14.at(index), &QPushButton::clicked, this, [this, index] { Command14_Click(index); });

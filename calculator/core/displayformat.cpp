@@ -6,12 +6,12 @@ namespace tallimo {
 
 namespace {
 
-int decimalsOf(FormatMode mode) {
-    return mode == FormatMode::TwoDecimals || mode == FormatMode::TwoDecimalsCurrency ? 2 : 0;
+int decimalsOf(NumberFormat mode) {
+    return mode == NumberFormat::TwoDecimals || mode == NumberFormat::TwoDecimalsCurrency ? 2 : 0;
 }
 
-bool hasCurrency(FormatMode mode) {
-    return mode == FormatMode::TwoDecimalsCurrency || mode == FormatMode::WholeCurrency;
+bool hasCurrency(NumberFormat mode) {
+    return mode == NumberFormat::TwoDecimalsCurrency || mode == NumberFormat::WholeCurrency;
 }
 
 QString grouped(const QString& wholeDigits, const QString& separator) {
@@ -31,7 +31,7 @@ Separators Separators::of(const QLocale& locale) {
     return {locale.decimalPoint(), locale.groupSeparator()};
 }
 
-QString formatNumber(const Decimal& value, FormatMode mode, const Separators& separators,
+QString formatNumber(const Decimal& value, NumberFormat mode, const Separators& separators,
                      const QString& currencySymbol) {
     const int decimals = decimalsOf(mode);
     const DecimalDigits digits = roundedToDecimals(decimalDigits(value), decimals);
@@ -58,7 +58,7 @@ QString formatNumber(const Decimal& value, FormatMode mode, const Separators& se
     return text;
 }
 
-QString formatText(const QString& text, FormatMode mode, const Separators& separators,
+QString formatText(const QString& text, NumberFormat mode, const Separators& separators,
                    const QString& currencySymbol) {
     const ReadNumber number = readNumber(text);
     if (number.overflow)

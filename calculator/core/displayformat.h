@@ -8,7 +8,7 @@
 namespace tallimo {
 
 // The index of the format key last pressed.
-enum class FormatMode : quint8 {
+enum class NumberFormat : quint8 {
     TwoDecimals = 0,         // 1.234,50
     Entry = 1,               // the raw texts
     TwoDecimalsCurrency = 2, // 1.234,50 €
@@ -26,11 +26,11 @@ struct Separators {
 
 // The value rounded to the mode's decimals (halves away from zero), digits grouped in threes, and for
 // the currency modes a blank and the symbol (just the blank when the symbol is empty).
-QString formatNumber(const Decimal& value, FormatMode mode, const Separators& separators,
+QString formatNumber(const Decimal& value, NumberFormat mode, const Separators& separators,
                      const QString& currencySymbol);
 // A row or result text read by the reading rule and formatted; a number beyond the double range,
 // which the calculator cannot hold, shows "ERROR".
-QString formatText(const QString& text, FormatMode mode, const Separators& separators,
+QString formatText(const QString& text, NumberFormat mode, const Separators& separators,
                    const QString& currencySymbol);
 
 } // namespace tallimo

@@ -62,9 +62,9 @@ public:
     // when it is the log being edited (`editing`, still holding the bytes the window saved or opened);
     // another log keeps its file and the save takes the next free name ("2026-12-6--9-5-2").
     // Returns the name, or nothing (with `error` filled) when it was not written.
-    std::optional<QString> save(const QByteArray& bytes, const QDateTime& moment,
-                                const std::optional<SavedLog>& editing = std::nullopt,
-                                QString* error = nullptr) const;
+    [[nodiscard]] std::optional<QString> save(const QByteArray& bytes, const QDateTime& moment,
+                                              const std::optional<SavedLog>& editing = std::nullopt,
+                                              QString* error = nullptr) const;
     bool remove(const QString& name) const;
 
 private:

@@ -33,7 +33,6 @@ constexpr quint32 kLightRed = 0x00C0C0FF;
 constexpr quint32 kRed = 0x000000FF;
 constexpr quint32 kSalmon = 0x008080FF;
 constexpr quint32 kLightYellow = 0x00C0FFFF;
-constexpr quint32 kWhite = 0x00FFFFFF;
 
 // Places of the operation keys Command3(0..11), (left, top).
 constexpr std::array<std::array<int, 2>, 12> kOperationPlaces{{{960, 960},
@@ -58,28 +57,28 @@ void buildKeypad(QWidget& form, CalculatorControls& c) {
     const QFont digits = arialFont(24, true);
     for (int d = 0; d <= 9; ++d) {
         const QRect place = d == 0 ? key(2640, 3480) : key(1800 + (d - 1) % 3 * 840, 960 + (d - 1) / 3 * 840);
-        c.Command2[std::size_t(d)] = makeButton(&form, elementName(QStringLiteral("Command2"), d), place,
-                                                kLightGreen, QString::number(d), digits);
+        c.Command2[std::size_t(d)] = makeKey(&form, elementName(QStringLiteral("Command2"), d), place,
+                                             kLightGreen, QString::number(d), digits);
     }
     const QFont signs = arialFont(20, true);
     c.Command4 =
-        makeButton(&form, QStringLiteral("Command4"), key(3480, 3480), kPink, QStringLiteral(","), digits);
-    c.Command10 = makeButton(&form, QStringLiteral("Command10"), key(1800, 3480), kLightRed,
-                             QStringLiteral("+/-"), signs);
-    c.Command5 = makeButton(&form, QStringLiteral("Command5"), key(3480, 4320), kLightRed,
-                            QStringLiteral("="), digits);
+        makeKey(&form, QStringLiteral("Command4"), key(3480, 3480), kPink, QStringLiteral(","), digits);
+    c.Command10 =
+        makeKey(&form, QStringLiteral("Command10"), key(1800, 3480), kLightRed, QStringLiteral("+/-"), signs);
+    c.Command5 =
+        makeKey(&form, QStringLiteral("Command5"), key(3480, 4320), kLightRed, QStringLiteral("="), digits);
     c.Command7[0] =
-        makeButton(&form, QStringLiteral("Command7_0"), key(2640, 120), kRed, QStringLiteral("C"), digits);
+        makeKey(&form, QStringLiteral("Command7_0"), key(2640, 120), kRed, QStringLiteral("C"), digits);
     c.Command7[1] =
-        makeButton(&form, QStringLiteral("Command7_1"), key(1800, 120), kSalmon, QStringLiteral("CE"), signs);
-    c.Command9 = makeButton(&form, QStringLiteral("Command9"), key(3480, 120), kSalmon, QString(), signs);
-    setPicture(*c.Command9, common::Icon::Undo);
+        makeKey(&form, QStringLiteral("Command7_1"), key(1800, 120), kSalmon, QStringLiteral("CE"), signs);
+    c.Command9 = makeKey(&form, QStringLiteral("Command9"), key(3480, 120), kSalmon, QString(), signs);
+    setPicture(*c.Command9, Picture::Undo);
 
     const QFont operations = arialFont(16, true);
     for (int k = 0; k < 12; ++k) {
         const auto [left, top] = kOperationPlaces[std::size_t(k)];
-        QPushButton* button = makeButton(&form, elementName(QStringLiteral("Command3"), k), key(left, top),
-                                         std::nullopt, QString(), operations);
+        QPushButton* button = makeKey(&form, elementName(QStringLiteral("Command3"), k), key(left, top),
+                                      std::nullopt, QString(), operations);
         setPicture(*button, operationPicture(k));
         c.Command3[std::size_t(k)] = button;
     }
@@ -87,14 +86,14 @@ void buildKeypad(QWidget& form, CalculatorControls& c) {
     const std::array<QString, 5> formatCaptions{QStringLiteral(",00"), QString(), QStringLiteral(",00$"),
                                                 QStringLiteral("Z"), QStringLiteral("Z$")};
     for (int k = 0; k < 5; ++k) {
-        c.Command8[std::size_t(k)] = makeButton(&form, elementName(QStringLiteral("Command8"), k),
-                                                key(kFormatLefts[std::size_t(k)], 5160), kLightYellow,
-                                                formatCaptions[std::size_t(k)], arialFont(14, true));
+        c.Command8[std::size_t(k)] = makeKey(&form, elementName(QStringLiteral("Command8"), k),
+                                             key(kFormatLefts[std::size_t(k)], 5160), kLightYellow,
+                                             formatCaptions[std::size_t(k)], arialFont(14, true));
     }
-    setPicture(*c.Command8[1], common::Icon::WrittenSum);
+    setPicture(*c.Command8[1], Picture::WrittenSum);
 
-    c.Command11 = makeButton(&form, QStringLiteral("Command11"), {120, 120, 1575, kKey}, std::nullopt);
-    setPicture(*c.Command11, common::Icon::LogCamera);
+    c.Command11 = makeKey(&form, QStringLiteral("Command11"), {120, 120, 1575, kKey}, std::nullopt);
+    setPicture(*c.Command11, Picture::LogCamera);
 }
 
 void buildTapeArea(QWidget& form, const Tape& tape, CalculatorControls& c) {
@@ -106,30 +105,30 @@ void buildTapeArea(QWidget& form, const Tape& tape, CalculatorControls& c) {
     c.Combo1->setFocusPolicy(Qt::NoFocus);
     c.Combo1->installEventFilter(new IgnoreWheel(c.Combo1));
     c.Combo1->hide();
-    c.Command12 = makeButton(&form, QStringLiteral("Command12"), {8640, 120, 855, 495}, std::nullopt);
-    setPicture(*c.Command12, common::Icon::Eraser);
+    c.Command12 = makeKey(&form, QStringLiteral("Command12"), {8640, 120, 855, 495}, std::nullopt);
+    setPicture(*c.Command12, Picture::Eraser);
     c.Command12->hide();
 
     c.Picture1 = new QFrame(&form);
     c.Picture1->setObjectName(QStringLiteral("Picture1"));
     c.Picture1->setGeometry(common::twipsRect(4320, 720, 4575, 4455));
-    setBackColour(*c.Picture1, kWhite);
+    setBackColor(c.Picture1, kWhite);
     c.Picture2 = new TapeView(tape, {4575, 4455}, c.Picture1);
     c.Picture4 = new OperationPalette(c.Picture1);
     c.Picture3 = new AboutPanel(c.Picture1);
 
-    c.Command6[0] = makeButton(&form, QStringLiteral("Command6_0"), {9000, 720, 495, 2175}, 0x0000FF00,
-                               QString(), arialFont(14, true));
-    setPicture(*c.Command6[0], common::Icon::BlueUp);
-    c.Command6[1] = makeButton(&form, QStringLiteral("Command6_1"), {9000, 2880, 495, 2295}, 0x0000FFFF,
-                               QString(), arialFont(14, true));
-    setPicture(*c.Command6[1], common::Icon::BlueDown);
+    c.Command6[0] = makeKey(&form, QStringLiteral("Command6_0"), {9000, 720, 495, 2175}, 0x0000FF00,
+                            QString(), arialFont(14, true));
+    setPicture(*c.Command6[0], Picture::BlueUp);
+    c.Command6[1] = makeKey(&form, QStringLiteral("Command6_1"), {9000, 2880, 495, 2295}, 0x0000FFFF,
+                            QString(), arialFont(14, true));
+    setPicture(*c.Command6[1], Picture::BlueDown);
 
     c.Line1 = new QWidget(&form);
     c.Line1->setObjectName(QStringLiteral("Line1"));
     const QRect rule = common::twipsRect(4320, 5280, 9480 - 4320, 0);
     c.Line1->setGeometry(rule.x(), rule.y() - 1, rule.width(), 3);
-    setBackColour(*c.Line1, 0x00000000);
+    setBackColor(c.Line1, 0x00000000);
 
     c.Text2 = new QLineEdit(QStringLiteral("0"), &form);
     c.Text2->setObjectName(QStringLiteral("Text2"));
@@ -139,14 +138,14 @@ void buildTapeArea(QWidget& form, const Tape& tape, CalculatorControls& c) {
     c.Text2->setReadOnly(true);
     c.Text2->setFocusPolicy(Qt::NoFocus);
 
-    c.Label3 = makeLabel(&form, QStringLiteral("Label3"), {4320, 5400, 4575, 375}, arialFont(12, true),
-                         Qt::AlignRight);
-    setBackColour(*c.Label3, kPink);
-    setTextColour(*c.Label3, 0x00004000);
+    c.Label3 = makeTextLabel(&form, QStringLiteral("Label3"), {4320, 5400, 4575, 375}, arialFont(12, true),
+                             Qt::AlignRight);
+    setBackColor(c.Label3, kPink);
+    setForeColor(c.Label3, 0x00004000);
     c.Label3->hide();
 
-    c.Command13 = makeButton(&form, QStringLiteral("Command13"), {9000, 5400, 495, 495}, 0x00FF80FF,
-                             QStringLiteral("\u00A9"), arialFont(18, true));
+    c.Command13 = makeKey(&form, QStringLiteral("Command13"), {9000, 5400, 495, 495}, 0x00FF80FF,
+                          QStringLiteral("\u00A9"), arialFont(18, true));
 }
 
 } // namespace

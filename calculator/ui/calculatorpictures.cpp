@@ -1,26 +1,56 @@
 #include "calculator/ui/calculatorpictures.h"
 
-#include "common/ui/colourbutton.h"
+#include "calculator/core/operations.h"
+#include "common/icons.h"
+#include "common/ui/controls.h"
 
 #include <QAbstractButton>
+
+#include <array>
 
 namespace tallimo {
 
 namespace {
-// Room left between the drawing and the button's edge.
-constexpr int kMargin = 6;
+
+// Room left between the drawing and the key's edge, each side.
+constexpr int kMargin = 3;
+
+// Same order as the enum.
+constexpr std::array kDrawings{
+    u"calculator",     u"undo",          u"written-sum", u"log-camera",   u"eraser",      u"blue-up",
+    u"blue-down",      u"camera",        u"printer",     u"notepad",      u"clipboard",   u"text-size",
+    u"op-add",         u"op-subtract",   u"op-multiply", u"op-divide",    u"op-power",    u"op-percent",
+    u"op-square-root", u"op-reciprocal", u"op-root",     u"op-remainder", u"op-quotient", u"op-factorial",
+};
+static_assert(kDrawings.size() == std::size_t(Picture::OpFactorial) + 1, "every picture needs its drawing");
+static_assert(int(Picture::OpFactorial) - int(Picture::OpAdd) + 1 == kOperationCount,
+              "one picture per operation");
+
 } // namespace
 
-common::Icon operationPicture(int code) {
-    return common::operationIcon(code).value_or(common::Icon::OpAdd);
+QList<Picture> allPictures() {
+    QList<Picture> pictures;
+    for (std::size_t index = 0; index < kDrawings.size(); ++index)
+        pictures.append(Picture(index));
+    return pictures;
 }
 
-void setPicture(QAbstractButton& button, common::Icon picture) {
-    button.setText(QString());
-    button.setIcon(common::iconFor(picture));
-    button.setIconSize(button.size() - QSize(kMargin, kMargin));
-    if (auto* coloured = qobject_cast<common::ColourButton*>(&button))
-        coloured->setPictureMargin(kMargin / 2);
+QString drawingName(Picture picture) {
+    return QString::fromUtf16(kDrawings.at(std::size_t(picture)));
+}
+
+QIcon pictureIcon(Picture picture) {
+    return common::iconFor(drawingName(picture));
+}
+
+Picture operationPicture(int code) {
+    if (code < 0 || code >= kOperationCount)
+        return Picture::OpAdd;
+    return Picture(int(Picture::OpAdd) + code);
+}
+
+void setPicture(QAbstractButton& button, Picture picture) {
+    common::setPicture(&button, pictureIcon(picture), kMargin);
 }
 
 } // namespace tallimo

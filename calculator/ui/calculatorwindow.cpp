@@ -225,8 +225,8 @@ void CalculatorWindow::Command12_Click() {
 }
 
 void CalculatorWindow::Command8_Click(int index) {
-    FormatMode = tallimo::FormatMode(index);
-    if (FormatMode == tallimo::FormatMode::Entry)
+    FormatMode = tallimo::NumberFormat(index);
+    if (FormatMode == tallimo::NumberFormat::Entry)
         ShowEntryMode();
     else
         ShowFormattedMode();

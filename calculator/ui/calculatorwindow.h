@@ -90,7 +90,7 @@ private:
 
     QStringList OperationNames;
     QString HelpText;
-    tallimo::FormatMode FormatMode = tallimo::FormatMode::TwoDecimals;
+    tallimo::NumberFormat FormatMode = tallimo::NumberFormat::TwoDecimals;
     // A row index, with no upper limit: long tapes have row buttons beyond 255 too.
     int SelectedRow = 0;
     QString CurrencySymbol;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/ui/controls.h"
+
 #include <QFont>
 #include <QRect>
 #include <QString>
@@ -12,21 +14,20 @@ class QWidget;
 
 namespace tallimo {
 
-// Object name of a control-array element: "Command2_5".
-QString elementName(const QString& array, int index);
+// The control helpers both programs share.
+using common::arialFont;
+using common::elementName;
+using common::kWhite;
+using common::setBackColor;
+using common::setForeColor;
 
-QFont arialFont(qreal points, bool bold = false);
-
-// Back colour of a button, label or panel (0x00BBGGRR).
-void setBackColour(QWidget& widget, quint32 bgr);
-void setTextColour(QWidget& widget, quint32 bgr);
-
-// A button at a place given in twips; the keyboard goes to the window, never to a button. Without a back
-// colour it shows the toolkit's face colour.
-QPushButton* makeButton(QWidget* parent, const QString& name, const QRect& twipsPlace,
-                        std::optional<quint32> backColour, const QString& caption = QString(),
-                        const QFont& font = QFont());
-QLabel* makeLabel(QWidget* parent, const QString& name, const QRect& twipsPlace, const QFont& font,
-                  Qt::Alignment alignment);
+// A key at a place given in twips; the keyboard goes to the window, never to a key. Without a back colour it
+// shows the toolkit's face colour.
+QPushButton* makeKey(QWidget* parent, const QString& name, const QRect& twipsPlace,
+                     std::optional<quint32> backColour, const QString& caption = QString(),
+                     const QFont& font = QFont());
+// A label in `font`, its text vertically centred and aligned by `alignment`.
+QLabel* makeTextLabel(QWidget* parent, const QString& name, const QRect& twipsPlace, const QFont& font,
+                      Qt::Alignment alignment);
 
 } // namespace tallimo

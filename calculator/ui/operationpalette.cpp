@@ -1,5 +1,6 @@
 #include "calculator/ui/operationpalette.h"
 
+#include "calculator/core/calculatorabout.h"
 #include "calculator/ui/calculatorpictures.h"
 #include "calculator/ui/formcontrols.h"
 #include "common/about.h"
@@ -31,12 +32,12 @@ constexpr std::array<AboutLabel, 5> kAboutLabels{{
 OperationPalette::OperationPalette(QWidget* frame) : QFrame(frame) {
     setObjectName(QStringLiteral("Picture4"));
     setGeometry(common::twipsRect(1680, 840, 2055, 1575));
-    setBackColour(*this, 0x0000FFFF);
+    setBackColor(this, 0x0000FFFF);
     for (int k = 0; k < int(Command14.size()); ++k) {
         const int left = 120 + (k % 4) * 480;
         const int top = 120 + (k / 4) * 480;
-        QPushButton* button = makeButton(this, elementName(QStringLiteral("Command14"), k),
-                                         {left, top, 375, 375}, std::nullopt);
+        QPushButton* button =
+            makeKey(this, elementName(QStringLiteral("Command14"), k), {left, top, 375, 375}, std::nullopt);
         setPicture(*button, operationPicture(k));
         connect(button, &QPushButton::clicked, this, [this, k] { emit operationChosen(k); });
         Command14[std::size_t(k)] = button;
@@ -47,15 +48,15 @@ OperationPalette::OperationPalette(QWidget* frame) : QFrame(frame) {
 AboutPanel::AboutPanel(QWidget* frame) : QFrame(frame) {
     setObjectName(QStringLiteral("Picture3"));
     setGeometry(common::twipsRect(120, 600, 4335, 3135));
-    setBackColour(*this, 0x00004000);
-    const QStringList texts = common::calculatorAboutLines();
+    setBackColor(this, 0x00004000);
+    const QStringList texts = aboutLines();
     for (int k = 0; k < int(kAboutLabels.size()); ++k) {
         const AboutLabel& about = kAboutLabels[std::size_t(k)];
-        QLabel* label =
-            makeLabel(this, elementName(QStringLiteral("Label5"), k), {120, about.top, 4095, about.height},
-                      k == 0 ? arialFont(27.75, true) : arialFont(12), Qt::AlignHCenter);
+        QLabel* label = makeTextLabel(this, elementName(QStringLiteral("Label5"), k),
+                                      {120, about.top, 4095, about.height},
+                                      k == 0 ? arialFont(27.75, true) : arialFont(12), Qt::AlignHCenter);
         label->setText(texts.value(k));
-        setTextColour(*label, about.colour);
+        setForeColor(label, about.colour);
     }
     hide();
 }

@@ -1,9 +1,9 @@
 #include "calculator/ui/savedlogswindow.h"
 
-#include "common/icons.h"
+#include "calculator/ui/calculatorpictures.h"
 #include "common/textfile.h"
 #include "common/timestamp.h"
-#include "common/ui/colourbutton.h"
+#include "common/ui/controls.h"
 #include "common/units.h"
 
 #include <QDir>
@@ -23,36 +23,18 @@ const QString kCalculatorTitle = QStringLiteral("TALLIMO 1.2");
 struct ButtonPlace {
     int left;
     quint32 colour;
-    common::Icon picture;
+    Picture picture;
     const char* toolTip;
 };
 
 // Indexed by the button's Index; left to right they read 0, 2, 3, 1, 4.
 constexpr std::array<ButtonPlace, 5> kButtons{{
-    {2280, 12648384, common::Icon::Camera, "Guardar una copia con la fecha y la hora"},
-    {4440, 12640511, common::Icon::Clipboard, "Copiar el texto al portapapeles"},
-    {3000, 16777152, common::Icon::Printer, "Imprimir"},
-    {3720, 16761087, common::Icon::Notepad, "Abrir en el editor de textos"},
-    {5160, 12648447, common::Icon::TextSize, "Cambiar el tamaño del texto"},
+    {2280, 0x00C0FFC0, Picture::Camera, "Guardar una copia con la fecha y la hora"},
+    {4440, 0x00C0E0FF, Picture::Clipboard, "Copiar el texto al portapapeles"},
+    {3000, 0x00FFFFC0, Picture::Printer, "Imprimir"},
+    {3720, 0x00FFC0FF, Picture::Notepad, "Abrir en el editor de textos"},
+    {5160, 0x00C0FFFF, Picture::TextSize, "Cambiar el tamaño del texto"},
 }};
-
-// The one place button pictures come from; wiring the shared icon set is a change here only.
-void setPicture(QPushButton* button, common::Icon subject) {
-    button->setIcon(common::iconFor(subject));
-}
-
-void setBackColour(QWidget* widget, QPalette::ColorRole role, quint32 colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(role, common::bgrColor(colour));
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
-QFont fontOf(const QString& family, qreal points) {
-    QFont font(family);
-    font.setPointSizeF(points);
-    return font;
-}
 
 } // namespace
 
@@ -63,7 +45,7 @@ SavedLogsWindow::SavedLogsWindow(const QString& programFolder, const common::Clo
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(parent && !parent->window()->windowTitle().isEmpty() ? parent->window()->windowTitle()
                                                                         : kCalculatorTitle);
-    setBackColour(this, QPalette::Window, 12632319);
+    common::setBackColor(this, 0x00C0C0FF);
     createControls();
     Form_Load();
 }
@@ -72,7 +54,7 @@ void SavedLogsWindow::createControls() {
     File1 = new QListWidget(this);
     File1->setObjectName(QStringLiteral("File1"));
     File1->setGeometry(common::twipsRect(120, 120, 2055, 5130));
-    File1->setFont(fontOf(QStringLiteral("Arial"), 9.75));
+    File1->setFont(common::arialFont(9.75));
     // Selection, not the current item: focus alone makes the first name current without choosing it.
     connect(File1, &QListWidget::itemSelectionChanged, this, [this] {
         if (!listing_)
@@ -82,7 +64,7 @@ void SavedLogsWindow::createControls() {
     Text1 = new QPlainTextEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setGeometry(common::twipsRect(2280, 960, 7095, 4935));
-    Text1->setFont(fontOf(QStringLiteral("Courier New"), 12));
+    Text1->setFont(QFont(QStringLiteral("Courier New"), 12));
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     for (int index = 0; index < int(kButtons.size()); ++index) {
@@ -93,8 +75,8 @@ void SavedLogsWindow::createControls() {
         button->setToolTip(QString::fromUtf8(place.toolTip));
         button->setIconSize(common::twipsSize(600, 600));
         button->setPictureMargin(common::twips(735 - 600) / 2);
-        setBackColour(button, QPalette::Button, place.colour);
-        setPicture(button, place.picture);
+        common::setBackColor(button, place.colour);
+        common::setPicture(button, pictureIcon(place.picture));
         connect(button, &QPushButton::clicked, this, [this, index] { Command1_Click(index); });
         Command1[index] = button;
     }
@@ -104,7 +86,7 @@ void SavedLogsWindow::createControls() {
     Command2->setGeometry(common::twipsRect(120, 5280, 2055, 615));
     Command2->setToolTip(QStringLiteral("Borrar la copia seleccionada"));
     Command2->setIconSize(common::twipsSize(480, 480));
-    setPicture(Command2, common::Icon::Eraser);
+    common::setPicture(Command2, pictureIcon(Picture::Eraser));
     connect(Command2, &QPushButton::clicked, this, &SavedLogsWindow::Command2_Click);
 }
 

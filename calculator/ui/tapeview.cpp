@@ -34,16 +34,16 @@ TapeView::TapeView(const Tape& tape, QSize frameSize, QWidget* frame)
     : QWidget(frame), tape_(tape), frameHeight_(frameSize.height()) {
     setObjectName(QStringLiteral("Picture2"));
     setGeometry(QRect(QPoint(0, 0), common::twipsSize(frameSize.width(), frameSize.height())));
-    setBackColour(*this, kTapeColour);
+    setBackColor(this, kTapeColour);
 
     // Enough controls for every row that can show in the frame, a partly hidden one at each end.
     const int count = frameHeight_ / kRowPitch + 3;
     for (int k = 0; k < count; ++k) {
         RowControls controls;
-        controls.number = makeLabel(this, QString(), {kNumberLeft, 0, kNumberWidth, kNumberHeight},
-                                    arialFont(kNumberPoints), Qt::AlignRight);
+        controls.number = makeTextLabel(this, QString(), {kNumberLeft, 0, kNumberWidth, kNumberHeight},
+                                        arialFont(kNumberPoints), Qt::AlignRight);
         controls.operation =
-            makeButton(this, QString(), {kOperationLeft, 0, kRowHeight, kRowHeight}, std::nullopt);
+            makeKey(this, QString(), {kOperationLeft, 0, kRowHeight, kRowHeight}, std::nullopt);
         controls.text = new QLineEdit(this);
         controls.text->setGeometry(common::twipsRect(kTextLeft, 0, kTextWidth, kRowHeight));
         controls.text->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -51,10 +51,10 @@ TapeView::TapeView(const Tape& tape, QSize frameSize, QWidget* frame)
         // Numbers come from the keys; typing into a row would bypass the tape.
         controls.text->setReadOnly(true);
         controls.text->setFocusPolicy(Qt::NoFocus);
-        controls.formatted =
-            makeLabel(this, QString(), {kTextLeft, 0, kTextWidth, kRowHeight}, arialFont(12), Qt::AlignRight);
-        setBackColour(*controls.formatted, kFormattedBack);
-        setTextColour(*controls.formatted, kFormattedText);
+        controls.formatted = makeTextLabel(this, QString(), {kTextLeft, 0, kTextWidth, kRowHeight},
+                                           arialFont(12), Qt::AlignRight);
+        setBackColor(controls.formatted, kFormattedBack);
+        setForeColor(controls.formatted, kFormattedText);
         connect(controls.operation, &QPushButton::clicked, this,
                 [this, k] { emit rowOperationClicked(rowControls_[std::size_t(k)].row); });
         rowControls_.push_back(controls);

@@ -130,7 +130,7 @@ bool DataFolderSession::askToOpenHeldFolder() const {
     return box.exec() == QMessageBox::Yes;
 }
 
-void DataFolderSession::attach(QWidget& window) {
+void DataFolderSession::attach(QWidget& window, const QStringList& aboutLines) {
     if (lock_) {
         QObject::connect(lock_.get(), &InstanceLock::raiseRequested, &window, [&window] {
             if (window.isMinimized())
@@ -142,7 +142,7 @@ void DataFolderSession::attach(QWidget& window) {
     }
     auto* about = new QShortcut(QKeySequence(Qt::Key_F1), &window);
     about->setContext(Qt::ApplicationShortcut);
-    const QString text = aboutText(program_, QDir::toNativeSeparators(choice_.dataFolder));
+    const QString text = aboutText(aboutLines, QDir::toNativeSeparators(choice_.dataFolder));
     QObject::connect(about, &QShortcut::activated, &window, [&window, text] {
         QMessageBox::about(&window, QStringLiteral("Acerca de %1").arg(QCoreApplication::applicationName()),
                            text);

@@ -42,7 +42,7 @@ public:
     const FolderChoice& choice() const { return choice_; }
 
     // Brings the window forward when a later start asks, and gives it the about box (F1) with the folder.
-    void attach(QWidget& window);
+    void attach(QWidget& window, const QStringList& aboutLines);
 
 private:
     bool askToOpenHeldFolder() const;
@@ -54,18 +54,26 @@ private:
 
 // Runs a program whose main window takes (program folder, clock, desktop services): the command line, the
 // data folder, Spanish standard dialogs, the system clock, the real desktop, the window centred.
-template <typename MainWindow>
-int runMainWindow(int& argc, char** argv, Program program, const QString& applicationName) {
+// What tells one program from the other on the desktop.
+struct ProgramLook {
+    Program program;
+    QString applicationName;
+    QString iconDrawing; // the window's icon, a drawing name
+    QStringList aboutLines;
+};
+
+template <typename MainWindow> int runMainWindow(int& argc, char** argv, const ProgramLook& look) {
+    const Program program = look.program;
     CommandLine commandLine(program);
     const CommandLineOptions options = commandLine.read(argumentsOf(argc, argv));
     if (options.action != CommandLineAction::OpenWindow)
         return answerOnTerminal(argc, argv, commandLine, options);
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(applicationName);
+    QApplication::setApplicationName(look.applicationName);
     QApplication::setApplicationVersion(projectVersion());
     QGuiApplication::setDesktopFileName(desktopFileName(program));
-    QApplication::setWindowIcon(iconFor(program == Program::Agenda ? Icon::YearCalendar : Icon::Calculator));
+    QApplication::setWindowIcon(iconFor(look.iconDrawing));
     QTranslator translator;
     installSpanishTranslation(app, translator);
 
@@ -77,7 +85,7 @@ int runMainWindow(int& argc, char** argv, Program program, const QString& applic
     QtDesktopServices desktop;
     MainWindow window(session.choice().programFolder, clock, desktop);
     desktop.setDialogParent(&window);
-    session.attach(window);
+    session.attach(window, look.aboutLines);
     window.show();
     centreOnScreen(window);
     return QApplication::exec();

@@ -8,11 +8,15 @@
 
 namespace common {
 
-void ColourButton::paintEvent(QPaintEvent*) {
-    paintButton(palette().brush(QPalette::Button));
+void ColourButton::setBackColour(const QColor& colour) {
+    if (backColour_ == colour)
+        return;
+    backColour_ = colour;
+    update();
 }
 
-void ColourButton::paintButton(const QBrush& face) {
+void ColourButton::paintEvent(QPaintEvent*) {
+    const QBrush face(backColour());
     QPainter painter(this);
     const QPalette& colours = palette();
     const bool sunken = isDown() || isChecked();

@@ -1,12 +1,17 @@
 #pragma once
 
+#include <QColor>
 #include <QPushButton>
+
+#include <optional>
 
 namespace common {
 
-// A button whose face is exactly its back colour (palette role Button) with a plain raised edge, as
-// the colours of the day buttons and of the calculator keys carry meaning; the platform style would
-// tint them.
+// A button whose face is exactly its back colour with a plain raised edge, as the colours of the day
+// buttons and of the calculator keys carry meaning; the platform style would tint them. The colour is kept
+// in a field of its own rather than the palette: the year overview recolours hundreds of day buttons per
+// redraw, and a palette change per button costs several times the rest of the drawing. Until a colour is
+// set the face is the toolkit's button colour.
 class ColourButton : public QPushButton {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ColourButton)
@@ -14,15 +19,17 @@ class ColourButton : public QPushButton {
 public:
     using QPushButton::QPushButton;
 
+    QColor backColour() const { return backColour_.value_or(palette().color(QPalette::Button)); }
+    void setBackColour(const QColor& colour);
+
     // Room between the picture and the edge, in pixels; by default an eighth of the shorter side.
     void setPictureMargin(int pixels) { pictureMargin_ = pixels; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    // Edge, picture, caption and focus frame over a face of `face`.
-    void paintButton(const QBrush& face);
 
 private:
+    std::optional<QColor> backColour_;
     int pictureMargin_ = -1;
 };
 

@@ -109,7 +109,7 @@ public:
     // Name of the shown day button captioned `day`, or an empty text.
     QString dayButton(int day) const {
         for (int index = 0; index < 42; ++index) {
-            const QString name = quindara::arrayName("Command1", index);
+            const QString name = quindara::elementName("Command1", index);
             if (isShown(name) && text(name) == QString::number(day))
                 return name;
         }

@@ -463,20 +463,6 @@ private slots:
             }
         }
     }
-
-    // QUINDARA_SCREENSHOTS=folder writes a picture of the page there, to look at.
-    void screenshot() {
-        const QString folder = qEnvironmentVariable("QUINDARA_SCREENSHOTS");
-        if (folder.isEmpty())
-            QSKIP("QUINDARA_SCREENSHOTS not set");
-        writeCard(QStringLiteral("direcciones/Familia/García López"),
-                  "García López\r\nAna\r\nCalle Mayor 1, 3º B\r\nLeón\r\n987 000 000\r\nana@correo.es\r\n"
-                  "Prima de Luis\r\ncumpleaños en mayo\r\n");
-        writeCard(QStringLiteral("direcciones/Familia/Pérez"), "Pérez\r\n");
-        startPage();
-        clickContact(QStringLiteral("García López"));
-        QVERIFY(page_->grab().save(QDir(folder).filePath(QStringLiteral("addressbookpage.png"))));
-    }
 };
 
 QTEST_MAIN(AddressBookPageTest)

@@ -10,7 +10,7 @@ using namespace quindara;
 namespace {
 
 QString dayName(int index) {
-    return arrayName("Command1", index);
+    return elementName("Command1", index);
 }
 
 } // namespace
@@ -54,7 +54,7 @@ private slots:
         QVERIFY(fx.find(QStringLiteral("Frame1_0"))->isEnabled());
         QVERIFY(fx.isShown(QStringLiteral("Frame1_0")));
         for (int page = 1; page < 6; ++page)
-            QVERIFY(!fx.isShown(arrayName("Frame1", page)));
+            QVERIFY(!fx.isShown(elementName("Frame1", page)));
     }
 
     void todayButtonKeepsTheYearList() {
@@ -163,11 +163,11 @@ private slots:
         QVERIFY(fx.choose(QStringLiteral("Combo2"), QStringLiteral("2011")));
         QVERIFY(fx.choose(QStringLiteral("Combo1"), QStringLiteral("ENERO")));
         QVERIFY(fx.clickDay(31));
-        QVERIFY(fx.click(arrayName("Command6", tab)));
+        QVERIFY(fx.click(elementName("Command6", tab)));
         QVERIFY(fx.choose(QStringLiteral("Combo2"), QStringLiteral("1950")));
         QVERIFY(fx.choose(QStringLiteral("Combo1"), QStringLiteral("DICIEMBRE")));
         QVERIFY(fx.click(QStringLiteral("Command5")));
-        QVERIFY(fx.isShown(arrayName("Frame1", tab)));
+        QVERIFY(fx.isShown(elementName("Frame1", tab)));
         QCOMPARE(fx.text(QStringLiteral("Label2")), todayKey);
         QVERIFY2(fx.text(keyShownIn).contains(todayKey), qPrintable(fx.text(keyShownIn)));
         QVERIFY2(fx.text(noteShownIn).contains(QStringLiteral("hoy")), qPrintable(fx.text(noteShownIn)));
@@ -356,12 +356,12 @@ private slots:
         QFETCH(quint32, colour);
         AgendaFixture fx(QDate(2011, 1, 5));
         fx.open();
-        QVERIFY(fx.click(arrayName("Command6", tab)));
+        QVERIFY(fx.click(elementName("Command6", tab)));
         for (int page = 0; page < 6; ++page)
-            QCOMPARE(fx.isShown(arrayName("Frame1", page)), page == tab);
+            QCOMPARE(fx.isShown(elementName("Frame1", page)), page == tab);
         QCOMPARE(fx.backColor(QStringLiteral("Form1")), colour);
-        QCOMPARE(fx.backColor(arrayName("Frame1", tab)), colour);
-        QCOMPARE(fx.find(arrayName("Frame1", tab))->geometry(),
+        QCOMPARE(fx.backColor(elementName("Frame1", tab)), colour);
+        QCOMPARE(fx.find(elementName("Frame1", tab))->geometry(),
                  fx.find(QStringLiteral("Frame1_1"))->geometry());
     }
 

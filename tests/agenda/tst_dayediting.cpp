@@ -432,7 +432,7 @@ private slots:
             QVERIFY(QFile::setPermissions(fx.path(file), QFile::Permissions(permissions)));
         }
         fx.start();
-        QVERIFY(fx.click(arrayName("Command6", tab)));
+        QVERIFY(fx.click(elementName("Command6", tab)));
         QTRY_COMPARE(fx.desktop.messages.size(), 1);
         QVERIFY2(fx.desktop.messages.first().contains(fx.path(file)),
                  qPrintable(fx.desktop.messages.first()));
@@ -443,7 +443,7 @@ private slots:
             QVERIFY(!fx.click(save));
         // Told once; the box stays locked when its day is shown again.
         QVERIFY(fx.click(QStringLiteral("Command6_3")));
-        QVERIFY(fx.click(arrayName("Command6", tab)));
+        QVERIFY(fx.click(elementName("Command6", tab)));
         QVERIFY(fx.box(box)->isReadOnly());
         QCoreApplication::processEvents();
         QCOMPARE(fx.desktop.messages.size(), 1);
@@ -562,7 +562,7 @@ private slots:
         fx.writeFile(note(kWednesday5), zoned(QStringLiteral("uno\ndos")));
         fx.start();
         QVERIFY(fx.clickDay(5));
-        QVERIFY(fx.click(arrayName("Command6", tab)));
+        QVERIFY(fx.click(elementName("Command6", tab)));
         QVERIFY(fx.click(QStringLiteral("Command9")));
         QCOMPARE(fx.exported(), bytes);
         QCOMPARE(fx.desktop.callsOf(QStringLiteral("openInTextEditor")),
@@ -630,7 +630,7 @@ private slots:
         QFETCH(QString, file);
         EditingFixture fx(QDate(2011, 1, 5));
         fx.start();
-        QVERIFY(fx.click(arrayName("Command6", tab)));
+        QVERIFY(fx.click(elementName("Command6", tab)));
         fx.typeInto(box, QStringLiteral("pendiente"));
         if (byExitButton)
             QVERIFY(fx.click(QStringLiteral("Command10")));
@@ -661,7 +661,7 @@ private slots:
         QFETCH(QString, folder);
         EditingFixture fx(QDate(2011, 1, 5));
         fx.start();
-        QVERIFY(fx.click(arrayName("Command6", tab)));
+        QVERIFY(fx.click(elementName("Command6", tab)));
         fx.blockFolder(folder);
         fx.typeInto(box, QStringLiteral("pendiente"));
         fx.desktop.yesNoAnswer = false;

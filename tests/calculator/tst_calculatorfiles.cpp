@@ -117,8 +117,8 @@ private slots:
         tape.includeAllRows();
         const QString result = tape.recalculate();
         for (int i = 0; i <= tape.currentRow(); ++i)
-            tape.setFormatted(i, formatText(tape.text(i), FormatMode::TwoDecimalsCurrency, spanish, "€"));
-        const QString total = formatText(result, FormatMode::TwoDecimalsCurrency, spanish, "€");
+            tape.setFormatted(i, formatText(tape.text(i), NumberFormat::TwoDecimalsCurrency, spanish, "€"));
+        const QString total = formatText(result, NumberFormat::TwoDecimalsCurrency, spanish, "€");
         QCOMPARE(logLines(tape, LogMode::Formatted, total),
                  QStringList({"", " 1 )" + blanks(12) + "1.234,50 €", " 2 ) NAME0" + blanks(10) + "0,13 €",
                               "", QString(30, u'-'), blanks(16) + "1.234,63 €"}));

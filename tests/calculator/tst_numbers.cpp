@@ -168,10 +168,10 @@ private slots:
         QTest::addColumn<int>("mode");
         QTest::addColumn<QString>("symbol");
         QTest::addColumn<QString>("shown");
-        const int twoDecimals = int(FormatMode::TwoDecimals);
-        const int twoDecimalsCurrency = int(FormatMode::TwoDecimalsCurrency);
-        const int whole = int(FormatMode::Whole);
-        const int wholeCurrency = int(FormatMode::WholeCurrency);
+        const int twoDecimals = int(NumberFormat::TwoDecimals);
+        const int twoDecimalsCurrency = int(NumberFormat::TwoDecimalsCurrency);
+        const int whole = int(NumberFormat::Whole);
+        const int wholeCurrency = int(NumberFormat::WholeCurrency);
         QTest::newRow("four digits grouped") << "1234.5" << twoDecimals << ""
                                              << "1.234,50";
         QTest::newRow("0.125 rounds up") << "0.125" << twoDecimals << ""
@@ -218,7 +218,7 @@ private slots:
         QFETCH(int, mode);
         QFETCH(QString, symbol);
         QFETCH(QString, shown);
-        QCOMPARE(formatText(text, FormatMode(mode), kSpanish, symbol), shown);
+        QCOMPARE(formatText(text, NumberFormat(mode), kSpanish, symbol), shown);
     }
 
     void separatorsComeFromTheLocale() {
@@ -227,7 +227,7 @@ private slots:
         QCOMPARE(spanish.group, QStringLiteral("."));
         // The C locale has a group separator but no grouping of its own; we group anyway.
         const Separators c = Separators::of(QLocale::c());
-        QCOMPARE(formatText(QStringLiteral("1234.5"), FormatMode::TwoDecimals, c, QString()),
+        QCOMPARE(formatText(QStringLiteral("1234.5"), NumberFormat::TwoDecimals, c, QString()),
                  QStringLiteral("1,234.50"));
     }
 

@@ -3,7 +3,8 @@
 #include "common/units.h"
 #include "tests/support/recordingdesktopservices.h"
 
-#include "common/icons.h"
+#include "calculator/ui/calculatorpictures.h"
+#include "common/ui/controls.h"
 
 #include <QDir>
 #include <QListWidget>
@@ -99,17 +100,17 @@ private slots:
         QTest::addColumn<quint32>("colour");
         QTest::addColumn<int>("picture");
         QTest::newRow("save") << "Command1_0" << common::twipsRect(2280, 120, 735, 735) << 0xC0FFC0u
-                              << int(common::Icon::Camera);
+                              << int(tallimo::Picture::Camera);
         QTest::newRow("print") << "Command1_2" << common::twipsRect(3000, 120, 735, 735) << 0xFFFFC0u
-                               << int(common::Icon::Printer);
+                               << int(tallimo::Picture::Printer);
         QTest::newRow("editor") << "Command1_3" << common::twipsRect(3720, 120, 735, 735) << 0xFFC0FFu
-                                << int(common::Icon::Notepad);
+                                << int(tallimo::Picture::Notepad);
         QTest::newRow("copy") << "Command1_1" << common::twipsRect(4440, 120, 735, 735) << 0xC0E0FFu
-                              << int(common::Icon::Clipboard);
+                              << int(tallimo::Picture::Clipboard);
         QTest::newRow("size") << "Command1_4" << common::twipsRect(5160, 120, 735, 735) << 0xC0FFFFu
-                              << int(common::Icon::TextSize);
+                              << int(tallimo::Picture::TextSize);
         QTest::newRow("delete") << "Command2" << common::twipsRect(120, 5280, 2055, 615) << 0u
-                                << int(common::Icon::Eraser);
+                                << int(tallimo::Picture::Eraser);
     }
     void placesItsControls() {
         QFETCH(QString, name);
@@ -119,10 +120,10 @@ private slots:
         open();
         QCOMPARE(button(name)->geometry(), place);
         if (colour)
-            QCOMPARE(common::bgrValue(button(name)->palette().color(QPalette::Button)), colour);
+            QCOMPARE(common::backColor(button(name)), colour);
         const QSize size(32, 32);
         QCOMPARE(button(name)->icon().pixmap(size).toImage(),
-                 common::iconFor(common::Icon(picture)).pixmap(size).toImage());
+                 tallimo::pictureIcon(tallimo::Picture(picture)).pixmap(size).toImage());
     }
 
     void coversTheCalculatorWindow() {
@@ -354,17 +355,6 @@ private slots:
         QCOMPARE(viewer()->toPlainText(), shown);
         QCOMPARE(desktop->messages.size(), 1);
         QVERIFY(listed().isEmpty());
-    }
-
-    void pictureOfTheWindow() {
-        const QString shot = qEnvironmentVariable("QUINDARA_SHOT");
-        if (shot.isEmpty())
-            QSKIP("set QUINDARA_SHOT to a PNG path to take a picture");
-        writeFile(QStringLiteral("operaciones/2026-12-5--18-30"), "ayer");
-        writeFile(QStringLiteral("operaciones/2026-12-1--8-0"), "antes");
-        calculator->show();
-        open();
-        QVERIFY(window->grab().save(shot));
     }
 };
 

@@ -1,3 +1,7 @@
+#include "agenda/core/agendaabout.h"
+#include "agenda/ui/controls.h"
+#include "calculator/core/calculatorabout.h"
+#include "calculator/ui/calculatorpictures.h"
 #include "common/about.h"
 #include "common/icons.h"
 
@@ -10,10 +14,6 @@
 #include <QSet>
 #include <QStringDecoder>
 #include <QTest>
-
-using common::Icon;
-
-Q_DECLARE_METATYPE(common::Icon)
 
 namespace {
 
@@ -151,56 +151,39 @@ private slots:
     }
 
     void iconRendersVisiblyAt32Pixels_data() {
-        QTest::addColumn<Icon>("icon");
-        for (Icon icon : common::allIcons())
-            QTest::newRow(qPrintable(common::iconResource(icon))) << icon;
+        QTest::addColumn<QString>("drawing");
+        for (const QString& drawing : common::allDrawingNames())
+            QTest::newRow(qPrintable(drawing)) << drawing;
     }
     void iconRendersVisiblyAt32Pixels() {
-        QFETCH(Icon, icon);
-        QVERIFY(QFile::exists(common::iconResource(icon)));
-        const QPixmap pixmap = common::iconPixmap(icon, QSize(32, 32));
+        QFETCH(QString, drawing);
+        const QPixmap pixmap = common::iconPixmap(drawing, QSize(32, 32));
         QCOMPARE(pixmap.size(), QSize(32, 32));
         QVERIFY(hasVisiblePixel(pixmap.toImage()));
-        QVERIFY(!common::iconFor(icon).pixmap(QSize(32, 32)).isNull());
+        QVERIFY(!common::iconFor(drawing).pixmap(QSize(32, 32)).isNull());
     }
 
-    void everySubjectHasItsOwnDrawing() {
-        QSet<QString> paths;
-        for (Icon icon : common::allIcons())
-            paths.insert(common::iconResource(icon));
-        QCOMPARE(paths.size(), common::allIcons().size());
-        QCOMPARE(QDir(QStringLiteral(":/icons")).entryList(QDir::Files).size(), paths.size());
-    }
-
-    void operationCodesMapToTheirIcons_data() {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<bool>("exists");
-        QTest::addColumn<Icon>("icon");
-        QTest::newRow("addition") << 0 << true << Icon::OpAdd;
-        QTest::newRow("percent") << 5 << true << Icon::OpPercent;
-        QTest::newRow("factorial") << 11 << true << Icon::OpFactorial;
-        QTest::newRow("below") << -1 << false << Icon::OpAdd;
-        QTest::newRow("above") << 12 << false << Icon::OpAdd;
-    }
-    void operationCodesMapToTheirIcons() {
-        QFETCH(int, code);
-        QFETCH(bool, exists);
-        QFETCH(Icon, icon);
-        const auto found = common::operationIcon(code);
-        QCOMPARE(found.has_value(), exists);
-        if (exists)
-            QCOMPARE(*found, icon);
+    // Each program names its drawings in a list of its own: a misspelt name would show an empty button.
+    void everyPictureOfBothProgramsHasItsDrawing() {
+        QSet<QString> used;
+        for (int picture = 0; picture < quindara::kPictureCount; ++picture)
+            used.insert(quindara::drawingName(quindara::Picture(picture)));
+        used.insert(QStringLiteral("decorative-strip"));
+        for (tallimo::Picture picture : tallimo::allPictures())
+            used.insert(tallimo::drawingName(picture));
+        const QStringList drawings = common::allDrawingNames();
+        QCOMPARE(used, QSet<QString>(drawings.begin(), drawings.end()));
     }
 
     void iconPixmapHonoursTheDevicePixelRatio() {
-        const QPixmap pixmap = common::iconPixmap(Icon::Calculator, QSize(25, 25), 2.0);
+        const QPixmap pixmap = common::iconPixmap(QStringLiteral("calculator"), QSize(25, 25), 2.0);
         QCOMPARE(pixmap.size(), QSize(50, 50));
         QCOMPARE(pixmap.deviceIndependentSize(), QSizeF(25, 25));
     }
 
     // Label5(0) is Arial 27.75 pt bold, the other four Arial 12 pt; all 4095 twips (273 px) wide.
     void calculatorAboutCaptionsFitTheirLabels() {
-        const QStringList lines = common::calculatorAboutLines();
+        const QStringList lines = tallimo::aboutLines();
         QCOMPARE(lines.size(), 5);
         QCOMPARE(lines[0], QStringLiteral("TALLIMO 1.2"));
         for (int k = 0; k < lines.size(); ++k) {
@@ -212,7 +195,7 @@ private slots:
     }
 
     void agendaAboutNamesProgramProjectAndLicence() {
-        const QString text = common::agendaAboutText();
+        const QString text = quindara::aboutLines().join(QLatin1Char('\n'));
         QVERIFY(text.startsWith(QStringLiteral("QUINDARA")));
         QVERIFY(text.contains(common::projectWebAddress()));
         QVERIFY(text.contains(QStringLiteral("GPL-3.0")));

@@ -1,0 +1,16 @@
+#include "agenda/core/agendaabout.h"
+
+#include "common/about.h"
+
+namespace quindara {
+
+QStringList aboutLines() {
+    return {
+        QStringLiteral("QUINDARA, agenda personal"),
+        common::projectWebAddress(),
+        common::licenceText(),
+        common::copyrightYearText(),
+    };
+}
+
+} // namespace quindara

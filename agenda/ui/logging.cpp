@@ -1,0 +1,7 @@
+#include "agenda/ui/logging.h"
+
+namespace quindara {
+
+Q_LOGGING_CATEGORY(lcAgendaUi, "quindara.agenda.ui", QtWarningMsg)
+
+} // namespace quindara

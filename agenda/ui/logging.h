@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+namespace quindara {
+
+// Failures of this library that the user is not shown, logged so that a user's report can be diagnosed
+// (QT_LOGGING_RULES="quindara.agenda.ui.debug=true" shows more).
+Q_DECLARE_LOGGING_CATEGORY(lcAgendaUi)
+
+} // namespace quindara

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+namespace common {
+
+// Failures of this library that the user is not shown, logged so that a user's report can be diagnosed
+// (QT_LOGGING_RULES="quindara.common.debug=true" shows more).
+Q_DECLARE_LOGGING_CATEGORY(lcCommon)
+
+} // namespace common
