@@ -567,4 +567,11 @@ SearchHit SearchIndex::describe(const Document& doc, const SearchQuery& query) c
     return hit;
 }
 
+std::optional<QDate> dayOfHit(const SearchHit& hit, int shownYear) {
+    if (hit.month < 1 || hit.month > 12 || hit.day < 1)
+        return std::nullopt;
+    const int year = hit.year > 0 ? hit.year : shownYear;
+    return QDate(year, hit.month, std::min(hit.day, QDate(year, hit.month, 1).daysInMonth()));
+}
+
 } // namespace quindara

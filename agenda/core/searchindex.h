@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace quindara {
@@ -43,6 +44,10 @@ struct SearchHit {
     // yearly day, or the kind's word when the result holds no day (contacts).
     QString isoDateOrKind() const;
 };
+
+// The day a hit of a day's file opens: what comes back every year opens in `shownYear`, and 29 February of
+// a year without it on the 28th. Nothing for a hit that names no day.
+std::optional<QDate> dayOfHit(const SearchHit& hit, int shownYear);
 
 // A searchable copy of every text of the agenda: day notes, holidays, reminders, saints, pad notes and
 // contacts. Each document's text is kept once, folded for matching; a result's excerpt is read from its

@@ -14,15 +14,13 @@
 #include "agenda/ui/notespadpage.h"
 #include "agenda/ui/searchpage.h"
 #include "agenda/ui/summarypage.h"
+#include "agenda/ui/toolrow.h"
 #include "agenda/ui/weekpage.h"
 #include "agenda/ui/yearoverviewwindow.h"
 #include "common/ui/application.h"
 #include "common/units.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 
@@ -109,21 +107,16 @@ void AgendaWindow::ShowPage(AgendaPage page) {
 
 // The window and the shown page take the colour of the page's tab (or button).
 void AgendaWindow::ShowPageColour(int index) {
-    if (index == static_cast<int>(AgendaPage::Exchange)) {
-        setBackColor(this, backColor(exchangeButton));
-        setBackColor(exchangePage_, backColor(exchangeButton));
-        return;
-    }
-    if (index >= kAgendaPageCount) {
-        // The search page has a colour of its own, which its button shares.
-        setBackColor(this, backColor(searchPage_));
-        return;
-    }
     if (index < 0)
         return;
-    const quint32 colour = backColor(Command6[index]);
+    const auto page = static_cast<AgendaPage>(index);
+    // The search page has a colour of its own, which its button shares.
+    const quint32 colour = toolRow_->pageColour(page).value_or(backColor(searchPage_));
     setBackColor(this, colour);
-    setBackColor(Frame1[index], colour);
+    if (page == AgendaPage::Exchange)
+        setBackColor(exchangePage_, colour);
+    else if (index < kAgendaPageCount)
+        setBackColor(Frame1[index], colour);
 }
 
 // What a page shows is loaded when it comes to the front; the notes pad and address book load nothing.
@@ -253,14 +246,12 @@ void AgendaWindow::OpenSearchHit(const SearchHit& hit) {
     case SearchKind::DayNote:
         break;
     }
-    if (hit.month < 1 || hit.month > 12 || hit.day < 1)
+    const std::optional<QDate> day = dayOfHit(hit, state_.year());
+    if (!day)
         return;
-    const int year = hit.year > 0 ? hit.year : state_.year();
-    // 29 February of a year without it: the 28th of that year.
-    const int day = std::min(hit.day, QDate(year, hit.month, 1).daysInMonth());
     SavePendingDayNotes();
     ShowPage(AgendaPage::Day);
-    state_.goToDate(QDate(year, hit.month, day));
+    state_.goToDate(*day);
     DrawMonth();
 }
 
@@ -352,14 +343,10 @@ void AgendaWindow::Command12_Click() {
 }
 
 void AgendaWindow::Command15_Click() {
-    QString program = data_.calculatorProgram();
-    // Installed from a package, the calculator sits next to the agenda rather than in the data folder.
-    const QString installed =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QFileInfo(program).fileName());
-    if (!QFileInfo(program).isFile() && QFileInfo(installed).isFile())
-        program = installed;
-    if (!QFileInfo(program).isFile()) {
-        desktop_.showMessage(QStringLiteral("No se encuentra la calculadora en %1.").arg(program));
+    const QString program = calculatorToStart(data_.calculatorProgram());
+    if (program.isEmpty()) {
+        desktop_.showMessage(
+            QStringLiteral("No se encuentra la calculadora en %1.").arg(data_.calculatorProgram()));
         return;
     }
     if (!desktop_.startProgram(program, {QStringLiteral("--folder"), data_.programFolder()}))

@@ -27,6 +27,7 @@
 #include <QWidget>
 
 #include <array>
+#include <memory>
 #include <optional>
 
 class QFrame;
@@ -45,6 +46,7 @@ class NotesPadPage;
 class SearchPage;
 class SummaryPage;
 class WeekPage;
+class ToolRow;
 class YearOverviewWindow;
 struct SearchHit;
 
@@ -125,14 +127,7 @@ private:
     QPointer<YearOverviewWindow> yearOverview_;
 
     CalendarPanel* calendar_ = nullptr;
-    // Page tabs "D", "S", "M", "A", notes pad, address book.
-    std::array<QPushButton*, kAgendaPageCount> Command6{};
-    QPushButton* Command9 = nullptr;
-    QPushButton* Command10 = nullptr;
-    QPushButton* Command12 = nullptr;
-    QPushButton* Command15 = nullptr;
-    QPushButton* searchButton = nullptr;
-    QPushButton* exchangeButton = nullptr;
+    std::unique_ptr<ToolRow> toolRow_;
     // The day title, or the month and year while no day is selected.
     QLabel* Label2 = nullptr;
     // The six stacked pages.

@@ -9,6 +9,7 @@
 #include "agenda/ui/notespadpage.h"
 #include "agenda/ui/searchpage.h"
 #include "agenda/ui/summarypage.h"
+#include "agenda/ui/toolrow.h"
 #include "agenda/ui/weekpage.h"
 #include "common/units.h"
 
@@ -16,22 +17,12 @@
 #include <QPushButton>
 #include <QShortcut>
 
-#include <algorithm>
-#include <vector>
-
 namespace quindara {
 
 namespace {
 
-constexpr int kTabLefts[kAgendaPageCount] = {6480, 6960, 7440, 7920, 9000, 9480};
-constexpr quint32 kTabColours[kAgendaPageCount] = {0x00FFFFFF, 0x00C0FFC0, 0x00FFC0FF,
-                                                   0x00FFFFC0, 0x00C0FFFF, 0x00FFC0FF};
-
 // Every page lies in this rectangle, right of the month grid.
 const QRect kPageRect = common::twipsRect(2880, 480, 8895, 8295);
-constexpr int kToolRowTop = 40;
-// The import and export page and its button: pale orange.
-constexpr quint32 kExchangeColour = 0x00C0E0FF;
 
 } // namespace
 
@@ -39,34 +30,7 @@ void AgendaWindow::createToolRow() {
     Label2 = makeLabel(this, QStringLiteral("Label2"), QRect(240, 120, 6615, 375), QString());
     Label2->setFont(arialFont(12, true));
     Label2->setAlignment(Qt::AlignCenter);
-
-    const char* const captions[4] = {"D", "S", "M", "A"};
-    for (int index = 0; index < kAgendaPageCount; ++index) {
-        Command6[index] =
-            makeButton(this, elementName("Command6", index), QRect(kTabLefts[index], 120, 495, 495));
-        setBackColor(Command6[index], kTabColours[index]);
-        if (index < 4) {
-            Command6[index]->setText(QString::fromLatin1(captions[index]));
-            Command6[index]->setFont(arialFont(18, true));
-        }
-    }
-    setPicture(Command6[4], Picture::Clipboard);
-    setPicture(Command6[5], Picture::People);
-
-    Command15 = makeButton(this, QStringLiteral("Command15"), QRect(8520, 120, 495, 495));
-    setBackColor(Command15, kWhite);
-    setPicture(Command15, Picture::Calculator);
-    Command9 = makeButton(this, QStringLiteral("Command9"), QRect(9960, 120, 495, 495));
-    setPicture(Command9, Picture::SpiralNotepad);
-    Command12 = makeButton(this, QStringLiteral("Command12"), QRect(10680, 120, 495, 495));
-    setPicture(Command12, Picture::Minimize);
-    Command10 = makeButton(this, QStringLiteral("Command10"), QRect(11280, 120, 495, 495));
-    setPicture(Command10, Picture::Exit);
-    searchButton = makeButton(this, QStringLiteral("searchButton"), QRect(12000, 120, 495, 495));
-    setPicture(searchButton, Picture::Magnifier);
-    exchangeButton = makeButton(this, QStringLiteral("exchangeButton"), QRect(12600, 120, 495, 495));
-    setBackColor(exchangeButton, kExchangeColour);
-    setPicture(exchangeButton, Picture::Exchange);
+    toolRow_ = std::make_unique<ToolRow>(this);
 }
 
 void AgendaWindow::createPages() {
@@ -84,7 +48,7 @@ void AgendaWindow::createPages() {
     Frame1[5] = addressBook_;
     attachments_ = new AttachmentPanel(data_, desktop_, this);
     searchPage_ = new SearchPage(data_, this);
-    setBackColor(searchButton, backColor(searchPage_));
+    setBackColor(toolRow_->searchButton, backColor(searchPage_));
     exchangePage_ = new ExchangePage(data_, desktop_, this);
     exchangePage_->hide();
 }
@@ -98,18 +62,19 @@ void AgendaWindow::connectControls() {
     connect(calendar_, &CalendarPanel::todayClicked, this, &AgendaWindow::Command5_Click);
     connect(calendar_, &CalendarPanel::yearOverviewClicked, this, &AgendaWindow::Command14_Click);
     for (int index = 0; index < kAgendaPageCount; ++index)
-        connect(Command6[index], &QPushButton::clicked, this, [this, index] { Command6_Click(index); });
-    connect(Command9, &QPushButton::clicked, this, &AgendaWindow::Command9_Click);
-    connect(Command10, &QPushButton::clicked, this, &AgendaWindow::Command10_Click);
-    connect(Command12, &QPushButton::clicked, this, &AgendaWindow::Command12_Click);
-    connect(Command15, &QPushButton::clicked, this, &AgendaWindow::Command15_Click);
-    connect(searchButton, &QPushButton::clicked, this, &AgendaWindow::searchButton_Click);
+        connect(toolRow_->Command6[index], &QPushButton::clicked, this,
+                [this, index] { Command6_Click(index); });
+    connect(toolRow_->Command9, &QPushButton::clicked, this, &AgendaWindow::Command9_Click);
+    connect(toolRow_->Command10, &QPushButton::clicked, this, &AgendaWindow::Command10_Click);
+    connect(toolRow_->Command12, &QPushButton::clicked, this, &AgendaWindow::Command12_Click);
+    connect(toolRow_->Command15, &QPushButton::clicked, this, &AgendaWindow::Command15_Click);
+    connect(toolRow_->searchButton, &QPushButton::clicked, this, &AgendaWindow::searchButton_Click);
     connect(searchPage_, &SearchPage::hitOpened, this, &AgendaWindow::OpenSearchHit);
     connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this,
             &AgendaWindow::searchButton_Click);
     connect(calendar_, &CalendarPanel::selectionStepped, this, &AgendaWindow::MoveSelection);
     connect(calendar_, &CalendarPanel::todayKeyPressed, this, &AgendaWindow::TodayKey);
-    connect(exchangeButton, &QPushButton::clicked, this, &AgendaWindow::exchangeButton_Click);
+    connect(toolRow_->exchangeButton, &QPushButton::clicked, this, &AgendaWindow::exchangeButton_Click);
     // Imported days get their marks in the grid; imported contacts their place in the address book.
     connect(exchangePage_, &ExchangePage::calendarImported, this, &AgendaWindow::DrawMonth);
     connect(exchangePage_, &ExchangePage::contactsImported, addressBook_, &AddressBookPage::loadCategories);
@@ -132,17 +97,7 @@ void AgendaWindow::ArrangePages() {
     searchPage_->setGeometry(kPageRect);
     exchangePage_->setGeometry(kPageRect);
     ShowPageColour(static_cast<int>(state_.page()));
-    for (QPushButton* button : Command6)
-        button->move(button->x(), common::twips(kToolRowTop));
-    for (QPushButton* button : {Command9, Command10, Command12, Command15, searchButton, exchangeButton})
-        button->move(button->x(), common::twips(kToolRowTop));
-    // Tab goes along the tool row from left to right, whatever order its buttons were made in.
-    std::vector<QWidget*> toolRow(Command6.begin(), Command6.end());
-    toolRow.insert(toolRow.end(), {Command15, Command9, Command12, Command10, searchButton});
-    std::stable_sort(toolRow.begin(), toolRow.end(),
-                     [](const QWidget* a, const QWidget* b) { return a->x() < b->x(); });
-    for (std::size_t k = 1; k < toolRow.size(); ++k)
-        QWidget::setTabOrder(toolRow[k - 1], toolRow[k]);
+    toolRow_->arrange();
 }
 
 } // namespace quindara

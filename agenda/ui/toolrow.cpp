@@ -1,0 +1,87 @@
+#include "agenda/ui/toolrow.h"
+
+#include "agenda/ui/controls.h"
+#include "common/units.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QPushButton>
+
+#include <algorithm>
+#include <vector>
+
+namespace quindara {
+
+namespace {
+
+constexpr int kTabLefts[kAgendaPageCount] = {6480, 6960, 7440, 7920, 9000, 9480};
+constexpr quint32 kTabColours[kAgendaPageCount] = {0x00FFFFFF, 0x00C0FFC0, 0x00FFC0FF,
+                                                   0x00FFFFC0, 0x00C0FFFF, 0x00FFC0FF};
+constexpr int kToolRowTop = 40;
+// The import and export page and its button: pale orange.
+constexpr quint32 kExchangeColour = 0x00C0E0FF;
+
+} // namespace
+
+ToolRow::ToolRow(QWidget* window) {
+    const char* const captions[4] = {"D", "S", "M", "A"};
+    for (int index = 0; index < kAgendaPageCount; ++index) {
+        Command6[index] =
+            makeButton(window, elementName("Command6", index), QRect(kTabLefts[index], 120, 495, 495));
+        setBackColor(Command6[index], kTabColours[index]);
+        if (index < 4) {
+            Command6[index]->setText(QString::fromLatin1(captions[index]));
+            Command6[index]->setFont(arialFont(18, true));
+        }
+    }
+    setPicture(Command6[4], Picture::Clipboard);
+    setPicture(Command6[5], Picture::People);
+
+    Command15 = makeButton(window, QStringLiteral("Command15"), QRect(8520, 120, 495, 495));
+    setBackColor(Command15, kWhite);
+    setPicture(Command15, Picture::Calculator);
+    Command9 = makeButton(window, QStringLiteral("Command9"), QRect(9960, 120, 495, 495));
+    setPicture(Command9, Picture::SpiralNotepad);
+    Command12 = makeButton(window, QStringLiteral("Command12"), QRect(10680, 120, 495, 495));
+    setPicture(Command12, Picture::Minimize);
+    Command10 = makeButton(window, QStringLiteral("Command10"), QRect(11280, 120, 495, 495));
+    setPicture(Command10, Picture::Exit);
+    searchButton = makeButton(window, QStringLiteral("searchButton"), QRect(12000, 120, 495, 495));
+    setPicture(searchButton, Picture::Magnifier);
+    exchangeButton = makeButton(window, QStringLiteral("exchangeButton"), QRect(12600, 120, 495, 495));
+    setBackColor(exchangeButton, kExchangeColour);
+    setPicture(exchangeButton, Picture::Exchange);
+}
+
+void ToolRow::arrange() {
+    std::vector<QWidget*> row(Command6.begin(), Command6.end());
+    row.insert(row.end(), {Command15, Command9, Command12, Command10, searchButton, exchangeButton});
+    for (QWidget* button : row)
+        button->move(button->x(), common::twips(kToolRowTop));
+    // Tab goes along the row from left to right, whatever order its buttons were made in.
+    row.pop_back();
+    std::stable_sort(row.begin(), row.end(),
+                     [](const QWidget* a, const QWidget* b) { return a->x() < b->x(); });
+    for (std::size_t k = 1; k < row.size(); ++k)
+        QWidget::setTabOrder(row[k - 1], row[k]);
+}
+
+std::optional<quint32> ToolRow::pageColour(AgendaPage page) const {
+    if (page == AgendaPage::Exchange)
+        return backColor(exchangeButton);
+    const int index = static_cast<int>(page);
+    if (index < 0 || index >= kAgendaPageCount)
+        return std::nullopt;
+    return backColor(Command6[index]);
+}
+
+QString calculatorToStart(const QString& inDataFolder) {
+    if (QFileInfo(inDataFolder).isFile())
+        return inDataFolder;
+    const QString installed =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QFileInfo(inDataFolder).fileName());
+    return QFileInfo(installed).isFile() ? installed : QString();
+}
+
+} // namespace quindara

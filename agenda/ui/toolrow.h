@@ -1,0 +1,42 @@
+#pragma once
+
+#include "agenda/core/agendastate.h"
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+class QPushButton;
+class QWidget;
+
+namespace quindara {
+
+// The main window's row of buttons along its top edge: the six page tabs, the calculator, the text pad,
+// minimize, save and exit, search, and import and export. The buttons are the window's own children, so
+// they keep the window's coordinates; the window connects them to its handlers.
+class ToolRow {
+public:
+    explicit ToolRow(QWidget* window);
+
+    // Page tabs "D", "S", "M", "A", notes pad, address book.
+    std::array<QPushButton*, kAgendaPageCount> Command6{};
+    QPushButton* Command9 = nullptr;
+    QPushButton* Command10 = nullptr;
+    QPushButton* Command12 = nullptr;
+    QPushButton* Command15 = nullptr;
+    QPushButton* searchButton = nullptr;
+    QPushButton* exchangeButton = nullptr;
+
+    // Lifts the row to its final height, and lets Tab go along it from left to right.
+    void arrange();
+    // The colour the window takes while `page` is in front, the colour of its tab or button; none for
+    // the search page, which keeps a colour of its own.
+    std::optional<quint32> pageColour(AgendaPage page) const;
+};
+
+// The calculator program the tool row starts: the one in the data folder or, installed from a package,
+// the one beside the agenda. Empty when neither is there.
+QString calculatorToStart(const QString& inDataFolder);
+
+} // namespace quindara
