@@ -195,6 +195,24 @@ void AddressBookPage::showContact(const QString& category, const QString& name) 
     FillFile2();
 }
 
+void AddressBookPage::showOutsideChanges() {
+    const QStringList categories = Dir1.categories();
+    QStringList listed;
+    for (int row = 0; row < Combo3->count(); ++row)
+        listed.append(Combo3->itemText(row));
+    if (categories != listed) {
+        const QString typed = Combo3->currentText();
+        const QSignalBlocker blocker(Combo3);
+        Combo3->clear();
+        Combo3->addItems(categories);
+        const int at = Combo3->findText(typed, Qt::MatchFixedString);
+        if (at >= 0)
+            Combo3->setCurrentIndex(at);
+        Combo3->setEditText(typed);
+    }
+    RefreshFile2();
+}
+
 void AddressBookPage::Combo3_Click() {
     // A choice belongs to the list it was made in; the fields keep their text.
     shownContact_.clear();

@@ -30,6 +30,9 @@ public:
     void loadCategories();
     // Shows the category `category` ("" or "Todos" for the whole list) and the card `name` in it.
     void showContact(const QString& category, const QString& name);
+    // Another machine or program changed the address book: the categories and the shown list follow,
+    // the fields keep what they show.
+    void showOutsideChanges();
 
 private:
     void buildControls();

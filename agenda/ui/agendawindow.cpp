@@ -61,6 +61,7 @@ void AgendaWindow::Form_Load() {
     ArrangePages();
     addressBook_->loadCategories();
     WriteTest();
+    startWatching();
 }
 
 // Only a failure is told; the scratch file leaves nothing behind, so no earlier export is lost.
@@ -88,6 +89,7 @@ void AgendaWindow::ShowSelectedDay() {
     dayPage_->showDay(day, texts);
     attachments_->showDay(day, texts.thisYearAttachments, texts.everyYearAttachments);
     ShowTitle();
+    watchShownFiles();
 }
 
 // The day title, or the month and year while no day is selected.
@@ -134,6 +136,7 @@ void AgendaWindow::ShowPageContent() {
         break;
     case AgendaPage::Week:
         weekPage_->ShowWeekPage(state_.lastShownDay());
+        watchShownFiles();
         break;
     case AgendaPage::MonthSummary:
         monthSummary_->BuildMonthSummary(state_.year(), state_.month());

@@ -29,6 +29,10 @@
 #include <array>
 #include <optional>
 
+namespace common {
+class FolderWatcher;
+}
+
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -69,6 +73,13 @@ private:
 
     void Form_Load();
     void WriteTest();
+
+    // agendawindowwatch.cpp: changes made by other programs (a sync tool, another machine) are shown
+    // as they happen.
+    void startWatching();
+    QStringList watchedFolders() const;
+    void watchShownFiles();
+    void ShowOutsideChanges(const QStringList& folders);
 
     // Drawing the state.
     void DrawMonth();
@@ -122,6 +133,7 @@ private:
     DayReader reader_;
     DayNotes dayNotes_;
     DeferredMessages* messages_ = nullptr;
+    common::FolderWatcher* watcher_ = nullptr;
     QPointer<YearOverviewWindow> yearOverview_;
 
     CalendarPanel* calendar_ = nullptr;

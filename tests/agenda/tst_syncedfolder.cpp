@@ -1,0 +1,205 @@
+#include "agendafixture.h"
+
+#include "agenda/core/daymarks.h"
+#include "common/folderwatcher.h"
+#include "common/outsidechange.h"
+#include "common/textfile.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QSignalSpy>
+
+using namespace quindara;
+
+namespace {
+
+const QString kWednesday5 = QStringLiteral("MIÉRCOLES, 5 de ENERO de 2011");
+
+QString note(const QString& key) {
+    return QStringLiteral("dias/") + key + QStringLiteral(".txt");
+}
+
+// The agenda on a folder that another machine changes through a sync tool.
+struct SyncedFixture : AgendaFixture {
+    SyncedFixture() : AgendaFixture(QDate(2011, 1, 5)) {}
+
+    void start() {
+        open();
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window.get()))
+            qFatal("the agenda window did not become active");
+    }
+    QString path(const QString& relative) const { return QDir(programFolder).filePath(relative); }
+
+    // Another program writes in place (as an editor does) or removes a file.
+    void writeElsewhere(const QString& relative, const QByteArray& bytes) const {
+        QDir().mkpath(QFileInfo(path(relative)).absolutePath());
+        QProcess writer;
+        writer.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("printf %s \"$1\" > \"$2\""),
+                                            QStringLiteral("sh"), QString::fromUtf8(bytes), path(relative)});
+        if (!writer.waitForFinished() || writer.exitCode() != 0)
+            qFatal("cannot write %s", qPrintable(relative));
+    }
+    void removeElsewhere(const QString& relative) const {
+        if (QProcess::execute(QStringLiteral("rm"), {path(relative)}) != 0)
+            qFatal("cannot remove %s", qPrintable(relative));
+    }
+
+    void typeInto(const QString& name, const QString& typed) const {
+        auto* target = find<QPlainTextEdit>(name);
+        QTest::mouseClick(target->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        target->moveCursor(QTextCursor::End);
+        QTest::keyClicks(target, typed);
+    }
+    // What the check names: "colour:<day>" a day button's colour, "text:<control>", "items:<list>".
+    QString shown(const QString& check) const {
+        const QString what = check.section(u':', 0, 0);
+        const QString name = check.section(u':', 1);
+        if (what == QLatin1String("colour"))
+            return QString::number(dayColour(name.toInt()));
+        if (what == QLatin1String("items"))
+            return items(name).join(u'|');
+        return text(name);
+    }
+};
+
+} // namespace
+
+class SyncedFolderTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Within a second, with no click: the grid, the day page and the lists follow another machine's changes.
+    void outsideChangesShowAtOnce_data() {
+        QTest::addColumn<QString>("before"); // file there at start ("" none)
+        QTest::addColumn<QString>("file");   // file written or, with empty bytes, removed
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("check");
+        QTest::addColumn<QString>("expected");
+        const QString holiday = QStringLiteral("fiestas/6 de ENERO.txt");
+        QTest::newRow("holiday created")
+            << "" << holiday << QByteArray("Reyes\r\n") << "colour:6" << QString::number(colours::holiday);
+        QTest::newRow("holiday removed")
+            << holiday << holiday << QByteArray() << "colour:6" << QString::number(colours::weekday);
+        QTest::newRow("note created") << "" << note(kWednesday5) << QByteArray("Dentista") << "text:Text1"
+                                      << "Dentista";
+        QTest::newRow("note changed in place")
+            << note(kWednesday5) << note(kWednesday5) << QByteArray("otra cosa") << "text:Text1"
+            << "otra cosa";
+        QTest::newRow("reminder of the shown day")
+            << "" << QStringLiteral("recordatorionoanual/5 de ENERO de 2011.txt") << QByteArray("Cita")
+            << "text:Text9_3"
+            << "Cita";
+        QTest::newRow("pad note") << "" << QStringLiteral("notas/2011-1-4--9-30") << QByteArray("pan")
+                                  << "items:File1"
+                                  << "2011-1-4--9-30";
+        QTest::newRow("contact") << "" << QStringLiteral("direcciones/Todos/García")
+                                 << QByteArray("García\r\n") << "items:File2"
+                                 << "García";
+    }
+    void outsideChangesShowAtOnce() {
+        QFETCH(QString, before);
+        QFETCH(QString, file);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, check);
+        QFETCH(QString, expected);
+        SyncedFixture fx;
+        if (!before.isEmpty())
+            fx.writeFile(before, "antes");
+        fx.start();
+        QVERIFY(fx.shown(check) != expected);
+        if (bytes.isEmpty())
+            fx.removeElsewhere(file);
+        else
+            fx.writeElsewhere(file, bytes);
+        QTRY_COMPARE_WITH_TIMEOUT(fx.shown(check), expected, 1000);
+    }
+
+    // The note was being edited here when another machine stored the same day: the user's answer decides,
+    // and each answer leaves exactly its bytes.
+    void editedNoteChangedElsewhereAsks_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("answer");     // -1: Enter, the default
+        QTest::addColumn<QString>("stored"); // "{other}", "{separator}" stand for the other text and line
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("day note, Enter keeps both") << "Text1" << -1 << "{other}\n{separator}\nantes nuevo"
+                                                    << "{other}\n{separator}\nantes nuevo";
+        QTest::newRow("day note, mine") << "Text1" << 1 << "antes nuevo"
+                                        << "antes nuevo";
+        QTest::newRow("day note, the other") << "Text1" << 2 << "{other}"
+                                             << "{other}";
+        QTest::newRow("week note, keeps both") << "Text2_2" << 0 << "{other}\n{separator}\nantes nuevo"
+                                               << "{other}\n{separator}\nantes nuevo";
+        QTest::newRow("one-year reminder, the other") << "Text9_3" << 2 << "{other}"
+                                                      << "{other}";
+        QTest::newRow("one-year reminder, keeps both")
+            << "Text9_3" << 0 << "{other}\n{separator}\nantes nuevo"
+            << "{other}\n{separator}\nantes nuevo";
+    }
+    void editedNoteChangedElsewhereAsks() {
+        QFETCH(QString, box);
+        QFETCH(int, answer);
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        const bool reminder = box.startsWith(QLatin1String("Text9"));
+        const QString file =
+            reminder ? QStringLiteral("recordatorionoanual/5 de ENERO de 2011.txt") : note(kWednesday5);
+        const common::Ending ending = reminder ? common::Ending::Bare : common::Ending::Zoned;
+        SyncedFixture fx;
+        fx.writeFile(file, common::encodeText(QStringLiteral("antes"), ending));
+        fx.start();
+        if (box.startsWith(QLatin1String("Text2")))
+            QVERIFY(fx.click(QStringLiteral("Command6_1")));
+        fx.desktop.choiceAnswer = answer;
+        fx.typeInto(box, QStringLiteral(" nuevo"));
+        const QString other = QStringLiteral("del portátil");
+        fx.writeElsewhere(file, common::encodeText(other, ending));
+        // The box being edited is not replaced, whatever the watcher sees meanwhile.
+        QTRY_COMPARE_WITH_TIMEOUT(fx.text(box), QStringLiteral("antes nuevo"), 1000);
+        QTest::qWait(common::FolderWatcher::kQuietMilliseconds * 2);
+        QCOMPARE(fx.text(box), QStringLiteral("antes nuevo"));
+        const QString separator = common::keptBothSeparator(QFileInfo(fx.path(file)).lastModified());
+
+        if (reminder)
+            QVERIFY(fx.click(QStringLiteral("Command11_2")));
+        else // the user leaves the box
+            fx.find(box == QLatin1String("Text1") ? QStringLiteral("Text9_2") : QStringLiteral("Text2_0"))
+                ->setFocus(Qt::MouseFocusReason);
+        const auto expand = [&](QString text) {
+            return text.replace(QStringLiteral("{other}"), other)
+                .replace(QStringLiteral("{separator}"), separator);
+        };
+        QCOMPARE(fx.desktop.callsOf(QStringLiteral("askChoice")).size(), 1);
+        QCOMPARE(fx.desktop.calls.last().extra.mid(1),
+                 QStringList({"Conservar ambos", "Conservar ambos", "Usar el mío", "Usar el otro"}));
+        QCOMPARE(fx.readFile(file), common::encodeText(expand(stored), ending));
+        QCOMPARE(fx.text(box), expand(shown));
+    }
+
+    // A sync bringing 5,000 files is one refresh of the window, not 5,000.
+    void burstIsOneRefresh() {
+        SyncedFixture fx;
+        fx.start();
+        auto* watcher = fx.window->findChild<common::FolderWatcher*>(QStringLiteral("folderWatcher"));
+        QVERIFY(watcher);
+        QSignalSpy refreshes(watcher, &common::FolderWatcher::changed);
+        QProcess sync;
+        sync.setWorkingDirectory(fx.path(QStringLiteral("dias")));
+        sync.start(
+            QStringLiteral("sh"),
+            {QStringLiteral("-c"),
+             QStringLiteral(
+                 "i=0; while [ $i -lt 5000 ]; do : > \"LUNES, $i de ENERO de 2011.txt\"; i=$((i+1)); done")});
+        // The window's event loop runs while the files arrive.
+        QTRY_VERIFY_WITH_TIMEOUT(sync.state() == QProcess::NotRunning, 20000);
+        QCOMPARE(sync.exitCode(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(refreshes.size(), 1, 2000);
+        QTest::qWait(common::FolderWatcher::kQuietMilliseconds * 2);
+        QCOMPARE(refreshes.size(), 1);
+        QCOMPARE(refreshes.first().first().toStringList(),
+                 QStringList{QFileInfo(fx.path("dias")).absoluteFilePath()});
+    }
+};
+
+QTEST_MAIN(SyncedFolderTest)
+#include "tst_syncedfolder.moc"
