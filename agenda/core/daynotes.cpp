@@ -53,6 +53,11 @@ std::optional<StoredText> DayNotes::changedSince(const QString& dayNoteKey,
     return readIndexedText(index_, name, common::Ending::Zoned);
 }
 
+const common::FolderIndex& DayNotes::index() {
+    index_.refreshIfChanged();
+    return index_;
+}
+
 common::FileVersion DayNotes::version(const QString& dayNoteKey) {
     index_.refreshIfChanged();
     return common::FileVersion::at(index_.nativePathFor(dayNoteKey + kTxt));

@@ -34,6 +34,8 @@ public:
     // The note as stored now when its file no longer holds what `loaded` describes (another machine or
     // program changed, created or removed it); nothing while it is unchanged.
     std::optional<StoredText> changedSince(const QString& dayNoteKey, const common::FileVersion& loaded);
+    // The folder's index, current as of this call.
+    const common::FolderIndex& index();
     // What is on disk now under the key, for an editor that has just stored or shown it.
     common::FileVersion version(const QString& dayNoteKey);
 

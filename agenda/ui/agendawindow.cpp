@@ -33,7 +33,7 @@ namespace quindara {
 AgendaWindow::AgendaWindow(const QString& programFolder, const common::Clock& clock,
                            common::DesktopServices& desktop, QWidget* parent)
     : QWidget(parent), data_(programFolder), clock_(clock), desktop_(desktop), state_(clock.today()),
-      marks_(data_), reader_(data_, marks_), dayNotes_(data_),
+      marks_(data_), reader_(data_, marks_), dayNotes_(data_), conflicts_(marks_, dayNotes_),
       messages_(new DeferredMessages(desktop, this)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("QUINDARA"));
@@ -74,6 +74,7 @@ void AgendaWindow::WriteTest() {
 void AgendaWindow::DrawMonth() {
     marks_.refresh();
     calendar_->DrawMonth(state_.year(), state_.month(), marks_);
+    ShowConflictSigns();
     dayPage_->clearDay();
     attachments_->forgetDay();
     if (state_.hasSelection())
@@ -90,6 +91,7 @@ void AgendaWindow::ShowSelectedDay() {
     attachments_->showDay(day, texts.thisYearAttachments, texts.everyYearAttachments);
     ShowTitle();
     watchShownFiles();
+    OfferConflictMerges();
 }
 
 // The day title, or the month and year while no day is selected.

@@ -16,6 +16,7 @@
 
 #include "agenda/core/agendastate.h"
 #include "agenda/core/datafolder.h"
+#include "agenda/core/dayconflicts.h"
 #include "agenda/core/daymarks.h"
 #include "agenda/core/daynotes.h"
 #include "agenda/core/dayreader.h"
@@ -80,6 +81,10 @@ private:
     QStringList watchedFolders() const;
     void watchShownFiles();
     void ShowOutsideChanges(const QStringList& folders);
+    // Conflict copies a sync tool left: a sign on their days, and an offer to merge them when the day
+    // is shown.
+    void ShowConflictSigns();
+    void OfferConflictMerges();
 
     // Drawing the state.
     void DrawMonth();
@@ -132,6 +137,9 @@ private:
     DayMarks marks_;
     DayReader reader_;
     DayNotes dayNotes_;
+    DayConflicts conflicts_;
+    // Copies the user chose not to merge: not offered again in this session.
+    QSet<QString> declinedConflicts_;
     DeferredMessages* messages_ = nullptr;
     common::FolderWatcher* watcher_ = nullptr;
     QPointer<YearOverviewWindow> yearOverview_;

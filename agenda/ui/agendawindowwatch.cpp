@@ -94,6 +94,8 @@ void AgendaWindow::ShowOutsideChanges(const QStringList& folders) {
         if (yearOverview_)
             yearOverview_->showOutsideChanges();
     }
+    if (marksChanged || notesChanged)
+        ShowConflictSigns();
     if (state_.hasSelection() &&
         (marksChanged || notesChanged || touched(folders::saints) || touched(folders::attachmentLists))) {
         const QDate day = state_.selectedDate();
@@ -116,6 +118,50 @@ void AgendaWindow::ShowOutsideChanges(const QStringList& folders) {
         watcher_->watchFolders(watchedFolders());
     }
     watchShownFiles();
+}
+
+void AgendaWindow::ShowConflictSigns() {
+    calendar_->showConflictSigns(conflicts_.daysOfMonth(state_.year(), state_.month()));
+}
+
+// Asked when the day is shown, never while the user edits it: the merged text replaces the day's file.
+void AgendaWindow::OfferConflictMerges() {
+    if (!state_.hasSelection())
+        return;
+    const QDate day = state_.selectedDate();
+    bool merged = false;
+    for (const DayConflict& conflict : conflicts_.ofDay(day)) {
+        const QString copyPath = QDir(conflict.folder).filePath(conflict.copyName);
+        if (declinedConflicts_.contains(copyPath))
+            continue;
+        const QString question =
+            QStringLiteral("%1 (%2) tiene una copia en conflicto, hecha por %3 el %4:\n%5\n\n"
+                           "¿Unir la copia al texto del día? Se conservan los dos textos, primero el de la "
+                           "copia, y después se borra la copia.")
+                .arg(conflict.what, dayNoteKey(day), conflict.copy.tool, conflict.copy.when,
+                     conflict.copyName);
+        if (!desktop_.askYesNo(question, QStringLiteral("Copia en conflicto"), common::DefaultAnswer::Yes)) {
+            declinedConflicts_.insert(copyPath);
+            continue;
+        }
+        QString error;
+        if (!DayConflicts::merge(conflict, &error)) {
+            desktop_.showMessage(
+                QStringLiteral("No se ha podido unir la copia %1.\nERROR: %2").arg(conflict.copyName, error));
+            continue;
+        }
+        merged = true;
+    }
+    if (!merged)
+        return;
+    // The merged texts are shown at once, the sign goes; the day's mark may have changed too.
+    marks_.forceRefresh();
+    const DayTexts texts =
+        reader_.dayTexts(QString::number(day.day()), monthName(day.month()), QString::number(day.year()));
+    dayPage_->showDay(day, texts);
+    calendar_->DrawMonth(state_.year(), state_.month(), marks_);
+    calendar_->SelectDay(day.day(), marks_);
+    ShowConflictSigns();
 }
 
 } // namespace quindara

@@ -178,6 +178,27 @@ bool CalendarPanel::eventFilter(QObject* watched, QEvent* event) {
     }
 }
 
+void CalendarPanel::showConflictSigns(const QSet<int>& days) {
+    for (int index = 0; index < kGridButtons; ++index) {
+        const int day = layout_.dayOnButton(index);
+        const bool shown = day != 0 && days.contains(day);
+        if (!shown && !conflictSigns_[index])
+            continue;
+        if (!conflictSigns_[index]) {
+            // A red "!" in the button's top right corner; clicks go through to the button.
+            auto* sign = new QLabel(QStringLiteral("!"), Command1[index]);
+            sign->setObjectName(QStringLiteral("conflictSign"));
+            sign->setFont(arialFont(7, true));
+            sign->setStyleSheet(QStringLiteral("color: #C00000; background: transparent;"));
+            sign->setAttribute(Qt::WA_TransparentForMouseEvents);
+            sign->setAlignment(Qt::AlignRight | Qt::AlignTop);
+            sign->setGeometry(Command1[index]->rect().adjusted(0, 1, -3, 0));
+            conflictSigns_[index] = sign;
+        }
+        conflictSigns_[index]->setVisible(shown);
+    }
+}
+
 void CalendarPanel::paintDay(int day, const DayMarks& marks) {
     const int index = layout_.buttonOfDay(day);
     const Mark mark =

@@ -176,6 +176,63 @@ private slots:
         QCOMPARE(fx.text(box), expand(shown));
     }
 
+    // Copies the three sync tools leave: a sign on their day (the colour stays), never a file of another
+    // day, and merged into the day's file (the copy's text first) when the user accepts.
+    void conflictCopiesAreMerged_data() {
+        QTest::addColumn<QString>("copy");
+        QTest::addColumn<bool>("accept");
+        const QString dayNotes = QStringLiteral("dias/");
+        QTest::newRow("Syncthing, note")
+            << dayNotes + kWednesday5 + ".sync-conflict-20261207-101500-ABCDEFG.txt" << true;
+        QTest::newRow("Nextcloud, note")
+            << dayNotes + kWednesday5 + " (conflicted copy 2026-12-07 101500).txt" << true;
+        QTest::newRow("Dropbox, note")
+            << dayNotes + kWednesday5 + " (Equipo's conflicted copy 2026-12-07).txt" << true;
+        QTest::newRow("Dropbox, note, declined")
+            << dayNotes + kWednesday5 + " (Equipo's conflicted copy 2026-12-07).txt" << false;
+        QTest::newRow("Syncthing, holiday")
+            << "fiestas/5 de ENERO.sync-conflict-20261207-101500-ABCDEFG.txt" << true;
+    }
+    void conflictCopiesAreMerged() {
+        QFETCH(QString, copy);
+        QFETCH(bool, accept);
+        const bool holiday = copy.startsWith(QLatin1String("fiestas"));
+        const QString original = holiday ? QStringLiteral("fiestas/5 de ENERO.txt") : note(kWednesday5);
+        const common::Ending ending = holiday ? common::Ending::Line : common::Ending::Zoned;
+        SyncedFixture fx;
+        fx.writeFile(original, common::encodeText(QStringLiteral("de aquí"), ending));
+        fx.writeFile(copy, common::encodeText(QStringLiteral("del portátil"), ending));
+        // Another day's copy: a sign on the 6th, which is neither a holiday nor a day with a note.
+        fx.writeFile(QStringLiteral("fiestas/6 de ENERO (conflicted copy 2026-12-07 101500).txt"),
+                     "Reyes\r\n");
+        const QString separator = common::keptBothSeparator(QFileInfo(fx.path(copy)).lastModified());
+        fx.desktop.yesNoAnswer = accept;
+        fx.start(); // today, the 5th, is shown at once
+        const auto sign = [&](int day) {
+            auto* found = fx.find(fx.dayButton(day))->findChild<QLabel*>(QStringLiteral("conflictSign"));
+            return found && found->isVisible();
+        };
+        QCOMPARE(fx.desktop.callsOf(QStringLiteral("askYesNo")).size(), 1);
+        QVERIFY(sign(6));
+        QCOMPARE(fx.dayColour(6), colours::weekday);
+        QCOMPARE(fx.text(QStringLiteral("Text9_0")), holiday && accept
+                                                         ? "del portátil\n" + separator + "\nde aquí"
+                                                     : holiday ? QStringLiteral("de aquí")
+                                                               : QString());
+        if (!accept) {
+            QVERIFY(sign(5));
+            QVERIFY(QFileInfo::exists(fx.path(copy)));
+            QCOMPARE(fx.text(QStringLiteral("Text1")), QStringLiteral("de aquí"));
+            return;
+        }
+        QVERIFY(!sign(5));
+        QVERIFY(!QFileInfo::exists(fx.path(copy)));
+        const QString merged = "del portátil\n" + separator + "\nde aquí";
+        QCOMPARE(fx.readFile(original), common::encodeText(merged, ending));
+        if (!holiday)
+            QCOMPARE(fx.text(QStringLiteral("Text1")), merged);
+    }
+
     // A sync bringing 5,000 files is one refresh of the window, not 5,000.
     void burstIsOneRefresh() {
         SyncedFixture fx;
