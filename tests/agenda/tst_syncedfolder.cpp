@@ -1,5 +1,6 @@
 #include "agendafixture.h"
 
+#include "agenda/core/contactcard.h"
 #include "agenda/core/daymarks.h"
 #include "common/folderwatcher.h"
 #include "common/outsidechange.h"
@@ -174,6 +175,31 @@ private slots:
                  QStringList({"Conservar ambos", "Conservar ambos", "Usar el mío", "Usar el otro"}));
         QCOMPARE(fx.readFile(file), common::encodeText(expand(stored), ending));
         QCOMPARE(fx.text(box), expand(shown));
+    }
+
+    // The same for a contact: the fields of both versions are kept, the other machine's first.
+    void editedContactChangedElsewhereKeepsBoth() {
+        SyncedFixture fx;
+        const QString cardFile = QStringLiteral("direcciones/Todos/García");
+        fx.writeFile(cardFile, "García\r\nAna\r\n\r\n\r\n987 000 000\r\n\r\namiga\r\n");
+        fx.start();
+        QVERIFY(fx.click(QStringLiteral("Command6_5")));
+        auto* list = fx.find<QListView>(QStringLiteral("File2"));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(0, 0)).center());
+        QCOMPARE(fx.text(QStringLiteral("Text7_4")), QStringLiteral("987 000 000"));
+        auto* phone = fx.find<QLineEdit>(QStringLiteral("Text7_4"));
+        phone->end(false);
+        QTest::keyClicks(phone, QStringLiteral(" casa"));
+        fx.writeElsewhere(cardFile, "García\r\nAna\r\n\r\n\r\n600 111 222\r\n\r\nvecina\r\n");
+        const QDateTime otherTime = QFileInfo(fx.path(cardFile)).lastModified();
+
+        QVERIFY(fx.click(QStringLiteral("Command7_0")));
+        QCOMPARE(fx.desktop.callsOf(QStringLiteral("askChoice")).size(), 1);
+        const QStringList stored = readContactCard(fx.path(cardFile)).value_or(QStringList());
+        QCOMPARE(stored.value(4), QStringLiteral("600 111 222 / 987 000 000 casa"));
+        QCOMPARE(stored.value(6), "vecina\n" + common::keptBothSeparator(otherTime) + "\namiga");
+        QCOMPARE(fx.text(QStringLiteral("Text7_6")), stored.value(6));
     }
 
     // Copies the three sync tools leave: a sign on their day (the colour stays), never a file of another
