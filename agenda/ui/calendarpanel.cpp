@@ -8,6 +8,9 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QPolygon>
 #include <QPushButton>
 
 #include <algorithm>
@@ -185,14 +188,21 @@ void CalendarPanel::showConflictSigns(const QSet<int>& days) {
         if (!shown && !conflictSigns_[index])
             continue;
         if (!conflictSigns_[index]) {
-            // A red "!" in the button's top right corner; clicks go through to the button.
-            auto* sign = new QLabel(QStringLiteral("!"), Command1[index]);
+            // A red corner at the button's top right, clear of the day number; clicks go through.
+            constexpr int kCorner = 8;
+            QPixmap corner(kCorner, kCorner);
+            corner.fill(Qt::transparent);
+            QPainter painter(&corner);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(QColor(0xC0, 0, 0));
+            painter.drawPolygon(QPolygon({QPoint(0, 0), QPoint(kCorner, 0), QPoint(kCorner, kCorner)}));
+            painter.end();
+            auto* sign = new QLabel(Command1[index]);
             sign->setObjectName(QStringLiteral("conflictSign"));
-            sign->setFont(arialFont(7, true));
-            sign->setStyleSheet(QStringLiteral("color: #C00000; background: transparent;"));
+            sign->setPixmap(corner);
             sign->setAttribute(Qt::WA_TransparentForMouseEvents);
-            sign->setAlignment(Qt::AlignRight | Qt::AlignTop);
-            sign->setGeometry(Command1[index]->rect().adjusted(0, 1, -3, 0));
+            sign->setGeometry(Command1[index]->width() - kCorner - 2, 2, kCorner, kCorner);
             conflictSigns_[index] = sign;
         }
         conflictSigns_[index]->setVisible(shown);
