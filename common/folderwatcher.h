@@ -29,6 +29,11 @@ public:
     // How long the folders must be quiet before a report, and the longest a report waits in a stream.
     static constexpr int kQuietMilliseconds = 250;
     static constexpr int kLongestWaitMilliseconds = 3000;
+    // Other times, for a test on a loaded machine where a writer may stall longer than the quiet time.
+    void setTimes(int quietMilliseconds, int longestWaitMilliseconds) {
+        quiet_.setInterval(quietMilliseconds);
+        longest_.setInterval(longestWaitMilliseconds);
+    }
 
 signals:
     // Absolute paths of the folders in which something changed since the last report.

@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 
 namespace quindara {
 
@@ -128,6 +129,11 @@ void AgendaWindow::ShowConflictSigns() {
 void AgendaWindow::OfferConflictMerges() {
     if (!state_.hasSelection())
         return;
+    // At start the question waits for the window, so it opens over it.
+    if (!isVisible()) {
+        QTimer::singleShot(0, this, &AgendaWindow::OfferConflictMerges);
+        return;
+    }
     const QDate day = state_.selectedDate();
     bool merged = false;
     for (const DayConflict& conflict : conflicts_.ofDay(day)) {
