@@ -39,6 +39,10 @@ public:
     bool askYesNo(const QString& text, const QString& title = QString()) {
         return askYesNo(text, title, DefaultAnswer::Yes);
     }
+    // A question with its own answers (`choices`, captions of the buttons); returns the index chosen.
+    // Enter gives `defaultChoice`, and so does closing the box.
+    virtual int askChoice(const QString& text, const QString& title, const QStringList& choices,
+                          int defaultChoice) = 0;
     // The file chosen in an open-file dialog, or an empty string when cancelled.
     virtual QString askOpenFile(const QString& title, const QString& folder, const QString& filter) = 0;
     QString askOpenFile(const QString& title, const QString& folder) {

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <string_view>
 #include <sys/stat.h>
 
 namespace common {
@@ -325,6 +326,7 @@ QString FolderIndex::nameOf(const Entry& entry) const {
 void FolderIndex::namesChanged() {
     names_.clear();
     namesCurrent_ = false;
+    ++generation_;
 }
 
 void FolderIndex::noteWritten(const QString& name) {
@@ -409,6 +411,18 @@ const QStringList& FolderIndex::names() const {
         namesCurrent_ = true;
     }
     return names_;
+}
+
+QStringList FolderIndex::namesContaining(QByteArrayView foldedPart) const {
+    QStringList found;
+    const std::string_view part(foldedPart.data(), size_t(foldedPart.size()));
+    for (const Entry& entry : entries_) {
+        const QByteArrayView folded = foldedOf(entry);
+        if (!entry.removed &&
+            std::string_view(folded.data(), size_t(folded.size())).find(part) != std::string_view::npos)
+            found.append(nameOf(entry));
+    }
+    return found;
 }
 
 QStringList FolderIndex::withPrefix(const QString& prefix) const {

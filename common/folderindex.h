@@ -43,6 +43,11 @@ public:
     // Stored names that begin with `prefix` (any case), in the folder's sort order.
     QStringList withPrefix(const QString& prefix) const;
     const QStringList& names() const;
+    // Stored names whose folded form holds `foldedPart` (lower-case UTF-8), found in the index's memory
+    // without making a string of every name.
+    QStringList namesContaining(QByteArrayView foldedPart) const;
+    // Moves on whenever the stored names change: what is built from them is current while it stands still.
+    quint64 generation() const { return generation_; }
     qsizetype size() const { return live_; }
 
     static QString foldName(const QString& name);
@@ -84,6 +89,7 @@ private:
     qsizetype live_ = 0;
     mutable QStringList names_;
     mutable bool namesCurrent_ = true;
+    quint64 generation_ = 0;
 };
 
 } // namespace common

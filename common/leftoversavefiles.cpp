@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <QRegularExpression>
 
 namespace common {
 
@@ -18,7 +19,7 @@ int removeIn(const QDir& folder) {
         const auto exists = [&folder](const QString& stem) {
             return QFileInfo(folder.filePath(stem)).isFile();
         };
-        if (!isLeftoverSaveFile(name, exists))
+        if (!isLeftoverSaveFile(name, exists) && !isLeftoverScratchFile(name))
             continue;
         if (QFile::remove(folder.filePath(name)))
             ++removed;
@@ -43,6 +44,12 @@ bool looksLikeSaveFile(const QString& name) {
 
 bool isLeftoverSaveFile(const QString& name, const std::function<bool(const QString&)>& fileExists) {
     return looksLikeSaveFile(name) && fileExists(name.left(name.size() - kSuffixLength));
+}
+
+bool isLeftoverScratchFile(const QString& name) {
+    static const QRegularExpression scratch(
+        QStringLiteral(R"(^(?:\.quindara-\d+|prueba-escritura-[0-9A-Za-z]{6})\.tmp$)"));
+    return scratch.match(name).hasMatch();
 }
 
 int removeLeftoverSaveFiles(const QString& programFolder, const QStringList& relativeFolders) {

@@ -53,6 +53,28 @@ bool writeContactCard(const QString& path, const QStringList& fields, QString* e
     return common::writeLines(path, contactLinesFromFields(fields), error);
 }
 
+std::optional<QStringList> resolveContactChange(common::OutsideChoice choice, const QStringList& mine,
+                                                const QStringList& other, const QDateTime& otherTime) {
+    if (choice == common::OutsideChoice::UseOther)
+        return std::nullopt;
+    if (choice == common::OutsideChoice::UseMine)
+        return mine;
+    QStringList kept;
+    for (int i = 0; i < kContactFieldCount; ++i) {
+        const QString ours = mine.value(i);
+        const QString theirs = other.value(i);
+        if (i == kReferenceField)
+            kept.append(*common::resolveOutsideChange(choice, ours, theirs, otherTime));
+        else if (theirs.isEmpty() || theirs == ours)
+            kept.append(ours);
+        else if (ours.isEmpty())
+            kept.append(theirs);
+        else
+            kept.append(theirs + QStringLiteral(" / ") + ours);
+    }
+    return kept;
+}
+
 CategoryTable categoryTable(const QString& category, const QList<QStringList>& cards) {
     CategoryTable table;
     QString text = kTab + category + kCarriageReturn + kCarriageReturn;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/outsidechange.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -32,6 +34,12 @@ struct CategoryTable {
     QString clipboard;
 };
 CategoryTable categoryTable(const QString& category, const QList<QStringList>& cards);
+
+// The card to store when the shown card was changed elsewhere since it was loaded, or nothing when the
+// other version stays. Keeping both keeps every field of both: a field the two versions fill differently
+// holds the other text, " / " and this one; the reference keeps both as a day note does.
+std::optional<QStringList> resolveContactChange(common::OutsideChoice choice, const QStringList& mine,
+                                                const QStringList& other, const QDateTime& otherTime);
 
 // The link handed to the mail program; the mail program receives the address exactly as typed.
 QString mailtoLink(const QString& address);

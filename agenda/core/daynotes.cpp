@@ -44,6 +44,25 @@ bool DayNotes::save(const QString& dayNoteKey, const QString& text, QString* err
     return common::writeStoredText(index_, name, text, common::Ending::Zoned, error);
 }
 
+std::optional<StoredText> DayNotes::changedSince(const QString& dayNoteKey,
+                                                 const common::FileVersion& loaded) {
+    index_.refreshIfChanged();
+    const QString name = dayNoteKey + kTxt;
+    if (!common::changedSince(loaded, index_.nativePathFor(name)))
+        return std::nullopt;
+    return readIndexedText(index_, name, common::Ending::Zoned);
+}
+
+const common::FolderIndex& DayNotes::index() {
+    index_.refreshIfChanged();
+    return index_;
+}
+
+common::FileVersion DayNotes::version(const QString& dayNoteKey) {
+    index_.refreshIfChanged();
+    return common::FileVersion::at(index_.nativePathFor(dayNoteKey + kTxt));
+}
+
 void DayNotes::appendMonth(QString& summary, int year, int month, int& weekday) {
     const QString monthText = monthName(month);
     const QString yearText = QString::number(year);

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace quindara {
 
 // What follows a key and a note in the summaries: a blank and a line break.
@@ -29,6 +31,13 @@ public:
     // a note file. A stored file of another letter case (or in Windows-1252 bytes) is replaced rather
     // than doubled; one that cannot be read is never replaced.
     [[nodiscard]] bool save(const QString& dayNoteKey, const QString& text, QString* error = nullptr);
+    // The note as stored now when its file no longer holds what `loaded` describes (another machine or
+    // program changed, created or removed it); nothing while it is unchanged.
+    std::optional<StoredText> changedSince(const QString& dayNoteKey, const common::FileVersion& loaded);
+    // The folder's index, current as of this call.
+    const common::FolderIndex& index();
+    // What is on disk now under the key, for an editor that has just stored or shown it.
+    common::FileVersion version(const QString& dayNoteKey);
 
     // Every note of the month (or year), in date order, each entry being the key, the separator,
     // the note and the separator twice.

@@ -44,6 +44,8 @@ DayTexts DayReader::dayTexts(const QString& day, const QString& month, const QSt
     texts.oneYearReminder = oneYearReminder.text;
     texts.unreadable = {holiday.unreadablePath, yearlyReminder.unreadablePath, QString(),
                         oneYearReminder.unreadablePath};
+    texts.versions = {holiday.version, yearlyReminder.version,
+                      common::FileVersion::at(saints_.nativePathFor(annual)), oneYearReminder.version};
     texts.thisYearAttachments = common::readLines(storedPath(attachmentLists_, dated));
     texts.everyYearAttachments = common::readLines(storedPath(attachmentLists_, annual));
     return texts;

@@ -23,6 +23,8 @@ struct DayTexts {
     // By box, in the order above (holiday, yearly reminder, saints, one-year reminder): the path of a
     // file that is there but could not be read, or an empty text.
     std::array<QString, 4> unreadable{};
+    // By box, in the same order: what each file was when it was read.
+    std::array<common::FileVersion, 4> versions{};
 };
 
 // Reads a day's files, finding them without regard to case. Each folder is listed again only when it

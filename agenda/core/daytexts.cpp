@@ -21,6 +21,16 @@ DayTextPlace dayTextPlace(const DataFolder& data, DayTextKind kind, const QStrin
     return {data.folder(folders::oneYearReminders), datedKey(day, month, year) + kTxt, common::Ending::Bare};
 }
 
+StoredText readDayText(const DataFolder& data, DayTextKind kind, const QString& day, const QString& month,
+                       const QString& year) {
+    const DayTextPlace place = dayTextPlace(data, kind, day, month, year);
+    if (day.isEmpty() || !common::isSafeFileName(place.fileName))
+        return {};
+    common::FolderIndex index(place.folder);
+    index.refresh();
+    return readIndexedText(index, place.fileName, place.ending);
+}
+
 DayTextChange storeDayText(const DataFolder& data, DayTextKind kind, const QString& day, const QString& month,
                            const QString& year, const QString& text, QString* error) {
     const DayTextPlace place = dayTextPlace(data, kind, day, month, year);

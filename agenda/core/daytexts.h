@@ -1,6 +1,7 @@
 #pragma once
 
 #include "agenda/core/datafolder.h"
+#include "agenda/core/storedtext.h"
 #include "common/textfile.h"
 
 #include <QString>
@@ -19,6 +20,10 @@ struct DayTextPlace {
 // Holidays and yearly reminders are named by the annual key; one-year reminders by the dated key.
 DayTextPlace dayTextPlace(const DataFolder& data, DayTextKind kind, const QString& day, const QString& month,
                           const QString& year);
+
+// The text as stored now, with the version an editor compares before it stores over it.
+StoredText readDayText(const DataFolder& data, DayTextKind kind, const QString& day, const QString& month,
+                       const QString& year);
 
 enum class DayTextChange { Written, Removed, NothingToRemove, Failed };
 

@@ -3,6 +3,7 @@
 #include "agenda/core/contactcard.h"
 #include "agenda/core/daykeyparsing.h"
 #include "agenda/core/daykeys.h"
+#include "common/conflictcopy.h"
 #include "common/folderindex.h"
 #include "common/textfile.h"
 
@@ -80,11 +81,14 @@ qint32 dayOrder(const QDate& date, int minuteOfDay) {
 qint32 orderOf(SearchKind kind, const QString& name) {
     if (kind == SearchKind::Contact)
         return 0;
+    // A sync tool's conflict copy goes where the file it belongs to goes.
+    const auto conflict = common::parseConflictCopyName(name);
+    const QString& keyName = conflict ? conflict->originalName : name;
     if (kind == SearchKind::PadNote) {
-        const auto saved = parseTimeStampName(name);
+        const auto saved = parseTimeStampName(keyName);
         return saved ? dayOrder(saved->date(), saved->time().hour() * 60 + saved->time().minute()) : 1;
     }
-    const auto key = parseDayKey(name);
+    const auto key = parseDayKey(keyName);
     if (!key)
         return 1;
     if (key->isAnnual())
@@ -539,8 +543,12 @@ SearchHit SearchIndex::describe(const Document& doc, const SearchQuery& query) c
 
     const QString text = common::textFromBytes(bytes.value_or(QByteArray()), endingOf(f.kind));
     hit.excerpt = searchExcerpt(text, query);
+    // A conflict copy opens the day (or note) it belongs to, where it can be merged, and says what it is.
+    const auto conflict = common::parseConflictCopyName(hit.fileName);
+    const QString keyName = conflict ? conflict->originalName : hit.fileName;
+    const QString conflictWord = conflict ? QStringLiteral(" (copia en conflicto)") : QString();
     if (f.kind == SearchKind::PadNote) {
-        if (const auto saved = parseTimeStampName(hit.fileName)) {
+        if (const auto saved = parseTimeStampName(keyName)) {
             hit.savedAt = *saved;
             hit.year = saved->date().year();
             hit.month = saved->date().month();
@@ -549,7 +557,7 @@ SearchHit SearchIndex::describe(const Document& doc, const SearchQuery& query) c
         hit.where = QStringLiteral("Nota ") + hit.fileName;
     } else {
         QString key = withoutTxt(hit.fileName);
-        if (const auto parsed = parseDayKey(hit.fileName)) {
+        if (const auto parsed = parseDayKey(keyName)) {
             hit.year = parsed->year;
             hit.month = parsed->month;
             hit.day = parsed->day;
@@ -561,7 +569,7 @@ SearchHit SearchIndex::describe(const Document& doc, const SearchQuery& query) c
             else
                 key = datedKey(parsed->date());
         }
-        hit.where = oneLine(key) + kDash + kindWord(f.kind);
+        hit.where = oneLine(key) + kDash + kindWord(f.kind) + conflictWord;
     }
     hit.display = hit.where + QStringLiteral(": ") + hit.excerpt;
     return hit;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/folderindex.h"
+#include "common/outsidechange.h"
 #include "common/textfile.h"
 
 #include <QString>
@@ -13,6 +14,8 @@ namespace quindara {
 struct StoredText {
     QString text;
     QString unreadablePath;
+    // What was on disk when the text was read: a save first checks that it is still there.
+    common::FileVersion version;
 
     bool readable() const { return unreadablePath.isEmpty(); }
 };

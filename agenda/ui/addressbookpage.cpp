@@ -6,6 +6,7 @@
 #include "common/units.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -185,14 +186,29 @@ void AddressBookPage::showContact(const QString& category, const QString& name) 
     // The whole category is listed, so the card's row can be chosen.
     Text8->clear();
     PointFile2(Dir1.categoryPath(Combo3->currentText()));
-    const auto card = readContactCard(File2Names.pathFor(name));
-    if (!card) {
+    if (!loadCard(name)) {
         desktop_.showMessage(QStringLiteral("No se ha podido abrir el contacto %1.").arg(name));
         return;
     }
-    ShowFields(*card);
-    shownContact_ = name;
     FillFile2();
+}
+
+void AddressBookPage::showOutsideChanges() {
+    const QStringList categories = Dir1.categories();
+    QStringList listed;
+    for (int row = 0; row < Combo3->count(); ++row)
+        listed.append(Combo3->itemText(row));
+    if (categories != listed) {
+        const QString typed = Combo3->currentText();
+        const QSignalBlocker blocker(Combo3);
+        Combo3->clear();
+        Combo3->addItems(categories);
+        const int at = Combo3->findText(typed, Qt::MatchFixedString);
+        if (at >= 0)
+            Combo3->setCurrentIndex(at);
+        Combo3->setEditText(typed);
+    }
+    RefreshFile2();
 }
 
 void AddressBookPage::Combo3_Click() {
@@ -235,12 +251,44 @@ void AddressBookPage::File2_Click() {
     const QModelIndex current = File2->currentIndex();
     if (!current.isValid())
         return;
-    const QString name = File2Names.nameAt(current.row());
-    const auto card = readContactCard(File2Names.pathFor(name));
+    loadCard(File2Names.nameAt(current.row()));
+}
+
+bool AddressBookPage::loadCard(const QString& name) {
+    const QString path = File2Names.pathFor(name);
+    const common::FileVersion version = common::FileVersion::at(path);
+    const auto card = readContactCard(path);
     if (!card)
-        return;
+        return false;
     ShowFields(*card);
     shownContact_ = name;
+    shownCardPath_ = path;
+    shownCardVersion_ = version;
+    return true;
+}
+
+std::optional<QStringList> AddressBookPage::fieldsToStore(const QString& surname) {
+    const QStringList mine = FieldTexts();
+    if (shownContact_.isEmpty() || shownCardPath_.isEmpty() ||
+        common::FolderIndex::foldName(shownContact_) != common::FolderIndex::foldName(surname) ||
+        !common::changedSince(shownCardVersion_, QFile::encodeName(shownCardPath_)))
+        return mine;
+    const common::FileVersion otherVersion = common::FileVersion::at(shownCardPath_);
+    const auto other = readContactCard(shownCardPath_);
+    // Removed elsewhere: storing the fields loses nothing.
+    if (!other)
+        return mine;
+    const int answer = desktop_.askChoice(
+        common::outsideChangeQuestion(QStringLiteral("el contacto ") + surname, otherVersion.modified()),
+        QStringLiteral("Cambiado en otro equipo"), common::outsideChoiceCaptions(), 0);
+    const auto choice = answer == 1   ? common::OutsideChoice::UseMine
+                        : answer == 2 ? common::OutsideChoice::UseOther
+                                      : common::OutsideChoice::KeepBoth;
+    const auto resolved = resolveContactChange(choice, mine, *other, otherVersion.modified());
+    ShowFields(resolved.value_or(*other));
+    if (!resolved)
+        shownCardVersion_ = otherVersion;
+    return resolved;
 }
 
 void AddressBookPage::Command7_Click(int Index) {
@@ -294,6 +342,12 @@ void AddressBookPage::SaveContact() {
         return;
     }
 
+    const auto toStore = fieldsToStore(surname);
+    if (!toStore) {
+        RefreshFile2();
+        return;
+    }
+    const QStringList& stored = *toStore;
     // The category's card, then the copy in "Todos" (the same file when "Todos" is the category).
     QStringList targets = {Dir1.categoryPath(category)};
     const QString allContacts = Dir1.categoryPath(folders::allContacts);
@@ -304,9 +358,12 @@ void AddressBookPage::SaveContact() {
         common::FolderIndex index(folder);
         index.refresh();
         QString error;
-        if (!writeContactCard(index.pathFor(surname), fields, &error))
+        if (!writeContactCard(index.pathFor(surname), stored, &error))
             failures.append(QStringLiteral("«%1»: %2").arg(folder, error));
+        else if (folder == targets.first())
+            shownCardPath_ = index.pathFor(surname);
     }
+    shownCardVersion_ = common::FileVersion::at(shownCardPath_);
     if (!failures.isEmpty()) {
         desktop_.showMessage(QStringLiteral("No se ha podido guardar el contacto «%1» en:\n").arg(surname) +
                              failures.join(u'\n'));

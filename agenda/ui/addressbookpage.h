@@ -4,10 +4,12 @@
 #include "agenda/core/contactlist.h"
 #include "agenda/core/datafolder.h"
 #include "common/desktopservices.h"
+#include "common/outsidechange.h"
 
 #include <QFrame>
 
 #include <array>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -30,6 +32,9 @@ public:
     void loadCategories();
     // Shows the category `category` ("" or "Todos" for the whole list) and the card `name` in it.
     void showContact(const QString& category, const QString& name);
+    // Another machine or program changed the address book: the categories and the shown list follow,
+    // the fields keep what they show.
+    void showOutsideChanges();
 
 private:
     void buildControls();
@@ -54,6 +59,11 @@ private:
     QStringList FieldTexts() const;
     void ShowFields(const QStringList& fields);
     void ClearFields();
+    // Loads the card of `name` in File2's folder into the fields; false when it cannot be read.
+    bool loadCard(const QString& name);
+    // The fields to store for `surname`: the user's, or what the user chose after another machine changed
+    // the shown card; nothing when the other version stays (the fields then show it).
+    std::optional<QStringList> fieldsToStore(const QString& surname);
 
     common::DesktopServices& desktop_;
 
@@ -80,6 +90,10 @@ private:
     // The contact chosen in File2, whose card the fields show (loaded or just saved); none after NUEVO,
     // ELIMINAR or a change of category. ELIMINAR acts on it only.
     QString shownContact_;
+    // The card file the fields were loaded from or stored to, and what it held then: a save first checks
+    // that no other machine changed it since.
+    QString shownCardPath_;
+    common::FileVersion shownCardVersion_;
     // Set while FillFile2 chooses a row, so that choosing loads nothing into the fields.
     bool fillingFile2_ = false;
 };

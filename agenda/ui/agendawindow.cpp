@@ -31,7 +31,7 @@ namespace quindara {
 AgendaWindow::AgendaWindow(const QString& programFolder, const common::Clock& clock,
                            common::DesktopServices& desktop, QWidget* parent)
     : QWidget(parent), data_(programFolder), clock_(clock), desktop_(desktop), state_(clock.today()),
-      marks_(data_), reader_(data_, marks_), dayNotes_(data_),
+      marks_(data_), reader_(data_, marks_), dayNotes_(data_), conflicts_(marks_, dayNotes_),
       messages_(new DeferredMessages(desktop, this)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("QUINDARA"));
@@ -59,6 +59,7 @@ void AgendaWindow::Form_Load() {
     ArrangePages();
     addressBook_->loadCategories();
     WriteTest();
+    startWatching();
 }
 
 // Only a failure is told; the scratch file leaves nothing behind, so no earlier export is lost.
@@ -71,6 +72,7 @@ void AgendaWindow::WriteTest() {
 void AgendaWindow::DrawMonth() {
     marks_.refresh();
     calendar_->DrawMonth(state_.year(), state_.month(), marks_);
+    ShowConflictSigns();
     dayPage_->clearDay();
     attachments_->forgetDay();
     if (state_.hasSelection())
@@ -86,6 +88,8 @@ void AgendaWindow::ShowSelectedDay() {
     dayPage_->showDay(day, texts);
     attachments_->showDay(day, texts.thisYearAttachments, texts.everyYearAttachments);
     ShowTitle();
+    watchShownFiles();
+    OfferConflictMerges();
 }
 
 // The day title, or the month and year while no day is selected.
@@ -127,6 +131,7 @@ void AgendaWindow::ShowPageContent() {
         break;
     case AgendaPage::Week:
         weekPage_->ShowWeekPage(state_.lastShownDay());
+        watchShownFiles();
         break;
     case AgendaPage::MonthSummary:
         monthSummary_->BuildMonthSummary(state_.year(), state_.month());

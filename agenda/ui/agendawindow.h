@@ -16,6 +16,7 @@
 
 #include "agenda/core/agendastate.h"
 #include "agenda/core/datafolder.h"
+#include "agenda/core/dayconflicts.h"
 #include "agenda/core/daymarks.h"
 #include "agenda/core/daynotes.h"
 #include "agenda/core/dayreader.h"
@@ -29,6 +30,10 @@
 #include <array>
 #include <memory>
 #include <optional>
+
+namespace common {
+class FolderWatcher;
+}
 
 class QFrame;
 class QLabel;
@@ -71,6 +76,17 @@ private:
 
     void Form_Load();
     void WriteTest();
+
+    // agendawindowwatch.cpp: changes made by other programs (a sync tool, another machine) are shown
+    // as they happen.
+    void startWatching();
+    QStringList watchedFolders() const;
+    void watchShownFiles();
+    void ShowOutsideChanges(const QStringList& folders);
+    // Conflict copies a sync tool left: a sign on their days, and an offer to merge them when the day
+    // is shown.
+    void ShowConflictSigns();
+    void OfferConflictMerges();
 
     // Drawing the state.
     void DrawMonth();
@@ -123,7 +139,11 @@ private:
     DayMarks marks_;
     DayReader reader_;
     DayNotes dayNotes_;
+    DayConflicts conflicts_;
+    // Copies the user chose not to merge: not offered again in this session.
+    QSet<QString> declinedConflicts_;
     DeferredMessages* messages_ = nullptr;
+    common::FolderWatcher* watcher_ = nullptr;
     QPointer<YearOverviewWindow> yearOverview_;
 
     CalendarPanel* calendar_ = nullptr;

@@ -8,6 +8,9 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QPolygon>
 #include <QPushButton>
 
 #include <algorithm>
@@ -166,6 +169,34 @@ bool CalendarPanel::eventFilter(QObject* watched, QEvent* event) {
         return true;
     default:
         return QWidget::eventFilter(watched, event);
+    }
+}
+
+void CalendarPanel::showConflictSigns(const QSet<int>& days) {
+    for (int index = 0; index < kGridButtons; ++index) {
+        const int day = layout_.dayOnButton(index);
+        const bool shown = day != 0 && days.contains(day);
+        if (!shown && !conflictSigns_[index])
+            continue;
+        if (!conflictSigns_[index]) {
+            // A red corner at the button's top right, clear of the day number; clicks go through.
+            constexpr int kCorner = 8;
+            QPixmap corner(kCorner, kCorner);
+            corner.fill(Qt::transparent);
+            QPainter painter(&corner);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(QColor(0xC0, 0, 0));
+            painter.drawPolygon(QPolygon({QPoint(0, 0), QPoint(kCorner, 0), QPoint(kCorner, kCorner)}));
+            painter.end();
+            auto* sign = new QLabel(Command1[index]);
+            sign->setObjectName(QStringLiteral("conflictSign"));
+            sign->setPixmap(corner);
+            sign->setAttribute(Qt::WA_TransparentForMouseEvents);
+            sign->setGeometry(Command1[index]->width() - kCorner - 2, 2, kCorner, kCorner);
+            conflictSigns_[index] = sign;
+        }
+        conflictSigns_[index]->setVisible(shown);
     }
 }
 

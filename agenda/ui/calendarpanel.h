@@ -2,6 +2,7 @@
 
 #include "agenda/core/calendar.h"
 
+#include <QSet>
 #include <QWidget>
 
 #include <array>
@@ -31,6 +32,9 @@ public:
     void SelectDay(int day, const DayMarks& marks);
     // Gives the keyboard focus to the button of `day` of the drawn month.
     void focusDay(int day);
+    // A small sign in the buttons of `days` of the drawn month (their colours stay): a conflict copy of
+    // one of their files is waiting to be merged.
+    void showConflictSigns(const QSet<int>& days);
 
     // Day buttons, index = 7 * row + column, Monday first.
     std::array<QPushButton*, kGridButtons> Command1{};
@@ -72,6 +76,8 @@ private:
 
     MonthLayout layout_;
     int selectedDay_ = 0;
+    // One per day button, made on the first conflict.
+    std::array<QLabel*, kGridButtons> conflictSigns_{};
 };
 
 } // namespace quindara

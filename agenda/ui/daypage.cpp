@@ -6,6 +6,7 @@
 #include "agenda/core/daytexts.h"
 #include "agenda/ui/controls.h"
 #include "agenda/ui/decorativestrip.h"
+#include "agenda/ui/outsidechangeprompt.h"
 #include "common/units.h"
 
 #include <QFocusEvent>
@@ -100,19 +101,36 @@ DayPage::DayPage(const DataFolder& data, DayNotes& notes, common::DesktopService
 void DayPage::showDay(const QDate& date, const DayTexts& texts) {
     shownDate_ = date;
     loadNote();
-    Text9[0]->setPlainText(texts.holiday);
-    Text9[1]->setPlainText(texts.yearlyReminder);
-    Text9[2]->setPlainText(texts.saints);
-    Text9[3]->setPlainText(texts.oneYearReminder);
-    // A file that cannot be read shows as empty: nothing typed or saved here may replace it.
-    static constexpr int kSavedBoxes[3] = {0, 1, 3};
-    for (int k = 0; k < 3; ++k) {
-        const bool readable = texts.unreadable.at(kSavedBoxes[k]).isEmpty();
-        Text9[kSavedBoxes[k]]->setReadOnly(!readable);
-        Command11[k]->setEnabled(readable);
-    }
+    for (int box = 0; box < 4; ++box)
+        showDayText(box, texts);
     emit unreadableFilesShown({texts.unreadable.begin(), texts.unreadable.end()});
     setEnabled(true);
+}
+
+void DayPage::showDayText(int box, const DayTexts& texts) {
+    const std::array<const QString*, 4> shown = {&texts.holiday, &texts.yearlyReminder, &texts.saints,
+                                                 &texts.oneYearReminder};
+    Text9[box]->setPlainText(*shown[box]);
+    Text9[box]->document()->setModified(false);
+    textVersions_[box] = texts.versions[box];
+    // A file that cannot be read shows as empty: nothing typed or saved here may replace it.
+    static constexpr int kButtonOfBox[4] = {0, 1, -1, 2};
+    const bool readable = texts.unreadable.at(box).isEmpty();
+    if (kButtonOfBox[box] >= 0) {
+        Text9[box]->setReadOnly(!readable);
+        Command11[kButtonOfBox[box]]->setEnabled(readable);
+    }
+}
+
+void DayPage::showOutsideChanges(const DayTexts& texts) {
+    if (!shownDate_.isValid())
+        return;
+    if (!DayNoteEdited() && notes_.changedSince(shownNoteKey_, noteVersion_))
+        loadNote();
+    for (int box = 0; box < 4; ++box) {
+        if (!Text9[box]->document()->isModified() && !texts.versions[box].sameContentAs(textVersions_[box]))
+            showDayText(box, texts);
+    }
 }
 
 void DayPage::clearDay() {
@@ -134,6 +152,7 @@ void DayPage::reloadNote() {
 void DayPage::loadNote() {
     shownNoteKey_ = shownDate_.isValid() ? dayNoteKey(shownDate_) : QString();
     const StoredText note = shownNoteKey_.isEmpty() ? StoredText{} : notes_.load(shownNoteKey_);
+    noteVersion_ = note.version;
     Text1->setPlainText(note.text);
     // Only the user's own edits count as edits.
     Text1->document()->setModified(false);
@@ -172,12 +191,26 @@ bool DayPage::DayNoteEdited() const {
 std::optional<QString> DayPage::SaveDayNote() {
     if (!DayNoteEdited() || shownNoteKey_.isEmpty())
         return std::nullopt;
+    QString text = Text1->toPlainText();
+    // Another machine stored this day since it was loaded: the user decides, nothing is lost silently.
+    if (const auto other = notes_.changedSince(shownNoteKey_, noteVersion_); other && other->readable()) {
+        const auto resolved =
+            askAboutOutsideChange(desktop_, QStringLiteral("el día ") + shownNoteKey_, text, *other);
+        if (!resolved) {
+            loadNote();
+            return std::nullopt;
+        }
+        text = *resolved;
+    }
     QString error;
-    if (!notes_.save(shownNoteKey_, Text1->toPlainText(), &error)) {
+    if (!notes_.save(shownNoteKey_, text, &error)) {
         // Moving to another day replaces the box: the clipboard keeps what could not be stored.
-        desktop_.setClipboardText(Text1->toPlainText());
+        desktop_.setClipboardText(text);
         return noteSaveFailureMessage(shownNoteKey_, error);
     }
+    if (text != Text1->toPlainText())
+        Text1->setPlainText(text);
+    noteVersion_ = notes_.version(shownNoteKey_);
     Text1->document()->setModified(false);
     emit noteSaved();
     return std::nullopt;
@@ -193,14 +226,34 @@ void DayPage::Command11_Click(int Index) {
     const QString day = QString::number(shownDate_.day());
     const QString month = monthName(shownDate_.month());
     const QString year = QString::number(shownDate_.year());
+    QPlainTextEdit* box = Text9[kBoxes[Index]];
+    QString text = box->toPlainText();
+    const StoredText stored = readDayText(data_, kKinds[Index], day, month, year);
+    if (stored.readable() && !stored.version.sameContentAs(textVersions_[kBoxes[Index]])) {
+        static const char* const kWhat[3] = {"la fiesta del %1", "el recordatorio anual del %1",
+                                             "el recordatorio del %1"};
+        const auto resolved = askAboutOutsideChange(
+            desktop_, QString::fromUtf8(kWhat[Index]).arg(datedKey(day, month, year)), text, stored);
+        if (!resolved) {
+            box->setPlainText(stored.text);
+            box->document()->setModified(false);
+            textVersions_[kBoxes[Index]] = stored.version;
+            emit dayTextStored();
+            return;
+        }
+        text = *resolved;
+        if (text != box->toPlainText())
+            box->setPlainText(text);
+    }
     QString error;
-    const DayTextChange change =
-        storeDayText(data_, kKinds[Index], day, month, year, Text9[kBoxes[Index]]->toPlainText(), &error);
+    const DayTextChange change = storeDayText(data_, kKinds[Index], day, month, year, text, &error);
     if (change == DayTextChange::Failed) {
         desktop_.showMessage(QStringLiteral("No se ha podido guardar el texto del %1.\nERROR: %2")
                                  .arg(datedKey(day, month, year), error));
         return;
     }
+    textVersions_[kBoxes[Index]] = readDayText(data_, kKinds[Index], day, month, year).version;
+    box->document()->setModified(false);
     emit dayTextStored();
 }
 

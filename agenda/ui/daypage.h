@@ -33,6 +33,9 @@ public:
     void clearDay();
     // Loads the shown day's note again, unless the user's edit of it could not be stored yet.
     void reloadNote();
+    // Another machine or program may have changed the day's files: every box the user is not editing
+    // whose file changed shows the file's text now. A box being edited keeps its text; its save asks.
+    void showOutsideChanges(const DayTexts& texts);
 
     // Any edit by the user counts, by mouse or by keyboard; loading a note is not an edit.
     bool DayNoteEdited() const;
@@ -70,6 +73,7 @@ private:
     void Text1_LostFocus();
     void Command11_Click(int Index);
     void loadNote();
+    void showDayText(int box, const DayTexts& texts);
 
     const DataFolder& data_;
     DayNotes& notes_;
@@ -79,6 +83,9 @@ private:
     // The key the note in Text1 was loaded for: an edit is stored for that day, whatever happens after.
     QString shownNoteKey_;
     bool saveOnLeave_ = true;
+    // What the note's file and the day texts' files held when their boxes were filled or stored.
+    common::FileVersion noteVersion_;
+    std::array<common::FileVersion, 4> textVersions_{};
 };
 
 } // namespace quindara

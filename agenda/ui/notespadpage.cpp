@@ -158,6 +158,19 @@ void NotesPadPage::refreshFile1() {
         File1->setCurrentRow(-1);
 }
 
+void NotesPadPage::showOutsideChanges() {
+    if (!NotesPadEdited && editedNote_) {
+        const auto stored = pad_.read(editedNote_->name);
+        if (stored && *stored != editedNote_->text) {
+            reopening_ = true;
+            Text6->setPlainText(*stored);
+            reopening_ = false;
+            editedNote_->text = *stored;
+        }
+    }
+    refreshFile1AfterClick();
+}
+
 void NotesPadPage::File1_Click() {
     const QString name = chosenNote();
     if (name.isEmpty())

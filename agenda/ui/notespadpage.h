@@ -30,6 +30,9 @@ public:
     // Stores the user's unsaved changes when the program ends; a failure is returned for the caller to tell.
     std::optional<QString> savePendingNote();
     QString text() const;
+    // Another machine or program changed the notes folder: the list follows, and the note in the pad
+    // shows its stored text when the user has not changed it here.
+    void showOutsideChanges();
     // Stores pending changes, then chooses the stored note `name` and opens it (the search page's result).
     void openNote(const QString& name);
 

@@ -4,6 +4,7 @@
 
 #include "agenda/core/weeknumber.h"
 #include "agenda/ui/controls.h"
+#include "agenda/ui/outsidechangeprompt.h"
 #include "common/units.h"
 
 #include <QFocusEvent>
@@ -53,10 +54,7 @@ void WeekPage::ShowWeekPage(const QDate& day) {
     for (int k = 0; k < kDaysInWeek; ++k) {
         const StoredText note = notes_.load(keys.value(k));
         Label3[k]->setText(keys.value(k));
-        Text2[k]->setPlainText(note.text);
-        Text2[k]->document()->setModified(false);
-        // A note that cannot be read shows as empty and locked, so nothing replaces it.
-        Text2[k]->setReadOnly(!note.readable());
+        showNote(k, note);
         unreadable.append(note.unreadablePath);
     }
     emit unreadableFilesShown(unreadable);
@@ -64,16 +62,48 @@ void WeekPage::ShowWeekPage(const QDate& day) {
     weekShown_ = true;
 }
 
+void WeekPage::showNote(int Index, const StoredText& note) {
+    Text2[Index]->setPlainText(note.text);
+    Text2[Index]->document()->setModified(false);
+    // A note that cannot be read shows as empty and locked, so nothing replaces it.
+    Text2[Index]->setReadOnly(!note.readable());
+    versions_[Index] = note.version;
+}
+
+void WeekPage::showOutsideChanges() {
+    if (!weekShown_)
+        return;
+    for (int k = 0; k < kDaysInWeek; ++k) {
+        if (Text2[k]->document()->isModified())
+            continue;
+        if (const auto other = notes_.changedSince(Label3[k]->text(), versions_[k]))
+            showNote(k, *other);
+    }
+}
+
 std::optional<QString> WeekPage::SaveWeekDayNote(int Index) {
     QPlainTextEdit* box = Text2[Index];
     if (!weekShown_ || !box->document()->isModified())
         return std::nullopt;
     const QString key = Label3[Index]->text();
+    QString text = box->toPlainText();
+    // Another machine stored this day since it was loaded: the user decides, nothing is lost silently.
+    if (const auto other = notes_.changedSince(key, versions_[Index]); other && other->readable()) {
+        const auto resolved = askAboutOutsideChange(desktop_, QStringLiteral("el día ") + key, text, *other);
+        if (!resolved) {
+            showNote(Index, *other);
+            return std::nullopt;
+        }
+        text = *resolved;
+    }
     QString error;
-    if (!notes_.save(key, box->toPlainText(), &error)) {
-        desktop_.setClipboardText(box->toPlainText());
+    if (!notes_.save(key, text, &error)) {
+        desktop_.setClipboardText(text);
         return noteSaveFailureMessage(key, error);
     }
+    if (text != box->toPlainText())
+        box->setPlainText(text);
+    versions_[Index] = notes_.version(key);
     box->document()->setModified(false);
     emit noteSaved();
     return std::nullopt;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "agenda/core/storedtext.h"
 #include "agenda/core/week.h"
 #include "common/desktopservices.h"
 
@@ -27,6 +28,8 @@ public:
 
     // Loads the notes of the week that holds `day`.
     void ShowWeekPage(const QDate& day);
+    // Shows again every note changed elsewhere whose box the user is not editing.
+    void showOutsideChanges();
     // Only a box the user changed is stored; an emptied one stores the empty note, as on the day page.
     // Returns the failure to tell; the text is then on the clipboard too.
     std::optional<QString> SaveWeekDayNote(int Index);
@@ -50,12 +53,15 @@ protected:
 
 private:
     void Text2_LostFocus(int Index);
+    void showNote(int Index, const StoredText& note);
 
     DayNotes& notes_;
     common::DesktopServices& desktop_;
     // True once the page holds the keys of a real week, so its boxes can be saved.
     bool weekShown_ = false;
     bool saveOnLeave_ = true;
+    // What each box's file held when the box was filled or stored.
+    std::array<common::FileVersion, kDaysInWeek> versions_{};
 };
 
 } // namespace quindara

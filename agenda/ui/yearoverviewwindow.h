@@ -25,6 +25,9 @@ public:
     // `mainWindowYear` is the year the main window shows when the overview opens.
     YearOverviewWindow(const DataFolder& data, int mainWindowYear, QWidget* parent = nullptr);
 
+    // Paints the shown year's marks again, after another program changed the marking folders.
+    void showOutsideChanges() { DrawYear(); }
+
 signals:
     // A day clicked in one of the panels, just before the window closes.
     void datePicked(const QDate& date);

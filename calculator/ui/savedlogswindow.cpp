@@ -1,6 +1,7 @@
 #include "calculator/ui/savedlogswindow.h"
 
 #include "calculator/ui/calculatorpictures.h"
+#include "common/folderwatcher.h"
 #include "common/textfile.h"
 #include "common/timestamp.h"
 #include "common/ui/controls.h"
@@ -99,6 +100,11 @@ void SavedLogsWindow::Form_Load() {
                  .arg(QDir::toNativeSeparators(savedLogs_.folderPath())));
     refreshFileList();
     LoadCurrentLog();
+    // Logs saved or removed by another machine of a synced folder, or by hand, show as they come.
+    auto* watcher = new common::FolderWatcher(this);
+    watcher->setObjectName(QStringLiteral("folderWatcher"));
+    watcher->watchFolders({savedLogs_.folderPath()});
+    connect(watcher, &common::FolderWatcher::changed, this, [this] { refreshFileList(selectedName()); });
 }
 
 void SavedLogsWindow::coverCalculatorWindow() {

@@ -10,6 +10,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QTextDocument>
 
 namespace common {
@@ -81,6 +82,21 @@ bool QtDesktopServices::askYesNo(const QString& text, const QString& title, Defa
     return QMessageBox::question(parent_, titleOr(title), text, QMessageBox::Yes | QMessageBox::No,
                                  defaultAnswer == DefaultAnswer::No ? QMessageBox::No : QMessageBox::Yes) ==
            QMessageBox::Yes;
+}
+
+int QtDesktopServices::askChoice(const QString& text, const QString& title, const QStringList& choices,
+                                 int defaultChoice) {
+    QMessageBox box(QMessageBox::Question, titleOr(title), text, QMessageBox::NoButton, parent_);
+    QList<QAbstractButton*> buttons;
+    for (const QString& choice : choices)
+        buttons.append(box.addButton(choice, QMessageBox::AcceptRole));
+    if (defaultChoice >= 0 && defaultChoice < buttons.size()) {
+        box.setDefaultButton(qobject_cast<QPushButton*>(buttons.at(defaultChoice)));
+        box.setEscapeButton(buttons.at(defaultChoice));
+    }
+    box.exec();
+    const int chosen = int(buttons.indexOf(box.clickedButton()));
+    return chosen >= 0 ? chosen : defaultChoice;
 }
 
 QString QtDesktopServices::askOpenFile(const QString& title, const QString& folder, const QString& filter) {

@@ -29,6 +29,8 @@ public:
     bool printTextToPdf(const QString& text, const QFont& font, const QString& path) override;
     void showMessage(const QString& text, const QString& title) override;
     bool askYesNo(const QString& text, const QString& title, DefaultAnswer defaultAnswer) override;
+    int askChoice(const QString& text, const QString& title, const QStringList& choices,
+                  int defaultChoice) override;
     QString askOpenFile(const QString& title, const QString& folder, const QString& filter) override;
     QString askSaveFile(const QString& title, const QString& suggested, const QString& filter) override;
 

@@ -107,6 +107,31 @@ private slots:
         QVERIFY(categoryTable(QStringLiteral("Vacía"), {}).progress.isEmpty());
     }
 
+    // A card changed on another machine while it was being edited here: each answer keeps its fields.
+    void cardChangedElsewhere_data() {
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<QStringList>("stored"); // empty: nothing written
+        const QDateTime otherTime(QDate(2026, 12, 7), QTime(10, 15));
+        QStringList both =
+            card(QStringLiteral("García"), QStringLiteral("vecina\n") + common::keptBothSeparator(otherTime) +
+                                               QStringLiteral("\namiga"));
+        both[4] = QStringLiteral("600 111 222 / 987 000 000");
+        QTest::newRow("keep both") << 0 << both;
+        QTest::newRow("mine") << 1 << card(QStringLiteral("García"));
+        QTest::newRow("the other") << 2 << QStringList();
+    }
+    void cardChangedElsewhere() {
+        QFETCH(int, choice);
+        QFETCH(QStringList, stored);
+        QStringList other = card(QStringLiteral("García"), QStringLiteral("vecina"));
+        other[4] = QStringLiteral("600 111 222");
+        other[5].clear(); // emptied there: the address typed here stays
+        const auto result =
+            resolveContactChange(static_cast<common::OutsideChoice>(choice), card(QStringLiteral("García")),
+                                 other, QDateTime(QDate(2026, 12, 7), QTime(10, 15)));
+        QCOMPARE(result.value_or(QStringList()), stored);
+    }
+
     void mailLinkKeepsTheAddressAsTyped_data() {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("link");

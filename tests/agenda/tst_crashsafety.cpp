@@ -62,16 +62,21 @@ void CrashSafetyTest::killedSavesLeaveOldOrNewFiles() {
         current.append(bytesOf(root.filePath(file)));
     const QStringList treeBefore = filesUnder(folder.path());
 
-    // A leftover the way a killed save leaves it, and a user's file that only looks like one.
+    // A leftover the way a killed save leaves it, and a user's file that only looks like one; the
+    // scratch files of a killed staged write and write test, which a sync tool must not carry around.
     const QString leftover = files[1] + QStringLiteral(".AbC123");
     const QString lookalike = QStringLiteral("notas/informe.backup");
-    for (const QString& name : {leftover, lookalike})
+    const QStringList scratch = {QStringLiteral("dias/.quindara-4242.tmp"),
+                                 QStringLiteral("prueba-escritura-AbC123.tmp")};
+    for (const QString& name : QStringList{leftover, lookalike} + scratch)
         QVERIFY(QFile(root.filePath(name)).open(QIODevice::WriteOnly));
     common::FolderIndex holidays(root.filePath(QStringLiteral("fiestas")));
     holidays.refresh();
     QCOMPARE(holidays.names(), QStringList(QFileInfo(files[1]).fileName()));
     QVERIFY(data.createMissingFolders());
     QVERIFY(!QFileInfo::exists(root.filePath(leftover)));
+    for (const QString& name : scratch)
+        QVERIFY(!QFileInfo::exists(root.filePath(name)));
     QVERIFY(QFile::remove(root.filePath(lookalike)));
 
     std::mt19937 random(19);

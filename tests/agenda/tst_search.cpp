@@ -27,6 +27,8 @@ public:
               "Mañana reunión con José en la oficina, compartido por todos\r\n      ");
         write(QStringLiteral("dias/JUEVES, 5 de ENERO de 2012.txt"), "Otra nota compartido ");
         write(QStringLiteral("fiestas/6 de ENERO.txt"), "Reyes compartido\r\n");
+        write(QStringLiteral("dias/MIÉRCOLES, 5 de ENERO de 2011.sync-conflict-20261207-101500-ABCDEFG.txt"),
+              "Cena del portátil");
         write(QStringLiteral("recordatorio/14 de FEBRERO.txt"), "Comprar flores\r\n");
         write(QStringLiteral("recordatorionoanual/3 de MARZO de 2012.txt"), "Cita en el m\xe9"
                                                                             "dico");
@@ -142,6 +144,9 @@ private slots:
                            "oficina, compartido por todos",
                            "Nota 2011-1-5--9-7: Llamar al pingüino compartido",
                            "Contacto: Gómez Pérez, Ana — compartido"};
+        QTest::newRow("conflict copy, at its day")
+            << "portatil"
+            << QStringList{"MIÉRCOLES, 5 de ENERO de 2011 — nota (copia en conflicto): Cena del portátil"};
         QTest::newRow("nothing") << "ballena" << QStringList{};
     }
     void results() {

@@ -211,6 +211,16 @@ private slots:
         QVERIFY(desktop->messages.isEmpty());
     }
 
+    // Another machine of a synced folder saves and removes logs: the list follows within a second.
+    void logsChangedElsewhereAreListed() {
+        open();
+        const QString name = QStringLiteral("2026-12-7--10-15");
+        writeFile(QStringLiteral("operaciones/") + name, "1 + 1 = 2\r\n");
+        QTRY_VERIFY_WITH_TIMEOUT(listed().contains(name), 1000);
+        QVERIFY(QFile::remove(savedPath(name)));
+        QTRY_VERIFY_WITH_TIMEOUT(!listed().contains(name), 1000);
+    }
+
     void textSizeStepsAndComesBack() {
         open();
         QList<int> sizes;

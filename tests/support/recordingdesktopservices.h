@@ -52,6 +52,11 @@ public:
                {title, defaultAnswer == DefaultAnswer::No ? QStringLiteral("No") : QStringLiteral("Sí")});
         return yesNoAnswer;
     }
+    int askChoice(const QString& text, const QString& title, const QStringList& choices,
+                  int defaultChoice) override {
+        record(QStringLiteral("askChoice"), text, QStringList{title, choices.value(defaultChoice)} + choices);
+        return choiceAnswer >= 0 ? choiceAnswer : defaultChoice;
+    }
     QString askOpenFile(const QString& title, const QString& folder, const QString& filter) override {
         record(QStringLiteral("askOpenFile"), title, {folder, filter});
         return openFileAnswer;
@@ -78,6 +83,8 @@ public:
     QString clipboard;
     bool succeed = true;
     bool yesNoAnswer = false;
+    // The index askChoice answers; -1 takes the default.
+    int choiceAnswer = -1;
     PrintResult printAnswer = PrintResult::Printed;
     QString openFileAnswer;
     QString saveFileAnswer;

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "agenda/core/datafolder.h"
+#include "agenda/core/daymarks.h"
+#include "agenda/core/daynotes.h"
+#include "common/conflictcopy.h"
+#include "common/folderindex.h"
+#include "common/textfile.h"
+
+#include <QDate>
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <vector>
+
+namespace quindara {
+
+// A copy that a sync tool left beside one of a day's files when two machines changed it at once.
+struct DayConflict {
+    QString folder;
+    // The copy's name as stored, and the name of the day's file it belongs to.
+    QString copyName;
+    QString originalName;
+    common::ConflictCopy copy;
+    common::Ending ending = common::Ending::Line;
+    // What the day's file is, for the question: "la nota", "la fiesta", ...
+    QString what;
+};
+
+// The conflict copies of the day notes, holidays and reminders. They are never a day's file themselves
+// (their names are no day key); each folder's copies are gathered from its index once after its names
+// change, so a month drawing only looks them up.
+class DayConflicts {
+public:
+    DayConflicts(DayMarks& marks, DayNotes& notes);
+
+    // Days of the month that have a conflict copy of one of their files.
+    QSet<int> daysOfMonth(int year, int month);
+    std::vector<DayConflict> ofDay(const QDate& date);
+    // Keeps both texts in the day's file (the copy's first, as the other version, then the file's), then
+    // removes the copy. False, with the copy left in place, when either step fails.
+    static bool merge(const DayConflict& conflict, QString* error = nullptr);
+
+private:
+    // One folder's copies by the folded name of the file they belong to.
+    struct Scan {
+        quint64 generation = 0;
+        bool scanned = false;
+        QHash<QString, QStringList> copies;
+    };
+    struct Place {
+        const common::FolderIndex* index;
+        QString originalName;
+        common::Ending ending;
+        const char* what;
+    };
+    std::array<Place, 4> placesOf(const QDate& date, const common::FolderIndex& notes);
+    // Gathers the folder's copies again when its names changed; true when it has any.
+    bool hasCopies(int folder, const common::FolderIndex& index);
+    const QStringList& copiesOf(int folder, const Place& place);
+
+    DayMarks& marks_;
+    DayNotes& notes_;
+    std::array<Scan, 4> scans_{};
+};
+
+} // namespace quindara

@@ -1,0 +1,120 @@
+#include "common/outsidechange.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QLocale>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace common {
+
+namespace {
+
+qint64 nanoseconds(const timespec& time) {
+    return qint64(time.tv_sec) * 1'000'000'000LL + time.tv_nsec;
+}
+
+bool statNative(const QByteArray& nativePath, FileVersion& version) {
+    struct stat info {};
+    if (::stat(nativePath.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    version.size = info.st_size;
+    version.modifiedNs = nanoseconds(info.st_mtim);
+    version.statusChangedNs = nanoseconds(info.st_ctim);
+    return true;
+}
+
+std::optional<QByteArray> hashOf(const QByteArray& nativePath) {
+    const int fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    if (!hash.addData(&file))
+        return std::nullopt;
+    return hash.result();
+}
+
+} // namespace
+
+FileVersion FileVersion::at(const QByteArray& nativePath) {
+    FileVersion version;
+    if (!statNative(nativePath, version))
+        return FileVersion();
+    const auto hash = hashOf(nativePath);
+    // Something that cannot be read counts as there, with an empty hash: it equals only itself unread.
+    version.exists = true;
+    version.hash = hash.value_or(QByteArray());
+    return version;
+}
+
+FileVersion FileVersion::at(const QString& path) {
+    return at(QFile::encodeName(path));
+}
+
+QDateTime FileVersion::modified() const {
+    return exists ? QDateTime::fromMSecsSinceEpoch(modifiedNs / 1'000'000) : QDateTime();
+}
+
+bool changedSince(const FileVersion& loaded, const QByteArray& nativePath) {
+    FileVersion now;
+    const bool exists = statNative(nativePath, now);
+    if (exists != loaded.exists)
+        return true;
+    if (!exists || (now.size == loaded.size && now.modifiedNs == loaded.modifiedNs &&
+                    now.statusChangedNs == loaded.statusChangedNs))
+        return false;
+    return !FileVersion::at(nativePath).sameContentAs(loaded);
+}
+
+QStringList outsideChoiceCaptions() {
+    return {QStringLiteral("Conservar ambos"), QStringLiteral("Usar el mío"), QStringLiteral("Usar el otro")};
+}
+
+namespace {
+
+QString timeText(const QDateTime& time) {
+    return time.isValid() ? time.toLocalTime().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"))
+                          : QStringLiteral("hora desconocida");
+}
+
+} // namespace
+
+QString outsideChangeQuestion(const QString& what, const QDateTime& otherTime) {
+    return QStringLiteral("Mientras lo editaba, %1 se ha cambiado en otro equipo o en otro programa "
+                          "(%2).\n\n"
+                          "«Conservar ambos» guarda los dos textos, primero el otro y después el suyo.\n"
+                          "«Usar el mío» sustituye el otro por el suyo.\n"
+                          "«Usar el otro» descarta lo que ha escrito aquí.")
+        .arg(what, timeText(otherTime));
+}
+
+QString keptBothSeparator(const QDateTime& otherTime) {
+    return QStringLiteral("----- Arriba, la versión guardada fuera el %1; abajo, la de este equipo -----")
+        .arg(timeText(otherTime));
+}
+
+std::optional<QString> resolveOutsideChange(OutsideChoice choice, const QString& mine, const QString& other,
+                                            const QDateTime& otherTime) {
+    switch (choice) {
+    case OutsideChoice::UseMine:
+        return mine;
+    case OutsideChoice::UseOther:
+        return std::nullopt;
+    case OutsideChoice::KeepBoth:
+        break;
+    }
+    if (other.isEmpty() || other == mine)
+        return mine;
+    if (mine.isEmpty())
+        return other;
+    return other + u'\n' + keptBothSeparator(otherTime) + u'\n' + mine;
+}
+
+} // namespace common

@@ -1,0 +1,301 @@
+#include "agendafixture.h"
+
+#include "agenda/core/contactcard.h"
+#include "agenda/core/daymarks.h"
+#include "common/folderwatcher.h"
+#include "common/outsidechange.h"
+#include "common/textfile.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QSignalSpy>
+
+using namespace quindara;
+
+namespace {
+
+const QString kWednesday5 = QStringLiteral("MIÉRCOLES, 5 de ENERO de 2011");
+
+QString note(const QString& key) {
+    return QStringLiteral("dias/") + key + QStringLiteral(".txt");
+}
+
+// The agenda on a folder that another machine changes through a sync tool.
+struct SyncedFixture : AgendaFixture {
+    SyncedFixture() : AgendaFixture(QDate(2011, 1, 5)) {}
+
+    void start() {
+        open();
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window.get()))
+            qFatal("the agenda window did not become active");
+    }
+    QString path(const QString& relative) const { return QDir(programFolder).filePath(relative); }
+
+    // Another program writes in place (as an editor does) or removes a file.
+    void writeElsewhere(const QString& relative, const QByteArray& bytes) const {
+        QDir().mkpath(QFileInfo(path(relative)).absolutePath());
+        QProcess writer;
+        writer.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("printf %s \"$1\" > \"$2\""),
+                                            QStringLiteral("sh"), QString::fromUtf8(bytes), path(relative)});
+        if (!writer.waitForFinished() || writer.exitCode() != 0)
+            qFatal("cannot write %s", qPrintable(relative));
+    }
+    void removeElsewhere(const QString& relative) const {
+        if (QProcess::execute(QStringLiteral("rm"), {path(relative)}) != 0)
+            qFatal("cannot remove %s", qPrintable(relative));
+    }
+
+    void typeInto(const QString& name, const QString& typed) const {
+        auto* target = find<QPlainTextEdit>(name);
+        QTest::mouseClick(target->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        target->moveCursor(QTextCursor::End);
+        QTest::keyClicks(target, typed);
+    }
+    // What the check names: "colour:<day>" a day button's colour, "overview:<button>" the colour of a day of
+    // the year overview, "text:<control>", "items:<list>".
+    QString shown(const QString& check) const {
+        const QString what = check.section(u':', 0, 0);
+        const QString name = check.section(u':', 1);
+        if (what == QLatin1String("colour"))
+            return QString::number(dayColour(name.toInt()));
+        if (what == QLatin1String("overview"))
+            return QString::number(backColor(name));
+        if (what == QLatin1String("items"))
+            return items(name).join(u'|');
+        return text(name);
+    }
+};
+
+} // namespace
+
+class SyncedFolderTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Within a second, with no click: the grid, the day page and the lists follow another machine's changes.
+    void outsideChangesShowAtOnce_data() {
+        QTest::addColumn<QString>("before"); // file there at start ("" none)
+        QTest::addColumn<QString>("file");   // file written or, with empty bytes, removed
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("check");
+        QTest::addColumn<QString>("expected");
+        const QString holiday = QStringLiteral("fiestas/6 de ENERO.txt");
+        QTest::newRow("holiday created")
+            << "" << holiday << QByteArray("Reyes\r\n") << "colour:6" << QString::number(colours::holiday);
+        // 6 January 2011 in the January panel, which starts on a Saturday.
+        QTest::newRow("holiday, year overview")
+            << "" << holiday << QByteArray("Reyes\r\n") << "overview:Command2_10"
+            << QString::number(colours::holiday);
+        QTest::newRow("holiday removed")
+            << holiday << holiday << QByteArray() << "colour:6" << QString::number(colours::weekday);
+        QTest::newRow("note created") << "" << note(kWednesday5) << QByteArray("Dentista") << "text:Text1"
+                                      << "Dentista";
+        QTest::newRow("note changed in place")
+            << note(kWednesday5) << note(kWednesday5) << QByteArray("otra cosa") << "text:Text1"
+            << "otra cosa";
+        QTest::newRow("reminder of the shown day")
+            << "" << QStringLiteral("recordatorionoanual/5 de ENERO de 2011.txt") << QByteArray("Cita")
+            << "text:Text9_3"
+            << "Cita";
+        QTest::newRow("pad note") << "" << QStringLiteral("notas/2011-1-4--9-30") << QByteArray("pan")
+                                  << "items:File1"
+                                  << "2011-1-4--9-30";
+        QTest::newRow("contact") << "" << QStringLiteral("direcciones/Todos/García")
+                                 << QByteArray("García\r\n") << "items:File2"
+                                 << "García";
+    }
+    void outsideChangesShowAtOnce() {
+        QFETCH(QString, before);
+        QFETCH(QString, file);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, check);
+        QFETCH(QString, expected);
+        SyncedFixture fx;
+        if (!before.isEmpty())
+            fx.writeFile(before, "antes");
+        fx.start();
+        if (check.startsWith(QLatin1String("overview")))
+            QVERIFY(fx.click(QStringLiteral("Command14")));
+        QVERIFY(fx.shown(check) != expected);
+        if (bytes.isEmpty())
+            fx.removeElsewhere(file);
+        else
+            fx.writeElsewhere(file, bytes);
+        QTRY_COMPARE_WITH_TIMEOUT(fx.shown(check), expected, 1000);
+    }
+
+    // The note was being edited here when another machine stored the same day: the user's answer decides,
+    // and each answer leaves exactly its bytes.
+    void editedNoteChangedElsewhereAsks_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("answer");     // -1: Enter, the default
+        QTest::addColumn<QString>("stored"); // "{other}", "{separator}" stand for the other text and line
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("day note, Enter keeps both") << "Text1" << -1 << "{other}\n{separator}\nantes nuevo"
+                                                    << "{other}\n{separator}\nantes nuevo";
+        QTest::newRow("day note, mine") << "Text1" << 1 << "antes nuevo"
+                                        << "antes nuevo";
+        QTest::newRow("day note, the other") << "Text1" << 2 << "{other}"
+                                             << "{other}";
+        QTest::newRow("week note, keeps both") << "Text2_2" << 0 << "{other}\n{separator}\nantes nuevo"
+                                               << "{other}\n{separator}\nantes nuevo";
+        QTest::newRow("one-year reminder, the other") << "Text9_3" << 2 << "{other}"
+                                                      << "{other}";
+        QTest::newRow("one-year reminder, keeps both")
+            << "Text9_3" << 0 << "{other}\n{separator}\nantes nuevo"
+            << "{other}\n{separator}\nantes nuevo";
+    }
+    void editedNoteChangedElsewhereAsks() {
+        QFETCH(QString, box);
+        QFETCH(int, answer);
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        const bool reminder = box.startsWith(QLatin1String("Text9"));
+        const QString file =
+            reminder ? QStringLiteral("recordatorionoanual/5 de ENERO de 2011.txt") : note(kWednesday5);
+        const common::Ending ending = reminder ? common::Ending::Bare : common::Ending::Zoned;
+        SyncedFixture fx;
+        fx.writeFile(file, common::encodeText(QStringLiteral("antes"), ending));
+        fx.start();
+        if (box.startsWith(QLatin1String("Text2")))
+            QVERIFY(fx.click(QStringLiteral("Command6_1")));
+        fx.desktop.choiceAnswer = answer;
+        fx.typeInto(box, QStringLiteral(" nuevo"));
+        const QString other = QStringLiteral("del portátil");
+        fx.writeElsewhere(file, common::encodeText(other, ending));
+        // The box being edited is not replaced, whatever the watcher sees meanwhile.
+        QTRY_COMPARE_WITH_TIMEOUT(fx.text(box), QStringLiteral("antes nuevo"), 1000);
+        QTest::qWait(common::FolderWatcher::kQuietMilliseconds * 2);
+        QCOMPARE(fx.text(box), QStringLiteral("antes nuevo"));
+        const QString separator = common::keptBothSeparator(QFileInfo(fx.path(file)).lastModified());
+
+        if (reminder)
+            QVERIFY(fx.click(QStringLiteral("Command11_2")));
+        else // the user leaves the box
+            fx.find(box == QLatin1String("Text1") ? QStringLiteral("Text9_2") : QStringLiteral("Text2_0"))
+                ->setFocus(Qt::MouseFocusReason);
+        const auto expand = [&](QString text) {
+            return text.replace(QStringLiteral("{other}"), other)
+                .replace(QStringLiteral("{separator}"), separator);
+        };
+        QCOMPARE(fx.desktop.callsOf(QStringLiteral("askChoice")).size(), 1);
+        QCOMPARE(fx.desktop.calls.last().extra.mid(1),
+                 QStringList({"Conservar ambos", "Conservar ambos", "Usar el mío", "Usar el otro"}));
+        QCOMPARE(fx.readFile(file), common::encodeText(expand(stored), ending));
+        QCOMPARE(fx.text(box), expand(shown));
+    }
+
+    // The same for a contact: the fields of both versions are kept, the other machine's first.
+    void editedContactChangedElsewhereKeepsBoth() {
+        SyncedFixture fx;
+        const QString cardFile = QStringLiteral("direcciones/Todos/García");
+        fx.writeFile(cardFile, "García\r\nAna\r\n\r\n\r\n987 000 000\r\n\r\namiga\r\n");
+        fx.start();
+        QVERIFY(fx.click(QStringLiteral("Command6_5")));
+        auto* list = fx.find<QListView>(QStringLiteral("File2"));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(0, 0)).center());
+        QCOMPARE(fx.text(QStringLiteral("Text7_4")), QStringLiteral("987 000 000"));
+        auto* phone = fx.find<QLineEdit>(QStringLiteral("Text7_4"));
+        phone->end(false);
+        QTest::keyClicks(phone, QStringLiteral(" casa"));
+        fx.writeElsewhere(cardFile, "García\r\nAna\r\n\r\n\r\n600 111 222\r\n\r\nvecina\r\n");
+        const QDateTime otherTime = QFileInfo(fx.path(cardFile)).lastModified();
+
+        QVERIFY(fx.click(QStringLiteral("Command7_0")));
+        QCOMPARE(fx.desktop.callsOf(QStringLiteral("askChoice")).size(), 1);
+        const QStringList stored = readContactCard(fx.path(cardFile)).value_or(QStringList());
+        QCOMPARE(stored.value(4), QStringLiteral("600 111 222 / 987 000 000 casa"));
+        QCOMPARE(stored.value(6), "vecina\n" + common::keptBothSeparator(otherTime) + "\namiga");
+        QCOMPARE(fx.text(QStringLiteral("Text7_6")), stored.value(6));
+    }
+
+    // Copies the three sync tools leave: a sign on their day (the colour stays), never a file of another
+    // day, and merged into the day's file (the copy's text first) when the user accepts.
+    void conflictCopiesAreMerged_data() {
+        QTest::addColumn<QString>("copy");
+        QTest::addColumn<bool>("accept");
+        const QString dayNotes = QStringLiteral("dias/");
+        QTest::newRow("Syncthing, note")
+            << dayNotes + kWednesday5 + ".sync-conflict-20261207-101500-ABCDEFG.txt" << true;
+        QTest::newRow("Nextcloud, note")
+            << dayNotes + kWednesday5 + " (conflicted copy 2026-12-07 101500).txt" << true;
+        QTest::newRow("Dropbox, note")
+            << dayNotes + kWednesday5 + " (Equipo's conflicted copy 2026-12-07).txt" << true;
+        QTest::newRow("Dropbox, note, declined")
+            << dayNotes + kWednesday5 + " (Equipo's conflicted copy 2026-12-07).txt" << false;
+        QTest::newRow("Syncthing, holiday")
+            << "fiestas/5 de ENERO.sync-conflict-20261207-101500-ABCDEFG.txt" << true;
+    }
+    void conflictCopiesAreMerged() {
+        QFETCH(QString, copy);
+        QFETCH(bool, accept);
+        const bool holiday = copy.startsWith(QLatin1String("fiestas"));
+        const QString original = holiday ? QStringLiteral("fiestas/5 de ENERO.txt") : note(kWednesday5);
+        const common::Ending ending = holiday ? common::Ending::Line : common::Ending::Zoned;
+        SyncedFixture fx;
+        fx.writeFile(original, common::encodeText(QStringLiteral("de aquí"), ending));
+        fx.writeFile(copy, common::encodeText(QStringLiteral("del portátil"), ending));
+        // Another day's copy: a sign on the 6th, which is neither a holiday nor a day with a note.
+        fx.writeFile(QStringLiteral("fiestas/6 de ENERO (conflicted copy 2026-12-07 101500).txt"),
+                     "Reyes\r\n");
+        const QString separator = common::keptBothSeparator(QFileInfo(fx.path(copy)).lastModified());
+        fx.desktop.yesNoAnswer = accept;
+        fx.start(); // today, the 5th, is shown at once
+        const auto sign = [&](int day) {
+            auto* found = fx.find(fx.dayButton(day))->findChild<QLabel*>(QStringLiteral("conflictSign"));
+            return found && found->isVisible();
+        };
+        QCOMPARE(fx.desktop.callsOf(QStringLiteral("askYesNo")).size(), 1);
+        QVERIFY(sign(6));
+        QCOMPARE(fx.dayColour(6), colours::weekday);
+        QCOMPARE(fx.text(QStringLiteral("Text9_0")), holiday && accept
+                                                         ? "del portátil\n" + separator + "\nde aquí"
+                                                     : holiday ? QStringLiteral("de aquí")
+                                                               : QString());
+        if (!accept) {
+            QVERIFY(sign(5));
+            QVERIFY(QFileInfo::exists(fx.path(copy)));
+            QCOMPARE(fx.text(QStringLiteral("Text1")), QStringLiteral("de aquí"));
+            return;
+        }
+        QVERIFY(!sign(5));
+        QVERIFY(!QFileInfo::exists(fx.path(copy)));
+        const QString merged = "del portátil\n" + separator + "\nde aquí";
+        QCOMPARE(fx.readFile(original), common::encodeText(merged, ending));
+        if (!holiday)
+            QCOMPARE(fx.text(QStringLiteral("Text1")), merged);
+    }
+
+    // A sync bringing 5,000 files is one refresh of the window, not 5,000.
+    void burstIsOneRefresh() {
+        SyncedFixture fx;
+        fx.start();
+        auto* watcher = fx.window->findChild<common::FolderWatcher*>(QStringLiteral("folderWatcher"));
+        QVERIFY(watcher);
+        // A test machine busy with other builds can stall the writer for longer than the usual quiet time,
+        // or make its 5,000 files take longer than the longest wait, which would split the burst: here
+        // both times are longer than any such stall.
+        constexpr int kQuiet = 1000;
+        constexpr int kLongestWait = 30000;
+        watcher->setTimes(kQuiet, kLongestWait);
+        QSignalSpy refreshes(watcher, &common::FolderWatcher::changed);
+        QProcess sync;
+        sync.setWorkingDirectory(fx.path(QStringLiteral("dias")));
+        sync.start(QStringLiteral("sh"),
+                   {QStringLiteral("-c"),
+                    QStringLiteral("i=0; while [ $i -lt 5000 ]; do : > \"sync-$i.txt\"; i=$((i+1)); done")});
+        // The window's event loop runs while the files arrive.
+        QTRY_VERIFY_WITH_TIMEOUT(sync.state() == QProcess::NotRunning, 20000);
+        QCOMPARE(sync.exitCode(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(refreshes.size(), 1, 2 * kQuiet);
+        QTest::qWait(2 * kQuiet);
+        QCOMPARE(refreshes.size(), 1);
+        QCOMPARE(refreshes.first().first().toStringList(),
+                 QStringList{QFileInfo(fx.path("dias")).absoluteFilePath()});
+    }
+};
+
+QTEST_MAIN(SyncedFolderTest)
+#include "tst_syncedfolder.moc"

@@ -1,0 +1,94 @@
+#include "common/outsidechange.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace {
+
+const QDateTime kOtherTime(QDate(2026, 12, 7), QTime(10, 15));
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+// Puts back the time stamp a file had, as a coarse clock or a sync tool restoring times would.
+void setModified(const QString& path, qint64 modifiedNs) {
+    const timespec times[2] = {{0, UTIME_OMIT},
+                               {time_t(modifiedNs / 1'000'000'000), long(modifiedNs % 1'000'000'000)}};
+    if (::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) != 0)
+        qFatal("cannot set the time of %s", qPrintable(path));
+}
+
+} // namespace
+
+class OutsideChangeTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void answerLeavesTheRightText_data() {
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<QString>("mine");
+        QTest::addColumn<QString>("other");
+        QTest::addColumn<QString>("stored"); // "-": nothing written, the other stays
+        const QString separator = common::keptBothSeparator(kOtherTime);
+        QTest::newRow("keep both: the other first") << 0 << "mío"
+                                                    << "suyo\nlínea"
+                                                    << "suyo\nlínea\n" + separator + "\nmío";
+        QTest::newRow("keep both, other removed") << 0 << "mío"
+                                                  << ""
+                                                  << "mío";
+        QTest::newRow("keep both, mine emptied") << 0 << ""
+                                                 << "suyo"
+                                                 << "suyo";
+        QTest::newRow("keep both, same text") << 0 << "igual"
+                                              << "igual"
+                                              << "igual";
+        QTest::newRow("use mine") << 1 << "mío"
+                                  << "suyo"
+                                  << "mío";
+        QTest::newRow("use the other") << 2 << "mío"
+                                       << "suyo"
+                                       << "-";
+    }
+    void answerLeavesTheRightText() {
+        QFETCH(int, choice);
+        QFETCH(QString, mine);
+        QFETCH(QString, other);
+        QFETCH(QString, stored);
+        const auto result =
+            common::resolveOutsideChange(static_cast<common::OutsideChoice>(choice), mine, other, kOtherTime);
+        QCOMPARE(result.value_or(QStringLiteral("-")), stored);
+        QVERIFY(common::keptBothSeparator(kOtherTime).contains(QStringLiteral("07/12/2026 10:15")));
+    }
+
+    // A same-size rewrite under the old time stamp is still a change; a touch that keeps the bytes is not.
+    void changeIsTheBytesNotTheTime() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("5 de ENERO.txt"));
+        QVERIFY(!common::changedSince(common::FileVersion::at(path), QFile::encodeName(path)));
+        writeFile(path, "uno");
+        const common::FileVersion loaded = common::FileVersion::at(path);
+        QVERIFY(loaded.exists);
+        QVERIFY(!common::changedSince(loaded, QFile::encodeName(path)));
+
+        writeFile(path, "dos");
+        setModified(path, loaded.modifiedNs);
+        QVERIFY(common::changedSince(loaded, QFile::encodeName(path)));
+
+        writeFile(path, "uno");
+        setModified(path, loaded.modifiedNs + 5'000'000'000LL);
+        QVERIFY(!common::changedSince(loaded, QFile::encodeName(path)));
+
+        QVERIFY(QFile::remove(path));
+        QVERIFY(common::changedSince(loaded, QFile::encodeName(path)));
+    }
+};
+
+QTEST_GUILESS_MAIN(OutsideChangeTest)
+#include "tst_outsidechange.moc"
