@@ -133,7 +133,8 @@ qint64 folderTime(const QString& path) {
 }
 
 qint64 stampOf(const struct stat& info) {
-    return modifiedNs(info) * 31 + info.st_size;
+    // Wraps on purpose: the stamp only has to change when the time or the size does.
+    return qint64(quint64(modifiedNs(info)) * 31u + quint64(info.st_size));
 }
 
 // The file's stamp, or nothing when it is gone.

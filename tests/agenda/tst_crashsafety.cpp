@@ -119,8 +119,9 @@ void CrashSafetyTest::killedSavesLeaveOldOrNewFiles() {
     }
     qInfo("%d kills survived, %d new versions found whole, %d unfinished saves cleared", kKills,
           newVersionsSeen, leftoversSeen);
-    // Most kills land in a save; on a loaded machine fewer saves get done between kills.
-    QVERIFY(newVersionsSeen >= kKills / 10);
+    // How many saves finish between kills depends on the machine (a loaded one or a sanitizer build does
+    // few); some must have, or the kills never met a finished save.
+    QVERIFY(newVersionsSeen > 0);
 }
 
 QTEST_GUILESS_MAIN(CrashSafetyTest)
