@@ -134,6 +134,11 @@ void bench::Budgets::atLeastTimesFaster(const std::string& name, const std::stri
                 what, t->cpuMs, t->wallMs, slow->cpuMs, slow->wallMs, ratio, factor, met ? "ok" : "MISSED");
 }
 
+void bench::Budgets::judge(const char* what, const std::string& figures, bool met) {
+    allMet_ = allMet_ && met;
+    std::printf("budget %s: %s | %s\n", what, figures.c_str(), met ? "ok" : "MISSED");
+}
+
 int bench::runBenchmarks(int argc, char** argv, void (*check)(Budgets& budgets), bool widgets) {
     if (widgets && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -51,6 +51,9 @@ public:
     void atLeastTimesFaster(const std::string& name, const std::string& naive, double factor,
                             const char* what);
 
+    // A figure that is not a time (memory, say): `figures` describes it, `met` judges it.
+    void judge(const char* what, const std::string& figures, bool met);
+
     bool allMet() const { return allMet_; }
 
 private:
