@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDate>
+#include <QEvent>
 #include <QStringList>
 #include <cstdio>
 #include <memory>
@@ -70,6 +71,31 @@ const QString& bench::sparselyMarkedProgramFolder() {
         return markedFolder(QStringLiteral("sparse"), holidays, yearly, dated);
     }();
     return path;
+}
+
+bench::PaintCounter::PaintCounter() {
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+bench::PaintCounter::~PaintCounter() {
+    QCoreApplication::instance()->removeEventFilter(this);
+}
+
+bool bench::PaintCounter::eventFilter(QObject*, QEvent* event) {
+    if (event->type() == QEvent::Paint)
+        ++paints;
+    return false;
+}
+
+void bench::PaintCounter::report(benchmark::State& state) const {
+    if (paints == 0)
+        state.SkipWithError("nothing was repainted");
+    else if (state.iterations() > 0)
+        state.counters["paints"] = double(paints) / double(state.iterations());
+}
+
+void bench::repaintShownWindows() {
+    QCoreApplication::processEvents();
 }
 
 bench::RememberingReporter::RememberingReporter()

@@ -13,8 +13,12 @@ DecorativeStrip::DecorativeStrip(const QString& name, int widthTwips, QWidget* p
 }
 
 void DecorativeStrip::paintEvent(QPaintEvent*) {
+    const qreal ratio = devicePixelRatioF();
+    if (picture_.isNull() || picture_.deviceIndependentSize() != QSizeF(size()) ||
+        picture_.devicePixelRatio() != ratio)
+        picture_ = common::iconPixmap(common::Icon::DecorativeStrip, size(), ratio);
     QPainter painter(this);
-    painter.drawPixmap(0, 0, common::iconPixmap(common::Icon::DecorativeStrip, size(), devicePixelRatioF()));
+    painter.drawPixmap(0, 0, picture_);
 }
 
 } // namespace quindara
