@@ -20,7 +20,7 @@ void Tape::setText(int row, const QString& text) {
         return;
     target.text = text;
     target.value.reset();
-    target.fast.reset();
+    target.divisor.reset();
     changedFrom(row);
 }
 
@@ -29,7 +29,6 @@ void Tape::setOperation(int row, int code) {
     if (target.operation == code)
         return;
     target.operation = code;
-    target.fast.reset(); // a divisor keeps its reciprocal, other rows do not
     changedFrom(row);
 }
 
@@ -65,7 +64,7 @@ bool Tape::deleteLastCharacter() {
 }
 
 int Tape::addRow(int code) {
-    rows_.push_back(Row{QString(), code, QString(), std::nullopt, std::nullopt});
+    rows_.push_back(Row{QString(), code, QString(), std::nullopt, nullptr});
     const int added = currentRow();
     rowsToEvaluate_ = isOneOperand(code) ? added + 1 : added;
     return added;
@@ -74,7 +73,7 @@ int Tape::addRow(int code) {
 void Tape::clear() {
     rows_.resize(1);
     // Row 0's format snapshot stays: only a format key rewrites it.
-    rows_[0] = Row{QString(), 0, rows_[0].formatted, std::nullopt, std::nullopt};
+    rows_[0] = Row{QString(), 0, rows_[0].formatted, std::nullopt, nullptr};
     rowsToEvaluate_ = 1;
     changedFrom(0);
     states_.clear();
@@ -106,7 +105,7 @@ void Tape::replaceRows(int first, int count, std::vector<RowContent> contents) {
     count = std::clamp(count, 0, rowCount() - first);
     const auto toRow = [](RowContent& content) {
         return Row{std::move(content.text), content.operation, std::move(content.formatted), std::nullopt,
-                   std::nullopt};
+                   nullptr};
     };
     const auto at = rows_.begin() + first;
     if (std::size_t(count) == contents.size()) {
@@ -132,24 +131,27 @@ void Tape::rewriteOneOperandRow(Row& row, const Decimal& accumulator) {
     if (written != row.text) {
         row.text = written;
         row.value.reset();
-        row.fast.reset();
+        row.divisor.reset();
     }
 }
 
-const Tape::FastOperand& Tape::fastOperand(Row& row) {
-    if (!row.fast) {
-        if (!row.value)
-            row.value = readNumber(row.text);
-        FastOperand fast;
-        fast.value = row.value->scaled;
-        // The reciprocal costs a division of the decimal type: only a divisor needs it.
-        if (row.operation == operation::Divide && !row.value->overflow && row.value->value != 0) {
-            fast.reciprocal = reciprocalAsDivided(row.value->value);
-            fast.scaledReciprocal = scaledFrom(*fast.reciprocal);
-        }
-        row.fast = std::move(fast);
+const ReadNumber& Tape::operandOf(Row& row) {
+    if (!row.value)
+        row.value = readNumber(row.text);
+    return *row.value;
+}
+
+const Tape::Divisor* Tape::divisorOf(Row& row) {
+    const ReadNumber& x = operandOf(row);
+    if (x.overflow || x.value == 0)
+        return nullptr;
+    if (!row.divisor) {
+        auto divisor = std::make_shared<Divisor>();
+        divisor->reciprocal = reciprocalAsDivided(x.value);
+        divisor->scaledReciprocal = scaledFrom(divisor->reciprocal);
+        row.divisor = std::move(divisor);
     }
-    return *row.fast;
+    return row.divisor.get();
 }
 
 bool Tape::applyRowScaled(State& state, Row& row) {
@@ -157,34 +159,36 @@ bool Tape::applyRowScaled(State& state, Row& row) {
     if (code != operation::Add && code != operation::Subtract && code != operation::Multiply &&
         code != operation::Percent && code != operation::Divide)
         return false;
-    const FastOperand& x = fastOperand(row);
-    if (!x.value)
+    const std::optional<ScaledDecimal>& x = operandOf(row).scaled;
+    if (!x)
         return false;
     std::optional<ScaledDecimal> result;
     switch (code) {
     case operation::Add:
-        result = scaledSum(state.scaled, *x.value);
+        result = scaledSum(state.scaled, *x);
         break;
     case operation::Subtract:
-        result = scaledSum(state.scaled, ScaledDecimal{-x.value->units, x.value->scale});
+        result = scaledSum(state.scaled, ScaledDecimal{-x->units, x->scale});
         break;
     case operation::Multiply:
-        result = scaledProduct(state.scaled, *x.value);
+        result = scaledProduct(state.scaled, *x);
         break;
     case operation::Percent:
         // The decimal way multiplies, then divides by 100 exactly: both exact while the digits fit.
-        result = scaledProduct(*x.value, state.scaled, 2);
+        result = scaledProduct(*x, state.scaled, 2);
         break;
-    default:
+    default: {
         // Zero divisors show "ERROR" on the decimal way. Other divisions multiply by the decimal type's
         // reciprocal, which is exact only for some divisors; a divisor of the same magnitude gives 1.
-        if (x.value->units == 0 || !x.scaledReciprocal)
+        const Divisor* divisor = x->units == 0 ? nullptr : divisorOf(row);
+        if (divisor == nullptr || !divisor->scaledReciprocal)
             return false;
-        if (sameMagnitude(state.scaled, *x.value))
-            result = ScaledDecimal{(state.scaled.units < 0) != (x.value->units < 0) ? -1 : 1, 0};
+        if (sameMagnitude(state.scaled, *x))
+            result = ScaledDecimal{(state.scaled.units < 0) != (x->units < 0) ? -1 : 1, 0};
         else
-            result = scaledProduct(state.scaled, *x.scaledReciprocal);
+            result = scaledProduct(state.scaled, *divisor->scaledReciprocal);
         break;
+    }
     }
     if (!result)
         return false;
@@ -261,9 +265,8 @@ bool Tape::applyRow(State& state, Row& row) {
         switch (row.operation) {
         case operation::Divide:
             if (exactFastPath_) {
-                const FastOperand& fast = fastOperand(row);
-                if (fast.reciprocal)
-                    return take(inRange(quotientBy(acc, x.value, *fast.reciprocal)));
+                if (const Divisor* divisor = divisorOf(row))
+                    return take(inRange(quotientBy(acc, x.value, divisor->reciprocal)));
             }
             return take(inRange(acc / x.value));
         case operation::Root:

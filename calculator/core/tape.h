@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -81,12 +82,11 @@ public:
     void setExactFastPath(bool on);
 
 private:
-    // What the fast way needs of a row's number, worked out once per text: the number as a scaled
-    // integer, and the decimal type's reciprocal of it, as a decimal and as a scaled integer (each
-    // empty when it does not fit).
-    struct FastOperand {
-        std::optional<ScaledDecimal> value;
-        std::optional<Decimal> reciprocal;
+    // What a divisor row keeps for the fast way, worked out once per text: the decimal type's reciprocal
+    // of its number, as a decimal and as a scaled integer when it fits one. Shared, so copying a tape
+    // copies no decimals.
+    struct Divisor {
+        Decimal reciprocal;
         std::optional<ScaledDecimal> scaledReciprocal;
     };
     struct Row {
@@ -94,7 +94,7 @@ private:
         int operation = 0;
         QString formatted;
         mutable std::optional<ReadNumber> value;
-        mutable std::optional<FastOperand> fast;
+        mutable std::shared_ptr<const Divisor> divisor;
     };
     // The accumulator after a row: `scaled` while `isScaled`, else `accumulator`. `error` is shown as
     // "ERROR" but evaluation goes on; `fault` stops it.
@@ -112,7 +112,9 @@ private:
     bool applyRow(State& state, Row& row);
     // The row on scaled integers; false when it is not one for them or its result does not fit.
     bool applyRowScaled(State& state, Row& row);
-    const FastOperand& fastOperand(Row& row);
+    const ReadNumber& operandOf(Row& row);
+    // The row's divisor information, or nothing when its number is zero or overflows.
+    const Divisor* divisorOf(Row& row);
 
     std::vector<Row> rows_;
     int rowsToEvaluate_ = 1;
