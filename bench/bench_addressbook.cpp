@@ -12,13 +12,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QHash>
-#include <QImage>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
 #include <benchmark/benchmark.h>
-
-#include <cstdio>
 
 namespace {
 
@@ -87,16 +84,14 @@ struct ShownPage {
 void SearchKeystroke(benchmark::State& state) {
     ShownPage shown;
     shown.chooseCategory(kAll);
-    QImage list(shown.file2->size(), QImage::Format_RGB32);
-    QImage box(shown.text8->size(), QImage::Format_RGB32);
     const QString typed[2] = {QStringLiteral("Ga"), QStringLiteral("G")};
     int turn = 0;
+    const bench::PaintCounter counter;
     for (auto _ : state) {
         shown.text8->setText(typed[turn++ % 2]);
-        QCoreApplication::processEvents();
-        shown.file2->render(&list);
-        shown.text8->render(&box);
+        bench::repaintShownWindows();
     }
+    counter.report(state);
     state.counters["shown"] = double(shown.file2->model()->rowCount());
 }
 BENCHMARK(SearchKeystroke)->Unit(benchmark::kMillisecond);
@@ -108,7 +103,6 @@ void SearchKeystroke_Naive(benchmark::State& state) {
     list->setGeometry(0, 0, 185, 381);
     window.show();
     QStringList names = QDir(categoryFolder(kAll)).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
-    QImage image(list->size(), QImage::Format_RGB32);
     const QString typed[2] = {QStringLiteral("Ga"), QStringLiteral("G")};
     int turn = 0;
     for (auto _ : state) {
@@ -120,8 +114,7 @@ void SearchKeystroke_Naive(benchmark::State& state) {
         }
         list->clear();
         list->addItems(found);
-        QCoreApplication::processEvents();
-        list->render(&image);
+        bench::repaintShownWindows();
     }
 }
 BENCHMARK(SearchKeystroke_Naive)->Unit(benchmark::kMillisecond);
@@ -129,14 +122,14 @@ BENCHMARK(SearchKeystroke_Naive)->Unit(benchmark::kMillisecond);
 // Picking the other category from Combo3: its folder listed and indexed, the whole page painted.
 void OpenCategory(benchmark::State& state) {
     ShownPage shown;
-    QImage screen(shown.page.size(), QImage::Format_RGB32);
     const QString categories[2] = {kAll, kFamily};
     int turn = 0;
+    const bench::PaintCounter counter;
     for (auto _ : state) {
         shown.chooseCategory(categories[turn++ % 2]);
-        QCoreApplication::processEvents();
-        shown.page.render(&screen);
+        bench::repaintShownWindows();
     }
+    counter.report(state);
     state.counters["shown"] = double(shown.file2->model()->rowCount());
 }
 BENCHMARK(OpenCategory)->Unit(benchmark::kMillisecond);
@@ -148,7 +141,6 @@ void OpenCategory_Naive(benchmark::State& state) {
     auto* list = new QListWidget(&window);
     list->setGeometry(0, 0, 185, 381);
     window.show();
-    QImage image(list->size(), QImage::Format_RGB32);
     const QString categories[2] = {kAll, kFamily};
     int turn = 0;
     for (auto _ : state) {
@@ -160,8 +152,7 @@ void OpenCategory_Naive(benchmark::State& state) {
         benchmark::DoNotOptimize(byFolded);
         list->clear();
         list->addItems(names);
-        QCoreApplication::processEvents();
-        list->render(&image);
+        bench::repaintShownWindows();
     }
 }
 BENCHMARK(OpenCategory_Naive)->Unit(benchmark::kMillisecond);
@@ -183,68 +174,13 @@ void IndexCategoryNames(benchmark::State& state) {
 }
 BENCHMARK(IndexCategoryNames)->Unit(benchmark::kMillisecond);
 
-struct Timing {
-    double cpuMs = 0;
-    double wallMs = 0;
-};
-
-// The shared reporter's table, with each benchmark's CPU time kept as well: budgets are judged on CPU
-// time, since a shared machine inflates wall time.
-class CpuReporter : public bench::RememberingReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        RememberingReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred)
-                anyError = true;
-            else if (run.run_type == Run::RT_Iteration) {
-                const double toMs = 1000.0 / benchmark::GetTimeUnitMultiplier(run.time_unit);
-                timings[run.benchmark_name()] = {run.GetAdjustedCPUTime() * toMs,
-                                                 run.GetAdjustedRealTime() * toMs};
-            }
-        }
-    }
-
-    std::map<std::string, Timing> timings;
-    bool anyError = false;
-};
-
-// One closing line per budget, "| ok" or "| MISSED", with the naive way of the same run beside it.
-bool checkBudget(const CpuReporter& reporter, const std::string& name, double limitMs, const char* what) {
-    const auto found = reporter.timings.find(name);
-    const auto naive = reporter.timings.find(name + "_Naive");
-    if (found == reporter.timings.end()) {
-        std::printf("budget %s: %s was not run\n", what, name.c_str());
-        return true;
-    }
-    const Timing& t = found->second;
-    const bool met = t.cpuMs <= limitMs;
-    std::printf("budget %s: %.3f ms CPU (%.3f ms wall), budget %.3g ms CPU | %s\n", what, t.cpuMs, t.wallMs,
-                limitMs, met ? "ok" : "MISSED");
-    if (naive != reporter.timings.end() && t.cpuMs > 0)
-        std::printf("  the naive way %.1f ms CPU (%.1f ms wall) = %.0fx as long\n", naive->second.cpuMs,
-                    naive->second.wallMs, naive->second.cpuMs / t.cpuMs);
-    return met;
+void checkBudgets(bench::Budgets& budgets) {
+    budgets.atMost("SearchKeystroke", 2.0, "address-book search keystroke with painting, 20,000 contacts");
+    budgets.atMost("OpenCategory", 20.0, "address-book category opened with painting, 20,000 contacts");
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    CpuReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    std::printf("\n");
-    bool met = checkBudget(reporter, "SearchKeystroke", 2.0,
-                           "address-book search keystroke with painting, 20,000 contacts");
-    met = checkBudget(reporter, "OpenCategory", 20.0,
-                      "address-book category opened with painting, 20,000 contacts") &&
-          met;
-    if (reporter.anyError)
-        std::printf("a benchmark reported an error | MISSED\n");
-    std::fflush(stdout);
-    return met && !reporter.anyError ? 0 : 1;
+    return bench::runBenchmarks(argc, argv, checkBudgets);
 }

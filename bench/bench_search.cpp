@@ -11,10 +11,8 @@
 #include <QRandomGenerator>
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <malloc.h>
 #include <map>
-#include <unistd.h>
 
 namespace {
 
@@ -176,31 +174,8 @@ void SearchFirstQuery_Naive(benchmark::State& state) {
 }
 BENCHMARK(SearchFirstQuery_Naive)->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's CPU time per iteration in milliseconds for the closing check.
-class CpuReporter : public benchmark::ConsoleReporter {
-public:
-    // Colours only on a terminal, so scripts reading the table see plain text.
-    CpuReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_ColorTabular : OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration)
-                ms[run.benchmark_name()] =
-                    run.GetAdjustedCPUTime() * 1000.0 / benchmark::GetTimeUnitMultiplier(run.time_unit);
-        }
-    }
-    std::map<std::string, double> ms;
-};
-
-} // namespace
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    data();
-    CpuReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-
+// The index's heap against the text it holds, measured outside the timed runs.
+void checkMemory(bench::Budgets& budgets) {
     const std::size_t before = mallinfo2().uordblks;
     auto* index = new SearchIndex(data());
     index->search(QStringLiteral("x"));
@@ -208,23 +183,26 @@ int main(int argc, char** argv) {
     const double text = double(index->textBytes());
     const qsizetype documents = index->documentCount();
     delete index;
+    const std::string figures =
+        QStringLiteral("%1 MB on the heap for %2 MB of text in %3 documents, %4x, budget <= %5x")
+            .arg(heap / 1e6, 0, 'f', 2)
+            .arg(text / 1e6, 0, 'f', 2)
+            .arg(documents)
+            .arg(heap / text, 0, 'f', 2)
+            .arg(kMemoryBudget)
+            .toStdString();
+    budgets.judge("search index memory", figures, heap <= kMemoryBudget * text);
+}
 
-    const auto& ms = reporter.ms;
-    const double warm = std::max(ms.at("SearchTypedCharacter"), ms.at("SearchFirstLetter"));
-    const double cold = ms.at("SearchFirstQuery");
-    const auto verdict = [](bool ok) { return ok ? "within budget" : "OVER BUDGET"; };
-    std::printf(
-        "\nSearch over %lld documents (%d notes, %d contacts and their copies, %d pad notes), CPU time:\n",
-        static_cast<long long>(documents), kNotes, kContacts, kPadNotes);
-    std::printf("  typed character: %.2f ms on average, %.2f ms for a first letter (budget %.0f ms): %s; "
-                "the naive way takes %.0f times as long\n",
-                ms.at("SearchTypedCharacter"), ms.at("SearchFirstLetter"), kWarmBudgetMs,
-                verdict(warm <= kWarmBudgetMs),
-                ms.at("SearchTypedCharacter_Naive") / ms.at("SearchTypedCharacter"));
-    std::printf(
-        "  first query after start: %.1f ms (budget %.0f ms): %s; the naive way takes %.1f times as long\n",
-        cold, kColdBudgetMs, verdict(cold <= kColdBudgetMs), ms.at("SearchFirstQuery_Naive") / cold);
-    std::printf("  index memory: %.2f MB on the heap for %.2f MB of text, %.2fx (budget %.0fx): %s\n",
-                heap / 1e6, text / 1e6, heap / text, kMemoryBudget, verdict(heap <= kMemoryBudget * text));
-    return warm <= kWarmBudgetMs && cold <= kColdBudgetMs && heap <= kMemoryBudget * text ? 0 : 1;
+void checkBudgets(bench::Budgets& budgets) {
+    budgets.atMost("SearchTypedCharacter", kWarmBudgetMs, "search, a typed character");
+    budgets.atMost("SearchFirstLetter", kWarmBudgetMs, "search, a first letter (the dearest keystroke)");
+    budgets.atMost("SearchFirstQuery", kColdBudgetMs, "search, the first query after start");
+    checkMemory(budgets);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return bench::runBenchmarks(argc, argv, checkBudgets, false);
 }

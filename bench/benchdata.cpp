@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDate>
+#include <QEvent>
 #include <QStringList>
 #include <cstdio>
 #include <memory>
@@ -72,6 +73,31 @@ const QString& bench::sparselyMarkedProgramFolder() {
     return path;
 }
 
+bench::PaintCounter::PaintCounter() {
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+bench::PaintCounter::~PaintCounter() {
+    QCoreApplication::instance()->removeEventFilter(this);
+}
+
+bool bench::PaintCounter::eventFilter(QObject*, QEvent* event) {
+    if (event->type() == QEvent::Paint)
+        ++paints;
+    return false;
+}
+
+void bench::PaintCounter::report(benchmark::State& state) const {
+    if (paints == 0)
+        state.SkipWithError("nothing was repainted");
+    else if (state.iterations() > 0)
+        state.counters["paints"] = double(paints) / double(state.iterations());
+}
+
+void bench::repaintShownWindows() {
+    QCoreApplication::processEvents();
+}
+
 bench::RememberingReporter::RememberingReporter()
     : ConsoleReporter(isatty(fileno(stdout)) ? OO_ColorTabular : OO_Tabular) {}
 
@@ -132,6 +158,11 @@ void bench::Budgets::atLeastTimesFaster(const std::string& name, const std::stri
     std::printf("budget %s: %.3f ms CPU (%.3f ms wall), the naive way %.1f ms CPU (%.1f ms wall) = %.0fx "
                 "faster, budget >= %.0fx | %s\n",
                 what, t->cpuMs, t->wallMs, slow->cpuMs, slow->wallMs, ratio, factor, met ? "ok" : "MISSED");
+}
+
+void bench::Budgets::judge(const char* what, const std::string& figures, bool met) {
+    allMet_ = allMet_ && met;
+    std::printf("budget %s: %s | %s\n", what, figures.c_str(), met ? "ok" : "MISSED");
 }
 
 int bench::runBenchmarks(int argc, char** argv, void (*check)(Budgets& budgets), bool widgets) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -51,6 +52,9 @@ public:
     void atLeastTimesFaster(const std::string& name, const std::string& naive, double factor,
                             const char* what);
 
+    // A figure that is not a time (memory, say): `figures` describes it, `met` judges it.
+    void judge(const char* what, const std::string& figures, bool met);
+
     bool allMet() const { return allMet_; }
 
 private:
@@ -64,6 +68,23 @@ private:
 // otherwise when `widgets`), then `check` on the times. The exit status is non-zero when a benchmark
 // failed or a budget was missed.
 int runBenchmarks(int argc, char** argv, void (*check)(Budgets& budgets), bool widgets = true);
+
+// Counts the paint events the application delivers while it lives. A benchmark that times Qt's own repaint
+// of a shown window (the parts a change made dirty, painted into the window's backing store, as the screen
+// gets them) reports an error when nothing was painted, so it can never time an empty loop.
+class PaintCounter : public QObject {
+public:
+    PaintCounter();
+    ~PaintCounter() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Ends `state` with an error when no paint event came, else adds the paints per iteration.
+    void report(benchmark::State& state) const;
+
+    long long paints = 0;
+};
+
+// Delivers the pending repaints of the shown windows, as the event loop does after a click.
+void repaintShownWindows();
 
 // Fills `folder` with `count` small files named by `nameOf(i)`.
 template <typename NameOf> void fillFolder(const QString& folder, int count, NameOf nameOf);

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -34,14 +35,6 @@ bool sameTime(const timespec& a, const timespec& b) {
 
 long long nanosecondsBetween(const timespec& earlier, const timespec& later) {
     return (later.tv_sec - earlier.tv_sec) * 1'000'000'000LL + (later.tv_nsec - earlier.tv_nsec);
-}
-
-bool isAscii(const char* bytes, size_t length) {
-    for (size_t i = 0; i < length; ++i) {
-        if (static_cast<unsigned char>(bytes[i]) >= 0x80)
-            return false;
-    }
-    return true;
 }
 
 // Case-folds an ASCII name; the same string (no copy) when it has no capital letter.
@@ -129,12 +122,23 @@ void FolderIndex::rememberFolderTime() {
 
 namespace {
 
-quint64 hashOf(QByteArrayView bytes) {
-    // FNV-1a: names are short, and the table is rebuilt from scratch at every listing.
-    quint64 hash = 1469598103934665603ULL;
+// FNV-1a over the folded bytes: names are short, and each name is hashed once, as it is listed.
+constexpr quint64 kHashStart = 1469598103934665603ULL;
+constexpr quint64 kHashFactor = 1099511628211ULL;
+
+inline quint64 hashStep(quint64 hash, unsigned char byte) {
+    return (hash ^ byte) * kHashFactor;
+}
+
+inline quint32 finalHash(quint64 hash) {
+    return quint32(hash ^ (hash >> 32));
+}
+
+quint32 hashOf(QByteArrayView bytes) {
+    quint64 hash = kHashStart;
     for (const char c : bytes)
-        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
-    return hash;
+        hash = hashStep(hash, static_cast<unsigned char>(c));
+    return finalHash(hash);
 }
 
 // The folded form of a name as UTF-8 bytes: ASCII lowered in place, anything else case-folded and NFC.
@@ -150,40 +154,20 @@ QByteArray foldedBytes(const QString& name) {
     return bytes;
 }
 
-bool foldLatin1(const char* bytes, qsizetype length, QByteArray& arena, quint32& foldedAt) {
-    // UTF-8 of Latin-1 letters only (Spanish names: É, ñ, ...): already NFC, and folding keeps each
-    // character's length, so the folded bytes are written straight into the arena. Anything else
-    // (other scripts, decomposed accents, µ and ß, bytes that are not UTF-8) takes the general way.
-    for (qsizetype i = 0; i < length; ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b < 0x80)
-            continue;
-        if ((b != 0xC2 && b != 0xC3) || i + 1 >= length)
-            return false;
-        const auto next = static_cast<unsigned char>(bytes[i + 1]);
-        if (next < 0x80 || next > 0xBF || (b == 0xC2 && next == 0xB5) || (b == 0xC3 && next == 0x9F))
-            return false;
-        ++i;
-    }
-    foldedAt = quint32(arena.size());
-    for (qsizetype i = 0; i < length; ++i) {
-        char c = bytes[i];
-        if (c >= 'A' && c <= 'Z') {
-            c = char(c + ('a' - 'A'));
-        } else if (static_cast<unsigned char>(c) == 0xC3 && i + 1 < length) {
-            // U+00C0-U+00DE but U+00D7 (x) fold to U+00E0-U+00FE: the second byte moves by 0x20.
-            arena.append(c);
-            c = bytes[++i];
-            const auto second = static_cast<unsigned char>(c);
-            if (second >= 0x80 && second <= 0x9E && second != 0x97)
-                c = char(second + 0x20);
-        } else if (static_cast<unsigned char>(c) == 0xC2 && i + 1 < length) {
-            arena.append(c);
-            c = bytes[++i];
-        }
-        arena.append(c);
-    }
-    return true;
+inline unsigned char lowerAscii(unsigned char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+// UTF-8 of Latin-1 letters (Spanish names: É, ñ, ...) is already NFC and folds byte for byte: the
+// second byte of U+00C0-U+00DE but U+00D7 (x) moves by 0x20 to U+00E0-U+00FE. µ and ß fold to other
+// lengths or letters and are not taken here.
+inline bool isFoldableLatin1(unsigned char lead, unsigned char next) {
+    return (lead == 0xC2 || lead == 0xC3) && next >= 0x80 && next <= 0xBF &&
+           !(lead == 0xC2 && next == 0xB5) && !(lead == 0xC3 && next == 0x9F);
+}
+
+inline unsigned char foldedLatin1Second(unsigned char lead, unsigned char next) {
+    return lead == 0xC3 && next <= 0x9E && next != 0x97 ? static_cast<unsigned char>(next + 0x20) : next;
 }
 
 } // namespace
@@ -205,7 +189,7 @@ bool endsLikeSaveFile(const char* name, qsizetype length) {
 } // namespace
 
 void FolderIndex::list() {
-    arena_.clear();
+    arena_.resize(0); // keeps its room for the next listing
     entries_.clear();
     table_.clear();
     live_ = 0;
@@ -219,8 +203,15 @@ void FolderIndex::list() {
     DIR* dir = ::opendir(nativeFolder_.constData());
     if (dir == nullptr)
         return;
-    arena_.reserve(qsizetype(entries_.capacity()) * 48);
     const int fd = ::dirfd(dir);
+    // The folder's own size grows with its names (ext4: their records; tmpfs: 20 bytes a name): room
+    // reserved from it spares the copies of growing by halves.
+    struct stat folderInfo {};
+    if (::fstat(fd, &folderInfo) == 0 && folderInfo.st_size > 0) {
+        const auto size = qsizetype(std::min<off_t>(folderInfo.st_size, off_t(64) << 20));
+        arena_.reserve(2 * size);
+        entries_.reserve(size_t(size) / 16);
+    }
     QList<QByteArray> maybeLeftovers;
     while (const dirent* entry = ::readdir(dir)) {
         if (entry->d_name[0] == '.' || !isRegularFile(fd, entry))
@@ -247,32 +238,59 @@ void FolderIndex::list() {
 }
 
 void FolderIndex::add(const char* bytes, qsizetype length) {
-    Entry entry{quint32(arena_.size()), quint32(length), 0, 0, false, false};
+    Entry entry{quint32(arena_.size()), 0, 0, quint32(length), quint32(length), Fold::Ascii, false, false};
     arena_.append(bytes, length);
-    if (isAscii(bytes, size_t(length))) {
-        bool upper = false;
-        for (qsizetype i = 0; i < length && !upper; ++i)
-            upper = bytes[i] >= 'A' && bytes[i] <= 'Z';
-        entry.foldedAt = entry.storedAt;
-        if (upper) {
-            entry.foldedAt = quint32(arena_.size());
-            for (qsizetype i = 0; i < length; ++i) {
-                const char c = bytes[i];
-                arena_.append(c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c);
-            }
+    // One pass folds and hashes ASCII and Latin-1 names without writing the folded bytes anywhere.
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes);
+    quint64 hash = kHashStart;
+    for (qsizetype i = 0; i < length; ++i) {
+        const unsigned char c = in[i];
+        if (c < 0x80) {
+            hash = hashStep(hash, lowerAscii(c));
+        } else if (i + 1 < length && isFoldableLatin1(c, in[i + 1])) {
+            hash = hashStep(hashStep(hash, c), foldedLatin1Second(c, in[i + 1]));
+            entry.fold = Fold::Latin1;
+            ++i;
+        } else {
+            entry.fold = Fold::Kept;
+            break;
         }
-        entry.foldedLength = quint32(length);
-    } else if (foldLatin1(bytes, length, arena_, entry.foldedAt)) {
-        entry.foldedLength = quint32(length);
-    } else {
+    }
+    if (entry.fold == Fold::Kept) {
         const QString name = decodeStoredName(QByteArray(bytes, length), entry.foreign);
         const QByteArray folded = foldName(name).toUtf8();
         entry.foldedAt = quint32(arena_.size());
         entry.foldedLength = quint32(folded.size());
         arena_.append(folded);
+        entry.hash = hashOf(folded);
+    } else {
+        entry.hash = finalHash(hash);
     }
     entries_.push_back(entry);
     ++live_;
+}
+
+bool FolderIndex::entryMatches(const Entry& entry, QByteArrayView folded, quint32 hash) const {
+    if (entry.hash != hash || entry.foldedLength != quint32(folded.size()))
+        return false;
+    const auto* want = reinterpret_cast<const unsigned char*>(folded.data());
+    if (entry.fold == Fold::Kept)
+        return std::memcmp(arena_.constData() + entry.foldedAt, want, entry.foldedLength) == 0;
+    const auto* stored = reinterpret_cast<const unsigned char*>(arena_.constData() + entry.storedAt);
+    for (quint32 i = 0; i < entry.storedLength; ++i) {
+        const unsigned char c = stored[i];
+        if (c < 0x80) {
+            if (lowerAscii(c) != want[i])
+                return false;
+        } else {
+            // A Latin-1 letter: its lead byte as stored, its second byte folded.
+            if (c != want[i] || i + 1 >= entry.storedLength ||
+                foldedLatin1Second(c, stored[i + 1]) != want[i + 1])
+                return false;
+            ++i;
+        }
+    }
+    return true;
 }
 
 void FolderIndex::rebuildTable() {
@@ -288,29 +306,47 @@ void FolderIndex::rebuildTable() {
 
 void FolderIndex::placeInTable(quint32 entry) {
     // A later spelling of the same folded name takes the slot, as the last one listed wins.
-    const QByteArrayView folded = foldedOf(entries_[entry]);
+    const Entry& placed = entries_[entry];
     const size_t mask = table_.size() - 1;
-    for (size_t slot = hashOf(folded) & mask;; slot = (slot + 1) & mask) {
-        if (table_[slot] == 0 || foldedOf(entries_[table_[slot] - 1]) == folded) {
+    for (size_t slot = placed.hash & mask;; slot = (slot + 1) & mask) {
+        if (table_[slot] == 0) {
+            table_[slot] = entry + 1;
+            return;
+        }
+        const Entry& other = entries_[table_[slot] - 1];
+        if (other.hash == placed.hash && sameFoldedName(other, placed)) {
             table_[slot] = entry + 1;
             return;
         }
     }
 }
 
+bool FolderIndex::sameFoldedName(const Entry& a, const Entry& b) const {
+    if (a.fold == Fold::Kept)
+        return entryMatches(b, QByteArrayView(arena_.constData() + a.foldedAt, a.foldedLength), a.hash);
+    QByteArray folded(arena_.constData() + a.storedAt, a.storedLength);
+    for (qsizetype i = 0; i < folded.size(); ++i) {
+        const auto c = static_cast<unsigned char>(folded[i]);
+        if (c < 0x80) {
+            folded[i] = char(lowerAscii(c));
+        } else if (i + 1 < folded.size()) {
+            folded[i + 1] = char(foldedLatin1Second(c, static_cast<unsigned char>(folded[i + 1])));
+            ++i;
+        }
+    }
+    return entryMatches(b, folded, a.hash);
+}
+
 qsizetype FolderIndex::find(const QByteArray& folded) const {
     if (table_.empty())
         return -1;
+    const quint32 hash = hashOf(folded);
     const size_t mask = table_.size() - 1;
-    for (size_t slot = hashOf(folded) & mask; table_[slot] != 0; slot = (slot + 1) & mask) {
-        if (foldedOf(entries_[table_[slot] - 1]) == QByteArrayView(folded))
+    for (size_t slot = hash & mask; table_[slot] != 0; slot = (slot + 1) & mask) {
+        if (entryMatches(entries_[table_[slot] - 1], folded, hash))
             return qsizetype(table_[slot] - 1);
     }
     return -1;
-}
-
-QByteArrayView FolderIndex::foldedOf(const Entry& entry) const {
-    return QByteArrayView(arena_.constData() + entry.foldedAt, entry.foldedLength);
 }
 
 QString FolderIndex::nameOf(const Entry& entry) const {

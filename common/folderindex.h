@@ -53,12 +53,19 @@ public:
     static QString foldName(const QString& name);
 
 private:
-    // One stored name: its bytes as on disk and its folded form (UTF-8), both in the arena.
+    // How a stored name folds. Ascii and Latin1 names (nearly all) fold byte for byte into bytes of the
+    // same length, so only their stored bytes are kept and they are folded again when compared; other
+    // names keep their folded form (UTF-8) in the arena as well.
+    enum class Fold : quint8 { Ascii, Latin1, Kept };
+    // One stored name: its bytes as on disk, the hash of its folded form, and where the folded form is
+    // kept when it is kept.
     struct Entry {
         quint32 storedAt;
-        quint32 storedLength;
+        quint32 hash;
         quint32 foldedAt;
+        quint32 storedLength;
         quint32 foldedLength;
+        Fold fold;
         bool foreign; // the stored bytes are not UTF-8
         bool removed;
     };
@@ -70,8 +77,10 @@ private:
     void placeInTable(quint32 entry);
     // Index of the entry whose folded name is `folded`, or -1.
     qsizetype find(const QByteArray& folded) const;
+    // True when the entry's folded name is `folded`, whose hash is `hash`.
+    bool entryMatches(const Entry& entry, QByteArrayView folded, quint32 hash) const;
+    bool sameFoldedName(const Entry& a, const Entry& b) const;
     QString nameOf(const Entry& entry) const;
-    QByteArrayView foldedOf(const Entry& entry) const;
     void namesChanged();
 
     QString folder_;

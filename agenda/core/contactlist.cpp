@@ -29,10 +29,11 @@ QString foldedName(const QString& name) {
     return folded;
 }
 
-// The first four code units, so that most comparisons while sorting are one comparison of integers.
-quint64 headOf(const QString& folded) {
+// Four code units from `from` on, so that most comparisons while sorting are comparisons of integers
+// (names filed by surname share their first four letters by the hundred).
+quint64 headOf(const QString& folded, qsizetype from = 0) {
     quint64 head = 0;
-    for (qsizetype i = 0; i < 4; ++i)
+    for (qsizetype i = from; i < from + 4; ++i)
         head = head << 16 | (i < folded.size() ? folded.at(i).unicode() : 0);
     return head;
 }
@@ -50,13 +51,16 @@ void ContactNameIndex::setNames(const QStringList& names) {
         if (!name.isEmpty() && !name.startsWith(u'.')) {
             QString folded = foldedName(name);
             const quint64 head = headOf(folded);
-            entries_.push_back({head, std::move(folded), name});
+            const quint64 next = headOf(folded, 4);
+            entries_.push_back({head, next, std::move(folded), name});
         }
     }
     // By the folded text (its head first); names that differ only in case sit together, in a fixed order.
     std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
         if (a.head != b.head)
             return a.head < b.head;
+        if (a.next != b.next)
+            return a.next < b.next;
         const int order = viewOf(a.folded).compare(viewOf(b.folded));
         return order < 0 || (order == 0 && viewOf(a.name) < viewOf(b.name));
     });

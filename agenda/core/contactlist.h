@@ -29,7 +29,8 @@ public:
 
 private:
     struct Entry {
-        quint64 head = 0;
+        quint64 head = 0; // folded code units 0-3
+        quint64 next = 0; // and 4-7
         QString folded;
         QString name;
     };

@@ -99,6 +99,16 @@ CalendarPanel::CalendarPanel(QWidget* window) : QWidget(window) {
     connect(Command5, &QPushButton::clicked, this, &CalendarPanel::todayClicked);
 }
 
+namespace {
+
+// A new palette makes Qt resolve it and repaint the button: only a changed colour is set.
+void setDayColour(QWidget* button, quint32 colour) {
+    if (backColor(button) != colour)
+        setBackColor(button, colour);
+}
+
+} // namespace
+
 void CalendarPanel::DrawMonth(int year, int month, const DayMarks& marks) {
     layout_ = monthLayout(year, month);
     selectedDay_ = 0;
@@ -115,7 +125,7 @@ void CalendarPanel::DrawMonth(int year, int month, const DayMarks& marks) {
         Command1[index]->setText(day == 0 ? QString() : QString::number(day));
         Command1[index]->setVisible(day != 0);
         if (day == 0)
-            setBackColor(Command1[index], DayMarks::colourOf(Mark::None, index % kGridColumns));
+            setDayColour(Command1[index], DayMarks::colourOf(Mark::None, index % kGridColumns));
         else
             paintDay(day, marks);
     }
@@ -204,7 +214,7 @@ void CalendarPanel::paintDay(int day, const DayMarks& marks) {
     const int index = layout_.buttonOfDay(day);
     const Mark mark =
         marks.markOf(QString::number(day), monthName(layout_.month), QString::number(layout_.year));
-    setBackColor(Command1[index], DayMarks::colourOf(mark, index % kGridColumns));
+    setDayColour(Command1[index], DayMarks::colourOf(mark, index % kGridColumns));
 }
 
 } // namespace quindara

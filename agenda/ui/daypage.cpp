@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTextOption>
 
 namespace quindara {
@@ -136,7 +137,10 @@ void DayPage::showOutsideChanges(const DayTexts& texts) {
 void DayPage::clearDay() {
     shownDate_ = QDate();
     shownNoteKey_.clear();
-    Text1->clear();
+    // Emptying an empty box costs a new document each time the month is redrawn; its undo steps go too.
+    const QTextDocument* box = Text1->document();
+    if (!box->isEmpty() || box->isUndoAvailable() || box->isRedoAvailable())
+        Text1->clear();
     Text1->document()->setModified(false);
     for (int k = 0; k < 3; ++k)
         Text9[k]->clear();

@@ -13,10 +13,13 @@ DecorativeStrip::DecorativeStrip(const QString& name, int widthTwips, QWidget* p
 }
 
 void DecorativeStrip::paintEvent(QPaintEvent*) {
+    const qreal ratio = devicePixelRatioF();
+    if (picture_.isNull() || picture_.deviceIndependentSize() != QSizeF(size()) ||
+        picture_.devicePixelRatio() != ratio)
+        picture_ =
+            common::iconPixmap(QStringLiteral("decorative-strip"), size(), ratio, common::IconFit::FillSize);
     QPainter painter(this);
-    painter.drawPixmap(0, 0,
-                       common::iconPixmap(QStringLiteral("decorative-strip"), size(), devicePixelRatioF(),
-                                          common::IconFit::FillSize));
+    painter.drawPixmap(0, 0, picture_);
 }
 
 } // namespace quindara

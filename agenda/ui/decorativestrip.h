@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
 
 namespace quindara {
@@ -15,6 +16,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    // The drawing rendered for the strip's size and scale: parsing the SVG at every paint would cost
+    // more than the rest of the window's repaint.
+    QPixmap picture_;
 };
 
 } // namespace quindara

@@ -163,6 +163,80 @@ RangeCheck keepInRange(Decimal& value) {
     return RangeCheck::Fits;
 }
 
+namespace {
+
+using Units = ScaledUnits;
+
+constexpr Units kScaledLimit = [] {
+    Units limit = 1;
+    for (int k = 0; k < ScaledDecimal::kScaledDigits; ++k)
+        limit *= 10;
+    return limit;
+}();
+
+// 10^k for k from 0 to 38, the largest power of ten a signed 128-bit integer holds.
+constexpr int kLargestUnitsPower = 38;
+constexpr std::array<Units, kLargestUnitsPower + 1> kUnitsPowers = [] {
+    std::array<Units, kLargestUnitsPower + 1> powers{};
+    powers[0] = 1;
+    for (int k = 1; k <= kLargestUnitsPower; ++k)
+        powers[std::size_t(k)] = powers[std::size_t(k - 1)] * 10;
+    return powers;
+}();
+
+bool fits(Units units) {
+    return units < kScaledLimit && units > -kScaledLimit;
+}
+
+// units x 10^k, or nothing on overflow.
+std::optional<Units> timesPowerOfTen(Units units, int k) {
+    if (k > kLargestUnitsPower)
+        return units == 0 ? std::optional<Units>(0) : std::nullopt;
+    Units result = 0;
+    if (__builtin_mul_overflow(units, kUnitsPowers[std::size_t(k)], &result))
+        return std::nullopt;
+    return result;
+}
+
+// The same value with trailing zero digits taken off the units while the scale allows.
+ScaledDecimal shortened(ScaledDecimal value) {
+    while (value.scale > 0 && value.units % 10 == 0) {
+        value.units /= 10;
+        --value.scale;
+    }
+    return value;
+}
+
+std::optional<ScaledDecimal> checked(ScaledDecimal value) {
+    if (!fits(value.units) || value.scale > ScaledDecimal::kLargestScale) {
+        value = shortened(value);
+        if (!fits(value.units) || value.scale > ScaledDecimal::kLargestScale)
+            return std::nullopt;
+    }
+    return value;
+}
+
+// The value 0.digits x 10^exponent as a ScaledDecimal, when it fits one.
+std::optional<ScaledDecimal> scaledFromDigits(bool negative, const std::string& digits, int exponent) {
+    if (digits.size() > std::size_t(ScaledDecimal::kScaledDigits))
+        return std::nullopt;
+    Units units = 0;
+    for (const char digit : digits)
+        units = units * 10 + (digit - '0');
+    // 0.digits x 10^exponent = units x 10^(exponent - size)
+    int scale = int(digits.size()) - exponent;
+    if (scale < 0) {
+        const std::optional<Units> whole = timesPowerOfTen(units, -scale);
+        if (!whole)
+            return std::nullopt;
+        units = *whole;
+        scale = 0;
+    }
+    return checked({negative ? -units : units, scale});
+}
+
+} // namespace
+
 ReadNumber readNumber(QStringView text) {
     Reader reader(text);
     bool negative = false;
@@ -207,6 +281,7 @@ ReadNumber readNumber(QStringView text) {
     // Decide the far ends from the exponent alone, before building anything.
     if (exponent - 1 > 308) {
         result.overflow = true;
+        result.scaled.reset();
         return result;
     }
     if (exponent - 1 < -325)
@@ -217,6 +292,7 @@ ReadNumber readNumber(QStringView text) {
     result.overflow = keepInRange(result.value) == RangeCheck::Overflows;
     if (result.overflow)
         result.value = 0;
+    result.scaled = result.overflow ? std::nullopt : scaledFromDigits(negative, mantissa, exponent);
     return result;
 }
 
@@ -309,6 +385,66 @@ Decimal shownValue(const Decimal& value) {
     if (std::abs(shift) > kLargestPower)
         return value;
     return round(value * powerOfTen(shift)) * powerOfTen(-shift);
+}
+
+std::optional<ScaledDecimal> scaledFrom(const Decimal& value) {
+    const DecimalDigits digits = decimalDigits(value);
+    return scaledFromDigits(digits.negative, digits.digits, digits.exponent);
+}
+
+Decimal decimalFrom(const ScaledDecimal& value) {
+    const Units magnitude = value.units < 0 ? -value.units : value.units;
+    constexpr Units kChunk = 1'000'000'000'000'000'000;
+    // Below 10^34, so the high part has at most 16 digits.
+    Decimal result = Decimal(std::uint64_t(magnitude / kChunk)) * powerOfTen(18) +
+                     Decimal(std::uint64_t(magnitude % kChunk));
+    if (value.scale > 0)
+        result *= powerOfTen(-value.scale);
+    return value.units < 0 ? -result : result;
+}
+
+std::optional<ScaledDecimal> scaledSum(const ScaledDecimal& a, const ScaledDecimal& b) {
+    const int scale = std::max(a.scale, b.scale);
+    const std::optional<Units> left = timesPowerOfTen(a.units, scale - a.scale);
+    const std::optional<Units> right = timesPowerOfTen(b.units, scale - b.scale);
+    Units sum = 0;
+    if (!left || !right || __builtin_add_overflow(*left, *right, &sum))
+        return std::nullopt;
+    return checked({sum, scale});
+}
+
+std::optional<ScaledDecimal> scaledProduct(const ScaledDecimal& a, const ScaledDecimal& b, int extraScale) {
+    Units product = 0;
+    if (__builtin_mul_overflow(a.units, b.units, &product)) {
+        // Trailing zeros may be all that does not fit.
+        const ScaledDecimal x = shortened(a);
+        const ScaledDecimal y = shortened(b);
+        if (__builtin_mul_overflow(x.units, y.units, &product))
+            return std::nullopt;
+        return checked({product, x.scale + y.scale + extraScale});
+    }
+    return checked({product, a.scale + b.scale + extraScale});
+}
+
+bool sameMagnitude(const ScaledDecimal& a, const ScaledDecimal& b) {
+    // Without trailing zeros (down to whole units) each value has one spelling.
+    const ScaledDecimal x = shortened(a);
+    const ScaledDecimal y = shortened(b);
+    return x.scale == y.scale && (x.units == y.units || x.units == -y.units);
+}
+
+Decimal reciprocalAsDivided(const Decimal& divisor) {
+    Decimal reciprocal = divisor;
+    reciprocal.backend().calculate_inv();
+    return reciprocal;
+}
+
+Decimal quotientBy(const Decimal& dividend, const Decimal& divisor, const Decimal& reciprocal) {
+    // The decimal type's division: a divisor of the same magnitude gives exactly one, anything else is
+    // multiplied by the reciprocal.
+    if (abs(dividend) == abs(divisor))
+        return (dividend < 0) != (divisor < 0) ? Decimal(-1) : Decimal(1);
+    return dividend * reciprocal;
 }
 
 Decimal roundedHalfEven(const Decimal& value) {

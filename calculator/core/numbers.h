@@ -5,6 +5,7 @@
 
 #include <boost/multiprecision/cpp_dec_float.hpp>
 
+#include <optional>
 #include <string>
 
 namespace tallimo {
@@ -22,12 +23,25 @@ enum class RangeCheck { Fits, Overflows };
 // Flushes magnitudes below the smallest number to 0; reports magnitudes above the largest.
 RangeCheck keepInRange(Decimal& value);
 
+// An exact decimal as a whole number of units of 10^-scale, for the four rules and percent on long tapes:
+// while a value has at most kScaledDigits significant digits the decimal type holds it exactly too, and
+// so does every sum, difference and product of such values that has no more digits. Those results are
+// then the same on both ways, and the integer way is many times faster.
+__extension__ typedef __int128 ScaledUnits; // a GNU type: -Wpedantic wants it marked
+struct ScaledDecimal {
+    static constexpr int kScaledDigits = 34;
+    static constexpr int kLargestScale = 300;
+    ScaledUnits units = 0;
+    int scale = 0;
+};
 // A row text read as a number: blanks, tabs and line feeds are skipped anywhere, then an optional
 // sign, digits with at most one ".", an optional exponent ("E" or "D", optional sign, digits).
 // Reading stops at the first character that does not fit; no digits read as 0.
 struct ReadNumber {
     Decimal value;
     bool overflow = false;
+    // The same value as a ScaledDecimal when it fits one.
+    std::optional<ScaledDecimal> scaled = ScaledDecimal{};
 };
 ReadNumber readNumber(QStringView text);
 
@@ -58,6 +72,22 @@ const Decimal& powerOfTen(int exponent);
 int leadingExponent(const Decimal& value);
 // log10 of |value|, to double precision, read off the decimal's own digits.
 double approximateLog10(const Decimal& value);
+
+// The value as a ScaledDecimal, or nothing when it has more digits or a scale beyond the limits.
+std::optional<ScaledDecimal> scaledFrom(const Decimal& value);
+Decimal decimalFrom(const ScaledDecimal& value);
+// Each gives nothing when the exact result would not fit: the caller then takes the decimal type.
+std::optional<ScaledDecimal> scaledSum(const ScaledDecimal& a, const ScaledDecimal& b);
+// a x b x 10^-extraScale (extraScale 2 for a percentage).
+std::optional<ScaledDecimal> scaledProduct(const ScaledDecimal& a, const ScaledDecimal& b,
+                                           int extraScale = 0);
+// True when |a| and |b| are the same number.
+bool sameMagnitude(const ScaledDecimal& a, const ScaledDecimal& b);
+// The decimal type's own reciprocal, the one its division multiplies by (not always the exact one).
+Decimal reciprocalAsDivided(const Decimal& divisor);
+// dividend / divisor, digit for digit as the decimal type divides, given reciprocalAsDivided(divisor):
+// many divisions by one divisor then cost a multiplication each.
+Decimal quotientBy(const Decimal& dividend, const Decimal& divisor, const Decimal& reciprocal);
 
 // Whole-number rounding with halves to the even neighbour (2.5 gives 2, 3.5 gives 4).
 Decimal roundedHalfEven(const Decimal& value);

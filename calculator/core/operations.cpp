@@ -1,5 +1,6 @@
 #include "calculator/core/operations.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -46,6 +47,23 @@ Decimal snappedRoot(const Decimal& computed, const Decimal& radicand, std::uint6
     return computed;
 }
 
+// The decimal type's reciprocal of a small whole degree, worked out once: a long tape takes the same
+// root on many rows, and each root divides by its degree several times.
+const Decimal& reciprocalOfDegree(std::uint64_t degree) {
+    constexpr std::uint64_t kKept = 32;
+    static const std::array<Decimal, kKept + 1> kept = [] {
+        std::array<Decimal, kKept + 1> table;
+        for (std::uint64_t n = 1; n <= kKept; ++n)
+            table[n] = reciprocalAsDivided(Decimal(n));
+        return table;
+    }();
+    thread_local Decimal other;
+    if (degree <= kKept)
+        return kept[degree];
+    other = reciprocalAsDivided(Decimal(degree));
+    return other;
+}
+
 // The positive n-th root of a positive value: Newton's steps from the double estimate, each doubling
 // the correct digits, so far cheaper than a power through logarithms.
 Decimal wholeRoot(const Decimal& radicand, std::uint64_t degree) {
@@ -53,8 +71,9 @@ Decimal wholeRoot(const Decimal& radicand, std::uint64_t degree) {
     const double whole = std::floor(logRoot);
     Decimal root = Decimal(std::pow(10.0, logRoot - whole)) * powerOfTen(int(whole));
     const Decimal n(degree);
+    const Decimal& inverse = reciprocalOfDegree(degree);
     for (int step = 0; step < 3; ++step)
-        root = (root * (n - 1) + radicand / wholePower(root, degree - 1)) / n;
+        root = quotientBy(root * (n - 1) + radicand / wholePower(root, degree - 1), n, inverse);
     return snappedRoot(root, radicand, degree);
 }
 
@@ -101,7 +120,10 @@ std::optional<Decimal> power(const Decimal& base, const Decimal& exponent) {
 
 std::optional<Decimal> root(const Decimal& radicand, const Decimal& degree) {
     // 1 / degree is a number of its own and must fit the range like any other.
-    const std::optional<Decimal> inverse = inRange(1 / degree);
+    const bool smallWhole = degree >= 1 && degree <= 32 && isWhole(degree);
+    const std::optional<Decimal> inverse =
+        inRange(smallWhole ? quotientBy(1, degree, reciprocalOfDegree(degree.convert_to<std::uint64_t>()))
+                           : 1 / degree);
     if (!inverse)
         return std::nullopt;
     const Decimal& exponent = *inverse;

@@ -3,6 +3,7 @@
 #include "calculator/core/operations.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 
 namespace tallimo {
@@ -19,6 +20,7 @@ void Tape::setText(int row, const QString& text) {
         return;
     target.text = text;
     target.value.reset();
+    target.divisor.reset();
     changedFrom(row);
 }
 
@@ -62,7 +64,7 @@ bool Tape::deleteLastCharacter() {
 }
 
 int Tape::addRow(int code) {
-    rows_.push_back(Row{QString(), code, QString(), std::nullopt});
+    rows_.push_back(Row{QString(), code, QString(), std::nullopt, nullptr});
     const int added = currentRow();
     rowsToEvaluate_ = isOneOperand(code) ? added + 1 : added;
     return added;
@@ -71,7 +73,7 @@ int Tape::addRow(int code) {
 void Tape::clear() {
     rows_.resize(1);
     // Row 0's format snapshot stays: only a format key rewrites it.
-    rows_[0] = Row{QString(), 0, rows_[0].formatted, std::nullopt};
+    rows_[0] = Row{QString(), 0, rows_[0].formatted, std::nullopt, nullptr};
     rowsToEvaluate_ = 1;
     changedFrom(0);
     states_.clear();
@@ -102,7 +104,8 @@ void Tape::replaceRows(int first, int count, std::vector<RowContent> contents) {
     first = std::clamp(first, 0, rowCount());
     count = std::clamp(count, 0, rowCount() - first);
     const auto toRow = [](RowContent& content) {
-        return Row{std::move(content.text), content.operation, std::move(content.formatted), std::nullopt};
+        return Row{std::move(content.text), content.operation, std::move(content.formatted), std::nullopt,
+                   nullptr};
     };
     const auto at = rows_.begin() + first;
     if (std::size_t(count) == contents.size()) {
@@ -128,10 +131,78 @@ void Tape::rewriteOneOperandRow(Row& row, const Decimal& accumulator) {
     if (written != row.text) {
         row.text = written;
         row.value.reset();
+        row.divisor.reset();
     }
 }
 
+const ReadNumber& Tape::operandOf(Row& row) {
+    if (!row.value)
+        row.value = readNumber(row.text);
+    return *row.value;
+}
+
+const Tape::Divisor* Tape::divisorOf(Row& row) {
+    const ReadNumber& x = operandOf(row);
+    if (x.overflow || x.value == 0)
+        return nullptr;
+    if (!row.divisor) {
+        auto divisor = std::make_shared<Divisor>();
+        divisor->reciprocal = reciprocalAsDivided(x.value);
+        divisor->scaledReciprocal = scaledFrom(divisor->reciprocal);
+        row.divisor = std::move(divisor);
+    }
+    return row.divisor.get();
+}
+
+bool Tape::applyRowScaled(State& state, Row& row) {
+    const int code = row.operation;
+    if (code != operation::Add && code != operation::Subtract && code != operation::Multiply &&
+        code != operation::Percent && code != operation::Divide)
+        return false;
+    const std::optional<ScaledDecimal>& x = operandOf(row).scaled;
+    if (!x)
+        return false;
+    std::optional<ScaledDecimal> result;
+    switch (code) {
+    case operation::Add:
+        result = scaledSum(state.scaled, *x);
+        break;
+    case operation::Subtract:
+        result = scaledSum(state.scaled, ScaledDecimal{-x->units, x->scale});
+        break;
+    case operation::Multiply:
+        result = scaledProduct(state.scaled, *x);
+        break;
+    case operation::Percent:
+        // The decimal way multiplies, then divides by 100 exactly: both exact while the digits fit.
+        result = scaledProduct(*x, state.scaled, 2);
+        break;
+    default: {
+        // Zero divisors show "ERROR" on the decimal way. Other divisions multiply by the decimal type's
+        // reciprocal, which is exact only for some divisors; a divisor of the same magnitude gives 1.
+        const Divisor* divisor = x->units == 0 ? nullptr : divisorOf(row);
+        if (divisor == nullptr || !divisor->scaledReciprocal)
+            return false;
+        if (sameMagnitude(state.scaled, *x))
+            result = ScaledDecimal{(state.scaled.units < 0) != (x->units < 0) ? -1 : 1, 0};
+        else
+            result = scaledProduct(state.scaled, *divisor->scaledReciprocal);
+        break;
+    }
+    }
+    if (!result)
+        return false;
+    state.scaled = *result;
+    return true;
+}
+
 bool Tape::applyRow(State& state, Row& row) {
+    if (state.isScaled) {
+        if (exactFastPath_ && applyRowScaled(state, row))
+            return true;
+        state.accumulator = decimalFrom(state.scaled);
+        state.isScaled = false;
+    }
     Decimal& acc = state.accumulator;
     const auto operand = [&row]() -> const ReadNumber& {
         if (!row.value)
@@ -142,6 +213,16 @@ bool Tape::applyRow(State& state, Row& row) {
         if (result)
             acc = *result;
         return result.has_value();
+    };
+    // A whole-number result small enough for 64 bits goes back to the fast way.
+    const auto takeWhole = [&](const std::optional<Decimal>& result) {
+        if (!take(result))
+            return false;
+        if (exactFastPath_ && (acc == 0 || leadingExponent(acc) < 18)) {
+            state.scaled = ScaledDecimal{acc.convert_to<std::int64_t>(), 0};
+            state.isScaled = true;
+        }
+        return true;
     };
     switch (row.operation) {
     case operation::Add:
@@ -183,13 +264,17 @@ bool Tape::applyRow(State& state, Row& row) {
         }
         switch (row.operation) {
         case operation::Divide:
+            if (exactFastPath_) {
+                if (const Divisor* divisor = divisorOf(row))
+                    return take(inRange(quotientBy(acc, x.value, divisor->reciprocal)));
+            }
             return take(inRange(acc / x.value));
         case operation::Root:
             return take(root(acc, x.value));
         case operation::Remainder:
-            return take(wholeDivision(shownValue(acc), x.value, WholeDivision::Remainder));
+            return takeWhole(wholeDivision(shownValue(acc), x.value, WholeDivision::Remainder));
         default:
-            return take(wholeDivision(shownValue(acc), x.value, WholeDivision::Quotient));
+            return takeWhole(wholeDivision(shownValue(acc), x.value, WholeDivision::Quotient));
         }
     }
     case operation::SquareRoot:
@@ -208,7 +293,7 @@ bool Tape::applyRow(State& state, Row& row) {
     }
     case operation::Factorial:
         rewriteOneOperandRow(row, acc);
-        return take(factorial(shownValue(acc)));
+        return takeWhole(factorial(shownValue(acc)));
     default:
         return true;
     }
@@ -228,7 +313,22 @@ QString Tape::recalculate() {
     }
     if (state.fault || state.error)
         return kError;
-    return numberText(state.accumulator);
+    return numberText(state.isScaled ? decimalFrom(state.scaled) : state.accumulator);
+}
+
+Decimal Tape::result() const {
+    const int count = currentRow() <= 0 ? 1 : std::clamp(rowsToEvaluate_, 0, rowCount());
+    if (validStates_ < count || count == 0)
+        return 0;
+    const State& state = states_[std::size_t(count - 1)];
+    if (state.fault || state.error)
+        return 0;
+    return state.isScaled ? decimalFrom(state.scaled) : state.accumulator;
+}
+
+void Tape::setExactFastPath(bool on) {
+    exactFastPath_ = on;
+    changedFrom(0);
 }
 
 std::size_t Tape::memoryBytes() const {

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -70,19 +71,37 @@ public:
     // text of the result or "ERROR". One-operand rows get the value they acted on as their text.
     QString recalculate();
 
+    // The exact result of the last evaluation (0 after "ERROR").
+    Decimal result() const;
+
     // Bytes held for the rows and the kept evaluation states.
     std::size_t memoryBytes() const;
 
+    // The four rules and percent are worked out on scaled integers while the values fit (the same
+    // digits, far faster); switched off only to check it against the decimal type alone.
+    void setExactFastPath(bool on);
+
 private:
+    // What a divisor row keeps for the fast way, worked out once per text: the decimal type's reciprocal
+    // of its number, as a decimal and as a scaled integer when it fits one. Shared, so copying a tape
+    // copies no decimals.
+    struct Divisor {
+        Decimal reciprocal;
+        std::optional<ScaledDecimal> scaledReciprocal;
+    };
     struct Row {
         QString text;
         int operation = 0;
         QString formatted;
         mutable std::optional<ReadNumber> value;
+        mutable std::shared_ptr<const Divisor> divisor;
     };
-    // The accumulator after a row. `error` is shown as "ERROR" but evaluation goes on; `fault` stops it.
+    // The accumulator after a row: `scaled` while `isScaled`, else `accumulator`. `error` is shown as
+    // "ERROR" but evaluation goes on; `fault` stops it.
     struct State {
         Decimal accumulator;
+        ScaledDecimal scaled;
+        bool isScaled = true;
         bool error = false;
         bool fault = false;
     };
@@ -91,6 +110,11 @@ private:
     void changedFrom(int row);
     void rewriteOneOperandRow(Row& row, const Decimal& accumulator);
     bool applyRow(State& state, Row& row);
+    // The row on scaled integers; false when it is not one for them or its result does not fit.
+    bool applyRowScaled(State& state, Row& row);
+    const ReadNumber& operandOf(Row& row);
+    // The row's divisor information, or nothing when its number is zero or overflows.
+    const Divisor* divisorOf(Row& row);
 
     std::vector<Row> rows_;
     int rowsToEvaluate_ = 1;
@@ -98,6 +122,7 @@ private:
     // a long tape then evaluates only the rows it changed.
     std::vector<State> states_;
     int validStates_ = 0;
+    bool exactFastPath_ = true;
 };
 
 } // namespace tallimo

@@ -2,6 +2,7 @@
 #include "calculator/core/tape.h"
 #include "calculator/core/tapehistory.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <functional>
@@ -325,6 +326,65 @@ private slots:
         history.endChange();
         QVERIFY(!history.redo());
         QCOMPARE(tape.recalculate(), QStringLiteral("58"));
+    }
+
+    // The four rules and percent on scaled integers give the decimal type's digits exactly, whether the
+    // values fit (money, halves, powers of ten), outgrow 34 digits, or pass through divisions the decimal
+    // type does not do exactly and whole-number keys that bring them back.
+    void fastPathGivesTheDecimalTypesDigits_data() {
+        QTest::addColumn<quint32>("seed");
+        QTest::addColumn<QStringList>("numbers");
+        const QStringList money = {"123.45", "-67.8", "0.05", "19.99", "1000", "2", "4", "0.5", "100", "3"};
+        const QStringList wide = {"99999999999999999",
+                                  "12345678901234567.89",
+                                  "1E30",
+                                  "-7.5E-20",
+                                  "0.001",
+                                  "2.5",
+                                  "8",
+                                  "0",
+                                  "1.5",
+                                  "7"};
+        for (quint32 seed = 1; seed <= 8; ++seed) {
+            QTest::addRow("money %u", seed) << seed << money;
+            QTest::addRow("wide %u", seed) << seed << wide;
+        }
+    }
+    void fastPathGivesTheDecimalTypesDigits() {
+        QFETCH(quint32, seed);
+        QFETCH(QStringList, numbers);
+        QRandomGenerator random(seed);
+        constexpr int kFourRulesAndPercent[] = {operation::Add, operation::Subtract, operation::Multiply,
+                                                operation::Divide, operation::Percent};
+        constexpr int kOthers[] = {operation::Remainder, operation::WholeQuotient, operation::SquareRoot,
+                                   operation::Power};
+        Tape fast;
+        Tape decimal;
+        decimal.setExactFastPath(false);
+        const auto both = [&](const std::function<void(Tape&)>& change) {
+            change(fast);
+            change(decimal);
+            QCOMPARE(fast.recalculate(), decimal.recalculate());
+            QVERIFY2(fast.result() == decimal.result(), qPrintable(describe(fast)));
+        };
+        both([&](Tape& tape) { tape.setText(0, numbers.at(0)); });
+        for (int row = 1; row < 400; ++row) {
+            const int code = random.bounded(12) == 0 ? kOthers[random.bounded(4)]
+                                                     : kFourRulesAndPercent[random.bounded(5)];
+            const QString text = numbers.at(random.bounded(int(numbers.size())));
+            both([&](Tape& tape) {
+                tape.setText(tape.addRow(code), code == operation::Power ? QStringLiteral("2") : text);
+                tape.includeAllRows();
+            });
+            // Now and then the palette changes a row higher up.
+            if (random.bounded(20) == 0) {
+                const int changed = 1 + random.bounded(row);
+                const int newCode = kFourRulesAndPercent[random.bounded(5)];
+                both([&](Tape& tape) { tape.setOperation(changed, newCode); });
+            }
+        }
+        for (int row = 0; row <= fast.currentRow(); ++row)
+            QCOMPARE(fast.text(row), decimal.text(row));
     }
 
     void noLimitOnRows() {
