@@ -451,11 +451,18 @@ const QStringList& FolderIndex::names() const {
 
 QStringList FolderIndex::namesContaining(QByteArrayView foldedPart) const {
     QStringList found;
-    const std::string_view part(foldedPart.data(), size_t(foldedPart.size()));
+    const auto sameLetter = [](char stored, char wanted) {
+        return char(lowerAscii(static_cast<unsigned char>(stored))) == wanted;
+    };
     for (const Entry& entry : entries_) {
-        const QByteArrayView folded = foldedOf(entry);
-        if (!entry.removed &&
-            std::string_view(folded.data(), size_t(folded.size())).find(part) != std::string_view::npos)
+        if (entry.removed)
+            continue;
+        // Names folded in place differ from their folded form in ASCII case only, as far as an ASCII part
+        // can tell.
+        const bool kept = entry.fold == Fold::Kept;
+        const char* bytes = arena_.constData() + (kept ? entry.foldedAt : entry.storedAt);
+        const char* end = bytes + (kept ? entry.foldedLength : entry.storedLength);
+        if (std::search(bytes, end, foldedPart.begin(), foldedPart.end(), sameLetter) != end)
             found.append(nameOf(entry));
     }
     return found;

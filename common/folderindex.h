@@ -43,7 +43,7 @@ public:
     // Stored names that begin with `prefix` (any case), in the folder's sort order.
     QStringList withPrefix(const QString& prefix) const;
     const QStringList& names() const;
-    // Stored names whose folded form holds `foldedPart` (lower-case UTF-8), found in the index's memory
+    // Stored names whose folded form holds `foldedPart` (lower-case ASCII), found in the index's memory
     // without making a string of every name.
     QStringList namesContaining(QByteArrayView foldedPart) const;
     // Moves on whenever the stored names change: what is built from them is current while it stands still.
