@@ -1,5 +1,7 @@
 #include "common/outsidechange.h"
 
+#include "common/storedfile.h"
+
 #include <QCryptographicHash>
 #include <QFile>
 #include <QLocale>
@@ -27,14 +29,9 @@ bool statNative(const QByteArray& nativePath, FileVersion& version) {
 }
 
 std::optional<QByteArray> hashOf(const QByteArray& nativePath) {
-    const int fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
     QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
+    if (!openNative(nativePath, file))
         return std::nullopt;
-    }
     QCryptographicHash hash(QCryptographicHash::Sha1);
     if (!hash.addData(&file))
         return std::nullopt;

@@ -17,18 +17,24 @@ namespace {
 Q_LOGGING_CATEGORY(storedFiles, "quindara.storedfile")
 
 std::optional<QByteArray> readNative(const QByteArray& path) {
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
     QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
+    if (!openNative(path, file))
         return std::nullopt;
-    }
     return file.readAll();
 }
 
 } // namespace
+
+bool openNative(const QByteArray& nativePath, QFile& file) {
+    const int fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
 
 QString readStoredText(const FolderIndex& index, const QString& name, Ending ending) {
     if (!index.isStoredInForeignBytes(name))

@@ -3,6 +3,7 @@
 #include "common/folderindex.h"
 #include "common/textfile.h"
 
+#include <QFile>
 #include <QString>
 
 namespace common {
@@ -10,6 +11,9 @@ namespace common {
 // Reading, writing and removing a file found through a FolderIndex under the name it already has in
 // any letter case, also when that name is stored in bytes that are not UTF-8 (a tree copied from another
 // system), which no QString path reaches. The index follows the program's own writes and removals.
+
+// Opens a file for reading by its path in bytes, which also reaches names no QString path can stand for.
+bool openNative(const QByteArray& nativePath, QFile& file);
 
 // The file's text, or an empty text when there is none or it cannot be read.
 QString readStoredText(const FolderIndex& index, const QString& name, Ending ending);

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -108,6 +109,18 @@ bool startsWithByteOrderMark(const QByteArray& bytes) {
     return bytes.startsWith(kUtf8ByteOrderMark);
 }
 
+namespace {
+
+// Well-formed UTF-8 to text, keeping a U+FEFF at its start: QString::fromUtf8 would take it for a byte-order
+// mark and drop it, and a text's own U+FEFF would be lost at every read.
+QString fromUtf8Run(const char* bytes, qsizetype length) {
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return utf8.decode(QByteArrayView(bytes, length));
+}
+
+} // namespace
+
 QString decodeText(const QByteArray& bytes) {
     const qsizetype start = startsWithByteOrderMark(bytes) ? kUtf8ByteOrderMark.size() : 0;
     QString text;
@@ -121,11 +134,11 @@ QString decodeText(const QByteArray& bytes) {
             at += length;
             continue;
         }
-        text += QString::fromUtf8(bytes.constData() + runStart, at - runStart);
+        text += fromUtf8Run(bytes.constData() + runStart, at - runStart);
         text += cp1252Char(static_cast<unsigned char>(bytes[at]));
         runStart = ++at;
     }
-    text += QString::fromUtf8(bytes.constData() + runStart, at - runStart);
+    text += fromUtf8Run(bytes.constData() + runStart, at - runStart);
     return text;
 }
 
@@ -144,6 +157,10 @@ QByteArray encodeText(const QString& text, Ending ending) {
         break;
     }
     }
+    // A text that itself starts with U+FEFF gets a byte-order mark before it: reading takes one mark
+    // away, so without it every save would lose one of the text's own.
+    if (out.startsWith(QChar(0xFEFF)))
+        return kUtf8ByteOrderMark + out.toUtf8();
     return out.toUtf8();
 }
 
