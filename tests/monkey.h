@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/filetree.h"
+
 // Seeded random input for a real window on the offscreen platform: clicks on whatever is shown and
 // enabled, keys and typed text, picks in lists. Only left clicks: a right click would open a context
 // menu that waits for an answer. Anything modal that appears anyway is closed by a watchdog.
@@ -151,13 +153,3 @@ private:
     QTimer watchdog_;
     QList<QWidget*> kept_;
 };
-
-// Every file under a folder, relative to it.
-inline QStringList filesUnder(const QString& folder) {
-    QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files.append(QDir(folder).relativeFilePath(it.next()));
-    files.sort();
-    return files;
-}

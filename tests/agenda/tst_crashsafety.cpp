@@ -1,6 +1,7 @@
 #include "crashwrites.h"
 
 #include "common/folderindex.h"
+#include "tests/support/filetree.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -37,15 +38,6 @@ int versionIn(const QByteArray& bytes) {
     static const QRegularExpression number(QStringLiteral("(?:versión|Fiesta|Ana) (\\d+)"));
     const QRegularExpressionMatch match = number.match(QString::fromUtf8(bytes));
     return match.hasMatch() ? match.captured(1).toInt() : -1;
-}
-
-QStringList filesUnder(const QString& folder) {
-    QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files.append(QDir(folder).relativeFilePath(it.next()));
-    files.sort();
-    return files;
 }
 
 } // namespace
