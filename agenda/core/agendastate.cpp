@@ -53,4 +53,14 @@ bool AgendaState::goToDate(const QDate& date) {
     return selectDay(date.day());
 }
 
+std::optional<QDate> AgendaState::stepTarget(int focusedDay, int days, int months) const {
+    const QDate from = hasSelection() ? selected_ : QDate(year_, month_, focusedDay);
+    if (!from.isValid())
+        return std::nullopt;
+    const QDate to = from.addMonths(months).addDays(days);
+    if (!to.isValid() || !isListedYear(to.year()))
+        return std::nullopt;
+    return to;
+}
+
 } // namespace quindara

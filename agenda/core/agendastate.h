@@ -2,6 +2,8 @@
 
 #include <QDate>
 
+#include <optional>
+
 namespace quindara {
 
 // The pages stacked in the main window: the tabbed ones first, in the order of their tab buttons.
@@ -41,6 +43,9 @@ public:
     // Shows the month of `date` and selects it; false, with nothing changed, for a date out of range.
     bool goToDate(const QDate& date);
     void showPage(AgendaPage page) { page_ = page; }
+    // Where a key moving the selection by days and months goes: from the selected day, or while none is
+    // from `focusedDay` of the shown month. Nothing past the first and last listed days.
+    std::optional<QDate> stepTarget(int focusedDay, int days, int months) const;
 
 private:
     QDate today_;

@@ -5,6 +5,7 @@
 #include "agenda/core/textpad.h"
 #include "agenda/core/writetest.h"
 #include "agenda/ui/addressbookpage.h"
+#include "agenda/ui/agendawatch.h"
 #include "agenda/ui/attachmentpanel.h"
 #include "agenda/ui/calendarpanel.h"
 #include "agenda/ui/controls.h"
@@ -31,12 +32,12 @@ namespace quindara {
 AgendaWindow::AgendaWindow(const QString& programFolder, const common::Clock& clock,
                            common::DesktopServices& desktop, QWidget* parent)
     : QWidget(parent), data_(programFolder), clock_(clock), desktop_(desktop), state_(clock.today()),
-      marks_(data_), reader_(data_, marks_), dayNotes_(data_), conflicts_(marks_, dayNotes_),
+      marks_(data_), reader_(data_, marks_), dayNotes_(data_),
       messages_(new DeferredMessages(desktop, this)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("QUINDARA"));
     setFixedSize(common::twipsSize(13890, 9405));
-    calendar_ = new CalendarPanel(this);
+    pages_.calendar = new CalendarPanel(this);
     createToolRow();
     createPages();
     connectControls();
@@ -47,6 +48,7 @@ AgendaWindow::AgendaWindow(const QString& programFolder, const common::Clock& cl
 // box losing the focus as the window is torn down never reaches a store already destroyed.
 AgendaWindow::~AgendaWindow() {
     ending_ = true;
+    delete watch_;
     qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
 
@@ -57,9 +59,9 @@ void AgendaWindow::Form_Load() {
     ShowPage(AgendaPage::Day);
     DrawMonth();
     ArrangePages();
-    addressBook_->loadCategories();
+    pages_.addressBook->loadCategories();
     WriteTest();
-    startWatching();
+    watch_->start();
 }
 
 // Only a failure is told; the scratch file leaves nothing behind, so no earlier export is lost.
@@ -71,10 +73,10 @@ void AgendaWindow::WriteTest() {
 // Draws the shown month; a day page can be edited only while a day of it is selected.
 void AgendaWindow::DrawMonth() {
     marks_.refresh();
-    calendar_->DrawMonth(state_.year(), state_.month(), marks_);
-    ShowConflictSigns();
-    dayPage_->clearDay();
-    attachments_->forgetDay();
+    pages_.calendar->DrawMonth(state_.year(), state_.month(), marks_);
+    watch_->ShowConflictSigns();
+    pages_.day->clearDay();
+    pages_.attachments->forgetDay();
     if (state_.hasSelection())
         ShowSelectedDay();
     ShowTitle();
@@ -82,14 +84,13 @@ void AgendaWindow::DrawMonth() {
 
 void AgendaWindow::ShowSelectedDay() {
     const QDate day = state_.selectedDate();
-    calendar_->SelectDay(day.day(), marks_);
+    pages_.calendar->SelectDay(day.day(), marks_);
     const DayTexts texts =
         reader_.dayTexts(QString::number(day.day()), monthName(day.month()), QString::number(day.year()));
-    dayPage_->showDay(day, texts);
-    attachments_->showDay(day, texts.thisYearAttachments, texts.everyYearAttachments);
+    pages_.day->showDay(day, texts);
+    pages_.attachments->showDay(day, texts.thisYearAttachments, texts.everyYearAttachments);
     ShowTitle();
-    watchShownFiles();
-    OfferConflictMerges();
+    watch_->dayShown();
 }
 
 // The day title, or the month and year while no day is selected.
@@ -104,8 +105,8 @@ void AgendaWindow::ShowPage(AgendaPage page) {
     const int index = static_cast<int>(page);
     for (int k = 0; k < kAgendaPageCount; ++k)
         Frame1[k]->setVisible(k == index);
-    searchPage_->setVisible(page == AgendaPage::Search);
-    exchangePage_->setVisible(page == AgendaPage::Exchange);
+    pages_.search->setVisible(page == AgendaPage::Search);
+    pages_.exchange->setVisible(page == AgendaPage::Exchange);
     ShowPageColour(index);
 }
 
@@ -115,10 +116,10 @@ void AgendaWindow::ShowPageColour(int index) {
         return;
     const auto page = static_cast<AgendaPage>(index);
     // The search page has a colour of its own, which its button shares.
-    const quint32 colour = toolRow_->pageColour(page).value_or(backColor(searchPage_));
+    const quint32 colour = toolRow_->pageColour(page).value_or(backColor(pages_.search));
     setBackColor(this, colour);
     if (page == AgendaPage::Exchange)
-        setBackColor(exchangePage_, colour);
+        setBackColor(pages_.exchange, colour);
     else if (index < kAgendaPageCount)
         setBackColor(Frame1[index], colour);
 }
@@ -127,23 +128,23 @@ void AgendaWindow::ShowPageColour(int index) {
 void AgendaWindow::ShowPageContent() {
     switch (state_.page()) {
     case AgendaPage::Day:
-        dayPage_->reloadNote();
+        pages_.day->reloadNote();
         break;
     case AgendaPage::Week:
-        weekPage_->ShowWeekPage(state_.lastShownDay());
-        watchShownFiles();
+        pages_.week->ShowWeekPage(state_.lastShownDay());
+        watch_->watchShownFiles();
         break;
     case AgendaPage::MonthSummary:
-        monthSummary_->BuildMonthSummary(state_.year(), state_.month());
+        pages_.monthSummary->BuildMonthSummary(state_.year(), state_.month());
         break;
     case AgendaPage::YearSummary:
-        yearSummary_->BuildYearSummary(state_.year());
+        pages_.yearSummary->BuildYearSummary(state_.year());
         break;
     case AgendaPage::Search:
-        searchPage_->showQuery();
+        pages_.search->showQuery();
         break;
     case AgendaPage::Exchange:
-        exchangePage_->loadCategories();
+        pages_.exchange->loadCategories();
         break;
     case AgendaPage::NotesPad:
     case AgendaPage::AddressBook:
@@ -203,28 +204,23 @@ void AgendaWindow::Command6_Click(int Index) {
 }
 
 void AgendaWindow::MoveSelection(int index, int days, int months) {
-    const int dayOnButton = monthLayout(state_.year(), state_.month()).dayOnButton(index);
-    const QDate from =
-        state_.hasSelection() ? state_.selectedDate() : QDate(state_.year(), state_.month(), dayOnButton);
-    if (!from.isValid())
-        return;
-    const QDate to = from.addMonths(months).addDays(days);
-    // The first and last listed days are where the keys stop.
-    if (!to.isValid() || !isListedYear(to.year()))
+    const std::optional<QDate> to =
+        state_.stepTarget(monthLayout(state_.year(), state_.month()).dayOnButton(index), days, months);
+    if (!to)
         return;
     SavePendingDayNotes();
-    state_.goToDate(to);
+    state_.goToDate(*to);
     DrawMonth();
     // The week and the summaries follow the selection; the search page keeps its query and list.
     if (state_.page() != AgendaPage::Day && state_.page() != AgendaPage::Search)
         ShowPageContent();
-    calendar_->focusDay(to.day());
+    pages_.calendar->focusDay(to->day());
 }
 
 void AgendaWindow::TodayKey() {
     Command5_Click();
     if (state_.hasSelection())
-        calendar_->focusDay(state_.selectedDate().day());
+        pages_.calendar->focusDay(state_.selectedDate().day());
 }
 
 void AgendaWindow::searchButton_Click() {
@@ -238,11 +234,11 @@ void AgendaWindow::OpenSearchHit(const SearchHit& hit) {
     switch (hit.kind) {
     case SearchKind::Contact:
         ShowPage(AgendaPage::AddressBook);
-        addressBook_->showContact(hit.category, hit.fileName);
+        pages_.addressBook->showContact(hit.category, hit.fileName);
         return;
     case SearchKind::PadNote:
         ShowPage(AgendaPage::NotesPad);
-        notesPad_->openNote(hit.fileName);
+        pages_.notesPad->openNote(hit.fileName);
         return;
     case SearchKind::Holiday:
     case SearchKind::YearlyReminder:
@@ -288,16 +284,9 @@ void AgendaWindow::ApplyPickedDate(const QDate& date) {
 }
 
 void AgendaWindow::SavePendingDayNotes() {
-    TellSaveFailure(dayPage_->SaveDayNote());
+    messages_->postSaveFailure(pages_.day->SaveDayNote());
     for (int k = 0; k < kDaysInWeek; ++k)
-        TellSaveFailure(weekPage_->SaveWeekDayNote(k));
-}
-
-void AgendaWindow::TellSaveFailure(const std::optional<QString>& failure) {
-    if (failure && *failure != toldSaveFailure_)
-        messages_->post(*failure);
-    if (failure)
-        toldSaveFailure_ = *failure;
+        messages_->postSaveFailure(pages_.week->SaveWeekDayNote(k));
 }
 
 // Text pad: the page shown goes into "texto.txt", which opens in the text editor.
@@ -305,19 +294,19 @@ void AgendaWindow::Command9_Click() {
     TextPadContent content = emptyTextPad();
     switch (state_.page()) {
     case AgendaPage::Day:
-        content = textPadOfText(dayPage_->noteText());
+        content = textPadOfText(pages_.day->noteText());
         break;
     case AgendaPage::Week:
-        content = textPadOfWeek(weekPage_->captions(), weekPage_->texts());
+        content = textPadOfWeek(pages_.week->captions(), pages_.week->texts());
         break;
     case AgendaPage::MonthSummary:
-        content = textPadOfText(monthSummary_->text());
+        content = textPadOfText(pages_.monthSummary->text());
         break;
     case AgendaPage::YearSummary:
-        content = textPadOfText(yearSummary_->text());
+        content = textPadOfText(pages_.yearSummary->text());
         break;
     case AgendaPage::NotesPad:
-        content = textPadOfText(notesPad_->text());
+        content = textPadOfText(pages_.notesPad->text());
         break;
     case AgendaPage::AddressBook:
     case AgendaPage::Search:
@@ -360,13 +349,13 @@ void AgendaWindow::Command15_Click() {
 
 bool AgendaWindow::SaveBeforeEnding() {
     QStringList failures;
-    if (const auto failure = dayPage_->SaveDayNote())
+    if (const auto failure = pages_.day->SaveDayNote())
         failures.append(*failure);
     for (int k = 0; k < kDaysInWeek; ++k) {
-        if (const auto failure = weekPage_->SaveWeekDayNote(k))
+        if (const auto failure = pages_.week->SaveWeekDayNote(k))
             failures.append(*failure);
     }
-    if (const auto failure = notesPad_->savePendingNote())
+    if (const auto failure = pages_.notesPad->savePendingNote())
         failures.append(*failure);
     if (failures.isEmpty())
         return true;
@@ -375,18 +364,6 @@ bool AgendaWindow::SaveBeforeEnding() {
     // Enter keeps the program open: quitting loses the notes.
     return desktop_.askYesNo(failures.join(u'\n') + QStringLiteral("\n\n¿Salir sin guardar?"), QString(),
                              common::DefaultAnswer::No);
-}
-
-// The box of such a file is shown empty and locked every time; the file is told once.
-void AgendaWindow::TellUnreadable(const QStringList& paths) {
-    for (const QString& path : paths) {
-        if (path.isEmpty() || toldUnreadable_.contains(path))
-            continue;
-        toldUnreadable_.insert(path);
-        messages_->post(QStringLiteral("No se puede leer el archivo %1.\nSe muestra vacío y no se puede "
-                                       "modificar, para no perder lo que guarda.")
-                            .arg(path));
-    }
 }
 
 // Closing by the title bar saves exactly as the exit button does.
@@ -398,8 +375,8 @@ void AgendaWindow::closeEvent(QCloseEvent* event) {
     ending_ = true;
     // Everything was saved, or the user chose to quit without saving: the boxes losing the focus as the
     // window goes must not try again.
-    dayPage_->stopSavingOnLeave();
-    weekPage_->stopSavingOnLeave();
+    pages_.day->stopSavingOnLeave();
+    pages_.week->stopSavingOnLeave();
     if (yearOverview_)
         yearOverview_->close();
     event->accept();

@@ -11,15 +11,16 @@
 //   SearchPage              the "Buscar" page, opened by its tool button or Ctrl+F
 //   ExchangePage            importing and exporting .ics and .vcf files (exchangeButton)
 //   AttachmentPanel         the right-hand column of attached files
+//   AgendaWatch             changes made by other programs, and the conflict copies of sync tools
 //   agendawindowlayout.cpp  the tool row and the placing of the pages
 // The window's handlers change the state and draw it; captions are never read back to learn it.
 
 #include "agenda/core/agendastate.h"
 #include "agenda/core/datafolder.h"
-#include "agenda/core/dayconflicts.h"
 #include "agenda/core/daymarks.h"
 #include "agenda/core/daynotes.h"
 #include "agenda/core/dayreader.h"
+#include "agenda/ui/agendapages.h"
 #include "common/clock.h"
 #include "common/desktopservices.h"
 
@@ -31,26 +32,14 @@
 #include <memory>
 #include <optional>
 
-namespace common {
-class FolderWatcher;
-}
-
 class QFrame;
 class QLabel;
 class QPushButton;
 
 namespace quindara {
 
-class AddressBookPage;
-class AttachmentPanel;
-class CalendarPanel;
-class DayPage;
+class AgendaWatch;
 class DeferredMessages;
-class ExchangePage;
-class NotesPadPage;
-class SearchPage;
-class SummaryPage;
-class WeekPage;
 class ToolRow;
 class YearOverviewWindow;
 struct SearchHit;
@@ -76,17 +65,6 @@ private:
 
     void Form_Load();
     void WriteTest();
-
-    // agendawindowwatch.cpp: changes made by other programs (a sync tool, another machine) are shown
-    // as they happen.
-    void startWatching();
-    QStringList watchedFolders() const;
-    void watchShownFiles();
-    void ShowOutsideChanges(const QStringList& folders);
-    // Conflict copies a sync tool left: a sign on their days, and an offer to merge them when the day
-    // is shown.
-    void ShowConflictSigns();
-    void OfferConflictMerges();
 
     // Drawing the state.
     void DrawMonth();
@@ -118,10 +96,6 @@ private:
 
     // Before the selection moves: edits of the day or week page are never left behind unsaved.
     void SavePendingDayNotes();
-    // A note that keeps failing is told once, not at every leave, until a save works again.
-    void TellSaveFailure(const std::optional<QString>& failure);
-    // Files that are there but cannot be read; empty paths are skipped.
-    void TellUnreadable(const QStringList& paths);
 
     // Tool row: text pad, save and exit, minimize, calculator.
     void Command9_Click();
@@ -139,32 +113,18 @@ private:
     DayMarks marks_;
     DayReader reader_;
     DayNotes dayNotes_;
-    DayConflicts conflicts_;
-    // Copies the user chose not to merge: not offered again in this session.
-    QSet<QString> declinedConflicts_;
     DeferredMessages* messages_ = nullptr;
-    common::FolderWatcher* watcher_ = nullptr;
     QPointer<YearOverviewWindow> yearOverview_;
 
-    CalendarPanel* calendar_ = nullptr;
+    AgendaPages pages_;
+    // Outside changes and conflict copies, shown as they happen.
+    AgendaWatch* watch_ = nullptr;
     std::unique_ptr<ToolRow> toolRow_;
     // The day title, or the month and year while no day is selected.
     QLabel* Label2 = nullptr;
     // The six stacked pages.
     std::array<QFrame*, kAgendaPageCount> Frame1{};
-    DayPage* dayPage_ = nullptr;
-    WeekPage* weekPage_ = nullptr;
-    SummaryPage* monthSummary_ = nullptr;
-    SummaryPage* yearSummary_ = nullptr;
-    NotesPadPage* notesPad_ = nullptr;
-    AddressBookPage* addressBook_ = nullptr;
-    SearchPage* searchPage_ = nullptr;
-    ExchangePage* exchangePage_ = nullptr;
-    AttachmentPanel* attachments_ = nullptr;
 
-    QString toldSaveFailure_;
-    // Files told as unreadable in this session.
-    QSet<QString> toldUnreadable_;
     // Set by the exit button, which has already saved everything.
     bool ending_ = false;
 };

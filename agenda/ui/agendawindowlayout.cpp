@@ -1,16 +1,19 @@
 // Creation and placement of the main window's tool row and pages, and the wiring of their controls.
 #include "agenda/ui/addressbookpage.h"
+#include "agenda/ui/agendawatch.h"
 #include "agenda/ui/agendawindow.h"
 #include "agenda/ui/attachmentpanel.h"
 #include "agenda/ui/calendarpanel.h"
 #include "agenda/ui/controls.h"
 #include "agenda/ui/daypage.h"
+#include "agenda/ui/deferredmessages.h"
 #include "agenda/ui/exchangepage.h"
 #include "agenda/ui/notespadpage.h"
 #include "agenda/ui/searchpage.h"
 #include "agenda/ui/summarypage.h"
 #include "agenda/ui/toolrow.h"
 #include "agenda/ui/weekpage.h"
+#include "agenda/ui/yearoverviewwindow.h"
 #include "common/units.h"
 
 #include <QLabel>
@@ -34,33 +37,38 @@ void AgendaWindow::createToolRow() {
 }
 
 void AgendaWindow::createPages() {
-    dayPage_ = new DayPage(data_, dayNotes_, desktop_, this);
-    Frame1[0] = dayPage_;
-    weekPage_ = new WeekPage(dayNotes_, desktop_, this);
-    Frame1[1] = weekPage_;
-    monthSummary_ = new SummaryPage(SummaryPage::Span::Month, dayNotes_, this);
-    Frame1[2] = monthSummary_;
-    yearSummary_ = new SummaryPage(SummaryPage::Span::Year, dayNotes_, this);
-    Frame1[3] = yearSummary_;
-    notesPad_ = new NotesPadPage(data_, clock_, desktop_, this);
-    Frame1[4] = notesPad_;
-    addressBook_ = new AddressBookPage(data_, desktop_, this);
-    Frame1[5] = addressBook_;
-    attachments_ = new AttachmentPanel(data_, desktop_, this);
-    searchPage_ = new SearchPage(data_, this);
-    setBackColor(toolRow_->searchButton, backColor(searchPage_));
-    exchangePage_ = new ExchangePage(data_, desktop_, this);
-    exchangePage_->hide();
+    pages_.day = new DayPage(data_, dayNotes_, desktop_, this);
+    Frame1[0] = pages_.day;
+    pages_.week = new WeekPage(dayNotes_, desktop_, this);
+    Frame1[1] = pages_.week;
+    pages_.monthSummary = new SummaryPage(SummaryPage::Span::Month, dayNotes_, this);
+    Frame1[2] = pages_.monthSummary;
+    pages_.yearSummary = new SummaryPage(SummaryPage::Span::Year, dayNotes_, this);
+    Frame1[3] = pages_.yearSummary;
+    pages_.notesPad = new NotesPadPage(data_, clock_, desktop_, this);
+    Frame1[4] = pages_.notesPad;
+    pages_.addressBook = new AddressBookPage(data_, desktop_, this);
+    Frame1[5] = pages_.addressBook;
+    pages_.attachments = new AttachmentPanel(data_, desktop_, this);
+    pages_.search = new SearchPage(data_, this);
+    setBackColor(toolRow_->searchButton, backColor(pages_.search));
+    pages_.exchange = new ExchangePage(data_, desktop_, this);
+    pages_.exchange->hide();
+    watch_ = new AgendaWatch(data_, state_, marks_, reader_, dayNotes_, pages_, desktop_, this);
+    connect(watch_, &AgendaWatch::marksChanged, this, [this] {
+        if (yearOverview_)
+            yearOverview_->showOutsideChanges();
+    });
 }
 
 void AgendaWindow::connectControls() {
-    connect(calendar_, &CalendarPanel::dayClicked, this, &AgendaWindow::Command1_Click);
-    connect(calendar_, &CalendarPanel::monthChosen, this, &AgendaWindow::Combo1_Click);
-    connect(calendar_, &CalendarPanel::yearChosen, this, &AgendaWindow::Combo2_Click);
-    connect(calendar_, &CalendarPanel::yearStepped, this, &AgendaWindow::Command3_Click);
-    connect(calendar_, &CalendarPanel::monthButtonClicked, this, &AgendaWindow::Command4_Click);
-    connect(calendar_, &CalendarPanel::todayClicked, this, &AgendaWindow::Command5_Click);
-    connect(calendar_, &CalendarPanel::yearOverviewClicked, this, &AgendaWindow::Command14_Click);
+    connect(pages_.calendar, &CalendarPanel::dayClicked, this, &AgendaWindow::Command1_Click);
+    connect(pages_.calendar, &CalendarPanel::monthChosen, this, &AgendaWindow::Combo1_Click);
+    connect(pages_.calendar, &CalendarPanel::yearChosen, this, &AgendaWindow::Combo2_Click);
+    connect(pages_.calendar, &CalendarPanel::yearStepped, this, &AgendaWindow::Command3_Click);
+    connect(pages_.calendar, &CalendarPanel::monthButtonClicked, this, &AgendaWindow::Command4_Click);
+    connect(pages_.calendar, &CalendarPanel::todayClicked, this, &AgendaWindow::Command5_Click);
+    connect(pages_.calendar, &CalendarPanel::yearOverviewClicked, this, &AgendaWindow::Command14_Click);
     for (int index = 0; index < kAgendaPageCount; ++index)
         connect(toolRow_->Command6[index], &QPushButton::clicked, this,
                 [this, index] { Command6_Click(index); });
@@ -69,33 +77,34 @@ void AgendaWindow::connectControls() {
     connect(toolRow_->Command12, &QPushButton::clicked, this, &AgendaWindow::Command12_Click);
     connect(toolRow_->Command15, &QPushButton::clicked, this, &AgendaWindow::Command15_Click);
     connect(toolRow_->searchButton, &QPushButton::clicked, this, &AgendaWindow::searchButton_Click);
-    connect(searchPage_, &SearchPage::hitOpened, this, &AgendaWindow::OpenSearchHit);
+    connect(pages_.search, &SearchPage::hitOpened, this, &AgendaWindow::OpenSearchHit);
     connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this,
             &AgendaWindow::searchButton_Click);
-    connect(calendar_, &CalendarPanel::selectionStepped, this, &AgendaWindow::MoveSelection);
-    connect(calendar_, &CalendarPanel::todayKeyPressed, this, &AgendaWindow::TodayKey);
+    connect(pages_.calendar, &CalendarPanel::selectionStepped, this, &AgendaWindow::MoveSelection);
+    connect(pages_.calendar, &CalendarPanel::todayKeyPressed, this, &AgendaWindow::TodayKey);
     connect(toolRow_->exchangeButton, &QPushButton::clicked, this, &AgendaWindow::exchangeButton_Click);
     // Imported days get their marks in the grid; imported contacts their place in the address book.
-    connect(exchangePage_, &ExchangePage::calendarImported, this, &AgendaWindow::DrawMonth);
-    connect(exchangePage_, &ExchangePage::contactsImported, addressBook_, &AddressBookPage::loadCategories);
+    connect(pages_.exchange, &ExchangePage::calendarImported, this, &AgendaWindow::DrawMonth);
+    connect(pages_.exchange, &ExchangePage::contactsImported, pages_.addressBook,
+            &AddressBookPage::loadCategories);
 
-    const auto tell = [this](const QString& failure) { TellSaveFailure(failure); };
-    const auto forgetTold = [this] { toldSaveFailure_.clear(); };
-    connect(dayPage_, &DayPage::noteSaveFailed, this, tell);
-    connect(weekPage_, &WeekPage::noteSaveFailed, this, tell);
-    connect(dayPage_, &DayPage::noteSaved, this, forgetTold);
-    connect(dayPage_, &DayPage::unreadableFilesShown, this, &AgendaWindow::TellUnreadable);
-    connect(weekPage_, &WeekPage::unreadableFilesShown, this, &AgendaWindow::TellUnreadable);
-    connect(weekPage_, &WeekPage::noteSaved, this, forgetTold);
+    const auto tell = [this](const QString& failure) { messages_->postSaveFailure(failure); };
+    const auto forgetTold = [this] { messages_->forgetSaveFailure(); };
+    connect(pages_.day, &DayPage::noteSaveFailed, this, tell);
+    connect(pages_.week, &WeekPage::noteSaveFailed, this, tell);
+    connect(pages_.day, &DayPage::noteSaved, this, forgetTold);
+    connect(pages_.day, &DayPage::unreadableFilesShown, messages_, &DeferredMessages::postUnreadable);
+    connect(pages_.week, &WeekPage::unreadableFilesShown, messages_, &DeferredMessages::postUnreadable);
+    connect(pages_.week, &WeekPage::noteSaved, this, forgetTold);
     // The selected day keeps its red; when the selection moves on it shows its new mark.
-    connect(dayPage_, &DayPage::dayTextStored, this, [this] { marks_.forceRefresh(); });
+    connect(pages_.day, &DayPage::dayTextStored, this, [this] { marks_.forceRefresh(); });
 }
 
 void AgendaWindow::ArrangePages() {
     for (QFrame* page : Frame1)
         page->setGeometry(kPageRect);
-    searchPage_->setGeometry(kPageRect);
-    exchangePage_->setGeometry(kPageRect);
+    pages_.search->setGeometry(kPageRect);
+    pages_.exchange->setGeometry(kPageRect);
     ShowPageColour(static_cast<int>(state_.page()));
     toolRow_->arrange();
 }

@@ -43,4 +43,25 @@ void DeferredMessages::showNow() {
     desktop_.showMessage(text);
 }
 
+void DeferredMessages::postSaveFailure(const std::optional<QString>& failure) {
+    if (!failure)
+        return;
+    if (*failure != toldSaveFailure_)
+        post(*failure);
+    toldSaveFailure_ = *failure;
+}
+
+// The box of such a file is shown empty and locked every time; the file is told once.
+void DeferredMessages::postUnreadable(const QStringList& paths) {
+    for (const QString& path : paths) {
+        if (path.isEmpty() || toldUnreadable_.contains(path))
+            continue;
+        toldUnreadable_.insert(path);
+        post(QStringLiteral(
+                 "No se puede leer el archivo %1.\nSe muestra vacío y no se puede modificar, para no "
+                 "perder lo que guarda.")
+                 .arg(path));
+    }
+}
+
 } // namespace quindara

@@ -3,7 +3,10 @@
 #include "common/desktopservices.h"
 
 #include <QObject>
+#include <QSet>
 #include <QStringList>
+
+#include <optional>
 
 namespace quindara {
 
@@ -17,6 +20,11 @@ public:
     explicit DeferredMessages(common::DesktopServices& desktop, QObject* parent = nullptr);
 
     void post(const QString& text);
+    // A note that keeps failing is told once, not at every leave, until a save works again.
+    void postSaveFailure(const std::optional<QString>& failure);
+    void forgetSaveFailure() { toldSaveFailure_.clear(); }
+    // Files that are there but cannot be read, each told once in the session; empty paths are skipped.
+    void postUnreadable(const QStringList& paths);
     // Drops these texts if they are still waiting: the caller shows them itself.
     void withdraw(const QStringList& texts);
     // Shows what is waiting at once; for the end of the program, when no event loop follows.
@@ -27,6 +35,8 @@ private:
 
     common::DesktopServices& desktop_;
     QStringList pending_;
+    QString toldSaveFailure_;
+    QSet<QString> toldUnreadable_;
     bool scheduled_ = false;
 };
 

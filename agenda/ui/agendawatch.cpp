@@ -1,4 +1,4 @@
-#include "agenda/ui/agendawindow.h"
+#include "agenda/ui/agendawatch.h"
 
 #include "agenda/core/daykeys.h"
 #include "agenda/core/daytexts.h"
@@ -10,7 +10,6 @@
 #include "agenda/ui/notespadpage.h"
 #include "agenda/ui/summarypage.h"
 #include "agenda/ui/weekpage.h"
-#include "agenda/ui/yearoverviewwindow.h"
 #include "common/folderwatcher.h"
 
 #include <QDir>
@@ -27,16 +26,22 @@ QString absolute(const QString& folder) {
 
 } // namespace
 
-void AgendaWindow::startWatching() {
+AgendaWatch::AgendaWatch(const DataFolder& data, const AgendaState& state, DayMarks& marks, DayReader& reader,
+                         DayNotes& notes, const AgendaPages& pages, common::DesktopServices& desktop,
+                         QWidget* window)
+    : QObject(window), data_(data), state_(state), marks_(marks), reader_(reader), conflicts_(marks, notes),
+      pages_(pages), desktop_(desktop), window_(window) {}
+
+void AgendaWatch::start() {
     watcher_ = new common::FolderWatcher(this);
     watcher_->setObjectName(QStringLiteral("folderWatcher"));
-    connect(watcher_, &common::FolderWatcher::changed, this, &AgendaWindow::ShowOutsideChanges);
+    connect(watcher_, &common::FolderWatcher::changed, this, &AgendaWatch::ShowOutsideChanges);
     watcher_->watchFolders(watchedFolders());
     watchShownFiles();
 }
 
 // Every folder whose files the window shows, the address book's categories included.
-QStringList AgendaWindow::watchedFolders() const {
+QStringList AgendaWatch::watchedFolders() const {
     QStringList folders;
     for (const QString& relative :
          {folders::holidays, folders::yearlyReminders, folders::oneYearReminders, folders::saints,
@@ -50,7 +55,7 @@ QStringList AgendaWindow::watchedFolders() const {
 
 // A file written in place (an editor saving over it) does not touch its folder: the files the day and
 // week pages show are watched themselves.
-void AgendaWindow::watchShownFiles() {
+void AgendaWatch::watchShownFiles() {
     if (!watcher_)
         return;
     QStringList files;
@@ -75,7 +80,7 @@ void AgendaWindow::watchShownFiles() {
 
 // Each page lists or reads again only what lives in a folder that changed, so one changed file costs one
 // listing of its folder. A box the user is editing keeps its text: its save asks what to keep.
-void AgendaWindow::ShowOutsideChanges(const QStringList& folders) {
+void AgendaWatch::ShowOutsideChanges(const QStringList& folders) {
     const auto touched = [&](const QString& relative) {
         return folders.contains(absolute(data_.folder(relative)));
     };
@@ -83,55 +88,61 @@ void AgendaWindow::ShowOutsideChanges(const QStringList& folders) {
     const bool addressBookChanged = std::any_of(folders.cbegin(), folders.cend(), [&](const QString& folder) {
         return folder == addressBook || folder.startsWith(addressBook + u'/');
     });
-    const bool marksChanged =
+    const bool marksTouched =
         touched(folders::holidays) || touched(folders::yearlyReminders) || touched(folders::oneYearReminders);
     const bool notesChanged = touched(folders::dayNotes);
 
-    if (marksChanged) {
+    if (marksTouched) {
         marks_.refresh();
-        calendar_->DrawMonth(state_.year(), state_.month(), marks_);
+        pages_.calendar->DrawMonth(state_.year(), state_.month(), marks_);
         if (state_.hasSelection())
-            calendar_->SelectDay(state_.selectedDate().day(), marks_);
-        if (yearOverview_)
-            yearOverview_->showOutsideChanges();
+            pages_.calendar->SelectDay(state_.selectedDate().day(), marks_);
+        emit marksChanged();
     }
-    if (marksChanged || notesChanged)
+    if (marksTouched || notesChanged)
         ShowConflictSigns();
     if (state_.hasSelection() &&
-        (marksChanged || notesChanged || touched(folders::saints) || touched(folders::attachmentLists))) {
+        (marksTouched || notesChanged || touched(folders::saints) || touched(folders::attachmentLists))) {
         const QDate day = state_.selectedDate();
         const DayTexts texts =
             reader_.dayTexts(QString::number(day.day()), monthName(day.month()), QString::number(day.year()));
-        dayPage_->showOutsideChanges(texts);
+        pages_.day->showOutsideChanges(texts);
         if (touched(folders::attachmentLists))
-            attachments_->showDay(day, texts.thisYearAttachments, texts.everyYearAttachments);
+            pages_.attachments->showDay(day, texts.thisYearAttachments, texts.everyYearAttachments);
     }
     if (notesChanged) {
-        weekPage_->showOutsideChanges();
-        if (state_.page() == AgendaPage::MonthSummary || state_.page() == AgendaPage::YearSummary)
-            ShowPageContent();
+        pages_.week->showOutsideChanges();
+        if (state_.page() == AgendaPage::MonthSummary)
+            pages_.monthSummary->BuildMonthSummary(state_.year(), state_.month());
+        if (state_.page() == AgendaPage::YearSummary)
+            pages_.yearSummary->BuildYearSummary(state_.year());
     }
     if (touched(folders::notesPad))
-        notesPad_->showOutsideChanges();
+        pages_.notesPad->showOutsideChanges();
     if (addressBookChanged) {
-        addressBook_->showOutsideChanges();
+        pages_.addressBook->showOutsideChanges();
         // A category made elsewhere is watched from now on.
         watcher_->watchFolders(watchedFolders());
     }
     watchShownFiles();
 }
 
-void AgendaWindow::ShowConflictSigns() {
-    calendar_->showConflictSigns(conflicts_.daysOfMonth(state_.year(), state_.month()));
+void AgendaWatch::dayShown() {
+    watchShownFiles();
+    OfferConflictMerges();
+}
+
+void AgendaWatch::ShowConflictSigns() {
+    pages_.calendar->showConflictSigns(conflicts_.daysOfMonth(state_.year(), state_.month()));
 }
 
 // Asked when the day is shown, never while the user edits it: the merged text replaces the day's file.
-void AgendaWindow::OfferConflictMerges() {
+void AgendaWatch::OfferConflictMerges() {
     if (!state_.hasSelection())
         return;
     // At start the question waits for the window, so it opens over it.
-    if (!isVisible()) {
-        QTimer::singleShot(0, this, &AgendaWindow::OfferConflictMerges);
+    if (!window_->isVisible()) {
+        QTimer::singleShot(0, this, &AgendaWatch::OfferConflictMerges);
         return;
     }
     const QDate day = state_.selectedDate();
@@ -164,9 +175,9 @@ void AgendaWindow::OfferConflictMerges() {
     marks_.forceRefresh();
     const DayTexts texts =
         reader_.dayTexts(QString::number(day.day()), monthName(day.month()), QString::number(day.year()));
-    dayPage_->showDay(day, texts);
-    calendar_->DrawMonth(state_.year(), state_.month(), marks_);
-    calendar_->SelectDay(day.day(), marks_);
+    pages_.day->showDay(day, texts);
+    pages_.calendar->DrawMonth(state_.year(), state_.month(), marks_);
+    pages_.calendar->SelectDay(day.day(), marks_);
     ShowConflictSigns();
 }
 

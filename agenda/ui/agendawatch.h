@@ -1,0 +1,64 @@
+#pragma once
+
+#include "agenda/core/agendastate.h"
+#include "agenda/core/datafolder.h"
+#include "agenda/core/dayconflicts.h"
+#include "agenda/core/daymarks.h"
+#include "agenda/core/dayreader.h"
+#include "agenda/ui/agendapages.h"
+#include "common/desktopservices.h"
+
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+
+namespace common {
+class FolderWatcher;
+}
+
+class QWidget;
+
+namespace quindara {
+
+// Shows in the agenda window the changes other programs make to its files (a sync tool, another
+// machine), as they happen, and the conflict copies sync tools leave: a sign on their days, and an
+// offer to merge them when the day is shown. Each page reads again only what lives in a folder that
+// changed; a box the user is editing keeps its text, and its save asks what to keep.
+class AgendaWatch : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(AgendaWatch)
+
+public:
+    AgendaWatch(const DataFolder& data, const AgendaState& state, DayMarks& marks, DayReader& reader,
+                DayNotes& notes, const AgendaPages& pages, common::DesktopServices& desktop, QWidget* window);
+
+    // Starts watching the data folders; before, only the conflict signs are drawn.
+    void start();
+    // The shown day or page changed: its files are watched, and the day's conflict copies offered.
+    void watchShownFiles();
+    void dayShown();
+    void ShowConflictSigns();
+
+signals:
+    // The holidays or reminders changed: what else shows marks (the year overview) draws again.
+    void marksChanged();
+
+private:
+    QStringList watchedFolders() const;
+    void ShowOutsideChanges(const QStringList& folders);
+    void OfferConflictMerges();
+
+    const DataFolder& data_;
+    const AgendaState& state_;
+    DayMarks& marks_;
+    DayReader& reader_;
+    DayConflicts conflicts_;
+    const AgendaPages& pages_;
+    common::DesktopServices& desktop_;
+    QWidget* window_;
+    common::FolderWatcher* watcher_ = nullptr;
+    // Copies the user chose not to merge: not offered again in this session.
+    QSet<QString> declinedConflicts_;
+};
+
+} // namespace quindara
