@@ -116,7 +116,8 @@ const QString& largeProgramFolder() {
     static const QString path = [] {
         const QString folder = bench::scratch().filePath(QStringLiteral("large"));
         const quindara::DataFolder data(folder);
-        data.createMissingFolders();
+        if (!data.createMissingFolders())
+            qFatal("cannot create the benchmark's data folders");
         bench::fillFolder(data.folder(quindara::folders::oneYearReminders), kLargeFolderFiles, [](int i) {
             return quindara::datedKey(QDate(1800, 1, 1).addDays(i)) + quindara::kTxt;
         });

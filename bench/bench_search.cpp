@@ -60,7 +60,8 @@ void write(const QString& path, const QByteArray& bytes) {
 const DataFolder& data() {
     static const DataFolder folder = [] {
         const DataFolder made(bench::scratch().filePath(QStringLiteral("search")));
-        made.createMissingFolders();
+        if (!made.createMissingFolders())
+            qFatal("cannot create the benchmark's data folders");
         QRandomGenerator random(15);
         QDate day(2006, 1, 1);
         for (int i = 0; i < kNotes; ++i, day = day.addDays(1))

@@ -26,7 +26,8 @@ const DataFolder& data(int years) {
     if (found != made.end())
         return found->second;
     const DataFolder folder(bench::scratch().filePath(QStringLiteral("summary%1").arg(years)));
-    folder.createMissingFolders();
+    if (!folder.createMissingFolders())
+        qFatal("cannot create the benchmark's data folders");
     const int firstYear = kShownYear - years / 2;
     QStringList keys;
     for (int year = firstYear; year < firstYear + years; ++year)
@@ -73,7 +74,8 @@ void YearSummaryAfterSavingANote(benchmark::State& state) {
     const QString key = dayNoteKey(QDate(kShownYear, 6, 1));
     int i = 0;
     for (auto _ : state) {
-        notes.save(key, QString::number(i++));
+        if (!notes.save(key, QString::number(i++)))
+            state.SkipWithError("the note could not be saved");
         benchmark::DoNotOptimize(notes.yearSummary(kShownYear));
     }
 }

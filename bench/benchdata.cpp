@@ -23,7 +23,8 @@ QString markedFolder(const QString& name, const QStringList& holidays, const QSt
                      const QStringList& dated) {
     const QString folder = bench::scratch().filePath(name);
     const quindara::DataFolder data(folder);
-    data.createMissingFolders();
+    if (!data.createMissingFolders())
+        qFatal("cannot create the benchmark's data folders");
     const auto fill = [](const QString& where, const QStringList& keys) {
         bench::fillFolder(where, bench::kFilesPerMarkingFolder, [&keys](int i) {
             return i < keys.size() ? keys[i] + quindara::kTxt : QStringLiteral("antiguo %1.txt").arg(i);

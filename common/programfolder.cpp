@@ -40,13 +40,15 @@ QString programPath(const QString& programFolder, const QString& relative) {
     return path;
 }
 
-bool ensureFolders(const QString& programFolder, const QStringList& relativeFolders) {
-    bool allThere = true;
+Status ensureFolders(const QString& programFolder, const QStringList& relativeFolders) {
+    Status made;
     for (const QString& folder : relativeFolders) {
-        if (!QDir().mkpath(programPath(programFolder, folder)))
-            allThere = false;
+        const QString path = programPath(programFolder, folder);
+        if (!QDir().mkpath(path) && made)
+            made = Status::failure(
+                QStringLiteral("no se puede crear la carpeta %1").arg(QDir::toNativeSeparators(path)));
     }
-    return allThere;
+    return made;
 }
 
 namespace {

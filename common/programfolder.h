@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/result.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -11,8 +13,8 @@ namespace common {
 QString programPath(const QString& programFolder, const QString& relative);
 
 // Creates every missing folder of the list (relative to the program folder, found in any letter case);
-// true when all exist after.
-bool ensureFolders(const QString& programFolder, const QStringList& relativeFolders);
+// a failure names the first folder that could not be made.
+Status ensureFolders(const QString& programFolder, const QStringList& relativeFolders);
 
 // Room left under the usual 255-byte limit for the folder parts and the atomic writer's temporary suffix.
 inline constexpr int kMaxFileNameBytes = 200;

@@ -43,37 +43,34 @@ QString readStoredText(const FolderIndex& index, const QString& name, Ending end
     return bytes ? textFromBytes(*bytes, ending) : QString();
 }
 
-bool writeStoredText(FolderIndex& index, const QString& name, const QString& text, Ending ending,
-                     QString* error) {
+Status writeStoredText(FolderIndex& index, const QString& name, const QString& text, Ending ending) {
     if (!index.isStoredInForeignBytes(name)) {
-        if (!writeText(index.pathFor(name), text, ending, error))
-            return false;
-        index.noteWritten(name);
-        return true;
+        Status written = writeText(index.pathFor(name), text, ending);
+        if (written)
+            index.noteWritten(name);
+        return written;
     }
     // Written in full under a hidden name the index ignores, then renamed over the stored bytes in one step.
     const QString staging =
         index.folder() + QStringLiteral("/.quindara-%1.tmp").arg(QCoreApplication::applicationPid());
-    if (!writeText(staging, text, ending, error))
-        return false;
+    if (Status staged = writeText(staging, text, ending); !staged)
+        return staged;
     if (::rename(QFile::encodeName(staging).constData(), index.nativePathFor(name).constData()) != 0) {
         const QString cause = QString::fromLocal8Bit(std::strerror(errno));
         QFile::remove(staging);
-        if (error)
-            *error = cause;
         qCWarning(storedFiles) << "cannot rename" << staging << "to" << index.pathFor(name) << cause;
-        return false;
+        return Status::failure(cause);
     }
     index.noteWritten(name);
-    return true;
+    return {};
 }
 
-bool removeStored(FolderIndex& index, const QString& name) {
+Status removeStored(FolderIndex& index, const QString& name) {
     const QByteArray path = index.nativePathFor(name);
     if (::unlink(path.constData()) != 0 && errno != ENOENT)
-        return false;
+        return Status::failure(QString::fromLocal8Bit(std::strerror(errno)));
     index.noteRemoved(name);
-    return true;
+    return {};
 }
 
 } // namespace common

@@ -18,9 +18,8 @@ bool openNative(const QByteArray& nativePath, QFile& file);
 // The file's text, or an empty text when there is none or it cannot be read.
 QString readStoredText(const FolderIndex& index, const QString& name, Ending ending);
 // Writes atomically into the stored file of that name, or a new file named `name`.
-[[nodiscard]] bool writeStoredText(FolderIndex& index, const QString& name, const QString& text,
-                                   Ending ending, QString* error = nullptr);
-// Removes the stored file of that name; true when it is gone.
-[[nodiscard]] bool removeStored(FolderIndex& index, const QString& name);
+Status writeStoredText(FolderIndex& index, const QString& name, const QString& text, Ending ending);
+// Removes the stored file of that name; a success when it is gone.
+Status removeStored(FolderIndex& index, const QString& name);
 
 } // namespace common

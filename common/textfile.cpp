@@ -195,13 +195,11 @@ std::optional<QByteArray> readBytes(const QString& path) {
     return file.readAll();
 }
 
-bool writeBytes(const QString& path, const QByteArray& bytes, QString* error) {
+Status writeBytes(const QString& path, const QByteArray& bytes) {
     AtomicFile file(path);
     if (file.open() && file.write(bytes) && file.commit())
-        return true;
-    if (error)
-        *error = file.errorString();
-    return false;
+        return {};
+    return Status::failure(file.errorString());
 }
 
 AtomicFile::AtomicFile(const QString& path) : file_(std::make_unique<QSaveFile>(path)) {}
@@ -268,8 +266,8 @@ QString readTextOrEmpty(const QString& path, Ending ending) {
     return readText(path, ending).value_or(QString());
 }
 
-bool writeText(const QString& path, const QString& text, Ending ending, QString* error) {
-    return writeBytes(path, keepingByteOrderMark(path, encodeText(text, ending)), error);
+Status writeText(const QString& path, const QString& text, Ending ending) {
+    return writeBytes(path, keepingByteOrderMark(path, encodeText(text, ending)));
 }
 
 QStringList readLines(const QString& path) {
@@ -282,15 +280,18 @@ QStringList readLines(const QString& path) {
     return text.split(QLatin1Char('\n'));
 }
 
-bool writeLines(const QString& path, const QStringList& lines, QString* error) {
+Status writeLines(const QString& path, const QStringList& lines) {
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += line.toUtf8() + "\r\n";
-    return writeBytes(path, keepingByteOrderMark(path, bytes), error);
+    return writeBytes(path, keepingByteOrderMark(path, bytes));
 }
 
-bool removeFile(const QString& path) {
-    return QFile::remove(path) || !QFileInfo::exists(path);
+Status removeFile(const QString& path) {
+    QFile file(path);
+    if (file.remove() || !QFileInfo::exists(path))
+        return {};
+    return Status::failure(file.errorString());
 }
 
 } // namespace common

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/result.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -32,8 +34,8 @@ QByteArray encodeText(const QString& text, Ending ending);
 QString textFromBytes(const QByteArray& bytes, Ending ending);
 
 std::optional<QByteArray> readBytes(const QString& path);
-// Atomic replace: the old file survives any failure. Returns false (and fills error) when it did not happen.
-[[nodiscard]] bool writeBytes(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+// Atomic replace: the old file survives any failure.
+Status writeBytes(const QString& path, const QByteArray& bytes);
 
 // The one way the programs replace a file. Built on QSaveFile, whose own writes are not enough: Qt keeps
 // up to 16 KB in a buffer and, when the real write fails inside commit() (a full disk), renames the
@@ -66,13 +68,13 @@ std::optional<QString> readText(const QString& path, Ending ending);
 // readText with a missing or unreadable file read as empty.
 QString readTextOrEmpty(const QString& path, Ending ending);
 // The text writers keep a byte-order mark the replaced file began with, so a load and save changes no byte.
-[[nodiscard]] bool writeText(const QString& path, const QString& text, Ending ending,
-                             QString* error = nullptr);
+Status writeText(const QString& path, const QString& text, Ending ending);
 
 // Every line of the file, an empty one too; a final line without CR LF counts as a line.
 QStringList readLines(const QString& path);
-[[nodiscard]] bool writeLines(const QString& path, const QStringList& lines, QString* error = nullptr);
+Status writeLines(const QString& path, const QStringList& lines);
 
-bool removeFile(const QString& path);
+// A success when the file is gone, also when it was not there.
+Status removeFile(const QString& path);
 
 } // namespace common

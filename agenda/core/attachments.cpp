@@ -44,16 +44,13 @@ QStringList Attachments::readList(const QString& listKey) const {
     return common::readLines(data_.attachmentListFile(listKey));
 }
 
-bool Attachments::writeList(const QString& listKey, const QStringList& entries, QString* error) const {
+common::Status Attachments::writeList(const QString& listKey, const QStringList& entries) const {
     // The whole key names one file: "../x" would pass a check of the last part of the path.
-    if (!common::isSafeFileName(listKey + kTxt)) {
-        if (error)
-            *error = QStringLiteral("nombre de lista no válido");
-        return false;
-    }
+    if (!common::isSafeFileName(listKey + kTxt))
+        return common::Status::failure(QStringLiteral("nombre de lista no válido"));
     common::FolderIndex lists(data_.folder(folders::attachmentLists));
     lists.refresh();
-    return common::writeLines(lists.pathFor(listKey + kTxt), entries, error);
+    return common::writeLines(lists.pathFor(listKey + kTxt), entries);
 }
 
 QString Attachments::copyOf(const QString& entry) const {
@@ -77,17 +74,14 @@ ArchiveState Attachments::stateOf(const QString& chosenPath) const {
     return ArchiveState::DifferentContent;
 }
 
-bool Attachments::copyIntoArchive(const QString& chosenPath, QString* error) const {
+common::Status Attachments::copyIntoArchive(const QString& chosenPath) const {
     const QFileInfo chosen(chosenPath);
     const QString target = copyOf(chosen.fileName());
     if (QFileInfo(target).canonicalFilePath() == chosen.canonicalFilePath())
-        return true;
+        return {};
     QFile source(chosenPath);
-    if (!source.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = source.errorString();
-        return false;
-    }
+    if (!source.open(QIODevice::ReadOnly))
+        return common::Status::failure(source.errorString());
     // Streamed into a temporary file that replaces the copy only when complete.
     common::AtomicFile copy(target);
     bool written = copy.open();
@@ -98,10 +92,8 @@ bool Attachments::copyIntoArchive(const QString& chosenPath, QString* error) con
         written = !sourceFailed && copy.write(chunk);
     }
     if (written && copy.commit())
-        return true;
-    if (error)
-        *error = sourceFailed ? source.errorString() : copy.errorString();
-    return false;
+        return {};
+    return common::Status::failure(sourceFailed ? source.errorString() : copy.errorString());
 }
 
 } // namespace quindara

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "agenda/core/datafolder.h"
+#include "common/result.h"
 
 #include <QString>
 #include <QStringList>
@@ -25,8 +26,7 @@ public:
 
     QStringList readList(const QString& listKey) const;
     // Rewrites the whole list, one entry a line; an empty list leaves an empty file.
-    [[nodiscard]] bool writeList(const QString& listKey, const QStringList& entries,
-                                 QString* error = nullptr) const;
+    common::Status writeList(const QString& listKey, const QStringList& entries) const;
 
     // Where the copy of an entry lives (its stored spelling in any letter case); empty for an entry that
     // is not a bare name, since it would lead out of "Archivos".
@@ -34,7 +34,7 @@ public:
     ArchiveState stateOf(const QString& chosenPath) const;
     // Copies the chosen file into "Archivos" under its own name, replacing a copy of that name; the old
     // copy survives a failed copy.
-    [[nodiscard]] bool copyIntoArchive(const QString& chosenPath, QString* error = nullptr) const;
+    common::Status copyIntoArchive(const QString& chosenPath) const;
 
     // A bare name that can be stored in "Archivos" and in a list line.
     static bool isStorableName(const QString& fileName);

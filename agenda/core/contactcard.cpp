@@ -49,8 +49,8 @@ std::optional<QStringList> readContactCard(const QString& path) {
     return contactFieldsFromLines(common::textFromBytes(*bytes, common::Ending::Line).split(u'\n'));
 }
 
-bool writeContactCard(const QString& path, const QStringList& fields, QString* error) {
-    return common::writeLines(path, contactLinesFromFields(fields), error);
+common::Status writeContactCard(const QString& path, const QStringList& fields) {
+    return common::writeLines(path, contactLinesFromFields(fields));
 }
 
 std::optional<QStringList> resolveContactChange(common::OutsideChoice choice, const QStringList& mine,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/outsidechange.h"
+#include "common/result.h"
 
 #include <QList>
 #include <QString>
@@ -24,7 +25,7 @@ QStringList contactLinesFromFields(const QStringList& fields);
 
 // The card's seven fields, or nothing when the file cannot be read.
 std::optional<QStringList> readContactCard(const QString& path);
-[[nodiscard]] bool writeContactCard(const QString& path, const QStringList& fields, QString* error = nullptr);
+common::Status writeContactCard(const QString& path, const QStringList& fields);
 
 // What "Copiar Todos" shows and copies: after each card, the text gathered so far (one message box
 // each); the clipboard gets the whole table. Fields are preceded by a TAB and rows end with a lone CR,

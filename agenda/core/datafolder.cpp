@@ -83,7 +83,7 @@ QStringList DataFolder::treeFolders() {
         folders::notesPad};
 }
 
-bool DataFolder::createMissingFolders() const {
+common::Status DataFolder::createMissingFolders() const {
     // The program folder holds the text pad; the address book's categories are its sub-folders.
     common::removeLeftoverSaveFiles(programFolder_, QStringList(QStringLiteral(".")) + treeFolders());
     return common::ensureFolders(programFolder_, treeFolders());

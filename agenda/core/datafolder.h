@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/result.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -49,7 +51,7 @@ public:
 
     // Every folder of the tree, relative, for creating the missing ones at start.
     static QStringList treeFolders();
-    bool createMissingFolders() const;
+    common::Status createMissingFolders() const;
 
 private:
     QString inFolder(const QString& relativeFolder, const QString& fileName) const;

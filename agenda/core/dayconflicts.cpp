@@ -103,32 +103,27 @@ std::vector<DayConflict> DayConflicts::ofDay(const QDate& date) {
     return found;
 }
 
-bool DayConflicts::merge(const DayConflict& conflict, QString* error) {
+common::Status DayConflicts::merge(const DayConflict& conflict) {
     common::FolderIndex index(conflict.folder);
     index.refresh();
-    if (!index.contains(conflict.copyName)) {
-        if (error)
-            *error = QStringLiteral("la copia %1 ya no está").arg(conflict.copyName);
-        return false;
-    }
+    if (!index.contains(conflict.copyName))
+        return common::Status::failure(QStringLiteral("la copia %1 ya no está").arg(conflict.copyName));
     const StoredText copy = readIndexedText(index, conflict.copyName, conflict.ending);
     const StoredText original = readIndexedText(index, conflict.originalName, conflict.ending);
-    if (!copy.readable() || !original.readable()) {
-        if (error)
-            *error = QStringLiteral("no se puede leer %1")
-                         .arg(copy.readable() ? original.unreadablePath : copy.unreadablePath);
-        return false;
-    }
+    if (!copy.readable() || !original.readable())
+        return common::Status::failure(
+            QStringLiteral("no se puede leer %1")
+                .arg(copy.readable() ? original.unreadablePath : copy.unreadablePath));
     const QString merged = *common::resolveOutsideChange(common::OutsideChoice::KeepBoth, original.text,
                                                          copy.text, copy.version.modified());
-    if (!common::writeStoredText(index, conflict.originalName, merged, conflict.ending, error))
-        return false;
-    if (!common::removeStored(index, conflict.copyName)) {
-        if (error)
-            *error = QStringLiteral("no se puede borrar %1").arg(index.pathFor(conflict.copyName));
-        return false;
-    }
-    return true;
+    if (common::Status written =
+            common::writeStoredText(index, conflict.originalName, merged, conflict.ending);
+        !written)
+        return written;
+    if (!common::removeStored(index, conflict.copyName))
+        return common::Status::failure(
+            QStringLiteral("no se puede borrar %1").arg(index.pathFor(conflict.copyName)));
+    return {};
 }
 
 } // namespace quindara

@@ -42,7 +42,7 @@ public:
     std::vector<DayConflict> ofDay(const QDate& date);
     // Keeps both texts in the day's file (the copy's first, as the other version, then the file's), then
     // removes the copy. False, with the copy left in place, when either step fails.
-    static bool merge(const DayConflict& conflict, QString* error = nullptr);
+    static common::Status merge(const DayConflict& conflict);
 
 private:
     // One folder's copies by the folded name of the file they belong to.

@@ -27,21 +27,16 @@ StoredText DayNotes::load(const QString& dayNoteKey) {
     return readIndexedText(index_, dayNoteKey + kTxt, common::Ending::Zoned);
 }
 
-bool DayNotes::save(const QString& dayNoteKey, const QString& text, QString* error) {
+common::Status DayNotes::save(const QString& dayNoteKey, const QString& text) {
     const QString name = dayNoteKey + kTxt;
-    if (dayNoteKey.isEmpty() || !common::isSafeFileName(name)) {
-        if (error)
-            *error = QStringLiteral("nombre de día no válido");
-        return false;
-    }
+    if (dayNoteKey.isEmpty() || !common::isSafeFileName(name))
+        return common::Status::failure(QStringLiteral("nombre de día no válido"));
     index_.refreshIfChanged();
     const QString path = index_.pathFor(name);
-    if (!mayReplace(path)) {
-        if (error)
-            *error = QStringLiteral("%1 existe pero no se puede leer; no se sobrescribe").arg(path);
-        return false;
-    }
-    return common::writeStoredText(index_, name, text, common::Ending::Zoned, error);
+    if (!mayReplace(path))
+        return common::Status::failure(
+            QStringLiteral("%1 existe pero no se puede leer; no se sobrescribe").arg(path));
+    return common::writeStoredText(index_, name, text, common::Ending::Zoned);
 }
 
 std::optional<StoredText> DayNotes::changedSince(const QString& dayNoteKey,

@@ -3,6 +3,7 @@
 #include "agenda/core/datafolder.h"
 #include "agenda/core/storedtext.h"
 #include "common/folderindex.h"
+#include "common/result.h"
 
 #include <QString>
 
@@ -30,7 +31,7 @@ public:
     // Writes the note with its zoned ending; an empty note stores the ending alone, so the day keeps
     // a note file. A stored file of another letter case (or in Windows-1252 bytes) is replaced rather
     // than doubled; one that cannot be read is never replaced.
-    [[nodiscard]] bool save(const QString& dayNoteKey, const QString& text, QString* error = nullptr);
+    common::Status save(const QString& dayNoteKey, const QString& text);
     // The note as stored now when its file no longer holds what `loaded` describes (another machine or
     // program changed, created or removed it); nothing while it is unchanged.
     std::optional<StoredText> changedSince(const QString& dayNoteKey, const common::FileVersion& loaded);

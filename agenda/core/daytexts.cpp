@@ -31,36 +31,29 @@ StoredText readDayText(const DataFolder& data, DayTextKind kind, const QString& 
     return readIndexedText(index, place.fileName, place.ending);
 }
 
-DayTextChange storeDayText(const DataFolder& data, DayTextKind kind, const QString& day, const QString& month,
-                           const QString& year, const QString& text, QString* error) {
+common::Result<DayTextChange> storeDayText(const DataFolder& data, DayTextKind kind, const QString& day,
+                                           const QString& month, const QString& year, const QString& text) {
     const DayTextPlace place = dayTextPlace(data, kind, day, month, year);
-    if (day.isEmpty() || !common::isSafeFileName(place.fileName)) {
-        if (error)
-            *error = QStringLiteral("nombre de día no válido");
-        return DayTextChange::Failed;
-    }
+    if (day.isEmpty() || !common::isSafeFileName(place.fileName))
+        return common::Status::failure(QStringLiteral("nombre de día no válido"));
     common::FolderIndex index(place.folder);
     index.refresh();
-    if (!mayReplace(index.pathFor(place.fileName))) {
-        if (error)
-            *error = QStringLiteral("%1 existe pero no se puede leer; no se sobrescribe")
-                         .arg(index.pathFor(place.fileName));
-        return DayTextChange::Failed;
-    }
+    if (!mayReplace(index.pathFor(place.fileName)))
+        return common::Status::failure(QStringLiteral("%1 existe pero no se puede leer; no se sobrescribe")
+                                           .arg(index.pathFor(place.fileName)));
     if (!text.isEmpty()) {
-        return common::writeStoredText(index, place.fileName, text, place.ending, error)
-                   ? DayTextChange::Written
-                   : DayTextChange::Failed;
+        if (common::Status written = common::writeStoredText(index, place.fileName, text, place.ending);
+            !written)
+            return written;
+        return DayTextChange::Written;
     }
     if (!index.contains(place.fileName))
         return DayTextChange::NothingToRemove;
     // A file system that tells case apart may hold the name twice; every spelling marks the day.
     while (index.contains(place.fileName)) {
-        if (!common::removeStored(index, place.fileName)) {
-            if (error)
-                *error = QStringLiteral("no se puede borrar %1").arg(index.pathFor(place.fileName));
-            return DayTextChange::Failed;
-        }
+        if (!common::removeStored(index, place.fileName))
+            return common::Status::failure(
+                QStringLiteral("no se puede borrar %1").arg(index.pathFor(place.fileName)));
         index.refresh();
     }
     return DayTextChange::Removed;

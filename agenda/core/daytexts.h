@@ -25,13 +25,12 @@ DayTextPlace dayTextPlace(const DataFolder& data, DayTextKind kind, const QStrin
 StoredText readDayText(const DataFolder& data, DayTextKind kind, const QString& day, const QString& month,
                        const QString& year);
 
-enum class DayTextChange { Written, Removed, NothingToRemove, Failed };
+enum class DayTextChange { Written, Removed, NothingToRemove };
 
 // A non-empty text (blanks too) is written; an empty one removes the file in any letter case, so the
 // file exists exactly while the text is non-empty. A file that is there but cannot be read is neither
-// replaced nor removed (Failed).
-[[nodiscard]] DayTextChange storeDayText(const DataFolder& data, DayTextKind kind, const QString& day,
-                                         const QString& month, const QString& year, const QString& text,
-                                         QString* error = nullptr);
+// replaced nor removed (a failure).
+common::Result<DayTextChange> storeDayText(const DataFolder& data, DayTextKind kind, const QString& day,
+                                           const QString& month, const QString& year, const QString& text);
 
 } // namespace quindara

@@ -64,10 +64,10 @@ std::optional<QByteArray> readInput(const QString& file, ExchangeResult& result)
 }
 
 bool writeOutput(const QString& file, const QByteArray& bytes, ExchangeResult& result) {
-    QString error;
-    if (common::writeBytes(file, bytes, &error))
+    const common::Status written = common::writeBytes(file, bytes);
+    if (written)
         return true;
-    result.failures.append(QStringLiteral("%1: %2").arg(file, error));
+    result.failures.append(QStringLiteral("%1: %2").arg(file, written.error()));
     fail(result, ExchangeStatus::WriteFailed, QStringLiteral("no se ha podido escribir «%1»").arg(file));
     return false;
 }
@@ -209,13 +209,13 @@ public:
         for (const PlannedText& planned : std::as_const(planned_)) {
             if (!planned.changed)
                 continue;
-            QString error;
-            const bool ok = planned.kind == CalendarKind::DayNote
-                                ? notes_.save(planned.key, planned.text, &error)
-                                : common::writeText(planned.path, planned.text, planned.ending, &error);
-            if (!ok)
+            const common::Status written =
+                planned.kind == CalendarKind::DayNote
+                    ? notes_.save(planned.key, planned.text)
+                    : common::writeText(planned.path, planned.text, planned.ending);
+            if (!written)
                 result.failures.append(QStringLiteral("%1: %2").arg(
-                    planned.kind == CalendarKind::DayNote ? planned.key : planned.path, error));
+                    planned.kind == CalendarKind::DayNote ? planned.key : planned.path, written.error()));
             if (progress && (++done % 256 == 0 || done == total))
                 progress(ExchangePhase::Writing, done, total);
         }
@@ -491,9 +491,8 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
     }
     qsizetype done = 0;
     for (const Write& write : std::as_const(writes)) {
-        QString error;
-        if (!writeContactCard(write.path, write.fields, &error))
-            result.failures.append(QStringLiteral("%1: %2").arg(write.path, error));
+        if (const common::Status written = writeContactCard(write.path, write.fields); !written)
+            result.failures.append(QStringLiteral("%1: %2").arg(write.path, written.error()));
         if (progress && (++done % 256 == 0 || done == writes.size()))
             progress(ExchangePhase::Writing, done, writes.size());
     }

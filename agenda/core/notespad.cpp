@@ -19,8 +19,7 @@ QStringList NotesPad::noteNames() const {
     return QDir(folder()).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
 }
 
-std::optional<QString> NotesPad::save(const QString& text, const std::optional<PadNote>& editing,
-                                      QString* error) const {
+common::Result<QString> NotesPad::save(const QString& text, const std::optional<PadNote>& editing) const {
     const QString name = common::freeTimeStampName(clock_.now(), [&](const QString& candidate) {
         const QString path = data_.noteFile(candidate);
         if (!QFileInfo::exists(path))
@@ -28,8 +27,9 @@ std::optional<QString> NotesPad::save(const QString& text, const std::optional<P
         return editing && editing->name == candidate &&
                common::readText(path, common::Ending::Zoned) == editing->text;
     });
-    if (!common::writeText(data_.noteFile(name), text, common::Ending::Zoned, error))
-        return std::nullopt;
+    if (common::Status written = common::writeText(data_.noteFile(name), text, common::Ending::Zoned);
+        !written)
+        return written;
     return name;
 }
 
@@ -39,17 +39,12 @@ std::optional<QString> NotesPad::read(const QString& name) const {
     return common::readText(data_.noteFile(name), common::Ending::Zoned);
 }
 
-bool NotesPad::remove(const QString& name, QString* error) const {
-    if (!common::isSafeFileName(name)) {
-        if (error)
-            *error = QStringLiteral("nombre de nota no válido");
-        return false;
-    }
+common::Status NotesPad::remove(const QString& name) const {
+    if (!common::isSafeFileName(name))
+        return common::Status::failure(QStringLiteral("nombre de nota no válido"));
     if (common::removeFile(data_.noteFile(name)))
-        return true;
-    if (error)
-        *error = QStringLiteral("no se puede borrar %1").arg(data_.noteFile(name));
-    return false;
+        return {};
+    return common::Status::failure(QStringLiteral("no se puede borrar %1").arg(data_.noteFile(name)));
 }
 
 } // namespace quindara

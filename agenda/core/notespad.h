@@ -2,6 +2,7 @@
 
 #include "agenda/core/datafolder.h"
 #include "common/clock.h"
+#include "common/result.h"
 
 #include <QString>
 #include <QStringList>
@@ -27,13 +28,11 @@ public:
 
     // Saves under the current minute's name. The note being edited (`editing`, while its file still
     // holds what the pad stored or opened) is replaced there; any other note of that minute is kept and
-    // the save takes the next free name ("2011-1-5--9-7-2"). Returns the name written, or nothing when
-    // the note could not be stored.
-    [[nodiscard]] std::optional<QString> save(const QString& text,
-                                              const std::optional<PadNote>& editing = std::nullopt,
-                                              QString* error = nullptr) const;
+    // the save takes the next free name ("2011-1-5--9-7-2"). Returns the name written.
+    common::Result<QString> save(const QString& text,
+                                 const std::optional<PadNote>& editing = std::nullopt) const;
     std::optional<QString> read(const QString& name) const;
-    [[nodiscard]] bool remove(const QString& name, QString* error = nullptr) const;
+    common::Status remove(const QString& name) const;
 
 private:
     DataFolder data_;

@@ -20,8 +20,8 @@ TextPadContent emptyTextPad() {
     return {QString(), common::Ending::Bare};
 }
 
-bool writeTextPad(const DataFolder& data, const TextPadContent& content, QString* error) {
-    return common::writeText(data.textPadFile(), content.text, content.ending, error);
+common::Status writeTextPad(const DataFolder& data, const TextPadContent& content) {
+    return common::writeText(data.textPadFile(), content.text, content.ending);
 }
 
 } // namespace quindara

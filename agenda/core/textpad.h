@@ -21,7 +21,6 @@ TextPadContent textPadOfWeek(const QStringList& captions, const QStringList& tex
 // A page with nothing to export leaves the file empty.
 TextPadContent emptyTextPad();
 
-[[nodiscard]] bool writeTextPad(const DataFolder& data, const TextPadContent& content,
-                                QString* error = nullptr);
+common::Status writeTextPad(const DataFolder& data, const TextPadContent& content);
 
 } // namespace quindara

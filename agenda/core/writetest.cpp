@@ -7,15 +7,15 @@
 
 namespace quindara {
 
-std::optional<QString> writeTestFailure(const QString& folder) {
+common::Status writeTest(const QString& folder) {
     // A fresh unique name, so no file of the user's is ever truncated by the test.
     QTemporaryFile scratch(QDir(folder).filePath(QStringLiteral("prueba-escritura-XXXXXX.tmp")));
     if (!scratch.open())
-        return scratch.errorString();
+        return common::Status::failure(scratch.errorString());
     const QByteArray blank = common::encodeText(QStringLiteral(" "), common::Ending::Zoned);
     if (scratch.write(blank) != blank.size() || !scratch.flush())
-        return scratch.errorString();
-    return std::nullopt;
+        return common::Status::failure(scratch.errorString());
+    return {};
 }
 
 QString writeTestMessage(const QString& failure) {

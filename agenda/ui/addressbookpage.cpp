@@ -357,9 +357,8 @@ void AddressBookPage::SaveContact() {
     for (const QString& folder : std::as_const(targets)) {
         common::FolderIndex index(folder);
         index.refresh();
-        QString error;
-        if (!writeContactCard(index.pathFor(surname), stored, &error))
-            failures.append(QStringLiteral("«%1»: %2").arg(folder, error));
+        if (const common::Status written = writeContactCard(index.pathFor(surname), stored); !written)
+            failures.append(QStringLiteral("«%1»: %2").arg(folder, written.error()));
         else if (folder == targets.first())
             shownCardPath_ = index.pathFor(surname);
     }

@@ -161,10 +161,9 @@ void AgendaWatch::OfferConflictMerges() {
             declinedConflicts_.insert(copyPath);
             continue;
         }
-        QString error;
-        if (!DayConflicts::merge(conflict, &error)) {
-            desktop_.showMessage(
-                QStringLiteral("No se ha podido unir la copia %1.\nERROR: %2").arg(conflict.copyName, error));
+        if (const common::Status joined = DayConflicts::merge(conflict); !joined) {
+            desktop_.showMessage(QStringLiteral("No se ha podido unir la copia %1.\nERROR: %2")
+                                     .arg(conflict.copyName, joined.error()));
             continue;
         }
         merged = true;

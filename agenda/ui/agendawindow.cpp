@@ -12,6 +12,7 @@
 #include "agenda/ui/daypage.h"
 #include "agenda/ui/deferredmessages.h"
 #include "agenda/ui/exchangepage.h"
+#include "agenda/ui/logging.h"
 #include "agenda/ui/notespadpage.h"
 #include "agenda/ui/searchpage.h"
 #include "agenda/ui/summarypage.h"
@@ -54,8 +55,10 @@ AgendaWindow::~AgendaWindow() {
 
 void AgendaWindow::Form_Load() {
     common::centreOnScreen(*this);
-    // The notes pad and the address book need their folders; missing ones are created.
-    data_.createMissingFolders();
+    // The notes pad and the address book need their folders; missing ones are created. A folder that
+    // cannot be made is told by the write test below, or when something is saved into it.
+    if (const common::Status made = data_.createMissingFolders(); !made)
+        qCWarning(lcAgendaUi) << made.error();
     ShowPage(AgendaPage::Day);
     DrawMonth();
     ArrangePages();
@@ -66,8 +69,8 @@ void AgendaWindow::Form_Load() {
 
 // Only a failure is told; the scratch file leaves nothing behind, so no earlier export is lost.
 void AgendaWindow::WriteTest() {
-    if (const auto failure = writeTestFailure(data_.programFolder()))
-        desktop_.showMessage(writeTestMessage(*failure));
+    if (const common::Status written = writeTest(data_.programFolder()); !written)
+        desktop_.showMessage(writeTestMessage(written.error()));
 }
 
 // Draws the shown month; a day page can be edited only while a day of it is selected.
@@ -313,11 +316,10 @@ void AgendaWindow::Command9_Click() {
     case AgendaPage::Exchange:
         break;
     }
-    QString error;
     // An old export must not be shown as if it were this page.
-    if (!writeTextPad(data_, content, &error)) {
-        desktop_.showMessage(
-            QStringLiteral("No se ha podido escribir %1.\nERROR: %2").arg(data_.textPadFile(), error));
+    if (const common::Status written = writeTextPad(data_, content); !written) {
+        desktop_.showMessage(QStringLiteral("No se ha podido escribir %1.\nERROR: %2")
+                                 .arg(data_.textPadFile(), written.error()));
         return;
     }
     if (!desktop_.openInTextEditor(data_.textPadFile()))
@@ -349,14 +351,14 @@ void AgendaWindow::Command15_Click() {
 
 bool AgendaWindow::SaveBeforeEnding() {
     QStringList failures;
-    if (const auto failure = pages_.day->SaveDayNote())
-        failures.append(*failure);
+    if (const common::Status saved = pages_.day->SaveDayNote(); !saved)
+        failures.append(saved.error());
     for (int k = 0; k < kDaysInWeek; ++k) {
-        if (const auto failure = pages_.week->SaveWeekDayNote(k))
-            failures.append(*failure);
+        if (const common::Status saved = pages_.week->SaveWeekDayNote(k); !saved)
+            failures.append(saved.error());
     }
-    if (const auto failure = pages_.notesPad->savePendingNote())
-        failures.append(*failure);
+    if (const common::Status saved = pages_.notesPad->savePendingNote(); !saved)
+        failures.append(saved.error());
     if (failures.isEmpty())
         return true;
     // The question names the failures: a telling of them still waiting would show them a second time.

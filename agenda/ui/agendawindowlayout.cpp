@@ -88,7 +88,9 @@ void AgendaWindow::connectControls() {
     connect(pages_.exchange, &ExchangePage::contactsImported, pages_.addressBook,
             &AddressBookPage::loadCategories);
 
-    const auto tell = [this](const QString& failure) { messages_->postSaveFailure(failure); };
+    const auto tell = [this](const QString& failure) {
+        messages_->postSaveFailure(common::Status::failure(failure));
+    };
     const auto forgetTold = [this] { messages_->forgetSaveFailure(); };
     connect(pages_.day, &DayPage::noteSaveFailed, this, tell);
     connect(pages_.week, &WeekPage::noteSaveFailed, this, tell);

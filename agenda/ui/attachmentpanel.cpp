@@ -90,11 +90,11 @@ bool AttachmentPanel::writeList(int Index) {
     QStringList entries;
     for (int row = 0; row < List1[Index]->count(); ++row)
         entries.append(List1[Index]->item(row)->text());
-    QString error;
-    if (files_.writeList(AttachmentListKey(Index), entries, &error))
+    const common::Status written = files_.writeList(AttachmentListKey(Index), entries);
+    if (written)
         return true;
     desktop_.showMessage(
-        QStringLiteral("No se ha podido guardar la lista de archivos.\nERROR: %1").arg(error));
+        QStringLiteral("No se ha podido guardar la lista de archivos.\nERROR: %1").arg(written.error()));
     return false;
 }
 
@@ -132,11 +132,10 @@ void AttachmentPanel::AttachFile(int Index) {
             return;
         [[fallthrough]];
     case ArchiveState::NewName: {
-        QString error;
-        if (!files_.copyIntoArchive(chosen, &error)) {
+        if (const common::Status written = files_.copyIntoArchive(chosen); !written) {
             desktop_.showMessage(
                 QStringLiteral("No se ha podido copiar %1 en la carpeta Archivos.\nERROR: %2")
-                    .arg(chosen, error));
+                    .arg(chosen, written.error()));
             return;
         }
         break;

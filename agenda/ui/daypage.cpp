@@ -184,17 +184,17 @@ bool DayPage::eventFilter(QObject* watched, QEvent* event) {
 void DayPage::Text1_LostFocus() {
     if (!saveOnLeave_)
         return;
-    if (const auto failure = SaveDayNote())
-        emit noteSaveFailed(*failure);
+    if (const common::Status saved = SaveDayNote(); !saved)
+        emit noteSaveFailed(saved.error());
 }
 
 bool DayPage::DayNoteEdited() const {
     return Text1->document()->isModified();
 }
 
-std::optional<QString> DayPage::SaveDayNote() {
+common::Status DayPage::SaveDayNote() {
     if (!DayNoteEdited() || shownNoteKey_.isEmpty())
-        return std::nullopt;
+        return {};
     QString text = Text1->toPlainText();
     // Another machine stored this day since it was loaded: the user decides, nothing is lost silently.
     if (const auto other = notes_.changedSince(shownNoteKey_, noteVersion_); other && other->readable()) {
@@ -202,22 +202,21 @@ std::optional<QString> DayPage::SaveDayNote() {
             askAboutOutsideChange(desktop_, QStringLiteral("el día ") + shownNoteKey_, text, *other);
         if (!resolved) {
             loadNote();
-            return std::nullopt;
+            return {};
         }
         text = *resolved;
     }
-    QString error;
-    if (!notes_.save(shownNoteKey_, text, &error)) {
+    if (const common::Status written = notes_.save(shownNoteKey_, text); !written) {
         // Moving to another day replaces the box: the clipboard keeps what could not be stored.
         desktop_.setClipboardText(text);
-        return noteSaveFailureMessage(shownNoteKey_, error);
+        return common::Status::failure(noteSaveFailureMessage(shownNoteKey_, written.error()));
     }
     if (text != Text1->toPlainText())
         Text1->setPlainText(text);
     noteVersion_ = notes_.version(shownNoteKey_);
     Text1->document()->setModified(false);
     emit noteSaved();
-    return std::nullopt;
+    return {};
 }
 
 // Command11(2) saves Text9(3), the reminder for this year only; Text9(2) holds the saints.
@@ -249,11 +248,10 @@ void DayPage::Command11_Click(int Index) {
         if (text != box->toPlainText())
             box->setPlainText(text);
     }
-    QString error;
-    const DayTextChange change = storeDayText(data_, kKinds[Index], day, month, year, text, &error);
-    if (change == DayTextChange::Failed) {
+    const common::Result<DayTextChange> change = storeDayText(data_, kKinds[Index], day, month, year, text);
+    if (!change) {
         desktop_.showMessage(QStringLiteral("No se ha podido guardar el texto del %1.\nERROR: %2")
-                                 .arg(datedKey(day, month, year), error));
+                                 .arg(datedKey(day, month, year), change.error()));
         return;
     }
     textVersions_[kBoxes[Index]] = readDayText(data_, kKinds[Index], day, month, year).version;

@@ -41,7 +41,7 @@ public:
     bool DayNoteEdited() const;
     // Stores an edited note under the day it was loaded for. Returns the failure to tell, or nothing when
     // the note was stored or had no changes; after a failure the text is on the clipboard too.
-    std::optional<QString> SaveDayNote();
+    common::Status SaveDayNote();
 
     QString noteText() const;
     // For a closing window whose notes were saved, or which the user chose to quit without saving: the

@@ -43,12 +43,12 @@ void DeferredMessages::showNow() {
     desktop_.showMessage(text);
 }
 
-void DeferredMessages::postSaveFailure(const std::optional<QString>& failure) {
-    if (!failure)
+void DeferredMessages::postSaveFailure(const common::Status& saved) {
+    if (saved)
         return;
-    if (*failure != toldSaveFailure_)
-        post(*failure);
-    toldSaveFailure_ = *failure;
+    if (saved.error() != toldSaveFailure_)
+        post(saved.error());
+    toldSaveFailure_ = saved.error();
 }
 
 // The box of such a file is shown empty and locked every time; the file is told once.

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "common/desktopservices.h"
+#include "common/result.h"
 
 #include <QObject>
 #include <QSet>
 #include <QStringList>
-
-#include <optional>
 
 namespace quindara {
 
@@ -21,7 +20,7 @@ public:
 
     void post(const QString& text);
     // A note that keeps failing is told once, not at every leave, until a save works again.
-    void postSaveFailure(const std::optional<QString>& failure);
+    void postSaveFailure(const common::Status& saved);
     void forgetSaveFailure() { toldSaveFailure_.clear(); }
     // Files that are there but cannot be read, each told once in the session; empty paths are skipped.
     void postUnreadable(const QStringList& paths);

@@ -91,11 +91,11 @@ void NotesPadPage::forgetNoteWhenAllRemoved(int position, int removed, int added
 }
 
 void NotesPadPage::Text6_LostFocus() {
-    if (const auto failure = saveIfEdited()) {
+    if (const common::Status saved = saveIfEdited(); !saved) {
         // Told once, not at every leave, until a save works again.
-        if (*failure != toldFailure_)
-            messages_->post(*failure);
-        toldFailure_ = *failure;
+        if (saved.error() != toldFailure_)
+            messages_->post(saved.error());
+        toldFailure_ = saved.error();
         return;
     }
     // The click that took the focus may be choosing a note: let it land before the list changes.
@@ -109,31 +109,31 @@ void NotesPadPage::refreshFile1AfterClick() {
         refreshFile1();
 }
 
-std::optional<QString> NotesPadPage::savePendingNote() {
-    const auto failure = saveIfEdited();
+common::Status NotesPadPage::savePendingNote() {
+    common::Status saved = saveIfEdited();
     // The caller tells this failure; an earlier telling still waiting would show it twice.
-    if (failure)
-        messages_->withdraw({*failure});
+    if (!saved)
+        messages_->withdraw({saved.error()});
     refreshFile1();
-    return failure;
+    return saved;
 }
 
-std::optional<QString> NotesPadPage::saveIfEdited() {
+common::Status NotesPadPage::saveIfEdited() {
     if (!NotesPadEdited)
-        return std::nullopt;
+        return {};
     // An emptied pad stores nothing and deletes nothing.
     if (!Text6->toPlainText().isEmpty()) {
-        QString error;
         const QString text = Text6->toPlainText();
-        const auto name = pad_.save(text, editedNote_, &error);
+        const common::Result<QString> name = pad_.save(text, editedNote_);
         // Still edited after a failure: the text stays in the pad and the next leave tries again.
         if (!name)
-            return QStringLiteral("No se ha podido guardar la nota del bloc de notas.\nERROR: ") + error;
+            return common::Status::failure(
+                QStringLiteral("No se ha podido guardar la nota del bloc de notas.\nERROR: ") + name.error());
         editedNote_ = PadNote{*name, text};
     }
     NotesPadEdited = false;
     toldFailure_.clear();
-    return std::nullopt;
+    return {};
 }
 
 void NotesPadPage::tell(const QString& text) {
@@ -203,9 +203,8 @@ void NotesPadPage::Command13_Click() {
     const QString name = chosenNote();
     if (name.isEmpty())
         return;
-    QString error;
-    if (!pad_.remove(name, &error))
-        tell(QStringLiteral("No se ha podido eliminar la nota %1.\nERROR: %2").arg(name, error));
+    if (const common::Status removed = pad_.remove(name); !removed)
+        tell(QStringLiteral("No se ha podido eliminar la nota %1.\nERROR: %2").arg(name, removed.error()));
     refreshFile1();
 }
 

@@ -28,7 +28,7 @@ public:
     // Lists the notes folder again, keeping the chosen note chosen.
     void refreshFile1();
     // Stores the user's unsaved changes when the program ends; a failure is returned for the caller to tell.
-    std::optional<QString> savePendingNote();
+    common::Status savePendingNote();
     QString text() const;
     // Another machine or program changed the notes folder: the list follows, and the note in the pad
     // shows its stored text when the user has not changed it here.
@@ -46,7 +46,7 @@ private:
     void File1_Click();
     void Command13_Click();
     // The failure message, or nothing when the note was stored or had no changes.
-    std::optional<QString> saveIfEdited();
+    common::Status saveIfEdited();
     void tell(const QString& text);
     QString chosenNote() const;
     // Lists the folder again once no click on the list is under way.

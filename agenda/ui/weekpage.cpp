@@ -81,10 +81,10 @@ void WeekPage::showOutsideChanges() {
     }
 }
 
-std::optional<QString> WeekPage::SaveWeekDayNote(int Index) {
+common::Status WeekPage::SaveWeekDayNote(int Index) {
     QPlainTextEdit* box = Text2[Index];
     if (!weekShown_ || !box->document()->isModified())
-        return std::nullopt;
+        return {};
     const QString key = Label3[Index]->text();
     QString text = box->toPlainText();
     // Another machine stored this day since it was loaded: the user decides, nothing is lost silently.
@@ -92,21 +92,20 @@ std::optional<QString> WeekPage::SaveWeekDayNote(int Index) {
         const auto resolved = askAboutOutsideChange(desktop_, QStringLiteral("el día ") + key, text, *other);
         if (!resolved) {
             showNote(Index, *other);
-            return std::nullopt;
+            return {};
         }
         text = *resolved;
     }
-    QString error;
-    if (!notes_.save(key, text, &error)) {
+    if (const common::Status written = notes_.save(key, text); !written) {
         desktop_.setClipboardText(text);
-        return noteSaveFailureMessage(key, error);
+        return common::Status::failure(noteSaveFailureMessage(key, written.error()));
     }
     if (text != box->toPlainText())
         box->setPlainText(text);
     versions_[Index] = notes_.version(key);
     box->document()->setModified(false);
     emit noteSaved();
-    return std::nullopt;
+    return {};
 }
 
 QStringList WeekPage::captions() const {
@@ -142,8 +141,8 @@ void WeekPage::stopSavingOnLeave() {
 void WeekPage::Text2_LostFocus(int Index) {
     if (!saveOnLeave_)
         return;
-    if (const auto failure = SaveWeekDayNote(Index))
-        emit noteSaveFailed(*failure);
+    if (const common::Status saved = SaveWeekDayNote(Index); !saved)
+        emit noteSaveFailed(saved.error());
 }
 
 } // namespace quindara

@@ -32,7 +32,7 @@ public:
     void showOutsideChanges();
     // Only a box the user changed is stored; an emptied one stores the empty note, as on the day page.
     // Returns the failure to tell; the text is then on the clipboard too.
-    std::optional<QString> SaveWeekDayNote(int Index);
+    common::Status SaveWeekDayNote(int Index);
     QStringList captions() const;
     QStringList texts() const;
     // For a closing window: the focus leaving a box then stores nothing.

@@ -39,7 +39,7 @@ QStringList CalculatorFolder::treeFolders() {
     return {kConfiguration, kSavedLogs};
 }
 
-bool CalculatorFolder::createMissingFolders() const {
+common::Status CalculatorFolder::createMissingFolders() const {
     common::removeLeftoverSaveFiles(programFolder_, QStringList(QStringLiteral(".")) + treeFolders());
     return common::ensureFolders(programFolder_, treeFolders());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/result.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -19,7 +21,7 @@ public:
     QString savedLog(const QString& name) const;
 
     static QStringList treeFolders();
-    bool createMissingFolders() const;
+    common::Status createMissingFolders() const;
 
 private:
     QString programFolder_;

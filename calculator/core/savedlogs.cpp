@@ -74,8 +74,11 @@ int nextViewerFontSize(int size) {
     return size == 20 ? 12 : size;
 }
 
-bool SavedLogs::ensureFolder() const {
-    return QDir().mkpath(folder_.savedLogsFolder());
+common::Status SavedLogs::ensureFolder() const {
+    if (QDir().mkpath(folder_.savedLogsFolder()))
+        return {};
+    return common::Status::failure(
+        QStringLiteral("no existe la carpeta %1").arg(QDir::toNativeSeparators(folderPath())));
 }
 
 QStringList SavedLogs::names() const {
@@ -88,30 +91,27 @@ std::optional<QByteArray> SavedLogs::read(const QString& name) const {
     return common::readBytes(folder_.savedLog(name));
 }
 
-std::optional<QString> SavedLogs::save(const QByteArray& bytes, const QDateTime& moment,
-                                       const std::optional<SavedLog>& editing, QString* error) const {
+common::Result<QString> SavedLogs::save(const QByteArray& bytes, const QDateTime& moment,
+                                        const std::optional<SavedLog>& editing) const {
     // The folder may have gone since the window opened; the copy is worth recreating it.
-    if (!ensureFolder()) {
-        if (error)
-            *error = QStringLiteral("no existe la carpeta %1").arg(QDir::toNativeSeparators(folderPath()));
-        return std::nullopt;
-    }
+    if (common::Status folder = ensureFolder(); !folder)
+        return folder;
     const QString name = common::freeTimeStampName(moment, [&](const QString& candidate) {
         const QString path = folder_.savedLog(candidate);
         if (!QFileInfo::exists(path))
             return true;
         return editing && editing->name == candidate && common::readBytes(path) == editing->bytes;
     });
-    if (!common::writeBytes(folder_.savedLog(name), bytes, error))
-        return std::nullopt;
+    if (common::Status written = common::writeBytes(folder_.savedLog(name), bytes); !written)
+        return written;
     return name;
 }
 
-bool SavedLogs::remove(const QString& name) const {
-    if (!common::isSafeFileName(name))
-        return false;
+common::Status SavedLogs::remove(const QString& name) const {
     const QString path = folder_.savedLog(name);
-    return QFileInfo(path).isFile() && common::removeFile(path);
+    if (!common::isSafeFileName(name) || !QFileInfo(path).isFile())
+        return common::Status::failure(QStringLiteral("no existe la operación guardada «%1»").arg(name));
+    return common::removeFile(path);
 }
 
 } // namespace tallimo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calculator/core/calculatorfolder.h"
+#include "common/result.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -54,18 +55,17 @@ public:
     explicit SavedLogs(const CalculatorFolder& folder) : folder_(folder) {}
 
     QString folderPath() const { return folder_.savedLogsFolder(); }
-    bool ensureFolder() const;
+    common::Status ensureFolder() const;
     // Plain files of the folder in the order above; empty when the folder is missing.
     QStringList names() const;
     std::optional<QByteArray> read(const QString& name) const;
     // Writes the bytes under the time-stamp name of `moment`. A copy of that minute is replaced only
     // when it is the log being edited (`editing`, still holding the bytes the window saved or opened);
     // another log keeps its file and the save takes the next free name ("2026-12-6--9-5-2").
-    // Returns the name, or nothing (with `error` filled) when it was not written.
-    [[nodiscard]] std::optional<QString> save(const QByteArray& bytes, const QDateTime& moment,
-                                              const std::optional<SavedLog>& editing = std::nullopt,
-                                              QString* error = nullptr) const;
-    bool remove(const QString& name) const;
+    // Returns the name written.
+    common::Result<QString> save(const QByteArray& bytes, const QDateTime& moment,
+                                 const std::optional<SavedLog>& editing = std::nullopt) const;
+    common::Status remove(const QString& name) const;
 
 private:
     CalculatorFolder folder_;

@@ -4,6 +4,7 @@
 #include "calculator/core/configuration.h"
 #include "calculator/core/operationlog.h"
 #include "calculator/core/operations.h"
+#include "calculator/ui/logging.h"
 #include "calculator/ui/operationpalette.h"
 #include "calculator/ui/savedlogswindow.h"
 #include "calculator/ui/tapeview.h"
@@ -68,7 +69,9 @@ void CalculatorWindow::connectControls() {
 }
 
 void CalculatorWindow::Form_Load() {
-    folder_.createMissingFolders();
+    // A folder that cannot be made is told when something is saved into it.
+    if (const common::Status made = folder_.createMissingFolders(); !made)
+        qCWarning(lcCalculatorUi) << made.error();
     ui_.Picture2->setLeft(kTapeLeft);
     // Row 0 always adds; the tape starts that way. The window is centred by main() once it is shown.
     LoadConfiguration();
@@ -236,10 +239,10 @@ void CalculatorWindow::Command11_Click() {
     const bool formatted = InFormattedMode();
     const QString text = operationLogText(tape_, formatted ? LogMode::Formatted : LogMode::Entry,
                                           formatted ? ui_.Label3->text() : ui_.Text2->text(), OperationNames);
-    QString error;
-    if (!common::writeText(folder_.logFile(), text, common::Ending::Line, &error)) {
+    if (const common::Status written = common::writeText(folder_.logFile(), text, common::Ending::Line);
+        !written) {
         desktop_.showMessage(QStringLiteral("No se pudo escribir el registro de operaciones %1:\n%2")
-                                 .arg(folder_.logFile(), error),
+                                 .arg(folder_.logFile(), written.error()),
                              windowTitle());
         openSavedLogs_(SavedLogsWindow::LogWrite::Failed);
         return;

@@ -176,19 +176,19 @@ void SavedLogsWindow::Command2_Click() {
     const QString name = selectedName();
     if (name.isEmpty())
         return;
-    if (!savedLogs_.remove(name))
-        tell(QStringLiteral("No se pudo borrar la operación guardada «%1».").arg(name));
+    if (const common::Status removed = savedLogs_.remove(name); !removed)
+        tell(QStringLiteral("No se pudo borrar la operación guardada «%1».\nERROR: %2")
+                 .arg(name, removed.error()));
     // The viewer keeps the text, so it can still be saved again under a new name.
     refreshFileList();
 }
 
 void SavedLogsWindow::saveCopy() {
-    QString error;
     const QByteArray bytes = shownLog_.bytesFor(viewerText());
-    const auto name = savedLogs_.save(bytes, clock_.now(), editing_, &error);
+    const common::Result<QString> name = savedLogs_.save(bytes, clock_.now(), editing_);
     if (!name) {
         tell(QStringLiteral("No se pudo guardar la copia «%1»:\n%2")
-                 .arg(common::timeStampName(clock_.now()), error));
+                 .arg(common::timeStampName(clock_.now()), name.error()));
         refreshFileList();
         return;
     }
@@ -231,11 +231,10 @@ void SavedLogsWindow::offerPdfInstead(const QString& reason, const QString& text
 
 void SavedLogsWindow::openInTextEditor() {
     const QString path = folder_.logFile();
-    QString error;
     // Opening the editor on the old log would show text other than the one the user just edited.
-    if (!common::writeBytes(path, shownLog_.bytesFor(viewerText()), &error)) {
+    if (const common::Status written = common::writeBytes(path, shownLog_.bytesFor(viewerText())); !written) {
         tell(QStringLiteral("No se pudo escribir el registro de operaciones:\n%1\n%2")
-                 .arg(QDir::toNativeSeparators(path), error));
+                 .arg(QDir::toNativeSeparators(path), written.error()));
         return;
     }
     if (!desktop_.openInTextEditor(path))

@@ -47,11 +47,10 @@ inline bool saveVersion(const quindara::DataFolder& data, int version) {
     const QString year = QString::number(kDay.year());
     const common::FixedClock clock(QDateTime(kDay, QTime(10, 0)));
     quindara::DayNotes notes(data);
-    bool ok = notes.save(quindara::dayNoteKey(kDay), text);
-    ok = quindara::storeDayText(data, quindara::DayTextKind::Holiday, day, month, year,
-                                QStringLiteral("Fiesta %1").arg(version)) ==
-             quindara::DayTextChange::Written &&
-         ok;
+    bool ok = notes.save(quindara::dayNoteKey(kDay), text).ok();
+    const auto holiday = quindara::storeDayText(data, quindara::DayTextKind::Holiday, day, month, year,
+                                                QStringLiteral("Fiesta %1").arg(version));
+    ok = holiday && *holiday == quindara::DayTextChange::Written && ok;
     QStringList fields = {kSurname,
                           QStringLiteral("Ana %1").arg(version),
                           QStringLiteral("Calle Mayor 1"),
@@ -59,7 +58,7 @@ inline bool saveVersion(const quindara::DataFolder& data, int version) {
                           QStringLiteral("600 000 000"),
                           QStringLiteral("ana@example.com"),
                           text};
-    ok = quindara::writeContactCard(data.contactFile(kCategory, kSurname), fields) && ok;
+    ok = quindara::writeContactCard(data.contactFile(kCategory, kSurname), fields).ok() && ok;
     // The same pad note saved again, as the pad does while the user edits it.
     const quindara::NotesPad pad(data, clock);
     std::optional<quindara::PadNote> editing;
@@ -68,7 +67,7 @@ inline bool saveVersion(const quindara::DataFolder& data, int version) {
         if (const auto stored = pad.read(names.first()))
             editing = quindara::PadNote{names.first(), *stored};
     }
-    ok = pad.save(text, editing).has_value() && ok;
+    ok = pad.save(text, editing).ok() && ok;
     return ok;
 }
 

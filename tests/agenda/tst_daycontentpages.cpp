@@ -244,7 +244,7 @@ private slots:
         // Once the folder is back, the pending note is stored on the way out.
         QVERIFY(QFile::remove(data_.folder(folders::notesPad)));
         QVERIFY(data_.createMissingFolders());
-        QVERIFY(!host.page->savePendingNote());
+        QVERIFY(host.page->savePendingNote());
         QCOMPARE(common::readText(note("2004-12-1--10-30"), common::Ending::Zoned),
                  QStringLiteral("importante"));
         QCOMPARE(host.desktop.messages.size(), 1);

@@ -60,7 +60,7 @@ IcsReadOptions madrid(bool asHolidays = false) {
 
 // The agenda as the user fills it: through the same writers the windows use.
 void fillCalendar(const DataFolder& data) {
-    data.createMissingFolders();
+    QVERIFY(data.createMissingFolders());
     const auto text = [&](DayTextKind kind, const char* day, const char* month, const char* year,
                           const char* t) {
         QCOMPARE(storeDayText(data, kind, QString::fromUtf8(day), QString::fromUtf8(month),

@@ -15,7 +15,7 @@ namespace {
 const QDate kToday(2026, 12, 7);
 
 void fillSource(const DataFolder& data, bool contacts) {
-    data.createMissingFolders();
+    QVERIFY(data.createMissingFolders());
     if (contacts) {
         const QStringList card = {QStringLiteral("Núñez"),
                                   QStringLiteral("Ana"),
@@ -144,7 +144,7 @@ private slots:
         QFETCH(QString, output);
         static QTemporaryDir folder;
         static QTemporaryDir files;
-        DataFolder(folder.path()).createMissingFolders();
+        QVERIFY(DataFolder(folder.path()).createMissingFolders());
         QCOMPARE(storeDayText(DataFolder(folder.path()), DayTextKind::Holiday, QStringLiteral("1"),
                               QStringLiteral("ENERO"), QStringLiteral("2027"), QStringLiteral("Año nuevo")),
                  DayTextChange::Written);

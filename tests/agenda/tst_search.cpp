@@ -22,7 +22,7 @@ namespace {
 class SearchFolder {
 public:
     SearchFolder() : data(dir.path()) {
-        data.createMissingFolders();
+        QVERIFY(data.createMissingFolders());
         write(QStringLiteral("dias/MIÉRCOLES, 5 de ENERO de 2011.txt"),
               "Mañana reunión con José en la oficina, compartido por todos\r\n      ");
         write(QStringLiteral("dias/JUEVES, 5 de ENERO de 2012.txt"), "Otra nota compartido ");

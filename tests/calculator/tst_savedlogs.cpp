@@ -130,7 +130,9 @@ private slots:
         if (!editingName.isEmpty())
             editing = tallimo::SavedLog{editingName, editingBytes};
         const QDateTime moment(QDate(2026, 12, 6), QTime(9, 5, 30));
-        QCOMPARE(logs.save("B", moment, editing).value_or(QString()), written);
+        const common::Result<QString> saved = logs.save("B", moment, editing);
+        QVERIFY(saved);
+        QCOMPARE(*saved, written);
         QCOMPARE(logs.read(written).value_or("(none)"), QByteArray("B"));
         if (written != minute)
             QCOMPARE(logs.read(minute).value_or("(none)"), stored);
@@ -170,9 +172,9 @@ private slots:
         QVERIFY(common::writeBytes(dir.filePath(QStringLiteral("operaciones")), "x"));
         const SavedLogs logs{tallimo::CalculatorFolder(dir.path())};
         QVERIFY(!logs.ensureFolder());
-        QString error;
-        QVERIFY(!logs.save("log", QDateTime(QDate(2026, 12, 6), QTime(9, 5)), std::nullopt, &error));
-        QVERIFY(!error.isEmpty());
+        const common::Result<QString> saved = logs.save("log", QDateTime(QDate(2026, 12, 6), QTime(9, 5)));
+        QVERIFY(!saved);
+        QVERIFY(!saved.error().isEmpty());
     }
 };
 

@@ -135,11 +135,10 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("nota.txt"));
         QVERIFY(common::writeText(path, QStringLiteral("antes"), Ending::Line));
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-        QString error;
-        const bool written = common::writeText(path, QStringLiteral("después"), Ending::Line, &error);
+        const common::Status written = common::writeText(path, QStringLiteral("después"), Ending::Line);
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QVERIFY(!written);
-        QVERIFY(!error.isEmpty());
+        QVERIFY(!written.error().isEmpty());
         QCOMPARE(common::readTextOrEmpty(path, Ending::Line), QStringLiteral("antes"));
     }
 
@@ -155,7 +154,7 @@ private slots:
         rlimit limited = original;
         limited.rlim_cur = 1024;
         ::setrlimit(RLIMIT_FSIZE, &limited);
-        const bool written = common::writeText(path, QString(100000, u'x'), Ending::Zoned);
+        const common::Status written = common::writeText(path, QString(100000, u'x'), Ending::Zoned);
         ::setrlimit(RLIMIT_FSIZE, &original);
         QVERIFY(!written);
         QCOMPARE(*common::readBytes(path), before);

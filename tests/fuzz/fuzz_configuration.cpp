@@ -13,7 +13,7 @@ using namespace tallimo;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static QTemporaryDir programFolder;
     const CalculatorFolder folder(programFolder.path());
-    static const bool created = folder.createMissingFolders();
+    static const bool created = folder.createMissingFolders().ok();
     FUZZ_CHECK(created);
 
     const QList<QByteArray> parts = fuzz::bytesOf(data, size).split('\xff');

@@ -105,32 +105,29 @@ private slots:
         const QString chosen = outside.filePath(kAttachment);
         QVERIFY(common::writeBytes(chosen, newContent()));
 
-        std::function<bool(QString*)> save;
+        std::function<common::Status()> save;
         if (kind == u"note")
-            save = [&](QString* error) {
+            save = [&] {
                 DayNotes notes(data);
-                return notes.save(kNoteKey, QString::fromLatin1(newContent()), error);
+                return notes.save(kNoteKey, QString::fromLatin1(newContent()));
             };
         else if (kind == u"contact")
-            save = [&](QString* error) {
-                return writeContactCard(target, {kSurname, QString::fromLatin1(newContent())}, error);
-            };
+            save = [&] { return writeContactCard(target, {kSurname, QString::fromLatin1(newContent())}); };
         else if (kind == u"attachment")
-            save = [&](QString* error) { return Attachments(data).copyIntoArchive(chosen, error); };
+            save = [&] { return Attachments(data).copyIntoArchive(chosen); };
         else if (kind == u"calculator log")
-            save = [&](QString* error) {
+            save = [&] {
                 return common::writeText(calculator.logFile(), QString::fromLatin1(newContent()),
-                                         common::Ending::Line, error);
+                                         common::Ending::Line);
             };
         else
-            save = [&](QString* error) {
+            save = [&] {
                 const QDateTime minute(QDate(2011, 1, 5), QTime(9, 7));
                 const tallimo::SavedLog editing{kSavedLog, kOldBytes};
-                return tallimo::SavedLogs(calculator).save(newContent(), minute, editing, error).has_value();
+                return tallimo::SavedLogs(calculator).save(newContent(), minute, editing).status();
             };
 
-        QString error;
-        bool saved = false;
+        common::Status saved;
         QString cause;
         if (Medium(medium) == Medium::FullDisk) {
             QFile filler(QDir(folder).filePath(QStringLiteral("relleno")));
@@ -140,7 +137,7 @@ private slots:
             }
             filler.close();
             cause = QStringLiteral("no queda espacio en el disco");
-            saved = save(&error);
+            saved = save();
         } else {
             std::signal(SIGXFSZ, SIG_IGN);
             rlimit original{};
@@ -148,7 +145,7 @@ private slots:
             rlimit limited = original;
             limited.rlim_cur = 16;
             QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-            saved = save(&error);
+            saved = save();
             ::setrlimit(RLIMIT_FSIZE, &original);
             cause = QStringLiteral("el archivo supera el tamaño máximo permitido");
         }
@@ -161,7 +158,7 @@ private slots:
                 .entryList({QFileInfo(target).fileName() + QStringLiteral(".*")}, QDir::Files | QDir::Hidden),
             QStringList());
         // The cause, not the cancellation that followed it.
-        QCOMPARE(error, cause);
+        QCOMPARE(saved.error(), cause);
     }
 };
 
