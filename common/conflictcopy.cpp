@@ -1,6 +1,9 @@
 #include "common/conflictcopy.h"
 
+#include "common/folderindex.h"
+
 #include <QRegularExpression>
+#include <QSet>
 
 #include <array>
 
@@ -40,6 +43,43 @@ std::optional<ConflictCopy> parseConflictCopyName(const QString& fileName) {
                                 match.captured(2)};
     }
     return std::nullopt;
+}
+
+QStringList NamesAndCopies::copiesOf(const QString& name) const {
+    return copies.isEmpty() ? QStringList() : copies.value(FolderIndex::foldName(name));
+}
+
+QString conflictCopyLabel(const QString& name) {
+    return name + QStringLiteral(" (copia en conflicto)");
+}
+
+NamesAndCopies setConflictCopiesApart(const QStringList& names) {
+    NamesAndCopies apart;
+    QHash<QString, QString> originalOfCopy;
+    for (const QString& name : names) {
+        if (const auto copy = parseConflictCopyName(name))
+            originalOfCopy.insert(name, FolderIndex::foldName(copy->originalName));
+    }
+    // Most folders hold no copy: their names are taken as they are.
+    if (originalOfCopy.isEmpty()) {
+        apart.names = names;
+        return apart;
+    }
+    QSet<QString> present;
+    for (const QString& name : names) {
+        if (!originalOfCopy.contains(name))
+            present.insert(FolderIndex::foldName(name));
+    }
+    for (const QString& name : names) {
+        const auto original = originalOfCopy.constFind(name);
+        if (original != originalOfCopy.cend() && present.contains(*original))
+            apart.copies[*original].append(name);
+        else
+            apart.names.append(name);
+    }
+    for (QStringList& copies : apart.copies)
+        copies.sort();
+    return apart;
 }
 
 } // namespace common

@@ -75,6 +75,27 @@ std::optional<QStringList> resolveContactChange(common::OutsideChoice choice, co
     return kept;
 }
 
+bool mergeContactCopy(const QString& cardPath, const QString& copyPath, QString* error) {
+    const common::FileVersion copyVersion = common::FileVersion::at(copyPath);
+    const auto copy = readContactCard(copyPath);
+    const auto card = readContactCard(cardPath);
+    if (!copy || !card) {
+        if (error)
+            *error = QStringLiteral("no se puede leer %1").arg(copy ? cardPath : copyPath);
+        return false;
+    }
+    const auto merged =
+        resolveContactChange(common::OutsideChoice::KeepBoth, *card, *copy, copyVersion.modified());
+    if (!writeContactCard(cardPath, *merged, error))
+        return false;
+    if (!common::removeFile(copyPath)) {
+        if (error)
+            *error = QStringLiteral("no se puede borrar %1").arg(copyPath);
+        return false;
+    }
+    return true;
+}
+
 CategoryTable categoryTable(const QString& category, const QList<QStringList>& cards) {
     CategoryTable table;
     QString text = kTab + category + kCarriageReturn + kCarriageReturn;

@@ -1,5 +1,6 @@
 #include "agenda/core/notespad.h"
 
+#include "agenda/core/dayconflicts.h"
 #include "common/programfolder.h"
 #include "common/textfile.h"
 #include "common/timestamp.h"
@@ -15,8 +16,9 @@ QString NotesPad::folder() const {
     return data_.folder(folders::notesPad);
 }
 
-QStringList NotesPad::noteNames() const {
-    return QDir(folder()).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+common::NamesAndCopies NotesPad::listing() const {
+    return common::setConflictCopiesApart(
+        QDir(folder()).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase));
 }
 
 std::optional<QString> NotesPad::save(const QString& text, const std::optional<PadNote>& editing,
@@ -50,6 +52,17 @@ bool NotesPad::remove(const QString& name, QString* error) const {
     if (error)
         *error = QStringLiteral("no se puede borrar %1").arg(data_.noteFile(name));
     return false;
+}
+
+bool NotesPad::mergeCopy(const QString& name, const QString& copyName, QString* error) const {
+    const auto copy = common::parseConflictCopyName(copyName);
+    if (!common::isSafeFileName(name) || !common::isSafeFileName(copyName) || !copy) {
+        if (error)
+            *error = QStringLiteral("nombre de nota no válido");
+        return false;
+    }
+    return DayConflicts::merge(
+        {folder(), copyName, name, *copy, common::Ending::Zoned, QStringLiteral("la nota")}, error);
 }
 
 } // namespace quindara

@@ -2,6 +2,7 @@
 
 #include "agenda/core/datafolder.h"
 #include "common/clock.h"
+#include "common/conflictcopy.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,8 +23,10 @@ public:
     NotesPad(const DataFolder& data, const common::Clock& clock);
 
     QString folder() const;
-    // Names of the stored notes, sorted as a file list shows them.
-    QStringList noteNames() const;
+    // Names of the stored notes, sorted as a file list shows them, with the conflict copies a sync tool
+    // left of them set apart.
+    common::NamesAndCopies listing() const;
+    QStringList noteNames() const { return listing().names; }
 
     // Saves under the current minute's name. The note being edited (`editing`, while its file still
     // holds what the pad stored or opened) is replaced there; any other note of that minute is kept and
@@ -34,6 +37,10 @@ public:
                                               QString* error = nullptr) const;
     std::optional<QString> read(const QString& name) const;
     [[nodiscard]] bool remove(const QString& name, QString* error = nullptr) const;
+    // Keeps both texts in the note `name`, the conflict copy's first, as a save that keeps both versions
+    // does, then removes the copy. False, with the copy left in place, when a step fails.
+    [[nodiscard]] bool mergeCopy(const QString& name, const QString& copyName,
+                                 QString* error = nullptr) const;
 
 private:
     DataFolder data_;

@@ -272,7 +272,7 @@ void AgendaWindow::Command14_Click() {
         yearOverview_->activateWindow();
         return;
     }
-    yearOverview_ = new YearOverviewWindow(data_, state_.year(), this);
+    yearOverview_ = new YearOverviewWindow(data_, state_.year(), marks_, conflicts_, this);
     connect(yearOverview_, &YearOverviewWindow::datePicked, this, &AgendaWindow::ApplyPickedDate);
     yearOverview_->show();
 }

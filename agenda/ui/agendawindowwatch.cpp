@@ -92,11 +92,13 @@ void AgendaWindow::ShowOutsideChanges(const QStringList& folders) {
         calendar_->DrawMonth(state_.year(), state_.month(), marks_);
         if (state_.hasSelection())
             calendar_->SelectDay(state_.selectedDate().day(), marks_);
+    }
+    if (marksChanged || notesChanged) {
+        ShowConflictSigns();
+        // The overview shares the window's marks and conflict copies: nothing is listed twice.
         if (yearOverview_)
             yearOverview_->showOutsideChanges();
     }
-    if (marksChanged || notesChanged)
-        ShowConflictSigns();
     if (state_.hasSelection() &&
         (marksChanged || notesChanged || touched(folders::saints) || touched(folders::attachmentLists))) {
         const QDate day = state_.selectedDate();
@@ -114,9 +116,10 @@ void AgendaWindow::ShowOutsideChanges(const QStringList& folders) {
     if (touched(folders::notesPad))
         notesPad_->showOutsideChanges();
     if (addressBookChanged) {
-        addressBook_->showOutsideChanges();
+        addressBook_->showOutsideChanges(folders);
         // A category made elsewhere is watched from now on.
-        watcher_->watchFolders(watchedFolders());
+        if (folders.contains(addressBook))
+            watcher_->watchFolders(watchedFolders());
     }
     watchShownFiles();
 }
