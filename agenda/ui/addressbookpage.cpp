@@ -190,8 +190,13 @@ void AddressBookPage::showContact(const QString& category, const QString& name) 
     // The whole category is listed, so the card's row can be chosen.
     Text8->clear();
     PointFile2(Dir1.categoryPath(Combo3->currentText()));
-    if (!loadCard(name)) {
-        desktop_.showMessage(QStringLiteral("No se ha podido abrir el contacto %1.").arg(name));
+    // A conflict copy (a search hit) opens the contact it belongs to, where it can be merged: shown on its
+    // own, its fields would be saved over that contact without a question.
+    const auto copy = common::parseConflictCopyName(name);
+    const QString original = copy ? File2Names.realName(copy->originalName) : QString();
+    const QString contact = original.isEmpty() ? name : original;
+    if (!loadCard(contact)) {
+        desktop_.showMessage(QStringLiteral("No se ha podido abrir el contacto %1.").arg(contact));
         return;
     }
     FillFile2();

@@ -206,7 +206,11 @@ void NotesPadPage::File1_Click() {
 void NotesPadPage::openNote(const QString& name) {
     Text6_LostFocus();
     refreshFile1();
-    QListWidgetItem* found = itemOf(name);
+    // A conflict copy (a search hit) opens the note it belongs to, where it can be merged.
+    const auto copy = common::parseConflictCopyName(name);
+    QListWidgetItem* found = copy ? itemOf(copy->originalName) : nullptr;
+    if (!found)
+        found = itemOf(name);
     if (!found) {
         tell(QStringLiteral("No se ha podido abrir la nota %1.").arg(name));
         return;
