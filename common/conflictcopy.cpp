@@ -1,6 +1,10 @@
 #include "common/conflictcopy.h"
 
+#include "common/folderindex.h"
+
 #include <QRegularExpression>
+#include <QSet>
+#include <QStringMatcher>
 
 #include <array>
 
@@ -30,8 +34,10 @@ const std::array<Pattern, 3>& patterns() {
 } // namespace
 
 std::optional<ConflictCopy> parseConflictCopyName(const QString& fileName) {
-    // Every marker holds "conflict"; most names do not, so the expressions rarely run.
-    if (!fileName.contains(QLatin1String("conflict"), Qt::CaseInsensitive))
+    // Every marker holds "conflict" in lower case, as the expressions match it; most names do not, so the
+    // expressions rarely run. One matcher made once: a folder of contacts is tens of thousands of names.
+    static const QStringMatcher marker(u"conflict");
+    if (marker.indexIn(fileName) < 0)
         return std::nullopt;
     for (const Pattern& pattern : patterns()) {
         const QRegularExpressionMatch match = pattern.expression.match(fileName);
@@ -40,6 +46,43 @@ std::optional<ConflictCopy> parseConflictCopyName(const QString& fileName) {
                                 match.captured(2)};
     }
     return std::nullopt;
+}
+
+QStringList NamesAndCopies::copiesOf(const QString& name) const {
+    return copies.isEmpty() ? QStringList() : copies.value(FolderIndex::foldName(name));
+}
+
+QString conflictCopyLabel(const QString& name) {
+    return name + QStringLiteral(" (copia en conflicto)");
+}
+
+NamesAndCopies setConflictCopiesApart(const QStringList& names) {
+    NamesAndCopies apart;
+    QHash<QString, QString> originalOfCopy;
+    for (const QString& name : names) {
+        if (const auto copy = parseConflictCopyName(name))
+            originalOfCopy.insert(name, FolderIndex::foldName(copy->originalName));
+    }
+    // Most folders hold no copy: their names are taken as they are.
+    if (originalOfCopy.isEmpty()) {
+        apart.names = names;
+        return apart;
+    }
+    QSet<QString> present;
+    for (const QString& name : names) {
+        if (!originalOfCopy.contains(name))
+            present.insert(FolderIndex::foldName(name));
+    }
+    for (const QString& name : names) {
+        const auto original = originalOfCopy.constFind(name);
+        if (original != originalOfCopy.cend() && present.contains(*original))
+            apart.copies[*original].append(name);
+        else
+            apart.names.append(name);
+    }
+    for (QStringList& copies : apart.copies)
+        copies.sort();
+    return apart;
 }
 
 } // namespace common

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -23,5 +25,22 @@ struct ConflictCopy {
 //              ("copia en conflicto de Equipo 2026-12-07") and with a " (1)" counter.
 // Names without an extension (notes-pad notes, contact cards) are recognised too.
 std::optional<ConflictCopy> parseConflictCopyName(const QString& fileName);
+
+// A folder's names with the conflict copies set apart, so that a list shows a copy as a sign on the entry
+// it belongs to rather than as an entry of its own. A copy whose file is gone stays among the names
+// under its own name: nothing is hidden.
+struct NamesAndCopies {
+    // The names in their order, without the copies set apart.
+    QStringList names;
+    // The copies set apart, by the folded name of the file they belong to.
+    QHash<QString, QStringList> copies;
+
+    // The copies of `name` (any letter case), oldest name first.
+    QStringList copiesOf(const QString& name) const;
+};
+NamesAndCopies setConflictCopiesApart(const QStringList& names);
+
+// How a list shows an entry that has a conflict copy, or a copy listed as an entry of its own.
+QString conflictCopyLabel(const QString& name);
 
 } // namespace common

@@ -75,6 +75,21 @@ std::optional<QStringList> resolveContactChange(common::OutsideChoice choice, co
     return kept;
 }
 
+common::Status mergeContactCopy(const QString& cardPath, const QString& copyPath) {
+    const common::FileVersion copyVersion = common::FileVersion::at(copyPath);
+    const auto copy = readContactCard(copyPath);
+    const auto card = readContactCard(cardPath);
+    if (!copy || !card)
+        return common::Status::failure(QStringLiteral("no se puede leer %1").arg(copy ? cardPath : copyPath));
+    const auto merged =
+        resolveContactChange(common::OutsideChoice::KeepBoth, *card, *copy, copyVersion.modified());
+    if (common::Status written = writeContactCard(cardPath, *merged); !written)
+        return written;
+    if (!common::removeFile(copyPath))
+        return common::Status::failure(QStringLiteral("no se puede borrar %1").arg(copyPath));
+    return {};
+}
+
 CategoryTable categoryTable(const QString& category, const QList<QStringList>& cards) {
     CategoryTable table;
     QString text = kTab + category + kCarriageReturn + kCarriageReturn;

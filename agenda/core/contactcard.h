@@ -42,6 +42,11 @@ CategoryTable categoryTable(const QString& category, const QList<QStringList>& c
 std::optional<QStringList> resolveContactChange(common::OutsideChoice choice, const QStringList& mine,
                                                 const QStringList& other, const QDateTime& otherTime);
 
+// Keeps both cards in the card at `cardPath`, joined as a save that keeps both versions (the copy's fields
+// first, as the other version's), then removes the conflict copy at `copyPath`; the copy is left
+// in place when either card cannot be read or a step fails.
+common::Status mergeContactCopy(const QString& cardPath, const QString& copyPath);
+
 // The link handed to the mail program; the mail program receives the address exactly as typed.
 QString mailtoLink(const QString& address);
 

@@ -1,5 +1,6 @@
 #include "agenda/core/contactlist.h"
 
+#include "common/conflictcopy.h"
 #include "common/folderindex.h"
 
 #include <QDir>
@@ -141,7 +142,9 @@ void ContactListModel::setPrefix(const QString& prefix) {
 void ContactListModel::listFolder() {
     const QFileInfo info(folder_);
     listedModified_ = !folder_.isEmpty() && info.exists() ? info.lastModified() : QDateTime();
-    index_.setNames(fileNamesIn(folder_));
+    common::NamesAndCopies apart = common::setConflictCopiesApart(fileNamesIn(folder_));
+    copies_ = std::move(apart.copies);
+    index_.setNames(apart.names);
 }
 
 void ContactListModel::showRange() {
@@ -171,6 +174,10 @@ QString ContactListModel::nameAt(int row) const {
     return row >= 0 && row < rowCount() ? index_.name(first_ + row) : QString();
 }
 
+QStringList ContactListModel::conflictCopiesOf(const QString& name) const {
+    return copies_.isEmpty() ? QStringList() : copies_.value(common::FolderIndex::foldName(name));
+}
+
 int ContactListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(last_ - first_);
 }
@@ -178,7 +185,8 @@ int ContactListModel::rowCount(const QModelIndex& parent) const {
 QVariant ContactListModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
         return {};
-    return index_.name(first_ + index.row());
+    const QString& name = index_.name(first_ + index.row());
+    return copies_.isEmpty() || conflictCopiesOf(name).isEmpty() ? name : common::conflictCopyLabel(name);
 }
 
 } // namespace quindara

@@ -2,6 +2,7 @@
 
 #include <QAbstractListModel>
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -65,6 +66,9 @@ public:
     // Row shown for the stored name, or -1 when it is not shown.
     int rowOf(const QString& name) const;
     QString nameAt(int row) const;
+    // Conflict copies a sync tool left of the contact `name`: never listed as contacts of their own, the
+    // contact's row shows that it has them.
+    QStringList conflictCopiesOf(const QString& name) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -77,6 +81,7 @@ private:
     QDateTime listedModified_;
     QString prefix_;
     ContactNameIndex index_;
+    QHash<QString, QStringList> copies_;
     qsizetype first_ = 0;
     qsizetype last_ = 0;
 };

@@ -55,22 +55,21 @@ const QStringList& DayConflicts::copiesOf(int folder, const Place& place) {
     return found == scan.copies.cend() ? kNoCopies : *found;
 }
 
-QSet<int> DayConflicts::daysOfMonth(int year, int month) {
-    QSet<int> days;
-    const QDate first(year, month, 1);
-    if (!first.isValid())
-        return days;
+const common::FolderIndex* DayConflicts::indexWhenAnyCopies() {
     marks_.refresh();
     const common::FolderIndex& notes = notes_.index();
-    // Most folders have no copy at all: then no day is looked up.
     const std::array<const common::FolderIndex*, 4> indexes = {
         &notes, &marks_.holidays(), &marks_.yearlyReminders(), &marks_.oneYearReminders()};
     bool any = false;
     for (int folder = 0; folder < 4; ++folder)
         any = hasCopies(folder, *indexes[folder]) || any;
-    if (!any)
-        return days;
-    for (int day = 1; day <= first.daysInMonth(); ++day) {
+    return any ? &notes : nullptr;
+}
+
+QSet<int> DayConflicts::daysWithCopies(int year, int month, const common::FolderIndex& notes) {
+    QSet<int> days;
+    const QDate first(year, month, 1);
+    for (int day = 1; first.isValid() && day <= first.daysInMonth(); ++day) {
         const auto places = placesOf(QDate(year, month, day), notes);
         for (int folder = 0; folder < 4; ++folder) {
             if (!copiesOf(folder, places[folder]).isEmpty()) {
@@ -78,6 +77,21 @@ QSet<int> DayConflicts::daysOfMonth(int year, int month) {
                 break;
             }
         }
+    }
+    return days;
+}
+
+// Most folders have no copy at all: then no day is looked up.
+QSet<int> DayConflicts::daysOfMonth(int year, int month) {
+    const common::FolderIndex* notes = indexWhenAnyCopies();
+    return notes ? daysWithCopies(year, month, *notes) : QSet<int>();
+}
+
+std::array<QSet<int>, 12> DayConflicts::daysOfYear(int year) {
+    std::array<QSet<int>, 12> days;
+    if (const common::FolderIndex* notes = indexWhenAnyCopies()) {
+        for (int month = 1; month <= 12; ++month)
+            days[size_t(month - 1)] = daysWithCopies(year, month, *notes);
     }
     return days;
 }

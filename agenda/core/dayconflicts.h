@@ -39,6 +39,8 @@ public:
 
     // Days of the month that have a conflict copy of one of their files.
     QSet<int> daysOfMonth(int year, int month);
+    // The same for the twelve months of a year, each folder looked at once.
+    std::array<QSet<int>, 12> daysOfYear(int year);
     std::vector<DayConflict> ofDay(const QDate& date);
     // Keeps both texts in the day's file (the copy's first, as the other version, then the file's), then
     // removes the copy. False, with the copy left in place, when either step fails.
@@ -61,6 +63,9 @@ private:
     // Gathers the folder's copies again when its names changed; true when it has any.
     bool hasCopies(int folder, const common::FolderIndex& index);
     const QStringList& copiesOf(int folder, const Place& place);
+    // The notes folder's index when any of the four folders has a copy, else nothing.
+    const common::FolderIndex* indexWhenAnyCopies();
+    QSet<int> daysWithCopies(int year, int month, const common::FolderIndex& notes);
 
     DayMarks& marks_;
     DayNotes& notes_;

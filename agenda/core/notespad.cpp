@@ -1,5 +1,6 @@
 #include "agenda/core/notespad.h"
 
+#include "agenda/core/dayconflicts.h"
 #include "common/programfolder.h"
 #include "common/textfile.h"
 #include "common/timestamp.h"
@@ -15,8 +16,9 @@ QString NotesPad::folder() const {
     return data_.folder(folders::notesPad);
 }
 
-QStringList NotesPad::noteNames() const {
-    return QDir(folder()).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+common::NamesAndCopies NotesPad::listing() const {
+    return common::setConflictCopiesApart(
+        QDir(folder()).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase));
 }
 
 common::Result<QString> NotesPad::save(const QString& text, const std::optional<PadNote>& editing) const {
@@ -45,6 +47,14 @@ common::Status NotesPad::remove(const QString& name) const {
     if (common::removeFile(data_.noteFile(name)))
         return {};
     return common::Status::failure(QStringLiteral("no se puede borrar %1").arg(data_.noteFile(name)));
+}
+
+common::Status NotesPad::mergeCopy(const QString& name, const QString& copyName) const {
+    const auto copy = common::parseConflictCopyName(copyName);
+    if (!common::isSafeFileName(name) || !common::isSafeFileName(copyName) || !copy)
+        return common::Status::failure(QStringLiteral("nombre de nota no válido"));
+    return DayConflicts::merge(
+        {folder(), copyName, name, *copy, common::Ending::Zoned, QStringLiteral("la nota")});
 }
 
 } // namespace quindara

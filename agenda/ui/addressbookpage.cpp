@@ -1,18 +1,22 @@
 #include "agenda/ui/addressbookpage.h"
 
 #include "agenda/core/contactcard.h"
+#include "common/conflictcopy.h"
 #include "common/folderindex.h"
 #include "common/textfile.h"
 #include "common/units.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QUrl>
 
 namespace quindara {
@@ -186,14 +190,30 @@ void AddressBookPage::showContact(const QString& category, const QString& name) 
     // The whole category is listed, so the card's row can be chosen.
     Text8->clear();
     PointFile2(Dir1.categoryPath(Combo3->currentText()));
-    if (!loadCard(name)) {
-        desktop_.showMessage(QStringLiteral("No se ha podido abrir el contacto %1.").arg(name));
+    // A conflict copy (a search hit) opens the contact it belongs to, where it can be merged: shown on its
+    // own, its fields would be saved over that contact without a question.
+    const auto copy = common::parseConflictCopyName(name);
+    const QString original = copy ? File2Names.realName(copy->originalName) : QString();
+    const QString contact = original.isEmpty() ? name : original;
+    if (!loadCard(contact)) {
+        desktop_.showMessage(QStringLiteral("No se ha podido abrir el contacto %1.").arg(contact));
         return;
     }
     FillFile2();
 }
 
-void AddressBookPage::showOutsideChanges() {
+void AddressBookPage::showOutsideChanges(const QStringList& changedFolders) {
+    const auto changed = [&changedFolders](const QString& folder) {
+        return !folder.isEmpty() && changedFolders.contains(QFileInfo(folder).absoluteFilePath());
+    };
+    // A renamed or removed category shows in its parent folder, which the shown list then follows too.
+    if (changed(Dir1.root()))
+        showCategoryChanges();
+    else if (changed(File2Names.folder()))
+        RefreshFile2();
+}
+
+void AddressBookPage::showCategoryChanges() {
     const QStringList categories = Dir1.categories();
     QStringList listed;
     for (int row = 0; row < Combo3->count(); ++row)
@@ -255,6 +275,7 @@ void AddressBookPage::File2_Click() {
 }
 
 bool AddressBookPage::loadCard(const QString& name) {
+    OfferCopyMerges(name);
     const QString path = File2Names.pathFor(name);
     const common::FileVersion version = common::FileVersion::at(path);
     const auto card = readContactCard(path);
@@ -265,6 +286,36 @@ bool AddressBookPage::loadCard(const QString& name) {
     shownCardPath_ = path;
     shownCardVersion_ = version;
     return true;
+}
+
+void AddressBookPage::OfferCopyMerges(const QString& name) {
+    bool merged = false;
+    for (const QString& copyName : File2Names.conflictCopiesOf(name)) {
+        const QString copyPath = QDir(File2Names.folder()).filePath(copyName);
+        // Merged already by a click a moment ago, or removed elsewhere.
+        if (declinedCopies_.contains(copyPath) || !QFileInfo::exists(copyPath))
+            continue;
+        const common::ConflictCopy copy =
+            common::parseConflictCopyName(copyName).value_or(common::ConflictCopy{});
+        const QString question =
+            QStringLiteral("El contacto %1 tiene una copia en conflicto, hecha por %2 el %3:\n%4\n\n"
+                           "¿Unir la copia al contacto? Se conservan los datos de los dos, primero los de la "
+                           "copia, y después se borra la copia.")
+                .arg(name, copy.tool, copy.when, copyName);
+        if (!desktop_.askYesNo(question, QStringLiteral("Copia en conflicto"), common::DefaultAnswer::Yes)) {
+            declinedCopies_.insert(copyPath);
+            continue;
+        }
+        if (const common::Status joined = mergeContactCopy(File2Names.pathFor(name), copyPath); !joined) {
+            desktop_.showMessage(
+                QStringLiteral("No se ha podido unir la copia %1.\nERROR: %2").arg(copyName, joined.error()));
+            continue;
+        }
+        merged = true;
+    }
+    // The list loses the sign once the click that opened the contact is over.
+    if (merged)
+        QTimer::singleShot(0, this, &AddressBookPage::RefreshFile2);
 }
 
 std::optional<QStringList> AddressBookPage::fieldsToStore(const QString& surname) {

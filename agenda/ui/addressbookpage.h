@@ -7,6 +7,7 @@
 #include "common/outsidechange.h"
 
 #include <QFrame>
+#include <QSet>
 
 #include <array>
 #include <optional>
@@ -32,12 +33,14 @@ public:
     void loadCategories();
     // Shows the category `category` ("" or "Todos" for the whole list) and the card `name` in it.
     void showContact(const QString& category, const QString& name);
-    // Another machine or program changed the address book: the categories and the shown list follow,
+    // Another machine or program changed these folders of the address book: the categories (when the
+    // address book's own folder changed) and the shown list (when its folder did) follow, each listed once;
     // the fields keep what they show.
-    void showOutsideChanges();
+    void showOutsideChanges(const QStringList& changedFolders);
 
 private:
     void buildControls();
+    void showCategoryChanges();
 
     void Combo3_Click();
     void Combo3_Change(const QString& typed);
@@ -61,6 +64,8 @@ private:
     void ClearFields();
     // Loads the card of `name` in File2's folder into the fields; false when it cannot be read.
     bool loadCard(const QString& name);
+    // Offers to merge the conflict copies a sync tool left of the contact `name` into its card.
+    void OfferCopyMerges(const QString& name);
     // The fields to store for `surname`: the user's, or what the user chose after another machine changed
     // the shown card; nothing when the other version stays (the fields then show it).
     std::optional<QStringList> fieldsToStore(const QString& surname);
@@ -94,6 +99,8 @@ private:
     // that no other machine changed it since.
     QString shownCardPath_;
     common::FileVersion shownCardVersion_;
+    // Conflict copies the user chose to keep for later: not asked about again while the program runs.
+    QSet<QString> declinedCopies_;
     // Set while FillFile2 chooses a row, so that choosing loads nothing into the fields.
     bool fillingFile2_ = false;
 };

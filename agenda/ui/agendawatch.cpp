@@ -97,10 +97,11 @@ void AgendaWatch::ShowOutsideChanges(const QStringList& folders) {
         pages_.calendar->DrawMonth(state_.year(), state_.month(), marks_);
         if (state_.hasSelection())
             pages_.calendar->SelectDay(state_.selectedDate().day(), marks_);
+    }
+    if (marksTouched || notesChanged) {
+        ShowConflictSigns();
         emit marksChanged();
     }
-    if (marksTouched || notesChanged)
-        ShowConflictSigns();
     if (state_.hasSelection() &&
         (marksTouched || notesChanged || touched(folders::saints) || touched(folders::attachmentLists))) {
         const QDate day = state_.selectedDate();
@@ -120,9 +121,10 @@ void AgendaWatch::ShowOutsideChanges(const QStringList& folders) {
     if (touched(folders::notesPad))
         pages_.notesPad->showOutsideChanges();
     if (addressBookChanged) {
-        pages_.addressBook->showOutsideChanges();
+        pages_.addressBook->showOutsideChanges(folders);
         // A category made elsewhere is watched from now on.
-        watcher_->watchFolders(watchedFolders());
+        if (folders.contains(addressBook))
+            watcher_->watchFolders(watchedFolders());
     }
     watchShownFiles();
 }

@@ -38,9 +38,12 @@ public:
     void watchShownFiles();
     void dayShown();
     void ShowConflictSigns();
+    // The conflict copies found, shared with the year overview so that nothing is listed twice.
+    DayConflicts& conflicts() { return conflicts_; }
 
 signals:
-    // The holidays or reminders changed: what else shows marks (the year overview) draws again.
+    // The holidays, reminders or day notes changed: what else shows their marks and conflict signs (the
+    // year overview) draws again.
     void marksChanged();
 
 private:

@@ -271,7 +271,7 @@ void AgendaWindow::Command14_Click() {
         yearOverview_->activateWindow();
         return;
     }
-    yearOverview_ = new YearOverviewWindow(data_, state_.year(), this);
+    yearOverview_ = new YearOverviewWindow(data_, state_.year(), marks_, watch_->conflicts(), this);
     connect(yearOverview_, &YearOverviewWindow::datePicked, this, &AgendaWindow::ApplyPickedDate);
     yearOverview_->show();
 }

@@ -8,9 +8,6 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPainter>
-#include <QPixmap>
-#include <QPolygon>
 #include <QPushButton>
 
 #include <algorithm>
@@ -188,25 +185,8 @@ void CalendarPanel::showConflictSigns(const QSet<int>& days) {
         const bool shown = day != 0 && days.contains(day);
         if (!shown && !conflictSigns_[index])
             continue;
-        if (!conflictSigns_[index]) {
-            // A red corner at the button's top right, clear of the day number; clicks go through.
-            constexpr int kCorner = 8;
-            QPixmap corner(kCorner, kCorner);
-            corner.fill(Qt::transparent);
-            QPainter painter(&corner);
-            painter.setRenderHint(QPainter::Antialiasing);
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(QColor(0xC0, 0, 0));
-            painter.drawPolygon(QPolygon({QPoint(0, 0), QPoint(kCorner, 0), QPoint(kCorner, kCorner)}));
-            painter.end();
-            auto* sign = new QLabel(Command1[index]);
-            sign->setObjectName(QStringLiteral("conflictSign"));
-            sign->setPixmap(corner);
-            sign->setAttribute(Qt::WA_TransparentForMouseEvents);
-            sign->setGeometry(Command1[index]->width() - kCorner - 2, 2, kCorner, kCorner);
-            conflictSigns_[index] = sign;
-        }
-        conflictSigns_[index]->setVisible(shown);
+        showConflictSign(Command1[index], shown);
+        conflictSigns_[index] = true;
     }
 }
 

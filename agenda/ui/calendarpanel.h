@@ -76,8 +76,8 @@ private:
 
     MonthLayout layout_;
     int selectedDay_ = 0;
-    // One per day button, made on the first conflict.
-    std::array<QLabel*, kGridButtons> conflictSigns_{};
+    // Day buttons that have had a conflict sign: the others need no look when none is shown.
+    std::array<bool, kGridButtons> conflictSigns_{};
 };
 
 } // namespace quindara

@@ -5,6 +5,9 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QPolygon>
 
 namespace quindara {
 
@@ -76,6 +79,30 @@ void setPicture(QAbstractButton* button, Picture picture) {
     // Screen readers have no caption to read on a picture-only button.
     if (button->text().isEmpty())
         button->setAccessibleName(QString::fromUtf8(use.tooltip).remove(QStringLiteral(" (Ctrl+F)")));
+}
+
+void showConflictSign(QAbstractButton* dayButton, bool shown) {
+    auto* sign = dayButton->findChild<QLabel*>(QStringLiteral("conflictSign"), Qt::FindDirectChildrenOnly);
+    if (!sign && !shown)
+        return;
+    if (!sign) {
+        constexpr int corner = 8;
+        constexpr int margin = 2;
+        QPixmap picture(corner, corner);
+        picture.fill(Qt::transparent);
+        QPainter painter(&picture);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0xC0, 0, 0));
+        painter.drawPolygon(QPolygon({QPoint(0, 0), QPoint(corner, 0), QPoint(corner, corner)}));
+        painter.end();
+        sign = new QLabel(dayButton);
+        sign->setObjectName(QStringLiteral("conflictSign"));
+        sign->setPixmap(picture);
+        sign->setAttribute(Qt::WA_TransparentForMouseEvents);
+        sign->setGeometry(dayButton->width() - corner - margin, margin, corner, corner);
+    }
+    sign->setVisible(shown);
 }
 
 } // namespace quindara

@@ -24,6 +24,10 @@ using common::setForeColor;
 // in magenta.
 QLabel* makeWeekdayInitial(QWidget* parent, const QString& name, const QRect& twipsPlace, int column);
 
+// Shows or hides the sign of a day with a conflict copy on its day button: a small red corner at the top
+// right, clear of the day number, that lets clicks through. The button's colour stays. Made on first use.
+void showConflictSign(QAbstractButton* dayButton, bool shown);
+
 // What a picture button shows.
 enum class Picture {
     Calculator,

@@ -75,6 +75,14 @@ void MonthPanel::hideCell(int index) {
     button->setVisible(false);
     // A hidden cell keeps no day, so a search by caption only meets the month's own days.
     button->setText(QString());
+    showConflictSign(index, false);
+}
+
+void MonthPanel::showConflictSign(int index, bool shown) {
+    if (!shown && !signed_.at(index))
+        return;
+    quindara::showConflictSign(buttons_.at(index), shown);
+    signed_.at(index) = true;
 }
 
 } // namespace quindara

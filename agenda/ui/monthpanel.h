@@ -30,6 +30,8 @@ public:
     // Shows `day` on button `index` with the back colour `colour` (0x00BBGGRR).
     void showDay(int index, int day, quint32 colour);
     void hideCell(int index);
+    // The sign of a day with a conflict copy; a hidden cell shows none.
+    void showConflictSign(int index, bool shown);
 
     // Grid origin in window twips: three rows of four panels, January at the top left.
     static int gridLeft(int month) { return 120 + 2880 * ((month - 1) % 4); }
@@ -43,6 +45,8 @@ signals:
 private:
     int month_;
     std::array<ColourButton*, kGridButtons> buttons_{};
+    // Buttons that have had a conflict sign: the others need no look while none is shown.
+    std::array<bool, kGridButtons> signed_{};
 };
 
 } // namespace quindara

@@ -4,6 +4,8 @@
 #include "agenda/ui/deferredmessages.h"
 #include "common/units.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -17,7 +19,7 @@ namespace quindara {
 
 NotesPadPage::NotesPadPage(const DataFolder& data, const common::Clock& clock,
                            common::DesktopServices& desktop, QWidget* parent)
-    : QFrame(parent), pad_(data, clock), messages_(new DeferredMessages(desktop, this)) {
+    : QFrame(parent), pad_(data, clock), desktop_(desktop), messages_(new DeferredMessages(desktop, this)) {
     setObjectName(QStringLiteral("Frame1_4"));
     resize(common::twipsSize(8895, 8295));
 
@@ -143,17 +145,30 @@ void NotesPadPage::tell(const QString& text) {
 
 QString NotesPadPage::chosenNote() const {
     const QListWidgetItem* item = File1->currentItem();
-    return item && item->isSelected() ? item->text() : QString();
+    return item && item->isSelected() ? item->data(Qt::UserRole).toString() : QString();
+}
+
+QListWidgetItem* NotesPadPage::itemOf(const QString& name) const {
+    for (int row = 0; !name.isEmpty() && row < File1->count(); ++row) {
+        if (File1->item(row)->data(Qt::UserRole).toString() == name)
+            return File1->item(row);
+    }
+    return nullptr;
 }
 
 void NotesPadPage::refreshFile1() {
     const QString chosen = chosenNote();
     const QSignalBlocker blocker(File1);
     File1->clear();
-    File1->addItems(pad_.noteNames());
-    const QList<QListWidgetItem*> found = File1->findItems(chosen, Qt::MatchExactly);
-    if (!chosen.isEmpty() && !found.isEmpty())
-        File1->setCurrentItem(found.first());
+    listed_ = pad_.listing();
+    // A note with a conflict copy says so; the copy itself is no note of its own.
+    for (const QString& name : std::as_const(listed_.names)) {
+        auto* item = new QListWidgetItem(
+            listed_.copiesOf(name).isEmpty() ? name : common::conflictCopyLabel(name), File1);
+        item->setData(Qt::UserRole, name);
+    }
+    if (QListWidgetItem* found = itemOf(chosen))
+        File1->setCurrentItem(found);
     else
         File1->setCurrentRow(-1);
 }
@@ -175,6 +190,7 @@ void NotesPadPage::File1_Click() {
     const QString name = chosenNote();
     if (name.isEmpty())
         return;
+    OfferCopyMerges(name);
     const auto note = pad_.read(name);
     if (!note) {
         tell(QStringLiteral("No se ha podido abrir la nota %1.").arg(name));
@@ -190,13 +206,47 @@ void NotesPadPage::File1_Click() {
 void NotesPadPage::openNote(const QString& name) {
     Text6_LostFocus();
     refreshFile1();
-    const QList<QListWidgetItem*> found = File1->findItems(name, Qt::MatchExactly);
-    if (found.isEmpty()) {
+    // A conflict copy (a search hit) opens the note it belongs to, where it can be merged.
+    const auto copy = common::parseConflictCopyName(name);
+    QListWidgetItem* found = copy ? itemOf(copy->originalName) : nullptr;
+    if (!found)
+        found = itemOf(name);
+    if (!found) {
         tell(QStringLiteral("No se ha podido abrir la nota %1.").arg(name));
         return;
     }
-    File1->setCurrentItem(found.first());
+    File1->setCurrentItem(found);
     File1_Click();
+}
+
+void NotesPadPage::OfferCopyMerges(const QString& name) {
+    bool merged = false;
+    for (const QString& copyName : listed_.copiesOf(name)) {
+        const QString copyPath = QDir(pad_.folder()).filePath(copyName);
+        // Merged already by a click a moment ago, or removed elsewhere.
+        if (declinedCopies_.contains(copyPath) || !QFileInfo::exists(copyPath))
+            continue;
+        const common::ConflictCopy copy =
+            common::parseConflictCopyName(copyName).value_or(common::ConflictCopy{});
+        const QString question =
+            QStringLiteral("La nota %1 tiene una copia en conflicto, hecha por %2 el %3:\n%4\n\n"
+                           "¿Unir la copia a la nota? Se conservan los dos textos, primero el de la copia, y "
+                           "después se borra la copia.")
+                .arg(name, copy.tool, copy.when, copyName);
+        if (!desktop_.askYesNo(question, QStringLiteral("Copia en conflicto"), common::DefaultAnswer::Yes)) {
+            declinedCopies_.insert(copyPath);
+            continue;
+        }
+        if (const common::Status joined = pad_.mergeCopy(name, copyName); !joined) {
+            tell(
+                QStringLiteral("No se ha podido unir la copia %1.\nERROR: %2").arg(copyName, joined.error()));
+            continue;
+        }
+        merged = true;
+    }
+    // The list loses the sign once the click that opened the note is over.
+    if (merged)
+        QTimer::singleShot(0, this, &NotesPadPage::refreshFile1);
 }
 
 void NotesPadPage::Command13_Click() {

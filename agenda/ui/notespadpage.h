@@ -4,10 +4,12 @@
 #include "common/desktopservices.h"
 
 #include <QFrame>
+#include <QSet>
 
 #include <optional>
 
 class QListWidget;
+class QListWidgetItem;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -49,10 +51,14 @@ private:
     common::Status saveIfEdited();
     void tell(const QString& text);
     QString chosenNote() const;
+    QListWidgetItem* itemOf(const QString& name) const;
+    // Offers to merge the conflict copies a sync tool left of the note `name` into it.
+    void OfferCopyMerges(const QString& name);
     // Lists the folder again once no click on the list is under way.
     void refreshFile1AfterClick();
 
     NotesPad pad_;
+    common::DesktopServices& desktop_;
     DeferredMessages* messages_;
     // The notes pad text.
     QPlainTextEdit* Text6;
@@ -62,6 +68,10 @@ private:
     QPushButton* Command13;
 
     bool NotesPadEdited = false;
+    // The notes listed in File1, and the conflict copies set apart from them.
+    common::NamesAndCopies listed_;
+    // Conflict copies the user chose to keep for later: not asked about again while the program runs.
+    QSet<QString> declinedCopies_;
     // The note in the pad as last stored or opened; forgotten when its whole text is removed, since what
     // is typed next is another note that must not replace it.
     std::optional<PadNote> editedNote_;

@@ -19,7 +19,25 @@ constexpr quint32 kYearColour = 0x00C00000; // dark blue
 } // namespace
 
 YearOverviewWindow::YearOverviewWindow(const DataFolder& data, int mainWindowYear, QWidget* parent)
-    : QWidget(parent, Qt::Window), data_(data), mainWindowYear_(mainWindowYear), marks_(data) {
+    : YearOverviewWindow(data, mainWindowYear, new OwnStores(data), parent) {}
+
+YearOverviewWindow::YearOverviewWindow(const DataFolder& data, int mainWindowYear, OwnStores* own,
+                                       QWidget* parent)
+    : QWidget(parent, Qt::Window), data_(data), mainWindowYear_(mainWindowYear), ownStores_(own),
+      marks_(own->marks), conflicts_(own->conflicts) {
+    setUp();
+}
+
+YearOverviewWindow::YearOverviewWindow(const DataFolder& data, int mainWindowYear, DayMarks& marks,
+                                       DayConflicts& conflicts, QWidget* parent)
+    : QWidget(parent, Qt::Window), data_(data), mainWindowYear_(mainWindowYear), marks_(marks),
+      conflicts_(conflicts) {
+    setUp();
+}
+
+YearOverviewWindow::~YearOverviewWindow() = default;
+
+void YearOverviewWindow::setUp() {
     setObjectName(QStringLiteral("Form2"));
     setAttribute(Qt::WA_DeleteOnClose);
     // The window has no caption; an empty title would be replaced by the program's name.
@@ -96,13 +114,13 @@ void YearOverviewWindow::ComputeYearStart() {
 }
 
 void YearOverviewWindow::DrawYear() {
-    // One look at the three marking folders for the whole year.
-    marks_.refresh();
+    // One look at the three marking folders and the notes folder for the whole year.
+    const std::array<QSet<int>, 12> conflictDays = conflicts_.daysOfYear(year_);
     for (int month = 1; month <= 12; ++month)
-        DrawMonthPanel(year_, month);
+        DrawMonthPanel(year_, month, conflictDays[size_t(month - 1)]);
 }
 
-void YearOverviewWindow::DrawMonthPanel(int year, int month) {
+void YearOverviewWindow::DrawMonthPanel(int year, int month, const QSet<int>& conflictDays) {
     MonthPanel& panel = *panels_.at(month - 1);
     const MonthLayout layout = monthLayout(year, month);
     const QString monthText = monthName(month);
@@ -113,6 +131,7 @@ void YearOverviewWindow::DrawMonthPanel(int year, int month) {
         const int index = layout.buttonOfDay(day);
         const Mark mark = marks_.markOf(QString::number(day), monthText, yearText);
         panel.showDay(index, day, DayMarks::colourOf(mark, index % kGridColumns));
+        panel.showConflictSign(index, conflictDays.contains(day));
     }
     for (int index = layout.lastIndex() + 1; index < kGridButtons; ++index)
         panel.hideCell(index);

@@ -2,13 +2,16 @@
 
 #include "agenda/core/calendar.h"
 #include "agenda/core/datafolder.h"
+#include "agenda/core/dayconflicts.h"
 #include "agenda/core/daymarks.h"
+#include "agenda/core/daynotes.h"
 #include "agenda/ui/monthpanel.h"
 
 #include <QDate>
 #include <QPixmap>
 #include <QWidget>
 #include <array>
+#include <memory>
 
 class QLabel;
 class QPushButton;
@@ -24,8 +27,14 @@ class YearOverviewWindow : public QWidget {
 public:
     // `mainWindowYear` is the year the main window shows when the overview opens.
     YearOverviewWindow(const DataFolder& data, int mainWindowYear, QWidget* parent = nullptr);
+    // Draws from the main window's marks and conflict copies, so that a folder another program changed
+    // is listed once for both windows.
+    YearOverviewWindow(const DataFolder& data, int mainWindowYear, DayMarks& marks, DayConflicts& conflicts,
+                       QWidget* parent = nullptr);
+    ~YearOverviewWindow() override;
 
-    // Paints the shown year's marks again, after another program changed the marking folders.
+    // Paints the shown year's marks and conflict signs again, after another program changed the marking
+    // folders or the day notes.
     void showOutsideChanges() { DrawYear(); }
 
 signals:
@@ -36,12 +45,22 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // The marks, notes and conflict copies of a window that draws on its own.
+    struct OwnStores {
+        explicit OwnStores(const DataFolder& data) : marks(data), notes(data), conflicts(marks, notes) {}
+        DayMarks marks;
+        DayNotes notes;
+        DayConflicts conflicts;
+    };
+    YearOverviewWindow(const DataFolder& data, int mainWindowYear, OwnStores* own, QWidget* parent);
+    void setUp();
+
     void Form_Load();
     void Command1_Click();
     void Command14_Click(int Index);
     void ComputeYearStart();
     void DrawYear();
-    void DrawMonthPanel(int year, int month);
+    void DrawMonthPanel(int year, int month, const QSet<int>& conflictDays);
 
     // Command2 to Command13 are the day buttons of the twelve panels, January to December.
     void PickDay(int month, int Index);
@@ -52,7 +71,10 @@ private:
     int mainWindowYear_;
     // The year shown.
     int year_ = kFirstYear;
-    DayMarks marks_;
+    std::unique_ptr<OwnStores> ownStores_;
+    DayMarks& marks_;
+    // Days with a conflict copy a sync tool left of one of their files get the main grid's sign.
+    DayConflicts& conflicts_;
     QPixmap background_;
     std::array<MonthPanel*, 12> panels_{};
 

@@ -1,5 +1,6 @@
 #include "calculator/core/savedlogs.h"
 
+#include "common/conflictcopy.h"
 #include "common/programfolder.h"
 #include "common/textfile.h"
 #include "common/timestamp.h"
@@ -9,6 +10,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <vector>
 
 namespace tallimo {
 
@@ -53,20 +55,48 @@ std::optional<QDateTime> timeStampOf(const QString& name) {
 }
 
 QStringList orderedLogNames(QStringList names) {
-    std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const auto stampA = stampOf(a);
-        const auto stampB = stampOf(b);
-        if (stampA && stampB) {
-            if (stampA->moment != stampB->moment)
-                return stampA->moment > stampB->moment;
-            if (stampA->counter != stampB->counter)
-                return stampA->counter < stampB->counter;
+    struct Entry {
+        QString name;
+        // The log's own name: a conflict copy is ordered as the log it is a copy of, after it.
+        QString own;
+        bool copy = false;
+        std::optional<Stamp> stamp;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(size_t(names.size()));
+    for (QString& name : names) {
+        const auto copy = common::parseConflictCopyName(name);
+        QString own = copy ? copy->originalName : name;
+        auto stamp = stampOf(own);
+        entries.push_back({std::move(name), std::move(own), copy.has_value(), stamp});
+    }
+    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        if (a.stamp && b.stamp) {
+            if (a.stamp->moment != b.stamp->moment)
+                return a.stamp->moment > b.stamp->moment;
+            if (a.stamp->counter != b.stamp->counter)
+                return a.stamp->counter < b.stamp->counter;
         }
-        if (stampA.has_value() != stampB.has_value())
-            return stampA.has_value();
-        return a.compare(b, Qt::CaseInsensitive) < 0;
+        if (a.stamp.has_value() != b.stamp.has_value())
+            return a.stamp.has_value();
+        if (const int order = a.own.compare(b.own, Qt::CaseInsensitive); order != 0)
+            return order < 0;
+        if (a.copy != b.copy)
+            return b.copy;
+        return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
     });
-    return names;
+    QStringList ordered;
+    ordered.reserve(qsizetype(entries.size()));
+    for (Entry& entry : entries)
+        ordered.append(std::move(entry.name));
+    return ordered;
+}
+
+QString savedLogLabel(const QString& name) {
+    const auto copy = common::parseConflictCopyName(name);
+    if (!copy)
+        return name;
+    return QStringLiteral("%1 (copia en conflicto, %2 %3)").arg(copy->originalName, copy->tool, copy->when);
 }
 
 int nextViewerFontSize(int size) {

@@ -42,8 +42,13 @@ struct SavedLog {
 std::optional<QDateTime> timeStampOf(const QString& name);
 
 // Newest time stamp first (names sort wrongly as text: "--10-" before "--9-"), the logs of one minute
-// in the order they were saved, then other names alphabetically without regard to case.
+// in the order they were saved, then other names alphabetically without regard to case. A conflict copy
+// a sync tool left of a log follows that log.
 QStringList orderedLogNames(QStringList names);
+
+// How the list shows a saved log: its name, or for a conflict copy (a log of its own, since two tapes do
+// not merge into one) the name of the log it is a copy of, marked as such with the tool and time.
+QString savedLogLabel(const QString& name);
 
 // The viewer's font size after one click of the size button: 12, 14, 16, 18 and round again.
 int nextViewerFontSize(int size);

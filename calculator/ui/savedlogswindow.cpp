@@ -252,11 +252,12 @@ void SavedLogsWindow::changeTextSize() {
 void SavedLogsWindow::refreshFileList(const QString& name) {
     listing_ = true;
     File1->clear();
-    File1->addItems(savedLogs_.names());
-    if (!name.isEmpty()) {
-        const auto found = File1->findItems(name, Qt::MatchExactly);
-        if (!found.isEmpty())
-            File1->setCurrentItem(found.first());
+    // A conflict copy a sync tool left is listed as a log of its own, marked, beside the log it copies.
+    for (const QString& saved : savedLogs_.names()) {
+        auto* item = new QListWidgetItem(savedLogLabel(saved), File1);
+        item->setData(Qt::UserRole, saved);
+        if (saved == name)
+            File1->setCurrentItem(item);
     }
     listing_ = false;
 }
@@ -276,7 +277,7 @@ QString SavedLogsWindow::viewerText() const {
 
 QString SavedLogsWindow::selectedName() const {
     const QListWidgetItem* item = File1->currentItem();
-    return item && item->isSelected() ? item->text() : QString();
+    return item && item->isSelected() ? item->data(Qt::UserRole).toString() : QString();
 }
 
 void SavedLogsWindow::tell(const QString& message) {

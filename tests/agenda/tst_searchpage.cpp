@@ -21,6 +21,11 @@ void fillAgenda(const AgendaFixture& fixture) {
     fixture.writeFile(QStringLiteral("direcciones/Amigos/Gómez Pérez"),
                       "Gómez Pérez\r\nAna\r\nCalle Mayor 1\r\nMadrid\r\n600\r\nana@example.com\r\n\r\n");
     fixture.writeFile(QStringLiteral("direcciones/Todos/Otro"), "Otro\r\n\r\n\r\n\r\n\r\n\r\n\r\n");
+    // Conflict copies a sync tool left of the pad note and of the contact.
+    fixture.writeFile(QStringLiteral("notas/2010-12-24--9-7.sync-conflict-20261207-101500-ABCDEFG"),
+                      "Llamar al delfín");
+    fixture.writeFile(QStringLiteral("direcciones/Amigos/Gómez Pérez (conflicted copy 2026-12-07 101500)"),
+                      "Gómez Pérez\r\nAna\r\nCalle Tortuga 2\r\nMadrid\r\n600\r\nana@example.com\r\n\r\n");
 }
 
 // Ctrl+F as the user presses it, from wherever the focus is.
@@ -58,6 +63,15 @@ private slots:
                                   << "Frame1_4"
                                   << "Text6"
                                   << "Llamar al pingüino";
+        // A copy opens the entry it belongs to, where it can be merged (here the merge is declined).
+        QTest::newRow("contact's conflict copy") << "tortuga"
+                                                 << "Frame1_5"
+                                                 << "Text7_2"
+                                                 << "Calle Mayor 1";
+        QTest::newRow("pad note's conflict copy") << "delfin"
+                                                  << "Frame1_4"
+                                                  << "Text6"
+                                                  << "Llamar al pingüino";
     }
     void opensResults() {
         QFETCH(QString, query);

@@ -2,13 +2,16 @@
 
 #include "agenda/core/contactcard.h"
 #include "agenda/core/daymarks.h"
+#include "common/conflictcopy.h"
 #include "common/folderwatcher.h"
 #include "common/outsidechange.h"
 #include "common/textfile.h"
 
+#include <QAbstractButton>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QWindow>
 
 using namespace quindara;
 
@@ -250,6 +253,17 @@ private slots:
         QCOMPARE(fx.desktop.callsOf(QStringLiteral("askYesNo")).size(), 1);
         QVERIFY(sign(6));
         QCOMPARE(fx.dayColour(6), colours::weekday);
+        // The year overview shows the same signs; January 2011 starts on a Saturday, so the 5th and the
+        // 6th are its buttons 9 and 10.
+        QVERIFY(fx.click(QStringLiteral("Command14")));
+        const auto overviewSign = [&](int index) {
+            auto* found = fx.find(QStringLiteral("Command2_%1").arg(index))
+                              ->findChild<QLabel*>(QStringLiteral("conflictSign"));
+            return found && found->isVisible();
+        };
+        QVERIFY(overviewSign(10));
+        QCOMPARE(overviewSign(9), !accept);
+        QCOMPARE(fx.backColor(QStringLiteral("Command2_10")), colours::weekday);
         QCOMPARE(fx.text(QStringLiteral("Text9_0")), holiday && accept
                                                          ? "del portátil\n" + separator + "\nde aquí"
                                                      : holiday ? QStringLiteral("de aquí")
@@ -266,6 +280,95 @@ private slots:
         QCOMPARE(fx.readFile(original), common::encodeText(merged, ending));
         if (!holiday)
             QCOMPARE(fx.text(QStringLiteral("Text1")), merged);
+    }
+
+    // A contact's or a pad note's conflict copy is no entry of its own: its entry is marked, and opening it
+    // offers to merge the copy (the copy's text first), which then goes.
+    void conflictCopiesOfListedEntries_data() {
+        QTest::addColumn<QString>("tab");
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("original");
+        QTest::addColumn<QString>("copy");
+        QTest::addColumn<QString>("box"); // shows the text of the opened entry
+        QTest::addColumn<bool>("accept");
+        const QString contact = QStringLiteral("direcciones/Todos/García");
+        QTest::newRow("contact") << "Command6_5"
+                                 << "File2" << contact << contact + " (conflicted copy 2026-12-07 101500)"
+                                 << "Text7_6" << true;
+        QTest::newRow("contact, declined")
+            << "Command6_5"
+            << "File2" << contact << contact + " (Equipo's conflicted copy 2026-12-07)"
+            << "Text7_6" << false;
+        const QString padNote = QStringLiteral("notas/2011-1-4--9-30");
+        QTest::newRow("pad note") << "Command6_4"
+                                  << "File1" << padNote << padNote + ".sync-conflict-20261207-101500-ABCDEFG"
+                                  << "Text6" << true;
+    }
+    void conflictCopiesOfListedEntries() {
+        QFETCH(QString, tab);
+        QFETCH(QString, list);
+        QFETCH(QString, original);
+        QFETCH(QString, copy);
+        QFETCH(QString, box);
+        QFETCH(bool, accept);
+        const auto stored = [&](const QString& text) {
+            return list == QLatin1String("File2")
+                       ? "García\r\nAna\r\n\r\n\r\n\r\n\r\n" + text.toUtf8() + "\r\n"
+                       : common::encodeText(text, common::Ending::Zoned);
+        };
+        SyncedFixture fx;
+        fx.writeFile(original, stored(QStringLiteral("de aquí")));
+        fx.writeFile(copy, stored(QStringLiteral("del portátil")));
+        const QString separator = common::keptBothSeparator(QFileInfo(fx.path(copy)).lastModified());
+        fx.desktop.yesNoAnswer = accept;
+        fx.start();
+        QVERIFY(fx.click(tab));
+        const QString name = QFileInfo(original).fileName();
+        QCOMPARE(fx.items(list), QStringList{common::conflictCopyLabel(name)});
+
+        auto* view = fx.find<QListView>(list);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          view->visualRect(view->model()->index(0, 0)).center());
+        QCOMPARE(fx.desktop.callsOf(QStringLiteral("askYesNo")).size(), 1);
+        QCOMPARE(fx.text(box),
+                 accept ? "del portátil\n" + separator + "\nde aquí" : QStringLiteral("de aquí"));
+        QCOMPARE(QFileInfo::exists(fx.path(copy)), !accept);
+        QTRY_COMPARE_WITH_TIMEOUT(fx.items(list),
+                                  QStringList{accept ? name : common::conflictCopyLabel(name)}, 1000);
+    }
+
+    // Leaving an edited note by pressing a button brings up the question when another machine changed the
+    // note; the question's box takes the mouse, and the button's click still takes effect after the answer.
+    void clickThatBringsUpTheQuestionTakesEffect_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("shown"); // a control that shows the click's effect
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("another day") << "day 6"
+                                     << "Label2"
+                                     << "JUEVES, 6 de ENERO de 2011";
+        QTest::newRow("the week page") << "Command6_1"
+                                       << "Label3_0"
+                                       << "LUNES, 3 de ENERO de 2011";
+    }
+    void clickThatBringsUpTheQuestionTakesEffect() {
+        QFETCH(QString, button);
+        QFETCH(QString, shown);
+        QFETCH(QString, expected);
+        SyncedFixture fx;
+        fx.writeFile(note(kWednesday5), common::encodeText(QStringLiteral("antes"), common::Ending::Zoned));
+        fx.start();
+        fx.typeInto(QStringLiteral("Text1"), QStringLiteral(" nuevo"));
+        fx.writeElsewhere(note(kWednesday5),
+                          common::encodeText(QStringLiteral("del portátil"), common::Ending::Zoned));
+        auto* target = fx.find<QAbstractButton>(button == QLatin1String("day 6") ? fx.dayButton(6) : button);
+        QWindow* screenWindow = fx.window->windowHandle();
+        const QPoint at = target->mapTo(fx.window.get(), target->rect().center());
+        fx.desktop.whileAsking = [&] { QTest::mouseRelease(screenWindow, Qt::LeftButton, {}, at); };
+        QTest::mousePress(screenWindow, Qt::LeftButton, {}, at);
+        QCOMPARE(fx.desktop.callsOf(QStringLiteral("askChoice")).size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(fx.text(shown), expected, 1000);
+        QVERIFY(!target->isDown());
+        QVERIFY(fx.readFile(note(kWednesday5)).startsWith("del portátil"));
     }
 
     // A sync bringing 5,000 files is one refresh of the window, not 5,000.

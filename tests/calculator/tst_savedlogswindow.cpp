@@ -141,13 +141,20 @@ private slots:
         QVERIFY(!viewer()->isReadOnly());
     }
 
+    // A conflict copy a sync tool left of a log is a log of its own, marked, listed after the log it copies.
     void opensOnTheCurrentLogAndTheSavedOnes() {
         writeFile(QStringLiteral("operaciones/2026-12-5--18-30"), "ayer");
+        writeFile(QStringLiteral("operaciones/2026-12-5--18-30.sync-conflict-20261207-101500-ABCDEFG"),
+                  "otro");
         writeFile(QStringLiteral("operaciones/2026-12-10--7-0"), "luego");
         open();
         QCOMPARE(viewer()->toPlainText(), common::textFromBytes(fixtureLog(), common::Ending::Bare));
+        const QString copy =
+            QStringLiteral("2026-12-5--18-30 (copia en conflicto, Syncthing 20261207-101500)");
         QCOMPARE(listed(),
-                 QStringList({QStringLiteral("2026-12-10--7-0"), QStringLiteral("2026-12-5--18-30")}));
+                 QStringList({QStringLiteral("2026-12-10--7-0"), QStringLiteral("2026-12-5--18-30"), copy}));
+        clickListed(copy);
+        QCOMPARE(viewer()->toPlainText(), QStringLiteral("otro"));
         QVERIFY(desktop->messages.isEmpty());
     }
 

@@ -50,6 +50,27 @@ private slots:
             QCOMPARE(copy->tool, tool);
         }
     }
+
+    // A copy goes with its file (any letter case); one whose file is gone stays a name, so nothing is hidden.
+    void copiesAreSetApart_data() {
+        QTest::addColumn<QStringList>("folder");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("copiesOfGarcia");
+        const QString copy = QStringLiteral("García (conflicted copy 2026-12-07 101500)");
+        QTest::newRow("beside its file")
+            << QStringList{"Abad", "García", copy} << QStringList{"Abad", "García"} << QStringList{copy};
+        QTest::newRow("file in another case")
+            << QStringList{"GARCÍA", copy} << QStringList{"GARCÍA"} << QStringList{copy};
+        QTest::newRow("file gone") << QStringList{"Abad", copy} << QStringList{"Abad", copy} << QStringList{};
+    }
+    void copiesAreSetApart() {
+        QFETCH(QStringList, folder);
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, copiesOfGarcia);
+        const common::NamesAndCopies apart = common::setConflictCopiesApart(folder);
+        QCOMPARE(apart.names, names);
+        QCOMPARE(apart.copiesOf(QStringLiteral("garcía")), copiesOfGarcia);
+    }
 };
 
 QTEST_GUILESS_MAIN(ConflictCopyTest)

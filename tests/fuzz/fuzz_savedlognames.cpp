@@ -1,5 +1,6 @@
 #include "calculator/core/calculatorfolder.h"
 #include "calculator/core/savedlogs.h"
+#include "common/conflictcopy.h"
 #include "common/programfolder.h"
 #include "common/timestamp.h"
 #include "fuzzcheck.h"
@@ -11,7 +12,8 @@ using namespace tallimo;
 
 // The input is names of a saved-logs folder separated by line feeds. A name that stands for a moment
 // is written back as a name for the same moment; time-stamp names are safe and stay in the folder;
-// the order puts every time-stamp name first, newest first, and keeps every name.
+// the order puts every time-stamp name first, newest first (a sync tool's conflict copy of one with it), and
+// keeps every name.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 2048)
         return 0;
@@ -40,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool plainSeen = false;
     std::optional<QDateTime> previous;
     for (const QString& name : ordered) {
-        const auto moment = timeStampOf(name);
+        const auto copy = common::parseConflictCopyName(name);
+        const auto moment = timeStampOf(copy ? copy->originalName : name);
         if (!moment) {
             plainSeen = true;
             continue;

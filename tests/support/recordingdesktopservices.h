@@ -4,6 +4,8 @@
 
 #include <QList>
 
+#include <functional>
+
 namespace common {
 
 // Records every call and answers with scripted replies; used by tests.
@@ -55,6 +57,8 @@ public:
     int askChoice(const QString& text, const QString& title, const QStringList& choices,
                   int defaultChoice) override {
         record(QStringLiteral("askChoice"), text, QStringList{title, choices.value(defaultChoice)} + choices);
+        if (whileAsking)
+            whileAsking();
         return choiceAnswer >= 0 ? choiceAnswer : defaultChoice;
     }
     QString askOpenFile(const QString& title, const QString& folder, const QString& filter) override {
@@ -85,6 +89,8 @@ public:
     bool yesNoAnswer = false;
     // The index askChoice answers; -1 takes the default.
     int choiceAnswer = -1;
+    // What the user does while askChoice's box is open (it takes the mouse, for one).
+    std::function<void()> whileAsking;
     PrintResult printAnswer = PrintResult::Printed;
     QString openFileAnswer;
     QString saveFileAnswer;
