@@ -1,5 +1,8 @@
 #include "agenda/core/addressbookfolder.h"
 
+#include "agenda/core/contactcard.h"
+#include "agenda/core/datafolder.h"
+
 #include "common/folderindex.h"
 #include "common/programfolder.h"
 
@@ -61,6 +64,35 @@ AddressBookFolder::Creation AddressBookFolder::createCategory(const QString& nam
     if (!existingCategory(name).isEmpty())
         return Creation::AlreadyThere;
     return QDir(root_).mkdir(name) ? Creation::Created : Creation::Failed;
+}
+
+AddressBookFolder::Stored AddressBookFolder::storeContact(const QString& category, const QString& surname,
+                                                          const QStringList& fields) const {
+    QStringList targets = {categoryPath(category)};
+    const QString allContacts = categoryPath(folders::allContacts);
+    if (common::FolderIndex::foldName(allContacts) != common::FolderIndex::foldName(targets.first()))
+        targets.append(allContacts);
+    Stored stored;
+    for (const QString& folder : std::as_const(targets)) {
+        common::FolderIndex index(folder);
+        index.refresh();
+        if (const common::Status written = writeContactCard(index.pathFor(surname), fields); !written)
+            stored.failures.append(QStringLiteral("«%1»: %2").arg(folder, written.error()));
+        else if (folder == targets.first())
+            stored.cardPath = index.pathFor(surname);
+    }
+    return stored;
+}
+
+QList<QStringList> AddressBookFolder::cardsOf(const QString& category) const {
+    common::FolderIndex cards(categoryPath(category));
+    cards.refresh();
+    QList<QStringList> read;
+    for (const QString& name : visibleNames(cards.names())) {
+        if (auto card = readContactCard(cards.pathFor(name)))
+            read.append(*card);
+    }
+    return read;
 }
 
 } // namespace quindara

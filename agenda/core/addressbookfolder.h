@@ -34,6 +34,17 @@ public:
     // Creates the folder unless a category of that name, in any case, is already there.
     Creation createCategory(const QString& name) const;
 
+    // Writes the card into the category and its copy into "Todos" (one file when "Todos" is the
+    // category), each over a card of that surname in any letter case. The card in the category, and a
+    // line "«folder»: why" for each folder it could not be written to.
+    struct Stored {
+        QString cardPath;
+        QStringList failures;
+    };
+    Stored storeContact(const QString& category, const QString& surname, const QStringList& fields) const;
+    // The readable cards of the category's visible contacts, in the folder's order.
+    QList<QStringList> cardsOf(const QString& category) const;
+
 private:
     QString root_;
 };

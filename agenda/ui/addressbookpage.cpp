@@ -4,6 +4,7 @@
 #include "common/conflictcopy.h"
 #include "common/folderindex.h"
 #include "common/textfile.h"
+#include "common/ui/controls.h"
 #include "common/units.h"
 
 #include <QComboBox>
@@ -49,30 +50,6 @@ constexpr quint32 kMailYellow = 0x00C0FFFF;
 const char* const kFieldCaptions[kContactFieldCount] = {"APELLIDOS",  "NOMBRE", "DIRECCIÓN", "POBLACIÓN",
                                                         "TELÉFONO/S", "E-MAIL", "REFERENCIA"};
 
-QFont arial(qreal points, bool bold = false) {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
-void paint(QWidget* widget, quint32 bgr) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, common::bgrColor(bgr));
-    palette.setColor(QPalette::Button, common::bgrColor(bgr));
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, quint32 bgr, QRect place) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(place);
-    button->setFont(arial(9.75, true));
-    paint(button, bgr);
-    return button;
-}
-
 int labelTop(int field) {
     return 120 + kFieldStep * field;
 }
@@ -85,10 +62,11 @@ const QString kNameRules = QStringLiteral(
 } // namespace
 
 AddressBookPage::AddressBookPage(const DataFolder& data, common::DesktopServices& desktop, QWidget* parent)
-    : QFrame(parent), desktop_(desktop), Dir1(data.folder(folders::addressBook)) {
+    : QFrame(parent), desktop_(desktop), Dir1(data.folder(folders::addressBook)),
+      copyOffer_(desktop, [&desktop](const QString& text) { desktop.showMessage(text); }) {
     setObjectName(QStringLiteral("Frame1_5"));
     resize(common::twipsSize(kPageWidth, kPageHeight));
-    paint(this, kTeal);
+    common::setBackColor(this, kTeal);
     buildControls();
 }
 
@@ -99,7 +77,7 @@ void AddressBookPage::buildControls() {
     // Like the old combo box: no completion and no items added by Enter; only "-" creates categories.
     Combo3->setCompleter(nullptr);
     Combo3->setInsertPolicy(QComboBox::NoInsert);
-    Combo3->setFont(arial(9.75));
+    Combo3->setFont(common::arialFont(9.75));
     Combo3->setGeometry(common::twipsRect(kListLeft, 120, kListWidth, 360));
     Combo3->setToolTip(QStringLiteral("Categoría. Escribe un nombre seguido de «-» para crear una nueva."));
     connect(Combo3, &QComboBox::activated, this, [this] { Combo3_Click(); });
@@ -107,7 +85,7 @@ void AddressBookPage::buildControls() {
 
     File2 = new QListView(this);
     File2->setObjectName(QStringLiteral("File2"));
-    File2->setFont(arial(8.25));
+    File2->setFont(common::arialFont(8.25));
     File2->setGeometry(common::twipsRect(kListLeft, 600, kListWidth, 5715));
     File2->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // One line of text per name: the view lays out and paints only the rows in sight.
@@ -122,7 +100,7 @@ void AddressBookPage::buildControls() {
     Text8 = new QLineEdit(this);
     Text8->setObjectName(QStringLiteral("Text8"));
     Text8->setAlignment(Qt::AlignCenter);
-    Text8->setFont(arial(14.25));
+    Text8->setFont(common::arialFont(14.25));
     Text8->setGeometry(common::twipsRect(kListLeft, 6435, kListWidth, 480));
     Text8->setToolTip(QStringLiteral("Buscar: primeras letras del apellido"));
     connect(Text8, &QLineEdit::textChanged, this, [this] { Text8_Change(); });
@@ -130,7 +108,7 @@ void AddressBookPage::buildControls() {
     for (int i = 0; i < kContactFieldCount; ++i) {
         auto* label = new QLabel(QString::fromUtf8(kFieldCaptions[i]), this);
         label->setObjectName(QStringLiteral("Label4_%1").arg(i));
-        label->setFont(arial(9.75, true));
+        label->setFont(common::arialFont(9.75, true));
         label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
         // The E-MAIL label leaves the right end of its row to "Enviar mensaje".
         const int width = i == kEmailField ? kFieldWidth - kMailButtonWidth - 60 : kFieldWidth;
@@ -140,34 +118,42 @@ void AddressBookPage::buildControls() {
     for (int i = 0; i < kReferenceField; ++i) {
         auto* field = new QLineEdit(this);
         field->setObjectName(QStringLiteral("Text7_%1").arg(i));
-        field->setFont(arial(14.25));
+        field->setFont(common::arialFont(14.25));
         field->setGeometry(
             common::twipsRect(kFieldLeft, labelTop(i) + kLabelHeight, kFieldWidth, kLineFieldHeight));
         Text7[i] = field;
     }
     Text7_6 = new QPlainTextEdit(this);
     Text7_6->setObjectName(QStringLiteral("Text7_6"));
-    Text7_6->setFont(arial(14.25));
+    Text7_6->setFont(common::arialFont(14.25));
     Text7_6->setTabChangesFocus(true);
     Text7_6->setGeometry(common::twipsRect(kFieldLeft, labelTop(kReferenceField) + kLabelHeight, kFieldWidth,
                                            kButtonTop - 165 - labelTop(kReferenceField) - kLabelHeight));
 
-    const auto buttonPlace = [](int column) {
-        return common::twipsRect(kFieldLeft + column * (kButtonWidth + kButtonGap), kButtonTop, kButtonWidth,
-                                 kButtonHeight);
+    const auto button = [this](int index, const QString& caption, quint32 colour, const QRect& twipsPlace) {
+        QPushButton* made = common::makeButton(this, common::elementName(QStringLiteral("Command7"), index),
+                                               twipsPlace, caption);
+        made->setFont(common::arialFont(9.75, true));
+        common::setBackColor(made, colour);
+        connect(made, &QPushButton::clicked, this, [this, index] { Command7_Click(index); });
+        Command7[index] = made;
     };
-    Command7[0] = makeButton(this, "Command7_0", QStringLiteral("GUARDAR"), kGreen, buttonPlace(0));
-    Command7[1] = makeButton(this, "Command7_1", QStringLiteral("NUEVO"), kTeal, buttonPlace(1));
-    Command7[2] = makeButton(this, "Command7_2", QStringLiteral("ELIMINAR"), kRed, buttonPlace(2));
-    Command7[3] = makeButton(this, "Command7_3", QStringLiteral("Copiar Todos"), kPaleYellow,
-                             common::twipsRect(kListLeft, kButtonTop, kListWidth, kButtonHeight));
-    for (int index = 0; index < int(Command7.size()); ++index)
-        connect(Command7[index], &QPushButton::clicked, this, [this, index] { Command7_Click(index); });
+    const auto buttonPlace = [](int column) {
+        return QRect(kFieldLeft + column * (kButtonWidth + kButtonGap), kButtonTop, kButtonWidth,
+                     kButtonHeight);
+    };
+    button(0, QStringLiteral("GUARDAR"), kGreen, buttonPlace(0));
+    button(1, QStringLiteral("NUEVO"), kTeal, buttonPlace(1));
+    button(2, QStringLiteral("ELIMINAR"), kRed, buttonPlace(2));
+    button(3, QStringLiteral("Copiar Todos"), kPaleYellow,
+           QRect(kListLeft, kButtonTop, kListWidth, kButtonHeight));
 
-    Command8 = makeButton(this, "Command8", QStringLiteral("Enviar mensaje"), kMailYellow,
-                          common::twipsRect(kFieldLeft + kFieldWidth - kMailButtonWidth,
-                                            labelTop(kEmailField), kMailButtonWidth, kLabelHeight));
-    Command8->setFont(arial(9.75));
+    Command8 = common::makeButton(this, QStringLiteral("Command8"),
+                                  QRect(kFieldLeft + kFieldWidth - kMailButtonWidth, labelTop(kEmailField),
+                                        kMailButtonWidth, kLabelHeight),
+                                  QStringLiteral("Enviar mensaje"));
+    Command8->setFont(common::arialFont(9.75));
+    common::setBackColor(Command8, kMailYellow);
     connect(Command8, &QPushButton::clicked, this, &AddressBookPage::Command8_Click);
 }
 
@@ -290,28 +276,16 @@ bool AddressBookPage::loadCard(const QString& name) {
 
 void AddressBookPage::OfferCopyMerges(const QString& name) {
     bool merged = false;
+    const ConflictCopyOffer::Wording wording{QStringLiteral("El contacto ") + name,
+                                             QStringLiteral("al contacto"),
+                                             QStringLiteral("los datos de los dos, primero los de la copia")};
     for (const QString& copyName : File2Names.conflictCopiesOf(name)) {
         const QString copyPath = QDir(File2Names.folder()).filePath(copyName);
         // Merged already by a click a moment ago, or removed elsewhere.
-        if (declinedCopies_.contains(copyPath) || !QFileInfo::exists(copyPath))
-            continue;
-        const common::ConflictCopy copy =
-            common::parseConflictCopyName(copyName).value_or(common::ConflictCopy{});
-        const QString question =
-            QStringLiteral("El contacto %1 tiene una copia en conflicto, hecha por %2 el %3:\n%4\n\n"
-                           "¿Unir la copia al contacto? Se conservan los datos de los dos, primero los de la "
-                           "copia, y después se borra la copia.")
-                .arg(name, copy.tool, copy.when, copyName);
-        if (!desktop_.askYesNo(question, QStringLiteral("Copia en conflicto"), common::DefaultAnswer::Yes)) {
-            declinedCopies_.insert(copyPath);
-            continue;
-        }
-        if (const common::Status joined = mergeContactCopy(File2Names.pathFor(name), copyPath); !joined) {
-            desktop_.showMessage(
-                QStringLiteral("No se ha podido unir la copia %1.\nERROR: %2").arg(copyName, joined.error()));
-            continue;
-        }
-        merged = true;
+        if (QFileInfo::exists(copyPath))
+            merged = copyOffer_.offer(wording, copyPath, [&] {
+                return mergeContactCopy(File2Names.pathFor(name), copyPath);
+            }) || merged;
     }
     // The list loses the sign once the click that opened the contact is over.
     if (merged)
@@ -329,12 +303,8 @@ std::optional<QStringList> AddressBookPage::fieldsToStore(const QString& surname
     // Removed elsewhere: storing the fields loses nothing.
     if (!other)
         return mine;
-    const int answer = desktop_.askChoice(
-        common::outsideChangeQuestion(QStringLiteral("el contacto ") + surname, otherVersion.modified()),
-        QStringLiteral("Cambiado en otro equipo"), common::outsideChoiceCaptions(), 0);
-    const auto choice = answer == 1   ? common::OutsideChoice::UseMine
-                        : answer == 2 ? common::OutsideChoice::UseOther
-                                      : common::OutsideChoice::KeepBoth;
+    const common::OutsideChoice choice =
+        askOutsideChoice(desktop_, QStringLiteral("el contacto ") + surname, otherVersion.modified());
     const auto resolved = resolveContactChange(choice, mine, *other, otherVersion.modified());
     ShowFields(resolved.value_or(*other));
     if (!resolved)
@@ -398,26 +368,13 @@ void AddressBookPage::SaveContact() {
         RefreshFile2();
         return;
     }
-    const QStringList& stored = *toStore;
-    // The category's card, then the copy in "Todos" (the same file when "Todos" is the category).
-    QStringList targets = {Dir1.categoryPath(category)};
-    const QString allContacts = Dir1.categoryPath(folders::allContacts);
-    if (common::FolderIndex::foldName(allContacts) != common::FolderIndex::foldName(targets.first()))
-        targets.append(allContacts);
-    QStringList failures;
-    for (const QString& folder : std::as_const(targets)) {
-        common::FolderIndex index(folder);
-        index.refresh();
-        if (const common::Status written = writeContactCard(index.pathFor(surname), stored); !written)
-            failures.append(QStringLiteral("«%1»: %2").arg(folder, written.error()));
-        else if (folder == targets.first())
-            shownCardPath_ = index.pathFor(surname);
-    }
+    const AddressBookFolder::Stored stored = Dir1.storeContact(category, surname, *toStore);
+    if (!stored.cardPath.isEmpty())
+        shownCardPath_ = stored.cardPath;
     shownCardVersion_ = common::FileVersion::at(shownCardPath_);
-    if (!failures.isEmpty()) {
+    if (!stored.failures.isEmpty())
         desktop_.showMessage(QStringLiteral("No se ha podido guardar el contacto «%1» en:\n").arg(surname) +
-                             failures.join(u'\n'));
-    }
+                             stored.failures.join(u'\n'));
     // The saved contact is the one the fields show, and the one chosen in the list when it is listed.
     shownContact_ = surname;
     RefreshFile2();
@@ -454,14 +411,7 @@ void AddressBookPage::CopyAll() {
             QStringLiteral("No existe la categoría «%1»; no se ha copiado nada.").arg(category));
         return;
     }
-    common::FolderIndex File3(folder);
-    File3.refresh();
-    QList<QStringList> cards;
-    for (const QString& name : visibleNames(File3.names())) {
-        if (auto card = readContactCard(File3.pathFor(name)))
-            cards.append(*card);
-    }
-    const CategoryTable table = categoryTable(category, cards);
+    const CategoryTable table = categoryTable(category, Dir1.cardsOf(category));
     for (const QString& text : table.progress)
         desktop_.showMessage(text);
     desktop_.setClipboardText(table.clipboard);

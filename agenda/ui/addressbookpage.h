@@ -3,6 +3,7 @@
 #include "agenda/core/addressbookfolder.h"
 #include "agenda/core/contactlist.h"
 #include "agenda/core/datafolder.h"
+#include "agenda/ui/outsidechangeprompt.h"
 #include "common/desktopservices.h"
 #include "common/outsidechange.h"
 
@@ -99,8 +100,7 @@ private:
     // that no other machine changed it since.
     QString shownCardPath_;
     common::FileVersion shownCardVersion_;
-    // Conflict copies the user chose to keep for later: not asked about again while the program runs.
-    QSet<QString> declinedCopies_;
+    ConflictCopyOffer copyOffer_;
     // Set while FillFile2 chooses a row, so that choosing loads nothing into the fields.
     bool fillingFile2_ = false;
 };

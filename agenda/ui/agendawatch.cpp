@@ -30,7 +30,8 @@ AgendaWatch::AgendaWatch(const DataFolder& data, const AgendaState& state, DayMa
                          DayNotes& notes, const AgendaPages& pages, common::DesktopServices& desktop,
                          QWidget* window)
     : QObject(window), data_(data), state_(state), marks_(marks), reader_(reader), conflicts_(marks, notes),
-      pages_(pages), desktop_(desktop), window_(window) {}
+      pages_(pages), desktop_(desktop), window_(window),
+      copyOffer_(desktop, [&desktop](const QString& text) { desktop.showMessage(text); }) {}
 
 void AgendaWatch::start() {
     watcher_ = new common::FolderWatcher(this);
@@ -150,25 +151,12 @@ void AgendaWatch::OfferConflictMerges() {
     const QDate day = state_.selectedDate();
     bool merged = false;
     for (const DayConflict& conflict : conflicts_.ofDay(day)) {
-        const QString copyPath = QDir(conflict.folder).filePath(conflict.copyName);
-        if (declinedConflicts_.contains(copyPath))
-            continue;
-        const QString question =
-            QStringLiteral("%1 (%2) tiene una copia en conflicto, hecha por %3 el %4:\n%5\n\n"
-                           "¿Unir la copia al texto del día? Se conservan los dos textos, primero el de la "
-                           "copia, y después se borra la copia.")
-                .arg(conflict.what, dayNoteKey(day), conflict.copy.tool, conflict.copy.when,
-                     conflict.copyName);
-        if (!desktop_.askYesNo(question, QStringLiteral("Copia en conflicto"), common::DefaultAnswer::Yes)) {
-            declinedConflicts_.insert(copyPath);
-            continue;
-        }
-        if (const common::Status joined = DayConflicts::merge(conflict); !joined) {
-            desktop_.showMessage(QStringLiteral("No se ha podido unir la copia %1.\nERROR: %2")
-                                     .arg(conflict.copyName, joined.error()));
-            continue;
-        }
-        merged = true;
+        const ConflictCopyOffer::Wording wording{
+            QStringLiteral("%1 (%2)").arg(conflict.what, dayNoteKey(day)), QStringLiteral("al texto del día"),
+            QStringLiteral("los dos textos, primero el de la copia")};
+        merged = copyOffer_.offer(wording, QDir(conflict.folder).filePath(conflict.copyName), [&] {
+            return DayConflicts::merge(conflict);
+        }) || merged;
     }
     if (!merged)
         return;

@@ -6,6 +6,7 @@
 #include "agenda/core/daymarks.h"
 #include "agenda/core/dayreader.h"
 #include "agenda/ui/agendapages.h"
+#include "agenda/ui/outsidechangeprompt.h"
 #include "common/desktopservices.h"
 
 #include <QObject>
@@ -60,8 +61,7 @@ private:
     common::DesktopServices& desktop_;
     QWidget* window_;
     common::FolderWatcher* watcher_ = nullptr;
-    // Copies the user chose not to merge: not offered again in this session.
-    QSet<QString> declinedConflicts_;
+    ConflictCopyOffer copyOffer_;
 };
 
 } // namespace quindara

@@ -19,7 +19,8 @@ namespace quindara {
 
 NotesPadPage::NotesPadPage(const DataFolder& data, const common::Clock& clock,
                            common::DesktopServices& desktop, QWidget* parent)
-    : QFrame(parent), pad_(data, clock), desktop_(desktop), messages_(new DeferredMessages(desktop, this)) {
+    : QFrame(parent), pad_(data, clock), desktop_(desktop), messages_(new DeferredMessages(desktop, this)),
+      copyOffer_(desktop, [this](const QString& text) { tell(text); }) {
     setObjectName(QStringLiteral("Frame1_4"));
     resize(common::twipsSize(8895, 8295));
 
@@ -221,28 +222,14 @@ void NotesPadPage::openNote(const QString& name) {
 
 void NotesPadPage::OfferCopyMerges(const QString& name) {
     bool merged = false;
+    const ConflictCopyOffer::Wording wording{QStringLiteral("La nota ") + name, QStringLiteral("a la nota"),
+                                             QStringLiteral("los dos textos, primero el de la copia")};
     for (const QString& copyName : listed_.copiesOf(name)) {
         const QString copyPath = QDir(pad_.folder()).filePath(copyName);
         // Merged already by a click a moment ago, or removed elsewhere.
-        if (declinedCopies_.contains(copyPath) || !QFileInfo::exists(copyPath))
-            continue;
-        const common::ConflictCopy copy =
-            common::parseConflictCopyName(copyName).value_or(common::ConflictCopy{});
-        const QString question =
-            QStringLiteral("La nota %1 tiene una copia en conflicto, hecha por %2 el %3:\n%4\n\n"
-                           "¿Unir la copia a la nota? Se conservan los dos textos, primero el de la copia, y "
-                           "después se borra la copia.")
-                .arg(name, copy.tool, copy.when, copyName);
-        if (!desktop_.askYesNo(question, QStringLiteral("Copia en conflicto"), common::DefaultAnswer::Yes)) {
-            declinedCopies_.insert(copyPath);
-            continue;
-        }
-        if (const common::Status joined = pad_.mergeCopy(name, copyName); !joined) {
-            tell(
-                QStringLiteral("No se ha podido unir la copia %1.\nERROR: %2").arg(copyName, joined.error()));
-            continue;
-        }
-        merged = true;
+        if (QFileInfo::exists(copyPath))
+            merged =
+                copyOffer_.offer(wording, copyPath, [&] { return pad_.mergeCopy(name, copyName); }) || merged;
     }
     // The list loses the sign once the click that opened the note is over.
     if (merged)

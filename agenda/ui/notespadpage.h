@@ -1,6 +1,7 @@
 #pragma once
 
 #include "agenda/core/notespad.h"
+#include "agenda/ui/outsidechangeprompt.h"
 #include "common/desktopservices.h"
 
 #include <QFrame>
@@ -70,8 +71,7 @@ private:
     bool NotesPadEdited = false;
     // The notes listed in File1, and the conflict copies set apart from them.
     common::NamesAndCopies listed_;
-    // Conflict copies the user chose to keep for later: not asked about again while the program runs.
-    QSet<QString> declinedCopies_;
+    ConflictCopyOffer copyOffer_;
     // The note in the pad as last stored or opened; forgotten when its whole text is removed, since what
     // is typed next is another note that must not replace it.
     std::optional<PadNote> editedNote_;

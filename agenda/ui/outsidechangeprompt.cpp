@@ -1,7 +1,10 @@
 #include "agenda/ui/outsidechangeprompt.h"
 
+#include "common/conflictcopy.h"
+
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
@@ -30,19 +33,49 @@ void finishClickAfterQuestion(QWidget* focused) {
 
 } // namespace
 
-std::optional<QString> askAboutOutsideChange(common::DesktopServices& desktop, const QString& what,
-                                             const QString& mine, const StoredText& other) {
+common::OutsideChoice askOutsideChoice(common::DesktopServices& desktop, const QString& what,
+                                       const QDateTime& otherTime) {
     // The widget taking the focus from the box being saved, if that is what brought the question up.
     QWidget* focused = QApplication::focusWidget();
-    const QDateTime otherTime = other.version.modified();
     const int answer =
         desktop.askChoice(common::outsideChangeQuestion(what, otherTime),
                           QStringLiteral("Cambiado en otro equipo"), common::outsideChoiceCaptions(), 0);
     finishClickAfterQuestion(focused);
-    const auto choice = answer == 1   ? common::OutsideChoice::UseMine
-                        : answer == 2 ? common::OutsideChoice::UseOther
-                                      : common::OutsideChoice::KeepBoth;
-    return common::resolveOutsideChange(choice, mine, other.text, otherTime);
+    return answer == 1   ? common::OutsideChoice::UseMine
+           : answer == 2 ? common::OutsideChoice::UseOther
+                         : common::OutsideChoice::KeepBoth;
+}
+
+std::optional<QString> askAboutOutsideChange(common::DesktopServices& desktop, const QString& what,
+                                             const QString& mine, const StoredText& other) {
+    const QDateTime otherTime = other.version.modified();
+    return common::resolveOutsideChange(askOutsideChoice(desktop, what, otherTime), mine, other.text,
+                                        otherTime);
+}
+
+ConflictCopyOffer::ConflictCopyOffer(common::DesktopServices& desktop, Tell tell)
+    : desktop_(desktop), tell_(std::move(tell)) {}
+
+bool ConflictCopyOffer::offer(const Wording& wording, const QString& copyPath,
+                              const std::function<common::Status()>& merge) {
+    if (declined_.contains(copyPath))
+        return false;
+    const QString copyName = QFileInfo(copyPath).fileName();
+    const common::ConflictCopy copy =
+        common::parseConflictCopyName(copyName).value_or(common::ConflictCopy{});
+    const QString question =
+        QStringLiteral("%1 tiene una copia en conflicto, hecha por %2 el %3:\n%4\n\n"
+                       "¿Unir la copia %5? Se conservan %6, y después se borra la copia.")
+            .arg(wording.subject, copy.tool, copy.when, copyName, wording.into, wording.kept);
+    if (!desktop_.askYesNo(question, QStringLiteral("Copia en conflicto"), common::DefaultAnswer::Yes)) {
+        declined_.insert(copyPath);
+        return false;
+    }
+    if (const common::Status joined = merge(); !joined) {
+        tell_(QStringLiteral("No se ha podido unir la copia %1.\nERROR: %2").arg(copyName, joined.error()));
+        return false;
+    }
+    return true;
 }
 
 } // namespace quindara

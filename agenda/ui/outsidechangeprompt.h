@@ -2,17 +2,50 @@
 
 #include "agenda/core/storedtext.h"
 #include "common/desktopservices.h"
+#include "common/outsidechange.h"
 
+#include "common/result.h"
+
+#include <QSet>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace quindara {
 
+// Asks the user which version of `what` to keep: "Conservar ambos" (the default), "Usar el mío" or "Usar
+// el otro". A click that brought the question up takes effect after the answer.
+common::OutsideChoice askOutsideChoice(common::DesktopServices& desktop, const QString& what,
+                                       const QDateTime& otherTime);
 // Asks the user what to do with an edit of `what` ("el día 5 de ENERO de 2011") whose file `other` was
 // changed elsewhere since it was loaded. Returns the text to store, or nothing when the other version is
 // kept as it is.
 std::optional<QString> askAboutOutsideChange(common::DesktopServices& desktop, const QString& what,
                                              const QString& mine, const StoredText& other);
+
+// Offers to merge the conflict copies a sync tool left beside an entry, each copy once in a session: a
+// copy the user chose to keep apart is not offered again until the program starts anew.
+class ConflictCopyOffer {
+public:
+    // What the question says: "<subject> tiene una copia en conflicto ... ¿Unir la copia <into>? Se
+    // conservan <kept>, y después se borra la copia."
+    struct Wording {
+        QString subject;
+        QString into;
+        QString kept;
+    };
+
+    using Tell = std::function<void(const QString&)>;
+    ConflictCopyOffer(common::DesktopServices& desktop, Tell tell);
+
+    // Asks about the copy at `copyPath` and merges it on a yes; a failure is told. True when merged.
+    bool offer(const Wording& wording, const QString& copyPath, const std::function<common::Status()>& merge);
+
+private:
+    common::DesktopServices& desktop_;
+    Tell tell_;
+    QSet<QString> declined_;
+};
 
 } // namespace quindara
