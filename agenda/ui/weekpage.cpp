@@ -49,11 +49,11 @@ WeekPage::WeekPage(DayNotes& notes, common::DesktopServices& desktop, QWidget* p
 void WeekPage::ShowWeekPage(const QDate& day) {
     if (!day.isValid())
         return;
-    const QStringList keys = weekDayNoteKeys(day);
+    keys_ = weekDayNoteKeys(day);
     QStringList unreadable;
     for (int k = 0; k < kDaysInWeek; ++k) {
-        const StoredText note = notes_.load(keys.value(k));
-        Label3[k]->setText(keys.value(k));
+        const StoredText note = notes_.load(keys_.value(k));
+        Label3[k]->setText(keys_.value(k));
         showNote(k, note);
         unreadable.append(note.unreadablePath);
     }
@@ -76,7 +76,7 @@ void WeekPage::showOutsideChanges() {
     for (int k = 0; k < kDaysInWeek; ++k) {
         if (Text2[k]->document()->isModified())
             continue;
-        if (const auto other = notes_.changedSince(Label3[k]->text(), versions_[k]))
+        if (const auto other = notes_.changedSince(keys_.value(k), versions_[k]))
             showNote(k, *other);
     }
 }
@@ -85,7 +85,7 @@ common::Status WeekPage::SaveWeekDayNote(int Index) {
     QPlainTextEdit* box = Text2[Index];
     if (!weekShown_ || !box->document()->isModified())
         return {};
-    const QString key = Label3[Index]->text();
+    const QString key = keys_.value(Index);
     QString text = box->toPlainText();
     // Another machine stored this day since it was loaded: the user decides, nothing is lost silently.
     if (const auto other = notes_.changedSince(key, versions_[Index]); other && other->readable()) {
@@ -109,10 +109,7 @@ common::Status WeekPage::SaveWeekDayNote(int Index) {
 }
 
 QStringList WeekPage::captions() const {
-    QStringList found;
-    for (const QLabel* label : Label3)
-        found.append(label->text());
-    return found;
+    return weekShown_ ? keys_ : QStringList(kDaysInWeek, QString());
 }
 
 QStringList WeekPage::texts() const {

@@ -59,6 +59,8 @@ private:
     common::DesktopServices& desktop_;
     // True once the page holds the keys of a real week, so its boxes can be saved.
     bool weekShown_ = false;
+    // The day keys of the shown week, which its captions show and its files are named by.
+    QStringList keys_;
     bool saveOnLeave_ = true;
     // What each box's file held when the box was filled or stored.
     std::array<common::FileVersion, kDaysInWeek> versions_{};
