@@ -18,18 +18,19 @@ public:
     virtual ~DesktopServices() = default;
 
     // A document, a folder or a link handed to the program the desktop associates with it.
-    virtual bool openDocument(const QString& path) = 0;
-    virtual bool openFolder(const QString& path) = 0;
-    virtual bool openUrl(const QUrl& url) = 0;
-    virtual bool openInTextEditor(const QString& path) = 0;
+    [[nodiscard]] virtual bool openDocument(const QString& path) = 0;
+    [[nodiscard]] virtual bool openFolder(const QString& path) = 0;
+    [[nodiscard]] virtual bool openUrl(const QUrl& url) = 0;
+    [[nodiscard]] virtual bool openInTextEditor(const QString& path) = 0;
     // Started detached, not waited for.
-    virtual bool startProgram(const QString& program, const QStringList& arguments) = 0;
-    bool startProgram(const QString& program) { return startProgram(program, {}); }
+    [[nodiscard]] virtual bool startProgram(const QString& program, const QStringList& arguments) = 0;
+    [[nodiscard]] bool startProgram(const QString& program) { return startProgram(program, {}); }
 
     virtual void setClipboardText(const QString& text) = 0;
     virtual PrintResult printText(const QString& text, const QFont& font) = 0;
     // Writes the text as a PDF file; false when it could not.
-    virtual bool printTextToPdf(const QString& text, const QFont& font, const QString& path) = 0;
+    [[nodiscard]] virtual bool printTextToPdf(const QString& text, const QFont& font,
+                                              const QString& path) = 0;
 
     // A message box with OK.
     virtual void showMessage(const QString& text, const QString& title) = 0;
