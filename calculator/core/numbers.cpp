@@ -1,8 +1,13 @@
 #include "calculator/core/numbers.h"
 
+#include <boost/core/nvp.hpp>
+
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <string_view>
+#include <type_traits>
 
 namespace tallimo {
 
@@ -17,6 +22,9 @@ constexpr int kDigitsOut = 44;
 constexpr int kShownDigits = 15;
 constexpr int kFirstScientificExponent = 15;
 constexpr int kLastFixedSmallExponent = -4;
+// Limbs of eight decimal digits the decimal type keeps (it works with more digits than it promises).
+constexpr int kDecimalLimbs = Decimal::backend_type::cpp_dec_float_total_digits10 / 8;
+static_assert(kDecimalLimbs * 8 == Decimal::backend_type::cpp_dec_float_total_digits10);
 
 const std::array<Decimal, 2 * kLargestPower + 1>& powersOfTen() {
     static const auto table = [] {
@@ -296,10 +304,111 @@ ReadNumber readNumber(QStringView text) {
     return result;
 }
 
+namespace {
+
+// The decimal type's own parts: limbs of eight decimal digits, the most significant first (value =
+// limb0.limb1limb2... x 10^exponent) and the sign.
+struct DecimalParts {
+    std::array<std::uint32_t, kDecimalLimbs> limbs{};
+    int exponent = 0;
+    bool negative = false;
+    int limbsRead = 0;
+};
+
+// Reads the parts through the type's serialisation hook, its only public way to them; each field
+// arrives under its name.
+class PartsReader {
+public:
+    explicit PartsReader(DecimalParts& parts) : parts_(parts) {}
+    template <typename T> PartsReader& operator&(const boost::serialization::nvp<T>& field) {
+        const std::string_view name = field.name();
+        if constexpr (std::is_same_v<T, std::uint32_t>) {
+            if (name == "digit" && parts_.limbsRead < kDecimalLimbs)
+                parts_.limbs[std::size_t(parts_.limbsRead++)] = field.const_value();
+        } else if constexpr (std::is_same_v<T, bool>) {
+            parts_.negative = field.const_value();
+        } else if constexpr (std::is_integral_v<T>) {
+            if (name == "exponent")
+                parts_.exponent = int(field.const_value());
+        }
+        return *this;
+    }
+
+private:
+    DecimalParts& parts_;
+};
+
+DecimalParts partsOf(const Decimal& value) {
+    DecimalParts parts;
+    PartsReader reader(parts);
+    // The hook only reads the fields here; it is not const because archives may also write them.
+    const_cast<Decimal&>(value).backend().serialize(reader, 0U);
+    return parts;
+}
+
+// The digits as the type's own text with kDigitsOut digits after the point gives them (its str() in
+// scientific form), without building that text through a string stream: the first kDigitsOut + 1 digits
+// of the limbs, rounded on the next digit, halves to even only when nothing follows.
+std::optional<DecimalDigits> digitsFromParts(const DecimalParts& parts) {
+    if (parts.limbsRead != kDecimalLimbs || parts.limbs[0] == 0)
+        return std::nullopt;
+    constexpr int kWanted = kDigitsOut + 1;
+    constexpr int kLimbsUsed = std::min(kWanted / 8 + 2, kDecimalLimbs);
+    char text[8 * kLimbsUsed];
+    int length = 0;
+    char lead[8];
+    int leadLength = 0;
+    for (std::uint32_t limb = parts.limbs[0]; limb != 0; limb /= 10)
+        lead[leadLength++] = char('0' + limb % 10);
+    while (leadLength > 0)
+        text[length++] = lead[--leadLength];
+    int exponent = parts.exponent + length - 1;
+    for (int k = 1; k < kLimbsUsed; ++k) {
+        std::uint32_t limb = parts.limbs[std::size_t(k)];
+        for (int d = 7; d >= 0; --d) {
+            text[length + d] = char('0' + limb % 10);
+            limb /= 10;
+        }
+        length += 8;
+    }
+    const int next = text[kWanted] - '0';
+    bool up = next >= 5;
+    if (next == 5 && (text[kWanted - 1] - '0') % 2 == 0) {
+        bool restZero = std::all_of(text + kWanted + 1, text + length, [](char c) { return c == '0'; });
+        for (int k = kLimbsUsed; k < kDecimalLimbs && restZero; ++k)
+            restZero = parts.limbs[std::size_t(k)] == 0;
+        if (restZero)
+            up = false;
+    }
+    if (up) {
+        int at = kWanted - 1;
+        while (at > 0 && text[at] == '9')
+            text[at--] = '0';
+        if (at == 0 && text[0] == '9') {
+            text[0] = '1';
+            ++exponent;
+        } else {
+            ++text[at];
+        }
+    }
+    DecimalDigits result;
+    result.negative = parts.negative;
+    result.digits.assign(text, std::size_t(kWanted));
+    result.exponent = exponent + 1;
+    dropTrailingZeros(result);
+    return result;
+}
+
+} // namespace
+
 DecimalDigits decimalDigits(const Decimal& value) {
     DecimalDigits result;
     if (value == 0)
         return result;
+    if (boost::multiprecision::isfinite(value)) {
+        if (std::optional<DecimalDigits> fast = digitsFromParts(partsOf(value)))
+            return *std::move(fast);
+    }
     const std::string text = value.str(kDigitsOut, std::ios_base::scientific);
     std::size_t position = 0;
     if (text[position] == '-') {
