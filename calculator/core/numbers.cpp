@@ -174,6 +174,7 @@ RangeCheck keepInRange(Decimal& value) {
 namespace {
 
 using Units = ScaledUnits;
+__extension__ typedef unsigned __int128 UnsignedUnits; // a GNU type: -Wpedantic wants it marked
 
 constexpr Units kScaledLimit = [] {
     Units limit = 1;
@@ -204,15 +205,6 @@ std::optional<Units> timesPowerOfTen(Units units, int k) {
     if (__builtin_mul_overflow(units, kUnitsPowers[std::size_t(k)], &result))
         return std::nullopt;
     return result;
-}
-
-// The same value with trailing zero digits taken off the units while the scale allows.
-ScaledDecimal shortened(ScaledDecimal value) {
-    while (value.scale > 0 && value.units % 10 == 0) {
-        value.units /= 10;
-        --value.scale;
-    }
-    return value;
 }
 
 std::optional<ScaledDecimal> checked(ScaledDecimal value) {
@@ -469,6 +461,19 @@ Decimal decimalFrom(const DecimalDigits& digits) {
     return digits.negative ? -value : value;
 }
 
+namespace {
+
+QString shownText(const DecimalDigits& digits) {
+    if (digits.digits.empty())
+        return QStringLiteral("0");
+    const int scientificExponent = digits.exponent - 1;
+    if (scientificExponent >= kFirstScientificExponent || scientificExponent < kLastFixedSmallExponent)
+        return scientificText(digits);
+    return fixedText(digits);
+}
+
+} // namespace
+
 QString numberText(const Decimal& value) {
     DecimalDigits digits = roundedToSignificant(decimalDigits(value), kShownDigits);
     // Rounding up can carry a value at the top of the range beyond it ("1.79769313486232E+308"), and
@@ -478,12 +483,20 @@ QString numberText(const Decimal& value) {
         digits.digits.resize(std::min(digits.digits.size(), std::size_t(kShownDigits)));
         dropTrailingZeros(digits);
     }
-    if (digits.digits.empty())
-        return QStringLiteral("0");
-    const int scientificExponent = digits.exponent - 1;
-    if (scientificExponent >= kFirstScientificExponent || scientificExponent < kLastFixedSmallExponent)
-        return scientificText(digits);
-    return fixedText(digits);
+    return shownText(digits);
+}
+
+QString numberText(const ScaledDecimal& value) {
+    // Below 10^34: far from the top of the range, and every digit is exact.
+    DecimalDigits digits;
+    Units magnitude = value.units < 0 ? -value.units : value.units;
+    for (; magnitude != 0; magnitude /= 10)
+        digits.digits += char('0' + int(magnitude % 10));
+    std::reverse(digits.digits.begin(), digits.digits.end());
+    digits.negative = value.units < 0;
+    digits.exponent = int(digits.digits.size()) - value.scale;
+    dropTrailingZeros(digits);
+    return shownText(roundedToSignificant(std::move(digits), kShownDigits));
 }
 
 Decimal shownValue(const Decimal& value) {
@@ -533,6 +546,56 @@ std::optional<ScaledDecimal> scaledProduct(const ScaledDecimal& a, const ScaledD
         return checked({product, x.scale + y.scale + extraScale});
     }
     return checked({product, a.scale + b.scale + extraScale});
+}
+
+ScaledDecimal shortened(ScaledDecimal value) {
+    while (value.scale > 0 && value.units % 10 == 0) {
+        value.units /= 10;
+        --value.scale;
+    }
+    return value;
+}
+
+std::optional<ScaledDecimal> scaledPower(ScaledDecimal base, std::uint64_t exponent) {
+    ScaledDecimal result{1, 0};
+    while (exponent != 0) {
+        if (exponent & 1U) {
+            const std::optional<ScaledDecimal> product = scaledProduct(result, base);
+            if (!product)
+                return std::nullopt;
+            result = *product;
+        }
+        exponent >>= 1U;
+        if (exponent != 0) {
+            const std::optional<ScaledDecimal> square = scaledProduct(base, base);
+            if (!square)
+                return std::nullopt;
+            base = *square;
+        }
+    }
+    return result;
+}
+
+std::optional<ScaledDecimal> exactSquareRoot(const ScaledDecimal& value) {
+    if (value.units < 0)
+        return std::nullopt;
+    ScaledDecimal even = shortened(value);
+    if (even.scale % 2 != 0) {
+        const std::optional<Units> units = timesPowerOfTen(even.units, 1);
+        if (!units)
+            return std::nullopt;
+        even = {*units, even.scale + 1};
+    }
+    // Below 10^35, so the root fits 64 bits; the estimate is off by at most one or two.
+    const auto square = static_cast<UnsignedUnits>(even.units);
+    auto root = static_cast<std::uint64_t>(std::sqrt(static_cast<long double>(square)));
+    while (root > 0 && static_cast<UnsignedUnits>(root) * root > square)
+        --root;
+    while (static_cast<UnsignedUnits>(root + 1) * (root + 1) <= square)
+        ++root;
+    if (static_cast<UnsignedUnits>(root) * root != square)
+        return std::nullopt;
+    return ScaledDecimal{Units(root), even.scale / 2};
 }
 
 bool sameMagnitude(const ScaledDecimal& a, const ScaledDecimal& b) {

@@ -8,6 +8,27 @@
 
 namespace tallimo {
 
+namespace {
+
+// Whole exponents up to this are multiplied out on scaled integers; beyond, the digits never fit anyway.
+constexpr ScaledUnits kLargestScaledExponent = 128;
+// Values with a leading digit this far from 10^0 or closer show as a non-zero number that reads back
+// inside the range.
+constexpr int kWellInsideExponent = 300;
+
+const Decimal& hundred() {
+    static const Decimal value(100);
+    return value;
+}
+
+// The reciprocal the decimal type's division by 100 multiplies by.
+const Decimal& reciprocalOfHundred() {
+    static const Decimal reciprocal = reciprocalAsDivided(hundred());
+    return reciprocal;
+}
+
+} // namespace
+
 Tape::Tape() : rows_(1) {}
 
 void Tape::changedFrom(int row) {
@@ -127,7 +148,10 @@ void Tape::replaceRows(int first, int count, std::vector<RowContent> contents) {
 }
 
 void Tape::rewriteOneOperandRow(Row& row, const Decimal& accumulator) {
-    const QString written = numberText(accumulator);
+    rewriteOneOperandRow(row, numberText(accumulator));
+}
+
+void Tape::rewriteOneOperandRow(Row& row, const QString& written) {
     if (written != row.text) {
         row.text = written;
         row.value.reset();
@@ -156,8 +180,17 @@ const Tape::Divisor* Tape::divisorOf(Row& row) {
 
 bool Tape::applyRowScaled(State& state, Row& row) {
     const int code = row.operation;
+    if (code == operation::SquareRoot) {
+        // An exact root is the one the decimal type's root snaps to; any other stays with that type.
+        const std::optional<ScaledDecimal> root = exactSquareRoot(state.scaled);
+        if (!root)
+            return false;
+        rewriteOneOperandRow(row, numberText(state.scaled));
+        state.scaled = *root;
+        return true;
+    }
     if (code != operation::Add && code != operation::Subtract && code != operation::Multiply &&
-        code != operation::Percent && code != operation::Divide)
+        code != operation::Percent && code != operation::Divide && code != operation::Power)
         return false;
     const std::optional<ScaledDecimal>& x = operandOf(row).scaled;
     if (!x)
@@ -177,6 +210,14 @@ bool Tape::applyRowScaled(State& state, Row& row) {
         // The decimal way multiplies, then divides by 100 exactly: both exact while the digits fit.
         result = scaledProduct(*x, state.scaled, 2);
         break;
+    case operation::Power: {
+        // Small whole exponents are multiplied out on the decimal way too, exactly while the digits fit.
+        const ScaledDecimal exponent = shortened(*x);
+        if (exponent.scale != 0 || exponent.units < 0 || exponent.units > kLargestScaledExponent)
+            return false;
+        result = scaledPower(state.scaled, std::uint64_t(exponent.units));
+        break;
+    }
     default: {
         // Zero divisors show "ERROR" on the decimal way. Other divisions multiply by the decimal type's
         // reciprocal, which is exact only for some divisors; a divisor of the same magnitude gives 1.
@@ -246,6 +287,8 @@ bool Tape::applyRow(State& state, Row& row) {
             // The product is checked on its own: near the top of the range it overflows before the
             // division by 100 would bring it back.
             const std::optional<Decimal> product = inRange(x.value * acc);
+            if (product && exactFastPath_)
+                return take(inRange(quotientBy(*product, hundred(), reciprocalOfHundred())));
             return product && take(inRange(*product / 100));
         }
         }
@@ -282,12 +325,17 @@ bool Tape::applyRow(State& state, Row& row) {
         return take(squareRoot(acc));
     case operation::Reciprocal: {
         rewriteOneOperandRow(row, acc);
-        const ReadNumber& shown = operand();
-        if (shown.overflow)
-            return false;
-        if (shown.value == 0) {
-            state.error = true;
-            return true;
+        // The shown number decides: zero shows "ERROR", too large stops. Well inside the range it is
+        // neither, and reading the text back is left for whoever asks for the row's number.
+        const bool wellInside = acc != 0 && std::abs(leadingExponent(acc)) < kWellInsideExponent;
+        if (!wellInside || !exactFastPath_) {
+            const ReadNumber& shown = operand();
+            if (shown.overflow)
+                return false;
+            if (shown.value == 0) {
+                state.error = true;
+                return true;
+            }
         }
         return take(inRange(1 / acc));
     }

@@ -109,8 +109,9 @@ private:
     // Forgets the evaluation states from `row` on: they depended on the old row.
     void changedFrom(int row);
     void rewriteOneOperandRow(Row& row, const Decimal& accumulator);
+    void rewriteOneOperandRow(Row& row, const QString& written);
     bool applyRow(State& state, Row& row);
-    // The row on scaled integers; false when it is not one for them or its result does not fit.
+    // The row on scaled integers; false when it is not one for them or its result is not exact there.
     bool applyRowScaled(State& state, Row& row);
     const ReadNumber& operandOf(Row& row);
     // The row's divisor information, or nothing when its number is zero or overflows.
