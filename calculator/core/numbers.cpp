@@ -126,13 +126,17 @@ QString scientificText(const DecimalDigits& digits) {
 }
 
 QString fixedText(const DecimalDigits& digits) {
-    const QString all = QString::fromLatin1(digits.digits.data(), qsizetype(digits.digits.size()));
-    QString text = digits.negative ? QStringLiteral("-") : QString();
+    // Put together as bytes and turned into text once: one-operand rows of a long tape write many.
+    const std::string& all = digits.digits;
+    const auto point = std::size_t(std::max(digits.exponent, 0));
+    std::string text = digits.negative ? "-" : "";
     if (digits.exponent <= 0)
-        return text + QStringLiteral("0.") + QString(-digits.exponent, u'0') + all;
-    if (all.size() <= digits.exponent)
-        return text + all + QString(digits.exponent - all.size(), u'0');
-    return text + all.left(digits.exponent) + u'.' + all.mid(digits.exponent);
+        text.append("0.").append(std::size_t(-digits.exponent), '0').append(all);
+    else if (all.size() <= point)
+        text.append(all).append(point - all.size(), '0');
+    else
+        text.append(all, 0, point).append(1, '.').append(all, point);
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
 }
 
 } // namespace

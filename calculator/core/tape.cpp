@@ -37,7 +37,7 @@ void Tape::changedFrom(int row) {
 
 void Tape::setText(int row, const QString& text) {
     Row& target = rows_[std::size_t(row)];
-    if (target.text == text)
+    if (textOf(target) == text)
         return;
     target.text = text;
     target.value.reset();
@@ -56,7 +56,7 @@ void Tape::setOperation(int row, int code) {
 const ReadNumber& Tape::value(int row) const {
     const Row& target = rows_[std::size_t(row)];
     if (!target.value)
-        target.value = readNumber(target.text);
+        target.value = readNumber(textOf(target));
     return *target.value;
 }
 
@@ -85,7 +85,7 @@ bool Tape::deleteLastCharacter() {
 }
 
 int Tape::addRow(int code) {
-    rows_.push_back(Row{QString(), code, QString(), std::nullopt, nullptr});
+    rows_.push_back(Row{QString(), code, QString(), std::nullopt, nullptr, std::nullopt, std::nullopt});
     const int added = currentRow();
     rowsToEvaluate_ = isOneOperand(code) ? added + 1 : added;
     return added;
@@ -94,7 +94,7 @@ int Tape::addRow(int code) {
 void Tape::clear() {
     rows_.resize(1);
     // Row 0's format snapshot stays: only a format key rewrites it.
-    rows_[0] = Row{QString(), 0, rows_[0].formatted, std::nullopt, nullptr};
+    rows_[0] = Row{QString(), 0, rows_[0].formatted, std::nullopt, nullptr, std::nullopt, std::nullopt};
     rowsToEvaluate_ = 1;
     changedFrom(0);
     states_.clear();
@@ -116,7 +116,7 @@ std::vector<Tape::RowContent> Tape::rows(int first, int count) const {
     const int end = std::min(first + count, rowCount());
     for (int i = std::max(first, 0); i < end; ++i) {
         const Row& row = rows_[std::size_t(i)];
-        contents.push_back({row.text, row.operation, row.formatted});
+        contents.push_back({textOf(row), row.operation, row.formatted});
     }
     return contents;
 }
@@ -125,8 +125,13 @@ void Tape::replaceRows(int first, int count, std::vector<RowContent> contents) {
     first = std::clamp(first, 0, rowCount());
     count = std::clamp(count, 0, rowCount() - first);
     const auto toRow = [](RowContent& content) {
-        return Row{std::move(content.text), content.operation, std::move(content.formatted), std::nullopt,
-                   nullptr};
+        return Row{std::move(content.text),
+                   content.operation,
+                   std::move(content.formatted),
+                   std::nullopt,
+                   nullptr,
+                   std::nullopt,
+                   std::nullopt};
     };
     const auto at = rows_.begin() + first;
     if (std::size_t(count) == contents.size()) {
@@ -147,21 +152,34 @@ void Tape::replaceRows(int first, int count, std::vector<RowContent> contents) {
     states_.resize(std::min(states_.size(), rows_.size()));
 }
 
-void Tape::rewriteOneOperandRow(Row& row, const Decimal& accumulator) {
-    rewriteOneOperandRow(row, numberText(accumulator));
+const QString& Tape::textOf(const Row& row) {
+    if (row.unwrittenScaled) {
+        row.text = numberText(*row.unwrittenScaled);
+        row.unwrittenScaled.reset();
+    } else if (row.unwritten) {
+        row.text = numberText(*row.unwritten);
+        row.unwritten.reset();
+    }
+    return row.text;
 }
 
-void Tape::rewriteOneOperandRow(Row& row, const QString& written) {
-    if (written != row.text) {
-        row.text = written;
-        row.value.reset();
-        row.divisor.reset();
-    }
+void Tape::rewriteOneOperandRow(Row& row, const Decimal& accumulator) {
+    row.unwritten = accumulator;
+    row.unwrittenScaled.reset();
+    row.value.reset();
+    row.divisor.reset();
+}
+
+void Tape::rewriteOneOperandRow(Row& row, const ScaledDecimal& accumulator) {
+    row.unwrittenScaled = accumulator;
+    row.unwritten.reset();
+    row.value.reset();
+    row.divisor.reset();
 }
 
 const ReadNumber& Tape::operandOf(Row& row) {
     if (!row.value)
-        row.value = readNumber(row.text);
+        row.value = readNumber(textOf(row));
     return *row.value;
 }
 
@@ -185,7 +203,7 @@ bool Tape::applyRowScaled(State& state, Row& row) {
         const std::optional<ScaledDecimal> root = exactSquareRoot(state.scaled);
         if (!root)
             return false;
-        rewriteOneOperandRow(row, numberText(state.scaled));
+        rewriteOneOperandRow(row, state.scaled);
         state.scaled = *root;
         return true;
     }
@@ -247,7 +265,7 @@ bool Tape::applyRow(State& state, Row& row) {
     Decimal& acc = state.accumulator;
     const auto operand = [&row]() -> const ReadNumber& {
         if (!row.value)
-            row.value = readNumber(row.text);
+            row.value = readNumber(textOf(row));
         return *row.value;
     };
     const auto take = [&acc](const std::optional<Decimal>& result) {
@@ -382,7 +400,7 @@ void Tape::setExactFastPath(bool on) {
 std::size_t Tape::memoryBytes() const {
     std::size_t bytes = sizeof(*this) + rows_.capacity() * sizeof(Row) + states_.capacity() * sizeof(State);
     for (const Row& row : rows_)
-        bytes += std::size_t(row.text.capacity() + row.formatted.capacity()) * sizeof(QChar);
+        bytes += std::size_t(textOf(row).capacity() + row.formatted.capacity()) * sizeof(QChar);
     return bytes;
 }
 

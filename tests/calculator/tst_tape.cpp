@@ -372,8 +372,8 @@ private slots:
         };
         both([&](Tape& tape) { tape.setText(0, numbers.at(0)); });
         for (int row = 1; row < 400; ++row) {
-            const int code = random.bounded(8) == 0 ? kOthers[random.bounded(5)]
-                                                    : kFourRulesAndPercent[random.bounded(5)];
+            const int code =
+                random.bounded(8) == 0 ? kOthers[random.bounded(5)] : kFourRulesAndPercent[random.bounded(5)];
             const QString text = numbers.at(random.bounded(int(numbers.size())));
             const QString exponent = QString::number(2 + random.bounded(2));
             both([&](Tape& tape) {
