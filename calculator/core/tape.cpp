@@ -12,7 +12,7 @@ namespace {
 
 // Whole exponents up to this are multiplied out on scaled integers; beyond, the digits never fit anyway.
 constexpr ScaledUnits kLargestScaledExponent = 128;
-// Values with a leading digit this far from 10^0 or closer show as a non-zero number that reads back
+// A value whose leading digit lies between 10^-299 and 10^299 shows as a non-zero number that reads back
 // inside the range.
 constexpr int kWellInsideExponent = 300;
 
@@ -400,7 +400,7 @@ void Tape::setExactFastPath(bool on) {
 std::size_t Tape::memoryBytes() const {
     std::size_t bytes = sizeof(*this) + rows_.capacity() * sizeof(Row) + states_.capacity() * sizeof(State);
     for (const Row& row : rows_)
-        bytes += std::size_t(textOf(row).capacity() + row.formatted.capacity()) * sizeof(QChar);
+        bytes += std::size_t(row.text.capacity() + row.formatted.capacity()) * sizeof(QChar);
     return bytes;
 }
 
