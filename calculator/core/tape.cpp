@@ -5,11 +5,15 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
+#include <limits>
 
 namespace tallimo {
 
 namespace {
 
+// The whole-number keys work on 32-bit whole numbers.
+constexpr ScaledUnits kSmallestWhole = std::numeric_limits<std::int32_t>::min();
+constexpr ScaledUnits kLargestWhole = std::numeric_limits<std::int32_t>::max();
 // Whole exponents up to this are multiplied out on scaled integers; beyond, the digits never fit anyway.
 constexpr ScaledUnits kLargestScaledExponent = 128;
 // A value whose leading digit lies between 10^-299 and 10^299 shows as a non-zero number that reads back
@@ -208,11 +212,28 @@ bool Tape::applyRowScaled(State& state, Row& row) {
         return true;
     }
     if (code != operation::Add && code != operation::Subtract && code != operation::Multiply &&
-        code != operation::Percent && code != operation::Divide && code != operation::Power)
+        code != operation::Percent && code != operation::Divide && code != operation::Power &&
+        code != operation::Remainder && code != operation::WholeQuotient)
         return false;
     const std::optional<ScaledDecimal>& x = operandOf(row).scaled;
     if (!x)
         return false;
+    if (code == operation::Remainder || code == operation::WholeQuotient) {
+        // Whole numbers that show in full (below 10^15) and fit 32 bits are what the decimal way rounds
+        // the two values to; anything else (halves, zero, out of range) is left to it.
+        const ScaledDecimal a = shortened(state.scaled);
+        const ScaledDecimal b = shortened(*x);
+        if (a.scale != 0 || b.scale != 0 || b.units == 0 || a.units < kSmallestWhole ||
+            a.units > kLargestWhole || b.units < kSmallestWhole || b.units > kLargestWhole)
+            return false;
+        const auto whole = std::int64_t(a.units);
+        const auto by = std::int64_t(b.units);
+        const std::int64_t quotient = whole / by;
+        if (code == operation::WholeQuotient && quotient > kLargestWhole)
+            return false;
+        state.scaled = ScaledDecimal{code == operation::Remainder ? whole % by : quotient, 0};
+        return true;
+    }
     std::optional<ScaledDecimal> result;
     switch (code) {
     case operation::Add:
