@@ -132,7 +132,7 @@ void ImportCalendar_Naive(benchmark::State& state) {
             const QString existing = common::readTextOrEmpty(path, place.ending);
             const QString text = existing.isEmpty() ? item.text : existing + u'\n' + item.text;
             if (existing != item.text && !common::writeText(path, text, place.ending))
-                state.SkipWithError("the naive import could not write");
+                state.SkipWithError("a day text could not be written");
         }
         state.PauseTiming();
         folder.reset();

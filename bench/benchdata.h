@@ -86,7 +86,9 @@ public:
 // Delivers the pending repaints of the shown windows, as the event loop does after a click.
 void repaintShownWindows();
 
-// Fills `folder` with `count` small files named by `nameOf(i)`.
+// Fills `folder` with `count` small files named by `nameOf(i)`, then lets a moment pass: a folder index
+// distrusts a listing made within a few hundredths of a second of the folder's last change, and a user's
+// folder was last changed long before.
 template <typename NameOf> void fillFolder(const QString& folder, int count, NameOf nameOf);
 
 // A temporary folder kept for the whole benchmark program.
@@ -96,6 +98,7 @@ QTemporaryDir& scratch();
 
 #include <QDir>
 #include <QFile>
+#include <QThread>
 
 template <typename NameOf> void bench::fillFolder(const QString& folder, int count, NameOf nameOf) {
     QDir().mkpath(folder);
@@ -104,4 +107,5 @@ template <typename NameOf> void bench::fillFolder(const QString& folder, int cou
         if (file.open(QIODevice::WriteOnly))
             file.write("x\r\n");
     }
+    QThread::msleep(100);
 }

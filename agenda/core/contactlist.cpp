@@ -15,27 +15,29 @@ namespace quindara {
 
 namespace {
 
-// The folded form of a name, as FolderIndex::foldName gives it, without its copies for the usual names:
-// Latin-1 letters fold one to one and are already in normal form; any other name takes the full way.
-QString foldedName(const QString& name) {
-    QString folded(name.size(), Qt::Uninitialized);
-    char16_t* out = reinterpret_cast<char16_t*>(folded.data());
+// Appends the folded form of a name, as FolderIndex::foldName gives it, without its copies for the usual
+// names: Latin-1 letters fold one to one and are already in normal form; any other name takes the full way.
+void appendFolded(std::u16string& out, const QString& name) {
+    const std::size_t start = out.size();
     for (qsizetype i = 0; i < name.size(); ++i) {
         const char16_t c = name.at(i).unicode();
-        if (c >= 0x100 || c == 0xDF) // ß folds to two letters
-            return common::FolderIndex::foldName(name);
-        out[i] =
-            c < 0x80 ? (c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c) : char16_t(QChar::toCaseFolded(c));
+        if (c >= 0x100 || c == 0xDF) { // ß folds to two letters
+            out.resize(start);
+            const QString folded = common::FolderIndex::foldName(name);
+            out.append(reinterpret_cast<const char16_t*>(folded.utf16()), std::size_t(folded.size()));
+            return;
+        }
+        out.push_back(c < 0x80 ? (c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c)
+                               : char16_t(QChar::toCaseFolded(c)));
     }
-    return folded;
 }
 
 // Four code units from `from` on, so that most comparisons while sorting are comparisons of integers
 // (names filed by surname share their first four letters by the hundred).
-quint64 headOf(const QString& folded, qsizetype from = 0) {
+quint64 headOf(std::u16string_view folded, std::size_t from = 0) {
     quint64 head = 0;
-    for (qsizetype i = from; i < from + 4; ++i)
-        head = head << 16 | (i < folded.size() ? folded.at(i).unicode() : 0);
+    for (std::size_t i = from; i < from + 4; ++i)
+        head = head << 16 | (i < folded.size() ? folded[i] : 0);
     return head;
 }
 
@@ -43,54 +45,73 @@ std::u16string_view viewOf(const QString& text) {
     return {reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size())};
 }
 
+std::u16string foldedText(const QString& text) {
+    std::u16string folded;
+    appendFolded(folded, text);
+    return folded;
+}
+
 } // namespace
 
 void ContactNameIndex::setNames(const QStringList& names) {
-    entries_.clear();
-    entries_.reserve(size_t(names.size()));
-    for (const QString& name : names) {
-        if (!name.isEmpty() && !name.startsWith(u'.')) {
-            QString folded = foldedName(name);
-            const quint64 head = headOf(folded);
-            const quint64 next = headOf(folded, 4);
-            entries_.push_back({head, next, std::move(folded), name});
-        }
+    folded_.clear();
+    keys_.clear();
+    names_.clear();
+    std::size_t characters = 0;
+    for (const QString& name : names)
+        characters += std::size_t(name.size());
+    folded_.reserve(characters);
+    keys_.reserve(size_t(names.size()));
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString& name = names.at(i);
+        if (name.isEmpty() || name.startsWith(u'.'))
+            continue;
+        const std::size_t at = folded_.size();
+        appendFolded(folded_, name);
+        const std::u16string_view folded(folded_.data() + at, folded_.size() - at);
+        keys_.push_back({headOf(folded), headOf(folded, 4), quint32(at), quint32(folded.size()), quint32(i)});
     }
     // By the folded text (its head first); names that differ only in case sit together, in a fixed order.
-    std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
+    std::sort(keys_.begin(), keys_.end(), [&](const Key& a, const Key& b) {
         if (a.head != b.head)
             return a.head < b.head;
         if (a.next != b.next)
             return a.next < b.next;
-        const int order = viewOf(a.folded).compare(viewOf(b.folded));
-        return order < 0 || (order == 0 && viewOf(a.name) < viewOf(b.name));
+        const int byFolded = foldedOf(a).compare(foldedOf(b));
+        return byFolded < 0 || (byFolded == 0 && viewOf(names.at(a.source)) < viewOf(names.at(b.source)));
     });
+    names_.reserve(keys_.size());
+    for (const Key& key : keys_)
+        names_.push_back(names.at(key.source));
+}
+
+qsizetype ContactNameIndex::lowerBound(std::u16string_view folded) const {
+    const auto first = std::lower_bound(
+        keys_.begin(), keys_.end(), folded,
+        [this](const Key& key, std::u16string_view wanted) { return foldedOf(key) < wanted; });
+    return first - keys_.begin();
 }
 
 std::pair<qsizetype, qsizetype> ContactNameIndex::prefixRange(const QString& prefix) const {
     if (prefix.isEmpty())
         return {0, size()};
-    const QString folded = foldedName(prefix);
+    const std::u16string folded = foldedText(prefix);
     // Every folded name that begins with the prefix sorts at or after it, before any that does not.
-    const auto first = std::lower_bound(
-        entries_.begin(), entries_.end(), folded,
-        [](const Entry& entry, const QString& key) { return viewOf(entry.folded) < viewOf(key); });
-    const auto last = std::partition_point(
-        first, entries_.end(), [&folded](const Entry& entry) { return entry.folded.startsWith(folded); });
-    return {first - entries_.begin(), last - entries_.begin()};
+    const qsizetype first = lowerBound(folded);
+    const auto last = std::partition_point(keys_.begin() + first, keys_.end(), [&](const Key& key) {
+        return foldedOf(key).substr(0, folded.size()) == folded;
+    });
+    return {first, last - keys_.begin()};
 }
 
 qsizetype ContactNameIndex::find(const QString& name) const {
-    const QString folded = foldedName(name);
-    auto it = std::lower_bound(
-        entries_.begin(), entries_.end(), folded,
-        [](const Entry& entry, const QString& key) { return viewOf(entry.folded) < viewOf(key); });
-    const auto firstMatch = it;
-    for (; it != entries_.end() && it->folded == folded; ++it) {
-        if (it->name == name)
-            return it - entries_.begin();
+    const std::u16string folded = foldedText(name);
+    const qsizetype firstMatch = lowerBound(folded);
+    for (qsizetype row = firstMatch; row < size() && foldedOf(keys_[size_t(row)]) == folded; ++row) {
+        if (names_[size_t(row)] == name)
+            return row;
     }
-    return firstMatch != entries_.end() && firstMatch->folded == folded ? firstMatch - entries_.begin() : -1;
+    return firstMatch < size() && foldedOf(keys_[size_t(firstMatch)]) == folded ? firstMatch : -1;
 }
 
 QStringList fileNamesIn(const QString& folder) {

@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <string>
+#include <string_view>
+
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -20,8 +23,8 @@ public:
     // Takes the names of a folder; hidden ones (a leading dot) are left out.
     void setNames(const QStringList& names);
 
-    qsizetype size() const { return qsizetype(entries_.size()); }
-    const QString& name(qsizetype row) const { return entries_[size_t(row)].name; }
+    qsizetype size() const { return qsizetype(names_.size()); }
+    const QString& name(qsizetype row) const { return names_[size_t(row)]; }
     // Rows [first, last) whose names begin with `prefix` in any case; all rows for an empty prefix.
     std::pair<qsizetype, qsizetype> prefixRange(const QString& prefix) const;
     // Row of the name written in any case (the exact spelling first when several differ only in case),
@@ -29,13 +32,24 @@ public:
     qsizetype find(const QString& name) const;
 
 private:
-    struct Entry {
+    // A name's sort key: its first eight folded code units as two integers, then its folded text in
+    // folded_. Keys are sorted, not the names: they are small, and the names move only once.
+    struct Key {
         quint64 head = 0; // folded code units 0-3
         quint64 next = 0; // and 4-7
-        QString folded;
-        QString name;
+        quint32 foldedAt = 0;
+        quint32 foldedLength = 0;
+        quint32 source = 0; // place in the names given
     };
-    std::vector<Entry> entries_;
+    std::u16string_view foldedOf(const Key& key) const {
+        return {folded_.data() + key.foldedAt, key.foldedLength};
+    }
+    qsizetype lowerBound(std::u16string_view folded) const;
+
+    // Every folded name in one block: no string is allocated per name.
+    std::u16string folded_;
+    std::vector<Key> keys_;
+    std::vector<QString> names_;
 };
 
 // File names of a folder's regular files, read from the directory alone (no file information per name).

@@ -1,8 +1,13 @@
 #include "calculator/core/numbers.h"
 
+#include <boost/core/nvp.hpp>
+
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <string_view>
+#include <type_traits>
 
 namespace tallimo {
 
@@ -17,6 +22,9 @@ constexpr int kDigitsOut = 44;
 constexpr int kShownDigits = 15;
 constexpr int kFirstScientificExponent = 15;
 constexpr int kLastFixedSmallExponent = -4;
+// Limbs of eight decimal digits the decimal type keeps (it works with more digits than it promises).
+constexpr int kDecimalLimbs = Decimal::backend_type::cpp_dec_float_total_digits10 / 8;
+static_assert(kDecimalLimbs * 8 == Decimal::backend_type::cpp_dec_float_total_digits10);
 
 const std::array<Decimal, 2 * kLargestPower + 1>& powersOfTen() {
     static const auto table = [] {
@@ -118,13 +126,17 @@ QString scientificText(const DecimalDigits& digits) {
 }
 
 QString fixedText(const DecimalDigits& digits) {
-    const QString all = QString::fromLatin1(digits.digits.data(), qsizetype(digits.digits.size()));
-    QString text = digits.negative ? QStringLiteral("-") : QString();
+    // Put together as bytes and turned into text once: one-operand rows of a long tape write many.
+    const std::string& all = digits.digits;
+    const auto point = std::size_t(std::max(digits.exponent, 0));
+    std::string text = digits.negative ? "-" : "";
     if (digits.exponent <= 0)
-        return text + QStringLiteral("0.") + QString(-digits.exponent, u'0') + all;
-    if (all.size() <= digits.exponent)
-        return text + all + QString(digits.exponent - all.size(), u'0');
-    return text + all.left(digits.exponent) + u'.' + all.mid(digits.exponent);
+        text.append("0.").append(std::size_t(-digits.exponent), '0').append(all);
+    else if (all.size() <= point)
+        text.append(all).append(point - all.size(), '0');
+    else
+        text.append(all, 0, point).append(1, '.').append(all, point);
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
 }
 
 } // namespace
@@ -166,6 +178,7 @@ RangeCheck keepInRange(Decimal& value) {
 namespace {
 
 using Units = ScaledUnits;
+__extension__ typedef unsigned __int128 UnsignedUnits; // a GNU type: -Wpedantic wants it marked
 
 constexpr Units kScaledLimit = [] {
     Units limit = 1;
@@ -196,15 +209,6 @@ std::optional<Units> timesPowerOfTen(Units units, int k) {
     if (__builtin_mul_overflow(units, kUnitsPowers[std::size_t(k)], &result))
         return std::nullopt;
     return result;
-}
-
-// The same value with trailing zero digits taken off the units while the scale allows.
-ScaledDecimal shortened(ScaledDecimal value) {
-    while (value.scale > 0 && value.units % 10 == 0) {
-        value.units /= 10;
-        --value.scale;
-    }
-    return value;
 }
 
 std::optional<ScaledDecimal> checked(ScaledDecimal value) {
@@ -296,10 +300,111 @@ ReadNumber readNumber(QStringView text) {
     return result;
 }
 
+namespace {
+
+// The decimal type's own parts: limbs of eight decimal digits, the most significant first (value =
+// limb0.limb1limb2... x 10^exponent) and the sign.
+struct DecimalParts {
+    std::array<std::uint32_t, kDecimalLimbs> limbs{};
+    int exponent = 0;
+    bool negative = false;
+    int limbsRead = 0;
+};
+
+// Reads the parts through the type's serialisation hook, its only public way to them; each field
+// arrives under its name.
+class PartsReader {
+public:
+    explicit PartsReader(DecimalParts& parts) : parts_(parts) {}
+    template <typename T> PartsReader& operator&(const boost::serialization::nvp<T>& field) {
+        const std::string_view name = field.name();
+        if constexpr (std::is_same_v<T, std::uint32_t>) {
+            if (name == "digit" && parts_.limbsRead < kDecimalLimbs)
+                parts_.limbs[std::size_t(parts_.limbsRead++)] = field.const_value();
+        } else if constexpr (std::is_same_v<T, bool>) {
+            parts_.negative = field.const_value();
+        } else if constexpr (std::is_integral_v<T>) {
+            if (name == "exponent")
+                parts_.exponent = int(field.const_value());
+        }
+        return *this;
+    }
+
+private:
+    DecimalParts& parts_;
+};
+
+DecimalParts partsOf(const Decimal& value) {
+    DecimalParts parts;
+    PartsReader reader(parts);
+    // The hook only reads the fields here; it is not const because archives may also write them.
+    const_cast<Decimal&>(value).backend().serialize(reader, 0U);
+    return parts;
+}
+
+// The digits as the type's own text with kDigitsOut digits after the point gives them (its str() in
+// scientific form), without building that text through a string stream: the first kDigitsOut + 1 digits
+// of the limbs, rounded on the next digit, halves to even only when nothing follows.
+std::optional<DecimalDigits> digitsFromParts(const DecimalParts& parts) {
+    if (parts.limbsRead != kDecimalLimbs || parts.limbs[0] == 0)
+        return std::nullopt;
+    constexpr int kWanted = kDigitsOut + 1;
+    constexpr int kLimbsUsed = std::min(kWanted / 8 + 2, kDecimalLimbs);
+    char text[8 * kLimbsUsed];
+    int length = 0;
+    char lead[8];
+    int leadLength = 0;
+    for (std::uint32_t limb = parts.limbs[0]; limb != 0; limb /= 10)
+        lead[leadLength++] = char('0' + limb % 10);
+    while (leadLength > 0)
+        text[length++] = lead[--leadLength];
+    int exponent = parts.exponent + length - 1;
+    for (int k = 1; k < kLimbsUsed; ++k) {
+        std::uint32_t limb = parts.limbs[std::size_t(k)];
+        for (int d = 7; d >= 0; --d) {
+            text[length + d] = char('0' + limb % 10);
+            limb /= 10;
+        }
+        length += 8;
+    }
+    const int next = text[kWanted] - '0';
+    bool up = next >= 5;
+    if (next == 5 && (text[kWanted - 1] - '0') % 2 == 0) {
+        bool restZero = std::all_of(text + kWanted + 1, text + length, [](char c) { return c == '0'; });
+        for (int k = kLimbsUsed; k < kDecimalLimbs && restZero; ++k)
+            restZero = parts.limbs[std::size_t(k)] == 0;
+        if (restZero)
+            up = false;
+    }
+    if (up) {
+        int at = kWanted - 1;
+        while (at > 0 && text[at] == '9')
+            text[at--] = '0';
+        if (at == 0 && text[0] == '9') {
+            text[0] = '1';
+            ++exponent;
+        } else {
+            ++text[at];
+        }
+    }
+    DecimalDigits result;
+    result.negative = parts.negative;
+    result.digits.assign(text, std::size_t(kWanted));
+    result.exponent = exponent + 1;
+    dropTrailingZeros(result);
+    return result;
+}
+
+} // namespace
+
 DecimalDigits decimalDigits(const Decimal& value) {
     DecimalDigits result;
     if (value == 0)
         return result;
+    if (boost::multiprecision::isfinite(value)) {
+        if (std::optional<DecimalDigits> fast = digitsFromParts(partsOf(value)))
+            return *std::move(fast);
+    }
     const std::string text = value.str(kDigitsOut, std::ios_base::scientific);
     std::size_t position = 0;
     if (text[position] == '-') {
@@ -360,6 +465,19 @@ Decimal decimalFrom(const DecimalDigits& digits) {
     return digits.negative ? -value : value;
 }
 
+namespace {
+
+QString shownText(const DecimalDigits& digits) {
+    if (digits.digits.empty())
+        return QStringLiteral("0");
+    const int scientificExponent = digits.exponent - 1;
+    if (scientificExponent >= kFirstScientificExponent || scientificExponent < kLastFixedSmallExponent)
+        return scientificText(digits);
+    return fixedText(digits);
+}
+
+} // namespace
+
 QString numberText(const Decimal& value) {
     DecimalDigits digits = roundedToSignificant(decimalDigits(value), kShownDigits);
     // Rounding up can carry a value at the top of the range beyond it ("1.79769313486232E+308"), and
@@ -369,12 +487,20 @@ QString numberText(const Decimal& value) {
         digits.digits.resize(std::min(digits.digits.size(), std::size_t(kShownDigits)));
         dropTrailingZeros(digits);
     }
-    if (digits.digits.empty())
-        return QStringLiteral("0");
-    const int scientificExponent = digits.exponent - 1;
-    if (scientificExponent >= kFirstScientificExponent || scientificExponent < kLastFixedSmallExponent)
-        return scientificText(digits);
-    return fixedText(digits);
+    return shownText(digits);
+}
+
+QString numberText(const ScaledDecimal& value) {
+    // Below 10^34: far from the top of the range, and every digit is exact.
+    DecimalDigits digits;
+    Units magnitude = value.units < 0 ? -value.units : value.units;
+    for (; magnitude != 0; magnitude /= 10)
+        digits.digits += char('0' + int(magnitude % 10));
+    std::reverse(digits.digits.begin(), digits.digits.end());
+    digits.negative = value.units < 0;
+    digits.exponent = int(digits.digits.size()) - value.scale;
+    dropTrailingZeros(digits);
+    return shownText(roundedToSignificant(std::move(digits), kShownDigits));
 }
 
 Decimal shownValue(const Decimal& value) {
@@ -424,6 +550,56 @@ std::optional<ScaledDecimal> scaledProduct(const ScaledDecimal& a, const ScaledD
         return checked({product, x.scale + y.scale + extraScale});
     }
     return checked({product, a.scale + b.scale + extraScale});
+}
+
+ScaledDecimal shortened(ScaledDecimal value) {
+    while (value.scale > 0 && value.units % 10 == 0) {
+        value.units /= 10;
+        --value.scale;
+    }
+    return value;
+}
+
+std::optional<ScaledDecimal> scaledPower(ScaledDecimal base, std::uint64_t exponent) {
+    ScaledDecimal result{1, 0};
+    while (exponent != 0) {
+        if (exponent & 1U) {
+            const std::optional<ScaledDecimal> product = scaledProduct(result, base);
+            if (!product)
+                return std::nullopt;
+            result = *product;
+        }
+        exponent >>= 1U;
+        if (exponent != 0) {
+            const std::optional<ScaledDecimal> square = scaledProduct(base, base);
+            if (!square)
+                return std::nullopt;
+            base = *square;
+        }
+    }
+    return result;
+}
+
+std::optional<ScaledDecimal> exactSquareRoot(const ScaledDecimal& value) {
+    if (value.units < 0)
+        return std::nullopt;
+    ScaledDecimal even = shortened(value);
+    if (even.scale % 2 != 0) {
+        const std::optional<Units> units = timesPowerOfTen(even.units, 1);
+        if (!units)
+            return std::nullopt;
+        even = {*units, even.scale + 1};
+    }
+    // Below 10^35, so the root fits 64 bits; the estimate is off by at most one or two.
+    const auto square = static_cast<UnsignedUnits>(even.units);
+    auto root = static_cast<std::uint64_t>(std::sqrt(static_cast<long double>(square)));
+    while (root > 0 && static_cast<UnsignedUnits>(root) * root > square)
+        --root;
+    while (static_cast<UnsignedUnits>(root + 1) * (root + 1) <= square)
+        ++root;
+    if (static_cast<UnsignedUnits>(root) * root != square)
+        return std::nullopt;
+    return ScaledDecimal{Units(root), even.scale / 2};
 }
 
 bool sameMagnitude(const ScaledDecimal& a, const ScaledDecimal& b) {

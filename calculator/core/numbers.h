@@ -81,6 +81,15 @@ std::optional<ScaledDecimal> scaledSum(const ScaledDecimal& a, const ScaledDecim
 // a x b x 10^-extraScale (extraScale 2 for a percentage).
 std::optional<ScaledDecimal> scaledProduct(const ScaledDecimal& a, const ScaledDecimal& b,
                                            int extraScale = 0);
+// The same value with trailing zero digits taken off the units while the scale allows.
+ScaledDecimal shortened(ScaledDecimal value);
+// base^exponent, multiplied out as the decimal type's whole powers are (by squaring), or nothing when a
+// product would not fit.
+std::optional<ScaledDecimal> scaledPower(ScaledDecimal base, std::uint64_t exponent);
+// The square root when it is exact (a square of a ScaledDecimal), else nothing; nothing for negatives.
+std::optional<ScaledDecimal> exactSquareRoot(const ScaledDecimal& value);
+// numberText of the value, straight from its digits.
+QString numberText(const ScaledDecimal& value);
 // True when |a| and |b| are the same number.
 bool sameMagnitude(const ScaledDecimal& a, const ScaledDecimal& b);
 // The decimal type's own reciprocal, the one its division multiplies by (not always the exact one).

@@ -21,16 +21,22 @@ bool isWhole(const Decimal& value) {
     return trunc(value) == value;
 }
 
+// By squaring. The decimal type multiplies by 1 without changing a digit, so the first factor is taken
+// as it is rather than multiplied into 1.
 Decimal wholePower(Decimal base, std::uint64_t exponent) {
-    Decimal result = 1;
+    std::optional<Decimal> result;
     while (exponent != 0) {
-        if (exponent & 1U)
-            result *= base;
+        if (exponent & 1U) {
+            if (result)
+                *result *= base;
+            else
+                result = base;
+        }
         exponent >>= 1U;
         if (exponent != 0)
             base *= base;
     }
-    return result;
+    return result ? *std::move(result) : Decimal(1);
 }
 
 // A root computed by iteration can land a hair beside an exact root (1.999... for the cube root of 8);
@@ -121,9 +127,10 @@ std::optional<Decimal> power(const Decimal& base, const Decimal& exponent) {
 std::optional<Decimal> root(const Decimal& radicand, const Decimal& degree) {
     // 1 / degree is a number of its own and must fit the range like any other.
     const bool smallWhole = degree >= 1 && degree <= 32 && isWhole(degree);
-    const std::optional<Decimal> inverse =
-        inRange(smallWhole ? quotientBy(1, degree, reciprocalOfDegree(degree.convert_to<std::uint64_t>()))
-                           : 1 / degree);
+    // 1 / degree for a small whole degree is its kept reciprocal (1 times it, digit for digit).
+    const std::optional<Decimal> inverse = inRange(
+        smallWhole ? (degree == 1 ? Decimal(1) : reciprocalOfDegree(degree.convert_to<std::uint64_t>()))
+                   : 1 / degree);
     if (!inverse)
         return std::nullopt;
     const Decimal& exponent = *inverse;

@@ -5,8 +5,33 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
+#include <limits>
 
 namespace tallimo {
+
+namespace {
+
+// The whole-number keys work on 32-bit whole numbers.
+constexpr ScaledUnits kSmallestWhole = std::numeric_limits<std::int32_t>::min();
+constexpr ScaledUnits kLargestWhole = std::numeric_limits<std::int32_t>::max();
+// Whole exponents up to this are multiplied out on scaled integers; beyond, the digits never fit anyway.
+constexpr ScaledUnits kLargestScaledExponent = 128;
+// A value whose leading digit lies between 10^-299 and 10^299 shows as a non-zero number that reads back
+// inside the range.
+constexpr int kWellInsideExponent = 300;
+
+const Decimal& hundred() {
+    static const Decimal value(100);
+    return value;
+}
+
+// The reciprocal the decimal type's division by 100 multiplies by.
+const Decimal& reciprocalOfHundred() {
+    static const Decimal reciprocal = reciprocalAsDivided(hundred());
+    return reciprocal;
+}
+
+} // namespace
 
 Tape::Tape() : rows_(1) {}
 
@@ -16,7 +41,7 @@ void Tape::changedFrom(int row) {
 
 void Tape::setText(int row, const QString& text) {
     Row& target = rows_[std::size_t(row)];
-    if (target.text == text)
+    if (textOf(target) == text)
         return;
     target.text = text;
     target.value.reset();
@@ -35,7 +60,7 @@ void Tape::setOperation(int row, int code) {
 const ReadNumber& Tape::value(int row) const {
     const Row& target = rows_[std::size_t(row)];
     if (!target.value)
-        target.value = readNumber(target.text);
+        target.value = readNumber(textOf(target));
     return *target.value;
 }
 
@@ -64,7 +89,7 @@ bool Tape::deleteLastCharacter() {
 }
 
 int Tape::addRow(int code) {
-    rows_.push_back(Row{QString(), code, QString(), std::nullopt, nullptr});
+    rows_.push_back(Row{QString(), code, QString(), std::nullopt, nullptr, std::nullopt, std::nullopt});
     const int added = currentRow();
     rowsToEvaluate_ = isOneOperand(code) ? added + 1 : added;
     return added;
@@ -73,7 +98,7 @@ int Tape::addRow(int code) {
 void Tape::clear() {
     rows_.resize(1);
     // Row 0's format snapshot stays: only a format key rewrites it.
-    rows_[0] = Row{QString(), 0, rows_[0].formatted, std::nullopt, nullptr};
+    rows_[0] = Row{QString(), 0, rows_[0].formatted, std::nullopt, nullptr, std::nullopt, std::nullopt};
     rowsToEvaluate_ = 1;
     changedFrom(0);
     states_.clear();
@@ -95,7 +120,7 @@ std::vector<Tape::RowContent> Tape::rows(int first, int count) const {
     const int end = std::min(first + count, rowCount());
     for (int i = std::max(first, 0); i < end; ++i) {
         const Row& row = rows_[std::size_t(i)];
-        contents.push_back({row.text, row.operation, row.formatted});
+        contents.push_back({textOf(row), row.operation, row.formatted});
     }
     return contents;
 }
@@ -104,8 +129,13 @@ void Tape::replaceRows(int first, int count, std::vector<RowContent> contents) {
     first = std::clamp(first, 0, rowCount());
     count = std::clamp(count, 0, rowCount() - first);
     const auto toRow = [](RowContent& content) {
-        return Row{std::move(content.text), content.operation, std::move(content.formatted), std::nullopt,
-                   nullptr};
+        return Row{std::move(content.text),
+                   content.operation,
+                   std::move(content.formatted),
+                   std::nullopt,
+                   nullptr,
+                   std::nullopt,
+                   std::nullopt};
     };
     const auto at = rows_.begin() + first;
     if (std::size_t(count) == contents.size()) {
@@ -126,18 +156,34 @@ void Tape::replaceRows(int first, int count, std::vector<RowContent> contents) {
     states_.resize(std::min(states_.size(), rows_.size()));
 }
 
-void Tape::rewriteOneOperandRow(Row& row, const Decimal& accumulator) {
-    const QString written = numberText(accumulator);
-    if (written != row.text) {
-        row.text = written;
-        row.value.reset();
-        row.divisor.reset();
+const QString& Tape::textOf(const Row& row) {
+    if (row.unwrittenScaled) {
+        row.text = numberText(*row.unwrittenScaled);
+        row.unwrittenScaled.reset();
+    } else if (row.unwritten) {
+        row.text = numberText(*row.unwritten);
+        row.unwritten.reset();
     }
+    return row.text;
+}
+
+void Tape::rewriteOneOperandRow(Row& row, const Decimal& accumulator) {
+    row.unwritten = accumulator;
+    row.unwrittenScaled.reset();
+    row.value.reset();
+    row.divisor.reset();
+}
+
+void Tape::rewriteOneOperandRow(Row& row, const ScaledDecimal& accumulator) {
+    row.unwrittenScaled = accumulator;
+    row.unwritten.reset();
+    row.value.reset();
+    row.divisor.reset();
 }
 
 const ReadNumber& Tape::operandOf(Row& row) {
     if (!row.value)
-        row.value = readNumber(row.text);
+        row.value = readNumber(textOf(row));
     return *row.value;
 }
 
@@ -156,12 +202,38 @@ const Tape::Divisor* Tape::divisorOf(Row& row) {
 
 bool Tape::applyRowScaled(State& state, Row& row) {
     const int code = row.operation;
+    if (code == operation::SquareRoot) {
+        // An exact root is the one the decimal type's root snaps to; any other stays with that type.
+        const std::optional<ScaledDecimal> root = exactSquareRoot(state.scaled);
+        if (!root)
+            return false;
+        rewriteOneOperandRow(row, state.scaled);
+        state.scaled = *root;
+        return true;
+    }
     if (code != operation::Add && code != operation::Subtract && code != operation::Multiply &&
-        code != operation::Percent && code != operation::Divide)
+        code != operation::Percent && code != operation::Divide && code != operation::Power &&
+        code != operation::Remainder && code != operation::WholeQuotient)
         return false;
     const std::optional<ScaledDecimal>& x = operandOf(row).scaled;
     if (!x)
         return false;
+    if (code == operation::Remainder || code == operation::WholeQuotient) {
+        // Whole numbers that show in full (below 10^15) and fit 32 bits are what the decimal way rounds
+        // the two values to; anything else (halves, zero, out of range) is left to it.
+        const ScaledDecimal a = shortened(state.scaled);
+        const ScaledDecimal b = shortened(*x);
+        if (a.scale != 0 || b.scale != 0 || b.units == 0 || a.units < kSmallestWhole ||
+            a.units > kLargestWhole || b.units < kSmallestWhole || b.units > kLargestWhole)
+            return false;
+        const auto whole = std::int64_t(a.units);
+        const auto by = std::int64_t(b.units);
+        const std::int64_t quotient = whole / by;
+        if (code == operation::WholeQuotient && quotient > kLargestWhole)
+            return false;
+        state.scaled = ScaledDecimal{code == operation::Remainder ? whole % by : quotient, 0};
+        return true;
+    }
     std::optional<ScaledDecimal> result;
     switch (code) {
     case operation::Add:
@@ -177,6 +249,14 @@ bool Tape::applyRowScaled(State& state, Row& row) {
         // The decimal way multiplies, then divides by 100 exactly: both exact while the digits fit.
         result = scaledProduct(*x, state.scaled, 2);
         break;
+    case operation::Power: {
+        // Small whole exponents are multiplied out on the decimal way too, exactly while the digits fit.
+        const ScaledDecimal exponent = shortened(*x);
+        if (exponent.scale != 0 || exponent.units < 0 || exponent.units > kLargestScaledExponent)
+            return false;
+        result = scaledPower(state.scaled, std::uint64_t(exponent.units));
+        break;
+    }
     default: {
         // Zero divisors show "ERROR" on the decimal way. Other divisions multiply by the decimal type's
         // reciprocal, which is exact only for some divisors; a divisor of the same magnitude gives 1.
@@ -206,7 +286,7 @@ bool Tape::applyRow(State& state, Row& row) {
     Decimal& acc = state.accumulator;
     const auto operand = [&row]() -> const ReadNumber& {
         if (!row.value)
-            row.value = readNumber(row.text);
+            row.value = readNumber(textOf(row));
         return *row.value;
     };
     const auto take = [&acc](const std::optional<Decimal>& result) {
@@ -246,6 +326,8 @@ bool Tape::applyRow(State& state, Row& row) {
             // The product is checked on its own: near the top of the range it overflows before the
             // division by 100 would bring it back.
             const std::optional<Decimal> product = inRange(x.value * acc);
+            if (product && exactFastPath_)
+                return take(inRange(quotientBy(*product, hundred(), reciprocalOfHundred())));
             return product && take(inRange(*product / 100));
         }
         }
@@ -282,12 +364,17 @@ bool Tape::applyRow(State& state, Row& row) {
         return take(squareRoot(acc));
     case operation::Reciprocal: {
         rewriteOneOperandRow(row, acc);
-        const ReadNumber& shown = operand();
-        if (shown.overflow)
-            return false;
-        if (shown.value == 0) {
-            state.error = true;
-            return true;
+        // The shown number decides: zero shows "ERROR", too large stops. Well inside the range it is
+        // neither, and reading the text back is left for whoever asks for the row's number.
+        const bool wellInside = acc != 0 && std::abs(leadingExponent(acc)) < kWellInsideExponent;
+        if (!wellInside || !exactFastPath_) {
+            const ReadNumber& shown = operand();
+            if (shown.overflow)
+                return false;
+            if (shown.value == 0) {
+                state.error = true;
+                return true;
+            }
         }
         return take(inRange(1 / acc));
     }

@@ -27,7 +27,7 @@ public:
     // Every row, the newest included.
     void includeAllRows() { rowsToEvaluate_ = rowCount(); }
 
-    const QString& text(int row) const { return rows_[std::size_t(row)].text; }
+    const QString& text(int row) const { return textOf(rows_[std::size_t(row)]); }
     int operation(int row) const { return rows_[std::size_t(row)].operation; }
     void setText(int row, const QString& text);
     void setOperation(int row, int code);
@@ -90,12 +90,17 @@ private:
         std::optional<ScaledDecimal> scaledReciprocal;
     };
     struct Row {
-        QString text;
+        // A one-operand row's text is written from the value it acted on when it is first asked for:
+        // evaluating a long tape writes only the rows someone looks at.
+        mutable QString text;
         int operation = 0;
         QString formatted;
         mutable std::optional<ReadNumber> value;
         mutable std::shared_ptr<const Divisor> divisor;
+        mutable std::optional<Decimal> unwritten;
+        mutable std::optional<ScaledDecimal> unwrittenScaled;
     };
+    static const QString& textOf(const Row& row);
     // The accumulator after a row: `scaled` while `isScaled`, else `accumulator`. `error` is shown as
     // "ERROR" but evaluation goes on; `fault` stops it.
     struct State {
@@ -109,8 +114,9 @@ private:
     // Forgets the evaluation states from `row` on: they depended on the old row.
     void changedFrom(int row);
     void rewriteOneOperandRow(Row& row, const Decimal& accumulator);
+    void rewriteOneOperandRow(Row& row, const ScaledDecimal& accumulator);
     bool applyRow(State& state, Row& row);
-    // The row on scaled integers; false when it is not one for them or its result does not fit.
+    // The row on scaled integers; false when it is not one for them or its result is not exact there.
     bool applyRowScaled(State& state, Row& row);
     const ReadNumber& operandOf(Row& row);
     // The row's divisor information, or nothing when its number is zero or overflows.

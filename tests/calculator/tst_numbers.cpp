@@ -2,6 +2,7 @@
 #include "calculator/core/displayformat.h"
 #include "calculator/core/numbers.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <cmath>
@@ -161,6 +162,58 @@ private slots:
         QCOMPARE(tallimo::leadingExponent(readNumber(number).value), exponent);
         QVERIFY(std::abs(approximateLog10(readNumber(number).value) -
                          std::log10(std::abs(number.toDouble()))) < 1e-12);
+    }
+
+    // The digits read straight off the decimal type agree with its own text of 45 significant digits,
+    // including its rounding: halves to even only when nothing follows, carries through nines.
+    void digitsAgreeWithTheDecimalTypesText_data() {
+        QTest::addColumn<QStringList>("values");
+        QTest::addColumn<quint32>("seed");
+        const QString zeros(43, u'0');
+        const QString nines(44, u'9');
+        QTest::newRow("ties and carries") << QStringList{"1." + zeros + "05",
+                                                         "1." + zeros + "15",
+                                                         "1." + zeros + "051",
+                                                         "-1." + zeros + "25",
+                                                         nines + "5",
+                                                         "9." + nines + "4",
+                                                         "0." + nines + "5",
+                                                         "1.5E-300",
+                                                         "-1.7976931348623157E308",
+                                                         "123456789.123456789E-7",
+                                                         "4.9406564584124654E-324"}
+                                          << 0U;
+        for (quint32 seed = 1; seed <= 3; ++seed)
+            QTest::addRow("quotients and roots %u", seed) << QStringList{} << seed;
+    }
+    void digitsAgreeWithTheDecimalTypesText() {
+        QFETCH(QStringList, values);
+        QFETCH(quint32, seed);
+        std::vector<Decimal> checked;
+        for (const QString& text : values)
+            checked.emplace_back(text.toStdString());
+        QRandomGenerator random(seed);
+        for (int k = 0; seed != 0 && k < 2000; ++k) {
+            const Decimal a(random.bounded(1, 1000000));
+            const Decimal b(random.bounded(1, 1000));
+            checked.push_back(a / b);
+            checked.push_back(-sqrt(a) * powerOfTen(random.bounded(-300, 300)));
+            checked.push_back(a * b * powerOfTen(random.bounded(-20, 20)));
+        }
+        for (const Decimal& value : checked) {
+            const std::string text = value.str(44, std::ios_base::scientific);
+            const std::size_t marker = text.find('e');
+            std::string digits;
+            for (std::size_t k = text[0] == '-' ? 1 : 0; k < marker; ++k)
+                if (text[k] != '.')
+                    digits += text[k];
+            while (!digits.empty() && digits.back() == '0')
+                digits.pop_back();
+            const DecimalDigits fast = decimalDigits(value);
+            QCOMPARE(fast.digits, digits);
+            QCOMPARE(fast.exponent, std::stoi(text.substr(marker + 1)) + 1);
+            QCOMPARE(fast.negative, text[0] == '-');
+        }
     }
 
     void formats_data() {

@@ -328,9 +328,10 @@ private slots:
         QCOMPARE(tape.recalculate(), QStringLiteral("58"));
     }
 
-    // The four rules and percent on scaled integers give the decimal type's digits exactly, whether the
-    // values fit (money, halves, powers of ten), outgrow 34 digits, or pass through divisions the decimal
-    // type does not do exactly and whole-number keys that bring them back.
+    // The four rules, percent, whole powers and exact square roots on scaled integers give the decimal
+    // type's digits exactly, whether the values fit (money, halves, powers of ten, squares), outgrow 34
+    // digits, or pass through divisions and roots the decimal type does not do exactly and whole-number
+    // keys that bring them back.
     void fastPathGivesTheDecimalTypesDigits_data() {
         QTest::addColumn<quint32>("seed");
         QTest::addColumn<QStringList>("numbers");
@@ -345,9 +346,11 @@ private slots:
                                   "0",
                                   "1.5",
                                   "7"};
+        const QStringList squares = {"4", "9", "0.25", "1.44", "100", "2", "6.25", "1E-4", "12.25", "0.3"};
         for (quint32 seed = 1; seed <= 8; ++seed) {
             QTest::addRow("money %u", seed) << seed << money;
             QTest::addRow("wide %u", seed) << seed << wide;
+            QTest::addRow("squares %u", seed) << seed << squares;
         }
     }
     void fastPathGivesTheDecimalTypesDigits() {
@@ -357,7 +360,7 @@ private slots:
         constexpr int kFourRulesAndPercent[] = {operation::Add, operation::Subtract, operation::Multiply,
                                                 operation::Divide, operation::Percent};
         constexpr int kOthers[] = {operation::Remainder, operation::WholeQuotient, operation::SquareRoot,
-                                   operation::Power};
+                                   operation::Power, operation::Reciprocal};
         Tape fast;
         Tape decimal;
         decimal.setExactFastPath(false);
@@ -369,11 +372,12 @@ private slots:
         };
         both([&](Tape& tape) { tape.setText(0, numbers.at(0)); });
         for (int row = 1; row < 400; ++row) {
-            const int code = random.bounded(12) == 0 ? kOthers[random.bounded(4)]
-                                                     : kFourRulesAndPercent[random.bounded(5)];
+            const int code =
+                random.bounded(8) == 0 ? kOthers[random.bounded(5)] : kFourRulesAndPercent[random.bounded(5)];
             const QString text = numbers.at(random.bounded(int(numbers.size())));
+            const QString exponent = QString::number(2 + random.bounded(2));
             both([&](Tape& tape) {
-                tape.setText(tape.addRow(code), code == operation::Power ? QStringLiteral("2") : text);
+                tape.setText(tape.addRow(code), code == operation::Power ? exponent : text);
                 tape.includeAllRows();
             });
             // Now and then the palette changes a row higher up.
