@@ -2,6 +2,9 @@
 
 // The pages of the agenda window, as the window and its helpers reach them. The window owns them.
 
+#include "agenda/core/agendastate.h"
+#include "agenda/core/textpad.h"
+
 namespace quindara {
 
 class AddressBookPage;
@@ -25,6 +28,10 @@ struct AgendaPages {
     SearchPage* search = nullptr;
     ExchangePage* exchange = nullptr;
     AttachmentPanel* attachments = nullptr;
+
+    // What the text pad receives from the page in front: its text, the week's captions and texts, or
+    // nothing from a page without one.
+    TextPadContent textPadOf(AgendaPage page) const;
 };
 
 } // namespace quindara

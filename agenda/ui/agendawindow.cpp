@@ -294,30 +294,8 @@ void AgendaWindow::SavePendingDayNotes() {
 
 // Text pad: the page shown goes into "texto.txt", which opens in the text editor.
 void AgendaWindow::Command9_Click() {
-    TextPadContent content = emptyTextPad();
-    switch (state_.page()) {
-    case AgendaPage::Day:
-        content = textPadOfText(pages_.day->noteText());
-        break;
-    case AgendaPage::Week:
-        content = textPadOfWeek(pages_.week->captions(), pages_.week->texts());
-        break;
-    case AgendaPage::MonthSummary:
-        content = textPadOfText(pages_.monthSummary->text());
-        break;
-    case AgendaPage::YearSummary:
-        content = textPadOfText(pages_.yearSummary->text());
-        break;
-    case AgendaPage::NotesPad:
-        content = textPadOfText(pages_.notesPad->text());
-        break;
-    case AgendaPage::AddressBook:
-    case AgendaPage::Search:
-    case AgendaPage::Exchange:
-        break;
-    }
     // An old export must not be shown as if it were this page.
-    if (const common::Status written = writeTextPad(data_, content); !written) {
+    if (const common::Status written = writeTextPad(data_, pages_.textPadOf(state_.page())); !written) {
         desktop_.showMessage(QStringLiteral("No se ha podido escribir %1.\nERROR: %2")
                                  .arg(data_.textPadFile(), written.error()));
         return;
