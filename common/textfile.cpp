@@ -83,6 +83,14 @@ QString writeFailureText(int code) {
 }
 #endif
 
+// A text that itself starts with U+FEFF gets a byte-order mark before it: reading takes one mark away, so
+// without it every save would lose one of the text's own.
+QByteArray markingOwnLeadingMark(QStringView text, QByteArray bytes) {
+    if (text.startsWith(QChar(0xFEFF)))
+        bytes.prepend(kUtf8ByteOrderMark);
+    return bytes;
+}
+
 QByteArray keepingByteOrderMark(const QString& path, QByteArray bytes) {
     if (!startsWithByteOrderMark(bytes) && fileStartsWithByteOrderMark(path))
         bytes.prepend(kUtf8ByteOrderMark);
@@ -157,11 +165,7 @@ QByteArray encodeText(const QString& text, Ending ending) {
         break;
     }
     }
-    // A text that itself starts with U+FEFF gets a byte-order mark before it: reading takes one mark
-    // away, so without it every save would lose one of the text's own.
-    if (out.startsWith(QChar(0xFEFF)))
-        return kUtf8ByteOrderMark + out.toUtf8();
-    return out.toUtf8();
+    return markingOwnLeadingMark(out, out.toUtf8());
 }
 
 QString textFromBytes(const QByteArray& bytes, Ending ending) {
@@ -284,6 +288,8 @@ Status writeLines(const QString& path, const QStringList& lines) {
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += line.toUtf8() + "\r\n";
+    if (!lines.isEmpty())
+        bytes = markingOwnLeadingMark(lines.first(), std::move(bytes));
     return writeBytes(path, keepingByteOrderMark(path, bytes));
 }
 
