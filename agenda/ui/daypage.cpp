@@ -195,28 +195,15 @@ bool DayPage::DayNoteEdited() const {
 common::Status DayPage::SaveDayNote() {
     if (!DayNoteEdited() || shownNoteKey_.isEmpty())
         return {};
-    QString text = Text1->toPlainText();
-    // Another machine stored this day since it was loaded: the user decides, nothing is lost silently.
-    if (const auto other = notes_.changedSince(shownNoteKey_, noteVersion_); other && other->readable()) {
-        const auto resolved =
-            askAboutOutsideChange(desktop_, QStringLiteral("el día ") + shownNoteKey_, text, *other);
-        if (!resolved) {
-            loadNote();
-            return {};
-        }
-        text = *resolved;
-    }
-    if (const common::Status written = notes_.save(shownNoteKey_, text); !written) {
-        // Moving to another day replaces the box: the clipboard keeps what could not be stored.
-        desktop_.setClipboardText(text);
-        return common::Status::failure(noteSaveFailureMessage(shownNoteKey_, written.error()));
-    }
-    if (text != Text1->toPlainText())
-        Text1->setPlainText(text);
-    noteVersion_ = notes_.version(shownNoteKey_);
-    Text1->document()->setModified(false);
-    emit noteSaved();
-    return {};
+    bool keptOther = false;
+    common::Status saved = saveEditedDayNote(notes_, desktop_, shownNoteKey_, Text1, noteVersion_,
+                                             [this, &keptOther](const StoredText&) {
+                                                 keptOther = true;
+                                                 loadNote();
+                                             });
+    if (saved && !keptOther)
+        emit noteSaved();
+    return saved;
 }
 
 // Command11(2) saves Text9(3), the reminder for this year only; Text9(2) holds the saints.

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QTimer>
 
@@ -51,6 +52,29 @@ std::optional<QString> askAboutOutsideChange(common::DesktopServices& desktop, c
     const QDateTime otherTime = other.version.modified();
     return common::resolveOutsideChange(askOutsideChoice(desktop, what, otherTime), mine, other.text,
                                         otherTime);
+}
+
+common::Status saveEditedDayNote(DayNotes& notes, common::DesktopServices& desktop, const QString& key,
+                                 QPlainTextEdit* box, common::FileVersion& version,
+                                 const std::function<void(const StoredText&)>& showOther) {
+    QString text = box->toPlainText();
+    if (const auto other = notes.changedSince(key, version); other && other->readable()) {
+        const auto resolved = askAboutOutsideChange(desktop, QStringLiteral("el día ") + key, text, *other);
+        if (!resolved) {
+            showOther(*other);
+            return {};
+        }
+        text = *resolved;
+    }
+    if (const common::Status written = notes.save(key, text); !written) {
+        desktop.setClipboardText(text);
+        return common::Status::failure(noteSaveFailureMessage(key, written.error()));
+    }
+    if (text != box->toPlainText())
+        box->setPlainText(text);
+    version = notes.version(key);
+    box->document()->setModified(false);
+    return {};
 }
 
 ConflictCopyOffer::ConflictCopyOffer(common::DesktopServices& desktop, Tell tell)

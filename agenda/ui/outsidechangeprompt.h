@@ -1,5 +1,6 @@
 #pragma once
 
+#include "agenda/core/daynotes.h"
 #include "agenda/core/storedtext.h"
 #include "common/desktopservices.h"
 #include "common/outsidechange.h"
@@ -12,6 +13,8 @@
 #include <functional>
 #include <optional>
 
+class QPlainTextEdit;
+
 namespace quindara {
 
 // Asks the user which version of `what` to keep: "Conservar ambos" (the default), "Usar el mío" or "Usar
@@ -23,6 +26,14 @@ common::OutsideChoice askOutsideChoice(common::DesktopServices& desktop, const Q
 // kept as it is.
 std::optional<QString> askAboutOutsideChange(common::DesktopServices& desktop, const QString& what,
                                              const QString& mine, const StoredText& other);
+
+// Stores the edited day note in `box` under `key`. When another machine stored the day since `version`
+// was loaded, the user chooses first; keeping the other version shows it through `showOther` and stores
+// nothing. After a failed save the clipboard keeps the text, since moving on replaces the box; the
+// failure is the whole message to tell.
+common::Status saveEditedDayNote(DayNotes& notes, common::DesktopServices& desktop, const QString& key,
+                                 QPlainTextEdit* box, common::FileVersion& version,
+                                 const std::function<void(const StoredText&)>& showOther);
 
 // Offers to merge the conflict copies a sync tool left beside an entry, each copy once in a session: a
 // copy the user chose to keep apart is not offered again until the program starts anew.

@@ -85,27 +85,15 @@ common::Status WeekPage::SaveWeekDayNote(int Index) {
     QPlainTextEdit* box = Text2[Index];
     if (!weekShown_ || !box->document()->isModified())
         return {};
-    const QString key = keys_.value(Index);
-    QString text = box->toPlainText();
-    // Another machine stored this day since it was loaded: the user decides, nothing is lost silently.
-    if (const auto other = notes_.changedSince(key, versions_[Index]); other && other->readable()) {
-        const auto resolved = askAboutOutsideChange(desktop_, QStringLiteral("el día ") + key, text, *other);
-        if (!resolved) {
-            showNote(Index, *other);
-            return {};
-        }
-        text = *resolved;
-    }
-    if (const common::Status written = notes_.save(key, text); !written) {
-        desktop_.setClipboardText(text);
-        return common::Status::failure(noteSaveFailureMessage(key, written.error()));
-    }
-    if (text != box->toPlainText())
-        box->setPlainText(text);
-    versions_[Index] = notes_.version(key);
-    box->document()->setModified(false);
-    emit noteSaved();
-    return {};
+    bool keptOther = false;
+    common::Status saved = saveEditedDayNote(notes_, desktop_, keys_.value(Index), box, versions_[Index],
+                                             [this, Index, &keptOther](const StoredText& other) {
+                                                 keptOther = true;
+                                                 showNote(Index, other);
+                                             });
+    if (saved && !keptOther)
+        emit noteSaved();
+    return saved;
 }
 
 QStringList WeekPage::captions() const {
