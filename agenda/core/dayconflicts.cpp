@@ -7,33 +7,61 @@
 
 #include <QDir>
 
+#include <algorithm>
+
 namespace quindara {
 
 namespace {
 
 const QStringList kNoCopies;
 
+QStringList entriesOf(const QString& listText) {
+    return listText.isEmpty() ? QStringList() : listText.split(u'\n');
+}
+
+// The list's entries in their order, then the copy's entries it lacks (compared as the attachments
+// folder finds them, in any letter case), so that no attachment is lost or listed twice.
+QString mergedList(const QString& listText, const QString& copyText) {
+    QStringList entries = entriesOf(listText);
+    QSet<QString> listed;
+    for (const QString& entry : std::as_const(entries))
+        listed.insert(common::FolderIndex::foldName(entry));
+    for (const QString& entry : entriesOf(copyText)) {
+        if (!entry.isEmpty() && !listed.contains(common::FolderIndex::foldName(entry))) {
+            listed.insert(common::FolderIndex::foldName(entry));
+            entries.append(entry);
+        }
+    }
+    return entries.join(u'\n');
+}
+
 } // namespace
 
-DayConflicts::DayConflicts(DayMarks& marks, DayNotes& notes) : marks_(marks), notes_(notes) {}
+DayConflicts::DayConflicts(const DataFolder& data, DayMarks& marks, DayNotes& notes)
+    : marks_(marks), notes_(notes), attachmentLists_(data.folder(folders::attachmentLists)) {}
 
-// Note, holiday, yearly reminder, one-year reminder.
-std::array<DayConflicts::Place, 4> DayConflicts::placesOf(const QDate& date,
-                                                          const common::FolderIndex& notes) {
+// Note, holiday, yearly reminder, one-year reminder, and the attachment lists of this year and of every
+// year, which share one folder.
+std::array<DayConflicts::Place, DayConflicts::kPlaces>
+DayConflicts::placesOf(const QDate& date, const common::FolderIndex& notes) {
     const QString day = QString::number(date.day());
     const QString month = monthName(date.month());
     const QString annual = annualKey(day, month) + kTxt;
+    const QString dated = datedKey(day, month, QString::number(date.year())) + kTxt;
     return {{
-        {&notes, dayNoteKey(date) + kTxt, common::Ending::Zoned, "la nota del día"},
-        {&marks_.holidays(), annual, common::Ending::Line, "la fiesta"},
-        {&marks_.yearlyReminders(), annual, common::Ending::Line, "el recordatorio anual"},
-        {&marks_.oneYearReminders(), datedKey(day, month, QString::number(date.year())) + kTxt,
-         common::Ending::Bare, "el recordatorio de este año"},
+        {0, &notes, dayNoteKey(date) + kTxt, common::Ending::Zoned, "la nota del día", false},
+        {1, &marks_.holidays(), annual, common::Ending::Line, "la fiesta", false},
+        {2, &marks_.yearlyReminders(), annual, common::Ending::Line, "el recordatorio anual", false},
+        {3, &marks_.oneYearReminders(), dated, common::Ending::Bare, "el recordatorio de este año", false},
+        {kAttachmentListsFolder, &attachmentLists_, dated, common::Ending::Line,
+         "la lista de archivos de este año", true},
+        {kAttachmentListsFolder, &attachmentLists_, annual, common::Ending::Line,
+         "la lista de archivos de todos los años", true},
     }};
 }
 
 bool DayConflicts::hasCopies(int folder, const common::FolderIndex& index) {
-    Scan& scan = scans_[folder];
+    Scan& scan = scans_[size_t(folder)];
     if (!scan.scanned || scan.generation != index.generation()) {
         scan.copies.clear();
         // Every tool's marker holds "conflict"; only those names are made into strings.
@@ -47,21 +75,22 @@ bool DayConflicts::hasCopies(int folder, const common::FolderIndex& index) {
     return !scan.copies.isEmpty();
 }
 
-const QStringList& DayConflicts::copiesOf(int folder, const Place& place) {
-    if (!hasCopies(folder, *place.index))
+const QStringList& DayConflicts::copiesOf(const Place& place) {
+    if (!hasCopies(place.folder, *place.index))
         return kNoCopies;
-    const Scan& scan = scans_[folder];
+    const Scan& scan = scans_[size_t(place.folder)];
     const auto found = scan.copies.constFind(common::FolderIndex::foldName(place.originalName));
     return found == scan.copies.cend() ? kNoCopies : *found;
 }
 
 const common::FolderIndex* DayConflicts::indexWhenAnyCopies() {
     marks_.refresh();
+    attachmentLists_.refreshIfChanged();
     const common::FolderIndex& notes = notes_.index();
-    const std::array<const common::FolderIndex*, 4> indexes = {
-        &notes, &marks_.holidays(), &marks_.yearlyReminders(), &marks_.oneYearReminders()};
+    const std::array<const common::FolderIndex*, kFolders> indexes = {
+        &notes, &marks_.holidays(), &marks_.yearlyReminders(), &marks_.oneYearReminders(), &attachmentLists_};
     bool any = false;
-    for (int folder = 0; folder < 4; ++folder)
+    for (int folder = 0; folder < kFolders; ++folder)
         any = hasCopies(folder, *indexes[folder]) || any;
     return any ? &notes : nullptr;
 }
@@ -71,12 +100,9 @@ QSet<int> DayConflicts::daysWithCopies(int year, int month, const common::Folder
     const QDate first(year, month, 1);
     for (int day = 1; first.isValid() && day <= first.daysInMonth(); ++day) {
         const auto places = placesOf(QDate(year, month, day), notes);
-        for (int folder = 0; folder < 4; ++folder) {
-            if (!copiesOf(folder, places[folder]).isEmpty()) {
-                days.insert(day);
-                break;
-            }
-        }
+        if (std::any_of(places.cbegin(), places.cend(),
+                        [this](const Place& place) { return !copiesOf(place).isEmpty(); }))
+            days.insert(day);
     }
     return days;
 }
@@ -101,17 +127,16 @@ std::vector<DayConflict> DayConflicts::ofDay(const QDate& date) {
     if (!date.isValid())
         return found;
     marks_.refresh();
-    const auto places = placesOf(date, notes_.index());
-    for (int folder = 0; folder < 4; ++folder) {
-        const Place& place = places[folder];
-        for (const QString& name : copiesOf(folder, place)) {
+    attachmentLists_.refreshIfChanged();
+    for (const Place& place : placesOf(date, notes_.index())) {
+        for (const QString& name : copiesOf(place)) {
             const auto copy = common::parseConflictCopyName(name);
             found.push_back({place.index->folder(), name,
                              place.index->realName(place.originalName).isEmpty()
                                  ? place.originalName
                                  : place.index->realName(place.originalName),
                              copy.value_or(common::ConflictCopy{}), place.ending,
-                             QString::fromUtf8(place.what)});
+                             QString::fromUtf8(place.what), place.list});
         }
     }
     return found;
@@ -128,10 +153,15 @@ common::Status DayConflicts::merge(const DayConflict& conflict) {
         return common::Status::failure(
             QStringLiteral("no se puede leer %1")
                 .arg(copy.readable() ? original.unreadablePath : copy.unreadablePath));
-    const QString merged = *common::resolveOutsideChange(common::OutsideChoice::KeepBoth, original.text,
-                                                         copy.text, copy.version.modified());
+    const QString merged = conflict.list
+                               ? mergedList(original.text, copy.text)
+                               : *common::resolveOutsideChange(common::OutsideChoice::KeepBoth, original.text,
+                                                               copy.text, copy.version.modified());
+    // A list that already holds every entry of the copy stays as it is.
+    const bool unchanged = conflict.list && merged == original.text;
     if (common::Status written =
-            common::writeStoredText(index, conflict.originalName, merged, conflict.ending);
+            unchanged ? common::Status()
+                      : common::writeStoredText(index, conflict.originalName, merged, conflict.ending);
         !written)
         return written;
     if (!common::removeStored(index, conflict.copyName))

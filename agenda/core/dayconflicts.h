@@ -28,14 +28,16 @@ struct DayConflict {
     common::Ending ending = common::Ending::Line;
     // What the day's file is, for the question: "la nota", "la fiesta", ...
     QString what;
+    // An attachment list: merged entry by entry rather than as two texts.
+    bool list = false;
 };
 
-// The conflict copies of the day notes, holidays and reminders. They are never a day's file themselves
-// (their names are no day key); each folder's copies are gathered from its index once after its names
-// change, so a month drawing only looks them up.
+// The conflict copies of the day notes, holidays, reminders and attachment lists. They are never a day's
+// file themselves (their names are no day key); each folder's copies are gathered from its index once
+// after its names change, so a month drawing only looks them up.
 class DayConflicts {
 public:
-    DayConflicts(DayMarks& marks, DayNotes& notes);
+    DayConflicts(const DataFolder& data, DayMarks& marks, DayNotes& notes);
 
     // Days of the month that have a conflict copy of one of their files.
     QSet<int> daysOfMonth(int year, int month);
@@ -43,7 +45,8 @@ public:
     std::array<QSet<int>, 12> daysOfYear(int year);
     std::vector<DayConflict> ofDay(const QDate& date);
     // Keeps both texts in the day's file (the copy's first, as the other version, then the file's), then
-    // removes the copy. False, with the copy left in place, when either step fails.
+    // removes the copy. An attachment list keeps its entries and gains the copy's missing ones at its end.
+    // A failure, with the copy left in place, when either step fails.
     static common::Status merge(const DayConflict& conflict);
 
 private:
@@ -53,23 +56,32 @@ private:
         bool scanned = false;
         QHash<QString, QStringList> copies;
     };
+    // The folders looked at, each with its own scan: the day notes, the three marking folders and the
+    // attachment lists.
+    static constexpr int kFolders = 5;
+    static constexpr int kAttachmentListsFolder = 4;
+    // One of a day's files: the folder it lives in (by its scan) and its name there.
     struct Place {
+        int folder;
         const common::FolderIndex* index;
         QString originalName;
         common::Ending ending;
         const char* what;
+        bool list;
     };
-    std::array<Place, 4> placesOf(const QDate& date, const common::FolderIndex& notes);
+    static constexpr int kPlaces = 6;
+    std::array<Place, kPlaces> placesOf(const QDate& date, const common::FolderIndex& notes);
     // Gathers the folder's copies again when its names changed; true when it has any.
     bool hasCopies(int folder, const common::FolderIndex& index);
-    const QStringList& copiesOf(int folder, const Place& place);
-    // The notes folder's index when any of the four folders has a copy, else nothing.
+    const QStringList& copiesOf(const Place& place);
+    // The notes folder's index when any of the folders has a copy, else nothing.
     const common::FolderIndex* indexWhenAnyCopies();
     QSet<int> daysWithCopies(int year, int month, const common::FolderIndex& notes);
 
     DayMarks& marks_;
     DayNotes& notes_;
-    std::array<Scan, 4> scans_{};
+    common::FolderIndex attachmentLists_;
+    std::array<Scan, kFolders> scans_{};
 };
 
 } // namespace quindara

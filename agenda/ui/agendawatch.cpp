@@ -29,8 +29,8 @@ QString absolute(const QString& folder) {
 AgendaWatch::AgendaWatch(const DataFolder& data, const AgendaState& state, DayMarks& marks, DayReader& reader,
                          DayNotes& notes, const AgendaPages& pages, common::DesktopServices& desktop,
                          QWidget* window)
-    : QObject(window), data_(data), state_(state), marks_(marks), reader_(reader), conflicts_(marks, notes),
-      pages_(pages), desktop_(desktop), window_(window),
+    : QObject(window), data_(data), state_(state), marks_(marks), reader_(reader),
+      conflicts_(data, marks, notes), pages_(pages), desktop_(desktop), window_(window),
       copyOffer_(desktop, [&desktop](const QString& text) { desktop.showMessage(text); }) {}
 
 void AgendaWatch::start() {
@@ -92,6 +92,7 @@ void AgendaWatch::ShowOutsideChanges(const QStringList& folders) {
     const bool marksTouched =
         touched(folders::holidays) || touched(folders::yearlyReminders) || touched(folders::oneYearReminders);
     const bool notesChanged = touched(folders::dayNotes);
+    const bool listsChanged = touched(folders::attachmentLists);
 
     if (marksTouched) {
         marks_.refresh();
@@ -99,17 +100,16 @@ void AgendaWatch::ShowOutsideChanges(const QStringList& folders) {
         if (state_.hasSelection())
             pages_.calendar->SelectDay(state_.selectedDate().day(), marks_);
     }
-    if (marksTouched || notesChanged) {
+    if (marksTouched || notesChanged || listsChanged) {
         ShowConflictSigns();
         emit marksChanged();
     }
-    if (state_.hasSelection() &&
-        (marksTouched || notesChanged || touched(folders::saints) || touched(folders::attachmentLists))) {
+    if (state_.hasSelection() && (marksTouched || notesChanged || touched(folders::saints) || listsChanged)) {
         const QDate day = state_.selectedDate();
         const DayTexts texts =
             reader_.dayTexts(QString::number(day.day()), monthName(day.month()), QString::number(day.year()));
         pages_.day->showOutsideChanges(texts);
-        if (touched(folders::attachmentLists))
+        if (listsChanged)
             pages_.attachments->showDay(day, texts.thisYearAttachments, texts.everyYearAttachments);
     }
     if (notesChanged) {
@@ -151,9 +151,14 @@ void AgendaWatch::OfferConflictMerges() {
     const QDate day = state_.selectedDate();
     bool merged = false;
     for (const DayConflict& conflict : conflicts_.ofDay(day)) {
-        const ConflictCopyOffer::Wording wording{
-            QStringLiteral("%1 (%2)").arg(conflict.what, dayNoteKey(day)), QStringLiteral("al texto del día"),
-            QStringLiteral("los dos textos, primero el de la copia")};
+        const QString subject = QStringLiteral("%1 (%2)").arg(conflict.what, dayNoteKey(day));
+        const ConflictCopyOffer::Wording wording =
+            conflict.list
+                ? ConflictCopyOffer::Wording{subject, QStringLiteral("a la lista"),
+                                             QStringLiteral("todos los archivos de las dos listas, "
+                                                            "sin repetir ninguno")}
+                : ConflictCopyOffer::Wording{subject, QStringLiteral("al texto del día"),
+                                             QStringLiteral("los dos textos, primero el de la copia")};
         merged = copyOffer_.offer(wording, QDir(conflict.folder).filePath(conflict.copyName), [&] {
             return DayConflicts::merge(conflict);
         }) || merged;
@@ -165,6 +170,7 @@ void AgendaWatch::OfferConflictMerges() {
     const DayTexts texts =
         reader_.dayTexts(QString::number(day.day()), monthName(day.month()), QString::number(day.year()));
     pages_.day->showDay(day, texts);
+    pages_.attachments->showDay(day, texts.thisYearAttachments, texts.everyYearAttachments);
     pages_.calendar->DrawMonth(state_.year(), state_.month(), marks_);
     pages_.calendar->SelectDay(day.day(), marks_);
     ShowConflictSigns();

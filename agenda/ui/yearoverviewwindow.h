@@ -47,7 +47,8 @@ protected:
 private:
     // The marks, notes and conflict copies of a window that draws on its own.
     struct OwnStores {
-        explicit OwnStores(const DataFolder& data) : marks(data), notes(data), conflicts(marks, notes) {}
+        explicit OwnStores(const DataFolder& data)
+            : marks(data), notes(data), conflicts(data, marks, notes) {}
         DayMarks marks;
         DayNotes notes;
         DayConflicts conflicts;

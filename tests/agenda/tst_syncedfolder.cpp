@@ -282,6 +282,46 @@ private slots:
             QCOMPARE(fx.text(QStringLiteral("Text1")), merged);
     }
 
+    // An attachment list's copy is merged entry by entry: the list keeps its order and gains the copy's
+    // missing entries (in any letter case only once), shown at once in the panel.
+    void attachmentListCopiesAreMerged_data() {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("copy");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("this year, Syncthing")
+            << "listaarchivos/5 de ENERO de 2011.txt"
+            << "listaarchivos/5 de ENERO de 2011.sync-conflict-20261207-101500-ABCDEFG.txt"
+            << "List1_0";
+        QTest::newRow("every year, Dropbox")
+            << "listaarchivos/5 de ENERO.txt"
+            << "listaarchivos/5 de ENERO (Equipo's conflicted copy 2026-12-07).txt"
+            << "List1_1";
+    }
+    void attachmentListCopiesAreMerged() {
+        QFETCH(QString, list);
+        QFETCH(QString, copy);
+        QFETCH(QString, box);
+        SyncedFixture fx;
+        fx.writeFile(list, "a.txt\r\nb.txt\r\n");
+        fx.writeFile(copy, "a.txt\r\nc.txt\r\nB.TXT\r\n");
+        fx.desktop.yesNoAnswer = true;
+        fx.start();
+        QCOMPARE(fx.desktop.callsOf(QStringLiteral("askYesNo")).size(), 1);
+        QCOMPARE(fx.readFile(list), QByteArray("a.txt\r\nb.txt\r\nc.txt\r\n"));
+        QVERIFY(!QFileInfo::exists(fx.path(copy)));
+        QCOMPARE(fx.items(box), QStringList({"a.txt", "b.txt", "c.txt"}));
+        // A copy arriving later for another day marks that day, whose colour stays.
+        fx.writeElsewhere(QStringLiteral("listaarchivos/6 de ENERO (conflicted copy 2026-12-07 101500).txt"),
+                          "d.txt\r\n");
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                auto* sign = fx.find(fx.dayButton(6))->findChild<QLabel*>(QStringLiteral("conflictSign"));
+                return sign && sign->isVisible();
+            }(),
+            1000);
+        QCOMPARE(fx.dayColour(6), colours::weekday);
+    }
+
     // A contact's or a pad note's conflict copy is no entry of its own: its entry is marked, and opening it
     // offers to merge the copy (the copy's text first), which then goes.
     void conflictCopiesOfListedEntries_data() {
