@@ -99,6 +99,19 @@ QString FolderIndex::foldName(const QString& name) {
 }
 
 void FolderIndex::refreshIfChanged() {
+    if (listed_ && journal_.recording()) {
+        std::vector<QByteArray> changed;
+        switch (journal_.takeChanges(changed)) {
+        case FolderJournal::Outcome::Unchanged:
+            return;
+        case FolderJournal::Outcome::Changed:
+            applyChanges(changed);
+            return;
+        case FolderJournal::Outcome::Lost:
+            list();
+            return;
+        }
+    }
     timespec modified{};
     const bool exists = !folder_.isEmpty() && modifiedTime(nativeFolder_, modified);
     if (listed_ && listingTrusted_ && exists && sameTime(modified, listedModified_))
@@ -198,11 +211,14 @@ void FolderIndex::list() {
     listingTrusted_ = false;
     if (folder_.isEmpty())
         return;
-    // The time first: a change during the listing then shows as a newer time at the next look.
+    // The journal and the time first: a change during the listing is then seen at the next look.
+    journal_.start(nativeFolder_);
     rememberFolderTime();
     DIR* dir = ::opendir(nativeFolder_.constData());
-    if (dir == nullptr)
+    if (dir == nullptr) {
+        journal_.stop();
         return;
+    }
     const int fd = ::dirfd(dir);
     // The folder's own size grows with its names (ext4: their records; tmpfs: 20 bytes a name): room
     // reserved from it spares the copies of growing by halves.
@@ -227,14 +243,65 @@ void FolderIndex::list() {
     // An unfinished save of a listed file ("<name>.XXXXXX" beside "<name>") is not a file of its own.
     bool added = false;
     for (const QByteArray& name : maybeLeftovers) {
-        if (isLeftoverSaveFile(QFile::decodeName(name),
-                               [this](const QString& stem) { return realName(stem) == stem; }))
+        if (isLeftover(name.constData(), name.size()))
             continue;
         add(name.constData(), name.size());
         added = true;
     }
     if (added)
         rebuildTable();
+}
+
+bool FolderIndex::isLeftover(const char* bytes, qsizetype length) const {
+    return endsLikeSaveFile(bytes, length) &&
+           isLeftoverSaveFile(QFile::decodeName(QByteArray(bytes, length)),
+                              [this](const QString& stem) { return realName(stem) == stem; });
+}
+
+void FolderIndex::applyChanges(const std::vector<QByteArray>& names) {
+    bool changed = false;
+    // A removed name leaves its slot taken: the table is then built again once, after every change.
+    bool rebuild = false;
+    for (const QByteArray& name : names) {
+        struct stat info {};
+        const QByteArray path = nativeFolder_ + '/' + name;
+        const bool isFile = ::stat(path.constData(), &info) == 0 && S_ISREG(info.st_mode);
+        const qsizetype found = findStored(name);
+        if (found >= 0 && !isFile) {
+            entries_[size_t(found)].removed = true;
+            --live_;
+            rebuild = changed = true;
+        } else if (found < 0 && isFile && !isLeftover(name.constData(), name.size())) {
+            add(name.constData(), name.size());
+            rebuild = rebuild || size_t(live_) * 2 + 2 > table_.size();
+            if (!rebuild)
+                placeInTable(quint32(entries_.size() - 1));
+            changed = true;
+        }
+    }
+    if (rebuild)
+        rebuildTable();
+    if (changed)
+        namesChanged();
+}
+
+qsizetype FolderIndex::findStored(const QByteArray& bytes) const {
+    const auto storedAs = [&](const Entry& entry) {
+        return !entry.removed &&
+               QByteArrayView(arena_.constData() + entry.storedAt, entry.storedLength) == bytes;
+    };
+    bool foreign = false;
+    const qsizetype found = find(foldedBytes(decodeStoredName(bytes, foreign)));
+    if (found < 0)
+        return -1;
+    if (storedAs(entries_[size_t(found)]))
+        return found;
+    // Another spelling of the same name is the one looked up: this one is found among all of them.
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        if (storedAs(entries_[i]))
+            return qsizetype(i);
+    }
+    return -1;
 }
 
 void FolderIndex::add(const char* bytes, qsizetype length) {

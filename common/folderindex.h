@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/folderjournal.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -22,7 +24,9 @@ public:
     const QString& folder() const { return folder_; }
     void setFolder(const QString& folder);
 
-    // Lists the folder again when it has changed on disk since the last listing (one stat).
+    // Brings the index up to date with the disk. On a local disk the kernel tells which names changed
+    // since the listing, and only those are looked at; elsewhere the folder is listed again when its time
+    // moved (one stat).
     void refreshIfChanged();
     // Forces a new listing.
     void refresh();
@@ -71,6 +75,11 @@ private:
     };
 
     void list();
+    // The names another program created, removed or renamed: each is looked at on disk.
+    void applyChanges(const std::vector<QByteArray>& names);
+    // Index of the entry stored under exactly these bytes, or -1.
+    qsizetype findStored(const QByteArray& bytes) const;
+    bool isLeftover(const char* bytes, qsizetype length) const;
     void rememberFolderTime();
     void add(const char* bytes, qsizetype length);
     void rebuildTable();
@@ -99,6 +108,7 @@ private:
     mutable QStringList names_;
     mutable bool namesCurrent_ = true;
     quint64 generation_ = 0;
+    FolderJournal journal_;
 };
 
 } // namespace common

@@ -16,13 +16,6 @@ namespace {
 
 Q_LOGGING_CATEGORY(storedFiles, "quindara.storedfile")
 
-std::optional<QByteArray> readNative(const QByteArray& path) {
-    QFile file;
-    if (!openNative(path, file))
-        return std::nullopt;
-    return file.readAll();
-}
-
 } // namespace
 
 bool openNative(const QByteArray& nativePath, QFile& file) {
@@ -39,7 +32,7 @@ bool openNative(const QByteArray& nativePath, QFile& file) {
 QString readStoredText(const FolderIndex& index, const QString& name, Ending ending) {
     if (!index.isStoredInForeignBytes(name))
         return readTextOrEmpty(index.pathFor(name), ending);
-    const auto bytes = readNative(index.nativePathFor(name));
+    const auto bytes = readNativeBytes(index.nativePathFor(name));
     return bytes ? textFromBytes(*bytes, ending) : QString();
 }
 

@@ -34,6 +34,8 @@ QByteArray encodeText(const QString& text, Ending ending);
 QString textFromBytes(const QByteArray& bytes, Ending ending);
 
 std::optional<QByteArray> readBytes(const QString& path);
+// The same for a path as the system calls take it (a stored name's own bytes).
+std::optional<QByteArray> readNativeBytes(const QByteArray& nativePath);
 // Atomic replace: the old file survives any failure.
 Status writeBytes(const QString& path, const QByteArray& bytes);
 

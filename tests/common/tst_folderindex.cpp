@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 class FolderIndexTest : public QObject {
     Q_OBJECT
 
@@ -67,6 +69,59 @@ private slots:
         QCOMPARE(byAnotherProgram("rm \"$0/a.txt\""), 0);
         index.refreshIfChanged();
         QVERIFY(!index.contains(QStringLiteral("a.txt")));
+    }
+
+    // Whatever another program does after the listing, the next look gives what a fresh listing gives,
+    // whether the index follows the kernel's notices of single names or lists the folder again.
+    void followsChangesAsAFreshListing_data() {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("change");
+        const QString two = QStringLiteral("touch a.txt b.txt");
+        QTest::newRow("created") << two << "touch c.txt 'MIÉRCOLES, 5 de ENERO.txt'";
+        QTest::newRow("removed") << two << "rm a.txt";
+        QTest::newRow("renamed") << two << "mv a.txt c.txt";
+        QTest::newRow("renamed over another") << two << "mv a.txt b.txt";
+        QTest::newRow("removed and made again") << two << "rm a.txt && touch a.txt";
+        QTest::newRow("another spelling") << two << "touch A.TXT";
+        QTest::newRow("one of two spellings removed") << "touch a.txt A.TXT"
+                                                      << "rm A.TXT";
+        QTest::newRow("a folder in a file's place") << two << "rm a.txt && mkdir a.txt";
+        QTest::newRow("hidden, and an unfinished save") << two << "touch .x b.txt.AbC123 c.txt";
+        QTest::newRow("bytes that are not UTF-8") << two << "touch \"$(printf 'caf\\351.txt')\"";
+        QTest::newRow("folder removed and made again")
+            << two << "cd .. && rm -r \"$0\" && mkdir \"$0\" && touch \"$0/d.txt\"";
+        QTest::newRow("a burst of 5,000 names") << two << "seq -f 'n%g.txt' 5000 | xargs touch";
+    }
+    void followsChangesAsAFreshListing() {
+        QFETCH(QString, before);
+        QFETCH(QString, change);
+        QTemporaryDir dir;
+        const auto run = [&dir](const QString& command) {
+            return QProcess::execute(
+                QStringLiteral("sh"),
+                {QStringLiteral("-c"), QStringLiteral("cd \"$0\" && ") + command, dir.path()});
+        };
+        QCOMPARE(run(before), 0);
+        common::FolderIndex index(dir.path());
+        index.refreshIfChanged();
+        QCOMPARE(run(change), 0);
+        index.refreshIfChanged();
+        common::FolderIndex fresh(dir.path());
+        fresh.refresh();
+        const auto sorted = [](QStringList names) {
+            names.sort();
+            return names;
+        };
+        QCOMPARE(sorted(index.names()), sorted(fresh.names()));
+        // Each name leads to a file that is there (which of two spellings is the one found is not fixed).
+        for (const QString& name : fresh.names())
+            QVERIFY(::access(index.nativePathFor(name).constData(), F_OK) == 0);
+        // Nothing more happened: the next look changes nothing.
+        const quint64 generation = index.generation();
+        index.refreshIfChanged();
+        QCOMPARE(index.generation(), generation);
+        // Qt cannot name a file whose name is not UTF-8 to remove it.
+        QCOMPARE(run(QStringLiteral("rm -rf ./*")), 0);
     }
 
     void missingFolderIsEmpty() {
