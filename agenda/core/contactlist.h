@@ -15,6 +15,33 @@
 
 namespace quindara {
 
+// Names in one block of UTF-16 text, each a span of it: a folder of tens of thousands of names costs
+// a few allocations, not one string per name.
+class NameBlock {
+public:
+    qsizetype size() const { return qsizetype(spans_.size()); }
+    std::u16string_view at(qsizetype i) const {
+        const Span& span = spans_[size_t(i)];
+        return {text_.data() + span.at, span.length};
+    }
+    QString name(qsizetype i) const;
+    void append(std::u16string_view name);
+    void append(const QString& name);
+    // Appends the name a file system gives as bytes, read as QFile::decodeName reads it.
+    void appendEncoded(const char* bytes, std::size_t length);
+    // Whether some name may hold `marker` (a match across two neighbouring names counts too).
+    bool mayContain(std::u16string_view marker) const;
+    QStringList toStringList() const;
+
+private:
+    struct Span {
+        quint32 at = 0;
+        quint32 length = 0;
+    };
+    std::u16string text_;
+    std::vector<Span> spans_;
+};
+
 // The contact names of one category, kept folded (any case, one normal form) and sorted by the folded
 // text, so that the names beginning with a typed text are one run of rows found by binary search:
 // nothing per keystroke grows with the number of contacts.
@@ -22,9 +49,10 @@ class ContactNameIndex {
 public:
     // Takes the names of a folder; hidden ones (a leading dot) are left out.
     void setNames(const QStringList& names);
+    void setNames(NameBlock names);
 
-    qsizetype size() const { return qsizetype(names_.size()); }
-    const QString& name(qsizetype row) const { return names_[size_t(row)]; }
+    qsizetype size() const { return qsizetype(keys_.size()); }
+    QString name(qsizetype row) const { return names_.name(keys_[size_t(row)].source); }
     // Rows [first, last) whose names begin with `prefix` in any case; all rows for an empty prefix.
     std::pair<qsizetype, qsizetype> prefixRange(const QString& prefix) const;
     // Row of the name written in any case (the exact spelling first when several differ only in case),
@@ -33,26 +61,27 @@ public:
 
 private:
     // A name's sort key: its first eight folded code units as two integers, then its folded text in
-    // folded_. Keys are sorted, not the names: they are small, and the names move only once.
+    // folded_. Keys are sorted, not the names.
     struct Key {
         quint64 head = 0; // folded code units 0-3
         quint64 next = 0; // and 4-7
         quint32 foldedAt = 0;
         quint32 foldedLength = 0;
-        quint32 source = 0; // place in the names given
+        quint32 source = 0; // place in names_
     };
     std::u16string_view foldedOf(const Key& key) const {
         return {folded_.data() + key.foldedAt, key.foldedLength};
     }
     qsizetype lowerBound(std::u16string_view folded) const;
 
-    // Every folded name in one block: no string is allocated per name.
+    // Every folded name in one block, like the names themselves.
     std::u16string folded_;
     std::vector<Key> keys_;
-    std::vector<QString> names_;
+    NameBlock names_;
 };
 
 // File names of a folder's regular files, read from the directory alone (no file information per name).
+NameBlock fileNameBlockIn(const QString& folder);
 QStringList fileNamesIn(const QString& folder);
 
 // The list of contacts of the shown category (File2): the folder listed once, then shown as the run of
