@@ -143,17 +143,33 @@ void ContactNameIndex::setNames(NameBlock names) {
         const std::size_t at = folded_.size();
         appendFolded(folded_, name);
         const std::u16string_view folded(folded_.data() + at, folded_.size() - at);
-        keys_.push_back({headOf(folded), headOf(folded, 4), quint32(at), quint32(folded.size()), quint32(i)});
+        keys_.push_back({headOf(folded), quint32(at), quint32(folded.size()), quint32(i)});
     }
-    // By the folded text (its head first); names that differ only in case sit together, in a fixed order.
-    std::sort(keys_.begin(), keys_.end(), [&](const Key& a, const Key& b) {
-        if (a.head != b.head)
-            return a.head < b.head;
-        if (a.next != b.next)
-            return a.next < b.next;
-        const int byFolded = foldedOf(a).compare(foldedOf(b));
-        return byFolded < 0 || (byFolded == 0 && names_.at(a.source) < names_.at(b.source));
-    });
+    sortFrom(keys_.begin(), keys_.end(), 0);
+}
+
+void ContactNameIndex::sortFrom(std::vector<Key>::iterator first, std::vector<Key>::iterator last,
+                                std::size_t depth) {
+    // By the folded text, four code units at a time: keys are sorted by their chunk, and each run that
+    // shares it goes on with the next four. A chunk that ends in 0 holds the end of the text (no name
+    // holds U+0000), so its run is of names that differ only in case, put in a fixed order.
+    std::sort(first, last, [](const Key& a, const Key& b) { return a.chunk < b.chunk; });
+    while (first != last) {
+        const auto runEnd =
+            std::find_if(first + 1, last, [&](const Key& key) { return key.chunk != first->chunk; });
+        if (runEnd - first > 1) {
+            if ((first->chunk & 0xFFFF) == 0) {
+                std::sort(first, runEnd, [&](const Key& a, const Key& b) {
+                    return names_.at(a.source) < names_.at(b.source);
+                });
+            } else {
+                for (auto key = first; key != runEnd; ++key)
+                    key->chunk = headOf(foldedOf(*key), 4 * (depth + 1));
+                sortFrom(first, runEnd, depth + 1);
+            }
+        }
+        first = runEnd;
+    }
 }
 
 qsizetype ContactNameIndex::lowerBound(std::u16string_view folded) const {

@@ -60,11 +60,11 @@ public:
     qsizetype find(const QString& name) const;
 
 private:
-    // A name's sort key: its first eight folded code units as two integers, then its folded text in
-    // folded_. Keys are sorted, not the names.
+    // A name's folded text in folded_, and while sorting four of its folded code units as one integer,
+    // so that sorting compares integers: names filed by surname share their first letters by the
+    // hundred.
     struct Key {
-        quint64 head = 0; // folded code units 0-3
-        quint64 next = 0; // and 4-7
+        quint64 chunk = 0;
         quint32 foldedAt = 0;
         quint32 foldedLength = 0;
         quint32 source = 0; // place in names_
@@ -73,6 +73,9 @@ private:
         return {folded_.data() + key.foldedAt, key.foldedLength};
     }
     qsizetype lowerBound(std::u16string_view folded) const;
+    // Sorts keys that share their first `depth` chunks (4 * depth folded code units) and hold chunk
+    // `depth` in `chunk`.
+    void sortFrom(std::vector<Key>::iterator first, std::vector<Key>::iterator last, std::size_t depth);
 
     // Every folded name in one block, like the names themselves.
     std::u16string folded_;
