@@ -6,12 +6,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringMatcher>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <dirent.h>
-#include <functional>
 #include <string_view>
 
 namespace quindara {
@@ -111,9 +111,8 @@ void NameBlock::appendEncoded(const char* bytes, std::size_t length) {
     spans_.push_back({quint32(start), quint32(text_.size() - start)});
 }
 
-bool NameBlock::mayContain(std::u16string_view marker) const {
-    return std::search(text_.begin(), text_.end(),
-                       std::boyer_moore_horspool_searcher(marker.begin(), marker.end())) != text_.end();
+bool NameBlock::mayContain(const QStringMatcher& marker) const {
+    return marker.indexIn(QStringView(text_.data(), qsizetype(text_.size()))) >= 0;
 }
 
 QStringList NameBlock::toStringList() const {
@@ -260,7 +259,8 @@ void ContactListModel::listFolder() {
     NameBlock names = fileNameBlockIn(folder_);
     // Every conflict copy's name holds this marker; most folders have none, and their names go to the
     // index as they were read.
-    if (!names.mayContain(u"conflict")) {
+    static const QStringMatcher marker(u"conflict");
+    if (!names.mayContain(marker)) {
         copies_.clear();
         index_.setNames(std::move(names));
         return;
@@ -303,6 +303,11 @@ QStringList ContactListModel::conflictCopiesOf(const QString& name) const {
 
 int ContactListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(last_ - first_);
+}
+
+QModelIndex ContactListModel::index(int row, int column, const QModelIndex& parent) const {
+    return row >= 0 && column == 0 && !parent.isValid() && row < last_ - first_ ? createIndex(row, column)
+                                                                                : QModelIndex();
 }
 
 QVariant ContactListModel::data(const QModelIndex& index, int role) const {

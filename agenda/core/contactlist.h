@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QStringMatcher>
 
 #include <string>
 #include <string_view>
@@ -30,7 +31,7 @@ public:
     // Appends the name a file system gives as bytes, read as QFile::decodeName reads it.
     void appendEncoded(const char* bytes, std::size_t length);
     // Whether some name may hold `marker` (a match across two neighbouring names counts too).
-    bool mayContain(std::u16string_view marker) const;
+    bool mayContain(const QStringMatcher& marker) const;
     QStringList toStringList() const;
 
 private:
@@ -117,6 +118,9 @@ public:
     QStringList conflictCopiesOf(const QString& name) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    // Without the two virtual calls of the general way: the view asks for the index of every row each
+    // time it lays the list out.
+    QModelIndex index(int row, int column = 0, const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
 private:
