@@ -6,8 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringMatcher>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <dirent.h>
 #include <string_view>
 
@@ -15,20 +18,35 @@ namespace quindara {
 
 namespace {
 
+// The folded form of each Latin-1 code unit, one to one and already in normal form; 0 where a name must
+// take the full way (ß folds to two letters).
+const std::array<char16_t, 256>& latin1Folds() {
+    static const std::array<char16_t, 256> folds = [] {
+        std::array<char16_t, 256> made{};
+        for (char16_t c = 1; c < 256; ++c)
+            made[c] = c == 0xDF ? 0 : char16_t(QChar::toCaseFolded(char32_t(c)));
+        return made;
+    }();
+    return folds;
+}
+
 // Appends the folded form of a name, as FolderIndex::foldName gives it, without its copies for the usual
-// names: Latin-1 letters fold one to one and are already in normal form; any other name takes the full way.
-void appendFolded(std::u16string& out, const QString& name) {
+// names: Latin-1 letters fold one to one; any other name takes the full way.
+void appendFolded(std::u16string& out, std::u16string_view name) {
+    const std::array<char16_t, 256>& folds = latin1Folds();
     const std::size_t start = out.size();
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const char16_t c = name.at(i).unicode();
-        if (c >= 0x100 || c == 0xDF) { // ß folds to two letters
+    out.resize(start + name.size());
+    char16_t* to = out.data() + start;
+    for (const char16_t c : name) {
+        const char16_t folded = c < 0x100 ? folds[c] : 0;
+        if (folded == 0) {
             out.resize(start);
-            const QString folded = common::FolderIndex::foldName(name);
-            out.append(reinterpret_cast<const char16_t*>(folded.utf16()), std::size_t(folded.size()));
+            const QString full = common::FolderIndex::foldName(
+                QString(reinterpret_cast<const QChar*>(name.data()), qsizetype(name.size())));
+            out.append(reinterpret_cast<const char16_t*>(full.utf16()), std::size_t(full.size()));
             return;
         }
-        out.push_back(c < 0x80 ? (c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c)
-                               : char16_t(QChar::toCaseFolded(c)));
+        *to++ = folded;
     }
 }
 
@@ -47,42 +65,110 @@ std::u16string_view viewOf(const QString& text) {
 
 std::u16string foldedText(const QString& text) {
     std::u16string folded;
-    appendFolded(folded, text);
+    appendFolded(folded, viewOf(text));
     return folded;
 }
 
 } // namespace
 
+QString NameBlock::name(qsizetype i) const {
+    const std::u16string_view name = at(i);
+    return QString(reinterpret_cast<const QChar*>(name.data()), qsizetype(name.size()));
+}
+
+void NameBlock::append(std::u16string_view name) {
+    spans_.push_back({quint32(text_.size()), quint32(name.size())});
+    text_.append(name);
+}
+
+void NameBlock::append(const QString& name) {
+    append(viewOf(name));
+}
+
+void NameBlock::appendEncoded(const char* bytes, std::size_t length) {
+    // ASCII and two-byte sequences (every letter of the Latin alphabets) are decoded here, straight into
+    // the block; three- and four-byte sequences and bytes that are not UTF-8 take the full way.
+    const std::size_t start = text_.size();
+    text_.resize(start + length);
+    char16_t* to = text_.data() + start;
+    const auto* from = reinterpret_cast<const unsigned char*>(bytes);
+    const auto* end = from + length;
+    while (from < end) {
+        const unsigned char lead = *from;
+        if (lead < 0x80) {
+            *to++ = lead;
+            ++from;
+        } else if (lead >= 0xC2 && lead <= 0xDF && end - from >= 2 && (from[1] & 0xC0) == 0x80) {
+            *to++ = char16_t((lead & 0x1F) << 6 | (from[1] & 0x3F));
+            from += 2;
+        } else {
+            text_.resize(start);
+            append(QFile::decodeName(QByteArray::fromRawData(bytes, qsizetype(length))));
+            return;
+        }
+    }
+    text_.resize(std::size_t(to - text_.data()));
+    spans_.push_back({quint32(start), quint32(text_.size() - start)});
+}
+
+bool NameBlock::mayContain(const QStringMatcher& marker) const {
+    return marker.indexIn(QStringView(text_.data(), qsizetype(text_.size()))) >= 0;
+}
+
+QStringList NameBlock::toStringList() const {
+    QStringList names;
+    names.reserve(size());
+    for (qsizetype i = 0; i < size(); ++i)
+        names.append(name(i));
+    return names;
+}
+
 void ContactNameIndex::setNames(const QStringList& names) {
+    NameBlock block;
+    for (const QString& name : names)
+        block.append(name);
+    setNames(std::move(block));
+}
+
+void ContactNameIndex::setNames(NameBlock names) {
+    names_ = std::move(names);
     folded_.clear();
     keys_.clear();
-    names_.clear();
-    std::size_t characters = 0;
-    for (const QString& name : names)
-        characters += std::size_t(name.size());
-    folded_.reserve(characters);
-    keys_.reserve(size_t(names.size()));
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        const QString& name = names.at(i);
-        if (name.isEmpty() || name.startsWith(u'.'))
+    keys_.reserve(size_t(names_.size()));
+    for (qsizetype i = 0; i < names_.size(); ++i) {
+        const std::u16string_view name = names_.at(i);
+        if (name.empty() || name.front() == u'.')
             continue;
         const std::size_t at = folded_.size();
         appendFolded(folded_, name);
         const std::u16string_view folded(folded_.data() + at, folded_.size() - at);
-        keys_.push_back({headOf(folded), headOf(folded, 4), quint32(at), quint32(folded.size()), quint32(i)});
+        keys_.push_back({headOf(folded), quint32(at), quint32(folded.size()), quint32(i)});
     }
-    // By the folded text (its head first); names that differ only in case sit together, in a fixed order.
-    std::sort(keys_.begin(), keys_.end(), [&](const Key& a, const Key& b) {
-        if (a.head != b.head)
-            return a.head < b.head;
-        if (a.next != b.next)
-            return a.next < b.next;
-        const int byFolded = foldedOf(a).compare(foldedOf(b));
-        return byFolded < 0 || (byFolded == 0 && viewOf(names.at(a.source)) < viewOf(names.at(b.source)));
-    });
-    names_.reserve(keys_.size());
-    for (const Key& key : keys_)
-        names_.push_back(names.at(key.source));
+    sortFrom(keys_.begin(), keys_.end(), 0);
+}
+
+void ContactNameIndex::sortFrom(std::vector<Key>::iterator first, std::vector<Key>::iterator last,
+                                std::size_t depth) {
+    // By the folded text, four code units at a time: keys are sorted by their chunk, and each run that
+    // shares it goes on with the next four. A chunk that ends in 0 holds the end of the text (no name
+    // holds U+0000), so its run is of names that differ only in case, put in a fixed order.
+    std::sort(first, last, [](const Key& a, const Key& b) { return a.chunk < b.chunk; });
+    while (first != last) {
+        const auto runEnd =
+            std::find_if(first + 1, last, [&](const Key& key) { return key.chunk != first->chunk; });
+        if (runEnd - first > 1) {
+            if ((first->chunk & 0xFFFF) == 0) {
+                std::sort(first, runEnd, [&](const Key& a, const Key& b) {
+                    return names_.at(a.source) < names_.at(b.source);
+                });
+            } else {
+                for (auto key = first; key != runEnd; ++key)
+                    key->chunk = headOf(foldedOf(*key), 4 * (depth + 1));
+                sortFrom(first, runEnd, depth + 1);
+            }
+        }
+        first = runEnd;
+    }
 }
 
 qsizetype ContactNameIndex::lowerBound(std::u16string_view folded) const {
@@ -108,14 +194,14 @@ qsizetype ContactNameIndex::find(const QString& name) const {
     const std::u16string folded = foldedText(name);
     const qsizetype firstMatch = lowerBound(folded);
     for (qsizetype row = firstMatch; row < size() && foldedOf(keys_[size_t(row)]) == folded; ++row) {
-        if (names_[size_t(row)] == name)
+        if (names_.at(keys_[size_t(row)].source) == viewOf(name))
             return row;
     }
     return firstMatch < size() && foldedOf(keys_[size_t(firstMatch)]) == folded ? firstMatch : -1;
 }
 
-QStringList fileNamesIn(const QString& folder) {
-    QStringList names;
+NameBlock fileNameBlockIn(const QString& folder) {
+    NameBlock names;
     if (folder.isEmpty())
         return names;
     const QByteArray encoded = QFile::encodeName(folder);
@@ -126,14 +212,21 @@ QStringList fileNamesIn(const QString& folder) {
         const char* raw = entry->d_name;
         if (raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0')))
             continue;
-        const QString name = QFile::decodeName(raw);
         // The directory tells the kind of most entries; links and unknown kinds are looked at.
-        if (entry->d_type == DT_REG || ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
-                                        QFileInfo(folder + u'/' + name).isFile()))
-            names.append(name);
+        if (entry->d_type == DT_REG)
+            names.appendEncoded(raw, std::strlen(raw));
+        else if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            const QString name = QFile::decodeName(raw);
+            if (QFileInfo(folder + u'/' + name).isFile())
+                names.append(name);
+        }
     }
     closedir(dir);
     return names;
+}
+
+QStringList fileNamesIn(const QString& folder) {
+    return fileNameBlockIn(folder).toStringList();
 }
 
 void ContactListModel::setFolder(const QString& folder) {
@@ -163,7 +256,16 @@ void ContactListModel::setPrefix(const QString& prefix) {
 void ContactListModel::listFolder() {
     const QFileInfo info(folder_);
     listedModified_ = !folder_.isEmpty() && info.exists() ? info.lastModified() : QDateTime();
-    common::NamesAndCopies apart = common::setConflictCopiesApart(fileNamesIn(folder_));
+    NameBlock names = fileNameBlockIn(folder_);
+    // Every conflict copy's name holds this marker; most folders have none, and their names go to the
+    // index as they were read.
+    static const QStringMatcher marker(u"conflict");
+    if (!names.mayContain(marker)) {
+        copies_.clear();
+        index_.setNames(std::move(names));
+        return;
+    }
+    common::NamesAndCopies apart = common::setConflictCopiesApart(names.toStringList());
     copies_ = std::move(apart.copies);
     index_.setNames(apart.names);
 }
@@ -203,10 +305,15 @@ int ContactListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(last_ - first_);
 }
 
+QModelIndex ContactListModel::index(int row, int column, const QModelIndex& parent) const {
+    return row >= 0 && column == 0 && !parent.isValid() && row < last_ - first_ ? createIndex(row, column)
+                                                                                : QModelIndex();
+}
+
 QVariant ContactListModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
         return {};
-    const QString& name = index_.name(first_ + index.row());
+    const QString name = index_.name(first_ + index.row());
     return copies_.isEmpty() || conflictCopiesOf(name).isEmpty() ? name : common::conflictCopyLabel(name);
 }
 

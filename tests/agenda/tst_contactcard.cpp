@@ -1,11 +1,14 @@
 #include "agenda/core/addressbookfolder.h"
 #include "agenda/core/contactcard.h"
 #include "agenda/core/contactlist.h"
+#include "common/folderindex.h"
 #include "common/textfile.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
 
 using namespace quindara;
 
@@ -237,6 +240,42 @@ private slots:
             QCOMPARE(index.name(index.find(name.toUpper())).toUpper(), name.toUpper());
         }
         QCOMPARE(index.find(typed + QStringLiteral("~nadie")), -1);
+    }
+
+    // Contacts are listed by their folded names, and names that fold alike by their own spelling: long
+    // shared beginnings, ends at every place of a group of four letters, letters outside Latin-1.
+    void contactsSortedByFoldedName_data() {
+        QTest::addColumn<QStringList>("names");
+        QStringList surnames;
+        for (int i = 0; i < 300; ++i)
+            surnames.append(QStringLiteral("%1 %2 %3")
+                                .arg(i % 3 == 0 ? QStringLiteral("GARCÍA") : QStringLiteral("García"))
+                                .arg(i % 7 == 0 ? QStringLiteral("gonzález") : QStringLiteral("González"))
+                                .arg((i * 7919) % 1000));
+        QTest::newRow("shared beginnings") << surnames;
+        QTest::newRow("ends at every place") << QStringList{
+            QStringLiteral("abcdefgh"),  QStringLiteral("abc"),     QStringLiteral("ABCD"),
+            QStringLiteral("abcdefghi"), QStringLiteral("abcd"),    QStringLiteral("abcde"),
+            QStringLiteral("a"),         QStringLiteral("abcdefg"), QStringLiteral("Abcdefgh")};
+        QTest::newRow("beyond Latin-1") << QStringList{
+            QStringLiteral("Straße"),     QStringLiteral("STRASSE"), QStringLiteral("strasse b"),
+            QStringLiteral("ωmega"),      QStringLiteral("Ωmega"),   QStringLiteral("Œuvre"),
+            QStringLiteral("µ"),          QStringLiteral("Μ"),       QStringLiteral("Pérez"),
+            QStringLiteral("PE\u0301REZ")};
+    }
+    void contactsSortedByFoldedName() {
+        QFETCH(QStringList, names);
+        ContactNameIndex index;
+        index.setNames(names);
+        QStringList listed;
+        for (qsizetype row = 0; row < index.size(); ++row)
+            listed.append(index.name(row));
+        std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+            const QString foldedA = common::FolderIndex::foldName(a);
+            const QString foldedB = common::FolderIndex::foldName(b);
+            return foldedA != foldedB ? foldedA < foldedB : a < b;
+        });
+        QCOMPARE(listed, names);
     }
 
     void onlyTheFilesOfAFolderAreListed() {
