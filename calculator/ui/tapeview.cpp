@@ -79,22 +79,33 @@ void TapeView::setFormattedMode(bool formatted) {
 
 void TapeView::bind(RowControls& controls, int row, int topInFrame) {
     const int y = common::twips(topInFrame);
-    const auto place = [&](QWidget* widget, int left) { widget->move(common::twips(left_ + left), y); };
+    const auto place = [&](QWidget* widget, int left) {
+        const QPoint position(common::twips(left_ + left), y);
+        if (widget->pos() != position)
+            widget->move(position);
+    };
+    // A recalculation binds every visible control to the row it already shows: only what changed is
+    // set again, as each setText lays its text out anew.
+    const bool newRow = controls.row != row || controls.spare;
     controls.row = row;
+    controls.spare = false;
 
     place(controls.number, kNumberLeft);
-    controls.number->setObjectName(elementName(QStringLiteral("Label1"), row));
-    const QString number = QString::number(row);
-    if (controls.number->text() != number) {
-        controls.number->setText(number);
-        const QFont& font = numberFont(int(number.size()), controls.number->contentsRect().width());
-        if (controls.number->font() != font)
-            controls.number->setFont(font);
+    if (newRow) {
+        controls.number->setObjectName(elementName(QStringLiteral("Label1"), row));
+        const QString number = QString::number(row);
+        if (controls.number->text() != number) {
+            controls.number->setText(number);
+            const QFont& font = numberFont(int(number.size()), controls.number->contentsRect().width());
+            if (controls.number->font() != font)
+                controls.number->setFont(font);
+        }
     }
     controls.number->setVisible(row > 0);
 
     place(controls.operation, kOperationLeft);
-    controls.operation->setObjectName(elementName(QStringLiteral("Command1"), row));
+    if (newRow)
+        controls.operation->setObjectName(elementName(QStringLiteral("Command1"), row));
     if (row > 0 && controls.operationShown != tape_.operation(row)) {
         controls.operationShown = tape_.operation(row);
         setPicture(*controls.operation, operationPicture(controls.operationShown));
@@ -102,14 +113,17 @@ void TapeView::bind(RowControls& controls, int row, int topInFrame) {
     controls.operation->setVisible(row > 0);
 
     place(controls.text, kTextLeft);
-    controls.text->setObjectName(elementName(QStringLiteral("Text1"), row));
+    if (newRow)
+        controls.text->setObjectName(elementName(QStringLiteral("Text1"), row));
     if (controls.text->text() != tape_.text(row))
         controls.text->setText(tape_.text(row));
     controls.text->setVisible(!formattedMode_);
 
     place(controls.formatted, kTextLeft);
-    controls.formatted->setObjectName(elementName(QStringLiteral("Label2"), row));
-    controls.formatted->setText(tape_.formatted(row));
+    if (newRow)
+        controls.formatted->setObjectName(elementName(QStringLiteral("Label2"), row));
+    if (controls.formatted->text() != tape_.formatted(row))
+        controls.formatted->setText(tape_.formatted(row));
     controls.formatted->setVisible(formattedMode_);
 }
 
@@ -139,7 +153,10 @@ void TapeView::refresh() {
     }
     for (; used < rowControls_.size(); ++used) {
         RowControls& spare = rowControls_[used];
+        if (spare.spare)
+            continue;
         spare.row = -1;
+        spare.spare = true;
         for (QWidget* widget : {static_cast<QWidget*>(spare.number), static_cast<QWidget*>(spare.operation),
                                 static_cast<QWidget*>(spare.text), static_cast<QWidget*>(spare.formatted)}) {
             widget->setObjectName(QString());

@@ -51,6 +51,7 @@ private:
         QLineEdit* text = nullptr;        // Text1: the row's value in entry mode
         QLabel* formatted = nullptr;      // Label2: the row's value in formatted mode
         int row = -1;
+        bool spare = false;      // unbound, hidden and nameless
         int operationShown = -1; // saves drawing the same picture again
     };
 
