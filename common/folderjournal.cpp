@@ -48,9 +48,11 @@ bool isLocalFileSystem(const QByteArray& folder) {
 // The program's one inotify queue, shared out to every journal by the folder each one records.
 class Notifier {
 public:
+    // Never destroyed: an index kept in a static object may stop its journal after the program's other
+    // statics are gone.
     static Notifier& instance() {
-        static Notifier notifier;
-        return notifier;
+        static Notifier* const notifier = new Notifier;
+        return *notifier;
     }
 
     int subscribe(const QByteArray& folder) {
