@@ -446,7 +446,14 @@ void FolderIndex::noteWritten(const QString& name) {
             placeInTable(quint32(entries_.size() - 1));
         namesChanged();
     }
-    // Our own change is known: the folder's new time stands for it, and no listing follows.
+    followOwnChange();
+}
+
+void FolderIndex::followOwnChange() {
+    // With a journal the kernel's notice of this change only confirms it; otherwise the folder's new time
+    // stands for it, and no listing follows.
+    if (journal_.recording())
+        return;
     const bool trusted = listingTrusted_;
     rememberFolderTime();
     listingTrusted_ = trusted;
@@ -465,9 +472,7 @@ void FolderIndex::noteRemoved(const QString& name) {
         rebuildTable();
         namesChanged();
     }
-    const bool trusted = listingTrusted_;
-    rememberFolderTime();
-    listingTrusted_ = trusted;
+    followOwnChange();
 }
 
 bool FolderIndex::contains(const QString& name) const {

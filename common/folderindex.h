@@ -81,6 +81,8 @@ private:
     qsizetype findStored(const QByteArray& bytes) const;
     bool isLeftover(const char* bytes, qsizetype length) const;
     void rememberFolderTime();
+    // After noteWritten or noteRemoved: the next look must not take our own change for another's.
+    void followOwnChange();
     void add(const char* bytes, qsizetype length);
     void rebuildTable();
     void placeInTable(quint32 entry);

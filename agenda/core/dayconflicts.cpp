@@ -27,8 +27,9 @@ QString mergedList(const QString& listText, const QString& copyText) {
     for (const QString& entry : std::as_const(entries))
         listed.insert(common::FolderIndex::foldName(entry));
     for (const QString& entry : entriesOf(copyText)) {
-        if (!entry.isEmpty() && !listed.contains(common::FolderIndex::foldName(entry))) {
-            listed.insert(common::FolderIndex::foldName(entry));
+        const QString folded = common::FolderIndex::foldName(entry);
+        if (!entry.isEmpty() && !listed.contains(folded)) {
+            listed.insert(folded);
             entries.append(entry);
         }
     }
