@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPixmap>
 #include <QPushButton>
 
 #include <optional>
@@ -17,7 +18,8 @@ class ColourButton : public QPushButton {
     Q_DISABLE_COPY_MOVE(ColourButton)
 
 public:
-    using QPushButton::QPushButton;
+    explicit ColourButton(QWidget* parent = nullptr);
+    explicit ColourButton(const QString& text, QWidget* parent = nullptr);
 
     QColor backColour() const { return backColour_.value_or(palette().color(QPalette::Button)); }
     void setBackColour(const QColor& colour);
@@ -29,6 +31,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    QRect textRect(bool sunken) const;
+    QColor textColour() const;
+    // Edges, face, drawing and text.
+    void paintPicture(QPainter& painter, bool sunken) const;
+    QPixmap keptPicture(bool sunken) const;
+
     std::optional<QColor> backColour_;
     int pictureMargin_ = -1;
 };
