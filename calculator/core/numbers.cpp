@@ -309,6 +309,8 @@ struct DecimalParts {
     int exponent = 0;
     bool negative = false;
     int limbsRead = 0;
+    // Limbs that take part in arithmetic; any beyond are left over from earlier values.
+    int precision = 0;
 };
 
 // Reads the parts through the type's serialisation hook, its only public way to them; each field
@@ -326,6 +328,8 @@ public:
         } else if constexpr (std::is_integral_v<T>) {
             if (name == "exponent")
                 parts_.exponent = int(field.const_value());
+            else if (name == "precision")
+                parts_.precision = int(field.const_value());
         }
         return *this;
     }
@@ -395,7 +399,42 @@ std::optional<DecimalDigits> digitsFromParts(const DecimalParts& parts) {
     return result;
 }
 
+constexpr std::array<std::uint32_t, 9> kLimbPowers = {1,       10,        100,        1'000,      10'000,
+                                                      100'000, 1'000'000, 10'000'000, 100'000'000};
+
+int digitCount(std::uint32_t limb) {
+    int count = 1;
+    while (count < 8 && limb >= kLimbPowers[std::size_t(count)])
+        ++count;
+    return count;
+}
+
 } // namespace
+
+bool sameDigitsFrom(const Decimal& value, int first, int last) {
+    const DecimalParts parts = partsOf(value);
+    if (parts.limbsRead != kDecimalLimbs || parts.limbs[0] == 0 || parts.precision != kDecimalLimbs)
+        return true;
+    const int leadDigits = digitCount(parts.limbs[0]);
+    // The digit at a position counted from 1 at the leading digit; 0 past the last limb.
+    const auto digitAt = [&](int position) -> std::uint32_t {
+        if (position <= leadDigits)
+            return parts.limbs[0] / kLimbPowers[std::size_t(leadDigits - position)] % 10;
+        const int offset = position - leadDigits - 1;
+        const int limb = 1 + offset / 8;
+        if (limb >= kDecimalLimbs)
+            return 0;
+        return parts.limbs[std::size_t(limb)] / kLimbPowers[std::size_t(7 - offset % 8)] % 10;
+    };
+    const std::uint32_t digit = digitAt(first);
+    if (digit != 0 && digit != 9)
+        return false;
+    for (int position = first + 1; position <= last; ++position) {
+        if (digitAt(position) != digit)
+            return false;
+    }
+    return true;
+}
 
 DecimalDigits decimalDigits(const Decimal& value) {
     DecimalDigits result;

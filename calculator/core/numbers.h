@@ -70,6 +70,10 @@ Decimal shownValue(const Decimal& value);
 const Decimal& powerOfTen(int exponent);
 // The exponent of the leading digit: 3 for 1234.5, -2 for 0.05. Not meaningful for 0.
 int leadingExponent(const Decimal& value);
+// True when the digits of |value| at positions first..last (1 is the leading digit) are all 0 or all 9,
+// and also when the value is 0 or its digits cannot be read: only then can the value lie closer than
+// 10^(1 - last) times itself to a number of first - 1 significant digits.
+bool sameDigitsFrom(const Decimal& value, int first, int last);
 // log10 of |value|, to double precision, read off the decimal's own digits.
 double approximateLog10(const Decimal& value);
 

@@ -11,6 +11,9 @@ namespace {
 
 // Digits a computed root may be off by before it is taken for the exact root it approximates.
 constexpr int kSnapDigits = 30;
+// A computed root is correct to far more digits than these (the arithmetic carries 64); when the digits
+// after the first kSnapDigits are not all 0 or all 9 up to here, it is no exact root's near miss.
+constexpr int kLastSnapCheckedDigit = kSnapDigits + 12;
 // Whole exponents up to this size are multiplied out exactly; the decimal type's own range is far
 // wider than the double range, so no intermediate product can overflow it.
 constexpr int kLargestMultipliedExponent = 1024;
@@ -42,7 +45,7 @@ Decimal wholePower(Decimal base, std::uint64_t exponent) {
 // A root computed by iteration can land a hair beside an exact root (1.999... for the cube root of 8);
 // take the rounded value when it is the exact root, so later whole-number keys see the right number.
 Decimal snappedRoot(const Decimal& computed, const Decimal& radicand, std::uint64_t degree) {
-    if (computed == 0)
+    if (computed.sign() == 0 || !sameDigitsFrom(computed, kSnapDigits + 1, kLastSnapCheckedDigit))
         return computed;
     const int shift = kSnapDigits - 1 - leadingExponent(computed);
     if (std::abs(shift) > 400)
