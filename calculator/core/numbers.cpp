@@ -436,6 +436,18 @@ bool sameDigitsFrom(const Decimal& value, int first, int last) {
     return true;
 }
 
+std::optional<std::uint32_t> smallWholeNumber(const Decimal& value) {
+    if (value.sign() <= 0 || !boost::multiprecision::isfinite(value))
+        return std::nullopt;
+    // One limb at exponent 0 is a whole number below 10^8; every other limb must be 0 for the value
+    // to compare equal to it.
+    const DecimalParts parts = partsOf(value);
+    if (parts.limbsRead != kDecimalLimbs || parts.exponent != 0 ||
+        std::any_of(parts.limbs.begin() + 1, parts.limbs.end(), [](std::uint32_t limb) { return limb != 0; }))
+        return std::nullopt;
+    return parts.limbs[0];
+}
+
 DecimalDigits decimalDigits(const Decimal& value) {
     DecimalDigits result;
     if (value == 0)

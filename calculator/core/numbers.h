@@ -74,6 +74,8 @@ int leadingExponent(const Decimal& value);
 // and also when the value is 0 or its digits cannot be read: only then can the value lie closer than
 // 10^(1 - last) times itself to a number of first - 1 significant digits.
 bool sameDigitsFrom(const Decimal& value, int first, int last);
+// The value when it is a whole number from 1 to 99,999,999, read off its digits.
+std::optional<std::uint32_t> smallWholeNumber(const Decimal& value);
 // log10 of |value|, to double precision, read off the decimal's own digits.
 double approximateLog10(const Decimal& value);
 

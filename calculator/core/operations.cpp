@@ -81,8 +81,13 @@ Decimal wholeRoot(const Decimal& radicand, std::uint64_t degree) {
     Decimal root = Decimal(std::pow(10.0, logRoot - whole)) * powerOfTen(int(whole));
     const Decimal n(degree);
     const Decimal& inverse = reciprocalOfDegree(degree);
-    for (int step = 0; step < 3; ++step)
-        root = quotientBy(root * (n - 1) + radicand / wholePower(root, degree - 1), n, inverse);
+    for (int step = 0; step < 3; ++step) {
+        // root x (n - 1), by the one-limb multiplication that gives the same digits as the full one.
+        Decimal sum = root;
+        sum.backend().mul_unsigned_long_long(degree - 1);
+        sum += radicand / wholePower(root, degree - 1);
+        root = quotientBy(sum, n, inverse);
+    }
     return snappedRoot(root, radicand, degree);
 }
 
@@ -128,6 +133,14 @@ std::optional<Decimal> power(const Decimal& base, const Decimal& exponent) {
 }
 
 std::optional<Decimal> root(const Decimal& radicand, const Decimal& degree) {
+    // The usual degrees, 2 to 32, decided at once: the same steps as below, without the checks that
+    // cannot fail for them.
+    if (const std::optional<std::uint32_t> small = smallWholeNumber(degree);
+        small && *small >= 2 && *small <= 32) {
+        if (radicand.sign() > 0)
+            return inRange(wholeRoot(radicand, *small));
+        return power(radicand, reciprocalOfDegree(*small));
+    }
     // 1 / degree is a number of its own and must fit the range like any other.
     const bool smallWhole = degree >= 1 && degree <= 32 && isWhole(degree);
     // 1 / degree for a small whole degree is its kept reciprocal (1 times it, digit for digit).
