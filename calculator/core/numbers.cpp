@@ -448,6 +448,64 @@ std::optional<std::uint32_t> smallWholeNumber(const Decimal& value) {
     return parts.limbs[0];
 }
 
+std::optional<std::int64_t> wholeHalfEven(const Decimal& value, bool ofShownValue) {
+    if (value.sign() == 0)
+        return 0;
+    if (!boost::multiprecision::isfinite(value))
+        return std::nullopt;
+    const DecimalParts parts = partsOf(value);
+    if (parts.limbsRead != kDecimalLimbs || parts.limbs[0] == 0 || parts.precision != kDecimalLimbs)
+        return std::nullopt;
+    const int leadDigits = digitCount(parts.limbs[0]);
+    const int lead = parts.exponent + leadDigits - 1;
+    // Below 0.1 every rounding gives 0 (shown values too: 15 digits rounded up reach 0.1 at most);
+    // from 10^10 on the number is no 32-bit whole number, and is left to the decimal way.
+    if (lead < -1)
+        return 0;
+    if (lead >= 10)
+        return std::nullopt;
+    const int sign = parts.negative ? -1 : 1;
+    // Halves go to the even neighbour: q + r / unit rounded, 0 <= r < unit, with r compared to the half.
+    const auto halfEven = [sign](std::uint64_t q, int comparedToHalf) {
+        if (comparedToHalf > 0 || (comparedToHalf == 0 && q % 2 != 0))
+            ++q;
+        return sign * std::int64_t(q);
+    };
+    if (ofShownValue) {
+        // The first 16 digits: 15 shown, rounded half up on the 16th (as the shown text rounds, away
+        // from zero), so the shown value is shown x 10^(lead - 14) with 14 - lead from 5 to 15.
+        const UnsignedUnits leading = UnsignedUnits(parts.limbs[0]) * 10'000'000'000'000'000U +
+                                      UnsignedUnits(parts.limbs[1]) * 100'000'000U + parts.limbs[2];
+        const auto sixteen = std::uint64_t(leading / UnsignedUnits(kLimbPowers[std::size_t(leadDigits)]));
+        const std::uint64_t shown = sixteen / 10 + (sixteen % 10 >= 5 ? 1 : 0);
+        std::uint64_t unit = 1;
+        for (int k = 0; k < 14 - lead; ++k)
+            unit *= 10;
+        const std::uint64_t r = shown % unit;
+        return halfEven(shown / unit, 2 * r > unit ? 1 : (2 * r < unit ? -1 : 0));
+    }
+    // A negative value's fraction is worked out from the whole number below it; when that number has
+    // a limb more (below -1 for -0.7, -100000000 for -99999999.7), the decimal way drops the last limb
+    // of the value first, and the rounding is left to it.
+    if (parts.negative && (parts.exponent < 0 || (parts.exponent == 0 && parts.limbs[0] == 99'999'999U)))
+        return std::nullopt;
+    // The whole part from the limbs at exponents 8 and 0, the fraction from the limbs below.
+    std::uint64_t whole = 0;
+    int limb = 0;
+    for (int exponent = parts.exponent; exponent >= 0; exponent -= 8, ++limb)
+        whole = whole * 100'000'000U + parts.limbs[std::size_t(limb)];
+    int comparedToHalf = 0;
+    if (parts.limbs[std::size_t(limb)] != 50'000'000U) {
+        comparedToHalf = parts.limbs[std::size_t(limb)] > 50'000'000U ? 1 : -1;
+    } else {
+        comparedToHalf = std::any_of(parts.limbs.begin() + limb + 1, parts.limbs.end(),
+                                     [](std::uint32_t rest) { return rest != 0; })
+                             ? 1
+                             : 0;
+    }
+    return halfEven(whole, comparedToHalf);
+}
+
 DecimalDigits decimalDigits(const Decimal& value) {
     DecimalDigits result;
     if (value == 0)

@@ -106,5 +106,7 @@ Decimal quotientBy(const Decimal& dividend, const Decimal& divisor, const Decima
 
 // Whole-number rounding with halves to the even neighbour (2.5 gives 2, 3.5 gives 4).
 Decimal roundedHalfEven(const Decimal& value);
+// roundedHalfEven of the value, or of its shownValue, read off its digits: nothing from 10^10 on.
+std::optional<std::int64_t> wholeHalfEven(const Decimal& value, bool ofShownValue);
 
 } // namespace tallimo

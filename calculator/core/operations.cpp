@@ -100,15 +100,19 @@ std::optional<Decimal> inRange(Decimal value) {
 }
 
 std::optional<Decimal> power(const Decimal& base, const Decimal& exponent) {
-    if (exponent == 0)
+    if (exponent.sign() == 0)
         return Decimal(1);
-    if (base == 0) {
-        if (exponent > 0)
+    if (base.sign() == 0) {
+        if (exponent.sign() > 0)
             return Decimal(0);
         return std::nullopt;
     }
+    // The usual small whole exponents, multiplied out at once as below.
+    if (const std::optional<std::uint32_t> small = smallWholeNumber(exponent);
+        small && *small <= kLargestMultipliedExponent)
+        return inRange(wholePower(base, *small));
     const bool whole = isWhole(exponent);
-    if (base < 0 && !whole)
+    if (base.sign() < 0 && !whole)
         return std::nullopt;
     const Decimal steps = abs(exponent);
     if (whole && steps <= kLargestMultipliedExponent) {
@@ -157,7 +161,7 @@ std::optional<Decimal> root(const Decimal& radicand, const Decimal& degree) {
 }
 
 std::optional<Decimal> squareRoot(const Decimal& value) {
-    if (value < 0)
+    if (value.sign() < 0)
         return std::nullopt;
     return snappedRoot(sqrt(value), value, 2);
 }
@@ -172,15 +176,11 @@ std::optional<Decimal> factorial(const Decimal& value) {
     return result;
 }
 
-std::optional<Decimal> wholeDivision(const Decimal& dividend, const Decimal& divisor, WholeDivision part) {
-    const Decimal a = roundedHalfEven(dividend);
-    const Decimal b = roundedHalfEven(divisor);
-    const auto fits = [](const Decimal& v) { return v >= kSmallestWhole && v <= kLargestWhole; };
-    if (!fits(a) || !fits(b))
-        return std::nullopt;
-    const auto whole = a.convert_to<std::int64_t>();
-    const auto by = b.convert_to<std::int64_t>();
-    if (by == 0)
+namespace {
+
+std::optional<Decimal> wholeDivisionOf(std::int64_t whole, std::int64_t by, WholeDivision part) {
+    const auto fits = [](std::int64_t v) { return v >= kSmallestWhole && v <= kLargestWhole; };
+    if (!fits(whole) || !fits(by) || by == 0)
         return std::nullopt;
     if (part == WholeDivision::Remainder)
         return Decimal(whole % by);
@@ -188,6 +188,28 @@ std::optional<Decimal> wholeDivision(const Decimal& dividend, const Decimal& div
     if (quotient > kLargestWhole)
         return std::nullopt; // -2147483648 divided by -1
     return Decimal(quotient);
+}
+
+} // namespace
+
+std::optional<Decimal> wholeDivision(const Decimal& dividend, const Decimal& divisor, WholeDivision part) {
+    const Decimal a = roundedHalfEven(dividend);
+    const Decimal b = roundedHalfEven(divisor);
+    const auto fits = [](const Decimal& v) { return v >= kSmallestWhole && v <= kLargestWhole; };
+    if (!fits(a) || !fits(b))
+        return std::nullopt;
+    return wholeDivisionOf(a.convert_to<std::int64_t>(), b.convert_to<std::int64_t>(), part);
+}
+
+std::optional<Decimal> wholeDivisionOfShown(const Decimal& dividend, const Decimal& divisor,
+                                            WholeDivision part) {
+    // Read off the digits while both are below 10^10; beyond, neither is a 32-bit whole number and the
+    // decimal way says so.
+    const std::optional<std::int64_t> whole = wholeHalfEven(dividend, true);
+    const std::optional<std::int64_t> by = wholeHalfEven(divisor, false);
+    if (whole && by)
+        return wholeDivisionOf(*whole, *by, part);
+    return wholeDivision(shownValue(dividend), divisor, part);
 }
 
 } // namespace tallimo
