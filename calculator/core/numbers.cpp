@@ -167,6 +167,9 @@ const Decimal& smallestNumber() {
 }
 
 RangeCheck keepInRange(Decimal& value) {
+    // Leading digits between 10^-300 and 10^300 lie well inside the range, and need no comparisons.
+    if (value.sign() != 0 && boost::multiprecision::isfinite(value) && std::abs(leadingExponent(value)) < 300)
+        return RangeCheck::Fits;
     const Decimal magnitude = abs(value);
     if (magnitude > largestNumber())
         return RangeCheck::Overflows;
