@@ -615,6 +615,19 @@ QString numberText(const ScaledDecimal& value) {
     return shownText(roundedToSignificant(std::move(digits), kShownDigits));
 }
 
+Decimal roundedHalfAway(const Decimal& value) {
+    if (value.sign() == 0 || !boost::multiprecision::isfinite(value))
+        return value;
+    // The decimal type's round() converts the half from a float on every call, the costly part of it.
+    static const Decimal half = [] {
+        Decimal converted;
+        converted.backend() =
+            boost::multiprecision::detail::canonical<float, Decimal::backend_type>::type(0.5F);
+        return converted;
+    }();
+    return value.sign() < 0 ? ceil(value - half) : floor(value + half);
+}
+
 Decimal shownValue(const Decimal& value) {
     if (value == 0)
         return value;
@@ -622,7 +635,7 @@ Decimal shownValue(const Decimal& value) {
     const int shift = kShownDigits - 1 - leadingExponent(value);
     if (std::abs(shift) > kLargestPower)
         return value;
-    return round(value * powerOfTen(shift)) * powerOfTen(-shift);
+    return roundedHalfAway(value * powerOfTen(shift)) * powerOfTen(-shift);
 }
 
 std::optional<ScaledDecimal> scaledFrom(const Decimal& value) {

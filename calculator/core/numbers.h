@@ -129,6 +129,8 @@ Decimal reciprocalAsDivided(const Decimal& divisor);
 // many divisions by one divisor then cost a multiplication each.
 Decimal quotientBy(const Decimal& dividend, const Decimal& divisor, const Decimal& reciprocal);
 
+// round(value), digit for digit: whole-number rounding with halves away from zero.
+Decimal roundedHalfAway(const Decimal& value);
 // Whole-number rounding with halves to the even neighbour (2.5 gives 2, 3.5 gives 4).
 Decimal roundedHalfEven(const Decimal& value);
 // roundedHalfEven of the value, or of its shownValue, read off its digits: nothing from 10^10 on.

@@ -50,7 +50,7 @@ Decimal snappedRoot(const Decimal& computed, const Decimal& radicand, std::uint6
     const int shift = kSnapDigits - 1 - leadingExponent(computed);
     if (std::abs(shift) > 400)
         return computed;
-    const Decimal candidate = round(computed * powerOfTen(shift)) * powerOfTen(-shift);
+    const Decimal candidate = roundedHalfAway(computed * powerOfTen(shift)) * powerOfTen(-shift);
     if (candidate != computed && wholePower(candidate, degree) == radicand)
         return candidate;
     return computed;
