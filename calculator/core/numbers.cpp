@@ -6,7 +6,6 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <string_view>
 #include <type_traits>
 
 namespace tallimo {
@@ -321,17 +320,19 @@ struct DecimalParts {
 class PartsReader {
 public:
     explicit PartsReader(DecimalParts& parts) : parts_(parts) {}
+    // The fields' names differ in their first letters ("digit", "exponent", "sign", "class-type",
+    // "precision"): that letter tells them apart without comparing whole names on every read.
     template <typename T> PartsReader& operator&(const boost::serialization::nvp<T>& field) {
-        const std::string_view name = field.name();
+        const char initial = field.name()[0];
         if constexpr (std::is_same_v<T, std::uint32_t>) {
-            if (name == "digit" && parts_.limbsRead < kDecimalLimbs)
+            if (initial == 'd' && parts_.limbsRead < kDecimalLimbs)
                 parts_.limbs[std::size_t(parts_.limbsRead++)] = field.const_value();
         } else if constexpr (std::is_same_v<T, bool>) {
             parts_.negative = field.const_value();
         } else if constexpr (std::is_integral_v<T>) {
-            if (name == "exponent")
+            if (initial == 'e')
                 parts_.exponent = int(field.const_value());
-            else if (name == "precision")
+            else if (initial == 'p')
                 parts_.precision = int(field.const_value());
         }
         return *this;
