@@ -5,33 +5,8 @@
 
 #include <boost/multiprecision/cpp_dec_float.hpp>
 
-#include <cstdint>
 #include <optional>
 #include <string>
-#include <type_traits>
-
-// The decimal type's multiplication loop, digit for digit the library's own (the same products, sums and
-// carries in the same order), with its length fixed for the usual case of two full-precision operands,
-// so that the compiler lays it out without loop bookkeeping: most of a long tape's time is spent here.
-// Declared before any use, in the one header through which the decimal type is used.
-template <>
-inline boost::uint32_t boost::multiprecision::backends::cpp_dec_float<34U, int, void>::mul_loop_uv(
-    boost::uint32_t* const u, const boost::uint32_t* const v, const boost::int32_t p) {
-    const auto loop = [u, v](auto limbs) {
-        std::uint64_t carry = 0;
-        for (std::int32_t j = limbs - 1; j >= 0; --j) {
-            std::uint64_t sum = carry;
-            for (std::int32_t i = j; i >= 0; --i)
-                sum += std::uint64_t(u[j - i]) * std::uint64_t(v[i]);
-            u[j] = std::uint32_t(sum % std::uint32_t(cpp_dec_float_elem_mask));
-            carry = sum / std::uint32_t(cpp_dec_float_elem_mask);
-        }
-        return std::uint32_t(carry);
-    };
-    if (p == cpp_dec_float_elem_number)
-        return loop(std::integral_constant<std::int32_t, cpp_dec_float_elem_number>());
-    return loop(p);
-}
 
 namespace tallimo {
 
