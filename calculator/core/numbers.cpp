@@ -6,7 +6,6 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <string_view>
 #include <type_traits>
 
 namespace tallimo {
@@ -167,6 +166,9 @@ const Decimal& smallestNumber() {
 }
 
 RangeCheck keepInRange(Decimal& value) {
+    // Leading digits between 10^-300 and 10^300 lie well inside the range, and need no comparisons.
+    if (value.sign() != 0 && boost::multiprecision::isfinite(value) && std::abs(leadingExponent(value)) < 300)
+        return RangeCheck::Fits;
     const Decimal magnitude = abs(value);
     if (magnitude > largestNumber())
         return RangeCheck::Overflows;
@@ -309,6 +311,8 @@ struct DecimalParts {
     int exponent = 0;
     bool negative = false;
     int limbsRead = 0;
+    // Limbs that take part in arithmetic; any beyond are left over from earlier values.
+    int precision = 0;
 };
 
 // Reads the parts through the type's serialisation hook, its only public way to them; each field
@@ -316,16 +320,20 @@ struct DecimalParts {
 class PartsReader {
 public:
     explicit PartsReader(DecimalParts& parts) : parts_(parts) {}
+    // The fields' names differ in their first letters ("digit", "exponent", "sign", "class-type",
+    // "precision"): that letter tells them apart without comparing whole names on every read.
     template <typename T> PartsReader& operator&(const boost::serialization::nvp<T>& field) {
-        const std::string_view name = field.name();
+        const char initial = field.name()[0];
         if constexpr (std::is_same_v<T, std::uint32_t>) {
-            if (name == "digit" && parts_.limbsRead < kDecimalLimbs)
+            if (initial == 'd' && parts_.limbsRead < kDecimalLimbs)
                 parts_.limbs[std::size_t(parts_.limbsRead++)] = field.const_value();
         } else if constexpr (std::is_same_v<T, bool>) {
             parts_.negative = field.const_value();
         } else if constexpr (std::is_integral_v<T>) {
-            if (name == "exponent")
+            if (initial == 'e')
                 parts_.exponent = int(field.const_value());
+            else if (initial == 'p')
+                parts_.precision = int(field.const_value());
         }
         return *this;
     }
@@ -395,7 +403,112 @@ std::optional<DecimalDigits> digitsFromParts(const DecimalParts& parts) {
     return result;
 }
 
+constexpr std::array<std::uint32_t, 9> kLimbPowers = {1,       10,        100,        1'000,      10'000,
+                                                      100'000, 1'000'000, 10'000'000, 100'000'000};
+
+int digitCount(std::uint32_t limb) {
+    int count = 1;
+    while (count < 8 && limb >= kLimbPowers[std::size_t(count)])
+        ++count;
+    return count;
+}
+
 } // namespace
+
+bool sameDigitsFrom(const Decimal& value, int first, int last) {
+    const DecimalParts parts = partsOf(value);
+    if (parts.limbsRead != kDecimalLimbs || parts.limbs[0] == 0 || parts.precision != kDecimalLimbs)
+        return true;
+    const int leadDigits = digitCount(parts.limbs[0]);
+    // The digit at a position counted from 1 at the leading digit; 0 past the last limb.
+    const auto digitAt = [&](int position) -> std::uint32_t {
+        if (position <= leadDigits)
+            return parts.limbs[0] / kLimbPowers[std::size_t(leadDigits - position)] % 10;
+        const int offset = position - leadDigits - 1;
+        const int limb = 1 + offset / 8;
+        if (limb >= kDecimalLimbs)
+            return 0;
+        return parts.limbs[std::size_t(limb)] / kLimbPowers[std::size_t(7 - offset % 8)] % 10;
+    };
+    const std::uint32_t digit = digitAt(first);
+    if (digit != 0 && digit != 9)
+        return false;
+    for (int position = first + 1; position <= last; ++position) {
+        if (digitAt(position) != digit)
+            return false;
+    }
+    return true;
+}
+
+std::optional<std::uint32_t> smallWholeNumber(const Decimal& value) {
+    if (value.sign() <= 0 || !boost::multiprecision::isfinite(value))
+        return std::nullopt;
+    // One limb at exponent 0 is a whole number below 10^8; every other limb must be 0 for the value
+    // to compare equal to it.
+    const DecimalParts parts = partsOf(value);
+    if (parts.limbsRead != kDecimalLimbs || parts.exponent != 0 ||
+        std::any_of(parts.limbs.begin() + 1, parts.limbs.end(), [](std::uint32_t limb) { return limb != 0; }))
+        return std::nullopt;
+    return parts.limbs[0];
+}
+
+std::optional<std::int64_t> wholeHalfEven(const Decimal& value, bool ofShownValue) {
+    if (value.sign() == 0)
+        return 0;
+    if (!boost::multiprecision::isfinite(value))
+        return std::nullopt;
+    const DecimalParts parts = partsOf(value);
+    if (parts.limbsRead != kDecimalLimbs || parts.limbs[0] == 0 || parts.precision != kDecimalLimbs)
+        return std::nullopt;
+    const int leadDigits = digitCount(parts.limbs[0]);
+    const int lead = parts.exponent + leadDigits - 1;
+    // Below 0.1 every rounding gives 0 (shown values too: 15 digits rounded up reach 0.1 at most);
+    // from 10^10 on the number is no 32-bit whole number, and is left to the decimal way.
+    if (lead < -1)
+        return 0;
+    if (lead >= 10)
+        return std::nullopt;
+    const int sign = parts.negative ? -1 : 1;
+    // Halves go to the even neighbour: q + r / unit rounded, 0 <= r < unit, with r compared to the half.
+    const auto halfEven = [sign](std::uint64_t q, int comparedToHalf) {
+        if (comparedToHalf > 0 || (comparedToHalf == 0 && q % 2 != 0))
+            ++q;
+        return sign * std::int64_t(q);
+    };
+    if (ofShownValue) {
+        // The first 16 digits: 15 shown, rounded half up on the 16th (as the shown text rounds, away
+        // from zero), so the shown value is shown x 10^(lead - 14) with 14 - lead from 5 to 15.
+        const UnsignedUnits leading = UnsignedUnits(parts.limbs[0]) * 10'000'000'000'000'000U +
+                                      UnsignedUnits(parts.limbs[1]) * 100'000'000U + parts.limbs[2];
+        const auto sixteen = std::uint64_t(leading / UnsignedUnits(kLimbPowers[std::size_t(leadDigits)]));
+        const std::uint64_t shown = sixteen / 10 + (sixteen % 10 >= 5 ? 1 : 0);
+        std::uint64_t unit = 1;
+        for (int k = 0; k < 14 - lead; ++k)
+            unit *= 10;
+        const std::uint64_t r = shown % unit;
+        return halfEven(shown / unit, 2 * r > unit ? 1 : (2 * r < unit ? -1 : 0));
+    }
+    // A negative value's fraction is worked out from the whole number below it; when that number has
+    // a limb more (below -1 for -0.7, -100000000 for -99999999.7), the decimal way drops the last limb
+    // of the value first, and the rounding is left to it.
+    if (parts.negative && (parts.exponent < 0 || (parts.exponent == 0 && parts.limbs[0] == 99'999'999U)))
+        return std::nullopt;
+    // The whole part from the limbs at exponents 8 and 0, the fraction from the limbs below.
+    std::uint64_t whole = 0;
+    int limb = 0;
+    for (int exponent = parts.exponent; exponent >= 0; exponent -= 8, ++limb)
+        whole = whole * 100'000'000U + parts.limbs[std::size_t(limb)];
+    int comparedToHalf = 0;
+    if (parts.limbs[std::size_t(limb)] != 50'000'000U) {
+        comparedToHalf = parts.limbs[std::size_t(limb)] > 50'000'000U ? 1 : -1;
+    } else {
+        comparedToHalf = std::any_of(parts.limbs.begin() + limb + 1, parts.limbs.end(),
+                                     [](std::uint32_t rest) { return rest != 0; })
+                             ? 1
+                             : 0;
+    }
+    return halfEven(whole, comparedToHalf);
+}
 
 DecimalDigits decimalDigits(const Decimal& value) {
     DecimalDigits result;
@@ -503,6 +616,19 @@ QString numberText(const ScaledDecimal& value) {
     return shownText(roundedToSignificant(std::move(digits), kShownDigits));
 }
 
+Decimal roundedHalfAway(const Decimal& value) {
+    if (value.sign() == 0 || !boost::multiprecision::isfinite(value))
+        return value;
+    // The decimal type's round() converts the half from a float on every call, the costly part of it.
+    static const Decimal half = [] {
+        Decimal converted;
+        converted.backend() =
+            boost::multiprecision::detail::canonical<float, Decimal::backend_type>::type(0.5F);
+        return converted;
+    }();
+    return value.sign() < 0 ? ceil(value - half) : floor(value + half);
+}
+
 Decimal shownValue(const Decimal& value) {
     if (value == 0)
         return value;
@@ -510,7 +636,7 @@ Decimal shownValue(const Decimal& value) {
     const int shift = kShownDigits - 1 - leadingExponent(value);
     if (std::abs(shift) > kLargestPower)
         return value;
-    return round(value * powerOfTen(shift)) * powerOfTen(-shift);
+    return roundedHalfAway(value * powerOfTen(shift)) * powerOfTen(-shift);
 }
 
 std::optional<ScaledDecimal> scaledFrom(const Decimal& value) {

@@ -70,6 +70,12 @@ Decimal shownValue(const Decimal& value);
 const Decimal& powerOfTen(int exponent);
 // The exponent of the leading digit: 3 for 1234.5, -2 for 0.05. Not meaningful for 0.
 int leadingExponent(const Decimal& value);
+// True when the digits of |value| at positions first..last (1 is the leading digit) are all 0 or all 9,
+// and also when the value is 0 or its digits cannot be read: only then can the value lie closer than
+// 10^(1 - last) times itself to a number of first - 1 significant digits.
+bool sameDigitsFrom(const Decimal& value, int first, int last);
+// The value when it is a whole number from 1 to 99,999,999, read off its digits.
+std::optional<std::uint32_t> smallWholeNumber(const Decimal& value);
 // log10 of |value|, to double precision, read off the decimal's own digits.
 double approximateLog10(const Decimal& value);
 
@@ -98,7 +104,11 @@ Decimal reciprocalAsDivided(const Decimal& divisor);
 // many divisions by one divisor then cost a multiplication each.
 Decimal quotientBy(const Decimal& dividend, const Decimal& divisor, const Decimal& reciprocal);
 
+// round(value), digit for digit: whole-number rounding with halves away from zero.
+Decimal roundedHalfAway(const Decimal& value);
 // Whole-number rounding with halves to the even neighbour (2.5 gives 2, 3.5 gives 4).
 Decimal roundedHalfEven(const Decimal& value);
+// roundedHalfEven of the value, or of its shownValue, read off its digits: nothing from 10^10 on.
+std::optional<std::int64_t> wholeHalfEven(const Decimal& value, bool ofShownValue);
 
 } // namespace tallimo

@@ -11,6 +11,9 @@ namespace {
 
 // Digits a computed root may be off by before it is taken for the exact root it approximates.
 constexpr int kSnapDigits = 30;
+// A computed root is correct to far more digits than these (the arithmetic carries 64); when the digits
+// after the first kSnapDigits are not all 0 or all 9 up to here, it is no exact root's near miss.
+constexpr int kLastSnapCheckedDigit = kSnapDigits + 12;
 // Whole exponents up to this size are multiplied out exactly; the decimal type's own range is far
 // wider than the double range, so no intermediate product can overflow it.
 constexpr int kLargestMultipliedExponent = 1024;
@@ -42,12 +45,12 @@ Decimal wholePower(Decimal base, std::uint64_t exponent) {
 // A root computed by iteration can land a hair beside an exact root (1.999... for the cube root of 8);
 // take the rounded value when it is the exact root, so later whole-number keys see the right number.
 Decimal snappedRoot(const Decimal& computed, const Decimal& radicand, std::uint64_t degree) {
-    if (computed == 0)
+    if (computed.sign() == 0 || !sameDigitsFrom(computed, kSnapDigits + 1, kLastSnapCheckedDigit))
         return computed;
     const int shift = kSnapDigits - 1 - leadingExponent(computed);
     if (std::abs(shift) > 400)
         return computed;
-    const Decimal candidate = round(computed * powerOfTen(shift)) * powerOfTen(-shift);
+    const Decimal candidate = roundedHalfAway(computed * powerOfTen(shift)) * powerOfTen(-shift);
     if (candidate != computed && wholePower(candidate, degree) == radicand)
         return candidate;
     return computed;
@@ -78,8 +81,13 @@ Decimal wholeRoot(const Decimal& radicand, std::uint64_t degree) {
     Decimal root = Decimal(std::pow(10.0, logRoot - whole)) * powerOfTen(int(whole));
     const Decimal n(degree);
     const Decimal& inverse = reciprocalOfDegree(degree);
-    for (int step = 0; step < 3; ++step)
-        root = quotientBy(root * (n - 1) + radicand / wholePower(root, degree - 1), n, inverse);
+    for (int step = 0; step < 3; ++step) {
+        // root x (n - 1), by the one-limb multiplication that gives the same digits as the full one.
+        Decimal sum = root;
+        sum.backend().mul_unsigned_long_long(degree - 1);
+        sum += radicand / wholePower(root, degree - 1);
+        root = quotientBy(sum, n, inverse);
+    }
     return snappedRoot(root, radicand, degree);
 }
 
@@ -92,15 +100,19 @@ std::optional<Decimal> inRange(Decimal value) {
 }
 
 std::optional<Decimal> power(const Decimal& base, const Decimal& exponent) {
-    if (exponent == 0)
+    if (exponent.sign() == 0)
         return Decimal(1);
-    if (base == 0) {
-        if (exponent > 0)
+    if (base.sign() == 0) {
+        if (exponent.sign() > 0)
             return Decimal(0);
         return std::nullopt;
     }
+    // The usual small whole exponents, multiplied out at once as below.
+    if (const std::optional<std::uint32_t> small = smallWholeNumber(exponent);
+        small && *small <= kLargestMultipliedExponent)
+        return inRange(wholePower(base, *small));
     const bool whole = isWhole(exponent);
-    if (base < 0 && !whole)
+    if (base.sign() < 0 && !whole)
         return std::nullopt;
     const Decimal steps = abs(exponent);
     if (whole && steps <= kLargestMultipliedExponent) {
@@ -125,6 +137,14 @@ std::optional<Decimal> power(const Decimal& base, const Decimal& exponent) {
 }
 
 std::optional<Decimal> root(const Decimal& radicand, const Decimal& degree) {
+    // The usual degrees, 2 to 32, decided at once: the same steps as below, without the checks that
+    // cannot fail for them.
+    if (const std::optional<std::uint32_t> small = smallWholeNumber(degree);
+        small && *small >= 2 && *small <= 32) {
+        if (radicand.sign() > 0)
+            return inRange(wholeRoot(radicand, *small));
+        return power(radicand, reciprocalOfDegree(*small));
+    }
     // 1 / degree is a number of its own and must fit the range like any other.
     const bool smallWhole = degree >= 1 && degree <= 32 && isWhole(degree);
     // 1 / degree for a small whole degree is its kept reciprocal (1 times it, digit for digit).
@@ -141,7 +161,7 @@ std::optional<Decimal> root(const Decimal& radicand, const Decimal& degree) {
 }
 
 std::optional<Decimal> squareRoot(const Decimal& value) {
-    if (value < 0)
+    if (value.sign() < 0)
         return std::nullopt;
     return snappedRoot(sqrt(value), value, 2);
 }
@@ -156,15 +176,11 @@ std::optional<Decimal> factorial(const Decimal& value) {
     return result;
 }
 
-std::optional<Decimal> wholeDivision(const Decimal& dividend, const Decimal& divisor, WholeDivision part) {
-    const Decimal a = roundedHalfEven(dividend);
-    const Decimal b = roundedHalfEven(divisor);
-    const auto fits = [](const Decimal& v) { return v >= kSmallestWhole && v <= kLargestWhole; };
-    if (!fits(a) || !fits(b))
-        return std::nullopt;
-    const auto whole = a.convert_to<std::int64_t>();
-    const auto by = b.convert_to<std::int64_t>();
-    if (by == 0)
+namespace {
+
+std::optional<Decimal> wholeDivisionOf(std::int64_t whole, std::int64_t by, WholeDivision part) {
+    const auto fits = [](std::int64_t v) { return v >= kSmallestWhole && v <= kLargestWhole; };
+    if (!fits(whole) || !fits(by) || by == 0)
         return std::nullopt;
     if (part == WholeDivision::Remainder)
         return Decimal(whole % by);
@@ -172,6 +188,28 @@ std::optional<Decimal> wholeDivision(const Decimal& dividend, const Decimal& div
     if (quotient > kLargestWhole)
         return std::nullopt; // -2147483648 divided by -1
     return Decimal(quotient);
+}
+
+} // namespace
+
+std::optional<Decimal> wholeDivision(const Decimal& dividend, const Decimal& divisor, WholeDivision part) {
+    const Decimal a = roundedHalfEven(dividend);
+    const Decimal b = roundedHalfEven(divisor);
+    const auto fits = [](const Decimal& v) { return v >= kSmallestWhole && v <= kLargestWhole; };
+    if (!fits(a) || !fits(b))
+        return std::nullopt;
+    return wholeDivisionOf(a.convert_to<std::int64_t>(), b.convert_to<std::int64_t>(), part);
+}
+
+std::optional<Decimal> wholeDivisionOfShown(const Decimal& dividend, const Decimal& divisor,
+                                            WholeDivision part) {
+    // Read off the digits while both are below 10^10; beyond, neither is a 32-bit whole number and the
+    // decimal way says so.
+    const std::optional<std::int64_t> whole = wholeHalfEven(dividend, true);
+    const std::optional<std::int64_t> by = wholeHalfEven(divisor, false);
+    if (whole && by)
+        return wholeDivisionOf(*whole, *by, part);
+    return wholeDivision(shownValue(dividend), divisor, part);
 }
 
 } // namespace tallimo

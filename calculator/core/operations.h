@@ -41,6 +41,9 @@ std::optional<Decimal> factorial(const Decimal& value);
 enum class WholeDivision { Remainder, Quotient };
 // Divides the two values rounded half to even as 32-bit whole numbers, as the calculator always has.
 std::optional<Decimal> wholeDivision(const Decimal& dividend, const Decimal& divisor, WholeDivision part);
+// wholeDivision(shownValue(dividend), divisor, part), the same, sparing the decimal rounding.
+std::optional<Decimal> wholeDivisionOfShown(const Decimal& dividend, const Decimal& divisor,
+                                            WholeDivision part);
 
 // The value itself when it lies inside the double range (tiny magnitudes become 0).
 std::optional<Decimal> inRange(Decimal value);

@@ -189,7 +189,7 @@ const ReadNumber& Tape::operandOf(Row& row) {
 
 const Tape::Divisor* Tape::divisorOf(Row& row) {
     const ReadNumber& x = operandOf(row);
-    if (x.overflow || x.value == 0)
+    if (x.overflow || x.value.sign() == 0)
         return nullptr;
     if (!row.divisor) {
         auto divisor = std::make_shared<Divisor>();
@@ -298,7 +298,7 @@ bool Tape::applyRow(State& state, Row& row) {
     const auto takeWhole = [&](const std::optional<Decimal>& result) {
         if (!take(result))
             return false;
-        if (exactFastPath_ && (acc == 0 || leadingExponent(acc) < 18)) {
+        if (exactFastPath_ && (acc.sign() == 0 || leadingExponent(acc) < 18)) {
             state.scaled = ScaledDecimal{acc.convert_to<std::int64_t>(), 0};
             state.isScaled = true;
         }
@@ -340,7 +340,7 @@ bool Tape::applyRow(State& state, Row& row) {
         if (x.overflow)
             return false;
         // A zero divisor shows "ERROR" but the rows below are still worked through.
-        if (x.value == 0) {
+        if (x.value.sign() == 0) {
             state.error = true;
             return true;
         }
@@ -354,9 +354,9 @@ bool Tape::applyRow(State& state, Row& row) {
         case operation::Root:
             return take(root(acc, x.value));
         case operation::Remainder:
-            return takeWhole(wholeDivision(shownValue(acc), x.value, WholeDivision::Remainder));
+            return takeWhole(wholeDivisionOfShown(acc, x.value, WholeDivision::Remainder));
         default:
-            return takeWhole(wholeDivision(shownValue(acc), x.value, WholeDivision::Quotient));
+            return takeWhole(wholeDivisionOfShown(acc, x.value, WholeDivision::Quotient));
         }
     }
     case operation::SquareRoot:
@@ -366,12 +366,12 @@ bool Tape::applyRow(State& state, Row& row) {
         rewriteOneOperandRow(row, acc);
         // The shown number decides: zero shows "ERROR", too large stops. Well inside the range it is
         // neither, and reading the text back is left for whoever asks for the row's number.
-        const bool wellInside = acc != 0 && std::abs(leadingExponent(acc)) < kWellInsideExponent;
+        const bool wellInside = acc.sign() != 0 && std::abs(leadingExponent(acc)) < kWellInsideExponent;
         if (!wellInside || !exactFastPath_) {
             const ReadNumber& shown = operand();
             if (shown.overflow)
                 return false;
-            if (shown.value == 0) {
+            if (shown.value.sign() == 0) {
                 state.error = true;
                 return true;
             }

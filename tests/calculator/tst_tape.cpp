@@ -115,6 +115,28 @@ private slots:
         row("single row alone", {"-7.25"}, "-7.25");
         row("zero divisor goes on with the rows", {"5", "3:0", "0:1"}, "ERROR");
         row("unknown code does nothing", {"5", "12:9"}, "5");
+        // Edges of the quick ways: roots of 30 digits come back exactly, whole degrees and exponents
+        // however written, and whole-number keys rounding on the 16th digit, at halves and at limbs.
+        row("cube root of a 30-digit number cubed",
+            {"1.23456789012345678901234567891", "4:3", "8:3", "1:1.23456789012345678901234567891"}, "0");
+        row("square root of a 30-digit number squared",
+            {"1.23456789012345678901234567891", "4:2", "6:", "1:1.23456789012345678901234567891"}, "0");
+        row("root of degree 32", {"4294967296", "8:32"}, "2");
+        row("root of degree 33", {"8589934592", "8:33"}, "2");
+        row("whole degree with a point", {"8", "8:3.0"}, "2");
+        row("quotient of 15 nines rounded up", {"1.4999999999999999", "10:1"}, "2");
+        row("quotient below a shown half", {"2.4999999999999949", "10:1"}, "2");
+        row("quotient of minus one half", {"-0.5", "10:1"}, "0");
+        row("quotient of a negative below one", {"-0.7", "10:1"}, "-1");
+        row("quotient of a negative half a limb wide", {"-99999999.5", "10:1"}, "-100000000");
+        row("quotient of a negative half", {"-99999998.5", "10:1"}, "-99999998");
+        row("quotient beyond 32 bits", {"9999999999", "10:1"}, "ERROR");
+        row("remainder by a half rounding down", {"7", "9:2.5"}, "1");
+        row("remainder by a half rounding up", {"7", "9:3.5"}, "3");
+        row("remainder by a negative half", {"-7", "9:-2.5"}, "-1");
+        row("remainder by minus one half", {"7", "9:-0.5"}, "ERROR");
+        row("power up to the top of the range", {"10", "4:308"}, "1E+308");
+        row("power beyond the top of the range", {"10", "4:309"}, "ERROR");
     }
     void evaluatesTopToBottom() {
         QFETCH(QStringList, rows);
