@@ -620,12 +620,7 @@ Decimal roundedHalfAway(const Decimal& value) {
     if (value.sign() == 0 || !boost::multiprecision::isfinite(value))
         return value;
     // The decimal type's round() converts the half from a float on every call, the costly part of it.
-    static const Decimal half = [] {
-        Decimal converted;
-        converted.backend() =
-            boost::multiprecision::detail::canonical<float, Decimal::backend_type>::type(0.5F);
-        return converted;
-    }();
+    static const Decimal half("0.5");
     return value.sign() < 0 ? ceil(value - half) : floor(value + half);
 }
 
