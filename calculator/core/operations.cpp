@@ -190,8 +190,7 @@ std::optional<Decimal> wholeDivisionOf(std::int64_t whole, std::int64_t by, Whol
     return Decimal(quotient);
 }
 
-} // namespace
-
+// The two values rounded half to even as 32-bit whole numbers, divided.
 std::optional<Decimal> wholeDivision(const Decimal& dividend, const Decimal& divisor, WholeDivision part) {
     const Decimal a = roundedHalfEven(dividend);
     const Decimal b = roundedHalfEven(divisor);
@@ -200,6 +199,8 @@ std::optional<Decimal> wholeDivision(const Decimal& dividend, const Decimal& div
         return std::nullopt;
     return wholeDivisionOf(a.convert_to<std::int64_t>(), b.convert_to<std::int64_t>(), part);
 }
+
+} // namespace
 
 std::optional<Decimal> wholeDivisionOfShown(const Decimal& dividend, const Decimal& divisor,
                                             WholeDivision part) {

@@ -39,9 +39,8 @@ std::optional<Decimal> squareRoot(const Decimal& value);
 std::optional<Decimal> factorial(const Decimal& value);
 
 enum class WholeDivision { Remainder, Quotient };
-// Divides the two values rounded half to even as 32-bit whole numbers, as the calculator always has.
-std::optional<Decimal> wholeDivision(const Decimal& dividend, const Decimal& divisor, WholeDivision part);
-// wholeDivision(shownValue(dividend), divisor, part), the same, sparing the decimal rounding.
+// Divides the shown value of the dividend and the divisor, each rounded half to even as a 32-bit whole
+// number, as the calculator always has; read off the digits where they allow, sparing the decimal rounding.
 std::optional<Decimal> wholeDivisionOfShown(const Decimal& dividend, const Decimal& divisor,
                                             WholeDivision part);
 
