@@ -90,12 +90,21 @@ void FolderIndex::setFolder(const QString& folder) {
 }
 
 QString FolderIndex::foldName(const QString& name) {
-    // Pure ASCII names (most of them) need no normalisation.
+    bool ascii = true;
     for (const QChar c : name) {
-        if (c.unicode() >= 0x80)
-            return name.normalized(QString::NormalizationForm_C).toCaseFolded();
+        if (c.unicode() >= 0x100) {
+            // Decomposed before folding and composed after: a capital and its combining mark fold the same
+            // however they were written (I with a combining dot, or İ, both fold to i and the dot), and
+            // folding an already folded name changes nothing.
+            return name.normalized(QString::NormalizationForm_D)
+                .toCaseFolded()
+                .normalized(QString::NormalizationForm_C);
+        }
+        ascii = ascii && c.unicode() < 0x80;
     }
-    return foldAscii(name);
+    // Latin-1 holds no combining marks, so such a name is composed already and folds to composed letters.
+    // Pure ASCII names (most of them) fold letter by letter.
+    return ascii ? foldAscii(name) : name.toCaseFolded();
 }
 
 void FolderIndex::refreshIfChanged() {

@@ -54,6 +54,7 @@ public:
     quint64 generation() const { return generation_; }
     qsizetype size() const { return live_; }
 
+    // The key under which names equal but for letter case or Unicode normal form are the same name.
     static QString foldName(const QString& name);
 
 private:
