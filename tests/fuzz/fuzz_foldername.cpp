@@ -54,7 +54,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const QString& name : stored) {
         FUZZ_CHECK(index.contains(name));
         FUZZ_CHECK(index.contains(name.normalized(QString::NormalizationForm_D)));
-        FUZZ_CHECK(index.contains(name.toCaseFolded()));
+        FUZZ_CHECK(index.contains(FolderIndex::foldName(name)));
+        // U+0345, the one combining mark that folds to a letter, moves when the name is folded before it is
+        // decomposed: such a folded spelling is another name.
+        if (!name.contains(QChar(0x345)))
+            FUZZ_CHECK(index.contains(name.toCaseFolded()));
         const QString real = index.realName(name);
         FUZZ_CHECK(QFileInfo(folder.filePath(real)).isFile());
         FUZZ_CHECK(FolderIndex::foldName(real) == FolderIndex::foldName(name));
