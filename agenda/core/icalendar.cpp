@@ -465,7 +465,14 @@ void CalendarReader::readEvent(icalcomponent* event) {
     if (rruleProperty && !isOverride) {
         const icalrecurrencetype rule = icalproperty_get_rrule(rruleProperty);
         if (isPlainYearly(rule, start) && !hasExtra && !overridden) {
+            // A birthday or holiday first held before 1901 comes back every year of the agenda; one that
+            // begins after 2100 never does.
             const QDateTime first = localTime(start, options_.zone);
+            if (first.date().year() > kLastYear) {
+                skip(describe(event, text),
+                     QStringLiteral("fuera de los años %1 a %2").arg(kFirstYear).arg(kLastYear));
+                return;
+            }
             const bool holiday = options_.asHolidays || hasHolidayCategory(event);
             addDay(holiday ? CalendarKind::Holiday : CalendarKind::YearlyReminder, first.date(),
                    textAt(first));

@@ -193,7 +193,7 @@ private slots:
                      {"recordatorio/29 de FEBRERO.txt", "Cumplea\xC3\xB1os de Ana\r\n"},
                      {"fiestas/15 de MAYO.txt", "Fiesta del pueblo\r\n"}}
             << QStringList{QStringLiteral("1 tareas (VTODO): la agenda no guarda tareas")};
-        QTest::newRow("endless and impossible rules end within 1901-2100")
+        QTest::newRow("endless and impossible rules end within 1901-2100; yearly days may begin before")
             << "reglas.ics"
             << QByteArray("BEGIN:VCALENDAR\nVERSION:2.0\n"
                           "BEGIN:VEVENT\nUID:a\nDTSTART;VALUE=DATE:21001230\nRRULE:FREQ=DAILY\nSUMMARY:"
@@ -205,19 +205,25 @@ private slots:
                           "BYMONTHDAY=30\n"
                           "SUMMARY:Nunca\nEND:VEVENT\n"
                           "BEGIN:VEVENT\nUID:d\nDTSTART;VALUE=DATE:18500101\nSUMMARY:Antiguo\nEND:VEVENT\n"
+                          "BEGIN:VEVENT\nUID:f\nDTSTART;VALUE=DATE:18500612\nRRULE:FREQ=YEARLY\n"
+                          "SUMMARY:Santo del abuelo\nEND:VEVENT\n"
+                          "BEGIN:VEVENT\nUID:g\nDTSTART;VALUE=DATE:25000101\nRRULE:FREQ=YEARLY\n"
+                          "SUMMARY:Futuro\nEND:VEVENT\n"
                           "BEGIN:VJOURNAL\nUID:e\nDTSTART;VALUE=DATE:20240105\nSUMMARY:Diario\n"
                           "DESCRIPTION:Hoy llueve\\, mucho\nEND:VJOURNAL\n"
                           "END:VCALENDAR\n")
             << false << Files()
             << Files{{"recordatorionoanual/30 de DICIEMBRE de 2100.txt", "Diario"},
                      {"recordatorionoanual/31 de DICIEMBRE de 2100.txt", "Diario\r\n11:00 Cada segundo"},
+                     {"recordatorio/12 de JUNIO.txt", "Santo del abuelo\r\n"},
                      {"dias/VIERNES, 5 de ENERO de 2024.txt",
                       "Diario\r\nHoy llueve, mucho" + QByteArray(11, ' ')}}
             << QStringList{
                    QStringLiteral("«Cada segundo, 31 de DICIEMBRE de 2100»: se repite varias veces al día: "
                                   "solo se importa su primer día"),
                    QStringLiteral("«Nunca, 1 de ENERO de 2024»: su regla de repetición no da ninguna fecha"),
-                   QStringLiteral("«Antiguo, 1 de ENERO de 1850»: fuera de los años 1901 a 2100")};
+                   QStringLiteral("«Antiguo, 1 de ENERO de 1850»: fuera de los años 1901 a 2100"),
+                   QStringLiteral("«Futuro, 1 de ENERO de 2500»: fuera de los años 1901 a 2100")};
         QTest::newRow("phone vCard 2.1: quoted-printable, charsets, a photo, a surname already taken")
             << "telefono-2.1.vcf" << testFile(QStringLiteral("telefono-2.1.vcf")) << false
             << Files{{"direcciones/Todos/Mart\xC3\xADnez",
