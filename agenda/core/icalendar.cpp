@@ -48,6 +48,11 @@ QString icsDate(const QDate& date) {
     return date.toString(u"yyyyMMdd");
 }
 
+// Why a day before 1901 or after 2100 is left out.
+QString outsideTheYears() {
+    return QStringLiteral("fuera de los años %1 a %2").arg(kFirstYear).arg(kLastYear);
+}
+
 QString firstLine(const QString& text) {
     const qsizetype end = text.indexOf(u'\n');
     return end < 0 ? text : text.left(end);
@@ -469,8 +474,7 @@ void CalendarReader::readEvent(icalcomponent* event) {
             // begins after 2100 never does.
             const QDateTime first = localTime(start, options_.zone);
             if (first.date().year() > kLastYear) {
-                skip(describe(event, text),
-                     QStringLiteral("fuera de los años %1 a %2").arg(kFirstYear).arg(kLastYear));
+                skip(describe(event, text), outsideTheYears());
                 return;
             }
             const bool holiday = options_.asHolidays || hasHolidayCategory(event);
@@ -582,8 +586,7 @@ void CalendarReader::readEvent(icalcomponent* event) {
         }
     }
     if (seen.isEmpty() && outside > 0)
-        skip(describe(event, text),
-             QStringLiteral("fuera de los años %1 a %2").arg(kFirstYear).arg(kLastYear));
+        skip(describe(event, text), outsideTheYears());
 }
 
 void CalendarReader::readJournal(icalcomponent* journal) {
@@ -605,8 +608,7 @@ void CalendarReader::readJournal(icalcomponent* journal) {
     }
     const QDate day = localTime(start, options_.zone).date();
     if (day.year() < kFirstYear || day.year() > kLastYear) {
-        skip(describe(journal, text),
-             QStringLiteral("fuera de los años %1 a %2").arg(kFirstYear).arg(kLastYear));
+        skip(describe(journal, text), outsideTheYears());
         return;
     }
     addDay(CalendarKind::DayNote, day, text);
