@@ -176,6 +176,7 @@ struct PlannedText {
     common::Ending ending = common::Ending::Line;
     QString text;
     bool changed = false;
+    QStringList added; // the texts this import adds, merged again into what the file holds when written
 };
 
 class DayTextPlanner {
@@ -198,6 +199,7 @@ public:
         }
         planned.text = appended(planned.text, item.text);
         planned.changed = true;
+        planned.added.append(item.text);
         ++count.added;
     }
 
@@ -206,13 +208,31 @@ public:
         for (const PlannedText& planned : std::as_const(planned_))
             total += planned.changed ? 1 : 0;
         qsizetype done = 0;
+        if (progress)
+            progress(ExchangePhase::Writing, done, total);
         for (const PlannedText& planned : std::as_const(planned_)) {
             if (!planned.changed)
                 continue;
-            const common::Status written =
-                planned.kind == CalendarKind::DayNote
-                    ? notes_.save(planned.key, planned.text)
-                    : common::writeText(planned.path, planned.text, planned.ending);
+            // The file is read again right before it is replaced: what the window or another machine
+            // saved since the import read it stays, and only the texts still missing are added.
+            const QString now = planned.kind == CalendarKind::DayNote
+                                    ? notes_.load(planned.key).text
+                                    : common::readTextOrEmpty(planned.path, planned.ending);
+            QString text = now;
+            for (const QString& added : planned.added) {
+                if (!alreadyHolds(text, added)) {
+                    text = appended(text, added);
+                    continue;
+                }
+                // Someone else added the same text meanwhile.
+                ExchangeCount& count = countOf(result, planned.kind);
+                --count.added;
+                ++count.alreadyThere;
+            }
+            const common::Status written = text == now ? common::Status()
+                                           : planned.kind == CalendarKind::DayNote
+                                               ? notes_.save(planned.key, text)
+                                               : common::writeText(planned.path, text, planned.ending);
             if (!written)
                 result.failures.append(QStringLiteral("%1: %2").arg(
                     planned.kind == CalendarKind::DayNote ? planned.key : planned.path, written.error()));
@@ -227,7 +247,7 @@ private:
         const QString month = monthName(item.date.month());
         const QString year = QString::number(item.date.year());
         QString name;
-        PlannedText planned{item.kind, {}, {}, common::Ending::Zoned, {}, false};
+        PlannedText planned{item.kind, {}, {}, common::Ending::Zoned, {}, false, {}};
         if (item.kind == CalendarKind::DayNote) {
             planned.key = dayNoteKey(item.date);
             name = planned.key;
@@ -490,9 +510,19 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
                 QStringLiteral("«%1»: hay demasiados contactos con ese apellido").arg(surname));
     }
     qsizetype done = 0;
+    if (progress)
+        progress(ExchangePhase::Writing, done, writes.size());
     for (const Write& write : std::as_const(writes)) {
-        if (const common::Status written = writeContactCard(write.path, write.fields); !written)
+        // Checked again right before writing: a card saved under this name since the import looked (in the
+        // window, by another machine) is never replaced.
+        if (QFileInfo::exists(write.path)) {
+            if (readContactCard(write.path) != std::optional<QStringList>(write.fields))
+                result.skipped.append(
+                    QStringLiteral("«%1»: se ha guardado otro contacto con ese nombre mientras se importaba")
+                        .arg(QFileInfo(write.path).fileName()));
+        } else if (const common::Status written = writeContactCard(write.path, write.fields); !written) {
             result.failures.append(QStringLiteral("%1: %2").arg(write.path, written.error()));
+        }
         if (progress && (++done % 256 == 0 || done == writes.size()))
             progress(ExchangePhase::Writing, done, writes.size());
     }

@@ -386,6 +386,71 @@ for card in vobject.readComponents(open(sys.argv[2], encoding='utf-8').read()):
                  QStringLiteral("VCARD|O'Brien|O'Brien|600,700"), QStringLiteral("VCARD|Peña|Lucía Peña|")}));
     }
 
+    // The import adds to what each file holds when it is written, not to what it held when the import
+    // read it: a text saved meanwhile (in the window, by another machine) stays, and a contact saved under
+    // the same name is not replaced.
+    void aTextSavedDuringTheImportIsKept_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("one-year reminder") << "reminder";
+        QTest::newRow("day note") << "note";
+        QTest::newRow("contact") << "contact";
+    }
+    void aTextSavedDuringTheImportIsKept() {
+        QFETCH(QString, kind);
+        QTemporaryDir folder;
+        const DataFolder data(folder.path());
+        QVERIFY(data.createMissingFolders());
+        const QDate day(2027, 1, 5);
+        const QStringList theirs = {
+            QStringLiteral("Pérez"), QStringLiteral("Luis"), {}, {}, QStringLiteral("600 111 222"), {}, {}};
+        const QString typed = QStringLiteral("Escrito mientras tanto");
+        bool saved = false;
+        // Called once the file has been read and checked, before the first write.
+        const ExchangeProgress saveMeanwhile = [&](ExchangePhase phase, qsizetype done, qsizetype) {
+            if (phase != ExchangePhase::Writing || done != 0 || saved)
+                return;
+            saved = true;
+            if (kind == u"reminder")
+                QCOMPARE(storeDayText(data, DayTextKind::OneYearReminder, QStringLiteral("5"),
+                                      QStringLiteral("ENERO"), QStringLiteral("2027"), typed),
+                         DayTextChange::Written);
+            else if (kind == u"note")
+                QVERIFY(DayNotes(data).save(dayNoteKey(day), typed));
+            else
+                QVERIFY(writeContactCard(data.contactFile(kImportedCategory, theirs.first()), theirs));
+        };
+        ExchangeResult result;
+        if (kind == u"contact") {
+            const QByteArray card = "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ana Pérez\r\nN:Pérez;Ana;;;\r\n"
+                                    "TEL:600 999 999\r\nEND:VCARD\r\n";
+            result = importVcfBytes(data, card, QStringLiteral("a.vcf"), kImportedCategory, saveMeanwhile);
+        } else {
+            const QByteArray component = kind == u"note" ? "VJOURNAL" : "VEVENT";
+            const QByteArray calendar =
+                "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//prueba//ES\r\nBEGIN:" + component +
+                "\r\nUID:1\r\nDTSTAMP:20260101T000000Z\r\n"
+                "DTSTART;VALUE=DATE:20270105\r\nSUMMARY:Importado\r\n"
+                "DESCRIPTION:Importado\r\nEND:" +
+                component + "\r\nEND:VCALENDAR\r\n";
+            IcsReadOptions options = madrid();
+            options.progress = saveMeanwhile;
+            result = importIcsBytes(data, calendar, QStringLiteral("a.ics"), options);
+        }
+        QVERIFY(saved);
+        QCOMPARE(result.exitCode(), 0);
+        if (kind == u"contact") {
+            QCOMPARE(readContactCard(data.contactFile(kImportedCategory, theirs.first())), theirs);
+            QVERIFY2(result.summary().contains(QStringLiteral("mientras se importaba")),
+                     qPrintable(result.summary()));
+            return;
+        }
+        QFile file(kind == u"note" ? data.dayNoteFile(dayNoteKey(day))
+                                   : data.oneYearReminderFile(datedKey(day)));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        QVERIFY2(text.contains(typed) && text.contains(QStringLiteral("Importado")), qPrintable(text));
+    }
+
     // Wrong options are told apart from refused files: exit code 2, nothing written.
     void badOptionsAndFolders() {
         QTemporaryDir folder;
