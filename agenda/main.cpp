@@ -16,7 +16,8 @@ int runExchangeOnTerminal(int& argc, char** argv, const common::CommandLineOptio
     const common::DataFolderSession session(common::Program::Agenda, options);
     QTextStream out(stdout);
     out.setEncoding(QStringConverter::System);
-    return quindara::runExchangeCommand(options, session.choice().programFolder, out);
+    return quindara::runExchangeCommandAsWriter(options, common::argumentsOf(argc, argv),
+                                                session.choice().programFolder, out);
 }
 
 } // namespace
@@ -33,8 +34,10 @@ int main(int argc, char* argv[]) {
     }
     if (options.action == common::CommandLineAction::Exchange)
         return runExchangeOnTerminal(argc, argv, options);
-    return common::runMainWindow<quindara::AgendaWindow>(argc, argv,
-                                                         {common::Program::Agenda, QStringLiteral("Quindara"),
-                                                          QStringLiteral("year-calendar"),
-                                                          quindara::aboutLines()});
+    // An import typed while the window is open is handed to it: it runs there, and the window shows its
+    // changes as it shows any other program's.
+    return common::runMainWindow<quindara::AgendaWindow>(
+        argc, argv,
+        {common::Program::Agenda, QStringLiteral("Quindara"), QStringLiteral("year-calendar"),
+         quindara::aboutLines(), &quindara::runHandedExchange});
 }

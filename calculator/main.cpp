@@ -3,8 +3,10 @@
 #include "common/ui/application.h"
 
 int main(int argc, char* argv[]) {
-    return common::runMainWindow<tallimo::CalculatorWindow>(
-        argc, argv,
-        {common::Program::Calculator, QStringLiteral("Tallimo"), QStringLiteral("calculator"),
-         tallimo::aboutLines()});
+    return common::runMainWindow<tallimo::CalculatorWindow>(argc, argv,
+                                                            {common::Program::Calculator,
+                                                             QStringLiteral("Tallimo"),
+                                                             QStringLiteral("calculator"),
+                                                             tallimo::aboutLines(),
+                                                             {}});
 }

@@ -1,28 +1,146 @@
 #include "common/instancelock.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLocalSocket>
 #include <QLoggingCategory>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QStorageInfo>
 #include <QSysInfo>
 #include <QThread>
+#include <QTimer>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/vfs.h>
+#include <unistd.h>
 
 namespace common {
 
 Q_LOGGING_CATEGORY(lcInstanceLock, "quindara.instancelock")
 
-InstanceLock::InstanceLock(Program program, const QString& programFolder, QObject* parent)
-    : QObject(parent), program_(program), programFolder_(programFolder),
+namespace {
+
+// A request is one line of JSON; anything longer is not ours.
+constexpr qint64 kLongestRequest = 1 << 20;
+// A client that connects and says nothing is dropped after this long.
+constexpr int kSilentClientMs = 30000;
+
+QString programMark(Program program) {
+    return program == Program::Agenda ? QStringLiteral("quindara") : QStringLiteral("tallimo");
+}
+
+// The host name as a file name: lower-case letters, digits, '-' and '_' only.
+QString machineMark() {
+    QString host = QSysInfo::machineHostName().toLower();
+    for (QChar& c : host) {
+        const char16_t u = c.unicode();
+        if (!((u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') || u == u'-' || u == u'_'))
+            c = u'_';
+    }
+    host.truncate(48);
+    if (host.isEmpty())
+        host = QStringLiteral("equipo");
+    const QByteArray id = QSysInfo::machineUniqueId();
+    if (!id.isEmpty())
+        host += u'-' +
+                QString::fromLatin1(QCryptographicHash::hash(id, QCryptographicHash::Sha256).toHex().left(6));
+    return host;
+}
+
+// The peer is a process of this same user: nobody else may raise our window or hand it a job.
+bool sameUser(const QLocalSocket& socket) {
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    if (::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0) {
+        qCWarning(lcInstanceLock) << "cannot tell who is at the other end of the socket:"
+                                  << std::strerror(errno);
+        return false;
+    }
+    return peer.uid == ::getuid();
+}
+
+bool processRuns(qint64 process) {
+    return process > 0 && (::kill(pid_t(process), 0) == 0 || errno == EPERM);
+}
+
+HolderAnswer ask(Program program, const QString& programFolder, const QJsonObject& request, int timeoutMs) {
+    HolderAnswer answer;
+    const QDeadlineTimer deadline(timeoutMs);
+    QLocalSocket socket;
+    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+    socket.connectToServer(InstanceLock::serverName(program, programFolder));
+    if (!socket.waitForConnected(int(qBound(qint64(100), deadline.remainingTime(), qint64(5000))))) {
+        const QLocalSocket::LocalSocketError error = socket.error();
+        answer.kind =
+            error == QLocalSocket::ServerNotFoundError || error == QLocalSocket::ConnectionRefusedError
+                ? HolderAnswer::Kind::NoHolder
+                : HolderAnswer::Kind::NoAnswer;
+        return answer;
+    }
+    if (!sameUser(socket)) {
+        qCWarning(lcInstanceLock) << "another user listens as" << socket.serverName();
+        answer.kind = HolderAnswer::Kind::NoAnswer;
+        return answer;
+    }
+    socket.write(QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n');
+    socket.flush();
+    while (!socket.canReadLine()) {
+        if (socket.state() != QLocalSocket::ConnectedState) {
+            answer.kind = HolderAnswer::Kind::Gone;
+            return answer;
+        }
+        if (deadline.hasExpired()) {
+            answer.kind = HolderAnswer::Kind::NoAnswer;
+            return answer;
+        }
+        socket.waitForReadyRead(int(qBound(qint64(1), deadline.remainingTime(), qint64(1000))));
+    }
+    const QJsonObject reply = QJsonDocument::fromJson(socket.readLine()).object();
+    answer.process = qint64(reply.value(QStringLiteral("process")).toDouble());
+    if (reply.value(QStringLiteral("reply")).toString() == u"busy") {
+        answer.kind = HolderAnswer::Kind::Busy;
+        return answer;
+    }
+    answer.kind = HolderAnswer::Kind::Done;
+    answer.result.exitCode = reply.value(QStringLiteral("exitCode")).toInt();
+    answer.result.output = reply.value(QStringLiteral("output")).toString();
+    return answer;
+}
+
+} // namespace
+
+InstanceLock::InstanceLock(Program program, const QString& programFolder, Medium medium, QObject* parent)
+    : QObject(parent), program_(program), programFolder_(programFolder), medium_(medium),
       lock_(QDir(programFolder).filePath(lockFileName(program))) {
     // Held for the whole session: only a dead holder makes it stale, never its age.
     lock_.setStaleLockTime(0);
-    server_.setSocketOptions(QLocalServer::UserAccessOption);
+    // In the abstract namespace: no file to create (a full disk is no obstacle), none left by a crash, and
+    // a second listener under the same name is refused.
+    server_.setSocketOptions(QLocalServer::AbstractNamespaceOption);
     connect(&server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = server_.nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            emit raiseRequested();
+            if (!sameUser(*socket)) {
+                socket->abort();
+                continue;
+            }
+            auto* silence = new QTimer(socket);
+            silence->setSingleShot(true);
+            connect(silence, &QTimer::timeout, socket, &QLocalSocket::abort);
+            silence->start(kSilentClientMs);
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket] { answer(socket); });
+            answer(socket);
         }
     });
 }
@@ -34,7 +152,11 @@ InstanceLock::~InstanceLock() {
 
 QString InstanceLock::lockFileName(Program program) {
     // A dot name: hidden in file managers, and no index of ours lists the folders it lives in.
-    return program == Program::Agenda ? QStringLiteral(".quindara.lock") : QStringLiteral(".tallimo.lock");
+    return u'.' + programMark(program) + u'-' + machineMark() + QStringLiteral(".lock");
+}
+
+QString InstanceLock::earlierLockFileName(Program program) {
+    return u'.' + programMark(program) + QStringLiteral(".lock");
 }
 
 QString InstanceLock::lockFilePath() const {
@@ -45,72 +167,211 @@ QString InstanceLock::serverName(Program program, const QString& programFolder) 
     const QFileInfo info(programFolder);
     const QString path =
         info.canonicalFilePath().isEmpty() ? info.absoluteFilePath() : info.canonicalFilePath();
-    const QByteArray key = (lockFileName(program) + u'\n' + QDir::homePath() + u'\n' + path).toUtf8();
+    // Keyed as earlier versions did, so that they and this one find each other's windows.
+    const QByteArray key = (earlierLockFileName(program) + u'\n' + QDir::homePath() + u'\n' + path).toUtf8();
     const QByteArray hash = QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(24);
-    return (program == Program::Agenda ? QStringLiteral("quindara-") : QStringLiteral("tallimo-")) +
-           QString::fromLatin1(hash);
+    return programMark(program) + u'-' + QString::fromLatin1(hash);
 }
 
-void InstanceLock::readHolder() {
-    QString application;
-    holderHost_.clear();
-    holderProcess_ = 0;
-    lock_.getLockInfo(&holderProcess_, &holderHost_, &application);
-    heldSince_ = QFileInfo(lockFilePath()).lastModified();
+bool InstanceLock::isNetworkFolder(const QString& folder) {
+    struct statfs info {};
+    if (::statfs(QFile::encodeName(folder).constData(), &info) != 0) {
+        qCWarning(lcInstanceLock) << "cannot tell the file system of" << folder << ":"
+                                  << std::strerror(errno);
+        return false;
+    }
+    constexpr unsigned kFuse = 0x65735546;
+    const auto type = static_cast<unsigned>(info.f_type);
+    switch (type) {
+    case 0x6969:     // NFS
+    case 0x517B:     // SMB
+    case 0xFF534D42: // CIFS
+    case 0xFE534D42: // SMB2
+    case 0x5346414F: // AFS
+    case 0x6B414653: // kAFS
+    case 0x73757245: // Coda
+    case 0x564C:     // NCP
+    case 0x01021997: // 9P
+    case 0x00C36400: // Ceph
+    case 0x0BD00BD0: // Lustre
+    case 0x47504653: // GPFS
+        return true;
+    case kFuse:
+        // sshfs, rclone and the like; a FUSE driver of a local disk (NTFS, exFAT) mounts as "fuseblk".
+        return QStorageInfo(folder).fileSystemType() != "fuseblk";
+    default:
+        return false;
+    }
 }
 
 InstanceLock::State InstanceLock::acquire() {
-    if (lock_.tryLock(0))
-        return State::Acquired;
-    if (lock_.error() != QLockFile::LockFailedError) {
-        qCWarning(lcInstanceLock) << "cannot write the lock" << lockFilePath() << "; running without it";
-        return State::Unavailable;
+    State state = State::Acquired;
+    if (!lock_.tryLock(0)) {
+        if (lock_.error() != QLockFile::LockFailedError) {
+            qCWarning(lcInstanceLock) << "cannot write the lock" << lockFilePath() << "; running without it";
+            state = State::Unavailable;
+        } else {
+            qint64 process = 0;
+            QString host;
+            QString application;
+            if (!lock_.getLockInfo(&process, &host, &application)) {
+                // Half-written by a process that died while creating it: nobody holds it.
+                qCWarning(lcInstanceLock) << "unreadable lock" << lockFilePath() << "removed";
+                if (!lock_.removeStaleLockFile() || !lock_.tryLock(0)) {
+                    state = State::Unavailable;
+                }
+            } else {
+                holderHost_ = host;
+                holderProcess_ = process;
+                heldSince_ = QFileInfo(lockFilePath()).lastModified();
+                return State::HeldHere;
+            }
+        }
     }
+    if (heldByEarlierVersionHere()) {
+        lock_.unlock();
+        return State::HeldHere;
+    }
+    if (heldFromAnotherMachine())
+        return State::HeldElsewhere;
+    return state;
+}
+
+// An earlier version on this machine still runs with the folder: it took the single shared name.
+bool InstanceLock::heldByEarlierVersionHere() {
+    const QString path = QDir(programFolder_).filePath(earlierLockFileName(program_));
+    if (!QFileInfo::exists(path))
+        return false;
+    QLockFile earlier(path);
     qint64 process = 0;
     QString host;
     QString application;
-    if (!lock_.getLockInfo(&process, &host, &application)) {
-        // Half-written by a process that died while creating it: nobody holds it.
-        qCWarning(lcInstanceLock) << "unreadable lock" << lockFilePath() << "removed";
-        if (lock_.removeStaleLockFile() && lock_.tryLock(0))
-            return State::Acquired;
+    if (!earlier.getLockInfo(&process, &host, &application) || host != QSysInfo::machineHostName() ||
+        !processRuns(process))
+        return false;
+    holderHost_ = host;
+    holderProcess_ = process;
+    heldSince_ = QFileInfo(path).lastModified();
+    return true;
+}
+
+// Only on a network file system is another machine's lock the same file that machine holds; on a local
+// disk it is a copy a sync tool brought, and that machine has its own.
+bool InstanceLock::heldFromAnotherMachine() {
+    const bool network =
+        medium_ == Medium::Network || (medium_ == Medium::Detect && isNetworkFolder(programFolder_));
+    if (!network)
+        return false;
+    const QRegularExpression lockName(QStringLiteral("^\\.") + programMark(program_) +
+                                      QStringLiteral("-[a-z0-9_-]+\\.lock$"));
+    const QString own = lockFileName(program_);
+    const QDir folder(programFolder_);
+    bool found = false;
+    for (const QFileInfo& info : folder.entryInfoList(QDir::Files | QDir::Hidden, QDir::Time)) {
+        if (info.fileName() == own || !lockName.match(info.fileName()).hasMatch())
+            continue;
+        QLockFile other(info.filePath());
+        qint64 process = 0;
+        QString host;
+        QString application;
+        if (!other.getLockInfo(&process, &host, &application))
+            continue;
+        // The newest first: the one that tells the user most.
+        holderHost_ = host;
+        holderProcess_ = process;
+        heldSince_ = info.lastModified();
+        found = true;
+        break;
     }
-    readHolder();
-    return holderHost_.isEmpty() || holderHost_ == QSysInfo::machineHostName() ? State::HeldHere
-                                                                               : State::HeldElsewhere;
+    return found;
 }
 
 bool InstanceLock::takeOver() {
-    qCWarning(lcInstanceLock) << "taking over the lock held from" << holderHost_ << "since" << heldSince_;
-    return lock_.removeStaleLockFile() && lock_.tryLock(0);
+    qCWarning(lcInstanceLock) << "opening the folder although" << holderHost_ << "holds it since"
+                              << heldSince_;
+    return true;
 }
 
-bool InstanceLock::listen() {
+InstanceLock::Listening InstanceLock::listen() {
     const QString name = serverName(program_, programFolder_);
-    // We hold the lock, so a socket left with this name belongs to a crashed holder.
-    QLocalServer::removeServer(name);
     if (server_.listen(name))
-        return true;
+        return Listening::Yes;
+    if (server_.serverError() == QAbstractSocket::AddressInUseError)
+        return Listening::NameTaken;
     qCWarning(lcInstanceLock) << "cannot listen as" << name << ":" << server_.errorString();
-    return false;
+    return Listening::Failed;
 }
 
-bool InstanceLock::askHolderToRaise(int timeoutMs) const {
-    const QString name = serverName(program_, programFolder_);
-    const QDeadlineTimer deadline(timeoutMs);
-    // The holder listens right after taking the lock; a start in between waits for it a little.
-    do {
-        QLocalSocket socket;
-        socket.connectToServer(name);
-        if (socket.waitForConnected(qMax(qint64(50), deadline.remainingTime()))) {
-            socket.write("raise\n");
-            socket.waitForBytesWritten(1000);
-            socket.disconnectFromServer();
-            return true;
+void InstanceLock::serve(std::function<WriterJobResult(const WriterJob&)> runJob) {
+    runJob_ = std::move(runJob);
+    serving_ = true;
+}
+
+void InstanceLock::answer(QLocalSocket* socket) {
+    if (!socket->canReadLine()) {
+        if (socket->bytesAvailable() > kLongestRequest)
+            socket->abort();
+        return;
+    }
+    if (auto* silence = socket->findChild<QTimer*>())
+        silence->stop();
+    const QJsonObject request = QJsonDocument::fromJson(socket->readLine()).object();
+    const QString kind = request.value(QStringLiteral("request")).toString();
+    QJsonObject reply;
+    reply.insert(QStringLiteral("process"), double(QCoreApplication::applicationPid()));
+    if (!serving_ || running_) {
+        reply.insert(QStringLiteral("reply"), QStringLiteral("busy"));
+    } else if (kind == u"raise") {
+        reply.insert(QStringLiteral("reply"), QStringLiteral("done"));
+        emit raiseRequested();
+    } else {
+        WriterJobResult result{2, QStringLiteral("No se ha hecho nada: %1 no admite esta orden mientras está "
+                                                 "abierto.")
+                                      .arg(QCoreApplication::applicationName())};
+        if (kind == u"job" && runJob_) {
+            WriterJob job;
+            for (const QJsonValue& argument : request.value(QStringLiteral("arguments")).toArray())
+                job.arguments.append(argument.toString());
+            job.workingFolder = request.value(QStringLiteral("workingFolder")).toString();
+            // The socket may go while the job runs; a second job meanwhile hears "busy".
+            const QPointer<QLocalSocket> guard(socket);
+            running_ = true;
+            const auto done = qScopeGuard([this] { running_ = false; });
+            result = runJob_(job);
+            if (!guard)
+                return;
         }
-        QThread::msleep(100);
-    } while (!deadline.hasExpired());
-    return false;
+        reply.insert(QStringLiteral("reply"), QStringLiteral("done"));
+        reply.insert(QStringLiteral("exitCode"), result.exitCode);
+        reply.insert(QStringLiteral("output"), result.output);
+    }
+    socket->write(QJsonDocument(reply).toJson(QJsonDocument::Compact) + '\n');
+    socket->flush();
+    socket->disconnectFromServer();
+}
+
+HolderAnswer InstanceLock::askHolderToRaise(Program program, const QString& programFolder, int timeoutMs) {
+    return ask(program, programFolder, QJsonObject{{QStringLiteral("request"), QStringLiteral("raise")}},
+               timeoutMs);
+}
+
+HolderAnswer InstanceLock::handJobToHolder(Program program, const QString& programFolder,
+                                           const WriterJob& job, int timeoutMs) {
+    const QJsonObject request{{QStringLiteral("request"), QStringLiteral("job")},
+                              {QStringLiteral("arguments"), QJsonArray::fromStringList(job.arguments)},
+                              {QStringLiteral("workingFolder"), job.workingFolder}};
+    return ask(program, programFolder, request, timeoutMs);
+}
+
+bool InstanceLock::askEarlierVersionToRaise() const {
+    QLocalSocket socket;
+    socket.connectToServer(serverName(program_, programFolder_));
+    if (!socket.waitForConnected(1000))
+        return false;
+    socket.write("raise\n");
+    socket.waitForBytesWritten(1000);
+    socket.disconnectFromServer();
+    return true;
 }
 
 } // namespace common

@@ -7,29 +7,68 @@
 #include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QLocalSocket;
 
 namespace common {
 
-// Keeps one running window per program and data folder: a lock file in the program's folder says who
-// writes there, and a local server named after the folder lets a later start bring that window forward.
+// A job that a command-line writer (an import) hands to the process that writes the folder.
+struct WriterJob {
+    QStringList arguments; // the command line as typed, the program first
+    QString workingFolder; // where it was typed: a relative file name is taken from here
+};
+
+struct WriterJobResult {
+    int exitCode = 0;
+    QString output;
+};
+
+// What a start hears from the process that writes the folder now.
+struct HolderAnswer {
+    enum class Kind {
+        NoHolder, // nobody listens: on this machine the folder is free
+        Done,     // it came forward, or ran the job (see result)
+        Busy,     // it cannot take the request yet (still starting, or running another job)
+        Gone,     // it ended without answering
+        NoAnswer, // it did not answer in time
+    };
+    Kind kind = Kind::NoHolder;
+    qint64 process = 0;
+    WriterJobResult result;
+};
+
+// Keeps one writer per program and data folder. On this machine a local server named after the folder
+// decides (it needs no disk space, and only one process can listen under a name); a later start asks it to
+// come forward, and a command-line writer hands it its job. A lock file named after the machine marks the
+// folder as in use for other machines that reach it through a network file system; the copy a sync tool
+// carries to another machine's own disk is no reason to ask there.
 class InstanceLock final : public QObject {
     Q_OBJECT
 public:
     enum class State {
         Acquired,      // this process is now the folder's only writer
         HeldHere,      // a live process on this machine holds it
-        HeldElsewhere, // held from another machine: whether it still runs cannot be checked
-        Unavailable,   // the lock cannot be written (a read-only folder): run without it
+        HeldElsewhere, // held from another machine on a network file system: whether it still runs cannot
+                       // be checked
+        Unavailable,   // the lock cannot be written (a read-only folder, a full disk): run without it
     };
+    // Whether other machines reach the folder itself (a network file system), so that their locks count.
+    enum class Medium { Detect, Local, Network };
 
-    InstanceLock(Program program, const QString& programFolder, QObject* parent = nullptr);
+    InstanceLock(Program program, const QString& programFolder, Medium medium = Medium::Detect,
+                 QObject* parent = nullptr);
     ~InstanceLock() override;
     Q_DISABLE_COPY_MOVE(InstanceLock)
 
     // Tries once. A lock left behind by a crashed process of this machine, or an unreadable one, is
-    // removed and taken.
+    // removed and taken. A lock of an earlier version held by a live process of this machine counts as
+    // HeldHere; one of another machine, or of a process that ended, is left alone.
     State acquire();
-    // For a lock held from another machine, when the user chooses to open the folder anyway.
+    // For a lock held from another machine, when the user chooses to open the folder anyway. The other
+    // machine's lock stays: only its owner removes it.
     bool takeOver();
 
     // Who holds the lock, after acquire() answered HeldHere or HeldElsewhere.
@@ -39,25 +78,52 @@ public:
 
     QString lockFilePath() const;
 
-    // The holder listens; raiseRequested() is emitted when a later start on the same folder asks.
-    bool listen();
-    // A later start asks the holder to come forward; false when nobody answered within the time.
-    bool askHolderToRaise(int timeoutMs) const;
+    enum class Listening {
+        Yes,
+        NameTaken, // another process of this user listens already
+        Failed,    // the socket cannot be made at all
+    };
+    // Listens under the folder's name.
+    Listening listen();
+    // From now on a later start's request to come forward emits raiseRequested(), and a handed job runs
+    // through `runJob` (none: the program takes no jobs). Until then a later start hears "busy".
+    void serve(std::function<WriterJobResult(const WriterJob&)> runJob = {});
+
+    // A later start asks the folder's writer to come forward.
+    static HolderAnswer askHolderToRaise(Program program, const QString& programFolder, int timeoutMs);
+    // A command-line writer hands its job to the folder's writer and waits for the result.
+    static HolderAnswer handJobToHolder(Program program, const QString& programFolder, const WriterJob& job,
+                                        int timeoutMs);
+    // An earlier version listened under a file name and answered nothing: asked to come forward all the
+    // same. False when nobody listens there.
+    bool askEarlierVersionToRaise() const;
 
     // Named from the program and the folder's canonical path, so two folders never share a name.
     static QString serverName(Program program, const QString& programFolder);
+    // This machine's lock, e.g. ".quindara-portatil-3fa2c1.lock": the host name, and a mark of the
+    // machine's id so that two machines called alike differ.
     static QString lockFileName(Program program);
+    // The single name earlier versions used on every machine.
+    static QString earlierLockFileName(Program program);
+    // NFS, SMB/CIFS, FUSE mounts (sshfs, rclone) and the like: other machines may hold locks there.
+    static bool isNetworkFolder(const QString& folder);
 
 signals:
     void raiseRequested();
 
 private:
-    void readHolder();
+    void answer(QLocalSocket* socket);
+    bool heldByEarlierVersionHere();
+    bool heldFromAnotherMachine();
 
     Program program_;
     QString programFolder_;
+    Medium medium_;
     QLockFile lock_;
     QLocalServer server_;
+    bool serving_ = false;
+    bool running_ = false;
+    std::function<WriterJobResult(const WriterJob&)> runJob_;
     QString holderHost_;
     qint64 holderProcess_ = 0;
     QDateTime heldSince_;

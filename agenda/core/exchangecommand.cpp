@@ -2,7 +2,37 @@
 
 #include "agenda/core/exchange.h"
 
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLocale>
+#include <QLoggingCategory>
+#include <QThread>
+
+Q_LOGGING_CATEGORY(lcExchangeCommand, "quindara.exchangecommand")
+
 namespace quindara {
+
+namespace {
+
+using common::HolderAnswer;
+using common::InstanceLock;
+
+// How long an import waits for another one of the same folder to end.
+constexpr int kWaitForWriterMs = 5 * 60 * 1000;
+
+bool writesIntoAgenda(const common::CommandLineOptions& options) {
+    return options.exchange == common::ExchangeKind::ImportIcs ||
+           options.exchange == common::ExchangeKind::ImportVcf;
+}
+
+int refuse(QTextStream& out, const QString& why) {
+    qCWarning(lcExchangeCommand) << why;
+    out << QStringLiteral("No se ha hecho nada: %1.\n").arg(why);
+    out.flush();
+    return int(ExchangeStatus::BadOptionOrFolder);
+}
+
+} // namespace
 
 int runExchangeCommand(const common::CommandLineOptions& options, const QString& programFolder,
                        QTextStream& out) {
@@ -31,6 +61,80 @@ int runExchangeCommand(const common::CommandLineOptions& options, const QString&
         out << '\n';
     out.flush();
     return result.exitCode();
+}
+
+int runExchangeCommandAsWriter(const common::CommandLineOptions& options, const QStringList& arguments,
+                               const QString& programFolder, QTextStream& out) {
+    if (!writesIntoAgenda(options))
+        return runExchangeCommand(options, programFolder, out);
+    const QString folder = QDir::toNativeSeparators(programFolder);
+    const common::WriterJob job{arguments, QDir::currentPath()};
+    const QDeadlineTimer deadline(kWaitForWriterMs);
+    HolderAnswer answer;
+    for (;;) {
+        answer = InstanceLock::handJobToHolder(common::Program::Agenda, programFolder, job,
+                                               int(qMax<qint64>(1, deadline.remainingTime())));
+        if (answer.kind == HolderAnswer::Kind::Done) {
+            out << answer.result.output;
+            if (!answer.result.output.endsWith(u'\n'))
+                out << '\n';
+            out << QStringLiteral("Lo ha hecho la agenda abierta con esta carpeta (proceso %1).\n")
+                       .arg(answer.process);
+            out.flush();
+            return answer.result.exitCode;
+        }
+        if (answer.kind == HolderAnswer::Kind::NoHolder) {
+            // Nobody writes the folder on this machine: this process does, as a window would.
+            InstanceLock lock(common::Program::Agenda, programFolder);
+            if (lock.listen() != InstanceLock::Listening::NameTaken) {
+                switch (lock.acquire()) {
+                case InstanceLock::State::Acquired:
+                case InstanceLock::State::Unavailable:
+                    return runExchangeCommand(options, programFolder, out);
+                case InstanceLock::State::HeldHere:
+                    return refuse(out,
+                                  QStringLiteral("la agenda ya está abierta con la carpeta de datos «%1» "
+                                                 "(proceso %2); importe desde su ventana")
+                                      .arg(folder)
+                                      .arg(lock.holderProcess()));
+                case InstanceLock::State::HeldElsewhere:
+                    return refuse(
+                        out,
+                        QStringLiteral("la carpeta de datos «%1» está abierta en el equipo «%2» "
+                                       "desde el %3")
+                            .arg(folder, lock.holderHost(),
+                                 QLocale(QLocale::Spanish)
+                                     .toString(lock.heldSince(), QStringLiteral("d/M/yyyy 'a las' H:mm"))));
+                }
+            }
+        }
+        if (answer.kind == HolderAnswer::Kind::NoAnswer || deadline.hasExpired())
+            break;
+        // Busy, or it just ended: ask again.
+        QThread::msleep(100);
+    }
+    return refuse(out, answer.process > 0
+                           ? QStringLiteral("otro proceso (%1) está escribiendo en la carpeta de "
+                                            "datos «%2» y no responde")
+                                 .arg(answer.process)
+                                 .arg(folder)
+                           : QStringLiteral("otro proceso está escribiendo en la carpeta de "
+                                            "datos «%1» y no responde")
+                                 .arg(folder));
+}
+
+common::WriterJobResult runHandedExchange(const QString& programFolder, const common::WriterJob& job) {
+    common::CommandLineOptions options = common::CommandLine(common::Program::Agenda).read(job.arguments);
+    if (options.action != common::CommandLineAction::Exchange || !writesIntoAgenda(options))
+        return {int(ExchangeStatus::BadOptionOrFolder),
+                QStringLiteral("No se ha hecho nada: la agenda abierta sólo admite importaciones.\n")};
+    // The file is named as typed where the command was given.
+    options.exchangeFile = QDir(job.workingFolder).absoluteFilePath(options.exchangeFile);
+    QString output;
+    QTextStream out(&output);
+    const int exitCode = runExchangeCommand(options, programFolder, out);
+    out.flush();
+    return {exitCode, output};
 }
 
 } // namespace quindara

@@ -3,12 +3,14 @@
 #include "common/about.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLocale>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QScreen>
 #include <QShortcut>
+#include <QThread>
 #include <QTranslator>
 #include <QWidget>
 
@@ -17,6 +19,14 @@
 namespace common {
 
 Q_LOGGING_CATEGORY(lcStart, "quindara.start")
+
+namespace {
+
+// How long a start waits for the folder's writer to answer: a window that is still starting, or a
+// command-line import that holds the folder.
+constexpr int kWaitForWriterMs = 20000;
+
+} // namespace
 
 void installSpanishTranslation(QCoreApplication& app, QTranslator& translator) {
     if (translator.load(QStringLiteral(":/translations/qtbase_es.qm")))
@@ -91,28 +101,62 @@ bool DataFolderSession::open() {
     }
 
     lock_ = std::make_unique<InstanceLock>(program_, choice_.programFolder);
+    if (!becomeWriter())
+        return false;
     switch (lock_->acquire()) {
     case InstanceLock::State::Acquired:
-        lock_->listen();
         return true;
     case InstanceLock::State::Unavailable:
-        return true; // a read-only folder: the window's own checks tell the user that saving fails
-    case InstanceLock::State::HeldElsewhere:
-        if (!askToOpenHeldFolder() || !lock_->takeOver())
-            return false;
-        lock_->listen();
+        // A read-only folder or a full disk: the socket still keeps one window, and the window's own
+        // checks tell the user that saving fails.
         return true;
+    case InstanceLock::State::HeldElsewhere:
+        return askToOpenHeldFolder() && lock_->takeOver();
     case InstanceLock::State::HeldHere:
         break;
     }
-    if (lock_->askHolderToRaise(3000))
-        return false;
+    // An earlier version's window, or a process that could not listen.
+    if (!lock_->askEarlierVersionToRaise())
+        tellHeld(lock_->holderProcess());
+    return false;
+}
+
+// Listens under the folder's name, so that this process is the folder's writer on this machine, or brings
+// forward the window that already is. A command-line import that holds the folder is waited for a while.
+bool DataFolderSession::becomeWriter() {
+    const QDeadlineTimer deadline(kWaitForWriterMs);
+    HolderAnswer answer;
+    for (;;) {
+        answer = InstanceLock::askHolderToRaise(program_, choice_.programFolder,
+                                                int(qMax<qint64>(1, deadline.remainingTime())));
+        if (answer.kind == HolderAnswer::Kind::Done)
+            return false;
+        if (answer.kind == HolderAnswer::Kind::NoHolder) {
+            const InstanceLock::Listening listening = lock_->listen();
+            if (listening != InstanceLock::Listening::NameTaken)
+                return true; // when no socket can be made at all, the lock file alone keeps the folder
+        }
+        if (answer.kind == HolderAnswer::Kind::NoAnswer || deadline.hasExpired())
+            break;
+        QThread::msleep(100);
+    }
+    qCWarning(lcStart) << "the folder's writer" << answer.process << "does not answer";
+    QMessageBox::information(nullptr, QCoreApplication::applicationName(),
+                             QStringLiteral("La carpeta de datos %1 está ocupada por otro proceso que no "
+                                            "responde. Inténtelo de nuevo dentro de un momento.")
+                                 .arg(QDir::toNativeSeparators(choice_.dataFolder)));
+    return false;
+}
+
+void DataFolderSession::tellHeld(qint64 process) const {
+    const QString folder = QDir::toNativeSeparators(choice_.dataFolder);
     QMessageBox::information(
         nullptr, QCoreApplication::applicationName(),
-        QStringLiteral("%1 ya está abierto con la carpeta de datos %2 (proceso %3).")
-            .arg(QCoreApplication::applicationName(), QDir::toNativeSeparators(choice_.dataFolder))
-            .arg(lock_->holderProcess()));
-    return false;
+        process > 0 ? QStringLiteral("%1 ya está abierto con la carpeta de datos %2 (proceso %3).")
+                          .arg(QCoreApplication::applicationName(), folder)
+                          .arg(process)
+                    : QStringLiteral("%1 ya está abierto con la carpeta de datos %2.")
+                          .arg(QCoreApplication::applicationName(), folder));
 }
 
 bool DataFolderSession::askToOpenHeldFolder() const {
@@ -130,8 +174,10 @@ bool DataFolderSession::askToOpenHeldFolder() const {
     return box.exec() == QMessageBox::Yes;
 }
 
-void DataFolderSession::attach(QWidget& window, const QStringList& aboutLines) {
+void DataFolderSession::attach(QWidget& window, const QStringList& aboutLines,
+                               std::function<WriterJobResult(const WriterJob&)> runJob) {
     if (lock_) {
+        lock_->serve(std::move(runJob));
         QObject::connect(lock_.get(), &InstanceLock::raiseRequested, &window, [&window] {
             if (window.isMinimized())
                 window.showNormal();

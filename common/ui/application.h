@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QTranslator>
 
+#include <functional>
 #include <memory>
 
 namespace common {
@@ -41,10 +42,14 @@ public:
 
     const FolderChoice& choice() const { return choice_; }
 
-    // Brings the window forward when a later start asks, and gives it the about box (F1) with the folder.
-    void attach(QWidget& window, const QStringList& aboutLines);
+    // Brings the window forward when a later start asks, runs the jobs command-line writers hand over
+    // (none when `runJob` is empty), and gives the window the about box (F1) with the folder.
+    void attach(QWidget& window, const QStringList& aboutLines,
+                std::function<WriterJobResult(const WriterJob&)> runJob = {});
 
 private:
+    bool becomeWriter();
+    void tellHeld(qint64 process) const;
     bool askToOpenHeldFolder() const;
 
     Program program_;
@@ -60,6 +65,9 @@ struct ProgramLook {
     QString applicationName;
     QString iconDrawing; // the window's icon, a drawing name
     QStringList aboutLines;
+    // Runs, in the open window, a job a command-line writer of the same folder hands over; empty when the
+    // program takes none.
+    std::function<WriterJobResult(const QString& programFolder, const WriterJob& job)> runJob;
 };
 
 template <typename MainWindow> int runMainWindow(int& argc, char** argv, const ProgramLook& look) {
@@ -85,7 +93,12 @@ template <typename MainWindow> int runMainWindow(int& argc, char** argv, const P
     QtDesktopServices desktop;
     MainWindow window(session.choice().programFolder, clock, desktop);
     desktop.setDialogParent(&window);
-    session.attach(window, look.aboutLines);
+    std::function<WriterJobResult(const WriterJob&)> runJob;
+    if (look.runJob)
+        runJob = [&look, &session](const WriterJob& job) {
+            return look.runJob(session.choice().programFolder, job);
+        };
+    session.attach(window, look.aboutLines, runJob);
     window.show();
     centreOnScreen(window);
     return QApplication::exec();

@@ -1,51 +1,64 @@
 #include "common/instancelock.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
-#include <QLocalSocket>
 #include <QLockFile>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+#include <sys/mount.h>
+#include <unistd.h>
 
+using common::HolderAnswer;
 using common::InstanceLock;
 using common::Program;
 
 namespace {
 
-// The real calculator: it takes the same lock and start-up path as the agenda and starts faster.
-std::unique_ptr<QProcess> startCalculator(const QString& dataFolder) {
+std::unique_ptr<QProcess> startProgram(const QString& program, const QStringList& arguments,
+                                       const QString& workingFolder = {}) {
     auto process = std::make_unique<QProcess>();
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process->start(QStringLiteral(QUINDARA_TALLIMO), {QStringLiteral("--folder"), dataFolder});
+    if (!workingFolder.isEmpty())
+        process->setWorkingDirectory(workingFolder);
+    process->start(program, arguments);
     process->waitForStarted(30000);
     return process;
 }
 
+// The real calculator: it takes the same lock and start-up path as the agenda and starts faster.
+std::unique_ptr<QProcess> startCalculator(const QString& dataFolder) {
+    return startProgram(QStringLiteral(QUINDARA_TALLIMO), {QStringLiteral("--folder"), dataFolder});
+}
+
+QString calculatorFolder(const QString& dataFolder) {
+    return QDir(dataFolder).filePath(QStringLiteral("tallimo"));
+}
+
 qint64 lockHolder(const QString& dataFolder) {
     QLockFile lock(
-        QDir(dataFolder)
-            .filePath(QStringLiteral("tallimo/") + InstanceLock::lockFileName(Program::Calculator)));
+        QDir(calculatorFolder(dataFolder)).filePath(InstanceLock::lockFileName(Program::Calculator)));
     qint64 pid = 0;
     QString host;
     QString application;
     return lock.getLockInfo(&pid, &host, &application) ? pid : 0;
 }
 
-// True once the process holds the folder and answers on its local server.
-bool isServing(const QProcess& process, const QString& dataFolder) {
+// True once the process answers on the folder's local server as its writer.
+bool isServing(const QProcess& process, Program program, const QString& programFolder) {
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < 30000 && process.state() == QProcess::Running) {
-        if (lockHolder(dataFolder) == process.processId()) {
-            QLocalSocket socket;
-            socket.connectToServer(InstanceLock::serverName(
-                Program::Calculator, QDir(dataFolder).filePath(QStringLiteral("tallimo"))));
-            if (socket.waitForConnected(200))
-                return true;
-        }
+        const HolderAnswer answer = InstanceLock::askHolderToRaise(program, programFolder, 2000);
+        if (answer.kind == HolderAnswer::Kind::Done && answer.process == process.processId())
+            return true;
         QTest::qWait(100);
     }
     return false;
@@ -56,64 +69,268 @@ void stop(QProcess& process) {
     process.waitForFinished(10000);
 }
 
+// Unmounts the small file system when the test ends, pass or fail.
+struct Mounted {
+    QString path;
+    ~Mounted() {
+        if (!path.isEmpty())
+            ::umount2(QFile::encodeName(path).constData(), MNT_DETACH);
+    }
+};
+
+// Writes until the file system has no room left.
+void fill(const QString& folder) {
+    QFile filler(QDir(folder).filePath(QStringLiteral("relleno")));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(1024, 'x');
+    while (filler.write(block) == block.size()) {
+    }
+}
+
+// One dated event a day from 1 January 2030, each named "<name> <number>".
+QByteArray calendarOf(const QString& name, int days) {
+    QByteArray ics = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//prueba//ES\r\n";
+    for (int k = 0; k < days; ++k) {
+        const QDate day = QDate(2030, 1, 1).addDays(k);
+        ics += "BEGIN:VEVENT\r\nUID:" + name.toUtf8() + QByteArray::number(k) +
+               "\r\nDTSTAMP:20260101T000000Z\r\nDTSTART;VALUE=DATE:" + day.toString(u"yyyyMMdd").toUtf8() +
+               "\r\nSUMMARY:" + name.toUtf8() + ' ' + QByteArray::number(k) + "\r\nEND:VEVENT\r\n";
+    }
+    return ics + "END:VCALENDAR\r\n";
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// How many different "<name> <number>" texts the folder's files hold.
+int textsOf(const QString& folder, const QString& name) {
+    const QRegularExpression text(QRegularExpression::escape(name) + QStringLiteral(" \\d+"));
+    QSet<QString> found;
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QString content = QString::fromUtf8(file.readAll());
+        for (auto match = text.globalMatch(content); match.hasNext();)
+            found.insert(match.next().captured());
+    }
+    return int(found.size());
+}
+
+// An agenda folder that needs nothing copied at the first start.
+void makeAgendaFolder(const QString& folder) {
+    for (const char* sub : {"santoral", "dias"})
+        QVERIFY(QDir().mkpath(QDir(folder).filePath(QString::fromLatin1(sub))));
+}
+
 } // namespace
 
 class SingleInstanceTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The local server alone keeps one window per folder: it needs no disk space, so a folder whose lock
+    // file cannot be written (full, read-only) still gets one window.
+    void secondStartOnTheSameFolderLeavesTheFirstAsOnlyWriter_data() {
+        QTest::addColumn<QString>("medium");
+        QTest::newRow("writable folder") << "writable";
+        QTest::newRow("full disk") << "full";
+        QTest::newRow("read-only folder") << "read-only";
+    }
     void secondStartOnTheSameFolderLeavesTheFirstAsOnlyWriter() {
+        QFETCH(QString, medium);
         QTemporaryDir scratch;
         const QString folder = scratch.filePath(QStringLiteral("datos"));
+        QVERIFY(QDir().mkpath(folder));
+        Mounted mounted;
+        if (medium == u"full") {
+            if (::geteuid() != 0)
+                QSKIP("mounting a small file system needs root");
+            if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=64k") != 0)
+                QSKIP("cannot mount a tmpfs");
+            mounted.path = folder;
+        }
+        if (medium == u"read-only" && ::geteuid() == 0)
+            QSKIP("root writes into read-only folders");
+        if (medium != u"writable") {
+            // The first start fills the folder; then the lock file can no longer be written.
+            const auto filling = startCalculator(folder);
+            QVERIFY(isServing(*filling, Program::Calculator, calculatorFolder(folder)));
+            stop(*filling);
+            QVERIFY(QFile::remove(
+                QDir(calculatorFolder(folder)).filePath(InstanceLock::lockFileName(Program::Calculator))));
+            if (medium == u"full")
+                fill(folder);
+            else
+                QVERIFY(QFile::setPermissions(calculatorFolder(folder), QFile::ReadOwner | QFile::ExeOwner));
+        }
+
         const auto first = startCalculator(folder);
-        QVERIFY(isServing(*first, folder));
+        QVERIFY(isServing(*first, Program::Calculator, calculatorFolder(folder)));
+        QCOMPARE(lockHolder(folder), medium == u"writable" ? first->processId() : 0);
 
         const auto second = startCalculator(folder);
         QVERIFY(second->waitForFinished(30000));
         QCOMPARE(second->exitStatus(), QProcess::NormalExit);
         QCOMPARE(second->exitCode(), 0);
         QCOMPARE(first->state(), QProcess::Running);
-        QCOMPARE(lockHolder(folder), first->processId());
+        QCOMPARE(lockHolder(folder), medium == u"writable" ? first->processId() : 0);
 
         // Another folder runs side by side.
         const QString other = scratch.filePath(QStringLiteral("otra"));
         const auto third = startCalculator(other);
-        QVERIFY(isServing(*third, other));
+        QVERIFY(isServing(*third, Program::Calculator, calculatorFolder(other)));
         QCOMPARE(first->state(), QProcess::Running);
 
         stop(*third);
         stop(*first);
+        QFile::setPermissions(calculatorFolder(folder),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     void lockLeftByAKilledProcessIsTakenOver() {
         QTemporaryDir scratch;
         const QString folder = scratch.filePath(QStringLiteral("datos"));
         const auto crashed = startCalculator(folder);
-        QVERIFY(isServing(*crashed, folder));
+        QVERIFY(isServing(*crashed, Program::Calculator, calculatorFolder(folder)));
         const qint64 deadProcess = crashed->processId();
-        stop(*crashed); // SIGKILL: the lock file and the socket stay behind
+        stop(*crashed); // SIGKILL: the lock file stays behind
         QCOMPARE(lockHolder(folder), deadProcess);
 
         const auto next = startCalculator(folder);
-        QVERIFY(isServing(*next, folder));
+        QVERIFY(isServing(*next, Program::Calculator, calculatorFolder(folder)));
         QCOMPARE(lockHolder(folder), next->processId());
         stop(*next);
     }
 
-    // Whether a process on another machine still runs cannot be known: the lock is reported, not taken.
-    void lockFromAnotherMachineIsReportedWithItsHolder() {
+    // A lock names its machine. Another machine's lock on a local disk is a copy a sync tool brought
+    // (that machine has its own): no reason to ask. On a network file system it is the other machine's
+    // own, whose holder cannot be checked: it is reported. An earlier version's single lock counts only
+    // while a process of this machine holds it. Nobody else's lock is ever removed.
+    void aLockOfAnotherMachine_data() {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("network");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QString>("holder");
+        const QByteArray other = "4242\nquindara\notro-equipo\n";
+        const QByteArray here = QByteArray::number(QCoreApplication::applicationPid()) + "\nquindara\n" +
+                                QSysInfo::machineHostName().toUtf8() + '\n';
+        const QByteArray ended = "999999999\nquindara\n" + QSysInfo::machineHostName().toUtf8() + '\n';
+        QTest::newRow("another machine's, brought by a sync tool")
+            << ".quindara-otro-equipo-a1b2c3.lock" << other << false << int(InstanceLock::State::Acquired)
+            << QString();
+        QTest::newRow("another machine's, on a network share")
+            << ".quindara-otro-equipo-a1b2c3.lock" << other << true << int(InstanceLock::State::HeldElsewhere)
+            << "otro-equipo";
+        QTest::newRow("a conflict copy of another machine's, on a network share")
+            << ".quindara-otro-equipo-a1b2c3.sync-conflict-20261207-101500-ABCDEFG.lock" << other << true
+            << int(InstanceLock::State::Acquired) << QString();
+        QTest::newRow("an earlier version's, of another machine")
+            << ".quindara.lock" << other << true << int(InstanceLock::State::Acquired) << QString();
+        QTest::newRow("an earlier version's, of a process here that ended")
+            << ".quindara.lock" << ended << false << int(InstanceLock::State::Acquired) << QString();
+        QTest::newRow("an earlier version's, held here")
+            << ".quindara.lock" << here << false << int(InstanceLock::State::HeldHere)
+            << QSysInfo::machineHostName();
+    }
+    void aLockOfAnotherMachine() {
+        QFETCH(QString, fileName);
+        QFETCH(QByteArray, content);
+        QFETCH(bool, network);
+        QFETCH(int, state);
+        QFETCH(QString, holder);
         QTemporaryDir scratch;
-        QFile foreign(scratch.filePath(InstanceLock::lockFileName(Program::Agenda)));
-        QVERIFY(foreign.open(QIODevice::WriteOnly));
-        foreign.write("4242\nquindara\notro-equipo\n");
-        foreign.close();
+        const QString foreign = scratch.filePath(fileName);
+        writeFile(foreign, content);
+        const QString own = scratch.filePath(InstanceLock::lockFileName(Program::Agenda));
+        QVERIFY(own != foreign && InstanceLock::lockFileName(Program::Agenda).startsWith(u".quindara-"));
+        {
+            InstanceLock lock(Program::Agenda, scratch.path(),
+                              network ? InstanceLock::Medium::Network : InstanceLock::Medium::Local);
+            QCOMPARE(int(lock.acquire()), state);
+            if (!holder.isEmpty()) {
+                QCOMPARE(lock.holderHost(), holder);
+                QVERIFY(lock.heldSince().isValid());
+            }
+            if (state == int(InstanceLock::State::HeldElsewhere))
+                QVERIFY(lock.takeOver());
+            QCOMPARE(QFileInfo::exists(own), state != int(InstanceLock::State::HeldHere));
+            if (state != int(InstanceLock::State::HeldHere))
+                QCOMPARE(InstanceLock(Program::Agenda, scratch.path(), InstanceLock::Medium::Local).acquire(),
+                         InstanceLock::State::HeldHere);
+        }
+        // Only its own lock goes with the program.
+        QVERIFY(!QFileInfo::exists(own));
+        QFile left(foreign);
+        QVERIFY(left.open(QIODevice::ReadOnly));
+        QCOMPARE(left.readAll(), content);
+    }
 
-        InstanceLock lock(Program::Agenda, scratch.path());
-        QCOMPARE(lock.acquire(), InstanceLock::State::HeldElsewhere);
-        QCOMPARE(lock.holderHost(), QStringLiteral("otro-equipo"));
-        QVERIFY(lock.heldSince().isValid());
-        QVERIFY(lock.takeOver());
-        QCOMPARE(InstanceLock(Program::Agenda, scratch.path()).acquire(), InstanceLock::State::HeldHere);
+    // Two imports started together into one folder take turns: each keeps all its lines, each day holds
+    // both texts.
+    void twoImportsTogetherKeepAllTheirLines() {
+        QTemporaryDir scratch;
+        const QString folder = scratch.filePath(QStringLiteral("datos"));
+        makeAgendaFolder(folder);
+        constexpr int kDays = 1000;
+        const QStringList names = {QStringLiteral("Primera"), QStringLiteral("Segunda")};
+        std::vector<std::unique_ptr<QProcess>> imports;
+        for (const QString& name : names) {
+            writeFile(scratch.filePath(name + QStringLiteral(".ics")), calendarOf(name, kDays));
+            imports.push_back(
+                startProgram(QStringLiteral(QUINDARA_AGENDA),
+                             {QStringLiteral("--folder"), folder, QStringLiteral("--import-ics"),
+                              scratch.filePath(name + QStringLiteral(".ics"))}));
+        }
+        for (const auto& import : imports) {
+            QVERIFY(import->waitForFinished(120000));
+            QCOMPARE(import->exitCode(), 0);
+            QVERIFY(import->readAllStandardOutput().contains("1000 añadidos"));
+        }
+        for (const QString& name : names)
+            QCOMPARE(textsOf(QDir(folder).filePath(QStringLiteral("recordatorionoanual")), name), kDays);
+    }
+
+    // With the agenda open on the folder, an import typed on the command line is handed to the window,
+    // which runs it and sends its summary and exit code back.
+    void anImportIsHandedToTheOpenWindow() {
+        QTemporaryDir scratch;
+        const QString folder = scratch.filePath(QStringLiteral("datos"));
+        makeAgendaFolder(folder);
+        const auto window =
+            startProgram(QStringLiteral(QUINDARA_AGENDA), {QStringLiteral("--folder"), folder});
+        QVERIFY(isServing(*window, Program::Agenda, folder));
+        writeFile(scratch.filePath(QStringLiteral("fiestas.ics")), calendarOf(QStringLiteral("Fiesta"), 3));
+
+        // The file is named from where the command is typed.
+        const auto import = startProgram(QStringLiteral(QUINDARA_AGENDA),
+                                         {QStringLiteral("--folder"), folder, QStringLiteral("--import-ics"),
+                                          QStringLiteral("fiestas.ics")},
+                                         scratch.path());
+        QVERIFY(import->waitForFinished(60000));
+        const QString said = QString::fromUtf8(import->readAllStandardOutput());
+        QVERIFY2(
+            said.contains(QStringLiteral("3 añadidos")) &&
+                said.contains(QStringLiteral("Lo ha hecho la agenda abierta con esta carpeta (proceso %1)")
+                                  .arg(window->processId())),
+            qPrintable(said));
+        QCOMPARE(import->exitCode(), 0);
+        QCOMPARE(
+            textsOf(QDir(folder).filePath(QStringLiteral("recordatorionoanual")), QStringLiteral("Fiesta")),
+            3);
+
+        const auto refused = startProgram(QStringLiteral(QUINDARA_AGENDA),
+                                          {QStringLiteral("--folder"), folder, QStringLiteral("--import-vcf"),
+                                           scratch.filePath(QStringLiteral("fiestas.ics"))});
+        QVERIFY(refused->waitForFinished(60000));
+        QCOMPARE(refused->exitCode(), 1);
+        QCOMPARE(window->state(), QProcess::Running);
+        stop(*window);
     }
 };
 
