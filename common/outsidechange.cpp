@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QLocale>
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -97,8 +99,55 @@ QString keptBothSeparator(const QDateTime& otherTime) {
         .arg(timeText(otherTime));
 }
 
+QString conflictCopySeparator(const QDateTime& copyTime) {
+    return QStringLiteral("----- Arriba, la copia en conflicto guardada el %1; abajo, la versión que "
+                          "conservaba el archivo -----")
+        .arg(timeText(copyTime));
+}
+
+namespace {
+
+const QString kPartSeparator = QStringLiteral(" / ");
+
+QStringList partsOf(const QString& line) {
+    QStringList parts = line.split(kPartSeparator);
+    for (QString& part : parts)
+        part = part.trimmed();
+    return parts;
+}
+
+} // namespace
+
+bool holdsText(const QString& whole, const QString& part, TextShape shape) {
+    if (part.isEmpty() || whole == part)
+        return true;
+    if (shape == TextShape::Lines)
+        return (u'\n' + whole + u'\n').contains(u'\n' + part + u'\n');
+    const QStringList parts = partsOf(whole);
+    const QStringList wanted = partsOf(part);
+    return std::all_of(wanted.cbegin(), wanted.cend(),
+                       [&parts](const QString& one) { return one.isEmpty() || parts.contains(one); });
+}
+
+QString keepBothTexts(const QString& first, const QString& second, const QString& separator,
+                      TextShape shape) {
+    if (holdsText(second, first, shape))
+        return second;
+    if (holdsText(first, second, shape))
+        return first;
+    if (shape == TextShape::Lines)
+        return first + u'\n' + separator + u'\n' + second;
+    const QStringList held = partsOf(first);
+    QStringList added;
+    for (const QString& part : second.split(kPartSeparator)) {
+        if (!held.contains(part.trimmed()))
+            added.append(part);
+    }
+    return first + kPartSeparator + added.join(kPartSeparator);
+}
+
 std::optional<QString> resolveOutsideChange(OutsideChoice choice, const QString& mine, const QString& other,
-                                            const QDateTime& otherTime) {
+                                            const QDateTime& otherTime, TextShape shape) {
     switch (choice) {
     case OutsideChoice::UseMine:
         return mine;
@@ -107,11 +156,7 @@ std::optional<QString> resolveOutsideChange(OutsideChoice choice, const QString&
     case OutsideChoice::KeepBoth:
         break;
     }
-    if (other.isEmpty() || other == mine)
-        return mine;
-    if (mine.isEmpty())
-        return other;
-    return other + u'\n' + keptBothSeparator(otherTime) + u'\n' + mine;
+    return keepBothTexts(other, mine, keptBothSeparator(otherTime), shape);
 }
 
 } // namespace common

@@ -43,12 +43,29 @@ QStringList outsideChoiceCaptions();
 // The question, naming what changed ("el día 5 de ENERO de 2011", "el contacto García").
 QString outsideChangeQuestion(const QString& what, const QDateTime& otherTime);
 
-// The line that separates the two texts kept together, naming the time of the other one.
+// How two texts kept together are joined: a separator line between them, or, for a text that a box shows
+// on one line, " / " between them.
+enum class TextShape { Lines, OneLine };
+
+// The line between the two texts kept by an answer to the question: the other text, saved elsewhere at
+// `otherTime`, above; the one typed on this machine below.
 QString keptBothSeparator(const QDateTime& otherTime);
+// The line between the two texts kept by merging a conflict copy. Either machine's version may be the one
+// the sync tool made into the copy, so the line names the copy and the file, never "this machine".
+QString conflictCopySeparator(const QDateTime& copyTime);
+
+// True when `whole` already holds `part`: as whole lines in a row, or, on one line, as whole " / " parts
+// (blanks around a part do not count). An empty part is held by anything.
+bool holdsText(const QString& whole, const QString& part, TextShape shape);
+
+// `first` above `second`, joined as `shape` says. A side that the other already holds adds nothing, so
+// merging the same texts again changes nothing; on one line, a part of `second` that `first` holds is
+// kept once.
+QString keepBothTexts(const QString& first, const QString& second, const QString& separator, TextShape shape);
 
 // The text to store for the answer, or nothing when the other version stays as it is. Keeping both puts
 // the other text first, then the separator, then this one; an empty side adds nothing.
 std::optional<QString> resolveOutsideChange(OutsideChoice choice, const QString& mine, const QString& other,
-                                            const QDateTime& otherTime);
+                                            const QDateTime& otherTime, TextShape shape = TextShape::Lines);
 
 } // namespace common

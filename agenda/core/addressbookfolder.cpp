@@ -3,10 +3,12 @@
 #include "agenda/core/contactcard.h"
 #include "agenda/core/datafolder.h"
 
+#include "common/conflictcopy.h"
 #include "common/folderindex.h"
 #include "common/programfolder.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace quindara {
 
@@ -82,6 +84,41 @@ AddressBookFolder::Stored AddressBookFolder::storeContact(const QString& categor
             stored.cardPath = index.pathFor(surname);
     }
     return stored;
+}
+
+common::Status AddressBookFolder::mergeContactCopies(const QString& cardPath, const QString& copyPath) const {
+    const QFileInfo card(cardPath);
+    const auto fold = [](const QString& name) { return common::FolderIndex::foldName(name); };
+    const QString folder = fold(QFileInfo(card.absolutePath()).fileName());
+    const bool inAllContacts = folder == fold(folders::allContacts);
+    // The twins are found before anything is merged, while their copies still match this one: pairs of the
+    // card and its copy.
+    QList<std::pair<QString, QString>> twins;
+    if (const auto copy = readContactCard(copyPath)) {
+        for (const QString& category : categories()) {
+            if (fold(category) == folder || (fold(category) == fold(folders::allContacts)) == inAllContacts)
+                continue;
+            common::FolderIndex other(QDir(root_).filePath(category));
+            other.refresh();
+            if (!other.contains(card.fileName()))
+                continue;
+            for (const QString& name : other.namesContaining("conflict")) {
+                const auto parsed = common::parseConflictCopyName(name);
+                if (parsed && fold(parsed->originalName) == fold(card.fileName()) &&
+                    readContactCard(other.pathFor(name)) == copy)
+                    twins.append({other.pathFor(card.fileName()), other.pathFor(name)});
+            }
+        }
+    }
+    // A copy left in place is left in both folders.
+    if (common::Status merged = mergeContactCopy(cardPath, copyPath); !merged)
+        return merged;
+    common::Status failed;
+    for (const auto& [twinCard, twinCopy] : std::as_const(twins)) {
+        if (common::Status twinMerged = mergeContactCopy(twinCard, twinCopy); failed && !twinMerged)
+            failed = twinMerged;
+    }
+    return failed;
 }
 
 QList<QStringList> AddressBookFolder::cardsOf(const QString& category) const {

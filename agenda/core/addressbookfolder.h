@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/result.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -42,6 +44,11 @@ public:
         QStringList failures;
     };
     Stored storeContact(const QString& category, const QString& surname, const QStringList& fields) const;
+    // Merges the conflict copy at `copyPath` into the card at `cardPath` (see mergeContactCopy), and with it
+    // the copy the sync tool left of the same card in the other folder that holds the contact ("Todos" for a
+    // category, each category for "Todos"): a copy of that surname there with the same fields. Both cards
+    // then hold the same. The first failure; when the first merge fails, nothing else is merged.
+    common::Status mergeContactCopies(const QString& cardPath, const QString& copyPath) const;
     // The readable cards of the category's visible contacts, in the folder's order.
     QList<QStringList> cardsOf(const QString& category) const;
 

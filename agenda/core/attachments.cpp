@@ -1,6 +1,7 @@
 #include "agenda/core/attachments.h"
 
 #include "agenda/core/daykeys.h"
+#include "agenda/core/storedtext.h"
 #include "common/folderindex.h"
 #include "common/programfolder.h"
 #include "common/textfile.h"
@@ -51,6 +52,40 @@ common::Status Attachments::writeList(const QString& listKey, const QStringList&
     common::FolderIndex lists(data_.folder(folders::attachmentLists));
     lists.refresh();
     return common::writeLines(lists.pathFor(listKey + kTxt), entries);
+}
+
+common::Result<QStringList> Attachments::currentList(const QString& listKey) const {
+    if (!common::isSafeFileName(listKey + kTxt))
+        return common::Status::failure(QStringLiteral("nombre de lista no válido"));
+    common::FolderIndex lists(data_.folder(folders::attachmentLists));
+    lists.refresh();
+    const StoredText stored = readIndexedText(lists, listKey + kTxt, common::Ending::Line);
+    if (!stored.readable())
+        return common::Status::failure(QStringLiteral("no se puede leer %1").arg(stored.unreadablePath));
+    return stored.text.isEmpty() ? QStringList() : stored.text.split(u'\n');
+}
+
+common::Result<QStringList> Attachments::addToList(const QString& listKey, const QString& entry) const {
+    const common::Result<QStringList> current = currentList(listKey);
+    if (!current)
+        return current;
+    QStringList entries = *current;
+    entries.append(entry);
+    if (const common::Status written = writeList(listKey, entries); !written)
+        return written;
+    return entries;
+}
+
+common::Result<QStringList> Attachments::removeFromList(const QString& listKey, const QString& entry) const {
+    const common::Result<QStringList> current = currentList(listKey);
+    if (!current)
+        return current;
+    QStringList entries = *current;
+    // Removed elsewhere already, the list is stored as it is.
+    entries.removeOne(entry);
+    if (const common::Status written = writeList(listKey, entries); !written)
+        return written;
+    return entries;
 }
 
 QString Attachments::copyOf(const QString& entry) const {

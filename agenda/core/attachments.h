@@ -27,6 +27,11 @@ public:
     QStringList readList(const QString& listKey) const;
     // Rewrites the whole list, one entry a line; an empty list leaves an empty file.
     common::Status writeList(const QString& listKey, const QStringList& entries) const;
+    // The list as its file holds it now, with `entry` added at its end or with its first `entry` removed:
+    // an entry another machine stored since the list was shown stays. The list stored, or why nothing was
+    // written (a list file that cannot be read is never replaced).
+    common::Result<QStringList> addToList(const QString& listKey, const QString& entry) const;
+    common::Result<QStringList> removeFromList(const QString& listKey, const QString& entry) const;
 
     // Where the copy of an entry lives (its stored spelling in any letter case); empty for an entry that
     // is not a bare name, since it would lead out of "Archivos".
@@ -40,6 +45,8 @@ public:
     static bool isStorableName(const QString& fileName);
 
 private:
+    // The entries the list file holds now, or why it cannot be read.
+    common::Result<QStringList> currentList(const QString& listKey) const;
     DataFolder data_;
 };
 

@@ -53,26 +53,22 @@ common::Status writeContactCard(const QString& path, const QStringList& fields) 
     return common::writeLines(path, contactLinesFromFields(fields));
 }
 
+QStringList keepBothCards(const QStringList& first, const QStringList& second, const QString& separator) {
+    QStringList kept;
+    for (int i = 0; i < kContactFieldCount; ++i)
+        kept.append(common::keepBothTexts(first.value(i), second.value(i), separator,
+                                          i == kReferenceField ? common::TextShape::Lines
+                                                               : common::TextShape::OneLine));
+    return kept;
+}
+
 std::optional<QStringList> resolveContactChange(common::OutsideChoice choice, const QStringList& mine,
                                                 const QStringList& other, const QDateTime& otherTime) {
     if (choice == common::OutsideChoice::UseOther)
         return std::nullopt;
     if (choice == common::OutsideChoice::UseMine)
         return mine;
-    QStringList kept;
-    for (int i = 0; i < kContactFieldCount; ++i) {
-        const QString ours = mine.value(i);
-        const QString theirs = other.value(i);
-        if (i == kReferenceField)
-            kept.append(*common::resolveOutsideChange(choice, ours, theirs, otherTime));
-        else if (theirs.isEmpty() || theirs == ours)
-            kept.append(ours);
-        else if (ours.isEmpty())
-            kept.append(theirs);
-        else
-            kept.append(theirs + QStringLiteral(" / ") + ours);
-    }
-    return kept;
+    return keepBothCards(other, mine, common::keptBothSeparator(otherTime));
 }
 
 common::Status mergeContactCopy(const QString& cardPath, const QString& copyPath) {
@@ -81,10 +77,12 @@ common::Status mergeContactCopy(const QString& cardPath, const QString& copyPath
     const auto card = readContactCard(cardPath);
     if (!copy || !card)
         return common::Status::failure(QStringLiteral("no se puede leer %1").arg(copy ? cardPath : copyPath));
-    const auto merged =
-        resolveContactChange(common::OutsideChoice::KeepBoth, *card, *copy, copyVersion.modified());
-    if (common::Status written = writeContactCard(cardPath, *merged); !written)
-        return written;
+    const QStringList merged =
+        keepBothCards(*copy, *card, common::conflictCopySeparator(copyVersion.modified()));
+    if (merged != *card) {
+        if (common::Status written = writeContactCard(cardPath, merged); !written)
+            return written;
+    }
     if (!common::removeFile(copyPath))
         return common::Status::failure(QStringLiteral("no se puede borrar %1").arg(copyPath));
     return {};

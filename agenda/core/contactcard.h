@@ -36,15 +36,19 @@ struct CategoryTable {
 };
 CategoryTable categoryTable(const QString& category, const QList<QStringList>& cards);
 
+// Both cards in one, `first` first: a field the two fill differently holds the first text, " / " and the
+// parts of the second the first lacks (an equal value is kept once); the reference keeps both texts around
+// `separator`, as a day note does. A field that already holds the other's text stays as it is.
+QStringList keepBothCards(const QStringList& first, const QStringList& second, const QString& separator);
+
 // The card to store when the shown card was changed elsewhere since it was loaded, or nothing when the
-// other version stays. Keeping both keeps every field of both: a field the two versions fill differently
-// holds the other text, " / " and this one; the reference keeps both as a day note does.
+// other version stays. Keeping both keeps every field of both, the other version's first.
 std::optional<QStringList> resolveContactChange(common::OutsideChoice choice, const QStringList& mine,
                                                 const QStringList& other, const QDateTime& otherTime);
 
-// Keeps both cards in the card at `cardPath`, joined as a save that keeps both versions (the copy's fields
-// first, as the other version's), then removes the conflict copy at `copyPath`; the copy is left
-// in place when either card cannot be read or a step fails.
+// Keeps both cards in the card at `cardPath` (the copy's fields first), then removes the conflict copy at
+// `copyPath`; a card that already holds the copy (a merge cut short before the copy went) is not written
+// again. The copy is left in place when either card cannot be read or a step fails.
 common::Status mergeContactCopy(const QString& cardPath, const QString& copyPath);
 
 // The link handed to the mail program; the mail program receives the address exactly as typed.

@@ -49,15 +49,17 @@ DayConflicts::placesOf(const QDate& date, const common::FolderIndex& notes) {
     const QString month = monthName(date.month());
     const QString annual = annualKey(day, month) + kTxt;
     const QString dated = datedKey(day, month, QString::number(date.year())) + kTxt;
+    constexpr auto lines = common::TextShape::Lines;
     return {{
-        {0, &notes, dayNoteKey(date) + kTxt, common::Ending::Zoned, "la nota del día", false},
-        {1, &marks_.holidays(), annual, common::Ending::Line, "la fiesta", false},
-        {2, &marks_.yearlyReminders(), annual, common::Ending::Line, "el recordatorio anual", false},
-        {3, &marks_.oneYearReminders(), dated, common::Ending::Bare, "el recordatorio de este año", false},
+        {0, &notes, dayNoteKey(date) + kTxt, common::Ending::Zoned, "la nota del día", false, lines},
+        {1, &marks_.holidays(), annual, common::Ending::Line, "la fiesta", false, common::TextShape::OneLine},
+        {2, &marks_.yearlyReminders(), annual, common::Ending::Line, "el recordatorio anual", false, lines},
+        {3, &marks_.oneYearReminders(), dated, common::Ending::Bare, "el recordatorio de este año", false,
+         lines},
         {kAttachmentListsFolder, &attachmentLists_, dated, common::Ending::Line,
-         "la lista de archivos de este año", true},
+         "la lista de archivos de este año", true, lines},
         {kAttachmentListsFolder, &attachmentLists_, annual, common::Ending::Line,
-         "la lista de archivos de todos los años", true},
+         "la lista de archivos de todos los años", true, lines},
     }};
 }
 
@@ -137,7 +139,7 @@ std::vector<DayConflict> DayConflicts::ofDay(const QDate& date) {
                                  ? place.originalName
                                  : place.index->realName(place.originalName),
                              copy.value_or(common::ConflictCopy{}), place.ending,
-                             QString::fromUtf8(place.what), place.list});
+                             QString::fromUtf8(place.what), place.list, place.shape});
         }
     }
     return found;
@@ -154,12 +156,13 @@ common::Status DayConflicts::merge(const DayConflict& conflict) {
         return common::Status::failure(
             QStringLiteral("no se puede leer %1")
                 .arg(copy.readable() ? original.unreadablePath : copy.unreadablePath));
-    const QString merged = conflict.list
-                               ? mergedList(original.text, copy.text)
-                               : *common::resolveOutsideChange(common::OutsideChoice::KeepBoth, original.text,
-                                                               copy.text, copy.version.modified());
-    // A list that already holds every entry of the copy stays as it is.
-    const bool unchanged = conflict.list && merged == original.text;
+    const QString merged =
+        conflict.list
+            ? mergedList(original.text, copy.text)
+            : common::keepBothTexts(copy.text, original.text,
+                                    common::conflictCopySeparator(copy.version.modified()), conflict.shape);
+    // A file that already holds the copy's text or entries stays as it is: only the copy goes.
+    const bool unchanged = merged == original.text;
     if (common::Status written =
             unchanged ? common::Status()
                       : common::writeStoredText(index, conflict.originalName, merged, conflict.ending);

@@ -5,6 +5,7 @@
 #include "agenda/core/daynotes.h"
 #include "common/conflictcopy.h"
 #include "common/folderindex.h"
+#include "common/outsidechange.h"
 #include "common/textfile.h"
 
 #include <QDate>
@@ -30,6 +31,8 @@ struct DayConflict {
     QString what;
     // An attachment list: merged entry by entry rather than as two texts.
     bool list = false;
+    // How the two texts are joined: a holiday is shown on one line.
+    common::TextShape shape = common::TextShape::Lines;
 };
 
 // The conflict copies of the day notes, holidays, reminders and attachment lists. They are never a day's
@@ -44,9 +47,10 @@ public:
     // The same for the twelve months of a year, each folder looked at once.
     std::array<QSet<int>, 12> daysOfYear(int year);
     std::vector<DayConflict> ofDay(const QDate& date);
-    // Keeps both texts in the day's file (the copy's first, as the other version, then the file's), then
-    // removes the copy. An attachment list keeps its entries and gains the copy's missing ones at its end.
-    // A failure, with the copy left in place, when either step fails.
+    // Keeps both texts in the day's file (the copy's first, then the file's), then removes the copy. An
+    // attachment list keeps its entries and gains the copy's missing ones at its end. A file that already
+    // holds the copy's text (a merge cut short before the copy went) is left as it is. A failure, with the
+    // copy left in place, when either step fails.
     static common::Status merge(const DayConflict& conflict);
 
 private:
@@ -68,6 +72,7 @@ private:
         common::Ending ending;
         const char* what;
         bool list;
+        common::TextShape shape;
     };
     static constexpr int kPlaces = 6;
     std::array<Place, kPlaces> placesOf(const QDate& date, const common::FolderIndex& notes);

@@ -197,6 +197,25 @@ void AddressBookPage::showOutsideChanges(const QStringList& changedFolders) {
         showCategoryChanges();
     else if (changed(File2Names.folder()))
         RefreshFile2();
+    if (!shownCardPath_.isEmpty() && changed(QFileInfo(shownCardPath_).absolutePath()))
+        ShowOutsideCardChange();
+}
+
+// The shown card follows its file unless the user has changed the fields: then GUARDAR asks.
+void AddressBookPage::ShowOutsideCardChange() {
+    if (shownContact_.isEmpty() || FieldTexts() != shownCardFields_ ||
+        !common::changedSince(shownCardVersion_, QFile::encodeName(shownCardPath_)))
+        return;
+    const common::FileVersion version = common::FileVersion::at(shownCardPath_);
+    // Removed or unreadable: the fields keep the card, which GUARDAR can store again.
+    if (const auto card = readContactCard(shownCardPath_)) {
+        ShowFields(*card);
+        shownCardVersion_ = version;
+    }
+}
+
+QString AddressBookPage::shownCardPath() const {
+    return shownContact_.isEmpty() ? QString() : shownCardPath_;
 }
 
 void AddressBookPage::showCategoryChanges() {
@@ -271,6 +290,7 @@ bool AddressBookPage::loadCard(const QString& name) {
     shownContact_ = name;
     shownCardPath_ = path;
     shownCardVersion_ = version;
+    emit cardShown();
     return true;
 }
 
@@ -284,7 +304,7 @@ void AddressBookPage::OfferCopyMerges(const QString& name) {
         // Merged already by a click a moment ago, or removed elsewhere.
         if (QFileInfo::exists(copyPath))
             merged = copyOffer_.offer(wording, copyPath, [&] {
-                return mergeContactCopy(File2Names.pathFor(name), copyPath);
+                return Dir1.mergeContactCopies(File2Names.pathFor(name), copyPath);
             }) || merged;
     }
     // The list loses the sign once the click that opened the contact is over.
@@ -377,7 +397,9 @@ void AddressBookPage::SaveContact() {
                              stored.failures.join(u'\n'));
     // The saved contact is the one the fields show, and the one chosen in the list when it is listed.
     shownContact_ = surname;
+    shownCardFields_ = FieldTexts();
     RefreshFile2();
+    emit cardShown();
 }
 
 void AddressBookPage::DeleteContact() {
@@ -456,6 +478,7 @@ void AddressBookPage::ShowFields(const QStringList& fields) {
     for (int i = 0; i < kReferenceField; ++i)
         Text7[i]->setText(fields.value(i));
     Text7_6->setPlainText(fields.value(kReferenceField));
+    shownCardFields_ = FieldTexts();
 }
 
 void AddressBookPage::ClearFields() {

@@ -38,6 +38,12 @@ public:
     // address book's own folder changed) and the shown list (when its folder did) follow, each listed once;
     // the fields keep what they show.
     void showOutsideChanges(const QStringList& changedFolders);
+    // The card file the fields show, to be watched for changes written in place; empty when none.
+    QString shownCardPath() const;
+
+signals:
+    // The fields show another card file, or the shown card was stored.
+    void cardShown();
 
 private:
     void buildControls();
@@ -61,7 +67,10 @@ private:
     // The row chosen in File2 (current and selected), or -1.
     int chosenRow() const;
     QStringList FieldTexts() const;
+    // Shows a card's fields; until the user changes them, they follow the card's file.
     void ShowFields(const QStringList& fields);
+    // The shown card's file was changed elsewhere: fields the user has not changed show it now.
+    void ShowOutsideCardChange();
     void ClearFields();
     // Loads the card of `name` in File2's folder into the fields; false when it cannot be read.
     bool loadCard(const QString& name);
@@ -100,6 +109,8 @@ private:
     // that no other machine changed it since.
     QString shownCardPath_;
     common::FileVersion shownCardVersion_;
+    // The fields as last shown from or stored to that card: fields that differ hold an edit not saved.
+    QStringList shownCardFields_;
     ConflictCopyOffer copyOffer_;
     // Set while FillFile2 chooses a row, so that choosing loads nothing into the fields.
     bool fillingFile2_ = false;

@@ -38,6 +38,7 @@ void AgendaWatch::start() {
     watcher_->setObjectName(QStringLiteral("folderWatcher"));
     connect(watcher_, &common::FolderWatcher::changed, this, &AgendaWatch::ShowOutsideChanges);
     watcher_->watchFolders(watchedFolders());
+    connect(pages_.addressBook, &AddressBookPage::cardShown, this, &AgendaWatch::watchShownFiles);
     watchShownFiles();
 }
 
@@ -55,7 +56,7 @@ QStringList AgendaWatch::watchedFolders() const {
 }
 
 // A file written in place (an editor saving over it) does not touch its folder: the files the day and
-// week pages show are watched themselves.
+// week pages and the address book's card show are watched themselves.
 void AgendaWatch::watchShownFiles() {
     if (!watcher_)
         return;
@@ -76,6 +77,8 @@ void AgendaWatch::watchShownFiles() {
         for (const QString& key : weekDayNoteKeys(state_.lastShownDay()))
             files.append(data_.dayNoteFile(key));
     }
+    if (const QString card = pages_.addressBook->shownCardPath(); !card.isEmpty())
+        files.append(card);
     watcher_->watchFiles(files);
 }
 

@@ -85,17 +85,15 @@ QString AttachmentPanel::AttachmentListKey(int Index) const {
                              QString::number(day_.year()), Index != 0);
 }
 
-// Stores the list box as it stands; false, after telling the user, when the list file could not be written.
-bool AttachmentPanel::writeList(int Index) {
-    QStringList entries;
-    for (int row = 0; row < List1[Index]->count(); ++row)
-        entries.append(List1[Index]->item(row)->text());
-    const common::Status written = files_.writeList(AttachmentListKey(Index), entries);
-    if (written)
-        return true;
-    desktop_.showMessage(
-        QStringLiteral("No se ha podido guardar la lista de archivos.\nERROR: %1").arg(written.error()));
-    return false;
+bool AttachmentPanel::showStoredList(int Index, const common::Result<QStringList>& stored) {
+    if (!stored) {
+        desktop_.showMessage(
+            QStringLiteral("No se ha podido guardar la lista de archivos.\nERROR: %1").arg(stored.error()));
+        return false;
+    }
+    List1[Index]->clear();
+    List1[Index]->addItems(*stored);
+    return true;
 }
 
 void AttachmentPanel::Command16_Click(int Index) {
@@ -142,9 +140,10 @@ void AttachmentPanel::AttachFile(int Index) {
     }
     }
     desktop_.openDocument(chosen);
-    // The box keeps the new entry either way; the copy is already in "Archivos".
-    List1[Index]->addItem(name);
-    writeList(Index);
+    // Added to what the list file holds now, which may have gained another machine's entries since the
+    // box was filled. The box keeps the new entry either way; the copy is already in "Archivos".
+    if (!showStoredList(Index, files_.addToList(AttachmentListKey(Index), name)))
+        List1[Index]->addItem(name);
 }
 
 void AttachmentPanel::Command17_Click(int Index) {
@@ -152,16 +151,11 @@ void AttachmentPanel::Command17_Click(int Index) {
     const int row = list->currentRow();
     if (!day_.isValid() || row < 0 || !list->item(row)->isSelected())
         return;
-    QListWidgetItem* removed = list->takeItem(row);
-    if (writeList(Index)) {
-        delete removed;
+    // Removed from what the list file holds now; after a failure the file and the box keep the entry.
+    if (showStoredList(Index, files_.removeFromList(AttachmentListKey(Index), list->item(row)->text())))
         // The list would move the highlight to the neighbour, and a second "Eliminar" would remove an
         // entry the user never chose.
         list->setCurrentRow(-1);
-        return;
-    }
-    // The file still holds the entry, so the box shows it again.
-    list->insertItem(row, removed);
 }
 
 void AttachmentPanel::List1_Click(int Index) {

@@ -47,7 +47,9 @@ private:
     void Command18_Click();
     void EnableAttaching();
     QString AttachmentListKey(int Index) const;
-    bool writeList(int Index);
+    // Shows the list stored after an attach or a removal; false, after telling the user, when it was
+    // not stored.
+    bool showStoredList(int Index, const common::Result<QStringList>& stored);
 
     const DataFolder& data_;
     Attachments files_;

@@ -9,6 +9,7 @@
 #include "agenda/ui/outsidechangeprompt.h"
 #include "common/units.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -16,6 +17,8 @@
 #include <QPushButton>
 #include <QTextDocument>
 #include <QTextOption>
+
+#include <algorithm>
 
 namespace quindara {
 
@@ -53,12 +56,25 @@ QPlainTextEdit* placeTextBox(QPlainTextEdit* box, const QString& name, int left,
     return box;
 }
 
-// Holiday, reminder and saints boxes: centred bold text, no scroll bars, like a caption that can be edited.
+// A box as tall as a few lines shows them without a scroll bar, their margins a little cut; a text of more
+// lines (a file edited elsewhere, two versions kept) gets one, so no line of it is hidden.
+void scrollWhenLonger(QPlainTextEdit* box) {
+    QObject::connect(box->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged,
+                     box, [box](const QSizeF& size) {
+                         // The plain text layout counts the document's height in lines.
+                         const int shown = std::max(1, box->height() / box->fontMetrics().lineSpacing());
+                         box->setVerticalScrollBarPolicy(size.height() > shown ? Qt::ScrollBarAlwaysOn
+                                                                               : Qt::ScrollBarAlwaysOff);
+                     });
+}
+
+// Holiday, reminder and saints boxes: centred bold text, like a caption that can be edited.
 QPlainTextEdit* makeDayText(QWidget* page, int index, int top, int width, int height, quint32 colour) {
     auto* kind = index == 0 ? new OneLineTextBox(page) : new QPlainTextEdit(page);
     QPlainTextEdit* box = placeTextBox(kind, elementName("Text9", index), 840, top, width, height);
     box->setFont(arialFont(12, true));
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrollWhenLonger(box);
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box->document()->setDocumentMargin(1);
     QTextOption centred = box->document()->defaultTextOption();
@@ -222,8 +238,10 @@ void DayPage::Command11_Click(int Index) {
     if (stored.readable() && !stored.version.sameContentAs(textVersions_[kBoxes[Index]])) {
         static const char* const kWhat[3] = {"la fiesta del %1", "el recordatorio anual del %1",
                                              "el recordatorio del %1"};
+        // The holiday's box shows one line: both holidays kept stay on it.
         const auto resolved = askAboutOutsideChange(
-            desktop_, QString::fromUtf8(kWhat[Index]).arg(datedKey(day, month, year)), text, stored);
+            desktop_, QString::fromUtf8(kWhat[Index]).arg(datedKey(day, month, year)), text, stored,
+            Index == 0 ? common::TextShape::OneLine : common::TextShape::Lines);
         if (!resolved) {
             box->setPlainText(stored.text);
             box->document()->setModified(false);

@@ -48,10 +48,11 @@ common::OutsideChoice askOutsideChoice(common::DesktopServices& desktop, const Q
 }
 
 std::optional<QString> askAboutOutsideChange(common::DesktopServices& desktop, const QString& what,
-                                             const QString& mine, const StoredText& other) {
+                                             const QString& mine, const StoredText& other,
+                                             common::TextShape shape) {
     const QDateTime otherTime = other.version.modified();
     return common::resolveOutsideChange(askOutsideChoice(desktop, what, otherTime), mine, other.text,
-                                        otherTime);
+                                        otherTime, shape);
 }
 
 common::Status saveEditedDayNote(DayNotes& notes, common::DesktopServices& desktop, const QString& key,

@@ -23,9 +23,10 @@ common::OutsideChoice askOutsideChoice(common::DesktopServices& desktop, const Q
                                        const QDateTime& otherTime);
 // Asks the user what to do with an edit of `what` ("el día 5 de ENERO de 2011") whose file `other` was
 // changed elsewhere since it was loaded. Returns the text to store, or nothing when the other version is
-// kept as it is.
+// kept as it is; both texts kept are joined as `shape` says.
 std::optional<QString> askAboutOutsideChange(common::DesktopServices& desktop, const QString& what,
-                                             const QString& mine, const StoredText& other);
+                                             const QString& mine, const StoredText& other,
+                                             common::TextShape shape = common::TextShape::Lines);
 
 // Stores the edited day note in `box` under `key`. When another machine stored the day since `version`
 // was loaded, the user chooses first; keeping the other version shows it through `showOther` and stores

@@ -310,6 +310,40 @@ private slots:
         QCOMPARE(fx.desktop.messages.size(), 1);
     }
 
+    // Another machine's entry reaches the list file before the panel shows it: attaching or removing here
+    // changes the list as the file holds it then, so the other entry stays.
+    void entriesStoredMeanwhileStay_data() {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QByteArray>("stored");
+        const QByteArray meanwhile("a.txt\r\notro.txt\r\n");
+        QTest::newRow("attached this year") << "List1_0"
+                                            << "Command16_0" << meanwhile + "informe.doc\r\n";
+        QTest::newRow("attached every year") << "List1_1"
+                                             << "Command16_1" << meanwhile + "informe.doc\r\n";
+        QTest::newRow("removed") << "List1_0"
+                                 << "Command17_0" << QByteArray("otro.txt\r\n");
+    }
+    void entriesStoredMeanwhileStay() {
+        QFETCH(QString, list);
+        QFETCH(QString, button);
+        QFETCH(QByteArray, stored);
+        const QString file = list == QLatin1String("List1_0")
+                                 ? QStringLiteral("listaarchivos/5 de ENERO de 2011.txt")
+                                 : QStringLiteral("listaarchivos/5 de ENERO.txt");
+        EditingFixture fx(QDate(2011, 1, 5));
+        fx.writeFile(QStringLiteral("fuera/informe.doc"), "informe");
+        fx.writeFile(file, "a.txt\r\n");
+        fx.start();
+        QVERIFY(fx.chooseEntry(list, 0));
+        fx.writeFile(file, "a.txt\r\notro.txt\r\n");
+        fx.desktop.openFileAnswer = fx.path(QStringLiteral("fuera/informe.doc"));
+        QVERIFY(fx.click(button));
+        QCOMPARE(fx.readFile(file), stored);
+        QCOMPARE(fx.items(list).join(u'|'),
+                 QString::fromUtf8(stored).trimmed().replace(QStringLiteral("\r\n"), QStringLiteral("|")));
+    }
+
     // After a removal nothing is chosen, so a second "Eliminar" has nothing to remove.
     void aSecondEliminarRemovesNothing_data() {
         QTest::addColumn<QString>("tab");

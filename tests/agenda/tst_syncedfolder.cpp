@@ -10,6 +10,7 @@
 #include <QAbstractButton>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QWindow>
 
@@ -148,16 +149,23 @@ private slots:
         QTest::newRow("one-year reminder, keeps both")
             << "Text9_3" << 0 << "{other}\n{separator}\nantes nuevo"
             << "{other}\n{separator}\nantes nuevo";
+        // The holiday's box shows one line: both texts stay on it, as a contact's fields do.
+        QTest::newRow("holiday, keeps both on one line") << "Text9_0" << 0 << "{other} / antes nuevo"
+                                                         << "{other} / antes nuevo";
     }
     void editedNoteChangedElsewhereAsks() {
         QFETCH(QString, box);
         QFETCH(int, answer);
         QFETCH(QString, stored);
         QFETCH(QString, shown);
+        const bool holiday = box == QLatin1String("Text9_0");
         const bool reminder = box.startsWith(QLatin1String("Text9"));
-        const QString file =
-            reminder ? QStringLiteral("recordatorionoanual/5 de ENERO de 2011.txt") : note(kWednesday5);
-        const common::Ending ending = reminder ? common::Ending::Bare : common::Ending::Zoned;
+        const QString file = holiday    ? QStringLiteral("fiestas/5 de ENERO.txt")
+                             : reminder ? QStringLiteral("recordatorionoanual/5 de ENERO de 2011.txt")
+                                        : note(kWednesday5);
+        const common::Ending ending = holiday    ? common::Ending::Line
+                                      : reminder ? common::Ending::Bare
+                                                 : common::Ending::Zoned;
         SyncedFixture fx;
         fx.writeFile(file, common::encodeText(QStringLiteral("antes"), ending));
         fx.start();
@@ -174,7 +182,7 @@ private slots:
         const QString separator = common::keptBothSeparator(QFileInfo(fx.path(file)).lastModified());
 
         if (reminder)
-            QVERIFY(fx.click(QStringLiteral("Command11_2")));
+            QVERIFY(fx.click(holiday ? QStringLiteral("Command11_0") : QStringLiteral("Command11_2")));
         else // the user leaves the box
             fx.find(box == QLatin1String("Text1") ? QStringLiteral("Text9_2") : QStringLiteral("Text2_0"))
                 ->setFocus(Qt::MouseFocusReason);
@@ -214,36 +222,104 @@ private slots:
         QCOMPARE(fx.text(QStringLiteral("Text7_6")), stored.value(6));
     }
 
+    // A card shown and not edited follows its file, written in place or put in place as a sync tool does;
+    // GUARDAR then stores it as shown, without a question.
+    void shownContactFollowsItsFile_data() {
+        QTest::addColumn<bool>("inPlace");
+        QTest::newRow("written in place") << true;
+        QTest::newRow("replaced by the sync tool") << false;
+    }
+    void shownContactFollowsItsFile() {
+        QFETCH(bool, inPlace);
+        SyncedFixture fx;
+        const QString cardFile = QStringLiteral("direcciones/Todos/García");
+        fx.writeFile(cardFile, "García\r\nTeresa\r\n\r\n\r\n600111222\r\n");
+        fx.start();
+        QVERIFY(fx.click(QStringLiteral("Command6_5")));
+        auto* list = fx.find<QListView>(QStringLiteral("File2"));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(0, 0)).center());
+        QCOMPARE(fx.text(QStringLiteral("Text7_1")), QStringLiteral("Teresa"));
+        const QByteArray changed("García\r\nTeresa (cambiado fuera)\r\n\r\n\r\n600111222\r\n");
+        if (inPlace) {
+            fx.writeElsewhere(cardFile, changed);
+        } else {
+            const QString temporary = QStringLiteral("direcciones/Todos/.syncthing.García.tmp");
+            fx.writeElsewhere(temporary, changed);
+            QCOMPARE(QProcess::execute(QStringLiteral("mv"), {fx.path(temporary), fx.path(cardFile)}), 0);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(fx.text(QStringLiteral("Text7_1")),
+                                  QStringLiteral("Teresa (cambiado fuera)"), 1000);
+        QVERIFY(fx.click(QStringLiteral("Command7_0")));
+        QVERIFY(fx.desktop.callsOf(QStringLiteral("askChoice")).isEmpty());
+        const QStringList stored = readContactCard(fx.path(cardFile)).value_or(QStringList());
+        QCOMPARE(stored.value(1), QStringLiteral("Teresa (cambiado fuera)"));
+        QCOMPARE(stored.value(4), QStringLiteral("600111222"));
+    }
+
     // Copies the three sync tools leave: a sign on their day (the colour stays), never a file of another
-    // day, and merged into the day's file (the copy's text first) when the user accepts.
+    // day, and merged into the day's file (the copy's text first) when the user accepts. The separator
+    // does not say which text was this machine's: either may have become the copy. Whatever the file holds
+    // is seen: a holiday stays on its one line, a reminder longer than its box gets a scroll bar. A file
+    // that already holds the copy (a merge cut short before the copy went) only loses the copy.
     void conflictCopiesAreMerged_data() {
         QTest::addColumn<QString>("copy");
+        QTest::addColumn<QString>("before"); // "{old separator}": the line an earlier merge wrote
         QTest::addColumn<bool>("accept");
+        QTest::addColumn<QString>("merged"); // "{separator}" stands for the line between the texts
+        QTest::addColumn<bool>("scrollBar");
         const QString dayNotes = QStringLiteral("dias/");
+        const QString both = QStringLiteral("del portátil\n{separator}\nde aquí");
         QTest::newRow("Syncthing, note")
-            << dayNotes + kWednesday5 + ".sync-conflict-20261207-101500-ABCDEFG.txt" << true;
+            << dayNotes + kWednesday5 + ".sync-conflict-20261207-101500-ABCDEFG.txt"
+            << "de aquí" << true << both << true;
         QTest::newRow("Nextcloud, note")
-            << dayNotes + kWednesday5 + " (conflicted copy 2026-12-07 101500).txt" << true;
+            << dayNotes + kWednesday5 + " (conflicted copy 2026-12-07 101500).txt"
+            << "de aquí" << true << both << true;
         QTest::newRow("Dropbox, note")
-            << dayNotes + kWednesday5 + " (Equipo's conflicted copy 2026-12-07).txt" << true;
+            << dayNotes + kWednesday5 + " (Equipo's conflicted copy 2026-12-07).txt"
+            << "de aquí" << true << both << true;
         QTest::newRow("Dropbox, note, declined")
-            << dayNotes + kWednesday5 + " (Equipo's conflicted copy 2026-12-07).txt" << false;
-        QTest::newRow("Syncthing, holiday")
-            << "fiestas/5 de ENERO.sync-conflict-20261207-101500-ABCDEFG.txt" << true;
+            << dayNotes + kWednesday5 + " (Equipo's conflicted copy 2026-12-07).txt"
+            << "de aquí" << false << "de aquí" << true;
+        QTest::newRow("Syncthing, holiday") << "fiestas/5 de ENERO.sync-conflict-20261207-101500-ABCDEFG.txt"
+                                            << "de aquí" << true << "del portátil / de aquí" << false;
+        QTest::newRow("Syncthing, yearly reminder")
+            << "recordatorio/5 de ENERO.sync-conflict-20261207-101500-ABCDEFG.txt"
+            << "de aquí" << true << both << true;
+        const QString mergedBefore = QStringLiteral("del portátil\n{old separator}\nde aquí");
+        QTest::newRow("note merged before")
+            << dayNotes + kWednesday5 + ".sync-conflict-20261207-101500-ABCDEFG.txt" << mergedBefore << true
+            << mergedBefore << true;
+        QTest::newRow("holiday merged before")
+            << "fiestas/5 de ENERO (conflicted copy 2026-12-07 101500).txt"
+            << "del portátil / de aquí" << true << "del portátil / de aquí" << false;
     }
     void conflictCopiesAreMerged() {
         QFETCH(QString, copy);
+        QFETCH(QString, before);
         QFETCH(bool, accept);
-        const bool holiday = copy.startsWith(QLatin1String("fiestas"));
-        const QString original = holiday ? QStringLiteral("fiestas/5 de ENERO.txt") : note(kWednesday5);
-        const common::Ending ending = holiday ? common::Ending::Line : common::Ending::Zoned;
+        QFETCH(QString, merged);
+        QFETCH(bool, scrollBar);
+        const QString folder = copy.section(u'/', 0, 0);
+        const QString original =
+            folder == QLatin1String("dias") ? note(kWednesday5) : folder + QStringLiteral("/5 de ENERO.txt");
+        const common::Ending ending =
+            folder == QLatin1String("dias") ? common::Ending::Zoned : common::Ending::Line;
+        const QString box = folder == QLatin1String("dias")      ? QStringLiteral("Text1")
+                            : folder == QLatin1String("fiestas") ? QStringLiteral("Text9_0")
+                                                                 : QStringLiteral("Text9_1");
         SyncedFixture fx;
-        fx.writeFile(original, common::encodeText(QStringLiteral("de aquí"), ending));
         fx.writeFile(copy, common::encodeText(QStringLiteral("del portátil"), ending));
+        const QDateTime copyTime = QFileInfo(fx.path(copy)).lastModified();
+        const auto expand = [&](QString text) {
+            return text.replace(QStringLiteral("{old separator}"), common::keptBothSeparator(copyTime))
+                .replace(QStringLiteral("{separator}"), common::conflictCopySeparator(copyTime));
+        };
+        fx.writeFile(original, common::encodeText(expand(before), ending));
         // Another day's copy: a sign on the 6th, which is neither a holiday nor a day with a note.
         fx.writeFile(QStringLiteral("fiestas/6 de ENERO (conflicted copy 2026-12-07 101500).txt"),
                      "Reyes\r\n");
-        const QString separator = common::keptBothSeparator(QFileInfo(fx.path(copy)).lastModified());
         fx.desktop.yesNoAnswer = accept;
         fx.start(); // today, the 5th, is shown at once
         const auto sign = [&](int day) {
@@ -253,6 +329,12 @@ private slots:
         QCOMPARE(fx.desktop.callsOf(QStringLiteral("askYesNo")).size(), 1);
         QVERIFY(sign(6));
         QCOMPARE(fx.dayColour(6), colours::weekday);
+        QCOMPARE(fx.text(box), expand(merged));
+        QTRY_COMPARE_WITH_TIMEOUT(fx.find<QPlainTextEdit>(box)->verticalScrollBar()->isVisible(), scrollBar,
+                                  1000);
+        QCOMPARE(fx.readFile(original), common::encodeText(expand(merged), ending));
+        QCOMPARE(QFileInfo::exists(fx.path(copy)), !accept);
+        QCOMPARE(sign(5), !accept);
         // The year overview shows the same signs; January 2011 starts on a Saturday, so the 5th and the
         // 6th are its buttons 9 and 10.
         QVERIFY(fx.click(QStringLiteral("Command14")));
@@ -264,22 +346,6 @@ private slots:
         QVERIFY(overviewSign(10));
         QCOMPARE(overviewSign(9), !accept);
         QCOMPARE(fx.backColor(QStringLiteral("Command2_10")), colours::weekday);
-        QCOMPARE(fx.text(QStringLiteral("Text9_0")), holiday && accept
-                                                         ? "del portátil\n" + separator + "\nde aquí"
-                                                     : holiday ? QStringLiteral("de aquí")
-                                                               : QString());
-        if (!accept) {
-            QVERIFY(sign(5));
-            QVERIFY(QFileInfo::exists(fx.path(copy)));
-            QCOMPARE(fx.text(QStringLiteral("Text1")), QStringLiteral("de aquí"));
-            return;
-        }
-        QVERIFY(!sign(5));
-        QVERIFY(!QFileInfo::exists(fx.path(copy)));
-        const QString merged = "del portátil\n" + separator + "\nde aquí";
-        QCOMPARE(fx.readFile(original), common::encodeText(merged, ending));
-        if (!holiday)
-            QCOMPARE(fx.text(QStringLiteral("Text1")), merged);
     }
 
     // An attachment list's copy is merged entry by entry: the list keeps its order and gains the copy's
@@ -323,7 +389,9 @@ private slots:
     }
 
     // A contact's or a pad note's conflict copy is no entry of its own: its entry is marked, and opening it
-    // offers to merge the copy (the copy's text first), which then goes.
+    // offers to merge the copy (the copy's text first), which then goes. An entry that already holds the
+    // copy (a merge cut short) only loses the copy. A contact filed in a category has its card in "Todos"
+    // too, with a copy of its own: one answer merges both, and the two cards stay the same.
     void conflictCopiesOfListedEntries_data() {
         QTest::addColumn<QString>("tab");
         QTest::addColumn<QString>("list");
@@ -331,18 +399,38 @@ private slots:
         QTest::addColumn<QString>("copy");
         QTest::addColumn<QString>("box"); // shows the text of the opened entry
         QTest::addColumn<bool>("accept");
+        QTest::addColumn<QString>("before"); // "{old separator}": the line an earlier merge wrote
+        QTest::addColumn<QString>("after");  // "{separator}": the line between the two texts
+        QTest::addColumn<QString>("twin");   // the contact's card in "Todos", with a copy of its own
+        const QString both = QStringLiteral("del portátil\n{separator}\nde aquí");
         const QString contact = QStringLiteral("direcciones/Todos/García");
         QTest::newRow("contact") << "Command6_5"
                                  << "File2" << contact << contact + " (conflicted copy 2026-12-07 101500)"
-                                 << "Text7_6" << true;
+                                 << "Text7_6" << true << "de aquí" << both << "";
         QTest::newRow("contact, declined")
             << "Command6_5"
             << "File2" << contact << contact + " (Equipo's conflicted copy 2026-12-07)"
-            << "Text7_6" << false;
+            << "Text7_6" << false << "de aquí"
+            << "de aquí"
+            << "";
+        const QString mergedBefore = QStringLiteral("del portátil\n{old separator}\nde aquí");
+        QTest::newRow("contact merged before")
+            << "Command6_5"
+            << "File2" << contact << contact + " (conflicted copy 2026-12-07 101500)"
+            << "Text7_6" << true << mergedBefore << mergedBefore << "";
+        const QString filed = QStringLiteral("direcciones/Amigos/García");
+        QTest::newRow("contact in a category")
+            << "Command6_5"
+            << "File2" << filed << filed + ".sync-conflict-20261207-101500-ABCDEFG"
+            << "Text7_6" << true << "de aquí" << both << contact;
         const QString padNote = QStringLiteral("notas/2011-1-4--9-30");
         QTest::newRow("pad note") << "Command6_4"
                                   << "File1" << padNote << padNote + ".sync-conflict-20261207-101500-ABCDEFG"
-                                  << "Text6" << true;
+                                  << "Text6" << true << "de aquí" << both << "";
+        QTest::newRow("pad note merged before")
+            << "Command6_4"
+            << "File1" << padNote << padNote + ".sync-conflict-20261207-101500-ABCDEFG"
+            << "Text6" << true << mergedBefore << mergedBefore << "";
     }
     void conflictCopiesOfListedEntries() {
         QFETCH(QString, tab);
@@ -351,15 +439,28 @@ private slots:
         QFETCH(QString, copy);
         QFETCH(QString, box);
         QFETCH(bool, accept);
-        const auto stored = [&](const QString& text) {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        QFETCH(QString, twin);
+        const auto stored = [&](QString text) {
             return list == QLatin1String("File2")
-                       ? "García\r\nAna\r\n\r\n\r\n\r\n\r\n" + text.toUtf8() + "\r\n"
+                       ? "García\r\nAna\r\n\r\n\r\n600111222\r\n\r\n" +
+                             text.replace(u'\n', QStringLiteral("\r\n")).toUtf8() + "\r\n"
                        : common::encodeText(text, common::Ending::Zoned);
         };
         SyncedFixture fx;
-        fx.writeFile(original, stored(QStringLiteral("de aquí")));
         fx.writeFile(copy, stored(QStringLiteral("del portátil")));
-        const QString separator = common::keptBothSeparator(QFileInfo(fx.path(copy)).lastModified());
+        const QDateTime copyTime = QFileInfo(fx.path(copy)).lastModified();
+        const auto expand = [&](QString text) {
+            return text.replace(QStringLiteral("{old separator}"), common::keptBothSeparator(copyTime))
+                .replace(QStringLiteral("{separator}"), common::conflictCopySeparator(copyTime));
+        };
+        fx.writeFile(original, stored(expand(before)));
+        const QString twinCopy = twin + copy.mid(original.size());
+        if (!twin.isEmpty()) {
+            fx.writeFile(twin, stored(expand(before)));
+            fx.writeFile(twinCopy, stored(QStringLiteral("del portátil")));
+        }
         fx.desktop.yesNoAnswer = accept;
         fx.start();
         QVERIFY(fx.click(tab));
@@ -370,9 +471,13 @@ private slots:
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
                           view->visualRect(view->model()->index(0, 0)).center());
         QCOMPARE(fx.desktop.callsOf(QStringLiteral("askYesNo")).size(), 1);
-        QCOMPARE(fx.text(box),
-                 accept ? "del portátil\n" + separator + "\nde aquí" : QStringLiteral("de aquí"));
+        QCOMPARE(fx.text(box), expand(after));
+        QCOMPARE(fx.readFile(original), stored(expand(after)));
         QCOMPARE(QFileInfo::exists(fx.path(copy)), !accept);
+        if (!twin.isEmpty()) {
+            QVERIFY(!QFileInfo::exists(fx.path(twinCopy)));
+            QCOMPARE(fx.readFile(twin), fx.readFile(original));
+        }
         QTRY_COMPARE_WITH_TIMEOUT(fx.items(list),
                                   QStringList{accept ? name : common::conflictCopyLabel(name)}, 1000);
     }

@@ -31,40 +31,57 @@ class OutsideChangeTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // "{separator}" stands for the line between the two texts.
     void answerLeavesTheRightText_data() {
         QTest::addColumn<int>("choice");
         QTest::addColumn<QString>("mine");
         QTest::addColumn<QString>("other");
+        QTest::addColumn<bool>("oneLine");
         QTest::addColumn<QString>("stored"); // "-": nothing written, the other stays
-        const QString separator = common::keptBothSeparator(kOtherTime);
-        QTest::newRow("keep both: the other first") << 0 << "mío"
-                                                    << "suyo\nlínea"
-                                                    << "suyo\nlínea\n" + separator + "\nmío";
+        QTest::newRow("keep both: the other first")
+            << 0 << "mío"
+            << "suyo\nlínea" << false << "suyo\nlínea\n{separator}\nmío";
         QTest::newRow("keep both, other removed") << 0 << "mío"
-                                                  << ""
-                                                  << "mío";
+                                                  << "" << false << "mío";
         QTest::newRow("keep both, mine emptied") << 0 << ""
-                                                 << "suyo"
-                                                 << "suyo";
+                                                 << "suyo" << false << "suyo";
         QTest::newRow("keep both, same text") << 0 << "igual"
-                                              << "igual"
-                                              << "igual";
+                                              << "igual" << false << "igual";
+        QTest::newRow("keep both, the other's lines already kept")
+            << 0 << "suyo\n{separator}\nmío"
+            << "suyo" << false << "suyo\n{separator}\nmío";
+        QTest::newRow("keep both, a part of a line is no line")
+            << 0 << "suyo y más"
+            << "suyo" << false << "suyo\n{separator}\nsuyo y más";
+        QTest::newRow("keep both on one line") << 0 << "mío"
+                                               << "suyo" << true << "suyo / mío";
+        QTest::newRow("keep both on one line, equal value once")
+            << 0 << "600111222 / 987000000"
+            << "600111222 " << true << "600111222 / 987000000";
+        QTest::newRow("keep both on one line, a shared part once") << 0 << "B / C"
+                                                                   << "A / B" << true << "A / B / C";
         QTest::newRow("use mine") << 1 << "mío"
-                                  << "suyo"
-                                  << "mío";
+                                  << "suyo" << false << "mío";
         QTest::newRow("use the other") << 2 << "mío"
-                                       << "suyo"
-                                       << "-";
+                                       << "suyo" << false << "-";
     }
     void answerLeavesTheRightText() {
         QFETCH(int, choice);
         QFETCH(QString, mine);
         QFETCH(QString, other);
+        QFETCH(bool, oneLine);
         QFETCH(QString, stored);
+        const QString separator = common::keptBothSeparator(kOtherTime);
+        mine.replace(QStringLiteral("{separator}"), separator);
         const auto result =
-            common::resolveOutsideChange(static_cast<common::OutsideChoice>(choice), mine, other, kOtherTime);
-        QCOMPARE(result.value_or(QStringLiteral("-")), stored);
+            common::resolveOutsideChange(static_cast<common::OutsideChoice>(choice), mine, other, kOtherTime,
+                                         oneLine ? common::TextShape::OneLine : common::TextShape::Lines);
+        QCOMPARE(result.value_or(QStringLiteral("-")),
+                 stored.replace(QStringLiteral("{separator}"), separator));
         QVERIFY(common::keptBothSeparator(kOtherTime).contains(QStringLiteral("07/12/2026 10:15")));
+        // A conflict copy may be either machine's version: its line claims neither is this machine's.
+        QVERIFY(common::conflictCopySeparator(kOtherTime).contains(QStringLiteral("07/12/2026 10:15")));
+        QVERIFY(!common::conflictCopySeparator(kOtherTime).contains(QStringLiteral("equipo")));
     }
 
     // A same-size rewrite under the old time stamp is still a change; a touch that keeps the bytes is not.
