@@ -2,6 +2,7 @@
 
 #include "agenda/core/daykeys.h"
 #include "agenda/core/daymarks.h"
+#include "agenda/core/week.h"
 #include "common/textfile.h"
 
 #include <QClipboard>
@@ -86,6 +87,30 @@ private slots:
         QVERIFY(fx.clickDay(7));
         QCOMPARE(fx.readFile(note(kFriday7)), zoned(QStringLiteral("Cena")));
         QCOMPARE(fx.text(QStringLiteral("Text1")), QStringLiteral("Cena"));
+        QVERIFY(fx.desktop.messages.isEmpty());
+    }
+
+    // The first and last weeks reach days outside 1901-2100: shown locked, and nothing is written there.
+    void daysOutsideTheYearsAreLocked_data() {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<int>("outside");
+        QTest::newRow("Monday 31 December 1900") << QDate(1901, 1, 1) << 0;
+        QTest::newRow("Sunday 2 January 2101") << QDate(2100, 12, 31) << 6;
+    }
+    void daysOutsideTheYearsAreLocked() {
+        QFETCH(QDate, today);
+        QFETCH(int, outside);
+        EditingFixture fx(today);
+        fx.start();
+        QVERIFY(fx.click(QStringLiteral("Command6_1")));
+        const QString box = QStringLiteral("Text2_%1").arg(outside);
+        QCOMPARE(fx.text(QStringLiteral("Label3_%1").arg(outside)), dayNoteKey(weekOf(today)[outside]));
+        QVERIFY(!fx.box(box)->isEnabled());
+        fx.typeInto(box, QStringLiteral("fuera"));
+        fx.box(box)->setPlainText(QStringLiteral("fuera"));
+        fx.box(box)->document()->setModified(true);
+        QVERIFY(fx.click(QStringLiteral("Command6_0")));
+        QCOMPARE(QDir(fx.path(QStringLiteral("dias"))).entryList(QDir::Files), QStringList());
         QVERIFY(fx.desktop.messages.isEmpty());
     }
 
