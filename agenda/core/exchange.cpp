@@ -176,6 +176,7 @@ struct PlannedText {
     common::Ending ending = common::Ending::Line;
     QString text;
     bool changed = false;
+    int added = 0; // items added to `text`, counted only once it is written
 };
 
 class DayTextPlanner {
@@ -198,6 +199,7 @@ public:
         }
         planned.text = appended(planned.text, item.text);
         planned.changed = true;
+        ++planned.added;
         ++count.added;
     }
 
@@ -213,9 +215,12 @@ public:
                 planned.kind == CalendarKind::DayNote
                     ? notes_.save(planned.key, planned.text)
                     : common::writeText(planned.path, planned.text, planned.ending);
-            if (!written)
+            if (!written) {
                 result.failures.append(QStringLiteral("%1: %2").arg(
                     planned.kind == CalendarKind::DayNote ? planned.key : planned.path, written.error()));
+                // What did not reach the disk was not added.
+                countOf(result, planned.kind).added -= planned.added;
+            }
             if (progress && (++done % 256 == 0 || done == total))
                 progress(ExchangePhase::Writing, done, total);
         }
@@ -227,7 +232,7 @@ private:
         const QString month = monthName(item.date.month());
         const QString year = QString::number(item.date.year());
         QString name;
-        PlannedText planned{item.kind, {}, {}, common::Ending::Zoned, {}, false};
+        PlannedText planned{item.kind, {}, {}, common::Ending::Zoned, {}, false, 0};
         if (item.kind == CalendarKind::DayNote) {
             planned.key = dayNoteKey(item.date);
             name = planned.key;
@@ -442,6 +447,7 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
     struct Write {
         QString path;
         QStringList fields;
+        int contact; // which planned contact it is a copy of
     };
     QList<Write> writes;
     for (const QStringList& contact : reading.contacts) {
@@ -481,7 +487,7 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
             }
             for (const int t : std::as_const(missing)) {
                 planned[t].insert(folded, fields);
-                writes.append({indexes[t].pathFor(name), fields});
+                writes.append({indexes[t].pathFor(name), fields, result.contacts.added});
             }
             ++result.contacts.added;
         }
@@ -490,12 +496,17 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
                 QStringLiteral("«%1»: hay demasiados contactos con ese apellido").arg(surname));
     }
     qsizetype done = 0;
+    // A contact counts as added once one of its copies is written.
+    QSet<int> added;
     for (const Write& write : std::as_const(writes)) {
         if (const common::Status written = writeContactCard(write.path, write.fields); !written)
             result.failures.append(QStringLiteral("%1: %2").arg(write.path, written.error()));
+        else
+            added.insert(write.contact);
         if (progress && (++done % 256 == 0 || done == writes.size()))
             progress(ExchangePhase::Writing, done, writes.size());
     }
+    result.contacts.added = int(added.size());
     if (!result.failures.isEmpty())
         fail(result, ExchangeStatus::WriteFailed,
              QStringLiteral("algunos contactos no se han podido guardar"));

@@ -361,6 +361,51 @@ private slots:
         QCOMPARE(snapshot(to.path()).size(), contacts ? 8 : 9);
     }
 
+    // A day or card that could not be written is listed as such and never counted as added.
+    void failedWritesAreNotCounted_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QStringList>("blocked"); // made folders, so nothing can be written there
+        QTest::addColumn<int>("added");
+        QTest::addColumn<int>("failures");
+        QTest::newRow("calendar: a day with two events not written")
+            << "a.ics"
+            << QByteArray(
+                   "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n"
+                   "BEGIN:VEVENT\r\nUID:a\r\nDTSTART;VALUE=DATE:20240105\r\nSUMMARY:Uno\r\nEND:VEVENT\r\n"
+                   "BEGIN:VEVENT\r\nUID:b\r\nDTSTART;VALUE=DATE:20240106\r\nSUMMARY:Dos\r\nEND:VEVENT\r\n"
+                   "BEGIN:VEVENT\r\nUID:c\r\nDTSTART;VALUE=DATE:20240106\r\nSUMMARY:Tres\r\nEND:VEVENT\r\n"
+                   "END:VCALENDAR\r\n")
+            << QStringList{"recordatorionoanual/6 de ENERO de 2024.txt"} << 1 << 1;
+        QTest::newRow("cards: neither copy of one card written")
+            << "a.vcf"
+            << QByteArray("BEGIN:VCARD\r\nVERSION:4.0\r\nN:Sanz;Ana;;;\r\nEND:VCARD\r\n"
+                          "BEGIN:VCARD\r\nVERSION:4.0\r\nN:Vidal;Luis;;;\r\nEND:VCARD\r\n")
+            << QStringList{"direcciones/Importados/Vidal", "direcciones/Todos/Vidal"} << 1 << 2;
+        QTest::newRow("cards: nothing written")
+            << "a.vcf" << QByteArray("BEGIN:VCARD\r\nVERSION:4.0\r\nN:Vidal;Luis;;;\r\nEND:VCARD\r\n")
+            << QStringList{"direcciones/Importados/Vidal", "direcciones/Todos/Vidal"} << 0 << 2;
+    }
+    void failedWritesAreNotCounted() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, input);
+        QFETCH(QStringList, blocked);
+        QFETCH(int, added);
+        QFETCH(int, failures);
+        QTemporaryDir folder;
+        const DataFolder data(folder.path());
+        for (const QString& path : blocked)
+            QVERIFY(QDir().mkpath(folder.filePath(path + QStringLiteral("/ocupado"))));
+        const ExchangeResult result = name.endsWith(QLatin1String(".vcf"))
+                                          ? importVcfBytes(data, input, name)
+                                          : importIcsBytes(data, input, name, madrid());
+        QCOMPARE(result.exitCode(), 3);
+        QCOMPARE(result.holidays.added + result.reminders.added + result.notes.added + result.contacts.added,
+                 added);
+        QCOMPARE(result.failures.size(), failures);
+        QVERIFY(result.summary().contains(QStringLiteral("No se ha podido escribir (%1):").arg(failures)));
+    }
+
     // Files that must be refused whole: nothing written, the reason told, exit code 1.
     void brokenFiles_data() {
         QTest::addColumn<QString>("name");
