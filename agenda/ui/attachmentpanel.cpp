@@ -3,6 +3,7 @@
 #include "agenda/core/daykeys.h"
 
 #include "agenda/ui/controls.h"
+#include "common/folderindex.h"
 #include "common/units.h"
 
 #include <QFileInfo>
@@ -142,6 +143,12 @@ void AttachmentPanel::AttachFile(int Index) {
     }
     }
     desktop_.openDocument(chosen);
+    // A name the list already holds (in any case: both open the same copy) stays one entry.
+    const QString folded = common::FolderIndex::foldName(name);
+    for (int row = 0; row < List1[Index]->count(); ++row) {
+        if (common::FolderIndex::foldName(List1[Index]->item(row)->text()) == folded)
+            return;
+    }
     // The box keeps the new entry either way; the copy is already in "Archivos".
     List1[Index]->addItem(name);
     writeList(Index);

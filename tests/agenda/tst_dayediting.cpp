@@ -262,19 +262,24 @@ private slots:
         QVERIFY(fx.click(QStringLiteral("Command16_0")));
         QVERIFY(fx.click(QStringLiteral("Command16_1")));
         QVERIFY(fx.click(QStringLiteral("Command16_1")));
+        // The same name in another case is the same copy in "Archivos".
+        fx.writeFile(QStringLiteral("fuera/INFORME.doc"), "primero");
+        fx.desktop.openFileAnswer = QDir(fx.programFolder).filePath(QStringLiteral("fuera/INFORME.doc"));
+        QVERIFY(fx.click(QStringLiteral("Command16_1")));
         QCOMPARE(fx.readFile(QStringLiteral("Archivos/informe.doc")), QByteArray("primero"));
-        QCOMPARE(fx.desktop.callsOf(QStringLiteral("openDocument")), QStringList(3, chosen));
+        QCOMPARE(fx.desktop.callsOf(QStringLiteral("openDocument")), QStringList(3, chosen)
+                                                                         << fx.desktop.openFileAnswer);
         QCOMPARE(fx.items(QStringLiteral("List1_0")), QStringList{QStringLiteral("informe.doc")});
         QCOMPARE(fx.readFile(QStringLiteral("listaarchivos/5 de ENERO de 2011.txt")),
                  QByteArray("informe.doc\r\n"));
-        // The same file twice gives two equal lines.
-        QCOMPARE(fx.readFile(QStringLiteral("listaarchivos/5 de ENERO.txt")),
-                 QByteArray("informe.doc\r\ninforme.doc\r\n"));
+        // The same file attached again keeps one entry.
+        QCOMPARE(fx.readFile(QStringLiteral("listaarchivos/5 de ENERO.txt")), QByteArray("informe.doc\r\n"));
+        QCOMPARE(fx.items(QStringLiteral("List1_1")), QStringList{QStringLiteral("informe.doc")});
         QVERIFY(fx.desktop.messages.isEmpty());
 
         // An entry opens the copy in "Archivos", not the chosen file.
         fx.desktop.clear();
-        QVERIFY(fx.chooseEntry(QStringLiteral("List1_1"), 1));
+        QVERIFY(fx.chooseEntry(QStringLiteral("List1_1"), 0));
         QCOMPARE(fx.desktop.callsOf(QStringLiteral("openDocument")),
                  QStringList{fx.path(QStringLiteral("Archivos/informe.doc"))});
         QVERIFY(fx.click(QStringLiteral("Command18")));
