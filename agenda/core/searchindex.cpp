@@ -9,7 +9,6 @@
 #include "common/textfile.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -199,6 +198,7 @@ SearchIndex::SearchIndex(const DataFolder& data) : data_(data) {
     addFolder(data_.folder(folders::saints), SearchKind::Saint);
     addFolder(data_.folder(folders::notesPad), SearchKind::PadNote);
     contactsRoot_ = QDir::cleanPath(data_.folder(folders::addressBook));
+    book_ = AddressBookFolder(contactsRoot_);
 }
 
 void SearchIndex::addFolder(const QString& path, SearchKind kind, const QString& category) {
@@ -228,12 +228,10 @@ void SearchIndex::refreshCategories() {
         return;
     knownContactsModified_ = modified;
     QSet<QString> present;
-    QDirIterator it(contactsRoot_, QDir::Dirs | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        if (it.fileName().startsWith(u'.'))
-            continue; // hidden, as in the address book's own list
-        const QString path = QDir::cleanPath(it.filePath());
+    for (const QString& category : book_.categories()) {
+        const QString reached = book_.categoryPath(category);
+        const QString path =
+            QDir::cleanPath(reached.isEmpty() ? QDir(contactsRoot_).filePath(category) : reached);
         present.insert(path);
         const bool known = std::any_of(folders_.begin(), folders_.end(),
                                        [&](const Folder& f) { return f.path == path && f.present; });
@@ -243,7 +241,7 @@ void SearchIndex::refreshCategories() {
             if (old != folders_.end())
                 old->present = true;
             else
-                addFolder(path, SearchKind::Contact, it.fileName());
+                addFolder(path, SearchKind::Contact, category);
         }
     }
     for (int i = 0; i < int(folders_.size()); ++i) {

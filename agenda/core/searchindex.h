@@ -1,5 +1,6 @@
 #pragma once
 
+#include "agenda/core/addressbookfolder.h"
 #include "agenda/core/datafolder.h"
 #include "agenda/core/searchtext.h"
 
@@ -123,6 +124,8 @@ private:
 
     DataFolder data_;
     QString contactsRoot_;
+    // Lists the categories, those named in bytes that are not UTF-8 included, and keeps them reachable.
+    AddressBookFolder book_;
     qint64 knownContactsModified_ = -1;
     bool started_ = false;
     bool contactsChanged_ = false;

@@ -12,7 +12,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/time.h>
+#include <unistd.h>
 
 using namespace quindara;
 
@@ -41,6 +44,15 @@ public:
                                 "compartido\r\n";
         write(QStringLiteral("direcciones/Amigos/Gómez Pérez"), card);
         write(QStringLiteral("direcciones/Todos/Gómez Pérez"), card);
+        // A category an older install named in Windows-1252 bytes, which no QString path reaches.
+        const QByteArray foreign = QFile::encodeName(path(QStringLiteral("direcciones"))) + "/Fam\xEDlia";
+        const QByteArray foreignCard = "Rota\r\nAna\r\nCalle Tortuga\r\n";
+        const int fd = ::mkdir(foreign.constData(), 0755) == 0
+                           ? ::open((foreign + "/Rota").constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644)
+                           : -1;
+        if (fd < 0 || ::write(fd, foreignCard.constData(), size_t(foreignCard.size())) != foreignCard.size())
+            qFatal("cannot write the card in Fam\xEDlia");
+        ::close(fd);
     }
 
     void write(const QString& relative, const QByteArray& bytes) const {
@@ -139,6 +151,8 @@ private slots:
         QTest::newRow("contact once, by name") << "gomez" << QStringList{"Contacto: Gómez Pérez, Ana"};
         QTest::newRow("contact by another field")
             << "MAYOR" << QStringList{"Contacto: Gómez Pérez, Ana — Calle Mayor 1"};
+        QTest::newRow("contact of a category named in Windows-1252")
+            << "tortuga" << QStringList{"Contacto: Rota, Ana — Calle Tortuga"};
         // What comes back every year goes to its day of the year shown (2011), among the dated results.
         QTest::newRow("newest first")
             << "compartido"
@@ -266,8 +280,8 @@ private slots:
                                                "ana@example.com\n";
         // A synced note's escape sequences must not retitle or clear the terminal.
         QTest::newRow("control characters shown, not sent")
-            << true << "tortuga" << 0
-            << "2011-02-07\tLUNES, 7 de FEBRERO de 2011 — nota\t^[]0;titulo^G^[[2Jtortuga verde^? fin\n";
+            << true << "medusa" << 0
+            << "2011-02-07\tLUNES, 7 de FEBRERO de 2011 — nota\t^[]0;titulo^G^[[2Jmedusa verde^? fin\n";
         QTest::newRow("second pad note of a minute, with its date")
             << true << "segunda" << 0 << "2011-01-05T09:07\tNota 2011-1-5--9-7-2\tSegunda del minuto\n";
         QTest::newRow("nothing") << true << "ballena" << 1 << "";
@@ -280,7 +294,7 @@ private slots:
         QFETCH(QString, output);
         SearchFolder folder;
         folder.write(QStringLiteral("dias/LUNES, 7 de FEBRERO de 2011.txt"),
-                     "\x1b]0;titulo\x07\x1b[2Jtortuga\tverde\x7f\r\nfin");
+                     "\x1b]0;titulo\x07\x1b[2Jmedusa\tverde\x7f\r\nfin");
         folder.write(QStringLiteral("notas/2011-1-5--9-7-2"), "Segunda del minuto");
         QByteArray bytes;
         QTextStream out(&bytes);
