@@ -5,6 +5,7 @@
 #include "common/ui/application.h"
 
 #include <QCoreApplication>
+#include <QDate>
 
 #include <cstdio>
 
@@ -30,7 +31,9 @@ int main(int argc, char* argv[]) {
         QCoreApplication app(argc, argv);
         const common::DataFolderSession session(common::Program::Agenda, options);
         QTextStream out(stdout);
-        return quindara::runSearchCommand(session.choice().dataFolder, options.searchText, out);
+        // What comes back every year is placed in this year, as the window shows it at start.
+        return quindara::runSearchCommand(session.choice().dataFolder, options.searchText,
+                                          QDate::currentDate().year(), out);
     }
     if (options.action == common::CommandLineAction::Exchange)
         return runExchangeOnTerminal(argc, argv, options);

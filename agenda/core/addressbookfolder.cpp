@@ -7,10 +7,60 @@
 #include "common/folderindex.h"
 #include "common/programfolder.h"
 
+#include "common/textfile.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QLoggingCategory>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+Q_LOGGING_CATEGORY(lcAddressBookFolder, "quindara.addressbook.folder")
 
 namespace quindara {
+
+namespace {
+
+// A folder's name as stored: UTF-8 when its bytes are, else the Windows-1252 reading of the text decoder.
+QString decodeFolderName(const QByteArray& stored, bool& foreign) {
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    const QString name = utf8.decode(stored);
+    foreign = utf8.hasError();
+    return foreign ? common::decodeText(stored) : name;
+}
+
+bool isFolder(int parent, const dirent* entry) {
+    if (entry->d_type == DT_DIR)
+        return true;
+    if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
+        return false;
+    struct stat info {};
+    return ::fstatat(parent, entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
+}
+
+} // namespace
+
+// Categories named in bytes that are not UTF-8: their stored bytes by shown name, as last listed, and the
+// folders opened to reach them.
+struct AddressBookFolder::ForeignFolders {
+    QHash<QString, QByteArray> stored;
+    QHash<QByteArray, int> opened;
+
+    ForeignFolders() = default;
+    Q_DISABLE_COPY_MOVE(ForeignFolders)
+    ~ForeignFolders() {
+        for (const int fd : std::as_const(opened))
+            ::close(fd);
+    }
+};
 
 bool isSafeAddressBookName(const QString& name) {
     return common::isSafeFileName(name) && !name.startsWith(u'.');
@@ -36,12 +86,34 @@ QStringList categoryNamesAfterDash(const QString& text) {
     return passes;
 }
 
-AddressBookFolder::AddressBookFolder(QString root) : root_(std::move(root)) {}
+AddressBookFolder::AddressBookFolder(QString root)
+    : root_(std::move(root)), foreign_(std::make_shared<ForeignFolders>()) {}
 
 QStringList AddressBookFolder::categories() const {
     if (root_.isEmpty())
         return {};
-    return QDir(root_).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    // Read from the directory itself: Qt's listing leaves out names that are not UTF-8.
+    DIR* dir = ::opendir(QFile::encodeName(root_).constData());
+    if (!dir)
+        return {};
+    QStringList names;
+    foreign_->stored.clear();
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray stored(entry->d_name);
+        if (stored.startsWith('.') || !isFolder(::dirfd(dir), entry))
+            continue; // ".", ".." and hidden folders
+        bool foreign = false;
+        const QString name = decodeFolderName(stored, foreign);
+        if (foreign)
+            foreign_->stored.insert(name, stored);
+        names.append(name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int order = a.compare(b, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a < b;
+    });
+    return names;
 }
 
 QString AddressBookFolder::existingCategory(const QString& name) const {
@@ -57,7 +129,20 @@ QString AddressBookFolder::categoryPath(const QString& name) const {
     if (root_.isEmpty() || !isSafeAddressBookName(name))
         return {};
     const QString stored = existingCategory(name);
-    return QDir(root_).filePath(stored.isEmpty() ? name : stored);
+    const auto foreign = foreign_->stored.constFind(stored);
+    if (stored.isEmpty() || foreign == foreign_->stored.constEnd())
+        return QDir(root_).filePath(stored.isEmpty() ? name : stored);
+    int fd = foreign_->opened.value(*foreign, -1);
+    if (fd < 0) {
+        fd =
+            ::open((QFile::encodeName(root_) + '/' + *foreign).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) {
+            qCWarning(lcAddressBookFolder) << "cannot open the category" << stored << "in" << root_;
+            return QDir(root_).filePath(stored);
+        }
+        foreign_->opened.insert(*foreign, fd);
+    }
+    return QStringLiteral("/proc/self/fd/%1").arg(fd);
 }
 
 AddressBookFolder::Creation AddressBookFolder::createCategory(const QString& name) const {

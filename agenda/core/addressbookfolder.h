@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 namespace quindara {
 
 // A surname or category that may become a file or folder name inside the address book. Names beginning
@@ -27,11 +29,14 @@ public:
 
     const QString& root() const { return root_; }
 
-    // Sub-folders in alphabetical order without regard to case.
+    // Sub-folders in alphabetical order without regard to case, hidden ones left out. A folder named in
+    // bytes that are not UTF-8 (Windows-1252, from an older install) is listed by its Windows-1252 reading.
     QStringList categories() const;
     // The stored spelling of a category named in any case, or an empty string when there is none.
     QString existingCategory(const QString& name) const;
-    // The category's folder (its stored spelling when it exists); empty for an unsafe name.
+    // The category's folder (its stored spelling when it exists); empty for an unsafe name. A folder named
+    // in bytes that are not UTF-8 is reached through its open handle (/proc/self/fd/N) while this object
+    // or a copy of it lives: no other path Qt makes leads to it.
     QString categoryPath(const QString& name) const;
     // Creates the folder unless a category of that name, in any case, is already there.
     Creation createCategory(const QString& name) const;
@@ -53,7 +58,10 @@ public:
     QList<QStringList> cardsOf(const QString& category) const;
 
 private:
+    struct ForeignFolders;
+
     QString root_;
+    std::shared_ptr<ForeignFolders> foreign_;
 };
 
 } // namespace quindara

@@ -70,6 +70,12 @@ common::Result<QStringList> Attachments::addToList(const QString& listKey, const
     if (!current)
         return current;
     QStringList entries = *current;
+    // A name the list already holds (in any case: both open the same copy) stays one entry.
+    const QString folded = common::FolderIndex::foldName(entry);
+    for (const QString& held : entries) {
+        if (common::FolderIndex::foldName(held) == folded)
+            return entries;
+    }
     entries.append(entry);
     if (const common::Status written = writeList(listKey, entries); !written)
         return written;

@@ -10,7 +10,57 @@ bool isUtf8Continuation(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
+bool isForbiddenControl(char16_t c) {
+    return (c < 0x20 && c != u'\t') || c == 0x7F;
+}
+
 } // namespace
+
+qsizetype forbiddenControlAt(QStringView line) {
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (isForbiddenControl(line.at(i).unicode()))
+            return i;
+    }
+    return -1;
+}
+
+qsizetype forbiddenControlAt(QByteArrayView line) {
+    // UTF-8 and Windows-1252 alike hold these characters only as these bytes.
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (isForbiddenControl(static_cast<unsigned char>(line.at(i))))
+            return i;
+    }
+    return -1;
+}
+
+QString withoutForbiddenControls(const QString& line) {
+    if (forbiddenControlAt(QStringView(line)) < 0)
+        return line;
+    QString out;
+    out.reserve(line.size());
+    for (const QChar c : line) {
+        if (!isForbiddenControl(c.unicode()))
+            out += c;
+    }
+    return out;
+}
+
+QByteArray withoutForbiddenControls(const QByteArray& line) {
+    if (forbiddenControlAt(QByteArrayView(line)) < 0)
+        return line;
+    QByteArray out;
+    out.reserve(line.size());
+    for (const char c : line) {
+        if (!isForbiddenControl(static_cast<unsigned char>(c)))
+            out += c;
+    }
+    return out;
+}
+
+QString forbiddenControlReason(char16_t c) {
+    return QStringLiteral("contiene un carácter de control (U+%1), que el formato no admite")
+        .arg(QString::number(uint(c), 16).toUpper().rightJustified(4, u'0'));
+}
 
 QString escapeContentText(const QString& text) {
     QString out;
@@ -64,7 +114,9 @@ QStringList splitStructuredValue(QStringView value) {
 }
 
 QByteArray foldedContentLine(const QString& line) {
-    const QByteArray bytes = line.toUtf8();
+    // A note or card may hold a stray control character (a NUL from a damaged copy): the formats have no
+    // way to carry it, and a reader would refuse the file.
+    const QByteArray bytes = withoutForbiddenControls(line).toUtf8();
     QByteArray out;
     out.reserve(bytes.size() + bytes.size() / 70 * 3 + 2);
     qsizetype start = 0;

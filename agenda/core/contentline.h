@@ -16,6 +16,17 @@ QString unescapeContentText(QStringView text);
 QStringList splitStructuredValue(QStringView value);
 
 // The line as UTF-8, folded so that no line exceeds 75 octets (never inside a character), CR LF ended.
+// Control characters the formats do not allow (see forbiddenControlAt) are left out.
 QByteArray foldedContentLine(const QString& line);
+
+// Where the line holds a control character neither format allows in a line (any C0 character but the
+// tab, and DEL), or -1.
+qsizetype forbiddenControlAt(QStringView line);
+qsizetype forbiddenControlAt(QByteArrayView line);
+// The line without them.
+QString withoutForbiddenControls(const QString& line);
+QByteArray withoutForbiddenControls(const QByteArray& line);
+// Why an item holding `c` is left out of an import, in Spanish.
+QString forbiddenControlReason(char16_t c);
 
 } // namespace quindara

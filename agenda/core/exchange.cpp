@@ -219,9 +219,11 @@ public:
                                     ? notes_.load(planned.key).text
                                     : common::readTextOrEmpty(planned.path, planned.ending);
             QString text = now;
+            int addedHere = 0;
             for (const QString& added : planned.added) {
                 if (!alreadyHolds(text, added)) {
                     text = appended(text, added);
+                    ++addedHere;
                     continue;
                 }
                 // Someone else added the same text meanwhile.
@@ -233,9 +235,12 @@ public:
                                            : planned.kind == CalendarKind::DayNote
                                                ? notes_.save(planned.key, text)
                                                : common::writeText(planned.path, text, planned.ending);
-            if (!written)
+            if (!written) {
                 result.failures.append(QStringLiteral("%1: %2").arg(
                     planned.kind == CalendarKind::DayNote ? planned.key : planned.path, written.error()));
+                // What did not reach the disk was not added.
+                countOf(result, planned.kind).added -= addedHere;
+            }
             if (progress && (++done % 256 == 0 || done == total))
                 progress(ExchangePhase::Writing, done, total);
         }
@@ -462,6 +467,7 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
     struct Write {
         QString path;
         QStringList fields;
+        int contact; // which planned contact it is a copy of
     };
     QList<Write> writes;
     for (const QStringList& contact : reading.contacts) {
@@ -501,7 +507,7 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
             }
             for (const int t : std::as_const(missing)) {
                 planned[t].insert(folded, fields);
-                writes.append({indexes[t].pathFor(name), fields});
+                writes.append({indexes[t].pathFor(name), fields, result.contacts.added});
             }
             ++result.contacts.added;
         }
@@ -512,20 +518,31 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
     qsizetype done = 0;
     if (progress)
         progress(ExchangePhase::Writing, done, writes.size());
+    // A contact counts as added once one of its copies is written; one whose every copy was saved meanwhile,
+    // with the same fields, was already there.
+    QSet<int> added;
+    QSet<int> savedMeanwhile;
     for (const Write& write : std::as_const(writes)) {
         // Checked again right before writing: a card saved under this name since the import looked (in the
         // window, by another machine) is never replaced.
-        if (QFileInfo::exists(write.path)) {
-            if (readContactCard(write.path) != std::optional<QStringList>(write.fields))
+        if (QFileInfo(write.path).isFile()) {
+            if (readContactCard(write.path) == std::optional<QStringList>(write.fields))
+                savedMeanwhile.insert(write.contact);
+            else
                 result.skipped.append(
                     QStringLiteral("«%1»: se ha guardado otro contacto con ese nombre mientras se importaba")
                         .arg(QFileInfo(write.path).fileName()));
         } else if (const common::Status written = writeContactCard(write.path, write.fields); !written) {
             result.failures.append(QStringLiteral("%1: %2").arg(write.path, written.error()));
+        } else {
+            added.insert(write.contact);
         }
         if (progress && (++done % 256 == 0 || done == writes.size()))
             progress(ExchangePhase::Writing, done, writes.size());
     }
+    result.contacts.added = int(added.size());
+    savedMeanwhile.subtract(added);
+    result.contacts.alreadyThere += int(savedMeanwhile.size());
     if (!result.failures.isEmpty())
         fail(result, ExchangeStatus::WriteFailed,
              QStringLiteral("algunos contactos no se han podido guardar"));

@@ -67,6 +67,26 @@ bool isAnnual(CalendarKind kind) {
 struct CheckedText {
     QString refusal;
     QByteArray unfolded; // logical lines, CR LF ended, for libical
+    // Events and journals left out before libical sees them, with their reason.
+    QStringList skipped;
+};
+
+// An event or journal being checked: its lines are taken back out when it holds a character the format
+// does not allow, so one damaged item costs only itself.
+struct CheckedItem {
+    qsizetype from = -1; // where its lines begin in the unfolded text; -1 outside any item
+    QString problem;
+    QString summary;
+    QString start;
+
+    QString describe() const {
+        const QString text = unescapeContentText(summary);
+        QString what = text.isEmpty() ? QStringLiteral("(sin texto)") : firstLine(text);
+        const QDate date = QDate::fromString(start.left(8), u"yyyyMMdd");
+        if (date.isValid())
+            what += QStringLiteral(", ") + datedKey(date);
+        return what;
+    }
 };
 
 bool isPropertyName(QStringView name) {
@@ -85,15 +105,17 @@ CheckedText checkLines(const QByteArray& bytes) {
         checked.refusal = QStringLiteral("el archivo es demasiado grande (más de 64 MB)");
         return checked;
     }
-    if (bytes.contains('\0')) {
-        checked.refusal = QStringLiteral("no es un archivo de texto");
-        return checked;
-    }
     // Told apart at once, before any work on a file of another kind, however large.
     qsizetype first = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     while (first < bytes.size() && (bytes.at(first) == '\r' || bytes.at(first) == '\n'))
         ++first;
-    if (!bytes.mid(first, 15).toUpper().startsWith("BEGIN:VCALENDAR")) {
+    const bool calendar = bytes.mid(first, 15).toUpper().startsWith("BEGIN:VCALENDAR");
+    // A NUL in a calendar is a damaged item, left out below; elsewhere it is a file of another kind.
+    if (!calendar && bytes.contains('\0')) {
+        checked.refusal = QStringLiteral("no es un archivo de texto");
+        return checked;
+    }
+    if (!calendar) {
         checked.refusal = QStringLiteral("no es un calendario iCalendar (no empieza por BEGIN:VCALENDAR)");
         return checked;
     }
@@ -134,8 +156,13 @@ CheckedText checkLines(const QByteArray& bytes) {
     bool sawCalendar = false;
     QByteArray out;
     out.reserve(bytes.size());
+    CheckedItem item;
     for (qsizetype i = 0; i < logical.size(); ++i) {
-        const QString& line = logical.at(i);
+        const qsizetype control = forbiddenControlAt(QStringView(logical.at(i)));
+        const char16_t controlChar = control >= 0 ? logical.at(i).at(control).unicode() : 0;
+        // Checked without them; an item holding one is left out at its END, a line outside items (the
+        // calendar's own properties) goes on without them.
+        const QString line = control >= 0 ? withoutForbiddenControls(logical.at(i)) : logical.at(i);
         if (line.trimmed().isEmpty())
             continue;
         const int number = lineNumbers.at(i);
@@ -167,6 +194,8 @@ CheckedText checkLines(const QByteArray& bytes) {
             }
             open.append(value);
             sawCalendar = true;
+            if (open.size() == 2 && (value == u"VEVENT" || value == u"VJOURNAL"))
+                item = CheckedItem{out.size(), {}, {}, {}};
         } else if (name == u"END") {
             if (open.last() != value) {
                 checked.refusal = QStringLiteral("END:%1 en la línea %2 no cierra BEGIN:%3")
@@ -176,9 +205,23 @@ CheckedText checkLines(const QByteArray& bytes) {
                 return checked;
             }
             open.removeLast();
+        } else if (open.size() == 2 && item.from >= 0) {
+            if (name == u"SUMMARY")
+                item.summary = line.mid(colon + 1);
+            else if (name == u"DTSTART")
+                item.start = line.mid(colon + 1).trimmed();
         }
+        if (control >= 0 && item.from >= 0 && item.problem.isEmpty())
+            item.problem = forbiddenControlReason(controlChar);
         out += line.toUtf8();
         out += "\r\n";
+        if (open.size() == 1 && item.from >= 0) {
+            if (!item.problem.isEmpty()) {
+                out.truncate(item.from);
+                checked.skipped.append(QStringLiteral("«%1»: %2").arg(item.describe(), item.problem));
+            }
+            item = CheckedItem();
+        }
     }
     if (!sawCalendar) {
         checked.refusal = QStringLiteral("no es un calendario iCalendar (está vacío)");
@@ -671,6 +714,7 @@ IcsReading readIcs(const QByteArray& bytes, const IcsReadOptions& options) {
         reading.refusal = checked.refusal;
         return reading;
     }
+    reading.skipped = checked.skipped;
     preventAborts();
     ComponentPtr root(icalparser_parse_string(checked.unfolded.constData()));
     if (!root) {

@@ -1,5 +1,6 @@
 #include "agenda/core/searchindex.h"
 
+#include "agenda/core/calendar.h"
 #include "agenda/core/contactcard.h"
 #include "agenda/core/daykeyparsing.h"
 #include "agenda/core/daykeys.h"
@@ -8,7 +9,6 @@
 #include "common/textfile.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -30,9 +30,11 @@ namespace {
 
 const QString kDash = QStringLiteral(" — ");
 
-// Orders: every yearly day above every dated thing, every dated thing above the contacts. Dated
-// things count minutes from 1800, which keeps 400 years inside 32 bits.
+// Orders: dated things count minutes from 1800, which keeps 400 years inside 32 bits, above the contacts
+// (0). A yearly day is stored as kAnnualOrder + month * 32 + day and placed at its day of the shown year
+// when the results are ordered.
 constexpr qint32 kAnnualOrder = qint32(1) << 30;
+constexpr int kYearlyDays = 13 * 32;
 constexpr qint32 kDatedOrder = 16;
 constexpr int kFirstOrderedYear = 1800;
 constexpr int kLastOrderedYear = 2199;
@@ -77,6 +79,31 @@ qint32 dayOrder(const QDate& date, int minuteOfDay) {
     return qint32(kDatedOrder + days * kMinutesPerDay + minuteOfDay);
 }
 
+// The minute a pad note's name holds; a second note of one minute is named with "-2", "-3"... after it.
+std::optional<QDateTime> padNoteTime(const QString& name) {
+    if (const auto saved = parseTimeStampName(name))
+        return saved;
+    const qsizetype dash = name.lastIndexOf(u'-');
+    bool numbered = false;
+    if (dash > 0 && name.at(dash - 1) != u'-')
+        name.mid(dash + 1).toUInt(&numbered);
+    return numbered ? parseTimeStampName(name.left(dash)) : std::nullopt;
+}
+
+// The day a yearly day opens in `shownYear`: 29 February of a common year in the nearest leap year of the
+// agenda, any other day past the month's end on its last day.
+QDate yearlyDay(int month, int day, int shownYear) {
+    if (month == 2 && day == 29 && !QDate::isLeapYear(shownYear)) {
+        for (int distance = 1; distance < 8; ++distance) {
+            for (const int year : {shownYear + distance, shownYear - distance}) {
+                if (year >= kFirstYear && year <= kLastYear && QDate::isLeapYear(year))
+                    return QDate(year, 2, 29);
+            }
+        }
+    }
+    return QDate(shownYear, month, std::min(day, QDate(shownYear, month, 1).daysInMonth()));
+}
+
 // Where a file of this kind and name goes in the list; larger comes first.
 qint32 orderOf(SearchKind kind, const QString& name) {
     if (kind == SearchKind::Contact)
@@ -85,14 +112,16 @@ qint32 orderOf(SearchKind kind, const QString& name) {
     const auto conflict = common::parseConflictCopyName(name);
     const QString& keyName = conflict ? conflict->originalName : name;
     if (kind == SearchKind::PadNote) {
-        const auto saved = parseTimeStampName(keyName);
+        const auto saved = padNoteTime(keyName);
         return saved ? dayOrder(saved->date(), saved->time().hour() * 60 + saved->time().minute()) : 1;
     }
     const auto key = parseDayKey(keyName);
     if (!key)
         return 1;
     if (key->isAnnual())
-        return kAnnualOrder + (12 - key->month) * 32 + (31 - key->day);
+        return key->month >= 1 && key->month <= 12 && key->day >= 1 && key->day <= 31
+                   ? kAnnualOrder + key->month * 32 + key->day
+                   : 1;
     return dayOrder(key->date(), kMinutesPerDay - 1);
 }
 
@@ -169,6 +198,7 @@ SearchIndex::SearchIndex(const DataFolder& data) : data_(data) {
     addFolder(data_.folder(folders::saints), SearchKind::Saint);
     addFolder(data_.folder(folders::notesPad), SearchKind::PadNote);
     contactsRoot_ = QDir::cleanPath(data_.folder(folders::addressBook));
+    book_ = AddressBookFolder(contactsRoot_);
 }
 
 void SearchIndex::addFolder(const QString& path, SearchKind kind, const QString& category) {
@@ -198,12 +228,10 @@ void SearchIndex::refreshCategories() {
         return;
     knownContactsModified_ = modified;
     QSet<QString> present;
-    QDirIterator it(contactsRoot_, QDir::Dirs | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        if (it.fileName().startsWith(u'.'))
-            continue; // hidden, as in the address book's own list
-        const QString path = QDir::cleanPath(it.filePath());
+    for (const QString& category : book_.categories()) {
+        const QString reached = book_.categoryPath(category);
+        const QString path =
+            QDir::cleanPath(reached.isEmpty() ? QDir(contactsRoot_).filePath(category) : reached);
         present.insert(path);
         const bool known = std::any_of(folders_.begin(), folders_.end(),
                                        [&](const Folder& f) { return f.path == path && f.present; });
@@ -213,7 +241,7 @@ void SearchIndex::refreshCategories() {
             if (old != folders_.end())
                 old->present = true;
             else
-                addFolder(path, SearchKind::Contact, it.fileName());
+                addFolder(path, SearchKind::Contact, category);
         }
     }
     for (int i = 0; i < int(folders_.size()); ++i) {
@@ -460,11 +488,29 @@ void SearchIndex::fileRemoved(const QString& path) {
         resolveContactCopies();
 }
 
+void SearchIndex::orderYearlyDays(int shownYear) {
+    if (yearlyOrdersYear_ == shownYear && !yearlyOrders_.empty())
+        return;
+    yearlyOrdersYear_ = shownYear;
+    yearlyOrders_.assign(kYearlyDays, 1);
+    for (int month = 1; month <= 12; ++month) {
+        for (int day = 1; day <= 31; ++day)
+            yearlyOrders_[size_t(month * 32 + day)] =
+                dayOrder(yearlyDay(month, day, shownYear), kMinutesPerDay - 1);
+    }
+}
+
+qint32 SearchIndex::effectiveOrder(const Document& doc) const {
+    return doc.order >= kAnnualOrder ? yearlyOrders_[size_t(doc.order - kAnnualOrder)] : doc.order;
+}
+
 bool SearchIndex::before(int a, int b) const {
     const Document& x = docs_[a];
     const Document& y = docs_[b];
-    if (x.order != y.order)
-        return x.order > y.order;
+    const qint32 xOrder = effectiveOrder(x);
+    const qint32 yOrder = effectiveOrder(y);
+    if (xOrder != yOrder)
+        return xOrder > yOrder;
     const SearchKind kx = folders_[x.folder].kind;
     const SearchKind ky = folders_[y.folder].kind;
     if (kx != ky)
@@ -477,7 +523,7 @@ bool SearchIndex::before(int a, int b) const {
     return folders_[x.folder].category.compare(folders_[y.folder].category, Qt::CaseInsensitive) < 0;
 }
 
-QList<SearchHit> SearchIndex::search(const QString& typed, int limit) {
+qsizetype SearchIndex::find(const QString& typed, int shownYear) {
     refreshIfChanged();
     const SearchQuery query = parseSearchQuery(typed);
     std::vector<int> hits;
@@ -500,21 +546,36 @@ QList<SearchHit> SearchIndex::search(const QString& typed, int limit) {
     lastGeneration_ = generation_;
     lastHits_ = hits;
 
-    const auto shown = limit < 0 ? hits.size() : std::min(hits.size(), size_t(limit));
-    const auto order = [this](int a, int b) { return before(a, b); };
-    std::partial_sort(hits.begin(), hits.begin() + qsizetype(shown), hits.end(), order);
+    orderYearlyDays(shownYear);
+    std::sort(hits.begin(), hits.end(), [this](int a, int b) { return before(a, b); });
+    ordered_.clear();
+    ordered_.reserve(hits.size());
+    for (const int id : hits)
+        ordered_.push_back({docs_[id].name, docs_[id].folder});
+    return matchCount();
+}
+
+SearchHit SearchIndex::hitAt(qsizetype row) const {
+    if (row < 0 || row >= matchCount())
+        return {};
+    const Match& match = ordered_[size_t(row)];
+    return describe(match.folder, match.name, lastQuery_);
+}
+
+QList<SearchHit> SearchIndex::search(const QString& typed, int shownYear) {
+    const qsizetype found = find(typed, shownYear);
     QList<SearchHit> results;
-    results.reserve(qsizetype(shown));
-    for (size_t i = 0; i < shown; ++i)
-        results.append(describe(docs_[hits[i]], query));
+    results.reserve(found);
+    for (qsizetype row = 0; row < found; ++row)
+        results.append(hitAt(row));
     return results;
 }
 
-SearchHit SearchIndex::describe(const Document& doc, const SearchQuery& query) const {
-    const Folder& f = folders_[doc.folder];
+SearchHit SearchIndex::describe(int folder, const QByteArray& name, const SearchQuery& query) const {
+    const Folder& f = folders_[size_t(folder)];
     SearchHit hit;
     hit.kind = f.kind;
-    hit.fileName = QFile::decodeName(doc.name);
+    hit.fileName = QFile::decodeName(name);
     hit.path = QDir(f.path).filePath(hit.fileName);
     const auto bytes = common::readBytes(hit.path);
 
@@ -549,7 +610,7 @@ SearchHit SearchIndex::describe(const Document& doc, const SearchQuery& query) c
     const QString keyName = conflict ? conflict->originalName : hit.fileName;
     const QString conflictWord = conflict ? QStringLiteral(" (copia en conflicto)") : QString();
     if (f.kind == SearchKind::PadNote) {
-        if (const auto saved = parseTimeStampName(keyName)) {
+        if (const auto saved = padNoteTime(keyName)) {
             hit.savedAt = *saved;
             hit.year = saved->date().year();
             hit.month = saved->date().month();
@@ -579,8 +640,9 @@ SearchHit SearchIndex::describe(const Document& doc, const SearchQuery& query) c
 std::optional<QDate> dayOfHit(const SearchHit& hit, int shownYear) {
     if (hit.month < 1 || hit.month > 12 || hit.day < 1)
         return std::nullopt;
-    const int year = hit.year > 0 ? hit.year : shownYear;
-    return QDate(year, hit.month, std::min(hit.day, QDate(year, hit.month, 1).daysInMonth()));
+    if (hit.year > 0)
+        return QDate(hit.year, hit.month, std::min(hit.day, QDate(hit.year, hit.month, 1).daysInMonth()));
+    return yearlyDay(hit.month, hit.day, shownYear);
 }
 
 } // namespace quindara

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "agenda/core/addressbookfolder.h"
 #include "agenda/core/datafolder.h"
 #include "agenda/core/searchtext.h"
 
@@ -46,26 +47,24 @@ struct SearchHit {
 };
 
 // The day a hit of a day's file opens: what comes back every year opens in `shownYear`, and 29 February of
-// a year without it on the 28th. Nothing for a hit that names no day.
+// a year without it in the nearest leap year of the agenda (the later one of two as near). Nothing for a
+// hit that names no day.
 std::optional<QDate> dayOfHit(const SearchHit& hit, int shownYear);
 
-// A searchable copy of every text of the agenda: day notes, holidays, reminders, saints, pad notes and
-// contacts. Each document's text is kept once, folded for matching; a result's excerpt is read from its
-// file when it is shown. Built from one listing of each folder on the first search, then kept current by
-// the program's own saves (fileWritten / fileRemoved) and, for outside changes, by the folders' change
-// times: only a folder whose time moved is listed again, and only its files whose size or time moved are
-// read again.
 class SearchIndex {
 public:
-    static constexpr int kShownResults = 200;
-
     explicit SearchIndex(const DataFolder& data);
 
-    // Results newest first: days that come back every year (in calendar order), then dated notes,
-    // reminders and pad notes from the newest, then contacts by name. At most `limit` are described
-    // (a negative limit: all); matchCount() tells how many matched.
-    QList<SearchHit> search(const QString& typed, int limit = kShownResults);
-    qsizetype matchCount() const { return lastHits_.size(); }
+    // Runs the query and keeps every result, newest first: notes, reminders and pad notes by their day
+    // and minute, what comes back every year at its day of `shownYear` (the day it opens), the results of
+    // one day in the order of SearchKind; then contacts by name. No file is read: hitAt() describes a
+    // result when it is shown. Returns how many matched.
+    qsizetype find(const QString& typed, int shownYear);
+    qsizetype matchCount() const { return qsizetype(ordered_.size()); }
+    // Result `row` of the last find(), its excerpt read from its file now.
+    SearchHit hitAt(qsizetype row) const;
+    // find() with every result described.
+    QList<SearchHit> search(const QString& typed, int shownYear);
 
     // The program wrote or removed a file under the data folder (call it for each copy of a contact);
     // other paths are ignored. A write also drops the file's old spelling in another letter case.
@@ -118,11 +117,15 @@ private:
     void load(Document& doc, int dirFd = -1);
     void resolveContactCopies();
     void changed() { ++generation_; }
+    void orderYearlyDays(int shownYear);
+    qint32 effectiveOrder(const Document& doc) const;
     bool before(int a, int b) const;
-    SearchHit describe(const Document& doc, const SearchQuery& query) const;
+    SearchHit describe(int folder, const QByteArray& name, const SearchQuery& query) const;
 
     DataFolder data_;
     QString contactsRoot_;
+    // Lists the categories, those named in bytes that are not UTF-8 included, and keeps them reachable.
+    AddressBookFolder book_;
     qint64 knownContactsModified_ = -1;
     bool started_ = false;
     bool contactsChanged_ = false;
@@ -135,6 +138,17 @@ private:
     SearchQuery lastQuery_;
     std::vector<int> lastHits_;
     quint64 lastGeneration_ = 0;
+
+    // The last find()'s results in order, as folder and stored name: they stay describable whatever the
+    // index learns afterwards.
+    struct Match {
+        QByteArray name;
+        int folder = -1;
+    };
+    std::vector<Match> ordered_;
+    // Where each yearly day (month * 32 + day) goes among the dated results of the shown year.
+    std::vector<qint32> yearlyOrders_;
+    int yearlyOrdersYear_ = 0;
 };
 
 } // namespace quindara

@@ -234,13 +234,20 @@ VCardReading readVCards(const QByteArray& bytes) {
     QByteArray input = bytes;
     if (input.startsWith("\xEF\xBB\xBF"))
         input.remove(0, 3);
-    if (input.contains('\0')) {
+    // A NUL in a card is a damaged card, left out below; a file that holds one and is no set of cards is
+    // a file of another kind.
+    if (input.contains('\0') && !input.trimmed().left(11).toUpper().startsWith("BEGIN:VCARD")) {
         reading.refusal = QStringLiteral("no es un archivo de texto");
         return reading;
     }
     std::optional<CardBuilder> card;
     int cardNumber = 0;
-    for (const QByteArray& line : logicalLines(input)) {
+    // Why the open card is left out: a control character the format does not allow in a line.
+    QString cardProblem;
+    for (const QByteArray& rawLine : logicalLines(input)) {
+        const qsizetype control = forbiddenControlAt(QByteArrayView(rawLine));
+        // Read without it, so the card's end is still found; outside a card the line is refused as before.
+        const QByteArray line = control >= 0 ? withoutForbiddenControls(rawLine) : rawLine;
         const std::optional<Property> property = parseProperty(line);
         const bool isBegin = property && property->name == "BEGIN";
         const bool isEnd = property && property->name == "END";
@@ -249,6 +256,9 @@ VCardReading readVCards(const QByteArray& bytes) {
             if (isBegin && value == u"VCARD") {
                 card.emplace();
                 ++cardNumber;
+                cardProblem.clear();
+                if (control >= 0)
+                    cardProblem = forbiddenControlReason(static_cast<unsigned char>(rawLine.at(control)));
                 continue;
             }
             reading.refusal =
@@ -269,14 +279,25 @@ VCardReading readVCards(const QByteArray& bytes) {
                                       .arg(cardNumber);
                 break;
             }
+            if (control >= 0 && cardProblem.isEmpty())
+                cardProblem = forbiddenControlReason(static_cast<unsigned char>(rawLine.at(control)));
             const QStringList fields = card->fields();
-            if (fields.isEmpty())
+            if (!cardProblem.isEmpty())
+                reading.skipped.append(QStringLiteral("tarjeta %1%2: %3")
+                                           .arg(QString::number(cardNumber),
+                                                fields.isEmpty()
+                                                    ? QString()
+                                                    : QStringLiteral(" («%1»)").arg(fields.value(Surname)),
+                                                cardProblem));
+            else if (fields.isEmpty())
                 reading.skipped.append(QStringLiteral("tarjeta %1: no tiene nombre").arg(cardNumber));
             else
                 reading.contacts.append(fields);
             card.reset();
             continue;
         }
+        if (control >= 0 && cardProblem.isEmpty())
+            cardProblem = forbiddenControlReason(static_cast<unsigned char>(rawLine.at(control)));
         // Lines without a colon inside a card are the rest of a photo a phone did not fold.
         if (property)
             card->take(*property);

@@ -144,7 +144,7 @@ void AgendaWindow::ShowPageContent() {
         pages_.yearSummary->BuildYearSummary(state_.year());
         break;
     case AgendaPage::Search:
-        pages_.search->showQuery();
+        pages_.search->showQuery(state_.year());
         break;
     case AgendaPage::Exchange:
         pages_.exchange->loadCategories();

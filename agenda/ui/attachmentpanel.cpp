@@ -3,6 +3,7 @@
 #include "agenda/core/daykeys.h"
 
 #include "agenda/ui/controls.h"
+#include "common/folderindex.h"
 #include "common/units.h"
 
 #include <QFileInfo>

@@ -3,10 +3,12 @@
 #include "agenda/ui/controls.h"
 #include "common/units.h"
 
+#include <QAbstractListModel>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 
 namespace quindara {
 
@@ -14,8 +16,45 @@ namespace {
 
 // Pale blue: the colour of the page and of its tool button.
 constexpr quint32 kSearchPageColour = 0x00FFE8D0;
+// Described rows kept for repainting; a scroll through thousands of rows reads each shown one once.
+constexpr qsizetype kKeptRows = 512;
 
 } // namespace
+
+// The rows of the last query: every result, each read from its file when the list first shows it.
+class SearchResultModel : public QAbstractListModel {
+public:
+    explicit SearchResultModel(SearchIndex& index, QObject* parent)
+        : QAbstractListModel(parent), index_(index) {}
+
+    // The index ran a new query.
+    void reset() {
+        beginResetModel();
+        shown_.clear();
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
+        return parent.isValid() ? 0 : int(index_.matchCount());
+    }
+
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override {
+        if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
+            return {};
+        const auto kept = shown_.constFind(index.row());
+        if (kept != shown_.constEnd())
+            return *kept;
+        if (shown_.size() >= kKeptRows)
+            shown_.clear();
+        const QString line = index_.hitAt(index.row()).display;
+        shown_.insert(index.row(), line);
+        return line;
+    }
+
+private:
+    SearchIndex& index_;
+    mutable QHash<int, QString> shown_;
+};
 
 SearchPage::SearchPage(const DataFolder& data, QWidget* parent) : QFrame(parent), index_(data) {
     setObjectName(QStringLiteral("searchPage"));
@@ -39,21 +78,24 @@ SearchPage::SearchPage(const DataFolder& data, QWidget* parent) : QFrame(parent)
     searchCount = makeLabel(this, QStringLiteral("searchCount"), QRect(1335, 735, 7440, 315), QString());
     searchCount->setFont(arialFont(9.75));
 
-    searchResults = new QListWidget(this);
+    results_ = new SearchResultModel(index_, this);
+    searchResults = new QListView(this);
     searchResults->setObjectName(QStringLiteral("searchResults"));
     searchResults->setGeometry(common::twipsRect(120, 1080, 8655, 7095));
     searchResults->setFont(arialFont(9.75));
     searchResults->setAccessibleName(QStringLiteral("Resultados"));
     searchResults->setUniformItemSizes(true);
+    searchResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    searchResults->setModel(results_);
     searchResults->installEventFilter(this);
     setBackColor(searchResults, 0x00FFFFFF);
 
     connect(searchText, &QLineEdit::textChanged, this, &SearchPage::searchText_Change);
-    connect(searchResults, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { openRow(searchResults->row(item)); });
+    connect(searchResults, &QListView::clicked, this, [this](const QModelIndex& row) { openRow(row.row()); });
 }
 
-void SearchPage::showQuery() {
+void SearchPage::showQuery(int shownYear) {
+    shownYear_ = shownYear;
     index_.refreshIfChanged();
     searchText_Change();
     searchText->setFocus(Qt::ShortcutFocusReason);
@@ -62,31 +104,25 @@ void SearchPage::showQuery() {
 
 void SearchPage::searchText_Change() {
     const QString typed = searchText->text();
-    hits_ = typed.trimmed().isEmpty() ? QList<SearchHit>() : index_.search(typed);
-    searchResults->clear();
-    for (const SearchHit& hit : hits_)
-        searchResults->addItem(hit.display);
-    if (!hits_.isEmpty())
-        searchResults->setCurrentRow(0);
-    const qsizetype found = typed.trimmed().isEmpty() ? 0 : index_.matchCount();
+    const qsizetype found = index_.find(typed.trimmed().isEmpty() ? QString() : typed, shownYear_);
+    results_->reset();
+    if (found > 0)
+        searchResults->setCurrentIndex(results_->index(0));
     if (typed.trimmed().isEmpty())
         searchCount->clear();
     else if (found == 0)
         searchCount->setText(QStringLiteral("No se ha encontrado nada."));
     else if (found == 1)
         searchCount->setText(QStringLiteral("1 resultado."));
-    else if (found > hits_.size())
-        searchCount->setText(
-            QStringLiteral("%1 resultados; se muestran los %2 más recientes.").arg(found).arg(hits_.size()));
     else
         searchCount->setText(QStringLiteral("%1 resultados.").arg(found));
 }
 
 void SearchPage::openRow(int row) {
-    if (row < 0 || row >= hits_.size())
+    if (row < 0 || row >= index_.matchCount())
         return;
     // A copy: opening may run the query again and replace the list.
-    const SearchHit hit = hits_.at(row);
+    const SearchHit hit = index_.hitAt(row);
     emit hitOpened(hit);
 }
 
@@ -96,11 +132,11 @@ bool SearchPage::eventFilter(QObject* watched, QEvent* event) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
         if (enter && (watched == searchText || watched == searchResults)) {
-            openRow(searchResults->currentRow());
+            openRow(searchResults->currentIndex().row());
             return true;
         }
         if (watched == searchText && (key->key() == Qt::Key_Down || key->key() == Qt::Key_PageDown) &&
-            searchResults->count() > 0) {
+            results_->rowCount() > 0) {
             searchResults->setFocus(Qt::TabFocusReason);
             return true;
         }

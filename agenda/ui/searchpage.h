@@ -4,16 +4,18 @@
 #include "agenda/core/searchindex.h"
 
 #include <QFrame>
-#include <QList>
 
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
 
 namespace quindara {
 
-// The "Buscar" page of the main window: a query box and the results, newest first, found as the user
-// types. Enter in the box or on a result, or a click on one, hands the result to the window to open.
+class SearchResultModel;
+
+// The "Buscar" page of the main window: a query box and every result, newest first, found as the user
+// types; a result's line is read from its file only when the list shows it. Enter in the box or on a
+// result, or a click on one, hands the result to the window to open.
 class SearchPage : public QFrame {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SearchPage)
@@ -22,8 +24,9 @@ public:
     explicit SearchPage(const DataFolder& data, QWidget* parent = nullptr);
 
     // Coming to the front: what changed on disk since the last look is read again, the query runs again
-    // and the box takes the focus with its text chosen, ready for a new query.
-    void showQuery();
+    // (what comes back every year placed at its day of `shownYear`) and the box takes the focus with its
+    // text chosen, ready for a new query.
+    void showQuery(int shownYear);
     // The program saved or removed a file: the index learns it without listing its folder again.
     void fileWritten(const QString& path) { index_.fileWritten(path); }
     void fileRemoved(const QString& path) { index_.fileRemoved(path); }
@@ -39,12 +42,13 @@ private:
     void openRow(int row);
 
     SearchIndex index_;
-    QList<SearchHit> hits_;
+    int shownYear_ = 0;
+    SearchResultModel* results_ = nullptr;
     QLabel* searchLabel = nullptr;
     QLineEdit* searchText = nullptr;
-    // How many matched, and how many of them are shown.
+    // How many matched.
     QLabel* searchCount = nullptr;
-    QListWidget* searchResults = nullptr;
+    QListView* searchResults = nullptr;
 };
 
 } // namespace quindara

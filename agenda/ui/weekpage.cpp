@@ -1,5 +1,6 @@
 #include "agenda/ui/weekpage.h"
 
+#include "agenda/core/calendar.h"
 #include "agenda/core/daynotes.h"
 
 #include "agenda/core/weeknumber.h"
@@ -50,8 +51,11 @@ void WeekPage::ShowWeekPage(const QDate& day) {
     if (!day.isValid())
         return;
     keys_ = weekDayNoteKeys(day);
+    const std::array<QDate, kDaysInWeek> days = weekOf(day);
     QStringList unreadable;
     for (int k = 0; k < kDaysInWeek; ++k) {
+        // The first and last weeks reach into 1900 and 2101, which the agenda does not keep.
+        outside_[k] = days[k].year() < kFirstYear || days[k].year() > kLastYear;
         const StoredText note = notes_.load(keys_.value(k));
         Label3[k]->setText(keys_.value(k));
         showNote(k, note);
@@ -65,8 +69,10 @@ void WeekPage::ShowWeekPage(const QDate& day) {
 void WeekPage::showNote(int Index, const StoredText& note) {
     Text2[Index]->setPlainText(note.text);
     Text2[Index]->document()->setModified(false);
-    // A note that cannot be read shows as empty and locked, so nothing replaces it.
-    Text2[Index]->setReadOnly(!note.readable());
+    // A note that cannot be read shows as empty and locked, so nothing replaces it; a day outside the
+    // agenda's years is locked too.
+    Text2[Index]->setReadOnly(!note.readable() || outside_[Index]);
+    Text2[Index]->setEnabled(!outside_[Index]);
     versions_[Index] = note.version;
 }
 
@@ -83,7 +89,7 @@ void WeekPage::showOutsideChanges() {
 
 common::Status WeekPage::SaveWeekDayNote(int Index) {
     QPlainTextEdit* box = Text2[Index];
-    if (!weekShown_ || !box->document()->isModified())
+    if (!weekShown_ || outside_[Index] || !box->document()->isModified())
         return {};
     bool keptOther = false;
     common::Status saved = saveEditedDayNote(notes_, desktop_, keys_.value(Index), box, versions_[Index],

@@ -62,6 +62,8 @@ private:
     // The day keys of the shown week, which its captions show and its files are named by.
     QStringList keys_;
     bool saveOnLeave_ = true;
+    // Days of the shown week outside 1901-2100: shown locked, never stored.
+    std::array<bool, kDaysInWeek> outside_{};
     // What each box's file held when the box was filled or stored.
     std::array<common::FileVersion, kDaysInWeek> versions_{};
 };

@@ -1,6 +1,7 @@
 #include "agenda/core/contactcard.h"
 #include "agenda/core/datafolder.h"
 #include "agenda/ui/addressbookpage.h"
+#include "common/storedfile.h"
 #include "common/textfile.h"
 #include "common/units.h"
 #include "tests/support/recordingdesktopservices.h"
@@ -18,7 +19,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace quindara;
 
@@ -158,6 +162,33 @@ private slots:
         QCOMPARE(listed(), QStringList{QStringLiteral("Ruiz")});
         chooseCategory(QStringLiteral("Todos"));
         QCOMPARE(listed(), QStringList());
+    }
+
+    // A category folder named in Windows-1252 bytes (from an older install) is listed by its reading and
+    // opened; its cards are read and saved in place, not in a second folder of the UTF-8 spelling.
+    void aCategoryNamedInWindows1252BytesIsListedAndOpened() {
+        const QByteArray folder = QFile::encodeName(path(QStringLiteral("direcciones"))) + "/Fam\xEDlia";
+        QCOMPARE(::mkdir(folder.constData(), 0755), 0);
+        const QByteArray card = folder + "/Rota";
+        const int fd = ::open(card.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, "Rota\r\nAna\r\n", 11), 11);
+        ::close(fd);
+        startPage();
+        QCOMPARE(combo3()->count(), 4);
+        chooseCategory(QStringLiteral("Família"));
+        QCOMPARE(listed(), QStringList{QStringLiteral("Rota")});
+        clickContact(QStringLiteral("Rota"));
+        QCOMPARE(text7(1)->text(), QStringLiteral("Ana"));
+        text7(1)->setText(QStringLiteral("Eva"));
+        click(QStringLiteral("Command7_0"));
+        QVERIFY(desktop_->messages.isEmpty());
+        QFile saved;
+        QVERIFY(common::openNative(card, saved));
+        QCOMPARE(saved.readAll(), bytes(QStringLiteral("direcciones/Todos/Rota")));
+        QCOMPARE(readContactCard(path(QStringLiteral("direcciones/Todos/Rota")))->at(1),
+                 QStringLiteral("Eva"));
+        QVERIFY(!exists(QStringLiteral("direcciones/Família")));
     }
 
     void emptySurnameWritesNothing() {

@@ -2,6 +2,7 @@
 
 #include "agenda/core/daykeys.h"
 #include "agenda/core/daymarks.h"
+#include "agenda/core/week.h"
 #include "common/textfile.h"
 
 #include <QClipboard>
@@ -86,6 +87,30 @@ private slots:
         QVERIFY(fx.clickDay(7));
         QCOMPARE(fx.readFile(note(kFriday7)), zoned(QStringLiteral("Cena")));
         QCOMPARE(fx.text(QStringLiteral("Text1")), QStringLiteral("Cena"));
+        QVERIFY(fx.desktop.messages.isEmpty());
+    }
+
+    // The first and last weeks reach days outside 1901-2100: shown locked, and nothing is written there.
+    void daysOutsideTheYearsAreLocked_data() {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<int>("outside");
+        QTest::newRow("Monday 31 December 1900") << QDate(1901, 1, 1) << 0;
+        QTest::newRow("Sunday 2 January 2101") << QDate(2100, 12, 31) << 6;
+    }
+    void daysOutsideTheYearsAreLocked() {
+        QFETCH(QDate, today);
+        QFETCH(int, outside);
+        EditingFixture fx(today);
+        fx.start();
+        QVERIFY(fx.click(QStringLiteral("Command6_1")));
+        const QString box = QStringLiteral("Text2_%1").arg(outside);
+        QCOMPARE(fx.text(QStringLiteral("Label3_%1").arg(outside)), dayNoteKey(weekOf(today)[outside]));
+        QVERIFY(!fx.box(box)->isEnabled());
+        fx.typeInto(box, QStringLiteral("fuera"));
+        fx.box(box)->setPlainText(QStringLiteral("fuera"));
+        fx.box(box)->document()->setModified(true);
+        QVERIFY(fx.click(QStringLiteral("Command6_0")));
+        QCOMPARE(QDir(fx.path(QStringLiteral("dias"))).entryList(QDir::Files), QStringList());
         QVERIFY(fx.desktop.messages.isEmpty());
     }
 
@@ -237,19 +262,24 @@ private slots:
         QVERIFY(fx.click(QStringLiteral("Command16_0")));
         QVERIFY(fx.click(QStringLiteral("Command16_1")));
         QVERIFY(fx.click(QStringLiteral("Command16_1")));
+        // The same name in another case is the same copy in "Archivos".
+        fx.writeFile(QStringLiteral("fuera/INFORME.doc"), "primero");
+        fx.desktop.openFileAnswer = QDir(fx.programFolder).filePath(QStringLiteral("fuera/INFORME.doc"));
+        QVERIFY(fx.click(QStringLiteral("Command16_1")));
         QCOMPARE(fx.readFile(QStringLiteral("Archivos/informe.doc")), QByteArray("primero"));
-        QCOMPARE(fx.desktop.callsOf(QStringLiteral("openDocument")), QStringList(3, chosen));
+        QCOMPARE(fx.desktop.callsOf(QStringLiteral("openDocument")), QStringList(3, chosen)
+                                                                         << fx.desktop.openFileAnswer);
         QCOMPARE(fx.items(QStringLiteral("List1_0")), QStringList{QStringLiteral("informe.doc")});
         QCOMPARE(fx.readFile(QStringLiteral("listaarchivos/5 de ENERO de 2011.txt")),
                  QByteArray("informe.doc\r\n"));
-        // The same file twice gives two equal lines.
-        QCOMPARE(fx.readFile(QStringLiteral("listaarchivos/5 de ENERO.txt")),
-                 QByteArray("informe.doc\r\ninforme.doc\r\n"));
+        // The same file attached again keeps one entry.
+        QCOMPARE(fx.readFile(QStringLiteral("listaarchivos/5 de ENERO.txt")), QByteArray("informe.doc\r\n"));
+        QCOMPARE(fx.items(QStringLiteral("List1_1")), QStringList{QStringLiteral("informe.doc")});
         QVERIFY(fx.desktop.messages.isEmpty());
 
         // An entry opens the copy in "Archivos", not the chosen file.
         fx.desktop.clear();
-        QVERIFY(fx.chooseEntry(QStringLiteral("List1_1"), 1));
+        QVERIFY(fx.chooseEntry(QStringLiteral("List1_1"), 0));
         QCOMPARE(fx.desktop.callsOf(QStringLiteral("openDocument")),
                  QStringList{fx.path(QStringLiteral("Archivos/informe.doc"))});
         QVERIFY(fx.click(QStringLiteral("Command18")));

@@ -51,6 +51,11 @@ QByteArray utf8(const char* text) {
     return QByteArray(text);
 }
 
+// Every byte of the literal, NULs included.
+template <qsizetype N> QByteArray raw(const char (&text)[N]) {
+    return QByteArray(text, N - 1);
+}
+
 IcsReadOptions madrid(bool asHolidays = false) {
     IcsReadOptions options;
     options.zone = QTimeZone("Europe/Madrid");
@@ -252,6 +257,37 @@ private slots:
                       utf8("Mamá\r\n\r\n\r\n\r\n600000000\r\n\r\n\r\n")},
                      {"direcciones/Todos/Mam\xC3\xA1", utf8("Mamá\r\n\r\n\r\n\r\n600000000\r\n\r\n\r\n")}}
             << QStringList();
+        // A damaged item is left out with its reason; the rest of the file is imported.
+        QTest::newRow("an event holding a NUL")
+            << "nul.ics"
+            << QByteArray(
+                   "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n"
+                   "BEGIN:VEVENT\r\nUID:a\r\nDTSTART;VALUE=DATE:20240105\r\nSUMMARY:Sano\r\nEND:VEVENT\r\n"
+                   "BEGIN:VEVENT\r\nUID:b\r\nDTSTART;VALUE=DATE:20240106\r\nSUMMARY:Roto\r\nDESCRIPTION:a") +
+                   '\0' +
+                   QByteArray(
+                       "b\x1b\r\nEND:VEVENT\r\n"
+                       "BEGIN:VEVENT\r\nUID:c\r\nDTSTART;VALUE=DATE:20240107\r\nSUMMARY:Tambi\xC3\xA9n "
+                       "sano\tcon tabulador\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n")
+            << false << Files()
+            << Files{{"recordatorionoanual/5 de ENERO de 2024.txt", "Sano"},
+                     {"recordatorionoanual/7 de ENERO de 2024.txt", utf8("También sano\tcon tabulador")}}
+            << QStringList{QStringLiteral("«Roto, 6 de ENERO de 2024»: contiene un carácter de control "
+                                          "(U+0000), que el formato no admite")};
+        QTest::newRow("a card holding a NUL")
+            << "nul.vcf"
+            << QByteArray("BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ana Sanz\r\nN:Sanz;Ana;;;\r\nEND:VCARD\r\n"
+                          "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Rota\r\nN:Rota;;;;\r\nNOTE:a") +
+                   '\0' +
+                   QByteArray("b\r\nEND:VCARD\r\n"
+                              "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Vidal;Luis;;;\r\nEND:VCARD\r\n")
+            << false << Files()
+            << Files{{"direcciones/Importados/Sanz", "Sanz\r\nAna\r\n\r\n\r\n\r\n\r\n\r\n"},
+                     {"direcciones/Todos/Sanz", "Sanz\r\nAna\r\n\r\n\r\n\r\n\r\n\r\n"},
+                     {"direcciones/Importados/Vidal", "Vidal\r\nLuis\r\n\r\n\r\n\r\n\r\n\r\n"},
+                     {"direcciones/Todos/Vidal", "Vidal\r\nLuis\r\n\r\n\r\n\r\n\r\n\r\n"}}
+            << QStringList{QStringLiteral(
+                   "tarjeta 2 («Rota»): contiene un carácter de control (U+0000), que el formato no admite")};
     }
     void realWorldFiles() {
         QFETCH(QString, name);
@@ -277,6 +313,97 @@ private slots:
         const ExchangeResult again = import();
         QCOMPARE(again.holidays.added + again.reminders.added + again.notes.added + again.contacts.added, 0);
         QCOMPARE(snapshot(folder.path()), after);
+    }
+
+    // A stray control character in a note or card (a NUL from a damaged copy) never reaches an exported
+    // file, which is then read back whole: every item comes back, without it.
+    void controlCharactersAreNotExported_data() {
+        QTest::addColumn<bool>("contacts");
+        QTest::newRow("calendar") << false;
+        QTest::newRow("contacts") << true;
+    }
+    void controlCharactersAreNotExported() {
+        QFETCH(bool, contacts);
+        QTemporaryDir from;
+        QTemporaryDir to;
+        QTemporaryDir out;
+        const DataFolder source(from.path());
+        const DataFolder target(to.path());
+        const QString file = out.filePath(contacts ? QStringLiteral("a.vcf") : QStringLiteral("a.ics"));
+        QString damaged;
+        QByteArray expected;
+        if (contacts) {
+            fillContacts(source);
+            damaged = QStringLiteral("direcciones/Amigos/Rota");
+            writeFiles(from.path(),
+                       {{damaged, raw("Ro\0ta\r\nAna\x1b\r\n\r\n\r\n\r\n\r\nuna\tnota\x7f\r\n")}});
+            expected = "Rota\r\nAna\r\n\r\n\r\n\r\n\r\nuna\tnota\r\n";
+        } else {
+            fillCalendar(source);
+            damaged = QStringLiteral("fiestas/8 de DICIEMBRE.txt");
+            writeFiles(from.path(), {{damaged, raw("Inma\0culada\x01\r\n")}});
+            expected = "Inmaculada\r\n";
+        }
+        const ExchangeResult exported =
+            contacts ? exportVcf(source, file, QStringLiteral("Amigos")) : exportIcs(source, file, true);
+        QCOMPARE(exported.exitCode(), 0);
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray bytes = written.readAll();
+        for (const char c : bytes)
+            QVERIFY2(uchar(c) >= 0x20 ? c != 0x7F : c == '\t' || c == '\r' || c == '\n', bytes.constData());
+        const ExchangeResult imported =
+            contacts ? importVcf(target, file, QStringLiteral("Amigos")) : importIcs(target, file, madrid());
+        QVERIFY2(imported.exitCode() == 0, qPrintable(imported.summary()));
+        QCOMPARE(imported.skipped, QStringList());
+        QCOMPARE(snapshot(to.path()).value(damaged), expected);
+        // Every card in "Amigos" and "Todos"; every day but 29 February 2100 and the emptied note.
+        QCOMPARE(snapshot(to.path()).size(), contacts ? 8 : 9);
+    }
+
+    // A day or card that could not be written is listed as such and never counted as added.
+    void failedWritesAreNotCounted_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QStringList>("blocked"); // made folders, so nothing can be written there
+        QTest::addColumn<int>("added");
+        QTest::addColumn<int>("failures");
+        QTest::newRow("calendar: a day with two events not written")
+            << "a.ics"
+            << QByteArray(
+                   "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n"
+                   "BEGIN:VEVENT\r\nUID:a\r\nDTSTART;VALUE=DATE:20240105\r\nSUMMARY:Uno\r\nEND:VEVENT\r\n"
+                   "BEGIN:VEVENT\r\nUID:b\r\nDTSTART;VALUE=DATE:20240106\r\nSUMMARY:Dos\r\nEND:VEVENT\r\n"
+                   "BEGIN:VEVENT\r\nUID:c\r\nDTSTART;VALUE=DATE:20240106\r\nSUMMARY:Tres\r\nEND:VEVENT\r\n"
+                   "END:VCALENDAR\r\n")
+            << QStringList{"recordatorionoanual/6 de ENERO de 2024.txt"} << 1 << 1;
+        QTest::newRow("cards: neither copy of one card written")
+            << "a.vcf"
+            << QByteArray("BEGIN:VCARD\r\nVERSION:4.0\r\nN:Sanz;Ana;;;\r\nEND:VCARD\r\n"
+                          "BEGIN:VCARD\r\nVERSION:4.0\r\nN:Vidal;Luis;;;\r\nEND:VCARD\r\n")
+            << QStringList{"direcciones/Importados/Vidal", "direcciones/Todos/Vidal"} << 1 << 2;
+        QTest::newRow("cards: nothing written")
+            << "a.vcf" << QByteArray("BEGIN:VCARD\r\nVERSION:4.0\r\nN:Vidal;Luis;;;\r\nEND:VCARD\r\n")
+            << QStringList{"direcciones/Importados/Vidal", "direcciones/Todos/Vidal"} << 0 << 2;
+    }
+    void failedWritesAreNotCounted() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, input);
+        QFETCH(QStringList, blocked);
+        QFETCH(int, added);
+        QFETCH(int, failures);
+        QTemporaryDir folder;
+        const DataFolder data(folder.path());
+        for (const QString& path : blocked)
+            QVERIFY(QDir().mkpath(folder.filePath(path + QStringLiteral("/ocupado"))));
+        const ExchangeResult result = name.endsWith(QLatin1String(".vcf"))
+                                          ? importVcfBytes(data, input, name)
+                                          : importIcsBytes(data, input, name, madrid());
+        QCOMPARE(result.exitCode(), 3);
+        QCOMPARE(result.holidays.added + result.reminders.added + result.notes.added + result.contacts.added,
+                 added);
+        QCOMPARE(result.failures.size(), failures);
+        QVERIFY(result.summary().contains(QStringLiteral("No se ha podido escribir (%1):").arg(failures)));
     }
 
     // Files that must be refused whole: nothing written, the reason told, exit code 1.

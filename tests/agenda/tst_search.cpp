@@ -12,11 +12,17 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/time.h>
+#include <unistd.h>
 
 using namespace quindara;
 
 namespace {
+
+// The year the grid shows.
+constexpr int kShownYear = 2011;
 
 // A small agenda with one file of every kind, a Windows-1252 reminder and a contact filed twice.
 class SearchFolder {
@@ -38,6 +44,15 @@ public:
                                 "compartido\r\n";
         write(QStringLiteral("direcciones/Amigos/Gómez Pérez"), card);
         write(QStringLiteral("direcciones/Todos/Gómez Pérez"), card);
+        // A category an older install named in Windows-1252 bytes, which no QString path reaches.
+        const QByteArray foreign = QFile::encodeName(path(QStringLiteral("direcciones"))) + "/Fam\xEDlia";
+        const QByteArray foreignCard = "Rota\r\nAna\r\nCalle Tortuga\r\n";
+        const int fd = ::mkdir(foreign.constData(), 0755) == 0
+                           ? ::open((foreign + "/Rota").constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644)
+                           : -1;
+        if (fd < 0 || ::write(fd, foreignCard.constData(), size_t(foreignCard.size())) != foreignCard.size())
+            qFatal("cannot write the card in Fam\xEDlia");
+        ::close(fd);
     }
 
     void write(const QString& relative, const QByteArray& bytes) const {
@@ -136,10 +151,13 @@ private slots:
         QTest::newRow("contact once, by name") << "gomez" << QStringList{"Contacto: Gómez Pérez, Ana"};
         QTest::newRow("contact by another field")
             << "MAYOR" << QStringList{"Contacto: Gómez Pérez, Ana — Calle Mayor 1"};
+        QTest::newRow("contact of a category named in Windows-1252")
+            << "tortuga" << QStringList{"Contacto: Rota, Ana — Calle Tortuga"};
+        // What comes back every year goes to its day of the year shown (2011), among the dated results.
         QTest::newRow("newest first")
             << "compartido"
-            << QStringList{"6 de ENERO — fiesta: Reyes compartido",
-                           "JUEVES, 5 de ENERO de 2012 — nota: Otra nota compartido",
+            << QStringList{"JUEVES, 5 de ENERO de 2012 — nota: Otra nota compartido",
+                           "6 de ENERO — fiesta: Reyes compartido",
                            "MIÉRCOLES, 5 de ENERO de 2011 — nota: ...con José en la "
                            "oficina, compartido por todos",
                            "Nota 2011-1-5--9-7: Llamar al pingüino compartido",
@@ -154,21 +172,21 @@ private slots:
         QFETCH(QStringList, expected);
         SearchFolder folder;
         SearchIndex index(folder.data);
-        QCOMPARE(displays(index.search(query)), expected);
+        QCOMPARE(displays(index.search(query, kShownYear)), expected);
         // Typed letter by letter, each query narrowing the one before, the end is the same.
         SearchIndex typed(folder.data);
         for (int length = 1; length < query.size(); ++length)
-            typed.search(query.left(length));
-        QCOMPARE(displays(typed.search(query)), expected);
+            typed.search(query.left(length), kShownYear);
+        QCOMPARE(displays(typed.search(query, kShownYear)), expected);
     }
 
     void targets() {
         SearchFolder folder;
         SearchIndex index(folder.data);
-        const QList<SearchHit> hits = index.search(QStringLiteral("compartido"));
+        const QList<SearchHit> hits = index.search(QStringLiteral("compartido"), kShownYear);
         QCOMPARE(hits.size(), 5);
-        QCOMPARE(hits[0].kind, SearchKind::Holiday);
-        QCOMPARE(hits[0].isoDateOrKind(), QStringLiteral("--01-06"));
+        QCOMPARE(hits[1].kind, SearchKind::Holiday);
+        QCOMPARE(hits[1].isoDateOrKind(), QStringLiteral("--01-06"));
         QCOMPARE(hits[2].kind, SearchKind::DayNote);
         QCOMPARE(hits[2].date(), QDate(2011, 1, 5));
         QCOMPARE(hits[3].kind, SearchKind::PadNote);
@@ -212,7 +230,7 @@ private slots:
         if (change == "save over lower case")
             folder.write(QStringLiteral("dias/lunes, 7 de marzo de 2011.txt"), "Una ballena vieja ");
         SearchIndex index(folder.data);
-        index.search(query.left(2));
+        index.search(query.left(2), kShownYear);
         if (change.startsWith("save")) {
             DayNotes notes(folder.data);
             const QString key = dayNoteKey(QDate(2011, 3, 7));
@@ -240,12 +258,12 @@ private slots:
             QVERIFY(QFile::remove(card));
             index.fileRemoved(card);
         }
-        const QList<SearchHit> hits = index.search(query);
+        const QList<SearchHit> hits = index.search(query, kShownYear);
         QCOMPARE(displays(hits), expected);
         if (change == "remove card")
             QCOMPARE(hits[0].category, QStringLiteral("Todos"));
         // A fresh index over the same folder agrees.
-        QCOMPARE(displays(SearchIndex(folder.data).search(query)), expected);
+        QCOMPARE(displays(SearchIndex(folder.data).search(query, kShownYear)), expected);
     }
 
     void commandLine_data() {
@@ -260,6 +278,12 @@ private slots:
         QTest::newRow("yearly and contact") << true << "ana@" << 0
                                             << "contacto\tAmigos/Gómez Pérez\tGómez Pérez, Ana — "
                                                "ana@example.com\n";
+        // A synced note's escape sequences must not retitle or clear the terminal.
+        QTest::newRow("control characters shown, not sent")
+            << true << "medusa" << 0
+            << "2011-02-07\tLUNES, 7 de FEBRERO de 2011 — nota\t^[]0;titulo^G^[[2Jmedusa verde^? fin\n";
+        QTest::newRow("second pad note of a minute, with its date")
+            << true << "segunda" << 0 << "2011-01-05T09:07\tNota 2011-1-5--9-7-2\tSegunda del minuto\n";
         QTest::newRow("nothing") << true << "ballena" << 1 << "";
         QTest::newRow("bad folder") << false << "reunion" << 2 << "";
     }
@@ -269,10 +293,13 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, output);
         SearchFolder folder;
+        folder.write(QStringLiteral("dias/LUNES, 7 de FEBRERO de 2011.txt"),
+                     "\x1b]0;titulo\x07\x1b[2Jmedusa\tverde\x7f\r\nfin");
+        folder.write(QStringLiteral("notas/2011-1-5--9-7-2"), "Segunda del minuto");
         QByteArray bytes;
         QTextStream out(&bytes);
         const QString where = agendaFolder ? folder.dir.path() : folder.path(QStringLiteral("no-existe"));
-        QCOMPARE(runSearchCommand(where, query, out), status);
+        QCOMPARE(runSearchCommand(where, query, kShownYear, out), status);
         QCOMPARE(QString::fromUtf8(bytes), output);
     }
 };

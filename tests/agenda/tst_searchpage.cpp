@@ -4,7 +4,7 @@
 #include "common/commandline.h"
 
 #include <QApplication>
-#include <QListWidget>
+#include <QListView>
 #include <QProcess>
 
 using namespace quindara;
@@ -17,6 +17,7 @@ void fillAgenda(const AgendaFixture& fixture) {
     fixture.writeFile(QStringLiteral("dias/MIÉRCOLES, 5 de ENERO de 2011.txt"),
                       "Reunión con la ballena azul");
     fixture.writeFile(QStringLiteral("fiestas/6 de ENERO.txt"), "Reyes magos");
+    fixture.writeFile(QStringLiteral("fiestas/29 de FEBRERO.txt"), "Día bisiesto");
     fixture.writeFile(QStringLiteral("notas/2010-12-24--9-7"), "Llamar al pingüino");
     fixture.writeFile(QStringLiteral("direcciones/Amigos/Gómez Pérez"),
                       "Gómez Pérez\r\nAna\r\nCalle Mayor 1\r\nMadrid\r\n600\r\nana@example.com\r\n\r\n");
@@ -46,50 +47,61 @@ private slots:
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("expected");
+        QTest::addColumn<int>("shownYear");
         QTest::newRow("day note") << "ballena"
                                   << "Frame1_0"
                                   << "Label2"
-                                  << "MIÉRCOLES, 5 de ENERO de 2011";
+                                  << "MIÉRCOLES, 5 de ENERO de 2011" << 2012;
         // Yearly: in the year the grid shows, not today's.
         QTest::newRow("holiday, shown year") << "reyes"
                                              << "Frame1_0"
                                              << "Label2"
-                                             << "VIERNES, 6 de ENERO de 2012";
+                                             << "VIERNES, 6 de ENERO de 2012" << 2012;
+        // 29 February of a year without it: in the nearest leap year.
+        QTest::newRow("29 February, common year") << "bisiesto"
+                                                  << "Frame1_0"
+                                                  << "Label2"
+                                                  << "MIÉRCOLES, 29 de FEBRERO de 2012" << 2013;
+        QTest::newRow("29 February, last year of the agenda") << "bisiesto"
+                                                              << "Frame1_0"
+                                                              << "Label2"
+                                                              << "MIÉRCOLES, 29 de FEBRERO de 2096" << 2100;
         QTest::newRow("contact") << "mayor"
                                  << "Frame1_5"
                                  << "Text7_2"
-                                 << "Calle Mayor 1";
+                                 << "Calle Mayor 1" << 2012;
         QTest::newRow("pad note") << "pinguino"
                                   << "Frame1_4"
                                   << "Text6"
-                                  << "Llamar al pingüino";
+                                  << "Llamar al pingüino" << 2012;
         // A copy opens the entry it belongs to, where it can be merged (here the merge is declined).
         QTest::newRow("contact's conflict copy") << "tortuga"
                                                  << "Frame1_5"
                                                  << "Text7_2"
-                                                 << "Calle Mayor 1";
+                                                 << "Calle Mayor 1" << 2012;
         QTest::newRow("pad note's conflict copy") << "delfin"
                                                   << "Frame1_4"
                                                   << "Text6"
-                                                  << "Llamar al pingüino";
+                                                  << "Llamar al pingüino" << 2012;
     }
     void opensResults() {
         QFETCH(QString, query);
         QFETCH(QString, page);
         QFETCH(QString, control);
         QFETCH(QString, expected);
-        AgendaFixture fixture(kToday);
+        QFETCH(int, shownYear);
+        AgendaFixture fixture(QDate(shownYear - 1, kToday.month(), kToday.day()));
         fillAgenda(fixture);
         fixture.open();
         QVERIFY(QTest::qWaitForWindowActive(fixture.window.get()));
-        QVERIFY(fixture.click(QStringLiteral("Command3_0"))); // 2012 in the grid
+        QVERIFY(fixture.click(QStringLiteral("Command3_0"))); // the year after today's in the grid
         pressFind(fixture);
         QVERIFY(fixture.isShown(QStringLiteral("searchPage")));
         QVERIFY(!fixture.isShown(QStringLiteral("Frame1_0")));
         auto* box = fixture.find<QLineEdit>(QStringLiteral("searchText"));
         QCOMPARE(QApplication::focusWidget(), box);
         QTest::keyClicks(box, query);
-        QCOMPARE(fixture.find<QListWidget>(QStringLiteral("searchResults"))->count(), 1);
+        QCOMPARE(fixture.items(QStringLiteral("searchResults")).size(), 1);
         QTest::keyClick(box, Qt::Key_Return);
         QVERIFY(fixture.isShown(page));
         QVERIFY(!fixture.isShown(QStringLiteral("searchPage")));
@@ -104,18 +116,44 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(fixture.window.get()));
         pressFind(fixture);
         QTest::keyClicks(fixture.find<QLineEdit>(QStringLiteral("searchText")), QStringLiteral("kiwi"));
-        auto* results = fixture.find<QListWidget>(QStringLiteral("searchResults"));
-        QCOMPARE(results->count(), 0);
+        auto* results = fixture.find<QListView>(QStringLiteral("searchResults"));
+        QCOMPARE(results->model()->rowCount(), 0);
         QVERIFY(fixture.clickDay(11));
         QTest::keyClicks(fixture.find<QPlainTextEdit>(QStringLiteral("Text1")),
                          QStringLiteral("kiwi fresco"));
         pressFind(fixture);
-        QCOMPARE(results->count(), 1);
-        QVERIFY(results->item(0)->text().contains(QStringLiteral("kiwi fresco")));
+        QCOMPARE(results->model()->rowCount(), 1);
+        QVERIFY(
+            fixture.items(QStringLiteral("searchResults")).value(0).contains(QStringLiteral("kiwi fresco")));
         // A click opens it too.
         QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
-                          results->visualItemRect(results->item(0)).center());
+                          results->visualRect(results->model()->index(0, 0)).center());
         QCOMPARE(fixture.text(QStringLiteral("Label2")), QStringLiteral("VIERNES, 11 de MARZO de 2011"));
+    }
+
+    // Every result is listed, newest first: what comes back every year at its day of the shown year, so
+    // hundreds of saints hide no day note.
+    void listsEveryResultNewestFirst() {
+        AgendaFixture fixture(kToday);
+        for (QDate day(2012, 1, 1); day.year() == 2012; day = day.addDays(1))
+            fixture.writeFile(
+                QStringLiteral("santoral/%1 de %2.txt").arg(day.day()).arg(monthName(day.month())),
+                "San Ejemplo");
+        fixture.writeFile(QStringLiteral("dias/%1.txt").arg(dayNoteKey(QDate(2011, 3, 1))), "Sandía");
+        fixture.writeFile(QStringLiteral("dias/%1.txt").arg(dayNoteKey(QDate(1995, 6, 1))), "Sandalias");
+        fixture.open();
+        QVERIFY(QTest::qWaitForWindowActive(fixture.window.get()));
+        pressFind(fixture);
+        QTest::keyClicks(fixture.find<QLineEdit>(QStringLiteral("searchText")), QStringLiteral("san"));
+        QCOMPARE(fixture.text(QStringLiteral("searchCount")), QStringLiteral("368 resultados."));
+        const QStringList rows = fixture.items(QStringLiteral("searchResults"));
+        QCOMPARE(rows.size(), 368);
+        // 29 February opens in 2012, the nearest leap year; the rest of the saints in 2011.
+        QCOMPARE(rows.first(), QStringLiteral("29 de FEBRERO — santoral: San Ejemplo"));
+        QCOMPARE(rows.at(1), QStringLiteral("31 de DICIEMBRE — santoral: San Ejemplo"));
+        QCOMPARE(rows.at(rows.indexOf(QStringLiteral("1 de MARZO — santoral: San Ejemplo")) + 1),
+                 QStringLiteral("MARTES, 1 de MARZO de 2011 — nota: Sandía"));
+        QCOMPARE(rows.last(), QStringLiteral("JUEVES, 1 de JUNIO de 1995 — nota: Sandalias"));
     }
 
     // The keys of a focused day: across month and year ends, stopping at the ends of the listed years.
