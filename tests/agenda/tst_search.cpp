@@ -5,6 +5,7 @@
 #include "agenda/core/searchcommand.h"
 #include "agenda/core/searchindex.h"
 #include "agenda/core/searchtext.h"
+#include "common/regularfile.h"
 #include "common/textfile.h"
 
 #include <QDir>
@@ -22,6 +23,7 @@ namespace {
 class SearchFolder {
 public:
     SearchFolder() : data(dir.path()) {
+        common::setDataFolderRoot(dir.path());
         QVERIFY(data.createMissingFolders());
         write(QStringLiteral("dias/MIÉRCOLES, 5 de ENERO de 2011.txt"),
               "Mañana reunión con José en la oficina, compartido por todos\r\n      ");
@@ -38,6 +40,12 @@ public:
                                 "compartido\r\n";
         write(QStringLiteral("direcciones/Amigos/Gómez Pérez"), card);
         write(QStringLiteral("direcciones/Todos/Gómez Pérez"), card);
+        // A save cut short on another machine, carried here by the sync tool, and a note that is a link to
+        // a file out of the data folder: neither is anyone's note.
+        write(QStringLiteral("direcciones/Todos/.García.quindara-fXgBBQ.tmp"), "García\r\nborrador\r\n");
+        const QString secret = outside.filePath(QStringLiteral("passwd"));
+        QVERIFY(common::writeBytes(secret, "contraseña\r\n"));
+        QVERIFY(QFile::link(secret, path(QStringLiteral("dias/JUEVES, 6 de ENERO de 2011.txt"))));
     }
 
     void write(const QString& relative, const QByteArray& bytes) const {
@@ -59,6 +67,7 @@ public:
     }
 
     QTemporaryDir dir;
+    QTemporaryDir outside;
     DataFolder data;
 };
 
@@ -148,6 +157,8 @@ private slots:
             << "portatil"
             << QStringList{"MIÉRCOLES, 5 de ENERO de 2011 — nota (copia en conflicto): Cena del portátil"};
         QTest::newRow("nothing") << "ballena" << QStringList{};
+        QTest::newRow("a killed save's staging file") << "borrador" << QStringList{};
+        QTest::newRow("a link out of the folder") << "contraseña" << QStringList{};
     }
     void results() {
         QFETCH(QString, query);
