@@ -75,11 +75,11 @@ void setDataFolderRoot(const QString& folder) {
     data.resolved = data.given.isEmpty() ? QByteArray() : resolved(data.given).value_or(data.given);
 }
 
-int openRegularFile(const QByteArray& nativePath) {
-    return openRegularFileAt(AT_FDCWD, nativePath, QByteArray());
+int openRegularFile(const QByteArray& nativePath, qint64* size) {
+    return openRegularFileAt(AT_FDCWD, nativePath, QByteArray(), size);
 }
 
-int openRegularFileAt(int folder, const QByteArray& name, const QByteArray& folderPath) {
+int openRegularFileAt(int folder, const QByteArray& name, const QByteArray& folderPath, qint64* size) {
     // Non-blocking, so a FIFO opens at once and is refused below instead of waiting for a writer.
     constexpr int kFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW;
     int fd = ::openat(folder, name.constData(), kFlags);
@@ -99,6 +99,8 @@ int openRegularFileAt(int folder, const QByteArray& name, const QByteArray& fold
         errno = EACCES;
         return -1;
     }
+    if (size != nullptr)
+        *size = qint64(info.st_size);
     return fd;
 }
 

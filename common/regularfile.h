@@ -14,10 +14,12 @@ namespace common {
 void setDataFolderRoot(const QString& folder);
 
 // Opens a file for reading without blocking on what is not a regular file: a FIFO, a device or a folder
-// is refused, and so is a symbolic link under the data folder that leads out of it. The descriptor, or -1.
-int openRegularFile(const QByteArray& nativePath);
+// is refused, and so is a symbolic link under the data folder that leads out of it. The descriptor, or -1;
+// `size`, when given, gets the file's size.
+int openRegularFile(const QByteArray& nativePath, qint64* size = nullptr);
 // The same for `name` in the open folder `folder`, whose path is `folderPath`.
-int openRegularFileAt(int folder, const QByteArray& name, const QByteArray& folderPath);
+int openRegularFileAt(int folder, const QByteArray& name, const QByteArray& folderPath,
+                      qint64* size = nullptr);
 
 // The path a write to `nativePath` replaces: the path itself, or the file a symbolic link leads to. Fails,
 // with the reason in words for the user, when the link leads out of the data folder or to nothing.

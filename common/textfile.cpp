@@ -212,15 +212,14 @@ std::optional<QByteArray> readBytes(const QString& path) {
 // Straight system calls: a summary reads hundreds of small files, and QFile spends seven calls on each
 // (three of them asking the size) where these need five.
 std::optional<QByteArray> readNativeBytes(const QByteArray& nativePath) {
-    const int fd = openRegularFile(nativePath);
+    qint64 size = 0;
+    const int fd = openRegularFile(nativePath, &size);
     if (fd < 0)
         return std::nullopt;
     QByteArray bytes;
     qsizetype filled = 0;
-    qsizetype room = 4096; // a day note, a list or a card in one read
-    struct stat info {};
-    if (::fstat(fd, &info) == 0)
-        room = std::clamp<qsizetype>(qsizetype(info.st_size) + 1, room, qsizetype(1) << 24);
+    // A day note, a list or a card in one read; a larger file in as few as its size allows.
+    qsizetype room = std::clamp<qsizetype>(qsizetype(size) + 1, 4096, qsizetype(1) << 24);
     for (;;) {
         bytes.resize(filled + room);
         const ssize_t got = ::read(fd, bytes.data() + filled, size_t(room));
@@ -270,8 +269,10 @@ void AtomicFile::dropStaging() {
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
-    if (!staging_.isEmpty() && ::unlink(staging_.constData()) != 0 && errno != ENOENT)
-        qCWarning(atomicWrites) << "cannot remove" << QFile::decodeName(staging_) << qt_error_string(errno);
+    if (!staging_.isEmpty() && ::unlink(staging_.constData()) != 0 && errno != ENOENT) {
+        const int cause = errno;
+        qCWarning(atomicWrites) << "cannot remove" << QFile::decodeName(staging_) << qt_error_string(cause);
+    }
     staging_.clear();
 }
 
@@ -294,7 +295,7 @@ bool AtomicFile::open() {
     if (replacing && S_ISDIR(existing.st_mode))
         return fail(writeFailureText(EISDIR));
     if (replacing && !S_ISREG(existing.st_mode))
-        return fail(QStringLiteral("no es un archivo normal"));
+        return fail(QStringLiteral("no es un archivo normal, sino una tubería, un dispositivo o un socket"));
     const qsizetype slash = target_.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray() : target_.left(slash + 1);
     const QByteArrayView name = QByteArrayView(target_).sliced(slash + 1);
@@ -313,9 +314,11 @@ bool AtomicFile::open() {
         return fail(writeFailureText(EEXIST));
     }
     // A new file gets the mode any new file gets (the umask applied); a replaced one keeps its own.
-    if (replacing && ::fchmod(fd_, existing.st_mode & 07777) != 0)
+    if (replacing && ::fchmod(fd_, existing.st_mode & 07777) != 0) {
+        const int cause = errno;
         qCWarning(atomicWrites) << "cannot keep the mode of" << QFile::decodeName(target_)
-                                << qt_error_string(errno);
+                                << qt_error_string(cause);
+    }
     return true;
 }
 
