@@ -1,6 +1,5 @@
 #include "common/folderindex.h"
 
-#include "common/leftoversavefiles.h"
 #include "common/textfile.h"
 
 #include <QDir>
@@ -194,22 +193,6 @@ inline unsigned char foldedLatin1Second(unsigned char lead, unsigned char next) 
 
 } // namespace
 
-namespace {
-
-// A cheap first look for the atomic writer's temporary names: a dot and six letters or digits at the end.
-bool endsLikeSaveFile(const char* name, qsizetype length) {
-    if (length < 8 || name[length - 7] != '.')
-        return false;
-    for (qsizetype i = length - 6; i < length; ++i) {
-        const char c = name[i];
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
 void FolderIndex::list() {
     arena_.resize(0); // keeps its room for the next listing
     entries_.clear();
@@ -237,34 +220,14 @@ void FolderIndex::list() {
         arena_.reserve(2 * size);
         entries_.reserve(size_t(size) / 16);
     }
-    QList<QByteArray> maybeLeftovers;
+    // Hidden names (the lock, the programs' own staging files) are no one's notes.
     while (const dirent* entry = ::readdir(dir)) {
         if (entry->d_name[0] == '.' || !isRegularFile(fd, entry))
             continue;
-        const qsizetype length = qsizetype(std::strlen(entry->d_name));
-        if (endsLikeSaveFile(entry->d_name, length))
-            maybeLeftovers.append(QByteArray(entry->d_name, length));
-        else
-            add(entry->d_name, length);
+        add(entry->d_name, qsizetype(std::strlen(entry->d_name)));
     }
     ::closedir(dir);
     rebuildTable();
-    // An unfinished save of a listed file ("<name>.XXXXXX" beside "<name>") is not a file of its own.
-    bool added = false;
-    for (const QByteArray& name : maybeLeftovers) {
-        if (isLeftover(name.constData(), name.size()))
-            continue;
-        add(name.constData(), name.size());
-        added = true;
-    }
-    if (added)
-        rebuildTable();
-}
-
-bool FolderIndex::isLeftover(const char* bytes, qsizetype length) const {
-    return endsLikeSaveFile(bytes, length) &&
-           isLeftoverSaveFile(QFile::decodeName(QByteArray(bytes, length)),
-                              [this](const QString& stem) { return realName(stem) == stem; });
 }
 
 void FolderIndex::applyChanges(const std::vector<QByteArray>& names) {
@@ -280,7 +243,7 @@ void FolderIndex::applyChanges(const std::vector<QByteArray>& names) {
             entries_[size_t(found)].removed = true;
             --live_;
             rebuild = changed = true;
-        } else if (found < 0 && isFile && !isLeftover(name.constData(), name.size())) {
+        } else if (found < 0 && isFile) {
             add(name.constData(), name.size());
             rebuild = rebuild || size_t(live_) * 2 + 2 > table_.size();
             if (!rebuild)

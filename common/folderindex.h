@@ -80,7 +80,6 @@ private:
     void applyChanges(const std::vector<QByteArray>& names);
     // Index of the entry stored under exactly these bytes, or -1.
     qsizetype findStored(const QByteArray& bytes) const;
-    bool isLeftover(const char* bytes, qsizetype length) const;
     void rememberFolderTime();
     // After noteWritten or noteRemoved: the next look must not take our own change for another's.
     void followOwnChange();

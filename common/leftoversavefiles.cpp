@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QHash>
 #include <QLoggingCategory>
-#include <QRegularExpression>
+#include <QRandomGenerator>
 
 #include <cstring>
 #include <dirent.h>
@@ -18,18 +18,13 @@ namespace {
 
 Q_LOGGING_CATEGORY(leftovers, "quindara.leftovers")
 
-constexpr int kSuffixLength = 7; // "." and six letters or digits
+constexpr QByteArrayView kMark(".quindara-");
+constexpr QByteArrayView kEnd(".tmp");
+constexpr int kRandomLength = 6;
+constexpr qsizetype kMaxNameBytes = 255;
 
-// The suffix test of looksLikeSaveFile on a name's bytes: the suffix is ASCII, so the bytes tell alone.
-bool endsLikeSaveFile(const char* name, std::size_t length) {
-    if (length <= std::size_t(kSuffixLength) || name[length - kSuffixLength] != '.')
-        return false;
-    for (std::size_t i = length - kSuffixLength + 1; i < length; ++i) {
-        const char c = name[i];
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
-            return false;
-    }
-    return true;
+bool isAsciiLetterOrDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
 bool isKind(int folder, const dirent* entry, unsigned char kind, mode_t mode) {
@@ -42,8 +37,7 @@ bool isKind(int folder, const dirent* entry, unsigned char kind, mode_t mode) {
 }
 
 // Reads the folder's names from the directory alone (no file information per name, nothing sorted):
-// the folders may hold tens of thousands of files, and only a name that ends like a save file is looked
-// at further. Its sub-folders go to `subFolders`.
+// the folders may hold tens of thousands of files. Its sub-folders go to `subFolders`.
 int removeIn(const QByteArray& path, QList<QByteArray>& subFolders) {
     DIR* dir = ::opendir(path.constData());
     if (dir == nullptr)
@@ -54,26 +48,12 @@ int removeIn(const QByteArray& path, QList<QByteArray>& subFolders) {
         const char* name = entry->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
             continue;
-        const std::size_t length = std::strlen(name);
-        // The programs' own scratch files end in ".tmp"; only those names go through the full test.
-        if (length > 4 && std::strcmp(name + length - 4, ".tmp") == 0 &&
-            isLeftoverScratchFile(QFile::decodeName(name))) {
-            found.append(QByteArray(name, qsizetype(length)));
-            continue;
-        }
-        const bool saveFileName = endsLikeSaveFile(name, length);
-        // Most names end otherwise and are neither looked at further nor kept.
-        if (!saveFileName && entry->d_type == DT_REG)
-            continue;
-        if (isKind(fd, entry, DT_DIR, S_IFDIR)) {
+        const QByteArrayView view(name, qsizetype(std::strlen(name)));
+        if (isOwnScratchName(view)) {
+            if (entry->d_type == DT_REG || isKind(fd, entry, DT_REG, S_IFREG))
+                found.append(view.toByteArray());
+        } else if (entry->d_type != DT_REG && isKind(fd, entry, DT_DIR, S_IFDIR)) {
             subFolders.append(path + '/' + name);
-        } else if (saveFileName) {
-            // A leftover only while "<name>" itself is a file there; the stem is the name's bytes
-            // without the ASCII suffix.
-            const QByteArray stem(name, qsizetype(length) - kSuffixLength);
-            struct stat info {};
-            if (::fstatat(fd, stem.constData(), &info, 0) == 0 && S_ISREG(info.st_mode))
-                found.append(QByteArray(name, qsizetype(length)));
         }
     }
     int removed = 0;
@@ -89,25 +69,26 @@ int removeIn(const QByteArray& path, QList<QByteArray>& subFolders) {
 
 } // namespace
 
-bool looksLikeSaveFile(const QString& name) {
-    if (name.size() <= kSuffixLength || name.at(name.size() - kSuffixLength) != u'.')
+bool isOwnScratchName(QByteArrayView name) {
+    if (!name.startsWith('.') || !name.endsWith(kEnd))
         return false;
-    for (qsizetype i = name.size() - kSuffixLength + 1; i < name.size(); ++i) {
-        const char16_t c = name.at(i).unicode();
-        if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')))
-            return false;
-    }
-    return true;
+    // What is between the mark and ".tmp": letters or digits only.
+    const QByteArrayView stem = name.chopped(kEnd.size());
+    qsizetype tail = stem.size();
+    while (tail > 0 && isAsciiLetterOrDigit(stem.at(tail - 1)))
+        --tail;
+    if (tail == stem.size())
+        return false;
+    return stem.first(tail).endsWith(kMark);
 }
 
-bool isLeftoverSaveFile(const QString& name, const std::function<bool(const QString&)>& fileExists) {
-    return looksLikeSaveFile(name) && fileExists(name.left(name.size() - kSuffixLength));
-}
-
-bool isLeftoverScratchFile(const QString& name) {
-    static const QRegularExpression scratch(
-        QStringLiteral(R"(^(?:\.quindara-\d+|prueba-escritura-[0-9A-Za-z]{6})\.tmp$)"));
-    return scratch.match(name).hasMatch();
+QByteArray newScratchName(QByteArrayView name) {
+    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    const qsizetype room = kMaxNameBytes - 1 - kMark.size() - kRandomLength - kEnd.size();
+    QByteArray scratch = '.' + name.first(std::min(name.size(), room)).toByteArray() + kMark.toByteArray();
+    for (int i = 0; i < kRandomLength; ++i)
+        scratch += kLetters[QRandomGenerator::global()->bounded(int(sizeof(kLetters) - 1))];
+    return scratch + kEnd.toByteArray();
 }
 
 int removeLeftoverSaveFiles(const QString& programFolder, const QStringList& relativeFolders) {

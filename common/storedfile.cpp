@@ -1,25 +1,18 @@
 #include "common/storedfile.h"
 
-#include <QCoreApplication>
+#include "common/regularfile.h"
+
 #include <QFile>
-#include <QLoggingCategory>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace common {
 
-namespace {
-
-Q_LOGGING_CATEGORY(storedFiles, "quindara.storedfile")
-
-} // namespace
-
 bool openNative(const QByteArray& nativePath, QFile& file) {
-    const int fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = openRegularFile(nativePath);
     if (fd < 0)
         return false;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
@@ -37,25 +30,11 @@ QString readStoredText(const FolderIndex& index, const QString& name, Ending end
 }
 
 Status writeStoredText(FolderIndex& index, const QString& name, const QString& text, Ending ending) {
-    if (!index.isStoredInForeignBytes(name)) {
-        Status written = writeText(index.pathFor(name), text, ending);
-        if (written)
-            index.noteWritten(name);
-        return written;
-    }
-    // Written in full under a hidden name the index ignores, then renamed over the stored bytes in one step.
-    const QString staging =
-        index.folder() + QStringLiteral("/.quindara-%1.tmp").arg(QCoreApplication::applicationPid());
-    if (Status staged = writeText(staging, text, ending); !staged)
-        return staged;
-    if (::rename(QFile::encodeName(staging).constData(), index.nativePathFor(name).constData()) != 0) {
-        const QString cause = QString::fromLocal8Bit(std::strerror(errno));
-        QFile::remove(staging);
-        qCWarning(storedFiles) << "cannot rename" << staging << "to" << index.pathFor(name) << cause;
-        return Status::failure(cause);
-    }
-    index.noteWritten(name);
-    return {};
+    // Under the stored bytes, which a name stored in foreign bytes needs: no QString path reaches it.
+    Status written = writeText(NativePath{index.nativePathFor(name)}, text, ending);
+    if (written)
+        index.noteWritten(name);
+    return written;
 }
 
 Status removeStored(FolderIndex& index, const QString& name) {

@@ -1,16 +1,19 @@
 #include "common/textfile.h"
 
+#include "common/leftoversavefiles.h"
+#include "common/regularfile.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QLoggingCategory>
 #include <QStringDecoder>
 
-#ifdef Q_OS_UNIX
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
-#endif
+#include <utility>
 
 namespace common {
 
@@ -62,12 +65,21 @@ int utf8SequenceLength(const QByteArray& bytes, qsizetype at) {
     return length;
 }
 
-bool fileStartsWithByteOrderMark(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.read(kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark;
+Q_LOGGING_CATEGORY(atomicWrites, "quindara.atomicfile")
+
+bool fileStartsWithByteOrderMark(const QByteArray& nativePath) {
+    const int fd = openRegularFile(nativePath);
+    if (fd < 0)
+        return false;
+    char start[3] = {};
+    ssize_t got = 0;
+    do {
+        got = ::read(fd, start, sizeof start);
+    } while (got < 0 && errno == EINTR);
+    ::close(fd);
+    return got == ssize_t(sizeof start) && QByteArrayView(start, sizeof start) == kUtf8ByteOrderMark;
 }
 
-#ifdef Q_OS_UNIX
 // The causes a save meets most, told in the user's language; the system's own text for the rest.
 QString writeFailureText(int code) {
     switch (code) {
@@ -83,7 +95,6 @@ QString writeFailureText(int code) {
         return qt_error_string(code);
     }
 }
-#endif
 
 // A text that itself starts with U+FEFF gets a byte-order mark before it: reading takes one mark away, so
 // without it every save would lose one of the text's own.
@@ -93,8 +104,8 @@ QByteArray markingOwnLeadingMark(QStringView text, QByteArray bytes) {
     return bytes;
 }
 
-QByteArray keepingByteOrderMark(const QString& path, QByteArray bytes) {
-    if (!startsWithByteOrderMark(bytes) && fileStartsWithByteOrderMark(path))
+QByteArray keepingByteOrderMark(const QByteArray& nativePath, QByteArray bytes) {
+    if (!startsWithByteOrderMark(bytes) && fileStartsWithByteOrderMark(nativePath))
         bytes.prepend(kUtf8ByteOrderMark);
     return bytes;
 }
@@ -199,14 +210,16 @@ std::optional<QByteArray> readBytes(const QString& path) {
 }
 
 // Straight system calls: a summary reads hundreds of small files, and QFile spends seven calls on each
-// (three of them asking the size) where open, read to the end and close need four.
+// (three of them asking the size) where these need five.
 std::optional<QByteArray> readNativeBytes(const QByteArray& nativePath) {
-    const int fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC);
+    qint64 size = 0;
+    const int fd = openRegularFile(nativePath, &size);
     if (fd < 0)
         return std::nullopt;
     QByteArray bytes;
     qsizetype filled = 0;
-    qsizetype room = 4096; // a day note, a list or a card in one read
+    // A day note, a list or a card in one read; a larger file in as few as its size allows.
+    qsizetype room = std::clamp<qsizetype>(qsizetype(size) + 1, 4096, qsizetype(1) << 24);
     for (;;) {
         bytes.resize(filled + room);
         const ssize_t got = ::read(fd, bytes.data() + filled, size_t(room));
@@ -214,7 +227,7 @@ std::optional<QByteArray> readNativeBytes(const QByteArray& nativePath) {
             continue;
         if (got < 0) {
             ::close(fd);
-            return std::nullopt; // a folder, or a failing disk
+            return std::nullopt; // a failing disk
         }
         if (got == 0)
             break;
@@ -229,39 +242,94 @@ std::optional<QByteArray> readNativeBytes(const QByteArray& nativePath) {
     return bytes;
 }
 
-Status writeBytes(const QString& path, const QByteArray& bytes) {
-    AtomicFile file(path);
+namespace {
+
+Status writeNativeBytes(const QByteArray& nativePath, const QByteArray& bytes) {
+    AtomicFile file(NativePath{nativePath});
     if (file.open() && file.write(bytes) && file.commit())
         return {};
     return Status::failure(file.errorString());
 }
 
-AtomicFile::AtomicFile(const QString& path) : file_(std::make_unique<QSaveFile>(path)) {}
+} // namespace
 
-AtomicFile::~AtomicFile() = default;
+Status writeBytes(const QString& path, const QByteArray& bytes) {
+    return writeNativeBytes(QFile::encodeName(path), bytes);
+}
+
+AtomicFile::AtomicFile(const QString& path) : AtomicFile(NativePath{QFile::encodeName(path)}) {}
+
+AtomicFile::AtomicFile(NativePath path) : path_(std::move(path.bytes)) {}
+
+AtomicFile::~AtomicFile() {
+    dropStaging();
+}
+
+void AtomicFile::dropStaging() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    if (!staging_.isEmpty() && ::unlink(staging_.constData()) != 0 && errno != ENOENT) {
+        const int cause = errno;
+        qCWarning(atomicWrites) << "cannot remove" << QFile::decodeName(staging_) << qt_error_string(cause);
+    }
+    staging_.clear();
+}
 
 bool AtomicFile::fail(const QString& reason) {
     if (error_.isEmpty())
         error_ = reason.isEmpty() ? QStringLiteral("error desconocido") : reason;
-    // Read the cause first: cancelWriting() puts its own "cancelled" text in its place.
-    file_->cancelWriting();
+    dropStaging();
     return false;
 }
 
 bool AtomicFile::open() {
-    return file_->open(QIODevice::WriteOnly) || fail(file_->errorString());
+    if (!error_.isEmpty() || fd_ >= 0)
+        return false;
+    const Result<QByteArray> target = writeTarget(path_);
+    if (!target)
+        return fail(target.error());
+    target_ = *target;
+    struct stat existing {};
+    const bool replacing = ::stat(target_.constData(), &existing) == 0;
+    if (replacing && S_ISDIR(existing.st_mode))
+        return fail(writeFailureText(EISDIR));
+    if (replacing && !S_ISREG(existing.st_mode))
+        return fail(QStringLiteral("no es un archivo normal, sino una tubería, un dispositivo o un socket"));
+    const qsizetype slash = target_.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray() : target_.left(slash + 1);
+    const QByteArrayView name = QByteArrayView(target_).sliced(slash + 1);
+    // A fresh name each try; a clash with a name that is there already only means another try.
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+        staging_ = folder + newScratchName(name);
+        fd_ = ::open(staging_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EEXIST) {
+            const int cause = errno;
+            staging_.clear();
+            return fail(writeFailureText(cause));
+        }
+    }
+    if (fd_ < 0) {
+        staging_.clear();
+        return fail(writeFailureText(EEXIST));
+    }
+    // A new file gets the mode any new file gets (the umask applied); a replaced one keeps its own.
+    if (replacing && ::fchmod(fd_, existing.st_mode & 07777) != 0) {
+        const int cause = errno;
+        qCWarning(atomicWrites) << "cannot keep the mode of" << QFile::decodeName(target_)
+                                << qt_error_string(cause);
+    }
+    return true;
 }
 
 bool AtomicFile::write(const QByteArray& bytes) {
-    if (!error_.isEmpty() || !file_->isOpen())
+    if (!error_.isEmpty() || fd_ < 0)
         return false;
-#ifdef Q_OS_UNIX
-    // Straight to the descriptor: a short write is retried, so the error that stops it comes with its cause
-    // (Qt reports a short write as "unknown error" or, held in its buffer, not at all).
+    // A short write is retried, so the error that stops it comes with its cause.
     const char* data = bytes.constData();
     qsizetype left = bytes.size();
     while (left > 0) {
-        const ssize_t written = ::write(file_->handle(), data, size_t(left));
+        const ssize_t written = ::write(fd_, data, size_t(left));
         if (written < 0) {
             if (errno == EINTR)
                 continue;
@@ -271,22 +339,21 @@ bool AtomicFile::write(const QByteArray& bytes) {
         left -= written;
     }
     return true;
-#else
-    if (file_->write(bytes) != bytes.size() || !file_->flush())
-        return fail(file_->errorString());
-    return true;
-#endif
 }
 
 bool AtomicFile::commit() {
-    if (!error_.isEmpty() || !file_->isOpen())
+    if (!error_.isEmpty() || fd_ < 0)
         return false;
-#ifdef Q_OS_UNIX
-    // Some file systems (network, quota) tell a failed write only here; commit() would ignore it.
-    if (::fsync(file_->handle()) != 0 && errno != EINVAL)
+    // Some file systems (network, quota) tell a failed write only at the sync or the close.
+    if (::fsync(fd_) != 0 && errno != EINVAL)
         return fail(writeFailureText(errno));
-#endif
-    return file_->commit() || fail(file_->errorString());
+    const int fd = std::exchange(fd_, -1);
+    if (::close(fd) != 0 && errno != EINTR)
+        return fail(writeFailureText(errno));
+    if (::rename(staging_.constData(), target_.constData()) != 0)
+        return fail(writeFailureText(errno));
+    staging_.clear();
+    return true;
 }
 
 std::optional<QString> readText(const QString& path, Ending ending) {
@@ -301,7 +368,11 @@ QString readTextOrEmpty(const QString& path, Ending ending) {
 }
 
 Status writeText(const QString& path, const QString& text, Ending ending) {
-    return writeBytes(path, keepingByteOrderMark(path, encodeText(text, ending)));
+    return writeText(NativePath{QFile::encodeName(path)}, text, ending);
+}
+
+Status writeText(NativePath path, const QString& text, Ending ending) {
+    return writeNativeBytes(path.bytes, keepingByteOrderMark(path.bytes, encodeText(text, ending)));
 }
 
 QStringList readLines(const QString& path) {
@@ -320,7 +391,7 @@ Status writeLines(const QString& path, const QStringList& lines) {
         bytes += line.toUtf8() + "\r\n";
     if (!lines.isEmpty())
         bytes = markingOwnLeadingMark(lines.first(), std::move(bytes));
-    return writeBytes(path, keepingByteOrderMark(path, bytes));
+    return writeBytes(path, keepingByteOrderMark(QFile::encodeName(path), bytes));
 }
 
 Status removeFile(const QString& path) {

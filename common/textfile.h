@@ -6,10 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-#include <memory>
 #include <optional>
-
-class QSaveFile;
 
 namespace common {
 
@@ -33,19 +30,28 @@ QByteArray encodeText(const QString& text, Ending ending);
 // The inverse of encodeText: accepts CR LF, LF or lone CR and strips exactly the ending its writer added.
 QString textFromBytes(const QByteArray& bytes, Ending ending);
 
+// The bytes of a regular file; nothing for a missing one, a folder, a FIFO or a device (never waited
+// for), or a link out of the data folder.
 std::optional<QByteArray> readBytes(const QString& path);
 // The same for a path as the system calls take it (a stored name's own bytes).
 std::optional<QByteArray> readNativeBytes(const QByteArray& nativePath);
 // Atomic replace: the old file survives any failure.
 Status writeBytes(const QString& path, const QByteArray& bytes);
 
-// The one way the programs replace a file. Built on QSaveFile, whose own writes are not enough: Qt keeps
-// up to 16 KB in a buffer and, when the real write fails inside commit() (a full disk), renames the
-// incomplete file over the old one without a word. Here every byte goes to the disk at once and is
-// checked, and the first failure is kept with its true cause.
+// A path as the system calls take it, for a name no QString path reaches.
+struct NativePath {
+    QByteArray bytes;
+};
+
+// The one way the programs replace a file. The bytes go to a hidden staging file with the programs' mark
+// (see leftoversavefiles.h) beside the file, every one written at once and checked, the first failure
+// kept with its true cause; then one sync and a rename over the file. On any failure the staging file
+// is removed and the old file stays as it was. A symbolic link is written through when it leads to a
+// file inside the data folder and refused otherwise.
 class AtomicFile {
 public:
     explicit AtomicFile(const QString& path);
+    explicit AtomicFile(NativePath path);
     ~AtomicFile();
     Q_DISABLE_COPY_MOVE(AtomicFile)
 
@@ -60,8 +66,12 @@ public:
 
 private:
     bool fail(const QString& reason);
+    void dropStaging();
 
-    std::unique_ptr<QSaveFile> file_;
+    QByteArray path_;
+    QByteArray target_;  // the file the rename replaces
+    QByteArray staging_; // empty once gone or in place
+    int fd_ = -1;
     QString error_;
 };
 
@@ -71,6 +81,7 @@ std::optional<QString> readText(const QString& path, Ending ending);
 QString readTextOrEmpty(const QString& path, Ending ending);
 // The text writers keep a byte-order mark the replaced file began with, so a load and save changes no byte.
 Status writeText(const QString& path, const QString& text, Ending ending);
+Status writeText(NativePath path, const QString& text, Ending ending);
 
 // Every line of the file, an empty one too; a final line without CR LF counts as a line.
 QStringList readLines(const QString& path);

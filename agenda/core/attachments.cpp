@@ -4,6 +4,7 @@
 #include "agenda/core/storedtext.h"
 #include "common/folderindex.h"
 #include "common/programfolder.h"
+#include "common/storedfile.h"
 #include "common/textfile.h"
 
 #include <QFile>
@@ -16,9 +17,10 @@ namespace {
 constexpr qint64 kChunk = 1 << 20;
 
 bool sameBytes(const QString& first, const QString& second) {
-    QFile a(first);
-    QFile b(second);
-    if (a.size() != b.size() || !a.open(QIODevice::ReadOnly) || !b.open(QIODevice::ReadOnly))
+    QFile a;
+    QFile b;
+    if (!common::openNative(QFile::encodeName(first), a) ||
+        !common::openNative(QFile::encodeName(second), b) || a.size() != b.size())
         return false;
     while (!a.atEnd()) {
         if (a.read(kChunk) != b.read(kChunk))

@@ -2,6 +2,7 @@
 
 #include "common/conflictcopy.h"
 #include "common/folderindex.h"
+#include "common/leftoversavefiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -211,6 +212,9 @@ NameBlock fileNameBlockIn(const QString& folder) {
     while (const dirent* entry = readdir(dir)) {
         const char* raw = entry->d_name;
         if (raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0')))
+            continue;
+        // A save cut short leaves its staging file: no one's card.
+        if (raw[0] == '.' && common::isOwnScratchName(QByteArrayView(raw, qsizetype(std::strlen(raw)))))
             continue;
         // The directory tells the kind of most entries; links and unknown kinds are looked at.
         if (entry->d_type == DT_REG)

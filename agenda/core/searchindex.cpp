@@ -6,6 +6,7 @@
 #include "agenda/core/daykeys.h"
 #include "common/conflictcopy.h"
 #include "common/folderindex.h"
+#include "common/regularfile.h"
 #include "common/textfile.h"
 
 #include <QDir>
@@ -132,9 +133,9 @@ qint64 modifiedNs(const struct stat& info) {
 }
 
 // A small file read with plain system calls: QFile's set-up costs more than reading 300 bytes. The name
-// is relative to the open folder `dirFd`.
-std::optional<QByteArray> readFile(int dirFd, const QByteArray& name) {
-    const int fd = ::openat(dirFd, name.constData(), O_RDONLY | O_CLOEXEC);
+// is relative to the open folder `dirFd`, whose path is `folder`; only a regular file is read.
+std::optional<QByteArray> readFile(int dirFd, const QByteArray& name, const QByteArray& folder) {
+    const int fd = common::openRegularFileAt(dirFd, name, folder);
     if (fd < 0)
         return std::nullopt;
     QByteArray bytes;
@@ -379,9 +380,9 @@ void SearchIndex::removeDocument(int folder, const QByteArray& name) {
 }
 
 void SearchIndex::load(Document& doc, int dirFd) {
-    const auto bytes =
-        dirFd >= 0 ? readFile(dirFd, doc.name)
-                   : readFile(AT_FDCWD, QFile::encodeName(folders_[doc.folder].path) + '/' + doc.name);
+    const QByteArray folder = QFile::encodeName(folders_[doc.folder].path);
+    const auto bytes = dirFd >= 0 ? readFile(dirFd, doc.name, folder)
+                                  : readFile(AT_FDCWD, folder + '/' + doc.name, QByteArray());
     if (!bytes) {
         qCWarning(lcSearch) << "cannot read" << folders_[doc.folder].path << doc.name;
         doc.folded.clear();

@@ -1,9 +1,12 @@
 #include "agenda/core/storedtext.h"
 
+#include "common/regularfile.h"
 #include "common/storedfile.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <unistd.h>
 
 namespace quindara {
 
@@ -24,8 +27,12 @@ StoredText readIndexedText(const common::FolderIndex& index, const QString& name
 bool mayReplace(const QString& path) {
     if (!QFileInfo::exists(path))
         return true;
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly);
+    // Only a regular file read as any other: not a FIFO, not a link out of the data folder.
+    const int fd = common::openRegularFile(QFile::encodeName(path));
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
 }
 
 } // namespace quindara

@@ -8,8 +8,9 @@
 namespace quindara {
 
 common::Status writeTest(const QString& folder) {
-    // A fresh unique name, so no file of the user's is ever truncated by the test.
-    QTemporaryFile scratch(QDir(folder).filePath(QStringLiteral("prueba-escritura-XXXXXX.tmp")));
+    // A fresh unique name with the programs' scratch mark, so no file of the user's is ever truncated by
+    // the test, and a leftover of a crash is hidden from every list and swept at the next start.
+    QTemporaryFile scratch(QDir(folder).filePath(QStringLiteral(".prueba-escritura.quindara-XXXXXX.tmp")));
     if (!scratch.open())
         return common::Status::failure(scratch.errorString());
     const QByteArray blank = common::encodeText(QStringLiteral(" "), common::Ending::Zoned);

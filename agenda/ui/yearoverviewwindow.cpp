@@ -3,6 +3,7 @@
 #include "agenda/core/calendar.h"
 #include "agenda/core/daykeys.h"
 #include "agenda/ui/controls.h"
+#include "common/textfile.h"
 #include "common/ui/application.h"
 #include "common/units.h"
 
@@ -79,8 +80,10 @@ void YearOverviewWindow::Form_Load() {
     common::centreOnScreen(*this);
     // The main window only shows listed years, but a picked date must always be one it can show.
     year_ = qBound(kFirstYear, mainWindowYear_, kLastYear);
-    // Decoration only: a missing or unreadable picture leaves the white background.
-    background_.load(data_.backgroundPicture());
+    // Decoration only: a missing or unreadable picture leaves the white background. Read as any data
+    // file, so a FIFO or a link out of the folder is not waited for or followed.
+    if (const auto picture = common::readBytes(data_.backgroundPicture()))
+        background_.loadFromData(*picture);
     ComputeYearStart();
 }
 

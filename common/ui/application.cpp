@@ -1,6 +1,7 @@
 #include "common/ui/application.h"
 
 #include "common/about.h"
+#include "common/regularfile.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -79,6 +80,8 @@ DataFolderSession::DataFolderSession(Program program, const CommandLineOptions& 
     request.homeFolder = QDir::homePath();
     request.workingFolder = QDir::currentPath();
     choice_ = chooseDataFolder(program, request);
+    // Links under the data folder are followed only to files inside it.
+    setDataFolderRoot(choice_.dataFolder);
 }
 
 bool DataFolderSession::open() {

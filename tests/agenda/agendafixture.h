@@ -6,6 +6,7 @@
 #include "agenda/ui/agendawindow.h"
 #include "agenda/ui/controls.h"
 #include "common/clock.h"
+#include "common/regularfile.h"
 #include "tests/support/recordingdesktopservices.h"
 
 #include <QAbstractButton>
@@ -24,7 +25,9 @@
 class AgendaFixture {
 public:
     explicit AgendaFixture(const QDate& today, const QTime& now = QTime(10, 0))
-        : clock(QDateTime(today, now)), programFolder(folder.path()) {}
+        : clock(QDateTime(today, now)), programFolder(folder.path()) {
+        common::setDataFolderRoot(programFolder);
+    }
 
     // A file under the program folder with exactly these bytes; folders are created as needed.
     void writeFile(const QString& relative, const QByteArray& bytes) const {

@@ -5,6 +5,7 @@
 #include <QDirIterator>
 #include <QRandomGenerator>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 // Odd things on disk where the agenda expects a note: the window opens, says so when a save cannot
@@ -22,7 +23,7 @@ namespace {
 const QString kTodayNote = QStringLiteral("dias/MIÉRCOLES, 5 de ENERO de 2011.txt");
 const QString kFridayNote = QStringLiteral("dias/VIERNES, 7 de ENERO de 2011.txt");
 
-enum class Bad { Folder, Unreadable, Huge, Garbage, CrowdedFolder };
+enum class Bad { Folder, Unreadable, Huge, Garbage, CrowdedFolder, LinkOutside, Fifo, SaintsFifo };
 
 QHash<QString, QByteArray> snapshot(const QString& root, const QString& leaveOut) {
     QHash<QString, QByteArray> files;
@@ -45,6 +46,9 @@ void BadFilesTest::badEntryLosesNothingElse_data() {
     QTest::newRow("note of 50 MB") << Bad::Huge << false;
     QTest::newRow("note of binary garbage") << Bad::Garbage << false;
     QTest::newRow("folder of 100000 notes") << Bad::CrowdedFolder << false;
+    QTest::newRow("note linked to a file outside") << Bad::LinkOutside << true;
+    QTest::newRow("note that is a FIFO") << Bad::Fifo << true;
+    QTest::newRow("today's saints a FIFO") << Bad::SaintsFifo << false;
 }
 
 void BadFilesTest::badEntryLosesNothingElse() {
@@ -55,6 +59,9 @@ void BadFilesTest::badEntryLosesNothingElse() {
 
     AgendaFixture fixture(QDate(2011, 1, 5));
     const QDir root(fixture.programFolder);
+    QTemporaryDir elsewhere;
+    const QString outsideFile = elsewhere.filePath(QStringLiteral("passwd"));
+    QVERIFY(common::writeBytes(outsideFile, "root:x:0:0\r\n"));
     fixture.writeFile(QStringLiteral("fiestas/5 de ENERO.txt"), "Fiesta local\r\n");
     fixture.writeFile(kFridayNote, "viernes       ");
     fixture.writeFile(QStringLiteral("direcciones/Todos/PÉREZ"), "PÉREZ\r\nAna\r\n\r\n\r\n\r\n\r\n\r\n");
@@ -86,6 +93,18 @@ void BadFilesTest::badEntryLosesNothingElse() {
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
         break;
+    case Bad::LinkOutside:
+        QVERIFY(QFile::link(outsideFile, root.filePath(kTodayNote)));
+        break;
+    case Bad::Fifo:
+        QVERIFY(::mkfifo(QFile::encodeName(root.filePath(kTodayNote)).constData(), 0600) == 0);
+        break;
+    case Bad::SaintsFifo:
+        QVERIFY(root.mkpath(QStringLiteral("santoral")));
+        QVERIFY(
+            ::mkfifo(QFile::encodeName(root.filePath(QStringLiteral("santoral/5 de ENERO.txt"))).constData(),
+                     0600) == 0);
+        break;
     }
     const QHash<QString, QByteArray> before = snapshot(fixture.programFolder, kTodayNote);
 
@@ -97,7 +116,9 @@ void BadFilesTest::badEntryLosesNothingElse() {
     if (bad == Bad::Garbage || bad == Bad::Huge)
         QVERIFY(!note->toPlainText().isEmpty());
     // A note that is there but cannot be read is locked, so nothing typed can replace it.
-    const bool locked = bad == Bad::Folder || bad == Bad::Unreadable;
+    const bool locked =
+        bad == Bad::Folder || bad == Bad::Unreadable || bad == Bad::LinkOutside || bad == Bad::Fifo;
+    QVERIFY(!note->toPlainText().contains(QStringLiteral("root")));
     QCOMPARE(note->isReadOnly(), locked);
     QTest::mouseClick(note->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
     note->moveCursor(QTextCursor::Start);
@@ -112,6 +133,7 @@ void BadFilesTest::badEntryLosesNothingElse() {
     QCOMPARE(after.keys().size(), before.keys().size());
     for (auto it = before.cbegin(); it != before.cend(); ++it)
         QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key()));
+    QCOMPARE(common::readBytes(outsideFile), QByteArray("root:x:0:0\r\n"));
     if (!saveFails) {
         const auto saved = common::readText(root.filePath(kTodayNote), common::Ending::Zoned);
         QVERIFY(saved && saved->startsWith(QStringLiteral("anadido")));

@@ -56,22 +56,28 @@ void CrashSafetyTest::killedSavesLeaveOldOrNewFiles() {
         current.append(bytesOf(root.filePath(file)));
     const QStringList treeBefore = filesUnder(folder.path());
 
-    // A leftover the way a killed save leaves it, and a user's file that only looks like one; the
-    // scratch files of a killed staged write and write test, which a sync tool must not carry around.
-    const QString leftover = files[1] + QStringLiteral(".AbC123");
-    const QString lookalike = QStringLiteral("notas/informe.backup");
+    // A staging file the way a killed save leaves it, and files of the user's that only look like an
+    // unfinished save; the scratch files of a killed write test and of an older staged write.
+    const QFileInfo holiday(files[1]);
+    const QString leftover =
+        holiday.path() + QStringLiteral("/.") + holiday.fileName() + QStringLiteral(".quindara-AbC123.tmp");
+    const QStringList lookalikes = {files[1] + QStringLiteral(".AbC123"),
+                                    QStringLiteral("notas/informe.backup")};
     const QStringList scratch = {QStringLiteral("dias/.quindara-4242.tmp"),
-                                 QStringLiteral("prueba-escritura-AbC123.tmp")};
-    for (const QString& name : QStringList{leftover, lookalike} + scratch)
+                                 QStringLiteral(".prueba-escritura.quindara-AbC123.tmp")};
+    for (const QString& name : QStringList{leftover} + lookalikes + scratch)
         QVERIFY(QFile(root.filePath(name)).open(QIODevice::WriteOnly));
     common::FolderIndex holidays(root.filePath(QStringLiteral("fiestas")));
     holidays.refresh();
-    QCOMPARE(holidays.names(), QStringList(QFileInfo(files[1]).fileName()));
+    QStringList listed = holidays.names();
+    listed.sort();
+    QCOMPARE(listed, (QStringList{holiday.fileName(), holiday.fileName() + QStringLiteral(".AbC123")}));
     QVERIFY(data.createMissingFolders());
     QVERIFY(!QFileInfo::exists(root.filePath(leftover)));
     for (const QString& name : scratch)
         QVERIFY(!QFileInfo::exists(root.filePath(name)));
-    QVERIFY(QFile::remove(root.filePath(lookalike)));
+    for (const QString& name : lookalikes)
+        QVERIFY(QFile::remove(root.filePath(name)));
 
     // Kills land from the writer's start to about two of its rounds of saves, whatever this build's speed
     // (a sanitizer build saves several times slower), so that some fall inside a save and some after one.

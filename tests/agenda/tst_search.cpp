@@ -5,6 +5,7 @@
 #include "agenda/core/searchcommand.h"
 #include "agenda/core/searchindex.h"
 #include "agenda/core/searchtext.h"
+#include "common/regularfile.h"
 #include "common/textfile.h"
 
 #include <QDir>
@@ -28,6 +29,7 @@ constexpr int kShownYear = 2011;
 class SearchFolder {
 public:
     SearchFolder() : data(dir.path()) {
+        common::setDataFolderRoot(dir.path());
         QVERIFY(data.createMissingFolders());
         write(QStringLiteral("dias/MIÉRCOLES, 5 de ENERO de 2011.txt"),
               "Mañana reunión con José en la oficina, compartido por todos\r\n      ");
@@ -53,6 +55,12 @@ public:
         if (fd < 0 || ::write(fd, foreignCard.constData(), size_t(foreignCard.size())) != foreignCard.size())
             qFatal("cannot write the card in Fam\xEDlia");
         ::close(fd);
+        // A save cut short on another machine, carried here by the sync tool, and a note that is a link to
+        // a file out of the data folder: neither is anyone's note.
+        write(QStringLiteral("direcciones/Todos/.García.quindara-fXgBBQ.tmp"), "García\r\nborrador\r\n");
+        const QString secret = outside.filePath(QStringLiteral("passwd"));
+        QVERIFY(common::writeBytes(secret, "contraseña\r\n"));
+        QVERIFY(QFile::link(secret, path(QStringLiteral("dias/JUEVES, 6 de ENERO de 2011.txt"))));
     }
 
     void write(const QString& relative, const QByteArray& bytes) const {
@@ -74,6 +82,7 @@ public:
     }
 
     QTemporaryDir dir;
+    QTemporaryDir outside;
     DataFolder data;
 };
 
@@ -166,6 +175,8 @@ private slots:
             << "portatil"
             << QStringList{"MIÉRCOLES, 5 de ENERO de 2011 — nota (copia en conflicto): Cena del portátil"};
         QTest::newRow("nothing") << "ballena" << QStringList{};
+        QTest::newRow("a killed save's staging file") << "borrador" << QStringList{};
+        QTest::newRow("a link out of the folder") << "contraseña" << QStringList{};
     }
     void results() {
         QFETCH(QString, query);

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using tallimo::LogText;
 using tallimo::SavedLogs;
 
@@ -153,7 +155,13 @@ private slots:
         QVERIFY(QDir(logs.folderPath()).mkdir(QStringLiteral("subcarpeta")));
         QVERIFY(common::writeBytes(QDir(logs.folderPath()).filePath(QStringLiteral(".oculto")), "x"));
         QVERIFY(common::writeBytes(QDir(logs.folderPath()).filePath(QStringLiteral("2026-1-1--0-0")), "x"));
+        // A save cut short leaves its hidden staging file; a FIFO is never waited for.
+        QVERIFY(common::writeBytes(
+            QDir(logs.folderPath()).filePath(QStringLiteral(".2026-1-1--0-0.quindara-AbC123.tmp")), "y"));
+        const QString fifo = QDir(logs.folderPath()).filePath(QStringLiteral("2026-1-2--0-0"));
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
         QCOMPARE(logs.names(), QStringList({QStringLiteral("2026-1-1--0-0")}));
+        QVERIFY(!logs.read(QStringLiteral("2026-1-2--0-0")).has_value());
     }
 
     void refusesNamesOutsideTheFolder() {

@@ -1,4 +1,5 @@
 #include "common/folderindex.h"
+#include "common/leftoversavefiles.h"
 #include "common/programfolder.h"
 #include "common/textfile.h"
 
@@ -122,6 +123,50 @@ private slots:
         QCOMPARE(index.generation(), generation);
         // Qt cannot name a file whose name is not UTF-8 to remove it.
         QCOMPARE(run(QStringLiteral("rm -rf ./*")), 0);
+    }
+
+    // The sweep at start removes the programs' own staging files, hidden and marked, and nothing of the
+    // user's whatever its name; the index lists the user's files and never a staging file.
+    void startSweepRemovesOnlyOwnStagingFiles_data() {
+        QTest::addColumn<QStringList>("users");
+        QTest::addColumn<QStringList>("ours");
+        QTest::newRow("a backup beside its file")
+            << QStringList{"contrato", "contrato.backup"} << QStringList();
+        QTest::newRow("a picture's backup") << QStringList{"foto.jpg", "foto.jpg.backup"} << QStringList();
+        QTest::newRow("six digits after the name") << QStringList{"acta", "acta.201912"} << QStringList();
+        QTest::newRow("a backup alone") << QStringList{"fondo.jpg.backup"} << QStringList();
+        QTest::newRow("a killed save")
+            << QStringList{"nota.txt"} << QStringList{".nota.txt.quindara-AbC123.tmp"};
+        QTest::newRow("a killed save of a new file")
+            << QStringList{"contrato.backup"} << QStringList{".García.quindara-fXgBBQ.tmp"};
+        QTest::newRow("older staging and the write test")
+            << QStringList{"a.tmp", "quindara-1.tmp"}
+            << QStringList{".quindara-4242.tmp", ".prueba-escritura.quindara-Zz0912.tmp"};
+    }
+    void startSweepRemovesOnlyOwnStagingFiles() {
+        QFETCH(QStringList, users);
+        QFETCH(QStringList, ours);
+        QTemporaryDir dir;
+        const QDir folder(dir.filePath(QStringLiteral("Archivos")));
+        QVERIFY(folder.mkpath(QStringLiteral("Mías")));
+        for (const QString& name : users + ours) {
+            touch(folder.filePath(name));
+            touch(folder.filePath(QStringLiteral("Mías/") + name));
+        }
+        common::FolderIndex index(folder.path());
+        index.refresh();
+        QStringList listed = index.names();
+        listed.sort();
+        users.sort();
+        QCOMPARE(listed, users);
+
+        QCOMPARE(common::removeLeftoverSaveFiles(dir.path(), {QStringLiteral("Archivos")}), 2 * ours.size());
+        for (const QString& name : users) {
+            QVERIFY2(QFile::exists(folder.filePath(name)), qPrintable(name));
+            QVERIFY2(QFile::exists(folder.filePath(QStringLiteral("Mías/") + name)), qPrintable(name));
+        }
+        for (const QString& name : ours)
+            QVERIFY2(!QFile::exists(folder.filePath(name)), qPrintable(name));
     }
 
     void missingFolderIsEmpty() {

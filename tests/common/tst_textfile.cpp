@@ -1,3 +1,5 @@
+#include "common/leftoversavefiles.h"
+#include "common/regularfile.h"
 #include "common/textfile.h"
 #include "common/timestamp.h"
 #include "common/units.h"
@@ -9,6 +11,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using common::Ending;
@@ -158,7 +161,93 @@ private slots:
         ::setrlimit(RLIMIT_FSIZE, &original);
         QVERIFY(!written);
         QCOMPARE(*common::readBytes(path), before);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList(QStringLiteral("nota.txt")));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList(QStringLiteral("nota.txt")));
+    }
+
+    // The bytes wait in a hidden file with the programs' mark beside the file, which no list shows and
+    // the sweep at start removes; the file put in place keeps the mode of the one it replaces.
+    void writesGoThroughAHiddenMarkedFile() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("contrato"));
+        common::AtomicFile fresh(path);
+        QVERIFY(fresh.open() && fresh.write("uno"));
+        const QStringList staged = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(staged.size(), 1);
+        QVERIFY2(staged.first().startsWith(QStringLiteral(".contrato.")), qPrintable(staged.first()));
+        QVERIFY(common::isOwnScratchName(QFile::encodeName(staged.first())));
+        QVERIFY(fresh.commit());
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        struct stat info {};
+        QVERIFY(::stat(QFile::encodeName(path).constData(), &info) == 0);
+        QCOMPARE(info.st_mode & 07777, 0666 & ~mask);
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0640) == 0);
+        QVERIFY(common::writeBytes(path, "dos"));
+        QVERIFY(::stat(QFile::encodeName(path).constData(), &info) == 0);
+        QCOMPARE(info.st_mode & 07777, mode_t(0640));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList(QStringLiteral("contrato")));
+    }
+
+    // Under the data folder only regular files are read or replaced, and a link only when it stays inside:
+    // a FIFO is never waited for, and a file outside the folder keeps its bytes.
+    void onlyRegularFilesInsideTheDataFolder_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("usable");
+        QTest::newRow("regular file") << "regular" << true;
+        QTest::newRow("link to a file inside") << "inside" << true;
+        QTest::newRow("link out of the folder") << "outside" << false;
+        QTest::newRow("link to a link out of the folder") << "twice" << false;
+        QTest::newRow("FIFO") << "fifo" << false;
+        QTest::newRow("folder") << "folder" << false;
+    }
+    void onlyRegularFilesInsideTheDataFolder() {
+        QFETCH(QString, kind);
+        QFETCH(bool, usable);
+        QTemporaryDir outside;
+        QTemporaryDir data;
+        common::setDataFolderRoot(data.path());
+        const QDir root(data.path());
+        QVERIFY(root.mkpath(QStringLiteral("dias")) && root.mkpath(QStringLiteral("fiestas")));
+        const QString secret = outside.filePath(QStringLiteral("passwd"));
+        QVERIFY(common::writeBytes(secret, "secreto\r\n"));
+        const QString inside = root.filePath(QStringLiteral("fiestas/6 de ENERO.txt"));
+        QVERIFY(common::writeBytes(inside, "dentro\r\n"));
+        const QString path = root.filePath(QStringLiteral("dias/nota.txt"));
+        if (kind == "regular")
+            QVERIFY(common::writeBytes(path, "dentro\r\n"));
+        else if (kind == "inside")
+            QVERIFY(QFile::link(QStringLiteral("../fiestas/6 de ENERO.txt"), path));
+        else if (kind == "outside")
+            QVERIFY(QFile::link(secret, path));
+        else if (kind == "twice")
+            QVERIFY(QFile::link(secret, inside + QStringLiteral(".enlace")) &&
+                    QFile::link(inside + QStringLiteral(".enlace"), path));
+        else if (kind == "fifo")
+            QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        else
+            QVERIFY(root.mkpath(path));
+
+        const auto read = common::readText(path, Ending::Line);
+        QCOMPARE(read.has_value(), usable);
+        if (usable)
+            QCOMPARE(*read, QStringLiteral("dentro"));
+        const common::Status written = common::writeText(path, QStringLiteral("cambiado"), Ending::Line);
+        common::setDataFolderRoot(QString());
+        QCOMPARE(written.ok(), usable);
+        if (kind == "outside")
+            QCOMPARE(written.error(),
+                     QStringLiteral("el archivo es un enlace a una ruta fuera de la carpeta de datos"));
+        QCOMPARE(common::readBytes(secret), QByteArray("secreto\r\n"));
+        if (kind == "inside") {
+            QVERIFY(QFileInfo(path).isSymLink());
+            QCOMPARE(common::readBytes(inside), QByteArray("cambiado\r\n"));
+        }
+        // Nothing was left beside it.
+        QCOMPARE(QDir(root.filePath(QStringLiteral("dias")))
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+                 QStringList(QStringLiteral("nota.txt")));
     }
 
     void failedWriteIntoMissingFolderIsReported() {

@@ -1,5 +1,4 @@
 #include "common/folderindex.h"
-#include "common/leftoversavefiles.h"
 #include "common/programfolder.h"
 #include "fuzzcheck.h"
 
@@ -40,9 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!isSafeFileName(name))
             continue;
         checkStaysInFolder(folder, name);
-        // Hidden names (lock files, temporary files of atomic writes) and names shaped like an unfinished
-        // save are left out of the index on purpose, so only the others must be found again.
-        if (stored.size() < 6 && !name.startsWith(u'.') && !looksLikeSaveFile(name)) {
+        // Hidden names (lock files, temporary files of atomic writes) are left out of the index on purpose,
+        // so only the others must be found again.
+        if (stored.size() < 6 && !name.startsWith(u'.')) {
             QFile file(folder.filePath(name));
             if (file.open(QIODevice::WriteOnly))
                 stored.append(name);
