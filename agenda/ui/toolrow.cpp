@@ -76,12 +76,22 @@ std::optional<quint32> ToolRow::pageColour(AgendaPage page) const {
     return backColor(Command6[index]);
 }
 
-QString calculatorToStart(const QString& inDataFolder) {
-    if (QFileInfo(inDataFolder).isFile())
-        return inDataFolder;
-    const QString installed =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QFileInfo(inDataFolder).fileName());
-    return QFileInfo(installed).isFile() ? installed : QString();
+QString calculatorToStart(const QString& runningFolder) {
+#ifdef Q_OS_WIN
+    const QString name = QStringLiteral("tallimo.exe");
+#else
+    const QString name = QStringLiteral("tallimo");
+#endif
+    // Portable, the calculator sits in the agenda's "tallimo" sub-folder; installed, beside the agenda.
+    // A copy in the data folder is never started: whoever can write there could put any program there.
+    const QDir folder(runningFolder);
+    for (const QString& candidate :
+         {folder.filePath(QStringLiteral("tallimo/") + name), folder.filePath(name)}) {
+        const QFileInfo program(candidate);
+        if (program.isFile() && program.isExecutable())
+            return program.absoluteFilePath();
+    }
+    return {};
 }
 
 } // namespace quindara
