@@ -105,7 +105,10 @@ int nextViewerFontSize(int size) {
 }
 
 common::Status SavedLogs::ensureFolder() const {
-    if (QDir().mkpath(folder_.savedLogsFolder()))
+    if (common::Status present = folder_.checkPresent(); !present)
+        return present;
+    const QString path = folder_.savedLogsFolder();
+    if (QFileInfo(path).isDir() || QDir(folder_.programFolder()).mkdir(QFileInfo(path).fileName()))
         return {};
     return common::Status::failure(
         QStringLiteral("no existe la carpeta %1").arg(QDir::toNativeSeparators(folderPath())));
@@ -123,7 +126,7 @@ std::optional<QByteArray> SavedLogs::read(const QString& name) const {
 
 common::Result<QString> SavedLogs::save(const QByteArray& bytes, const QDateTime& moment,
                                         const std::optional<SavedLog>& editing) const {
-    // The folder may have gone since the window opened; the copy is worth recreating it.
+    // The folder of saved logs may have gone since the window opened; the copy is worth making it again.
     if (common::Status folder = ensureFolder(); !folder)
         return folder;
     const QString name = common::freeTimeStampName(moment, [&](const QString& candidate) {

@@ -60,6 +60,8 @@ public:
     explicit SavedLogs(const CalculatorFolder& folder) : folder_(folder) {}
 
     QString folderPath() const { return folder_.savedLogsFolder(); }
+    // The folder of saved logs is made again, one level only, when just it has gone; a program folder that
+    // has gone is told, never made again (it was moved, and making it would nest it when it comes back).
     common::Status ensureFolder() const;
     // Plain files of the folder in the order above; empty when the folder is missing.
     QStringList names() const;

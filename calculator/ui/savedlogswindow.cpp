@@ -40,9 +40,10 @@ constexpr std::array<ButtonPlace, 5> kButtons{{
 } // namespace
 
 SavedLogsWindow::SavedLogsWindow(const QString& programFolder, const common::Clock& clock,
-                                 common::DesktopServices& desktop, QWidget* parent, LogWrite logWrite)
+                                 common::DesktopServices& desktop, QWidget* parent, LogWrite logWrite,
+                                 const QString& unwrittenLog)
     : QDialog(parent), folder_(programFolder), savedLogs_(folder_), clock_(clock), desktop_(desktop),
-      logWrite_(logWrite) {
+      logWrite_(logWrite), unwrittenLog_(unwrittenLog) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(parent && !parent->window()->windowTitle().isEmpty() ? parent->window()->windowTitle()
                                                                         : kCalculatorTitle);
@@ -94,7 +95,11 @@ void SavedLogsWindow::createControls() {
 void SavedLogsWindow::Form_Load() {
     coverCalculatorWindow();
     ViewerFontSize = 12;
-    if (!savedLogs_.ensureFolder())
+    // A program folder that has gone was told by the calculator when it could not write the log.
+    if (const common::Status present = folder_.checkPresent(); !present) {
+        if (logWrite_ == LogWrite::Written)
+            tell(present.error());
+    } else if (!savedLogs_.ensureFolder())
         tell(QStringLiteral("No se pudo crear la carpeta de las operaciones guardadas:\n%1\n"
                             "No se podrán guardar copias.")
                  .arg(QDir::toNativeSeparators(savedLogs_.folderPath())));
@@ -119,6 +124,11 @@ void SavedLogsWindow::coverCalculatorWindow() {
 }
 
 void SavedLogsWindow::LoadCurrentLog() {
+    // The file still holds an older log; the tape's own is the current one.
+    if (logWrite_ == LogWrite::Failed) {
+        showLog(common::encodeText(unwrittenLog_, common::Ending::Line));
+        return;
+    }
     const QString path = folder_.logFile();
     // A missing log is the calculator's failure to write it, told there; the viewer stays empty.
     if (!QFileInfo::exists(path)) {
@@ -128,9 +138,8 @@ void SavedLogsWindow::LoadCurrentLog() {
     const auto bytes = common::readBytes(path);
     if (!bytes) {
         showLog({});
-        if (logWrite_ == LogWrite::Written)
-            tell(QStringLiteral("No se pudo leer el registro de operaciones:\n%1")
-                     .arg(QDir::toNativeSeparators(path)));
+        tell(QStringLiteral("No se pudo leer el registro de operaciones:\n%1")
+                 .arg(QDir::toNativeSeparators(path)));
         return;
     }
     showLog(*bytes);
