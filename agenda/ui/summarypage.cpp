@@ -2,6 +2,7 @@
 
 #include "agenda/ui/controls.h"
 #include "agenda/ui/decorativestrip.h"
+#include "common/ui/longtext.h"
 #include "common/units.h"
 
 #include <QPlainTextEdit>
@@ -22,15 +23,15 @@ SummaryPage::SummaryPage(Span span, DayNotes& notes, QWidget* parent) : QFrame(p
 }
 
 void SummaryPage::BuildMonthSummary(int year, int month) {
-    summaryBox_->setPlainText(notes_.monthSummary(year, month));
+    summaryBox_->setReadOnly(!common::showTextWholeOrCut(summaryBox_, notes_.monthSummary(year, month)));
 }
 
 void SummaryPage::BuildYearSummary(int year) {
-    summaryBox_->setPlainText(notes_.yearSummary(year));
+    summaryBox_->setReadOnly(!common::showTextWholeOrCut(summaryBox_, notes_.yearSummary(year)));
 }
 
 QString SummaryPage::text() const {
-    return summaryBox_->toPlainText();
+    return common::boxText(summaryBox_);
 }
 
 } // namespace quindara

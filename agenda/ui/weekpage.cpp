@@ -5,6 +5,7 @@
 #include "agenda/core/weeknumber.h"
 #include "agenda/ui/controls.h"
 #include "agenda/ui/outsidechangeprompt.h"
+#include "common/ui/longtext.h"
 #include "common/units.h"
 
 #include <QFocusEvent>
@@ -63,10 +64,9 @@ void WeekPage::ShowWeekPage(const QDate& day) {
 }
 
 void WeekPage::showNote(int Index, const StoredText& note) {
-    Text2[Index]->setPlainText(note.text);
-    Text2[Index]->document()->setModified(false);
-    // A note that cannot be read shows as empty and locked, so nothing replaces it.
-    Text2[Index]->setReadOnly(!note.readable());
+    const bool whole = common::showTextWholeOrCut(Text2[Index], note.text);
+    // A note that cannot be read shows as empty and locked, so nothing replaces it; so does one shown cut.
+    Text2[Index]->setReadOnly(!note.readable() || !whole);
     versions_[Index] = note.version;
 }
 
@@ -103,7 +103,7 @@ QStringList WeekPage::captions() const {
 QStringList WeekPage::texts() const {
     QStringList found;
     for (const QPlainTextEdit* box : Text2)
-        found.append(box->toPlainText());
+        found.append(common::boxText(box));
     return found;
 }
 

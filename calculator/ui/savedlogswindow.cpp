@@ -5,6 +5,7 @@
 #include "common/textfile.h"
 #include "common/timestamp.h"
 #include "common/ui/controls.h"
+#include "common/ui/longtext.h"
 #include "common/units.h"
 
 #include <QDir>
@@ -273,10 +274,14 @@ void SavedLogsWindow::refreshFileList(const QString& name) {
 
 void SavedLogsWindow::showLog(const QByteArray& bytes) {
     shownLog_ = LogText(bytes);
-    Text1->setPlainText(shownLog_.text());
+    const bool whole = common::showTextWholeOrCut(Text1, shownLog_.text());
+    Text1->setReadOnly(!whole);
 }
 
 QString SavedLogsWindow::viewerText() const {
+    // A log shown cut cannot be edited: it stands for the whole log.
+    if (Text1->isReadOnly())
+        return shownLog_.text();
     // toPlainText() would turn no-break spaces into blanks; the raw text keeps them.
     QString text = Text1->document()->toRawText();
     text.replace(QChar::ParagraphSeparator, u'\n');

@@ -456,6 +456,44 @@ private slots:
         }
     }
 
+    // A line too long to lay out at once is shown cut and its box locked; the file keeps every byte, and
+    // the text pad gets the whole text.
+    void longLineIsShownCutAndKeptWhole_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("save");
+        const QString longLine(20000, u'x');
+        QTest::newRow("day note") << note(kWednesday5) << 0 << "Text1" << QString();
+        QTest::newRow("week note") << note(kWednesday5) << 1 << "Text2_2" << QString();
+        QTest::newRow("holiday") << QStringLiteral("fiestas/5 de ENERO.txt") << 0 << "Text9_0"
+                                 << "Command11_0";
+    }
+    void longLineIsShownCutAndKeptWhole() {
+        QFETCH(QString, file);
+        QFETCH(int, tab);
+        QFETCH(QString, box);
+        QFETCH(QString, save);
+        EditingFixture fx(QDate(2011, 1, 5));
+        const QByteArray bytes = "antes\r\n" + QByteArray(20000, 'x') + " \r\n\tdespu\xc3\xa9s\r\n";
+        fx.writeFile(file, bytes);
+        fx.start();
+        QVERIFY(fx.click(elementName("Command6", tab)));
+        QVERIFY(fx.box(box)->isReadOnly());
+        QVERIFY(fx.text(box).size() < 12000);
+        QVERIFY(fx.text(box).startsWith(QStringLiteral("antes\nxxx")));
+        fx.typeInto(box, QStringLiteral("nuevo"));
+        QVERIFY(!fx.text(box).contains(QStringLiteral("nuevo")));
+        if (!save.isEmpty())
+            QVERIFY(!fx.click(save));
+        if (save.isEmpty()) {
+            QVERIFY(fx.click(QStringLiteral("Command9")));
+            QVERIFY(fx.exported().contains(bytes.sliced(0, bytes.size() - 2)));
+        }
+        QVERIFY(fx.click(QStringLiteral("Command10")));
+        QCOMPARE(fx.readFile(file), bytes);
+    }
+
     void attachingWaitsForAChosenDay() {
         EditingFixture fx(QDate(2011, 1, 5));
         fx.writeFile(QStringLiteral("listaarchivos/5 de ENERO de 2011.txt"), "a.txt\r\n");
