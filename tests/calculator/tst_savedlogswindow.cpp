@@ -182,6 +182,8 @@ private slots:
         QTest::newRow("older 8-bit install") << QByteArray("\r\n 2 ) Ra\xedz\t 3\r\n");
         QTest::newRow("no final line end") << QByteArray("7\r\n\r\n\r\n8");
         QTest::newRow("empty") << QByteArray();
+        QTest::newRow("a line too long to show whole")
+            << "\r\n 1 )  " + QByteArray(20000, '7') + "\r\n 2 )  1\r\n";
     }
     void unchangedLogIsSavedByteForByte() {
         QFETCH(QByteArray, log);
