@@ -105,7 +105,7 @@ void AttachmentPanel::Command16_Click(int Index) {
 void AttachmentPanel::AttachFile(int Index) {
     if (!day_.isValid())
         return;
-    const QString chosen = desktop_.askOpenFile(QStringLiteral("Selecciona una imagen"), QString(),
+    const QString chosen = desktop_.askOpenFile(QStringLiteral("Selecciona un archivo"), QString(),
                                                 QStringLiteral("Todos los archivos (*)"));
     if (chosen.isEmpty())
         return;

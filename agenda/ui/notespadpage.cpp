@@ -20,7 +20,7 @@ namespace quindara {
 NotesPadPage::NotesPadPage(const DataFolder& data, const common::Clock& clock,
                            common::DesktopServices& desktop, QWidget* parent)
     : QFrame(parent), pad_(data, clock), desktop_(desktop), messages_(new DeferredMessages(desktop, this)),
-      copyOffer_(desktop, [this](const QString& text) { tell(text); }) {
+      copyOffer_(desktop, clock, [this](const QString& text) { tell(text); }) {
     setObjectName(QStringLiteral("Frame1_4"));
     resize(common::twipsSize(8895, 8295));
 

@@ -92,11 +92,12 @@ QStringList orderedLogNames(QStringList names) {
     return ordered;
 }
 
-QString savedLogLabel(const QString& name) {
+QString savedLogLabel(const QString& name, const QDate& today) {
     const auto copy = common::parseConflictCopyName(name);
     if (!copy)
         return name;
-    return QStringLiteral("%1 (copia en conflicto, %2 %3)").arg(copy->originalName, copy->tool, copy->when);
+    return QStringLiteral("%1 (copia en conflicto de %2, %3)")
+        .arg(copy->originalName, copy->tool, common::readableWhen(*copy, today));
 }
 
 int nextViewerFontSize(int size) {

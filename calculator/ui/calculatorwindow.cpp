@@ -245,11 +245,11 @@ void CalculatorWindow::Command11_Click() {
     const common::Status written =
         present ? common::writeText(folder_.logFile(), text, common::Ending::Line) : present;
     if (!written) {
-        desktop_.showMessage(present
-                                 ? QStringLiteral("No se pudo escribir el registro de operaciones %1:\n%2")
-                                       .arg(QDir::toNativeSeparators(folder_.logFile()), written.error())
-                                 : present.error(),
-                             windowTitle());
+        desktop_.showMessage(
+            present ? QStringLiteral("No se pudo escribir el registro de operaciones %1.\nERROR: %2")
+                          .arg(QDir::toNativeSeparators(folder_.logFile()), written.error())
+                    : present.error(),
+            windowTitle());
         unwrittenLog_ = text;
         openSavedLogs_(SavedLogsWindow::LogWrite::Failed);
         unwrittenLog_.clear();

@@ -197,7 +197,7 @@ void SavedLogsWindow::saveCopy() {
     const QByteArray bytes = shownLog_.bytesFor(viewerText());
     const common::Result<QString> name = savedLogs_.save(bytes, clock_.now(), editing_);
     if (!name) {
-        tell(QStringLiteral("No se pudo guardar la copia «%1»:\n%2")
+        tell(QStringLiteral("No se pudo guardar la copia «%1».\nERROR: %2")
                  .arg(common::timeStampName(clock_.now()), name.error()));
         refreshFileList();
         return;
@@ -243,7 +243,7 @@ void SavedLogsWindow::openInTextEditor() {
     const QString path = folder_.logFile();
     // Opening the editor on the old log would show text other than the one the user just edited.
     if (const common::Status written = common::writeBytes(path, shownLog_.bytesFor(viewerText())); !written) {
-        tell(QStringLiteral("No se pudo escribir el registro de operaciones:\n%1\n%2")
+        tell(QStringLiteral("No se pudo escribir el registro de operaciones:\n%1\nERROR: %2")
                  .arg(QDir::toNativeSeparators(path), written.error()));
         return;
     }
@@ -264,7 +264,7 @@ void SavedLogsWindow::refreshFileList(const QString& name) {
     File1->clear();
     // A conflict copy a sync tool left is listed as a log of its own, marked, beside the log it copies.
     for (const QString& saved : savedLogs_.names()) {
-        auto* item = new QListWidgetItem(savedLogLabel(saved), File1);
+        auto* item = new QListWidgetItem(savedLogLabel(saved, clock_.today()), File1);
         item->setData(Qt::UserRole, saved);
         if (saved == name)
             File1->setCurrentItem(item);

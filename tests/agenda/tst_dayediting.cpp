@@ -229,7 +229,7 @@ private slots:
         fx.desktop.openFileAnswer = QString();
         QVERIFY(fx.click(QStringLiteral("Command16_0")));
         QCOMPARE(fx.desktop.callsOf(QStringLiteral("askOpenFile")),
-                 QStringList{QStringLiteral("Selecciona una imagen")});
+                 QStringList{QStringLiteral("Selecciona un archivo")});
         QCOMPARE(fx.items(QStringLiteral("List1_0")), QStringList());
         QCOMPARE(QDir(fx.path(QStringLiteral("Archivos"))).entryList(QDir::Files), QStringList());
 

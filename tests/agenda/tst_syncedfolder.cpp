@@ -251,6 +251,9 @@ private slots:
             return found && found->isVisible();
         };
         QCOMPARE(fx.desktop.callsOf(QStringLiteral("askYesNo")).size(), 1);
+        // The copy's time reads as a date, with its year (the agenda's today is in 2011).
+        const QString question = fx.desktop.callsOf(QStringLiteral("askYesNo")).constFirst();
+        QVERIFY2(question.contains(QStringLiteral(" el 7 de diciembre de 2026")), qPrintable(question));
         QVERIFY(sign(6));
         QCOMPARE(fx.dayColour(6), colours::weekday);
         // The year overview shows the same signs; January 2011 starts on a Saturday, so the 5th and the

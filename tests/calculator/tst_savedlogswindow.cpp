@@ -150,7 +150,7 @@ private slots:
         open();
         QCOMPARE(viewer()->toPlainText(), common::textFromBytes(fixtureLog(), common::Ending::Bare));
         const QString copy =
-            QStringLiteral("2026-12-5--18-30 (copia en conflicto, Syncthing 20261207-101500)");
+            QStringLiteral("2026-12-5--18-30 (copia en conflicto de Syncthing, 7 de diciembre, 10:15)");
         QCOMPARE(listed(),
                  QStringList({QStringLiteral("2026-12-10--7-0"), QStringLiteral("2026-12-5--18-30"), copy}));
         clickListed(copy);
