@@ -51,6 +51,8 @@ QPlainTextEdit* placeTextBox(QPlainTextEdit* box, const QString& name, int left,
                              int height) {
     box->setObjectName(name);
     box->setGeometry(common::twipsRect(left, top, width, height));
+    // Tab goes on to the next control, as in every box of the window, and on to the month grid.
+    box->setTabChangesFocus(true);
     return box;
 }
 

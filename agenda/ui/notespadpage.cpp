@@ -29,6 +29,7 @@ NotesPadPage::NotesPadPage(const DataFolder& data, const common::Clock& clock,
     Text6->setGeometry(common::twipsRect(120, 240, 6135, 7935));
     Text6->setFont(arialFont(14.25));
     Text6->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text6->setTabChangesFocus(true);
     setBackColor(Text6, 0x0080FFFF); // pale yellow
     setForeColor(Text6, 0x00C00000); // dark blue
     Text6->installEventFilter(this);

@@ -20,6 +20,8 @@ SummaryPage::SummaryPage(Span span, DayNotes& notes, QWidget* parent) : QFrame(p
     summaryBox_->setGeometry(common::twipsRect(960, 240, 7815, 7935));
     summaryBox_->setFont(arialFont(12));
     summaryBox_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The summary is made, not typed: Tab goes on to the next control.
+    summaryBox_->setTabChangesFocus(true);
 }
 
 void SummaryPage::BuildMonthSummary(int year, int month) {

@@ -18,7 +18,9 @@ namespace {
 constexpr int kTabLefts[kAgendaPageCount] = {6480, 6960, 7440, 7920, 9000, 9480};
 constexpr quint32 kTabColours[kAgendaPageCount] = {0x00FFFFFF, 0x00C0FFC0, 0x00FFC0FF,
                                                    0x00FFFFC0, 0x00C0FFFF, 0x00FFC0FF};
-constexpr int kToolRowTop = 40;
+// The row fills the window's top edge down to the pages, which start at 480 twips: nothing of it is hidden.
+constexpr int kToolRowTop = 0;
+constexpr int kPagesTop = 480;
 // The import and export page and its button: pale orange.
 constexpr quint32 kExchangeColour = 0x00C0E0FF;
 
@@ -58,7 +60,8 @@ void ToolRow::arrange() {
     std::vector<QWidget*> row(Command6.begin(), Command6.end());
     row.insert(row.end(), {Command15, Command9, Command12, Command10, searchButton, exchangeButton});
     for (QWidget* button : row)
-        button->move(button->x(), common::twips(kToolRowTop));
+        button->setGeometry(button->x(), common::twips(kToolRowTop), button->width(),
+                            common::twips(kPagesTop) - common::twips(kToolRowTop));
     // Tab goes along the row from left to right, whatever order its buttons were made in.
     row.pop_back();
     std::stable_sort(row.begin(), row.end(),

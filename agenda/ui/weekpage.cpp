@@ -38,6 +38,7 @@ WeekPage::WeekPage(DayNotes& notes, common::DesktopServices& desktop, QWidget* p
         Text2[k]->setFont(arialFont(12));
         Text2[k]->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         Text2[k]->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        Text2[k]->setTabChangesFocus(true);
         setForeColor(Text2[k], kNoteColours[k]);
         Text2[k]->installEventFilter(this);
     }
