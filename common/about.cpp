@@ -28,7 +28,8 @@ QString dataFolderLine(const QString& dataFolder) {
 }
 
 QString aboutText(const QStringList& lines, const QString& dataFolder) {
-    return (lines + QStringList{QString(), dataFolderLine(dataFolder)}).join(QLatin1Char('\n'));
+    const QString version = QStringLiteral("Versión %1").arg(projectVersion());
+    return (lines + QStringList{version, QString(), dataFolderLine(dataFolder)}).join(QLatin1Char('\n'));
 }
 
 } // namespace common

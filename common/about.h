@@ -16,7 +16,7 @@ QString projectVersion();
 // "Carpeta de datos: " and the folder in use, shown with both programs' about texts.
 QString dataFolderLine(const QString& dataFolder);
 
-// A program's about text: its own lines, then its data folder.
+// A program's about text: its own lines, the version, then its data folder.
 QString aboutText(const QStringList& lines, const QString& dataFolder);
 
 } // namespace common

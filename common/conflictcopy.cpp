@@ -1,6 +1,7 @@
 #include "common/conflictcopy.h"
 
 #include "common/folderindex.h"
+#include "common/timestamp.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -50,6 +51,17 @@ std::optional<ConflictCopy> parseConflictCopyName(const QString& fileName) {
 
 QStringList NamesAndCopies::copiesOf(const QString& name) const {
     return copies.isEmpty() ? QStringList() : copies.value(FolderIndex::foldName(name));
+}
+
+QString readableWhen(const ConflictCopy& copy, const QDate& today) {
+    // Syncthing writes "20261207-101500", Nextcloud "2026-12-07 101500", Dropbox the date alone.
+    for (const QString& format : {QStringLiteral("yyyyMMdd-HHmmss"), QStringLiteral("yyyy-MM-dd HHmmss")}) {
+        const QDateTime moment = QDateTime::fromString(copy.when, format);
+        if (moment.isValid())
+            return readableMoment(moment, today);
+    }
+    const QDate date = QDate::fromString(copy.when, QStringLiteral("yyyy-MM-dd"));
+    return date.isValid() ? readableDate(date, today) : copy.when;
 }
 
 QString conflictCopyLabel(const QString& name) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -17,6 +18,10 @@ struct ConflictCopy {
     // The date and time in the name, as written there ("20261207-101500", "2026-12-07 101500", "2026-12-07").
     QString when;
 };
+
+// When the copy was made, as the user reads it ("7 de diciembre, 10:15", see readableMoment), or the text
+// of its name when that is no date.
+QString readableWhen(const ConflictCopy& copy, const QDate& today);
 
 // Recognises the names the common tools give their conflict copies:
 //   Syncthing  "5 de ENERO.sync-conflict-20261207-101500-ABCDEFG.txt"

@@ -25,6 +25,8 @@ public:
     // Started detached, not waited for.
     [[nodiscard]] virtual bool startProgram(const QString& program, const QStringList& arguments) = 0;
     [[nodiscard]] bool startProgram(const QString& program) { return startProgram(program, {}); }
+    // The folder of the running program's executable; the programs installed with it are found there.
+    virtual QString runningProgramFolder() const = 0;
 
     virtual void setClipboardText(const QString& text) = 0;
     virtual PrintResult printText(const QString& text, const QFont& font) = 0;

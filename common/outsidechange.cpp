@@ -86,12 +86,14 @@ QString timeText(const QDateTime& time) {
 } // namespace
 
 QString outsideChangeQuestion(const QString& what, const QDateTime& otherTime) {
-    return QStringLiteral("Mientras lo editaba, %1 se ha cambiado en otro equipo o en otro programa "
-                          "(%2).\n\n"
+    // "la fiesta ..." is feminine, "el día ...", "el contacto ..." masculine.
+    const bool feminine = what.startsWith(QLatin1String("la ")) || what.startsWith(QLatin1String("las "));
+    return QStringLiteral("Mientras %1 editaba, %2 se ha cambiado en otro equipo o en otro programa "
+                          "(%3).\n\n"
                           "«Conservar ambos» guarda los dos textos, primero el otro y después el suyo.\n"
                           "«Usar el mío» sustituye el otro por el suyo.\n"
                           "«Usar el otro» descarta lo que ha escrito aquí.")
-        .arg(what, timeText(otherTime));
+        .arg(feminine ? QStringLiteral("la") : QStringLiteral("lo"), what, timeText(otherTime));
 }
 
 QString keptBothSeparator(const QDateTime& otherTime) {

@@ -1,5 +1,7 @@
 #include "common/timestamp.h"
 
+#include <QLocale>
+
 namespace common {
 
 QString timeStampName(const QDateTime& moment) {
@@ -19,6 +21,17 @@ QString freeTimeStampName(const QDateTime& moment, const std::function<bool(cons
     for (int counter = 2; !mayWrite(name); ++counter)
         name = first + u'-' + QString::number(counter);
     return name;
+}
+
+QString readableDate(const QDate& date, const QDate& today) {
+    return QLocale(QLocale::Spanish)
+        .toString(date, date.year() == today.year() ? QStringLiteral("d 'de' MMMM")
+                                                    : QStringLiteral("d 'de' MMMM 'de' yyyy"));
+}
+
+QString readableMoment(const QDateTime& moment, const QDate& today) {
+    return readableDate(moment.date(), today) + QStringLiteral(", ") +
+           moment.time().toString(QStringLiteral("HH:mm"));
 }
 
 } // namespace common

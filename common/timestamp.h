@@ -14,4 +14,10 @@ QString timeStampName(const QDateTime& moment);
 // note or log saved within a minute never replaces the first, and lists right after it.
 QString freeTimeStampName(const QDateTime& moment, const std::function<bool(const QString&)>& mayWrite);
 
+// A day as the user reads it: "8 de diciembre", with the year when it is not the year of `today`
+// ("8 de diciembre de 2025").
+QString readableDate(const QDate& date, const QDate& today);
+// The same with the time: "8 de diciembre, 09:49".
+QString readableMoment(const QDateTime& moment, const QDate& today);
+
 } // namespace common

@@ -67,14 +67,6 @@ QString DataFolder::backgroundPicture() const {
     return folder(kBackgroundPicture);
 }
 
-QString DataFolder::calculatorProgram() const {
-#ifdef Q_OS_WIN
-    return folder(QStringLiteral("tallimo/tallimo.exe"));
-#else
-    return folder(QStringLiteral("tallimo/tallimo"));
-#endif
-}
-
 QStringList DataFolder::treeFolders() {
     return {
         folders::holidays,      folders::yearlyReminders, folders::oneYearReminders,

@@ -47,7 +47,6 @@ public:
     QString noteFile(const QString& timeStampName) const;
     QString textPadFile() const;
     QString backgroundPicture() const;
-    QString calculatorProgram() const;
 
     // Every folder of the tree, relative, for creating the missing ones at start.
     static QStringList treeFolders();

@@ -303,12 +303,17 @@ QString numberedName(const QString& surname, int number) {
     return number == 1 ? surname : QStringLiteral("%1 (%2)").arg(surname).arg(number);
 }
 
+// "1 fiesta", "2 fiestas": a count with its noun in the right number.
+QString counted(int count, const QString& one, const QString& many) {
+    return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? one : many);
+}
+
 QString countLine(const QString& noun, const ExchangeCount& count, bool feminine) {
-    return QStringLiteral("%1: %2 %3, %4 ya estaban.")
-        .arg(noun)
-        .arg(count.added)
-        .arg(feminine ? QStringLiteral("añadidas") : QStringLiteral("añadidos"))
-        .arg(count.alreadyThere);
+    return QStringLiteral("%1: %2, %3.")
+        .arg(noun,
+             feminine ? counted(count.added, QStringLiteral("añadida"), QStringLiteral("añadidas"))
+                      : counted(count.added, QStringLiteral("añadido"), QStringLiteral("añadidos")),
+             counted(count.alreadyThere, QStringLiteral("ya estaba"), QStringLiteral("ya estaban")));
 }
 
 } // namespace
@@ -328,12 +333,13 @@ QString ExchangeResult::summary() const {
     }
     switch (action) {
     case Action::ExportIcs:
-        lines.append(
-            QStringLiteral("Calendario exportado a «%1»: %2 fiestas, %3 recordatorios, %4 notas de los días.")
-                .arg(file)
-                .arg(holidays.added)
-                .arg(reminders.added)
-                .arg(notes.added));
+        lines.append(QStringLiteral("Calendario exportado a «%1»: %2, %3, %4.")
+                         .arg(file,
+                              counted(holidays.added, QStringLiteral("fiesta"), QStringLiteral("fiestas")),
+                              counted(reminders.added, QStringLiteral("recordatorio"),
+                                      QStringLiteral("recordatorios")),
+                              counted(notes.added, QStringLiteral("nota de un día"),
+                                      QStringLiteral("notas de los días"))));
         break;
     case Action::ImportIcs:
         lines.append(QStringLiteral("Calendario importado de «%1».").arg(file));

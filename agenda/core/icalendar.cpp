@@ -438,7 +438,9 @@ bool CalendarReader::read(icalcomponent* calendar) {
         }
     }
     if (others > 0)
-        reading_.skipped.append(QStringLiteral("%1 tareas (VTODO): la agenda no guarda tareas").arg(others));
+        reading_.skipped.append(
+            (others == 1 ? QStringLiteral("1 tarea") : QStringLiteral("%1 tareas").arg(others)) +
+            QStringLiteral(" (VTODO): la agenda no guarda tareas"));
 
     for (icalcomponent* c : std::as_const(events)) {
         if (!checkDates(c))

@@ -61,9 +61,10 @@ const QString kNameRules = QStringLiteral(
 
 } // namespace
 
-AddressBookPage::AddressBookPage(const DataFolder& data, common::DesktopServices& desktop, QWidget* parent)
+AddressBookPage::AddressBookPage(const DataFolder& data, common::DesktopServices& desktop,
+                                 const common::Clock& clock, QWidget* parent)
     : QFrame(parent), desktop_(desktop), Dir1(data.folder(folders::addressBook)),
-      copyOffer_(desktop, [&desktop](const QString& text) { desktop.showMessage(text); }) {
+      copyOffer_(desktop, clock, [&desktop](const QString& text) { desktop.showMessage(text); }) {
     setObjectName(QStringLiteral("Frame1_5"));
     resize(common::twipsSize(kPageWidth, kPageHeight));
     common::setBackColor(this, kTeal);

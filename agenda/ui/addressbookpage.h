@@ -28,7 +28,8 @@ class AddressBookPage : public QFrame {
     Q_DISABLE_COPY_MOVE(AddressBookPage)
 
 public:
-    AddressBookPage(const DataFolder& data, common::DesktopServices& desktop, QWidget* parent = nullptr);
+    AddressBookPage(const DataFolder& data, common::DesktopServices& desktop, const common::Clock& clock,
+                    QWidget* parent = nullptr);
 
     // Start-up: points the folder list at "direcciones" and fills Combo3 with its categories.
     void loadCategories();

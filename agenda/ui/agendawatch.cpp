@@ -28,10 +28,10 @@ QString absolute(const QString& folder) {
 
 AgendaWatch::AgendaWatch(const DataFolder& data, const AgendaState& state, DayMarks& marks, DayReader& reader,
                          DayNotes& notes, const AgendaPages& pages, common::DesktopServices& desktop,
-                         QWidget* window)
+                         const common::Clock& clock, QWidget* window)
     : QObject(window), data_(data), state_(state), marks_(marks), reader_(reader),
       conflicts_(data, marks, notes), pages_(pages), desktop_(desktop), window_(window),
-      copyOffer_(desktop, [&desktop](const QString& text) { desktop.showMessage(text); }) {}
+      copyOffer_(desktop, clock, [&desktop](const QString& text) { desktop.showMessage(text); }) {}
 
 void AgendaWatch::start() {
     watcher_ = new common::FolderWatcher(this);

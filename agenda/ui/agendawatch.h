@@ -31,7 +31,8 @@ class AgendaWatch : public QObject {
 
 public:
     AgendaWatch(const DataFolder& data, const AgendaState& state, DayMarks& marks, DayReader& reader,
-                DayNotes& notes, const AgendaPages& pages, common::DesktopServices& desktop, QWidget* window);
+                DayNotes& notes, const AgendaPages& pages, common::DesktopServices& desktop,
+                const common::Clock& clock, QWidget* window);
 
     // Starts watching the data folders; before, only the conflict signs are drawn.
     void start();

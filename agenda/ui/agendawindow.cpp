@@ -23,6 +23,7 @@
 #include "common/units.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 
@@ -317,10 +318,10 @@ void AgendaWindow::Command12_Click() {
 }
 
 void AgendaWindow::Command15_Click() {
-    const QString program = calculatorToStart(data_.calculatorProgram());
+    const QString program = calculatorToStart(desktop_.runningProgramFolder());
     if (program.isEmpty()) {
-        desktop_.showMessage(
-            QStringLiteral("No se encuentra la calculadora en %1.").arg(data_.calculatorProgram()));
+        desktop_.showMessage(QStringLiteral("No se encuentra la calculadora junto a la agenda, en %1.")
+                                 .arg(QDir::toNativeSeparators(desktop_.runningProgramFolder())));
         return;
     }
     if (!desktop_.startProgram(program, {QStringLiteral("--folder"), data_.programFolder()}))

@@ -47,14 +47,14 @@ void AgendaWindow::createPages() {
     Frame1[3] = pages_.yearSummary;
     pages_.notesPad = new NotesPadPage(data_, clock_, desktop_, this);
     Frame1[4] = pages_.notesPad;
-    pages_.addressBook = new AddressBookPage(data_, desktop_, this);
+    pages_.addressBook = new AddressBookPage(data_, desktop_, clock_, this);
     Frame1[5] = pages_.addressBook;
     pages_.attachments = new AttachmentPanel(data_, desktop_, this);
     pages_.search = new SearchPage(data_, this);
     setBackColor(toolRow_->searchButton, backColor(pages_.search));
     pages_.exchange = new ExchangePage(data_, desktop_, this);
     pages_.exchange->hide();
-    watch_ = new AgendaWatch(data_, state_, marks_, reader_, dayNotes_, pages_, desktop_, this);
+    watch_ = new AgendaWatch(data_, state_, marks_, reader_, dayNotes_, pages_, desktop_, clock_, this);
     connect(watch_, &AgendaWatch::marksChanged, this, [this] {
         if (yearOverview_)
             yearOverview_->showOutsideChanges();

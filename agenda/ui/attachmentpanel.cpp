@@ -10,8 +10,39 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 
 namespace quindara {
+
+namespace {
+
+// Keeps each entry within the list's width, so a long name is elided in the middle rather than cut.
+class FittingDelegate : public QStyledItemDelegate {
+public:
+    explicit FittingDelegate(QListWidget* list) : QStyledItemDelegate(list), list_(list) {}
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setWidth(qMin(size.width(), list_->viewport()->width()));
+        return size;
+    }
+
+private:
+    QListWidget* list_;
+};
+
+// Long names show their start and end, and the whole name as the entry's tool tip.
+void fitEntriesToWidth(QListWidget* list) {
+    list->setTextElideMode(Qt::ElideMiddle);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setItemDelegate(new FittingDelegate(list));
+    QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, list,
+                     [list](const QModelIndex&, int first, int last) {
+                         for (int row = first; row <= last; ++row)
+                             list->item(row)->setToolTip(list->item(row)->text());
+                     });
+}
+
+} // namespace
 
 namespace {
 
@@ -41,6 +72,7 @@ AttachmentPanel::AttachmentPanel(const DataFolder& data, common::DesktopServices
         List1[k] = new QListWidget(this);
         List1[k]->setObjectName(elementName("List1", k));
         List1[k]->setGeometry(common::twipsRect(0, top + 840, kWidth, 2640));
+        fitEntriesToWidth(List1[k]);
         Command17[k] = makeButton(this, elementName("Command17", k), QRect(0, top + 3540, kWidth, 375),
                                   QStringLiteral("Eliminar"));
         setBackColor(Command17[k], 0x000000FF); // red
@@ -104,7 +136,7 @@ void AttachmentPanel::Command16_Click(int Index) {
 void AttachmentPanel::AttachFile(int Index) {
     if (!day_.isValid())
         return;
-    const QString chosen = desktop_.askOpenFile(QStringLiteral("Selecciona una imagen"), QString(),
+    const QString chosen = desktop_.askOpenFile(QStringLiteral("Selecciona un archivo"), QString(),
                                                 QStringLiteral("Todos los archivos (*)"));
     if (chosen.isEmpty())
         return;

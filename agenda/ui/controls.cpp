@@ -86,15 +86,16 @@ void showConflictSign(QAbstractButton* dayButton, bool shown) {
     if (!sign && !shown)
         return;
     if (!sign) {
-        constexpr int corner = 8;
-        constexpr int margin = 2;
+        // A small dark triangle with a white edge, tucked into the top right corner: it shows on every day
+        // colour, the selected day's red included, and keeps clear of the day's number.
+        constexpr int corner = 7;
+        constexpr int margin = 1;
         QPixmap picture(corner, corner);
         picture.fill(Qt::transparent);
         QPainter painter(&picture);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(0xC0, 0, 0));
-        painter.drawPolygon(QPolygon({QPoint(0, 0), QPoint(corner, 0), QPoint(corner, corner)}));
+        painter.setPen(Qt::white);
+        painter.setBrush(QColor(0x60, 0, 0));
+        painter.drawPolygon(QPolygon({QPoint(0, 0), QPoint(corner - 1, 0), QPoint(corner - 1, corner - 1)}));
         painter.end();
         sign = new QLabel(dayButton);
         sign->setObjectName(QStringLiteral("conflictSign"));

@@ -7,6 +7,7 @@
 #include "agenda/ui/controls.h"
 #include "agenda/ui/decorativestrip.h"
 #include "agenda/ui/outsidechangeprompt.h"
+#include "common/ui/longtext.h"
 #include "common/units.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -53,6 +54,8 @@ QPlainTextEdit* placeTextBox(QPlainTextEdit* box, const QString& name, int left,
                              int height) {
     box->setObjectName(name);
     box->setGeometry(common::twipsRect(left, top, width, height));
+    // Tab goes on to the next control, as in every box of the window, and on to the month grid.
+    box->setTabChangesFocus(true);
     return box;
 }
 
@@ -127,15 +130,15 @@ void DayPage::showDay(const QDate& date, const DayTexts& texts) {
 void DayPage::showDayText(int box, const DayTexts& texts) {
     const std::array<const QString*, 4> shown = {&texts.holiday, &texts.yearlyReminder, &texts.saints,
                                                  &texts.oneYearReminder};
-    Text9[box]->setPlainText(*shown[box]);
-    Text9[box]->document()->setModified(false);
+    const bool whole = common::showTextWholeOrCut(Text9[box], *shown[box]);
     textVersions_[box] = texts.versions[box];
-    // A file that cannot be read shows as empty: nothing typed or saved here may replace it.
+    // A file that cannot be read shows as empty, and one shown cut is not all there: nothing typed or
+    // saved here may replace it.
     static constexpr int kButtonOfBox[4] = {0, 1, -1, 2};
-    const bool readable = texts.unreadable.at(box).isEmpty();
+    const bool editable = texts.unreadable.at(box).isEmpty() && whole;
     if (kButtonOfBox[box] >= 0) {
-        Text9[box]->setReadOnly(!readable);
-        Command11[kButtonOfBox[box]]->setEnabled(readable);
+        Text9[box]->setReadOnly(!editable);
+        Command11[kButtonOfBox[box]]->setEnabled(editable);
     }
 }
 
@@ -156,7 +159,7 @@ void DayPage::clearDay() {
     // Emptying an empty box costs a new document each time the month is redrawn; its undo steps go too.
     const QTextDocument* box = Text1->document();
     if (!box->isEmpty() || box->isUndoAvailable() || box->isRedoAvailable())
-        Text1->clear();
+        common::showTextWholeOrCut(Text1, QString());
     Text1->document()->setModified(false);
     for (int k = 0; k < 3; ++k)
         Text9[k]->clear();
@@ -173,10 +176,9 @@ void DayPage::loadNote() {
     shownNoteKey_ = shownDate_.isValid() ? dayNoteKey(shownDate_) : QString();
     const StoredText note = shownNoteKey_.isEmpty() ? StoredText{} : notes_.load(shownNoteKey_);
     noteVersion_ = note.version;
-    Text1->setPlainText(note.text);
     // Only the user's own edits count as edits.
-    Text1->document()->setModified(false);
-    Text1->setReadOnly(!note.readable());
+    const bool whole = common::showTextWholeOrCut(Text1, note.text);
+    Text1->setReadOnly(!note.readable() || !whole);
     emit unreadableFilesShown({note.unreadablePath});
 }
 
@@ -185,7 +187,7 @@ void DayPage::stopSavingOnLeave() {
 }
 
 QString DayPage::noteText() const {
-    return Text1->toPlainText();
+    return common::boxText(Text1);
 }
 
 bool DayPage::eventFilter(QObject* watched, QEvent* event) {

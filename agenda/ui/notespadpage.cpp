@@ -20,7 +20,7 @@ namespace quindara {
 NotesPadPage::NotesPadPage(const DataFolder& data, const common::Clock& clock,
                            common::DesktopServices& desktop, QWidget* parent)
     : QFrame(parent), pad_(data, clock), desktop_(desktop), messages_(new DeferredMessages(desktop, this)),
-      copyOffer_(desktop, [this](const QString& text) { tell(text); }) {
+      copyOffer_(desktop, clock, [this](const QString& text) { tell(text); }) {
     setObjectName(QStringLiteral("Frame1_4"));
     resize(common::twipsSize(8895, 8295));
 
@@ -29,6 +29,7 @@ NotesPadPage::NotesPadPage(const DataFolder& data, const common::Clock& clock,
     Text6->setGeometry(common::twipsRect(120, 240, 6135, 7935));
     Text6->setFont(arialFont(14.25));
     Text6->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text6->setTabChangesFocus(true);
     setBackColor(Text6, 0x0080FFFF); // pale yellow
     setForeColor(Text6, 0x00C00000); // dark blue
     Text6->installEventFilter(this);

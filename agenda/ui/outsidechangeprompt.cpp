@@ -78,8 +78,8 @@ common::Status saveEditedDayNote(DayNotes& notes, common::DesktopServices& deskt
     return {};
 }
 
-ConflictCopyOffer::ConflictCopyOffer(common::DesktopServices& desktop, Tell tell)
-    : desktop_(desktop), tell_(std::move(tell)) {}
+ConflictCopyOffer::ConflictCopyOffer(common::DesktopServices& desktop, const common::Clock& clock, Tell tell)
+    : desktop_(desktop), clock_(clock), tell_(std::move(tell)) {}
 
 bool ConflictCopyOffer::offer(const Wording& wording, const QString& copyPath,
                               const std::function<common::Status()>& merge) {
@@ -88,10 +88,15 @@ bool ConflictCopyOffer::offer(const Wording& wording, const QString& copyPath,
     const QString copyName = QFileInfo(copyPath).fileName();
     const common::ConflictCopy copy =
         common::parseConflictCopyName(copyName).value_or(common::ConflictCopy{});
+    // The subject opens the sentence: "La fiesta (...)", not "la fiesta".
+    QString subject = wording.subject;
+    if (!subject.isEmpty())
+        subject[0] = subject[0].toUpper();
     const QString question =
         QStringLiteral("%1 tiene una copia en conflicto, hecha por %2 el %3:\n%4\n\n"
                        "¿Unir la copia %5? Se conservan %6, y después se borra la copia.")
-            .arg(wording.subject, copy.tool, copy.when, copyName, wording.into, wording.kept);
+            .arg(subject, copy.tool, common::readableWhen(copy, clock_.today()), copyName, wording.into,
+                 wording.kept);
     if (!desktop_.askYesNo(question, QStringLiteral("Copia en conflicto"), common::DefaultAnswer::Yes)) {
         declined_.insert(copyPath);
         return false;

@@ -2,6 +2,7 @@
 
 #include "agenda/core/daynotes.h"
 #include "agenda/core/storedtext.h"
+#include "common/clock.h"
 #include "common/desktopservices.h"
 #include "common/outsidechange.h"
 
@@ -49,13 +50,14 @@ public:
     };
 
     using Tell = std::function<void(const QString&)>;
-    ConflictCopyOffer(common::DesktopServices& desktop, Tell tell);
+    ConflictCopyOffer(common::DesktopServices& desktop, const common::Clock& clock, Tell tell);
 
     // Asks about the copy at `copyPath` and merges it on a yes; a failure is told. True when merged.
     bool offer(const Wording& wording, const QString& copyPath, const std::function<common::Status()>& merge);
 
 private:
     common::DesktopServices& desktop_;
+    const common::Clock& clock_;
     Tell tell_;
     QSet<QString> declined_;
 };

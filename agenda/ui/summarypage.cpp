@@ -2,6 +2,7 @@
 
 #include "agenda/ui/controls.h"
 #include "agenda/ui/decorativestrip.h"
+#include "common/ui/longtext.h"
 #include "common/units.h"
 
 #include <QPlainTextEdit>
@@ -19,18 +20,20 @@ SummaryPage::SummaryPage(Span span, DayNotes& notes, QWidget* parent) : QFrame(p
     summaryBox_->setGeometry(common::twipsRect(960, 240, 7815, 7935));
     summaryBox_->setFont(arialFont(12));
     summaryBox_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The summary is made, not typed: Tab goes on to the next control.
+    summaryBox_->setTabChangesFocus(true);
 }
 
 void SummaryPage::BuildMonthSummary(int year, int month) {
-    summaryBox_->setPlainText(notes_.monthSummary(year, month));
+    summaryBox_->setReadOnly(!common::showTextWholeOrCut(summaryBox_, notes_.monthSummary(year, month)));
 }
 
 void SummaryPage::BuildYearSummary(int year) {
-    summaryBox_->setPlainText(notes_.yearSummary(year));
+    summaryBox_->setReadOnly(!common::showTextWholeOrCut(summaryBox_, notes_.yearSummary(year)));
 }
 
 QString SummaryPage::text() const {
-    return summaryBox_->toPlainText();
+    return common::boxText(summaryBox_);
 }
 
 } // namespace quindara

@@ -18,7 +18,9 @@ namespace {
 constexpr int kTabLefts[kAgendaPageCount] = {6480, 6960, 7440, 7920, 9000, 9480};
 constexpr quint32 kTabColours[kAgendaPageCount] = {0x00FFFFFF, 0x00C0FFC0, 0x00FFC0FF,
                                                    0x00FFFFC0, 0x00C0FFFF, 0x00FFC0FF};
-constexpr int kToolRowTop = 40;
+// The row fills the window's top edge down to the pages, which start at 480 twips: nothing of it is hidden.
+constexpr int kToolRowTop = 0;
+constexpr int kPagesTop = 480;
 // The import and export page and its button: pale orange.
 constexpr quint32 kExchangeColour = 0x00C0E0FF;
 
@@ -58,7 +60,8 @@ void ToolRow::arrange() {
     std::vector<QWidget*> row(Command6.begin(), Command6.end());
     row.insert(row.end(), {Command15, Command9, Command12, Command10, searchButton, exchangeButton});
     for (QWidget* button : row)
-        button->move(button->x(), common::twips(kToolRowTop));
+        button->setGeometry(button->x(), common::twips(kToolRowTop), button->width(),
+                            common::twips(kPagesTop) - common::twips(kToolRowTop));
     // Tab goes along the row from left to right, whatever order its buttons were made in.
     row.pop_back();
     std::stable_sort(row.begin(), row.end(),
@@ -76,12 +79,22 @@ std::optional<quint32> ToolRow::pageColour(AgendaPage page) const {
     return backColor(Command6[index]);
 }
 
-QString calculatorToStart(const QString& inDataFolder) {
-    if (QFileInfo(inDataFolder).isFile())
-        return inDataFolder;
-    const QString installed =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QFileInfo(inDataFolder).fileName());
-    return QFileInfo(installed).isFile() ? installed : QString();
+QString calculatorToStart(const QString& runningFolder) {
+#ifdef Q_OS_WIN
+    const QString name = QStringLiteral("tallimo.exe");
+#else
+    const QString name = QStringLiteral("tallimo");
+#endif
+    // Portable, the calculator sits in the agenda's "tallimo" sub-folder; installed, beside the agenda.
+    // A copy in the data folder is never started: whoever can write there could put any program there.
+    const QDir folder(runningFolder);
+    for (const QString& candidate :
+         {folder.filePath(QStringLiteral("tallimo/") + name), folder.filePath(name)}) {
+        const QFileInfo program(candidate);
+        if (program.isFile() && program.isExecutable())
+            return program.absoluteFilePath();
+    }
+    return {};
 }
 
 } // namespace quindara

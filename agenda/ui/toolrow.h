@@ -35,8 +35,9 @@ public:
     std::optional<quint32> pageColour(AgendaPage page) const;
 };
 
-// The calculator program the tool row starts: the one in the data folder or, installed from a package,
-// the one beside the agenda. Empty when neither is there.
-QString calculatorToStart(const QString& inDataFolder);
+// The calculator program the tool row starts: the one installed with the agenda running from
+// `runningFolder`, in its "tallimo" sub-folder (portable) or beside it (installed). Empty when neither is
+// there.
+QString calculatorToStart(const QString& runningFolder);
 
 } // namespace quindara

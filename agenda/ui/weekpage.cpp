@@ -6,6 +6,7 @@
 #include "agenda/core/weeknumber.h"
 #include "agenda/ui/controls.h"
 #include "agenda/ui/outsidechangeprompt.h"
+#include "common/ui/longtext.h"
 #include "common/units.h"
 
 #include <QFocusEvent>
@@ -38,6 +39,7 @@ WeekPage::WeekPage(DayNotes& notes, common::DesktopServices& desktop, QWidget* p
         Text2[k]->setFont(arialFont(12));
         Text2[k]->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         Text2[k]->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        Text2[k]->setTabChangesFocus(true);
         setForeColor(Text2[k], kNoteColours[k]);
         Text2[k]->installEventFilter(this);
     }
@@ -67,11 +69,10 @@ void WeekPage::ShowWeekPage(const QDate& day) {
 }
 
 void WeekPage::showNote(int Index, const StoredText& note) {
-    Text2[Index]->setPlainText(note.text);
-    Text2[Index]->document()->setModified(false);
-    // A note that cannot be read shows as empty and locked, so nothing replaces it; a day outside the
-    // agenda's years is locked too.
-    Text2[Index]->setReadOnly(!note.readable() || outside_[Index]);
+    const bool whole = common::showTextWholeOrCut(Text2[Index], note.text);
+    // A note that cannot be read shows as empty and locked, so nothing replaces it; so does one shown cut,
+    // and a day outside the agenda's years.
+    Text2[Index]->setReadOnly(!note.readable() || !whole || outside_[Index]);
     Text2[Index]->setEnabled(!outside_[Index]);
     versions_[Index] = note.version;
 }
@@ -109,7 +110,7 @@ QStringList WeekPage::captions() const {
 QStringList WeekPage::texts() const {
     QStringList found;
     for (const QPlainTextEdit* box : Text2)
-        found.append(box->toPlainText());
+        found.append(common::boxText(box));
     return found;
 }
 

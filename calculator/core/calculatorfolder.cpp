@@ -4,6 +4,9 @@
 
 #include "common/programfolder.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace tallimo {
 
 namespace {
@@ -42,6 +45,16 @@ QStringList CalculatorFolder::treeFolders() {
 common::Status CalculatorFolder::createMissingFolders() const {
     common::removeLeftoverSaveFiles(programFolder_, QStringList(QStringLiteral(".")) + treeFolders());
     return common::ensureFolders(programFolder_, treeFolders());
+}
+
+common::Status CalculatorFolder::checkPresent() const {
+    if (QFileInfo(programFolder_).isDir())
+        return {};
+    return common::Status::failure(
+        QStringLiteral(
+            "La carpeta de datos %1 ya no existe: se ha movido o borrado. No se guardará nada en ella "
+            "hasta que vuelva a abrir la calculadora.")
+            .arg(QDir::toNativeSeparators(programFolder_)));
 }
 
 } // namespace tallimo

@@ -21,7 +21,10 @@ public:
     QString savedLog(const QString& name) const;
 
     static QStringList treeFolders();
+    // Only at start: a folder that goes later was moved or removed, and is never made again.
     common::Status createMissingFolders() const;
+    // Fails, saying so, when the program folder is no longer there (moved or removed after start).
+    common::Status checkPresent() const;
 
 private:
     QString programFolder_;

@@ -92,11 +92,12 @@ QStringList orderedLogNames(QStringList names) {
     return ordered;
 }
 
-QString savedLogLabel(const QString& name) {
+QString savedLogLabel(const QString& name, const QDate& today) {
     const auto copy = common::parseConflictCopyName(name);
     if (!copy)
         return name;
-    return QStringLiteral("%1 (copia en conflicto, %2 %3)").arg(copy->originalName, copy->tool, copy->when);
+    return QStringLiteral("%1 (copia en conflicto de %2, %3)")
+        .arg(copy->originalName, copy->tool, common::readableWhen(*copy, today));
 }
 
 int nextViewerFontSize(int size) {
@@ -105,7 +106,10 @@ int nextViewerFontSize(int size) {
 }
 
 common::Status SavedLogs::ensureFolder() const {
-    if (QDir().mkpath(folder_.savedLogsFolder()))
+    if (common::Status present = folder_.checkPresent(); !present)
+        return present;
+    const QString path = folder_.savedLogsFolder();
+    if (QFileInfo(path).isDir() || QDir(folder_.programFolder()).mkdir(QFileInfo(path).fileName()))
         return {};
     return common::Status::failure(
         QStringLiteral("no existe la carpeta %1").arg(QDir::toNativeSeparators(folderPath())));
@@ -123,7 +127,7 @@ std::optional<QByteArray> SavedLogs::read(const QString& name) const {
 
 common::Result<QString> SavedLogs::save(const QByteArray& bytes, const QDateTime& moment,
                                         const std::optional<SavedLog>& editing) const {
-    // The folder may have gone since the window opened; the copy is worth recreating it.
+    // The folder of saved logs may have gone since the window opened; the copy is worth making it again.
     if (common::Status folder = ensureFolder(); !folder)
         return folder;
     const QString name = common::freeTimeStampName(moment, [&](const QString& candidate) {

@@ -47,8 +47,9 @@ std::optional<QDateTime> timeStampOf(const QString& name);
 QStringList orderedLogNames(QStringList names);
 
 // How the list shows a saved log: its name, or for a conflict copy (a log of its own, since two tapes do
-// not merge into one) the name of the log it is a copy of, marked as such with the tool and time.
-QString savedLogLabel(const QString& name);
+// not merge into one) the name of the log it is a copy of, marked as such with the tool and time (the year
+// only when it is not the year of `today`).
+QString savedLogLabel(const QString& name, const QDate& today);
 
 // The viewer's font size after one click of the size button: 12, 14, 16, 18 and round again.
 int nextViewerFontSize(int size);
@@ -60,6 +61,8 @@ public:
     explicit SavedLogs(const CalculatorFolder& folder) : folder_(folder) {}
 
     QString folderPath() const { return folder_.savedLogsFolder(); }
+    // The folder of saved logs is made again, one level only, when just it has gone; a program folder that
+    // has gone is told, never made again (it was moved, and making it would nest it when it comes back).
     common::Status ensureFolder() const;
     // Plain files of the folder in the order above; empty when the folder is missing.
     QStringList names() const;

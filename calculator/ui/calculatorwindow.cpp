@@ -13,6 +13,7 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -38,7 +39,7 @@ CalculatorWindow::CalculatorWindow(const QString& programFolder, const common::C
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
     openSavedLogs_ = [this](SavedLogsWindow::LogWrite logWrite) {
-        SavedLogsWindow window(folder_.programFolder(), clock_, desktop_, this, logWrite);
+        SavedLogsWindow window(folder_.programFolder(), clock_, desktop_, this, logWrite, unwrittenLog_);
         window.exec();
     };
     connectControls();
@@ -239,12 +240,19 @@ void CalculatorWindow::Command11_Click() {
     const bool formatted = InFormattedMode();
     const QString text = operationLogText(tape_, formatted ? LogMode::Formatted : LogMode::Entry,
                                           formatted ? ui_.Label3->text() : ui_.Text2->text(), OperationNames);
-    if (const common::Status written = common::writeText(folder_.logFile(), text, common::Ending::Line);
-        !written) {
-        desktop_.showMessage(QStringLiteral("No se pudo escribir el registro de operaciones %1:\n%2")
-                                 .arg(folder_.logFile(), written.error()),
-                             windowTitle());
+    // A folder moved away after start is told as such, and nothing is written at its old place.
+    const common::Status present = folder_.checkPresent();
+    const common::Status written =
+        present ? common::writeText(folder_.logFile(), text, common::Ending::Line) : present;
+    if (!written) {
+        desktop_.showMessage(
+            present ? QStringLiteral("No se pudo escribir el registro de operaciones %1.\nERROR: %2")
+                          .arg(QDir::toNativeSeparators(folder_.logFile()), written.error())
+                    : present.error(),
+            windowTitle());
+        unwrittenLog_ = text;
         openSavedLogs_(SavedLogsWindow::LogWrite::Failed);
+        unwrittenLog_.clear();
         return;
     }
     openSavedLogs_(SavedLogsWindow::LogWrite::Written);

@@ -82,6 +82,8 @@ private:
     const common::Clock& clock_;
     common::DesktopServices& desktop_;
     SavedLogsOpener openSavedLogs_;
+    // The log Command11 could not write, which the saved logs window shows instead of the file's old one.
+    QString unwrittenLog_;
 
     // The rows, CurrentRow and RowsToEvaluate.
     Tape tape_;

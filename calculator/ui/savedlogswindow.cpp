@@ -5,6 +5,7 @@
 #include "common/textfile.h"
 #include "common/timestamp.h"
 #include "common/ui/controls.h"
+#include "common/ui/longtext.h"
 #include "common/units.h"
 
 #include <QDir>
@@ -40,9 +41,10 @@ constexpr std::array<ButtonPlace, 5> kButtons{{
 } // namespace
 
 SavedLogsWindow::SavedLogsWindow(const QString& programFolder, const common::Clock& clock,
-                                 common::DesktopServices& desktop, QWidget* parent, LogWrite logWrite)
+                                 common::DesktopServices& desktop, QWidget* parent, LogWrite logWrite,
+                                 const QString& unwrittenLog)
     : QDialog(parent), folder_(programFolder), savedLogs_(folder_), clock_(clock), desktop_(desktop),
-      logWrite_(logWrite) {
+      logWrite_(logWrite), unwrittenLog_(unwrittenLog) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(parent && !parent->window()->windowTitle().isEmpty() ? parent->window()->windowTitle()
                                                                         : kCalculatorTitle);
@@ -94,7 +96,11 @@ void SavedLogsWindow::createControls() {
 void SavedLogsWindow::Form_Load() {
     coverCalculatorWindow();
     ViewerFontSize = 12;
-    if (!savedLogs_.ensureFolder())
+    // A program folder that has gone was told by the calculator when it could not write the log.
+    if (const common::Status present = folder_.checkPresent(); !present) {
+        if (logWrite_ == LogWrite::Written)
+            tell(present.error());
+    } else if (!savedLogs_.ensureFolder())
         tell(QStringLiteral("No se pudo crear la carpeta de las operaciones guardadas:\n%1\n"
                             "No se podrán guardar copias.")
                  .arg(QDir::toNativeSeparators(savedLogs_.folderPath())));
@@ -119,6 +125,11 @@ void SavedLogsWindow::coverCalculatorWindow() {
 }
 
 void SavedLogsWindow::LoadCurrentLog() {
+    // The file still holds an older log; the tape's own is the current one.
+    if (logWrite_ == LogWrite::Failed) {
+        showLog(common::encodeText(unwrittenLog_, common::Ending::Line));
+        return;
+    }
     const QString path = folder_.logFile();
     // A missing log is the calculator's failure to write it, told there; the viewer stays empty.
     if (!QFileInfo::exists(path)) {
@@ -128,9 +139,8 @@ void SavedLogsWindow::LoadCurrentLog() {
     const auto bytes = common::readBytes(path);
     if (!bytes) {
         showLog({});
-        if (logWrite_ == LogWrite::Written)
-            tell(QStringLiteral("No se pudo leer el registro de operaciones:\n%1")
-                     .arg(QDir::toNativeSeparators(path)));
+        tell(QStringLiteral("No se pudo leer el registro de operaciones:\n%1")
+                 .arg(QDir::toNativeSeparators(path)));
         return;
     }
     showLog(*bytes);
@@ -187,7 +197,7 @@ void SavedLogsWindow::saveCopy() {
     const QByteArray bytes = shownLog_.bytesFor(viewerText());
     const common::Result<QString> name = savedLogs_.save(bytes, clock_.now(), editing_);
     if (!name) {
-        tell(QStringLiteral("No se pudo guardar la copia «%1»:\n%2")
+        tell(QStringLiteral("No se pudo guardar la copia «%1».\nERROR: %2")
                  .arg(common::timeStampName(clock_.now()), name.error()));
         refreshFileList();
         return;
@@ -233,7 +243,7 @@ void SavedLogsWindow::openInTextEditor() {
     const QString path = folder_.logFile();
     // Opening the editor on the old log would show text other than the one the user just edited.
     if (const common::Status written = common::writeBytes(path, shownLog_.bytesFor(viewerText())); !written) {
-        tell(QStringLiteral("No se pudo escribir el registro de operaciones:\n%1\n%2")
+        tell(QStringLiteral("No se pudo escribir el registro de operaciones:\n%1\nERROR: %2")
                  .arg(QDir::toNativeSeparators(path), written.error()));
         return;
     }
@@ -254,7 +264,7 @@ void SavedLogsWindow::refreshFileList(const QString& name) {
     File1->clear();
     // A conflict copy a sync tool left is listed as a log of its own, marked, beside the log it copies.
     for (const QString& saved : savedLogs_.names()) {
-        auto* item = new QListWidgetItem(savedLogLabel(saved), File1);
+        auto* item = new QListWidgetItem(savedLogLabel(saved, clock_.today()), File1);
         item->setData(Qt::UserRole, saved);
         if (saved == name)
             File1->setCurrentItem(item);
@@ -264,10 +274,14 @@ void SavedLogsWindow::refreshFileList(const QString& name) {
 
 void SavedLogsWindow::showLog(const QByteArray& bytes) {
     shownLog_ = LogText(bytes);
-    Text1->setPlainText(shownLog_.text());
+    const bool whole = common::showTextWholeOrCut(Text1, shownLog_.text());
+    Text1->setReadOnly(!whole);
 }
 
 QString SavedLogsWindow::viewerText() const {
+    // A log shown cut cannot be edited: it stands for the whole log.
+    if (Text1->isReadOnly())
+        return shownLog_.text();
     // toPlainText() would turn no-break spaces into blanks; the raw text keeps them.
     QString text = Text1->document()->toRawText();
     text.replace(QChar::ParagraphSeparator, u'\n');

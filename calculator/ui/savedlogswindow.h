@@ -23,12 +23,13 @@ class SavedLogsWindow : public QDialog {
 
 public:
     // Whether the calculator managed to write the log it opens this window on. When it did not, it has
-    // told the user already, and a log that then cannot be read back is not told a second time.
+    // told the user already, and the viewer shows `unwrittenLog`, what the tape holds, not the file's
+    // older log.
     enum class LogWrite { Written, Failed };
 
     SavedLogsWindow(const QString& programFolder, const common::Clock& clock,
                     common::DesktopServices& desktop, QWidget* parent = nullptr,
-                    LogWrite logWrite = LogWrite::Written);
+                    LogWrite logWrite = LogWrite::Written, const QString& unwrittenLog = QString());
 
 private:
     void Form_Load();
@@ -75,6 +76,7 @@ private:
     std::optional<SavedLog> editing_;
     bool listing_ = false;
     LogWrite logWrite_;
+    QString unwrittenLog_;
 };
 
 } // namespace tallimo

@@ -95,11 +95,13 @@ bool DataFolderSession::open() {
             qCWarning(lcStart) << "could not fill" << failures;
             QMessageBox::warning(
                 nullptr, QCoreApplication::applicationName(),
-                QStringLiteral("No se ha podido preparar la carpeta de datos %1.\n\nNo se han "
-                               "podido crear %2 archivos o carpetas, entre ellos:\n%3")
-                    .arg(QDir::toNativeSeparators(choice_.dataFolder))
-                    .arg(failures.size())
-                    .arg(QDir::toNativeSeparators(failures.constFirst())));
+                QStringLiteral("No se ha podido preparar la carpeta de datos %1.\n\n%2\n%3")
+                    .arg(QDir::toNativeSeparators(choice_.dataFolder),
+                         failures.size() == 1
+                             ? QStringLiteral("No se ha podido crear este archivo o carpeta:")
+                             : QStringLiteral("No se han podido crear %1 archivos o carpetas, entre ellos:")
+                                   .arg(failures.size()),
+                         QDir::toNativeSeparators(failures.constFirst())));
         }
     }
 

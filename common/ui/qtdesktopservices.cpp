@@ -53,6 +53,10 @@ bool QtDesktopServices::startProgram(const QString& program, const QStringList& 
     return QProcess::startDetached(program, arguments, QFileInfo(program).absolutePath());
 }
 
+QString QtDesktopServices::runningProgramFolder() const {
+    return QCoreApplication::applicationDirPath();
+}
+
 void QtDesktopServices::setClipboardText(const QString& text) {
     QClipboard* clipboard = QApplication::clipboard();
     clipboard->clear();

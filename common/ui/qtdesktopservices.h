@@ -24,6 +24,7 @@ public:
     bool openUrl(const QUrl& url) override;
     bool openInTextEditor(const QString& path) override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
+    QString runningProgramFolder() const override;
     void setClipboardText(const QString& text) override;
     PrintResult printText(const QString& text, const QFont& font) override;
     bool printTextToPdf(const QString& text, const QFont& font, const QString& path) override;

@@ -1,6 +1,7 @@
 #include "agenda/core/contactcard.h"
 #include "agenda/core/datafolder.h"
 #include "agenda/ui/addressbookpage.h"
+#include "common/clock.h"
 #include "common/storedfile.h"
 #include "common/textfile.h"
 #include "common/units.h"
@@ -71,6 +72,7 @@ private:
     std::unique_ptr<DataFolder> data_;
     std::unique_ptr<common::RecordingDesktopServices> desktop_;
     std::unique_ptr<AddressBookPage> page_;
+    const common::FixedClock clock_{QDateTime(QDate(2026, 12, 8), QTime(10, 0))};
 
     QString path(const QString& relative) const { return dir_->filePath(relative); }
     QByteArray bytes(const QString& relative) const {
@@ -79,7 +81,7 @@ private:
     bool exists(const QString& relative) const { return QFileInfo::exists(path(relative)); }
 
     void startPage() {
-        page_ = std::make_unique<AddressBookPage>(*data_, *desktop_);
+        page_ = std::make_unique<AddressBookPage>(*data_, *desktop_, clock_);
         page_->loadCategories();
         page_->show();
     }

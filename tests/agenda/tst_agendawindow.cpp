@@ -4,6 +4,7 @@
 #include "agenda/ui/yearoverviewwindow.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 
 using namespace quindara;
 
@@ -300,14 +301,24 @@ private slots:
         AgendaFixture fx(QDate(2011, 1, 5));
         fx.writeFile(QStringLiteral("listaarchivos/6 de ENERO de 2011.txt"),
                      "informe.doc\r\nfoto.jpg\r\nplano.pdf\r\n");
-        fx.writeFile(QStringLiteral("listaarchivos/6 de ENERO.txt"), "felicitación.odt\r\n");
+        const QString longName =
+            QStringLiteral("informe-trimestral-de-cuentas-consolidadas-2026-definitivo.pdf");
+        fx.writeFile(QStringLiteral("listaarchivos/6 de ENERO.txt"),
+                     "felicitación.odt\r\n" + longName.toUtf8() + "\r\n");
         fx.open();
         QCOMPARE(fx.items(QStringLiteral("List1_0")), QStringList());
         QVERIFY(fx.clickDay(6));
         QCOMPARE(fx.items(QStringLiteral("List1_0")),
                  (QStringList{QStringLiteral("informe.doc"), QStringLiteral("foto.jpg"),
                               QStringLiteral("plano.pdf")}));
-        QCOMPARE(fx.items(QStringLiteral("List1_1")), QStringList{QStringLiteral("felicitación.odt")});
+        QCOMPARE(fx.items(QStringLiteral("List1_1")),
+                 (QStringList{QStringLiteral("felicitación.odt"), longName}));
+        // A name longer than the list is wide fits in it, elided in the middle, and shows whole as a tool
+        // tip.
+        auto* list = fx.find<QListWidget>(QStringLiteral("List1_1"));
+        QCOMPARE(list->item(1)->toolTip(), longName);
+        QVERIFY(list->visualItemRect(list->item(1)).right() < list->viewport()->width());
+        QCOMPARE(list->textElideMode(), Qt::ElideMiddle);
         QVERIFY(fx.clickDay(7));
         QCOMPARE(fx.items(QStringLiteral("List1_0")), QStringList());
     }
@@ -350,6 +361,42 @@ private slots:
         QCOMPARE(fx.backColor(elementName("Frame1", tab)), colour);
         QCOMPARE(fx.find(elementName("Frame1", tab))->geometry(),
                  fx.find(QStringLiteral("Frame1_1"))->geometry());
+        // The whole tab shows, above the page.
+        QVERIFY(fx.find(elementName("Command6", tab))->geometry().bottom() <
+                fx.find(elementName("Frame1", tab))->geometry().top());
+    }
+
+    // Tab goes from a page's controls on to the rest of the window, the month grid included; in a summary
+    // it moves on rather than typing a tab into the summary.
+    void tabFromAPageReachesTheMonthGrid_data() {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("start");
+        QTest::newRow("day page") << 0 << "Text9_0";
+        QTest::newRow("week page") << 1 << "Text2_0";
+        QTest::newRow("month summary") << 2 << "Text3";
+        QTest::newRow("year summary") << 3 << "Text5";
+        QTest::newRow("notes pad") << 4 << "Text6";
+    }
+    void tabFromAPageReachesTheMonthGrid() {
+        QFETCH(int, tab);
+        QFETCH(QString, start);
+        AgendaFixture fx(QDate(2011, 1, 5));
+        fx.open();
+        fx.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(fx.window.get()));
+        QVERIFY(fx.click(elementName("Command6", tab)));
+        fx.find(start)->setFocus(Qt::TabFocusReason);
+        QStringList visited;
+        const auto onTheGrid = [](const QString& name) {
+            return name.startsWith(QLatin1String("Command1_"));
+        };
+        for (int k = 0; k < 80 && (visited.isEmpty() || !onTheGrid(visited.constLast())); ++k) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited.append(QApplication::focusWidget()->objectName());
+        }
+        QVERIFY2(onTheGrid(visited.constLast()), qPrintable(visited.join(u' ')));
+        if (tab >= 2)
+            QVERIFY(!fx.find<QPlainTextEdit>(start)->toPlainText().contains(u'\t'));
     }
 
     void unwritableProgramFolderStillOpens() {

@@ -254,7 +254,7 @@ private slots:
         fx.desktop.openFileAnswer = QString();
         QVERIFY(fx.click(QStringLiteral("Command16_0")));
         QCOMPARE(fx.desktop.callsOf(QStringLiteral("askOpenFile")),
-                 QStringList{QStringLiteral("Selecciona una imagen")});
+                 QStringList{QStringLiteral("Selecciona un archivo")});
         QCOMPARE(fx.items(QStringLiteral("List1_0")), QStringList());
         QCOMPARE(QDir(fx.path(QStringLiteral("Archivos"))).entryList(QDir::Files), QStringList());
 
@@ -520,6 +520,44 @@ private slots:
         }
     }
 
+    // A line too long to lay out at once is shown cut and its box locked; the file keeps every byte, and
+    // the text pad gets the whole text.
+    void longLineIsShownCutAndKeptWhole_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("save");
+        const QString longLine(20000, u'x');
+        QTest::newRow("day note") << note(kWednesday5) << 0 << "Text1" << QString();
+        QTest::newRow("week note") << note(kWednesday5) << 1 << "Text2_2" << QString();
+        QTest::newRow("holiday") << QStringLiteral("fiestas/5 de ENERO.txt") << 0 << "Text9_0"
+                                 << "Command11_0";
+    }
+    void longLineIsShownCutAndKeptWhole() {
+        QFETCH(QString, file);
+        QFETCH(int, tab);
+        QFETCH(QString, box);
+        QFETCH(QString, save);
+        EditingFixture fx(QDate(2011, 1, 5));
+        const QByteArray bytes = "antes\r\n" + QByteArray(20000, 'x') + " \r\n\tdespu\xc3\xa9s\r\n";
+        fx.writeFile(file, bytes);
+        fx.start();
+        QVERIFY(fx.click(elementName("Command6", tab)));
+        QVERIFY(fx.box(box)->isReadOnly());
+        QVERIFY(fx.text(box).size() < 12000);
+        QVERIFY(fx.text(box).startsWith(QStringLiteral("antes\nxxx")));
+        fx.typeInto(box, QStringLiteral("nuevo"));
+        QVERIFY(!fx.text(box).contains(QStringLiteral("nuevo")));
+        if (!save.isEmpty())
+            QVERIFY(!fx.click(save));
+        if (save.isEmpty()) {
+            QVERIFY(fx.click(QStringLiteral("Command9")));
+            QVERIFY(fx.exported().contains(bytes.sliced(0, bytes.size() - 2)));
+        }
+        QVERIFY(fx.click(QStringLiteral("Command10")));
+        QCOMPARE(fx.readFile(file), bytes);
+    }
+
     void attachingWaitsForAChosenDay() {
         EditingFixture fx(QDate(2011, 1, 5));
         fx.writeFile(QStringLiteral("listaarchivos/5 de ENERO de 2011.txt"), "a.txt\r\n");
@@ -642,27 +680,52 @@ private slots:
         QCOMPARE(fx.readFile(note(kWednesday5)), zoned(QStringLiteral("recien escrito")));
     }
 
+    // The calculator started is the one installed with the running agenda, never a copy in the data folder
+    // (anyone who can write to a shared folder could leave a program there), unless the agenda runs from
+    // that folder itself (the portable layout).
     void calculatorButton_data() {
-        QTest::addColumn<bool>("installed");
+        QTest::addColumn<bool>("portable");
+        QTest::addColumn<QString>("installed"); // the calculator beside the agenda, relative to its folder
+        QTest::addColumn<bool>("inDataFolder"); // a copy in the data folder's "tallimo" sub-folder
         QTest::addColumn<bool>("starts");
         QTest::addColumn<int>("messages");
-        QTest::newRow("started") << true << true << 0;
-        QTest::newRow("missing") << false << true << 1;
-        QTest::newRow("cannot start") << true << false << 1;
+        const QString beside = QStringLiteral("tallimo");
+        const QString portable = QStringLiteral("tallimo/tallimo");
+        QTest::newRow("installed") << false << beside << false << true << 0;
+        QTest::newRow("installed, a copy in the data folder") << false << beside << true << true << 0;
+        QTest::newRow("only in the data folder") << false << QString() << true << true << 1;
+        QTest::newRow("portable") << true << portable << true << true << 0;
+        QTest::newRow("missing") << false << QString() << false << true << 1;
+        QTest::newRow("cannot start") << false << beside << false << false << 1;
     }
     void calculatorButton() {
-        QFETCH(bool, installed);
+        QFETCH(bool, portable);
+        QFETCH(QString, installed);
+        QFETCH(bool, inDataFolder);
         QFETCH(bool, starts);
         QFETCH(int, messages);
         EditingFixture fx(QDate(2011, 1, 5));
+        QTemporaryDir bin;
+        fx.desktop.programFolder = portable ? fx.programFolder : bin.path();
+        const auto placeProgram = [](const QString& path) {
+            QDir().mkpath(QFileInfo(path).absolutePath());
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("#!/bin/sh\n");
+            file.close();
+            QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
+        };
+        if (inDataFolder)
+            placeProgram(fx.path(QStringLiteral("tallimo/tallimo")));
+        const QString program =
+            installed.isEmpty() ? QString() : QDir(fx.desktop.programFolder).filePath(installed);
+        if (!program.isEmpty())
+            placeProgram(program);
         fx.start();
-        const QString program = DataFolder(fx.programFolder).calculatorProgram();
-        if (installed)
-            fx.writeFile(QDir(fx.programFolder).relativeFilePath(program), "#!/bin/sh\n");
         fx.desktop.succeed = starts;
         QVERIFY(fx.click(QStringLiteral("Command15")));
         QCOMPARE(fx.desktop.callsOf(QStringLiteral("startProgram")),
-                 installed ? QStringList{program} : QStringList());
+                 program.isEmpty() ? QStringList() : QStringList{program});
         QCOMPARE(fx.desktop.messages.size(), messages);
         QVERIFY(fx.window->isVisible());
     }

@@ -197,7 +197,7 @@ private slots:
                      {"recordatorionoanual/30 de ENERO de 2024.txt", utf8("19:00 Clase de inglés")},
                      {"recordatorio/29 de FEBRERO.txt", "Cumplea\xC3\xB1os de Ana\r\n"},
                      {"fiestas/15 de MAYO.txt", "Fiesta del pueblo\r\n"}}
-            << QStringList{QStringLiteral("1 tareas (VTODO): la agenda no guarda tareas")};
+            << QStringList{QStringLiteral("1 tarea (VTODO): la agenda no guarda tareas")};
         QTest::newRow("endless and impossible rules end within 1901-2100; yearly days may begin before")
             << "reglas.ics"
             << QByteArray("BEGIN:VCALENDAR\nVERSION:2.0\n"

@@ -50,11 +50,11 @@ private slots:
         QTest::addColumn<QString>("importSummary");
         QTest::addColumn<QString>("importedFile");
         QTest::newRow("calendar") << false << "agenda.ics"
-                                  << "1 fiestas"
-                                  << "Calendario importado de" << QString();
+                                  << "1 fiesta, "
+                                  << "Fiestas: 1 añadida, 0 ya estaban." << QString();
         QTest::newRow("contacts") << true << "amigos.vcf"
                                   << ": 1."
-                                  << "Contactos importados de"
+                                  << "Contactos: 1 añadido, 0 ya estaban."
                                   << "direcciones/Amigos/Núñez";
     }
     void exportThenImport() {
@@ -98,8 +98,7 @@ private slots:
         QVERIFY(
             target.click(contacts ? QStringLiteral("importVcfButton") : QStringLiteral("importIcsButton")));
         const QString imported = target.find<QPlainTextEdit>(QStringLiteral("resultText"))->toPlainText();
-        QVERIFY2(imported.contains(importSummary) && imported.contains(QStringLiteral("1 añadid")),
-                 qPrintable(imported));
+        QVERIFY2(imported.contains(importSummary), qPrintable(imported));
         const DataFolder data(target.programFolder);
         QVERIFY(QFileInfo(contacts ? QDir(target.programFolder).filePath(importedFile)
                                    : data.holidayFile(annualKey(QDate(2026, 12, 24))))

@@ -6,6 +6,7 @@
 #include "common/folderwatcher.h"
 #include "common/outsidechange.h"
 #include "common/textfile.h"
+#include "common/units.h"
 
 #include <QAbstractButton>
 #include <QFileInfo>
@@ -327,6 +328,10 @@ private slots:
             return found && found->isVisible();
         };
         QCOMPARE(fx.desktop.callsOf(QStringLiteral("askYesNo")).size(), 1);
+        // The copy's time reads as a date, with its year (the agenda's today is in 2011).
+        const QString question = fx.desktop.callsOf(QStringLiteral("askYesNo")).constFirst();
+        QVERIFY2(question.contains(QStringLiteral(" el 7 de diciembre de 2026")), qPrintable(question));
+        QVERIFY2(question.at(0).isUpper(), qPrintable(question));
         QVERIFY(sign(6));
         QCOMPARE(fx.dayColour(6), colours::weekday);
         QCOMPARE(fx.text(box), expand(merged));
@@ -346,6 +351,60 @@ private slots:
         QVERIFY(overviewSign(10));
         QCOMPARE(overviewSign(9), !accept);
         QCOMPARE(fx.backColor(QStringLiteral("Command2_10")), colours::weekday);
+    }
+
+    // The conflict sign shows on every day colour, the selected day's red included, and keeps clear of the
+    // day's number, one digit or two.
+    void conflictSignShowsOnAnyDayClearOfItsNumber() {
+        SyncedFixture fx;
+        for (int day : {5, 28}) {
+            fx.writeFile(QStringLiteral("fiestas/%1 de ENERO.txt").arg(day), "Fiesta\r\n");
+            fx.writeFile(
+                QStringLiteral("fiestas/%1 de ENERO.sync-conflict-20261207-101500-ABCDEFG.txt").arg(day),
+                "Otra\r\n");
+        }
+        fx.start(); // the offer for the 5th is declined: its sign stays
+        QCOMPARE(fx.dayColour(5), colours::selected);
+        for (int day : {5, 28}) {
+            auto* button = fx.find(fx.dayButton(day));
+            auto* sign = button->findChild<QLabel*>(QStringLiteral("conflictSign"));
+            QVERIFY(sign && sign->isVisible());
+            const QImage with = button->grab().toImage();
+            sign->hide();
+            const QImage without = button->grab().toImage();
+            sign->show();
+            const auto dark = [&](int x, int y) {
+                const QColor c = without.pixelColor(x, y);
+                return c.red() < 100 && c.green() < 100 && c.blue() < 100;
+            };
+            // The sign's pixels: some stand out from the day's colour; none is on or near the number.
+            const QColor back = common::bgrColor(fx.backColor(fx.dayButton(day)));
+            int contrasting = 0;
+            for (int y = 0; y < with.height(); ++y) {
+                for (int x = 0; x < with.width(); ++x) {
+                    const QColor a = with.pixelColor(x, y);
+                    if (a == without.pixelColor(x, y))
+                        continue;
+                    if (std::abs(a.red() - back.red()) + std::abs(a.green() - back.green()) +
+                            std::abs(a.blue() - back.blue()) >=
+                        300)
+                        ++contrasting;
+                    for (int dy = -2; dy <= 2; ++dy) {
+                        for (int dx = -2; dx <= 2; ++dx) {
+                            const int nx = x + dx;
+                            const int ny = y + dy;
+                            if (nx >= 3 && ny >= 3 && nx < with.width() - 3 && ny < with.height() - 3)
+                                QVERIFY2(!dark(nx, ny),
+                                         qPrintable(QStringLiteral("day %1: sign at %2,%3 by the number")
+                                                        .arg(day)
+                                                        .arg(x)
+                                                        .arg(y)));
+                        }
+                    }
+                }
+            }
+            QVERIFY2(contrasting >= 4, qPrintable(QStringLiteral("day %1: %2").arg(day).arg(contrasting)));
+        }
     }
 
     // An attachment list's copy is merged entry by entry: the list keeps its order and gains the copy's

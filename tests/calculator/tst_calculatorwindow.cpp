@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -262,23 +263,54 @@ private slots:
         QVERIFY(calculator.desktop.messages.isEmpty());
     }
 
-    // The log can be neither written nor read back: one message, from the real saved logs window too.
+    // A log that cannot be written is told once, from the real saved logs window too, which shows what the
+    // tape holds (not the file's older log) and saves that with its camera. A data folder moved away after
+    // start is said to be gone, and neither the log nor the camera makes it again at its old place.
+    void logThatCannotBeWrittenIsToldOnce_data() {
+        QTest::addColumn<bool>("movedAway");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("log is a folder") << false << QStringLiteral("operacion.txt");
+        QTest::newRow("data folder moved away") << true << QStringLiteral("ya no existe");
+    }
     void logThatCannotBeWrittenIsToldOnce() {
+        QFETCH(bool, movedAway);
+        QFETCH(QString, told);
         Calculator calculator;
-        QVERIFY(QDir().mkpath(calculator.paths.logFile()));
-        CalculatorWindow window(calculator.folder.path(), calculator.clock, calculator.desktop);
+        const QString dataFolder = calculator.folder.filePath(QStringLiteral("D"));
+        const CalculatorFolder paths(dataFolder + QStringLiteral("/tallimo"));
+        QVERIFY(QDir().mkpath(paths.programFolder()));
+        CalculatorWindow window(paths.programFolder(), calculator.clock, calculator.desktop);
         window.show();
-        bool browserShown = false;
-        QTimer::singleShot(0, [&browserShown] {
-            if (QWidget* browser = QApplication::activeModalWidget()) {
-                browserShown = browser->objectName() == QStringLiteral("Form2");
-                browser->close();
-            }
+        QTest::keyClicks(&window, QStringLiteral("12.5+3*2="));
+        if (movedAway)
+            QVERIFY(QDir().rename(dataFolder, dataFolder + QStringLiteral(".moved")));
+        else
+            QVERIFY(QDir().mkpath(paths.logFile()));
+        QString shown;
+        int toldBeforeSaving = -1;
+        QTimer::singleShot(0, [&] {
+            QWidget* browser = QApplication::activeModalWidget();
+            if (!browser || browser->objectName() != QStringLiteral("Form2"))
+                return;
+            shown = browser->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))->toPlainText();
+            toldBeforeSaving = int(calculator.desktop.messages.size());
+            browser->findChild<QPushButton*>(QStringLiteral("Command1_0"))->click();
+            browser->close();
         });
         window.findChild<QPushButton*>(QStringLiteral("Command11"))->click();
-        QVERIFY(browserShown);
-        QCOMPARE(calculator.desktop.messages.size(), 1);
-        QVERIFY(calculator.desktop.messages.first().contains(QStringLiteral("operacion.txt")));
+        QCOMPARE(toldBeforeSaving, 1);
+        QVERIFY(calculator.desktop.messages.first().contains(told));
+        QVERIFY(shown.contains(QStringLiteral("12.5")) && shown.contains(QStringLiteral("31")));
+        if (movedAway) {
+            QCOMPARE(calculator.desktop.messages.size(), 2);
+            QVERIFY(calculator.desktop.messages.last().contains(told));
+            QVERIFY(!QFileInfo::exists(dataFolder));
+        } else {
+            QCOMPARE(calculator.desktop.messages.size(), 1);
+            QCOMPARE(
+                common::readBytes(paths.savedLog(QStringLiteral("2026-12-6--9-5"))).value_or(QByteArray()),
+                common::encodeText(shown, common::Ending::Bare));
+        }
     }
 
     void formattedMode() {

@@ -150,7 +150,7 @@ private slots:
         open();
         QCOMPARE(viewer()->toPlainText(), common::textFromBytes(fixtureLog(), common::Ending::Bare));
         const QString copy =
-            QStringLiteral("2026-12-5--18-30 (copia en conflicto, Syncthing 20261207-101500)");
+            QStringLiteral("2026-12-5--18-30 (copia en conflicto de Syncthing, 7 de diciembre, 10:15)");
         QCOMPARE(listed(),
                  QStringList({QStringLiteral("2026-12-10--7-0"), QStringLiteral("2026-12-5--18-30"), copy}));
         clickListed(copy);
@@ -182,6 +182,8 @@ private slots:
         QTest::newRow("older 8-bit install") << QByteArray("\r\n 2 ) Ra\xedz\t 3\r\n");
         QTest::newRow("no final line end") << QByteArray("7\r\n\r\n\r\n8");
         QTest::newRow("empty") << QByteArray();
+        QTest::newRow("a line too long to show whole")
+            << "\r\n 1 )  " + QByteArray(20000, '7') + "\r\n 2 )  1\r\n";
     }
     void unchangedLogIsSavedByteForByte() {
         QFETCH(QByteArray, log);

@@ -84,6 +84,24 @@ private slots:
         QVERIFY(!common::conflictCopySeparator(kOtherTime).contains(QStringLiteral("equipo")));
     }
 
+    // The question agrees with what changed: "lo" for "el día", "la" for "la fiesta".
+    void questionAgreesWithWhatChanged_data() {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("starts");
+        QTest::newRow("day note") << "el día MIÉRCOLES, 5 de ENERO de 2011"
+                                  << "Mientras lo editaba, el día MIÉRCOLES";
+        QTest::newRow("holiday") << "la fiesta del 5 de ENERO de 2011"
+                                 << "Mientras la editaba, la fiesta del 5";
+        QTest::newRow("contact") << "el contacto García"
+                                 << "Mientras lo editaba, el contacto García";
+    }
+    void questionAgreesWithWhatChanged() {
+        QFETCH(QString, what);
+        QFETCH(QString, starts);
+        const QString question = common::outsideChangeQuestion(what, kOtherTime);
+        QVERIFY2(question.startsWith(starts), qPrintable(question));
+    }
+
     // A same-size rewrite under the old time stamp is still a change; a touch that keeps the bytes is not.
     void changeIsTheBytesNotTheTime() {
         QTemporaryDir folder;

@@ -200,6 +200,11 @@ private slots:
         QVERIFY(text.contains(common::projectWebAddress()));
         QVERIFY(text.contains(QStringLiteral("GPL-3.0")));
         QVERIFY(text.contains(QStringLiteral("2026")));
+        // F1 shows the version, from the project's version, with the folder in use.
+        const QString shown = common::aboutText(quindara::aboutLines(), QStringLiteral("/datos"));
+        QVERIFY2(shown.contains(QStringLiteral("Versión ") + common::projectVersion()), qPrintable(shown));
+        QVERIFY(!common::projectVersion().isEmpty());
+        QVERIFY(shown.endsWith(QStringLiteral("Carpeta de datos: /datos")));
     }
 };
 

@@ -34,6 +34,7 @@ public:
     bool startProgram(const QString& program, const QStringList& arguments) override {
         return record(QStringLiteral("startProgram"), program, arguments);
     }
+    QString runningProgramFolder() const override { return programFolder; }
     void setClipboardText(const QString& text) override {
         clipboard = text;
         record(QStringLiteral("setClipboardText"), text);
@@ -85,6 +86,8 @@ public:
     QList<Call> calls;
     QStringList messages;
     QString clipboard;
+    // Where the running program is said to be installed.
+    QString programFolder = QStringLiteral("/nonexistent/bin");
     bool succeed = true;
     bool yesNoAnswer = false;
     // The index askChoice answers; -1 takes the default.
