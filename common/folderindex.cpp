@@ -57,6 +57,18 @@ QString foldAscii(const QString& name) {
 // A file name is not a text: a leading U+FEFF belongs to the name, where the text decoders take it for a
 // byte-order mark and drop it, so "\uFEFF.." would read back as "..". Bytes that are not UTF-8 take the
 // Windows-1252 reading of the text decoder.
+
+bool isEntryOfKind(int folder, const dirent* entry, unsigned char kind, mode_t mode) {
+    if (entry->d_type == kind)
+        return true;
+    if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
+        return false;
+    struct stat info {};
+    return ::fstatat(folder, entry->d_name, &info, 0) == 0 && (info.st_mode & S_IFMT) == mode;
+}
+
+} // namespace
+
 QString decodeStoredName(const QByteArray& bytes, bool& foreign) {
     QStringDecoder utf8(QStringDecoder::Utf8,
                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
@@ -65,16 +77,13 @@ QString decodeStoredName(const QByteArray& bytes, bool& foreign) {
     return foreign ? decodeText(bytes) : name;
 }
 
-bool isRegularFile(int folder, const dirent* entry) {
-    if (entry->d_type == DT_REG)
-        return true;
-    if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
-        return false;
-    struct stat info {};
-    return ::fstatat(folder, entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
+bool isRegularFileEntry(int folder, const dirent* entry) {
+    return isEntryOfKind(folder, entry, DT_REG, S_IFREG);
 }
 
-} // namespace
+bool isFolderEntry(int folder, const dirent* entry) {
+    return isEntryOfKind(folder, entry, DT_DIR, S_IFDIR);
+}
 
 FolderIndex::FolderIndex(QString folder)
     : folder_(std::move(folder)), nativeFolder_(QFile::encodeName(folder_)) {}
@@ -222,7 +231,7 @@ void FolderIndex::list() {
     }
     // Hidden names (the lock, the programs' own staging files) are no one's notes.
     while (const dirent* entry = ::readdir(dir)) {
-        if (entry->d_name[0] == '.' || !isRegularFile(fd, entry))
+        if (entry->d_name[0] == '.' || !isRegularFileEntry(fd, entry))
             continue;
         add(entry->d_name, qsizetype(std::strlen(entry->d_name)));
     }

@@ -9,7 +9,17 @@
 #include <ctime>
 #include <vector>
 
+struct dirent;
+
 namespace common {
+
+// A stored name as text: UTF-8 when its bytes are, otherwise their Windows-1252 reading; `foreign` tells
+// which.
+QString decodeStoredName(const QByteArray& bytes, bool& foreign);
+// Whether an entry of the open folder `folder` is a regular file, or a folder; the file system is asked
+// only when the entry itself does not tell (a link, or a file system that gives no types).
+bool isRegularFileEntry(int folder, const dirent* entry);
+bool isFolderEntry(int folder, const dirent* entry);
 
 // Case-insensitive view of one folder's file names, listed once and answered from memory.
 // Names compare case-folded and NFC-normalised, so "25 de diciembre.txt" is found as

@@ -1,5 +1,7 @@
 #include "common/leftoversavefiles.h"
 
+#include "common/folderindex.h"
+
 #include <QDir>
 #include <QFile>
 #include <QHash>
@@ -27,15 +29,6 @@ bool isAsciiLetterOrDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-bool isKind(int folder, const dirent* entry, unsigned char kind, mode_t mode) {
-    if (entry->d_type == kind)
-        return true;
-    if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
-        return false;
-    struct stat info {};
-    return ::fstatat(folder, entry->d_name, &info, 0) == 0 && (info.st_mode & S_IFMT) == mode;
-}
-
 // Reads the folder's names from the directory alone (no file information per name, nothing sorted):
 // the folders may hold tens of thousands of files. Its sub-folders go to `subFolders`.
 int removeIn(const QByteArray& path, QList<QByteArray>& subFolders) {
@@ -50,9 +43,9 @@ int removeIn(const QByteArray& path, QList<QByteArray>& subFolders) {
             continue;
         const QByteArrayView view(name, qsizetype(std::strlen(name)));
         if (isOwnScratchName(view)) {
-            if (entry->d_type == DT_REG || isKind(fd, entry, DT_REG, S_IFREG))
+            if (isRegularFileEntry(fd, entry))
                 found.append(view.toByteArray());
-        } else if (entry->d_type != DT_REG && isKind(fd, entry, DT_DIR, S_IFDIR)) {
+        } else if (entry->d_type != DT_REG && isFolderEntry(fd, entry)) {
             subFolders.append(path + '/' + name);
         }
     }

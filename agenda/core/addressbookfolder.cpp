@@ -14,39 +14,15 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QLoggingCategory>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcAddressBookFolder, "quindara.addressbook.folder")
 
 namespace quindara {
-
-namespace {
-
-// A folder's name as stored: UTF-8 when its bytes are, else the Windows-1252 reading of the text decoder.
-QString decodeFolderName(const QByteArray& stored, bool& foreign) {
-    QStringDecoder utf8(QStringDecoder::Utf8,
-                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    const QString name = utf8.decode(stored);
-    foreign = utf8.hasError();
-    return foreign ? common::decodeText(stored) : name;
-}
-
-bool isFolder(int parent, const dirent* entry) {
-    if (entry->d_type == DT_DIR)
-        return true;
-    if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
-        return false;
-    struct stat info {};
-    return ::fstatat(parent, entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
-}
-
-} // namespace
 
 // Categories named in bytes that are not UTF-8: their stored bytes by shown name, as last listed, and the
 // folders opened to reach them.
@@ -100,10 +76,10 @@ QStringList AddressBookFolder::categories() const {
     foreign_->stored.clear();
     while (const dirent* entry = ::readdir(dir)) {
         const QByteArray stored(entry->d_name);
-        if (stored.startsWith('.') || !isFolder(::dirfd(dir), entry))
+        if (stored.startsWith('.') || !common::isFolderEntry(::dirfd(dir), entry))
             continue; // ".", ".." and hidden folders
         bool foreign = false;
-        const QString name = decodeFolderName(stored, foreign);
+        const QString name = common::decodeStoredName(stored, foreign);
         if (foreign)
             foreign_->stored.insert(name, stored);
         names.append(name);
