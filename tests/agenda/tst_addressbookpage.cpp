@@ -428,6 +428,11 @@ private slots:
         QTest::newRow("surname CON") << QStringLiteral("CON") << fine;
         QTest::newRow("surname too long") << QString(201, u'a') << fine;
         QTest::newRow("surname hidden") << QStringLiteral(".oculto") << fine;
+        // Names Windows cannot keep on the machines that share the folder.
+        QTest::newRow("surname ending in a dot") << QStringLiteral("Ruiz.") << fine;
+        QTest::newRow("surname ending in a blank") << QStringLiteral("Ruiz ") << fine;
+        QTest::newRow("surname with a right-to-left override") << QStringLiteral("Ruiz\u202Egol") << fine;
+        QTest::newRow("surname with a zero-width space") << QStringLiteral("Ru\u200Biz") << fine;
         QTest::newRow("category ../x") << QStringLiteral("Ruiz") << QStringLiteral("../x");
         QTest::newRow("category ../../etc") << QStringLiteral("Ruiz") << QStringLiteral("../../etc");
         QTest::newRow("category a/b") << QStringLiteral("Ruiz") << QStringLiteral("Familia/b");
