@@ -532,14 +532,19 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
     int planning = 0; // contacts with a write planned, a number for each
     QSet<int> updates;
 
-    // The card under `name` in target t: as this import plans it, else as stored.
+    // The card under `name` in target t: as this import plans it, else as stored (each file read once).
+    QList<QHash<QString, std::optional<QStringList>>> read(targets.size());
     const auto cardIn = [&](int t, const QString& name) -> std::optional<QStringList> {
-        const auto found = planned[t].constFind(common::FolderIndex::foldName(name));
+        const QString folded = common::FolderIndex::foldName(name);
+        const auto found = planned[t].constFind(folded);
         if (found != planned[t].constEnd())
             return *found;
-        if (indexes[t].contains(name))
-            return readContactCard(indexes[t].pathFor(name));
-        return std::nullopt;
+        if (!indexes[t].contains(name))
+            return std::nullopt;
+        auto known = read[t].find(folded);
+        if (known == read[t].end())
+            known = read[t].insert(folded, readContactCard(indexes[t].pathFor(name)));
+        return *known;
     };
     // The UIDs this folder's export gives its contacts, made only when a card carries a UID.
     QString folderId;
