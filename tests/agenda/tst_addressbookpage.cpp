@@ -252,6 +252,16 @@ private slots:
 
         click(QStringLiteral("Command7_1"));
         QCOMPARE(shownFields(), QStringList(7, QString()));
+
+        // A card stored before under a name Windows cannot keep is still listed, shown and saved.
+        const QByteArray dotted = "Ruiz.\r\nEva\r\n\r\n\r\n\r\n\r\n\r\n";
+        writeCard(QStringLiteral("direcciones/Familia/Ruiz."), dotted);
+        chooseCategory(QStringLiteral("Familia"));
+        clickContact(QStringLiteral("Ruiz."));
+        QCOMPARE(shownFields().value(1), QStringLiteral("Eva"));
+        click(QStringLiteral("Command7_0"));
+        QVERIFY(desktop_->messages.isEmpty());
+        QCOMPARE(bytes(QStringLiteral("direcciones/Familia/Ruiz.")), dotted);
     }
 
     void typingANameAndADashCreatesTheCategory() {
