@@ -604,6 +604,12 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
             continue;
         }
         if (const QString match = matchOf(contact, reading.uids.value(c)); !match.isEmpty()) {
+            // A surname changed elsewhere does not rename the file: the contact keeps its name, and says so.
+            if (common::FolderIndex::foldName(surnameWithoutNumber(match)) !=
+                common::FolderIndex::foldName(surname))
+                result.changed.append(
+                    QStringLiteral("«%1»: es el contacto «%2» (por su UID) y se guarda con ese nombre")
+                        .arg(surname, match));
             QStringList fields = contact;
             fields[0] = match;
             fields = asStored(fields);

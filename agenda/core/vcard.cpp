@@ -267,7 +267,9 @@ struct CardBuilder {
             return {};
         QStringList reference = notes;
         for (qsizetype i = 0; i < extras.size(); ++i) {
-            if (i != organisationLine || !namedByOrganisation)
+            // Left out only when the name already holds the whole of it.
+            if (i != organisationLine || !namedByOrganisation ||
+                extras.at(i) != QStringLiteral("Empresa: ") + oneLine(organisation.trimmed()))
                 reference.append(extras.at(i));
         }
         QStringList result(kContactFieldCount);

@@ -279,7 +279,9 @@ private slots:
                     "ADR;TYPE=HOME:;;Calle Sol 2;Sevilla;Andalucía;41001;España\r\n"
                     "ADR;TYPE=WORK:;;Polígono 3;Dos Hermanas;;41700;España\r\n"
                     "URL:https://vidal.es\r\nBDAY:1970-05-04\r\nNOTE:Cliente antiguo\r\n"
-                    "PHOTO;ENCODING=b;TYPE=JPEG:AAAA\r\nEND:VCARD\r\n")
+                    "PHOTO;ENCODING=b;TYPE=JPEG:AAAA\r\nEND:VCARD\r\n"
+                    "BEGIN:VCARD\r\nVERSION:3.0\r\nORG:Farmacia Luz\r\nEND:VCARD\r\n"
+                    "BEGIN:VCARD\r\nVERSION:3.0\r\nORG:Talleres Sol;Ventas\r\nEND:VCARD\r\n")
             << false << Files()
             << Files{{"direcciones/Importados/Vidal",
                       utf8("Vidal\r\nLuis\r\nCalle Sol 2\r\n41001 Sevilla\r\n600, 900, 910\r\na@b.es, "
@@ -296,7 +298,13 @@ private slots:
                            "Provincia: Andalucía\r\nPaís: España\r\n"
                            "Otra dirección: Polígono 3, 41700 Dos Hermanas, España\r\nWeb: "
                            "https://vidal.es\r\n"
-                           "Cumpleaños: 1970-05-04\r\n")}}
+                           "Cumpleaños: 1970-05-04\r\n")},
+                     {"direcciones/Importados/Farmacia Luz", "Farmacia Luz\r\n\r\n\r\n\r\n\r\n\r\n\r\n"},
+                     {"direcciones/Todos/Farmacia Luz", "Farmacia Luz\r\n\r\n\r\n\r\n\r\n\r\n\r\n"},
+                     {"direcciones/Importados/Talleres Sol",
+                      "Talleres Sol\r\n\r\n\r\n\r\n\r\n\r\nEmpresa: Talleres Sol, Ventas\r\n"},
+                     {"direcciones/Todos/Talleres Sol",
+                      "Talleres Sol\r\n\r\n\r\n\r\n\r\n\r\nEmpresa: Talleres Sol, Ventas\r\n"}}
             << QStringList{QStringLiteral("«Vidal»: la foto no se importa")};
         // Names the Windows machines sharing the folder could not open are cleaned, and the summary says so.
         QTest::newRow("surnames Windows cannot keep")
