@@ -390,6 +390,7 @@ private slots:
         QTest::addColumn<QByteArray>("phone"); // what the phone sends back, %UID1% and %UID2% replaced
         QTest::addColumn<Files>("after");
         QTest::addColumn<int>("added");
+        QTest::addColumn<QStringList>("changed");
         const QByteArray jane = "Doe (2)\r\nJane\r\n\r\n\r\n600222222\r\n\r\n\r\n";
         QTest::newRow("the phone keeps our UIDs")
             << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:%UID1%\r\nN:Doe;John;;;\r\nTEL:600111111\r\n"
@@ -399,7 +400,7 @@ private slots:
                      {"Todos/Doe", "Doe\r\nJohn\r\n\r\n\r\n699999999 / 600111111\r\njohn@doe.es\r\n\r\n"},
                      {"Amigos/Doe (2)", jane},
                      {"Todos/Doe (2)", jane}}
-            << 0;
+            << 0 << QStringList();
         QTest::newRow("no UID: the same full name and a shared e-mail")
             << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;John;;;\r\nTEL:600111111\r\n"
                           "EMAIL:john@doe.es\r\nEND:VCARD\r\n")
@@ -407,7 +408,7 @@ private slots:
                      {"Todos/Doe", "Doe\r\nJohn\r\n\r\n\r\n699999999 / 600111111\r\njohn@doe.es\r\n\r\n"},
                      {"Amigos/Doe (2)", jane},
                      {"Todos/Doe (2)", jane}}
-            << 0;
+            << 0 << QStringList();
         QTest::newRow("no UID, the same full name, nothing shared: another person")
             << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;John;;;\r\nTEL:611000000\r\nEND:VCARD\r\n")
             << Files{{"Amigos/Doe", "Doe\r\nJohn\r\n\r\n\r\n699999999\r\njohn@doe.es\r\n\r\n"},
@@ -416,12 +417,23 @@ private slots:
                      {"Todos/Doe (2)", jane},
                      {"Amigos/Doe (3)", "Doe (3)\r\nJohn\r\n\r\n\r\n611000000\r\n\r\n\r\n"},
                      {"Todos/Doe (3)", "Doe (3)\r\nJohn\r\n\r\n\r\n611000000\r\n\r\n\r\n"}}
-            << 1;
+            << 1 << QStringList();
+        QTest::newRow("the phone renamed the contact: it keeps its name here")
+            << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:%UID1%\r\nN:Smith;John;;;\r\nTEL:600111111\r\n"
+                          "END:VCARD\r\n")
+            << Files{{"Amigos/Doe", "Doe\r\nJohn\r\n\r\n\r\n699999999 / 600111111\r\njohn@doe.es\r\n\r\n"},
+                     {"Todos/Doe", "Doe\r\nJohn\r\n\r\n\r\n699999999 / 600111111\r\njohn@doe.es\r\n\r\n"},
+                     {"Amigos/Doe (2)", jane},
+                     {"Todos/Doe (2)", jane}}
+            << 0
+            << QStringList{
+                   QStringLiteral("«Smith»: es el contacto «Doe» (por su UID) y se guarda con ese nombre")};
     }
     void exportedCardsComeBackToTheirContact() {
         QFETCH(QByteArray, phone);
         QFETCH(Files, after);
         QFETCH(int, added);
+        QFETCH(QStringList, changed);
         QTemporaryDir folder;
         QTemporaryDir out;
         const DataFolder data(folder.path());
@@ -492,6 +504,7 @@ private slots:
             importVcfBytes(data, phone, QStringLiteral("telefono.vcf"), QStringLiteral("Amigos"));
         QVERIFY2(result.exitCode() == 0, qPrintable(result.summary()));
         QCOMPARE(result.contacts.added, added);
+        QCOMPARE(result.changed, changed);
         QCOMPARE(snapshot(data.folder(folders::addressBook)), after);
         const ExchangeResult again =
             importVcfBytes(data, phone, QStringLiteral("telefono.vcf"), QStringLiteral("Amigos"));
