@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace common {
 
 namespace {
@@ -79,6 +81,41 @@ bool isSafeFileName(const QString& name) {
             return false;
     }
     return true;
+}
+
+namespace {
+
+// Zero-width characters and the marks, embeddings, overrides and isolates that turn the text's direction.
+bool isInvisibleOrDirection(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= 0x200B && u <= 0x200F) || (u >= 0x202A && u <= 0x202E) || (u >= 0x2060 && u <= 0x2069) ||
+           u == 0xFEFF;
+}
+
+bool endsInDotOrBlank(const QString& name) {
+    return !name.isEmpty() && (name.back() == u'.' || name.back().isSpace());
+}
+
+} // namespace
+
+QString windowsNameProblem(const QString& name) {
+    if (std::any_of(name.begin(), name.end(), isInvisibleOrDirection))
+        return QStringLiteral("tiene caracteres invisibles o que cambian la dirección del texto");
+    if (endsInDotOrBlank(name))
+        return QStringLiteral("en Windows un nombre de archivo no puede terminar en punto ni en blanco");
+    return {};
+}
+
+QString windowsSafeName(const QString& name) {
+    QString cleaned;
+    cleaned.reserve(name.size());
+    for (const QChar c : name) {
+        if (!isInvisibleOrDirection(c))
+            cleaned.append(c);
+    }
+    while (endsInDotOrBlank(cleaned))
+        cleaned.chop(1);
+    return cleaned;
 }
 
 } // namespace common

@@ -24,4 +24,11 @@ inline constexpr int kMaxFileNameBytes = 200;
 // refuse, and at most kMaxFileNameBytes bytes of UTF-8.
 bool isSafeFileName(const QString& name);
 
+// Why the Windows machines that share the folder could not keep a new file of this name, or an empty
+// string: a name ending in a dot or a blank, or holding invisible characters or ones that turn the text's
+// direction. Such files already stored stay readable: isSafeFileName accepts them.
+QString windowsNameProblem(const QString& name);
+// The name without those characters and without dots and blanks at its end.
+QString windowsSafeName(const QString& name);
+
 } // namespace common

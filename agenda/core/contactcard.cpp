@@ -2,6 +2,7 @@
 
 #include "common/textfile.h"
 
+#include <QRegularExpression>
 #include <QUrl>
 
 namespace quindara {
@@ -103,6 +104,12 @@ CategoryTable categoryTable(const QString& category, const QList<QStringList>& c
     }
     table.clipboard = text;
     return table;
+}
+
+QString surnameWithoutNumber(const QString& name) {
+    static const QRegularExpression numbered(QStringLiteral("^(.*\\S) \\(([1-9]\\d*)\\)$"));
+    const QRegularExpressionMatch match = numbered.match(name);
+    return match.hasMatch() && match.captured(2) != u"1" ? match.captured(1) : name;
 }
 
 // Percent-encoded, so that a "#", "?", "&" or "%" in the address can neither cut the link short nor

@@ -51,6 +51,9 @@ std::optional<QStringList> resolveContactChange(common::OutsideChoice choice, co
 // again. The copy is left in place when either card cannot be read or a step fails.
 common::Status mergeContactCopy(const QString& cardPath, const QString& copyPath);
 
+// The surname without the " (2)", " (3)"... that keeps a second contact of that surname in its own file.
+QString surnameWithoutNumber(const QString& name);
+
 // The link handed to the mail program; the mail program receives the address exactly as typed.
 QString mailtoLink(const QString& address);
 

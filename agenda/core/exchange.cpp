@@ -6,6 +6,7 @@
 #include "agenda/core/daykeys.h"
 #include "agenda/core/daynotes.h"
 #include "agenda/core/daytexts.h"
+#include "agenda/core/folderid.h"
 #include "agenda/core/vcard.h"
 #include "common/folderindex.h"
 #include "common/programfolder.h"
@@ -17,6 +18,7 @@
 #include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QSet>
+#include <QUuid>
 
 #include <algorithm>
 #include <optional>
@@ -303,17 +305,59 @@ QString numberedName(const QString& surname, int number) {
     return number == 1 ? surname : QStringLiteral("%1 (%2)").arg(surname).arg(number);
 }
 
+// The UID an exported card gets: the same for a contact's file in any category, different in every folder.
+QString contactUid(const QString& folderId, const QString& fileName) {
+    const QUuid space = QUuid::fromString(folderId);
+    const QUuid base = space.isNull() ? QUuid::createUuidV5(QUuid(), folderId) : space;
+    return QStringLiteral("urn:uuid:") +
+           QUuid::createUuidV5(base, common::FolderIndex::foldName(fileName)).toString(QUuid::WithoutBraces);
+}
+
+// The numbers or addresses of a field, in a form where the same one typed otherwise compares equal.
+QSet<QString> reachedBy(const QString& field, bool phones) {
+    QSet<QString> found;
+    static const QRegularExpression between(QStringLiteral("\\s*[,;/]\\s*"));
+    for (const QString& part : field.split(between, Qt::SkipEmptyParts)) {
+        QString key;
+        if (phones) {
+            for (const QChar c : part) {
+                if (c.isDigit())
+                    key.append(c);
+            }
+        } else {
+            key = part.trimmed().toCaseFolded();
+        }
+        if (!key.isEmpty())
+            found.insert(key);
+    }
+    return found;
+}
+
+// The same person: the same full name, and a telephone or e-mail in common.
+bool samePerson(const QStringList& stored, const QStringList& card) {
+    const auto fold = [](const QString& text) { return common::FolderIndex::foldName(text.simplified()); };
+    if (fold(surnameWithoutNumber(stored.value(0))) != fold(card.value(0)) ||
+        fold(stored.value(1)) != fold(card.value(1)))
+        return false;
+    return reachedBy(stored.value(4), true).intersects(reachedBy(card.value(4), true)) ||
+           reachedBy(stored.value(kEmailField), false).intersects(reachedBy(card.value(kEmailField), false));
+}
+
 // "1 fiesta", "2 fiestas": a count with its noun in the right number.
 QString counted(int count, const QString& one, const QString& many) {
     return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? one : many);
 }
 
 QString countLine(const QString& noun, const ExchangeCount& count, bool feminine) {
-    return QStringLiteral("%1: %2, %3.")
-        .arg(noun,
-             feminine ? counted(count.added, QStringLiteral("añadida"), QStringLiteral("añadidas"))
-                      : counted(count.added, QStringLiteral("añadido"), QStringLiteral("añadidos")),
-             counted(count.alreadyThere, QStringLiteral("ya estaba"), QStringLiteral("ya estaban")));
+    QStringList parts = {feminine
+                             ? counted(count.added, QStringLiteral("añadida"), QStringLiteral("añadidas"))
+                             : counted(count.added, QStringLiteral("añadido"), QStringLiteral("añadidos"))};
+    if (count.updated > 0)
+        parts.append(
+            feminine ? counted(count.updated, QStringLiteral("actualizada"), QStringLiteral("actualizadas"))
+                     : counted(count.updated, QStringLiteral("actualizado"), QStringLiteral("actualizados")));
+    parts.append(counted(count.alreadyThere, QStringLiteral("ya estaba"), QStringLiteral("ya estaban")));
+    return QStringLiteral("%1: %2.").arg(noun, parts.join(QStringLiteral(", ")));
 }
 
 } // namespace
@@ -354,6 +398,11 @@ QString ExchangeResult::summary() const {
         lines.append(QStringLiteral("Contactos importados de «%1».").arg(file));
         lines.append(countLine(QStringLiteral("Contactos"), contacts, false));
         break;
+    }
+    if (!changed.isEmpty()) {
+        lines.append(QStringLiteral("Cambiados (%1):").arg(changed.size()));
+        for (const QString& item : changed)
+            lines.append(QStringLiteral("  ") + item);
     }
     if (!skipped.isEmpty()) {
         lines.append(QStringLiteral("Omitidos (%1):").arg(skipped.size()));
@@ -426,11 +475,13 @@ ExchangeResult exportVcf(const DataFolder& data, const QString& file, const QStr
         return fail(result, ExchangeStatus::BadOptionOrFolder,
                     QStringLiteral("no hay ninguna categoría «%1» en la agenda").arg(category));
     const QDir folder(book.categoryPath(stored));
-    QList<QStringList> cards;
+    const QString folderId = folderIdentifier(data);
+    QList<ExportedCard> cards;
     for (const QString& name : visibleNames(folder.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase))) {
-        const std::optional<QStringList> card = readContactCard(folder.filePath(name));
+        const QString path = folder.filePath(name);
+        const std::optional<QStringList> card = readContactCard(path);
         if (card)
-            cards.append(*card);
+            cards.append({*card, contactUid(folderId, name), QFileInfo(path).lastModified()});
         else
             result.skipped.append(QStringLiteral("«%1»: no se puede leer").arg(name));
     }
@@ -474,10 +525,113 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
         QString path;
         QStringList fields;
         int contact; // which planned contact it is a copy of
+        // The card it replaces, for a contact that takes what the imported card adds.
+        std::optional<QStringList> replaces = std::nullopt;
     };
     QList<Write> writes;
-    for (const QStringList& contact : reading.contacts) {
+    int planning = 0; // contacts with a write planned, a number for each
+    QSet<int> updates;
+
+    // The card under `name` in target t: as this import plans it, else as stored (each file read once).
+    QList<QHash<QString, std::optional<QStringList>>> read(targets.size());
+    const auto cardIn = [&](int t, const QString& name) -> std::optional<QStringList> {
+        const QString folded = common::FolderIndex::foldName(name);
+        const auto found = planned[t].constFind(folded);
+        if (found != planned[t].constEnd())
+            return *found;
+        if (!indexes[t].contains(name))
+            return std::nullopt;
+        auto known = read[t].find(folded);
+        if (known == read[t].end())
+            known = read[t].insert(folded, readContactCard(indexes[t].pathFor(name)));
+        return *known;
+    };
+    // The UIDs this folder's export gives its contacts, made only when a card carries a UID.
+    QString folderId;
+    QHash<QString, QString> nameByUid;
+    // A folder that never exported has no identifier yet, and no card can carry a UID of it.
+    const bool exportedBefore =
+        QFileInfo::exists(QDir(data.programFolder()).filePath(QStringLiteral(".quindara-id")));
+    const auto nameOfUid = [&](const QString& uid) -> QString {
+        if (!exportedBefore)
+            return {};
+        if (folderId.isEmpty()) {
+            folderId = folderIdentifier(data);
+            for (int t = int(targets.size()) - 1; t >= 0; --t) {
+                for (const QString& name : visibleNames(indexes[t].names()))
+                    nameByUid.insert(contactUid(folderId, name), name);
+            }
+        }
+        return nameByUid.value(uid);
+    };
+    // The contact the card is: by its UID, else by its full name with a shared telephone or e-mail.
+    const auto matchOf = [&](const QStringList& contact, const QString& uid) -> QString {
+        if (!uid.isEmpty()) {
+            const QString name = nameOfUid(uid);
+            if (!name.isEmpty())
+                return name;
+        }
+        for (int number = 1; number <= kMaxNumberedNames; ++number) {
+            const QString name = numberedName(contact.value(0), number);
+            bool anywhere = false;
+            for (int t = 0; t < targets.size(); ++t) {
+                const std::optional<QStringList> stored = cardIn(t, name);
+                anywhere = anywhere || stored;
+                if (stored && samePerson(*stored, contact))
+                    return name;
+            }
+            if (!anywhere)
+                break;
+        }
+        return {};
+    };
+    const QString separator = QStringLiteral("—— Importado de %1 ——").arg(QFileInfo(file).fileName());
+
+    for (qsizetype c = 0; c < reading.contacts.size(); ++c) {
+        QStringList contact = reading.contacts.at(c);
+        const QString problem = common::windowsNameProblem(contact.value(0));
+        if (!problem.isEmpty()) {
+            const QString cleaned = common::windowsSafeName(contact.value(0));
+            if (isSafeAddressBookName(cleaned))
+                result.changed.append(
+                    QStringLiteral("«%1»: guardado como «%2»: %3").arg(contact.value(0), cleaned, problem));
+            contact[0] = cleaned;
+        }
         const QString surname = contact.value(0);
+        if (!isSafeAddressBookName(surname)) {
+            result.skipped.append(QStringLiteral("«%1»: el apellido no sirve como nombre de archivo")
+                                      .arg(reading.contacts.at(c).value(0)));
+            continue;
+        }
+        if (const QString match = matchOf(contact, reading.uids.value(c)); !match.isEmpty()) {
+            // A surname changed elsewhere does not rename the file: the contact keeps its name, and says so.
+            if (common::FolderIndex::foldName(surnameWithoutNumber(match)) !=
+                common::FolderIndex::foldName(surname))
+                result.changed.append(
+                    QStringLiteral("«%1»: es el contacto «%2» (por su UID) y se guarda con ese nombre")
+                        .arg(surname, match));
+            QStringList fields = contact;
+            fields[0] = match;
+            fields = asStored(fields);
+            bool changed = false;
+            for (int t = 0; t < targets.size(); ++t) {
+                const std::optional<QStringList> stored = cardIn(t, match);
+                const QStringList merged =
+                    stored ? asStored(keepBothCards(*stored, fields, separator)) : fields;
+                if (stored && merged == *stored)
+                    continue;
+                planned[t].insert(common::FolderIndex::foldName(match), merged);
+                writes.append({indexes[t].pathFor(match), merged, planning, stored});
+                changed = true;
+            }
+            if (changed) {
+                updates.insert(planning++);
+                ++result.contacts.updated;
+            } else {
+                ++result.contacts.alreadyThere;
+            }
+            continue;
+        }
         bool placed = false;
         for (int number = 1; number <= kMaxNumberedNames && !placed; ++number) {
             const QString name = numberedName(surname, number);
@@ -494,11 +648,7 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
             bool taken = false;
             QList<int> missing;
             for (int t = 0; t < targets.size(); ++t) {
-                std::optional<QStringList> existing;
-                if (planned[t].contains(folded))
-                    existing = planned[t].value(folded);
-                else if (indexes[t].contains(name))
-                    existing = readContactCard(indexes[t].pathFor(name));
+                const std::optional<QStringList> existing = cardIn(t, name);
                 if (!existing)
                     missing.append(t);
                 else if (*existing != fields)
@@ -513,8 +663,11 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
             }
             for (const int t : std::as_const(missing)) {
                 planned[t].insert(folded, fields);
-                writes.append({indexes[t].pathFor(name), fields, result.contacts.added});
+                writes.append({indexes[t].pathFor(name), fields, planning});
             }
+            if (!folderId.isEmpty())
+                nameByUid.insert(contactUid(folderId, name), name);
+            ++planning;
             ++result.contacts.added;
         }
         if (!placed)
@@ -531,7 +684,13 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
     for (const Write& write : std::as_const(writes)) {
         // Checked again right before writing: a card saved under this name since the import looked (in the
         // window, by another machine) is never replaced.
-        if (QFileInfo(write.path).isFile()) {
+        const bool there = QFileInfo(write.path).isFile();
+        if (there && write.replaces && readContactCard(write.path) == write.replaces) {
+            if (const common::Status written = writeContactCard(write.path, write.fields); !written)
+                result.failures.append(QStringLiteral("%1: %2").arg(write.path, written.error()));
+            else
+                added.insert(write.contact);
+        } else if (there) {
             if (readContactCard(write.path) == std::optional<QStringList>(write.fields))
                 savedMeanwhile.insert(write.contact);
             else
@@ -546,7 +705,9 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
         if (progress && (++done % 256 == 0 || done == writes.size()))
             progress(ExchangePhase::Writing, done, writes.size());
     }
-    result.contacts.added = int(added.size());
+    // A contact that took what the card adds counts as updated, not added.
+    result.contacts.updated = int((added & updates).size());
+    result.contacts.added = int((added - updates).size());
     savedMeanwhile.subtract(added);
     result.contacts.alreadyThere += int(savedMeanwhile.size());
     if (!result.failures.isEmpty())

@@ -22,6 +22,7 @@ enum class ExchangeStatus {
 struct ExchangeCount {
     int added = 0; // exported, for an export
     int alreadyThere = 0;
+    int updated = 0; // a contact that was there and took what the imported card added
 };
 
 // What one import or export did, for the window and the command line alike.
@@ -38,6 +39,7 @@ struct ExchangeResult {
     ExchangeCount notes;
     ExchangeCount contacts;
     QStringList skipped;  // "«what»: reason"
+    QStringList changed;  // "«what»: how it was changed to be stored, and why"
     QStringList failures; // "path: error"
 
     int exitCode() const { return int(status); }
@@ -56,12 +58,16 @@ ExchangeResult importIcs(const DataFolder& data, const QString& file, const IcsR
 ExchangeResult importIcsBytes(const DataFolder& data, const QByteArray& bytes, const QString& file,
                               const IcsReadOptions& options = {});
 
-// Every contact of a category ("Todos" for all) as vCard 4.0.
+// Every contact of a category ("Todos" for all) as vCard 4.0, each with a UID made from the folder's
+// identifier and its file name (the same for its copy in "Todos") and its file's time as REV.
 ExchangeResult exportVcf(const DataFolder& data, const QString& file,
                          const QString& category = folders::allContacts);
 
-// Adds the cards of a vCard file to `category` (created when missing) and to "Todos". A surname taken by
-// a different contact gets " (2)", " (3)"... ; a card already there is not added again.
+// Adds the cards of a vCard file to `category` (created when missing) and to "Todos". A card finds its
+// contact by the UID this folder's export gave it, else by its full name with a shared telephone or
+// e-mail; that contact takes what the card adds, as keeping both texts does. A surname taken by a
+// different contact gets " (2)", " (3)"... ; a card already there is not added again. A surname Windows
+// could not keep as a file name is cleaned, and `changed` says so.
 ExchangeResult importVcf(const DataFolder& data, const QString& file,
                          const QString& category = kImportedCategory, const ExchangeProgress& progress = {});
 ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, const QString& file,

@@ -147,10 +147,30 @@ QString withoutScheme(QString value, QLatin1String scheme) {
     return value;
 }
 
+// The non-empty parts, joined with ", ".
+QString joinedParts(const QStringList& parts) {
+    QStringList kept;
+    for (const QString& part : parts) {
+        if (!part.trimmed().isEmpty())
+            kept.append(part.trimmed());
+    }
+    return kept.join(kJoin);
+}
+
 struct CardBuilder {
-    QString family, given, additional, formatted, organisation, street, extended, town, postcode;
+    QString family, given, additional, formatted, organisation, street, extended, town, postcode, uid;
     QStringList phones, emails, notes;
+    // What has no field of its own, as "Label: value" lines, in the card's order; the company's line is
+    // left out when the company names the contact.
+    QStringList extras;
+    qsizetype organisationLine = -1;
+    QStringList leftOut;
     bool haveAddress = false;
+
+    void extra(const QString& label, const QString& value) {
+        if (!value.trimmed().isEmpty())
+            extras.append(label + QStringLiteral(": ") + oneLine(value.trimmed()));
+    }
 
     void take(const Property& p) {
         if (p.name == "N") {
@@ -160,8 +180,15 @@ struct CardBuilder {
             additional = parts.value(2);
         } else if (p.name == "FN") {
             formatted = unescapeContentText(p.value);
+        } else if (p.name == "UID") {
+            uid = unescapeContentText(p.value).trimmed();
         } else if (p.name == "ORG") {
-            organisation = splitStructuredValue(p.value).value(0);
+            const QStringList parts = splitStructuredValue(p.value);
+            organisation = parts.value(0);
+            organisationLine = extras.size();
+            extra(QStringLiteral("Empresa"), joinedParts(parts));
+            if (extras.size() == organisationLine)
+                organisationLine = -1;
         } else if (p.name == "ADR" && !haveAddress) {
             const QStringList parts = splitStructuredValue(p.value);
             extended = parts.value(1);
@@ -169,6 +196,18 @@ struct CardBuilder {
             town = parts.value(3);
             postcode = parts.value(5);
             haveAddress = true;
+            extra(QStringLiteral("Apartado"), parts.value(0));
+            if (!street.isEmpty())
+                extra(QStringLiteral("Más señas"), extended);
+            extra(QStringLiteral("Provincia"), parts.value(4));
+            extra(QStringLiteral("País"), parts.value(6));
+        } else if (p.name == "ADR") {
+            const QStringList parts = splitStructuredValue(p.value);
+            const QString place =
+                joinedParts({parts.value(5), parts.value(3)}).replace(kJoin, QStringLiteral(" "));
+            extra(QStringLiteral("Otra dirección"),
+                  joinedParts({parts.value(0), parts.value(1), parts.value(2), place, parts.value(4),
+                               parts.value(6)}));
         } else if (p.name == "TEL") {
             const QString phone =
                 withoutScheme(unescapeContentText(p.value), QLatin1String("tel:")).trimmed();
@@ -181,6 +220,27 @@ struct CardBuilder {
                 emails.append(email);
         } else if (p.name == "NOTE") {
             notes.append(unescapeContentText(p.value));
+        } else if (p.name == "TITLE") {
+            extra(QStringLiteral("Cargo"), unescapeContentText(p.value));
+        } else if (p.name == "ROLE") {
+            extra(QStringLiteral("Función"), unescapeContentText(p.value));
+        } else if (p.name == "NICKNAME") {
+            extra(QStringLiteral("Apodo"), unescapeContentText(p.value));
+        } else if (p.name == "URL") {
+            extra(QStringLiteral("Web"), unescapeContentText(p.value));
+        } else if (p.name == "IMPP") {
+            extra(QStringLiteral("Mensajería"), unescapeContentText(p.value));
+        } else if (p.name == "BDAY") {
+            extra(QStringLiteral("Cumpleaños"), unescapeContentText(p.value));
+        } else if (p.name == "ANNIVERSARY") {
+            extra(QStringLiteral("Aniversario"), unescapeContentText(p.value));
+        } else if (p.name == "PHOTO" || p.name == "LOGO" || p.name == "SOUND" || p.name == "KEY") {
+            const QString what = p.name == "PHOTO"  ? QStringLiteral("la foto")
+                                 : p.name == "LOGO" ? QStringLiteral("el logotipo")
+                                 : p.name == "KEY"  ? QStringLiteral("la clave de cifrado")
+                                                    : QStringLiteral("el sonido");
+            if (!leftOut.contains(what))
+                leftOut.append(what);
         }
     }
 
@@ -188,15 +248,30 @@ struct CardBuilder {
     QStringList fields() const {
         QString surname = family;
         QString firstName = additional.trimmed().isEmpty() ? given : given + u' ' + additional;
-        for (const QString& fallback : {formatted, organisation, emails.value(0), phones.value(0)}) {
-            if (!surname.trimmed().isEmpty())
-                break;
-            surname = fallback;
-            if (fallback == formatted && firstName.trimmed() == formatted.trimmed())
+        bool namedByOrganisation = false;
+        if (surname.trimmed().isEmpty() && !formatted.trimmed().isEmpty()) {
+            surname = formatted;
+            // The formatted name is the whole name: a given name it already holds is not repeated.
+            if (formatted.contains(firstName.trimmed(), Qt::CaseInsensitive))
                 firstName.clear();
+        }
+        if (surname.trimmed().isEmpty() && !organisation.trimmed().isEmpty()) {
+            surname = organisation;
+            namedByOrganisation = true;
+        }
+        for (const QString& fallback : {emails.value(0), phones.value(0)}) {
+            if (surname.trimmed().isEmpty())
+                surname = fallback;
         }
         if (surname.trimmed().isEmpty())
             return {};
+        QStringList reference = notes;
+        for (qsizetype i = 0; i < extras.size(); ++i) {
+            // Left out only when the name already holds the whole of it.
+            if (i != organisationLine || !namedByOrganisation ||
+                extras.at(i) != QStringLiteral("Empresa: ") + oneLine(organisation.trimmed()))
+                reference.append(extras.at(i));
+        }
         QStringList result(kContactFieldCount);
         result[Surname] = oneLine(surname);
         result[FirstName] = oneLine(firstName);
@@ -204,7 +279,7 @@ struct CardBuilder {
         result[Town] = oneLine(postcode.trimmed().isEmpty() ? town : postcode + u' ' + town);
         result[Phones] = oneLine(phones.join(kJoin));
         result[Emails] = oneLine(emails.join(kJoin));
-        result[Reference] = notes.join(u'\n');
+        result[Reference] = reference.join(u'\n');
         return result;
     }
 };
@@ -242,6 +317,8 @@ VCardReading readVCards(const QByteArray& bytes) {
     }
     std::optional<CardBuilder> card;
     int cardNumber = 0;
+    // Inside BEGIN:VADDRESSBOOK ... END:VADDRESSBOOK, as vdirsyncer keeps an address book in one file.
+    bool inBook = false;
     // Why the open card is left out: a control character the format does not allow in a line.
     QString cardProblem;
     for (const QByteArray& rawLine : logicalLines(input)) {
@@ -253,6 +330,14 @@ VCardReading readVCards(const QByteArray& bytes) {
         const bool isEnd = property && property->name == "END";
         const QString value = property ? property->value.trimmed().toUpper() : QString();
         if (!card) {
+            if (isBegin && value == u"VADDRESSBOOK" && cardNumber == 0 && !inBook && control < 0) {
+                inBook = true;
+                continue;
+            }
+            if (isEnd && value == u"VADDRESSBOOK" && inBook && control < 0) {
+                inBook = false;
+                continue;
+            }
             if (isBegin && value == u"VCARD") {
                 card.emplace();
                 ++cardNumber;
@@ -291,8 +376,13 @@ VCardReading readVCards(const QByteArray& bytes) {
                                                 cardProblem));
             else if (fields.isEmpty())
                 reading.skipped.append(QStringLiteral("tarjeta %1: no tiene nombre").arg(cardNumber));
-            else
+            else {
                 reading.contacts.append(fields);
+                reading.uids.append(card->uid);
+                for (const QString& what : std::as_const(card->leftOut))
+                    reading.skipped.append(
+                        QStringLiteral("«%1»: %2 no se importa").arg(fields.value(Surname), what));
+            }
             card.reset();
             continue;
         }
@@ -305,23 +395,29 @@ VCardReading readVCards(const QByteArray& bytes) {
     if (reading.refusal.isEmpty() && card)
         reading.refusal =
             QStringLiteral("el archivo está cortado: falta END:VCARD en la tarjeta %1").arg(cardNumber);
+    if (reading.refusal.isEmpty() && inBook)
+        reading.refusal = QStringLiteral("el archivo está cortado: falta END:VADDRESSBOOK");
     if (reading.refusal.isEmpty() && cardNumber == 0)
         reading.refusal = QStringLiteral("no es un archivo vCard (no tiene ninguna tarjeta)");
     if (!reading.refusal.isEmpty()) {
         reading.contacts.clear();
+        reading.uids.clear();
         reading.skipped.clear();
     }
     return reading;
 }
 
-QByteArray writeVCards(const QList<QStringList>& cards, const QString& category) {
+QByteArray writeVCards(const QList<ExportedCard>& exported, const QString& category) {
     QByteArray out;
     const auto line = [&out](const QString& text) { out += foldedContentLine(text); };
-    for (const QStringList& card : cards) {
-        const QString surname = card.value(Surname);
+    for (const ExportedCard& each : exported) {
+        const QStringList& card = each.fields;
+        const QString surname = surnameWithoutNumber(card.value(Surname));
         const QString firstName = card.value(FirstName);
         line(QStringLiteral("BEGIN:VCARD"));
         line(QStringLiteral("VERSION:4.0"));
+        if (!each.uid.isEmpty())
+            line(QStringLiteral("UID:") + escapeComponent(each.uid));
         const QString formatted = firstName.trimmed().isEmpty() ? surname : firstName + u' ' + surname;
         line(QStringLiteral("FN:") + escapeComponent(formatted));
         line(QStringLiteral("N:") + escapeComponent(surname) + u';' + escapeComponent(firstName) +
@@ -341,6 +437,9 @@ QByteArray writeVCards(const QList<QStringList>& cards, const QString& category)
             line(QStringLiteral("NOTE:") + escapeContentText(card.value(Reference)));
         if (!category.isEmpty())
             line(QStringLiteral("CATEGORIES:") + escapeContentText(category));
+        if (each.revision.isValid())
+            line(QStringLiteral("REV:") +
+                 each.revision.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'")));
         line(QStringLiteral("END:VCARD"));
     }
     return out;

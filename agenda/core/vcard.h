@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -12,17 +13,28 @@ struct VCardReading {
     QString refusal;
     // The seven fields of the address book, one list per card.
     QList<QStringList> contacts;
+    // The UID of each card of `contacts`, empty when it has none.
+    QStringList uids;
     // One line per card left out, with its reason.
     QStringList skipped;
 };
 
 // Cards of vCard 2.1, 3.0 and 4.0 as phones and programs write them: folded lines, QUOTED-PRINTABLE with
-// soft line breaks, CHARSET, groups, several TEL and EMAIL (joined with ", "); PHOTO and the rest ignored.
-// Works on bytes alone, so it can be fed anything.
+// soft line breaks, CHARSET, groups, several TEL and EMAIL (joined with ", "), one file of cards or an
+// address book (BEGIN:VADDRESSBOOK around them). What has no field of its own (a country, a company, a
+// web page, a birthday, another address...) goes into the reference, one "Label: value" line each, below
+// the card's note; a photo is listed as left out. Works on bytes alone, so it can be fed anything.
 VCardReading readVCards(const QByteArray& bytes);
+
+struct ExportedCard {
+    QStringList fields;
+    QString uid;
+    QDateTime revision; // when the contact was last saved; none when invalid
+};
 
 // The cards as vCard 4.0 (UTF-8, CR LF, folded at 75 octets). A field holding several numbers or
 // addresses joined with ", " gives one TEL or EMAIL each; `category` goes to CATEGORIES unless empty.
-QByteArray writeVCards(const QList<QStringList>& cards, const QString& category);
+// N and FN carry the surname without the " (2)" that only keeps a second contact's file apart.
+QByteArray writeVCards(const QList<ExportedCard>& cards, const QString& category);
 
 } // namespace quindara

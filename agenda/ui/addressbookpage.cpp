@@ -3,6 +3,7 @@
 #include "agenda/core/contactcard.h"
 #include "common/conflictcopy.h"
 #include "common/folderindex.h"
+#include "common/programfolder.h"
 #include "common/textfile.h"
 #include "common/ui/controls.h"
 #include "common/units.h"
@@ -55,9 +56,9 @@ int labelTop(int field) {
 }
 
 const QString kNameRules = QStringLiteral(
-    "Un nombre no puede estar vacío, ser «.» o «..», empezar por un punto, contener / \\ : * ? \" "
-    "< > | ni caracteres de control, ser un nombre reservado del sistema (CON, NUL, COM1...) "
-    "ni pasar de 200 bytes.");
+    "Un nombre no puede estar vacío, ser «.» o «..», empezar por un punto, terminar en punto o en blanco, "
+    "contener / \\ : * ? \" < > | ni caracteres de control, invisibles o que cambian la dirección del "
+    "texto, ser un nombre reservado del sistema (CON, NUL, COM1...) ni pasar de 200 bytes.");
 
 } // namespace
 
@@ -380,6 +381,18 @@ void AddressBookPage::SaveContact() {
             QStringLiteral(
                 "No se ha guardado el contacto: la categoría «%1» no sirve como nombre de carpeta.\n")
                 .arg(category) +
+            kNameRules);
+        return;
+    }
+
+    // A new name the Windows machines sharing the folder could not open; a contact already stored under
+    // such a name can still be saved.
+    if (const QString problem = common::windowsNameProblem(surname);
+        !problem.isEmpty() && !QFileInfo(QDir(Dir1.categoryPath(category)).filePath(surname)).isFile()) {
+        desktop_.showMessage(
+            QStringLiteral("No se ha guardado el contacto: el apellido «%1» no sirve como nombre de archivo: "
+                           "%2.\n")
+                .arg(surname, problem) +
             kNameRules);
         return;
     }

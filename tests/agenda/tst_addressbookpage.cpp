@@ -252,6 +252,16 @@ private slots:
 
         click(QStringLiteral("Command7_1"));
         QCOMPARE(shownFields(), QStringList(7, QString()));
+
+        // A card stored before under a name Windows cannot keep is still listed, shown and saved.
+        const QByteArray dotted = "Ruiz.\r\nEva\r\n\r\n\r\n\r\n\r\n\r\n";
+        writeCard(QStringLiteral("direcciones/Familia/Ruiz."), dotted);
+        chooseCategory(QStringLiteral("Familia"));
+        clickContact(QStringLiteral("Ruiz."));
+        QCOMPARE(shownFields().value(1), QStringLiteral("Eva"));
+        click(QStringLiteral("Command7_0"));
+        QVERIFY(desktop_->messages.isEmpty());
+        QCOMPARE(bytes(QStringLiteral("direcciones/Familia/Ruiz.")), dotted);
     }
 
     void typingANameAndADashCreatesTheCategory() {
@@ -428,6 +438,11 @@ private slots:
         QTest::newRow("surname CON") << QStringLiteral("CON") << fine;
         QTest::newRow("surname too long") << QString(201, u'a') << fine;
         QTest::newRow("surname hidden") << QStringLiteral(".oculto") << fine;
+        // Names Windows cannot keep on the machines that share the folder.
+        QTest::newRow("surname ending in a dot") << QStringLiteral("Ruiz.") << fine;
+        QTest::newRow("surname ending in a blank") << QStringLiteral("Ruiz ") << fine;
+        QTest::newRow("surname with a right-to-left override") << QStringLiteral("Ruiz\u202Egol") << fine;
+        QTest::newRow("surname with a zero-width space") << QStringLiteral("Ru\u200Biz") << fine;
         QTest::newRow("category ../x") << QStringLiteral("Ruiz") << QStringLiteral("../x");
         QTest::newRow("category ../../etc") << QStringLiteral("Ruiz") << QStringLiteral("../../etc");
         QTest::newRow("category a/b") << QStringLiteral("Ruiz") << QStringLiteral("Familia/b");

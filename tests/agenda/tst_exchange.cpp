@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -240,13 +241,13 @@ private slots:
                           "Martínez (2)\r\nJosé\r\nCalle Mayor, 5\r\n29001 Málaga\r\n600111222, 915551234\r\n"
                           "jose@example.com\r\nPrimera línea\r\nSegunda línea con un texto bastante largo "
                           "que el "
-                          "teléfono parte\r\n")},
+                          "teléfono parte\r\nPaís: España\r\n")},
                      {"direcciones/Todos/Mart\xC3\xADnez (2)",
                       utf8(
                           "Martínez (2)\r\nJosé\r\nCalle Mayor, 5\r\n29001 Málaga\r\n600111222, 915551234\r\n"
                           "jose@example.com\r\nPrimera línea\r\nSegunda línea con un texto bastante largo "
                           "que el "
-                          "teléfono parte\r\n")},
+                          "teléfono parte\r\nPaís: España\r\n")},
                      {"direcciones/Importados/Pe\xC3\xB1"
                       "a",
                       utf8("Peña\r\nLucía\r\n\r\n\r\n+34 611 222 333\r\n\r\n\r\n")},
@@ -256,7 +257,74 @@ private slots:
                      {"direcciones/Importados/Mam\xC3\xA1",
                       utf8("Mamá\r\n\r\n\r\n\r\n600000000\r\n\r\n\r\n")},
                      {"direcciones/Todos/Mam\xC3\xA1", utf8("Mamá\r\n\r\n\r\n\r\n600000000\r\n\r\n\r\n")}}
+            << QStringList{QStringLiteral("«Martínez»: la foto no se importa")};
+        QTest::newRow("vdirsyncer address book in one file; cards with only a formatted name")
+            << "libreta.vcf"
+            << utf8("BEGIN:VADDRESSBOOK\r\n"
+                    "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:a1\r\nFN:Solo Nombre\r\nEND:VCARD\r\n"
+                    "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:a2\r\nFN:Otro Nombre\r\nN:;Otro;;;\r\nEND:VCARD\r\n"
+                    "END:VADDRESSBOOK\r\n")
+            << false << Files()
+            << Files{{"direcciones/Importados/Solo Nombre", "Solo Nombre\r\n\r\n\r\n\r\n\r\n\r\n\r\n"},
+                     {"direcciones/Todos/Solo Nombre", "Solo Nombre\r\n\r\n\r\n\r\n\r\n\r\n\r\n"},
+                     {"direcciones/Importados/Otro Nombre", "Otro Nombre\r\n\r\n\r\n\r\n\r\n\r\n\r\n"},
+                     {"direcciones/Todos/Otro Nombre", "Otro Nombre\r\n\r\n\r\n\r\n\r\n\r\n\r\n"}}
             << QStringList();
+        // What has no field of its own goes into the reference, below the card's note.
+        QTest::newRow("a card holding more than the seven fields")
+            << "vidal.vcf"
+            << utf8("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Vidal;Luis;;;\r\nFN:Luis Vidal\r\n"
+                    "ORG:Talleres Vidal;Ventas\r\nTITLE:Gerente\r\nTEL;TYPE=CELL:600\r\nTEL;TYPE=HOME:900\r\n"
+                    "TEL;TYPE=WORK:910\r\nEMAIL:a@b.es\r\nEMAIL:c@d.es\r\n"
+                    "ADR;TYPE=HOME:;;Calle Sol 2;Sevilla;Andalucía;41001;España\r\n"
+                    "ADR;TYPE=WORK:;;Polígono 3;Dos Hermanas;;41700;España\r\n"
+                    "URL:https://vidal.es\r\nBDAY:1970-05-04\r\nNOTE:Cliente antiguo\r\n"
+                    "PHOTO;ENCODING=b;TYPE=JPEG:AAAA\r\nEND:VCARD\r\n"
+                    "BEGIN:VCARD\r\nVERSION:3.0\r\nORG:Farmacia Luz\r\nEND:VCARD\r\n"
+                    "BEGIN:VCARD\r\nVERSION:3.0\r\nORG:Talleres Sol;Ventas\r\nEND:VCARD\r\n")
+            << false << Files()
+            << Files{{"direcciones/Importados/Vidal",
+                      utf8("Vidal\r\nLuis\r\nCalle Sol 2\r\n41001 Sevilla\r\n600, 900, 910\r\na@b.es, "
+                           "c@d.es\r\n"
+                           "Cliente antiguo\r\nEmpresa: Talleres Vidal, Ventas\r\nCargo: Gerente\r\n"
+                           "Provincia: Andalucía\r\nPaís: España\r\n"
+                           "Otra dirección: Polígono 3, 41700 Dos Hermanas, España\r\nWeb: "
+                           "https://vidal.es\r\n"
+                           "Cumpleaños: 1970-05-04\r\n")},
+                     {"direcciones/Todos/Vidal",
+                      utf8("Vidal\r\nLuis\r\nCalle Sol 2\r\n41001 Sevilla\r\n600, 900, 910\r\na@b.es, "
+                           "c@d.es\r\n"
+                           "Cliente antiguo\r\nEmpresa: Talleres Vidal, Ventas\r\nCargo: Gerente\r\n"
+                           "Provincia: Andalucía\r\nPaís: España\r\n"
+                           "Otra dirección: Polígono 3, 41700 Dos Hermanas, España\r\nWeb: "
+                           "https://vidal.es\r\n"
+                           "Cumpleaños: 1970-05-04\r\n")},
+                     {"direcciones/Importados/Farmacia Luz", "Farmacia Luz\r\n\r\n\r\n\r\n\r\n\r\n\r\n"},
+                     {"direcciones/Todos/Farmacia Luz", "Farmacia Luz\r\n\r\n\r\n\r\n\r\n\r\n\r\n"},
+                     {"direcciones/Importados/Talleres Sol",
+                      "Talleres Sol\r\n\r\n\r\n\r\n\r\n\r\nEmpresa: Talleres Sol, Ventas\r\n"},
+                     {"direcciones/Todos/Talleres Sol",
+                      "Talleres Sol\r\n\r\n\r\n\r\n\r\n\r\nEmpresa: Talleres Sol, Ventas\r\n"}}
+            << QStringList{QStringLiteral("«Vidal»: la foto no se importa")};
+        // Names the Windows machines sharing the folder could not open are cleaned, and the summary says so.
+        QTest::newRow("surnames Windows cannot keep")
+            << "nombres.vcf"
+            << utf8("BEGIN:VCARD\r\nVERSION:4.0\r\nN:Doe.;John;;;\r\nEND:VCARD\r\n"
+                    "BEGIN:VCARD\r\nVERSION:4.0\r\nN:Ruiz ;Eva;;;\r\nEND:VCARD\r\n"
+                    "BEGIN:VCARD\r\nVERSION:4.0\r\nN:Lo\xE2\x80\x8Bpez\xE2\x80\xAE;Ana;;;\r\nEND:VCARD\r\n")
+            << false << Files()
+            << Files{{"direcciones/Importados/Doe", "Doe\r\nJohn\r\n\r\n\r\n\r\n\r\n\r\n"},
+                     {"direcciones/Todos/Doe", "Doe\r\nJohn\r\n\r\n\r\n\r\n\r\n\r\n"},
+                     {"direcciones/Importados/Ruiz", "Ruiz\r\nEva\r\n\r\n\r\n\r\n\r\n\r\n"},
+                     {"direcciones/Todos/Ruiz", "Ruiz\r\nEva\r\n\r\n\r\n\r\n\r\n\r\n"},
+                     {"direcciones/Importados/Lopez", "Lopez\r\nAna\r\n\r\n\r\n\r\n\r\n\r\n"},
+                     {"direcciones/Todos/Lopez", "Lopez\r\nAna\r\n\r\n\r\n\r\n\r\n\r\n"}}
+            << QStringList{QStringLiteral("«Doe.»: guardado como «Doe»: en Windows un nombre de archivo no "
+                                          "puede terminar en punto ni en blanco"),
+                           QStringLiteral("«Ruiz »: guardado como «Ruiz»: en Windows un nombre de archivo no "
+                                          "puede terminar en punto ni en blanco"),
+                           QStringLiteral("«Lo\u200Bpez\u202E»: guardado como «Lopez»: tiene caracteres "
+                                          "invisibles o que cambian la dirección del texto")};
         // A damaged item is left out with its reason; the rest of the file is imported.
         QTest::newRow("an event holding a NUL")
             << "nul.ics"
@@ -307,12 +375,141 @@ private slots:
         };
         const ExchangeResult result = import();
         QVERIFY2(result.exitCode() == 0, qPrintable(result.summary()));
-        QCOMPARE(result.skipped, skipped);
+        QCOMPARE(result.skipped + result.changed, skipped);
         QCOMPARE(snapshot(folder.path()), after);
         // Importing the same file again changes nothing.
         const ExchangeResult again = import();
         QCOMPARE(again.holidays.added + again.reminders.added + again.notes.added + again.contacts.added, 0);
         QCOMPARE(snapshot(folder.path()), after);
+    }
+
+    // Exported cards carry a UID of this folder, the same for a contact's copy in its category and in
+    // "Todos", and the time of its file; the " (2)" of a second Doe is only its file's name. Such a card,
+    // coming back from a phone after the contact was edited here, finds its contact instead of adding one.
+    void exportedCardsComeBackToTheirContact_data() {
+        QTest::addColumn<QByteArray>("phone"); // what the phone sends back, %UID1% and %UID2% replaced
+        QTest::addColumn<Files>("after");
+        QTest::addColumn<int>("added");
+        QTest::addColumn<QStringList>("changed");
+        const QByteArray jane = "Doe (2)\r\nJane\r\n\r\n\r\n600222222\r\n\r\n\r\n";
+        QTest::newRow("the phone keeps our UIDs")
+            << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:%UID1%\r\nN:Doe;John;;;\r\nTEL:600111111\r\n"
+                          "END:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nUID:%UID2%\r\nN:Doe;Jane;;;\r\n"
+                          "TEL:600222222\r\nEND:VCARD\r\n")
+            << Files{{"Amigos/Doe", "Doe\r\nJohn\r\n\r\n\r\n699999999 / 600111111\r\njohn@doe.es\r\n\r\n"},
+                     {"Todos/Doe", "Doe\r\nJohn\r\n\r\n\r\n699999999 / 600111111\r\njohn@doe.es\r\n\r\n"},
+                     {"Amigos/Doe (2)", jane},
+                     {"Todos/Doe (2)", jane}}
+            << 0 << QStringList();
+        QTest::newRow("no UID: the same full name and a shared e-mail")
+            << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;John;;;\r\nTEL:600111111\r\n"
+                          "EMAIL:john@doe.es\r\nEND:VCARD\r\n")
+            << Files{{"Amigos/Doe", "Doe\r\nJohn\r\n\r\n\r\n699999999 / 600111111\r\njohn@doe.es\r\n\r\n"},
+                     {"Todos/Doe", "Doe\r\nJohn\r\n\r\n\r\n699999999 / 600111111\r\njohn@doe.es\r\n\r\n"},
+                     {"Amigos/Doe (2)", jane},
+                     {"Todos/Doe (2)", jane}}
+            << 0 << QStringList();
+        QTest::newRow("no UID, the same full name, nothing shared: another person")
+            << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;John;;;\r\nTEL:611000000\r\nEND:VCARD\r\n")
+            << Files{{"Amigos/Doe", "Doe\r\nJohn\r\n\r\n\r\n699999999\r\njohn@doe.es\r\n\r\n"},
+                     {"Todos/Doe", "Doe\r\nJohn\r\n\r\n\r\n699999999\r\njohn@doe.es\r\n\r\n"},
+                     {"Amigos/Doe (2)", jane},
+                     {"Todos/Doe (2)", jane},
+                     {"Amigos/Doe (3)", "Doe (3)\r\nJohn\r\n\r\n\r\n611000000\r\n\r\n\r\n"},
+                     {"Todos/Doe (3)", "Doe (3)\r\nJohn\r\n\r\n\r\n611000000\r\n\r\n\r\n"}}
+            << 1 << QStringList();
+        QTest::newRow("the phone renamed the contact: it keeps its name here")
+            << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:%UID1%\r\nN:Smith;John;;;\r\nTEL:600111111\r\n"
+                          "END:VCARD\r\n")
+            << Files{{"Amigos/Doe", "Doe\r\nJohn\r\n\r\n\r\n699999999 / 600111111\r\njohn@doe.es\r\n\r\n"},
+                     {"Todos/Doe", "Doe\r\nJohn\r\n\r\n\r\n699999999 / 600111111\r\njohn@doe.es\r\n\r\n"},
+                     {"Amigos/Doe (2)", jane},
+                     {"Todos/Doe (2)", jane}}
+            << 0
+            << QStringList{
+                   QStringLiteral("«Smith»: es el contacto «Doe» (por su UID) y se guarda con ese nombre")};
+    }
+    void exportedCardsComeBackToTheirContact() {
+        QFETCH(QByteArray, phone);
+        QFETCH(Files, after);
+        QFETCH(int, added);
+        QFETCH(QStringList, changed);
+        QTemporaryDir folder;
+        QTemporaryDir out;
+        const DataFolder data(folder.path());
+        const QDateTime saved(QDate(2026, 12, 8), QTime(10, 15), Qt::UTC);
+        for (const QString& category : {QStringLiteral("Amigos"), folders::allContacts}) {
+            QDir().mkpath(data.categoryFolder(category));
+            QVERIFY(writeContactCard(data.contactFile(category, QStringLiteral("Doe")),
+                                     {QStringLiteral("Doe"),
+                                      QStringLiteral("John"),
+                                      {},
+                                      {},
+                                      QStringLiteral("600111111"),
+                                      QStringLiteral("john@doe.es"),
+                                      {}}));
+            QVERIFY(writeContactCard(data.contactFile(category, QStringLiteral("Doe (2)")),
+                                     {QStringLiteral("Doe (2)"),
+                                      QStringLiteral("Jane"),
+                                      {},
+                                      {},
+                                      QStringLiteral("600222222"),
+                                      {},
+                                      {}}));
+            QFile card(data.contactFile(category, QStringLiteral("Doe")));
+            QVERIFY(card.open(QIODevice::ReadWrite));
+            QVERIFY(card.setFileTime(saved, QFileDevice::FileModificationTime));
+        }
+        const auto exported = [&](const DataFolder& from, const QString& category) {
+            const QString file = out.filePath(category + QStringLiteral(".vcf"));
+            const ExchangeResult result = exportVcf(from, file, category);
+            QFile read(file);
+            return result.exitCode() == 0 && read.open(QIODevice::ReadOnly) ? read.readAll() : QByteArray();
+        };
+        const QByteArray friends = exported(data, QStringLiteral("Amigos"));
+        const QByteArray all = exported(data, folders::allContacts);
+        const QRegularExpression uid(QStringLiteral("\r\nUID:([^\r]+)\r\n"));
+        QStringList uids;
+        for (auto it = uid.globalMatch(QString::fromUtf8(friends)); it.hasNext();)
+            uids.append(it.next().captured(1));
+        QCOMPARE(uids.size(), 2);
+        QVERIFY(uids.at(0) != uids.at(1));
+        QVERIFY(all.contains("\r\nUID:" + uids.at(0).toUtf8() + "\r\n"));
+        QVERIFY(all.contains("\r\nUID:" + uids.at(1).toUtf8() + "\r\n"));
+        QCOMPARE(exported(data, QStringLiteral("Amigos")), friends);
+        QVERIFY(friends.contains("\r\nN:Doe;Jane;;;\r\n"));
+        QVERIFY(friends.contains("\r\nFN:Jane Doe\r\n"));
+        QVERIFY(friends.contains("\r\nREV:20261208T101500Z\r\n"));
+        // Another agenda gives its own.
+        QTemporaryDir other;
+        QDir().mkpath(DataFolder(other.path()).categoryFolder(folders::allContacts));
+        QVERIFY(writeContactCard(
+            DataFolder(other.path()).contactFile(folders::allContacts, QStringLiteral("Doe")),
+            {QStringLiteral("Doe"), QStringLiteral("John"), {}, {}, {}, {}, {}}));
+        QVERIFY(!exported(DataFolder(other.path()), folders::allContacts).contains(uids.at(0).toUtf8()));
+
+        // Edited here meanwhile.
+        for (const QString& category : {QStringLiteral("Amigos"), folders::allContacts})
+            QVERIFY(writeContactCard(data.contactFile(category, QStringLiteral("Doe")),
+                                     {QStringLiteral("Doe"),
+                                      QStringLiteral("John"),
+                                      {},
+                                      {},
+                                      QStringLiteral("699999999"),
+                                      QStringLiteral("john@doe.es"),
+                                      {}}));
+        phone.replace("%UID1%", uids.at(0).toUtf8());
+        phone.replace("%UID2%", uids.at(1).toUtf8());
+        const ExchangeResult result =
+            importVcfBytes(data, phone, QStringLiteral("telefono.vcf"), QStringLiteral("Amigos"));
+        QVERIFY2(result.exitCode() == 0, qPrintable(result.summary()));
+        QCOMPARE(result.contacts.added, added);
+        QCOMPARE(result.changed, changed);
+        QCOMPARE(snapshot(data.folder(folders::addressBook)), after);
+        const ExchangeResult again =
+            importVcfBytes(data, phone, QStringLiteral("telefono.vcf"), QStringLiteral("Amigos"));
+        QCOMPARE(again.contacts.added, 0);
+        QCOMPARE(snapshot(data.folder(folders::addressBook)), after);
     }
 
     // A stray control character in a note or card (a NUL from a damaged copy) never reaches an exported

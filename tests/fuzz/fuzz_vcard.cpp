@@ -2,6 +2,7 @@
 #include "agenda/core/contactcard.h"
 #include "agenda/core/exchange.h"
 #include "agenda/core/vcard.h"
+#include "common/programfolder.h"
 #include "fuzzcheck.h"
 
 #include <QDir>
@@ -11,12 +12,13 @@
 using namespace quindara;
 
 // Any bytes read as cards of seven fields, or as a refusal with no cards. Imported into an empty
-// agenda, every card becomes a file inside its category folder with a name the address book accepts,
-// or is left out: no surname reaches outside the address book or hides there.
+// agenda, every card becomes a file inside its category folder with a name the address book accepts and
+// Windows can keep, or is left out: no surname reaches outside the address book or hides there.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes = fuzz::bytesOf(data, size);
     const VCardReading reading = readVCards(bytes);
     FUZZ_CHECK(reading.refusal.isEmpty() || reading.contacts.isEmpty());
+    FUZZ_CHECK(reading.uids.size() == reading.contacts.size());
     for (const QStringList& card : reading.contacts) {
         FUZZ_CHECK(card.size() == kContactFieldCount);
         for (int i = 0; i < kReferenceField; ++i)
@@ -36,6 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (it.hasNext()) {
         const QFileInfo file(it.next());
         FUZZ_CHECK(isSafeAddressBookName(file.fileName()));
+        FUZZ_CHECK(common::windowsNameProblem(file.fileName()).isEmpty());
         FUZZ_CHECK(QFileInfo(file.absolutePath()).absolutePath() == QFileInfo(book).absoluteFilePath());
         ++files;
     }
