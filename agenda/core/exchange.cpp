@@ -159,8 +159,23 @@ void collectFolder(const DataFolder& data, CalendarKind kind, QList<CalendarItem
 
 // ---- adding texts to days ----
 
+// The text as it reads back once written on its own (a file's ending takes some trailing blanks).
+QString asStoredText(const QString& text, common::Ending ending) {
+    return common::textFromBytes(common::encodeText(text, ending), ending);
+}
+
+// Whether `existing` holds `text` (already as stored) whole: the same text, or the same lines among its
+// lines. A text's trailing line ends are not part of it there: the next text added goes right after them.
 bool alreadyHolds(const QString& existing, const QString& text) {
-    return existing == text || (u'\n' + existing + u'\n').contains(u'\n' + text + u'\n');
+    if (existing == text)
+        return true;
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == u'\n')
+        --end;
+    const QStringView lines = QStringView(text).left(end);
+    if (lines.isEmpty())
+        return false;
+    return (u'\n' + existing + u'\n').contains(u'\n' + lines.toString() + u'\n');
 }
 
 QString appended(const QString& existing, const QString& text) {
@@ -193,13 +208,15 @@ public:
     void add(const CalendarItem& item, ExchangeResult& result) {
         PlannedText& planned = plannedFor(item);
         ExchangeCount& count = countOf(result, item.kind);
-        if (alreadyHolds(planned.text, item.text)) {
+        // Compared as it will be stored, so that a second import finds it.
+        const QString text = asStoredText(item.text, planned.ending);
+        if (alreadyHolds(planned.text, text)) {
             ++count.alreadyThere;
             return;
         }
-        planned.text = appended(planned.text, item.text);
+        planned.text = appended(planned.text, text);
         planned.changed = true;
-        planned.added.append(item.text);
+        planned.added.append(text);
         ++count.added;
     }
 

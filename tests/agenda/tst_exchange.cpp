@@ -165,6 +165,62 @@ private slots:
         QCOMPARE(snapshot(target.folder(folder)), expected);
     }
 
+    // Any text the agenda holds goes out and comes back into an empty folder as the very same file, as a
+    // holiday, a yearly and a one-year reminder and a day note; importing it again changes nothing.
+    void textsComeBackWhole_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("comesBack"); // empty when the text itself comes back
+        QTest::newRow("first line ends with a blank, CR LF")
+            << QStringLiteral("Comprar pan \nleche\ny huevos") << QString();
+        QTest::newRow("first line ends with a blank, one more line")
+            << QStringLiteral("Reunión \ncon el banco") << QString();
+        QTest::newRow("tabs and blanks ending lines")
+            << QStringLiteral("uno\t\ndos  \n tres\t \ncuatro") << QString();
+        QTest::newRow("last line filling a zone ends with a blank")
+            << QStringLiteral("primera \ncatorce letra ") << QString();
+        QTest::newRow("empty lines") << QStringLiteral("arriba\n\n\nabajo") << QString();
+        QTest::newRow("leading and trailing line ends") << QStringLiteral("\n\nen medio\n\n") << QString();
+        QTest::newRow("first line only blanks") << QStringLiteral("   \nsegunda") << QString();
+        QTest::newRow("a lone CR is a line end, as every reader of the folder takes it")
+            << QStringLiteral("antes\rdespués") << QStringLiteral("antes\ndespués");
+        QTest::newRow("escaped characters") << QStringLiteral("a,b;c\\d\\ne:f \\n\\,\nfin;") << QString();
+        QTest::newRow("long lines folded within characters")
+            << QString(QStringLiteral("ñandú €𝄞 ").repeated(30) + QStringLiteral("\n") +
+                       QStringLiteral("x").repeated(200) + QStringLiteral(" "))
+            << QString();
+    }
+    void textsComeBackWhole() {
+        QFETCH(QString, text);
+        QFETCH(QString, comesBack);
+        QTemporaryDir from;
+        QTemporaryDir to;
+        QTemporaryDir expectedFolder;
+        QTemporaryDir out;
+        const auto fill = [](const DataFolder& data, const QString& t) {
+            QVERIFY(data.createMissingFolders());
+            QVERIFY(storeDayText(data, DayTextKind::Holiday, QStringLiteral("1"), QStringLiteral("ENERO"),
+                                 QStringLiteral("2027"), t));
+            QVERIFY(storeDayText(data, DayTextKind::YearlyReminder, QStringLiteral("2"),
+                                 QStringLiteral("ENERO"), QStringLiteral("2027"), t));
+            QVERIFY(storeDayText(data, DayTextKind::OneYearReminder, QStringLiteral("3"),
+                                 QStringLiteral("MARZO"), QStringLiteral("2027"), t));
+            QVERIFY(DayNotes(data).save(dayNoteKey(QDate(2027, 1, 4)), t));
+        };
+        fill(DataFolder(from.path()), text);
+        fill(DataFolder(expectedFolder.path()), comesBack.isEmpty() ? text : comesBack);
+        const QString file = out.filePath(QStringLiteral("a.ics"));
+        QCOMPARE(exportIcs(DataFolder(from.path()), file, true).exitCode(), 0);
+        Files expected = snapshot(expectedFolder.path());
+        QCOMPARE(expected.size(), 4);
+        for (int round = 1; round <= 3; ++round) {
+            const ExchangeResult imported = importIcs(DataFolder(to.path()), file, madrid());
+            QVERIFY2(imported.exitCode() == 0, qPrintable(imported.summary()));
+            QCOMPARE(imported.holidays.added + imported.reminders.added + imported.notes.added,
+                     round == 1 ? 4 : 0);
+            QCOMPARE(snapshot(to.path()), expected);
+        }
+    }
+
     // Files as the big programs write them, into a folder that may already hold something.
     void realWorldFiles_data() {
         QTest::addColumn<QString>("name");
@@ -229,6 +285,23 @@ private slots:
                    QStringLiteral("«Nunca, 1 de ENERO de 2024»: su regla de repetición no da ninguna fecha"),
                    QStringLiteral("«Antiguo, 1 de ENERO de 1850»: fuera de los años 1901 a 2100"),
                    QStringLiteral("«Futuro, 1 de ENERO de 2500»: fuera de los años 1901 a 2100")};
+        QTest::newRow("texts ending with a line end, two on one day: imported again, nothing added")
+            << "fin-de-linea.ics"
+            << QByteArray("BEGIN:VCALENDAR\r\nVERSION:2.0\r\n"
+                          "BEGIN:VEVENT\r\nUID:a\r\nDTSTART;VALUE=DATE:20240105\r\nSUMMARY:Dentista\\n\r\n"
+                          "END:VEVENT\r\n"
+                          "BEGIN:VEVENT\r\nUID:b\r\nDTSTART;VALUE=DATE:20240105\r\nSUMMARY:Banco\r\n"
+                          "DESCRIPTION:Banco\\nfirmar \\n\\n\r\nEND:VEVENT\r\n"
+                          "BEGIN:VJOURNAL\r\nUID:c\r\nDTSTART;VALUE=DATE:20240105\r\n"
+                          "DESCRIPTION:Llueve\\n\r\nEND:VJOURNAL\r\n"
+                          "BEGIN:VJOURNAL\r\nUID:d\r\nDTSTART;VALUE=DATE:20240105\r\n"
+                          "DESCRIPTION:Hace fr\xC3\xADo\\n\r\nEND:VJOURNAL\r\nEND:VCALENDAR\r\n")
+            << false << Files{{"recordatorionoanual/5 de ENERO de 2024.txt", "Otra cosa"}}
+            << Files{{"recordatorionoanual/5 de ENERO de 2024.txt",
+                      "Otra cosa\r\nDentista\r\nBanco\r\nfirmar \r\n\r\n"},
+                     {"dias/VIERNES, 5 de ENERO de 2024.txt",
+                      "Llueve\r\nHace fr\xC3\xADo\r\n" + QByteArray(14, ' ')}}
+            << QStringList();
         QTest::newRow("phone vCard 2.1: quoted-printable, charsets, a photo, a surname already taken")
             << "telefono-2.1.vcf" << testFile(QStringLiteral("telefono-2.1.vcf")) << false
             << Files{{"direcciones/Todos/Mart\xC3\xADnez",
