@@ -6,6 +6,7 @@
 #include "agenda/core/daykeys.h"
 #include "agenda/core/daynotes.h"
 #include "agenda/core/daytexts.h"
+#include "agenda/core/folderid.h"
 #include "agenda/core/vcard.h"
 #include "common/folderindex.h"
 #include "common/programfolder.h"
@@ -395,7 +396,7 @@ ExchangeResult exportIcs(const DataFolder& data, const QString& file, bool withN
     collectFolder(data, CalendarKind::OneYearReminder, items, result);
     if (withNotes)
         collectFolder(data, CalendarKind::DayNote, items, result);
-    if (!writeOutput(file, writeIcs(items), result))
+    if (!writeOutput(file, writeIcs(items, folderIdentifier(data)), result))
         return result;
     for (const CalendarItem& item : std::as_const(items))
         ++countOf(result, item.kind).added;

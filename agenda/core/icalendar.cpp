@@ -715,14 +715,14 @@ void preventAborts() {
 
 } // namespace
 
-QString calendarItemUid(const CalendarItem& item) {
+QString calendarItemUid(const CalendarItem& item, const QString& folderId) {
     static const char* const prefixes[] = {"fiesta", "recordatorio", "recordatorionoanual", "nota"};
     const QString day =
         isAnnual(item.kind) ? item.date.toString(u"MM-dd") : item.date.toString(u"yyyy-MM-dd");
-    return QStringLiteral("%1-%2@quindara").arg(QLatin1String(prefixes[int(item.kind)]), day);
+    return QStringLiteral("%1-%2-%3@quindara").arg(QLatin1String(prefixes[int(item.kind)]), day, folderId);
 }
 
-QByteArray writeIcs(const QList<CalendarItem>& items) {
+QByteArray writeIcs(const QList<CalendarItem>& items, const QString& folderId) {
     QByteArray out;
     const auto line = [&out](const QString& text) { out += foldedContentLine(text); };
     line(QStringLiteral("BEGIN:VCALENDAR"));
@@ -736,7 +736,7 @@ QByteArray writeIcs(const QList<CalendarItem>& items) {
             isAnnual(item.kind) ? QDate(kAnnualExportYear, item.date.month(), item.date.day()) : item.date;
         const QDateTime stamp = (item.stamp.isValid() ? item.stamp : now).toUTC();
         line(journal ? QStringLiteral("BEGIN:VJOURNAL") : QStringLiteral("BEGIN:VEVENT"));
-        line(QStringLiteral("UID:") + calendarItemUid(item));
+        line(QStringLiteral("UID:") + calendarItemUid(item, folderId));
         line(QStringLiteral("DTSTAMP:") + stamp.toString(u"yyyyMMdd'T'HHmmss'Z'"));
         line(QStringLiteral("DTSTART;VALUE=DATE:") + icsDate(start));
         if (!journal) {

@@ -4,6 +4,7 @@
 #include "agenda/core/daynotes.h"
 #include "agenda/core/daytexts.h"
 #include "agenda/core/exchange.h"
+#include "agenda/core/folderid.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -155,6 +156,8 @@ private slots:
             expected.remove(QStringLiteral("recordatorionoanual/29 de FEBRERO de 2100.txt"));
             // An emptied note has nothing to give.
             expected.remove(QStringLiteral("dias/JUEVES, 1 de MARZO de 2012.txt"));
+            // The export gave the folder its identifier; an import has no need of one.
+            expected.remove(kFolderIdFile);
         }
         QCOMPARE(snapshot(target.folder(folder)), expected);
 
@@ -219,6 +222,51 @@ private slots:
                      round == 1 ? 4 : 0);
             QCOMPARE(snapshot(to.path()), expected);
         }
+    }
+
+    // Two agendas exported into one shared calendar must not replace each other's items: every UID is
+    // unique to its data folder, and the same for every export of one folder and every machine sharing it.
+    void uidsAreUniqueToTheFolder_data() {
+        QTest::addColumn<bool>("contacts");
+        QTest::newRow("calendar") << false;
+    }
+    void uidsAreUniqueToTheFolder() {
+        QFETCH(bool, contacts);
+        QTemporaryDir first;
+        QTemporaryDir second;
+        QTemporaryDir out;
+        const auto uids = [&](const QString& folder, const QString& name) {
+            const QString file = out.filePath(name);
+            const ExchangeResult exported =
+                contacts ? exportVcf(DataFolder(folder), file, QStringLiteral("Amigos"))
+                         : exportIcs(DataFolder(folder), file, true);
+            QSet<QByteArray> found;
+            QFile written(file);
+            if (exported.exitCode() != 0 || !written.open(QIODevice::ReadOnly))
+                return found;
+            const QList<QByteArray> lines = written.readAll().replace("\r\n ", "").split('\n');
+            for (const QByteArray& line : lines) {
+                if (line.startsWith("UID:"))
+                    found.insert(line.trimmed());
+            }
+            return found;
+        };
+        for (const QString& folder : {first.path(), second.path()}) {
+            if (contacts)
+                fillContacts(DataFolder(folder));
+            else
+                fillCalendar(DataFolder(folder));
+        }
+        const QSet<QByteArray> ours = uids(first.path(), QStringLiteral("1"));
+        QCOMPARE(ours.size(), contacts ? 3 : 8);
+        QCOMPARE(uids(first.path(), QStringLiteral("2")), ours);
+        QVERIFY(!ours.intersects(uids(second.path(), QStringLiteral("3"))));
+        // Another machine's copy of the folder, identifier file included, gives the same UIDs.
+        QTemporaryDir copy;
+        for (auto [path, bytes] : snapshot(first.path()).asKeyValueRange())
+            writeFiles(copy.path(), {{path, bytes}});
+        QVERIFY(QFileInfo::exists(copy.filePath(kFolderIdFile)));
+        QCOMPARE(uids(copy.path(), QStringLiteral("4")), ours);
     }
 
     // Files as the big programs write them, into a folder that may already hold something.
@@ -301,6 +349,20 @@ private slots:
                       "Otra cosa\r\nDentista\r\nBanco\r\nfirmar \r\n\r\n"},
                      {"dias/VIERNES, 5 de ENERO de 2024.txt",
                       "Llueve\r\nHace fr\xC3\xADo\r\n" + QByteArray(14, ' ')}}
+            << QStringList();
+        QTest::newRow("an export of an older version, its UIDs without the folder's identifier")
+            << "antigua.ics"
+            << QByteArray("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Quindara//Agenda//ES\r\n"
+                          "BEGIN:VEVENT\r\nUID:recordatorionoanual-2027-03-03@quindara\r\n"
+                          "DTSTAMP:20260101T000000Z\r\nDTSTART;VALUE=DATE:20270303\r\n"
+                          "DTEND;VALUE=DATE:20270304\r\nSUMMARY:Revisi\xC3\xB3n \r\n"
+                          "DESCRIPTION:Revisi\xC3\xB3n \\ndel coche\r\nEND:VEVENT\r\n"
+                          "BEGIN:VEVENT\r\nUID:fiesta-12-25@quindara\r\nDTSTAMP:20260101T000000Z\r\n"
+                          "DTSTART;VALUE=DATE:20001225\r\nRRULE:FREQ=YEARLY\r\nSUMMARY:Navidad\r\n"
+                          "DESCRIPTION:Navidad\r\nCATEGORIES:Fiesta\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n")
+            << false << Files()
+            << Files{{"recordatorionoanual/3 de MARZO de 2027.txt", "Revisi\xC3\xB3n \r\ndel coche"},
+                     {"fiestas/25 de DICIEMBRE.txt", "Navidad\r\n"}}
             << QStringList();
         QTest::newRow("phone vCard 2.1: quoted-printable, charsets, a photo, a surname already taken")
             << "telefono-2.1.vcf" << testFile(QStringLiteral("telefono-2.1.vcf")) << false
