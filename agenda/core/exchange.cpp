@@ -158,6 +158,41 @@ void collectFolder(const DataFolder& data, CalendarKind kind, QList<CalendarItem
               [](const CalendarItem& a, const CalendarItem& b) { return a.date < b.date; });
 }
 
+// ---- holiday feeds ----
+
+// Holiday calendars list every year's holidays as single days. A text on the same day and month in two or
+// more years of the file is a fixed holiday and becomes one yearly holiday, where its first day was; a feast
+// that moves (Good Friday) stays a reminder of each year.
+QList<CalendarItem> withFixedHolidays(const QList<CalendarItem>& items) {
+    const auto keyOf = [](const CalendarItem& item) {
+        return QStringLiteral("%1-%2 ").arg(item.date.month()).arg(item.date.day()) + item.text;
+    };
+    QHash<QString, QSet<int>> years;
+    for (const CalendarItem& item : items) {
+        if (item.holiday && item.kind == CalendarKind::OneYearReminder)
+            years[keyOf(item)].insert(item.date.year());
+    }
+    QList<CalendarItem> out;
+    out.reserve(items.size());
+    QSet<QString> placed;
+    for (const CalendarItem& item : items) {
+        if (!item.holiday || item.kind != CalendarKind::OneYearReminder) {
+            out.append(item);
+            continue;
+        }
+        const QString key = keyOf(item);
+        if (years.value(key).size() < 2) {
+            out.append(item);
+        } else if (!placed.contains(key)) {
+            placed.insert(key);
+            CalendarItem yearly = item;
+            yearly.kind = CalendarKind::Holiday;
+            out.append(yearly);
+        }
+    }
+    return out;
+}
+
 // ---- adding texts to days ----
 
 // The text as it reads back once written on its own (a file's ending takes some trailing blanks).
@@ -418,7 +453,7 @@ ExchangeResult importIcsBytes(const DataFolder& data, const QByteArray& bytes, c
                     QStringLiteral("no se pueden crear las carpetas del calendario en «%1»")
                         .arg(data.programFolder()));
     DayTextPlanner planner(data);
-    for (const CalendarItem& item : reading.items)
+    for (const CalendarItem& item : withFixedHolidays(reading.items))
         planner.add(item, result);
     planner.write(result, options.progress);
     if (!result.failures.isEmpty())

@@ -405,6 +405,7 @@ private:
     QHash<QString, QSet<QString>> replaced_; // UID -> occurrences given by a RECURRENCE-ID event
     qsizetype days_ = 0;
     bool tooMany_ = false;
+    bool holidayEvent_ = false; // the event being read is marked as a holiday
 };
 
 QString CalendarReader::describe(icalcomponent* component, const QString& text) const {
@@ -420,7 +421,7 @@ void CalendarReader::addDay(CalendarKind kind, const QDate& date, const QString&
         tooMany_ = true;
         return;
     }
-    reading_.items.append({kind, date, text, {}});
+    reading_.items.append({kind, date, text, {}, kind == CalendarKind::OneYearReminder && holidayEvent_});
 }
 
 bool CalendarReader::checkDates(icalcomponent* component) {
@@ -535,6 +536,7 @@ QString eventText(icalcomponent* event) {
 }
 
 void CalendarReader::readEvent(icalcomponent* event) {
+    holidayEvent_ = options_.asHolidays || hasHolidayCategory(event);
     const QString text = eventText(event);
     if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED) {
         skip(describe(event, text), QStringLiteral("está cancelado"));

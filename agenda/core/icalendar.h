@@ -22,6 +22,9 @@ struct CalendarItem {
     QString text;
     // When the text was last changed (DTSTAMP); the time of the export when unknown.
     QDateTime stamp;
+    // A one-year reminder read from an event marked as a holiday (by its category or by importing as
+    // holidays): a holiday feed lists a fixed holiday once a year this way.
+    bool holiday = false;
 };
 
 enum class ExchangePhase { Reading, Writing };

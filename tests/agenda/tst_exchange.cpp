@@ -286,6 +286,35 @@ private slots:
                       utf8("San José (regional, en algunas comunidades)")},
                      {"recordatorionoanual/1 de ENERO de 2025.txt", utf8("Año Nuevo")}}
             << QStringList();
+        QTest::newRow("Google holidays over three years: fixed ones yearly, moving feasts dated")
+            << "google-festivos-varios-anos.ics"
+            << testFile(QStringLiteral("google-festivos-varios-anos.ics")) << true
+            << Files{{"fiestas/25 de DICIEMBRE.txt", "Navidad\r\n"}}
+            << Files{{"fiestas/25 de DICIEMBRE.txt", "Navidad\r\n"},
+                     {"fiestas/1 de ENERO.txt", utf8("Año Nuevo\r\n")},
+                     {"recordatorionoanual/18 de ABRIL de 2025.txt", "Viernes Santo"},
+                     {"recordatorionoanual/3 de ABRIL de 2026.txt", "Viernes Santo"},
+                     {"recordatorionoanual/21 de ABRIL de 2025.txt", "Lunes de Pascua (regional)"},
+                     {"recordatorionoanual/6 de ABRIL de 2026.txt", "Lunes de Pascua (regional)"},
+                     {"recordatorionoanual/19 de MARZO de 2025.txt",
+                      utf8("San José (regional, en algunas comunidades)")}}
+            << QStringList();
+        QTest::newRow("holiday category: fixed ones yearly; other repeated days stay dated")
+            << "categoria-festivo.ics"
+            << QByteArray("BEGIN:VCALENDAR\r\nVERSION:2.0\r\n"
+                          "BEGIN:VEVENT\r\nUID:a\r\nDTSTART;VALUE=DATE:20250815\r\nSUMMARY:Asunción\r\n"
+                          "CATEGORIES:Holidays\r\nEND:VEVENT\r\n"
+                          "BEGIN:VEVENT\r\nUID:b\r\nDTSTART;VALUE=DATE:20260815\r\nSUMMARY:Asunción\r\n"
+                          "CATEGORIES:Festivos\r\nEND:VEVENT\r\n"
+                          "BEGIN:VEVENT\r\nUID:c\r\nDTSTART;VALUE=DATE:20250815\r\nSUMMARY:Comida\r\n"
+                          "END:VEVENT\r\n"
+                          "BEGIN:VEVENT\r\nUID:d\r\nDTSTART;VALUE=DATE:20260815\r\nSUMMARY:Comida\r\n"
+                          "END:VEVENT\r\nEND:VCALENDAR\r\n")
+            << false << Files()
+            << Files{{"fiestas/15 de AGOSTO.txt", utf8("Asunción\r\n")},
+                     {"recordatorionoanual/15 de AGOSTO de 2025.txt", "Comida"},
+                     {"recordatorionoanual/15 de AGOSTO de 2026.txt", "Comida"}}
+            << QStringList();
         QTest::newRow("Outlook meeting in another time zone, all-day event over three days")
             << "outlook-reunion.ics" << testFile(QStringLiteral("outlook-reunion.ics")) << false << Files()
             << Files{{"recordatorionoanual/12 de MARZO de 2024.txt", utf8("17:00 Revisión del presupuesto")},
