@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -675,6 +676,69 @@ for card in vobject.readComponents(open(sys.argv[2], encoding='utf-8').read()):
                  QStringLiteral("VJOURNAL|2012-02-29|-|un texto de catorce"),
                  QStringLiteral("VCARD|Núñez|Ana María Núñez|987 000 000+600 000 000"),
                  QStringLiteral("VCARD|O'Brien|O'Brien|600,700"), QStringLiteral("VCARD|Peña|Lucía Peña|")}));
+    }
+
+    // A round trip through khal: our export imported by khal into a calendar folder (vdir), what khal wrote
+    // there imported back into an empty agenda gives the very same files. khal has no command that exports
+    // a whole calendar, so the .ics files it wrote into its vdir (one per event) are what it gives out.
+    // Day notes stay home: khal keeps events only.
+    void khalRoundTrip() {
+        const QString khal = QStandardPaths::findExecutable(QStringLiteral("khal"));
+        if (khal.isEmpty())
+            QSKIP("khal is not installed");
+        QTemporaryDir work;
+        const DataFolder source(work.filePath(QStringLiteral("origen")));
+        const DataFolder target(work.filePath(QStringLiteral("destino")));
+        QVERIFY(QDir().mkpath(source.programFolder()) && QDir().mkpath(target.programFolder()));
+        fillCalendar(source);
+        int day = 1;
+        for (const char* text : {"Comprar pan \nleche\ty huevos", "\ncoma, punto y coma; barra \\ \n"}) {
+            QVERIFY(storeDayText(source, DayTextKind::OneYearReminder, QString::number(day++),
+                                 QStringLiteral("JUNIO"), QStringLiteral("2027"), QString::fromUtf8(text)));
+        }
+        const QString exported = work.filePath(QStringLiteral("agenda.ics"));
+        QCOMPARE(exportIcs(source, exported, false).exitCode(), 0);
+
+        // khal's configuration, database and everything else stay inside the temporary folder.
+        const QString home = work.filePath(QStringLiteral("home"));
+        const QString vdir = work.filePath(QStringLiteral("vdir"));
+        QVERIFY(QDir().mkpath(home) && QDir().mkpath(vdir));
+        const QString config = work.filePath(QStringLiteral("khal.conf"));
+        QFile configFile(config);
+        QVERIFY(configFile.open(QIODevice::WriteOnly));
+        configFile.write("[calendars]\n[[agenda]]\npath = " + vdir.toUtf8() +
+                         "\ntype = calendar\n[locale]\nlocal_timezone = Europe/Madrid\n"
+                         "default_timezone = Europe/Madrid\n");
+        configFile.close();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), home);
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/.cache"));
+        environment.insert(QStringLiteral("TZ"), QStringLiteral("Europe/Madrid"));
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(khal,
+                      {QStringLiteral("-c"), config, QStringLiteral("import"), QStringLiteral("--batch"),
+                       QStringLiteral("-a"), QStringLiteral("agenda"), exported});
+        QVERIFY(process.waitForFinished(120000));
+        QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
+                 process.readAllStandardError().constData());
+
+        const QStringList written = QDir(vdir).entryList({QStringLiteral("*.ics")}, QDir::Files, QDir::Name);
+        QCOMPARE(written.size(), 8);
+        for (const QString& name : written) {
+            const ExchangeResult imported = importIcs(target, QDir(vdir).filePath(name), madrid());
+            QVERIFY2(imported.exitCode() == 0 && imported.skipped.isEmpty(), qPrintable(imported.summary()));
+        }
+        Files expected = snapshot(source.programFolder());
+        expected.remove(kFolderIdFile);
+        expected.remove(QStringLiteral("recordatorionoanual/29 de FEBRERO de 2100.txt"));
+        for (const QString& path : expected.keys()) {
+            if (path.startsWith(folders::dayNotes + u'/'))
+                expected.remove(path);
+        }
+        QCOMPARE(snapshot(target.programFolder()), expected);
     }
 
     // The import adds to what each file holds when it is written, not to what it held when the import
