@@ -528,7 +528,7 @@ bool describesWhole(const QString& summary, const QString& description) {
 QString eventText(icalcomponent* event) {
     const QString summary = plainText(icalcomponent_get_summary(event));
     const QString description = plainText(icalcomponent_get_description(event));
-    if (summary.isEmpty())
+    if (summary.trimmed().isEmpty())
         return description;
     if (describesWhole(summary, description))
         return description;
@@ -688,7 +688,7 @@ void CalendarReader::readJournal(icalcomponent* journal) {
     QString text = description;
     if (description.isEmpty())
         text = summary;
-    else if (!summary.isEmpty() && !describesWhole(summary, description))
+    else if (!summary.trimmed().isEmpty() && !describesWhole(summary, description))
         text = summary + u'\n' + description;
     if (text.trimmed().isEmpty()) {
         skip(describe(journal, text), QStringLiteral("no tiene texto"));

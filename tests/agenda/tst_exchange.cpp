@@ -380,6 +380,13 @@ private slots:
                      {"dias/VIERNES, 5 de ENERO de 2024.txt",
                       "Llueve\r\nHace fr\xC3\xADo\r\n" + QByteArray(14, ' ')}}
             << QStringList();
+        QTest::newRow("a SUMMARY of blanks: the DESCRIPTION is the text, its blanks kept")
+            << "resumen-en-blanco.ics"
+            << QByteArray("BEGIN:VCALENDAR\r\nVERSION:2.0\r\n"
+                          "BEGIN:VEVENT\r\nUID:a\r\nDTSTART;VALUE=DATE:20240105\r\nSUMMARY:  \r\n"
+                          "DESCRIPTION:\tSangría \r\nEND:VEVENT\r\nEND:VCALENDAR\r\n")
+            << false << Files() << Files{{"recordatorionoanual/5 de ENERO de 2024.txt", "\tSangría "}}
+            << QStringList();
         QTest::newRow("an export of an older version, its UIDs without the folder's identifier")
             << "antigua.ics"
             << QByteArray("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Quindara//Agenda//ES\r\n"
