@@ -159,10 +159,60 @@ void collectFolder(const DataFolder& data, CalendarKind kind, QList<CalendarItem
               [](const CalendarItem& a, const CalendarItem& b) { return a.date < b.date; });
 }
 
+// ---- holiday feeds ----
+
+// Holiday calendars list every year's holidays as single days. A text on the same day and month in two or
+// more years of the file is a fixed holiday and becomes one yearly holiday, where its first day was; a feast
+// that moves (Good Friday) stays a reminder of each year.
+QList<CalendarItem> withFixedHolidays(const QList<CalendarItem>& items) {
+    const auto keyOf = [](const CalendarItem& item) {
+        return QStringLiteral("%1-%2 ").arg(item.date.month()).arg(item.date.day()) + item.text;
+    };
+    QHash<QString, QSet<int>> years;
+    for (const CalendarItem& item : items) {
+        if (item.holiday && item.kind == CalendarKind::OneYearReminder)
+            years[keyOf(item)].insert(item.date.year());
+    }
+    QList<CalendarItem> out;
+    out.reserve(items.size());
+    QSet<QString> placed;
+    for (const CalendarItem& item : items) {
+        if (!item.holiday || item.kind != CalendarKind::OneYearReminder) {
+            out.append(item);
+            continue;
+        }
+        const QString key = keyOf(item);
+        if (years.value(key).size() < 2) {
+            out.append(item);
+        } else if (!placed.contains(key)) {
+            placed.insert(key);
+            CalendarItem yearly = item;
+            yearly.kind = CalendarKind::Holiday;
+            out.append(yearly);
+        }
+    }
+    return out;
+}
+
 // ---- adding texts to days ----
 
+// The text as it reads back once written on its own (a file's ending takes some trailing blanks).
+QString asStoredText(const QString& text, common::Ending ending) {
+    return common::textFromBytes(common::encodeText(text, ending), ending);
+}
+
+// Whether `existing` holds `text` (already as stored) whole: the same text, or the same lines among its
+// lines. A text's trailing line ends are not part of it there: the next text added goes right after them.
 bool alreadyHolds(const QString& existing, const QString& text) {
-    return existing == text || (u'\n' + existing + u'\n').contains(u'\n' + text + u'\n');
+    if (existing == text)
+        return true;
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == u'\n')
+        --end;
+    const QStringView lines = QStringView(text).left(end);
+    if (lines.isEmpty())
+        return false;
+    return (u'\n' + existing + u'\n').contains(u'\n' + lines.toString() + u'\n');
 }
 
 QString appended(const QString& existing, const QString& text) {
@@ -195,13 +245,15 @@ public:
     void add(const CalendarItem& item, ExchangeResult& result) {
         PlannedText& planned = plannedFor(item);
         ExchangeCount& count = countOf(result, item.kind);
-        if (alreadyHolds(planned.text, item.text)) {
+        // Compared as it will be stored, so that a second import finds it.
+        const QString text = asStoredText(item.text, planned.ending);
+        if (alreadyHolds(planned.text, text)) {
             ++count.alreadyThere;
             return;
         }
-        planned.text = appended(planned.text, item.text);
+        planned.text = appended(planned.text, text);
         planned.changed = true;
-        planned.added.append(item.text);
+        planned.added.append(text);
         ++count.added;
     }
 
@@ -427,7 +479,7 @@ ExchangeResult exportIcs(const DataFolder& data, const QString& file, bool withN
     collectFolder(data, CalendarKind::OneYearReminder, items, result);
     if (withNotes)
         collectFolder(data, CalendarKind::DayNote, items, result);
-    if (!writeOutput(file, writeIcs(items), result))
+    if (!writeOutput(file, writeIcs(items, folderIdentifier(data)), result))
         return result;
     for (const CalendarItem& item : std::as_const(items))
         ++countOf(result, item.kind).added;
@@ -449,7 +501,7 @@ ExchangeResult importIcsBytes(const DataFolder& data, const QByteArray& bytes, c
                     QStringLiteral("no se pueden crear las carpetas del calendario en «%1»")
                         .arg(data.programFolder()));
     DayTextPlanner planner(data);
-    for (const CalendarItem& item : reading.items)
+    for (const CalendarItem& item : withFixedHolidays(reading.items))
         planner.add(item, result);
     planner.write(result, options.progress);
     if (!result.failures.isEmpty())

@@ -1,31 +1,47 @@
 #include "agenda/core/folderid.h"
 
+#include "agenda/core/datafolder.h"
+#include "agenda/core/logging.h"
 #include "common/textfile.h"
 
+#include <QCryptographicHash>
 #include <QDir>
-#include <QLoggingCategory>
+#include <QFileInfo>
 #include <QUuid>
-
-Q_LOGGING_CATEGORY(lcFolderId, "quindara.folderid")
 
 namespace quindara {
 
 namespace {
 
-const QString kIdFile = QStringLiteral(".quindara-id");
+bool isIdentifier(const QString& text) {
+    if (text.size() < 8 || text.size() > 64)
+        return false;
+    for (const QChar c : text) {
+        if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || c == u'-'))
+            return false;
+    }
+    return true;
+}
 
 } // namespace
 
-QString folderIdentifier(const DataFolder& data) {
-    const QString path = QDir(data.programFolder()).filePath(kIdFile);
-    const QString stored = common::readTextOrEmpty(path, common::Ending::Line).trimmed();
-    if (!stored.isEmpty() && !stored.contains(u'\n'))
-        return stored;
-    const QString made = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    // A folder that cannot keep it still exports; the identifiers then hold for this export only.
-    if (const common::Status written = common::writeText(path, made, common::Ending::Line); !written)
-        qCWarning(lcFolderId) << "cannot keep the folder identifier" << path << written.error();
-    return made;
+QString folderIdentifier(const DataFolder& folder) {
+    const QString path = QDir(folder.programFolder()).filePath(kFolderIdFile);
+    if (const std::optional<QString> stored = common::readText(path, common::Ending::Line)) {
+        const QString id = stored->trimmed();
+        if (isIdentifier(id))
+            return id;
+        if (!stored->isEmpty())
+            qCWarning(lcAgenda) << "folder identifier file holds no identifier, making a new one:" << path;
+    }
+    const QString made = QUuid::createUuid().toString(QUuid::Id128);
+    const common::Status written = common::writeText(path, made, common::Ending::Line);
+    if (written.ok())
+        return made;
+    qCWarning(lcAgenda) << "cannot keep the folder identifier in" << path << ":" << written.error();
+    // Still stable for this folder while it stays where it is.
+    const QByteArray where = QFileInfo(folder.programFolder()).absoluteFilePath().toUtf8();
+    return QString::fromLatin1(QCryptographicHash::hash(where, QCryptographicHash::Sha256).toHex().left(32));
 }
 
 } // namespace quindara

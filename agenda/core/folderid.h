@@ -1,13 +1,18 @@
 #pragma once
 
-#include "agenda/core/datafolder.h"
-
 #include <QString>
 
 namespace quindara {
 
-// A random identifier of the data folder, made once and kept in a hidden file of the folder, so that every
-// machine sharing the folder gives the same identifiers to what it exports and two folders never do.
-QString folderIdentifier(const DataFolder& data);
+class DataFolder;
+
+// Name of the hidden file, in the data folder itself, that keeps the folder's identifier.
+inline const QString kFolderIdFile = QStringLiteral(".quindara-id");
+
+// A random identifier made once for a data folder and kept in its hidden file, so that every machine
+// sharing the folder gives the same answer and two folders never do. It makes the UIDs of exported
+// events and contacts unique to the folder (32 lowercase hexadecimal digits). When the file cannot be
+// written, an identifier derived from the folder's path is used instead (and the failure logged).
+QString folderIdentifier(const DataFolder& folder);
 
 } // namespace quindara

@@ -89,6 +89,33 @@ struct CheckedItem {
     }
 };
 
+// libical drops blanks and tabs at both ends of a value; a text's own ones must come back. The texts are
+// handed to it between two noncharacters (never part of a text exchanged between programs), which
+// plainText takes off again.
+constexpr char16_t kTextEdge = 0xFDD0;
+
+bool isMappedText(QStringView name) {
+    return name == u"SUMMARY" || name == u"DESCRIPTION";
+}
+
+// Where the value of a content line begins: after the first colon outside a quoted parameter value.
+qsizetype valueStart(const QString& line) {
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line.at(i) == u'"')
+            quoted = !quoted;
+        else if (line.at(i) == u':' && !quoted)
+            return i + 1;
+    }
+    return -1;
+}
+
+QString withTextEdges(QString line) {
+    line.remove(QChar(kTextEdge));
+    const qsizetype at = valueStart(line);
+    return at < 0 ? line : line.left(at) + QChar(kTextEdge) + line.mid(at) + QChar(kTextEdge);
+}
+
 bool isPropertyName(QStringView name) {
     if (name.isEmpty())
         return false;
@@ -213,7 +240,7 @@ CheckedText checkLines(const QByteArray& bytes) {
         }
         if (control >= 0 && item.from >= 0 && item.problem.isEmpty())
             item.problem = forbiddenControlReason(controlChar);
-        out += line.toUtf8();
+        out += (isMappedText(name) ? withTextEdges(line) : line).toUtf8();
         out += "\r\n";
         if (open.size() == 1 && item.from >= 0) {
             if (!item.problem.isEmpty()) {
@@ -251,6 +278,16 @@ QString textOf(const char* text) {
                       .replace(QLatin1String("\r\n"), QLatin1String("\n"))
                       .replace(u'\r', u'\n')
                 : QString();
+}
+
+// A SUMMARY or DESCRIPTION as the file has it, blanks and tabs at its ends included.
+QString plainText(const char* text) {
+    QString value = textOf(text);
+    if (value.startsWith(QChar(kTextEdge)))
+        value.remove(0, 1);
+    if (value.endsWith(QChar(kTextEdge)))
+        value.chop(1);
+    return value;
 }
 
 bool isUtc(const icaltimetype& time) {
@@ -368,6 +405,7 @@ private:
     QHash<QString, QSet<QString>> replaced_; // UID -> occurrences given by a RECURRENCE-ID event
     qsizetype days_ = 0;
     bool tooMany_ = false;
+    bool holidayEvent_ = false; // the event being read is marked as a holiday
 };
 
 QString CalendarReader::describe(icalcomponent* component, const QString& text) const {
@@ -383,7 +421,7 @@ void CalendarReader::addDay(CalendarKind kind, const QDate& date, const QString&
         tooMany_ = true;
         return;
     }
-    reading_.items.append({kind, date, text, {}});
+    reading_.items.append({kind, date, text, {}, kind == CalendarKind::OneYearReminder && holidayEvent_});
 }
 
 bool CalendarReader::checkDates(icalcomponent* component) {
@@ -477,18 +515,28 @@ bool CalendarReader::read(icalcomponent* calendar) {
     return true;
 }
 
+// Whether DESCRIPTION is the whole text and SUMMARY its first line, as our own export writes them. Other
+// programs may have trimmed the first line's blanks in SUMMARY.
+bool describesWhole(const QString& summary, const QString& description) {
+    if (description == summary || description.startsWith(summary + u'\n'))
+        return true;
+    const QString first = firstLine(description);
+    return !summary.trimmed().isEmpty() && first.trimmed() == summary.trimmed();
+}
+
 // SUMMARY is what other programs show; our own export also carries the whole text in DESCRIPTION.
 QString eventText(icalcomponent* event) {
-    const QString summary = textOf(icalcomponent_get_summary(event));
-    const QString description = textOf(icalcomponent_get_description(event));
-    if (summary.isEmpty())
+    const QString summary = plainText(icalcomponent_get_summary(event));
+    const QString description = plainText(icalcomponent_get_description(event));
+    if (summary.trimmed().isEmpty())
         return description;
-    if (description == summary || description.startsWith(summary + u'\n'))
+    if (describesWhole(summary, description))
         return description;
     return summary;
 }
 
 void CalendarReader::readEvent(icalcomponent* event) {
+    holidayEvent_ = options_.asHolidays || hasHolidayCategory(event);
     const QString text = eventText(event);
     if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED) {
         skip(describe(event, text), QStringLiteral("está cancelado"));
@@ -635,12 +683,12 @@ void CalendarReader::readEvent(icalcomponent* event) {
 }
 
 void CalendarReader::readJournal(icalcomponent* journal) {
-    const QString summary = textOf(icalcomponent_get_summary(journal));
-    const QString description = textOf(icalcomponent_get_description(journal));
+    const QString summary = plainText(icalcomponent_get_summary(journal));
+    const QString description = plainText(icalcomponent_get_description(journal));
     QString text = description;
     if (description.isEmpty())
         text = summary;
-    else if (!summary.isEmpty() && description != summary && !description.startsWith(summary + u'\n'))
+    else if (!summary.trimmed().isEmpty() && !describesWhole(summary, description))
         text = summary + u'\n' + description;
     if (text.trimmed().isEmpty()) {
         skip(describe(journal, text), QStringLiteral("no tiene texto"));
@@ -669,14 +717,14 @@ void preventAborts() {
 
 } // namespace
 
-QString calendarItemUid(const CalendarItem& item) {
+QString calendarItemUid(const CalendarItem& item, const QString& folderId) {
     static const char* const prefixes[] = {"fiesta", "recordatorio", "recordatorionoanual", "nota"};
     const QString day =
         isAnnual(item.kind) ? item.date.toString(u"MM-dd") : item.date.toString(u"yyyy-MM-dd");
-    return QStringLiteral("%1-%2@quindara").arg(QLatin1String(prefixes[int(item.kind)]), day);
+    return QStringLiteral("%1-%2-%3@quindara").arg(QLatin1String(prefixes[int(item.kind)]), day, folderId);
 }
 
-QByteArray writeIcs(const QList<CalendarItem>& items) {
+QByteArray writeIcs(const QList<CalendarItem>& items, const QString& folderId) {
     QByteArray out;
     const auto line = [&out](const QString& text) { out += foldedContentLine(text); };
     line(QStringLiteral("BEGIN:VCALENDAR"));
@@ -690,7 +738,7 @@ QByteArray writeIcs(const QList<CalendarItem>& items) {
             isAnnual(item.kind) ? QDate(kAnnualExportYear, item.date.month(), item.date.day()) : item.date;
         const QDateTime stamp = (item.stamp.isValid() ? item.stamp : now).toUTC();
         line(journal ? QStringLiteral("BEGIN:VJOURNAL") : QStringLiteral("BEGIN:VEVENT"));
-        line(QStringLiteral("UID:") + calendarItemUid(item));
+        line(QStringLiteral("UID:") + calendarItemUid(item, folderId));
         line(QStringLiteral("DTSTAMP:") + stamp.toString(u"yyyyMMdd'T'HHmmss'Z'"));
         line(QStringLiteral("DTSTART;VALUE=DATE:") + icsDate(start));
         if (!journal) {

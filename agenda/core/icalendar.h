@@ -22,6 +22,9 @@ struct CalendarItem {
     QString text;
     // When the text was last changed (DTSTAMP); the time of the export when unknown.
     QDateTime stamp;
+    // A one-year reminder read from an event marked as a holiday (by its category or by importing as
+    // holidays): a holiday feed lists a fixed holiday once a year this way.
+    bool holiday = false;
 };
 
 enum class ExchangePhase { Reading, Writing };
@@ -44,14 +47,17 @@ struct IcsReading {
     QStringList skipped;
 };
 
-// One VCALENDAR (UTF-8, CR LF, lines folded at 75 octets); items in the given order.
-QByteArray writeIcs(const QList<CalendarItem>& items);
+// One VCALENDAR (UTF-8, CR LF, lines folded at 75 octets); items in the given order. `folderId` (see
+// folderIdentifier) makes the UIDs unique to the data folder the items come from.
+QByteArray writeIcs(const QList<CalendarItem>& items, const QString& folderId);
 
 // The days an iCalendar file fills, found without touching any file. Recurrences are expanded only
 // within 1901-2100 and with a bounded number of steps, so no input can make it run for long.
 IcsReading readIcs(const QByteArray& bytes, const IcsReadOptions& options = {});
 
-// Stable identifier of an exported item: the same kind and day always give the same UID.
-QString calendarItemUid(const CalendarItem& item);
+// Stable identifier of an exported item: the same kind and day of one data folder always give the same
+// UID, and no other folder gives it ("fiesta-12-25-<folder id>@quindara"). Files written before the folder
+// had an identifier carry UIDs without it; an import does not depend on them.
+QString calendarItemUid(const CalendarItem& item, const QString& folderId);
 
 } // namespace quindara
