@@ -33,6 +33,8 @@ struct IcsReadOptions {
     bool asHolidays = false;
     // Timed events are placed on the day and at the hour they fall in this zone.
     QTimeZone zone = QTimeZone::systemTimeZone();
+    // The day of the import: a rule that is not yearly is read up to two years after it.
+    QDate today = QDate::currentDate();
     ExchangeProgress progress;
 };
 
