@@ -165,14 +165,19 @@ QString badValueReason(const QString& name, QStringView parameters, QStringView 
         if (!isDurationValue(value))
             return QStringLiteral("duración no válida: %1").arg(value.toString());
     } else if (name == u"RRULE") {
-        bool good = !value.isEmpty();
+        static const QStringList frequencies = {QStringLiteral("SECONDLY"), QStringLiteral("MINUTELY"),
+                                                QStringLiteral("HOURLY"),   QStringLiteral("DAILY"),
+                                                QStringLiteral("WEEKLY"),   QStringLiteral("MONTHLY"),
+                                                QStringLiteral("YEARLY")};
+        bool good = false;
         for (const QStringView part : value.split(u';')) {
-            if (part.startsWith(QLatin1String("UNTIL="), Qt::CaseInsensitive)) {
-                const QStringView until = part.mid(6);
-                good = good && (isDateValue(until) || isDateTimeValue(until));
-            }
+            const QStringView partValue = part.mid(part.indexOf(u'=') + 1);
+            if (part.startsWith(QLatin1String("FREQ="), Qt::CaseInsensitive))
+                good = frequencies.contains(partValue.toString().toUpper());
+            else if (part.startsWith(QLatin1String("UNTIL="), Qt::CaseInsensitive) &&
+                     !isDateValue(partValue) && !isDateTimeValue(partValue))
+                return QStringLiteral("regla de repetición no válida: %1").arg(value.toString());
         }
-        good = good && icalrecurrencetype_from_string(value.toUtf8().constData()).freq != ICAL_NO_RECURRENCE;
         if (!good)
             return QStringLiteral("regla de repetición no válida: %1").arg(value.toString());
     }
