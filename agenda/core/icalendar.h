@@ -50,7 +50,10 @@ struct IcsReading {
 QByteArray writeIcs(const QList<CalendarItem>& items);
 
 // The days an iCalendar file fills, found without touching any file. Recurrences are expanded only
-// within 1901-2100 and with a bounded number of steps, so no input can make it run for long.
+// within 1901-2100, a rule that is not yearly up to two years after `today` (or after its start, when
+// later), and to at most 1,000 dates per rule, so no input can make it run for long or flood the folder.
+// An event with a value that cannot be read is left out with its reason; only a broken structure
+// refuses the file.
 IcsReading readIcs(const QByteArray& bytes, const IcsReadOptions& options = {});
 
 // Stable identifier of an exported item: the same kind and day always give the same UID.
