@@ -7,6 +7,7 @@
 
 #include <QHash>
 #include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <libical/ical.h>
@@ -22,7 +23,7 @@ namespace {
 // Limits that keep any input, however odd, to a few seconds of work.
 constexpr qsizetype kMaxFileBytes = 64 * 1024 * 1024;
 constexpr qsizetype kMaxLineChars = 1024 * 1024;
-constexpr int kMaxStepsPerEvent = 75000; // a daily event through all 200 years fits
+constexpr int kMaxDatesPerRule = 1000;
 constexpr qsizetype kMaxDaysInFile = 1000000;
 constexpr int kMaxEventDays = 366;
 // Holidays and yearly reminders go out on a leap year, so that 29 February is a valid start.
@@ -124,6 +125,90 @@ bool isPropertyName(QStringView name) {
             return false;
     }
     return true;
+}
+
+// Where the value of a content line begins: after the first colon outside a quoted parameter.
+qsizetype valueColon(QStringView line) {
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line.at(i) == u'"')
+            quoted = !quoted;
+        else if (line.at(i) == u':' && !quoted)
+            return i;
+    }
+    return -1;
+}
+
+bool allDigits(QStringView text) {
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return !text.isEmpty();
+}
+
+bool isDateValue(QStringView text) {
+    return text.size() == 8 && allDigits(text) &&
+           QDate(text.left(4).toInt(), text.mid(4, 2).toInt(), text.mid(6, 2).toInt()).isValid();
+}
+
+bool isDateTimeValue(QStringView text) {
+    if (text.endsWith(u'Z'))
+        text.chop(1);
+    if (text.size() != 15 || text.at(8) != u'T' || !isDateValue(text.left(8)) || !allDigits(text.mid(9)))
+        return false;
+    return text.mid(9, 2).toInt() < 24 && text.mid(11, 2).toInt() < 60 && text.mid(13, 2).toInt() <= 60;
+}
+
+bool isDurationValue(QStringView text) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^[+-]?P(\\d+W|\\d+D(T(\\d+H)?(\\d+M)?(\\d+S)?)?|T(\\d+H)?(\\d+M)?(\\d+S)?)$"));
+    return !text.endsWith(u'T') && text != u"PT" && pattern.match(text).hasMatch();
+}
+
+// Why the value of a date, duration or rule property of an event cannot be read; empty when it can, or
+// when the property is none of those. Checked here because libical reads "2026052X" as 2 May.
+QString badValueReason(const QString& name, QStringView parameters, QStringView value) {
+    const bool dated = name == u"DTSTART" || name == u"DTEND" || name == u"RECURRENCE-ID" ||
+                       name == u"EXDATE" || name == u"RDATE" || name == u"DUE";
+    if (dated) {
+        const QString upper = parameters.toString().toUpper();
+        const bool dateOnly =
+            upper.contains(QLatin1String("VALUE=DATE")) && !upper.contains(QLatin1String("VALUE=DATE-TIME"));
+        const bool period = upper.contains(QLatin1String("VALUE=PERIOD"));
+        for (const QStringView entry : value.split(u',')) {
+            bool good = false;
+            if (period) {
+                const qsizetype slash = entry.indexOf(u'/');
+                good = slash > 0 && isDateTimeValue(entry.left(slash)) &&
+                       (isDateTimeValue(entry.mid(slash + 1)) || isDurationValue(entry.mid(slash + 1)));
+            } else {
+                good = isDateValue(entry) || (!dateOnly && isDateTimeValue(entry));
+            }
+            if (!good)
+                return QStringLiteral("fecha no válida en %1: %2").arg(name, value.toString());
+        }
+    } else if (name == u"DURATION") {
+        if (!isDurationValue(value))
+            return QStringLiteral("duración no válida: %1").arg(value.toString());
+    } else if (name == u"RRULE") {
+        static const QStringList frequencies = {QStringLiteral("SECONDLY"), QStringLiteral("MINUTELY"),
+                                                QStringLiteral("HOURLY"),   QStringLiteral("DAILY"),
+                                                QStringLiteral("WEEKLY"),   QStringLiteral("MONTHLY"),
+                                                QStringLiteral("YEARLY")};
+        bool good = false;
+        for (const QStringView part : value.split(u';')) {
+            const QStringView partValue = part.mid(part.indexOf(u'=') + 1);
+            if (part.startsWith(QLatin1String("FREQ="), Qt::CaseInsensitive))
+                good = frequencies.contains(partValue.toString().toUpper());
+            else if (part.startsWith(QLatin1String("UNTIL="), Qt::CaseInsensitive) &&
+                     !isDateValue(partValue) && !isDateTimeValue(partValue))
+                return QStringLiteral("regla de repetición no válida: %1").arg(value.toString());
+        }
+        if (!good)
+            return QStringLiteral("regla de repetición no válida: %1").arg(value.toString());
+    }
+    return QString();
 }
 
 CheckedText checkLines(const QByteArray& bytes) {
@@ -233,10 +318,14 @@ CheckedText checkLines(const QByteArray& bytes) {
             }
             open.removeLast();
         } else if (open.size() == 2 && item.from >= 0) {
+            const qsizetype at = valueColon(line);
+            const QString itemValue = line.mid(at + 1).trimmed();
             if (name == u"SUMMARY")
-                item.summary = line.mid(colon + 1);
+                item.summary = line.mid(at + 1);
             else if (name == u"DTSTART")
-                item.start = line.mid(colon + 1).trimmed();
+                item.start = itemValue;
+            if (item.problem.isEmpty() && at >= nameEnd)
+                item.problem = badValueReason(name, QStringView(line).mid(nameEnd, at - nameEnd), itemValue);
         }
         if (control >= 0 && item.from >= 0 && item.problem.isEmpty())
             item.problem = forbiddenControlReason(controlChar);
@@ -294,16 +383,35 @@ bool isUtc(const icaltimetype& time) {
     return icaltime_is_utc(time) != 0;
 }
 
-// A time of the file as a time in the user's zone; a floating time is taken as the user's own.
-QDateTime localTime(icaltimetype time, const QTimeZone& zone) {
+// A day and time as the user sees them.
+struct LocalTime {
+    QDate date;
+    QTime time; // null for an all-day date
+};
+
+// A time of the file in the user's zone. A floating time is the user's own and keeps its hour even in a
+// daylight-saving gap; a zoned time in a gap goes forward, as libical converts it.
+LocalTime localTime(icaltimetype time, const QTimeZone& zone) {
+    const QDate date(time.year, time.month, time.day);
     if (time.is_date)
-        return QDateTime(QDate(time.year, time.month, time.day), QTime(0, 0), zone);
+        return {date, QTime()};
     if (!time.zone && !isUtc(time))
-        return QDateTime(QDate(time.year, time.month, time.day), QTime(time.hour, time.minute, time.second),
-                         zone);
+        return {date, QTime(time.hour, time.minute, time.second == 60 ? 59 : time.second)};
     const icaltimezone* from = time.zone ? time.zone : icaltimezone_get_utc_timezone();
-    const time_t seconds = icaltime_as_timet_with_zone(time, from);
-    return QDateTime::fromSecsSinceEpoch(qint64(seconds), zone);
+    qint64 seconds = qint64(icaltime_as_timet_with_zone(time, from));
+    // A time in a daylight-saving gap does not exist: like calendar programs, take it with the offset
+    // before the gap, which puts 02:30 at 03:30 on the same day.
+    const icaltimetype back =
+        icaltime_from_timet_with_zone(time_t(seconds), 0, const_cast<icaltimezone*>(from));
+    const auto wall = [](const icaltimetype& t) {
+        return QDateTime(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, std::min(t.second, 59)),
+                         QTimeZone::utc());
+    };
+    const qint64 behind = wall(back).secsTo(wall(time));
+    if (behind > 0)
+        seconds += behind;
+    const QDateTime when = QDateTime::fromSecsSinceEpoch(seconds, zone);
+    return {when.date(), when.time()};
 }
 
 bool isValidTime(const icaltimetype& time) {
@@ -344,6 +452,16 @@ bool hasHolidayCategory(icalcomponent* component) {
         }
     }
     return false;
+}
+
+// Every property of a kind. Taken at once, because reading another property (DTSTART for a message)
+// moves the component's one iterator.
+QList<icalproperty*> propertiesOf(icalcomponent* component, icalproperty_kind kind) {
+    QList<icalproperty*> properties;
+    for (icalproperty* p = icalcomponent_get_first_property(component, kind); p;
+         p = icalcomponent_get_next_property(component, kind))
+        properties.append(p);
+    return properties;
 }
 
 bool isEmptyList(const short* list) {
@@ -391,9 +509,13 @@ public:
     bool read(icalcomponent* calendar);
 
 private:
-    bool checkDates(icalcomponent* component);
+    // Why an event or journal cannot be read; empty when it can.
+    QString badDates(icalcomponent* component) const;
     void readEvent(icalcomponent* event);
     void readJournal(icalcomponent* journal);
+    // Adds the dates a rule gives after `start`, up to its window, telling what is left out.
+    void expandRule(icalcomponent* event, const QString& text, icalrecurrencetype rule,
+                    const icaltimetype& start, QList<icaltimetype>& starts);
     void skip(const QString& what, const QString& reason) {
         reading_.skipped.append(QStringLiteral("«%1»: %2").arg(what, reason));
     }
@@ -402,7 +524,7 @@ private:
 
     const IcsReadOptions& options_;
     IcsReading& reading_;
-    QHash<QString, QSet<QString>> replaced_; // UID -> occurrences given by a RECURRENCE-ID event
+    QHash<QString, QList<icaltimetype>> replaced_; // UID -> occurrences given by a RECURRENCE-ID event
     qsizetype days_ = 0;
     bool tooMany_ = false;
     bool holidayEvent_ = false; // the event being read is marked as a holiday
@@ -424,9 +546,10 @@ void CalendarReader::addDay(CalendarKind kind, const QDate& date, const QString&
     reading_.items.append({kind, date, text, {}, kind == CalendarKind::OneYearReminder && holidayEvent_});
 }
 
-bool CalendarReader::checkDates(icalcomponent* component) {
+QString CalendarReader::badDates(icalcomponent* component) const {
     for (icalproperty* p = icalcomponent_get_first_property(component, ICAL_XLICERROR_PROPERTY); p;
          p = icalcomponent_get_next_property(component, ICAL_XLICERROR_PROPERTY)) {
+        // libical's own message is English: only the name of the property is told.
         const QString error = textOf(icalproperty_get_xlicerror(p));
         static const QStringList dateProperties = {QStringLiteral("DTSTART"),      QStringLiteral("DTEND"),
                                                    QStringLiteral("DURATION"),     QStringLiteral("RRULE"),
@@ -434,8 +557,8 @@ bool CalendarReader::checkDates(icalcomponent* component) {
                                                    QStringLiteral("RECURRENCE-ID")};
         for (const QString& name : dateProperties) {
             if (error.contains(name + QLatin1String(" property"))) {
-                reading_.refusal = QStringLiteral("fecha no válida (%1)").arg(error.simplified());
-                return false;
+                qCWarning(lcIcs) << "value not read:" << error;
+                return QStringLiteral("valor no válido en %1").arg(name);
             }
         }
     }
@@ -445,14 +568,12 @@ bool CalendarReader::checkDates(icalcomponent* component) {
         for (icalproperty* p = icalcomponent_get_first_property(component, kind); p;
              p = icalcomponent_get_next_property(component, kind)) {
             const icaltimetype time = icalproperty_get_datetime_with_component(p, component);
-            if (!isValidTime(time)) {
-                reading_.refusal = QStringLiteral("fecha no válida: %1")
-                                       .arg(textOf(icalproperty_as_ical_string(p)).trimmed());
-                return false;
-            }
+            if (!isValidTime(time))
+                return QStringLiteral("fecha no válida: %1")
+                    .arg(textOf(icalproperty_as_ical_string(p)).trimmed());
         }
     }
-    return true;
+    return QString();
 }
 
 bool CalendarReader::read(icalcomponent* calendar) {
@@ -480,16 +601,23 @@ bool CalendarReader::read(icalcomponent* calendar) {
             (others == 1 ? QStringLiteral("1 tarea") : QStringLiteral("%1 tareas").arg(others)) +
             QStringLiteral(" (VTODO): la agenda no guarda tareas"));
 
+    // An item with a date that cannot be read is left out alone.
+    const auto readable = [this](QList<icalcomponent*>& components) {
+        components.removeIf([this](icalcomponent* c) {
+            const QString reason = badDates(c);
+            if (!reason.isEmpty()) {
+                const QString summary = textOf(icalcomponent_get_summary(c));
+                skip(summary.isEmpty() ? QStringLiteral("(sin texto)") : firstLine(summary), reason);
+            }
+            return !reason.isEmpty();
+        });
+    };
+    readable(events);
+    readable(journals);
     for (icalcomponent* c : std::as_const(events)) {
-        if (!checkDates(c))
-            return false;
         if (icalproperty* p = icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY))
-            replaced_[textOf(icalcomponent_get_uid(c))].insert(
-                occurrenceId(icalproperty_get_datetime_with_component(p, c)));
-    }
-    for (icalcomponent* c : std::as_const(journals)) {
-        if (!checkDates(c))
-            return false;
+            replaced_[textOf(icalcomponent_get_uid(c))].append(
+                icalproperty_get_datetime_with_component(p, c));
     }
     const qsizetype total = events.size() + journals.size();
     qsizetype done = 0;
@@ -551,135 +679,217 @@ void CalendarReader::readEvent(icalcomponent* event) {
         skip(describe(event, text), QStringLiteral("no tiene fecha"));
         return;
     }
-    const auto textAt = [&](const QDateTime& when) {
-        return start.is_date ? text : when.toString(u"HH:mm") + u' ' + text;
+    const auto textAt = [&](const LocalTime& when) {
+        return when.time.isNull() ? text : when.time.toString(u"HH:mm") + u' ' + text;
     };
 
     icalproperty* rruleProperty = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY);
     const bool overridden = replaced_.contains(textOf(icalcomponent_get_uid(event)));
     const bool hasExtra = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY) ||
-                          icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY);
+                          icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY) ||
+                          propertiesOf(event, ICAL_RRULE_PROPERTY).size() > 1;
     const bool isOverride = !icaltime_is_null_time(icalcomponent_get_recurrenceid(event));
     if (rruleProperty && !isOverride) {
         const icalrecurrencetype rule = icalproperty_get_rrule(rruleProperty);
         if (isPlainYearly(rule, start) && !hasExtra && !overridden) {
             // A birthday or holiday first held before 1901 comes back every year of the agenda; one that
             // begins after 2100 never does.
-            const QDateTime first = localTime(start, options_.zone);
-            if (first.date().year() > kLastYear) {
+            const LocalTime first = localTime(start, options_.zone);
+            if (first.date.year() > kLastYear) {
                 skip(describe(event, text), outsideTheYears());
                 return;
             }
             const bool holiday = options_.asHolidays || hasHolidayCategory(event);
-            addDay(holiday ? CalendarKind::Holiday : CalendarKind::YearlyReminder, first.date(),
-                   textAt(first));
+            addDay(holiday ? CalendarKind::Holiday : CalendarKind::YearlyReminder, first.date, textAt(first));
             return;
         }
     }
 
-    // Days an all-day event covers (DTEND is the day after); a timed event marks its start day.
-    int spanDays = 1;
-    if (start.is_date) {
+    // How long each occurrence lasts: an all-day DTEND is the day after, a timed event marks every day
+    // it touches.
+    icaldurationtype length = icaldurationtype_null_duration();
+    {
         const icaltimetype end = icalcomponent_get_dtend(event);
-        if (!icaltime_is_null_time(end) && isValidTime(end)) {
-            const qint64 span =
-                QDate(start.year, start.month, start.day).daysTo(QDate(end.year, end.month, end.day));
-            if (span > kMaxEventDays) {
-                skip(describe(event, text), QStringLiteral("dura más de un año"));
-                return;
-            }
-            spanDays = int(std::max<qint64>(span, 1));
-        }
-    }
-
-    QList<icaltimetype> starts;
-    if (rruleProperty && !isOverride) {
-        icalrecurrencetype rule = icalproperty_get_rrule(rruleProperty);
-        bool subDaily = rule.freq == ICAL_SECONDLY_RECURRENCE || rule.freq == ICAL_MINUTELY_RECURRENCE ||
-                        rule.freq == ICAL_HOURLY_RECURRENCE;
-        if (subDaily) {
-            skip(describe(event, text),
-                 QStringLiteral("se repite varias veces al día: solo se importa su primer día"));
-            starts.append(start);
-        } else if (!canEverOccur(rule)) {
-            skip(describe(event, text), QStringLiteral("su regla de repetición no da ninguna fecha"));
+        if (!icaltime_is_null_time(end) && isValidTime(end) && icaltime_compare(end, start) > 0)
+            length = icalcomponent_get_duration(event);
+        if (icaldurationtype_as_int(length) > kMaxEventDays * 86400) {
+            skip(describe(event, text), QStringLiteral("dura más de un año"));
             return;
-        } else {
-            // Nothing after 2100 is wanted: an endless rule ends there.
-            if (rule.count == 0) {
-                icaltimetype limit = start;
-                limit.year = kLastYear + 1;
-                limit.month = 1;
-                limit.day = 1;
-                if (icaltime_is_null_time(rule.until) || icaltime_compare(rule.until, limit) > 0)
-                    rule.until = limit;
-            }
-            std::unique_ptr<icalrecur_iterator, IteratorFree> iterator(icalrecur_iterator_new(rule, start));
-            if (!iterator) {
-                skip(describe(event, text), QStringLiteral("su regla de repetición no es válida"));
-                return;
-            }
-            int steps = 0;
-            for (icaltimetype next = icalrecur_iterator_next(iterator.get()); !icaltime_is_null_time(next);
-                 next = icalrecur_iterator_next(iterator.get())) {
-                if (next.year > kLastYear)
-                    break;
-                if (++steps > kMaxStepsPerEvent) {
-                    skip(describe(event, text), QStringLiteral("se repite demasiadas veces"));
-                    return;
-                }
-                next.zone = start.zone;
-                starts.append(next);
-            }
         }
-    } else {
-        starts.append(start);
-    }
-    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY); p;
-         p = icalcomponent_get_next_property(event, ICAL_RDATE_PROPERTY)) {
-        const icaltimetype extra = icalproperty_get_datetime_with_component(p, event);
-        if (isValidTime(extra))
-            starts.append(extra);
     }
 
-    QSet<QString> excluded =
-        isOverride ? QSet<QString>() : replaced_.value(textOf(icalcomponent_get_uid(event)));
-    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY); p;
-         p = icalcomponent_get_next_property(event, ICAL_EXDATE_PROPERTY)) {
-        icaltimetype exdate = icalproperty_get_datetime_with_component(p, event);
-        // An all-day event may be excluded by a date-time and the other way round: compare like with like.
-        if (start.is_date && !exdate.is_date) {
-            exdate = icaltime_from_day_of_year(icaltime_day_of_year(exdate), exdate.year);
-        } else if (!start.is_date && exdate.is_date) {
-            exdate.is_date = 0;
-            exdate.hour = start.hour;
-            exdate.minute = start.minute;
-            exdate.second = start.second;
-            exdate.zone = start.zone;
-        }
-        excluded.insert(occurrenceId(exdate));
+    // DTSTART is always the first occurrence, whether the rule gives it or not.
+    QList<icaltimetype> starts{start};
+    QList<icaltimetype> ends{icaltime_null_time()};
+    if (!isOverride) {
+        for (icalproperty* p : propertiesOf(event, ICAL_RRULE_PROPERTY))
+            expandRule(event, text, icalproperty_get_rrule(p), start, starts);
+        ends.resize(starts.size(), icaltime_null_time());
     }
+    icalcomponent* parent = icalcomponent_get_parent(event);
+    for (icalproperty* p : propertiesOf(event, ICAL_RDATE_PROPERTY)) {
+        const icaldatetimeperiodtype value = icalproperty_get_rdate(p);
+        icaltimetype extra = value.time;
+        icaltimetype extraEnd = icaltime_null_time();
+        if (icaltime_is_null_time(extra)) {
+            // A period: its start, and its own end or duration.
+            extra = value.period.start;
+            extraEnd = icaltime_is_null_time(value.period.end) ? icaltime_add(extra, value.period.duration)
+                                                               : value.period.end;
+        }
+        if (!isUtc(extra)) {
+            if (icalparameter* tzid = icalproperty_get_first_parameter(p, ICAL_TZID_PARAMETER)) {
+                const icaltimezone* zone =
+                    parent ? icalcomponent_get_timezone(parent, icalparameter_get_tzid(tzid)) : nullptr;
+                extra.zone = zone;
+                extraEnd.zone = zone;
+            }
+        }
+        if (isValidTime(extra)) {
+            starts.append(extra);
+            ends.append(extraEnd);
+        } else {
+            skip(describe(event, text), QStringLiteral("fecha no válida en RDATE"));
+        }
+    }
+
+    // EXDATE and RECURRENCE-ID may give an all-day event a date-time and the other way round: compare like
+    // with like.
+    const auto likeStart = [&start](icaltimetype time) {
+        if (start.is_date && !time.is_date) {
+            time.is_date = 1;
+            time.hour = time.minute = time.second = 0;
+            time.zone = nullptr;
+        } else if (!start.is_date && time.is_date) {
+            time.is_date = 0;
+            time.hour = start.hour;
+            time.minute = start.minute;
+            time.second = start.second;
+            time.zone = start.zone;
+        }
+        return occurrenceId(time);
+    };
+    QSet<QString> excluded;
+    if (!isOverride) {
+        for (const icaltimetype& moved : replaced_.value(textOf(icalcomponent_get_uid(event))))
+            excluded.insert(likeStart(moved));
+    }
+    for (icalproperty* p : propertiesOf(event, ICAL_EXDATE_PROPERTY))
+        excluded.insert(likeStart(icalproperty_get_datetime_with_component(p, event)));
 
     int outside = 0;
     QSet<QDate> seen;
-    for (const icaltimetype& occurrence : std::as_const(starts)) {
-        if (excluded.contains(occurrenceId(occurrence)))
+    QSet<QString> taken;
+    for (qsizetype i = 0; i < starts.size(); ++i) {
+        const icaltimetype& occurrence = starts.at(i);
+        const QString id = occurrenceId(occurrence);
+        if (excluded.contains(id) || taken.contains(id))
             continue;
-        const QDateTime when = localTime(occurrence, options_.zone);
-        for (int d = 0; d < spanDays; ++d) {
-            const QDate day = when.date().addDays(d);
+        taken.insert(id);
+        const LocalTime when = localTime(occurrence, options_.zone);
+        const icaltimetype endTime =
+            icaltime_is_null_time(ends.at(i)) ? icaltime_add(occurrence, length) : ends.at(i);
+        const LocalTime end = localTime(endTime, options_.zone);
+        // The last day counts unless the event ends at its very beginning.
+        qint64 days = when.date.daysTo(end.date) + (end.time.isValid() && end.time != QTime(0, 0) ? 1 : 0);
+        days = std::clamp<qint64>(days, 1, kMaxEventDays);
+        for (int d = 0; d < days; ++d) {
+            const QDate day = when.date.addDays(d);
             if (day.year() < kFirstYear || day.year() > kLastYear) {
                 ++outside;
                 continue;
             }
-            if (!seen.contains(day) || !start.is_date) {
-                seen.insert(day);
-                addDay(CalendarKind::OneYearReminder, day, textAt(when));
-            }
+            if (start.is_date && seen.contains(day))
+                continue;
+            seen.insert(day);
+            addDay(CalendarKind::OneYearReminder, day, d == 0 ? textAt(when) : text);
         }
     }
     if (seen.isEmpty() && outside > 0)
         skip(describe(event, text), outsideTheYears());
+    else if (outside > 0)
+        skip(describe(event, text),
+             (outside == 1 ? QStringLiteral("1 fecha") : QStringLiteral("%1 fechas").arg(outside)) +
+                 QStringLiteral(" fuera de los años %1 a %2").arg(kFirstYear).arg(kLastYear));
+}
+
+QString repeatsEvery(const icalrecurrencetype& rule) {
+    const int n = std::max<int>(rule.interval, 1);
+    switch (rule.freq) {
+    case ICAL_DAILY_RECURRENCE:
+        return n == 1 ? QStringLiteral("cada día") : QStringLiteral("cada %1 días").arg(n);
+    case ICAL_WEEKLY_RECURRENCE:
+        return n == 1 ? QStringLiteral("cada semana") : QStringLiteral("cada %1 semanas").arg(n);
+    case ICAL_MONTHLY_RECURRENCE:
+        return n == 1 ? QStringLiteral("cada mes") : QStringLiteral("cada %1 meses").arg(n);
+    default:
+        break;
+    }
+    return n == 1 ? QStringLiteral("cada año") : QStringLiteral("cada %1 años").arg(n);
+}
+
+void CalendarReader::expandRule(icalcomponent* event, const QString& text, icalrecurrencetype rule,
+                                const icaltimetype& start, QList<icaltimetype>& starts) {
+    if (rule.freq == ICAL_SECONDLY_RECURRENCE || rule.freq == ICAL_MINUTELY_RECURRENCE ||
+        rule.freq == ICAL_HOURLY_RECURRENCE) {
+        skip(describe(event, text),
+             QStringLiteral("se repite varias veces al día: solo se importa su primer día"));
+        return;
+    }
+    if (!canEverOccur(rule))
+        return;
+    // The rule runs on wall-clock times; each one is placed in its zone afterwards, so a time in a
+    // daylight-saving gap moves that occurrence only.
+    icaltimetype first = start;
+    first.zone = nullptr;
+    if (!icaltime_is_null_time(rule.until) && !rule.until.is_date && start.zone && isUtc(rule.until))
+        rule.until = icaltime_convert_to_zone(rule.until, const_cast<icaltimezone*>(start.zone));
+    rule.until.zone = nullptr;
+    // Nothing after 2100 is wanted: an endless rule ends there.
+    if (rule.count == 0) {
+        icaltimetype limit = first;
+        limit.year = kLastYear + 1;
+        limit.month = 1;
+        limit.day = 1;
+        if (icaltime_is_null_time(rule.until) || icaltime_compare(rule.until, limit) > 0)
+            rule.until = limit;
+    }
+    // A rule that is not yearly is read up to two years after the import (or after its start, when it
+    // starts later), and no rule gives more than a bounded number of dates.
+    const QDate startDay(start.year, start.month, start.day);
+    const QDate lastDay =
+        rule.freq == ICAL_YEARLY_RECURRENCE
+            ? QDate(kLastYear, 12, 31)
+            : std::min(std::max(options_.today, startDay).addYears(2), QDate(kLastYear, 12, 31));
+    std::unique_ptr<icalrecur_iterator, IteratorFree> iterator(icalrecur_iterator_new(rule, first));
+    if (!iterator) {
+        skip(describe(event, text),
+             QStringLiteral("su regla de repetición no se puede leer: solo se importa su primera fecha"));
+        return;
+    }
+    int count = 0;
+    QDate last;
+    for (icaltimetype next = icalrecur_iterator_next(iterator.get()); !icaltime_is_null_time(next);
+         next = icalrecur_iterator_next(iterator.get())) {
+        const QDate day(next.year, next.month, next.day);
+        if (next.year > kLastYear)
+            break;
+        if (day > lastDay || count == kMaxDatesPerRule) {
+            const QDate until = day > lastDay ? lastDay : last;
+            skip(describe(event, text),
+                 QStringLiteral("se repite %1: %2 hasta el %3 de %4 de %5")
+                     .arg(repeatsEvery(rule), count == 1 ? QStringLiteral("importada 1 fecha")
+                                                         : QStringLiteral("importadas %1 fechas").arg(count))
+                     .arg(until.day())
+                     .arg(monthName(until.month()).toLower())
+                     .arg(until.year()));
+            break;
+        }
+        next.zone = start.zone;
+        starts.append(next);
+        last = day;
+        ++count;
+    }
 }
 
 void CalendarReader::readJournal(icalcomponent* journal) {
@@ -699,7 +909,7 @@ void CalendarReader::readJournal(icalcomponent* journal) {
         skip(describe(journal, text), QStringLiteral("no tiene fecha"));
         return;
     }
-    const QDate day = localTime(start, options_.zone).date();
+    const QDate day = localTime(start, options_.zone).date;
     if (day.year() < kFirstYear || day.year() > kLastYear) {
         skip(describe(journal, text), outsideTheYears());
         return;
@@ -759,13 +969,13 @@ QByteArray writeIcs(const QList<CalendarItem>& items, const QString& folderId) {
 
 IcsReading readIcs(const QByteArray& bytes, const IcsReadOptions& options) {
     IcsReading reading;
+    preventAborts();
     const CheckedText checked = checkLines(bytes);
     if (!checked.refusal.isEmpty()) {
         reading.refusal = checked.refusal;
         return reading;
     }
     reading.skipped = checked.skipped;
-    preventAborts();
     ComponentPtr root(icalparser_parse_string(checked.unfolded.constData()));
     if (!root) {
         reading.refusal = QStringLiteral("no es un calendario iCalendar");

@@ -36,6 +36,8 @@ struct IcsReadOptions {
     bool asHolidays = false;
     // Timed events are placed on the day and at the hour they fall in this zone.
     QTimeZone zone = QTimeZone::systemTimeZone();
+    // The day of the import: a rule that is not yearly is read up to two years after it.
+    QDate today = QDate::currentDate();
     ExchangeProgress progress;
 };
 
@@ -52,7 +54,10 @@ struct IcsReading {
 QByteArray writeIcs(const QList<CalendarItem>& items, const QString& folderId);
 
 // The days an iCalendar file fills, found without touching any file. Recurrences are expanded only
-// within 1901-2100 and with a bounded number of steps, so no input can make it run for long.
+// within 1901-2100, a rule that is not yearly up to two years after `today` (or after its start, when
+// later), and to at most 1,000 dates per rule, so no input can make it run for long or flood the folder.
+// An event with a value that cannot be read is left out with its reason; only a broken structure
+// refuses the file.
 IcsReading readIcs(const QByteArray& bytes, const IcsReadOptions& options = {});
 
 // Stable identifier of an exported item: the same kind and day of one data folder always give the same
