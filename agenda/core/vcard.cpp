@@ -4,6 +4,7 @@
 #include "agenda/core/contentline.h"
 #include "common/textfile.h"
 
+#include <QHash>
 #include <QStringDecoder>
 
 namespace quindara {
@@ -85,6 +86,18 @@ QByteArray decodeQuotedPrintable(const QByteArray& value) {
         out += value.at(i);
     }
     return out;
+}
+
+// A card property the contact has no field for, kept in its text under this caption; empty for the rest.
+QString textCaptionOf(const QByteArray& name) {
+    static const QHash<QByteArray, QString> captions = {{"TITLE", QStringLiteral("Cargo")},
+                                                        {"ROLE", QStringLiteral("Función")},
+                                                        {"NICKNAME", QStringLiteral("Apodo")},
+                                                        {"URL", QStringLiteral("Web")},
+                                                        {"IMPP", QStringLiteral("Mensajería")},
+                                                        {"BDAY", QStringLiteral("Cumpleaños")},
+                                                        {"ANNIVERSARY", QStringLiteral("Aniversario")}};
+    return captions.value(name);
 }
 
 struct Property {
@@ -220,20 +233,8 @@ struct CardBuilder {
                 emails.append(email);
         } else if (p.name == "NOTE") {
             notes.append(unescapeContentText(p.value));
-        } else if (p.name == "TITLE") {
-            extra(QStringLiteral("Cargo"), unescapeContentText(p.value));
-        } else if (p.name == "ROLE") {
-            extra(QStringLiteral("Función"), unescapeContentText(p.value));
-        } else if (p.name == "NICKNAME") {
-            extra(QStringLiteral("Apodo"), unescapeContentText(p.value));
-        } else if (p.name == "URL") {
-            extra(QStringLiteral("Web"), unescapeContentText(p.value));
-        } else if (p.name == "IMPP") {
-            extra(QStringLiteral("Mensajería"), unescapeContentText(p.value));
-        } else if (p.name == "BDAY") {
-            extra(QStringLiteral("Cumpleaños"), unescapeContentText(p.value));
-        } else if (p.name == "ANNIVERSARY") {
-            extra(QStringLiteral("Aniversario"), unescapeContentText(p.value));
+        } else if (const QString caption = textCaptionOf(p.name); !caption.isEmpty()) {
+            extra(caption, unescapeContentText(p.value));
         } else if (p.name == "PHOTO" || p.name == "LOGO" || p.name == "SOUND" || p.name == "KEY") {
             const QString what = p.name == "PHOTO"  ? QStringLiteral("la foto")
                                  : p.name == "LOGO" ? QStringLiteral("el logotipo")
