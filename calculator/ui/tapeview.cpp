@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QWheelEvent>
 
 #include <cmath>
 
@@ -44,6 +45,11 @@ TapeView::TapeView(const Tape& tape, QSize frameSize, QWidget* frame)
                                         arialFont(kNumberPoints), Qt::AlignRight);
         controls.operation =
             makeKey(this, QString(), {kOperationLeft, 0, kRowHeight, kRowHeight}, std::nullopt);
+        // The arrow keys choose rows; the button of the chosen row stays pressed while the palette is open.
+        controls.operation->setFocusPolicy(Qt::NoFocus);
+        controls.operation->setCheckable(true);
+        controls.operation->setToolTip(QStringLiteral("Flecha arriba o abajo elige la fila; con la paleta "
+                                                      "abierta, una tecla de operación la cambia"));
         controls.text = new QLineEdit(this);
         controls.text->setGeometry(common::twipsRect(kTextLeft, 0, kTextWidth, kRowHeight));
         controls.text->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -75,6 +81,21 @@ void TapeView::setLeft(int twips) {
 void TapeView::setFormattedMode(bool formatted) {
     formattedMode_ = formatted;
     refresh();
+}
+
+void TapeView::setChosenRow(int row) {
+    chosenRow_ = row;
+    refresh();
+}
+
+void TapeView::wheelEvent(QWheelEvent* event) {
+    // Three rows a step, as text views scroll.
+    wheelRest_ += event->angleDelta().y();
+    const int steps = wheelRest_ / QWheelEvent::DefaultDeltasPerStep;
+    wheelRest_ -= steps * QWheelEvent::DefaultDeltasPerStep;
+    if (steps != 0)
+        emit wheelTurned(3 * steps);
+    event->accept();
 }
 
 void TapeView::bind(RowControls& controls, int row, int topInFrame) {
@@ -110,6 +131,8 @@ void TapeView::bind(RowControls& controls, int row, int topInFrame) {
         controls.operationShown = tape_.operation(row);
         setPicture(*controls.operation, operationPicture(controls.operationShown));
     }
+    if (controls.operation->isChecked() != (row == chosenRow_))
+        controls.operation->setChecked(row == chosenRow_);
     controls.operation->setVisible(row > 0);
 
     place(controls.text, kTextLeft);

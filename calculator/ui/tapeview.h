@@ -37,12 +37,20 @@ public:
     // Formatted mode shows the format snapshot (Label2) in place of the texts (Text1).
     bool formattedMode() const { return formattedMode_; }
     void setFormattedMode(bool formatted);
+    // The row whose operation the palette changes shows its operation button pressed; -1 for none.
+    void setChosenRow(int row);
+    int frameHeight() const { return frameHeight_; }
 
     // Binds the row controls to the rows now in the frame and shows their current content.
     void refresh();
 
 signals:
     void rowOperationClicked(int row);
+    // The mouse wheel asks to move the tape by `rows` rows (positive: towards row 1).
+    void wheelTurned(int rows);
+
+protected:
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     struct RowControls {
@@ -64,6 +72,9 @@ private:
     qint64 top_ = 0;
     int left_ = -120;
     bool formattedMode_ = false;
+    int chosenRow_ = -1;
+    // Eighths of a degree turned that have not yet made a whole step of the wheel.
+    int wheelRest_ = 0;
     std::vector<RowControls> rowControls_;
     std::map<int, QFont> numberFonts_;
 };
