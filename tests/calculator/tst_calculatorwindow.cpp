@@ -501,6 +501,13 @@ private slots:
         QTest::keyClick(window, Qt::Key_Y, Qt::ControlModifier);
         QCOMPARE(calculator.display(), QStringLiteral("1227.75"));
         QCOMPARE(calculator.row(1), QStringLiteral("1234.50"));
+
+        // The tape copied and pasted back gives its amounts only.
+        QTest::keyClick(window, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::keyClick(window, Qt::Key_Escape);
+        QTest::keyClick(window, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(calculator.window->tape().rowCount(), 4);
+        QCOMPARE(calculator.display(), QStringLiteral("1227.75"));
     }
 
     // The style must not tint the keys: their colours tell the kinds of key apart.
