@@ -1,6 +1,7 @@
 #include "calculator/ui/calculatorcontrols.h"
 
 #include "calculator/ui/calculatorpictures.h"
+#include "calculator/ui/fittedtext.h"
 #include "calculator/ui/formcontrols.h"
 #include "calculator/ui/operationpalette.h"
 #include "calculator/ui/tapeview.h"
@@ -140,8 +141,9 @@ void buildTapeArea(QWidget& form, const Tape& tape, CalculatorControls& c) {
     c.Text2->setReadOnly(true);
     c.Text2->setFocusPolicy(Qt::TabFocus);
 
-    c.Label3 = makeTextLabel(&form, QStringLiteral("Label3"), {4320, 5400, 4575, 375}, arialFont(12, true),
-                             Qt::AlignRight);
+    keepValueFitted(c.Text2);
+
+    c.Label3 = new FittedLabel(&form, QStringLiteral("Label3"), {4320, 5400, 4575, 375}, arialFont(12, true));
     setBackColor(c.Label3, kPink);
     setForeColor(c.Label3, 0x00004000);
     c.Label3->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);

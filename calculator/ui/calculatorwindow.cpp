@@ -4,6 +4,7 @@
 #include "calculator/core/configuration.h"
 #include "calculator/core/operationlog.h"
 #include "calculator/core/operations.h"
+#include "calculator/ui/fittedtext.h"
 #include "calculator/ui/logging.h"
 #include "calculator/ui/operationpalette.h"
 #include "calculator/ui/savedlogswindow.h"
@@ -148,7 +149,7 @@ void CalculatorWindow::ShowFormattedMode() {
     const Separators separators = Separators::of(QLocale());
     for (int i = 0; i <= tape_.currentRow(); ++i)
         tape_.setFormatted(i, formatText(tape_.text(i), FormatMode, separators, CurrencySymbol));
-    ui_.Label3->setText(formatText(ui_.Text2->text(), FormatMode, separators, CurrencySymbol));
+    ui_.Label3->setValueText(formatText(ui_.Text2->text(), FormatMode, separators, CurrencySymbol));
     ui_.Picture2->setFormattedMode(true);
     ui_.Text2->hide();
     ui_.Label3->show();
@@ -304,8 +305,9 @@ void CalculatorWindow::Command8_Click(int index) {
 
 void CalculatorWindow::Command11_Click() {
     const bool formatted = InFormattedMode();
-    const QString text = operationLogText(tape_, formatted ? LogMode::Formatted : LogMode::Entry,
-                                          formatted ? ui_.Label3->text() : ui_.Text2->text(), OperationNames);
+    const QString text =
+        operationLogText(tape_, formatted ? LogMode::Formatted : LogMode::Entry,
+                         formatted ? ui_.Label3->valueText() : ui_.Text2->text(), OperationNames);
     // A folder moved away after start is told as such, and nothing is written at its old place.
     const common::Status present = folder_.checkPresent();
     const common::Status written =

@@ -2,6 +2,7 @@
 
 #include "calculator/core/tape.h"
 #include "calculator/ui/calculatorpictures.h"
+#include "calculator/ui/fittedtext.h"
 #include "calculator/ui/formcontrols.h"
 #include "common/units.h"
 
@@ -57,8 +58,9 @@ TapeView::TapeView(const Tape& tape, QSize frameSize, QWidget* frame)
         // Numbers come from the keys; typing into a row would bypass the tape.
         controls.text->setReadOnly(true);
         controls.text->setFocusPolicy(Qt::NoFocus);
-        controls.formatted = makeTextLabel(this, QString(), {kTextLeft, 0, kTextWidth, kRowHeight},
-                                           arialFont(12), Qt::AlignRight);
+        keepValueFitted(controls.text);
+        controls.formatted =
+            new FittedLabel(this, QString(), {kTextLeft, 0, kTextWidth, kRowHeight}, arialFont(12));
         setBackColor(controls.formatted, kFormattedBack);
         setForeColor(controls.formatted, kFormattedText);
         connect(controls.operation, &QPushButton::clicked, this,
@@ -145,8 +147,8 @@ void TapeView::bind(RowControls& controls, int row, int topInFrame) {
     place(controls.formatted, kTextLeft);
     if (newRow)
         controls.formatted->setObjectName(elementName(QStringLiteral("Label2"), row));
-    if (controls.formatted->text() != tape_.formatted(row))
-        controls.formatted->setText(tape_.formatted(row));
+    if (controls.formatted->valueText() != tape_.formatted(row))
+        controls.formatted->setValueText(tape_.formatted(row));
     controls.formatted->setVisible(formattedMode_);
 }
 

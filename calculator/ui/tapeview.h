@@ -12,6 +12,7 @@ class QPushButton;
 
 namespace tallimo {
 
+class FittedLabel;
 class Tape;
 
 // The tape panel (Picture2) seen through its frame. A tape can hold any number of rows, so only the
@@ -57,7 +58,7 @@ private:
         QLabel* number = nullptr;         // Label1: row number
         QPushButton* operation = nullptr; // Command1: the row's operation, opens the palette
         QLineEdit* text = nullptr;        // Text1: the row's value in entry mode
-        QLabel* formatted = nullptr;      // Label2: the row's value in formatted mode
+        FittedLabel* formatted = nullptr; // Label2: the row's value in formatted mode
         int row = -1;
         bool spare = false;      // unbound, hidden and nameless
         int operationShown = -1; // saves drawing the same picture again

@@ -712,6 +712,54 @@ private slots:
         QTest::mouseRelease(up, Qt::LeftButton);
     }
 
+    // A value too wide for its place shrinks, and past that is cut in the middle: never its sign or its
+    // leading digits.
+    void valuesKeepTheirSignAndLeadingDigits_data() {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("end");
+        const QString beyondTenToTheEighteen = QStringLiteral("1234567890123456789012n");
+        QTest::newRow("row with currency") << beyondTenToTheEighteen << "Label2_0"
+                                           << "-1.234.5"
+                                           << "00 €";
+        QTest::newRow("result with currency") << beyondTenToTheEighteen << "Label3"
+                                              << "-1.234.5"
+                                              << "00 €";
+        const QString tenToThe308 = QStringLiteral("1") + QString(308, u'0');
+        QTest::newRow("row of 1E+308") << tenToThe308 << "Label2_0"
+                                       << "100.000.0"
+                                       << "00 €";
+        QTest::newRow("result of 1E+308") << tenToThe308 << "Label3"
+                                          << "100.000.0"
+                                          << "00 €";
+        QTest::newRow("typed row") << "1234567890123456789012345678901n"
+                                   << "Text1_0"
+                                   << "-1234567890"
+                                   << "8901";
+    }
+    void valuesKeepTheirSignAndLeadingDigits() {
+        QFETCH(QString, keys);
+        QFETCH(QString, control);
+        QFETCH(QString, start);
+        QFETCH(QString, end);
+        Calculator calculator([](const CalculatorFolder& paths) {
+            QVERIFY(common::writeBytes(paths.currencyFile(), "\xe2\x82\xac"));
+        });
+        calculator.window->show();
+        calculator.type(keys);
+        if (control.startsWith(u'L'))
+            calculator.press(QStringLiteral("Command8_2"));
+        const QWidget* shown = calculator.control<QWidget>(control);
+        QVERIFY(shown && shown->isVisible());
+        const auto* label = qobject_cast<const QLabel*>(shown);
+        const auto* edit = qobject_cast<const QLineEdit*>(shown);
+        const QString text = label ? label->text() : edit->text();
+        QVERIFY2(text.startsWith(start) && text.endsWith(end), qPrintable(text));
+        const int room = label ? label->contentsRect().width() : edit->contentsRect().width() - 8;
+        QVERIFY(QFontMetrics(shown->font()).horizontalAdvance(text) <= room);
+    }
+
     // Row numbers of four and five digits shrink until every digit fits their label.
     void longRowNumbersFit_data() {
         QTest::addColumn<int>("row");
