@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <vector>
 
 namespace tallimo {
 
@@ -69,7 +70,10 @@ std::optional<QString> groupedDigits(QStringView text, const std::function<bool(
 }
 
 // Digits with "." and "," in any of the usual roles, and an optional exponent; "." as decimal point.
-std::optional<QString> unsignedNumber(QStringView text, const Separators& separators) {
+// `columnDecimal` settles a text that reads both ways ("1.500"), as the other numbers of its column do;
+// `decimalSeen` receives the decimal mark this text shows beyond doubt.
+std::optional<QString> unsignedNumber(QStringView text, const Separators& separators,
+                                      std::optional<QChar> columnDecimal, std::optional<QChar>* decimalSeen) {
     QString exponent;
     const qsizetype marker = std::max(text.lastIndexOf(u'E'), text.lastIndexOf(u'e'));
     if (marker > 0) {
@@ -87,8 +91,13 @@ std::optional<QString> unsignedNumber(QStringView text, const Separators& separa
     const qsizetype lastPoint = text.lastIndexOf(u'.');
     const qsizetype lastComma = text.lastIndexOf(u',');
     QChar decimal;
+    const auto seen = [decimalSeen](QChar mark) {
+        if (decimalSeen)
+            *decimalSeen = mark;
+    };
     if (lastPoint >= 0 && lastComma >= 0) {
         decimal = lastPoint > lastComma ? u'.' : u',';
+        seen(decimal);
     } else if (lastPoint >= 0 || lastComma >= 0) {
         const QChar mark = lastPoint >= 0 ? u'.' : u',';
         const qsizetype at = std::max(lastPoint, lastComma);
@@ -98,9 +107,19 @@ std::optional<QString> unsignedNumber(QStringView text, const Separators& separa
             const bool couldGroup = after.size() == 3 && std::all_of(after.begin(), after.end(), isDigit) &&
                                     !before.isEmpty() && before.size() <= 3 && before.front() != u'0' &&
                                     std::all_of(before.begin(), before.end(), isDigit);
-            // "1.234": the locale says whether that is a thousand or one and a bit.
-            if (!couldGroup || separators.decimal == QString(mark) || separators.group != QString(mark))
+            // "1.234": its column, or else the locale, says whether that is a thousand or one and a bit.
+            if (!couldGroup) {
                 decimal = mark;
+                seen(mark);
+            } else if (columnDecimal) {
+                if (*columnDecimal == mark)
+                    decimal = mark;
+            } else if (separators.decimal == QString(mark) || separators.group != QString(mark)) {
+                decimal = mark;
+            }
+        } else {
+            // Grouped more than once: the other mark would be the decimal point.
+            seen(mark == u'.' ? u',' : u'.');
         }
     }
     QStringView whole = text;
@@ -130,7 +149,9 @@ std::optional<QString> unsignedNumber(QStringView text, const Separators& separa
 
 } // namespace
 
-std::optional<QString> readPastedNumber(QStringView field, const Separators& separators) {
+std::optional<QString> readPastedNumber(QStringView field, const Separators& separators,
+                                        std::optional<QChar> columnDecimal,
+                                        std::optional<QChar>* decimalSeen) {
     QStringView text = withoutCurrency(trimmed(field));
     bool negative = false;
     if (text.size() >= 2 && text.front() == u'(' && text.back() == u')') {
@@ -156,14 +177,23 @@ std::optional<QString> readPastedNumber(QStringView field, const Separators& sep
         takeSign(false);
     if (text.isEmpty())
         return std::nullopt;
-    const std::optional<QString> number = unsignedNumber(text, separators);
+    const std::optional<QString> number = unsignedNumber(text, separators, columnDecimal, decimalSeen);
     if (!number)
         return std::nullopt;
     return negative ? u'-' + *number : *number;
 }
 
-PastedNumbers readPastedNumbers(QStringView text, const Separators& separators) {
-    PastedNumbers pasted;
+std::optional<QString> readPastedNumber(QStringView field, const Separators& separators) {
+    return readPastedNumber(field, separators, std::nullopt, nullptr);
+}
+
+namespace {
+
+using Fields = std::vector<QStringView>;
+
+// The lines that hold something, each cut into its fields at TAB (and at ";" unless `tabsOnly`).
+std::vector<Fields> pastedLines(QStringView text, bool tabsOnly) {
+    std::vector<Fields> lines;
     qsizetype start = 0;
     while (start <= text.size()) {
         qsizetype end = start;
@@ -173,16 +203,90 @@ PastedNumbers readPastedNumbers(QStringView text, const Separators& separators) 
         start = end + (end + 1 < text.size() && text[end] == u'\r' && text[end + 1] == u'\n' ? 2 : 1);
         if (line.trimmed().isEmpty())
             continue;
-        bool found = false;
+        Fields fields;
         qsizetype fieldStart = 0;
         for (qsizetype k = 0; k <= line.size(); ++k) {
-            if (k < line.size() && line[k] != u'\t' && line[k] != u';')
+            if (k < line.size() && line[k] != u'\t' && (tabsOnly || line[k] != u';'))
                 continue;
-            if (const auto number = readPastedNumber(line.mid(fieldStart, k - fieldStart), separators)) {
+            fields.push_back(line.mid(fieldStart, k - fieldStart));
+            fieldStart = k + 1;
+        }
+        lines.push_back(std::move(fields));
+    }
+    return lines;
+}
+
+// A tape the calculator copied: row number, operation name, amount, one row a line counting up, then
+// perhaps the total line. Gives the number of the total line (or the count of lines without one).
+std::optional<std::size_t> ownTapeRows(const std::vector<Fields>& lines, const Separators& separators) {
+    if (lines.empty())
+        return std::nullopt;
+    std::size_t rows = lines.size();
+    const Fields& last = lines.back();
+    if (last.size() == 3 && last[0].trimmed().isEmpty() &&
+        last[1].trimmed().compare(u"Total", Qt::CaseInsensitive) == 0)
+        --rows;
+    if (rows == 0)
+        return std::nullopt;
+    qint64 previous = -1;
+    for (std::size_t i = 0; i < rows; ++i) {
+        const Fields& fields = lines[i];
+        if (fields.size() != 3)
+            return std::nullopt;
+        bool whole = false;
+        const qint64 number = fields[0].trimmed().toLongLong(&whole);
+        // An operation's name is never a number: a third number column makes a table of numbers.
+        if (!whole || number < 1 || (previous >= 0 && number != previous + 1) ||
+            readPastedNumber(fields[1], separators))
+            return std::nullopt;
+        previous = number;
+    }
+    return rows;
+}
+
+} // namespace
+
+PastedNumbers readPastedNumbers(QStringView text, const Separators& separators) {
+    std::vector<Fields> lines = pastedLines(text, true);
+    // Our own tape gives back its amounts only; any other text is read field by field.
+    if (const std::optional<std::size_t> rows = ownTapeRows(lines, separators)) {
+        lines.resize(*rows);
+        for (Fields& fields : lines)
+            fields = Fields{fields[2]};
+    } else {
+        lines = pastedLines(text, false);
+    }
+    // The decimal mark of each column, where its numbers show one and only one.
+    std::vector<std::optional<QChar>> columnDecimal;
+    std::vector<bool> columnMixed;
+    for (const Fields& fields : lines) {
+        for (std::size_t column = 0; column < fields.size(); ++column) {
+            std::optional<QChar> seen;
+            if (!readPastedNumber(fields[column], separators, std::nullopt, &seen) || !seen)
+                continue;
+            if (columnDecimal.size() <= column) {
+                columnDecimal.resize(column + 1);
+                columnMixed.resize(column + 1, false);
+            }
+            if (columnDecimal[column] && *columnDecimal[column] != *seen)
+                columnMixed[column] = true;
+            columnDecimal[column] = seen;
+        }
+    }
+    for (std::size_t column = 0; column < columnDecimal.size(); ++column)
+        if (columnMixed[column])
+            columnDecimal[column].reset();
+
+    PastedNumbers pasted;
+    for (const Fields& fields : lines) {
+        bool found = false;
+        for (std::size_t column = 0; column < fields.size(); ++column) {
+            const std::optional<QChar> decimal =
+                column < columnDecimal.size() ? columnDecimal[column] : std::nullopt;
+            if (const auto number = readPastedNumber(fields[column], separators, decimal, nullptr)) {
                 pasted.numbers.append(*number);
                 found = true;
             }
-            fieldStart = k + 1;
         }
         if (!found)
             ++pasted.linesWithoutNumber;

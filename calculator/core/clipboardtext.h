@@ -23,10 +23,16 @@ struct PastedNumbers {
 // One number per line, or several separated by TAB or ";". A number may carry blanks, currency
 // symbols or a three-letter currency code around it, a leading or trailing minus or parentheses for
 // a negative, and grouping in threes; "." or "," is its decimal point, and a text that reads both
-// ways ("1.234") is read by the locale's separators.
+// ways ("1.234") is read as the other numbers of its column show, or else by the locale's separators.
+// A tape the calculator copied (row number, operation, amount, the total line) gives its amounts only.
 PastedNumbers readPastedNumbers(QStringView text, const Separators& separators);
-// One field of such a text; nothing when it is not a number.
+// One field of such a text; nothing when it is not a number. A text that reads both ways is read with
+// `columnDecimal` when given; `decimalSeen`, when given, receives the decimal mark the text shows beyond
+// doubt.
 std::optional<QString> readPastedNumber(QStringView field, const Separators& separators);
+std::optional<QString> readPastedNumber(QStringView field, const Separators& separators,
+                                        std::optional<QChar> columnDecimal,
+                                        std::optional<QChar>* decimalSeen);
 
 // A result as a spreadsheet takes it: the locale's decimal separator, no grouping.
 QString plainNumber(const QString& numberText, const Separators& separators);

@@ -1,6 +1,7 @@
 #include "calculator/ui/calculatorcontrols.h"
 
 #include "calculator/ui/calculatorpictures.h"
+#include "calculator/ui/fittedtext.h"
 #include "calculator/ui/formcontrols.h"
 #include "calculator/ui/operationpalette.h"
 #include "calculator/ui/tapeview.h"
@@ -102,7 +103,7 @@ void buildTapeArea(QWidget& form, const Tape& tape, CalculatorControls& c) {
     c.Combo1->setGeometry(common::twipsRect(4320, 120, 4215, 450));
     c.Combo1->setFont(arialFont(14.25));
     c.Combo1->setPlaceholderText(QStringLiteral("Resultados anteriores"));
-    c.Combo1->setFocusPolicy(Qt::NoFocus);
+    c.Combo1->setFocusPolicy(Qt::TabFocus);
     c.Combo1->installEventFilter(new IgnoreWheel(c.Combo1));
     c.Combo1->hide();
     c.Command12 = makeKey(&form, QStringLiteral("Command12"), {8640, 120, 855, 495}, std::nullopt);
@@ -123,6 +124,8 @@ void buildTapeArea(QWidget& form, const Tape& tape, CalculatorControls& c) {
     c.Command6[1] = makeKey(&form, QStringLiteral("Command6_1"), {9000, 2880, 495, 2295}, 0x0000FFFF,
                             QString(), arialFont(14, true));
     setPicture(*c.Command6[1], Picture::BlueDown);
+    for (QPushButton* scroll : c.Command6)
+        scroll->setAutoRepeat(true);
 
     c.Line1 = new QWidget(&form);
     c.Line1->setObjectName(QStringLiteral("Line1"));
@@ -136,12 +139,15 @@ void buildTapeArea(QWidget& form, const Tape& tape, CalculatorControls& c) {
     c.Text2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     c.Text2->setFont(arialFont(18, true));
     c.Text2->setReadOnly(true);
-    c.Text2->setFocusPolicy(Qt::NoFocus);
+    c.Text2->setFocusPolicy(Qt::TabFocus);
 
-    c.Label3 = makeTextLabel(&form, QStringLiteral("Label3"), {4320, 5400, 4575, 375}, arialFont(12, true),
-                             Qt::AlignRight);
+    keepValueFitted(c.Text2);
+
+    c.Label3 = new FittedLabel(&form, QStringLiteral("Label3"), {4320, 5400, 4575, 375}, arialFont(12, true));
     setBackColor(c.Label3, kPink);
     setForeColor(c.Label3, 0x00004000);
+    c.Label3->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    c.Label3->setFocusPolicy(Qt::TabFocus);
     c.Label3->hide();
 
     c.Command13 = makeKey(&form, QStringLiteral("Command13"), {9000, 5400, 495, 495}, 0x00FF80FF,

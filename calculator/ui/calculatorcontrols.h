@@ -12,6 +12,7 @@ class QWidget;
 namespace tallimo {
 
 class AboutPanel;
+class FittedLabel;
 class OperationPalette;
 class Tape;
 class TapeView;
@@ -35,7 +36,7 @@ struct CalculatorControls {
     AboutPanel* Picture3 = nullptr;          // about panel
     std::array<QPushButton*, 2> Command6{};  // scroll the tape
     QLineEdit* Text2 = nullptr;              // result in entry mode
-    QLabel* Label3 = nullptr;                // result in formatted mode
+    FittedLabel* Label3 = nullptr;           // result in formatted mode
     QWidget* Line1 = nullptr;                // rule above the result
     QPushButton* Command13 = nullptr;        // show or hide the about panel
 };

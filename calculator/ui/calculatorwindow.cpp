@@ -4,6 +4,7 @@
 #include "calculator/core/configuration.h"
 #include "calculator/core/operationlog.h"
 #include "calculator/core/operations.h"
+#include "calculator/ui/fittedtext.h"
 #include "calculator/ui/logging.h"
 #include "calculator/ui/operationpalette.h"
 #include "calculator/ui/savedlogswindow.h"
@@ -44,6 +45,9 @@ CalculatorWindow::CalculatorWindow(const QString& programFolder, const common::C
     };
     connectControls();
     Form_Load();
+    setUpKeyboard();
+    // The window keeps the keyboard until Tab moves it to a key.
+    setFocus();
 }
 
 void CalculatorWindow::connectControls() {
@@ -58,6 +62,7 @@ void CalculatorWindow::connectControls() {
     for (int k = 0; k < int(ui_.Command7.size()); ++k)
         connect(ui_.Command7[std::size_t(k)], &QPushButton::clicked, this, [this, k] { Command7_Click(k); });
     connect(ui_.Picture2, &TapeView::rowOperationClicked, this, [this](int row) { Command1_Click(row); });
+    connect(ui_.Picture2, &TapeView::wheelTurned, this, [this](int rows) { scrollRows(rows); });
     connect(ui_.Picture4, &OperationPalette::operationChosen, this, [this](int k) { Command14_Click(k); });
     for (int k = 0; k < int(ui_.Command6.size()); ++k)
         connect(ui_.Command6[std::size_t(k)], &QPushButton::clicked, this, [this, k] { Command6_Click(k); });
@@ -67,6 +72,36 @@ void CalculatorWindow::connectControls() {
         connect(ui_.Command8[std::size_t(k)], &QPushButton::clicked, this, [this, k] { Command8_Click(k); });
     connect(ui_.Command11, &QPushButton::clicked, this, [this] { Command11_Click(); });
     connect(ui_.Command13, &QPushButton::clicked, this, [this] { Command13_Click(); });
+}
+
+void CalculatorWindow::setUpKeyboard() {
+    const auto withKeys = [](QWidget* control, KeyCommand command, int index = 0) {
+        control->setToolTip(tooltipWithKeys(QString(), command, index));
+    };
+    for (int d = 0; d < int(ui_.Command2.size()); ++d)
+        withKeys(ui_.Command2[std::size_t(d)], KeyCommand::Digit, d);
+    withKeys(ui_.Command4, KeyCommand::DecimalPoint);
+    withKeys(ui_.Command10, KeyCommand::Sign);
+    withKeys(ui_.Command5, KeyCommand::Equals);
+    withKeys(ui_.Command7[0], KeyCommand::ClearAll);
+    withKeys(ui_.Command7[1], KeyCommand::ClearLast);
+    withKeys(ui_.Command9, KeyCommand::DeleteLast);
+    for (int k = 0; k < int(ui_.Command8.size()); ++k)
+        withKeys(ui_.Command8[std::size_t(k)], KeyCommand::Format, k);
+    withKeys(ui_.Command11, KeyCommand::WriteLog);
+    withKeys(ui_.Combo1, KeyCommand::OpenResults);
+    withKeys(ui_.Command12, KeyCommand::EmptyResults);
+    withKeys(ui_.Command13, KeyCommand::About);
+    for (int k = 0; k < kOperationCount; ++k)
+        if (auto* key = ui_.Picture4->findChild<QPushButton*>(QStringLiteral("Command14_%1").arg(k)))
+            withKeys(key, KeyCommand::Operation, k);
+    ui_.Command6[0]->setToolTip(QStringLiteral("Teclas: %1; %2 lleva a la primera fila")
+                                    .arg(keyNames(KeyCommand::PageUp), keyNames(KeyCommand::FirstRow)));
+    ui_.Command6[1]->setToolTip(QStringLiteral("Teclas: %1; %2 lleva a la última fila")
+                                    .arg(keyNames(KeyCommand::PageDown), keyNames(KeyCommand::LastRow)));
+    for (QWidget* child : findChildren<QWidget*>())
+        if (child->focusPolicy() != Qt::NoFocus)
+            child->installEventFilter(this);
 }
 
 void CalculatorWindow::Form_Load() {
@@ -83,7 +118,8 @@ void CalculatorWindow::LoadConfiguration() {
     OperationNames = configuration.operationNames;
     HelpText = configuration.lastHelpText;
     for (int k = 0; k < int(ui_.Command3.size()); ++k)
-        ui_.Command3[std::size_t(k)]->setToolTip(configuration.helpTexts.value(k));
+        ui_.Command3[std::size_t(k)]->setToolTip(
+            tooltipWithKeys(configuration.helpTexts.value(k), KeyCommand::Operation, k));
     CurrencySymbol = configuration.currencySymbol;
 }
 
@@ -113,7 +149,7 @@ void CalculatorWindow::ShowFormattedMode() {
     const Separators separators = Separators::of(QLocale());
     for (int i = 0; i <= tape_.currentRow(); ++i)
         tape_.setFormatted(i, formatText(tape_.text(i), FormatMode, separators, CurrencySymbol));
-    ui_.Label3->setText(formatText(ui_.Text2->text(), FormatMode, separators, CurrencySymbol));
+    ui_.Label3->setValueText(formatText(ui_.Text2->text(), FormatMode, separators, CurrencySymbol));
     ui_.Picture2->setFormattedMode(true);
     ui_.Text2->hide();
     ui_.Label3->show();
@@ -195,6 +231,26 @@ void CalculatorWindow::Command1_Click(int index) {
     ui_.Picture4->show();
     ui_.Picture4->raise();
     SelectedRow = index;
+    ui_.Picture2->setChosenRow(index);
+}
+
+void CalculatorWindow::chooseRow(int row) {
+    if (tape_.currentRow() < 1)
+        return;
+    row = std::clamp(row, 1, tape_.currentRow());
+    const qint64 top = ui_.Picture2->top();
+    const qint64 rowTop = top + TapeView::kFirstRowTop + qint64(TapeView::kRowPitch) * row;
+    const qint64 frameHeight = ui_.Picture2->frameHeight();
+    if (rowTop < 0)
+        MoveTape(top - rowTop);
+    else if (rowTop + TapeView::kRowHeight > frameHeight)
+        MoveTape(top - (rowTop + TapeView::kRowHeight - frameHeight));
+    Command1_Click(row);
+}
+
+void CalculatorWindow::closePalette() {
+    ui_.Picture4->hide();
+    ui_.Picture2->setChosenRow(-1);
 }
 
 void CalculatorWindow::Command14_Click(int index) {
@@ -205,11 +261,22 @@ void CalculatorWindow::Command14_Click(int index) {
             RecalculateAllRows();
         });
     }
-    ui_.Picture4->hide();
+    closePalette();
 }
 
 void CalculatorWindow::Command6_Click(int index) {
-    MoveTape(ui_.Picture2->top() + (index == 0 ? TapeView::kRowPitch : -TapeView::kRowPitch));
+    // Held down, the button repeats: row by row at first, then a page, then ten pages at a time.
+    scrollRepeats_ = ui_.Command6[std::size_t(index)]->isDown() ? scrollRepeats_ + 1 : 0;
+    const qint64 rows = scrollRepeats_ <= 10 ? 1 : (scrollRepeats_ <= 30 ? pageRows() : 10 * pageRows());
+    scrollRows(index == 0 ? rows : -rows);
+}
+
+void CalculatorWindow::scrollRows(qint64 rows) {
+    MoveTape(ui_.Picture2->top() + rows * TapeView::kRowPitch);
+}
+
+int CalculatorWindow::pageRows() const {
+    return ui_.Picture2->frameHeight() / TapeView::kRowPitch - 1;
 }
 
 void CalculatorWindow::MoveTape(qint64 top) {
@@ -238,8 +305,9 @@ void CalculatorWindow::Command8_Click(int index) {
 
 void CalculatorWindow::Command11_Click() {
     const bool formatted = InFormattedMode();
-    const QString text = operationLogText(tape_, formatted ? LogMode::Formatted : LogMode::Entry,
-                                          formatted ? ui_.Label3->text() : ui_.Text2->text(), OperationNames);
+    const QString text =
+        operationLogText(tape_, formatted ? LogMode::Formatted : LogMode::Entry,
+                         formatted ? ui_.Label3->valueText() : ui_.Text2->text(), OperationNames);
     // A folder moved away after start is told as such, and nothing is written at its old place.
     const common::Status present = folder_.checkPresent();
     const common::Status written =
@@ -324,61 +392,109 @@ void CalculatorWindow::pasteNumbers() {
 }
 
 void CalculatorWindow::keyPressEvent(QKeyEvent* event) {
-    const int key = event->key();
-    const Qt::KeyboardModifiers modifiers = event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier);
-    const bool control = modifiers.testFlag(Qt::ControlModifier);
-    const bool shift = modifiers.testFlag(Qt::ShiftModifier);
-    if (control) {
-        if (key == Qt::Key_C)
-            shift ? copyTape() : copyResult();
-        else if (key == Qt::Key_V && !shift)
-            pasteNumbers();
-        else if (key == Qt::Key_Z)
-            shift ? redoChange() : undoChange();
-        else if (key == Qt::Key_Y && !shift)
-            redoChange();
-        else
-            QWidget::keyPressEvent(event);
-        return;
-    }
-    if (key >= Qt::Key_0 && key <= Qt::Key_9) {
-        Command2_Click(key - Qt::Key_0);
-        return;
-    }
-    switch (key) {
-    case Qt::Key_Comma:
-    case Qt::Key_Period:
-        Command4_Click();
-        return;
-    case Qt::Key_Plus:
-        Command3_Click(operation::Add);
-        return;
-    case Qt::Key_Minus:
-        Command3_Click(operation::Subtract);
-        return;
-    case Qt::Key_Asterisk:
-        Command3_Click(operation::Multiply);
-        return;
-    case Qt::Key_Slash:
-        Command3_Click(operation::Divide);
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Equal:
-        Command5_Click();
-        return;
-    case Qt::Key_Backspace:
-        Command9_Click();
-        return;
-    case Qt::Key_Escape:
-        Command7_Click(0);
-        return;
-    case Qt::Key_Delete:
-        Command7_Click(1);
-        return;
-    default:
+    const std::optional<KeyBinding> binding = keyBinding(*event);
+    if (!binding || !runKey(*binding))
         QWidget::keyPressEvent(event);
+}
+
+bool CalculatorWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const std::optional<KeyBinding> binding = keyBinding(*static_cast<QKeyEvent*>(event));
+    if (!binding)
+        return false;
+    // The list keeps its arrows for choosing a previous result.
+    if (watched == ui_.Combo1 &&
+        (binding->command == KeyCommand::RowUp || binding->command == KeyCommand::RowDown))
+        return false;
+    runKey(*binding);
+    return true;
+}
+
+bool CalculatorWindow::runKey(const KeyBinding& binding) {
+    const bool paletteOpen = ui_.Picture4->isVisible();
+    switch (binding.command) {
+    case KeyCommand::Digit:
+        Command2_Click(binding.index);
+        break;
+    case KeyCommand::DecimalPoint:
+        Command4_Click();
+        break;
+    case KeyCommand::Sign:
+        Command10_Click();
+        break;
+    case KeyCommand::Equals:
+        Command5_Click();
+        break;
+    case KeyCommand::ClearAll:
+        // Escape on the open palette closes it and leaves the tape alone.
+        paletteOpen ? closePalette() : Command7_Click(0);
+        break;
+    case KeyCommand::ClearLast:
+        Command7_Click(1);
+        break;
+    case KeyCommand::DeleteLast:
+        Command9_Click();
+        break;
+    case KeyCommand::Operation:
+        // With the palette open an operation key is the palette's choice for the chosen row.
+        paletteOpen ? Command14_Click(binding.index) : Command3_Click(binding.index);
+        break;
+    case KeyCommand::Format:
+        Command8_Click(binding.index);
+        break;
+    case KeyCommand::WriteLog:
+        Command11_Click();
+        break;
+    case KeyCommand::About:
+        Command13_Click();
+        break;
+    case KeyCommand::OpenResults:
+        if (ui_.Combo1->isHidden())
+            return false;
+        ui_.Combo1->setFocus(Qt::ShortcutFocusReason);
+        ui_.Combo1->showPopup();
+        break;
+    case KeyCommand::EmptyResults:
+        if (ui_.Command12->isHidden())
+            return false;
+        Command12_Click();
+        break;
+    case KeyCommand::RowUp:
+        chooseRow(paletteOpen ? SelectedRow - 1 : tape_.currentRow());
+        break;
+    case KeyCommand::RowDown:
+        chooseRow(paletteOpen ? SelectedRow + 1 : tape_.currentRow());
+        break;
+    case KeyCommand::PageUp:
+        scrollRows(pageRows());
+        break;
+    case KeyCommand::PageDown:
+        scrollRows(-pageRows());
+        break;
+    case KeyCommand::FirstRow:
+        MoveTape(0);
+        break;
+    case KeyCommand::LastRow:
+        showNewestRow();
+        break;
+    case KeyCommand::CopyResult:
+        copyResult();
+        break;
+    case KeyCommand::CopyTape:
+        copyTape();
+        break;
+    case KeyCommand::Paste:
+        pasteNumbers();
+        break;
+    case KeyCommand::Undo:
+        undoChange();
+        break;
+    case KeyCommand::Redo:
+        redoChange();
+        break;
     }
+    return true;
 }
 
 } // namespace tallimo

@@ -5,6 +5,7 @@
 #include "calculator/core/tape.h"
 #include "calculator/core/tapehistory.h"
 #include "calculator/ui/calculatorcontrols.h"
+#include "calculator/ui/calculatorkeys.h"
 #include "calculator/ui/savedlogswindow.h"
 #include "common/clock.h"
 #include "common/desktopservices.h"
@@ -34,6 +35,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // Keys pressed while a key, the list or a display has the focus do what they do on the window.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Form_Load();
@@ -75,6 +78,17 @@ private:
     void showNewestRow();
 
     void connectControls();
+    // Tab reaches every key, the list and the displays; the calculator's keys work wherever the focus is.
+    void setUpKeyboard();
+    // Does what the key's command does; false when the command does nothing at this moment.
+    bool runKey(const KeyBinding& binding);
+    // Opens the palette on `row` (kept between row 1 and the newest row) and brings that row into view.
+    void chooseRow(int row);
+    void closePalette();
+    // Moves the tape by `rows` rows (positive: towards row 1).
+    void scrollRows(qint64 rows);
+    // Rows that a page key moves: a frame less one row, so one row stays in sight.
+    int pageRows() const;
     // Keeps the tape between showing its first row and its last row in the newest row's place.
     void MoveTape(qint64 top);
 
@@ -95,6 +109,8 @@ private:
     tallimo::NumberFormat FormatMode = tallimo::NumberFormat::TwoDecimals;
     // A row index, with no upper limit: long tapes have row buttons beyond 255 too.
     int SelectedRow = 0;
+    // Steps of a scroll button held down; after a few rows it moves a page at a time.
+    int scrollRepeats_ = 0;
     QString CurrencySymbol;
 };
 

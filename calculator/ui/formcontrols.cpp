@@ -9,7 +9,8 @@ QPushButton* makeKey(QWidget* parent, const QString& name, const QRect& twipsPla
                      std::optional<quint32> backColour, const QString& caption, const QFont& font) {
     // The keys' colours tell the kinds of key apart; the platform style would wash them out.
     common::ColourButton* key = common::makeButton(parent, name, twipsPlace, caption);
-    key->setFocusPolicy(Qt::NoFocus);
+    // Tab reaches the key; a click leaves the focus where it was.
+    key->setFocusPolicy(Qt::TabFocus);
     key->setFont(font);
     if (backColour)
         setBackColor(key, *backColour);

@@ -21,8 +21,8 @@ using common::kWhite;
 using common::setBackColor;
 using common::setForeColor;
 
-// A key at a place given in twips; the keyboard goes to the window, never to a key. Without a back colour it
-// shows the toolkit's face colour.
+// A key at a place given in twips, reached by Tab; the window handles every other key. Without a back colour
+// it shows the toolkit's face colour.
 QPushButton* makeKey(QWidget* parent, const QString& name, const QRect& twipsPlace,
                      std::optional<quint32> backColour, const QString& caption = QString(),
                      const QFont& font = QFont());

@@ -58,6 +58,9 @@ void SavedLogsWindow::createControls() {
     File1->setObjectName(QStringLiteral("File1"));
     File1->setGeometry(common::twipsRect(120, 120, 2055, 5130));
     File1->setFont(common::arialFont(9.75));
+    // A conflict copy's name is long: it wraps onto more lines rather than being cut off.
+    File1->setWordWrap(true);
+    File1->setTextElideMode(Qt::ElideNone);
     // Selection, not the current item: focus alone makes the first name current without choosing it.
     connect(File1, &QListWidget::itemSelectionChanged, this, [this] {
         if (!listing_)

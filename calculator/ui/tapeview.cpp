@@ -2,6 +2,7 @@
 
 #include "calculator/core/tape.h"
 #include "calculator/ui/calculatorpictures.h"
+#include "calculator/ui/fittedtext.h"
 #include "calculator/ui/formcontrols.h"
 #include "common/units.h"
 
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QWheelEvent>
 
 #include <cmath>
 
@@ -44,6 +46,11 @@ TapeView::TapeView(const Tape& tape, QSize frameSize, QWidget* frame)
                                         arialFont(kNumberPoints), Qt::AlignRight);
         controls.operation =
             makeKey(this, QString(), {kOperationLeft, 0, kRowHeight, kRowHeight}, std::nullopt);
+        // The arrow keys choose rows; the button of the chosen row stays pressed while the palette is open.
+        controls.operation->setFocusPolicy(Qt::NoFocus);
+        controls.operation->setCheckable(true);
+        controls.operation->setToolTip(QStringLiteral("Flecha arriba o abajo elige la fila; con la paleta "
+                                                      "abierta, una tecla de operación la cambia"));
         controls.text = new QLineEdit(this);
         controls.text->setGeometry(common::twipsRect(kTextLeft, 0, kTextWidth, kRowHeight));
         controls.text->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -51,8 +58,9 @@ TapeView::TapeView(const Tape& tape, QSize frameSize, QWidget* frame)
         // Numbers come from the keys; typing into a row would bypass the tape.
         controls.text->setReadOnly(true);
         controls.text->setFocusPolicy(Qt::NoFocus);
-        controls.formatted = makeTextLabel(this, QString(), {kTextLeft, 0, kTextWidth, kRowHeight},
-                                           arialFont(12), Qt::AlignRight);
+        keepValueFitted(controls.text);
+        controls.formatted =
+            new FittedLabel(this, QString(), {kTextLeft, 0, kTextWidth, kRowHeight}, arialFont(12));
         setBackColor(controls.formatted, kFormattedBack);
         setForeColor(controls.formatted, kFormattedText);
         connect(controls.operation, &QPushButton::clicked, this,
@@ -75,6 +83,21 @@ void TapeView::setLeft(int twips) {
 void TapeView::setFormattedMode(bool formatted) {
     formattedMode_ = formatted;
     refresh();
+}
+
+void TapeView::setChosenRow(int row) {
+    chosenRow_ = row;
+    refresh();
+}
+
+void TapeView::wheelEvent(QWheelEvent* event) {
+    // Three rows a step, as text views scroll.
+    wheelRest_ += event->angleDelta().y();
+    const int steps = wheelRest_ / QWheelEvent::DefaultDeltasPerStep;
+    wheelRest_ -= steps * QWheelEvent::DefaultDeltasPerStep;
+    if (steps != 0)
+        emit wheelTurned(3 * steps);
+    event->accept();
 }
 
 void TapeView::bind(RowControls& controls, int row, int topInFrame) {
@@ -110,6 +133,8 @@ void TapeView::bind(RowControls& controls, int row, int topInFrame) {
         controls.operationShown = tape_.operation(row);
         setPicture(*controls.operation, operationPicture(controls.operationShown));
     }
+    if (controls.operation->isChecked() != (row == chosenRow_))
+        controls.operation->setChecked(row == chosenRow_);
     controls.operation->setVisible(row > 0);
 
     place(controls.text, kTextLeft);
@@ -122,8 +147,8 @@ void TapeView::bind(RowControls& controls, int row, int topInFrame) {
     place(controls.formatted, kTextLeft);
     if (newRow)
         controls.formatted->setObjectName(elementName(QStringLiteral("Label2"), row));
-    if (controls.formatted->text() != tape_.formatted(row))
-        controls.formatted->setText(tape_.formatted(row));
+    if (controls.formatted->valueText() != tape_.formatted(row))
+        controls.formatted->setValueText(tape_.formatted(row));
     controls.formatted->setVisible(formattedMode_);
 }
 

@@ -12,6 +12,7 @@ class QPushButton;
 
 namespace tallimo {
 
+class FittedLabel;
 class Tape;
 
 // The tape panel (Picture2) seen through its frame. A tape can hold any number of rows, so only the
@@ -37,19 +38,27 @@ public:
     // Formatted mode shows the format snapshot (Label2) in place of the texts (Text1).
     bool formattedMode() const { return formattedMode_; }
     void setFormattedMode(bool formatted);
+    // The row whose operation the palette changes shows its operation button pressed; -1 for none.
+    void setChosenRow(int row);
+    int frameHeight() const { return frameHeight_; }
 
     // Binds the row controls to the rows now in the frame and shows their current content.
     void refresh();
 
 signals:
     void rowOperationClicked(int row);
+    // The mouse wheel asks to move the tape by `rows` rows (positive: towards row 1).
+    void wheelTurned(int rows);
+
+protected:
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     struct RowControls {
         QLabel* number = nullptr;         // Label1: row number
         QPushButton* operation = nullptr; // Command1: the row's operation, opens the palette
         QLineEdit* text = nullptr;        // Text1: the row's value in entry mode
-        QLabel* formatted = nullptr;      // Label2: the row's value in formatted mode
+        FittedLabel* formatted = nullptr; // Label2: the row's value in formatted mode
         int row = -1;
         bool spare = false;      // unbound, hidden and nameless
         int operationShown = -1; // saves drawing the same picture again
@@ -64,6 +73,9 @@ private:
     qint64 top_ = 0;
     int left_ = -120;
     bool formattedMode_ = false;
+    int chosenRow_ = -1;
+    // Eighths of a degree turned that have not yet made a whole step of the wheel.
+    int wheelRest_ = 0;
     std::vector<RowControls> rowControls_;
     std::map<int, QFont> numberFonts_;
 };

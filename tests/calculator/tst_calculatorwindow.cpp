@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSet>
+#include <QSpontaneKeyEvent>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -63,6 +65,20 @@ public:
         const QWidget* widget = control<QWidget>(name);
         return widget && widget->isVisible();
     }
+    // Everything the keys can change, as one text.
+    QString state() const {
+        QStringList parts{display(), control<QLabel>(QStringLiteral("Label3"))->text()};
+        for (const QString& panel :
+             {QStringLiteral("Label3"), QStringLiteral("Picture3"), QStringLiteral("Picture4")})
+            parts.append(visible(panel) ? panel : QString());
+        const Tape& tape = window->tape();
+        for (int i = 0; i < tape.rowCount(); ++i)
+            parts.append(
+                QStringLiteral("%1 %2 %3").arg(tape.operation(i)).arg(tape.text(i), tape.formatted(i)));
+        parts.append(QString::number(control<QComboBox>(QStringLiteral("Combo1"))->count()));
+        parts.append(QString::number(savedLogsShown));
+        return parts.join(u'|');
+    }
 
     QTemporaryDir folder;
     CalculatorFolder paths{folder.path()};
@@ -72,6 +88,42 @@ public:
     int savedLogsShown = 0;
     QByteArray logWhenShown;
 };
+
+// Keys as a tooltip names them ("Intro", "F9", "Ctrl+L", "^"), pressed through the window system.
+void pressNamedKey(QWindow* window, const QString& name) {
+    static const QHash<QString, int> named{{QStringLiteral("Intro"), Qt::Key_Return},
+                                           {QStringLiteral("Esc"), Qt::Key_Escape},
+                                           {QStringLiteral("Supr"), Qt::Key_Delete},
+                                           {QStringLiteral("Retroceso"), Qt::Key_Backspace}};
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+    QString key = name;
+    if (key.startsWith(QStringLiteral("Ctrl+"))) {
+        modifiers = Qt::ControlModifier;
+        key = key.mid(5);
+    }
+    if (named.contains(key))
+        QTest::keyClick(window, Qt::Key(named.value(key)), modifiers);
+    else if (key.size() >= 2 && key.front() == u'F')
+        QTest::keyClick(window, Qt::Key(Qt::Key_F1 + key.mid(1).toInt() - 1), modifiers);
+    else if (key.size() == 1 && modifiers == Qt::NoModifier)
+        QTest::keyClick(window, key.front().toLatin1());
+    else
+        QTest::keyClick(window, Qt::Key(Qt::Key_A + key.front().toLatin1() - 'A'), modifiers);
+}
+
+// Characters typed through the window system; ESC, BS and CR as their keys.
+void typeKeys(QWindow* window, const QString& keys) {
+    for (const QChar c : keys) {
+        if (c == u'\x1b')
+            QTest::keyClick(window, Qt::Key_Escape);
+        else if (c == u'\b')
+            QTest::keyClick(window, Qt::Key_Backspace);
+        else if (c == u'\r')
+            QTest::keyClick(window, Qt::Key_Return);
+        else
+            QTest::keyClick(window, c.toLatin1());
+    }
+}
 
 void writeLines(const QString& path, int count, const QString& prefix) {
     QStringList lines;
@@ -239,9 +291,11 @@ private slots:
             if (lines >= 0)
                 writeLines(paths.helpFile(), lines, QStringLiteral("ayuda "));
         });
+        // The help text, then a line naming the key.
         QStringList shown;
         for (int k = 0; k < 12; ++k)
-            shown.append(calculator.control(QStringLiteral("Command3_%1").arg(k))->toolTip());
+            shown.append(
+                calculator.control(QStringLiteral("Command3_%1").arg(k))->toolTip().section(u'\n', 0, -2));
         QCOMPARE(shown, tooltips);
     }
 
@@ -447,6 +501,13 @@ private slots:
         QTest::keyClick(window, Qt::Key_Y, Qt::ControlModifier);
         QCOMPARE(calculator.display(), QStringLiteral("1227.75"));
         QCOMPARE(calculator.row(1), QStringLiteral("1234.50"));
+
+        // The tape copied and pasted back gives its amounts only.
+        QTest::keyClick(window, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::keyClick(window, Qt::Key_Escape);
+        QTest::keyClick(window, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(calculator.window->tape().rowCount(), 4);
+        QCOMPARE(calculator.display(), QStringLiteral("1227.75"));
     }
 
     // The style must not tint the keys: their colours tell the kinds of key apart.
@@ -469,6 +530,234 @@ private slots:
         // Inside the raised edge, away from the centred caption.
         for (const QPoint& point : {QPoint(6, 6), QPoint(face.width() - 7, face.height() - 7)})
             QCOMPARE(face.pixelColor(point).name(), colour.name());
+    }
+
+    // Every key of the window names a key of the keyboard in its tooltip, and that key does what a click
+    // does, whichever control has the focus.
+    void everyKeyHasAKeyboardKey_data() {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("digit") << "1"
+                               << "Command2_7"
+                               << "";
+        QTest::newRow("decimal point") << "1"
+                                       << "Command4"
+                                       << "5";
+        QTest::newRow("sign") << "5"
+                              << "Command10"
+                              << "+2=";
+        QTest::newRow("equals") << "8/"
+                                << "Command5"
+                                << "";
+        QTest::newRow("C") << "3+4"
+                           << "Command7_0"
+                           << "";
+        QTest::newRow("CE") << "3+4"
+                            << "Command7_1"
+                            << "";
+        QTest::newRow("delete") << "123"
+                                << "Command9"
+                                << "";
+        for (int k = 0; k < 12; ++k)
+            QTest::addRow("operation %d", k) << "9" << QStringLiteral("Command3_%1").arg(k) << "2=";
+        for (int k = 0; k < 5; ++k)
+            QTest::addRow("format %d", k) << "1234.5+0.125=" << QStringLiteral("Command8_%1").arg(k) << "";
+        QTest::newRow("log") << "12+3"
+                             << "Command11"
+                             << "";
+        QTest::newRow("about") << ""
+                               << "Command13"
+                               << "";
+        QTest::newRow("empty the results") << "3+4\x1b"
+                                           << "Command12"
+                                           << "";
+    }
+    void everyKeyHasAKeyboardKey() {
+        QFETCH(QString, before);
+        QFETCH(QString, key);
+        QFETCH(QString, after);
+        const auto start = [&](Calculator& calculator) {
+            calculator.window->show();
+            calculator.window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(calculator.window.get()));
+            typeKeys(calculator.window->windowHandle(), before);
+        };
+        Calculator clicked;
+        start(clicked);
+        clicked.press(key);
+        typeKeys(clicked.window->windowHandle(), after);
+
+        const QString tooltip = clicked.control(key)->toolTip().section(u'\n', -1);
+        QVERIFY2(tooltip.startsWith(QStringLiteral("Tecla")), qPrintable(tooltip));
+        // "a, b o c"
+        QStringList names = tooltip.section(QStringLiteral(": "), 1).split(QStringLiteral(" o "));
+        if (names.size() == 2)
+            names = names.first().split(QStringLiteral(", ")) + names.mid(1);
+        for (const QString& name : names) {
+            Calculator typed;
+            start(typed);
+            // A focused key passes the keyboard on to the window.
+            QTest::keyClick(typed.window->windowHandle(), Qt::Key_Tab);
+            pressNamedKey(typed.window->windowHandle(), name);
+            typeKeys(typed.window->windowHandle(), after);
+            QCOMPARE(typed.state(), clicked.state());
+        }
+    }
+
+    // Up and Down choose a row (its button stays pressed under the open palette), an operation key changes
+    // that row as the palette does, and Escape closes the palette without touching the tape.
+    void arrowsChooseARowForThePalette() {
+        Calculator calculator;
+        calculator.window->show();
+        calculator.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(calculator.window.get()));
+        QWindow* window = calculator.window->windowHandle();
+        typeKeys(window, QStringLiteral("2+3+4"));
+        QTest::keyClick(window, Qt::Key_Up);
+        QVERIFY(calculator.visible(QStringLiteral("Picture4")));
+        QVERIFY(calculator.control(QStringLiteral("Command1_2"))->isChecked());
+        QTest::keyClick(window, Qt::Key_Up);
+        QTest::keyClick(window, Qt::Key_Up);
+        QVERIFY(calculator.control(QStringLiteral("Command1_1"))->isChecked());
+        QVERIFY(!calculator.control(QStringLiteral("Command1_2"))->isChecked());
+        typeKeys(window, QStringLiteral("*"));
+        QVERIFY(!calculator.visible(QStringLiteral("Picture4")));
+        QVERIFY(!calculator.control(QStringLiteral("Command1_1"))->isChecked());
+        QCOMPARE(calculator.window->tape().operation(1), int(operation::Multiply));
+        QCOMPARE(calculator.window->tape().rowCount(), 3);
+        QCOMPARE(calculator.display(), QStringLiteral("10"));
+
+        // The palette opened by the mouse takes the keys too.
+        calculator.press(QStringLiteral("Command1_2"));
+        QTest::keyClick(window, Qt::Key_Down);
+        QTest::keyClick(window, Qt::Key_Escape);
+        QVERIFY(!calculator.visible(QStringLiteral("Picture4")));
+        QCOMPARE(calculator.window->tape().rowCount(), 3);
+        QCOMPARE(calculator.display(), QStringLiteral("10"));
+        QTest::keyClick(window, Qt::Key_Escape);
+        QCOMPARE(calculator.window->tape().rowCount(), 1);
+    }
+
+    // Tab walks through the keys, the list and the result, showing where it is; Space presses the key.
+    void tabShowsTheFocus() {
+        Calculator calculator;
+        calculator.window->show();
+        calculator.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(calculator.window.get()));
+        QWindow* window = calculator.window->windowHandle();
+        typeKeys(window, QStringLiteral("3+4\x1b"));
+        QTest::keyClick(window, Qt::Key_Tab);
+        auto* first = qobject_cast<QPushButton*>(QApplication::focusWidget());
+        QVERIFY(first);
+        const QImage focused = first->grab().toImage();
+        QSet<QString> reached;
+        for (int k = 0; k < 60 && QApplication::focusWidget() != calculator.window.get(); ++k) {
+            reached.insert(QApplication::focusWidget()->objectName());
+            QTest::keyClick(window, Qt::Key_Tab);
+        }
+        for (const QString name : {"Command11", "Command3_11", "Command8_0", "Command13", "Combo1", "Text2"})
+            QVERIFY2(reached.contains(name), qPrintable(name));
+        QVERIFY(first->grab().toImage() != focused);
+
+        first->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(window, Qt::Key_Space);
+        QCOMPARE(calculator.display(), first->text());
+        // The result display passes the calculator's keys on.
+        calculator.control<QLineEdit>(QStringLiteral("Text2"))->setFocus(Qt::TabFocusReason);
+        typeKeys(window, QStringLiteral("5\b7"));
+        QCOMPARE(calculator.row(0), first->text() + u'7');
+    }
+
+    // The wheel, Page Up and Down, Ctrl+Home and End move the tape; a held scroll button repeats.
+    void theTapeScrolls() {
+        Calculator calculator;
+        calculator.window->show();
+        calculator.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(calculator.window.get()));
+        QWindow* window = calculator.window->windowHandle();
+        calculator.press(QStringLiteral("Command2_1"));
+        for (int i = 1; i <= 60; ++i)
+            calculator.press(QStringLiteral("Command3_0 Command2_1"));
+        auto* tape = calculator.control<TapeView>(QStringLiteral("Picture2"));
+        const qint64 pitch = TapeView::kRowPitch;
+        const qint64 home = -60 * pitch;
+        QCOMPARE(tape->top(), home);
+        // A turn of the wheel over a row, as the window system sends it: the row passes it on to the tape.
+        QWidget* lastRow = calculator.control<QLineEdit>(QStringLiteral("Text1_60"));
+        QWheelEvent wheel(QPointF(5, 5), lastRow->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QSpontaneKeyEvent::setSpontaneous(&wheel);
+        qApp->notify(lastRow, &wheel);
+        QCOMPARE(tape->top(), home + 3 * pitch);
+        QTest::keyClick(window, Qt::Key_PageUp);
+        QCOMPARE(tape->top(), home + 12 * pitch);
+        QTest::keyClick(window, Qt::Key_PageDown);
+        QCOMPARE(tape->top(), home + 3 * pitch);
+        QTest::keyClick(window, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(tape->top(), 0);
+        QVERIFY(calculator.visible(QStringLiteral("Text1_0")));
+        QTest::keyClick(window, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(tape->top(), home);
+        // Choosing row 1 with the arrows brings it into sight.
+        for (int k = 0; k < 60; ++k)
+            QTest::keyClick(window, Qt::Key_Up);
+        QVERIFY(calculator.visible(QStringLiteral("Command1_1")));
+        QTest::keyClick(window, Qt::Key_Escape);
+
+        QTest::keyClick(window, Qt::Key_End, Qt::ControlModifier);
+        QPushButton* up = calculator.control(QStringLiteral("Command6_0"));
+        QTest::mousePress(up, Qt::LeftButton);
+        QTRY_VERIFY(tape->top() >= home + 5 * pitch);
+        QTest::mouseRelease(up, Qt::LeftButton);
+    }
+
+    // A value too wide for its place shrinks, and past that is cut in the middle: never its sign or its
+    // leading digits.
+    void valuesKeepTheirSignAndLeadingDigits_data() {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("end");
+        const QString beyondTenToTheEighteen = QStringLiteral("1234567890123456789012n");
+        QTest::newRow("row with currency") << beyondTenToTheEighteen << "Label2_0"
+                                           << "-1.234.5"
+                                           << "00 €";
+        QTest::newRow("result with currency") << beyondTenToTheEighteen << "Label3"
+                                              << "-1.234.5"
+                                              << "00 €";
+        const QString tenToThe308 = QStringLiteral("1") + QString(308, u'0');
+        QTest::newRow("row of 1E+308") << tenToThe308 << "Label2_0"
+                                       << "100.000.0"
+                                       << "00 €";
+        QTest::newRow("result of 1E+308") << tenToThe308 << "Label3"
+                                          << "100.000.0"
+                                          << "00 €";
+        QTest::newRow("typed row") << "1234567890123456789012345678901n"
+                                   << "Text1_0"
+                                   << "-1234567890"
+                                   << "8901";
+    }
+    void valuesKeepTheirSignAndLeadingDigits() {
+        QFETCH(QString, keys);
+        QFETCH(QString, control);
+        QFETCH(QString, start);
+        QFETCH(QString, end);
+        Calculator calculator([](const CalculatorFolder& paths) {
+            QVERIFY(common::writeBytes(paths.currencyFile(), "\xe2\x82\xac"));
+        });
+        calculator.window->show();
+        calculator.type(keys);
+        if (control.startsWith(u'L'))
+            calculator.press(QStringLiteral("Command8_2"));
+        const QWidget* shown = calculator.control<QWidget>(control);
+        QVERIFY(shown && shown->isVisible());
+        const auto* label = qobject_cast<const QLabel*>(shown);
+        const auto* edit = qobject_cast<const QLineEdit*>(shown);
+        const QString text = label ? label->text() : edit->text();
+        QVERIFY2(text.startsWith(start) && text.endsWith(end), qPrintable(text));
+        const int room = label ? label->contentsRect().width() : edit->contentsRect().width() - 8;
+        QVERIFY(QFontMetrics(shown->font()).horizontalAdvance(text) <= room);
     }
 
     // Row numbers of four and five digits shrink until every digit fits their label.

@@ -334,6 +334,34 @@ private slots:
         QCOMPARE(readPastedNumber(field, kEnglish).value_or(QStringLiteral("-")), english);
     }
 
+    // Whole texts pasted under the Spanish locale: numbers read and lines without one.
+    void pastedColumns_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("numbers");
+        QTest::addColumn<int>("withoutNumber");
+        QTest::newRow("our own tape") << "1\t\t12,5\n2\tMAS\t3\n3\tPOR\t-2\n\tTotal\t31\n"
+                                      << QStringList{"12.5", "3", "-2"} << 0;
+        QTest::newRow("our own tape, a row without number")
+            << "1\t\t12,5\r\n2\tMAS\tERROR\r\n\tTotal\tERROR\r\n"
+            << QStringList{"12.5"} << 1;
+        QTest::newRow("three columns of numbers") << "1\t2\t3\n2\t4\t5\n"
+                                                  << QStringList{"1", "2", "3", "2", "4", "5"} << 0;
+        QTest::newRow("an English column") << "1,234.56\n1.500\n" << QStringList{"1234.56", "1.500"} << 0;
+        QTest::newRow("a Spanish column") << "1.234,56\n1.500\n" << QStringList{"1234.56", "1500"} << 0;
+        QTest::newRow("a column of both ways goes by the locale") << "1,5\n2.25\n1.500\n"
+                                                                  << QStringList{"1.5", "2.25", "1500"} << 0;
+        QTest::newRow("each column its own way") << "1.500\t1,25\n2,000.5\t1.500\n"
+                                                 << QStringList{"1.500", "1.25", "2000.5", "1500"} << 0;
+    }
+    void pastedColumns() {
+        QFETCH(QString, text);
+        QFETCH(QStringList, numbers);
+        QFETCH(int, withoutNumber);
+        const PastedNumbers pasted = readPastedNumbers(text, kSpanish);
+        QCOMPARE(pasted.numbers, numbers);
+        QCOMPARE(pasted.linesWithoutNumber, withoutNumber);
+    }
+
     void pastedLinesAndFields() {
         const PastedNumbers pasted = readPastedNumbers(
             QStringLiteral("Fecha\tConcepto\tImporte\r\n1/3\tLuz\t-45,20\r\n\r\nTotal\r\n3;4,5\n7\rnada\n"),

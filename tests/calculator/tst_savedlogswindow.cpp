@@ -153,6 +153,12 @@ private slots:
             QStringLiteral("2026-12-5--18-30 (copia en conflicto de Syncthing, 7 de diciembre, 10:15)");
         QCOMPARE(listed(),
                  QStringList({QStringLiteral("2026-12-10--7-0"), QStringLiteral("2026-12-5--18-30"), copy}));
+        // Shown whole, on as many lines as it takes, within the list's width.
+        const QRect place = list()->visualItemRect(list()->item(2));
+        QVERIFY(place.right() < list()->viewport()->width());
+        const QRect needed = QFontMetrics(list()->font())
+                                 .boundingRect(QRect(0, 0, place.width() - 8, 1000), Qt::TextWordWrap, copy);
+        QVERIFY(needed.height() <= place.height());
         clickListed(copy);
         QCOMPARE(viewer()->toPlainText(), QStringLiteral("otro"));
         QVERIFY(desktop->messages.isEmpty());
