@@ -3,7 +3,8 @@
 namespace tallimo {
 
 void TapeHistory::beginChange(int first, int count) {
-    pending_ = Step{first, {tape_.rows(first, count), tape_.rowsToEvaluate()}, {}};
+    pending_ = Step{
+        first, {tape_.rows(first, count), tape_.rowsToEvaluate(), tape_.keptRowsOutside(first, count)}, {}};
     pendingCount_ = count;
     pendingRowCount_ = tape_.rowCount();
 }
@@ -14,8 +15,10 @@ void TapeHistory::endChange() {
     Step step = std::move(*pending_);
     pending_.reset();
     const int count = pendingCount_ + tape_.rowCount() - pendingRowCount_;
-    step.after = {tape_.rows(step.first, count), tape_.rowsToEvaluate()};
-    if (step.before.rows == step.after.rows && step.before.rowsToEvaluate == step.after.rowsToEvaluate)
+    step.after = {tape_.rows(step.first, count), tape_.rowsToEvaluate(),
+                  tape_.keptRowsOutside(step.first, count)};
+    if (step.before.rows == step.after.rows && step.before.rowsToEvaluate == step.after.rowsToEvaluate &&
+        step.before.kept == step.after.kept)
         return;
     undo_.push_back(std::move(step));
     if (undo_.size() > std::size_t(kSteps))
@@ -25,6 +28,7 @@ void TapeHistory::endChange() {
 
 void TapeHistory::apply(const Side& from, const Side& to, int first) {
     tape_.replaceRows(first, int(from.rows.size()), to.rows);
+    tape_.restoreKeptRows(to.kept);
     tape_.setRowsToEvaluate(to.rowsToEvaluate);
 }
 

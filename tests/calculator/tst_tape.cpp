@@ -124,7 +124,7 @@ private slots:
         row("root of degree 32", {"4294967296", "8:32"}, "2");
         row("root of degree 33", {"8589934592", "8:33"}, "2");
         row("whole degree with a point", {"8", "8:3.0"}, "2");
-        row("quotient of 15 nines rounded up", {"1.4999999999999999", "10:1"}, "2");
+        row("quotient reads every digit", {"1.4999999999999999", "10:1"}, "1");
         row("quotient below a shown half", {"2.4999999999999949", "10:1"}, "2");
         row("quotient of minus one half", {"-0.5", "10:1"}, "0");
         row("quotient of a negative below one", {"-0.7", "10:1"}, "-1");
@@ -136,6 +136,20 @@ private slots:
         row("remainder by a negative half", {"-7", "9:-2.5"}, "-1");
         row("remainder by minus one half", {"7", "9:-0.5"}, "ERROR");
         row("power up to the top of the range", {"10", "4:308"}, "1E+308");
+        // Exact answers: what cancels is 0, and what is left of a root shows only right digits.
+        row("a third times three less ten", {"10", "3:3", "2:3", "1:10"}, "0");
+        row("reciprocal of what cancels", {"10", "3:3", "2:3", "1:10", "7:"}, "ERROR");
+        row("money divided and multiplied back", {"1234.56", "3:3", "2:3", "1:1234.56"}, "0");
+        row("reciprocal twice", {"3", "7:", "7:", "1:3"}, "0");
+        row("square root squared less two", {"2", "6:", "4:2", "1:2"}, "0");
+        row("cube root cubed less two", {"2", "8:3", "4:3", "1:2"}, "0");
+        row("square root times 41 of its digits",
+            {"2", "6:", "2:1.4142135623730950488016887242096980785696", "1:2"}, "-1.01647132880644E-40");
+        row("exact square root", {"6.25", "6:"}, "2.5");
+        row("exact fractional power", {"4", "4:1.5"}, "8");
+        row("factorial reads every digit", {"4.999999999999999", "11:"}, "24");
+        row("remainder of a dividend a hair above a half", {"2.50000000000000001", "9:10"}, "3");
+        row("remainder by a divisor a hair above a half", {"10", "9:2.50000000000000001"}, "1");
         row("power beyond the top of the range", {"10", "4:309"}, "ERROR");
     }
     void evaluatesTopToBottom() {
@@ -350,11 +364,11 @@ private slots:
         QCOMPARE(tape.recalculate(), QStringLiteral("58"));
     }
 
-    // The four rules, percent, whole powers and exact square roots on scaled integers give the decimal
-    // type's digits exactly, whether the values fit (money, halves, powers of ten, squares), outgrow 34
-    // digits, or pass through divisions and roots the decimal type does not do exactly and whole-number
-    // keys that bring them back.
-    void fastPathGivesTheDecimalTypesDigits_data() {
+    // The four rules, percent, whole powers and exact roots on scaled integers give the values of the
+    // fractions exactly, whether the values fit (money, halves, powers of ten, squares), outgrow 34
+    // digits, or pass through divisions and roots without a decimal answer and whole-number keys that
+    // bring them back.
+    void fastPathGivesTheExactValues_data() {
         QTest::addColumn<quint32>("seed");
         QTest::addColumn<QStringList>("numbers");
         const QStringList money = {"123.45", "-67.8", "0.05", "19.99", "1000", "2", "4", "0.5", "100", "3"};
@@ -375,7 +389,7 @@ private slots:
             QTest::addRow("squares %u", seed) << seed << squares;
         }
     }
-    void fastPathGivesTheDecimalTypesDigits() {
+    void fastPathGivesTheExactValues() {
         QFETCH(quint32, seed);
         QFETCH(QStringList, numbers);
         QRandomGenerator random(seed);
