@@ -142,6 +142,14 @@ std::vector<std::pair<int, Tape::RowContent>> Tape::keptRowsOutside(int first, i
     return kept;
 }
 
+void Tape::releaseKeptRow(int row) {
+    if (row >= rowCount())
+        return;
+    rows_[std::size_t(row)].typed = false;
+    rows_[std::size_t(row)].pinned = false;
+    changedFrom(row);
+}
+
 void Tape::restoreKeptRows(const std::vector<std::pair<int, RowContent>>& rows) {
     for (const auto& [index, content] : rows) {
         if (index >= rowCount())

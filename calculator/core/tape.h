@@ -73,6 +73,8 @@ public:
     std::vector<std::pair<int, RowContent>> keptRowsOutside(int first, int count) const;
     // Puts such rows back in place.
     void restoreKeptRows(const std::vector<std::pair<int, RowContent>>& rows);
+    // A row kept before is the evaluation's again: the next one writes it.
+    void releaseKeptRow(int row);
 
     // Evaluates the first rowsToEvaluate() rows (just row 0 while it is alone) and returns the number
     // text of the result or "ERROR". One-operand rows get the value they acted on as their text.

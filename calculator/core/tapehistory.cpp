@@ -1,5 +1,7 @@
 #include "calculator/core/tapehistory.h"
 
+#include <algorithm>
+
 namespace tallimo {
 
 void TapeHistory::beginChange(int first, int count) {
@@ -28,6 +30,11 @@ void TapeHistory::endChange() {
 
 void TapeHistory::apply(const Side& from, const Side& to, int first) {
     tape_.replaceRows(first, int(from.rows.size()), to.rows);
+    for (const auto& [row, content] : from.kept) {
+        if (std::none_of(to.kept.begin(), to.kept.end(),
+                         [row = row](const auto& kept) { return kept.first == row; }))
+            tape_.releaseKeptRow(row);
+    }
     tape_.restoreKeptRows(to.kept);
     tape_.setRowsToEvaluate(to.rowsToEvaluate);
 }

@@ -28,6 +28,7 @@ public:
     bool undo();
     bool redo();
     bool canUndo() const { return !undo_.empty(); }
+    int undoSteps() const { return int(undo_.size()); }
     bool canRedo() const { return !redo_.empty(); }
 
 private:

@@ -427,6 +427,119 @@ private slots:
             QCOMPARE(fast.text(row), decimal.text(row));
     }
 
+    // Undo and redo bring back every earlier state exactly, each row's text and value and the result,
+    // through a mix of keys as the window applies them: rows that fail, points typed on one-operand
+    // rows, palette changes above them, clearing and pasting.
+    void undoAndRedoRestoreEveryEarlierState_data() {
+        QTest::addColumn<quint32>("seed");
+        for (quint32 seed = 1; seed <= 4; ++seed)
+            QTest::addRow("seed %u", seed) << seed;
+    }
+    void undoAndRedoRestoreEveryEarlierState() {
+        QFETCH(quint32, seed);
+        QRandomGenerator random(seed);
+        Tape tape;
+        // A history per round of 50 changes, all of which it keeps.
+        std::optional<TapeHistory> history;
+        QString shown = QStringLiteral("0");
+        const auto snapshot = [&] {
+            QStringList rows;
+            for (int i = 0; i <= tape.currentRow(); ++i) {
+                const ReadNumber& value = tape.value(i);
+                rows.append(QStringLiteral("%1:%2=%3%4")
+                                .arg(tape.operation(i))
+                                .arg(tape.text(i), numberText(value.value))
+                                .arg(value.overflow ? "!" : ""));
+            }
+            return rows.join(u' ') + QStringLiteral(" / %1 = ").arg(tape.rowsToEvaluate()) + shown;
+        };
+        const auto change = [&](int first, int count, const std::function<void()>& edit) {
+            history->beginChange(first, count);
+            edit();
+            history->endChange();
+        };
+        const auto evaluateAll = [&] {
+            tape.includeAllRows();
+            shown = tape.recalculate();
+        };
+        const auto randomChange = [&] {
+            const int newest = tape.currentRow();
+            const quint32 kind = random.bounded(100);
+            if (kind < 40) {
+                change(newest, 1, [&] {
+                    tape.appendToCurrent(QString::number(random.bounded(10)));
+                    evaluateAll();
+                });
+            } else if (kind < 48) {
+                change(newest, 1, [&] { tape.appendDecimalPoint(); });
+            } else if (kind < 52) {
+                change(newest, 1, [&] {
+                    tape.toggleSign();
+                    evaluateAll();
+                });
+            } else if (kind < 57) {
+                change(newest, 1, [&] {
+                    if (tape.deleteLastCharacter())
+                        evaluateAll();
+                });
+            } else if (kind < 80) {
+                change(newest + 1, 0, [&] {
+                    tape.addRow(int(random.bounded(kOperationCount)));
+                    shown = tape.recalculate();
+                });
+            } else if (kind < 92 && newest >= 1) {
+                const int row = 1 + int(random.bounded(newest));
+                change(row, 1, [&] {
+                    tape.setOperation(row, int(random.bounded(kOperationCount)));
+                    evaluateAll();
+                });
+            } else if (kind < 94) {
+                change(0, tape.rowCount(), [&] {
+                    tape.clear();
+                    shown = QStringLiteral("0");
+                });
+            } else if (kind < 97) {
+                change(newest, 1, [&] {
+                    if (newest == 0)
+                        tape.setText(0, QString());
+                    else
+                        tape.removeLastRow();
+                    evaluateAll();
+                });
+            } else {
+                change(newest + 1, 0, [&] {
+                    tape.setText(tape.addRow(operation::Add), QString::number(random.bounded(300)));
+                    evaluateAll();
+                });
+            }
+        };
+        int changes = 0;
+        for (int round = 0; round < 5; ++round) {
+            history.emplace(tape);
+            QStringList states{snapshot()};
+            while (states.size() <= 50) {
+                const int steps = history->undoSteps();
+                randomChange();
+                ++changes;
+                if (history->undoSteps() != steps)
+                    states.append(snapshot());
+                else
+                    QCOMPARE(snapshot(), states.last());
+            }
+            for (qsizetype k = states.size() - 2; k >= 0; --k) {
+                QVERIFY(history->undo());
+                shown = tape.recalculate();
+                QCOMPARE(snapshot(), states[k]);
+            }
+            for (qsizetype k = 1; k < states.size(); ++k) {
+                QVERIFY(history->redo());
+                shown = tape.recalculate();
+                QCOMPARE(snapshot(), states[k]);
+            }
+        }
+        QVERIFY(changes >= 250);
+    }
+
     void noLimitOnRows() {
         Tape tape;
         tape.appendToCurrent(QStringLiteral("1"));
