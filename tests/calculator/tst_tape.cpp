@@ -2,7 +2,10 @@
 #include "calculator/core/tape.h"
 #include "calculator/core/tapehistory.h"
 
+#include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <functional>
@@ -538,6 +541,42 @@ private slots:
             }
         }
         QVERIFY(changes >= 250);
+    }
+
+    // Every tape of the table agrees with an independent model of exact fractions and 60-digit roots,
+    // the tapes whose exact answer is 0 among them. With python3 at hand the model writes the table
+    // again, and it must be the one kept.
+    void agreesWithTheFractionModel() {
+        QFile file(QStringLiteral(QUINDARA_TEST_DATA "/calculator/exact-tapes.txt"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray table = file.readAll();
+        if (const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
+            !python.isEmpty()) {
+            QProcess model;
+            model.start(python, {QStringLiteral(QUINDARA_TEST_DATA "/../calculator/exactmodel.py")});
+            QVERIFY(model.waitForFinished(60000));
+            QCOMPARE(model.exitCode(), 0);
+            QCOMPARE(model.readAllStandardOutput(), table);
+        }
+        QStringList disagreements;
+        int tapes = 0;
+        int zeros = 0;
+        for (const QString& line : QString::fromUtf8(table).split(u'\n', Qt::SkipEmptyParts)) {
+            if (line.startsWith(u'#'))
+                continue;
+            const QStringList parts = line.split(u'\t');
+            QCOMPARE(parts.size(), 2);
+            Tape tape = tapeOf(parts[0].split(QStringLiteral(" | ")));
+            const QString result = tape.recalculate();
+            ++tapes;
+            zeros += parts[1] == u"0" ? 1 : 0;
+            if (result != parts[1])
+                disagreements.append(parts[0] + QStringLiteral(": ") + result +
+                                     QStringLiteral(" instead of ") + parts[1]);
+        }
+        QVERIFY2(disagreements.isEmpty(), qPrintable(disagreements.join(u'\n')));
+        QVERIFY(tapes >= 300);
+        QVERIFY(zeros >= 51);
     }
 
     void noLimitOnRows() {
