@@ -203,15 +203,6 @@ std::optional<ScaledDecimal> scaledFromDigits(bool negative, const std::string& 
     return checked({negative ? -units : units, scale});
 }
 
-UnsignedUnits gcdOf(UnsignedUnits a, UnsignedUnits b) {
-    while (b != 0) {
-        const UnsignedUnits r = a % b;
-        a = b;
-        b = r;
-    }
-    return a;
-}
-
 mpz_class mpzFrom(Units units) {
     const bool negative = units < 0;
     UnsignedUnits magnitude = negative ? UnsignedUnits(-(units + 1)) + 1 : UnsignedUnits(units);
@@ -522,32 +513,32 @@ std::optional<ScaledDecimal> scaledProduct(const ScaledDecimal& a, const ScaledD
 std::optional<ScaledDecimal> scaledQuotient(const ScaledDecimal& a, const ScaledDecimal& b) {
     if (b.units == 0)
         return std::nullopt;
+    // b's units are 2^twos x 5^fives x rest: the quotient is a decimal when rest divides a's units, and
+    // 1 / (2^twos x 5^fives) = 2^(m - twos) x 5^(m - fives) / 10^m with m the larger count.
     const bool negative = (a.units < 0) != (b.units < 0);
-    UnsignedUnits top = a.units < 0 ? UnsignedUnits(-a.units) : UnsignedUnits(a.units);
+    const UnsignedUnits top = a.units < 0 ? UnsignedUnits(-a.units) : UnsignedUnits(a.units);
     UnsignedUnits bottom = b.units < 0 ? UnsignedUnits(-b.units) : UnsignedUnits(b.units);
-    const UnsignedUnits common = gcdOf(top, bottom);
-    top /= common;
-    bottom /= common;
-    // A decimal quotient only when what is left of the divisor is made of twos and fives.
-    int twos = 0;
-    int fives = 0;
-    for (; bottom % 2 == 0; bottom /= 2)
-        ++twos;
-    for (; bottom % 5 == 0; bottom /= 5)
-        ++fives;
-    if (bottom != 1)
+    if (bottom >> 64 != 0)
         return std::nullopt;
-    const int extra = std::max(twos, fives);
-    Units units = Units(top);
-    for (int k = twos; k < extra; ++k) {
+    auto rest = std::uint64_t(bottom);
+    const int twos = __builtin_ctzll(rest);
+    rest >>= twos;
+    int fives = 0;
+    for (; rest % 5 == 0; rest /= 5)
+        ++fives;
+    if (rest != 1 && top % rest != 0)
+        return std::nullopt;
+    auto units = Units(top / rest);
+    const int m = std::max(twos, fives);
+    for (int k = twos; k < m; ++k) {
         if (__builtin_mul_overflow(units, Units(2), &units))
             return std::nullopt;
     }
-    for (int k = fives; k < extra; ++k) {
+    for (int k = fives; k < m; ++k) {
         if (__builtin_mul_overflow(units, Units(5), &units))
             return std::nullopt;
     }
-    int scale = a.scale - b.scale + extra;
+    int scale = a.scale - b.scale + m;
     if (scale < 0) {
         const std::optional<Units> whole = timesPowerOfTen(units, -scale);
         if (!whole)

@@ -316,7 +316,8 @@ std::optional<Number> root(const Number& radicand, const Number& degree) {
             }
             const Ball b = ballOf(radicand);
             Ball r;
-            const int ternary = mpfr_rootn_ui(r.middle.get(), b.middle.get(), n, MPFR_RNDN);
+            const int ternary = n == 2 ? mpfr_sqrt(r.middle.get(), b.middle.get(), MPFR_RNDN)
+                                       : mpfr_rootn_ui(r.middle.get(), b.middle.get(), n, MPFR_RNDN);
             r.error = b.error / double(n) + rounding(ternary);
             const std::optional<Number> result = numberOf(std::move(r));
             return result ? inRange(*result) : std::nullopt;

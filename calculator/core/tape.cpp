@@ -428,8 +428,11 @@ QString Tape::recalculate() {
             rows_[std::size_t(row)].pinned = false;
     }
     pinned_.clear();
-    std::erase_if(typedRows_,
-                  [this](int row) { return row >= rowCount() || !rows_[std::size_t(row)].typed; });
+    // Only one-operand rows can be typed over: a row made one later is written by the evaluation.
+    std::erase_if(typedRows_, [this](int row) {
+        return row >= rowCount() || !rows_[std::size_t(row)].typed ||
+               !isOneOperand(rows_[std::size_t(row)].operation);
+    });
     if (state.fault || state.error)
         return kError;
     return state.isScaled ? numberText(state.scaled) : numberText(*state.value);
