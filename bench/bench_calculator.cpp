@@ -40,7 +40,8 @@ constexpr RowPattern kMixed[] = {
     {tallimo::operation::Power, "2"},         {tallimo::operation::SquareRoot, ""},
     {tallimo::operation::Percent, "100"},     {tallimo::operation::Reciprocal, ""},
     {tallimo::operation::Reciprocal, ""},     {tallimo::operation::Root, "3"},
-    {tallimo::operation::Power, "3"},         {tallimo::operation::Remainder, "1000000"},
+    {tallimo::operation::Power, "3"},         {tallimo::operation::Power, "1.5"},
+    {tallimo::operation::Root, "1.5"},        {tallimo::operation::Remainder, "1000000"},
     {tallimo::operation::WholeQuotient, "1"},
 };
 constexpr RowPattern kBasic[] = {
