@@ -579,6 +579,25 @@ private slots:
         QVERIFY(zeros >= 51);
     }
 
+    // Divisions by many different numbers grow a fraction past what is worth keeping: it is rounded far
+    // beyond the digits shown, and multiplying back still cancels to 0.
+    void longFractionsAreRoundedAndStayRight() {
+        Tape tape;
+        tape.setText(0, QStringLiteral("1"));
+        for (int k = 1; k <= 300; ++k)
+            tape.setText(tape.addRow(operation::Divide),
+                         QStringLiteral("1.%1").arg(k, 3, 10, QLatin1Char('0')));
+        tape.includeAllRows();
+        QCOMPARE(tape.recalculate(), QStringLiteral("1.27357125336448E-18"));
+        QVERIFY(!tape.result().isExact());
+        for (int k = 1; k <= 300; ++k)
+            tape.setText(tape.addRow(operation::Multiply),
+                         QStringLiteral("1.%1").arg(k, 3, 10, QLatin1Char('0')));
+        tape.setText(tape.addRow(operation::Subtract), QStringLiteral("1"));
+        tape.includeAllRows();
+        QCOMPARE(tape.recalculate(), QStringLiteral("0"));
+    }
+
     void noLimitOnRows() {
         Tape tape;
         tape.appendToCurrent(QStringLiteral("1"));
