@@ -31,10 +31,10 @@ Separators Separators::of(const QLocale& locale) {
     return {locale.decimalPoint(), locale.groupSeparator()};
 }
 
-QString formatNumber(const Decimal& value, NumberFormat mode, const Separators& separators,
+QString formatNumber(const Number& value, NumberFormat mode, const Separators& separators,
                      const QString& currencySymbol) {
     const int decimals = decimalsOf(mode);
-    const DecimalDigits digits = roundedToDecimals(decimalDigits(value), decimals);
+    const DecimalDigits digits = roundedToDecimals(value.middle(), decimals);
     const QString all = QString::fromLatin1(digits.digits.data(), qsizetype(digits.digits.size()));
     // Every digit placed: `whole` before the point, `fraction` after it.
     QString whole;

@@ -26,7 +26,7 @@ struct Separators {
 
 // The value rounded to the mode's decimals (halves away from zero), digits grouped in threes, and for
 // the currency modes a blank and the symbol (just the blank when the symbol is empty).
-QString formatNumber(const Decimal& value, NumberFormat mode, const Separators& separators,
+QString formatNumber(const Number& value, NumberFormat mode, const Separators& separators,
                      const QString& currencySymbol);
 // A row or result text read by the reading rule and formatted; a number beyond the double range,
 // which the calculator cannot hold, shows "ERROR".

@@ -1,44 +1,19 @@
 #include "calculator/core/numbers.h"
 
-#include <boost/core/nvp.hpp>
-
 #include <algorithm>
 #include <array>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
-#include <type_traits>
+#include <limits>
 
 namespace tallimo {
 
 namespace {
 
-// Digits kept when reading a text; more than the arithmetic carries, so nothing typed is lost to it.
-constexpr int kKeptDigits = 40;
-// Powers of ten needed to build any number inside the double range from its digits.
-constexpr int kLargestPower = 400;
-// Significant digits asked from the decimal type when taking a value apart.
-constexpr int kDigitsOut = 44;
 constexpr int kShownDigits = 15;
 constexpr int kFirstScientificExponent = 15;
 constexpr int kLastFixedSmallExponent = -4;
-// Limbs of eight decimal digits the decimal type keeps (it works with more digits than it promises).
-constexpr int kDecimalLimbs = Decimal::backend_type::cpp_dec_float_total_digits10 / 8;
-static_assert(kDecimalLimbs * 8 == Decimal::backend_type::cpp_dec_float_total_digits10);
-
-const std::array<Decimal, 2 * kLargestPower + 1>& powersOfTen() {
-    static const auto table = [] {
-        std::array<Decimal, 2 * kLargestPower + 1> powers;
-        powers[kLargestPower] = 1;
-        const Decimal ten = 10;
-        const Decimal tenth("0.1");
-        for (int k = 1; k <= kLargestPower; ++k) {
-            powers[kLargestPower + k] = powers[kLargestPower + k - 1] * ten;
-            powers[kLargestPower - k] = powers[kLargestPower - k + 1] * tenth;
-        }
-        return powers;
-    }();
-    return table;
-}
 
 bool isSkipped(QChar c) {
     return c == u' ' || c == u'\t' || c == u'\n';
@@ -88,20 +63,6 @@ std::optional<int> readExponent(Reader& reader) {
     return negative ? -exponent : exponent;
 }
 
-Decimal fromDigits(const std::string& digits) {
-    Decimal value = 0;
-    std::size_t done = 0;
-    while (done < digits.size()) {
-        const std::size_t length = std::min<std::size_t>(18, digits.size() - done);
-        std::uint64_t chunk = 0;
-        for (std::size_t k = 0; k < length; ++k)
-            chunk = chunk * 10 + std::uint64_t(digits[done + k] - '0');
-        value = value * powerOfTen(int(length)) + Decimal(chunk);
-        done += length;
-    }
-    return value;
-}
-
 void dropTrailingZeros(DecimalDigits& digits) {
     while (!digits.digits.empty() && digits.digits.back() == '0')
         digits.digits.pop_back();
@@ -138,46 +99,47 @@ QString fixedText(const DecimalDigits& digits) {
     return QString::fromLatin1(text.data(), qsizetype(text.size()));
 }
 
-} // namespace
-
-const Decimal& powerOfTen(int exponent) {
-    return powersOfTen()[std::size_t(kLargestPower + exponent)];
+mpz_class powerOfTen(unsigned long exponent) {
+    mpz_class power;
+    mpz_ui_pow_ui(power.get_mpz_t(), 10, exponent);
+    return power;
 }
 
-int leadingExponent(const Decimal& value) {
-    return int(value.backend().order());
+// round(|value| x 10^scale), halves away from zero, or cut towards zero.
+mpz_class scaledWhole(const mpq_class& value, int scale, bool cut) {
+    mpz_class numerator = abs(value.get_num());
+    mpz_class denominator = value.get_den();
+    if (scale >= 0)
+        numerator *= powerOfTen((unsigned long)scale);
+    else
+        denominator *= powerOfTen((unsigned long)-scale);
+    mpz_class quotient;
+    mpz_class remainder;
+    mpz_tdiv_qr(quotient.get_mpz_t(), remainder.get_mpz_t(), numerator.get_mpz_t(), denominator.get_mpz_t());
+    if (!cut && 2 * remainder >= denominator)
+        ++quotient;
+    return quotient;
 }
 
-double approximateLog10(const Decimal& value) {
-    double mantissa = 0;
-    int exponent = 0;
-    value.backend().extract_parts(mantissa, exponent);
-    return std::log10(std::abs(mantissa)) + exponent;
+DecimalDigits digitsOf(bool negative, const mpz_class& whole, int scale) {
+    DecimalDigits digits;
+    if (whole == 0)
+        return digits;
+    digits.negative = negative;
+    digits.digits = whole.get_str();
+    digits.exponent = int(digits.digits.size()) - scale;
+    dropTrailingZeros(digits);
+    return digits;
 }
 
-const Decimal& largestNumber() {
-    static const Decimal largest("1.7976931348623157e308");
-    return largest;
+QString shownText(const DecimalDigits& digits) {
+    if (digits.digits.empty())
+        return QStringLiteral("0");
+    const int scientificExponent = digits.exponent - 1;
+    if (scientificExponent >= kFirstScientificExponent || scientificExponent < kLastFixedSmallExponent)
+        return scientificText(digits);
+    return fixedText(digits);
 }
-
-const Decimal& smallestNumber() {
-    static const Decimal smallest("4.9406564584124654e-324");
-    return smallest;
-}
-
-RangeCheck keepInRange(Decimal& value) {
-    // Leading digits between 10^-300 and 10^300 lie well inside the range, and need no comparisons.
-    if (value.sign() != 0 && boost::multiprecision::isfinite(value) && std::abs(leadingExponent(value)) < 300)
-        return RangeCheck::Fits;
-    const Decimal magnitude = abs(value);
-    if (magnitude > largestNumber())
-        return RangeCheck::Overflows;
-    if (magnitude < smallestNumber())
-        value = 0;
-    return RangeCheck::Fits;
-}
-
-namespace {
 
 using Units = ScaledUnits;
 __extension__ typedef unsigned __int128 UnsignedUnits; // a GNU type: -Wpedantic wants it marked
@@ -241,7 +203,86 @@ std::optional<ScaledDecimal> scaledFromDigits(bool negative, const std::string& 
     return checked({negative ? -units : units, scale});
 }
 
+mpz_class mpzFrom(Units units) {
+    const bool negative = units < 0;
+    UnsignedUnits magnitude = negative ? UnsignedUnits(-(units + 1)) + 1 : UnsignedUnits(units);
+    mpz_class result;
+    mpz_import(result.get_mpz_t(), 2, -1, sizeof(std::uint64_t), 0, 0,
+               std::array<std::uint64_t, 2>{std::uint64_t(magnitude), std::uint64_t(magnitude >> 64)}.data());
+    return negative ? mpz_class(-result) : result;
+}
+
 } // namespace
+
+Real::Real() {
+    mpfr_init2(value_, kBits);
+    mpfr_set_zero(value_, 1);
+}
+
+Real::Real(const Real& other) {
+    mpfr_init2(value_, kBits);
+    mpfr_set(value_, other.value_, MPFR_RNDN);
+}
+
+Real::Real(Real&& other) noexcept {
+    mpfr_init2(value_, kBits);
+    mpfr_swap(value_, other.value_);
+}
+
+Real& Real::operator=(const Real& other) {
+    if (this != &other)
+        mpfr_set(value_, other.value_, MPFR_RNDN);
+    return *this;
+}
+
+Real& Real::operator=(Real&& other) noexcept {
+    mpfr_swap(value_, other.value_);
+    return *this;
+}
+
+Real::~Real() {
+    mpfr_clear(value_);
+}
+
+Number::Number(Real approximation, double relativeError)
+    : value_(Approximation{std::move(approximation), relativeError}) {}
+
+mpq_class Number::middle() const {
+    if (isExact())
+        return fraction();
+    mpq_class value;
+    mpfr_get_q(value.get_mpq_t(), approximation().get());
+    return value;
+}
+
+double Number::relativeError() const {
+    return isExact() ? 0.0 : std::get<Approximation>(value_).error;
+}
+
+int Number::sign() const {
+    if (isExact())
+        return sgn(fraction());
+    return mpfr_sgn(approximation().get());
+}
+
+bool Number::operator==(const Number& other) const {
+    if (isExact() != other.isExact())
+        return false;
+    if (isExact())
+        return fraction() == other.fraction();
+    return mpfr_equal_p(approximation().get(), other.approximation().get()) != 0 &&
+           relativeError() == other.relativeError();
+}
+
+const mpq_class& largestNumber() {
+    static const mpq_class largest(DBL_MAX);
+    return largest;
+}
+
+const mpq_class& smallestNumber() {
+    static const mpq_class smallest(std::numeric_limits<double>::denorm_min());
+    return smallest;
+}
 
 ReadNumber readNumber(QStringView text) {
     Reader reader(text);
@@ -262,8 +303,7 @@ ReadNumber readNumber(QStringView text) {
                 if (afterPoint)
                     --exponent;
             } else {
-                if (mantissa.size() < std::size_t(kKeptDigits))
-                    mantissa += digit;
+                mantissa += digit;
                 if (!afterPoint)
                     ++exponent;
             }
@@ -292,314 +332,67 @@ ReadNumber readNumber(QStringView text) {
     }
     if (exponent - 1 < -325)
         return result;
-    result.value = fromDigits(mantissa) * powerOfTen(exponent - int(mantissa.size()));
-    if (negative)
-        result.value = -result.value;
-    result.overflow = keepInRange(result.value) == RangeCheck::Overflows;
-    if (result.overflow)
-        result.value = 0;
+    mpq_class value = fractionFrom(DecimalDigits{negative, mantissa, exponent});
+    if (abs(value) > largestNumber()) {
+        result.overflow = true;
+        result.scaled.reset();
+        return result;
+    }
+    if (abs(value) < smallestNumber())
+        return result;
+    result.value = Number(std::move(value));
     result.scaled = result.overflow ? std::nullopt : scaledFromDigits(negative, mantissa, exponent);
     return result;
 }
 
-namespace {
-
-// The decimal type's own parts: limbs of eight decimal digits, the most significant first (value =
-// limb0.limb1limb2... x 10^exponent) and the sign.
-struct DecimalParts {
-    std::array<std::uint32_t, kDecimalLimbs> limbs{};
-    int exponent = 0;
-    bool negative = false;
-    int limbsRead = 0;
-    // Limbs that take part in arithmetic; any beyond are left over from earlier values.
-    int precision = 0;
-};
-
-// Reads the parts through the type's serialisation hook, its only public way to them; each field
-// arrives under its name.
-class PartsReader {
-public:
-    explicit PartsReader(DecimalParts& parts) : parts_(parts) {}
-    // The fields' names differ in their first letters ("digit", "exponent", "sign", "class-type",
-    // "precision"): that letter tells them apart without comparing whole names on every read.
-    template <typename T> PartsReader& operator&(const boost::serialization::nvp<T>& field) {
-        const char initial = field.name()[0];
-        if constexpr (std::is_same_v<T, std::uint32_t>) {
-            if (initial == 'd' && parts_.limbsRead < kDecimalLimbs)
-                parts_.limbs[std::size_t(parts_.limbsRead++)] = field.const_value();
-        } else if constexpr (std::is_same_v<T, bool>) {
-            parts_.negative = field.const_value();
-        } else if constexpr (std::is_integral_v<T>) {
-            if (initial == 'e')
-                parts_.exponent = int(field.const_value());
-            else if (initial == 'p')
-                parts_.precision = int(field.const_value());
-        }
-        return *this;
+DecimalDigits roundedToSignificant(const mpq_class& value, int count, bool cut) {
+    if (sgn(value) == 0)
+        return {};
+    // The exponent of the leading digit, from the sizes and then checked on the cut digits.
+    int lead =
+        int(mpz_sizeinbase(value.get_num_mpz_t(), 10)) - int(mpz_sizeinbase(value.get_den_mpz_t(), 10));
+    const mpz_class top = powerOfTen((unsigned long)count);
+    for (;;) {
+        const mpz_class whole = scaledWhole(value, count - 1 - lead, true);
+        if (whole >= top)
+            ++lead;
+        else if (whole * 10 < top)
+            --lead;
+        else
+            break;
     }
-
-private:
-    DecimalParts& parts_;
-};
-
-DecimalParts partsOf(const Decimal& value) {
-    DecimalParts parts;
-    PartsReader reader(parts);
-    // The hook only reads the fields here; it is not const because archives may also write them.
-    const_cast<Decimal&>(value).backend().serialize(reader, 0U);
-    return parts;
+    const int scale = count - 1 - lead;
+    return digitsOf(sgn(value) < 0, scaledWhole(value, scale, cut), scale);
 }
 
-// The digits as the type's own text with kDigitsOut digits after the point gives them (its str() in
-// scientific form), without building that text through a string stream: the first kDigitsOut + 1 digits
-// of the limbs, rounded on the next digit, halves to even only when nothing follows.
-std::optional<DecimalDigits> digitsFromParts(const DecimalParts& parts) {
-    if (parts.limbsRead != kDecimalLimbs || parts.limbs[0] == 0)
-        return std::nullopt;
-    constexpr int kWanted = kDigitsOut + 1;
-    constexpr int kLimbsUsed = std::min(kWanted / 8 + 2, kDecimalLimbs);
-    char text[8 * kLimbsUsed];
-    int length = 0;
-    char lead[8];
-    int leadLength = 0;
-    for (std::uint32_t limb = parts.limbs[0]; limb != 0; limb /= 10)
-        lead[leadLength++] = char('0' + limb % 10);
-    while (leadLength > 0)
-        text[length++] = lead[--leadLength];
-    int exponent = parts.exponent + length - 1;
-    for (int k = 1; k < kLimbsUsed; ++k) {
-        std::uint32_t limb = parts.limbs[std::size_t(k)];
-        for (int d = 7; d >= 0; --d) {
-            text[length + d] = char('0' + limb % 10);
-            limb /= 10;
-        }
-        length += 8;
-    }
-    const int next = text[kWanted] - '0';
-    bool up = next >= 5;
-    if (next == 5 && (text[kWanted - 1] - '0') % 2 == 0) {
-        bool restZero = std::all_of(text + kWanted + 1, text + length, [](char c) { return c == '0'; });
-        for (int k = kLimbsUsed; k < kDecimalLimbs && restZero; ++k)
-            restZero = parts.limbs[std::size_t(k)] == 0;
-        if (restZero)
-            up = false;
-    }
-    if (up) {
-        int at = kWanted - 1;
-        while (at > 0 && text[at] == '9')
-            text[at--] = '0';
-        if (at == 0 && text[0] == '9') {
-            text[0] = '1';
-            ++exponent;
-        } else {
-            ++text[at];
-        }
-    }
-    DecimalDigits result;
-    result.negative = parts.negative;
-    result.digits.assign(text, std::size_t(kWanted));
-    result.exponent = exponent + 1;
-    dropTrailingZeros(result);
-    return result;
+DecimalDigits roundedToDecimals(const mpq_class& value, int decimals) {
+    return digitsOf(sgn(value) < 0, scaledWhole(value, decimals, false), decimals);
 }
 
-constexpr std::array<std::uint32_t, 9> kLimbPowers = {1,       10,        100,        1'000,      10'000,
-                                                      100'000, 1'000'000, 10'000'000, 100'000'000};
-
-int digitCount(std::uint32_t limb) {
-    int count = 1;
-    while (count < 8 && limb >= kLimbPowers[std::size_t(count)])
-        ++count;
-    return count;
-}
-
-} // namespace
-
-bool sameDigitsFrom(const Decimal& value, int first, int last) {
-    const DecimalParts parts = partsOf(value);
-    if (parts.limbsRead != kDecimalLimbs || parts.limbs[0] == 0 || parts.precision != kDecimalLimbs)
-        return true;
-    const int leadDigits = digitCount(parts.limbs[0]);
-    // The digit at a position counted from 1 at the leading digit; 0 past the last limb.
-    const auto digitAt = [&](int position) -> std::uint32_t {
-        if (position <= leadDigits)
-            return parts.limbs[0] / kLimbPowers[std::size_t(leadDigits - position)] % 10;
-        const int offset = position - leadDigits - 1;
-        const int limb = 1 + offset / 8;
-        if (limb >= kDecimalLimbs)
-            return 0;
-        return parts.limbs[std::size_t(limb)] / kLimbPowers[std::size_t(7 - offset % 8)] % 10;
-    };
-    const std::uint32_t digit = digitAt(first);
-    if (digit != 0 && digit != 9)
-        return false;
-    for (int position = first + 1; position <= last; ++position) {
-        if (digitAt(position) != digit)
-            return false;
-    }
-    return true;
-}
-
-std::optional<std::uint32_t> smallWholeNumber(const Decimal& value) {
-    if (value.sign() <= 0 || !boost::multiprecision::isfinite(value))
-        return std::nullopt;
-    // One limb at exponent 0 is a whole number below 10^8; every other limb must be 0 for the value
-    // to compare equal to it.
-    const DecimalParts parts = partsOf(value);
-    if (parts.limbsRead != kDecimalLimbs || parts.exponent != 0 ||
-        std::any_of(parts.limbs.begin() + 1, parts.limbs.end(), [](std::uint32_t limb) { return limb != 0; }))
-        return std::nullopt;
-    return parts.limbs[0];
-}
-
-std::optional<std::int64_t> wholeHalfEven(const Decimal& value, bool ofShownValue) {
-    if (value.sign() == 0)
-        return 0;
-    if (!boost::multiprecision::isfinite(value))
-        return std::nullopt;
-    const DecimalParts parts = partsOf(value);
-    if (parts.limbsRead != kDecimalLimbs || parts.limbs[0] == 0 || parts.precision != kDecimalLimbs)
-        return std::nullopt;
-    const int leadDigits = digitCount(parts.limbs[0]);
-    const int lead = parts.exponent + leadDigits - 1;
-    // Below 0.1 every rounding gives 0 (shown values too: 15 digits rounded up reach 0.1 at most);
-    // from 10^10 on the number is no 32-bit whole number, and is left to the decimal way.
-    if (lead < -1)
-        return 0;
-    if (lead >= 10)
-        return std::nullopt;
-    const int sign = parts.negative ? -1 : 1;
-    // Halves go to the even neighbour: q + r / unit rounded, 0 <= r < unit, with r compared to the half.
-    const auto halfEven = [sign](std::uint64_t q, int comparedToHalf) {
-        if (comparedToHalf > 0 || (comparedToHalf == 0 && q % 2 != 0))
-            ++q;
-        return sign * std::int64_t(q);
-    };
-    if (ofShownValue) {
-        // The first 16 digits: 15 shown, rounded half up on the 16th (as the shown text rounds, away
-        // from zero), so the shown value is shown x 10^(lead - 14) with 14 - lead from 5 to 15.
-        const UnsignedUnits leading = UnsignedUnits(parts.limbs[0]) * 10'000'000'000'000'000U +
-                                      UnsignedUnits(parts.limbs[1]) * 100'000'000U + parts.limbs[2];
-        const auto sixteen = std::uint64_t(leading / UnsignedUnits(kLimbPowers[std::size_t(leadDigits)]));
-        const std::uint64_t shown = sixteen / 10 + (sixteen % 10 >= 5 ? 1 : 0);
-        std::uint64_t unit = 1;
-        for (int k = 0; k < 14 - lead; ++k)
-            unit *= 10;
-        const std::uint64_t r = shown % unit;
-        return halfEven(shown / unit, 2 * r > unit ? 1 : (2 * r < unit ? -1 : 0));
-    }
-    // A negative value's fraction is worked out from the whole number below it; when that number has
-    // a limb more (below -1 for -0.7, -100000000 for -99999999.7), the decimal way drops the last limb
-    // of the value first, and the rounding is left to it.
-    if (parts.negative && (parts.exponent < 0 || (parts.exponent == 0 && parts.limbs[0] == 99'999'999U)))
-        return std::nullopt;
-    // The whole part from the limbs at exponents 8 and 0, the fraction from the limbs below.
-    std::uint64_t whole = 0;
-    int limb = 0;
-    for (int exponent = parts.exponent; exponent >= 0; exponent -= 8, ++limb)
-        whole = whole * 100'000'000U + parts.limbs[std::size_t(limb)];
-    int comparedToHalf = 0;
-    if (parts.limbs[std::size_t(limb)] != 50'000'000U) {
-        comparedToHalf = parts.limbs[std::size_t(limb)] > 50'000'000U ? 1 : -1;
-    } else {
-        comparedToHalf = std::any_of(parts.limbs.begin() + limb + 1, parts.limbs.end(),
-                                     [](std::uint32_t rest) { return rest != 0; })
-                             ? 1
-                             : 0;
-    }
-    return halfEven(whole, comparedToHalf);
-}
-
-DecimalDigits decimalDigits(const Decimal& value) {
-    DecimalDigits result;
-    if (value == 0)
-        return result;
-    if (boost::multiprecision::isfinite(value)) {
-        if (std::optional<DecimalDigits> fast = digitsFromParts(partsOf(value)))
-            return *std::move(fast);
-    }
-    const std::string text = value.str(kDigitsOut, std::ios_base::scientific);
-    std::size_t position = 0;
-    if (text[position] == '-') {
-        result.negative = true;
-        ++position;
-    }
-    const std::size_t marker = text.find_first_of("eE", position);
-    for (std::size_t k = position; k < marker; ++k)
-        if (text[k] != '.')
-            result.digits += text[k];
-    result.exponent = std::stoi(text.substr(marker + 1)) + 1;
-    dropTrailingZeros(result);
-    return result;
-}
-
-DecimalDigits roundedToSignificant(DecimalDigits digits, int count) {
-    if (count < 0 || digits.digits.size() <= std::size_t(count))
-        return digits;
-    const bool up = digits.digits[std::size_t(count)] >= '5';
-    digits.digits.resize(std::size_t(count));
-    if (up) {
-        int k = count - 1;
-        while (k >= 0 && digits.digits[std::size_t(k)] == '9')
-            digits.digits[std::size_t(k--)] = '0';
-        if (k >= 0) {
-            ++digits.digits[std::size_t(k)];
-        } else {
-            digits.digits.insert(digits.digits.begin(), '1');
-            ++digits.exponent;
-        }
-    }
-    dropTrailingZeros(digits);
-    return digits;
-}
-
-DecimalDigits roundedToDecimals(DecimalDigits digits, int decimals) {
-    if (digits.digits.empty())
-        return digits;
-    const int kept = digits.exponent + decimals;
-    if (kept > 0)
-        return roundedToSignificant(std::move(digits), kept);
-    if (kept == 0 && digits.digits[0] >= '5') {
-        digits.digits = "1";
-        ++digits.exponent;
-        return digits;
-    }
-    return {};
-}
-
-Decimal decimalFrom(const DecimalDigits& digits) {
+mpq_class fractionFrom(const DecimalDigits& digits) {
     if (digits.digits.empty())
         return 0;
-    const std::string kept = digits.digits.substr(0, std::size_t(kKeptDigits));
-    const int scale = digits.exponent - int(kept.size());
-    const Decimal scaleFactor =
-        std::abs(scale) <= kLargestPower ? powerOfTen(scale) : pow(Decimal(10), Decimal(scale));
-    const Decimal value = fromDigits(kept) * scaleFactor;
-    return digits.negative ? -value : value;
+    mpq_class value(mpz_class(digits.digits, 10));
+    const int scale = digits.exponent - int(digits.digits.size());
+    if (scale >= 0)
+        value *= powerOfTen((unsigned long)scale);
+    else
+        value /= powerOfTen((unsigned long)-scale);
+    value.canonicalize();
+    return digits.negative ? mpq_class(-value) : value;
 }
 
-namespace {
-
-QString shownText(const DecimalDigits& digits) {
-    if (digits.digits.empty())
-        return QStringLiteral("0");
-    const int scientificExponent = digits.exponent - 1;
-    if (scientificExponent >= kFirstScientificExponent || scientificExponent < kLastFixedSmallExponent)
-        return scientificText(digits);
-    return fixedText(digits);
-}
-
-} // namespace
-
-QString numberText(const Decimal& value) {
-    DecimalDigits digits = roundedToSignificant(decimalDigits(value), kShownDigits);
+QString numberText(const Number& value) {
+    int count = kShownDigits;
+    // An approximation shows only the digits its error leaves right.
+    if (const double error = value.relativeError(); error > 1e-16)
+        count = std::clamp(int(-std::log10(error)) - 1, 1, kShownDigits);
+    const mpq_class middle = value.middle();
+    DecimalDigits digits = roundedToSignificant(middle, count);
     // Rounding up can carry a value at the top of the range beyond it ("1.79769313486232E+308"), and
     // that text would read back as an overflow: there the digits are cut instead.
-    if (digits.exponent >= 309 && abs(decimalFrom(digits)) > largestNumber()) {
-        digits = decimalDigits(value);
-        digits.digits.resize(std::min(digits.digits.size(), std::size_t(kShownDigits)));
-        dropTrailingZeros(digits);
-    }
+    if (digits.exponent >= 309 && abs(fractionFrom(digits)) > largestNumber())
+        digits = roundedToSignificant(middle, count, true);
     return shownText(digits);
 }
 
@@ -613,41 +406,85 @@ QString numberText(const ScaledDecimal& value) {
     digits.negative = value.units < 0;
     digits.exponent = int(digits.digits.size()) - value.scale;
     dropTrailingZeros(digits);
-    return shownText(roundedToSignificant(std::move(digits), kShownDigits));
+    if (digits.digits.size() > std::size_t(kShownDigits)) {
+        // Halves away from zero, on digits that are all there is.
+        const bool up = digits.digits[std::size_t(kShownDigits)] >= '5';
+        digits.digits.resize(std::size_t(kShownDigits));
+        if (up) {
+            int k = kShownDigits - 1;
+            while (k >= 0 && digits.digits[std::size_t(k)] == '9')
+                digits.digits[std::size_t(k--)] = '0';
+            if (k >= 0) {
+                ++digits.digits[std::size_t(k)];
+            } else {
+                digits.digits.insert(digits.digits.begin(), '1');
+                ++digits.exponent;
+            }
+        }
+        dropTrailingZeros(digits);
+    }
+    return shownText(digits);
 }
 
-Decimal roundedHalfAway(const Decimal& value) {
-    if (value.sign() == 0 || !boost::multiprecision::isfinite(value))
-        return value;
-    // The decimal type's round() converts the half from a float on every call, the costly part of it.
-    static const Decimal half("0.5");
-    return value.sign() < 0 ? ceil(value - half) : floor(value + half);
+int leadingExponent(const Number& value) {
+    if (value.isZero())
+        return 0;
+    return roundedToSignificant(value.middle(), 1, true).exponent - 1;
 }
 
-Decimal shownValue(const Decimal& value) {
-    if (value == 0)
-        return value;
-    // Scaled to a whole number of 15 digits, rounded halves away from zero as numberText does.
-    const int shift = kShownDigits - 1 - leadingExponent(value);
-    if (std::abs(shift) > kLargestPower)
-        return value;
-    return roundedHalfAway(value * powerOfTen(shift)) * powerOfTen(-shift);
+double approximateLog10(const Number& value) {
+    if (value.isZero())
+        return -HUGE_VAL;
+    long exponent = 0;
+    double mantissa = 0;
+    if (value.isExact()) {
+        const double numerator = mpz_get_d_2exp(&exponent, value.fraction().get_num_mpz_t());
+        long denominatorExponent = 0;
+        const double denominator = mpz_get_d_2exp(&denominatorExponent, value.fraction().get_den_mpz_t());
+        mantissa = numerator / denominator;
+        exponent -= denominatorExponent;
+    } else {
+        mantissa = mpfr_get_d_2exp(&exponent, value.approximation().get(), MPFR_RNDN);
+    }
+    return std::log10(std::abs(mantissa)) + double(exponent) * std::log10(2.0);
 }
 
-std::optional<ScaledDecimal> scaledFrom(const Decimal& value) {
-    const DecimalDigits digits = decimalDigits(value);
-    return scaledFromDigits(digits.negative, digits.digits, digits.exponent);
+std::optional<ScaledDecimal> scaledFrom(const mpq_class& value) {
+    // Only a denominator of twos and fives makes a decimal; small ones are all that can fit.
+    const mpz_class& denominator = value.get_den();
+    if (mpz_sizeinbase(denominator.get_mpz_t(), 2) > 64 || mpz_sizeinbase(value.get_num_mpz_t(), 2) > 120)
+        return std::nullopt;
+    std::uint64_t rest = mpz_get_ui(denominator.get_mpz_t());
+    int twos = 0;
+    int fives = 0;
+    for (; rest % 2 == 0; rest /= 2)
+        ++twos;
+    for (; rest % 5 == 0; rest /= 5)
+        ++fives;
+    if (rest != 1)
+        return std::nullopt;
+    const int scale = std::max(twos, fives);
+    mpz_class units = value.get_num();
+    for (int k = twos; k < scale; ++k)
+        units *= 2;
+    for (int k = fives; k < scale; ++k)
+        units *= 5;
+    if (mpz_sizeinbase(units.get_mpz_t(), 2) > 120)
+        return std::nullopt;
+    std::array<std::uint64_t, 2> words{};
+    mpz_export(words.data(), nullptr, -1, sizeof(std::uint64_t), 0, 0, units.get_mpz_t());
+    const Units magnitude = Units((UnsignedUnits(words[1]) << 64) | words[0]);
+    return checked({sgn(units) < 0 ? -magnitude : magnitude, scale});
 }
 
-Decimal decimalFrom(const ScaledDecimal& value) {
-    const Units magnitude = value.units < 0 ? -value.units : value.units;
-    constexpr Units kChunk = 1'000'000'000'000'000'000;
-    // Below 10^34, so the high part has at most 16 digits.
-    Decimal result = Decimal(std::uint64_t(magnitude / kChunk)) * powerOfTen(18) +
-                     Decimal(std::uint64_t(magnitude % kChunk));
-    if (value.scale > 0)
-        result *= powerOfTen(-value.scale);
-    return value.units < 0 ? -result : result;
+mpq_class fractionFrom(const ScaledDecimal& value) {
+    mpq_class result(mpzFrom(value.units), powerOfTen((unsigned long)value.scale));
+    result.canonicalize();
+    return result;
+}
+
+Number numberFrom(const ScaledDecimal& value) {
+    return Number(fractionFrom(value));
 }
 
 std::optional<ScaledDecimal> scaledSum(const ScaledDecimal& a, const ScaledDecimal& b) {
@@ -671,6 +508,45 @@ std::optional<ScaledDecimal> scaledProduct(const ScaledDecimal& a, const ScaledD
         return checked({product, x.scale + y.scale + extraScale});
     }
     return checked({product, a.scale + b.scale + extraScale});
+}
+
+std::optional<ScaledDecimal> scaledQuotient(const ScaledDecimal& a, const ScaledDecimal& b) {
+    if (b.units == 0)
+        return std::nullopt;
+    // b's units are 2^twos x 5^fives x rest: the quotient is a decimal when rest divides a's units, and
+    // 1 / (2^twos x 5^fives) = 2^(m - twos) x 5^(m - fives) / 10^m with m the larger count.
+    const bool negative = (a.units < 0) != (b.units < 0);
+    const UnsignedUnits top = a.units < 0 ? UnsignedUnits(-a.units) : UnsignedUnits(a.units);
+    UnsignedUnits bottom = b.units < 0 ? UnsignedUnits(-b.units) : UnsignedUnits(b.units);
+    if (bottom >> 64 != 0)
+        return std::nullopt;
+    auto rest = std::uint64_t(bottom);
+    const int twos = __builtin_ctzll(rest);
+    rest >>= twos;
+    int fives = 0;
+    for (; rest % 5 == 0; rest /= 5)
+        ++fives;
+    if (rest != 1 && top % rest != 0)
+        return std::nullopt;
+    auto units = Units(top / rest);
+    const int m = std::max(twos, fives);
+    for (int k = twos; k < m; ++k) {
+        if (__builtin_mul_overflow(units, Units(2), &units))
+            return std::nullopt;
+    }
+    for (int k = fives; k < m; ++k) {
+        if (__builtin_mul_overflow(units, Units(5), &units))
+            return std::nullopt;
+    }
+    int scale = a.scale - b.scale + m;
+    if (scale < 0) {
+        const std::optional<Units> whole = timesPowerOfTen(units, -scale);
+        if (!whole)
+            return std::nullopt;
+        units = *whole;
+        scale = 0;
+    }
+    return checked({negative ? -units : units, scale});
 }
 
 ScaledDecimal shortened(ScaledDecimal value) {
@@ -723,36 +599,18 @@ std::optional<ScaledDecimal> exactSquareRoot(const ScaledDecimal& value) {
     return ScaledDecimal{Units(root), even.scale / 2};
 }
 
-bool sameMagnitude(const ScaledDecimal& a, const ScaledDecimal& b) {
-    // Without trailing zeros (down to whole units) each value has one spelling.
-    const ScaledDecimal x = shortened(a);
-    const ScaledDecimal y = shortened(b);
-    return x.scale == y.scale && (x.units == y.units || x.units == -y.units);
+mpz_class roundedHalfEven(const mpq_class& value) {
+    mpz_class below;
+    mpz_fdiv_q(below.get_mpz_t(), value.get_num_mpz_t(), value.get_den_mpz_t());
+    const mpq_class fraction = value - below;
+    const int half = cmp(fraction, mpq_class(1, 2));
+    if (half > 0 || (half == 0 && mpz_odd_p(below.get_mpz_t())))
+        ++below;
+    return below;
 }
 
-Decimal reciprocalAsDivided(const Decimal& divisor) {
-    Decimal reciprocal = divisor;
-    reciprocal.backend().calculate_inv();
-    return reciprocal;
-}
-
-Decimal quotientBy(const Decimal& dividend, const Decimal& divisor, const Decimal& reciprocal) {
-    // The decimal type's division: a divisor of the same magnitude gives exactly one, anything else is
-    // multiplied by the reciprocal.
-    if (abs(dividend) == abs(divisor))
-        return (dividend < 0) != (divisor < 0) ? Decimal(-1) : Decimal(1);
-    return dividend * reciprocal;
-}
-
-Decimal roundedHalfEven(const Decimal& value) {
-    const Decimal below = floor(value);
-    const Decimal fraction = value - below;
-    static const Decimal half("0.5");
-    if (fraction > half)
-        return below + 1;
-    if (fraction < half)
-        return below;
-    return fmod(below, Decimal(2)) == 0 ? below : below + 1;
+Number roundedHalfEven(const Number& value) {
+    return Number(mpq_class(roundedHalfEven(value.middle())));
 }
 
 } // namespace tallimo

@@ -31,20 +31,29 @@ constexpr bool isOneOperand(int code) {
     return code == operation::SquareRoot || code == operation::Reciprocal || code == operation::Factorial;
 }
 
-// Each returns nothing when the result is undefined or leaves the double range.
-std::optional<Decimal> power(const Decimal& base, const Decimal& exponent);
-std::optional<Decimal> root(const Decimal& radicand, const Decimal& degree);
-std::optional<Decimal> squareRoot(const Decimal& value);
+// Each returns nothing when the result is undefined or leaves the double range. Exact operands give
+// exact results wherever one exists; roots and non-whole powers are rounded from the working precision.
+std::optional<Number> sum(const Number& a, const Number& b);
+std::optional<Number> difference(const Number& a, const Number& b);
+std::optional<Number> product(const Number& a, const Number& b);
+// b is not 0.
+std::optional<Number> quotient(const Number& a, const Number& b);
+// x x acc / 100; the product alone must fit the range too.
+std::optional<Number> percent(const Number& acc, const Number& x);
+std::optional<Number> power(const Number& base, const Number& exponent);
+// degree is not 0.
+std::optional<Number> root(const Number& radicand, const Number& degree);
+std::optional<Number> squareRoot(const Number& value);
+// value is not 0.
+std::optional<Number> reciprocal(const Number& value);
 // 1 multiplied by every whole k with 2 <= k <= value.
-std::optional<Decimal> factorial(const Decimal& value);
+std::optional<Number> factorial(const Number& value);
 
 enum class WholeDivision { Remainder, Quotient };
-// Divides the shown value of the dividend and the divisor, each rounded half to even as a 32-bit whole
-// number, as the calculator always has; read off the digits where they allow, sparing the decimal rounding.
-std::optional<Decimal> wholeDivisionOfShown(const Decimal& dividend, const Decimal& divisor,
-                                            WholeDivision part);
+// Divides the two values, each rounded half to even as a 32-bit whole number.
+std::optional<Number> wholeDivision(const Number& dividend, const Number& divisor, WholeDivision part);
 
 // The value itself when it lies inside the double range (tiny magnitudes become 0).
-std::optional<Decimal> inRange(Decimal value);
+std::optional<Number> inRange(Number value);
 
 } // namespace tallimo

@@ -16,20 +16,8 @@ constexpr ScaledUnits kSmallestWhole = std::numeric_limits<std::int32_t>::min();
 constexpr ScaledUnits kLargestWhole = std::numeric_limits<std::int32_t>::max();
 // Whole exponents up to this are multiplied out on scaled integers; beyond, the digits never fit anyway.
 constexpr ScaledUnits kLargestScaledExponent = 128;
-// A value whose leading digit lies between 10^-299 and 10^299 shows as a non-zero number that reads back
-// inside the range.
-constexpr int kWellInsideExponent = 300;
-
-const Decimal& hundred() {
-    static const Decimal value(100);
-    return value;
-}
-
-// The reciprocal the decimal type's division by 100 multiplies by.
-const Decimal& reciprocalOfHundred() {
-    static const Decimal reciprocal = reciprocalAsDivided(hundred());
-    return reciprocal;
-}
+// Whole numbers up to this are multiplied out for a factorial on 64 bits (20! fits).
+constexpr ScaledUnits kLargestScaledFactorial = 20;
 
 } // namespace
 
@@ -45,7 +33,9 @@ void Tape::setText(int row, const QString& text) {
         return;
     target.text = text;
     target.value.reset();
-    target.divisor.reset();
+    target.typed = true;
+    if (typedRows_.empty() || typedRows_.back() != row)
+        typedRows_.push_back(row);
     changedFrom(row);
 }
 
@@ -89,7 +79,7 @@ bool Tape::deleteLastCharacter() {
 }
 
 int Tape::addRow(int code) {
-    rows_.push_back(Row{QString(), code, QString(), std::nullopt, nullptr, std::nullopt, std::nullopt});
+    rows_.push_back(Row{QString(), code, QString(), std::nullopt, std::nullopt, std::nullopt, false, false});
     const int added = currentRow();
     rowsToEvaluate_ = isOneOperand(code) ? added + 1 : added;
     return added;
@@ -98,8 +88,10 @@ int Tape::addRow(int code) {
 void Tape::clear() {
     rows_.resize(1);
     // Row 0's format snapshot stays: only a format key rewrites it.
-    rows_[0] = Row{QString(), 0, rows_[0].formatted, std::nullopt, nullptr, std::nullopt, std::nullopt};
+    rows_[0] = Row{QString(), 0, rows_[0].formatted, std::nullopt, std::nullopt, std::nullopt, false, false};
     rowsToEvaluate_ = 1;
+    typedRows_.clear();
+    pinned_.clear();
     changedFrom(0);
     states_.clear();
     states_.shrink_to_fit();
@@ -115,14 +107,66 @@ void Tape::removeLastRow() {
     states_.resize(std::min(states_.size(), rows_.size()));
 }
 
+bool Tape::isKept(int row) const {
+    const Row& target = rows_[std::size_t(row)];
+    return isOneOperand(target.operation) && (target.typed || row >= reached_);
+}
+
+Tape::RowContent Tape::contentOf(int row) const {
+    const Row& target = rows_[std::size_t(row)];
+    return {textOf(target), target.operation, target.formatted, isKept(row)};
+}
+
 std::vector<Tape::RowContent> Tape::rows(int first, int count) const {
     std::vector<RowContent> contents;
     const int end = std::min(first + count, rowCount());
-    for (int i = std::max(first, 0); i < end; ++i) {
-        const Row& row = rows_[std::size_t(i)];
-        contents.push_back({textOf(row), row.operation, row.formatted});
-    }
+    for (int i = std::max(first, 0); i < end; ++i)
+        contents.push_back(contentOf(i));
     return contents;
+}
+
+std::vector<std::pair<int, Tape::RowContent>> Tape::keptRowsOutside(int first, int count) const {
+    std::vector<std::pair<int, RowContent>> kept;
+    const auto add = [&](int row) {
+        if ((row < first || row >= first + count) && isKept(row))
+            kept.emplace_back(row, contentOf(row));
+    };
+    // Typed rows are the newest few; rows beyond where the evaluation stopped are all looked at.
+    for (int row = rowCount() - 1; row >= 0 && row >= reached_; --row)
+        add(row);
+    for (const int row : typedRows_) {
+        if (row < std::min(reached_, rowCount()))
+            add(row);
+    }
+    std::sort(kept.begin(), kept.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    return kept;
+}
+
+void Tape::releaseKeptRow(int row) {
+    if (row >= rowCount())
+        return;
+    rows_[std::size_t(row)].typed = false;
+    rows_[std::size_t(row)].pinned = false;
+    changedFrom(row);
+}
+
+void Tape::restoreKeptRows(const std::vector<std::pair<int, RowContent>>& rows) {
+    for (const auto& [index, content] : rows) {
+        if (index >= rowCount())
+            continue;
+        Row& row = rows_[std::size_t(index)];
+        textOf(row);
+        row.text = content.text;
+        row.value.reset();
+        row.unwritten.reset();
+        row.unwrittenScaled.reset();
+        row.typed = content.kept;
+        row.pinned = content.kept;
+        if (content.kept) {
+            pinned_.push_back(index);
+            typedRows_.push_back(index);
+        }
+    }
 }
 
 void Tape::replaceRows(int first, int count, std::vector<RowContent> contents) {
@@ -133,9 +177,10 @@ void Tape::replaceRows(int first, int count, std::vector<RowContent> contents) {
                    content.operation,
                    std::move(content.formatted),
                    std::nullopt,
-                   nullptr,
                    std::nullopt,
-                   std::nullopt};
+                   std::nullopt,
+                   content.kept,
+                   content.kept};
     };
     const auto at = rows_.begin() + first;
     if (std::size_t(count) == contents.size()) {
@@ -152,6 +197,12 @@ void Tape::replaceRows(int first, int count, std::vector<RowContent> contents) {
     if (rows_.empty())
         rows_.resize(1);
     rows_[0].operation = operation::Add;
+    for (int row = first; row < first + int(contents.size()) && row < rowCount(); ++row) {
+        if (rows_[std::size_t(row)].pinned) {
+            pinned_.push_back(row);
+            typedRows_.push_back(row);
+        }
+    }
     changedFrom(first);
     states_.resize(std::min(states_.size(), rows_.size()));
 }
@@ -167,18 +218,22 @@ const QString& Tape::textOf(const Row& row) {
     return row.text;
 }
 
-void Tape::rewriteOneOperandRow(Row& row, const Decimal& accumulator) {
+void Tape::rewriteOneOperandRow(Row& row, const Number& accumulator) {
+    if (row.pinned)
+        return;
     row.unwritten = accumulator;
     row.unwrittenScaled.reset();
     row.value.reset();
-    row.divisor.reset();
+    row.typed = false;
 }
 
 void Tape::rewriteOneOperandRow(Row& row, const ScaledDecimal& accumulator) {
+    if (row.pinned)
+        return;
     row.unwrittenScaled = accumulator;
     row.unwritten.reset();
     row.value.reset();
-    row.divisor.reset();
+    row.typed = false;
 }
 
 const ReadNumber& Tape::operandOf(Row& row) {
@@ -187,28 +242,28 @@ const ReadNumber& Tape::operandOf(Row& row) {
     return *row.value;
 }
 
-const Tape::Divisor* Tape::divisorOf(Row& row) {
-    const ReadNumber& x = operandOf(row);
-    if (x.overflow || x.value.sign() == 0)
-        return nullptr;
-    if (!row.divisor) {
-        auto divisor = std::make_shared<Divisor>();
-        divisor->reciprocal = reciprocalAsDivided(x.value);
-        divisor->scaledReciprocal = scaledFrom(divisor->reciprocal);
-        row.divisor = std::move(divisor);
-    }
-    return row.divisor.get();
-}
-
 bool Tape::applyRowScaled(State& state, Row& row) {
     const int code = row.operation;
-    if (code == operation::SquareRoot) {
-        // An exact root is the one the decimal type's root snaps to; any other stays with that type.
-        const std::optional<ScaledDecimal> root = exactSquareRoot(state.scaled);
-        if (!root)
+    if (isOneOperand(code)) {
+        std::optional<ScaledDecimal> result;
+        if (code == operation::SquareRoot) {
+            result = exactSquareRoot(state.scaled);
+        } else if (code == operation::Reciprocal) {
+            // Zero shows "ERROR": left to the fractions.
+            result = scaledQuotient(ScaledDecimal{1, 0}, state.scaled);
+        } else {
+            const ScaledDecimal whole = shortened(state.scaled);
+            if (whole.scale == 0 && whole.units <= kLargestScaledFactorial) {
+                ScaledUnits product = 1;
+                for (ScaledUnits k = 2; k <= whole.units; ++k)
+                    product *= k;
+                result = ScaledDecimal{product, 0};
+            }
+        }
+        if (!result)
             return false;
         rewriteOneOperandRow(row, state.scaled);
-        state.scaled = *root;
+        state.scaled = *result;
         return true;
     }
     if (code != operation::Add && code != operation::Subtract && code != operation::Multiply &&
@@ -219,8 +274,8 @@ bool Tape::applyRowScaled(State& state, Row& row) {
     if (!x)
         return false;
     if (code == operation::Remainder || code == operation::WholeQuotient) {
-        // Whole numbers that show in full (below 10^15) and fit 32 bits are what the decimal way rounds
-        // the two values to; anything else (halves, zero, out of range) is left to it.
+        // Whole numbers that fit 32 bits round to themselves; anything else (halves, zero, out of range)
+        // is left to the fractions.
         const ScaledDecimal a = shortened(state.scaled);
         const ScaledDecimal b = shortened(*x);
         if (a.scale != 0 || b.scale != 0 || b.units == 0 || a.units < kSmallestWhole ||
@@ -246,29 +301,19 @@ bool Tape::applyRowScaled(State& state, Row& row) {
         result = scaledProduct(state.scaled, *x);
         break;
     case operation::Percent:
-        // The decimal way multiplies, then divides by 100 exactly: both exact while the digits fit.
         result = scaledProduct(*x, state.scaled, 2);
         break;
     case operation::Power: {
-        // Small whole exponents are multiplied out on the decimal way too, exactly while the digits fit.
         const ScaledDecimal exponent = shortened(*x);
         if (exponent.scale != 0 || exponent.units < 0 || exponent.units > kLargestScaledExponent)
             return false;
         result = scaledPower(state.scaled, std::uint64_t(exponent.units));
         break;
     }
-    default: {
-        // Zero divisors show "ERROR" on the decimal way. Other divisions multiply by the decimal type's
-        // reciprocal, which is exact only for some divisors; a divisor of the same magnitude gives 1.
-        const Divisor* divisor = x->units == 0 ? nullptr : divisorOf(row);
-        if (divisor == nullptr || !divisor->scaledReciprocal)
-            return false;
-        if (sameMagnitude(state.scaled, *x))
-            result = ScaledDecimal{(state.scaled.units < 0) != (x->units < 0) ? -1 : 1, 0};
-        else
-            result = scaledProduct(state.scaled, *divisor->scaledReciprocal);
+    default:
+        // A zero divisor shows "ERROR": left to the fractions.
+        result = scaledQuotient(state.scaled, *x);
         break;
-    }
     }
     if (!result)
         return false;
@@ -280,28 +325,23 @@ bool Tape::applyRow(State& state, Row& row) {
     if (state.isScaled) {
         if (exactFastPath_ && applyRowScaled(state, row))
             return true;
-        state.accumulator = decimalFrom(state.scaled);
+        state.value = numberFrom(state.scaled);
         state.isScaled = false;
     }
-    Decimal& acc = state.accumulator;
-    const auto operand = [&row]() -> const ReadNumber& {
-        if (!row.value)
-            row.value = readNumber(textOf(row));
-        return *row.value;
-    };
-    const auto take = [&acc](const std::optional<Decimal>& result) {
-        if (result)
-            acc = *result;
-        return result.has_value();
-    };
-    // A whole-number result small enough for 64 bits goes back to the fast way.
-    const auto takeWhole = [&](const std::optional<Decimal>& result) {
-        if (!take(result))
+    const Number& acc = *state.value;
+    const auto take = [&state, this](std::optional<Number> result) {
+        if (!result)
             return false;
-        if (exactFastPath_ && (acc.sign() == 0 || leadingExponent(acc) < 18)) {
-            state.scaled = ScaledDecimal{acc.convert_to<std::int64_t>(), 0};
-            state.isScaled = true;
+        // An exact decimal that fits goes back to the fast way.
+        if (exactFastPath_ && result->isExact()) {
+            if (const std::optional<ScaledDecimal> scaled = scaledFrom(result->fraction())) {
+                state.scaled = *scaled;
+                state.isScaled = true;
+                state.value.reset();
+                return true;
+            }
         }
+        state.value = std::move(result);
         return true;
     };
     switch (row.operation) {
@@ -310,77 +350,59 @@ bool Tape::applyRow(State& state, Row& row) {
     case operation::Multiply:
     case operation::Power:
     case operation::Percent: {
-        const ReadNumber& x = operand();
+        const ReadNumber& x = operandOf(row);
         if (x.overflow)
             return false;
         switch (row.operation) {
         case operation::Add:
-            return take(inRange(acc + x.value));
+            return take(sum(acc, x.value));
         case operation::Subtract:
-            return take(inRange(acc - x.value));
+            return take(difference(acc, x.value));
         case operation::Multiply:
-            return take(inRange(acc * x.value));
+            return take(product(acc, x.value));
         case operation::Power:
             return take(power(acc, x.value));
-        default: {
-            // The product is checked on its own: near the top of the range it overflows before the
-            // division by 100 would bring it back.
-            const std::optional<Decimal> product = inRange(x.value * acc);
-            if (product && exactFastPath_)
-                return take(inRange(quotientBy(*product, hundred(), reciprocalOfHundred())));
-            return product && take(inRange(*product / 100));
-        }
+        default:
+            return take(percent(acc, x.value));
         }
     }
     case operation::Divide:
     case operation::Root:
     case operation::Remainder:
     case operation::WholeQuotient: {
-        const ReadNumber& x = operand();
+        const ReadNumber& x = operandOf(row);
         if (x.overflow)
             return false;
         // A zero divisor shows "ERROR" but the rows below are still worked through.
-        if (x.value.sign() == 0) {
+        if (x.value.isZero()) {
             state.error = true;
             return true;
         }
         switch (row.operation) {
         case operation::Divide:
-            if (exactFastPath_) {
-                if (const Divisor* divisor = divisorOf(row))
-                    return take(inRange(quotientBy(acc, x.value, divisor->reciprocal)));
-            }
-            return take(inRange(acc / x.value));
+            return take(quotient(acc, x.value));
         case operation::Root:
             return take(root(acc, x.value));
         case operation::Remainder:
-            return takeWhole(wholeDivisionOfShown(acc, x.value, WholeDivision::Remainder));
+            return take(wholeDivision(acc, x.value, WholeDivision::Remainder));
         default:
-            return takeWhole(wholeDivisionOfShown(acc, x.value, WholeDivision::Quotient));
+            return take(wholeDivision(acc, x.value, WholeDivision::Quotient));
         }
     }
     case operation::SquareRoot:
         rewriteOneOperandRow(row, acc);
         return take(squareRoot(acc));
-    case operation::Reciprocal: {
+    case operation::Reciprocal:
         rewriteOneOperandRow(row, acc);
-        // The shown number decides: zero shows "ERROR", too large stops. Well inside the range it is
-        // neither, and reading the text back is left for whoever asks for the row's number.
-        const bool wellInside = acc.sign() != 0 && std::abs(leadingExponent(acc)) < kWellInsideExponent;
-        if (!wellInside || !exactFastPath_) {
-            const ReadNumber& shown = operand();
-            if (shown.overflow)
-                return false;
-            if (shown.value.sign() == 0) {
-                state.error = true;
-                return true;
-            }
+        // A value inside the range never shows as 0: only 0 itself does, and shows "ERROR".
+        if (acc.isZero()) {
+            state.error = true;
+            return true;
         }
-        return take(inRange(1 / acc));
-    }
+        return take(reciprocal(acc));
     case operation::Factorial:
         rewriteOneOperandRow(row, acc);
-        return takeWhole(factorial(shownValue(acc)));
+        return take(factorial(acc));
     default:
         return true;
     }
@@ -393,24 +415,37 @@ QString Tape::recalculate() {
     const int start = std::min(validStates_, count);
     State state = start > 0 ? states_[std::size_t(start - 1)] : State{};
     for (int i = start; i < count && !state.fault; ++i) {
-        if (!applyRow(state, rows_[std::size_t(i)]))
+        if (!applyRow(state, rows_[std::size_t(i)])) {
             state.fault = true;
+            state.faultRow = i;
+        }
         states_[std::size_t(i)] = state;
         validStates_ = i + 1;
     }
+    reached_ = state.fault ? state.faultRow + 1 : count;
+    for (const int row : pinned_) {
+        if (row < rowCount())
+            rows_[std::size_t(row)].pinned = false;
+    }
+    pinned_.clear();
+    // Only one-operand rows can be typed over: a row made one later is written by the evaluation.
+    std::erase_if(typedRows_, [this](int row) {
+        return row >= rowCount() || !rows_[std::size_t(row)].typed ||
+               !isOneOperand(rows_[std::size_t(row)].operation);
+    });
     if (state.fault || state.error)
         return kError;
-    return numberText(state.isScaled ? decimalFrom(state.scaled) : state.accumulator);
+    return state.isScaled ? numberText(state.scaled) : numberText(*state.value);
 }
 
-Decimal Tape::result() const {
+Number Tape::result() const {
     const int count = currentRow() <= 0 ? 1 : std::clamp(rowsToEvaluate_, 0, rowCount());
     if (validStates_ < count || count == 0)
-        return 0;
+        return Number();
     const State& state = states_[std::size_t(count - 1)];
     if (state.fault || state.error)
-        return 0;
-    return state.isScaled ? decimalFrom(state.scaled) : state.accumulator;
+        return Number();
+    return state.isScaled ? numberFrom(state.scaled) : *state.value;
 }
 
 void Tape::setExactFastPath(bool on) {

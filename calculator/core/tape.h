@@ -4,7 +4,6 @@
 
 #include <QString>
 
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -60,35 +59,38 @@ public:
         QString text;
         int operation = 0;
         QString formatted;
+        // A one-operand row whose text the next evaluation would not write: typed over since the last
+        // one, or beyond the row where it stopped. Put back, it keeps that text through the next one.
+        bool kept = false;
         bool operator==(const RowContent&) const = default;
     };
     // Rows first..first+count-1, as far as they exist.
     std::vector<RowContent> rows(int first, int count) const;
     // Puts `contents` in place of rows first..first+count-1 (count may reach past the last row).
     void replaceRows(int first, int count, std::vector<RowContent> contents);
+    // The kept rows outside first..first+count-1, with their indexes; few, unless an evaluation stopped
+    // high up a long tape.
+    std::vector<std::pair<int, RowContent>> keptRowsOutside(int first, int count) const;
+    // Puts such rows back in place.
+    void restoreKeptRows(const std::vector<std::pair<int, RowContent>>& rows);
+    // A row kept before is the evaluation's again: the next one writes it.
+    void releaseKeptRow(int row);
 
     // Evaluates the first rowsToEvaluate() rows (just row 0 while it is alone) and returns the number
     // text of the result or "ERROR". One-operand rows get the value they acted on as their text.
     QString recalculate();
 
     // The exact result of the last evaluation (0 after "ERROR").
-    Decimal result() const;
+    Number result() const;
 
     // Bytes held for the rows and the kept evaluation states.
     std::size_t memoryBytes() const;
 
-    // The four rules and percent are worked out on scaled integers while the values fit (the same
-    // digits, far faster); switched off only to check it against the decimal type alone.
+    // Exact decimals are worked out on scaled integers while they fit (the same values, far faster);
+    // switched off only to check it against fractions alone.
     void setExactFastPath(bool on);
 
 private:
-    // What a divisor row keeps for the fast way, worked out once per text: the decimal type's reciprocal
-    // of its number, as a decimal and as a scaled integer when it fits one. Shared, so copying a tape
-    // copies no decimals.
-    struct Divisor {
-        Decimal reciprocal;
-        std::optional<ScaledDecimal> scaledReciprocal;
-    };
     struct Row {
         // A one-operand row's text is written from the value it acted on when it is first asked for:
         // evaluating a long tape writes only the rows someone looks at.
@@ -96,33 +98,42 @@ private:
         int operation = 0;
         QString formatted;
         mutable std::optional<ReadNumber> value;
-        mutable std::shared_ptr<const Divisor> divisor;
-        mutable std::optional<Decimal> unwritten;
+        mutable std::optional<Number> unwritten;
         mutable std::optional<ScaledDecimal> unwrittenScaled;
+        // The text was set since the evaluation last wrote it.
+        bool typed = false;
+        // Put back by undo: the next evaluation leaves the text alone.
+        bool pinned = false;
     };
     static const QString& textOf(const Row& row);
-    // The accumulator after a row: `scaled` while `isScaled`, else `accumulator`. `error` is shown as
-    // "ERROR" but evaluation goes on; `fault` stops it.
+    // The accumulator after a row: `scaled` while `isScaled`, else `value`. `error` is shown as
+    // "ERROR" but evaluation goes on; `fault` stops it, at `faultRow`.
     struct State {
-        Decimal accumulator;
+        std::optional<Number> value;
         ScaledDecimal scaled;
         bool isScaled = true;
         bool error = false;
         bool fault = false;
+        int faultRow = 0;
     };
 
     // Forgets the evaluation states from `row` on: they depended on the old row.
     void changedFrom(int row);
-    void rewriteOneOperandRow(Row& row, const Decimal& accumulator);
+    bool isKept(int row) const;
+    RowContent contentOf(int row) const;
+    void rewriteOneOperandRow(Row& row, const Number& accumulator);
     void rewriteOneOperandRow(Row& row, const ScaledDecimal& accumulator);
     bool applyRow(State& state, Row& row);
     // The row on scaled integers; false when it is not one for them or its result is not exact there.
     bool applyRowScaled(State& state, Row& row);
     const ReadNumber& operandOf(Row& row);
-    // The row's divisor information, or nothing when its number is zero or overflows.
-    const Divisor* divisorOf(Row& row);
 
     std::vector<Row> rows_;
+    // Rows the last evaluation went through: it stopped at a fault, or at the rows to evaluate.
+    int reached_ = 0;
+    std::vector<int> pinned_;
+    // Rows whose text was set since the evaluation last wrote it, newest last (may hold stale entries).
+    std::vector<int> typedRows_;
     int rowsToEvaluate_ = 1;
     // states_[i] holds the state after row i for every i < validStates_; a key press at the bottom of
     // a long tape then evaluates only the rows it changed.

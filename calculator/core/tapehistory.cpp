@@ -1,9 +1,12 @@
 #include "calculator/core/tapehistory.h"
 
+#include <algorithm>
+
 namespace tallimo {
 
 void TapeHistory::beginChange(int first, int count) {
-    pending_ = Step{first, {tape_.rows(first, count), tape_.rowsToEvaluate()}, {}};
+    pending_ = Step{
+        first, {tape_.rows(first, count), tape_.rowsToEvaluate(), tape_.keptRowsOutside(first, count)}, {}};
     pendingCount_ = count;
     pendingRowCount_ = tape_.rowCount();
 }
@@ -14,8 +17,10 @@ void TapeHistory::endChange() {
     Step step = std::move(*pending_);
     pending_.reset();
     const int count = pendingCount_ + tape_.rowCount() - pendingRowCount_;
-    step.after = {tape_.rows(step.first, count), tape_.rowsToEvaluate()};
-    if (step.before.rows == step.after.rows && step.before.rowsToEvaluate == step.after.rowsToEvaluate)
+    step.after = {tape_.rows(step.first, count), tape_.rowsToEvaluate(),
+                  tape_.keptRowsOutside(step.first, count)};
+    if (step.before.rows == step.after.rows && step.before.rowsToEvaluate == step.after.rowsToEvaluate &&
+        step.before.kept == step.after.kept)
         return;
     undo_.push_back(std::move(step));
     if (undo_.size() > std::size_t(kSteps))
@@ -25,6 +30,12 @@ void TapeHistory::endChange() {
 
 void TapeHistory::apply(const Side& from, const Side& to, int first) {
     tape_.replaceRows(first, int(from.rows.size()), to.rows);
+    for (const auto& [row, content] : from.kept) {
+        if (std::none_of(to.kept.begin(), to.kept.end(),
+                         [row = row](const auto& kept) { return kept.first == row; }))
+            tape_.releaseKeptRow(row);
+    }
+    tape_.restoreKeptRows(to.kept);
     tape_.setRowsToEvaluate(to.rowsToEvaluate);
 }
 

@@ -10,7 +10,8 @@ namespace tallimo {
 
 // Undo and redo of the tape's changes. Every change replaces a run of rows (a digit: the newest row;
 // an operation key: none, by a new one; "C": all of them, by one empty row), so a step keeps only
-// that run before and after it, never the whole tape.
+// that run before and after it, never the whole tape; and the few one-operand rows outside it whose
+// texts no evaluation gives back (typed over, or below a row that failed).
 class TapeHistory {
 public:
     static constexpr int kSteps = 100;
@@ -27,12 +28,15 @@ public:
     bool undo();
     bool redo();
     bool canUndo() const { return !undo_.empty(); }
+    int undoSteps() const { return int(undo_.size()); }
     bool canRedo() const { return !redo_.empty(); }
 
 private:
     struct Side {
         std::vector<Tape::RowContent> rows;
         int rowsToEvaluate = 1;
+        // One-operand rows outside the run that an evaluation would not write back as they were.
+        std::vector<std::pair<int, Tape::RowContent>> kept;
     };
     struct Step {
         int first = 0;

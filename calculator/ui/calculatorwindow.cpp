@@ -149,7 +149,11 @@ void CalculatorWindow::ShowFormattedMode() {
     const Separators separators = Separators::of(QLocale());
     for (int i = 0; i <= tape_.currentRow(); ++i)
         tape_.setFormatted(i, formatText(tape_.text(i), FormatMode, separators, CurrencySymbol));
-    ui_.Label3->setValueText(formatText(ui_.Text2->text(), FormatMode, separators, CurrencySymbol));
+    // The total is rounded from the exact result, not from the 15 digits shown.
+    const QString& shown = ui_.Text2->text();
+    ui_.Label3->setValueText(shown == Tape::kError
+                                 ? formatText(shown, FormatMode, separators, CurrencySymbol)
+                                 : formatNumber(tape_.result(), FormatMode, separators, CurrencySymbol));
     ui_.Picture2->setFormattedMode(true);
     ui_.Text2->hide();
     ui_.Label3->show();

@@ -402,6 +402,13 @@ private slots:
         calculator.press(QStringLiteral("Command8_4 Command8_1"));
         QVERIFY(calculator.visible(QStringLiteral("Text2")));
         QVERIFY(!calculator.visible(QStringLiteral("Label2_0")));
+
+        // The total is rounded from the exact sum, not from the 15 digits shown.
+        calculator.press(QStringLiteral("Command7_0"));
+        calculator.type(QStringLiteral("12345678901234.5+0.06="));
+        QCOMPARE(calculator.display(), QStringLiteral("12345678901234.6"));
+        calculator.press(QStringLiteral("Command8_0"));
+        QCOMPARE(result->text(), QStringLiteral("12.345.678.901.234,56"));
     }
 
     void keyboard_data() {
