@@ -7,6 +7,7 @@
 #include "agenda/ui/addressbookpage.h"
 #include "agenda/ui/agendawatch.h"
 #include "agenda/ui/attachmentpanel.h"
+#include "agenda/ui/autosync.h"
 #include "agenda/ui/calendarpanel.h"
 #include "agenda/ui/controls.h"
 #include "agenda/ui/daypage.h"
@@ -16,6 +17,7 @@
 #include "agenda/ui/notespadpage.h"
 #include "agenda/ui/searchpage.h"
 #include "agenda/ui/summarypage.h"
+#include "agenda/ui/syncpage.h"
 #include "agenda/ui/toolrow.h"
 #include "agenda/ui/weekpage.h"
 #include "agenda/ui/yearoverviewwindow.h"
@@ -66,6 +68,7 @@ void AgendaWindow::Form_Load() {
     pages_.addressBook->loadCategories();
     WriteTest();
     watch_->start();
+    ShowSyncState();
 }
 
 // Only a failure is told; the scratch file leaves nothing behind, so no earlier export is lost.
@@ -111,6 +114,7 @@ void AgendaWindow::ShowPage(AgendaPage page) {
         Frame1[k]->setVisible(k == index);
     pages_.search->setVisible(page == AgendaPage::Search);
     pages_.exchange->setVisible(page == AgendaPage::Exchange);
+    pages_.sync->setVisible(page == AgendaPage::Sync);
     ShowPageColour(index);
 }
 
@@ -124,6 +128,8 @@ void AgendaWindow::ShowPageColour(int index) {
     setBackColor(this, colour);
     if (page == AgendaPage::Exchange)
         setBackColor(pages_.exchange, colour);
+    else if (page == AgendaPage::Sync)
+        setBackColor(pages_.sync, colour);
     else if (index < kAgendaPageCount)
         setBackColor(Frame1[index], colour);
 }
@@ -149,6 +155,9 @@ void AgendaWindow::ShowPageContent() {
         break;
     case AgendaPage::Exchange:
         pages_.exchange->loadCategories();
+        break;
+    case AgendaPage::Sync:
+        pages_.sync->showAccount();
         break;
     case AgendaPage::NotesPad:
     case AgendaPage::AddressBook:
@@ -264,6 +273,16 @@ void AgendaWindow::exchangeButton_Click() {
     SavePendingDayNotes();
     ShowPage(AgendaPage::Exchange);
     ShowPageContent();
+}
+
+void AgendaWindow::syncButton_Click() {
+    SavePendingDayNotes();
+    ShowPage(AgendaPage::Sync);
+    ShowPageContent();
+}
+
+void AgendaWindow::ShowSyncState() {
+    toolRow_->showSyncState(sync_->schedule().state(), sync_->toolTip());
 }
 
 void AgendaWindow::Command14_Click() {

@@ -110,6 +110,40 @@ private slots:
             QCOMPARE(target.dayColour(24), colours::holiday);
     }
 
+    // The "Sincronizar" page opens from the tool row's indicator, by Ctrl+Shift+S and from the exchange page;
+    // the window takes the indicator's colour. With no account the indicator says so.
+    void syncPageOpens_data() {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("indicator") << "syncButton";
+        QTest::newRow("Ctrl+Shift+S") << QString();
+        QTest::newRow("exchange page") << "syncSetupButton";
+    }
+    void syncPageOpens() {
+        QFETCH(QString, way);
+        AgendaFixture agenda(kToday);
+        agenda.open();
+        QVERIFY(!agenda.isShown(QStringLiteral("syncPage")));
+        QCOMPARE(agenda.button(QStringLiteral("syncButton"))->toolTip(),
+                 QStringLiteral("Sin sincronizar con un servidor (Ctrl+Mayús+S)"));
+        if (way.isEmpty()) {
+            QVERIFY(QTest::qWaitForWindowActive(agenda.window.get()));
+            QWidget* focused =
+                QApplication::focusWidget() ? QApplication::focusWidget() : agenda.window.get();
+            QTest::keyClick(focused, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        } else {
+            if (way == QStringLiteral("syncSetupButton"))
+                QVERIFY(agenda.click(QStringLiteral("exchangeButton")));
+            QVERIFY(agenda.click(way));
+        }
+        QVERIFY(agenda.isShown(QStringLiteral("syncPage")));
+        QVERIFY(!agenda.isShown(QStringLiteral("exchangePage")));
+        QCOMPARE(agenda.backColor(QStringLiteral("Form1")), agenda.backColor(QStringLiteral("syncButton")));
+        QCOMPARE(agenda.text(QStringLiteral("statusLabel")),
+                 QStringLiteral("Sin sincronizar con un servidor"));
+        QVERIFY(agenda.click(QStringLiteral("Command6_0")));
+        QVERIFY(!agenda.isShown(QStringLiteral("syncPage")));
+    }
+
     // The command line answers without a window: the summary on the terminal and the exit code.
     void commandLine_data() {
         QTest::addColumn<QString>("program");
