@@ -149,7 +149,7 @@ public:
             decide(key);
             if (++done % kSaveEvery == 0)
                 (void)record_.save();
-            if (options_.progress && (done % 64 == 0 || done == ordered.size()))
+            if (options_.progress && (done % 16 == 0 || done == ordered.size()))
                 options_.progress(SyncPhase::Writing, done, ordered.size());
         }
         if (!client_.failed() && done == ordered.size() && failuresAtStart_ == result_.failures.size()) {

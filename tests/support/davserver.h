@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
@@ -19,7 +20,7 @@ class DavServer {
 public:
     enum class Kind { Radicale, Xandikos };
 
-    explicit DavServer(Kind kind) : kind_(kind) {}
+    explicit DavServer(Kind kind) : kind_(kind), folder_(scratchTemplate()) {}
     ~DavServer() { stop(); }
     DavServer(const DavServer&) = delete;
     DavServer& operator=(const DavServer&) = delete;
@@ -106,6 +107,13 @@ public:
     }
 
 private:
+    // In memory where the system has it: both servers sync every write to disk.
+    static QString scratchTemplate() {
+        const QString shm = QStringLiteral("/dev/shm");
+        return QDir(QFileInfo(shm).isWritable() ? shm : QDir::tempPath())
+            .filePath(QStringLiteral("quindara-dav-XXXXXX"));
+    }
+
     static quint16 freePort() {
         QTcpServer probe;
         if (!probe.listen(QHostAddress::LocalHost, 0))
