@@ -357,13 +357,20 @@ QString numberedName(const QString& surname, int number) {
     return number == 1 ? surname : QStringLiteral("%1 (%2)").arg(surname).arg(number);
 }
 
-// The UID an exported card gets: the same for a contact's file in any category, different in every folder.
 QString contactUid(const QString& folderId, const QString& fileName) {
+    return exportedContactUid(folderId, fileName);
+}
+
+} // namespace
+
+QString exportedContactUid(const QString& folderId, const QString& fileName) {
     const QUuid space = QUuid::fromString(folderId);
     const QUuid base = space.isNull() ? QUuid::createUuidV5(QUuid(), folderId) : space;
     return QStringLiteral("urn:uuid:") +
            QUuid::createUuidV5(base, common::FolderIndex::foldName(fileName)).toString(QUuid::WithoutBraces);
 }
+
+namespace {
 
 // The numbers or addresses of a field, in a form where the same one typed otherwise compares equal.
 QSet<QString> reachedBy(const QString& field, bool phones) {
@@ -467,6 +474,18 @@ QString ExchangeResult::summary() const {
             lines.append(QStringLiteral("  ") + item);
     }
     return lines.join(u'\n');
+}
+
+QList<CalendarItem> collectCalendarItems(const DataFolder& data, bool withNotes, QStringList& skipped) {
+    ExchangeResult result;
+    QList<CalendarItem> items;
+    for (const CalendarKind kind :
+         {CalendarKind::Holiday, CalendarKind::YearlyReminder, CalendarKind::OneYearReminder})
+        collectFolder(data, kind, items, result);
+    if (withNotes)
+        collectFolder(data, CalendarKind::DayNote, items, result);
+    skipped += result.skipped;
+    return items;
 }
 
 ExchangeResult exportIcs(const DataFolder& data, const QString& file, bool withNotes) {

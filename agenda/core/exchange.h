@@ -74,4 +74,11 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
                               const QString& category = kImportedCategory,
                               const ExchangeProgress& progress = {});
 
+// The holidays and reminders (and day notes when asked) of the folder, one item per file; files that
+// cannot be given away are listed in `skipped` with their reason.
+QList<CalendarItem> collectCalendarItems(const DataFolder& data, bool withNotes, QStringList& skipped);
+
+// The UID an exported card gets: the same for a contact's file in any category, different in every folder.
+QString exportedContactUid(const QString& folderId, const QString& fileName);
+
 } // namespace quindara

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "common/result.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+
+namespace quindara {
+
+// What the last run saw of one item on each side.
+struct SyncStatusItem {
+    QString href; // the server's path of the item
+    QByteArray etag;
+    QByteArray localHash;
+    QByteArray serverHash;
+};
+
+struct SyncCollectionStatus {
+    QString syncToken;
+    QHash<QString, SyncStatusItem> items; // by item key
+};
+
+// The status record of one account: a hidden text file of the data folder, one line per item, replaced
+// atomically, so that a run cut short leaves the record of the last save and the next run resumes there.
+class SyncStatus {
+public:
+    explicit SyncStatus(QString path) : path_(std::move(path)) {}
+    void load();
+    common::Status save() const;
+    SyncCollectionStatus& collection(const QString& url) { return collections_[url]; }
+
+private:
+    QString path_;
+    QHash<QString, SyncCollectionStatus> collections_;
+};
+
+} // namespace quindara
