@@ -28,6 +28,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -69,6 +70,8 @@ void AgendaWindow::Form_Load() {
     WriteTest();
     watch_->start();
     ShowSyncState();
+    // The keyring is asked once the window is up, so the start does not wait for it.
+    QTimer::singleShot(0, sync_, &AutoSync::start);
 }
 
 // Only a failure is told; the scratch file leaves nothing behind, so no earlier export is lost.
@@ -282,7 +285,7 @@ void AgendaWindow::syncButton_Click() {
 }
 
 void AgendaWindow::ShowSyncState() {
-    toolRow_->showSyncState(sync_->schedule().state(), sync_->toolTip());
+    toolRow_->showSyncState(sync_->state(), sync_->toolTip());
 }
 
 void AgendaWindow::Command14_Click() {
@@ -379,6 +382,13 @@ void AgendaWindow::closeEvent(QCloseEvent* event) {
     pages_.week->stopSavingOnLeave();
     if (yearOverview_)
         yearOverview_->close();
+    // A run still going stops at its next safe point; the window goes when it has.
+    if (sync_->running()) {
+        sync_->cancel();
+        connect(sync_, &AutoSync::runFinished, this, &QWidget::close, Qt::QueuedConnection);
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 

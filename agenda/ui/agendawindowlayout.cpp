@@ -93,6 +93,8 @@ void AgendaWindow::connectControls() {
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this), &QShortcut::activated, this,
             &AgendaWindow::syncButton_Click);
     connect(sync_, &AutoSync::stateChanged, this, &AgendaWindow::ShowSyncState);
+    // What the server brought shows at once, as an outside change does; a box being typed in keeps its text.
+    connect(sync_, &AutoSync::agendaChanged, watch_, &AgendaWatch::showServerChanges);
     // A save reaches the server a few seconds after the last one.
     connect(pages_.day, &DayPage::noteSaved, sync_, &AutoSync::saved);
     connect(pages_.week, &WeekPage::noteSaved, sync_, &AutoSync::saved);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "agenda/core/datafolder.h"
+#include "agenda/core/davsync.h"
 #include "common/desktopservices.h"
 
 #include <QFrame>
@@ -34,10 +35,24 @@ public:
 
 private:
     void showStatus();
+    void showResult();
+    void discoverClicked();
+    void syncNowClicked();
+    void stopClicked();
+    // Asks whether to trust the certificate the server offers, naming the one accepted before if it
+    // changed; the fingerprint is kept for the account only on an explicit yes.
+    bool acceptCertificate(const DavError& error);
+    void listCollections(QListWidget* list, const QList<DavCollection>& found, const QUrl& chosen);
+    // The server address as typed, with https:// when no scheme is given.
+    QUrl serverUrl() const;
 
     DataFolder data_;
     AutoSync& sync_;
     common::DesktopServices& desktop_;
+    // The certificate fingerprint the user accepted for the server being set up.
+    QString acceptedFingerprint_;
+    QUrl calendarHome_;
+    QUrl addressBookHome_;
     // Server address, user and password.
     QLineEdit* serverEdit;
     QLineEdit* userEdit;
