@@ -93,7 +93,7 @@ SyncPage::SyncPage(const DataFolder& data, AutoSync& sync, common::DesktopServic
     discoverButton = actionButton(this, QStringLiteral("discoverButton"), QRect(240, 2160, 2895, 495),
                                   QStringLiteral("Buscar calendarios"));
     withNotesCheck = new QCheckBox(QStringLiteral("incluir las notas de los días"), this);
-    withNotesCheck->setObjectName(QStringLiteral("withNotesCheck"));
+    withNotesCheck->setObjectName(QStringLiteral("syncNotesCheck"));
     withNotesCheck->setGeometry(common::twipsRect(3360, 2160, 5295, 495));
 
     makeLabel(this, QStringLiteral("calendarLabel"), QRect(240, 2820, 4095, 375),
@@ -116,7 +116,7 @@ SyncPage::SyncPage(const DataFolder& data, AutoSync& sync, common::DesktopServic
 
     statusLabel = makeLabel(this, QStringLiteral("statusLabel"), QRect(240, 5520, 8415, 375));
     resultText = new QPlainTextEdit(this);
-    resultText->setObjectName(QStringLiteral("resultText"));
+    resultText->setObjectName(QStringLiteral("syncResultText"));
     resultText->setGeometry(common::twipsRect(240, 5940, 8415, 1575));
     resultText->setReadOnly(true);
     setBackColor(resultText, kWhite);
@@ -295,6 +295,8 @@ void SyncPage::syncNowClicked() {
                 return;
             }
         }
+        item->setText(collection.name);
+        item->setData(kUrlRole, collection.url);
         (isAddressBook ? account.addressBook : account.calendar) = collection.url;
         (isAddressBook ? account.addressBookName : account.calendarName) = collection.name;
     }
