@@ -85,8 +85,8 @@ SyncPage::SyncPage(const DataFolder& data, AutoSync& sync, common::DesktopServic
     passwordEdit->setEchoMode(QLineEdit::Password);
     keyringLabel =
         makeLabel(this, QStringLiteral("keyringLabel"), QRect(240, 1740, 8415, 375),
-                  QStringLiteral("No hay un llavero en el escritorio: la contraseña se guarda sólo "
-                                 "hasta que se cierre la agenda."));
+                  QStringLiteral("No hay llavero en el escritorio: la contraseña se pedirá cada vez que "
+                                 "se abra la agenda."));
     setForeColor(keyringLabel, 0x000000C0);
     keyringLabel->hide();
 
@@ -130,7 +130,7 @@ SyncPage::SyncPage(const DataFolder& data, AutoSync& sync, common::DesktopServic
         control->setFont(arialFont(9.75));
     for (QLabel* label : findChildren<QLabel*>())
         if (label != title)
-            label->setFont(arialFont(9.75, true));
+            label->setFont(arialFont(9.75, label != keyringLabel));
 
     connect(&sync_, &AutoSync::stateChanged, this, &SyncPage::showStatus);
     connect(&sync_, &AutoSync::runFinished, this, &SyncPage::showResult);
