@@ -23,15 +23,19 @@ JobOutcome finish(QKeychain::Job& job) {
     job.setInsecureFallback(false);
     QEventLoop loop;
     JobOutcome outcome;
+    bool finished = false;
     QObject::connect(&job, &QKeychain::Job::finished, &loop, [&](QKeychain::Job* done) {
         outcome.error = done->error();
         outcome.errorText = done->errorString();
         if (auto* reading = qobject_cast<QKeychain::ReadPasswordJob*>(done))
             outcome.password = reading->textData();
+        finished = true;
         loop.quit();
     });
     job.start();
-    loop.exec();
+    // A backend may answer at once, before the loop would start.
+    if (!finished)
+        loop.exec();
     return outcome;
 }
 

@@ -74,6 +74,27 @@ private slots:
             QSKIP("radicale is not installed");
     }
 
+    // Without a keyring the password of an account lives for one run of the agenda: at the next start the
+    // indicator and the page ask for it, and nothing runs until it is typed.
+    void withoutKeyringThePasswordIsAskedAtStart() {
+        AgendaFixture agenda(kToday);
+        SyncAccount account;
+        account.server = QUrl(QStringLiteral("https://servidor.example/"));
+        account.user = QStringLiteral("ana");
+        account.id = syncAccountId(account.server, account.user);
+        QVERIFY(saveSyncAccount(DataFolder(agenda.programFolder), account));
+        agenda.open();
+        QTRY_VERIFY(
+            agenda.button(QStringLiteral("syncButton"))
+                ->toolTip()
+                .startsWith(QStringLiteral("No hay un llavero en el escritorio: escriba la contraseña")));
+        QVERIFY(!agenda.window->findChild<AutoSync*>()->schedule().due());
+        QVERIFY(agenda.click(QStringLiteral("syncButton")));
+        QVERIFY(agenda.isShown(QStringLiteral("keyringLabel")));
+        QCOMPARE(agenda.text(QStringLiteral("serverEdit")), QStringLiteral("https://servidor.example/"));
+        QCOMPARE(agenda.text(QStringLiteral("passwordEdit")), QString());
+    }
+
     // Set up from the page alone: the agenda's holiday reaches the server; what another agenda puts on the
     // server shows in the open window's grid after an automatic run; a note saved in the window reaches the
     // server a few seconds later. "Dejar de sincronizar" forgets the account and changes no data.
@@ -115,23 +136,44 @@ private slots:
                              QStringLiteral("Nochevieja")));
         QCOMPARE(runSync(otherData, accounts.first(), server.password()).exitCode(), 0);
 
+        // The next run falls due while a question about a note changed elsewhere is open: it waits for the
+        // answer.
         auto* autoSync = agenda.window->findChild<AutoSync*>();
         QVERIFY(agenda.click(QStringLiteral("Command6_0")));
-        QCOMPARE(agenda.dayColour(31), colours::weekday);
-        agenda.clock.set(agenda.clock.now().addSecs(SyncSchedule::kEverySeconds));
-        autoSync->tick();
-        QCOMPARE(agenda.dayColour(31), colours::holiday);
-
         QVERIFY(agenda.clickDay(10));
         auto* text1 = agenda.find<QPlainTextEdit>(QStringLiteral("Text1"));
         text1->setFocus(Qt::TabFocusReason);
         QTest::keyClicks(text1, QStringLiteral("Llamar al fontanero"));
+        agenda.writeFile(
+            QDir(agenda.programFolder).relativeFilePath(data.dayNoteFile(dayNoteKey(QDate(2026, 12, 10)))),
+            "Nota de fuera\r\n");
+        agenda.clock.set(agenda.clock.now().addSecs(SyncSchedule::kEverySeconds));
+        quint32 colourWhileAsking = 0;
+        agenda.desktop.whileAsking = [&] {
+            autoSync->tick();
+            colourWhileAsking = agenda.dayColour(31);
+        };
         QVERIFY(agenda.clickDay(11));
-        agenda.clock.set(agenda.clock.now().addSecs(SyncSchedule::kAfterSaveSeconds));
+        QCOMPARE(agenda.desktop.callsOf(QStringLiteral("askChoice")).size(), 1);
+        QCOMPARE(colourWhileAsking, colours::weekday);
         autoSync->tick();
+        QCOMPARE(agenda.dayColour(31), colours::holiday);
         QCOMPARE(runSync(otherData, accounts.first(), server.password()).exitCode(), 0);
         QVERIFY(
             DayNotes(otherData).load(dayNoteKey(QDate(2026, 12, 10))).text.contains(u"Llamar al fontanero"));
+
+        // A save reaches the server a few seconds after it is made.
+        QVERIFY(agenda.clickDay(12));
+        text1->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(text1, QStringLiteral("Recoger el traje"));
+        QVERIFY(agenda.clickDay(13));
+        agenda.clock.set(agenda.clock.now().addSecs(SyncSchedule::kAfterSaveSeconds - 1));
+        autoSync->tick();
+        QCOMPARE(autoSync->schedule().lastRun().time(), QTime(10, 5));
+        agenda.clock.set(agenda.clock.now().addSecs(1));
+        autoSync->tick();
+        QCOMPARE(runSync(otherData, accounts.first(), server.password()).exitCode(), 0);
+        QVERIFY(DayNotes(otherData).load(dayNoteKey(QDate(2026, 12, 12))).text.contains(u"Recoger el traje"));
 
         QVERIFY(agenda.click(QStringLiteral("syncButton")));
         agenda.desktop.yesNoAnswer = true;
