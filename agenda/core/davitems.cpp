@@ -15,6 +15,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <libical/ical.h>
@@ -108,8 +109,17 @@ QByteArray patchedIcs(const QByteArray& previous, const QByteArray& fresh) {
     icalcomponent* source = firstItem(made.get());
     if (!target || !source)
         return fresh;
-    for (const icalproperty_kind kind :
-         {ICAL_SUMMARY_PROPERTY, ICAL_DESCRIPTION_PROPERTY, ICAL_DTSTAMP_PROPERTY}) {
+    // A description of the server's own that the agenda never showed stays, unless the new text needs it
+    // for its further lines.
+    const QString summary = QString::fromUtf8(icalcomponent_get_summary(target));
+    const QString description = QString::fromUtf8(icalcomponent_get_description(target));
+    const bool ownDescription = description.isEmpty() || description == summary ||
+                                description.startsWith(summary + u'\n') ||
+                                QString::fromUtf8(icalcomponent_get_description(source)).contains(u'\n');
+    QList<icalproperty_kind> replaced = {ICAL_SUMMARY_PROPERTY, ICAL_DTSTAMP_PROPERTY};
+    if (ownDescription)
+        replaced.append(ICAL_DESCRIPTION_PROPERTY);
+    for (const icalproperty_kind kind : replaced) {
         while (icalproperty* p = icalcomponent_get_first_property(target, kind)) {
             icalcomponent_remove_property(target, p);
             icalproperty_free(p);
@@ -326,8 +336,20 @@ QByteArray SyncItems::serverBody(const SyncItem& item, const QByteArray& previou
         const QByteArray fresh = writeVCards({{fields, uid, QDateTime::currentDateTimeUtc()}}, QString());
         return previous.isEmpty() ? fresh : patchedVCard(previous, fresh);
     }
-    const QByteArray fresh = writeIcs({item.day}, folderId_);
-    return previous.isEmpty() ? fresh : patchedIcs(previous, fresh);
+    if (previous.isEmpty())
+        return writeIcs({item.day}, folderId_);
+    // A timed event reads as "10:00 text": the hour stays in DTSTART and out of SUMMARY.
+    CalendarItem day = item.day;
+    IcsReadOptions options;
+    options.today = today_;
+    const IcsReading before = readIcs(previous, options);
+    static const QRegularExpression hour(QStringLiteral("^\\d\\d:\\d\\d "));
+    if (before.items.size() == 1) {
+        const QRegularExpressionMatch match = hour.match(before.items.first().text);
+        if (match.hasMatch() && day.text.startsWith(match.captured(0)))
+            day.text = day.text.mid(match.capturedLength());
+    }
+    return patchedIcs(previous, writeIcs({day}, folderId_));
 }
 
 QString SyncItems::uidOf(const SyncItem& item) const {

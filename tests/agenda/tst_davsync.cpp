@@ -384,6 +384,51 @@ private slots:
         QCOMPARE(serverCount(server, account.calendar), 0);
     }
 
+    // A server item the agenda holds only in part keeps everything else when the agenda changes its text.
+    void aChangedTextKeepsWhatTheServerItemCarried_data() { addServers(); }
+    void aChangedTextKeepsWhatTheServerItemCarried() {
+        START_SERVER(server);
+        Agenda a;
+        const SyncAccount account = accountFor(server, a);
+        DavClient client(server.url(), server.user(), server.password());
+        const QByteArray event = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Movil//ES\r\nBEGIN:VEVENT\r\n"
+                                 "UID:reunion-1@movil\r\nDTSTAMP:20260101T090000Z\r\n"
+                                 "DTSTART:20260210T100000\r\nDTEND:20260210T110000\r\nSUMMARY:Reunión\r\n"
+                                 "DESCRIPTION:Sala 3\r\nLOCATION:Oficina\r\nX-MOVIL-COLOR:rojo\r\n"
+                                 "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:Aviso\r\nTRIGGER:-PT15M\r\n"
+                                 "END:VALARM\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+        const QByteArray card =
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:tarjeta-1@movil\r\nFN:Pedro Ruiz\r\n"
+            "N:Ruiz;Pedro;;;\r\nTEL:600 222 333\r\nPHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRg==\r\n"
+            "X-MOVIL-ANILLO:suave\r\nEND:VCARD\r\n";
+        const QUrl eventUrl = account.calendar.resolved(QUrl(QStringLiteral("reunion-1.ics")));
+        const QUrl cardUrl = account.addressBook.resolved(QUrl(QStringLiteral("tarjeta-1.vcf")));
+        QVERIFY(client.send("PUT", eventUrl, event, {{"Content-Type", "text/calendar"}}).ok());
+        QVERIFY(client.send("PUT", cardUrl, card, {{"Content-Type", "text/vcard"}}).ok());
+        QCOMPARE(sync(a, account, server).agenda.created, 2);
+        const QDate day(2026, 2, 10);
+        QCOMPARE(a.reminder(day), QStringLiteral("10:00 Reunión"));
+        a.setReminder(day, QStringLiteral("10:00 Reunión de equipo"));
+        std::optional<QStringList> ruiz = a.contact(QStringLiteral("Ruiz"));
+        QVERIFY(ruiz);
+        (*ruiz)[4] = QStringLiteral("600 444 555");
+        a.setContact(*ruiz);
+        QCOMPARE(sync(a, account, server).server.changed, 2);
+
+        const QString onServer = QString::fromUtf8(client.send("GET", eventUrl).body);
+        for (const char* kept : {"LOCATION:Oficina", "X-MOVIL-COLOR:rojo", "TRIGGER:-PT15M",
+                                 "DESCRIPTION:Sala 3", "DTSTART:20260210T100000", "UID:reunion-1@movil"})
+            QVERIFY2(onServer.contains(QLatin1String(kept)), kept);
+        QVERIFY2(onServer.contains(QStringLiteral("SUMMARY:Reunión de equipo\r\n")), qPrintable(onServer));
+        const QString cardOnServer = QString::fromUtf8(client.send("GET", cardUrl).body);
+        for (const char* kept : {"PHOTO", "X-MOVIL-ANILLO:suave", "TEL:600 444 555", "UID:tarjeta-1@movil"})
+            QVERIFY2(cardOnServer.contains(QLatin1String(kept)), kept);
+        QVERIFY(!cardOnServer.contains(QStringLiteral("600 222 333")));
+        // Read back, the texts are the agenda's: nothing more to do.
+        const SyncResult again = sync(a, account, server);
+        QVERIFY(!again.agenda.any() && !again.server.any());
+    }
+
     void aWrongPasswordIsRefused() {
         if (!DavServer::available(DavServer::Kind::Radicale))
             QSKIP("radicale is not installed");
