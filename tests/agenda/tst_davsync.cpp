@@ -5,6 +5,7 @@
 #include "agenda/core/davsync.h"
 #include "agenda/core/daykeys.h"
 #include "agenda/core/daytexts.h"
+#include "common/textfile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -221,6 +222,16 @@ private slots:
             QVERIFY(!again.agenda.any() && !again.server.any());
             QCOMPARE(again.requests, 2);
         }
+        // A token the server no longer knows: everything is listed again, and nothing changes.
+        const QString statusFile =
+            QDir(syncFolderPath(a.data)).filePath(account.id + QStringLiteral(".status"));
+        QStringList lines = common::readLines(statusFile);
+        lines.replaceInStrings(QRegularExpression(QStringLiteral("^(token\t[^\t]*\t).+$")),
+                               QStringLiteral("\\1http%3A//example.com/olvidado"));
+        QVERIFY(common::writeLines(statusFile, lines));
+        const SyncResult relisted = sync(a, account, server);
+        QCOMPARE(relisted.exitCode(), 0);
+        QVERIFY(!relisted.agenda.any() && !relisted.server.any());
     }
 
     void aChangeTravelsAndNothingIsLost_data() {
