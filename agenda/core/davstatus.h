@@ -27,12 +27,14 @@ class SyncStatus {
 public:
     explicit SyncStatus(QString path) : path_(std::move(path)) {}
     void load();
+    // Writes the record when it differs from the file.
     common::Status save() const;
     SyncCollectionStatus& collection(const QString& url) { return collections_[url]; }
 
 private:
     QString path_;
     QHash<QString, SyncCollectionStatus> collections_;
+    mutable QStringList stored_; // the lines as on disk, so that a run that changed nothing writes nothing
 };
 
 } // namespace quindara
