@@ -37,10 +37,10 @@ void SyncStatus::load() {
         const QStringList parts = line.split(u'\t');
         if (parts.value(0) == u"token" && parts.size() == 3) {
             collections_[decoded(parts[1])].syncToken = decoded(parts[2]);
-        } else if (parts.value(0) == u"item" && parts.size() == 7) {
+        } else if (parts.value(0) == u"item" && parts.size() >= 7) {
             collections_[decoded(parts[1])].items.insert(
-                decoded(parts[2]),
-                {decoded(parts[3]), decoded(parts[4]).toUtf8(), parts[5].toLatin1(), parts[6].toLatin1()});
+                decoded(parts[2]), {decoded(parts[3]), decoded(parts[4]).toUtf8(), parts[5].toLatin1(),
+                                    parts[6].toLatin1(), parts.value(7).toLatin1()});
         }
     }
 }
@@ -58,7 +58,7 @@ common::Status SyncStatus::save() const {
             const auto i = c->items.constFind(key);
             lines.append(QStringList{QStringLiteral("item"), encoded(url), encoded(i.key()), encoded(i->href),
                                      encoded(QString::fromUtf8(i->etag)), QString::fromLatin1(i->localHash),
-                                     QString::fromLatin1(i->serverHash)}
+                                     QString::fromLatin1(i->serverHash), QString::fromLatin1(i->localStamp)}
                              .join(u'\t'));
         }
     }

@@ -14,6 +14,7 @@ struct SyncStatusItem {
     QByteArray etag;
     QByteArray localHash;
     QByteArray serverHash;
+    QByteArray localStamp; // the agenda file's size and time when its hash was taken (see SyncItem::stamp)
 };
 
 struct SyncCollectionStatus {
