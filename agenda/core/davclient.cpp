@@ -278,7 +278,8 @@ QList<DavReply> DavClient::sendAll(const QList<QPair<QUrl, QByteArray>>& request
                 answer.url = done.url;
                 if (status == 401)
                     fail(DavErrorKind::WrongPassword, {});
-                else if (status == 403 && verb != "DELETE")
+                // A sync token the server forgot is refused with 403: the run then lists everything.
+                else if (status == 403 && verb != "DELETE" && verb != "REPORT")
                     fail(DavErrorKind::Forbidden, {});
                 else if (status == 507)
                     fail(DavErrorKind::StorageFull, {});

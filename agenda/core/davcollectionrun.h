@@ -112,7 +112,7 @@ public:
         if (client_.failed())
             return;
         QStringList leftOut;
-        local_ = items_.local(leftOut);
+        local_ = items_.local(leftOut, status_.items);
         result_.leftOut += leftOut;
         mapServerItems();
         if (options_.cancelled && options_.cancelled())

@@ -15,6 +15,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <libical/ical.h>
@@ -108,8 +109,17 @@ QByteArray patchedIcs(const QByteArray& previous, const QByteArray& fresh) {
     icalcomponent* source = firstItem(made.get());
     if (!target || !source)
         return fresh;
-    for (const icalproperty_kind kind :
-         {ICAL_SUMMARY_PROPERTY, ICAL_DESCRIPTION_PROPERTY, ICAL_DTSTAMP_PROPERTY}) {
+    // A description of the server's own that the agenda never showed stays, unless the new text needs it
+    // for its further lines.
+    const QString summary = QString::fromUtf8(icalcomponent_get_summary(target));
+    const QString description = QString::fromUtf8(icalcomponent_get_description(target));
+    const bool ownDescription = description.isEmpty() || description == summary ||
+                                description.startsWith(summary + u'\n') ||
+                                QString::fromUtf8(icalcomponent_get_description(source)).contains(u'\n');
+    QList<icalproperty_kind> replaced = {ICAL_SUMMARY_PROPERTY, ICAL_DTSTAMP_PROPERTY};
+    if (ownDescription)
+        replaced.append(ICAL_DESCRIPTION_PROPERTY);
+    for (const icalproperty_kind kind : replaced) {
         while (icalproperty* p = icalcomponent_get_first_property(target, kind)) {
             icalcomponent_remove_property(target, p);
             icalproperty_free(p);
@@ -171,6 +181,15 @@ QString safeHrefName(QString uid) {
     return uid;
 }
 
+// Size and modification time of the file; empty while the file may still be changed within the same tick of
+// the clock, so that a stamp never hides a change.
+QByteArray stampOf(const QFileInfo& info) {
+    const QDateTime modified = info.lastModified();
+    if (!modified.isValid() || modified.secsTo(QDateTime::currentDateTime()) < 3)
+        return {};
+    return QByteArray::number(info.size()) + '-' + QByteArray::number(modified.toMSecsSinceEpoch());
+}
+
 } // namespace
 
 SyncItems::SyncItems(const DataFolder& data, bool addressBook, bool withNotes, const QString& folderId,
@@ -194,32 +213,91 @@ QString SyncItems::contactName(const QString& key) const {
     return key.mid(kContactPrefix.size());
 }
 
-QHash<QString, SyncItem> SyncItems::local(QStringList& leftOut) const {
+QHash<QString, SyncItem> SyncItems::local(QStringList& leftOut,
+                                          const QHash<QString, SyncStatusItem>& status) const {
     QHash<QString, SyncItem> items;
-    if (!addressBook_) {
-        for (const CalendarItem& day : collectCalendarItems(data_, withNotes_, leftOut)) {
+    // Taken from the status when the file is as it was; otherwise read and hashed.
+    const auto known = [&](SyncItem& item, const QFileInfo& info) {
+        item.stamp = stampOf(info);
+        const auto kept = status.constFind(item.key);
+        if (item.stamp.isEmpty() || kept == status.constEnd() || kept->localStamp != item.stamp)
+            return false;
+        item.hash = kept->localHash;
+        return !item.hash.isEmpty();
+    };
+    if (addressBook_) {
+        const QDir all(data_.categoryFolder(folders::allContacts));
+        const QFileInfoList files = all.entryInfoList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+        QStringList names;
+        for (const QFileInfo& info : files)
+            names.append(info.fileName());
+        const QStringList shown = visibleNames(names);
+        const QSet<QString> visible(shown.cbegin(), shown.cend());
+        for (const QFileInfo& info : files) {
+            const QString name = info.fileName();
+            if (!visible.contains(name))
+                continue;
             SyncItem item;
-            item.day = day;
-            item.key = calendarKey(day);
-            item.what = describe(day);
-            item.hash = hashOf(item);
+            item.key = kContactPrefix + name;
+            item.what = QStringLiteral("contacto %1").arg(name);
+            if (!known(item, info)) {
+                const std::optional<QStringList> card = readContactCard(info.filePath());
+                if (!card) {
+                    leftOut.append(QStringLiteral("«%1»: no se puede leer").arg(name));
+                    continue;
+                }
+                item.fields = asStoredFields(*card);
+                item.hash = hashOf(item);
+            }
             items.insert(item.key, item);
         }
         return items;
     }
-    const QDir all(data_.categoryFolder(folders::allContacts));
-    for (const QString& name : visibleNames(all.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase))) {
-        const std::optional<QStringList> card = readContactCard(all.filePath(name));
-        if (!card) {
-            leftOut.append(QStringLiteral("«%1»: no se puede leer").arg(name));
-            continue;
+    QList<CalendarKind> kinds = {CalendarKind::Holiday, CalendarKind::YearlyReminder,
+                                 CalendarKind::OneYearReminder};
+    if (withNotes_)
+        kinds.append(CalendarKind::DayNote);
+    for (const CalendarKind kind : std::as_const(kinds)) {
+        const bool notes = kind == CalendarKind::DayNote;
+        const DayTextPlace place =
+            notes ? DayTextPlace{data_.folder(folders::dayNotes), {}, common::Ending::Zoned}
+                  : dayTextPlace(data_, textKindOf(kind), QStringLiteral("1"), monthName(1),
+                                 QStringLiteral("2000"));
+        const QDir dir(place.folder);
+        QSet<QDate> seen;
+        for (const QFileInfo& info : dir.entryInfoList(QDir::Files, QDir::Name)) {
+            const QString what = dir.dirName() + u'/' + info.fileName();
+            SyncItem item;
+            item.day.kind = kind;
+            item.day.date = dayOfCalendarFile(info.fileName(), isAnnual(kind));
+            if (!item.day.date.isValid()) {
+                leftOut.append(QStringLiteral("«%1»: el nombre no es un día de 1901 a 2100").arg(what));
+                continue;
+            }
+            if (seen.contains(item.day.date)) {
+                leftOut.append(QStringLiteral("«%1»: el mismo día ya está en otro archivo").arg(what));
+                continue;
+            }
+            item.key = calendarKey(item.day);
+            item.what = describe(item.day);
+            if (!known(item, info)) {
+                const std::optional<QString> text = common::readText(info.filePath(), place.ending);
+                if (!text) {
+                    leftOut.append(QStringLiteral("«%1»: no se puede leer").arg(what));
+                    continue;
+                }
+                if (text->trimmed().isEmpty()) {
+                    // An emptied day note keeps its file; there is nothing to give away.
+                    if (!notes)
+                        leftOut.append(QStringLiteral("«%1»: no tiene texto").arg(what));
+                    continue;
+                }
+                item.day.text = *text;
+                item.hash = hashOf(item);
+            }
+            seen.insert(item.day.date);
+            items.insert(item.key, item);
         }
-        SyncItem item;
-        item.key = kContactPrefix + name;
-        item.what = QStringLiteral("contacto %1").arg(name);
-        item.fields = asStoredFields(*card);
-        item.hash = hashOf(item);
-        items.insert(item.key, item);
     }
     return items;
 }
@@ -326,8 +404,20 @@ QByteArray SyncItems::serverBody(const SyncItem& item, const QByteArray& previou
         const QByteArray fresh = writeVCards({{fields, uid, QDateTime::currentDateTimeUtc()}}, QString());
         return previous.isEmpty() ? fresh : patchedVCard(previous, fresh);
     }
-    const QByteArray fresh = writeIcs({item.day}, folderId_);
-    return previous.isEmpty() ? fresh : patchedIcs(previous, fresh);
+    if (previous.isEmpty())
+        return writeIcs({item.day}, folderId_);
+    // A timed event reads as "10:00 text": the hour stays in DTSTART and out of SUMMARY.
+    CalendarItem day = item.day;
+    IcsReadOptions options;
+    options.today = today_;
+    const IcsReading before = readIcs(previous, options);
+    static const QRegularExpression hour(QStringLiteral("^\\d\\d:\\d\\d "));
+    if (before.items.size() == 1) {
+        const QRegularExpressionMatch match = hour.match(before.items.first().text);
+        if (match.hasMatch() && day.text.startsWith(match.captured(0)))
+            day.text = day.text.mid(match.capturedLength());
+    }
+    return patchedIcs(previous, writeIcs({day}, folderId_));
 }
 
 QString SyncItems::uidOf(const SyncItem& item) const {

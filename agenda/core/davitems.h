@@ -1,6 +1,7 @@
 #pragma once
 
 #include "agenda/core/datafolder.h"
+#include "agenda/core/davstatus.h"
 #include "agenda/core/icalendar.h"
 #include "common/result.h"
 
@@ -20,6 +21,10 @@ struct SyncItem {
     CalendarItem day;   // a calendar item
     QStringList fields; // a contact; the surname is the card's file name on the agenda side
     QString uid;        // the UID a server item carries
+    // The agenda file's size and time when read, empty for a file changed within the last seconds; an item
+    // whose file has the stamp the status kept is taken as unchanged without reading it (its text is then
+    // not loaded, as nothing will be sent).
+    QByteArray stamp;
 };
 
 // The items of one collection on the agenda's side and the way to and from the server's items. A
@@ -32,7 +37,8 @@ public:
 
     bool addressBook() const { return addressBook_; }
     // Every item of the agenda, by key; what cannot be given away goes to `leftOut`.
-    QHash<QString, SyncItem> local(QStringList& leftOut) const;
+    // `status` gives the file stamps and hashes the last run kept, by key.
+    QHash<QString, SyncItem> local(QStringList& leftOut, const QHash<QString, SyncStatusItem>& status) const;
     // The agenda's item under `key` as it is now (read again), or an item with an empty key when gone.
     SyncItem localNow(const QString& key) const;
     // A server item as the agenda would hold it, its key not yet chosen for a contact. False with the

@@ -14,6 +14,7 @@ struct SyncStatusItem {
     QByteArray etag;
     QByteArray localHash;
     QByteArray serverHash;
+    QByteArray localStamp; // the agenda file's size and time when its hash was taken (see SyncItem::stamp)
 };
 
 struct SyncCollectionStatus {
@@ -27,12 +28,14 @@ class SyncStatus {
 public:
     explicit SyncStatus(QString path) : path_(std::move(path)) {}
     void load();
+    // Writes the record when it differs from the file.
     common::Status save() const;
     SyncCollectionStatus& collection(const QString& url) { return collections_[url]; }
 
 private:
     QString path_;
     QHash<QString, SyncCollectionStatus> collections_;
+    mutable QStringList stored_; // the lines as on disk, so that a run that changed nothing writes nothing
 };
 
 } // namespace quindara

@@ -106,8 +106,10 @@ void CollectionRun::decide(const QString& key) {
     const bool serverChanged = hasR && server.item.hash != s.serverHash;
     if (hasL && hasR) {
         if (!localChanged && !serverChanged) {
-            status_.items[key].etag = server.etag; // a new ETag over the same content is no change
-            status_.items[key].href = server.href;
+            SyncStatusItem& kept = status_.items[key];
+            kept.etag = server.etag; // a new ETag over the same content is no change
+            kept.href = server.href;
+            kept.localStamp = local.stamp;
         } else if (localChanged && !serverChanged) {
             updateServer(local, server);
         } else if (!localChanged) {

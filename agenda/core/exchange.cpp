@@ -102,13 +102,7 @@ const QRegularExpression& datedName() {
 }
 
 QDate dateOfName(const QString& name, bool annual) {
-    const QRegularExpressionMatch match = (annual ? annualName() : datedName()).match(name);
-    if (!match.hasMatch())
-        return {};
-    const int month = monthNumber(match.captured(2));
-    const int year = annual ? 2000 : match.captured(3).toInt();
-    const QDate date(year, month, match.captured(1).toInt());
-    return date.isValid() && year >= kFirstYear && year <= kLastYear ? date : QDate();
+    return dayOfCalendarFile(name, annual);
 }
 
 void collectFolder(const DataFolder& data, CalendarKind kind, QList<CalendarItem>& items,
@@ -476,16 +470,14 @@ QString ExchangeResult::summary() const {
     return lines.join(u'\n');
 }
 
-QList<CalendarItem> collectCalendarItems(const DataFolder& data, bool withNotes, QStringList& skipped) {
-    ExchangeResult result;
-    QList<CalendarItem> items;
-    for (const CalendarKind kind :
-         {CalendarKind::Holiday, CalendarKind::YearlyReminder, CalendarKind::OneYearReminder})
-        collectFolder(data, kind, items, result);
-    if (withNotes)
-        collectFolder(data, CalendarKind::DayNote, items, result);
-    skipped += result.skipped;
-    return items;
+QDate dayOfCalendarFile(const QString& name, bool annual) {
+    const QRegularExpressionMatch match = (annual ? annualName() : datedName()).match(name);
+    if (!match.hasMatch())
+        return {};
+    const int month = monthNumber(match.captured(2));
+    const int year = annual ? 2000 : match.captured(3).toInt();
+    const QDate date(year, month, match.captured(1).toInt());
+    return date.isValid() && year >= kFirstYear && year <= kLastYear ? date : QDate();
 }
 
 ExchangeResult exportIcs(const DataFolder& data, const QString& file, bool withNotes) {

@@ -74,9 +74,9 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
                               const QString& category = kImportedCategory,
                               const ExchangeProgress& progress = {});
 
-// The holidays and reminders (and day notes when asked) of the folder, one item per file; files that
-// cannot be given away are listed in `skipped` with their reason.
-QList<CalendarItem> collectCalendarItems(const DataFolder& data, bool withNotes, QStringList& skipped);
+// The day a holiday or reminder file ("25 de DICIEMBRE.txt", `annual`) or a dated file ("5 de ENERO de
+// 2026.txt", a day note's name with its weekday too) stands for; invalid when the name is no such day.
+QDate dayOfCalendarFile(const QString& name, bool annual);
 
 // The UID an exported card gets: the same for a contact's file in any category, different in every folder.
 QString exportedContactUid(const QString& folderId, const QString& fileName);

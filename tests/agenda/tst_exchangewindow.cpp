@@ -167,6 +167,18 @@ private slots:
                                      << "a la vez";
         QTest::newRow("unwritable") << agenda << QStringList{"--export-ics", "@/no/such/folder/a.ics"} << 3
                                     << "a.ics";
+        QTest::newRow("sync without an account") << agenda << QStringList{"--sync"} << 2 << "--sync-setup";
+        QTest::newRow("sync setup without a user")
+            << agenda << QStringList{"--sync-setup", "http://127.0.0.1:1/"} << 2 << "--user";
+        QTest::newRow("user without sync setup")
+            << agenda << QStringList{"--user", "ana"} << 2 << "--sync-setup";
+        QTest::newRow("sync with an import")
+            << agenda << QStringList{"--sync", "--import-ics", "@/a.ics"} << 2 << "otras acciones";
+        QTest::newRow("sync setup, no server")
+            << agenda << QStringList{"--sync-setup", "http://127.0.0.1:1/", "--user", "ana"} << 4
+            << "conectar";
+        QTest::newRow("sync setup, plain http to another machine")
+            << agenda << QStringList{"--sync-setup", "http://example.com/", "--user", "ana"} << 1 << "https";
         QTest::newRow("calculator") << QStringLiteral(QUINDARA_TALLIMO)
                                     << QStringList{"--export-ics", "@/a.ics"} << 2 << "--export-ics";
     }
