@@ -89,9 +89,9 @@ void ToolRow::arrange() {
     for (QWidget* button : row)
         button->setGeometry(button->x(), common::twips(kToolRowTop), button->width(),
                             common::twips(kPagesTop) - common::twips(kToolRowTop));
-    // Tab goes along the row from left to right, whatever order its buttons were made in.
-    row.pop_back();
-    row.pop_back();
+    // Tab goes along the row from left to right, whatever order its buttons were made in. The exchange
+    // and sync buttons at its right end keep the place their creation gives them.
+    row.resize(row.size() - 2);
     std::stable_sort(row.begin(), row.end(),
                      [](const QWidget* a, const QWidget* b) { return a->x() < b->x(); });
     for (std::size_t k = 1; k < row.size(); ++k)
