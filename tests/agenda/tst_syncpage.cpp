@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QListWidget>
+#include <QTimer>
 
 using namespace quindara;
 
@@ -175,7 +176,25 @@ private slots:
         QCOMPARE(runSync(otherData, accounts.first(), server.password()).exitCode(), 0);
         QVERIFY(DayNotes(otherData).load(dayNoteKey(QDate(2026, 12, 12))).text.contains(u"Recoger el traje"));
 
+        // "Cancelar" during a run by hand: the next run finishes the work.
+        QVERIFY(storeDayText(data, DayTextKind::Holiday, QStringLiteral("6"), QStringLiteral("ENERO"),
+                             QStringLiteral("2027"), QStringLiteral("Reyes")));
         QVERIFY(agenda.click(QStringLiteral("syncButton")));
+        bool cancelClicked = false;
+        QTimer::singleShot(0, [&] { cancelClicked = agenda.click(QStringLiteral("cancelSyncButton")); });
+        QVERIFY(agenda.click(QStringLiteral("syncNowButton")));
+        QVERIFY(cancelClicked);
+        QVERIFY2(agenda.text(QStringLiteral("statusLabel")).contains(QStringLiteral("cancelado")),
+                 qPrintable(agenda.text(QStringLiteral("statusLabel"))));
+        QVERIFY(!agenda.isShown(QStringLiteral("cancelSyncButton")));
+        QVERIFY(agenda.click(QStringLiteral("syncNowButton")));
+        QVERIFY(agenda.text(QStringLiteral("statusLabel")).startsWith(QStringLiteral("Sincronizado")));
+        QCOMPARE(runSync(otherData, accounts.first(), server.password()).exitCode(), 0);
+        QCOMPARE(readDayText(otherData, DayTextKind::Holiday, QStringLiteral("6"), QStringLiteral("ENERO"),
+                             QStringLiteral("2027"))
+                     .text,
+                 QStringLiteral("Reyes"));
+
         agenda.desktop.yesNoAnswer = true;
         QVERIFY(agenda.click(QStringLiteral("stopButton")));
         QCOMPARE(readSyncAccounts(data).size(), 0);
