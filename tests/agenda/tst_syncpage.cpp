@@ -195,6 +195,16 @@ private slots:
                      .text,
                  QStringLiteral("Reyes"));
 
+        // A wrong password is said in plain words with what to do, and automatic runs wait for the user.
+        agenda.find<QLineEdit>(QStringLiteral("passwordEdit"))->setText(QStringLiteral("otra"));
+        QVERIFY(agenda.click(QStringLiteral("syncNowButton")));
+        QCOMPARE(agenda.text(QStringLiteral("statusLabel")),
+                 QStringLiteral("El servidor no acepta el usuario o la contraseña: compruébelos en la página "
+                                "Sincronizar."));
+        QVERIFY(agenda.text(QStringLiteral("syncResultText")).contains(QStringLiteral("compruébelos")));
+        agenda.clock.set(agenda.clock.now().addSecs(SyncSchedule::kEverySeconds * 3));
+        QVERIFY(!autoSync->schedule().due());
+
         agenda.desktop.yesNoAnswer = true;
         QVERIFY(agenda.click(QStringLiteral("stopButton")));
         QCOMPARE(readSyncAccounts(data).size(), 0);
