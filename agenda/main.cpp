@@ -1,6 +1,7 @@
 #include "agenda/core/agendaabout.h"
 #include "agenda/core/exchangecommand.h"
 #include "agenda/core/searchcommand.h"
+#include "agenda/core/synccommand.h"
 #include "agenda/ui/agendawindow.h"
 #include "common/ui/application.h"
 
@@ -21,6 +22,15 @@ int runExchangeOnTerminal(int& argc, char** argv, const common::CommandLineOptio
                                                 session.choice().programFolder, out);
 }
 
+// A server sync runs without a window or a display, as the folder's writer.
+int runSyncOnTerminal(int& argc, char** argv, const common::CommandLineOptions& options) {
+    QCoreApplication app(argc, argv);
+    const common::DataFolderSession session(common::Program::Agenda, options);
+    QTextStream out(stdout);
+    out.setEncoding(QStringConverter::System);
+    return quindara::runSyncCommandAsWriter(options, session.choice().programFolder, out);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -37,6 +47,9 @@ int main(int argc, char* argv[]) {
     }
     if (options.action == common::CommandLineAction::Exchange)
         return runExchangeOnTerminal(argc, argv, options);
+    if (options.action == common::CommandLineAction::Sync ||
+        options.action == common::CommandLineAction::SyncSetup)
+        return runSyncOnTerminal(argc, argv, options);
     // An import typed while the window is open is handed to it: it runs there, and the window shows its
     // changes as it shows any other program's.
     return common::runMainWindow<quindara::AgendaWindow>(

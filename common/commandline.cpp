@@ -67,7 +67,18 @@ CommandLine::CommandLine(Program program)
           QStringLiteral("category"),
           QStringLiteral("Con --export-vcf: la categoría que se exporta (Todos si no se indica). Con "
                          "--import-vcf: la categoría que recibe los contactos (Importados si no se indica)."),
-          QStringLiteral("nombre")) {
+          QStringLiteral("nombre")),
+      sync_(QStringLiteral("sync"),
+            QStringLiteral(
+                "Sincroniza la agenda con las cuentas de servidor (CalDAV/CardDAV) configuradas y termina. "
+                "La contraseña se toma de QUINDARA_DAV_PASSWORD o se pregunta.")),
+      syncSetup_(
+          QStringLiteral("sync-setup"),
+          QStringLiteral("Busca los calendarios y las direcciones del usuario en el servidor URL y guarda "
+                         "la cuenta para --sync (con --user; con --with-notes, también las notas)."),
+          QStringLiteral("URL")),
+      user_(QStringLiteral("user"), QStringLiteral("Con --sync-setup: el usuario del servidor."),
+            QStringLiteral("nombre")) {
     parser_.setApplicationDescription(programSummary(program));
     parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser_.addOption(help_);
@@ -82,6 +93,9 @@ CommandLine::CommandLine(Program program)
         parser_.addOption(withNotes_);
         parser_.addOption(asHolidays_);
         parser_.addOption(category_);
+        parser_.addOption(sync_);
+        parser_.addOption(syncSetup_);
+        parser_.addOption(user_);
     }
 }
 
@@ -120,6 +134,9 @@ CommandLineOptions CommandLine::read(const QStringList& arguments) {
         options.error = QStringLiteral("La opción --search necesita un texto.");
     }
     if (options.error.isEmpty() && program_ == Program::Agenda)
+        options.error = readSync(options);
+    if (options.error.isEmpty() && program_ == Program::Agenda &&
+        options.action == CommandLineAction::OpenWindow)
         options.error = readExchange(options);
     if (!options.error.isEmpty()) {
         options.action = CommandLineAction::Refuse;
@@ -160,9 +177,11 @@ QString CommandLine::readExchange(CommandLineOptions& options) const {
             .arg(given.join(QStringLiteral(", ")));
     if (!given.isEmpty() && options.exchangeFile.trimmed().isEmpty())
         return QStringLiteral("La opción %1 necesita un archivo.").arg(given.constFirst());
-    for (const QString& problem : {misplaced(withNotes_, ExchangeKind::ExportIcs, ExchangeKind::ExportIcs),
-                                   misplaced(asHolidays_, ExchangeKind::ImportIcs, ExchangeKind::ImportIcs),
-                                   misplaced(category_, ExchangeKind::ExportVcf, ExchangeKind::ImportVcf)})
+    for (const QString& problem :
+         {parser_.isSet(syncSetup_) ? QString()
+                                    : misplaced(withNotes_, ExchangeKind::ExportIcs, ExchangeKind::ExportIcs),
+          misplaced(asHolidays_, ExchangeKind::ImportIcs, ExchangeKind::ImportIcs),
+          misplaced(category_, ExchangeKind::ExportVcf, ExchangeKind::ImportVcf)})
         if (!problem.isEmpty())
             return problem;
     if (parser_.isSet(category_) && parser_.value(category_).trimmed().isEmpty())
@@ -173,6 +192,41 @@ QString CommandLine::readExchange(CommandLineOptions& options) const {
     options.withNotes = parser_.isSet(withNotes_);
     options.asHolidays = parser_.isSet(asHolidays_);
     options.category = parser_.value(category_).trimmed();
+    return QString();
+}
+
+QString CommandLine::readSync(CommandLineOptions& options) const {
+    const bool sync = parser_.isSet(sync_);
+    const bool setup = parser_.isSet(syncSetup_);
+    bool exchange = false;
+    for (const QCommandLineOption& option : exchangeFiles_)
+        exchange = exchange || parser_.isSet(option);
+    if (!sync && !setup) {
+        if (parser_.isSet(user_))
+            return QStringLiteral("La opción --user sólo sirve con --sync-setup.");
+        return QString();
+    }
+    if ((sync && setup) || exchange || parser_.isSet(search_))
+        return QStringLiteral("La opción %1 no se puede usar con otras acciones.")
+            .arg(setup ? QStringLiteral("--sync-setup") : QStringLiteral("--sync"));
+    if (parser_.isSet(asHolidays_) || parser_.isSet(category_) || (sync && parser_.isSet(withNotes_)))
+        return QStringLiteral("La opción --%1 no sirve con %2.")
+            .arg(parser_.isSet(asHolidays_) ? QStringLiteral("as-holidays")
+                 : parser_.isSet(category_) ? QStringLiteral("category")
+                                            : QStringLiteral("with-notes"),
+                 setup ? QStringLiteral("--sync-setup") : QStringLiteral("--sync"));
+    if (sync && parser_.isSet(user_))
+        return QStringLiteral("La opción --user sólo sirve con --sync-setup.");
+    if (setup) {
+        if (parser_.value(syncSetup_).trimmed().isEmpty())
+            return QStringLiteral("La opción --sync-setup necesita la dirección del servidor.");
+        if (parser_.value(user_).trimmed().isEmpty())
+            return QStringLiteral("La opción --sync-setup necesita el usuario (--user).");
+        options.syncServer = parser_.value(syncSetup_).trimmed();
+        options.syncUser = parser_.value(user_).trimmed();
+        options.withNotes = parser_.isSet(withNotes_);
+    }
+    options.action = setup ? CommandLineAction::SyncSetup : CommandLineAction::Sync;
     return QString();
 }
 

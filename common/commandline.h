@@ -13,7 +13,7 @@ namespace common {
 // window or QApplication exists.
 // Search and the file exchange are the agenda's only: its main() runs them, since this library knows
 // nothing of the agenda.
-enum class CommandLineAction { OpenWindow, ShowHelp, ShowVersion, Refuse, Search, Exchange };
+enum class CommandLineAction { OpenWindow, ShowHelp, ShowVersion, Refuse, Search, Exchange, Sync, SyncSetup };
 
 // Which file the agenda imports or exports from the command line (CommandLineAction::Exchange).
 enum class ExchangeKind { ExportIcs, ImportIcs, ExportVcf, ImportVcf };
@@ -29,6 +29,9 @@ struct CommandLineOptions {
     bool withNotes = false;  // --with-notes
     bool asHolidays = false; // --as-holidays
     QString category;        // --category; empty when not given
+    // The agenda's --sync-setup URL --user NAME (with --with-notes: day notes too).
+    QString syncServer;
+    QString syncUser;
 };
 
 // The options both programs understand. New options are declared in the constructor and read in read(),
@@ -47,6 +50,8 @@ public:
 private:
     // Reads the exchange options into `options`; the reason in Spanish when they do not fit together.
     QString readExchange(CommandLineOptions& options) const;
+    // The same for the server sync options.
+    QString readSync(CommandLineOptions& options) const;
 
     Program program_;
     QCommandLineParser parser_;
@@ -59,6 +64,9 @@ private:
     QCommandLineOption withNotes_;
     QCommandLineOption asHolidays_;
     QCommandLineOption category_;
+    QCommandLineOption sync_;
+    QCommandLineOption syncSetup_;
+    QCommandLineOption user_;
 };
 
 // The executable's name for each program, as installed.

@@ -7,7 +7,7 @@
 namespace quindara {
 
 // The pages stacked in the main window: the tabbed ones first, in the order of their tab buttons.
-enum class AgendaPage { Day, Week, MonthSummary, YearSummary, NotesPad, AddressBook, Search, Exchange };
+enum class AgendaPage { Day, Week, MonthSummary, YearSummary, NotesPad, AddressBook, Search, Exchange, Sync };
 inline constexpr int kAgendaPageCount = 6;
 
 // What the agenda's main window shows: the month of the grid, the day selected in it, the day whose

@@ -102,13 +102,7 @@ const QRegularExpression& datedName() {
 }
 
 QDate dateOfName(const QString& name, bool annual) {
-    const QRegularExpressionMatch match = (annual ? annualName() : datedName()).match(name);
-    if (!match.hasMatch())
-        return {};
-    const int month = monthNumber(match.captured(2));
-    const int year = annual ? 2000 : match.captured(3).toInt();
-    const QDate date(year, month, match.captured(1).toInt());
-    return date.isValid() && year >= kFirstYear && year <= kLastYear ? date : QDate();
+    return dayOfCalendarFile(name, annual);
 }
 
 void collectFolder(const DataFolder& data, CalendarKind kind, QList<CalendarItem>& items,
@@ -357,13 +351,20 @@ QString numberedName(const QString& surname, int number) {
     return number == 1 ? surname : QStringLiteral("%1 (%2)").arg(surname).arg(number);
 }
 
-// The UID an exported card gets: the same for a contact's file in any category, different in every folder.
 QString contactUid(const QString& folderId, const QString& fileName) {
+    return exportedContactUid(folderId, fileName);
+}
+
+} // namespace
+
+QString exportedContactUid(const QString& folderId, const QString& fileName) {
     const QUuid space = QUuid::fromString(folderId);
     const QUuid base = space.isNull() ? QUuid::createUuidV5(QUuid(), folderId) : space;
     return QStringLiteral("urn:uuid:") +
            QUuid::createUuidV5(base, common::FolderIndex::foldName(fileName)).toString(QUuid::WithoutBraces);
 }
+
+namespace {
 
 // The numbers or addresses of a field, in a form where the same one typed otherwise compares equal.
 QSet<QString> reachedBy(const QString& field, bool phones) {
@@ -467,6 +468,16 @@ QString ExchangeResult::summary() const {
             lines.append(QStringLiteral("  ") + item);
     }
     return lines.join(u'\n');
+}
+
+QDate dayOfCalendarFile(const QString& name, bool annual) {
+    const QRegularExpressionMatch match = (annual ? annualName() : datedName()).match(name);
+    if (!match.hasMatch())
+        return {};
+    const int month = monthNumber(match.captured(2));
+    const int year = annual ? 2000 : match.captured(3).toInt();
+    const QDate date(year, month, match.captured(1).toInt());
+    return date.isValid() && year >= kFirstYear && year <= kLastYear ? date : QDate();
 }
 
 ExchangeResult exportIcs(const DataFolder& data, const QString& file, bool withNotes) {

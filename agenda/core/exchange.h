@@ -74,4 +74,11 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
                               const QString& category = kImportedCategory,
                               const ExchangeProgress& progress = {});
 
+// The day a holiday or reminder file ("25 de DICIEMBRE.txt", `annual`) or a dated file ("5 de ENERO de
+// 2026.txt", a day note's name with its weekday too) stands for; invalid when the name is no such day.
+QDate dayOfCalendarFile(const QString& name, bool annual);
+
+// The UID an exported card gets: the same for a contact's file in any category, different in every folder.
+QString exportedContactUid(const QString& folderId, const QString& fileName);
+
 } // namespace quindara

@@ -22,6 +22,7 @@ TextPadContent AgendaPages::textPadOf(AgendaPage page) const {
     case AgendaPage::AddressBook:
     case AgendaPage::Search:
     case AgendaPage::Exchange:
+    case AgendaPage::Sync:
         break;
     }
     return emptyTextPad();

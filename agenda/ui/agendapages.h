@@ -15,6 +15,7 @@ class ExchangePage;
 class NotesPadPage;
 class SearchPage;
 class SummaryPage;
+class SyncPage;
 class WeekPage;
 
 struct AgendaPages {
@@ -27,6 +28,7 @@ struct AgendaPages {
     AddressBookPage* addressBook = nullptr;
     SearchPage* search = nullptr;
     ExchangePage* exchange = nullptr;
+    SyncPage* sync = nullptr;
     AttachmentPanel* attachments = nullptr;
 
     // What the text pad receives from the page in front: its text, the week's captions and texts, or

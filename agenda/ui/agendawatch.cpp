@@ -133,6 +133,13 @@ void AgendaWatch::ShowOutsideChanges(const QStringList& folders) {
     watchShownFiles();
 }
 
+void AgendaWatch::showServerChanges() {
+    QStringList folders = watchedFolders();
+    for (QString& folder : folders)
+        folder = absolute(folder);
+    ShowOutsideChanges(folders);
+}
+
 void AgendaWatch::dayShown() {
     watchShownFiles();
     OfferConflictMerges();

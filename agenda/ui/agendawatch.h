@@ -40,6 +40,8 @@ public:
     void watchShownFiles();
     void dayShown();
     void ShowConflictSigns();
+    // A server sync wrote into the folders: every page shows it as it shows an outside change.
+    void showServerChanges();
     // The conflict copies found, shared with the year overview so that nothing is listed twice.
     DayConflicts& conflicts() { return conflicts_; }
 

@@ -7,6 +7,7 @@
 #include "agenda/ui/addressbookpage.h"
 #include "agenda/ui/agendawatch.h"
 #include "agenda/ui/attachmentpanel.h"
+#include "agenda/ui/autosync.h"
 #include "agenda/ui/calendarpanel.h"
 #include "agenda/ui/controls.h"
 #include "agenda/ui/daypage.h"
@@ -16,6 +17,7 @@
 #include "agenda/ui/notespadpage.h"
 #include "agenda/ui/searchpage.h"
 #include "agenda/ui/summarypage.h"
+#include "agenda/ui/syncpage.h"
 #include "agenda/ui/toolrow.h"
 #include "agenda/ui/weekpage.h"
 #include "agenda/ui/yearoverviewwindow.h"
@@ -26,6 +28,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -66,6 +69,9 @@ void AgendaWindow::Form_Load() {
     pages_.addressBook->loadCategories();
     WriteTest();
     watch_->start();
+    ShowSyncState();
+    // The keyring is asked once the window is up, so the start does not wait for it.
+    QTimer::singleShot(0, sync_, &AutoSync::start);
 }
 
 // Only a failure is told; the scratch file leaves nothing behind, so no earlier export is lost.
@@ -111,6 +117,7 @@ void AgendaWindow::ShowPage(AgendaPage page) {
         Frame1[k]->setVisible(k == index);
     pages_.search->setVisible(page == AgendaPage::Search);
     pages_.exchange->setVisible(page == AgendaPage::Exchange);
+    pages_.sync->setVisible(page == AgendaPage::Sync);
     ShowPageColour(index);
 }
 
@@ -124,6 +131,8 @@ void AgendaWindow::ShowPageColour(int index) {
     setBackColor(this, colour);
     if (page == AgendaPage::Exchange)
         setBackColor(pages_.exchange, colour);
+    else if (page == AgendaPage::Sync)
+        setBackColor(pages_.sync, colour);
     else if (index < kAgendaPageCount)
         setBackColor(Frame1[index], colour);
 }
@@ -149,6 +158,9 @@ void AgendaWindow::ShowPageContent() {
         break;
     case AgendaPage::Exchange:
         pages_.exchange->loadCategories();
+        break;
+    case AgendaPage::Sync:
+        pages_.sync->showAccount();
         break;
     case AgendaPage::NotesPad:
     case AgendaPage::AddressBook:
@@ -266,6 +278,16 @@ void AgendaWindow::exchangeButton_Click() {
     ShowPageContent();
 }
 
+void AgendaWindow::syncButton_Click() {
+    SavePendingDayNotes();
+    ShowPage(AgendaPage::Sync);
+    ShowPageContent();
+}
+
+void AgendaWindow::ShowSyncState() {
+    toolRow_->showSyncState(sync_->state(), sync_->toolTip());
+}
+
 void AgendaWindow::Command14_Click() {
     if (yearOverview_) {
         yearOverview_->raise();
@@ -360,6 +382,13 @@ void AgendaWindow::closeEvent(QCloseEvent* event) {
     pages_.week->stopSavingOnLeave();
     if (yearOverview_)
         yearOverview_->close();
+    // A run still going stops at its next safe point; the window goes when it has.
+    if (sync_->running()) {
+        sync_->cancel();
+        connect(sync_, &AutoSync::runFinished, this, &QWidget::close, Qt::QueuedConnection);
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 

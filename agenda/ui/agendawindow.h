@@ -10,6 +10,7 @@
 //   AddressBookPage         Frame1(5)
 //   SearchPage              the "Buscar" page, opened by its tool button or Ctrl+F
 //   ExchangePage            importing and exporting .ics and .vcf files (exchangeButton)
+//   SyncPage, AutoSync      the server account and its runs (syncButton, Ctrl+Shift+S)
 //   AttachmentPanel         the right-hand column of attached files
 //   AgendaWatch             changes made by other programs, and the conflict copies of sync tools
 //   agendawindowlayout.cpp  the tool row and the placing of the pages
@@ -39,6 +40,7 @@ class QPushButton;
 namespace quindara {
 
 class AgendaWatch;
+class AutoSync;
 class DeferredMessages;
 class ToolRow;
 class YearOverviewWindow;
@@ -103,6 +105,8 @@ private:
     void Command12_Click();
     void Command15_Click();
     void exchangeButton_Click();
+    void syncButton_Click();
+    void ShowSyncState();
     // Saves every pending edit before the program ends; false when the user chose to stay after a failure.
     bool SaveBeforeEnding();
 
@@ -119,6 +123,8 @@ private:
     AgendaPages pages_;
     // Outside changes and conflict copies, shown as they happen.
     AgendaWatch* watch_ = nullptr;
+    // Server sync on its own while the window is open.
+    AutoSync* sync_ = nullptr;
     std::unique_ptr<ToolRow> toolRow_;
     // The day title, or the month and year while no day is selected.
     QLabel* Label2 = nullptr;

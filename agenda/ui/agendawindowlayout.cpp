@@ -3,6 +3,7 @@
 #include "agenda/ui/agendawatch.h"
 #include "agenda/ui/agendawindow.h"
 #include "agenda/ui/attachmentpanel.h"
+#include "agenda/ui/autosync.h"
 #include "agenda/ui/calendarpanel.h"
 #include "agenda/ui/controls.h"
 #include "agenda/ui/daypage.h"
@@ -11,6 +12,7 @@
 #include "agenda/ui/notespadpage.h"
 #include "agenda/ui/searchpage.h"
 #include "agenda/ui/summarypage.h"
+#include "agenda/ui/syncpage.h"
 #include "agenda/ui/toolrow.h"
 #include "agenda/ui/weekpage.h"
 #include "agenda/ui/yearoverviewwindow.h"
@@ -54,6 +56,9 @@ void AgendaWindow::createPages() {
     setBackColor(toolRow_->searchButton, backColor(pages_.search));
     pages_.exchange = new ExchangePage(data_, desktop_, this);
     pages_.exchange->hide();
+    sync_ = new AutoSync(data_, clock_, this);
+    pages_.sync = new SyncPage(data_, *sync_, desktop_, this);
+    pages_.sync->hide();
     watch_ = new AgendaWatch(data_, state_, marks_, reader_, dayNotes_, pages_, desktop_, clock_, this);
     connect(watch_, &AgendaWatch::marksChanged, this, [this] {
         if (yearOverview_)
@@ -83,6 +88,17 @@ void AgendaWindow::connectControls() {
     connect(pages_.calendar, &CalendarPanel::selectionStepped, this, &AgendaWindow::MoveSelection);
     connect(pages_.calendar, &CalendarPanel::todayKeyPressed, this, &AgendaWindow::TodayKey);
     connect(toolRow_->exchangeButton, &QPushButton::clicked, this, &AgendaWindow::exchangeButton_Click);
+    connect(toolRow_->syncButton, &QPushButton::clicked, this, &AgendaWindow::syncButton_Click);
+    connect(pages_.exchange, &ExchangePage::syncPageRequested, this, &AgendaWindow::syncButton_Click);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this), &QShortcut::activated, this,
+            &AgendaWindow::syncButton_Click);
+    connect(sync_, &AutoSync::stateChanged, this, &AgendaWindow::ShowSyncState);
+    // What the server brought shows at once, as an outside change does; a box being typed in keeps its text.
+    connect(sync_, &AutoSync::agendaChanged, watch_, &AgendaWatch::showServerChanges);
+    // A save reaches the server a few seconds after the last one.
+    connect(pages_.day, &DayPage::noteSaved, sync_, &AutoSync::saved);
+    connect(pages_.week, &WeekPage::noteSaved, sync_, &AutoSync::saved);
+    connect(pages_.day, &DayPage::dayTextStored, sync_, &AutoSync::saved);
     // Imported days get their marks in the grid; imported contacts their place in the address book.
     connect(pages_.exchange, &ExchangePage::calendarImported, this, &AgendaWindow::DrawMonth);
     connect(pages_.exchange, &ExchangePage::contactsImported, pages_.addressBook,
@@ -107,6 +123,7 @@ void AgendaWindow::ArrangePages() {
         page->setGeometry(kPageRect);
     pages_.search->setGeometry(kPageRect);
     pages_.exchange->setGeometry(kPageRect);
+    pages_.sync->setGeometry(kPageRect);
     ShowPageColour(static_cast<int>(state_.page()));
     toolRow_->arrange();
 }

@@ -62,6 +62,14 @@ PictureUse pictureUse(Picture picture) {
         return {u"magnifier", "Buscar (Ctrl+F)"};
     case Picture::Exchange:
         return {u"exchange", "Importar / Exportar"};
+    case Picture::SyncDone:
+        return {u"sync-done", "Sincronizado con el servidor"};
+    case Picture::SyncRunning:
+        return {u"sync-running", "Sincronizando con el servidor"};
+    case Picture::SyncOffline:
+        return {u"sync-offline", "Sin conexión con el servidor"};
+    case Picture::SyncAttention:
+        return {u"sync-attention", "La sincronización necesita atención"};
     }
     return {u"calculator", ""};
 }

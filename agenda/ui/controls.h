@@ -46,9 +46,14 @@ enum class Picture {
     OverviewClose,
     Magnifier,
     Exchange,
+    // The tool row's server sync indicator, one drawing per state.
+    SyncDone,
+    SyncRunning,
+    SyncOffline,
+    SyncAttention,
 };
 
-inline constexpr int kPictureCount = int(Picture::Exchange) + 1;
+inline constexpr int kPictureCount = int(Picture::SyncAttention) + 1;
 // Name of the drawing a picture shows.
 QString drawingName(Picture picture);
 

@@ -78,10 +78,13 @@ ExchangePage::ExchangePage(const DataFolder& data, common::DesktopServices& desk
     makeLabel(this, QStringLiteral("resultLabel"), QRect(240, 3420, 8415, 375), QStringLiteral("Resultado:"));
     resultText = new QPlainTextEdit(this);
     resultText->setObjectName(QStringLiteral("resultText"));
-    resultText->setGeometry(common::twipsRect(240, 3780, 8415, 4335));
+    resultText->setGeometry(common::twipsRect(240, 3780, 8415, 3675));
     resultText->setReadOnly(true);
     resultText->setFont(arialFont(9.75));
     setBackColor(resultText, 0x00FFFFFF);
+
+    syncSetupButton = actionButton(this, QStringLiteral("syncSetupButton"), 7620,
+                                   QStringLiteral("Sincronizar con un servidor..."));
 
     for (QWidget* control : std::initializer_list<QWidget*>{withNotesCheck, asHolidaysCheck,
                                                             exportCategoryCombo, importCategoryEdit})
@@ -94,6 +97,7 @@ ExchangePage::ExchangePage(const DataFolder& data, common::DesktopServices& desk
     connect(importIcsButton, &QPushButton::clicked, this, &ExchangePage::importIcsClicked);
     connect(exportVcfButton, &QPushButton::clicked, this, &ExchangePage::exportVcfClicked);
     connect(importVcfButton, &QPushButton::clicked, this, &ExchangePage::importVcfClicked);
+    connect(syncSetupButton, &QPushButton::clicked, this, &ExchangePage::syncPageRequested);
 }
 
 void ExchangePage::loadCategories() {

@@ -32,6 +32,8 @@ signals:
     void calendarImported();
     // Contacts were added: the address book must list its folders again.
     void contactsImported();
+    // "Sincronizar con un servidor..." was clicked.
+    void syncPageRequested();
 
 private:
     void exportIcsClicked();
@@ -53,6 +55,8 @@ private:
     QPushButton* importVcfButton;
     QLineEdit* importCategoryEdit;
     QPlainTextEdit* resultText;
+    // Opens the "Sincronizar" page.
+    QPushButton* syncSetupButton;
 };
 
 } // namespace quindara

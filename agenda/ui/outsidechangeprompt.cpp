@@ -32,12 +32,27 @@ void finishClickAfterQuestion(QWidget* focused) {
     });
 }
 
+// Questions about outside changes open right now. They are modal, so there is one program-wide count.
+int openQuestions = 0;
+
+struct OpenQuestion {
+    OpenQuestion() { ++openQuestions; }
+    ~OpenQuestion() { --openQuestions; }
+    OpenQuestion(const OpenQuestion&) = delete;
+    OpenQuestion& operator=(const OpenQuestion&) = delete;
+};
+
 } // namespace
+
+bool outsideQuestionOpen() {
+    return openQuestions > 0;
+}
 
 common::OutsideChoice askOutsideChoice(common::DesktopServices& desktop, const QString& what,
                                        const QDateTime& otherTime) {
     // The widget taking the focus from the box being saved, if that is what brought the question up.
     QWidget* focused = QApplication::focusWidget();
+    const OpenQuestion open;
     const int answer =
         desktop.askChoice(common::outsideChangeQuestion(what, otherTime),
                           QStringLiteral("Cambiado en otro equipo"), common::outsideChoiceCaptions(), 0);
@@ -97,7 +112,11 @@ bool ConflictCopyOffer::offer(const Wording& wording, const QString& copyPath,
                        "¿Unir la copia %5? Se conservan %6, y después se borra la copia.")
             .arg(subject, copy.tool, common::readableWhen(copy, clock_.today()), copyName, wording.into,
                  wording.kept);
-    if (!desktop_.askYesNo(question, QStringLiteral("Copia en conflicto"), common::DefaultAnswer::Yes)) {
+    const bool join = [&] {
+        const OpenQuestion open;
+        return desktop_.askYesNo(question, QStringLiteral("Copia en conflicto"), common::DefaultAnswer::Yes);
+    }();
+    if (!join) {
         declined_.insert(copyPath);
         return false;
     }

@@ -18,6 +18,10 @@ class QPlainTextEdit;
 
 namespace quindara {
 
+// True while a question about an outside change or a conflict copy waits for its answer: nothing else
+// may change the files it is about meanwhile (an automatic server sync waits).
+bool outsideQuestionOpen();
+
 // Asks the user which version of `what` to keep: "Conservar ambos" (the default), "Usar el mío" or "Usar
 // el otro". A click that brought the question up takes effect after the answer.
 common::OutsideChoice askOutsideChoice(common::DesktopServices& desktop, const QString& what,

@@ -23,6 +23,8 @@ constexpr int kToolRowTop = 0;
 constexpr int kPagesTop = 480;
 // The import and export page and its button: pale orange.
 constexpr quint32 kExchangeColour = 0x00C0E0FF;
+// The sync page and its indicator: pale blue.
+constexpr quint32 kSyncColour = 0x00FFE8C8;
 
 } // namespace
 
@@ -54,16 +56,42 @@ ToolRow::ToolRow(QWidget* window) {
     exchangeButton = makeButton(window, QStringLiteral("exchangeButton"), QRect(12600, 120, 495, 495));
     setBackColor(exchangeButton, kExchangeColour);
     setPicture(exchangeButton, Picture::Exchange);
+    syncButton = makeButton(window, QStringLiteral("syncButton"), QRect(13200, 120, 495, 495));
+    setBackColor(syncButton, kSyncColour);
+    showSyncState(SyncState::Off, QString());
+}
+
+void ToolRow::showSyncState(SyncState state, const QString& toolTip) {
+    switch (state) {
+    case SyncState::Synced:
+        setPicture(syncButton, Picture::SyncDone);
+        break;
+    case SyncState::Syncing:
+        setPicture(syncButton, Picture::SyncRunning);
+        break;
+    case SyncState::Off:
+    case SyncState::Offline:
+        setPicture(syncButton, Picture::SyncOffline);
+        break;
+    case SyncState::NeedsAttention:
+        setPicture(syncButton, Picture::SyncAttention);
+        break;
+    }
+    syncButton->setAccessibleName(syncButton->toolTip());
+    if (!toolTip.isEmpty())
+        syncButton->setToolTip(toolTip + QStringLiteral(" (Ctrl+Mayús+S)"));
 }
 
 void ToolRow::arrange() {
     std::vector<QWidget*> row(Command6.begin(), Command6.end());
-    row.insert(row.end(), {Command15, Command9, Command12, Command10, searchButton, exchangeButton});
+    row.insert(row.end(),
+               {Command15, Command9, Command12, Command10, searchButton, exchangeButton, syncButton});
     for (QWidget* button : row)
         button->setGeometry(button->x(), common::twips(kToolRowTop), button->width(),
                             common::twips(kPagesTop) - common::twips(kToolRowTop));
-    // Tab goes along the row from left to right, whatever order its buttons were made in.
-    row.pop_back();
+    // Tab goes along the row from left to right, whatever order its buttons were made in. The exchange
+    // and sync buttons at its right end keep the place their creation gives them.
+    row.resize(row.size() - 2);
     std::stable_sort(row.begin(), row.end(),
                      [](const QWidget* a, const QWidget* b) { return a->x() < b->x(); });
     for (std::size_t k = 1; k < row.size(); ++k)
@@ -73,6 +101,8 @@ void ToolRow::arrange() {
 std::optional<quint32> ToolRow::pageColour(AgendaPage page) const {
     if (page == AgendaPage::Exchange)
         return backColor(exchangeButton);
+    if (page == AgendaPage::Sync)
+        return backColor(syncButton);
     const int index = static_cast<int>(page);
     if (index < 0 || index >= kAgendaPageCount)
         return std::nullopt;

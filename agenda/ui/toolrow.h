@@ -1,6 +1,7 @@
 #pragma once
 
 #include "agenda/core/agendastate.h"
+#include "agenda/core/syncschedule.h"
 
 #include <QString>
 
@@ -13,8 +14,8 @@ class QWidget;
 namespace quindara {
 
 // The main window's row of buttons along its top edge: the six page tabs, the calculator, the text pad,
-// minimize, save and exit, search, and import and export. The buttons are the window's own children, so
-// they keep the window's coordinates; the window connects them to its handlers.
+// minimize, save and exit, search, import and export, and the state of server sync. The buttons are the
+// window's own children, so they keep the window's coordinates; the window connects them to its handlers.
 class ToolRow {
 public:
     explicit ToolRow(QWidget* window);
@@ -27,12 +28,16 @@ public:
     QPushButton* Command15 = nullptr;
     QPushButton* searchButton = nullptr;
     QPushButton* exchangeButton = nullptr;
+    // The state of server sync (synced, syncing, offline, needs attention); opens the "Sincronizar" page.
+    QPushButton* syncButton = nullptr;
 
     // Lifts the row to its final height, and lets Tab go along it from left to right.
     void arrange();
     // The colour the window takes while `page` is in front, the colour of its tab or button; none for
     // the search page, which keeps a colour of its own.
     std::optional<quint32> pageColour(AgendaPage page) const;
+    // The indicator's drawing and tooltip for the sync state.
+    void showSyncState(SyncState state, const QString& toolTip);
 };
 
 // The calculator program the tool row starts: the one installed with the agenda running from

@@ -110,6 +110,40 @@ private slots:
             QCOMPARE(target.dayColour(24), colours::holiday);
     }
 
+    // The "Sincronizar" page opens from the tool row's indicator, by Ctrl+Shift+S and from the exchange page;
+    // the window takes the indicator's colour. With no account the indicator says so.
+    void syncPageOpens_data() {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("indicator") << "syncButton";
+        QTest::newRow("Ctrl+Shift+S") << QString();
+        QTest::newRow("exchange page") << "syncSetupButton";
+    }
+    void syncPageOpens() {
+        QFETCH(QString, way);
+        AgendaFixture agenda(kToday);
+        agenda.open();
+        QVERIFY(!agenda.isShown(QStringLiteral("syncPage")));
+        QCOMPARE(agenda.button(QStringLiteral("syncButton"))->toolTip(),
+                 QStringLiteral("Sin sincronizar con un servidor (Ctrl+Mayús+S)"));
+        if (way.isEmpty()) {
+            QVERIFY(QTest::qWaitForWindowActive(agenda.window.get()));
+            QWidget* focused =
+                QApplication::focusWidget() ? QApplication::focusWidget() : agenda.window.get();
+            QTest::keyClick(focused, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        } else {
+            if (way == QStringLiteral("syncSetupButton"))
+                QVERIFY(agenda.click(QStringLiteral("exchangeButton")));
+            QVERIFY(agenda.click(way));
+        }
+        QVERIFY(agenda.isShown(QStringLiteral("syncPage")));
+        QVERIFY(!agenda.isShown(QStringLiteral("exchangePage")));
+        QCOMPARE(agenda.backColor(QStringLiteral("Form1")), agenda.backColor(QStringLiteral("syncButton")));
+        QCOMPARE(agenda.text(QStringLiteral("statusLabel")),
+                 QStringLiteral("Sin sincronizar con un servidor"));
+        QVERIFY(agenda.click(QStringLiteral("Command6_0")));
+        QVERIFY(!agenda.isShown(QStringLiteral("syncPage")));
+    }
+
     // The command line answers without a window: the summary on the terminal and the exit code.
     void commandLine_data() {
         QTest::addColumn<QString>("program");
@@ -133,6 +167,18 @@ private slots:
                                      << "a la vez";
         QTest::newRow("unwritable") << agenda << QStringList{"--export-ics", "@/no/such/folder/a.ics"} << 3
                                     << "a.ics";
+        QTest::newRow("sync without an account") << agenda << QStringList{"--sync"} << 2 << "--sync-setup";
+        QTest::newRow("sync setup without a user")
+            << agenda << QStringList{"--sync-setup", "http://127.0.0.1:1/"} << 2 << "--user";
+        QTest::newRow("user without sync setup")
+            << agenda << QStringList{"--user", "ana"} << 2 << "--sync-setup";
+        QTest::newRow("sync with an import")
+            << agenda << QStringList{"--sync", "--import-ics", "@/a.ics"} << 2 << "otras acciones";
+        QTest::newRow("sync setup, no server")
+            << agenda << QStringList{"--sync-setup", "http://127.0.0.1:1/", "--user", "ana"} << 4
+            << "conectar";
+        QTest::newRow("sync setup, plain http to another machine")
+            << agenda << QStringList{"--sync-setup", "http://example.com/", "--user", "ana"} << 1 << "https";
         QTest::newRow("calculator") << QStringLiteral(QUINDARA_TALLIMO)
                                     << QStringList{"--export-ics", "@/a.ics"} << 2 << "--export-ics";
     }

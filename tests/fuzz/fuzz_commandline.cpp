@@ -5,7 +5,7 @@
 
 // The input is a command line, one argument per line, read by both programs. Every reading ends in one
 // action; a refusal always says why, and nothing else does; a folder is only ever what followed --folder;
-// only the agenda searches or exchanges.
+// only the agenda searches, exchanges or syncs with a server.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 2048)
         return 0;
@@ -18,7 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(QStringList(given).join(u'\n').contains(options.folder));
         if (program == common::Program::Calculator)
             FUZZ_CHECK(options.action != common::CommandLineAction::Search &&
-                       options.action != common::CommandLineAction::Exchange);
+                       options.action != common::CommandLineAction::Exchange &&
+                       options.action != common::CommandLineAction::Sync &&
+                       options.action != common::CommandLineAction::SyncSetup);
+        if (options.action == common::CommandLineAction::SyncSetup)
+            FUZZ_CHECK(!options.syncServer.isEmpty() && !options.syncUser.isEmpty());
         if (options.action == common::CommandLineAction::Search)
             FUZZ_CHECK(!options.searchText.trimmed().isEmpty());
     }

@@ -1,0 +1,510 @@
+#include "agenda/core/davitems.h"
+
+#include "agenda/core/addressbookfolder.h"
+#include "agenda/core/contactcard.h"
+#include "agenda/core/daykeys.h"
+#include "agenda/core/daynotes.h"
+#include "agenda/core/daytexts.h"
+#include "agenda/core/exchange.h"
+#include "agenda/core/vcard.h"
+#include "common/folderindex.h"
+#include "common/outsidechange.h"
+#include "common/programfolder.h"
+#include "common/textfile.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <libical/ical.h>
+
+#include <memory>
+
+namespace quindara {
+
+namespace {
+
+const QString kContactPrefix = QStringLiteral("contacto/");
+
+const char* prefixOf(CalendarKind kind) {
+    switch (kind) {
+    case CalendarKind::Holiday:
+        return "fiesta";
+    case CalendarKind::YearlyReminder:
+        return "recordatorio";
+    case CalendarKind::OneYearReminder:
+        return "recordatorionoanual";
+    case CalendarKind::DayNote:
+        break;
+    }
+    return "nota";
+}
+
+bool isAnnual(CalendarKind kind) {
+    return kind == CalendarKind::Holiday || kind == CalendarKind::YearlyReminder;
+}
+
+QString calendarKey(const CalendarItem& item) {
+    return QLatin1String(prefixOf(item.kind)) + u'/' +
+           item.date.toString(isAnnual(item.kind) ? u"MM-dd" : u"yyyy-MM-dd");
+}
+
+// The kind and day a calendar key names; an invalid date when it names none.
+CalendarItem itemOfKey(const QString& key) {
+    CalendarItem item;
+    const QString prefix = key.section(u'/', 0, 0);
+    const QString day = key.section(u'/', 1);
+    for (const CalendarKind kind : {CalendarKind::Holiday, CalendarKind::YearlyReminder,
+                                    CalendarKind::OneYearReminder, CalendarKind::DayNote}) {
+        if (prefix == QLatin1String(prefixOf(kind))) {
+            item.kind = kind;
+            item.date = isAnnual(kind) ? QDate::fromString(QStringLiteral("2000-") + day, u"yyyy-MM-dd")
+                                       : QDate::fromString(day, u"yyyy-MM-dd");
+        }
+    }
+    return item;
+}
+
+DayTextKind textKindOf(CalendarKind kind) {
+    return kind == CalendarKind::Holiday          ? DayTextKind::Holiday
+           : kind == CalendarKind::YearlyReminder ? DayTextKind::YearlyReminder
+                                                  : DayTextKind::OneYearReminder;
+}
+
+QString describe(const CalendarItem& item) {
+    static const char* const names[] = {"fiesta", "recordatorio", "recordatorio de un año", "nota del día"};
+    const QString day = isAnnual(item.kind) ? item.date.toString(u"d/M") : item.date.toString(u"d/M/yyyy");
+    return QStringLiteral("%1 %2").arg(QLatin1String(names[int(item.kind)]), day);
+}
+
+QStringList asStoredFields(const QStringList& fields) {
+    return contactFieldsFromLines(contactLinesFromFields(fields));
+}
+
+struct ComponentDeleter {
+    void operator()(icalcomponent* c) const { icalcomponent_free(c); }
+};
+using Component = std::unique_ptr<icalcomponent, ComponentDeleter>;
+
+icalcomponent* firstItem(icalcomponent* root) {
+    if (!root)
+        return nullptr;
+    const icalcomponent_kind own = icalcomponent_isa(root);
+    if (own == ICAL_VEVENT_COMPONENT || own == ICAL_VJOURNAL_COMPONENT)
+        return root;
+    for (icalcomponent_kind kind : {ICAL_VEVENT_COMPONENT, ICAL_VJOURNAL_COMPONENT}) {
+        if (icalcomponent* c = icalcomponent_get_first_component(root, kind))
+            return c;
+    }
+    return nullptr;
+}
+
+// `previous` with the text (SUMMARY, DESCRIPTION, DTSTAMP) of `fresh`; everything else it carried stays.
+QByteArray patchedIcs(const QByteArray& previous, const QByteArray& fresh) {
+    Component old(icalparser_parse_string(previous.constData()));
+    Component made(icalparser_parse_string(fresh.constData()));
+    icalcomponent* target = firstItem(old.get());
+    icalcomponent* source = firstItem(made.get());
+    if (!target || !source)
+        return fresh;
+    // A description of the server's own that the agenda never showed stays, unless the new text needs it
+    // for its further lines.
+    const QString summary = QString::fromUtf8(icalcomponent_get_summary(target));
+    const QString description = QString::fromUtf8(icalcomponent_get_description(target));
+    const bool ownDescription = description.isEmpty() || description == summary ||
+                                description.startsWith(summary + u'\n') ||
+                                QString::fromUtf8(icalcomponent_get_description(source)).contains(u'\n');
+    QList<icalproperty_kind> replaced = {ICAL_SUMMARY_PROPERTY, ICAL_DTSTAMP_PROPERTY};
+    if (ownDescription)
+        replaced.append(ICAL_DESCRIPTION_PROPERTY);
+    for (const icalproperty_kind kind : replaced) {
+        while (icalproperty* p = icalcomponent_get_first_property(target, kind)) {
+            icalcomponent_remove_property(target, p);
+            icalproperty_free(p);
+        }
+        for (icalproperty* p = icalcomponent_get_first_property(source, kind); p;
+             p = icalcomponent_get_next_property(source, kind))
+            icalcomponent_add_property(target, icalproperty_new_clone(p));
+    }
+    char* text = icalcomponent_as_ical_string_r(old.get());
+    QByteArray out(text);
+    icalmemory_free_buffer(text);
+    return out;
+}
+
+// Properties of a server card the agenda has no field for and keeps as they were: a photo, keys, sounds,
+// and any extension.
+bool keptFromServerCard(const QByteArray& line) {
+    static const QList<QByteArray> kept = {"PHOTO",  "LOGO",    "SOUND",        "KEY",   "GEO",
+                                           "TZ",     "KIND",    "GENDER",       "LANG",  "IMPP",
+                                           "MEMBER", "RELATED", "CLIENTPIDMAP", "SOURCE"};
+    qsizetype end = 0;
+    while (end < line.size() && line.at(end) != ':' && line.at(end) != ';')
+        ++end;
+    QByteArray name = line.left(end).toUpper();
+    if (const qsizetype dot = name.indexOf('.'); dot >= 0)
+        name = name.mid(dot + 1);
+    return name.startsWith("X-") || kept.contains(name);
+}
+
+// `fresh` with the properties of `previous` the agenda keeps no field for, lines as folded there.
+QByteArray patchedVCard(const QByteArray& previous, const QByteArray& fresh) {
+    QByteArray keep;
+    bool keeping = false;
+    for (const QByteArray& raw : previous.split('\n')) {
+        QByteArray line = raw;
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.isEmpty())
+            continue;
+        if (line.at(0) == ' ' || line.at(0) == '\t') {
+            if (keeping)
+                keep += line + "\r\n";
+            continue;
+        }
+        keeping = keptFromServerCard(line);
+        if (keeping)
+            keep += line + "\r\n";
+    }
+    const qsizetype end = fresh.lastIndexOf("END:VCARD");
+    return end < 0 ? fresh : fresh.left(end) + keep + fresh.mid(end);
+}
+
+QString safeHrefName(QString uid) {
+    uid.remove(QStringLiteral("urn:uuid:"));
+    for (QChar& c : uid) {
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != u'-' && c != u'.' && c != u'_')
+            c = u'-';
+    }
+    return uid;
+}
+
+// Size and modification time of the file; empty while the file may still be changed within the same tick of
+// the clock, so that a stamp never hides a change.
+QByteArray stampOf(const QFileInfo& info) {
+    const QDateTime modified = info.lastModified();
+    if (!modified.isValid() || modified.secsTo(QDateTime::currentDateTime()) < 3)
+        return {};
+    return QByteArray::number(info.size()) + '-' + QByteArray::number(modified.toMSecsSinceEpoch());
+}
+
+} // namespace
+
+SyncItems::SyncItems(const DataFolder& data, bool addressBook, bool withNotes, const QString& folderId,
+                     const QDate& today)
+    : data_(data), addressBook_(addressBook), withNotes_(withNotes), folderId_(folderId), today_(today) {}
+
+QByteArray SyncItems::hashOf(const SyncItem& item) const {
+    QByteArray content;
+    if (addressBook_) {
+        QStringList fields = item.fields;
+        if (!fields.isEmpty())
+            fields[0] = surnameWithoutNumber(fields[0]);
+        content = fields.join(QChar(0x1f)).toUtf8();
+    } else {
+        content = (calendarKey(item.day) + u'\n' + item.day.text).toUtf8();
+    }
+    return QCryptographicHash::hash(content, QCryptographicHash::Sha1).toHex();
+}
+
+QString SyncItems::contactName(const QString& key) const {
+    return key.mid(kContactPrefix.size());
+}
+
+QHash<QString, SyncItem> SyncItems::local(QStringList& leftOut,
+                                          const QHash<QString, SyncStatusItem>& status) const {
+    QHash<QString, SyncItem> items;
+    // Taken from the status when the file is as it was; otherwise read and hashed.
+    const auto known = [&](SyncItem& item, const QFileInfo& info) {
+        item.stamp = stampOf(info);
+        const auto kept = status.constFind(item.key);
+        if (item.stamp.isEmpty() || kept == status.constEnd() || kept->localStamp != item.stamp)
+            return false;
+        item.hash = kept->localHash;
+        return !item.hash.isEmpty();
+    };
+    if (addressBook_) {
+        const QDir all(data_.categoryFolder(folders::allContacts));
+        const QFileInfoList files = all.entryInfoList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+        QStringList names;
+        for (const QFileInfo& info : files)
+            names.append(info.fileName());
+        const QStringList shown = visibleNames(names);
+        const QSet<QString> visible(shown.cbegin(), shown.cend());
+        for (const QFileInfo& info : files) {
+            const QString name = info.fileName();
+            if (!visible.contains(name))
+                continue;
+            SyncItem item;
+            item.key = kContactPrefix + name;
+            item.what = QStringLiteral("contacto %1").arg(name);
+            if (!known(item, info)) {
+                const std::optional<QStringList> card = readContactCard(info.filePath());
+                if (!card) {
+                    leftOut.append(QStringLiteral("«%1»: no se puede leer").arg(name));
+                    continue;
+                }
+                item.fields = asStoredFields(*card);
+                item.hash = hashOf(item);
+            }
+            items.insert(item.key, item);
+        }
+        return items;
+    }
+    QList<CalendarKind> kinds = {CalendarKind::Holiday, CalendarKind::YearlyReminder,
+                                 CalendarKind::OneYearReminder};
+    if (withNotes_)
+        kinds.append(CalendarKind::DayNote);
+    for (const CalendarKind kind : std::as_const(kinds)) {
+        const bool notes = kind == CalendarKind::DayNote;
+        const DayTextPlace place =
+            notes ? DayTextPlace{data_.folder(folders::dayNotes), {}, common::Ending::Zoned}
+                  : dayTextPlace(data_, textKindOf(kind), QStringLiteral("1"), monthName(1),
+                                 QStringLiteral("2000"));
+        const QDir dir(place.folder);
+        QSet<QDate> seen;
+        for (const QFileInfo& info : dir.entryInfoList(QDir::Files, QDir::Name)) {
+            const QString what = dir.dirName() + u'/' + info.fileName();
+            SyncItem item;
+            item.day.kind = kind;
+            item.day.date = dayOfCalendarFile(info.fileName(), isAnnual(kind));
+            if (!item.day.date.isValid()) {
+                leftOut.append(QStringLiteral("«%1»: el nombre no es un día de 1901 a 2100").arg(what));
+                continue;
+            }
+            if (seen.contains(item.day.date)) {
+                leftOut.append(QStringLiteral("«%1»: el mismo día ya está en otro archivo").arg(what));
+                continue;
+            }
+            item.key = calendarKey(item.day);
+            item.what = describe(item.day);
+            if (!known(item, info)) {
+                const std::optional<QString> text = common::readText(info.filePath(), place.ending);
+                if (!text) {
+                    leftOut.append(QStringLiteral("«%1»: no se puede leer").arg(what));
+                    continue;
+                }
+                if (text->trimmed().isEmpty()) {
+                    // An emptied day note keeps its file; there is nothing to give away.
+                    if (!notes)
+                        leftOut.append(QStringLiteral("«%1»: no tiene texto").arg(what));
+                    continue;
+                }
+                item.day.text = *text;
+                item.hash = hashOf(item);
+            }
+            seen.insert(item.day.date);
+            items.insert(item.key, item);
+        }
+    }
+    return items;
+}
+
+SyncItem SyncItems::localNow(const QString& key) const {
+    SyncItem item;
+    if (addressBook_) {
+        const QString name = contactName(key);
+        const std::optional<QStringList> card =
+            readContactCard(data_.contactFile(folders::allContacts, name));
+        if (!card)
+            return item;
+        item.fields = asStoredFields(*card);
+    } else {
+        item.day = itemOfKey(key);
+        if (item.day.kind == CalendarKind::DayNote) {
+            item.day.text = DayNotes(data_).load(dayNoteKey(item.day.date)).text;
+        } else {
+            const QDate& d = item.day.date;
+            item.day.text = readDayText(data_, textKindOf(item.day.kind), QString::number(d.day()),
+                                        monthName(d.month()), QString::number(d.year()))
+                                .text;
+        }
+        if (item.day.text.trimmed().isEmpty())
+            return SyncItem();
+        item.what = describe(item.day);
+    }
+    item.key = key;
+    item.hash = hashOf(item);
+    return item;
+}
+
+bool SyncItems::fromServer(const QByteArray& body, SyncItem& item, QString& reason) const {
+    if (addressBook_) {
+        const VCardReading reading = readVCards(body);
+        if (!reading.refusal.isEmpty() || reading.contacts.size() != 1) {
+            reason = !reading.refusal.isEmpty()   ? reading.refusal
+                     : !reading.skipped.isEmpty() ? reading.skipped.join(QStringLiteral("; "))
+                                                  : QStringLiteral("no es una tarjeta de un contacto");
+            return false;
+        }
+        item.fields = asStoredFields(reading.contacts.first());
+        item.uid = reading.uids.value(0);
+        item.what = QStringLiteral("contacto %1").arg(item.fields.value(0));
+        if (!isSafeAddressBookName(common::windowsSafeName(item.fields.value(0)))) {
+            reason = QStringLiteral("el apellido no sirve como nombre de archivo");
+            return false;
+        }
+        item.hash = hashOf(item);
+        return true;
+    }
+    IcsReadOptions options;
+    options.today = today_;
+    const IcsReading reading = readIcs(body, options);
+    if (!reading.refusal.isEmpty()) {
+        reason = reading.refusal;
+        return false;
+    }
+    if (reading.items.size() != 1) {
+        reason =
+            reading.items.isEmpty() && !reading.skipped.isEmpty() ? reading.skipped.join(QStringLiteral("; "))
+            : reading.items.isEmpty()
+                ? QStringLiteral("no tiene ningún día que la agenda pueda guardar")
+                : QStringLiteral("ocupa %1 días; la agenda sólo guarda días sueltos o que vuelven cada año")
+                      .arg(reading.items.size());
+        return false;
+    }
+    item.day = reading.items.first();
+    if (item.day.kind == CalendarKind::DayNote && !withNotes_) {
+        reason = QStringLiteral("es una nota del día y las notas no se sincronizan");
+        return false;
+    }
+    const common::Ending ending = item.day.kind == CalendarKind::DayNote
+                                      ? common::Ending::Zoned
+                                      : dayTextPlace(data_, textKindOf(item.day.kind), QStringLiteral("1"),
+                                                     monthName(1), QStringLiteral("2000"))
+                                            .ending;
+    item.day.text = common::textFromBytes(common::encodeText(item.day.text, ending), ending);
+    item.day.holiday = false;
+    item.key = calendarKey(item.day);
+    item.what = describe(item.day);
+    item.hash = hashOf(item);
+    return true;
+}
+
+QString SyncItems::newContactKey(const SyncItem& item, const QSet<QString>& taken) const {
+    const QString surname = common::windowsSafeName(item.fields.value(0));
+    const QDir all(data_.categoryFolder(folders::allContacts));
+    for (int number = 1; number < 1000; ++number) {
+        const QString name = number == 1 ? surname : QStringLiteral("%1 (%2)").arg(surname).arg(number);
+        const QString key = kContactPrefix + name;
+        if (!taken.contains(key) && !QFileInfo::exists(all.filePath(name)))
+            return key;
+    }
+    return {};
+}
+
+QByteArray SyncItems::serverBody(const SyncItem& item, const QByteArray& previous) const {
+    if (addressBook_) {
+        const QString name = contactName(item.key);
+        QStringList fields = item.fields;
+        fields[0] = name;
+        const QString uid = item.uid.isEmpty() ? exportedContactUid(folderId_, name) : item.uid;
+        const QByteArray fresh = writeVCards({{fields, uid, QDateTime::currentDateTimeUtc()}}, QString());
+        return previous.isEmpty() ? fresh : patchedVCard(previous, fresh);
+    }
+    if (previous.isEmpty())
+        return writeIcs({item.day}, folderId_);
+    // A timed event reads as "10:00 text": the hour stays in DTSTART and out of SUMMARY.
+    CalendarItem day = item.day;
+    IcsReadOptions options;
+    options.today = today_;
+    const IcsReading before = readIcs(previous, options);
+    static const QRegularExpression hour(QStringLiteral("^\\d\\d:\\d\\d "));
+    if (before.items.size() == 1) {
+        const QRegularExpressionMatch match = hour.match(before.items.first().text);
+        if (match.hasMatch() && day.text.startsWith(match.captured(0)))
+            day.text = day.text.mid(match.capturedLength());
+    }
+    return patchedIcs(previous, writeIcs({day}, folderId_));
+}
+
+QString SyncItems::uidOf(const SyncItem& item) const {
+    return exportedContactUid(folderId_, contactName(item.key));
+}
+
+QString SyncItems::newHrefName(const SyncItem& item) const {
+    if (addressBook_)
+        return safeHrefName(exportedContactUid(folderId_, contactName(item.key))) + QStringLiteral(".vcf");
+    return safeHrefName(calendarItemUid(item.day, folderId_)) + QStringLiteral(".ics");
+}
+
+QByteArray SyncItems::contentType() const {
+    return addressBook_ ? QByteArrayLiteral("text/vcard; charset=utf-8")
+                        : QByteArrayLiteral("text/calendar; charset=utf-8");
+}
+
+common::Status SyncItems::store(const SyncItem& item) const {
+    if (addressBook_) {
+        const QString name = contactName(item.key);
+        QStringList fields = item.fields;
+        fields[0] = name;
+        if (!common::ensureFolders(data_.programFolder(),
+                                   {folders::addressBook + u'/' + folders::allContacts}))
+            return common::Status::failure(QStringLiteral("no se puede crear la carpeta de contactos"));
+        const QString path = data_.contactFile(folders::allContacts, name);
+        const std::optional<QStringList> before = readContactCard(path);
+        // The copies of the contact in its categories follow the card of "Todos".
+        const AddressBookFolder book(data_.folder(folders::addressBook));
+        if (before) {
+            for (const QString& category : book.categories()) {
+                const QString copy = QDir(book.categoryPath(category)).filePath(name);
+                if (QFileInfo(copy).absoluteFilePath() == QFileInfo(path).absoluteFilePath())
+                    continue;
+                if (readContactCard(copy) == before) {
+                    if (const common::Status written = writeContactCard(copy, fields); !written)
+                        return written;
+                }
+            }
+        }
+        return writeContactCard(path, fields);
+    }
+    const QDate& d = item.day.date;
+    if (!common::ensureFolders(data_.programFolder(), {folders::holidays, folders::yearlyReminders,
+                                                       folders::oneYearReminders, folders::dayNotes}))
+        return common::Status::failure(QStringLiteral("no se pueden crear las carpetas del calendario"));
+    if (item.day.kind == CalendarKind::DayNote)
+        return DayNotes(data_).save(dayNoteKey(d), item.day.text);
+    const auto stored = storeDayText(data_, textKindOf(item.day.kind), QString::number(d.day()),
+                                     monthName(d.month()), QString::number(d.year()), item.day.text);
+    return stored.status();
+}
+
+common::Status SyncItems::remove(const QString& key) const {
+    if (addressBook_) {
+        const QString name = contactName(key);
+        const QString path = data_.contactFile(folders::allContacts, name);
+        const std::optional<QStringList> before = readContactCard(path);
+        const AddressBookFolder book(data_.folder(folders::addressBook));
+        if (before) {
+            for (const QString& category : book.categories()) {
+                const QString copy = QDir(book.categoryPath(category)).filePath(name);
+                if (QFileInfo(copy).absoluteFilePath() != QFileInfo(path).absoluteFilePath() &&
+                    readContactCard(copy) == before) {
+                    if (const common::Status removed = common::removeFile(copy); !removed)
+                        return removed;
+                }
+            }
+        }
+        return common::removeFile(path);
+    }
+    SyncItem empty;
+    empty.day = itemOfKey(key);
+    return store(empty);
+}
+
+SyncItem SyncItems::merged(const SyncItem& server, const SyncItem& agenda, const QString& separator) const {
+    SyncItem item = agenda;
+    if (addressBook_) {
+        item.fields = asStoredFields(keepBothCards(server.fields, agenda.fields, separator));
+        item.fields[0] = agenda.fields.value(0);
+    } else {
+        item.day.text =
+            common::keepBothTexts(server.day.text, agenda.day.text, separator, common::TextShape::Lines);
+    }
+    item.hash = hashOf(item);
+    return item;
+}
+
+} // namespace quindara

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "agenda/core/datafolder.h"
+#include "agenda/core/davstatus.h"
+#include "agenda/core/icalendar.h"
+#include "common/result.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+namespace quindara {
+
+// One item as the engine compares it: a day text or a contact, from either side.
+struct SyncItem {
+    QString key;  // "fiesta/12-25", "recordatorionoanual/2026-01-05", "nota/...", "contacto/<folded name>"
+    QString what; // names it in the summary
+    QByteArray hash;
+    CalendarItem day;   // a calendar item
+    QStringList fields; // a contact; the surname is the card's file name on the agenda side
+    QString uid;        // the UID a server item carries
+    // The agenda file's size and time when read, empty for a file changed within the last seconds; an item
+    // whose file has the stamp the status kept is taken as unchanged without reading it (its text is then
+    // not loaded, as nothing will be sent).
+    QByteArray stamp;
+};
+
+// The items of one collection on the agenda's side and the way to and from the server's items. A
+// calendar holds the holidays and reminders (and day notes when chosen); an address book the contacts of
+// "Todos", which holds every category's.
+class SyncItems {
+public:
+    SyncItems(const DataFolder& data, bool addressBook, bool withNotes, const QString& folderId,
+              const QDate& today);
+
+    bool addressBook() const { return addressBook_; }
+    // Every item of the agenda, by key; what cannot be given away goes to `leftOut`.
+    // `status` gives the file stamps and hashes the last run kept, by key.
+    QHash<QString, SyncItem> local(QStringList& leftOut, const QHash<QString, SyncStatusItem>& status) const;
+    // The agenda's item under `key` as it is now (read again), or an item with an empty key when gone.
+    SyncItem localNow(const QString& key) const;
+    // A server item as the agenda would hold it, its key not yet chosen for a contact. False with the
+    // reason when the agenda cannot hold it.
+    bool fromServer(const QByteArray& body, SyncItem& item, QString& reason) const;
+    // The key a new server contact gets on the agenda: its surname, or " (2)"... when another contact
+    // (not in `taken`) already has it.
+    QString newContactKey(const SyncItem& item, const QSet<QString>& taken) const;
+    // The contact file name behind a contact key.
+    QString contactName(const QString& key) const;
+    // The server body for the item: `previous` (the server's version) with only what the agenda holds
+    // replaced, or a new one when empty.
+    QByteArray serverBody(const SyncItem& item, const QByteArray& previous) const;
+    // The UID this folder gives the agenda's contact of `item` (its key).
+    QString uidOf(const SyncItem& item) const;
+    // A file name for a new server item.
+    QString newHrefName(const SyncItem& item) const;
+    QByteArray contentType() const;
+
+    // Stores the item on the agenda (under its key) / removes it.
+    common::Status store(const SyncItem& item) const;
+    common::Status remove(const QString& key) const;
+    // Both versions in one, the server's first, as keeping both texts does.
+    SyncItem merged(const SyncItem& server, const SyncItem& agenda, const QString& separator) const;
+    // The hash of an item's content, as both sides compare it.
+    QByteArray hashOf(const SyncItem& item) const;
+
+private:
+    DataFolder data_;
+    bool addressBook_;
+    bool withNotes_;
+    QString folderId_;
+    QDate today_;
+};
+
+} // namespace quindara

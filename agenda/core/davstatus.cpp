@@ -1,0 +1,75 @@
+#include "agenda/core/davstatus.h"
+
+#include "common/textfile.h"
+
+#include <QLoggingCategory>
+#include <QUrl>
+
+Q_LOGGING_CATEGORY(lcDavStatus, "quindara.dav.status")
+
+namespace quindara {
+
+namespace {
+
+const QString kHeader = QStringLiteral("quindara-sync-status 1");
+
+QString encoded(const QString& text) {
+    return QString::fromLatin1(QUrl::toPercentEncoding(text, "/@:+()"));
+}
+
+QString decoded(const QString& text) {
+    return QUrl::fromPercentEncoding(text.toLatin1());
+}
+
+} // namespace
+
+void SyncStatus::load() {
+    collections_.clear();
+    const QStringList lines = common::readLines(path_);
+    stored_ = lines;
+    if (lines.isEmpty())
+        return;
+    if (lines.first() != kHeader) {
+        qCWarning(lcDavStatus) << "status record of another form, started again:" << path_;
+        return;
+    }
+    for (const QString& line : lines) {
+        const QStringList parts = line.split(u'\t');
+        if (parts.value(0) == u"token" && parts.size() == 3) {
+            collections_[decoded(parts[1])].syncToken = decoded(parts[2]);
+        } else if (parts.value(0) == u"item" && parts.size() >= 7) {
+            collections_[decoded(parts[1])].items.insert(
+                decoded(parts[2]), {decoded(parts[3]), decoded(parts[4]).toUtf8(), parts[5].toLatin1(),
+                                    parts[6].toLatin1(), parts.value(7).toLatin1()});
+        }
+    }
+}
+
+common::Status SyncStatus::save() const {
+    QStringList lines = {kHeader};
+    QStringList urls = collections_.keys();
+    urls.sort();
+    for (const QString& url : std::as_const(urls)) {
+        const auto c = collections_.constFind(url);
+        lines.append(QStringLiteral("token\t%1\t%2").arg(encoded(url), encoded(c->syncToken)));
+        QStringList keys = c->items.keys();
+        keys.sort();
+        for (const QString& key : std::as_const(keys)) {
+            const auto i = c->items.constFind(key);
+            lines.append(QStringList{QStringLiteral("item"), encoded(url), encoded(i.key()), encoded(i->href),
+                                     encoded(QString::fromUtf8(i->etag)), QString::fromLatin1(i->localHash),
+                                     QString::fromLatin1(i->serverHash), QString::fromLatin1(i->localStamp)}
+                             .join(u'\t'));
+        }
+    }
+    if (lines == stored_)
+        return {};
+    const common::Status written = common::writeLines(path_, lines);
+    if (written)
+        stored_ = lines;
+    if (!written)
+        qCWarning(lcDavStatus) << "status record not saved:" << path_ << written.error();
+    return written;
+}
+
+} // namespace quindara

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "common/result.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+
+namespace quindara {
+
+// What the last run saw of one item on each side.
+struct SyncStatusItem {
+    QString href; // the server's path of the item
+    QByteArray etag;
+    QByteArray localHash;
+    QByteArray serverHash;
+    QByteArray localStamp; // the agenda file's size and time when its hash was taken (see SyncItem::stamp)
+};
+
+struct SyncCollectionStatus {
+    QString syncToken;
+    QHash<QString, SyncStatusItem> items; // by item key
+};
+
+// The status record of one account: a hidden text file of the data folder, one line per item, replaced
+// atomically, so that a run cut short leaves the record of the last save and the next run resumes there.
+class SyncStatus {
+public:
+    explicit SyncStatus(QString path) : path_(std::move(path)) {}
+    void load();
+    // Writes the record when it differs from the file.
+    common::Status save() const;
+    SyncCollectionStatus& collection(const QString& url) { return collections_[url]; }
+
+private:
+    QString path_;
+    QHash<QString, SyncCollectionStatus> collections_;
+    mutable QStringList stored_; // the lines as on disk, so that a run that changed nothing writes nothing
+};
+
+} // namespace quindara

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "agenda/core/datafolder.h"
+#include "agenda/core/davclient.h"
+
+#include <QColor>
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <functional>
+
+namespace quindara {
+
+// A calendar or address book of the server.
+struct DavCollection {
+    QUrl url;
+    QString name;
+    QColor colour; // invalid when the server gives none
+    bool addressBook = false;
+    bool journals = false; // the calendar takes journal entries (day notes)
+};
+
+struct DavDiscovery {
+    DavError error;
+    QList<DavCollection> calendars; // those that hold events; calendars of tasks only are not offered
+    QList<DavCollection> addressBooks;
+    QUrl calendarHome;
+    QUrl addressBookHome;
+};
+
+// Finds the user's calendars and address books: /.well-known/caldav and /carddav, the current user's
+// principal, its calendar and address-book homes, then the collections in them.
+DavDiscovery discoverCollections(const QUrl& server, const QString& user, const QString& password,
+                                 const QString& acceptedFingerprint = {});
+
+// Makes a collection named "Quindara" in `home` (MKCALENDAR or an extended MKCOL); invalid url on failure.
+DavCollection createQuindaraCollection(const QUrl& server, const QUrl& home, bool addressBook,
+                                       const QString& user, const QString& password,
+                                       const QString& acceptedFingerprint, DavError& error);
+
+// One account of the data folder: where its calendar and address book are, never its password.
+struct SyncAccount {
+    QString id; // names its files in the hidden sync folder
+    QUrl server;
+    QString user;
+    QUrl calendar; // empty: no calendar is synced
+    QString calendarName;
+    QUrl addressBook; // empty: no address book is synced
+    QString addressBookName;
+    bool withNotes = false;
+    QString acceptedFingerprint;
+};
+
+// The hidden folder of the data folder that keeps the accounts and their status records.
+inline const QString kSyncFolder = QStringLiteral(".quindara-sync");
+QString syncFolderPath(const DataFolder& data);
+QList<SyncAccount> readSyncAccounts(const DataFolder& data);
+common::Status saveSyncAccount(const DataFolder& data, const SyncAccount& account);
+// The id an account of this server and user gets.
+QString syncAccountId(const QUrl& server, const QString& user);
+
+struct SyncCount {
+    int created = 0;
+    int changed = 0;
+    int deleted = 0;
+    int merged = 0;
+    bool any() const { return created || changed || deleted || merged; }
+};
+
+enum class SyncPhase { Listing, Fetching, Writing };
+
+struct SyncOptions {
+    std::function<void(SyncPhase phase, qsizetype done, qsizetype total)> progress;
+    std::function<bool()> cancelled;
+    // A side that suddenly looks empty while the status lists many items is emptied on the other side
+    // only when this is set (after asking).
+    bool emptySideConfirmed = false;
+    QDate today = QDate::currentDate();
+};
+
+struct SyncResult {
+    DavError error; // kind None when the server answered throughout
+    SyncCount agenda;
+    SyncCount server;
+    QStringList leftOut;  // "«what»: reason"
+    QStringList failures; // "«what»: reason"
+    // Set when one side looks emptied; nothing was done to that collection. The question says what.
+    QString emptySideQuestion;
+    int requests = 0;
+
+    // 0 done, 1 refused by the server, 3 some items failed (or the run waits for an answer), 4 unreachable.
+    int exitCode() const;
+    // Spanish, several lines.
+    QString summary() const;
+};
+
+// One run of the account: see the README for what goes which way.
+SyncResult runSync(const DataFolder& data, const SyncAccount& account, const QString& password,
+                   const SyncOptions& options = {});
+
+} // namespace quindara

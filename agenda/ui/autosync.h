@@ -1,0 +1,75 @@
+#pragma once
+
+#include "agenda/core/datafolder.h"
+#include "agenda/core/davsync.h"
+#include "agenda/core/passwordstore.h"
+#include "agenda/core/syncschedule.h"
+#include "common/clock.h"
+
+#include <QObject>
+
+#include <optional>
+
+class QTimer;
+
+namespace quindara {
+
+// Syncs the agenda with its server account while the window is open: at start, after saves and every few
+// minutes as the schedule says, with the password from the keyring. The tool row's indicator and the
+// "Sincronizar" page show its state; the page runs it by hand.
+class AutoSync : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(AutoSync)
+
+public:
+    AutoSync(const DataFolder& data, const common::Clock& clock, QObject* parent = nullptr);
+
+    // Reads the folder's account and its password, and plans the first run.
+    void start();
+    const SyncSchedule& schedule() const { return schedule_; }
+    PasswordStore& passwords() { return passwords_; }
+    const std::optional<SyncAccount>& account() const { return account_; }
+    QString password();
+    // Stores the account in the data folder and its password in the keyring; runs follow on their own.
+    common::Status setAccount(const SyncAccount& account, const QString& password);
+    // Forgets the account, its status record and its password; no data changes on either side.
+    common::Status removeAccount();
+
+    // A day or contact was saved in the window: a run follows a few seconds after the last save.
+    void saved();
+    // Starts a run when one is due; the timer calls it, and tests do after moving the clock on.
+    void tick();
+    // One run now; `options` carries the page's progress and cancel.
+    SyncResult runNow(SyncOptions options = {});
+    bool running() const { return running_; }
+    void cancel() { cancelRequested_ = true; }
+    const std::optional<SyncResult>& lastResult() const { return lastResult_; }
+    // The state for the indicator and the page: an account without its password needs attention.
+    SyncState state() const;
+    QString statusText() const;
+    // The indicator's tooltip: the state and when the last run was.
+    QString toolTip() const;
+
+signals:
+    void stateChanged();
+    // A run brought changes into the agenda: the grid and the pages show them.
+    void agendaChanged();
+    // A run ended, by hand or on its own.
+    void runFinished();
+
+private:
+    void planTick();
+
+    DataFolder data_;
+    const common::Clock& clock_;
+    SyncSchedule schedule_;
+    PasswordStore passwords_;
+    QTimer* timer_;
+    std::optional<SyncAccount> account_;
+    std::optional<SyncResult> lastResult_;
+    bool running_ = false;
+    bool cancelRequested_ = false;
+    bool passwordMissing_ = false;
+};
+
+} // namespace quindara

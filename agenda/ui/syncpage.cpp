@@ -1,0 +1,361 @@
+#include "agenda/ui/syncpage.h"
+
+#include "agenda/core/syncsetup.h"
+#include "agenda/ui/autosync.h"
+#include "agenda/ui/controls.h"
+#include "common/units.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <climits>
+
+namespace quindara {
+
+namespace {
+
+QPushButton* actionButton(QWidget* parent, const QString& name, const QRect& place, const QString& caption) {
+    QPushButton* button = makeButton(parent, name, place, caption);
+    button->setFont(arialFont(9.75, true));
+    setBackColor(button, kWhite);
+    return button;
+}
+
+QLineEdit* editBox(QWidget* parent, const QString& name, const QRect& place) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setGeometry(common::twipsRect(place.x(), place.y(), place.width(), place.height()));
+    setBackColor(box, kWhite);
+    return box;
+}
+
+QListWidget* collectionList(QWidget* parent, const QString& name, const QRect& place) {
+    auto* list = new QListWidget(parent);
+    list->setObjectName(name);
+    list->setGeometry(common::twipsRect(place.x(), place.y(), place.width(), place.height()));
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    setBackColor(list, kWhite);
+    return list;
+}
+
+// Collections the server lacks are made under this name when the first run needs them.
+const QString kNewCollection = QStringLiteral("Quindara");
+constexpr int kUrlRole = Qt::UserRole;
+constexpr int kNameRole = Qt::UserRole + 1;
+
+// A small square of the collection's colour, or none when the server gives none.
+QIcon swatch(const QColor& colour) {
+    if (!colour.isValid())
+        return {};
+    QPixmap square(12, 12);
+    square.fill(Qt::transparent);
+    QPainter painter(&square);
+    painter.setPen(QColor(0x26, 0x32, 0x38));
+    painter.setBrush(colour);
+    painter.drawRect(0, 0, 11, 11);
+    return QIcon(square);
+}
+
+} // namespace
+
+SyncPage::SyncPage(const DataFolder& data, AutoSync& sync, common::DesktopServices& desktop, QWidget* parent)
+    : QFrame(parent), data_(data), sync_(sync), desktop_(desktop) {
+    setObjectName(QStringLiteral("syncPage"));
+    resize(common::twipsSize(8895, 8295));
+
+    QLabel* title = makeLabel(this, QStringLiteral("syncTitle"), QRect(240, 120, 8415, 435),
+                              QStringLiteral("SINCRONIZAR CON UN SERVIDOR"));
+    title->setFont(arialFont(14.25, true));
+
+    makeLabel(this, QStringLiteral("serverLabel"), QRect(240, 780, 1455, 375), QStringLiteral("Servidor:"));
+    serverEdit = editBox(this, QStringLiteral("serverEdit"), QRect(1740, 720, 6915, 435));
+    serverEdit->setPlaceholderText(QStringLiteral("https://servidor.ejemplo/"));
+    makeLabel(this, QStringLiteral("userLabel"), QRect(240, 1320, 1455, 375), QStringLiteral("Usuario:"));
+    userEdit = editBox(this, QStringLiteral("userEdit"), QRect(1740, 1260, 2895, 435));
+    makeLabel(this, QStringLiteral("passwordLabel"), QRect(4740, 1320, 1215, 375),
+              QStringLiteral("Contraseña:"));
+    passwordEdit = editBox(this, QStringLiteral("passwordEdit"), QRect(5970, 1260, 2685, 435));
+    passwordEdit->setEchoMode(QLineEdit::Password);
+    keyringLabel =
+        makeLabel(this, QStringLiteral("keyringLabel"), QRect(240, 1740, 8415, 375),
+                  QStringLiteral("No hay llavero en el escritorio: la contraseña se pedirá cada vez que "
+                                 "se abra la agenda."));
+    setForeColor(keyringLabel, 0x000000C0);
+    keyringLabel->hide();
+
+    discoverButton = actionButton(this, QStringLiteral("discoverButton"), QRect(240, 2160, 2895, 495),
+                                  QStringLiteral("Buscar calendarios"));
+    withNotesCheck = new QCheckBox(QStringLiteral("incluir las notas de los días"), this);
+    withNotesCheck->setObjectName(QStringLiteral("syncNotesCheck"));
+    withNotesCheck->setGeometry(common::twipsRect(3360, 2160, 5295, 495));
+
+    makeLabel(this, QStringLiteral("calendarLabel"), QRect(240, 2820, 4095, 375),
+              QStringLiteral("Calendario:"));
+    makeLabel(this, QStringLiteral("addressBookLabel"), QRect(4560, 2820, 4095, 375),
+              QStringLiteral("Agenda de direcciones:"));
+    calendarList = collectionList(this, QStringLiteral("calendarList"), QRect(240, 3180, 4095, 1455));
+    addressBookList = collectionList(this, QStringLiteral("addressBookList"), QRect(4560, 3180, 4095, 1455));
+
+    syncNowButton = actionButton(this, QStringLiteral("syncNowButton"), QRect(240, 4860, 2895, 495),
+                                 QStringLiteral("Sincronizar ahora"));
+    cancelSyncButton = actionButton(this, QStringLiteral("cancelSyncButton"), QRect(3240, 4860, 1455, 495),
+                                    QStringLiteral("Cancelar"));
+    cancelSyncButton->hide();
+    syncProgress = new QProgressBar(this);
+    syncProgress->setObjectName(QStringLiteral("syncProgress"));
+    syncProgress->setGeometry(common::twipsRect(4800, 4920, 3855, 375));
+    syncProgress->setFormat(QStringLiteral("%v de %m"));
+    syncProgress->hide();
+
+    statusLabel = makeLabel(this, QStringLiteral("statusLabel"), QRect(240, 5520, 8415, 375));
+    resultText = new QPlainTextEdit(this);
+    resultText->setObjectName(QStringLiteral("syncResultText"));
+    resultText->setGeometry(common::twipsRect(240, 5940, 8415, 1575));
+    resultText->setReadOnly(true);
+    setBackColor(resultText, kWhite);
+
+    stopButton = actionButton(this, QStringLiteral("stopButton"), QRect(240, 7680, 2895, 495),
+                              QStringLiteral("Dejar de sincronizar"));
+
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{serverEdit, userEdit, passwordEdit, withNotesCheck, calendarList,
+                                         addressBookList, syncProgress, resultText})
+        control->setFont(arialFont(9.75));
+    for (QLabel* label : findChildren<QLabel*>())
+        if (label != title)
+            label->setFont(arialFont(9.75, label != keyringLabel));
+
+    connect(&sync_, &AutoSync::stateChanged, this, &SyncPage::showStatus);
+    connect(&sync_, &AutoSync::runFinished, this, &SyncPage::showResult);
+    connect(discoverButton, &QPushButton::clicked, this, &SyncPage::discoverClicked);
+    connect(syncNowButton, &QPushButton::clicked, this, &SyncPage::syncNowClicked);
+    connect(cancelSyncButton, &QPushButton::clicked, &sync_, &AutoSync::cancel);
+    connect(stopButton, &QPushButton::clicked, this, &SyncPage::stopClicked);
+}
+
+void SyncPage::showAccount() {
+    const std::optional<SyncAccount>& account = sync_.account();
+    if (account) {
+        serverEdit->setText(account->server.toString());
+        userEdit->setText(account->user);
+        passwordEdit->setText(sync_.password());
+        withNotesCheck->setChecked(account->withNotes);
+        acceptedFingerprint_ = account->acceptedFingerprint;
+        // Until the server is asked again, the lists hold what the account uses.
+        if (calendarList->count() == 0 && addressBookList->count() == 0) {
+            DavCollection calendar{account->calendar, account->calendarName, {}, false, account->withNotes};
+            DavCollection addressBook{account->addressBook, account->addressBookName, {}, true, false};
+            listCollections(calendarList,
+                            account->calendar.isEmpty() ? QList<DavCollection>{} : QList{calendar},
+                            account->calendar);
+            listCollections(addressBookList,
+                            account->addressBook.isEmpty() ? QList<DavCollection>{} : QList{addressBook},
+                            account->addressBook);
+        }
+    }
+    keyringLabel->setVisible(sync_.passwords().keyringMissing());
+    stopButton->setEnabled(account.has_value());
+    showStatus();
+    showResult();
+}
+
+void SyncPage::showStatus() {
+    statusLabel->setText(sync_.statusText());
+}
+
+void SyncPage::showResult() {
+    const std::optional<SyncResult>& result = sync_.lastResult();
+    if (!result)
+        return;
+    const QString attention = attentionText(*result);
+    resultText->setPlainText(
+        QStringLiteral("Última sincronización: %1\n")
+            .arg(sync_.schedule().lastRun().toString(QStringLiteral("dd/MM/yyyy HH:mm"))) +
+        (attention.isEmpty() ? QString() : attention + u'\n') + result->summary());
+}
+
+QUrl SyncPage::serverUrl() const {
+    const QString typed = serverEdit->text().trimmed();
+    if (typed.isEmpty())
+        return {};
+    return QUrl(typed.contains(QStringLiteral("://")) ? typed : QStringLiteral("https://") + typed);
+}
+
+void SyncPage::listCollections(QListWidget* list, const QList<DavCollection>& found, const QUrl& chosen) {
+    list->clear();
+    for (const DavCollection& collection : found) {
+        auto* item = new QListWidgetItem(swatch(collection.colour), collection.name, list);
+        item->setData(kUrlRole, collection.url);
+        item->setData(kNameRole, collection.name);
+        item->setToolTip(collection.url.toString());
+        if (collection.url == chosen)
+            list->setCurrentItem(item);
+    }
+    if (found.isEmpty()) {
+        // Nothing on the server yet: the first run makes one.
+        auto* item =
+            new QListWidgetItem(QStringLiteral("Crear «%1» en el servidor").arg(kNewCollection), list);
+        item->setData(kNameRole, kNewCollection);
+    }
+    if (!list->currentItem())
+        list->setCurrentRow(0);
+}
+
+bool SyncPage::acceptCertificate(const DavError& error) {
+    if (error.kind != DavErrorKind::CertificateNotTrusted || error.fingerprint.isEmpty())
+        return false;
+    const QString server = serverUrl().host();
+    const QString question =
+        acceptedFingerprint_.isEmpty()
+            ? QStringLiteral("El servidor %1 presenta un certificado que este equipo no reconoce.\n\n"
+                             "Huella SHA-256:\n%2\n\n"
+                             "Compruebe que es la huella del certificado de su servidor. "
+                             "¿Confiar en este certificado?")
+                  .arg(server, error.fingerprint)
+            : QStringLiteral("El certificado del servidor %1 ha cambiado desde que se aceptó.\n\n"
+                             "Huella aceptada:\n%2\n\nHuella que presenta ahora:\n%3\n\n"
+                             "Si no sabe por qué ha cambiado, no lo acepte: podría ser otro equipo "
+                             "haciéndose pasar por su servidor. ¿Confiar en el certificado nuevo?")
+                  .arg(server, acceptedFingerprint_, error.fingerprint);
+    const int answer =
+        desktop_.askChoice(question, QStringLiteral("Certificado del servidor"),
+                           {QStringLiteral("Confiar en este certificado"), QStringLiteral("No confiar")}, 1);
+    if (answer != 0)
+        return false;
+    acceptedFingerprint_ = error.fingerprint;
+    return true;
+}
+
+void SyncPage::discoverClicked() {
+    const QUrl server = serverUrl();
+    if (!server.isValid() || userEdit->text().trimmed().isEmpty()) {
+        resultText->setPlainText(QStringLiteral("Escriba la dirección del servidor y el usuario."));
+        return;
+    }
+    DavDiscovery found;
+    do {
+        resultText->setPlainText(QStringLiteral("Buscando calendarios en %1...").arg(server.host()));
+        found = discoverCollections(server, userEdit->text().trimmed(), passwordEdit->text(),
+                                    acceptedFingerprint_);
+    } while (acceptCertificate(found.error));
+    if (found.error.kind != DavErrorKind::None) {
+        QString text = attentionText(found.error);
+        if (!found.error.fingerprint.isEmpty())
+            text += QStringLiteral("\nHuella SHA-256 del certificado: ") + found.error.fingerprint;
+        resultText->setPlainText(text);
+        return;
+    }
+    const std::optional<SyncAccount>& account = sync_.account();
+    listCollections(calendarList, found.calendars, account ? account->calendar : QUrl());
+    listCollections(addressBookList, found.addressBooks, account ? account->addressBook : QUrl());
+    calendarHome_ = found.calendarHome;
+    addressBookHome_ = found.addressBookHome;
+    resultText->setPlainText(QStringLiteral("Calendarios: %1. Agendas de direcciones: %2.\n"
+                                            "Elija uno de cada y pulse «Sincronizar ahora».")
+                                 .arg(found.calendars.size())
+                                 .arg(found.addressBooks.size()));
+}
+
+void SyncPage::syncNowClicked() {
+    QListWidgetItem* calendar = calendarList->currentItem();
+    QListWidgetItem* addressBook = addressBookList->currentItem();
+    if (!serverUrl().isValid() || (!calendar && !addressBook)) {
+        resultText->setPlainText(
+            QStringLiteral("Pulse «Buscar calendarios» y elija un calendario y una agenda "
+                           "de direcciones."));
+        return;
+    }
+    SyncAccount account;
+    account.server = serverUrl();
+    account.user = userEdit->text().trimmed();
+    account.id = syncAccountId(account.server, account.user);
+    account.withNotes = withNotesCheck->isChecked();
+    account.acceptedFingerprint = acceptedFingerprint_;
+    // A collection to make ("Crear «Quindara»") is made now, in the home the server gave.
+    for (const bool isAddressBook : {false, true}) {
+        QListWidgetItem* item = isAddressBook ? addressBook : calendar;
+        if (!item)
+            continue;
+        DavCollection collection{
+            item->data(kUrlRole).toUrl(), item->data(kNameRole).toString(), {}, isAddressBook, false};
+        const QUrl home = isAddressBook ? addressBookHome_ : calendarHome_;
+        if (collection.url.isEmpty() && home.isValid()) {
+            DavError error;
+            collection = createQuindaraCollection(account.server, home, isAddressBook, account.user,
+                                                  passwordEdit->text(), acceptedFingerprint_, error);
+            if (error.kind != DavErrorKind::None || !collection.url.isValid()) {
+                resultText->setPlainText(attentionText(error));
+                return;
+            }
+        }
+        item->setText(collection.name);
+        item->setData(kUrlRole, collection.url);
+        (isAddressBook ? account.addressBook : account.calendar) = collection.url;
+        (isAddressBook ? account.addressBookName : account.calendarName) = collection.name;
+    }
+    if (const common::Status stored = sync_.setAccount(account, passwordEdit->text()); !stored) {
+        resultText->setPlainText(
+            QStringLiteral("No se ha podido guardar la cuenta.\nERROR: %1").arg(stored.error()));
+        return;
+    }
+    keyringLabel->setVisible(sync_.passwords().keyringMissing());
+    stopButton->setEnabled(true);
+
+    syncNowButton->setEnabled(false);
+    cancelSyncButton->show();
+    syncProgress->setRange(0, 0);
+    syncProgress->show();
+    SyncOptions options;
+    options.progress = [this](SyncPhase, qsizetype done, qsizetype total) {
+        syncProgress->setRange(0, int(qMin<qsizetype>(total, INT_MAX)));
+        syncProgress->setValue(int(qMin<qsizetype>(done, INT_MAX)));
+    };
+    SyncResult result = sync_.runNow(options);
+    if (acceptCertificate(result.error)) {
+        account.acceptedFingerprint = acceptedFingerprint_;
+        if (sync_.setAccount(account, passwordEdit->text()))
+            result = sync_.runNow(options);
+    } else if (!result.emptySideQuestion.isEmpty() &&
+               desktop_.askYesNo(result.emptySideQuestion, QStringLiteral("Sincronizar"),
+                                 common::DefaultAnswer::No)) {
+        options.emptySideConfirmed = true;
+        sync_.runNow(options);
+    }
+    syncProgress->hide();
+    cancelSyncButton->hide();
+    syncNowButton->setEnabled(true);
+}
+
+void SyncPage::stopClicked() {
+    const std::optional<SyncAccount>& account = sync_.account();
+    if (!account)
+        return;
+    if (!desktop_.askYesNo(
+            QStringLiteral("¿Dejar de sincronizar con %1?\nNo se borra nada ni en la agenda ni en "
+                           "el servidor.")
+                .arg(account->server.host()),
+            QStringLiteral("Sincronizar"), common::DefaultAnswer::No))
+        return;
+    if (const common::Status removed = sync_.removeAccount(); !removed) {
+        desktop_.showMessage(
+            QStringLiteral("No se ha podido quitar la cuenta.\nERROR: %1").arg(removed.error()));
+        return;
+    }
+    serverEdit->clear();
+    userEdit->clear();
+    passwordEdit->clear();
+    calendarList->clear();
+    addressBookList->clear();
+    acceptedFingerprint_.clear();
+    stopButton->setEnabled(false);
+    resultText->setPlainText(QStringLiteral("Ya no se sincroniza con ningún servidor."));
+}
+
+} // namespace quindara

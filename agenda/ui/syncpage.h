@@ -1,0 +1,77 @@
+#pragma once
+
+#include "agenda/core/datafolder.h"
+#include "agenda/core/davsync.h"
+#include "common/desktopservices.h"
+
+#include <QFrame>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace quindara {
+
+class AutoSync;
+
+// The "Sincronizar" page of the main window: the server account (address, user, password kept in the
+// desktop's keyring), the calendar and address book chosen among those the server has, a run by hand with
+// its progress, the result of the last run, and the way to stop syncing. Runs themselves go through
+// AutoSync, which also runs them on its own.
+class SyncPage : public QFrame {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SyncPage)
+
+public:
+    SyncPage(const DataFolder& data, AutoSync& sync, common::DesktopServices& desktop,
+             QWidget* parent = nullptr);
+
+    // Fills the controls from the stored account, when the page comes to the front.
+    void showAccount();
+
+private:
+    void showStatus();
+    void showResult();
+    void discoverClicked();
+    void syncNowClicked();
+    void stopClicked();
+    // Asks whether to trust the certificate the server offers, naming the one accepted before if it
+    // changed; the fingerprint is kept for the account only on an explicit yes.
+    bool acceptCertificate(const DavError& error);
+    void listCollections(QListWidget* list, const QList<DavCollection>& found, const QUrl& chosen);
+    // The server address as typed, with https:// when no scheme is given.
+    QUrl serverUrl() const;
+
+    DataFolder data_;
+    AutoSync& sync_;
+    common::DesktopServices& desktop_;
+    // The certificate fingerprint the user accepted for the server being set up.
+    QString acceptedFingerprint_;
+    QUrl calendarHome_;
+    QUrl addressBookHome_;
+    // Server address, user and password.
+    QLineEdit* serverEdit;
+    QLineEdit* userEdit;
+    QLineEdit* passwordEdit;
+    // Said when no keyring answers: the password is asked at every start.
+    QLabel* keyringLabel;
+    QPushButton* discoverButton;
+    // The calendars and address books found, with their colours; one of each is chosen.
+    QListWidget* calendarList;
+    QListWidget* addressBookList;
+    QCheckBox* withNotesCheck;
+    QPushButton* syncNowButton;
+    QPushButton* cancelSyncButton;
+    QProgressBar* syncProgress;
+    // The state of automatic sync: synced at, offline since, what needs attention.
+    QLabel* statusLabel;
+    // What the last run did on each side, or what went wrong and what to do.
+    QPlainTextEdit* resultText;
+    QPushButton* stopButton;
+};
+
+} // namespace quindara

@@ -1,0 +1,570 @@
+#include "../support/davserver.h"
+#include "agenda/core/contactcard.h"
+#include "agenda/core/datafolder.h"
+#include "agenda/core/davclient.h"
+#include "agenda/core/davsync.h"
+#include "agenda/core/daykeys.h"
+#include "agenda/core/daytexts.h"
+#include "common/textfile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quindara;
+
+namespace {
+
+const QStringList kGarcia = {QStringLiteral("García"),        QStringLiteral("Luisa"),
+                             QStringLiteral("Calle Mayor 1"), QStringLiteral("28001 Madrid"),
+                             QStringLiteral("600 111 222"),   QStringLiteral("luisa@example.com"),
+                             QStringLiteral("Vecina")};
+
+// A data folder of the agenda in a temporary folder.
+struct Agenda {
+    QTemporaryDir dir;
+    DataFolder data{dir.path()};
+
+    Agenda() { QVERIFY(data.createMissingFolders()); }
+    QString holiday(int day, int month) const {
+        return readDayText(data, DayTextKind::Holiday, QString::number(day), monthName(month),
+                           QStringLiteral("2000"))
+            .text;
+    }
+    void setHoliday(int day, int month, const QString& text) const {
+        QVERIFY(storeDayText(data, DayTextKind::Holiday, QString::number(day), monthName(month),
+                             QStringLiteral("2000"), text));
+    }
+    QString reminder(const QDate& date) const {
+        return readDayText(data, DayTextKind::OneYearReminder, QString::number(date.day()),
+                           monthName(date.month()), QString::number(date.year()))
+            .text;
+    }
+    void setReminder(const QDate& date, const QString& text) const {
+        QVERIFY(storeDayText(data, DayTextKind::OneYearReminder, QString::number(date.day()),
+                             monthName(date.month()), QString::number(date.year()), text));
+    }
+    QString contactPath(const QString& name) const { return data.contactFile(folders::allContacts, name); }
+    std::optional<QStringList> contact(const QString& name) const {
+        return readContactCard(contactPath(name));
+    }
+    void setContact(const QStringList& fields) const {
+        QVERIFY(writeContactCard(contactPath(fields.first()), fields));
+    }
+    QStringList contactNames() const {
+        return QDir(data.categoryFolder(folders::allContacts)).entryList(QDir::Files, QDir::Name);
+    }
+    QStringList reminderNames() const {
+        return QDir(data.folder(folders::oneYearReminders)).entryList(QDir::Files, QDir::Name);
+    }
+};
+
+// Finds (or makes) the calendar and address book of the server's user and keeps the account in `agenda`.
+SyncAccount accountFor(const DavServer& server, const Agenda& agenda) {
+    const DavDiscovery found = discoverCollections(server.url(), server.user(), server.password());
+    SyncAccount account;
+    account.id = syncAccountId(server.url(), server.user());
+    account.server = server.url();
+    account.user = server.user();
+    DavError error;
+    DavCollection calendar = found.calendars.value(0);
+    if (calendar.url.isEmpty())
+        calendar = createQuindaraCollection(server.url(), found.calendarHome, false, server.user(),
+                                            server.password(), {}, error);
+    DavCollection book = found.addressBooks.value(0);
+    if (book.url.isEmpty())
+        book = createQuindaraCollection(server.url(), found.addressBookHome, true, server.user(),
+                                        server.password(), {}, error);
+    account.calendar = calendar.url;
+    account.calendarName = calendar.name;
+    account.addressBook = book.url;
+    account.addressBookName = book.name;
+    if (!saveSyncAccount(agenda.data, account))
+        qWarning("account not saved");
+    return account;
+}
+
+SyncResult sync(const Agenda& agenda, const SyncAccount& account, const DavServer& server,
+                const SyncOptions& options = {}) {
+    const SyncResult result = runSync(agenda.data, account, server.password(), options);
+    if (result.exitCode() != 0)
+        qWarning("%s", qPrintable(result.summary()));
+    return result;
+}
+
+// How many items the server holds in the collection.
+int serverCount(const DavServer& server, const QUrl& collection) {
+    DavClient client(server.url(), server.user(), server.password());
+    const DavReply reply =
+        client.send("PROPFIND", collection, dav::propfindBody({{dav::kDav, QStringLiteral("getetag")}}),
+                    {{"Depth", "1"}});
+    const MultiStatus listing = dav::parseMultiStatus(reply.body);
+    int count = 0;
+    for (const DavResponse& response : listing.responses)
+        count += client.resolved(response.href).path() != collection.path() ? 1 : 0;
+    return count;
+}
+
+// Runs the program's --sync on the folder; kills it after `killAfterMs` unless negative. The exit code.
+int runProgram(const Agenda& agenda, const DavServer& server, int killAfterMs, QString* said = nullptr) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QUINDARA_DAV_PASSWORD"), server.password());
+    environment.remove(QStringLiteral("DISPLAY"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(QUINDARA_PROGRAM),
+                  {QStringLiteral("--folder"), agenda.dir.path(), QStringLiteral("--sync")});
+    if (!process.waitForStarted(10000))
+        return -1;
+    if (killAfterMs >= 0 && !process.waitForFinished(killAfterMs)) {
+        process.kill(); // SIGKILL: no clean-up of any kind
+        process.waitForFinished(10000);
+        return -9;
+    }
+    process.waitForFinished(120000);
+    if (said)
+        *said = QString::fromLocal8Bit(process.readAllStandardOutput());
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+QString systemPython() {
+    return QFileInfo::exists(QStringLiteral("/usr/bin/python3"))
+               ? QStringLiteral("/usr/bin/python3")
+               : QStandardPaths::findExecutable(QStringLiteral("python3"));
+}
+
+// What another CalDAV/CardDAV client sees: one line per event (start, summary, yearly or not) and per card.
+const char* const kIndependentClient = R"(
+import sys, caldav, requests, vobject
+from xml.etree import ElementTree
+url, user, password, calendar, book = sys.argv[1:]
+auth = (user, password)
+client = caldav.DAVClient(url, username=user, password=password)
+lines = []
+for event in caldav.Calendar(client=client, url=calendar).events():
+    v = event.vobject_instance.vevent
+    lines.append('EVENT %s %s%s' % (v.dtstart.value.isoformat(), v.summary.value, ' YEARLY' if hasattr(v, 'rrule') else ''))
+listing = requests.request('PROPFIND', book, auth=auth, headers={'Depth': '1'})
+for href in ElementTree.fromstring(listing.content).iter('{DAV:}href'):
+    if href.text.endswith('.vcf'):
+        card = vobject.readOne(requests.get(requests.compat.urljoin(book, href.text), auth=auth).content.decode('utf-8'))
+        lines.append('CARD %s %s' % (card.fn.value, card.tel.value))
+print(chr(10).join(sorted(lines)))
+)";
+
+void addServers() {
+    QTest::addColumn<DavServer::Kind>("kind");
+    for (const auto kind : {DavServer::Kind::Radicale, DavServer::Kind::Xandikos}) {
+        if (DavServer::available(kind))
+            QTest::newRow(kind == DavServer::Kind::Radicale ? "radicale" : "xandikos") << kind;
+    }
+}
+
+#define START_SERVER(server)                                                                                 \
+    QFETCH(DavServer::Kind, kind);                                                                           \
+    DavServer server(kind);                                                                                  \
+    QVERIFY2(server.start(), "the server did not start")
+
+enum class Change {
+    OnAgenda,
+    OnServer,
+    OnBoth,
+    DeletedOnAgenda,
+    DeletedOnServer,
+    DeletedHereChangedThere,
+    ChangedHereDeletedThere
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(DavServer::Kind)
+Q_DECLARE_METATYPE(Change)
+
+class TestDavSync : public QObject {
+    Q_OBJECT
+
+private slots:
+    void firstRunCarriesEverythingAndTheNextOnlyLists_data() { addServers(); }
+    void firstRunCarriesEverythingAndTheNextOnlyLists() {
+        START_SERVER(server);
+        Agenda a;
+        const QDate dentist(2026, 1, 5);
+        a.setHoliday(25, 12, QStringLiteral("Navidad"));
+        a.setHoliday(6, 1, QStringLiteral("Reyes\nRoscón con nata"));
+        a.setReminder(dentist, QStringLiteral("Dentista a las 10"));
+        a.setContact(kGarcia);
+        const SyncAccount account = accountFor(server, a);
+        SyncResult first = sync(a, account, server);
+        QCOMPARE(first.exitCode(), 0);
+        QCOMPARE(first.server.created, 4);
+        QCOMPARE(first.agenda.created, 0);
+
+        // From a full server to an empty agenda.
+        Agenda b;
+        SyncResult copy = sync(b, account, server);
+        QCOMPARE(copy.exitCode(), 0);
+        QCOMPARE(copy.agenda.created, 4);
+        QCOMPARE(copy.server.created, 0);
+        QCOMPARE(b.holiday(25, 12), QStringLiteral("Navidad"));
+        QCOMPARE(b.holiday(6, 1), QStringLiteral("Reyes\nRoscón con nata"));
+        QCOMPARE(b.reminder(dentist), QStringLiteral("Dentista a las 10"));
+        QCOMPARE(b.contact(QStringLiteral("García")), std::optional<QStringList>(kGarcia));
+
+        // Nothing changed: one listing per collection, nothing written on either side.
+        for (const Agenda* agenda : {&a, &b, &a}) {
+            const SyncResult again = sync(*agenda, account, server);
+            QCOMPARE(again.exitCode(), 0);
+            QVERIFY(!again.agenda.any() && !again.server.any());
+            QCOMPARE(again.requests, 2);
+        }
+        // A token the server no longer knows: everything is listed again, and nothing changes.
+        const QString statusFile =
+            QDir(syncFolderPath(a.data)).filePath(account.id + QStringLiteral(".status"));
+        QStringList lines = common::readLines(statusFile);
+        lines.replaceInStrings(QRegularExpression(QStringLiteral("^(token\t[^\t]*\t).+$")),
+                               QStringLiteral("\\1http%3A//example.com/olvidado"));
+        QVERIFY(common::writeLines(statusFile, lines));
+        const SyncResult relisted = sync(a, account, server);
+        QCOMPARE(relisted.exitCode(), 0);
+        QVERIFY(!relisted.agenda.any() && !relisted.server.any());
+    }
+
+    void aChangeTravelsAndNothingIsLost_data() {
+        QTest::addColumn<DavServer::Kind>("kind");
+        QTest::addColumn<Change>("change");
+        QTest::addColumn<QString>("expected"); // the holiday's text on both agendas afterwards
+        const QString both = QStringLiteral("Navidad en casa de B\n----- Arriba, la versión del servidor");
+        for (const auto kind : {DavServer::Kind::Radicale, DavServer::Kind::Xandikos}) {
+            if (!DavServer::available(kind))
+                continue;
+            const char* name = kind == DavServer::Kind::Radicale ? "radicale" : "xandikos";
+            QTest::addRow("%s: changed on the agenda", name)
+                << kind << Change::OnAgenda << "Navidad en casa de A";
+            QTest::addRow("%s: changed on the server", name)
+                << kind << Change::OnServer << "Navidad en casa de B";
+            QTest::addRow("%s: changed on both", name) << kind << Change::OnBoth << both;
+            QTest::addRow("%s: deleted on the agenda", name) << kind << Change::DeletedOnAgenda << QString();
+            QTest::addRow("%s: deleted on the server", name) << kind << Change::DeletedOnServer << QString();
+            QTest::addRow("%s: deleted here, changed there", name)
+                << kind << Change::DeletedHereChangedThere << "Navidad en casa de B";
+            QTest::addRow("%s: changed here, deleted there", name)
+                << kind << Change::ChangedHereDeletedThere << "Navidad en casa de A";
+        }
+    }
+    void aChangeTravelsAndNothingIsLost() {
+        START_SERVER(server);
+        QFETCH(Change, change);
+        QFETCH(QString, expected);
+        Agenda a;
+        Agenda b;
+        a.setHoliday(25, 12, QStringLiteral("Navidad"));
+        a.setContact(kGarcia);
+        const SyncAccount account = accountFor(server, a);
+        QCOMPARE(sync(a, account, server).exitCode(), 0);
+        QCOMPARE(sync(b, account, server).exitCode(), 0);
+
+        QStringList changedCard = kGarcia;
+        changedCard[4] = QStringLiteral("600 999 888");
+        const bool hereChanges = change == Change::OnAgenda || change == Change::OnBoth ||
+                                 change == Change::ChangedHereDeletedThere;
+        const bool thereChanges = change == Change::OnServer || change == Change::OnBoth ||
+                                  change == Change::DeletedHereChangedThere;
+        if (thereChanges) {
+            b.setHoliday(25, 12, QStringLiteral("Navidad en casa de B"));
+            b.setContact(changedCard);
+        }
+        if (change == Change::DeletedOnServer || change == Change::ChangedHereDeletedThere) {
+            b.setHoliday(25, 12, QString());
+            QVERIFY(QFile::remove(b.contactPath(QStringLiteral("García"))));
+        }
+        QCOMPARE(sync(b, account, server).exitCode(), 0);
+        if (hereChanges) {
+            a.setHoliday(25, 12, QStringLiteral("Navidad en casa de A"));
+            a.setContact(changedCard);
+        }
+        if (change == Change::DeletedOnAgenda || change == Change::DeletedHereChangedThere) {
+            a.setHoliday(25, 12, QString());
+            QVERIFY(QFile::remove(a.contactPath(QStringLiteral("García"))));
+        }
+        QCOMPARE(sync(a, account, server).exitCode(), 0);
+        QCOMPARE(sync(b, account, server).exitCode(), 0);
+
+        QCOMPARE(a.holiday(25, 12), b.holiday(25, 12));
+        if (change == Change::OnBoth) {
+            QVERIFY2(a.holiday(25, 12).startsWith(expected), qPrintable(a.holiday(25, 12)));
+            QVERIFY(a.holiday(25, 12).endsWith(QStringLiteral("\nNavidad en casa de A")));
+        } else {
+            QCOMPARE(a.holiday(25, 12), expected);
+        }
+        const bool gone = expected.isEmpty();
+        QCOMPARE(a.contact(QStringLiteral("García")).has_value(), !gone);
+        QCOMPARE(a.contact(QStringLiteral("García")), b.contact(QStringLiteral("García")));
+        if (!gone)
+            QCOMPARE(a.contact(QStringLiteral("García")), std::optional<QStringList>(changedCard));
+        // Settled: a further run of either changes nothing.
+        for (const Agenda* agenda : {&a, &b}) {
+            const SyncResult again = sync(*agenda, account, server);
+            QVERIFY(!again.agenda.any() && !again.server.any());
+        }
+    }
+
+    // The item changes on the server between the listing and the write: the write is refused (412),
+    // the new version is read and both texts are kept.
+    void aWriteRaceKeepsBothTexts_data() { addServers(); }
+    void aWriteRaceKeepsBothTexts() {
+        START_SERVER(server);
+        Agenda a;
+        Agenda b;
+        a.setHoliday(25, 12, QStringLiteral("Navidad"));
+        const SyncAccount account = accountFor(server, a);
+        QCOMPARE(sync(a, account, server).exitCode(), 0);
+        QCOMPARE(sync(b, account, server).exitCode(), 0);
+        a.setHoliday(25, 12, QStringLiteral("Navidad en casa de A"));
+        SyncOptions options;
+        bool raced = false;
+        options.progress = [&](SyncPhase phase, qsizetype, qsizetype) {
+            if (phase != SyncPhase::Writing || raced)
+                return;
+            raced = true;
+            b.setHoliday(25, 12, QStringLiteral("Navidad en casa de B"));
+            QCOMPARE(sync(b, account, server).server.changed, 1);
+        };
+        const SyncResult result = sync(a, account, server, options);
+        QVERIFY(raced);
+        QCOMPARE(result.exitCode(), 0);
+        QCOMPARE(result.server.merged, 1);
+        QCOMPARE(sync(b, account, server).agenda.changed, 1);
+        QCOMPARE(b.holiday(25, 12), a.holiday(25, 12));
+        QVERIFY(a.holiday(25, 12).startsWith(QStringLiteral("Navidad en casa de B\n")));
+        QVERIFY(a.holiday(25, 12).endsWith(QStringLiteral("\nNavidad en casa de A")));
+    }
+
+    void aServerStoppedMidRunResumesWithNothingLostOrDoubled_data() { addServers(); }
+    void aServerStoppedMidRunResumesWithNothingLostOrDoubled() {
+        START_SERVER(server);
+        Agenda a;
+        const QDate first(2026, 1, 1);
+        for (int day = 0; day < 40; ++day)
+            a.setReminder(first.addDays(day), QStringLiteral("Cita %1").arg(day));
+        const SyncAccount account = accountFor(server, a);
+        SyncOptions options;
+        options.progress = [&](SyncPhase phase, qsizetype done, qsizetype) {
+            if (phase == SyncPhase::Writing && done >= 16)
+                server.stop();
+        };
+        const SyncResult cut = runSync(a.data, account, server.password(), options);
+        QCOMPARE(cut.exitCode(), 4);
+        QCOMPARE(cut.error.kind, DavErrorKind::Unreachable);
+        QVERIFY(cut.server.created >= 16 && cut.server.created < 40);
+        QVERIFY(server.start());
+        const SyncResult resumed = sync(a, account, server);
+        QCOMPARE(resumed.exitCode(), 0);
+        QCOMPARE(cut.server.created + resumed.server.created, 40);
+        Agenda b;
+        const SyncResult copy = sync(b, account, server);
+        QCOMPARE(copy.agenda.created, 40);
+        QCOMPARE(b.reminderNames(), a.reminderNames());
+        QCOMPARE(b.reminder(first.addDays(39)), QStringLiteral("Cita 39"));
+    }
+
+    // A side that suddenly looks empty while the status lists many items empties nothing until confirmed.
+    void anEmptiedSideAsksFirst_data() { addServers(); }
+    void anEmptiedSideAsksFirst() {
+        START_SERVER(server);
+        Agenda a;
+        const QDate first(2026, 6, 1);
+        for (int day = 0; day < 6; ++day)
+            a.setReminder(first.addDays(day), QStringLiteral("Guardia %1").arg(day));
+        const SyncAccount account = accountFor(server, a);
+        QCOMPARE(sync(a, account, server).exitCode(), 0);
+        for (const QString& name : a.reminderNames())
+            QVERIFY(QFile::remove(QDir(a.data.folder(folders::oneYearReminders)).filePath(name)));
+        const SyncResult asked = runSync(a.data, account, server.password());
+        QVERIFY(asked.emptySideQuestion.contains(QStringLiteral("¿Se borra todo también en el servidor?")));
+        QCOMPARE(asked.exitCode(), 3);
+        QCOMPARE(serverCount(server, account.calendar), 6);
+        SyncOptions options;
+        options.emptySideConfirmed = true;
+        const SyncResult confirmed = sync(a, account, server, options);
+        QCOMPARE(confirmed.server.deleted, 6);
+        QCOMPARE(serverCount(server, account.calendar), 0);
+    }
+
+    // A server item the agenda holds only in part keeps everything else when the agenda changes its text.
+    void aChangedTextKeepsWhatTheServerItemCarried_data() { addServers(); }
+    void aChangedTextKeepsWhatTheServerItemCarried() {
+        START_SERVER(server);
+        Agenda a;
+        const SyncAccount account = accountFor(server, a);
+        DavClient client(server.url(), server.user(), server.password());
+        const QByteArray event = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Movil//ES\r\nBEGIN:VEVENT\r\n"
+                                 "UID:reunion-1@movil\r\nDTSTAMP:20260101T090000Z\r\n"
+                                 "DTSTART:20260210T100000\r\nDTEND:20260210T110000\r\nSUMMARY:Reunión\r\n"
+                                 "DESCRIPTION:Sala 3\r\nLOCATION:Oficina\r\nX-MOVIL-COLOR:rojo\r\n"
+                                 "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:Aviso\r\nTRIGGER:-PT15M\r\n"
+                                 "END:VALARM\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+        const QByteArray card =
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:tarjeta-1@movil\r\nFN:Pedro Ruiz\r\n"
+            "N:Ruiz;Pedro;;;\r\nTEL:600 222 333\r\nPHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRg==\r\n"
+            "X-MOVIL-ANILLO:suave\r\nEND:VCARD\r\n";
+        const QUrl eventUrl = account.calendar.resolved(QUrl(QStringLiteral("reunion-1.ics")));
+        const QUrl cardUrl = account.addressBook.resolved(QUrl(QStringLiteral("tarjeta-1.vcf")));
+        QVERIFY(client.send("PUT", eventUrl, event, {{"Content-Type", "text/calendar"}}).ok());
+        QVERIFY(client.send("PUT", cardUrl, card, {{"Content-Type", "text/vcard"}}).ok());
+        QCOMPARE(sync(a, account, server).agenda.created, 2);
+        const QDate day(2026, 2, 10);
+        QCOMPARE(a.reminder(day), QStringLiteral("10:00 Reunión"));
+        a.setReminder(day, QStringLiteral("10:00 Reunión de equipo"));
+        std::optional<QStringList> ruiz = a.contact(QStringLiteral("Ruiz"));
+        QVERIFY(ruiz);
+        (*ruiz)[4] = QStringLiteral("600 444 555");
+        a.setContact(*ruiz);
+        QCOMPARE(sync(a, account, server).server.changed, 2);
+
+        const QString onServer = QString::fromUtf8(client.send("GET", eventUrl).body);
+        for (const char* kept : {"LOCATION:Oficina", "X-MOVIL-COLOR:rojo", "TRIGGER:-PT15M",
+                                 "DESCRIPTION:Sala 3", "DTSTART:20260210T100000", "UID:reunion-1@movil"})
+            QVERIFY2(onServer.contains(QLatin1String(kept)), kept);
+        QVERIFY2(onServer.contains(QStringLiteral("SUMMARY:Reunión de equipo\r\n")), qPrintable(onServer));
+        const QString cardOnServer = QString::fromUtf8(client.send("GET", cardUrl).body);
+        for (const char* kept : {"PHOTO", "X-MOVIL-ANILLO:suave", "TEL:600 444 555", "UID:tarjeta-1@movil"})
+            QVERIFY2(cardOnServer.contains(QLatin1String(kept)), kept);
+        QVERIFY(!cardOnServer.contains(QStringLiteral("600 222 333")));
+        // Read back, the texts are the agenda's: nothing more to do.
+        const SyncResult again = sync(a, account, server);
+        QVERIFY(!again.agenda.any() && !again.server.any());
+    }
+
+    void aWrongPasswordIsRefused() {
+        if (!DavServer::available(DavServer::Kind::Radicale))
+            QSKIP("radicale is not installed");
+        DavServer server(DavServer::Kind::Radicale);
+        QVERIFY(server.start());
+        Agenda a;
+        a.setHoliday(25, 12, QStringLiteral("Navidad"));
+        const SyncAccount account = accountFor(server, a);
+        const SyncResult result = runSync(a.data, account, QStringLiteral("otra"));
+        QCOMPARE(result.error.kind, DavErrorKind::WrongPassword);
+        QCOMPARE(result.exitCode(), 1);
+        QVERIFY(result.summary().contains(QStringLiteral("contraseña")));
+        QCOMPARE(a.holiday(25, 12), QStringLiteral("Navidad"));
+    }
+
+    // kill -9 of the sync process at several points, then a whole run: both sides end with the same items,
+    // each once, and no text lost.
+    void aKilledSyncLosesNothing_data() { addServers(); }
+    void aKilledSyncLosesNothing() {
+        START_SERVER(server);
+        Agenda a;
+        Agenda b;
+        const QDate first(2026, 3, 1);
+        for (int day = 0; day < 24; ++day)
+            a.setReminder(first.addDays(day), QStringLiteral("Clase %1").arg(day));
+        for (int day = 20; day < 30; ++day) // four days on both sides with other texts
+            b.setReminder(first.addDays(day), QStringLiteral("Turno %1").arg(day));
+        for (int n = 0; n < 4; ++n) {
+            QStringList card = kGarcia;
+            card[0] = QStringLiteral("García %1").arg(n);
+            a.setContact(card);
+        }
+        const SyncAccount account = accountFor(server, a);
+        QVERIFY(saveSyncAccount(b.data, account));
+        QCOMPARE(sync(b, account, server).exitCode(), 0);
+        QRandomGenerator random(29);
+        for (int round = 0; round < 8; ++round)
+            QVERIFY(runProgram(a, server, int(random.bounded(150, 1200))) != -1);
+        QString said;
+        QCOMPARE(runProgram(a, server, -1, &said), 0);
+        QCOMPARE(sync(b, account, server).exitCode(), 0);
+        QCOMPARE(a.reminderNames(), b.reminderNames());
+        QCOMPARE(a.reminderNames().size(), 30);
+        for (int day = 0; day < 30; ++day) {
+            const QString text = a.reminder(first.addDays(day));
+            QCOMPARE(text, b.reminder(first.addDays(day)));
+            if (day < 24)
+                QVERIFY2(text.contains(QStringLiteral("Clase %1").arg(day)), qPrintable(text));
+            if (day >= 20)
+                QVERIFY2(text.contains(QStringLiteral("Turno %1").arg(day)), qPrintable(text));
+            QCOMPARE(text.count(QStringLiteral("Clase")) + text.count(QStringLiteral("Turno")),
+                     day >= 20 && day < 24 ? 2 : 1);
+        }
+        QCOMPARE(a.contactNames(), b.contactNames());
+        QCOMPARE(a.contactNames().size(), 4);
+        QCOMPARE(serverCount(server, account.calendar), 30);
+        QCOMPARE(serverCount(server, account.addressBook), 4);
+    }
+
+    void anUntrustedCertificateIsRefusedWithItsFingerprint() {
+        const QString openssl = QStandardPaths::findExecutable(QStringLiteral("openssl"));
+        if (!DavServer::available(DavServer::Kind::Radicale) || openssl.isEmpty())
+            QSKIP("radicale or openssl is not installed");
+        QTemporaryDir keys;
+        const QString certificate = keys.filePath(QStringLiteral("cert.pem"));
+        const QString key = keys.filePath(QStringLiteral("key.pem"));
+        QProcess make;
+        make.start(openssl,
+                   {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", certificate,
+                    "-days", "2", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"});
+        QVERIFY(make.waitForFinished(60000) && make.exitCode() == 0);
+        QProcess print;
+        print.start(openssl, {"x509", "-in", certificate, "-noout", "-fingerprint", "-sha256"});
+        QVERIFY(print.waitForFinished(10000));
+        const QString fingerprint =
+            QString::fromLatin1(print.readAllStandardOutput()).section(u'=', 1).trimmed().toUpper();
+        QVERIFY(!fingerprint.isEmpty());
+        DavServer server(DavServer::Kind::Radicale);
+        server.useCertificate(certificate, key);
+        QVERIFY(server.start());
+
+        const DavDiscovery refused = discoverCollections(server.url(), server.user(), server.password());
+        QCOMPARE(refused.error.kind, DavErrorKind::CertificateNotTrusted);
+        QCOMPARE(refused.error.fingerprint, fingerprint);
+        SyncResult result;
+        result.error = refused.error;
+        QCOMPARE(result.exitCode(), 1);
+        QVERIFY(result.summary().contains(fingerprint));
+        // Once the user accepted that fingerprint, the server is reached.
+        const DavDiscovery accepted =
+            discoverCollections(server.url(), server.user(), server.password(), fingerprint);
+        QCOMPARE(accepted.error.kind, DavErrorKind::None);
+        QVERIFY(accepted.calendarHome.isValid());
+    }
+
+    // Another client reads what the agenda wrote: every holiday, reminder and contact, right dates and texts.
+    void anotherClientSeesWhatTheAgendaWrote_data() { addServers(); }
+    void anotherClientSeesWhatTheAgendaWrote() {
+        const QString python = systemPython();
+        QProcess probe;
+        probe.start(python, {QStringLiteral("-c"), QStringLiteral("import caldav, requests, vobject")});
+        if (python.isEmpty() || !probe.waitForFinished(30000) || probe.exitCode() != 0)
+            QSKIP("python3-caldav is not installed");
+        START_SERVER(server);
+        Agenda a;
+        a.setHoliday(25, 12, QStringLiteral("Navidad"));
+        a.setHoliday(29, 2, QStringLiteral("Bisiesto"));
+        a.setReminder(QDate(2026, 1, 5), QStringLiteral("Dentista\nLlevar la tarjeta"));
+        a.setContact(kGarcia);
+        const SyncAccount account = accountFor(server, a);
+        QCOMPARE(sync(a, account, server).exitCode(), 0);
+        QProcess client;
+        client.start(python, {QStringLiteral("-c"), QString::fromUtf8(kIndependentClient),
+                              server.url().toString(), server.user(), server.password(),
+                              account.calendar.toString(), account.addressBook.toString()});
+        QVERIFY(client.waitForFinished(60000));
+        QVERIFY2(client.exitCode() == 0, client.readAllStandardError().constData());
+        const QStringList seen = QString::fromUtf8(client.readAllStandardOutput()).trimmed().split(u'\n');
+        const QStringList expected = {QStringLiteral("CARD Luisa García 600 111 222"),
+                                      QStringLiteral("EVENT 2000-02-29 Bisiesto YEARLY"),
+                                      QStringLiteral("EVENT 2000-12-25 Navidad YEARLY"),
+                                      QStringLiteral("EVENT 2026-01-05 Dentista")};
+        QCOMPARE(seen, expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDavSync)
+#include "tst_davsync.moc"
