@@ -38,9 +38,10 @@ struct ExchangeResult {
     ExchangeCount reminders; // yearly and one-year alike
     ExchangeCount notes;
     ExchangeCount contacts;
-    QStringList skipped;  // "«what»: reason"
-    QStringList changed;  // "«what»: how it was changed to be stored, and why"
-    QStringList failures; // "path: error"
+    QStringList skipped;    // "«what»: reason"
+    QStringList changed;    // "«what»: how it was changed to be stored, and why"
+    QStringList failures;   // "path: error"
+    bool cancelled = false; // the user stopped the import; the counts say what was written before
 
     int exitCode() const { return int(status); }
     // Spanish text, several lines: counts, then every item left out with its reason.
@@ -69,9 +70,10 @@ ExchangeResult exportVcf(const DataFolder& data, const QString& file,
 // different contact gets " (2)", " (3)"... ; a card already there is not added again. A surname Windows
 // could not keep as a file name is cleaned, and `changed` says so.
 ExchangeResult importVcf(const DataFolder& data, const QString& file,
-                         const QString& category = kImportedCategory, const ExchangeProgress& progress = {});
+                         const QString& category = kImportedCategory, const ExchangeProgress& progress = {},
+                         const ExchangeCancelled& cancelled = {});
 ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, const QString& file,
                               const QString& category = kImportedCategory,
-                              const ExchangeProgress& progress = {});
+                              const ExchangeProgress& progress = {}, const ExchangeCancelled& cancelled = {});
 
 } // namespace quindara

@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -16,7 +15,6 @@
 #include <QPushButton>
 
 #include <climits>
-#include <memory>
 
 namespace quindara {
 
@@ -124,12 +122,14 @@ void ExchangePage::importIcsClicked() {
     if (file.isEmpty())
         return;
     const bool asHolidays = asHolidaysCheck->isChecked();
-    const ExchangeResult result = runWithProgress([&](const ExchangeProgress& progress) {
-        IcsReadOptions options;
-        options.asHolidays = asHolidays;
-        options.progress = progress;
-        return importIcs(data_, file, options);
-    });
+    const ExchangeResult result =
+        runWithProgress([&](const ExchangeProgress& progress, const ExchangeCancelled& cancelled) {
+            IcsReadOptions options;
+            options.asHolidays = asHolidays;
+            options.progress = progress;
+            options.cancelled = cancelled;
+            return importIcs(data_, file, options);
+        });
     showResult(result);
     if (result.holidays.added + result.reminders.added + result.notes.added > 0)
         emit calendarImported();
@@ -151,8 +151,10 @@ void ExchangePage::importVcfClicked() {
         return;
     const QString typed = importCategoryEdit->text().trimmed();
     const QString category = typed.isEmpty() ? kImportedCategory : typed;
-    const ExchangeResult result = runWithProgress(
-        [&](const ExchangeProgress& progress) { return importVcf(data_, file, category, progress); });
+    const ExchangeResult result =
+        runWithProgress([&](const ExchangeProgress& progress, const ExchangeCancelled& cancelled) {
+            return importVcf(data_, file, category, progress, cancelled);
+        });
     showResult(result);
     if (result.contacts.added > 0) {
         loadCategories();
@@ -164,29 +166,34 @@ void ExchangePage::showResult(const ExchangeResult& result) {
     resultText->setPlainText(result.summary());
 }
 
-ExchangeResult
-ExchangePage::runWithProgress(const std::function<ExchangeResult(const ExchangeProgress&)>& work) {
-    QElapsedTimer clock;
-    clock.start();
-    std::unique_ptr<QProgressDialog> dialog;
+ExchangeResult ExchangePage::runWithProgress(
+    const std::function<ExchangeResult(const ExchangeProgress&, const ExchangeCancelled&)>& work) {
+    QProgressDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("exchangeProgress"));
+    dialog.setWindowTitle(QStringLiteral("Importar"));
+    dialog.setLabelText(QStringLiteral("Leyendo el archivo..."));
+    dialog.setCancelButtonText(QStringLiteral("Cancelar"));
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setMinimumDuration(int(kProgressDelayMs));
+    // A cancel stays asked for when the reading ends at its last step.
+    dialog.setAutoReset(false);
+    dialog.setRange(0, 0);
+    dialog.setValue(0);
     const ExchangeProgress progress = [&](ExchangePhase phase, qsizetype done, qsizetype total) {
-        if (!dialog) {
-            if (clock.elapsed() < kProgressDelayMs)
-                return;
-            dialog = std::make_unique<QProgressDialog>(this);
-            dialog->setObjectName(QStringLiteral("exchangeProgress"));
-            dialog->setWindowTitle(QStringLiteral("Importar"));
-            dialog->setCancelButton(nullptr);
-            dialog->setWindowModality(Qt::WindowModal);
-            dialog->setMinimumDuration(0);
-        }
-        dialog->setLabelText(phase == ExchangePhase::Reading ? QStringLiteral("Leyendo el archivo...")
-                                                             : QStringLiteral("Guardando en la agenda..."));
-        dialog->setRange(0, int(qMin<qsizetype>(total, INT_MAX)));
-        dialog->setValue(int(qMin<qsizetype>(done, INT_MAX)));
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        dialog.setLabelText(phase == ExchangePhase::Reading ? QStringLiteral("Leyendo el archivo...")
+                                                            : QStringLiteral("Guardando en la agenda..."));
+        dialog.setRange(0, int(qMin<qsizetype>(total, INT_MAX)));
+        dialog.setValue(int(qMin<qsizetype>(done, INT_MAX)));
+        QCoreApplication::processEvents();
     };
-    return work(progress);
+    // The dialog is window-modal: only its button takes the user's clicks meanwhile.
+    const ExchangeCancelled cancelled = [&] {
+        QCoreApplication::processEvents();
+        return dialog.wasCanceled();
+    };
+    ExchangeResult result = work(progress, cancelled);
+    dialog.reset();
+    return result;
 }
 
 } // namespace quindara
