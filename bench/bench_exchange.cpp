@@ -8,13 +8,17 @@
 #include "common/textfile.h"
 
 #include <QDate>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 #include <QHash>
 
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -189,6 +193,63 @@ BENCHMARK(ImportContactsAgain)
     ->Iterations(1)
     ->Repetitions(5);
 
+// The floor of an import on this disk: as many files of a card's size created in two folders, each opened,
+// written and closed, with no flush and no rename.
+void CreateFiles(benchmark::State& state) {
+    const QByteArray bytes(120, 'x');
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto folder = emptyFolder();
+        const QDir dir(folder->path());
+        if (!dir.mkdir(QStringLiteral("a")) || !dir.mkdir(QStringLiteral("b")))
+            qFatal("cannot create the benchmark's folders");
+        state.ResumeTiming();
+        for (const char* sub : {"a/", "b/"}) {
+            for (int i = 0; i < state.range(0) / 2; ++i) {
+                const QByteArray path =
+                    QFile::encodeName(folder->path()) + '/' + sub + "Apellido" + QByteArray::number(i);
+                const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+                if (fd < 0 || ::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
+                    state.SkipWithError("a file could not be created");
+                if (fd >= 0)
+                    ::close(fd);
+            }
+        }
+        state.PauseTiming();
+        folder.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(CreateFiles)
+    ->Unit(benchmark::kMillisecond)
+    ->Arg(2 * kBudgetContacts)
+    ->Iterations(1)
+    ->Repetitions(5);
+
+// Many events on one day: a single file, so the cost is the planning's own, which must grow linearly.
+void ImportOneDay(benchmark::State& state) {
+    QByteArray input = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//bench//ES\r\n";
+    for (int i = 0; i < state.range(0); ++i)
+        input += "BEGIN:VEVENT\r\nUID:dia-" + QByteArray::number(i) +
+                 "\r\nDTSTAMP:20240101T000000Z\r\nDTSTART;VALUE=DATE:20300105\r\nSUMMARY:Turno " +
+                 QByteArray::number(i) + "\r\nDESCRIPTION:Sala " + QByteArray::number(i % 7) +
+                 "\r\nEND:VEVENT\r\n";
+    input += "END:VCALENDAR\r\n";
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto folder = emptyFolder();
+        state.ResumeTiming();
+        const ExchangeResult result =
+            importIcsBytes(DataFolder(folder->path()), input, QStringLiteral("bench.ics"), options());
+        if (result.reminders.added != state.range(0))
+            state.SkipWithError("the import did not add every event");
+        state.PauseTiming();
+        folder.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(ImportOneDay)->Unit(benchmark::kMillisecond)->Arg(5000)->Arg(20000)->Iterations(1)->Repetitions(3);
+
 // Reading and checking alone, without a file written: what the import costs before its writes.
 void ReadCalendar(benchmark::State& state) {
     const QByteArray input = calendar(int(state.range(0)));
@@ -240,6 +301,12 @@ void checkBudgets(bench::Budgets& budgets) {
     budgets.atMostWall("ImportContacts/5000/iterations:1/repeats:5", 2000, "import of 5,000 contacts");
     budgets.atMostWall("ImportContactsAgain/5000/iterations:1/repeats:5", 500,
                        "second import of 5,000 contacts");
+    budgets.atMostTimes("ImportOneDay/20000/iterations:1/repeats:3",
+                        "ImportOneDay/5000/iterations:1/repeats:3", 5.0,
+                        "20,000 events on one day against 5,000 (linear growth)");
+    budgets.compareWall("ImportContacts/5000/iterations:1/repeats:5",
+                        "CreateFiles/10000/iterations:1/repeats:5",
+                        "import of 5,000 contacts against creating its 10,000 files");
 }
 
 } // namespace

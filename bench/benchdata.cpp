@@ -111,11 +111,16 @@ void bench::RememberingReporter::ReportRuns(const std::vector<Run>& runs) {
         if (run.run_type != Run::RT_Iteration || run.error_occurred)
             continue;
         const double toMs = 1000.0 / benchmark::GetTimeUnitMultiplier(run.time_unit);
-        const double wallMs = run.GetAdjustedRealTime() * toMs;
-        const auto before = timings.find(run.benchmark_name());
-        const double minWallMs =
-            before == timings.end() ? wallMs : std::min(before->second.minWallMs, wallMs);
-        timings[run.benchmark_name()] = {run.GetAdjustedCPUTime() * toMs, wallMs, minWallMs};
+        Timing& timing = timings[run.benchmark_name()];
+        timing.cpuMs = run.GetAdjustedCPUTime() * toMs;
+        timing.wallMs = run.GetAdjustedRealTime() * toMs;
+        timing.wallsMs.push_back(timing.wallMs);
+        std::vector<double> sorted = timing.wallsMs;
+        std::sort(sorted.begin(), sorted.end());
+        timing.minWallMs = sorted.front();
+        const size_t middle = sorted.size() / 2;
+        timing.medianWallMs =
+            sorted.size() % 2 == 1 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
     }
 }
 
@@ -144,8 +149,19 @@ void bench::Budgets::atMostWall(const std::string& name, double limitMs, const c
         return;
     const bool met = t->minWallMs <= limitMs;
     allMet_ = allMet_ && met;
-    std::printf("budget %s: %.3f ms wall at best (%.3f ms CPU), budget %.3g ms wall | %s\n", what,
-                t->minWallMs, t->cpuMs, limitMs, met ? "ok" : "MISSED");
+    std::printf("budget %s: %.3f ms wall at best of %zu, median %.3f ms (%.3f ms CPU), budget %.3g ms wall | "
+                "%s\n",
+                what, t->minWallMs, t->wallsMs.size(), t->medianWallMs, t->cpuMs, limitMs,
+                met ? "ok" : "MISSED");
+}
+
+void bench::Budgets::compareWall(const std::string& name, const std::string& baseline, const char* what) {
+    const Timing* t = find(name, what);
+    const Timing* base = find(baseline, what);
+    if (t == nullptr || base == nullptr)
+        return;
+    std::printf("ratio %s: %.3f ms wall at best against %.3f ms = %.2fx\n", what, t->minWallMs,
+                base->minWallMs, t->minWallMs / base->minWallMs);
 }
 
 void bench::Budgets::atMostTimes(const std::string& name, const std::string& baseline, double factor,

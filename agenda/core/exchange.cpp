@@ -68,11 +68,12 @@ constexpr qint64 kMaxInputBytes = 64 * 1024 * 1024;
 std::optional<QByteArray> readInput(const QString& file, ExchangeResult& result) {
     const QByteArray native = QFile::encodeName(file);
     struct stat info {};
-    if (::stat(native.constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    const bool there = ::stat(native.constData(), &info) == 0;
+    if (there && S_ISDIR(info.st_mode)) {
         fail(result, ExchangeStatus::Refused, QStringLiteral("«%1» es una carpeta, no un archivo").arg(file));
         return std::nullopt;
     }
-    if (::stat(native.constData(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    if (there && !S_ISREG(info.st_mode)) {
         fail(result, ExchangeStatus::Refused,
              QStringLiteral("«%1» no es un archivo normal, sino una tubería, un dispositivo o un socket")
                  .arg(file));

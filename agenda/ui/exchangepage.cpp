@@ -173,22 +173,27 @@ ExchangeResult ExchangePage::runWithProgress(
     dialog.setWindowTitle(QStringLiteral("Importar"));
     dialog.setLabelText(QStringLiteral("Leyendo el archivo..."));
     dialog.setCancelButtonText(QStringLiteral("Cancelar"));
-    dialog.setWindowModality(Qt::WindowModal);
+    // Modal to every window: the events let through meanwhile reach only its "Cancelar".
+    dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setMinimumDuration(int(kProgressDelayMs));
     // A cancel stays asked for when the reading ends at its last step.
     dialog.setAutoReset(false);
     dialog.setRange(0, 0);
     dialog.setValue(0);
+    // Until the dialog shows, nothing the user does may reach the windows while the import runs.
+    const auto letEventsThrough = [&] {
+        QCoreApplication::processEvents(dialog.isVisible() ? QEventLoop::AllEvents
+                                                           : QEventLoop::ExcludeUserInputEvents);
+    };
     const ExchangeProgress progress = [&](ExchangePhase phase, qsizetype done, qsizetype total) {
         dialog.setLabelText(phase == ExchangePhase::Reading ? QStringLiteral("Leyendo el archivo...")
                                                             : QStringLiteral("Guardando en la agenda..."));
         dialog.setRange(0, int(qMin<qsizetype>(total, INT_MAX)));
         dialog.setValue(int(qMin<qsizetype>(done, INT_MAX)));
-        QCoreApplication::processEvents();
+        letEventsThrough();
     };
-    // The dialog is window-modal: only its button takes the user's clicks meanwhile.
     const ExchangeCancelled cancelled = [&] {
-        QCoreApplication::processEvents();
+        letEventsThrough();
         return dialog.wasCanceled();
     };
     ExchangeResult result = work(progress, cancelled);
