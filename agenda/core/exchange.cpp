@@ -284,13 +284,24 @@ public:
         if (end == 0)
             return false;
         const QStringList wanted = text.left(end).split(u'\n');
-        const auto found = positions_.constFind(wanted.first());
-        if (found == positions_.constEnd())
-            return false;
-        for (const qsizetype at : *found) {
-            if (at + wanted.size() > lines_.size())
+        // The run is looked for around the places of its rarest line, so that texts sharing a first line
+        // ("Guardia" over thousands of descriptions) are not compared one by one.
+        const QList<qsizetype>* anchor = nullptr;
+        qsizetype offset = 0;
+        for (qsizetype i = 0; i < wanted.size(); ++i) {
+            const auto found = positions_.constFind(wanted[i]);
+            if (found == positions_.constEnd())
+                return false;
+            if (!anchor || found->size() < anchor->size()) {
+                anchor = &*found;
+                offset = i;
+            }
+        }
+        for (const qsizetype place : *anchor) {
+            const qsizetype at = place - offset;
+            if (at < 0 || at + wanted.size() > lines_.size())
                 continue;
-            qsizetype i = 1;
+            qsizetype i = 0;
             while (i < wanted.size() && lines_[at + i] == wanted[i])
                 ++i;
             if (i == wanted.size())
