@@ -491,7 +491,7 @@ private:
             planned.key = dayNoteKey(item.date);
             planned.name = planned.key + QStringLiteral(".txt");
         } else {
-            const DayTextPlace place = dayTextPlace(data_, textKindOf(item.kind), day, month, year);
+            const DayTextPlace place = dayTextName(textKindOf(item.kind), day, month, year);
             planned.name = place.fileName;
             planned.ending = place.ending;
         }
