@@ -7,6 +7,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace bench {
 
@@ -20,10 +21,16 @@ const QString& markedProgramFolder();
 // its first mark, so sparse marks make every day look in all three folders). Old names fill the rest.
 const QString& sparselyMarkedProgramFolder();
 
-// Mean CPU and wall time of one iteration, in milliseconds.
+// CPU and wall time of one iteration (of the quickest repetition, for a benchmark run several times), in
+// milliseconds.
 struct Timing {
     double cpuMs = 0;
     double wallMs = 0;
+    // Over the repetitions of a benchmark run several times: the fastest wall time, which budgets on work
+    // that waits on the disk are judged on (the steadiest estimate on a shared machine), and the median.
+    double minWallMs = 0;
+    double medianWallMs = 0;
+    std::vector<double> wallsMs;
 };
 using Timings = std::map<std::string, Timing>;
 
@@ -39,13 +46,19 @@ public:
 };
 
 // The closing lines: each budget judged on CPU time (shared machines inflate wall time), with the wall
-// time beside it. Every check prints one line starting "budget" and ending "ok" or "MISSED".
+// time beside it, except the wall-time budgets of work that waits on the disk. Every check prints one line
+// starting "budget" and ending "ok" or "MISSED".
 class Budgets {
 public:
     explicit Budgets(Timings timings) : timings_(std::move(timings)) {}
 
     // `name` takes at most `limitMs` of CPU time.
     void atMost(const std::string& name, double limitMs, const char* what);
+    // The fastest repetition of `name` takes at most `limitMs` of wall time: for work that waits on the
+    // disk, whose flushes cost no CPU time.
+    void atMostWall(const std::string& name, double limitMs, const char* what);
+    // Prints how many times the fastest wall time of `baseline` the fastest of `name` takes; judges nothing.
+    void compareWall(const std::string& name, const std::string& baseline, const char* what);
     // `name` takes at most `factor` times the CPU time of `baseline`.
     void atMostTimes(const std::string& name, const std::string& baseline, double factor, const char* what);
     // `naive` takes at least `factor` times the CPU time of `name`.

@@ -5,11 +5,14 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLoggingCategory>
+#include <QSet>
 #include <QStringDecoder>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -257,6 +260,107 @@ Status writeBytes(const QString& path, const QByteArray& bytes) {
     return writeNativeBytes(QFile::encodeName(path), bytes);
 }
 
+namespace {
+
+// A fresh hidden staging file beside `target`, opened for writing. The reason of a failure, or an empty text.
+QString createStaging(const QByteArray& target, QByteArray& staging, int& fd) {
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray() : target.left(slash + 1);
+    const QByteArrayView name = QByteArrayView(target).sliced(slash + 1);
+    // A fresh name each try; a clash with a name that is there already only means another try.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        staging = folder + newScratchName(name);
+        fd = ::open(staging.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0)
+            return {};
+        if (errno != EEXIST)
+            break;
+    }
+    const int cause = errno;
+    staging.clear();
+    return writeFailureText(cause);
+}
+
+// Writes every byte, retrying a short write, or gives the cause of the failure.
+QString writeAll(int fd, const QByteArray& bytes) {
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return writeFailureText(errno);
+        }
+        data += written;
+        left -= written;
+    }
+    return {};
+}
+
+void removeStaging(const QByteArray& staging) {
+    if (::unlink(staging.constData()) != 0 && errno != ENOENT) {
+        const int cause = errno;
+        qCWarning(atomicWrites) << "cannot remove" << QFile::decodeName(staging) << qt_error_string(cause);
+    }
+}
+
+QByteArray folderOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+// Puts a staged file in place of nothing: fails with EEXIST when a file of that name is there.
+int renameNoReplace(const QByteArray& from, const QByteArray& to) {
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // A file system without that rename: a link never replaces either.
+    if (::link(from.constData(), to.constData()) == 0) {
+        removeStaging(from);
+        return 0;
+    }
+    if (errno == EEXIST)
+        return EEXIST;
+    // Nor links (FAT): a look just before the rename.
+    struct stat info {};
+    if (::lstat(to.constData(), &info) == 0)
+        return EEXIST;
+    return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
+}
+
+} // namespace
+
+namespace {
+
+// Checks that `path` may be replaced and opens a fresh staging file beside the file it leads to; a file
+// replaced keeps its mode. The reason of a failure, with nothing left behind, or an empty text.
+QString openStaging(const QByteArray& path, QByteArray& target, QByteArray& staging, int& fd) {
+    const Result<QByteArray> resolved = writeTarget(path);
+    if (!resolved)
+        return resolved.error();
+    target = *resolved;
+    struct stat existing {};
+    const bool replacing = ::stat(target.constData(), &existing) == 0;
+    if (replacing && S_ISDIR(existing.st_mode))
+        return writeFailureText(EISDIR);
+    if (replacing && !S_ISREG(existing.st_mode))
+        return QStringLiteral("no es un archivo normal, sino una tubería, un dispositivo o un socket");
+    const QString reason = createStaging(target, staging, fd);
+    if (!reason.isEmpty())
+        return reason;
+    // A new file gets the mode any new file gets (the umask applied); a replaced one keeps its own.
+    if (replacing && ::fchmod(fd, existing.st_mode & 07777) != 0) {
+        const int cause = errno;
+        qCWarning(atomicWrites) << "cannot keep the mode of" << QFile::decodeName(target)
+                                << qt_error_string(cause);
+    }
+    return {};
+}
+
+} // namespace
+
 AtomicFile::AtomicFile(const QString& path) : AtomicFile(NativePath{QFile::encodeName(path)}) {}
 
 AtomicFile::AtomicFile(NativePath path) : path_(std::move(path.bytes)) {}
@@ -286,59 +390,15 @@ bool AtomicFile::fail(const QString& reason) {
 bool AtomicFile::open() {
     if (!error_.isEmpty() || fd_ >= 0)
         return false;
-    const Result<QByteArray> target = writeTarget(path_);
-    if (!target)
-        return fail(target.error());
-    target_ = *target;
-    struct stat existing {};
-    const bool replacing = ::stat(target_.constData(), &existing) == 0;
-    if (replacing && S_ISDIR(existing.st_mode))
-        return fail(writeFailureText(EISDIR));
-    if (replacing && !S_ISREG(existing.st_mode))
-        return fail(QStringLiteral("no es un archivo normal, sino una tubería, un dispositivo o un socket"));
-    const qsizetype slash = target_.lastIndexOf('/');
-    const QByteArray folder = slash < 0 ? QByteArray() : target_.left(slash + 1);
-    const QByteArrayView name = QByteArrayView(target_).sliced(slash + 1);
-    // A fresh name each try; a clash with a name that is there already only means another try.
-    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-        staging_ = folder + newScratchName(name);
-        fd_ = ::open(staging_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd_ < 0 && errno != EEXIST) {
-            const int cause = errno;
-            staging_.clear();
-            return fail(writeFailureText(cause));
-        }
-    }
-    if (fd_ < 0) {
-        staging_.clear();
-        return fail(writeFailureText(EEXIST));
-    }
-    // A new file gets the mode any new file gets (the umask applied); a replaced one keeps its own.
-    if (replacing && ::fchmod(fd_, existing.st_mode & 07777) != 0) {
-        const int cause = errno;
-        qCWarning(atomicWrites) << "cannot keep the mode of" << QFile::decodeName(target_)
-                                << qt_error_string(cause);
-    }
-    return true;
+    const QString reason = openStaging(path_, target_, staging_, fd_);
+    return reason.isEmpty() || fail(reason);
 }
 
 bool AtomicFile::write(const QByteArray& bytes) {
     if (!error_.isEmpty() || fd_ < 0)
         return false;
-    // A short write is retried, so the error that stops it comes with its cause.
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd_, data, size_t(left));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(writeFailureText(errno));
-        }
-        data += written;
-        left -= written;
-    }
-    return true;
+    const QString reason = writeAll(fd_, bytes);
+    return reason.isEmpty() || fail(reason);
 }
 
 bool AtomicFile::commit() {
@@ -354,6 +414,95 @@ bool AtomicFile::commit() {
         return fail(writeFailureText(errno));
     staging_.clear();
     return true;
+}
+
+WriteBatch::~WriteBatch() {
+    for (const Entry& entry : std::as_const(entries_))
+        if (!entry.staging.isEmpty())
+            removeStaging(entry.staging);
+}
+
+Status WriteBatch::stage(const QString& path, const QByteArray& bytes, Target target) {
+    Entry entry;
+    entry.kind = target;
+    int fd = -1;
+    const QByteArray native = QFile::encodeName(path);
+    // A new name needs no look at what is there: the rename refuses to replace anything.
+    QString reason = target == Target::New ? (entry.target = native, createStaging(native, entry.staging, fd))
+                                           : openStaging(native, entry.target, entry.staging, fd);
+    if (reason.isEmpty())
+        reason = writeAll(fd, bytes);
+    // Some file systems (network, quota) tell a failed write only at the close.
+    if (fd >= 0 && ::close(fd) != 0 && errno != EINTR && reason.isEmpty())
+        reason = writeFailureText(errno);
+    if (!reason.isEmpty()) {
+        if (!entry.staging.isEmpty())
+            removeStaging(entry.staging);
+        entry.staging.clear();
+        entry.status = Status::failure(reason);
+    }
+    entries_.append(entry);
+    return entry.status;
+}
+
+QList<WriteBatch::Outcome> WriteBatch::commit() {
+    // The folders the staged files are in, each opened once, and the cause of a failure to flush them.
+    QHash<QByteArray, int> folders;
+    QHash<QByteArray, int> folderFailure;
+    QHash<dev_t, int> flushed; // one flush of each file system: the device, and the cause of a failure or 0
+    for (const Entry& entry : std::as_const(entries_)) {
+        const QByteArray folder = folderOf(entry.target);
+        if (entry.staging.isEmpty() || folders.contains(folder))
+            continue;
+        const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        folders.insert(folder, fd);
+        struct stat info {};
+        if (fd < 0 || ::fstat(fd, &info) != 0) {
+            folderFailure.insert(folder, errno);
+            continue;
+        }
+        // Every staged byte on the disk before the first rename.
+        if (!flushed.contains(info.st_dev))
+            flushed.insert(info.st_dev, ::syncfs(fd) == 0 ? 0 : errno);
+        folderFailure.insert(folder, flushed.value(info.st_dev));
+    }
+    QList<Outcome> outcomes;
+    outcomes.reserve(entries_.size());
+    QSet<QByteArray> renamedIn;
+    for (Entry& entry : entries_) {
+        Outcome outcome;
+        outcome.status = entry.status;
+        if (!entry.staging.isEmpty()) {
+            const QByteArray folder = folderOf(entry.target);
+            int cause = folderFailure.value(folder);
+            if (cause == 0)
+                cause = entry.kind == Target::New ? renameNoReplace(entry.staging, entry.target)
+                        : ::rename(entry.staging.constData(), entry.target.constData()) == 0 ? 0
+                                                                                             : errno;
+            if (cause == 0) {
+                renamedIn.insert(folder);
+            } else {
+                removeStaging(entry.staging);
+                outcome.appearedMeanwhile = entry.kind == Target::New && cause == EEXIST;
+                outcome.status = Status::failure(writeFailureText(cause));
+            }
+            entry.staging.clear();
+        }
+        outcomes.append(outcome);
+    }
+    // The renames themselves on the disk.
+    for (auto it = folders.cbegin(); it != folders.cend(); ++it) {
+        if (it.value() < 0)
+            continue;
+        if (renamedIn.contains(it.key()) && ::fsync(it.value()) != 0 && errno != EINVAL) {
+            const int cause = errno;
+            qCWarning(atomicWrites) << "cannot flush the folder" << QFile::decodeName(it.key())
+                                    << qt_error_string(cause);
+        }
+        ::close(it.value());
+    }
+    entries_.clear();
+    return outcomes;
 }
 
 std::optional<QString> readText(const QString& path, Ending ending) {
@@ -385,13 +534,17 @@ QStringList readLines(const QString& path) {
     return text.split(QLatin1Char('\n'));
 }
 
-Status writeLines(const QString& path, const QStringList& lines) {
+QByteArray encodeLines(const QStringList& lines) {
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += line.toUtf8() + "\r\n";
     if (!lines.isEmpty())
         bytes = markingOwnLeadingMark(lines.first(), std::move(bytes));
-    return writeBytes(path, keepingByteOrderMark(QFile::encodeName(path), bytes));
+    return bytes;
+}
+
+Status writeLines(const QString& path, const QStringList& lines) {
+    return writeBytes(path, keepingByteOrderMark(QFile::encodeName(path), encodeLines(lines)));
 }
 
 Status removeFile(const QString& path) {

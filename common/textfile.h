@@ -75,6 +75,41 @@ private:
     QString error_;
 };
 
+// Many files written as one batch, so that a crash leaves only whole files and the disk is flushed once
+// for all of them. stage() writes each file complete under a hidden staging name beside it (the same
+// names AtomicFile uses, which the start-up sweep removes); commit() flushes the file systems once, then
+// renames every staged file into place, then flushes the folders. A file staged as new never replaces
+// one that appeared meanwhile: its commit fails with `appearedMeanwhile` set. What is not committed is
+// removed when the batch goes.
+class WriteBatch {
+public:
+    enum class Target { New, Replace };
+    struct Outcome {
+        Status status;
+        bool appearedMeanwhile = false; // a Target::New file found a file of its name at the rename
+    };
+
+    WriteBatch() = default;
+    ~WriteBatch();
+    Q_DISABLE_COPY_MOVE(WriteBatch)
+
+    // Writes `bytes` under a staging name beside `path`; nothing is replaced yet. A failure here (the disk
+    // full, a name that is not a regular file) concerns this file only.
+    Status stage(const QString& path, const QByteArray& bytes, Target target = Target::Replace);
+    // One outcome per stage() call, in the same order; a file whose staging failed keeps that failure.
+    QList<Outcome> commit();
+    qsizetype size() const { return entries_.size(); }
+
+private:
+    struct Entry {
+        QByteArray target;
+        QByteArray staging; // empty when staging failed or once in place
+        Target kind = Target::Replace;
+        Status status;
+    };
+    QList<Entry> entries_;
+};
+
 // Whole text of a file, or nothing when it cannot be read. A missing file is nothing too.
 std::optional<QString> readText(const QString& path, Ending ending);
 // readText with a missing or unreadable file read as empty.
@@ -86,6 +121,8 @@ Status writeText(NativePath path, const QString& text, Ending ending);
 // Every line of the file, an empty one too; a final line without CR LF counts as a line.
 QStringList readLines(const QString& path);
 Status writeLines(const QString& path, const QStringList& lines);
+// The bytes writeLines stores for a new file.
+QByteArray encodeLines(const QStringList& lines);
 
 // A success when the file is gone, also when it was not there.
 Status removeFile(const QString& path);

@@ -10,15 +10,25 @@ namespace quindara {
 
 DayTextPlace dayTextPlace(const DataFolder& data, DayTextKind kind, const QString& day, const QString& month,
                           const QString& year) {
+    DayTextPlace place = dayTextName(kind, day, month, year);
     switch (kind) {
     case DayTextKind::Holiday:
-        return {data.folder(folders::holidays), annualKey(day, month) + kTxt, common::Ending::Line};
+        place.folder = data.folder(folders::holidays);
+        break;
     case DayTextKind::YearlyReminder:
-        return {data.folder(folders::yearlyReminders), annualKey(day, month) + kTxt, common::Ending::Line};
+        place.folder = data.folder(folders::yearlyReminders);
+        break;
     case DayTextKind::OneYearReminder:
+        place.folder = data.folder(folders::oneYearReminders);
         break;
     }
-    return {data.folder(folders::oneYearReminders), datedKey(day, month, year) + kTxt, common::Ending::Bare};
+    return place;
+}
+
+DayTextPlace dayTextName(DayTextKind kind, const QString& day, const QString& month, const QString& year) {
+    if (kind == DayTextKind::OneYearReminder)
+        return {{}, datedKey(day, month, year) + kTxt, common::Ending::Bare};
+    return {{}, annualKey(day, month) + kTxt, common::Ending::Line};
 }
 
 StoredText readDayText(const DataFolder& data, DayTextKind kind, const QString& day, const QString& month,

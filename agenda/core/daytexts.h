@@ -20,6 +20,8 @@ struct DayTextPlace {
 // Holidays and yearly reminders are named by the annual key; one-year reminders by the dated key.
 DayTextPlace dayTextPlace(const DataFolder& data, DayTextKind kind, const QString& day, const QString& month,
                           const QString& year);
+// The same without the folder, which takes a look at the disk to find.
+DayTextPlace dayTextName(DayTextKind kind, const QString& day, const QString& month, const QString& year);
 
 // The text as stored now, with the version an editor compares before it stores over it.
 StoredText readDayText(const DataFolder& data, DayTextKind kind, const QString& day, const QString& month,

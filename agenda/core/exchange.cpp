@@ -10,6 +10,7 @@
 #include "agenda/core/vcard.h"
 #include "common/folderindex.h"
 #include "common/programfolder.h"
+#include "common/regularfile.h"
 #include "common/textfile.h"
 
 #include <QDir>
@@ -21,7 +22,10 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcExchange, "quindara.exchange")
 
@@ -30,6 +34,8 @@ namespace quindara {
 namespace {
 
 constexpr int kMaxNumberedNames = 1000;
+// How many files are written between two questions whether the user cancelled.
+constexpr qsizetype kCancelCheck = 64;
 
 ExchangeResult started(ExchangeResult::Action action, const QString& file) {
     ExchangeResult result;
@@ -54,19 +60,77 @@ bool checkFolder(const DataFolder& data, ExchangeResult& result) {
     return false;
 }
 
+// The most the calendar and card readers accept; one byte more tells them the file is larger.
+constexpr qint64 kMaxInputBytes = 64 * 1024 * 1024;
+
+// The file's bytes, up to one more than the readers accept. Its kind and size are looked at before any
+// byte is read: a FIFO or a device is refused rather than waited for or read without end.
 std::optional<QByteArray> readInput(const QString& file, ExchangeResult& result) {
-    if (QFileInfo(file).isDir()) {
+    const QByteArray native = QFile::encodeName(file);
+    struct stat info {};
+    const bool there = ::stat(native.constData(), &info) == 0;
+    if (there && S_ISDIR(info.st_mode)) {
         fail(result, ExchangeStatus::Refused, QStringLiteral("«%1» es una carpeta, no un archivo").arg(file));
         return std::nullopt;
     }
-    auto bytes = common::readBytes(file);
-    if (!bytes)
+    if (there && !S_ISREG(info.st_mode)) {
+        fail(result, ExchangeStatus::Refused,
+             QStringLiteral("«%1» no es un archivo normal, sino una tubería, un dispositivo o un socket")
+                 .arg(file));
+        return std::nullopt;
+    }
+    qint64 size = 0;
+    const int fd = common::openRegularFile(native, &size);
+    if (fd < 0) {
         fail(result, ExchangeStatus::Refused, QStringLiteral("no se puede leer «%1»").arg(file));
+        return std::nullopt;
+    }
+    if (size > kMaxInputBytes) {
+        ::close(fd);
+        fail(result, ExchangeStatus::Refused,
+             QStringLiteral("el archivo es demasiado grande (más de 64 MB)"));
+        return std::nullopt;
+    }
+    // The size may change while it is read; never more than one byte past the limit.
+    QByteArray bytes(qsizetype(std::min(size, kMaxInputBytes) + 1), Qt::Uninitialized);
+    qsizetype filled = 0;
+    for (;;) {
+        if (filled == bytes.size()) {
+            if (filled > kMaxInputBytes)
+                break;
+            bytes.resize(std::min<qsizetype>(filled * 2, kMaxInputBytes + 1));
+        }
+        const ssize_t got = ::read(fd, bytes.data() + filled, size_t(bytes.size() - filled));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            ::close(fd);
+            fail(result, ExchangeStatus::Refused, QStringLiteral("no se puede leer «%1»").arg(file));
+            return std::nullopt;
+        }
+        if (got == 0)
+            break;
+        filled += got;
+    }
+    ::close(fd);
+    bytes.resize(filled);
     return bytes;
 }
 
+// A device or a descriptor (/dev/stdout, /proc/self/fd/1) is never an export's file: replacing it would
+// take its name from the terminal or the program reading it, and writing into it could not be undone.
+bool isSystemPath(const QString& file) {
+    const QFileInfo info(file);
+    const QString path = info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
+    return path.startsWith(QLatin1String("/dev/")) || path.startsWith(QLatin1String("/proc/")) ||
+           info.absoluteFilePath().startsWith(QLatin1String("/dev/"));
+}
+
 bool writeOutput(const QString& file, const QByteArray& bytes, ExchangeResult& result) {
-    const common::Status written = common::writeBytes(file, bytes);
+    const common::Status written =
+        isSystemPath(file) ? common::Status::failure(
+                                 QStringLiteral("no es un archivo normal, sino un dispositivo o una salida"))
+                           : common::writeBytes(file, bytes);
     if (written)
         return true;
     result.failures.append(QStringLiteral("%1: %2").arg(file, written.error()));
@@ -195,35 +259,106 @@ QString asStoredText(const QString& text, common::Ending ending) {
     return common::textFromBytes(common::encodeText(text, ending), ending);
 }
 
-// Whether `existing` holds `text` (already as stored) whole: the same text, or the same lines among its
-// lines. A text's trailing line ends are not part of it there: the next text added goes right after them.
-bool alreadyHolds(const QString& existing, const QString& text) {
-    if (existing == text)
-        return true;
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1) == u'\n')
-        --end;
-    const QStringView lines = QStringView(text).left(end);
-    if (lines.isEmpty())
-        return false;
-    return (u'\n' + existing + u'\n').contains(u'\n' + lines.toString() + u'\n');
-}
+// A day's text as an import grows it. Where each line stands is kept by the line's text, so whether a
+// text is already there costs the same for a day with one text as for a day with thousands, and appending
+// costs the text's own length.
+class DayText {
+public:
+    explicit DayText(const QString& text = {}) { reset(text); }
 
-QString appended(const QString& existing, const QString& text) {
-    if (existing.trimmed().isEmpty())
-        return text;
-    return existing.endsWith(u'\n') ? existing + text : existing + u'\n' + text;
-}
+    // Whether the day holds `text` (already as stored) whole: the same text, or the same lines one after
+    // another among its lines. A text's trailing line ends are not part of it there: the next text added
+    // goes right after them.
+    bool holds(const QString& text) const {
+        if (size_ == text.size() && this->text() == text)
+            return true;
+        qsizetype end = text.size();
+        while (end > 0 && text.at(end - 1) == u'\n')
+            --end;
+        if (end == 0)
+            return false;
+        const QStringList wanted = text.left(end).split(u'\n');
+        // The run is looked for around the places of its rarest line, so that texts sharing a first line
+        // ("Guardia" over thousands of descriptions) are not compared one by one.
+        const QList<qsizetype>* anchor = nullptr;
+        qsizetype offset = 0;
+        for (qsizetype i = 0; i < wanted.size(); ++i) {
+            const auto found = positions_.constFind(wanted[i]);
+            if (found == positions_.constEnd())
+                return false;
+            if (!anchor || found->size() < anchor->size()) {
+                anchor = &*found;
+                offset = i;
+            }
+        }
+        for (const qsizetype place : *anchor) {
+            const qsizetype at = place - offset;
+            if (at < 0 || at + wanted.size() > lines_.size())
+                continue;
+            qsizetype i = 0;
+            while (i < wanted.size() && lines_[at + i] == wanted[i])
+                ++i;
+            if (i == wanted.size())
+                return true;
+        }
+        return false;
+    }
+
+    // The text on a new line after what the day holds, or right after its last line end; a day of blanks
+    // alone is replaced by it.
+    void append(const QString& text) {
+        if (blank_) {
+            reset(text);
+            return;
+        }
+        if (lines_.last().isEmpty()) {
+            positions_[QString()].removeLast();
+            lines_.removeLast();
+            --size_;
+        }
+        for (const QString& line : text.split(u'\n'))
+            addLine(line);
+    }
+
+    QString text() const { return lines_.join(u'\n'); }
+
+private:
+    void reset(const QString& text) {
+        lines_.clear();
+        positions_.clear();
+        size_ = -1;
+        blank_ = text.trimmed().isEmpty();
+        for (const QString& line : text.split(u'\n'))
+            addLine(line);
+    }
+    void addLine(const QString& line) {
+        positions_[line].append(lines_.size());
+        lines_.append(line);
+        size_ += line.size() + 1;
+    }
+
+    QStringList lines_;
+    QHash<QString, QList<qsizetype>> positions_;
+    qsizetype size_ = 0; // of text()
+    bool blank_ = true;
+};
 
 struct PlannedText {
     CalendarKind kind;
     QString key;  // day-note key, for notes
+    QString name; // the file's name in its folder
     QString path; // for the other kinds
     common::Ending ending = common::Ending::Line;
-    QString text;
+    DayText text;
     bool changed = false;
     QStringList added; // the texts this import adds, merged again into what the file holds when written
 };
+
+DayTextKind textKindOf(CalendarKind kind) {
+    return kind == CalendarKind::Holiday          ? DayTextKind::Holiday
+           : kind == CalendarKind::YearlyReminder ? DayTextKind::YearlyReminder
+                                                  : DayTextKind::OneYearReminder;
+}
 
 class DayTextPlanner {
 public:
@@ -241,93 +376,131 @@ public:
         ExchangeCount& count = countOf(result, item.kind);
         // Compared as it will be stored, so that a second import finds it.
         const QString text = asStoredText(item.text, planned.ending);
-        if (alreadyHolds(planned.text, text)) {
+        if (planned.text.holds(text)) {
             ++count.alreadyThere;
             return;
         }
-        planned.text = appended(planned.text, text);
+        planned.text.append(text);
         planned.changed = true;
         planned.added.append(text);
         ++count.added;
     }
 
-    void write(ExchangeResult& result, const ExchangeProgress& progress) {
+    // A day whose file is still missing is written new, in one batch with all the others: each file whole
+    // under a staging name, one flush, then the renames. A day whose file is there now is read again right
+    // before it is replaced, so what the window or another machine saved since the import read it stays
+    // and only the texts still missing are added.
+    void write(ExchangeResult& result, const ExchangeProgress& progress, const ExchangeCancelled& cancelled) {
         qsizetype total = 0;
         for (const PlannedText& planned : std::as_const(planned_))
             total += planned.changed ? 1 : 0;
         qsizetype done = 0;
         if (progress)
             progress(ExchangePhase::Writing, done, total);
-        for (const PlannedText& planned : std::as_const(planned_)) {
+        for (common::FolderIndex& index : indexes_)
+            index.refresh();
+        const common::FolderIndex& notes = notes_.index();
+        common::WriteBatch batch;
+        QList<qsizetype> staged;
+        qsizetype asked = 0;
+        for (qsizetype i = 0; i < planned_.size(); ++i) {
+            const PlannedText& planned = planned_[i];
             if (!planned.changed)
                 continue;
-            // The file is read again right before it is replaced: what the window or another machine
-            // saved since the import read it stays, and only the texts still missing are added.
-            const QString now = planned.kind == CalendarKind::DayNote
-                                    ? notes_.load(planned.key).text
-                                    : common::readTextOrEmpty(planned.path, planned.ending);
-            QString text = now;
-            int addedHere = 0;
-            for (const QString& added : planned.added) {
-                if (!alreadyHolds(text, added)) {
-                    text = appended(text, added);
-                    ++addedHere;
-                    continue;
-                }
-                // Someone else added the same text meanwhile.
-                ExchangeCount& count = countOf(result, planned.kind);
-                --count.added;
-                ++count.alreadyThere;
+            if (!result.cancelled && asked++ % kCancelCheck == 0 && cancelled && cancelled())
+                result.cancelled = true;
+            if (result.cancelled) {
+                // Not written: not added.
+                countOf(result, planned.kind).added -= int(planned.added.size());
+                continue;
             }
-            const common::Status written = text == now ? common::Status()
-                                           : planned.kind == CalendarKind::DayNote
-                                               ? notes_.save(planned.key, text)
-                                               : common::writeText(planned.path, text, planned.ending);
-            if (!written) {
-                result.failures.append(QStringLiteral("%1: %2").arg(
-                    planned.kind == CalendarKind::DayNote ? planned.key : planned.path, written.error()));
-                // What did not reach the disk was not added.
-                countOf(result, planned.kind).added -= addedHere;
+            const bool isNote = planned.kind == CalendarKind::DayNote;
+            const common::FolderIndex& index = isNote ? notes : indexes_[int(textKindOf(planned.kind))];
+            if (index.contains(planned.name)) {
+                replace(planned, result);
+            } else {
+                DayText text;
+                for (const QString& added : planned.added)
+                    if (!text.holds(added))
+                        text.append(added);
+                const QString path = isNote ? index.pathFor(planned.name) : planned.path;
+                (void)batch.stage(path, common::encodeText(text.text(), planned.ending),
+                                  common::WriteBatch::Target::New);
+                staged.append(i);
             }
             if (progress && (++done % 256 == 0 || done == total))
                 progress(ExchangePhase::Writing, done, total);
         }
+        const QList<common::WriteBatch::Outcome> outcomes = batch.commit();
+        for (qsizetype k = 0; k < outcomes.size(); ++k) {
+            const PlannedText& planned = planned_[staged[k]];
+            if (outcomes[k].appearedMeanwhile)
+                replace(planned, result);
+            else if (!outcomes[k].status)
+                failed(planned, outcomes[k].status, int(planned.added.size()), result);
+        }
     }
 
 private:
+    void replace(const PlannedText& planned, ExchangeResult& result) {
+        const QString now = planned.kind == CalendarKind::DayNote
+                                ? notes_.load(planned.key).text
+                                : common::readTextOrEmpty(planned.path, planned.ending);
+        DayText text(now);
+        int addedHere = 0;
+        for (const QString& added : planned.added) {
+            if (!text.holds(added)) {
+                text.append(added);
+                ++addedHere;
+                continue;
+            }
+            // Someone else added the same text meanwhile.
+            ExchangeCount& count = countOf(result, planned.kind);
+            --count.added;
+            ++count.alreadyThere;
+        }
+        if (addedHere == 0)
+            return;
+        const common::Status written = planned.kind == CalendarKind::DayNote
+                                           ? notes_.save(planned.key, text.text())
+                                           : common::writeText(planned.path, text.text(), planned.ending);
+        if (!written)
+            failed(planned, written, addedHere, result);
+    }
+
+    // What did not reach the disk was not added.
+    static void failed(const PlannedText& planned, const common::Status& written, int texts,
+                       ExchangeResult& result) {
+        result.failures.append(QStringLiteral("%1: %2").arg(
+            planned.kind == CalendarKind::DayNote ? planned.key : planned.path, written.error()));
+        countOf(result, planned.kind).added -= texts;
+    }
+
     PlannedText& plannedFor(const CalendarItem& item) {
         const QString day = QString::number(item.date.day());
         const QString month = monthName(item.date.month());
         const QString year = QString::number(item.date.year());
-        QString name;
-        PlannedText planned{item.kind, {}, {}, common::Ending::Zoned, {}, false, {}};
+        PlannedText planned{item.kind, {}, {}, {}, common::Ending::Zoned, DayText(), false, {}};
         if (item.kind == CalendarKind::DayNote) {
             planned.key = dayNoteKey(item.date);
-            name = planned.key;
+            planned.name = planned.key + QStringLiteral(".txt");
         } else {
-            const DayTextKind kind = item.kind == CalendarKind::Holiday ? DayTextKind::Holiday
-                                     : item.kind == CalendarKind::YearlyReminder
-                                         ? DayTextKind::YearlyReminder
-                                         : DayTextKind::OneYearReminder;
-            const DayTextPlace place = dayTextPlace(data_, kind, day, month, year);
-            name = place.fileName;
+            const DayTextPlace place = dayTextName(textKindOf(item.kind), day, month, year);
+            planned.name = place.fileName;
+            planned.ending = place.ending;
         }
-        const QString id = QString::number(int(item.kind)) + u'/' + common::FolderIndex::foldName(name);
+        const QString id =
+            QString::number(int(item.kind)) + u'/' + common::FolderIndex::foldName(planned.name);
         const auto found = byId_.constFind(id);
         if (found != byId_.constEnd())
             return planned_[*found];
         if (item.kind == CalendarKind::DayNote) {
-            planned.text = notes_.load(planned.key).text;
+            planned.text = DayText(notes_.load(planned.key).text);
         } else {
-            const DayTextKind kind = item.kind == CalendarKind::Holiday ? DayTextKind::Holiday
-                                     : item.kind == CalendarKind::YearlyReminder
-                                         ? DayTextKind::YearlyReminder
-                                         : DayTextKind::OneYearReminder;
-            const common::FolderIndex& index = indexes_[int(kind)];
-            planned.ending = dayTextPlace(data_, kind, day, month, year).ending;
-            planned.path = index.pathFor(name);
-            if (index.contains(name))
-                planned.text = common::readTextOrEmpty(planned.path, planned.ending);
+            const common::FolderIndex& index = indexes_[int(textKindOf(item.kind))];
+            planned.path = index.pathFor(planned.name);
+            if (index.contains(planned.name))
+                planned.text = DayText(common::readTextOrEmpty(planned.path, planned.ending));
         }
         byId_.insert(id, planned_.size());
         planned_.append(planned);
@@ -428,29 +601,37 @@ QString ExchangeResult::summary() const {
     case ExchangeStatus::WriteFailed:
         break;
     }
-    switch (action) {
-    case Action::ExportIcs:
-        lines.append(QStringLiteral("Calendario exportado a «%1»: %2, %3, %4.")
-                         .arg(file,
-                              counted(holidays.added, QStringLiteral("fiesta"), QStringLiteral("fiestas")),
-                              counted(reminders.added, QStringLiteral("recordatorio"),
-                                      QStringLiteral("recordatorios")),
-                              counted(notes.added, QStringLiteral("nota de un día"),
-                                      QStringLiteral("notas de los días"))));
-        break;
-    case Action::ImportIcs:
-        lines.append(QStringLiteral("Calendario importado de «%1».").arg(file));
-        lines.append(countLine(QStringLiteral("Fiestas"), holidays, true));
-        lines.append(countLine(QStringLiteral("Recordatorios"), reminders, false));
-        lines.append(countLine(QStringLiteral("Notas de los días"), notes, true));
-        break;
-    case Action::ExportVcf:
-        lines.append(QStringLiteral("Contactos exportados a «%1»: %2.").arg(file).arg(contacts.added));
-        break;
-    case Action::ImportVcf:
-        lines.append(QStringLiteral("Contactos importados de «%1».").arg(file));
-        lines.append(countLine(QStringLiteral("Contactos"), contacts, false));
-        break;
+    if (cancelled)
+        lines.append(QStringLiteral("Importación cancelada: solo se ha guardado lo que se cuenta aquí."));
+    const bool exported = action == Action::ExportIcs || action == Action::ExportVcf;
+    if (exported && status == ExchangeStatus::WriteFailed) {
+        // The file was not written at all: nothing counts as exported.
+        lines.append(QStringLiteral("No se ha exportado nada: no se ha podido escribir «%1».").arg(file));
+    } else {
+        switch (action) {
+        case Action::ExportIcs:
+            lines.append(
+                QStringLiteral("Calendario exportado a «%1»: %2, %3, %4.")
+                    .arg(file, counted(holidays.added, QStringLiteral("fiesta"), QStringLiteral("fiestas")),
+                         counted(reminders.added, QStringLiteral("recordatorio"),
+                                 QStringLiteral("recordatorios")),
+                         counted(notes.added, QStringLiteral("nota de un día"),
+                                 QStringLiteral("notas de los días"))));
+            break;
+        case Action::ImportIcs:
+            lines.append(QStringLiteral("Calendario importado de «%1».").arg(file));
+            lines.append(countLine(QStringLiteral("Fiestas"), holidays, true));
+            lines.append(countLine(QStringLiteral("Recordatorios"), reminders, false));
+            lines.append(countLine(QStringLiteral("Notas de los días"), notes, true));
+            break;
+        case Action::ExportVcf:
+            lines.append(QStringLiteral("Contactos exportados a «%1»: %2.").arg(file).arg(contacts.added));
+            break;
+        case Action::ImportVcf:
+            lines.append(QStringLiteral("Contactos importados de «%1».").arg(file));
+            lines.append(countLine(QStringLiteral("Contactos"), contacts, false));
+            break;
+        }
     }
     if (!changed.isEmpty()) {
         lines.append(QStringLiteral("Cambiados (%1):").arg(changed.size()));
@@ -514,7 +695,7 @@ ExchangeResult importIcsBytes(const DataFolder& data, const QByteArray& bytes, c
     DayTextPlanner planner(data);
     for (const CalendarItem& item : withFixedHolidays(reading.items))
         planner.add(item, result);
-    planner.write(result, options.progress);
+    planner.write(result, options.progress, options.cancelled);
     if (!result.failures.isEmpty())
         fail(result, ExchangeStatus::WriteFailed, QStringLiteral("algunos días no se han podido guardar"));
     return result;
@@ -556,7 +737,8 @@ ExchangeResult exportVcf(const DataFolder& data, const QString& file, const QStr
 }
 
 ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, const QString& file,
-                              const QString& category, const ExchangeProgress& progress) {
+                              const QString& category, const ExchangeProgress& progress,
+                              const ExchangeCancelled& cancelled) {
     ExchangeResult result = started(ExchangeResult::Action::ImportVcf, file);
     if (!checkFolder(data, result))
         return result;
@@ -586,6 +768,8 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
     }
     struct Write {
         QString path;
+        QString name; // in the folder of targets[target]
+        int target;
         QStringList fields;
         int contact; // which planned contact it is a copy of
         // The card it replaces, for a contact that takes what the imported card adds.
@@ -684,7 +868,7 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
                 if (stored && merged == *stored)
                     continue;
                 planned[t].insert(common::FolderIndex::foldName(match), merged);
-                writes.append({indexes[t].pathFor(match), merged, planning, stored});
+                writes.append({indexes[t].pathFor(match), match, t, merged, planning, stored});
                 changed = true;
             }
             if (changed) {
@@ -726,7 +910,7 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
             }
             for (const int t : std::as_const(missing)) {
                 planned[t].insert(folded, fields);
-                writes.append({indexes[t].pathFor(name), fields, planning});
+                writes.append({indexes[t].pathFor(name), name, t, fields, planning});
             }
             if (!folderId.isEmpty())
                 nameByUid.insert(contactUid(folderId, name), name);
@@ -744,29 +928,62 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
     // with the same fields, was already there.
     QSet<int> added;
     QSet<int> savedMeanwhile;
-    for (const Write& write : std::as_const(writes)) {
-        // Checked again right before writing: a card saved under this name since the import looked (in the
-        // window, by another machine) is never replaced.
-        const bool there = QFileInfo(write.path).isFile();
+    // Checked again right before writing: a card saved under this name since the import looked (in the
+    // window, by another machine) is never replaced.
+    const auto keepTheirs = [&](const Write& write) {
+        if (!QFileInfo(write.path).isFile()) {
+            result.failures.append(
+                QStringLiteral("%1: ya hay con ese nombre algo que no es un archivo").arg(write.path));
+            return;
+        }
+        if (readContactCard(write.path) == std::optional<QStringList>(write.fields))
+            savedMeanwhile.insert(write.contact);
+        else
+            result.skipped.append(
+                QStringLiteral("«%1»: se ha guardado otro contacto con ese nombre mientras se importaba")
+                    .arg(QFileInfo(write.path).fileName()));
+    };
+    // The new cards go as one batch: each whole under a staging name, one flush, then the renames. The
+    // folders are listed once more instead of asking for each name. A contact that takes what the card adds
+    // is replaced on its own, right after its file is found unchanged.
+    for (common::FolderIndex& index : indexes)
+        index.refresh();
+    common::WriteBatch batch;
+    QList<qsizetype> staged;
+    qsizetype asked = 0;
+    for (qsizetype i = 0; i < writes.size(); ++i) {
+        const Write& write = writes[i];
+        // Asked only between two contacts, so none stops with one of its copies written.
+        const bool nextContact = i == 0 || writes[i - 1].contact != write.contact;
+        if (!result.cancelled && nextContact && asked++ % kCancelCheck == 0 && cancelled && cancelled())
+            result.cancelled = true;
+        if (result.cancelled)
+            break;
+        const bool there = indexes[write.target].contains(write.name);
         if (there && write.replaces && readContactCard(write.path) == write.replaces) {
             if (const common::Status written = writeContactCard(write.path, write.fields); !written)
                 result.failures.append(QStringLiteral("%1: %2").arg(write.path, written.error()));
             else
                 added.insert(write.contact);
         } else if (there) {
-            if (readContactCard(write.path) == std::optional<QStringList>(write.fields))
-                savedMeanwhile.insert(write.contact);
-            else
-                result.skipped.append(
-                    QStringLiteral("«%1»: se ha guardado otro contacto con ese nombre mientras se importaba")
-                        .arg(QFileInfo(write.path).fileName()));
-        } else if (const common::Status written = writeContactCard(write.path, write.fields); !written) {
-            result.failures.append(QStringLiteral("%1: %2").arg(write.path, written.error()));
+            keepTheirs(write);
         } else {
-            added.insert(write.contact);
+            (void)batch.stage(write.path, common::encodeLines(contactLinesFromFields(write.fields)),
+                              common::WriteBatch::Target::New);
+            staged.append(i);
         }
         if (progress && (++done % 256 == 0 || done == writes.size()))
             progress(ExchangePhase::Writing, done, writes.size());
+    }
+    const QList<common::WriteBatch::Outcome> outcomes = batch.commit();
+    for (qsizetype k = 0; k < outcomes.size(); ++k) {
+        const Write& write = writes[staged[k]];
+        if (outcomes[k].appearedMeanwhile)
+            keepTheirs(write);
+        else if (!outcomes[k].status)
+            result.failures.append(QStringLiteral("%1: %2").arg(write.path, outcomes[k].status.error()));
+        else
+            added.insert(write.contact);
     }
     // A contact that took what the card adds counts as updated, not added.
     result.contacts.updated = int((added & updates).size());
@@ -780,12 +997,12 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
 }
 
 ExchangeResult importVcf(const DataFolder& data, const QString& file, const QString& category,
-                         const ExchangeProgress& progress) {
+                         const ExchangeProgress& progress, const ExchangeCancelled& cancelled) {
     ExchangeResult result = started(ExchangeResult::Action::ImportVcf, file);
     if (!checkFolder(data, result))
         return result;
     const std::optional<QByteArray> bytes = readInput(file, result);
-    return bytes ? importVcfBytes(data, *bytes, file, category, progress) : result;
+    return bytes ? importVcfBytes(data, *bytes, file, category, progress, cancelled) : result;
 }
 
 } // namespace quindara

@@ -38,9 +38,10 @@ struct ExchangeResult {
     ExchangeCount reminders; // yearly and one-year alike
     ExchangeCount notes;
     ExchangeCount contacts;
-    QStringList skipped;  // "«what»: reason"
-    QStringList changed;  // "«what»: how it was changed to be stored, and why"
-    QStringList failures; // "path: error"
+    QStringList skipped;    // "«what»: reason"
+    QStringList changed;    // "«what»: how it was changed to be stored, and why"
+    QStringList failures;   // "path: error"
+    bool cancelled = false; // the user stopped the import; the counts say what was written before
 
     int exitCode() const { return int(status); }
     // Spanish text, several lines: counts, then every item left out with its reason.
@@ -69,10 +70,11 @@ ExchangeResult exportVcf(const DataFolder& data, const QString& file,
 // different contact gets " (2)", " (3)"... ; a card already there is not added again. A surname Windows
 // could not keep as a file name is cleaned, and `changed` says so.
 ExchangeResult importVcf(const DataFolder& data, const QString& file,
-                         const QString& category = kImportedCategory, const ExchangeProgress& progress = {});
+                         const QString& category = kImportedCategory, const ExchangeProgress& progress = {},
+                         const ExchangeCancelled& cancelled = {});
 ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, const QString& file,
                               const QString& category = kImportedCategory,
-                              const ExchangeProgress& progress = {});
+                              const ExchangeProgress& progress = {}, const ExchangeCancelled& cancelled = {});
 
 // The day a holiday or reminder file ("25 de DICIEMBRE.txt", `annual`) or a dated file ("5 de ENERO de
 // 2026.txt", a day note's name with its weekday too) stands for; invalid when the name is no such day.

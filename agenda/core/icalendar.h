@@ -30,6 +30,8 @@ struct CalendarItem {
 enum class ExchangePhase { Reading, Writing };
 // Called now and then during long work, so a window can show how far it got.
 using ExchangeProgress = std::function<void(ExchangePhase phase, qsizetype done, qsizetype total)>;
+// Asked now and then while an import writes; true stops it after the files written so far, each whole.
+using ExchangeCancelled = std::function<bool()>;
 
 struct IcsReadOptions {
     // Yearly events become holidays even without a holiday category.
@@ -39,6 +41,7 @@ struct IcsReadOptions {
     // The day of the import: a rule that is not yearly is read up to two years after it.
     QDate today = QDate::currentDate();
     ExchangeProgress progress;
+    ExchangeCancelled cancelled;
 };
 
 struct IcsReading {

@@ -6,6 +6,7 @@
 #include "common/programfolder.h"
 #include "common/textfile.h"
 #include "common/ui/controls.h"
+#include "common/ui/longtext.h"
 #include "common/units.h"
 
 #include <QComboBox>
@@ -484,14 +485,15 @@ QStringList AddressBookPage::FieldTexts() const {
     QStringList fields;
     for (const QLineEdit* field : Text7)
         fields.append(field->text());
-    fields.append(Text7_6->toPlainText());
+    fields.append(common::boxText(Text7_6));
     return fields;
 }
 
 void AddressBookPage::ShowFields(const QStringList& fields) {
     for (int i = 0; i < kReferenceField; ++i)
         Text7[i]->setText(fields.value(i));
-    Text7_6->setPlainText(fields.value(kReferenceField));
+    // A reference shown cut cannot be changed here; saving the other fields keeps it whole.
+    Text7_6->setReadOnly(!common::showTextWholeOrCut(Text7_6, fields.value(kReferenceField)));
     shownCardFields_ = FieldTexts();
 }
 

@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -16,7 +15,6 @@
 #include <QPushButton>
 
 #include <climits>
-#include <memory>
 
 namespace quindara {
 
@@ -128,12 +126,14 @@ void ExchangePage::importIcsClicked() {
     if (file.isEmpty())
         return;
     const bool asHolidays = asHolidaysCheck->isChecked();
-    const ExchangeResult result = runWithProgress([&](const ExchangeProgress& progress) {
-        IcsReadOptions options;
-        options.asHolidays = asHolidays;
-        options.progress = progress;
-        return importIcs(data_, file, options);
-    });
+    const ExchangeResult result =
+        runWithProgress([&](const ExchangeProgress& progress, const ExchangeCancelled& cancelled) {
+            IcsReadOptions options;
+            options.asHolidays = asHolidays;
+            options.progress = progress;
+            options.cancelled = cancelled;
+            return importIcs(data_, file, options);
+        });
     showResult(result);
     if (result.holidays.added + result.reminders.added + result.notes.added > 0)
         emit calendarImported();
@@ -155,8 +155,10 @@ void ExchangePage::importVcfClicked() {
         return;
     const QString typed = importCategoryEdit->text().trimmed();
     const QString category = typed.isEmpty() ? kImportedCategory : typed;
-    const ExchangeResult result = runWithProgress(
-        [&](const ExchangeProgress& progress) { return importVcf(data_, file, category, progress); });
+    const ExchangeResult result =
+        runWithProgress([&](const ExchangeProgress& progress, const ExchangeCancelled& cancelled) {
+            return importVcf(data_, file, category, progress, cancelled);
+        });
     showResult(result);
     if (result.contacts.added > 0) {
         loadCategories();
@@ -168,29 +170,39 @@ void ExchangePage::showResult(const ExchangeResult& result) {
     resultText->setPlainText(result.summary());
 }
 
-ExchangeResult
-ExchangePage::runWithProgress(const std::function<ExchangeResult(const ExchangeProgress&)>& work) {
-    QElapsedTimer clock;
-    clock.start();
-    std::unique_ptr<QProgressDialog> dialog;
-    const ExchangeProgress progress = [&](ExchangePhase phase, qsizetype done, qsizetype total) {
-        if (!dialog) {
-            if (clock.elapsed() < kProgressDelayMs)
-                return;
-            dialog = std::make_unique<QProgressDialog>(this);
-            dialog->setObjectName(QStringLiteral("exchangeProgress"));
-            dialog->setWindowTitle(QStringLiteral("Importar"));
-            dialog->setCancelButton(nullptr);
-            dialog->setWindowModality(Qt::WindowModal);
-            dialog->setMinimumDuration(0);
-        }
-        dialog->setLabelText(phase == ExchangePhase::Reading ? QStringLiteral("Leyendo el archivo...")
-                                                             : QStringLiteral("Guardando en la agenda..."));
-        dialog->setRange(0, int(qMin<qsizetype>(total, INT_MAX)));
-        dialog->setValue(int(qMin<qsizetype>(done, INT_MAX)));
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+ExchangeResult ExchangePage::runWithProgress(
+    const std::function<ExchangeResult(const ExchangeProgress&, const ExchangeCancelled&)>& work) {
+    QProgressDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("exchangeProgress"));
+    dialog.setWindowTitle(QStringLiteral("Importar"));
+    dialog.setLabelText(QStringLiteral("Leyendo el archivo..."));
+    dialog.setCancelButtonText(QStringLiteral("Cancelar"));
+    // Modal to every window: the events let through meanwhile reach only its "Cancelar".
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setMinimumDuration(int(kProgressDelayMs));
+    // A cancel stays asked for when the reading ends at its last step.
+    dialog.setAutoReset(false);
+    dialog.setRange(0, 0);
+    dialog.setValue(0);
+    // Until the dialog shows, nothing the user does may reach the windows while the import runs.
+    const auto letEventsThrough = [&] {
+        QCoreApplication::processEvents(dialog.isVisible() ? QEventLoop::AllEvents
+                                                           : QEventLoop::ExcludeUserInputEvents);
     };
-    return work(progress);
+    const ExchangeProgress progress = [&](ExchangePhase phase, qsizetype done, qsizetype total) {
+        dialog.setLabelText(phase == ExchangePhase::Reading ? QStringLiteral("Leyendo el archivo...")
+                                                            : QStringLiteral("Guardando en la agenda..."));
+        dialog.setRange(0, int(qMin<qsizetype>(total, INT_MAX)));
+        dialog.setValue(int(qMin<qsizetype>(done, INT_MAX)));
+        letEventsThrough();
+    };
+    const ExchangeCancelled cancelled = [&] {
+        letEventsThrough();
+        return dialog.wasCanceled();
+    };
+    ExchangeResult result = work(progress, cancelled);
+    dialog.reset();
+    return result;
 }
 
 } // namespace quindara

@@ -41,8 +41,10 @@ private:
     void exportVcfClicked();
     void importVcfClicked();
     void showResult(const ExchangeResult& result);
-    // Runs an import, with a progress dialog once it has taken more than half a second.
-    ExchangeResult runWithProgress(const std::function<ExchangeResult(const ExchangeProgress&)>& work);
+    // Runs an import with a progress dialog, made at the start and shown once the import has taken more
+    // than half a second; its "Cancelar" stops the import after the files written so far.
+    ExchangeResult runWithProgress(
+        const std::function<ExchangeResult(const ExchangeProgress&, const ExchangeCancelled&)>& work);
 
     DataFolder data_;
     common::DesktopServices& desktop_;

@@ -2,6 +2,7 @@
 
 #include "agenda/ui/controls.h"
 #include "agenda/ui/deferredmessages.h"
+#include "common/ui/longtext.h"
 #include "common/units.h"
 
 #include <QDir>
@@ -59,7 +60,7 @@ NotesPadPage::NotesPadPage(const DataFolder& data, const common::Clock& clock,
 }
 
 QString NotesPadPage::text() const {
-    return Text6->toPlainText();
+    return common::boxText(Text6);
 }
 
 bool NotesPadPage::eventFilter(QObject* watched, QEvent* event) {
@@ -179,9 +180,7 @@ void NotesPadPage::showOutsideChanges() {
     if (!NotesPadEdited && editedNote_) {
         const auto stored = pad_.read(editedNote_->name);
         if (stored && *stored != editedNote_->text) {
-            reopening_ = true;
-            Text6->setPlainText(*stored);
-            reopening_ = false;
+            showNote(*stored);
             editedNote_->text = *stored;
         }
     }
@@ -199,10 +198,15 @@ void NotesPadPage::File1_Click() {
         refreshFile1();
         return;
     }
-    reopening_ = true;
-    Text6->setPlainText(*note);
-    reopening_ = false;
+    showNote(*note);
     editedNote_ = PadNote{name, *note};
+}
+
+void NotesPadPage::showNote(const QString& text) {
+    reopening_ = true;
+    // A note shown cut cannot be changed here, so no save replaces it with the cut text.
+    Text6->setReadOnly(!common::showTextWholeOrCut(Text6, text));
+    reopening_ = false;
 }
 
 void NotesPadPage::openNote(const QString& name) {

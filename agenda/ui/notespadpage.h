@@ -47,6 +47,8 @@ private:
     void forgetNoteWhenAllRemoved(int position, int removed, int added);
     void Text6_LostFocus();
     void File1_Click();
+    // Puts a stored note into Text6, cut and locked when a line is too long to show.
+    void showNote(const QString& text);
     void Command13_Click();
     // The failure message, or nothing when the note was stored or had no changes.
     common::Status saveIfEdited();

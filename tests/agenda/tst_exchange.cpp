@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace quindara;
 
 namespace {
@@ -1132,6 +1134,104 @@ for card in vobject.readComponents(open(sys.argv[2], encoding='utf-8').read()):
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(file.readAll());
         QVERIFY2(text.contains(typed) && text.contains(QStringLiteral("Importado")), qPrintable(text));
+    }
+
+    // What is not a regular file is never read without end nor replaced: the kind and the size are looked
+    // at first, and an export that could not write says nothing was exported.
+    void filesThatAreNotRegularFiles_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("file"); // "FIFO" for one made in the test
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("import of /dev/zero") << "import ics"
+                                             << "/dev/zero" << 1 << "no es un archivo normal";
+        QTest::newRow("import of a FIFO") << "import vcf"
+                                          << "FIFO" << 1 << "no es un archivo normal";
+        QTest::newRow("import of 65 MB") << "import ics"
+                                         << "big" << 1 << "demasiado grande";
+        QTest::newRow("export to /dev/full") << "export ics"
+                                             << "/dev/full" << 3 << "No se ha exportado nada";
+        QTest::newRow("export to a FIFO") << "export vcf"
+                                          << "FIFO" << 3 << "No se ha exportado nada";
+        QTest::newRow("export to /dev/stdout") << "export ics"
+                                               << "/dev/stdout" << 3 << "No se ha exportado nada";
+    }
+    void filesThatAreNotRegularFiles() {
+        QFETCH(QString, action);
+        QFETCH(QString, file);
+        QFETCH(int, exitCode);
+        QFETCH(QString, said);
+        QTemporaryDir folder;
+        QTemporaryDir outside;
+        const DataFolder data(folder.path());
+        fillCalendar(data);
+        fillContacts(data);
+        if (file == u"FIFO") {
+            file = outside.filePath(QStringLiteral("tuberia"));
+            QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+        } else if (file == u"big") {
+            file = outside.filePath(QStringLiteral("grande.ics"));
+            QFile big(file);
+            QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(65 * 1024 * 1024));
+        }
+        // Made by any export, written or not.
+        (void)folderIdentifier(data);
+        const Files before = snapshot(folder.path());
+        const ExchangeResult result = action == u"import ics"   ? importIcs(data, file, madrid())
+                                      : action == u"import vcf" ? importVcf(data, file)
+                                      : action == u"export ics" ? exportIcs(data, file, true)
+                                                                : exportVcf(data, file);
+        QCOMPARE(result.exitCode(), exitCode);
+        QVERIFY2(result.summary().contains(said), qPrintable(result.summary()));
+        QVERIFY2(!result.summary().contains(QStringLiteral("exportado a")), qPrintable(result.summary()));
+        QCOMPARE(snapshot(folder.path()), before);
+        if (file.startsWith(QLatin1String("/dev/")))
+            QVERIFY(!QFileInfo(file).isFile());
+    }
+
+    // A cancelled import stops between two files: what it says it added is on the disk, each file whole,
+    // and no staging file is left.
+    void aCancelledImportLeavesWholeFiles_data() {
+        QTest::addColumn<bool>("contacts");
+        QTest::newRow("calendar") << false;
+        QTest::newRow("contacts") << true;
+    }
+    void aCancelledImportLeavesWholeFiles() {
+        QFETCH(bool, contacts);
+        QTemporaryDir folder;
+        const DataFolder data(folder.path());
+        QByteArray input = contacts ? "" : "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n";
+        for (int i = 0; i < 200; ++i)
+            input += contacts ? "BEGIN:VCARD\r\nVERSION:4.0\r\nN:Apellido" + QByteArray::number(i) +
+                                    ";Ana;;;\r\nEND:VCARD\r\n"
+                              : "BEGIN:VEVENT\r\nUID:" + QByteArray::number(i) + "\r\nDTSTART;VALUE=DATE:" +
+                                    QDate(2030, 1, 1).addDays(i).toString(u"yyyyMMdd").toLatin1() +
+                                    "\r\nSUMMARY:Texto " + QByteArray::number(i) + "\r\nEND:VEVENT\r\n";
+        if (!contacts)
+            input += "END:VCALENDAR\r\n";
+        int asked = 0;
+        // The first question goes on, the second stops.
+        const ExchangeCancelled cancelled = [&] { return ++asked > 1; };
+        ExchangeResult result;
+        if (contacts) {
+            result = importVcfBytes(data, input, QStringLiteral("a.vcf"), kImportedCategory, {}, cancelled);
+        } else {
+            IcsReadOptions options = madrid();
+            options.cancelled = cancelled;
+            result = importIcsBytes(data, input, QStringLiteral("a.ics"), options);
+        }
+        QVERIFY(result.cancelled);
+        QVERIFY2(result.summary().startsWith(QStringLiteral("Importación cancelada")),
+                 qPrintable(result.summary()));
+        const int added = contacts ? result.contacts.added : result.reminders.added;
+        QVERIFY(added > 0 && added < 200);
+        const Files files = snapshot(folder.path());
+        QCOMPARE(files.size(), contacts ? 2 * added : added);
+        for (auto it = files.begin(); it != files.end(); ++it) {
+            QVERIFY2(!QFileInfo(it.key()).fileName().startsWith(u'.'), qPrintable(it.key()));
+            QVERIFY2(contacts ? it.value().endsWith("\r\n") : it.value().startsWith("Texto "),
+                     qPrintable(it.key()));
+        }
     }
 
     // Wrong options are told apart from refused files: exit code 2, nothing written.

@@ -7,6 +7,8 @@
 
 #include <QCheckBox>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QTimer>
 
 using namespace quindara;
 
@@ -142,6 +144,42 @@ private slots:
                  QStringLiteral("Sin sincronizar con un servidor"));
         QVERIFY(agenda.click(QStringLiteral("Command6_0")));
         QVERIFY(!agenda.isShown(QStringLiteral("syncPage")));
+    }
+
+    // The progress dialog is there from the start of an import, and its "Cancelar" stops it before the next
+    // file: the summary says so and counts only what was written.
+    void cancelOnTheProgressDialog() {
+        QTemporaryDir out;
+        const QString file = out.filePath(QStringLiteral("muchos.vcf"));
+        QByteArray cards;
+        for (int i = 0; i < 300; ++i)
+            cards += "BEGIN:VCARD\r\nVERSION:4.0\r\nN:Apellido" + QByteArray::number(i) +
+                     ";Ana;;;\r\nEND:VCARD\r\n";
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::WriteOnly) && written.write(cards) == cards.size());
+        written.close();
+
+        AgendaFixture target(kToday);
+        target.open();
+        QVERIFY(target.click(QStringLiteral("exchangeButton")));
+        target.desktop.openFileAnswer = file;
+        bool cancelled = false;
+        // Runs at the import's first look at the window's events.
+        QTimer::singleShot(0, target.window.get(), [&] {
+            if (auto* dialog =
+                    target.window->findChild<QProgressDialog*>(QStringLiteral("exchangeProgress"))) {
+                dialog->cancel();
+                cancelled = true;
+            }
+        });
+        QVERIFY(target.click(QStringLiteral("importVcfButton")));
+        QVERIFY(cancelled);
+        const QString summary = target.find<QPlainTextEdit>(QStringLiteral("resultText"))->toPlainText();
+        QVERIFY2(summary.startsWith(QStringLiteral("Importación cancelada")), qPrintable(summary));
+        QVERIFY2(summary.contains(QStringLiteral("Contactos: 0 añadidos")), qPrintable(summary));
+        QCOMPARE(QDir(QDir(target.programFolder).filePath(QStringLiteral("direcciones/Todos")))
+                     .entryList(QDir::Files | QDir::Hidden),
+                 QStringList());
     }
 
     // The command line answers without a window: the summary on the terminal and the exit code.

@@ -8,6 +8,7 @@
 #include "agenda/core/daynotes.h"
 #include "calculator/core/calculatorfolder.h"
 #include "calculator/core/savedlogs.h"
+#include "common/leftoversavefiles.h"
 #include "common/textfile.h"
 
 #include <QDir>
@@ -46,6 +47,8 @@ QString targetOf(const QString& kind) {
         return QStringLiteral("Archivos/") + kAttachment;
     if (kind == u"calculator log")
         return QStringLiteral("operacion.txt");
+    if (kind == u"import batch")
+        return QStringLiteral("recordatorionoanual/5 de ENERO de 2011.txt");
     return QStringLiteral("operaciones/") + kSavedLog;
 }
 
@@ -76,7 +79,8 @@ private slots:
         const QList<std::pair<const char*, Medium>> media = {{"full disk", Medium::FullDisk},
                                                              {"size limit", Medium::SizeLimit}};
         for (const auto& [mediumName, medium] : media)
-            for (const char* kind : {"note", "contact", "attachment", "calculator log", "saved log"})
+            for (const char* kind :
+                 {"note", "contact", "attachment", "calculator log", "saved log", "import batch"})
                 QTest::addRow("%s: %s", mediumName, kind) << int(medium) << QString::fromLatin1(kind);
     }
     void aSaveWithoutRoomKeepsTheOldFileAndTellsWhy() {
@@ -120,6 +124,19 @@ private slots:
                 return common::writeText(calculator.logFile(), QString::fromLatin1(newContent()),
                                          common::Ending::Line);
             };
+        else if (kind == u"import batch")
+            // One file replaced and one new, as an import writes them.
+            save = [&] {
+                common::WriteBatch batch;
+                (void)batch.stage(
+                    QDir(folder).filePath(QStringLiteral("recordatorionoanual/6 de ENERO de 2011.txt")),
+                    newContent(), common::WriteBatch::Target::New);
+                (void)batch.stage(target, newContent());
+                for (const common::WriteBatch::Outcome& outcome : batch.commit())
+                    if (!outcome.status)
+                        return outcome.status;
+                return common::Status();
+            };
         else
             save = [&] {
                 const QDateTime minute(QDate(2011, 1, 5), QTime(9, 7));
@@ -157,6 +174,11 @@ private slots:
             QDir(QFileInfo(target).path())
                 .entryList({QFileInfo(target).fileName() + QStringLiteral(".*")}, QDir::Files | QDir::Hidden),
             QStringList());
+        const QStringList left = QDir(QFileInfo(target).path()).entryList(QDir::Files | QDir::Hidden);
+        for (const QString& name : left)
+            QVERIFY2(!common::isOwnScratchName(QFile::encodeName(name)), qPrintable(name));
+        if (kind == u"import batch")
+            QVERIFY(!left.contains(QStringLiteral("6 de ENERO de 2011.txt")));
         // The cause, not the cancellation that followed it.
         QCOMPARE(saved.error(), cause);
     }
