@@ -44,7 +44,13 @@ void SyncStatus::load() {
                                     parts[6].toLatin1(), parts.value(7).toLatin1()});
         }
     }
+    keepAsStored();
+}
+
+void SyncStatus::keepAsStored() const {
+    // A copy of its own: the runs write through references into `collections_`, which must not reach it.
     stored_ = collections_;
+    stored_.detach();
 }
 
 common::Status SyncStatus::save() const {
@@ -68,7 +74,7 @@ common::Status SyncStatus::save() const {
     }
     const common::Status written = common::writeLines(path_, lines);
     if (written)
-        stored_ = collections_;
+        keepAsStored();
     if (!written)
         qCWarning(lcDavStatus) << "status record not saved:" << path_ << written.error();
     return written;

@@ -35,6 +35,8 @@ public:
     SyncCollectionStatus& collection(const QString& url) { return collections_[url]; }
 
 private:
+    void keepAsStored() const;
+
     QString path_;
     QHash<QString, SyncCollectionStatus> collections_;
     // As on disk, so that a run that changed nothing neither writes nor even formats the record.
