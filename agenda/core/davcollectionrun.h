@@ -272,6 +272,7 @@ private:
         QStringList hrefs(etags_.keyBegin(), etags_.keyEnd());
         hrefs.sort();
         QSet<QString> claimed;
+        const QSet<QString> keys = keySet();
         for (const QString& href : std::as_const(hrefs)) {
             ServerItem server{href, etags_.value(href), bodies_.value(href), {}};
             const QString known = keyOfHref_.value(href);
@@ -312,7 +313,7 @@ private:
                             : QString();
                 }
                 if (server.item.key.isEmpty())
-                    server.item.key = items_.newContactKey(server.item, claimed + keySet());
+                    server.item.key = items_.newContactKey(server.item, claimed, keys);
                 if (server.item.key.isEmpty()) {
                     result_.leftOut.append(QStringLiteral("«%1»: hay demasiados contactos con ese apellido")
                                                .arg(server.item.what));

@@ -196,6 +196,25 @@ SyncItems::SyncItems(const DataFolder& data, bool addressBook, bool withNotes, c
                      const QDate& today)
     : data_(data), addressBook_(addressBook), withNotes_(withNotes), folderId_(folderId), today_(today) {}
 
+common::FolderIndex& SyncItems::indexOf(CalendarKind kind) const {
+    std::unique_ptr<common::FolderIndex>& index = indexes_.at(size_t(textKindOf(kind)));
+    if (!index) {
+        index = std::make_unique<common::FolderIndex>(
+            dayTextPlace(data_, textKindOf(kind), QStringLiteral("1"), monthName(1), QStringLiteral("2000"))
+                .folder);
+        index->refresh();
+    }
+    // Another program may have written meanwhile: every file is checked again right before it is replaced.
+    index->refreshIfChanged();
+    return *index;
+}
+
+DayNotes& SyncItems::notes() const {
+    if (!notes_)
+        notes_ = std::make_unique<DayNotes>(data_);
+    return *notes_;
+}
+
 QByteArray SyncItems::hashOf(const SyncItem& item) const {
     QByteArray content;
     if (addressBook_) {
@@ -314,12 +333,15 @@ SyncItem SyncItems::localNow(const QString& key) const {
     } else {
         item.day = itemOfKey(key);
         if (item.day.kind == CalendarKind::DayNote) {
-            item.day.text = DayNotes(data_).load(dayNoteKey(item.day.date)).text;
+            item.day.text = notes().load(dayNoteKey(item.day.date)).text;
         } else {
             const QDate& d = item.day.date;
-            item.day.text = readDayText(data_, textKindOf(item.day.kind), QString::number(d.day()),
-                                        monthName(d.month()), QString::number(d.year()))
-                                .text;
+            const DayTextPlace place =
+                dayTextPlace(data_, textKindOf(item.day.kind), QString::number(d.day()), monthName(d.month()),
+                             QString::number(d.year()));
+            const common::FolderIndex& index = indexOf(item.day.kind);
+            if (index.contains(place.fileName))
+                item.day.text = common::readTextOrEmpty(index.pathFor(place.fileName), place.ending);
         }
         if (item.day.text.trimmed().isEmpty())
             return SyncItem();
@@ -383,13 +405,14 @@ bool SyncItems::fromServer(const QByteArray& body, SyncItem& item, QString& reas
     return true;
 }
 
-QString SyncItems::newContactKey(const SyncItem& item, const QSet<QString>& taken) const {
+QString SyncItems::newContactKey(const SyncItem& item, const QSet<QString>& taken,
+                                 const QSet<QString>& alsoTaken) const {
     const QString surname = common::windowsSafeName(item.fields.value(0));
     const QDir all(data_.categoryFolder(folders::allContacts));
     for (int number = 1; number < 1000; ++number) {
         const QString name = number == 1 ? surname : QStringLiteral("%1 (%2)").arg(surname).arg(number);
         const QString key = kContactPrefix + name;
-        if (!taken.contains(key) && !QFileInfo::exists(all.filePath(name)))
+        if (!taken.contains(key) && !alsoTaken.contains(key) && !QFileInfo::exists(all.filePath(name)))
             return key;
     }
     return {};
@@ -465,9 +488,10 @@ common::Status SyncItems::store(const SyncItem& item) const {
                                                        folders::oneYearReminders, folders::dayNotes}))
         return common::Status::failure(QStringLiteral("no se pueden crear las carpetas del calendario"));
     if (item.day.kind == CalendarKind::DayNote)
-        return DayNotes(data_).save(dayNoteKey(d), item.day.text);
-    const auto stored = storeDayText(data_, textKindOf(item.day.kind), QString::number(d.day()),
-                                     monthName(d.month()), QString::number(d.year()), item.day.text);
+        return notes().save(dayNoteKey(d), item.day.text);
+    const DayTextPlace place = dayTextPlace(data_, textKindOf(item.day.kind), QString::number(d.day()),
+                                            monthName(d.month()), QString::number(d.year()));
+    const auto stored = storeDayText(indexOf(item.day.kind), place, item.day.text);
     return stored.status();
 }
 

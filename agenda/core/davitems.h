@@ -2,7 +2,9 @@
 
 #include "agenda/core/datafolder.h"
 #include "agenda/core/davstatus.h"
+#include "agenda/core/daynotes.h"
 #include "agenda/core/icalendar.h"
+#include "common/folderindex.h"
 #include "common/result.h"
 
 #include <QByteArray>
@@ -10,6 +12,9 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+
+#include <array>
+#include <memory>
 
 namespace quindara {
 
@@ -45,8 +50,9 @@ public:
     // reason when the agenda cannot hold it.
     bool fromServer(const QByteArray& body, SyncItem& item, QString& reason) const;
     // The key a new server contact gets on the agenda: its surname, or " (2)"... when another contact
-    // (not in `taken`) already has it.
-    QString newContactKey(const SyncItem& item, const QSet<QString>& taken) const;
+    // (or a key in `taken` or `alsoTaken`) already has it.
+    QString newContactKey(const SyncItem& item, const QSet<QString>& taken,
+                          const QSet<QString>& alsoTaken) const;
     // The contact file name behind a contact key.
     QString contactName(const QString& key) const;
     // The server body for the item: `previous` (the server's version) with only what the agenda holds
@@ -67,11 +73,17 @@ public:
     QByteArray hashOf(const SyncItem& item) const;
 
 private:
+    // The index of the folder of a day-text kind, listed once per run and kept current by our writes.
+    common::FolderIndex& indexOf(CalendarKind kind) const;
+    DayNotes& notes() const;
+
     DataFolder data_;
     bool addressBook_;
     bool withNotes_;
     QString folderId_;
     QDate today_;
+    mutable std::array<std::unique_ptr<common::FolderIndex>, 3> indexes_;
+    mutable std::unique_ptr<DayNotes> notes_;
 };
 
 } // namespace quindara

@@ -2,6 +2,7 @@
 
 #include "common/textfile.h"
 
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QUrl>
 
@@ -25,8 +26,8 @@ QString decoded(const QString& text) {
 
 void SyncStatus::load() {
     collections_.clear();
+    stored_.clear();
     const QStringList lines = common::readLines(path_);
-    stored_ = lines;
     if (lines.isEmpty())
         return;
     if (lines.first() != kHeader) {
@@ -43,9 +44,18 @@ void SyncStatus::load() {
                                     parts[6].toLatin1(), parts.value(7).toLatin1()});
         }
     }
+    keepAsStored();
+}
+
+void SyncStatus::keepAsStored() const {
+    // A copy of its own: the runs write through references into `collections_`, which must not reach it.
+    stored_ = collections_;
+    stored_.detach();
 }
 
 common::Status SyncStatus::save() const {
+    if (collections_ == stored_ && QFileInfo::exists(path_))
+        return {};
     QStringList lines = {kHeader};
     QStringList urls = collections_.keys();
     urls.sort();
@@ -62,11 +72,9 @@ common::Status SyncStatus::save() const {
                              .join(u'\t'));
         }
     }
-    if (lines == stored_)
-        return {};
     const common::Status written = common::writeLines(path_, lines);
     if (written)
-        stored_ = lines;
+        keepAsStored();
     if (!written)
         qCWarning(lcDavStatus) << "status record not saved:" << path_ << written.error();
     return written;

@@ -15,11 +15,13 @@ struct SyncStatusItem {
     QByteArray localHash;
     QByteArray serverHash;
     QByteArray localStamp; // the agenda file's size and time when its hash was taken (see SyncItem::stamp)
+    bool operator==(const SyncStatusItem&) const = default;
 };
 
 struct SyncCollectionStatus {
     QString syncToken;
     QHash<QString, SyncStatusItem> items; // by item key
+    bool operator==(const SyncCollectionStatus&) const = default;
 };
 
 // The status record of one account: a hidden text file of the data folder, one line per item, replaced
@@ -33,9 +35,12 @@ public:
     SyncCollectionStatus& collection(const QString& url) { return collections_[url]; }
 
 private:
+    void keepAsStored() const;
+
     QString path_;
     QHash<QString, SyncCollectionStatus> collections_;
-    mutable QStringList stored_; // the lines as on disk, so that a run that changed nothing writes nothing
+    // As on disk, so that a run that changed nothing neither writes nor even formats the record.
+    mutable QHash<QString, SyncCollectionStatus> stored_;
 };
 
 } // namespace quindara

@@ -44,10 +44,17 @@ StoredText readDayText(const DataFolder& data, DayTextKind kind, const QString& 
 common::Result<DayTextChange> storeDayText(const DataFolder& data, DayTextKind kind, const QString& day,
                                            const QString& month, const QString& year, const QString& text) {
     const DayTextPlace place = dayTextPlace(data, kind, day, month, year);
-    if (day.isEmpty() || !common::isSafeFileName(place.fileName))
+    if (day.isEmpty())
         return common::Status::failure(QStringLiteral("nombre de día no válido"));
     common::FolderIndex index(place.folder);
     index.refresh();
+    return storeDayText(index, place, text);
+}
+
+common::Result<DayTextChange> storeDayText(common::FolderIndex& index, const DayTextPlace& place,
+                                           const QString& text) {
+    if (!common::isSafeFileName(place.fileName))
+        return common::Status::failure(QStringLiteral("nombre de día no válido"));
     if (!mayReplace(index.pathFor(place.fileName)))
         return common::Status::failure(QStringLiteral("%1 existe pero no se puede leer; no se sobrescribe")
                                            .arg(index.pathFor(place.fileName)));

@@ -2,6 +2,7 @@
 
 #include "agenda/core/datafolder.h"
 #include "agenda/core/storedtext.h"
+#include "common/folderindex.h"
 #include "common/textfile.h"
 
 #include <QString>
@@ -34,5 +35,9 @@ enum class DayTextChange { Written, Removed, NothingToRemove };
 // replaced nor removed (a failure).
 common::Result<DayTextChange> storeDayText(const DataFolder& data, DayTextKind kind, const QString& day,
                                            const QString& month, const QString& year, const QString& text);
+
+// The same in the folder of `index` (current, kept by the caller), so that a bulk write lists it once.
+common::Result<DayTextChange> storeDayText(common::FolderIndex& index, const DayTextPlace& place,
+                                           const QString& text);
 
 } // namespace quindara
