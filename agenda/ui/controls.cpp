@@ -1,7 +1,7 @@
 #include "agenda/ui/controls.h"
 
 #include "agenda/core/calendar.h"
-#include "common/icons.h"
+#include "common/ui/icons.h"
 
 #include <QAbstractButton>
 #include <QLabel>

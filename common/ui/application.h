@@ -4,8 +4,8 @@
 #include "common/clock.h"
 #include "common/commandline.h"
 #include "common/datafolderchoice.h"
-#include "common/icons.h"
 #include "common/instancelock.h"
+#include "common/ui/icons.h"
 #include "common/ui/qtdesktopservices.h"
 
 #include <QApplication>

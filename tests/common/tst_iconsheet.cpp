@@ -1,6 +1,6 @@
 #include "calculator/core/operations.h"
 #include "calculator/ui/calculatorpictures.h"
-#include "common/icons.h"
+#include "common/ui/icons.h"
 #include "common/units.h"
 
 #include <QFont>

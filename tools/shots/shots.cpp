@@ -5,8 +5,8 @@
 #include "agenda/ui/agendawindow.h"
 #include "calculator/ui/savedlogswindow.h"
 #include "common/clock.h"
-#include "common/icons.h"
 #include "common/textfile.h"
+#include "common/ui/icons.h"
 #include "tests/support/recordingdesktopservices.h"
 
 #include <QAbstractButton>
