@@ -17,8 +17,10 @@ int runExchangeOnTerminal(int& argc, char** argv, const common::CommandLineOptio
     const common::DataFolderSession session(common::Program::Agenda, options);
     QTextStream out(stdout);
     out.setEncoding(QStringConverter::System);
+    QTextStream err(stderr);
+    err.setEncoding(QStringConverter::System);
     return quindara::runExchangeCommandAsWriter(options, common::argumentsOf(argc, argv),
-                                                session.choice().programFolder, out);
+                                                session.choice().programFolder, out, err);
 }
 
 } // namespace

@@ -41,8 +41,6 @@ ExchangeResult started(ExchangeResult::Action action, const QString& file) {
 ExchangeResult& fail(ExchangeResult& result, ExchangeStatus status, const QString& problem) {
     result.status = status;
     result.problem = problem;
-    if (status != ExchangeStatus::Done)
-        qCWarning(lcExchange) << result.file << problem;
     return result;
 }
 

@@ -996,7 +996,6 @@ IcsReading readIcs(const QByteArray& bytes, const IcsReadOptions& options) {
     for (icalcomponent* calendar : std::as_const(calendars)) {
         CalendarReader reader(options, reading);
         if (!reader.read(calendar)) {
-            qCWarning(lcIcs) << "calendar refused:" << reading.refusal;
             reading.items.clear();
             return reading;
         }

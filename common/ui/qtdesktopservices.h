@@ -10,7 +10,7 @@ namespace common {
 // The real desktop: Qt's file dialogs, message boxes, clipboard, printer and process start.
 class QtDesktopServices final : public DesktopServices {
 public:
-    explicit QtDesktopServices(QWidget* dialogParent = nullptr) : parent_(dialogParent) {}
+    explicit QtDesktopServices(QWidget* dialogParent = nullptr);
     void setDialogParent(QWidget* parent) { parent_ = parent; }
 
     using DesktopServices::askOpenFile;

@@ -110,7 +110,9 @@ private slots:
             QCOMPARE(target.dayColour(24), colours::holiday);
     }
 
-    // The command line answers without a window: the summary on the terminal and the exit code.
+    // The command line answers without a window: the summary on the terminal and the exit code. A refusal
+    // says why once, on standard error, and nothing else; the program is named by its name, never by the
+    // path it was started with.
     void commandLine_data() {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("arguments");
@@ -135,6 +137,7 @@ private slots:
                                     << "a.ics";
         QTest::newRow("calculator") << QStringLiteral(QUINDARA_TALLIMO)
                                     << QStringList{"--export-ics", "@/a.ics"} << 2 << "--export-ics";
+        QTest::newRow("help") << agenda << QStringList{"--help"} << 0 << "quindara [";
     }
     void commandLine() {
         QFETCH(QString, program);
@@ -155,11 +158,19 @@ private slots:
         process.setProcessEnvironment(environment);
         process.start(program, QStringList{QStringLiteral("--folder"), folder.path()} + arguments);
         QVERIFY(process.waitForFinished(30000));
-        const QString said =
-            QString::fromLocal8Bit(process.readAllStandardOutput() + process.readAllStandardError());
+        const QString standardOutput = QString::fromLocal8Bit(process.readAllStandardOutput());
+        const QString standardError = QString::fromLocal8Bit(process.readAllStandardError());
+        const QString said = exitCode == 0 ? standardOutput : standardError;
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QVERIFY2(said.contains(output), qPrintable(said));
+        QVERIFY2(said.contains(output), qPrintable(standardOutput + standardError));
         QCOMPARE(process.exitCode(), exitCode);
+        if (exitCode != 0) {
+            QVERIFY2(standardOutput.isEmpty(), qPrintable(standardOutput));
+            QVERIFY2(!standardError.contains(QStringLiteral("quindara.")), qPrintable(standardError));
+        }
+        if (exitCode == 1 || exitCode == 2)
+            QCOMPARE(standardError.count(output), 1);
+        QVERIFY2(!said.contains(program), qPrintable(said));
     }
 };
 
