@@ -40,7 +40,11 @@ void centreOnScreen(QWidget& window) {
         return;
     const QRect available = screen->availableGeometry();
     const QSize frame = window.frameGeometry().size();
-    window.move(available.center() - QPoint(frame.width() / 2, frame.height() / 2));
+    // A window larger than the screen (a high scale on a small screen) keeps its title bar and left edge
+    // on the screen, so it can still be reached and moved.
+    const QPoint centred = available.center() - QPoint(frame.width() / 2, frame.height() / 2);
+    window.move(qMax(available.left(), qMin(centred.x(), available.right() + 1 - frame.width())),
+                qMax(available.top(), qMin(centred.y(), available.bottom() + 1 - frame.height())));
 }
 
 QStringList argumentsOf(int argc, char** argv) {

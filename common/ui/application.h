@@ -19,7 +19,7 @@ namespace common {
 // Installs Qt's own Spanish translation so standard dialogs and buttons speak Spanish.
 void installSpanishTranslation(QCoreApplication& app, QTranslator& translator);
 
-// Moves a top-level window to the centre of its screen.
+// Moves a top-level window to the centre of its screen's available area, and inside it.
 void centreOnScreen(QWidget& window);
 
 // The arguments main() received, as text.

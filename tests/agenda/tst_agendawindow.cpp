@@ -5,6 +5,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QScreen>
 
 using namespace quindara;
 
@@ -188,6 +189,24 @@ private slots:
         QVERIFY(overview);
         QVERIFY(!overview->windowTitle().isEmpty());
         QVERIFY(overview->windowTitle().trimmed().isEmpty());
+    }
+
+    // The offscreen screen (800x800) is narrower than the agenda, as a small screen at a high scale is: the
+    // window's left edge and title bar stay on it, so it can be reached and moved; the year overview fits
+    // whole.
+    void windowsOpenInsideTheScreen() {
+        AgendaFixture fx(QDate(2011, 1, 5));
+        fx.open();
+        const QRect available = fx.window->screen()->availableGeometry();
+        const QRect frame = fx.window->frameGeometry();
+        QVERIFY(frame.width() > available.width() && frame.height() < available.height());
+        QCOMPARE(frame.left(), available.left());
+        QVERIFY(frame.top() >= available.top() && frame.bottom() <= available.bottom());
+        QVERIFY(fx.click(QStringLiteral("Command14")));
+        const auto* overview = fx.window->findChild<YearOverviewWindow*>();
+        QVERIFY(overview);
+        QVERIFY2(available.contains(overview->frameGeometry()),
+                 qPrintable(QStringLiteral("%1,%2").arg(overview->x()).arg(overview->y())));
     }
 
     void arrowsThereAndBack() {
