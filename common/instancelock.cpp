@@ -323,7 +323,16 @@ void InstanceLock::answer(QLocalSocket* socket) {
         reply.insert(QStringLiteral("reply"), QStringLiteral("busy"));
     } else if (kind == u"raise") {
         reply.insert(QStringLiteral("reply"), QStringLiteral("done"));
-        emit raiseRequested();
+        LaunchToken token;
+        const QString tokenKind = request.value(QStringLiteral("tokenKind")).toString();
+        token.value = request.value(QStringLiteral("token")).toString();
+        if (!token.value.isEmpty() && tokenKind == u"x11")
+            token.kind = LaunchToken::Kind::X11StartupId;
+        else if (!token.value.isEmpty() && tokenKind == u"wayland")
+            token.kind = LaunchToken::Kind::WaylandActivation;
+        else
+            token.value.clear();
+        emit raiseRequested(token);
     } else {
         WriterJobResult result{2, QStringLiteral("No se ha hecho nada: %1 no admite esta orden mientras está "
                                                  "abierto.")
@@ -350,9 +359,25 @@ void InstanceLock::answer(QLocalSocket* socket) {
     socket->disconnectFromServer();
 }
 
-HolderAnswer InstanceLock::askHolderToRaise(Program program, const QString& programFolder, int timeoutMs) {
-    return ask(program, programFolder, QJsonObject{{QStringLiteral("request"), QStringLiteral("raise")}},
-               timeoutMs);
+LaunchToken LaunchToken::fromEnvironment() {
+    LaunchToken token;
+    if (const QString wayland = qEnvironmentVariable("XDG_ACTIVATION_TOKEN"); !wayland.isEmpty())
+        token = {Kind::WaylandActivation, wayland};
+    else if (const QString x11 = qEnvironmentVariable("DESKTOP_STARTUP_ID"); !x11.isEmpty())
+        token = {Kind::X11StartupId, x11};
+    return token;
+}
+
+HolderAnswer InstanceLock::askHolderToRaise(Program program, const QString& programFolder, int timeoutMs,
+                                            const LaunchToken& token) {
+    QJsonObject request{{QStringLiteral("request"), QStringLiteral("raise")}};
+    if (token.kind != LaunchToken::Kind::None) {
+        request.insert(QStringLiteral("tokenKind"), token.kind == LaunchToken::Kind::X11StartupId
+                                                        ? QStringLiteral("x11")
+                                                        : QStringLiteral("wayland"));
+        request.insert(QStringLiteral("token"), token.value);
+    }
+    return ask(program, programFolder, request, timeoutMs);
 }
 
 HolderAnswer InstanceLock::handJobToHolder(Program program, const QString& programFolder,

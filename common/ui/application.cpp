@@ -2,6 +2,8 @@
 
 #include "common/about.h"
 #include "common/regularfile.h"
+#include "common/ui/logging.h"
+#include "common/ui/windowactivation.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -18,8 +20,6 @@
 #include <cstdio>
 
 namespace common {
-
-Q_LOGGING_CATEGORY(lcStart, "quindara.start")
 
 namespace {
 
@@ -88,7 +88,8 @@ DataFolderSession::DataFolderSession(Program program, const CommandLineOptions& 
     setDataFolderRoot(choice_.dataFolder);
 }
 
-bool DataFolderSession::open() {
+bool DataFolderSession::open(const LaunchToken& launchToken) {
+    launchToken_ = launchToken;
     if (needsShippedContent(program_, choice_.dataFolder)) {
         const QString share = installedShareFolder(QCoreApplication::applicationDirPath());
         if (share.isEmpty())
@@ -137,7 +138,7 @@ bool DataFolderSession::becomeWriter() {
     HolderAnswer answer;
     for (;;) {
         answer = InstanceLock::askHolderToRaise(program_, choice_.programFolder,
-                                                int(qMax<qint64>(1, deadline.remainingTime())));
+                                                int(qMax<qint64>(1, deadline.remainingTime())), launchToken_);
         if (answer.kind == HolderAnswer::Kind::Done)
             return false;
         if (answer.kind == HolderAnswer::Kind::NoHolder) {
@@ -187,13 +188,8 @@ void DataFolderSession::attach(QWidget& window, const QStringList& aboutLines,
                                std::function<WriterJobResult(const WriterJob&)> runJob) {
     if (lock_) {
         lock_->serve(std::move(runJob));
-        QObject::connect(lock_.get(), &InstanceLock::raiseRequested, &window, [&window] {
-            if (window.isMinimized())
-                window.showNormal();
-            window.show();
-            window.raise();
-            window.activateWindow();
-        });
+        QObject::connect(lock_.get(), &InstanceLock::raiseRequested, &window,
+                         [&window](const LaunchToken& token) { bringForward(window, token); });
     }
     auto* about = new QShortcut(QKeySequence(Qt::Key_F1), &window);
     about->setContext(Qt::ApplicationShortcut);

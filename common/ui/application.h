@@ -37,8 +37,9 @@ public:
     DataFolderSession(Program program, const CommandLineOptions& options);
 
     // False when the program must end without a window: another window already has the folder (it has
-    // been brought forward) or the user chose not to open a folder held from another machine.
-    bool open();
+    // been brought forward, with this start's launch token) or the user chose not to open a folder held
+    // from another machine.
+    bool open(const LaunchToken& launchToken = {});
 
     const FolderChoice& choice() const { return choice_; }
 
@@ -55,6 +56,7 @@ private:
     Program program_;
     FolderChoice choice_;
     std::unique_ptr<InstanceLock> lock_;
+    LaunchToken launchToken_;
 };
 
 // Runs a program whose main window takes (program folder, clock, desktop services): the command line, the
@@ -77,6 +79,8 @@ template <typename MainWindow> int runMainWindow(int& argc, char** argv, const P
     if (options.action != CommandLineAction::OpenWindow)
         return answerOnTerminal(argc, argv, commandLine, options);
 
+    // Taken before the platform consumes it for this process's own window.
+    const LaunchToken launchToken = LaunchToken::fromEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(look.applicationName);
     QApplication::setApplicationVersion(projectVersion());
@@ -86,7 +90,7 @@ template <typename MainWindow> int runMainWindow(int& argc, char** argv, const P
     installSpanishTranslation(app, translator);
 
     DataFolderSession session(program, options);
-    if (!session.open())
+    if (!session.open(launchToken))
         return 0;
 
     SystemClock clock;

@@ -7,5 +7,7 @@ namespace common {
 // Failures of this library that the user is not shown, logged so that a user's report can be diagnosed
 // (QT_LOGGING_RULES="quindara.ui.debug=true" shows more).
 Q_DECLARE_LOGGING_CATEGORY(lcCommonUi)
+// Start-up: the data folder, the window a later start brings forward.
+Q_DECLARE_LOGGING_CATEGORY(lcStart)
 
 } // namespace common
