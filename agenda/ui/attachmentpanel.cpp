@@ -172,7 +172,8 @@ void AttachmentPanel::AttachFile(int Index) {
         break;
     }
     }
-    desktop_.openDocument(chosen);
+    if (!desktop_.openDocument(chosen))
+        desktop_.showMessage(QStringLiteral("No se ha podido abrir %1.").arg(chosen));
     // Added to what the list file holds now, which may have gained another machine's entries since the
     // box was filled. The box keeps the new entry either way; the copy is already in "Archivos".
     if (!showStoredList(Index, files_.addToList(AttachmentListKey(Index), name)))

@@ -11,7 +11,6 @@
 #include "common/textfile.h"
 #include "common/units.h"
 
-#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QGuiApplication>
@@ -288,17 +287,17 @@ void CalculatorWindow::redoChange() {
 }
 
 void CalculatorWindow::copyResult() {
-    QGuiApplication::clipboard()->setText(plainNumber(ui_.Text2->text(), Separators::of(QLocale())));
+    desktop_.setClipboardText(plainNumber(ui_.Text2->text(), Separators::of(QLocale())));
 }
 
 void CalculatorWindow::copyTape() {
-    QGuiApplication::clipboard()->setText(
+    desktop_.setClipboardText(
         tapeText(tape_, OperationNames, ui_.Text2->text(), Separators::of(QLocale())));
 }
 
 void CalculatorWindow::pasteNumbers() {
     const PastedNumbers pasted =
-        readPastedNumbers(QGuiApplication::clipboard()->text(), Separators::of(QLocale()));
+        readPastedNumbers(desktop_.clipboardText(), Separators::of(QLocale()));
     if (!pasted.numbers.isEmpty()) {
         if (InFormattedMode())
             ShowEntryMode();

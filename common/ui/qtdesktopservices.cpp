@@ -78,6 +78,10 @@ QString QtDesktopServices::runningProgramFolder() const {
     return QCoreApplication::applicationDirPath();
 }
 
+QString QtDesktopServices::clipboardText() const {
+    return QApplication::clipboard()->text();
+}
+
 void QtDesktopServices::setClipboardText(const QString& text) {
     QClipboard* clipboard = QApplication::clipboard();
     clipboard->clear();

@@ -26,6 +26,7 @@ public:
     bool startProgram(const QString& program, const QStringList& arguments) override;
     QString runningProgramFolder() const override;
     void setClipboardText(const QString& text) override;
+    QString clipboardText() const override;
     PrintResult printText(const QString& text, const QFont& font) override;
     bool printTextToPdf(const QString& text, const QFont& font, const QString& path) override;
     void showMessage(const QString& text, const QString& title) override;
