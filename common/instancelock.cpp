@@ -1,5 +1,7 @@
 #include "common/instancelock.h"
 
+#include "common/logging.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
@@ -9,7 +11,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalSocket>
-#include <QLoggingCategory>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -26,8 +27,6 @@
 #include <unistd.h>
 
 namespace common {
-
-Q_LOGGING_CATEGORY(lcInstanceLock, "quindara.instancelock")
 
 namespace {
 

@@ -1,11 +1,11 @@
 #include "common/textfile.h"
 
 #include "common/leftoversavefiles.h"
+#include "common/logging.h"
 #include "common/regularfile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -64,8 +64,6 @@ int utf8SequenceLength(const QByteArray& bytes, qsizetype at) {
     }
     return length;
 }
-
-Q_LOGGING_CATEGORY(atomicWrites, "quindara.atomicfile")
 
 bool fileStartsWithByteOrderMark(const QByteArray& nativePath) {
     const int fd = openRegularFile(nativePath);
@@ -271,7 +269,7 @@ void AtomicFile::dropStaging() {
     fd_ = -1;
     if (!staging_.isEmpty() && ::unlink(staging_.constData()) != 0 && errno != ENOENT) {
         const int cause = errno;
-        qCWarning(atomicWrites) << "cannot remove" << QFile::decodeName(staging_) << qt_error_string(cause);
+        qCWarning(lcAtomicFile) << "cannot remove" << QFile::decodeName(staging_) << qt_error_string(cause);
     }
     staging_.clear();
 }
@@ -316,7 +314,7 @@ bool AtomicFile::open() {
     // A new file gets the mode any new file gets (the umask applied); a replaced one keeps its own.
     if (replacing && ::fchmod(fd_, existing.st_mode & 07777) != 0) {
         const int cause = errno;
-        qCWarning(atomicWrites) << "cannot keep the mode of" << QFile::decodeName(target_)
+        qCWarning(lcAtomicFile) << "cannot keep the mode of" << QFile::decodeName(target_)
                                 << qt_error_string(cause);
     }
     return true;

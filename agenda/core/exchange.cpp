@@ -15,15 +15,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QSet>
 #include <QUuid>
 
 #include <algorithm>
 #include <optional>
-
-Q_LOGGING_CATEGORY(lcExchange, "quindara.exchange")
 
 namespace quindara {
 

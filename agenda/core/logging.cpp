@@ -2,6 +2,9 @@
 
 namespace quindara {
 
-Q_LOGGING_CATEGORY(lcAgenda, "quindara.agenda", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcAddressBook, "quindara.agenda.addressbook", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcFolderId, "quindara.agenda.folderid", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcIcalendar, "quindara.agenda.icalendar", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcSearch, "quindara.agenda.search", QtWarningMsg)
 
 } // namespace quindara

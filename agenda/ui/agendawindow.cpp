@@ -59,7 +59,7 @@ void AgendaWindow::Form_Load() {
     // The notes pad and the address book need their folders; missing ones are created. A folder that
     // cannot be made is told by the write test below, or when something is saved into it.
     if (const common::Status made = data_.createMissingFolders(); !made)
-        qCWarning(lcAgendaUi) << made.error();
+        qCWarning(lcAgendaWindow) << made.error();
     ShowPage(AgendaPage::Day);
     DrawMonth();
     ArrangePages();

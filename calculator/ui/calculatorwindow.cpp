@@ -71,7 +71,7 @@ void CalculatorWindow::connectControls() {
 void CalculatorWindow::Form_Load() {
     // A folder that cannot be made is told when something is saved into it.
     if (const common::Status made = folder_.createMissingFolders(); !made)
-        qCWarning(lcCalculatorUi) << made.error();
+        qCWarning(lcCalculatorWindow) << made.error();
     ui_.Picture2->setLeft(kTapeLeft);
     // Row 0 always adds; the tape starts that way. The window is centred by main() once it is shown.
     LoadConfiguration();
@@ -291,13 +291,11 @@ void CalculatorWindow::copyResult() {
 }
 
 void CalculatorWindow::copyTape() {
-    desktop_.setClipboardText(
-        tapeText(tape_, OperationNames, ui_.Text2->text(), Separators::of(QLocale())));
+    desktop_.setClipboardText(tapeText(tape_, OperationNames, ui_.Text2->text(), Separators::of(QLocale())));
 }
 
 void CalculatorWindow::pasteNumbers() {
-    const PastedNumbers pasted =
-        readPastedNumbers(desktop_.clipboardText(), Separators::of(QLocale()));
+    const PastedNumbers pasted = readPastedNumbers(desktop_.clipboardText(), Separators::of(QLocale()));
     if (!pasted.numbers.isEmpty()) {
         if (InFormattedMode())
             ShowEntryMode();

@@ -9,7 +9,6 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocale>
-#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QScreen>
 #include <QShortcut>
