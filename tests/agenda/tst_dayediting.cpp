@@ -4,6 +4,7 @@
 #include "agenda/core/daymarks.h"
 #include "agenda/core/week.h"
 #include "common/textfile.h"
+#include "tests/support/timing.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -806,7 +807,7 @@ private slots:
             QVERIFY(fx.click(QStringLiteral("Command10")));
         else
             QVERIFY(!fx.window->close());
-        QTest::qWait(100);
+        QTest::qWait(scaledMs(100));
         QVERIFY(fx.window->isVisible());
         QCOMPARE(fx.desktop.callsOf(QStringLiteral("askYesNo")).size(), 1);
         for (const auto& call : fx.desktop.calls) {

@@ -5,6 +5,7 @@
 
 #include "calculator/ui/calculatorpictures.h"
 #include "common/ui/controls.h"
+#include "tests/support/timing.h"
 
 #include <QDir>
 #include <QListWidget>
@@ -225,9 +226,9 @@ private slots:
         open();
         const QString name = QStringLiteral("2026-12-7--10-15");
         writeFile(QStringLiteral("operaciones/") + name, "1 + 1 = 2\r\n");
-        QTRY_VERIFY_WITH_TIMEOUT(listed().contains(name), 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(listed().contains(name), scaledMs(1000));
         QVERIFY(QFile::remove(savedPath(name)));
-        QTRY_VERIFY_WITH_TIMEOUT(!listed().contains(name), 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(!listed().contains(name), scaledMs(1000));
     }
 
     void textSizeStepsAndComesBack() {
