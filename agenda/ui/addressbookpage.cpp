@@ -68,7 +68,7 @@ AddressBookPage::AddressBookPage(const DataFolder& data, common::DesktopServices
       copyOffer_(desktop, clock, [&desktop](const QString& text) { desktop.showMessage(text); }) {
     setObjectName(QStringLiteral("Frame1_5"));
     resize(common::twipsSize(kPageWidth, kPageHeight));
-    common::setBackColor(this, kTeal);
+    common::setBackColour(this, kTeal);
     buildControls();
 }
 
@@ -136,7 +136,7 @@ void AddressBookPage::buildControls() {
         QPushButton* made = common::makeButton(this, common::elementName(QStringLiteral("Command7"), index),
                                                twipsPlace, caption);
         made->setFont(common::arialFont(9.75, true));
-        common::setBackColor(made, colour);
+        common::setBackColour(made, colour);
         connect(made, &QPushButton::clicked, this, [this, index] { Command7_Click(index); });
         Command7[index] = made;
     };
@@ -155,7 +155,7 @@ void AddressBookPage::buildControls() {
                                         kMailButtonWidth, kLabelHeight),
                                   QStringLiteral("Enviar mensaje"));
     Command8->setFont(common::arialFont(9.75));
-    common::setBackColor(Command8, kMailYellow);
+    common::setBackColour(Command8, kMailYellow);
     connect(Command8, &QPushButton::clicked, this, &AddressBookPage::Command8_Click);
 }
 

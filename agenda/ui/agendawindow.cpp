@@ -120,12 +120,12 @@ void AgendaWindow::ShowPageColour(int index) {
         return;
     const auto page = static_cast<AgendaPage>(index);
     // The search page has a colour of its own, which its button shares.
-    const quint32 colour = toolRow_->pageColour(page).value_or(backColor(pages_.search));
-    setBackColor(this, colour);
+    const quint32 colour = toolRow_->pageColour(page).value_or(backColour(pages_.search));
+    setBackColour(this, colour);
     if (page == AgendaPage::Exchange)
-        setBackColor(pages_.exchange, colour);
+        setBackColour(pages_.exchange, colour);
     else if (index < kAgendaPageCount)
-        setBackColor(Frame1[index], colour);
+        setBackColour(Frame1[index], colour);
 }
 
 // What a page shows is loaded when it comes to the front; the notes pad and address book load nothing.

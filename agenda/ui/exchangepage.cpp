@@ -30,7 +30,7 @@ constexpr qint64 kProgressDelayMs = 500;
 QPushButton* actionButton(QWidget* parent, const QString& name, int top, const QString& caption) {
     QPushButton* button = makeButton(parent, name, QRect(240, top, 4215, 495), caption);
     button->setFont(arialFont(9.75, true));
-    setBackColor(button, 0x00FFFFFF);
+    setBackColour(button, 0x00FFFFFF);
     return button;
 }
 
@@ -81,7 +81,7 @@ ExchangePage::ExchangePage(const DataFolder& data, common::DesktopServices& desk
     resultText->setGeometry(common::twipsRect(240, 3780, 8415, 4335));
     resultText->setReadOnly(true);
     resultText->setFont(arialFont(9.75));
-    setBackColor(resultText, 0x00FFFFFF);
+    setBackColour(resultText, 0x00FFFFFF);
 
     for (QWidget* control : std::initializer_list<QWidget*>{withNotesCheck, asHolidaysCheck,
                                                             exportCategoryCombo, importCategoryEdit})

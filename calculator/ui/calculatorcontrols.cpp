@@ -112,7 +112,7 @@ void buildTapeArea(QWidget& form, const Tape& tape, CalculatorControls& c) {
     c.Picture1 = new QFrame(&form);
     c.Picture1->setObjectName(QStringLiteral("Picture1"));
     c.Picture1->setGeometry(common::twipsRect(4320, 720, 4575, 4455));
-    setBackColor(c.Picture1, kWhite);
+    setBackColour(c.Picture1, kWhite);
     c.Picture2 = new TapeView(tape, {4575, 4455}, c.Picture1);
     c.Picture4 = new OperationPalette(c.Picture1);
     c.Picture3 = new AboutPanel(c.Picture1);
@@ -128,7 +128,7 @@ void buildTapeArea(QWidget& form, const Tape& tape, CalculatorControls& c) {
     c.Line1->setObjectName(QStringLiteral("Line1"));
     const QRect rule = common::twipsRect(4320, 5280, 9480 - 4320, 0);
     c.Line1->setGeometry(rule.x(), rule.y() - 1, rule.width(), 3);
-    setBackColor(c.Line1, 0x00000000);
+    setBackColour(c.Line1, 0x00000000);
 
     c.Text2 = new QLineEdit(QStringLiteral("0"), &form);
     c.Text2->setObjectName(QStringLiteral("Text2"));
@@ -140,8 +140,8 @@ void buildTapeArea(QWidget& form, const Tape& tape, CalculatorControls& c) {
 
     c.Label3 = makeTextLabel(&form, QStringLiteral("Label3"), {4320, 5400, 4575, 375}, arialFont(12, true),
                              Qt::AlignRight);
-    setBackColor(c.Label3, kPink);
-    setForeColor(c.Label3, 0x00004000);
+    setBackColour(c.Label3, kPink);
+    setForeColour(c.Label3, 0x00004000);
     c.Label3->hide();
 
     c.Command13 = makeKey(&form, QStringLiteral("Command13"), {9000, 5400, 495, 495}, 0x00FF80FF,

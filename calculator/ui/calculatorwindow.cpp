@@ -33,7 +33,7 @@ CalculatorWindow::CalculatorWindow(const QString& programFolder, const common::C
     setWindowTitle(QStringLiteral("TALLIMO 1.2"));
     setFixedSize(common::twipsSize(9585, 6015));
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, common::bgrColor(0x0080C0FF));
+    palette.setColor(QPalette::Window, common::bgrColour(0x0080C0FF));
     setPalette(palette);
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);

@@ -12,7 +12,7 @@ QPushButton* makeKey(QWidget* parent, const QString& name, const QRect& twipsPla
     key->setFocusPolicy(Qt::NoFocus);
     key->setFont(font);
     if (backColour)
-        setBackColor(key, *backColour);
+        setBackColour(key, *backColour);
     return key;
 }
 

@@ -18,8 +18,8 @@ namespace tallimo {
 using common::arialFont;
 using common::elementName;
 using common::kWhite;
-using common::setBackColor;
-using common::setForeColor;
+using common::setBackColour;
+using common::setForeColour;
 
 // A key at a place given in twips; the keyboard goes to the window, never to a key. Without a back colour it
 // shows the toolkit's face colour.

@@ -48,7 +48,7 @@ SavedLogsWindow::SavedLogsWindow(const QString& programFolder, const common::Clo
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(parent && !parent->window()->windowTitle().isEmpty() ? parent->window()->windowTitle()
                                                                         : kCalculatorTitle);
-    common::setBackColor(this, 0x00C0C0FF);
+    common::setBackColour(this, 0x00C0C0FF);
     createControls();
     Form_Load();
 }
@@ -78,7 +78,7 @@ void SavedLogsWindow::createControls() {
         button->setToolTip(QString::fromUtf8(place.toolTip));
         button->setIconSize(common::twipsSize(600, 600));
         button->setPictureMargin(common::twips(735 - 600) / 2);
-        common::setBackColor(button, place.colour);
+        common::setBackColour(button, place.colour);
         common::setPicture(button, pictureIcon(place.picture));
         connect(button, &QPushButton::clicked, this, [this, index] { Command1_Click(index); });
         Command1[index] = button;

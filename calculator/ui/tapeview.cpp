@@ -34,7 +34,7 @@ TapeView::TapeView(const Tape& tape, QSize frameSize, QWidget* frame)
     : QWidget(frame), tape_(tape), frameHeight_(frameSize.height()) {
     setObjectName(QStringLiteral("Picture2"));
     setGeometry(QRect(QPoint(0, 0), common::twipsSize(frameSize.width(), frameSize.height())));
-    setBackColor(this, kTapeColour);
+    setBackColour(this, kTapeColour);
 
     // Enough controls for every row that can show in the frame, a partly hidden one at each end.
     const int count = frameHeight_ / kRowPitch + 3;
@@ -53,8 +53,8 @@ TapeView::TapeView(const Tape& tape, QSize frameSize, QWidget* frame)
         controls.text->setFocusPolicy(Qt::NoFocus);
         controls.formatted = makeTextLabel(this, QString(), {kTextLeft, 0, kTextWidth, kRowHeight},
                                            arialFont(12), Qt::AlignRight);
-        setBackColor(controls.formatted, kFormattedBack);
-        setForeColor(controls.formatted, kFormattedText);
+        setBackColour(controls.formatted, kFormattedBack);
+        setForeColour(controls.formatted, kFormattedText);
         connect(controls.operation, &QPushButton::clicked, this,
                 [this, k] { emit rowOperationClicked(rowControls_[std::size_t(k)].row); });
         rowControls_.push_back(controls);

@@ -287,7 +287,7 @@ private slots:
         for (int day = 1; day <= 28; ++day)
             QVERIFY(fx.dayColour(day) != colours::selected);
         QVERIFY(fx.clickDay(15));
-        QCOMPARE(fx.backColor(sixthOfJanuary), colours::weekday);
+        QCOMPARE(fx.backColour(sixthOfJanuary), colours::weekday);
         QVERIFY(fx.find(QStringLiteral("Frame1_0"))->isEnabled());
     }
 
@@ -376,8 +376,8 @@ private slots:
         QVERIFY(fx.click(elementName("Command6", tab)));
         for (int page = 0; page < 6; ++page)
             QCOMPARE(fx.isShown(elementName("Frame1", page)), page == tab);
-        QCOMPARE(fx.backColor(QStringLiteral("Form1")), colour);
-        QCOMPARE(fx.backColor(elementName("Frame1", tab)), colour);
+        QCOMPARE(fx.backColour(QStringLiteral("Form1")), colour);
+        QCOMPARE(fx.backColour(elementName("Frame1", tab)), colour);
         QCOMPARE(fx.find(elementName("Frame1", tab))->geometry(),
                  fx.find(QStringLiteral("Frame1_1"))->geometry());
         // The whole tab shows, above the page.

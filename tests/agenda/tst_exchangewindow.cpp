@@ -71,8 +71,8 @@ private slots:
         source.open();
         QVERIFY(source.click(QStringLiteral("exchangeButton")));
         QVERIFY(source.isShown(QStringLiteral("exchangePage")));
-        QCOMPARE(source.backColor(QStringLiteral("exchangePage")),
-                 source.backColor(QStringLiteral("exchangeButton")));
+        QCOMPARE(source.backColour(QStringLiteral("exchangePage")),
+                 source.backColour(QStringLiteral("exchangeButton")));
         source.desktop.saveFileAnswer = file;
         if (contacts)
             QVERIFY(source.choose(QStringLiteral("exportCategoryCombo"), QStringLiteral("Amigos")));

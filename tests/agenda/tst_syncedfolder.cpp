@@ -66,7 +66,7 @@ struct SyncedFixture : AgendaFixture {
         if (what == QLatin1String("colour"))
             return QString::number(dayColour(name.toInt()));
         if (what == QLatin1String("overview"))
-            return QString::number(backColor(name));
+            return QString::number(backColour(name));
         if (what == QLatin1String("items"))
             return items(name).join(u'|');
         return text(name);
@@ -351,7 +351,7 @@ private slots:
         };
         QVERIFY(overviewSign(10));
         QCOMPARE(overviewSign(9), !accept);
-        QCOMPARE(fx.backColor(QStringLiteral("Command2_10")), colours::weekday);
+        QCOMPARE(fx.backColour(QStringLiteral("Command2_10")), colours::weekday);
     }
 
     // The conflict sign shows on every day colour, the selected day's red included, and keeps clear of the
@@ -379,7 +379,7 @@ private slots:
                 return c.red() < 100 && c.green() < 100 && c.blue() < 100;
             };
             // The sign's pixels: some stand out from the day's colour; none is on or near the number.
-            const QColor back = common::bgrColor(fx.backColor(fx.dayButton(day)));
+            const QColor back = common::bgrColour(fx.backColour(fx.dayButton(day)));
             int contrasting = 0;
             for (int y = 0; y < with.height(); ++y) {
                 for (int x = 0; x < with.width(); ++x) {

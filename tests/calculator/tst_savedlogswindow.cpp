@@ -121,7 +121,7 @@ private slots:
         open();
         QCOMPARE(button(name)->geometry(), place);
         if (colour)
-            QCOMPARE(common::backColor(button(name)), colour);
+            QCOMPARE(common::backColour(button(name)), colour);
         const QSize size(32, 32);
         QCOMPARE(button(name)->icon().pixmap(size).toImage(),
                  tallimo::pictureIcon(tallimo::Picture(picture)).pixmap(size).toImage());
