@@ -166,7 +166,7 @@ void AddressBookPage::loadCategories() {
         Combo3->setCurrentIndex(0);
         Combo3->setEditText(Combo3->itemText(0));
     }
-    PointFile2(Dir1.categoryPath(Combo3->currentText()));
+    pointFile2(Dir1.categoryPath(Combo3->currentText()));
 }
 
 void AddressBookPage::showContact(const QString& category, const QString& name) {
@@ -177,7 +177,7 @@ void AddressBookPage::showContact(const QString& category, const QString& name) 
     }
     // The whole category is listed, so the card's row can be chosen.
     Text8->clear();
-    PointFile2(Dir1.categoryPath(Combo3->currentText()));
+    pointFile2(Dir1.categoryPath(Combo3->currentText()));
     // A conflict copy (a search hit) opens the contact it belongs to, where it can be merged: shown on its
     // own, its fields would be saved over that contact without a question.
     const auto copy = common::parseConflictCopyName(name);
@@ -187,7 +187,7 @@ void AddressBookPage::showContact(const QString& category, const QString& name) 
         desktop_.showMessage(QStringLiteral("No se ha podido abrir el contacto %1.").arg(contact));
         return;
     }
-    FillFile2();
+    fillFile2();
 }
 
 void AddressBookPage::showOutsideChanges(const QStringList& changedFolders) {
@@ -198,20 +198,20 @@ void AddressBookPage::showOutsideChanges(const QStringList& changedFolders) {
     if (changed(Dir1.root()))
         showCategoryChanges();
     else if (changed(File2Names.folder()))
-        RefreshFile2();
+        refreshFile2();
     if (!shownCardPath_.isEmpty() && changed(QFileInfo(shownCardPath_).absolutePath()))
-        ShowOutsideCardChange();
+        showOutsideCardChange();
 }
 
 // The shown card follows its file unless the user has changed the fields: then GUARDAR asks.
-void AddressBookPage::ShowOutsideCardChange() {
+void AddressBookPage::showOutsideCardChange() {
     if (shownContact_.isEmpty() || FieldTexts() != shownCardFields_ ||
         !common::changedSince(shownCardVersion_, QFile::encodeName(shownCardPath_)))
         return;
     const common::FileVersion version = common::FileVersion::at(shownCardPath_);
     // Removed or unreadable: the fields keep the card, which GUARDAR can store again.
     if (const auto card = readContactCard(shownCardPath_)) {
-        ShowFields(*card);
+        showFields(*card);
         shownCardVersion_ = version;
     }
 }
@@ -235,13 +235,13 @@ void AddressBookPage::showCategoryChanges() {
             Combo3->setCurrentIndex(at);
         Combo3->setEditText(typed);
     }
-    RefreshFile2();
+    refreshFile2();
 }
 
 void AddressBookPage::Combo3_Click() {
     // A choice belongs to the list it was made in; the fields keep their text.
     shownContact_.clear();
-    PointFile2(Dir1.categoryPath(Combo3->currentText()));
+    pointFile2(Dir1.categoryPath(Combo3->currentText()));
 }
 
 void AddressBookPage::Combo3_Change(const QString& typed) {
@@ -271,7 +271,7 @@ void AddressBookPage::Combo3_Change(const QString& typed) {
 
 void AddressBookPage::Text8_Change() {
     File2Names.relistIfChanged();
-    FillFile2();
+    fillFile2();
 }
 
 void AddressBookPage::File2_Click() {
@@ -282,13 +282,13 @@ void AddressBookPage::File2_Click() {
 }
 
 bool AddressBookPage::loadCard(const QString& name) {
-    OfferCopyMerges(name);
+    offerCopyMerges(name);
     const QString path = File2Names.pathFor(name);
     const common::FileVersion version = common::FileVersion::at(path);
     const auto card = readContactCard(path);
     if (!card)
         return false;
-    ShowFields(*card);
+    showFields(*card);
     shownContact_ = name;
     shownCardPath_ = path;
     shownCardVersion_ = version;
@@ -296,7 +296,7 @@ bool AddressBookPage::loadCard(const QString& name) {
     return true;
 }
 
-void AddressBookPage::OfferCopyMerges(const QString& name) {
+void AddressBookPage::offerCopyMerges(const QString& name) {
     bool merged = false;
     const ConflictCopyOffer::Wording wording{QStringLiteral("El contacto ") + name,
                                              QStringLiteral("al contacto"),
@@ -311,7 +311,7 @@ void AddressBookPage::OfferCopyMerges(const QString& name) {
     }
     // The list loses the sign once the click that opened the contact is over.
     if (merged)
-        QTimer::singleShot(0, this, &AddressBookPage::RefreshFile2);
+        QTimer::singleShot(0, this, &AddressBookPage::refreshFile2);
 }
 
 std::optional<QStringList> AddressBookPage::fieldsToStore(const QString& surname) {
@@ -328,7 +328,7 @@ std::optional<QStringList> AddressBookPage::fieldsToStore(const QString& surname
     const common::OutsideChoice choice =
         askOutsideChoice(desktop_, QStringLiteral("el contacto ") + surname, otherVersion.modified());
     const auto resolved = resolveContactChange(choice, mine, *other, otherVersion.modified());
-    ShowFields(resolved.value_or(*other));
+    showFields(resolved.value_or(*other));
     if (!resolved)
         shownCardVersion_ = otherVersion;
     return resolved;
@@ -337,18 +337,18 @@ std::optional<QStringList> AddressBookPage::fieldsToStore(const QString& surname
 void AddressBookPage::Command7_Click(int Index) {
     switch (Index) {
     case 0:
-        SaveContact();
+        saveContact();
         break;
     case 1:
         // A new contact: nothing in the list is chosen any more.
-        ClearFields();
-        FillFile2();
+        clearFields();
+        fillFile2();
         break;
     case 2:
-        DeleteContact();
+        deleteContact();
         break;
     case 3:
-        CopyAll();
+        copyAll();
         break;
     default:
         break;
@@ -360,11 +360,11 @@ void AddressBookPage::Command8_Click() {
         desktop_.showMessage(QStringLiteral("No se ha podido abrir el programa de correo."));
 }
 
-void AddressBookPage::SaveContact() {
+void AddressBookPage::saveContact() {
     const QStringList fields = FieldTexts();
     const QString& surname = fields.at(kSurnameField);
     if (surname.isEmpty()) {
-        RefreshFile2();
+        refreshFile2();
         return;
     }
     const QString category = Combo3->currentText();
@@ -399,7 +399,7 @@ void AddressBookPage::SaveContact() {
 
     const auto toStore = fieldsToStore(surname);
     if (!toStore) {
-        RefreshFile2();
+        refreshFile2();
         return;
     }
     const AddressBookFolder::Stored stored = Dir1.storeContact(category, surname, *toStore);
@@ -412,11 +412,11 @@ void AddressBookPage::SaveContact() {
     // The saved contact is the one the fields show, and the one chosen in the list when it is listed.
     shownContact_ = surname;
     shownCardFields_ = FieldTexts();
-    RefreshFile2();
+    refreshFile2();
     emit cardShown();
 }
 
-void AddressBookPage::DeleteContact() {
+void AddressBookPage::deleteContact() {
     // Only the contact the fields show, chosen in the list; a row can stay current after the user has
     // unchosen it.
     const int row = chosenRow();
@@ -426,20 +426,20 @@ void AddressBookPage::DeleteContact() {
     File2Names.relist();
     // Only a file still there under exactly that name.
     if (File2Names.realName(name) != name) {
-        FillFile2();
+        fillFile2();
         return;
     }
     if (!common::removeFile(File2Names.pathFor(name))) {
         desktop_.showMessage(QStringLiteral("No se ha podido eliminar el contacto «%1» de «%2».")
                                  .arg(name, File2Names.folder()));
-        FillFile2();
+        fillFile2();
         return;
     }
-    ClearFields();
-    RefreshFile2();
+    clearFields();
+    refreshFile2();
 }
 
-void AddressBookPage::CopyAll() {
+void AddressBookPage::copyAll() {
     const QString category = Combo3->currentText();
     const QString folder = Dir1.categoryPath(category);
     if (folder.isEmpty() || Dir1.existingCategory(category).isEmpty()) {
@@ -453,17 +453,17 @@ void AddressBookPage::CopyAll() {
     desktop_.setClipboardText(table.clipboard);
 }
 
-void AddressBookPage::PointFile2(const QString& folder) {
+void AddressBookPage::pointFile2(const QString& folder) {
     File2Names.setFolder(folder);
-    FillFile2();
+    fillFile2();
 }
 
-void AddressBookPage::RefreshFile2() {
+void AddressBookPage::refreshFile2() {
     File2Names.relist();
-    FillFile2();
+    fillFile2();
 }
 
-void AddressBookPage::FillFile2() {
+void AddressBookPage::fillFile2() {
     // Choosing a row here must not load a card into fields the user may be editing.
     fillingFile2_ = true;
     File2Names.setPrefix(Text8->text());
@@ -488,15 +488,15 @@ QStringList AddressBookPage::FieldTexts() const {
     return fields;
 }
 
-void AddressBookPage::ShowFields(const QStringList& fields) {
+void AddressBookPage::showFields(const QStringList& fields) {
     for (int i = 0; i < kReferenceField; ++i)
         Text7[i]->setText(fields.value(i));
     Text7_6->setPlainText(fields.value(kReferenceField));
     shownCardFields_ = FieldTexts();
 }
 
-void AddressBookPage::ClearFields() {
-    ShowFields({});
+void AddressBookPage::clearFields() {
+    showFields({});
     shownContact_.clear();
 }
 

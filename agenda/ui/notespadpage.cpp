@@ -192,7 +192,7 @@ void NotesPadPage::File1_Click() {
     const QString name = chosenNote();
     if (name.isEmpty())
         return;
-    OfferCopyMerges(name);
+    offerCopyMerges(name);
     const auto note = pad_.read(name);
     if (!note) {
         tell(QStringLiteral("No se ha podido abrir la nota %1.").arg(name));
@@ -221,7 +221,7 @@ void NotesPadPage::openNote(const QString& name) {
     File1_Click();
 }
 
-void NotesPadPage::OfferCopyMerges(const QString& name) {
+void NotesPadPage::offerCopyMerges(const QString& name) {
     bool merged = false;
     const ConflictCopyOffer::Wording wording{QStringLiteral("La nota ") + name, QStringLiteral("a la nota"),
                                              QStringLiteral("los dos textos, primero el de la copia")};
