@@ -72,7 +72,7 @@ void buildKeypad(QWidget& form, CalculatorControls& c) {
     c.Command7[1] =
         makeKey(&form, QStringLiteral("Command7_1"), key(1800, 120), kSalmon, QStringLiteral("CE"), signs);
     c.Command9 = makeKey(&form, QStringLiteral("Command9"), key(3480, 120), kSalmon, QString(), signs);
-    setPicture(*c.Command9, Picture::Undo);
+    setPicture(*c.Command9, Picture::Backspace);
 
     const QFont operations = arialFont(16, true);
     for (int k = 0; k < 12; ++k) {
