@@ -3,6 +3,7 @@
 BUILD ?= build
 BENCH_BUILD ?= build-bench
 SANITIZE_BUILD ?= build-sanitize
+PACKAGE_BUILD ?= build-package
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 QUINDARA_DIR ?= $(HOME)/Quindara
@@ -33,11 +34,11 @@ bench:
 	cmake --build $(BENCH_BUILD) -j$(JOBS) --target benchmarks
 	scripts/run-benchmarks "$(BENCH_BUILD)"
 
-# The Debian package quindara_<version>_<arch>.deb in this folder, for `apt-get install ./quindara_*.deb`.
-package: deps build
-	rm -f $(BUILD)/package/quindara_*.deb
-	cd $(BUILD) && cpack -G DEB -B package
-	cp $(BUILD)/package/quindara_*.deb .
+# The Debian package quindara_<version>_<arch>.deb in this folder, for `apt-get install ./quindara_*.deb`:
+# a hardened, stripped Release build of the two programs in its own folder, checked with hardening-check
+# and lintian.
+package: deps
+	scripts/package "$(PACKAGE_BUILD)" $(JOBS)
 
 # Every test again with AddressSanitizer and UBSan in its own build folder; any report fails its test. The
 # sanitized programs are slower: the window tests' waits for debounces and watchers are stretched alike.
@@ -62,4 +63,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(BENCH_BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(BENCH_BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(PACKAGE_BUILD)

@@ -32,8 +32,8 @@ QString executableName(Program program) {
 }
 
 QString desktopFileName(Program program) {
-    return program == Program::Agenda ? QStringLiteral("org.example.quindara.Quindara")
-                                      : QStringLiteral("org.example.quindara.Tallimo");
+    return program == Program::Agenda ? QStringLiteral("org.example.quindara.quindara")
+                                      : QStringLiteral("org.example.quindara.tallimo");
 }
 
 CommandLine::CommandLine(Program program)
