@@ -4,12 +4,13 @@ BUILD ?= build
 BENCH_BUILD ?= build-bench
 SANITIZE_BUILD ?= build-sanitize
 PACKAGE_BUILD ?= build-package
+CHECKS_BUILD ?= build-checks
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 QUINDARA_DIR ?= $(HOME)/Quindara
 JOBS ?= 2
 
-.PHONY: all deps build run stage test bench clean format package test-sanitize fuzz
+.PHONY: all deps build run stage test bench clean format package test-sanitize fuzz static-checks
 
 all: build
 
@@ -59,8 +60,12 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzzers
 	scripts/run-fuzzers "$(FUZZ_BUILD)" $(FUZZ_SECONDS)
 
+# clang-tidy on the libraries and clazy's level 1 checks on the widget libraries; any finding fails.
+static-checks: deps
+	scripts/static-checks "$(CHECKS_BUILD)" $(JOBS)
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(BENCH_BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(PACKAGE_BUILD)
+	rm -rf $(BUILD) $(BENCH_BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(PACKAGE_BUILD) $(CHECKS_BUILD)

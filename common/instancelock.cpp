@@ -338,7 +338,7 @@ void InstanceLock::answer(QLocalSocket* socket) {
                                       .arg(QCoreApplication::applicationName())};
         if (kind == u"job" && runJob_) {
             WriterJob job;
-            for (const QJsonValue& argument : request.value(QStringLiteral("arguments")).toArray())
+            for (const auto& argument : request.value(QStringLiteral("arguments")).toArray())
                 job.arguments.append(argument.toString());
             job.workingFolder = request.value(QStringLiteral("workingFolder")).toString();
             // The socket may go while the job runs; a second job meanwhile hears "busy".

@@ -369,7 +369,7 @@ Status writeText(const QString& path, const QString& text, Ending ending) {
     return writeText(NativePath{QFile::encodeName(path)}, text, ending);
 }
 
-Status writeText(NativePath path, const QString& text, Ending ending) {
+Status writeText(const NativePath& path, const QString& text, Ending ending) {
     return writeNativeBytes(path.bytes, keepingByteOrderMark(path.bytes, encodeText(text, ending)));
 }
 

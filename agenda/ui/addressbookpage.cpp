@@ -55,10 +55,14 @@ int labelTop(int field) {
     return 120 + kFieldStep * field;
 }
 
-const QString kNameRules = QStringLiteral(
-    "Un nombre no puede estar vacío, ser «.» o «..», empezar por un punto, terminar en punto o en blanco, "
-    "contener / \\ : * ? \" < > | ni caracteres de control, invisibles o que cambian la dirección del "
-    "texto, ser un nombre reservado del sistema (CON, NUL, COM1...) ni pasar de 200 bytes.");
+// What a category or contact name may not be, said after a refused name.
+QString nameRules() {
+    return QStringLiteral(
+        "Un nombre no puede estar vacío, ser «.» o «..», empezar por un punto, terminar en punto o en "
+        "blanco, contener / \\ : * ? \" < > | ni caracteres de control, invisibles o que cambian la "
+        "dirección del texto, ser un nombre reservado del sistema (CON, NUL, COM1...) ni pasar de 200 "
+        "bytes.");
+}
 
 } // namespace
 
@@ -252,7 +256,7 @@ void AddressBookPage::Combo3_Change(const QString& typed) {
         if (isSafeAddressBookName(name) && Combo3->findText(name, Qt::MatchFixedString) < 0)
             Combo3->addItem(name);
     }
-    const QString name = passes.last();
+    const QString& name = passes.last();
     Combo3->setEditText(name);
     // File2 keeps showing the previous category until one is picked from the list.
     switch (Dir1.createCategory(name)) {
@@ -260,7 +264,8 @@ void AddressBookPage::Combo3_Change(const QString& typed) {
     case AddressBookFolder::Creation::AlreadyThere:
         break;
     case AddressBookFolder::Creation::Refused:
-        desktop_.showMessage(QStringLiteral("No se puede crear la categoría «%1».\n").arg(name) + kNameRules);
+        desktop_.showMessage(QStringLiteral("No se puede crear la categoría «%1».\n").arg(name) +
+                             nameRules());
         break;
     case AddressBookFolder::Creation::Failed:
         desktop_.showMessage(QStringLiteral("No se ha podido crear la carpeta de la categoría «%1» en «%2».")
@@ -373,7 +378,7 @@ void AddressBookPage::saveContact() {
             QStringLiteral(
                 "No se ha guardado el contacto: el apellido «%1» no sirve como nombre de archivo.\n")
                 .arg(surname) +
-            kNameRules);
+            nameRules());
         return;
     }
     if (!isSafeAddressBookName(category)) {
@@ -381,7 +386,7 @@ void AddressBookPage::saveContact() {
             QStringLiteral(
                 "No se ha guardado el contacto: la categoría «%1» no sirve como nombre de carpeta.\n")
                 .arg(category) +
-            kNameRules);
+            nameRules());
         return;
     }
 
@@ -393,7 +398,7 @@ void AddressBookPage::saveContact() {
             QStringLiteral("No se ha guardado el contacto: el apellido «%1» no sirve como nombre de archivo: "
                            "%2.\n")
                 .arg(surname, problem) +
-            kNameRules);
+            nameRules());
         return;
     }
 

@@ -22,8 +22,8 @@ namespace quindara {
 
 namespace {
 
-const QString kCalendarFilter = QStringLiteral("Calendario (*.ics)");
-const QString kContactsFilter = QStringLiteral("Contactos (*.vcf)");
+constexpr QLatin1StringView kCalendarFilter("Calendario (*.ics)");
+constexpr QLatin1StringView kContactsFilter("Contactos (*.vcf)");
 // Imports shorter than this finish without a progress dialog flashing by.
 constexpr qint64 kProgressDelayMs = 500;
 

@@ -20,7 +20,7 @@ namespace tallimo {
 
 namespace {
 
-const QString kCalculatorTitle = QStringLiteral("TALLIMO 1.2");
+constexpr QLatin1StringView kCalculatorTitle("TALLIMO 1.2");
 
 struct ButtonPlace {
     int left;
@@ -47,7 +47,7 @@ SavedLogsWindow::SavedLogsWindow(const QString& programFolder, const common::Clo
       logWrite_(logWrite), unwrittenLog_(unwrittenLog) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(parent && !parent->window()->windowTitle().isEmpty() ? parent->window()->windowTitle()
-                                                                        : kCalculatorTitle);
+                                                                        : QString(kCalculatorTitle));
     common::setBackColour(this, 0x00C0C0FF);
     createControls();
     Form_Load();
