@@ -18,8 +18,10 @@ int runExchangeOnTerminal(int& argc, char** argv, const common::CommandLineOptio
     const common::DataFolderSession session(common::Program::Agenda, options);
     QTextStream out(stdout);
     out.setEncoding(QStringConverter::System);
+    QTextStream err(stderr);
+    err.setEncoding(QStringConverter::System);
     return quindara::runExchangeCommandAsWriter(options, common::argumentsOf(argc, argv),
-                                                session.choice().programFolder, out);
+                                                session.choice().programFolder, out, err);
 }
 
 // A server sync runs without a window or a display, as the folder's writer.
@@ -28,7 +30,9 @@ int runSyncOnTerminal(int& argc, char** argv, const common::CommandLineOptions& 
     const common::DataFolderSession session(common::Program::Agenda, options);
     QTextStream out(stdout);
     out.setEncoding(QStringConverter::System);
-    return quindara::runSyncCommandAsWriter(options, session.choice().programFolder, out);
+    QTextStream err(stderr);
+    err.setEncoding(QStringConverter::System);
+    return quindara::runSyncCommandAsWriter(options, session.choice().programFolder, out, err);
 }
 
 } // namespace

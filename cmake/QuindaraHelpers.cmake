@@ -1,15 +1,28 @@
-# Warnings as errors for every target of ours.
+# The warnings of every target of ours; CMAKE_COMPILE_WARNING_AS_ERROR makes them errors.
 function(quindara_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
 endfunction()
 
-# A static library of the sources listed. LIBS are the libraries its public headers use, PRIVATE_LIBS those
+# Makes the calling folder's headers reachable as "<folder>/x.h" (the folder's path in the source tree) for
+# TARGET and what links it, and for nothing else: the include path is a folder of the build tree holding one
+# link named after that path, so a library that does not link TARGET cannot reach its headers.
+function(quindara_export_folder target scope)
+  file(RELATIVE_PATH folder "${PROJECT_SOURCE_DIR}" "${CMAKE_CURRENT_SOURCE_DIR}")
+  set(root "${CMAKE_CURRENT_BINARY_DIR}/include")
+  get_filename_component(parent "${root}/${folder}" DIRECTORY)
+  file(MAKE_DIRECTORY "${parent}")
+  file(CREATE_LINK "${CMAKE_CURRENT_SOURCE_DIR}" "${root}/${folder}" SYMBOLIC)
+  target_include_directories(${target} ${scope} "${root}")
+endfunction()
+
+# A static library of the sources listed, its headers included as "<folder>/x.h". LIBS are the libraries its public headers use, PRIVATE_LIBS those
 # only its sources use. A CORE library may not use widgets: its include path puts a stand-in for QtWidgets'
 # global header first, so that any Widgets header it reaches stops the build with a message.
 function(quindara_library name)
   cmake_parse_arguments(ARG "CORE" "" "SOURCES;LIBS;PRIVATE_LIBS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
   target_link_libraries(${name} PUBLIC ${ARG_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
+  quindara_export_folder(${name} PUBLIC)
   if(ARG_CORE)
     target_include_directories(${name} BEFORE PRIVATE "${PROJECT_SOURCE_DIR}/cmake/no-widgets")
   endif()

@@ -2,6 +2,8 @@
 
 #include "common/about.h"
 
+#include <QCoreApplication>
+
 namespace common {
 
 namespace {
@@ -30,8 +32,8 @@ QString executableName(Program program) {
 }
 
 QString desktopFileName(Program program) {
-    return program == Program::Agenda ? QStringLiteral("org.example.quindara.Quindara")
-                                      : QStringLiteral("org.example.quindara.Tallimo");
+    return program == Program::Agenda ? QStringLiteral("org.example.quindara.quindara")
+                                      : QStringLiteral("org.example.quindara.tallimo");
 }
 
 CommandLine::CommandLine(Program program)
@@ -231,7 +233,16 @@ QString CommandLine::readSync(CommandLineOptions& options) const {
 }
 
 QString CommandLine::helpText() const {
-    return parser_.helpText();
+    QString text = parser_.helpText();
+    // Qt names the program as it was typed, a path perhaps; the help names it by its own name.
+    const QStringList arguments = QCoreApplication::arguments();
+    const qsizetype firstLineEnd = text.indexOf(u'\n');
+    if (!arguments.isEmpty() && !arguments.constFirst().isEmpty() && firstLineEnd > 0) {
+        const qsizetype at = text.lastIndexOf(arguments.constFirst(), firstLineEnd);
+        if (at >= 0)
+            text.replace(at, arguments.constFirst().size(), executableName(program_));
+    }
+    return text;
 }
 
 QString CommandLine::versionText() const {

@@ -69,7 +69,7 @@ FolderChoice chooseDataFolder(Program program, const FolderRequest& request) {
 
 QString installedShareFolder(const QString& executableFolder) {
     const QString share =
-        QDir::cleanPath(QDir(executableFolder).filePath(QStringLiteral("../share/quindara")));
+        QDir::cleanPath(QDir(executableFolder).filePath(QStringLiteral(QUINDARA_SHIPPED_TREE)));
     return QFileInfo(share).isDir() ? share : QString();
 }
 

@@ -29,6 +29,7 @@ public:
     virtual QString runningProgramFolder() const = 0;
 
     virtual void setClipboardText(const QString& text) = 0;
+    virtual QString clipboardText() const = 0;
     virtual PrintResult printText(const QString& text, const QFont& font) = 0;
     // Writes the text as a PDF file; false when it could not.
     [[nodiscard]] virtual bool printTextToPdf(const QString& text, const QFont& font,

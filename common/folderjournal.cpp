@@ -1,6 +1,7 @@
 #include "common/folderjournal.h"
 
-#include <QLoggingCategory>
+#include "common/logging.h"
+
 #include <QSet>
 
 #include <cerrno>
@@ -14,8 +15,6 @@
 namespace common {
 
 namespace {
-
-Q_LOGGING_CATEGORY(journalLog, "quindara.folderjournal")
 
 // Past this many changed names a new listing costs less than looking at each of them.
 constexpr qsizetype kMostNames = 4096;
@@ -60,14 +59,14 @@ public:
         if (fd_ == kNotOpened) {
             fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
             if (fd_ < 0)
-                qCWarning(journalLog) << "no change notifications:" << std::strerror(errno);
+                qCWarning(lcFolderJournal) << "no change notifications:" << std::strerror(errno);
         }
         if (fd_ < 0 || !isLocalFileSystem(folder))
             return -1;
         const int watch =
             ::inotify_add_watch(fd_, folder.constData(), kNameEvents | kFolderGone | IN_ONLYDIR);
         if (watch < 0) {
-            qCWarning(journalLog) << "cannot watch" << folder << std::strerror(errno);
+            qCWarning(lcFolderJournal) << "cannot watch" << folder << std::strerror(errno);
             return -1;
         }
         int id = 0;
@@ -165,7 +164,7 @@ private:
                 continue;
             if (got <= 0) {
                 if (got < 0 && errno != EAGAIN) {
-                    qCWarning(journalLog) << "cannot read change notifications:" << std::strerror(errno);
+                    qCWarning(lcFolderJournal) << "cannot read change notifications:" << std::strerror(errno);
                     loseAll();
                 }
                 return;

@@ -1,15 +1,10 @@
 #include "common/folderwatcher.h"
 
+#include "common/logging.h"
+
 #include <QFileInfo>
-#include <QLoggingCategory>
 
 namespace common {
-
-namespace {
-
-Q_LOGGING_CATEGORY(folderWatching, "quindara.folderwatcher")
-
-} // namespace
 
 FolderWatcher::FolderWatcher(QObject* parent) : QObject(parent) {
     quiet_.setSingleShot(true);
@@ -35,7 +30,7 @@ void FolderWatcher::watchFolders(const QStringList& folders) {
         return;
     const QStringList refused = watcher_.addPaths(missing);
     if (!refused.isEmpty())
-        qCWarning(folderWatching) << "cannot watch" << refused;
+        qCWarning(lcFolderWatcher) << "cannot watch" << refused;
 }
 
 void FolderWatcher::watchFiles(const QStringList& files) {

@@ -1,5 +1,7 @@
 #include "common/instancelock.h"
 
+#include "common/logging.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
@@ -9,7 +11,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalSocket>
-#include <QLoggingCategory>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -26,8 +27,6 @@
 #include <unistd.h>
 
 namespace common {
-
-Q_LOGGING_CATEGORY(lcInstanceLock, "quindara.instancelock")
 
 namespace {
 
@@ -323,14 +322,23 @@ void InstanceLock::answer(QLocalSocket* socket) {
         reply.insert(QStringLiteral("reply"), QStringLiteral("busy"));
     } else if (kind == u"raise") {
         reply.insert(QStringLiteral("reply"), QStringLiteral("done"));
-        emit raiseRequested();
+        LaunchToken token;
+        const QString tokenKind = request.value(QStringLiteral("tokenKind")).toString();
+        token.value = request.value(QStringLiteral("token")).toString();
+        if (!token.value.isEmpty() && tokenKind == u"x11")
+            token.kind = LaunchToken::Kind::X11StartupId;
+        else if (!token.value.isEmpty() && tokenKind == u"wayland")
+            token.kind = LaunchToken::Kind::WaylandActivation;
+        else
+            token.value.clear();
+        emit raiseRequested(token);
     } else {
         WriterJobResult result{2, QStringLiteral("No se ha hecho nada: %1 no admite esta orden mientras está "
                                                  "abierto.")
                                       .arg(QCoreApplication::applicationName())};
         if (kind == u"job" && runJob_) {
             WriterJob job;
-            for (const QJsonValue& argument : request.value(QStringLiteral("arguments")).toArray())
+            for (const auto& argument : request.value(QStringLiteral("arguments")).toArray())
                 job.arguments.append(argument.toString());
             job.workingFolder = request.value(QStringLiteral("workingFolder")).toString();
             // The socket may go while the job runs; a second job meanwhile hears "busy".
@@ -350,9 +358,25 @@ void InstanceLock::answer(QLocalSocket* socket) {
     socket->disconnectFromServer();
 }
 
-HolderAnswer InstanceLock::askHolderToRaise(Program program, const QString& programFolder, int timeoutMs) {
-    return ask(program, programFolder, QJsonObject{{QStringLiteral("request"), QStringLiteral("raise")}},
-               timeoutMs);
+LaunchToken LaunchToken::fromEnvironment() {
+    LaunchToken token;
+    if (const QString wayland = qEnvironmentVariable("XDG_ACTIVATION_TOKEN"); !wayland.isEmpty())
+        token = {Kind::WaylandActivation, wayland};
+    else if (const QString x11 = qEnvironmentVariable("DESKTOP_STARTUP_ID"); !x11.isEmpty())
+        token = {Kind::X11StartupId, x11};
+    return token;
+}
+
+HolderAnswer InstanceLock::askHolderToRaise(Program program, const QString& programFolder, int timeoutMs,
+                                            const LaunchToken& token) {
+    QJsonObject request{{QStringLiteral("request"), QStringLiteral("raise")}};
+    if (token.kind != LaunchToken::Kind::None) {
+        request.insert(QStringLiteral("tokenKind"), token.kind == LaunchToken::Kind::X11StartupId
+                                                        ? QStringLiteral("x11")
+                                                        : QStringLiteral("wayland"));
+        request.insert(QStringLiteral("token"), token.value);
+    }
+    return ask(program, programFolder, request, timeoutMs);
 }
 
 HolderAnswer InstanceLock::handJobToHolder(Program program, const QString& programFolder,

@@ -26,6 +26,18 @@ struct WriterJobResult {
     QString output;
 };
 
+// What a launcher gave a start so that the window it brings forward may take the focus and end the busy
+// feedback: DESKTOP_STARTUP_ID on X11, XDG_ACTIVATION_TOKEN on Wayland. Empty when started otherwise.
+struct LaunchToken {
+    enum class Kind { None, X11StartupId, WaylandActivation };
+    Kind kind = Kind::None;
+    QString value;
+
+    // The token of this process's environment. Read it before the QGuiApplication is made: the platform
+    // takes it out of the environment for the process's own first window.
+    static LaunchToken fromEnvironment();
+};
+
 // What a start hears from the process that writes the folder now.
 struct HolderAnswer {
     enum class Kind {
@@ -89,8 +101,9 @@ public:
     // through `runJob` (none: the program takes no jobs). Until then a later start hears "busy".
     void serve(std::function<WriterJobResult(const WriterJob&)> runJob = {});
 
-    // A later start asks the folder's writer to come forward.
-    static HolderAnswer askHolderToRaise(Program program, const QString& programFolder, int timeoutMs);
+    // A later start asks the folder's writer to come forward, handing it the start's launch token.
+    static HolderAnswer askHolderToRaise(Program program, const QString& programFolder, int timeoutMs,
+                                         const LaunchToken& token = {});
     // A command-line writer hands its job to the folder's writer and waits for the result.
     static HolderAnswer handJobToHolder(Program program, const QString& programFolder, const WriterJob& job,
                                         int timeoutMs);
@@ -109,7 +122,7 @@ public:
     static bool isNetworkFolder(const QString& folder);
 
 signals:
-    void raiseRequested();
+    void raiseRequested(const common::LaunchToken& token);
 
 private:
     void answer(QLocalSocket* socket);

@@ -1,11 +1,11 @@
 #include "common/leftoversavefiles.h"
 
 #include "common/folderindex.h"
+#include "common/logging.h"
 
 #include <QDir>
 #include <QFile>
 #include <QHash>
-#include <QLoggingCategory>
 #include <QRandomGenerator>
 
 #include <cstring>
@@ -17,8 +17,6 @@
 namespace common {
 
 namespace {
-
-Q_LOGGING_CATEGORY(leftovers, "quindara.leftovers")
 
 constexpr QByteArrayView kMark(".quindara-");
 constexpr QByteArrayView kEnd(".tmp");
@@ -54,7 +52,7 @@ int removeIn(const QByteArray& path, QList<QByteArray>& subFolders) {
         if (::unlinkat(fd, name.constData(), 0) == 0)
             ++removed;
         else
-            qCWarning(leftovers) << "cannot remove" << QFile::decodeName(path + '/' + name);
+            qCWarning(lcLeftovers) << "cannot remove" << QFile::decodeName(path + '/' + name);
     }
     ::closedir(dir);
     return removed;
@@ -104,7 +102,7 @@ int removeLeftoverSaveFiles(const QString& programFolder, const QStringList& rel
             sweep(sub);
     }
     if (removed > 0)
-        qCWarning(leftovers) << removed << "unfinished saves removed under" << programFolder;
+        qCWarning(lcLeftovers) << removed << "unfinished saves removed under" << programFolder;
     return removed;
 }
 

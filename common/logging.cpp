@@ -2,6 +2,11 @@
 
 namespace common {
 
-Q_LOGGING_CATEGORY(lcCommon, "quindara.common", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcAtomicFile, "quindara.common.atomicfile", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcFolderJournal, "quindara.common.folderjournal", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcFolderWatcher, "quindara.common.folderwatcher", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcInstanceLock, "quindara.common.instancelock", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcLeftovers, "quindara.common.leftovers", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcLinks, "quindara.common.links", QtWarningMsg)
 
 } // namespace common

@@ -4,8 +4,14 @@
 
 namespace common {
 
-// Failures of this library that the user is not shown, logged so that a user's report can be diagnosed
-// (QT_LOGGING_RULES="quindara.common.debug=true" shows more).
-Q_DECLARE_LOGGING_CATEGORY(lcCommon)
+// Failures of this library that the user is not shown, logged so that a user's report can be diagnosed.
+// Every category is named quindara.<library>.<area>; QT_LOGGING_RULES="quindara.common.*.debug=true"
+// shows more.
+Q_DECLARE_LOGGING_CATEGORY(lcAtomicFile)    // quindara.common.atomicfile: saves and their temporary files
+Q_DECLARE_LOGGING_CATEGORY(lcFolderJournal) // quindara.common.folderjournal: change notifications
+Q_DECLARE_LOGGING_CATEGORY(lcFolderWatcher) // quindara.common.folderwatcher: watched folders
+Q_DECLARE_LOGGING_CATEGORY(lcInstanceLock)  // quindara.common.instancelock: one writer per data folder
+Q_DECLARE_LOGGING_CATEGORY(lcLeftovers)     // quindara.common.leftovers: unfinished saves swept at start
+Q_DECLARE_LOGGING_CATEGORY(lcLinks)         // quindara.common.links: links leading out of the data folder
 
 } // namespace common

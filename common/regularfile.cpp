@@ -1,8 +1,9 @@
 #include "common/regularfile.h"
 
+#include "common/logging.h"
+
 #include <QDir>
 #include <QFile>
-#include <QLoggingCategory>
 
 #include <cerrno>
 #include <climits>
@@ -15,8 +16,6 @@
 namespace common {
 
 namespace {
-
-Q_LOGGING_CATEGORY(links, "quindara.links")
 
 // The root as the programs spell it and as the system resolves it (it may itself sit behind a link).
 struct Root {
@@ -61,8 +60,8 @@ Link followLink(const QByteArray& path, QByteArray& target) {
         return Link::Followed; // not a data file: the link is the user's own business
     if (isUnder(target, data.resolved))
         return Link::Followed;
-    qCWarning(links) << "link leads out of the data folder:" << QFile::decodeName(path) << "->"
-                     << QFile::decodeName(target);
+    qCWarning(lcLinks) << "link leads out of the data folder:" << QFile::decodeName(path) << "->"
+                       << QFile::decodeName(target);
     return Link::Outside;
 }
 

@@ -1,12 +1,12 @@
 #include "common/textfile.h"
 
 #include "common/leftoversavefiles.h"
+#include "common/logging.h"
 #include "common/regularfile.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QLoggingCategory>
 #include <QSet>
 #include <QStringDecoder>
 
@@ -67,8 +67,6 @@ int utf8SequenceLength(const QByteArray& bytes, qsizetype at) {
     }
     return length;
 }
-
-Q_LOGGING_CATEGORY(atomicWrites, "quindara.atomicfile")
 
 bool fileStartsWithByteOrderMark(const QByteArray& nativePath) {
     const int fd = openRegularFile(nativePath);
@@ -301,7 +299,7 @@ QString writeAll(int fd, const QByteArray& bytes) {
 void removeStaging(const QByteArray& staging) {
     if (::unlink(staging.constData()) != 0 && errno != ENOENT) {
         const int cause = errno;
-        qCWarning(atomicWrites) << "cannot remove" << QFile::decodeName(staging) << qt_error_string(cause);
+        qCWarning(lcAtomicFile) << "cannot remove" << QFile::decodeName(staging) << qt_error_string(cause);
     }
 }
 
@@ -353,7 +351,7 @@ QString openStaging(const QByteArray& path, QByteArray& target, QByteArray& stag
     // A new file gets the mode any new file gets (the umask applied); a replaced one keeps its own.
     if (replacing && ::fchmod(fd, existing.st_mode & 07777) != 0) {
         const int cause = errno;
-        qCWarning(atomicWrites) << "cannot keep the mode of" << QFile::decodeName(target)
+        qCWarning(lcAtomicFile) << "cannot keep the mode of" << QFile::decodeName(target)
                                 << qt_error_string(cause);
     }
     return {};
@@ -375,7 +373,7 @@ void AtomicFile::dropStaging() {
     fd_ = -1;
     if (!staging_.isEmpty() && ::unlink(staging_.constData()) != 0 && errno != ENOENT) {
         const int cause = errno;
-        qCWarning(atomicWrites) << "cannot remove" << QFile::decodeName(staging_) << qt_error_string(cause);
+        qCWarning(lcAtomicFile) << "cannot remove" << QFile::decodeName(staging_) << qt_error_string(cause);
     }
     staging_.clear();
 }
@@ -496,7 +494,7 @@ QList<WriteBatch::Outcome> WriteBatch::commit() {
             continue;
         if (renamedIn.contains(it.key()) && ::fsync(it.value()) != 0 && errno != EINVAL) {
             const int cause = errno;
-            qCWarning(atomicWrites) << "cannot flush the folder" << QFile::decodeName(it.key())
+            qCWarning(lcAtomicFile) << "cannot flush the folder" << QFile::decodeName(it.key())
                                     << qt_error_string(cause);
         }
         ::close(it.value());
@@ -520,7 +518,7 @@ Status writeText(const QString& path, const QString& text, Ending ending) {
     return writeText(NativePath{QFile::encodeName(path)}, text, ending);
 }
 
-Status writeText(NativePath path, const QString& text, Ending ending) {
+Status writeText(const NativePath& path, const QString& text, Ending ending) {
     return writeNativeBytes(path.bytes, keepingByteOrderMark(path.bytes, encodeText(text, ending)));
 }
 

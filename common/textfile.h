@@ -116,7 +116,7 @@ std::optional<QString> readText(const QString& path, Ending ending);
 QString readTextOrEmpty(const QString& path, Ending ending);
 // The text writers keep a byte-order mark the replaced file began with, so a load and save changes no byte.
 Status writeText(const QString& path, const QString& text, Ending ending);
-Status writeText(NativePath path, const QString& text, Ending ending);
+Status writeText(const NativePath& path, const QString& text, Ending ending);
 
 // Every line of the file, an empty one too; a final line without CR LF counts as a line.
 QStringList readLines(const QString& path);

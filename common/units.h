@@ -19,7 +19,7 @@ inline QSize twipsSize(int width, int height) {
 }
 
 // Colours are stored as 0x00BBGGRR, red in the lowest byte.
-inline QColor bgrColor(quint32 value) {
+inline QColor bgrColour(quint32 value) {
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
 }
 inline quint32 bgrValue(const QColor& colour) {

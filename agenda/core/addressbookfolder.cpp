@@ -2,6 +2,7 @@
 
 #include "agenda/core/contactcard.h"
 #include "agenda/core/datafolder.h"
+#include "agenda/core/logging.h"
 
 #include "common/conflictcopy.h"
 #include "common/folderindex.h"
@@ -13,14 +14,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QLoggingCategory>
 
 #include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
-
-Q_LOGGING_CATEGORY(lcAddressBookFolder, "quindara.addressbook.folder")
 
 namespace quindara {
 
@@ -113,7 +111,7 @@ QString AddressBookFolder::categoryPath(const QString& name) const {
         fd =
             ::open((QFile::encodeName(root_) + '/' + *foreign).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0) {
-            qCWarning(lcAddressBookFolder) << "cannot open the category" << stored << "in" << root_;
+            qCWarning(lcAddressBook) << "cannot open the category" << stored << "in" << root_;
             return QDir(root_).filePath(stored);
         }
         foreign_->opened.insert(*foreign, fd);

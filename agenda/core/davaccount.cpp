@@ -1,14 +1,12 @@
 #include "agenda/core/davsync.h"
 
+#include "agenda/core/logging.h"
 #include "common/textfile.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QXmlStreamWriter>
-
-Q_LOGGING_CATEGORY(lcDavAccount, "quindara.dav.account")
 
 namespace quindara {
 

@@ -1,8 +1,8 @@
 #include "agenda/core/davclient.h"
 
+#include "agenda/core/logging.h"
 #include <QEventLoop>
 #include <QHostAddress>
-#include <QLoggingCategory>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSslCertificate>
@@ -10,8 +10,6 @@
 #include <QTimer>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
-
-Q_LOGGING_CATEGORY(lcDav, "quindara.dav")
 
 namespace quindara {
 
@@ -185,8 +183,8 @@ void DavClient::fail(DavErrorKind kind, const QString& text) {
     if (error_.kind != DavErrorKind::None)
         return;
     error_.kind = kind;
+    // Not logged: the error goes back to whoever runs the sync, which tells the user.
     error_.text = text.isEmpty() ? davErrorText(kind) : text;
-    qCWarning(lcDav) << "server sync stopped:" << error_.text << error_.fingerprint;
 }
 
 bool DavClient::allowed(const QUrl& url) {

@@ -5,12 +5,10 @@
 #include "agenda/core/davstatus.h"
 #include "agenda/core/davsync.h"
 
+#include "agenda/core/logging.h"
 #include <QHash>
-#include <QLoggingCategory>
 #include <QSet>
 #include <QXmlStreamWriter>
-
-Q_DECLARE_LOGGING_CATEGORY(lcDavSync)
 
 namespace quindara {
 

@@ -1,12 +1,10 @@
 #include "agenda/core/davstatus.h"
 
+#include "agenda/core/logging.h"
 #include "common/textfile.h"
 
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QUrl>
-
-Q_LOGGING_CATEGORY(lcDavStatus, "quindara.dav.status")
 
 namespace quindara {
 

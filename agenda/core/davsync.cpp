@@ -2,13 +2,12 @@
 
 #include "agenda/core/davcollectionrun.h"
 #include "agenda/core/folderid.h"
+#include "agenda/core/logging.h"
 
 #include <QDir>
 
 #include <memory>
 #include <vector>
-
-Q_LOGGING_CATEGORY(lcDavSync, "quindara.dav.sync")
 
 namespace quindara {
 

@@ -16,7 +16,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QSet>
 #include <QUuid>
@@ -26,8 +25,6 @@
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
-
-Q_LOGGING_CATEGORY(lcExchange, "quindara.exchange")
 
 namespace quindara {
 
@@ -47,8 +44,6 @@ ExchangeResult started(ExchangeResult::Action action, const QString& file) {
 ExchangeResult& fail(ExchangeResult& result, ExchangeStatus status, const QString& problem) {
     result.status = status;
     result.problem = problem;
-    if (status != ExchangeStatus::Done)
-        qCWarning(lcExchange) << result.file << problem;
     return result;
 }
 

@@ -5,10 +5,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocale>
-#include <QLoggingCategory>
 #include <QThread>
-
-Q_LOGGING_CATEGORY(lcExchangeCommand, "quindara.exchangecommand")
 
 namespace quindara {
 
@@ -25,17 +22,25 @@ bool writesIntoAgenda(const common::CommandLineOptions& options) {
            options.exchange == common::ExchangeKind::ImportVcf;
 }
 
-int refuse(QTextStream& out, const QString& why) {
-    qCWarning(lcExchangeCommand) << why;
-    out << QStringLiteral("No se ha hecho nada: %1.\n").arg(why);
-    out.flush();
+int refuse(QTextStream& err, const QString& why) {
+    err << QStringLiteral("No se ha hecho nada: %1.\n").arg(why);
+    err.flush();
     return int(ExchangeStatus::BadOptionOrFolder);
+}
+
+// A summary goes to standard output when everything was done, to standard error otherwise.
+void tell(QTextStream& out, QTextStream& err, int exitCode, const QString& text) {
+    QTextStream& to = exitCode == int(ExchangeStatus::Done) ? out : err;
+    to << text;
+    if (!text.endsWith(u'\n'))
+        to << '\n';
+    to.flush();
 }
 
 } // namespace
 
 int runExchangeCommand(const common::CommandLineOptions& options, const QString& programFolder,
-                       QTextStream& out) {
+                       QTextStream& out, QTextStream& err) {
     const DataFolder data(programFolder);
     const QString& file = options.exchangeFile;
     ExchangeResult result;
@@ -56,17 +61,14 @@ int runExchangeCommand(const common::CommandLineOptions& options, const QString&
         result = importVcf(data, file, options.category.isEmpty() ? kImportedCategory : options.category);
         break;
     }
-    out << result.summary();
-    if (!result.summary().endsWith(u'\n'))
-        out << '\n';
-    out.flush();
+    tell(out, err, result.exitCode(), result.summary());
     return result.exitCode();
 }
 
 int runExchangeCommandAsWriter(const common::CommandLineOptions& options, const QStringList& arguments,
-                               const QString& programFolder, QTextStream& out) {
+                               const QString& programFolder, QTextStream& out, QTextStream& err) {
     if (!writesIntoAgenda(options))
-        return runExchangeCommand(options, programFolder, out);
+        return runExchangeCommand(options, programFolder, out, err);
     const QString folder = QDir::toNativeSeparators(programFolder);
     const common::WriterJob job{arguments, QDir::currentPath()};
     const QDeadlineTimer deadline(kWaitForWriterMs);
@@ -75,12 +77,11 @@ int runExchangeCommandAsWriter(const common::CommandLineOptions& options, const 
         answer = InstanceLock::handJobToHolder(common::Program::Agenda, programFolder, job,
                                                int(qMax<qint64>(1, deadline.remainingTime())));
         if (answer.kind == HolderAnswer::Kind::Done) {
-            out << answer.result.output;
-            if (!answer.result.output.endsWith(u'\n'))
-                out << '\n';
-            out << QStringLiteral("Lo ha hecho la agenda abierta con esta carpeta (proceso %1).\n")
-                       .arg(answer.process);
-            out.flush();
+            tell(out, err, answer.result.exitCode,
+                 answer.result.output +
+                     (answer.result.output.endsWith(u'\n') ? QString() : QStringLiteral("\n")) +
+                     QStringLiteral("Lo ha hecho la agenda abierta con esta carpeta (proceso %1).\n")
+                         .arg(answer.process));
             return answer.result.exitCode;
         }
         if (answer.kind == HolderAnswer::Kind::NoHolder) {
@@ -90,16 +91,16 @@ int runExchangeCommandAsWriter(const common::CommandLineOptions& options, const 
                 switch (lock.acquire()) {
                 case InstanceLock::State::Acquired:
                 case InstanceLock::State::Unavailable:
-                    return runExchangeCommand(options, programFolder, out);
+                    return runExchangeCommand(options, programFolder, out, err);
                 case InstanceLock::State::HeldHere:
-                    return refuse(out,
+                    return refuse(err,
                                   QStringLiteral("la agenda ya está abierta con la carpeta de datos «%1» "
                                                  "(proceso %2); importe desde su ventana")
                                       .arg(folder)
                                       .arg(lock.holderProcess()));
                 case InstanceLock::State::HeldElsewhere:
                     return refuse(
-                        out,
+                        err,
                         QStringLiteral("la carpeta de datos «%1» está abierta en el equipo «%2» "
                                        "desde el %3")
                             .arg(folder, lock.holderHost(),
@@ -113,7 +114,7 @@ int runExchangeCommandAsWriter(const common::CommandLineOptions& options, const 
         // Busy, or it just ended: ask again.
         QThread::msleep(100);
     }
-    return refuse(out, answer.process > 0
+    return refuse(err, answer.process > 0
                            ? QStringLiteral("otro proceso (%1) está escribiendo en la carpeta de "
                                             "datos «%2» y no responde")
                                  .arg(answer.process)
@@ -132,7 +133,7 @@ common::WriterJobResult runHandedExchange(const QString& programFolder, const co
     options.exchangeFile = QDir(job.workingFolder).absoluteFilePath(options.exchangeFile);
     QString output;
     QTextStream out(&output);
-    const int exitCode = runExchangeCommand(options, programFolder, out);
+    const int exitCode = runExchangeCommand(options, programFolder, out, out);
     out.flush();
     return {exitCode, output};
 }

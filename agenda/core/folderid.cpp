@@ -32,13 +32,13 @@ QString folderIdentifier(const DataFolder& folder) {
         if (isIdentifier(id))
             return id;
         if (!stored->isEmpty())
-            qCWarning(lcAgenda) << "folder identifier file holds no identifier, making a new one:" << path;
+            qCWarning(lcFolderId) << "folder identifier file holds no identifier, making a new one:" << path;
     }
     const QString made = QUuid::createUuid().toString(QUuid::Id128);
     const common::Status written = common::writeText(path, made, common::Ending::Line);
     if (written.ok())
         return made;
-    qCWarning(lcAgenda) << "cannot keep the folder identifier in" << path << ":" << written.error();
+    qCWarning(lcFolderId) << "cannot keep the folder identifier in" << path << ":" << written.error();
     // Still stable for this folder while it stays where it is.
     const QByteArray where = QFileInfo(folder.programFolder()).absoluteFilePath().toUtf8();
     return QString::fromLatin1(QCryptographicHash::hash(where, QCryptographicHash::Sha256).toHex().left(32));

@@ -3,18 +3,16 @@
 #include "agenda/core/calendar.h"
 #include "agenda/core/contentline.h"
 #include "agenda/core/daykeys.h"
+#include "agenda/core/logging.h"
 #include "common/textfile.h"
 
 #include <QHash>
-#include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QSet>
 
 #include <libical/ical.h>
 
 #include <memory>
-
-Q_LOGGING_CATEGORY(lcIcs, "quindara.icalendar")
 
 namespace quindara {
 
@@ -557,7 +555,7 @@ QString CalendarReader::badDates(icalcomponent* component) const {
                                                    QStringLiteral("RECURRENCE-ID")};
         for (const QString& name : dateProperties) {
             if (error.contains(name + QLatin1String(" property"))) {
-                qCWarning(lcIcs) << "value not read:" << error;
+                qCWarning(lcIcalendar) << "value not read:" << error;
                 return QStringLiteral("valor no válido en %1").arg(name);
             }
         }
@@ -996,7 +994,6 @@ IcsReading readIcs(const QByteArray& bytes, const IcsReadOptions& options) {
     for (icalcomponent* calendar : std::as_const(calendars)) {
         CalendarReader reader(options, reading);
         if (!reader.read(calendar)) {
-            qCWarning(lcIcs) << "calendar refused:" << reading.refusal;
             reading.items.clear();
             return reading;
         }

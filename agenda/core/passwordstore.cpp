@@ -82,11 +82,11 @@ void PasswordStore::remove(const QString& account) {
     job.setKey(account);
     const JobOutcome outcome = finish(job);
     if (outcome.error != QKeychain::NoError && outcome.error != QKeychain::EntryNotFound)
-        qCWarning(lcAgenda) << "the keyring kept the password of" << account << ":" << outcome.errorText;
+        qCWarning(lcPasswords) << "the keyring kept the password of" << account << ":" << outcome.errorText;
 }
 
 void PasswordStore::keyringFailed(const QString& why) {
-    qCWarning(lcAgenda) << "no keyring answers, passwords are kept for this run only:" << why;
+    qCWarning(lcPasswords) << "no keyring answers, passwords are kept for this run only:" << why;
     keyringMissing_ = true;
     keyringError_ = why;
 }

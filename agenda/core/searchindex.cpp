@@ -4,6 +4,7 @@
 #include "agenda/core/contactcard.h"
 #include "agenda/core/daykeyparsing.h"
 #include "agenda/core/daykeys.h"
+#include "agenda/core/logging.h"
 #include "common/conflictcopy.h"
 #include "common/folderindex.h"
 #include "common/regularfile.h"
@@ -12,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QSet>
 
 #include <algorithm>
@@ -22,8 +22,6 @@
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
-
-Q_LOGGING_CATEGORY(lcSearch, "quindara.search")
 
 namespace quindara {
 

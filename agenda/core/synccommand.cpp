@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
-#include <QLoggingCategory>
 
 #include <cstdio>
 #include <iostream>
@@ -15,18 +14,16 @@
 #include <termios.h>
 #include <unistd.h>
 
-Q_LOGGING_CATEGORY(lcSyncCommand, "quindara.synccommand")
-
 namespace quindara {
 
 namespace {
 
 constexpr int kWrongOptionOrFolder = 2;
 
-int refuse(QTextStream& out, const QString& why) {
-    qCWarning(lcSyncCommand) << why;
-    out << QStringLiteral("No se ha hecho nada: %1.\n").arg(why);
-    out.flush();
+// A refusal is said once, on standard error; the user reads it there, so it is not logged as well.
+int refuse(QTextStream& err, const QString& why) {
+    err << QStringLiteral("No se ha hecho nada: %1.\n").arg(why);
+    err.flush();
     return kWrongOptionOrFolder;
 }
 
@@ -78,11 +75,12 @@ int exitCodeOf(const DavError& error) {
     return result.exitCode();
 }
 
-int setUp(const common::CommandLineOptions& options, const DataFolder& data, QTextStream& out) {
+int setUp(const common::CommandLineOptions& options, const DataFolder& data, QTextStream& out,
+          QTextStream& err) {
     const QUrl server = QUrl::fromUserInput(options.syncServer);
     if (!server.isValid() || (server.scheme() != u"https" && server.scheme() != u"http"))
-        return refuse(out, QStringLiteral("«%1» no es la dirección de un servidor").arg(options.syncServer));
-    const QString password = passwordFor(options.syncUser, server, out);
+        return refuse(err, QStringLiteral("«%1» no es la dirección de un servidor").arg(options.syncServer));
+    const QString password = passwordFor(options.syncUser, server, err);
     DavDiscovery found = discoverCollections(server, options.syncUser, password);
     DavError error = found.error;
     SyncAccount account;
@@ -101,10 +99,10 @@ int setUp(const common::CommandLineOptions& options, const DataFolder& data, QTe
                                                                options.syncUser, password, {}, error));
     }
     if (error.kind != DavErrorKind::None) {
-        out << QStringLiteral("No se ha guardado la cuenta: %1.\n").arg(error.text);
+        err << QStringLiteral("No se ha guardado la cuenta: %1.\n").arg(error.text);
         if (!error.fingerprint.isEmpty())
-            out << QStringLiteral("Huella SHA-256 del certificado: %1\n").arg(error.fingerprint);
-        out.flush();
+            err << QStringLiteral("Huella SHA-256 del certificado: %1\n").arg(error.fingerprint);
+        err.flush();
         return exitCodeOf(error);
     }
     const DavCollection calendar = found.calendars.value(0);
@@ -114,7 +112,7 @@ int setUp(const common::CommandLineOptions& options, const DataFolder& data, QTe
     account.addressBook = book.url;
     account.addressBookName = book.name;
     if (const common::Status saved = saveSyncAccount(data, account); !saved)
-        return refuse(out, QStringLiteral("no se ha podido guardar la cuenta: %1").arg(saved.error()));
+        return refuse(err, QStringLiteral("no se ha podido guardar la cuenta: %1").arg(saved.error()));
     out << QStringLiteral("Cuenta guardada: «%1» en %2.\n").arg(account.user, server.toDisplayString());
     out << QStringLiteral("Calendario: %1\n")
                .arg(calendar.url.isEmpty() ? QStringLiteral("ninguno")
@@ -125,25 +123,26 @@ int setUp(const common::CommandLineOptions& options, const DataFolder& data, QTe
     return 0;
 }
 
-int syncAll(const DataFolder& data, QTextStream& out) {
+int syncAll(const DataFolder& data, QTextStream& out, QTextStream& err) {
     const QList<SyncAccount> accounts = readSyncAccounts(data);
     if (accounts.isEmpty())
-        return refuse(out,
+        return refuse(err,
                       QStringLiteral("no hay ninguna cuenta de servidor en esta carpeta; guárdela antes con "
                                      "--sync-setup URL --user NOMBRE"));
     int exitCode = 0;
     for (const SyncAccount& account : accounts) {
-        out << QStringLiteral("Cuenta «%1» en %2:\n").arg(account.user, account.server.toDisplayString());
-        out.flush();
-        const QString password = passwordFor(account.user, account.server, out);
+        const QString password = passwordFor(account.user, account.server, err);
         SyncOptions options;
         SyncResult result = runSync(data, account, password, options);
-        if (!result.emptySideQuestion.isEmpty() && confirmed(result.emptySideQuestion, out)) {
+        if (!result.emptySideQuestion.isEmpty() && confirmed(result.emptySideQuestion, err)) {
             options.emptySideConfirmed = true;
             result = runSync(data, account, password, options);
         }
-        out << result.summary();
-        out.flush();
+        // A run that failed is told on standard error, a finished one on standard output.
+        QTextStream& told = result.exitCode() == 0 ? out : err;
+        told << QStringLiteral("Cuenta «%1» en %2:\n").arg(account.user, account.server.toDisplayString());
+        told << result.summary();
+        told.flush();
         if (exitCode == 0)
             exitCode = result.exitCode();
     }
@@ -153,16 +152,16 @@ int syncAll(const DataFolder& data, QTextStream& out) {
 } // namespace
 
 int runSyncCommandAsWriter(const common::CommandLineOptions& options, const QString& programFolder,
-                           QTextStream& out) {
+                           QTextStream& out, QTextStream& err) {
     const DataFolder data(programFolder);
     const QString folder = QDir::toNativeSeparators(programFolder);
     if (!QFileInfo(programFolder).isDir())
-        return refuse(out, QStringLiteral("la carpeta de datos «%1» no existe").arg(folder));
+        return refuse(err, QStringLiteral("la carpeta de datos «%1» no existe").arg(folder));
     if (options.action == common::CommandLineAction::SyncSetup)
-        return setUp(options, data, out);
+        return setUp(options, data, out, err);
     common::InstanceLock lock(common::Program::Agenda, programFolder);
     if (lock.listen() == common::InstanceLock::Listening::NameTaken)
-        return refuse(out, QStringLiteral("la agenda u otra orden está usando la carpeta de datos «%1»; "
+        return refuse(err, QStringLiteral("la agenda u otra orden está usando la carpeta de datos «%1»; "
                                           "sincronice cuando termine")
                                .arg(folder));
     switch (lock.acquire()) {
@@ -170,18 +169,18 @@ int runSyncCommandAsWriter(const common::CommandLineOptions& options, const QStr
     case common::InstanceLock::State::Unavailable:
         break;
     case common::InstanceLock::State::HeldHere:
-        return refuse(out,
+        return refuse(err,
                       QStringLiteral("la agenda ya está abierta con la carpeta de datos «%1» (proceso %2)")
                           .arg(folder)
                           .arg(lock.holderProcess()));
     case common::InstanceLock::State::HeldElsewhere:
-        return refuse(out,
+        return refuse(err,
                       QStringLiteral("la carpeta de datos «%1» está abierta en el equipo «%2» desde el %3")
                           .arg(folder, lock.holderHost(),
                                QLocale(QLocale::Spanish)
                                    .toString(lock.heldSince(), QStringLiteral("d/M/yyyy 'a las' H:mm"))));
     }
-    return syncAll(data, out);
+    return syncAll(data, out, err);
 }
 
 } // namespace quindara

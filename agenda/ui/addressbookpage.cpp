@@ -56,10 +56,14 @@ int labelTop(int field) {
     return 120 + kFieldStep * field;
 }
 
-const QString kNameRules = QStringLiteral(
-    "Un nombre no puede estar vacío, ser «.» o «..», empezar por un punto, terminar en punto o en blanco, "
-    "contener / \\ : * ? \" < > | ni caracteres de control, invisibles o que cambian la dirección del "
-    "texto, ser un nombre reservado del sistema (CON, NUL, COM1...) ni pasar de 200 bytes.");
+// What a category or contact name may not be, said after a refused name.
+QString nameRules() {
+    return QStringLiteral(
+        "Un nombre no puede estar vacío, ser «.» o «..», empezar por un punto, terminar en punto o en "
+        "blanco, contener / \\ : * ? \" < > | ni caracteres de control, invisibles o que cambian la "
+        "dirección del texto, ser un nombre reservado del sistema (CON, NUL, COM1...) ni pasar de 200 "
+        "bytes.");
+}
 
 } // namespace
 
@@ -69,7 +73,7 @@ AddressBookPage::AddressBookPage(const DataFolder& data, common::DesktopServices
       copyOffer_(desktop, clock, [&desktop](const QString& text) { desktop.showMessage(text); }) {
     setObjectName(QStringLiteral("Frame1_5"));
     resize(common::twipsSize(kPageWidth, kPageHeight));
-    common::setBackColor(this, kTeal);
+    common::setBackColour(this, kTeal);
     buildControls();
 }
 
@@ -137,7 +141,7 @@ void AddressBookPage::buildControls() {
         QPushButton* made = common::makeButton(this, common::elementName(QStringLiteral("Command7"), index),
                                                twipsPlace, caption);
         made->setFont(common::arialFont(9.75, true));
-        common::setBackColor(made, colour);
+        common::setBackColour(made, colour);
         connect(made, &QPushButton::clicked, this, [this, index] { Command7_Click(index); });
         Command7[index] = made;
     };
@@ -156,7 +160,7 @@ void AddressBookPage::buildControls() {
                                         kMailButtonWidth, kLabelHeight),
                                   QStringLiteral("Enviar mensaje"));
     Command8->setFont(common::arialFont(9.75));
-    common::setBackColor(Command8, kMailYellow);
+    common::setBackColour(Command8, kMailYellow);
     connect(Command8, &QPushButton::clicked, this, &AddressBookPage::Command8_Click);
 }
 
@@ -167,7 +171,7 @@ void AddressBookPage::loadCategories() {
         Combo3->setCurrentIndex(0);
         Combo3->setEditText(Combo3->itemText(0));
     }
-    PointFile2(Dir1.categoryPath(Combo3->currentText()));
+    pointFile2(Dir1.categoryPath(Combo3->currentText()));
 }
 
 void AddressBookPage::showContact(const QString& category, const QString& name) {
@@ -178,7 +182,7 @@ void AddressBookPage::showContact(const QString& category, const QString& name) 
     }
     // The whole category is listed, so the card's row can be chosen.
     Text8->clear();
-    PointFile2(Dir1.categoryPath(Combo3->currentText()));
+    pointFile2(Dir1.categoryPath(Combo3->currentText()));
     // A conflict copy (a search hit) opens the contact it belongs to, where it can be merged: shown on its
     // own, its fields would be saved over that contact without a question.
     const auto copy = common::parseConflictCopyName(name);
@@ -188,7 +192,7 @@ void AddressBookPage::showContact(const QString& category, const QString& name) 
         desktop_.showMessage(QStringLiteral("No se ha podido abrir el contacto %1.").arg(contact));
         return;
     }
-    FillFile2();
+    fillFile2();
 }
 
 void AddressBookPage::showOutsideChanges(const QStringList& changedFolders) {
@@ -199,20 +203,20 @@ void AddressBookPage::showOutsideChanges(const QStringList& changedFolders) {
     if (changed(Dir1.root()))
         showCategoryChanges();
     else if (changed(File2Names.folder()))
-        RefreshFile2();
+        refreshFile2();
     if (!shownCardPath_.isEmpty() && changed(QFileInfo(shownCardPath_).absolutePath()))
-        ShowOutsideCardChange();
+        showOutsideCardChange();
 }
 
 // The shown card follows its file unless the user has changed the fields: then GUARDAR asks.
-void AddressBookPage::ShowOutsideCardChange() {
+void AddressBookPage::showOutsideCardChange() {
     if (shownContact_.isEmpty() || FieldTexts() != shownCardFields_ ||
         !common::changedSince(shownCardVersion_, QFile::encodeName(shownCardPath_)))
         return;
     const common::FileVersion version = common::FileVersion::at(shownCardPath_);
     // Removed or unreadable: the fields keep the card, which GUARDAR can store again.
     if (const auto card = readContactCard(shownCardPath_)) {
-        ShowFields(*card);
+        showFields(*card);
         shownCardVersion_ = version;
     }
 }
@@ -236,13 +240,13 @@ void AddressBookPage::showCategoryChanges() {
             Combo3->setCurrentIndex(at);
         Combo3->setEditText(typed);
     }
-    RefreshFile2();
+    refreshFile2();
 }
 
 void AddressBookPage::Combo3_Click() {
     // A choice belongs to the list it was made in; the fields keep their text.
     shownContact_.clear();
-    PointFile2(Dir1.categoryPath(Combo3->currentText()));
+    pointFile2(Dir1.categoryPath(Combo3->currentText()));
 }
 
 void AddressBookPage::Combo3_Change(const QString& typed) {
@@ -253,7 +257,7 @@ void AddressBookPage::Combo3_Change(const QString& typed) {
         if (isSafeAddressBookName(name) && Combo3->findText(name, Qt::MatchFixedString) < 0)
             Combo3->addItem(name);
     }
-    const QString name = passes.last();
+    const QString& name = passes.last();
     Combo3->setEditText(name);
     // File2 keeps showing the previous category until one is picked from the list.
     switch (Dir1.createCategory(name)) {
@@ -261,7 +265,8 @@ void AddressBookPage::Combo3_Change(const QString& typed) {
     case AddressBookFolder::Creation::AlreadyThere:
         break;
     case AddressBookFolder::Creation::Refused:
-        desktop_.showMessage(QStringLiteral("No se puede crear la categoría «%1».\n").arg(name) + kNameRules);
+        desktop_.showMessage(QStringLiteral("No se puede crear la categoría «%1».\n").arg(name) +
+                             nameRules());
         break;
     case AddressBookFolder::Creation::Failed:
         desktop_.showMessage(QStringLiteral("No se ha podido crear la carpeta de la categoría «%1» en «%2».")
@@ -272,7 +277,7 @@ void AddressBookPage::Combo3_Change(const QString& typed) {
 
 void AddressBookPage::Text8_Change() {
     File2Names.relistIfChanged();
-    FillFile2();
+    fillFile2();
 }
 
 void AddressBookPage::File2_Click() {
@@ -283,13 +288,13 @@ void AddressBookPage::File2_Click() {
 }
 
 bool AddressBookPage::loadCard(const QString& name) {
-    OfferCopyMerges(name);
+    offerCopyMerges(name);
     const QString path = File2Names.pathFor(name);
     const common::FileVersion version = common::FileVersion::at(path);
     const auto card = readContactCard(path);
     if (!card)
         return false;
-    ShowFields(*card);
+    showFields(*card);
     shownContact_ = name;
     shownCardPath_ = path;
     shownCardVersion_ = version;
@@ -297,7 +302,7 @@ bool AddressBookPage::loadCard(const QString& name) {
     return true;
 }
 
-void AddressBookPage::OfferCopyMerges(const QString& name) {
+void AddressBookPage::offerCopyMerges(const QString& name) {
     bool merged = false;
     const ConflictCopyOffer::Wording wording{QStringLiteral("El contacto ") + name,
                                              QStringLiteral("al contacto"),
@@ -312,7 +317,7 @@ void AddressBookPage::OfferCopyMerges(const QString& name) {
     }
     // The list loses the sign once the click that opened the contact is over.
     if (merged)
-        QTimer::singleShot(0, this, &AddressBookPage::RefreshFile2);
+        QTimer::singleShot(0, this, &AddressBookPage::refreshFile2);
 }
 
 std::optional<QStringList> AddressBookPage::fieldsToStore(const QString& surname) {
@@ -329,7 +334,7 @@ std::optional<QStringList> AddressBookPage::fieldsToStore(const QString& surname
     const common::OutsideChoice choice =
         askOutsideChoice(desktop_, QStringLiteral("el contacto ") + surname, otherVersion.modified());
     const auto resolved = resolveContactChange(choice, mine, *other, otherVersion.modified());
-    ShowFields(resolved.value_or(*other));
+    showFields(resolved.value_or(*other));
     if (!resolved)
         shownCardVersion_ = otherVersion;
     return resolved;
@@ -338,18 +343,18 @@ std::optional<QStringList> AddressBookPage::fieldsToStore(const QString& surname
 void AddressBookPage::Command7_Click(int Index) {
     switch (Index) {
     case 0:
-        SaveContact();
+        saveContact();
         break;
     case 1:
         // A new contact: nothing in the list is chosen any more.
-        ClearFields();
-        FillFile2();
+        clearFields();
+        fillFile2();
         break;
     case 2:
-        DeleteContact();
+        deleteContact();
         break;
     case 3:
-        CopyAll();
+        copyAll();
         break;
     default:
         break;
@@ -361,11 +366,11 @@ void AddressBookPage::Command8_Click() {
         desktop_.showMessage(QStringLiteral("No se ha podido abrir el programa de correo."));
 }
 
-void AddressBookPage::SaveContact() {
+void AddressBookPage::saveContact() {
     const QStringList fields = FieldTexts();
     const QString& surname = fields.at(kSurnameField);
     if (surname.isEmpty()) {
-        RefreshFile2();
+        refreshFile2();
         return;
     }
     const QString category = Combo3->currentText();
@@ -374,7 +379,7 @@ void AddressBookPage::SaveContact() {
             QStringLiteral(
                 "No se ha guardado el contacto: el apellido «%1» no sirve como nombre de archivo.\n")
                 .arg(surname) +
-            kNameRules);
+            nameRules());
         return;
     }
     if (!isSafeAddressBookName(category)) {
@@ -382,7 +387,7 @@ void AddressBookPage::SaveContact() {
             QStringLiteral(
                 "No se ha guardado el contacto: la categoría «%1» no sirve como nombre de carpeta.\n")
                 .arg(category) +
-            kNameRules);
+            nameRules());
         return;
     }
 
@@ -394,13 +399,13 @@ void AddressBookPage::SaveContact() {
             QStringLiteral("No se ha guardado el contacto: el apellido «%1» no sirve como nombre de archivo: "
                            "%2.\n")
                 .arg(surname, problem) +
-            kNameRules);
+            nameRules());
         return;
     }
 
     const auto toStore = fieldsToStore(surname);
     if (!toStore) {
-        RefreshFile2();
+        refreshFile2();
         return;
     }
     const AddressBookFolder::Stored stored = Dir1.storeContact(category, surname, *toStore);
@@ -413,11 +418,11 @@ void AddressBookPage::SaveContact() {
     // The saved contact is the one the fields show, and the one chosen in the list when it is listed.
     shownContact_ = surname;
     shownCardFields_ = FieldTexts();
-    RefreshFile2();
+    refreshFile2();
     emit cardShown();
 }
 
-void AddressBookPage::DeleteContact() {
+void AddressBookPage::deleteContact() {
     // Only the contact the fields show, chosen in the list; a row can stay current after the user has
     // unchosen it.
     const int row = chosenRow();
@@ -427,20 +432,20 @@ void AddressBookPage::DeleteContact() {
     File2Names.relist();
     // Only a file still there under exactly that name.
     if (File2Names.realName(name) != name) {
-        FillFile2();
+        fillFile2();
         return;
     }
     if (!common::removeFile(File2Names.pathFor(name))) {
         desktop_.showMessage(QStringLiteral("No se ha podido eliminar el contacto «%1» de «%2».")
                                  .arg(name, File2Names.folder()));
-        FillFile2();
+        fillFile2();
         return;
     }
-    ClearFields();
-    RefreshFile2();
+    clearFields();
+    refreshFile2();
 }
 
-void AddressBookPage::CopyAll() {
+void AddressBookPage::copyAll() {
     const QString category = Combo3->currentText();
     const QString folder = Dir1.categoryPath(category);
     if (folder.isEmpty() || Dir1.existingCategory(category).isEmpty()) {
@@ -454,17 +459,17 @@ void AddressBookPage::CopyAll() {
     desktop_.setClipboardText(table.clipboard);
 }
 
-void AddressBookPage::PointFile2(const QString& folder) {
+void AddressBookPage::pointFile2(const QString& folder) {
     File2Names.setFolder(folder);
-    FillFile2();
+    fillFile2();
 }
 
-void AddressBookPage::RefreshFile2() {
+void AddressBookPage::refreshFile2() {
     File2Names.relist();
-    FillFile2();
+    fillFile2();
 }
 
-void AddressBookPage::FillFile2() {
+void AddressBookPage::fillFile2() {
     // Choosing a row here must not load a card into fields the user may be editing.
     fillingFile2_ = true;
     File2Names.setPrefix(Text8->text());
@@ -489,7 +494,7 @@ QStringList AddressBookPage::FieldTexts() const {
     return fields;
 }
 
-void AddressBookPage::ShowFields(const QStringList& fields) {
+void AddressBookPage::showFields(const QStringList& fields) {
     for (int i = 0; i < kReferenceField; ++i)
         Text7[i]->setText(fields.value(i));
     // A reference shown cut cannot be changed here; saving the other fields keeps it whole.
@@ -497,8 +502,8 @@ void AddressBookPage::ShowFields(const QStringList& fields) {
     shownCardFields_ = FieldTexts();
 }
 
-void AddressBookPage::ClearFields() {
-    ShowFields({});
+void AddressBookPage::clearFields() {
+    showFields({});
     shownContact_.clear();
 }
 

@@ -57,26 +57,26 @@ private:
     void Command7_Click(int Index);
     void Command8_Click();
 
-    void SaveContact();
-    void DeleteContact();
-    void CopyAll();
+    void saveContact();
+    void deleteContact();
+    void copyAll();
     // Points File2 at a category folder ("" when there is none) and lists it again.
-    void PointFile2(const QString& folder);
-    void RefreshFile2();
+    void pointFile2(const QString& folder);
+    void refreshFile2();
     // Shows the names of File2's folder that begin with Text8, keeping the shown contact chosen.
-    void FillFile2();
+    void fillFile2();
     // The row chosen in File2 (current and selected), or -1.
     int chosenRow() const;
     QStringList FieldTexts() const;
     // Shows a card's fields; until the user changes them, they follow the card's file.
-    void ShowFields(const QStringList& fields);
+    void showFields(const QStringList& fields);
     // The shown card's file was changed elsewhere: fields the user has not changed show it now.
-    void ShowOutsideCardChange();
-    void ClearFields();
+    void showOutsideCardChange();
+    void clearFields();
     // Loads the card of `name` in File2's folder into the fields; false when it cannot be read.
     bool loadCard(const QString& name);
     // Offers to merge the conflict copies a sync tool left of the contact `name` into its card.
-    void OfferCopyMerges(const QString& name);
+    void offerCopyMerges(const QString& name);
     // The fields to store for `surname`: the user's, or what the user chose after another machine changed
     // the shown card; nothing when the other version stays (the fields then show it).
     std::optional<QStringList> fieldsToStore(const QString& surname);
@@ -113,7 +113,7 @@ private:
     // The fields as last shown from or stored to that card: fields that differ hold an edit not saved.
     QStringList shownCardFields_;
     ConflictCopyOffer copyOffer_;
-    // Set while FillFile2 chooses a row, so that choosing loads nothing into the fields.
+    // Set while fillFile2 chooses a row, so that choosing loads nothing into the fields.
     bool fillingFile2_ = false;
 };
 

@@ -62,7 +62,7 @@ void AgendaWindow::Form_Load() {
     // The notes pad and the address book need their folders; missing ones are created. A folder that
     // cannot be made is told by the write test below, or when something is saved into it.
     if (const common::Status made = data_.createMissingFolders(); !made)
-        qCWarning(lcAgendaUi) << made.error();
+        qCWarning(lcAgendaWindow) << made.error();
     ShowPage(AgendaPage::Day);
     DrawMonth();
     ArrangePages();
@@ -127,14 +127,14 @@ void AgendaWindow::ShowPageColour(int index) {
         return;
     const auto page = static_cast<AgendaPage>(index);
     // The search page has a colour of its own, which its button shares.
-    const quint32 colour = toolRow_->pageColour(page).value_or(backColor(pages_.search));
-    setBackColor(this, colour);
+    const quint32 colour = toolRow_->pageColour(page).value_or(backColour(pages_.search));
+    setBackColour(this, colour);
     if (page == AgendaPage::Exchange)
-        setBackColor(pages_.exchange, colour);
+        setBackColour(pages_.exchange, colour);
     else if (page == AgendaPage::Sync)
-        setBackColor(pages_.sync, colour);
+        setBackColour(pages_.sync, colour);
     else if (index < kAgendaPageCount)
-        setBackColor(Frame1[index], colour);
+        setBackColour(Frame1[index], colour);
 }
 
 // What a page shows is loaded when it comes to the front; the notes pad and address book load nothing.

@@ -53,7 +53,7 @@ void AgendaWindow::createPages() {
     Frame1[5] = pages_.addressBook;
     pages_.attachments = new AttachmentPanel(data_, desktop_, this);
     pages_.search = new SearchPage(data_, this);
-    setBackColor(toolRow_->searchButton, backColor(pages_.search));
+    setBackColour(toolRow_->searchButton, backColour(pages_.search));
     pages_.exchange = new ExchangePage(data_, desktop_, this);
     pages_.exchange->hide();
     sync_ = new AutoSync(data_, clock_, this);

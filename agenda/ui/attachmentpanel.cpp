@@ -75,12 +75,12 @@ AttachmentPanel::AttachmentPanel(const DataFolder& data, common::DesktopServices
         fitEntriesToWidth(List1[k]);
         Command17[k] = makeButton(this, elementName("Command17", k), QRect(0, top + 3540, kWidth, 375),
                                   QStringLiteral("Eliminar"));
-        setBackColor(Command17[k], 0x000000FF); // red
+        setBackColour(Command17[k], 0x000000FF); // red
     }
     Command18 = makeButton(this, QStringLiteral("Command18"), QRect(0, kFolderButtonTop - kTop, kWidth, 615),
                            QStringLiteral("Carpeta Archivos"));
     Command18->setFont(arialFont(12, true));
-    setBackColor(Command18, 0x00FF8080); // pale blue
+    setBackColour(Command18, 0x00FF8080); // pale blue
 
     for (int k = 0; k < 2; ++k) {
         connect(Command16[k], &QPushButton::clicked, this, [this, k] { Command16_Click(k); });
@@ -172,7 +172,8 @@ void AttachmentPanel::AttachFile(int Index) {
         break;
     }
     }
-    desktop_.openDocument(chosen);
+    if (!desktop_.openDocument(chosen))
+        desktop_.showMessage(QStringLiteral("No se ha podido abrir %1.").arg(chosen));
     // Added to what the list file holds now, which may have gained another machine's entries since the
     // box was filled. The box keeps the new entry either way; the copy is already in "Archivos".
     if (!showStoredList(Index, files_.addToList(AttachmentListKey(Index), name)))

@@ -100,7 +100,7 @@ SyncResult AutoSync::runNow(SyncOptions options) {
     lastResult_ = result;
     schedule_.runFinished(outcomeOf(result), attentionText(result));
     if (result.exitCode() != 0)
-        qCWarning(lcAgendaUi) << "server sync:" << result.summary();
+        qCWarning(lcAgendaWindow) << "server sync:" << result.summary();
     if (result.agenda.any())
         emit agendaChanged();
     emit stateChanged();

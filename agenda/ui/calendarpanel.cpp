@@ -66,7 +66,7 @@ CalendarPanel::CalendarPanel(QWidget* window) : QWidget(window) {
 
     Command2[0] = makeButton(this, QStringLiteral("Command2_0"), place(240, 4200, 2055, 495));
     Command2[0]->setFont(arialFont(12, true));
-    setBackColor(Command2[0], kLightYellow);
+    setBackColour(Command2[0], kLightYellow);
     for (int index = 0; index < 2; ++index) {
         Command3[index] =
             makeButton(this, elementName("Command3", index), place(2295, 4200 + 240 * index, 480, 240));
@@ -79,20 +79,20 @@ CalendarPanel::CalendarPanel(QWidget* window) : QWidget(window) {
                                      place(index % 2 == 0 ? 240 : 1560, 4800 + 360 * (index / 2), 1215, 375),
                                      QString::fromLatin1(kMonthCaptions[index]));
         Command4[index]->setFont(arialFont(8.25));
-        setBackColor(Command4[index], kCyan);
+        setBackColour(Command4[index], kCyan);
         connect(Command4[index], &QPushButton::clicked, this,
                 [this, index] { emit monthButtonClicked(index + 1); });
     }
 
     Command14 = makeButton(this, QStringLiteral("Command14"), place(600, 7080, 1815, 1455));
-    setBackColor(Command14, kWhite);
+    setBackColour(Command14, kWhite);
     setPicture(Command14, Picture::YearCalendar);
     connect(Command14, &QPushButton::clicked, this, &CalendarPanel::yearOverviewClicked);
 
     Command5 =
         makeButton(this, QStringLiteral("Command5"), place(240, 8640, 2535, 615), QStringLiteral("HOY"));
     Command5->setFont(arialFont(12, true));
-    setBackColor(Command5, kYellow);
+    setBackColour(Command5, kYellow);
     connect(Command5, &QPushButton::clicked, this, &CalendarPanel::todayClicked);
 }
 
@@ -100,8 +100,8 @@ namespace {
 
 // A new palette makes Qt resolve it and repaint the button: only a changed colour is set.
 void setDayColour(QWidget* button, quint32 colour) {
-    if (backColor(button) != colour)
-        setBackColor(button, colour);
+    if (backColour(button) != colour)
+        setBackColour(button, colour);
 }
 
 } // namespace
@@ -133,7 +133,7 @@ void CalendarPanel::SelectDay(int day, const DayMarks& marks) {
         paintDay(selectedDay_, marks);
     selectedDay_ = day >= 1 && day <= layout_.daysInMonth ? day : 0;
     if (selectedDay_ != 0)
-        setBackColor(Command1[layout_.buttonOfDay(selectedDay_)], colours::selected);
+        setBackColour(Command1[layout_.buttonOfDay(selectedDay_)], colours::selected);
 }
 
 void CalendarPanel::focusDay(int day) {

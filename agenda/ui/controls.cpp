@@ -1,7 +1,7 @@
 #include "agenda/ui/controls.h"
 
 #include "agenda/core/calendar.h"
-#include "common/icons.h"
+#include "common/ui/icons.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -17,7 +17,7 @@ QLabel* makeWeekdayInitial(QWidget* parent, const QString& name, const QRect& tw
     label->setFont(arialFont(12, true));
     label->setAlignment(Qt::AlignCenter);
     if (isWeekendColumn(column))
-        setForeColor(label, kMagenta);
+        setForeColour(label, kMagenta);
     return label;
 }
 

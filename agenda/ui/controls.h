@@ -10,15 +10,15 @@ namespace quindara {
 
 // The control helpers both programs share.
 using common::arialFont;
-using common::backColor;
+using common::backColour;
 using common::ColourButton;
 using common::elementName;
 using common::kMagenta;
 using common::kWhite;
 using common::makeButton;
 using common::makeLabel;
-using common::setBackColor;
-using common::setForeColor;
+using common::setBackColour;
+using common::setForeColour;
 
 // One weekday heading above a grid column, Monday first: "L", "M", "Mi", "J", "V", "S", "D", the weekend
 // in magenta.

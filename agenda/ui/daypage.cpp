@@ -83,7 +83,7 @@ QPlainTextEdit* makeDayText(QWidget* page, int index, int top, int width, int he
     QTextOption centred = box->document()->defaultTextOption();
     centred.setAlignment(Qt::AlignHCenter);
     box->document()->setDefaultTextOption(centred);
-    setBackColor(box, colour);
+    setBackColour(box, colour);
     return box;
 }
 
@@ -111,7 +111,7 @@ DayPage::DayPage(const DataFolder& data, DayNotes& notes, common::DesktopService
         Command11[k]->setObjectName(elementName("Command11", k));
         Command11[k]->setGeometry(box.right() + 1, box.top(), common::twips(240), box.height());
         Command11[k]->setFont(arialFont(9.75, true));
-        setBackColor(Command11[k], 0x0000FF00); // green
+        setBackColour(Command11[k], 0x0000FF00); // green
         connect(Command11[k], &QPushButton::clicked, this, [this, k] { Command11_Click(k); });
     }
     Text1->installEventFilter(this);

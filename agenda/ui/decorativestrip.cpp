@@ -1,6 +1,6 @@
 #include "agenda/ui/decorativestrip.h"
 
-#include "common/icons.h"
+#include "common/ui/icons.h"
 #include "common/units.h"
 
 #include <QPainter>

@@ -20,15 +20,15 @@ namespace quindara {
 
 namespace {
 
-const QString kCalendarFilter = QStringLiteral("Calendario (*.ics)");
-const QString kContactsFilter = QStringLiteral("Contactos (*.vcf)");
+constexpr QLatin1StringView kCalendarFilter("Calendario (*.ics)");
+constexpr QLatin1StringView kContactsFilter("Contactos (*.vcf)");
 // Imports shorter than this finish without a progress dialog flashing by.
 constexpr qint64 kProgressDelayMs = 500;
 
 QPushButton* actionButton(QWidget* parent, const QString& name, int top, const QString& caption) {
     QPushButton* button = makeButton(parent, name, QRect(240, top, 4215, 495), caption);
     button->setFont(arialFont(9.75, true));
-    setBackColor(button, 0x00FFFFFF);
+    setBackColour(button, 0x00FFFFFF);
     return button;
 }
 
@@ -79,7 +79,7 @@ ExchangePage::ExchangePage(const DataFolder& data, common::DesktopServices& desk
     resultText->setGeometry(common::twipsRect(240, 3780, 8415, 3675));
     resultText->setReadOnly(true);
     resultText->setFont(arialFont(9.75));
-    setBackColor(resultText, 0x00FFFFFF);
+    setBackColour(resultText, 0x00FFFFFF);
 
     syncSetupButton = actionButton(this, QStringLiteral("syncSetupButton"), 7620,
                                    QStringLiteral("Sincronizar con un servidor..."));

@@ -2,6 +2,6 @@
 
 namespace quindara {
 
-Q_LOGGING_CATEGORY(lcAgendaUi, "quindara.agenda.ui", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcAgendaWindow, "quindara.agenda.window", QtWarningMsg)
 
 } // namespace quindara

@@ -5,7 +5,7 @@
 namespace quindara {
 
 // Failures of this library that the user is not shown, logged so that a user's report can be diagnosed
-// (QT_LOGGING_RULES="quindara.agenda.ui.debug=true" shows more).
-Q_DECLARE_LOGGING_CATEGORY(lcAgendaUi)
+// (QT_LOGGING_RULES="quindara.agenda.window.debug=true" shows more).
+Q_DECLARE_LOGGING_CATEGORY(lcAgendaWindow) // quindara.agenda.window
 
 } // namespace quindara

@@ -41,7 +41,7 @@ MonthPanel::MonthPanel(int month, QWidget* window) : QWidget(window), month_(mon
     // Label2(0..11): the month titles.
     QLabel* title = centredLabel(this, elementName("Label2", month - 1), QRect(120, 0, 2295, 375),
                                  MonthPanel::title(month), arialFont(18));
-    setForeColor(title, kTitleColour);
+    setForeColour(title, kTitleColour);
 
     // Label1(0..83): seven weekday initials per panel.
     for (int column = 0; column < kGridColumns; ++column)
@@ -66,7 +66,7 @@ MonthPanel::MonthPanel(int month, QWidget* window) : QWidget(window), month_(mon
 void MonthPanel::showDay(int index, int day, quint32 colour) {
     ColourButton* button = buttons_.at(index);
     button->setText(QString::number(day));
-    button->setBackColour(common::bgrColor(colour));
+    button->setBackColour(common::bgrColour(colour));
     button->setVisible(true);
 }
 

@@ -31,8 +31,8 @@ NotesPadPage::NotesPadPage(const DataFolder& data, const common::Clock& clock,
     Text6->setFont(arialFont(14.25));
     Text6->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text6->setTabChangesFocus(true);
-    setBackColor(Text6, 0x0080FFFF); // pale yellow
-    setForeColor(Text6, 0x00C00000); // dark blue
+    setBackColour(Text6, 0x0080FFFF); // pale yellow
+    setForeColour(Text6, 0x00C00000); // dark blue
     Text6->installEventFilter(this);
 
     File1 = new QListWidget(this);
@@ -44,7 +44,7 @@ NotesPadPage::NotesPadPage(const DataFolder& data, const common::Clock& clock,
     Command13 = makeButton(this, QStringLiteral("Command13"), QRect(6360, 7440, 2415, 615),
                            QStringLiteral("ELIMINAR"));
     Command13->setFont(arialFont(12, true));
-    setBackColor(Command13, 0x000000FF); // red
+    setBackColour(Command13, 0x000000FF); // red
 
     connect(Text6, &QPlainTextEdit::textChanged, this, &NotesPadPage::Text6_Change);
     connect(Text6->document(), &QTextDocument::contentsChange, this, &NotesPadPage::forgetNoteWhenAllRemoved);
@@ -191,7 +191,7 @@ void NotesPadPage::File1_Click() {
     const QString name = chosenNote();
     if (name.isEmpty())
         return;
-    OfferCopyMerges(name);
+    offerCopyMerges(name);
     const auto note = pad_.read(name);
     if (!note) {
         tell(QStringLiteral("No se ha podido abrir la nota %1.").arg(name));
@@ -225,7 +225,7 @@ void NotesPadPage::openNote(const QString& name) {
     File1_Click();
 }
 
-void NotesPadPage::OfferCopyMerges(const QString& name) {
+void NotesPadPage::offerCopyMerges(const QString& name) {
     bool merged = false;
     const ConflictCopyOffer::Wording wording{QStringLiteral("La nota ") + name, QStringLiteral("a la nota"),
                                              QStringLiteral("los dos textos, primero el de la copia")};

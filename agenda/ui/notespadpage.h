@@ -56,7 +56,7 @@ private:
     QString chosenNote() const;
     QListWidgetItem* itemOf(const QString& name) const;
     // Offers to merge the conflict copies a sync tool left of the note `name` into it.
-    void OfferCopyMerges(const QString& name);
+    void offerCopyMerges(const QString& name);
     // Lists the folder again once no click on the list is under way.
     void refreshFile1AfterClick();
 

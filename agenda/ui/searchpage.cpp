@@ -59,7 +59,7 @@ private:
 SearchPage::SearchPage(const DataFolder& data, QWidget* parent) : QFrame(parent), index_(data) {
     setObjectName(QStringLiteral("searchPage"));
     resize(common::twipsSize(8895, 8295));
-    setBackColor(this, kSearchPageColour);
+    setBackColour(this, kSearchPageColour);
 
     searchLabel =
         makeLabel(this, QStringLiteral("searchLabel"), QRect(120, 270, 1215, 375), QStringLiteral("Buscar:"));
@@ -88,7 +88,7 @@ SearchPage::SearchPage(const DataFolder& data, QWidget* parent) : QFrame(parent)
     searchResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
     searchResults->setModel(results_);
     searchResults->installEventFilter(this);
-    setBackColor(searchResults, 0x00FFFFFF);
+    setBackColour(searchResults, 0x00FFFFFF);
 
     connect(searchText, &QLineEdit::textChanged, this, &SearchPage::searchText_Change);
     connect(searchResults, &QListView::clicked, this, [this](const QModelIndex& row) { openRow(row.row()); });

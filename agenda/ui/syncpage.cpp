@@ -24,7 +24,7 @@ namespace {
 QPushButton* actionButton(QWidget* parent, const QString& name, const QRect& place, const QString& caption) {
     QPushButton* button = makeButton(parent, name, place, caption);
     button->setFont(arialFont(9.75, true));
-    setBackColor(button, kWhite);
+    setBackColour(button, kWhite);
     return button;
 }
 
@@ -32,7 +32,7 @@ QLineEdit* editBox(QWidget* parent, const QString& name, const QRect& place) {
     auto* box = new QLineEdit(parent);
     box->setObjectName(name);
     box->setGeometry(common::twipsRect(place.x(), place.y(), place.width(), place.height()));
-    setBackColor(box, kWhite);
+    setBackColour(box, kWhite);
     return box;
 }
 
@@ -41,7 +41,7 @@ QListWidget* collectionList(QWidget* parent, const QString& name, const QRect& p
     list->setObjectName(name);
     list->setGeometry(common::twipsRect(place.x(), place.y(), place.width(), place.height()));
     list->setSelectionMode(QAbstractItemView::SingleSelection);
-    setBackColor(list, kWhite);
+    setBackColour(list, kWhite);
     return list;
 }
 
@@ -87,7 +87,7 @@ SyncPage::SyncPage(const DataFolder& data, AutoSync& sync, common::DesktopServic
         makeLabel(this, QStringLiteral("keyringLabel"), QRect(240, 1740, 8415, 375),
                   QStringLiteral("No hay llavero en el escritorio: la contraseña se pedirá cada vez que "
                                  "se abra la agenda."));
-    setForeColor(keyringLabel, 0x000000C0);
+    setForeColour(keyringLabel, 0x000000C0);
     keyringLabel->hide();
 
     discoverButton = actionButton(this, QStringLiteral("discoverButton"), QRect(240, 2160, 2895, 495),
@@ -119,7 +119,7 @@ SyncPage::SyncPage(const DataFolder& data, AutoSync& sync, common::DesktopServic
     resultText->setObjectName(QStringLiteral("syncResultText"));
     resultText->setGeometry(common::twipsRect(240, 5940, 8415, 1575));
     resultText->setReadOnly(true);
-    setBackColor(resultText, kWhite);
+    setBackColour(resultText, kWhite);
 
     stopButton = actionButton(this, QStringLiteral("stopButton"), QRect(240, 7680, 2895, 495),
                               QStringLiteral("Dejar de sincronizar"));

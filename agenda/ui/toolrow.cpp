@@ -33,7 +33,7 @@ ToolRow::ToolRow(QWidget* window) {
     for (int index = 0; index < kAgendaPageCount; ++index) {
         Command6[index] =
             makeButton(window, elementName("Command6", index), QRect(kTabLefts[index], 120, 495, 495));
-        setBackColor(Command6[index], kTabColours[index]);
+        setBackColour(Command6[index], kTabColours[index]);
         if (index < 4) {
             Command6[index]->setText(QString::fromLatin1(captions[index]));
             Command6[index]->setFont(arialFont(18, true));
@@ -43,7 +43,7 @@ ToolRow::ToolRow(QWidget* window) {
     setPicture(Command6[5], Picture::People);
 
     Command15 = makeButton(window, QStringLiteral("Command15"), QRect(8520, 120, 495, 495));
-    setBackColor(Command15, kWhite);
+    setBackColour(Command15, kWhite);
     setPicture(Command15, Picture::Calculator);
     Command9 = makeButton(window, QStringLiteral("Command9"), QRect(9960, 120, 495, 495));
     setPicture(Command9, Picture::SpiralNotepad);
@@ -54,10 +54,10 @@ ToolRow::ToolRow(QWidget* window) {
     searchButton = makeButton(window, QStringLiteral("searchButton"), QRect(12000, 120, 495, 495));
     setPicture(searchButton, Picture::Magnifier);
     exchangeButton = makeButton(window, QStringLiteral("exchangeButton"), QRect(12600, 120, 495, 495));
-    setBackColor(exchangeButton, kExchangeColour);
+    setBackColour(exchangeButton, kExchangeColour);
     setPicture(exchangeButton, Picture::Exchange);
     syncButton = makeButton(window, QStringLiteral("syncButton"), QRect(13200, 120, 495, 495));
-    setBackColor(syncButton, kSyncColour);
+    setBackColour(syncButton, kSyncColour);
     showSyncState(SyncState::Off, QString());
 }
 
@@ -100,13 +100,13 @@ void ToolRow::arrange() {
 
 std::optional<quint32> ToolRow::pageColour(AgendaPage page) const {
     if (page == AgendaPage::Exchange)
-        return backColor(exchangeButton);
+        return backColour(exchangeButton);
     if (page == AgendaPage::Sync)
-        return backColor(syncButton);
+        return backColour(syncButton);
     const int index = static_cast<int>(page);
     if (index < 0 || index >= kAgendaPageCount)
         return std::nullopt;
-    return backColor(Command6[index]);
+    return backColour(Command6[index]);
 }
 
 QString calculatorToStart(const QString& runningFolder) {

@@ -40,7 +40,7 @@ WeekPage::WeekPage(DayNotes& notes, common::DesktopServices& desktop, QWidget* p
         Text2[k]->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         Text2[k]->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         Text2[k]->setTabChangesFocus(true);
-        setForeColor(Text2[k], kNoteColours[k]);
+        setForeColour(Text2[k], kNoteColours[k]);
         Text2[k]->installEventFilter(this);
     }
     // Right-aligned above the note boxes' right end, clear of the first heading.

@@ -58,20 +58,20 @@ void YearOverviewWindow::createControls() {
     Label3 = makeLabel(this, QStringLiteral("Label3"), QRect(4800, 9480, 2775, 735), QString());
     Label3->setFont(arialFont(27.75, true));
     Label3->setAlignment(Qt::AlignCenter);
-    setForeColor(Label3, kYearColour);
+    setForeColour(Label3, kYearColour);
 
     const Picture arrows[2] = {Picture::OverviewUp, Picture::OverviewDown};
     const int arrowLefts[2] = {4320, 7200};
     for (int index = 0; index < 2; ++index) {
         Command14.at(index) =
             makeButton(this, elementName("Command14", index), QRect(arrowLefts[index], 9480, 735, 735));
-        setBackColor(Command14.at(index), kWhite);
+        setBackColour(Command14.at(index), kWhite);
         setPicture(Command14.at(index), arrows[index]);
         connect(Command14.at(index), &QPushButton::clicked, this, [this, index] { Command14_Click(index); });
     }
 
     Command1 = makeButton(this, QStringLiteral("Command1"), QRect(10440, 9480, 855, 855));
-    setBackColor(Command1, kWhite);
+    setBackColour(Command1, kWhite);
     setPicture(Command1, Picture::OverviewClose);
     connect(Command1, &QPushButton::clicked, this, &YearOverviewWindow::Command1_Click);
 }
@@ -90,7 +90,7 @@ void YearOverviewWindow::Form_Load() {
 void YearOverviewWindow::paintEvent(QPaintEvent* event) {
     Q_UNUSED(event);
     QPainter painter(this);
-    painter.fillRect(rect(), common::bgrColor(kWhite));
+    painter.fillRect(rect(), common::bgrColour(kWhite));
     if (!background_.isNull())
         painter.drawPixmap(0, 0, background_);
 }

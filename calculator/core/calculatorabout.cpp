@@ -6,8 +6,9 @@ namespace tallimo {
 
 QStringList aboutLines() {
     return {
-        QStringLiteral("TALLIMO 1.2"), QStringLiteral("Calculadora de cinta de papel"),
-        common::projectWebAddress(),   common::licenceText(),
+        // The window's title says "TALLIMO 1.2"; the version the about box gives is the project's.
+        QStringLiteral("TALLIMO"),   QStringLiteral("Calculadora de cinta de papel"),
+        common::projectWebAddress(), common::licenceText(),
         common::copyrightYearText(),
     };
 }

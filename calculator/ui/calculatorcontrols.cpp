@@ -73,7 +73,7 @@ void buildKeypad(QWidget& form, CalculatorControls& c) {
     c.Command7[1] =
         makeKey(&form, QStringLiteral("Command7_1"), key(1800, 120), kSalmon, QStringLiteral("CE"), signs);
     c.Command9 = makeKey(&form, QStringLiteral("Command9"), key(3480, 120), kSalmon, QString(), signs);
-    setPicture(*c.Command9, Picture::Undo);
+    setPicture(*c.Command9, Picture::Backspace);
 
     const QFont operations = arialFont(16, true);
     for (int k = 0; k < 12; ++k) {
@@ -113,7 +113,7 @@ void buildTapeArea(QWidget& form, const Tape& tape, CalculatorControls& c) {
     c.Picture1 = new QFrame(&form);
     c.Picture1->setObjectName(QStringLiteral("Picture1"));
     c.Picture1->setGeometry(common::twipsRect(4320, 720, 4575, 4455));
-    setBackColor(c.Picture1, kWhite);
+    setBackColour(c.Picture1, kWhite);
     c.Picture2 = new TapeView(tape, {4575, 4455}, c.Picture1);
     c.Picture4 = new OperationPalette(c.Picture1);
     c.Picture3 = new AboutPanel(c.Picture1);
@@ -131,7 +131,7 @@ void buildTapeArea(QWidget& form, const Tape& tape, CalculatorControls& c) {
     c.Line1->setObjectName(QStringLiteral("Line1"));
     const QRect rule = common::twipsRect(4320, 5280, 9480 - 4320, 0);
     c.Line1->setGeometry(rule.x(), rule.y() - 1, rule.width(), 3);
-    setBackColor(c.Line1, 0x00000000);
+    setBackColour(c.Line1, 0x00000000);
 
     c.Text2 = new QLineEdit(QStringLiteral("0"), &form);
     c.Text2->setObjectName(QStringLiteral("Text2"));
@@ -144,8 +144,8 @@ void buildTapeArea(QWidget& form, const Tape& tape, CalculatorControls& c) {
     keepValueFitted(c.Text2);
 
     c.Label3 = new FittedLabel(&form, QStringLiteral("Label3"), {4320, 5400, 4575, 375}, arialFont(12, true));
-    setBackColor(c.Label3, kPink);
-    setForeColor(c.Label3, 0x00004000);
+    setBackColour(c.Label3, kPink);
+    setForeColour(c.Label3, 0x00004000);
     c.Label3->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     c.Label3->setFocusPolicy(Qt::TabFocus);
     c.Label3->hide();

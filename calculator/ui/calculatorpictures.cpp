@@ -1,8 +1,8 @@
 #include "calculator/ui/calculatorpictures.h"
 
 #include "calculator/core/operations.h"
-#include "common/icons.h"
 #include "common/ui/controls.h"
+#include "common/ui/icons.h"
 
 #include <QAbstractButton>
 

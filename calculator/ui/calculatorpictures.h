@@ -11,7 +11,7 @@ namespace tallimo {
 // Every picture the calculator shows, one value per subject. Windows ask for a subject, never a drawing.
 enum class Picture {
     Calculator, // pocket calculator: the window's icon
-    Undo,       // curved arrow turning back on itself: delete the last character
+    Backspace,  // curved arrow turning back on itself: delete the last character
     WrittenSum, // one plus one over a rule, two: plain number format
     LogCamera,  // camera, printing tape and notebook: write the operation log
     Eraser,     // empty the previous results, and delete a saved log

@@ -12,7 +12,6 @@
 #include "common/textfile.h"
 #include "common/units.h"
 
-#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QGuiApplication>
@@ -35,7 +34,7 @@ CalculatorWindow::CalculatorWindow(const QString& programFolder, const common::C
     setWindowTitle(QStringLiteral("TALLIMO 1.2"));
     setFixedSize(common::twipsSize(9585, 6015));
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, common::bgrColor(0x0080C0FF));
+    palette.setColor(QPalette::Window, common::bgrColour(0x0080C0FF));
     setPalette(palette);
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
@@ -107,7 +106,7 @@ void CalculatorWindow::setUpKeyboard() {
 void CalculatorWindow::Form_Load() {
     // A folder that cannot be made is told when something is saved into it.
     if (const common::Status made = folder_.createMissingFolders(); !made)
-        qCWarning(lcCalculatorUi) << made.error();
+        qCWarning(lcCalculatorWindow) << made.error();
     ui_.Picture2->setLeft(kTapeLeft);
     // Row 0 always adds; the tape starts that way. The window is centred by main() once it is shown.
     LoadConfiguration();
@@ -360,17 +359,15 @@ void CalculatorWindow::redoChange() {
 }
 
 void CalculatorWindow::copyResult() {
-    QGuiApplication::clipboard()->setText(plainNumber(ui_.Text2->text(), Separators::of(QLocale())));
+    desktop_.setClipboardText(plainNumber(ui_.Text2->text(), Separators::of(QLocale())));
 }
 
 void CalculatorWindow::copyTape() {
-    QGuiApplication::clipboard()->setText(
-        tapeText(tape_, OperationNames, ui_.Text2->text(), Separators::of(QLocale())));
+    desktop_.setClipboardText(tapeText(tape_, OperationNames, ui_.Text2->text(), Separators::of(QLocale())));
 }
 
 void CalculatorWindow::pasteNumbers() {
-    const PastedNumbers pasted =
-        readPastedNumbers(QGuiApplication::clipboard()->text(), Separators::of(QLocale()));
+    const PastedNumbers pasted = readPastedNumbers(desktop_.clipboardText(), Separators::of(QLocale()));
     if (!pasted.numbers.isEmpty()) {
         if (InFormattedMode())
             ShowEntryMode();

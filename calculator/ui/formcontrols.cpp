@@ -13,7 +13,7 @@ QPushButton* makeKey(QWidget* parent, const QString& name, const QRect& twipsPla
     key->setFocusPolicy(Qt::TabFocus);
     key->setFont(font);
     if (backColour)
-        setBackColor(key, *backColour);
+        setBackColour(key, *backColour);
     return key;
 }
 

@@ -18,8 +18,8 @@ namespace tallimo {
 using common::arialFont;
 using common::elementName;
 using common::kWhite;
-using common::setBackColor;
-using common::setForeColor;
+using common::setBackColour;
+using common::setForeColour;
 
 // A key at a place given in twips, reached by Tab; the window handles every other key. Without a back colour
 // it shows the toolkit's face colour.

@@ -2,6 +2,6 @@
 
 namespace tallimo {
 
-Q_LOGGING_CATEGORY(lcCalculatorUi, "tallimo.ui", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcCalculatorWindow, "quindara.calculator.window", QtWarningMsg)
 
 } // namespace tallimo

@@ -5,7 +5,7 @@
 namespace tallimo {
 
 // Failures of this library that the user is not shown, logged so that a user's report can be diagnosed
-// (QT_LOGGING_RULES="tallimo.ui.debug=true" shows more).
-Q_DECLARE_LOGGING_CATEGORY(lcCalculatorUi)
+// (QT_LOGGING_RULES="quindara.calculator.window.debug=true" shows more).
+Q_DECLARE_LOGGING_CATEGORY(lcCalculatorWindow) // quindara.calculator.window
 
 } // namespace tallimo

@@ -32,7 +32,7 @@ constexpr std::array<AboutLabel, 5> kAboutLabels{{
 OperationPalette::OperationPalette(QWidget* frame) : QFrame(frame) {
     setObjectName(QStringLiteral("Picture4"));
     setGeometry(common::twipsRect(1680, 840, 2055, 1575));
-    setBackColor(this, 0x0000FFFF);
+    setBackColour(this, 0x0000FFFF);
     for (int k = 0; k < int(Command14.size()); ++k) {
         const int left = 120 + (k % 4) * 480;
         const int top = 120 + (k / 4) * 480;
@@ -48,7 +48,7 @@ OperationPalette::OperationPalette(QWidget* frame) : QFrame(frame) {
 AboutPanel::AboutPanel(QWidget* frame) : QFrame(frame) {
     setObjectName(QStringLiteral("Picture3"));
     setGeometry(common::twipsRect(120, 600, 4335, 3135));
-    setBackColor(this, 0x00004000);
+    setBackColour(this, 0x00004000);
     const QStringList texts = aboutLines();
     for (int k = 0; k < int(kAboutLabels.size()); ++k) {
         const AboutLabel& about = kAboutLabels[std::size_t(k)];
@@ -56,7 +56,7 @@ AboutPanel::AboutPanel(QWidget* frame) : QFrame(frame) {
                                       {120, about.top, 4095, about.height},
                                       k == 0 ? arialFont(27.75, true) : arialFont(12), Qt::AlignHCenter);
         label->setText(texts.value(k));
-        setForeColor(label, about.colour);
+        setForeColour(label, about.colour);
     }
     hide();
 }

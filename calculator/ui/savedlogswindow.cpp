@@ -20,7 +20,7 @@ namespace tallimo {
 
 namespace {
 
-const QString kCalculatorTitle = QStringLiteral("TALLIMO 1.2");
+constexpr QLatin1StringView kCalculatorTitle("TALLIMO 1.2");
 
 struct ButtonPlace {
     int left;
@@ -47,8 +47,8 @@ SavedLogsWindow::SavedLogsWindow(const QString& programFolder, const common::Clo
       logWrite_(logWrite), unwrittenLog_(unwrittenLog) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(parent && !parent->window()->windowTitle().isEmpty() ? parent->window()->windowTitle()
-                                                                        : kCalculatorTitle);
-    common::setBackColor(this, 0x00C0C0FF);
+                                                                        : QString(kCalculatorTitle));
+    common::setBackColour(this, 0x00C0C0FF);
     createControls();
     Form_Load();
 }
@@ -81,7 +81,7 @@ void SavedLogsWindow::createControls() {
         button->setToolTip(QString::fromUtf8(place.toolTip));
         button->setIconSize(common::twipsSize(600, 600));
         button->setPictureMargin(common::twips(735 - 600) / 2);
-        common::setBackColor(button, place.colour);
+        common::setBackColour(button, place.colour);
         common::setPicture(button, pictureIcon(place.picture));
         connect(button, &QPushButton::clicked, this, [this, index] { Command1_Click(index); });
         Command1[index] = button;

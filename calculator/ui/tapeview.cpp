@@ -36,7 +36,7 @@ TapeView::TapeView(const Tape& tape, QSize frameSize, QWidget* frame)
     : QWidget(frame), tape_(tape), frameHeight_(frameSize.height()) {
     setObjectName(QStringLiteral("Picture2"));
     setGeometry(QRect(QPoint(0, 0), common::twipsSize(frameSize.width(), frameSize.height())));
-    setBackColor(this, kTapeColour);
+    setBackColour(this, kTapeColour);
 
     // Enough controls for every row that can show in the frame, a partly hidden one at each end.
     const int count = frameHeight_ / kRowPitch + 3;
@@ -61,8 +61,8 @@ TapeView::TapeView(const Tape& tape, QSize frameSize, QWidget* frame)
         keepValueFitted(controls.text);
         controls.formatted =
             new FittedLabel(this, QString(), {kTextLeft, 0, kTextWidth, kRowHeight}, arialFont(12));
-        setBackColor(controls.formatted, kFormattedBack);
-        setForeColor(controls.formatted, kFormattedText);
+        setBackColour(controls.formatted, kFormattedBack);
+        setForeColour(controls.formatted, kFormattedText);
         connect(controls.operation, &QPushButton::clicked, this,
                 [this, k] { emit rowOperationClicked(rowControls_[std::size_t(k)].row); });
         rowControls_.push_back(controls);

@@ -2,12 +2,13 @@
 
 #include "common/about.h"
 #include "common/regularfile.h"
+#include "common/ui/logging.h"
+#include "common/ui/windowactivation.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocale>
-#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QScreen>
 #include <QShortcut>
@@ -18,8 +19,6 @@
 #include <cstdio>
 
 namespace common {
-
-Q_LOGGING_CATEGORY(lcStart, "quindara.start")
 
 namespace {
 
@@ -40,7 +39,11 @@ void centreOnScreen(QWidget& window) {
         return;
     const QRect available = screen->availableGeometry();
     const QSize frame = window.frameGeometry().size();
-    window.move(available.center() - QPoint(frame.width() / 2, frame.height() / 2));
+    // A window larger than the screen (a high scale on a small screen) keeps its title bar and left edge
+    // on the screen, so it can still be reached and moved.
+    const QPoint centred = available.center() - QPoint(frame.width() / 2, frame.height() / 2);
+    window.move(qMax(available.left(), qMin(centred.x(), available.right() + 1 - frame.width())),
+                qMax(available.top(), qMin(centred.y(), available.bottom() + 1 - frame.height())));
 }
 
 QStringList argumentsOf(int argc, char** argv) {
@@ -84,7 +87,8 @@ DataFolderSession::DataFolderSession(Program program, const CommandLineOptions& 
     setDataFolderRoot(choice_.dataFolder);
 }
 
-bool DataFolderSession::open() {
+bool DataFolderSession::open(const LaunchToken& launchToken) {
+    launchToken_ = launchToken;
     if (needsShippedContent(program_, choice_.dataFolder)) {
         const QString share = installedShareFolder(QCoreApplication::applicationDirPath());
         if (share.isEmpty())
@@ -133,7 +137,7 @@ bool DataFolderSession::becomeWriter() {
     HolderAnswer answer;
     for (;;) {
         answer = InstanceLock::askHolderToRaise(program_, choice_.programFolder,
-                                                int(qMax<qint64>(1, deadline.remainingTime())));
+                                                int(qMax<qint64>(1, deadline.remainingTime())), launchToken_);
         if (answer.kind == HolderAnswer::Kind::Done)
             return false;
         if (answer.kind == HolderAnswer::Kind::NoHolder) {
@@ -183,13 +187,8 @@ void DataFolderSession::attach(QWidget& window, const QStringList& aboutLines,
                                std::function<WriterJobResult(const WriterJob&)> runJob) {
     if (lock_) {
         lock_->serve(std::move(runJob));
-        QObject::connect(lock_.get(), &InstanceLock::raiseRequested, &window, [&window] {
-            if (window.isMinimized())
-                window.showNormal();
-            window.show();
-            window.raise();
-            window.activateWindow();
-        });
+        QObject::connect(lock_.get(), &InstanceLock::raiseRequested, &window,
+                         [&window](const LaunchToken& token) { bringForward(window, token); });
     }
     auto* about = new QShortcut(QKeySequence(Qt::Key_F1), &window);
     about->setContext(Qt::ApplicationShortcut);

@@ -4,8 +4,8 @@
 #include "common/clock.h"
 #include "common/commandline.h"
 #include "common/datafolderchoice.h"
-#include "common/icons.h"
 #include "common/instancelock.h"
+#include "common/ui/icons.h"
 #include "common/ui/qtdesktopservices.h"
 
 #include <QApplication>
@@ -19,7 +19,7 @@ namespace common {
 // Installs Qt's own Spanish translation so standard dialogs and buttons speak Spanish.
 void installSpanishTranslation(QCoreApplication& app, QTranslator& translator);
 
-// Moves a top-level window to the centre of its screen.
+// Moves a top-level window to the centre of its screen's available area, and inside it.
 void centreOnScreen(QWidget& window);
 
 // The arguments main() received, as text.
@@ -37,8 +37,9 @@ public:
     DataFolderSession(Program program, const CommandLineOptions& options);
 
     // False when the program must end without a window: another window already has the folder (it has
-    // been brought forward) or the user chose not to open a folder held from another machine.
-    bool open();
+    // been brought forward, with this start's launch token) or the user chose not to open a folder held
+    // from another machine.
+    bool open(const LaunchToken& launchToken = {});
 
     const FolderChoice& choice() const { return choice_; }
 
@@ -55,6 +56,7 @@ private:
     Program program_;
     FolderChoice choice_;
     std::unique_ptr<InstanceLock> lock_;
+    LaunchToken launchToken_;
 };
 
 // Runs a program whose main window takes (program folder, clock, desktop services): the command line, the
@@ -77,6 +79,8 @@ template <typename MainWindow> int runMainWindow(int& argc, char** argv, const P
     if (options.action != CommandLineAction::OpenWindow)
         return answerOnTerminal(argc, argv, commandLine, options);
 
+    // Taken before the platform consumes it for this process's own window.
+    const LaunchToken launchToken = LaunchToken::fromEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(look.applicationName);
     QApplication::setApplicationVersion(projectVersion());
@@ -86,7 +90,7 @@ template <typename MainWindow> int runMainWindow(int& argc, char** argv, const P
     installSpanishTranslation(app, translator);
 
     DataFolderSession session(program, options);
-    if (!session.open())
+    if (!session.open(launchToken))
         return 0;
 
     SystemClock clock;

@@ -38,28 +38,28 @@ QFont arialFont(qreal points, bool bold) {
     return font;
 }
 
-void setBackColor(QWidget* control, quint32 colour) {
+void setBackColour(QWidget* control, quint32 colour) {
     if (auto* button = qobject_cast<ColourButton*>(control)) {
-        button->setBackColour(bgrColor(colour));
+        button->setBackColour(bgrColour(colour));
         return;
     }
     const QPalette::ColorRole role = faceRole(control);
     QPalette palette = control->palette();
-    palette.setColor(role, bgrColor(colour));
+    palette.setColor(role, bgrColour(colour));
     control->setPalette(palette);
     if (role == QPalette::Window)
         control->setAutoFillBackground(true);
 }
 
-quint32 backColor(const QWidget* control) {
+quint32 backColour(const QWidget* control) {
     if (const auto* button = qobject_cast<const ColourButton*>(control))
         return bgrValue(button->backColour());
     return bgrValue(control->palette().color(faceRole(control)));
 }
 
-void setForeColor(QWidget* control, quint32 colour) {
+void setForeColour(QWidget* control, quint32 colour) {
     QPalette palette = control->palette();
-    const QColor text = bgrColor(colour);
+    const QColor text = bgrColour(colour);
     palette.setColor(QPalette::WindowText, text);
     palette.setColor(QPalette::Text, text);
     palette.setColor(QPalette::ButtonText, text);

@@ -25,10 +25,10 @@ QFont arialFont(qreal points, bool bold = false);
 
 // Back colour of a control, on the face each kind paints: a ColourButton's own face, the button role of
 // other buttons and combo boxes, the base of lists and edit boxes, the window role of everything else.
-void setBackColor(QWidget* control, quint32 colour);
-quint32 backColor(const QWidget* control);
+void setBackColour(QWidget* control, quint32 colour);
+quint32 backColour(const QWidget* control);
 // Text colour of labels, buttons and edit boxes.
-void setForeColor(QWidget* control, quint32 colour);
+void setForeColour(QWidget* control, quint32 colour);
 
 // A ColourButton at a place given in twips.
 ColourButton* makeButton(QWidget* parent, const QString& name, const QRect& twipsPlace,

@@ -2,6 +2,6 @@
 
 namespace common {
 
-Q_LOGGING_CATEGORY(lcCommonUi, "quindara.ui", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcStart, "quindara.common.start", QtWarningMsg)
 
 } // namespace common

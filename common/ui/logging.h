@@ -5,7 +5,8 @@
 namespace common {
 
 // Failures of this library that the user is not shown, logged so that a user's report can be diagnosed
-// (QT_LOGGING_RULES="quindara.ui.debug=true" shows more).
-Q_DECLARE_LOGGING_CATEGORY(lcCommonUi)
+// (QT_LOGGING_RULES="quindara.common.start.debug=true" shows more).
+// quindara.common.start: the data folder, the window a later start brings forward.
+Q_DECLARE_LOGGING_CATEGORY(lcStart)
 
 } // namespace common

@@ -11,6 +11,8 @@
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTextDocument>
 
 namespace common {
@@ -31,7 +33,26 @@ QString titleOr(const QString& title) {
     return title.isEmpty() ? QApplication::applicationDisplayName() : title;
 }
 
+// Qt's file dialog writes its history and last folder to ~/.config/QtProject.conf when it closes, and cannot
+// be told not to. The programs keep no settings outside the data folder, so the toolkit's own settings go
+// to a scratch folder that lives as long as the process.
+void keepToolkitSettingsForThisRun() {
+    static QTemporaryDir scratch;
+    static const bool redirected = [] {
+        if (!scratch.isValid())
+            return false;
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, scratch.path());
+        return true;
+    }();
+    Q_UNUSED(redirected);
+}
+
 } // namespace
+
+QtDesktopServices::QtDesktopServices(QWidget* dialogParent) : parent_(dialogParent) {
+    keepToolkitSettingsForThisRun();
+}
 
 bool QtDesktopServices::openDocument(const QString& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
@@ -55,6 +76,10 @@ bool QtDesktopServices::startProgram(const QString& program, const QStringList& 
 
 QString QtDesktopServices::runningProgramFolder() const {
     return QCoreApplication::applicationDirPath();
+}
+
+QString QtDesktopServices::clipboardText() const {
+    return QApplication::clipboard()->text();
 }
 
 void QtDesktopServices::setClipboardText(const QString& text) {

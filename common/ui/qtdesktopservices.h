@@ -10,7 +10,7 @@ namespace common {
 // The real desktop: Qt's file dialogs, message boxes, clipboard, printer and process start.
 class QtDesktopServices final : public DesktopServices {
 public:
-    explicit QtDesktopServices(QWidget* dialogParent = nullptr) : parent_(dialogParent) {}
+    explicit QtDesktopServices(QWidget* dialogParent = nullptr);
     void setDialogParent(QWidget* parent) { parent_ = parent; }
 
     using DesktopServices::askOpenFile;
@@ -26,6 +26,7 @@ public:
     bool startProgram(const QString& program, const QStringList& arguments) override;
     QString runningProgramFolder() const override;
     void setClipboardText(const QString& text) override;
+    QString clipboardText() const override;
     PrintResult printText(const QString& text, const QFont& font) override;
     bool printTextToPdf(const QString& text, const QFont& font, const QString& path) override;
     void showMessage(const QString& text, const QString& title) override;

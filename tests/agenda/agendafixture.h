@@ -78,7 +78,7 @@ public:
         return true;
     }
 
-    quint32 backColor(const QString& name) const { return quindara::backColor(find(name)); }
+    quint32 backColour(const QString& name) const { return quindara::backColour(find(name)); }
     bool isShown(const QString& name) const { return find(name)->isVisible(); }
 
     // Caption or text of any kind of control.
@@ -122,7 +122,7 @@ public:
         const QString name = dayButton(day);
         return !name.isEmpty() && click(name);
     }
-    quint32 dayColour(int day) const { return backColor(dayButton(day)); }
+    quint32 dayColour(int day) const { return backColour(dayButton(day)); }
 
     QTemporaryDir folder;
     common::FixedClock clock;

@@ -5,6 +5,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QScreen>
 
 using namespace quindara;
 
@@ -190,6 +191,24 @@ private slots:
         QVERIFY(overview->windowTitle().trimmed().isEmpty());
     }
 
+    // The offscreen screen (800x800) is narrower than the agenda, as a small screen at a high scale is: the
+    // window's left edge and title bar stay on it, so it can be reached and moved; the year overview fits
+    // whole.
+    void windowsOpenInsideTheScreen() {
+        AgendaFixture fx(QDate(2011, 1, 5));
+        fx.open();
+        const QRect available = fx.window->screen()->availableGeometry();
+        const QRect frame = fx.window->frameGeometry();
+        QVERIFY(frame.width() > available.width() && frame.height() < available.height());
+        QCOMPARE(frame.left(), available.left());
+        QVERIFY(frame.top() >= available.top() && frame.bottom() <= available.bottom());
+        QVERIFY(fx.click(QStringLiteral("Command14")));
+        const auto* overview = fx.window->findChild<YearOverviewWindow*>();
+        QVERIFY(overview);
+        QVERIFY2(available.contains(overview->frameGeometry()),
+                 qPrintable(QStringLiteral("%1,%2").arg(overview->x()).arg(overview->y())));
+    }
+
     void arrowsThereAndBack() {
         AgendaFixture fx(QDate(2010, 3, 10));
         fx.open();
@@ -268,7 +287,7 @@ private slots:
         for (int day = 1; day <= 28; ++day)
             QVERIFY(fx.dayColour(day) != colours::selected);
         QVERIFY(fx.clickDay(15));
-        QCOMPARE(fx.backColor(sixthOfJanuary), colours::weekday);
+        QCOMPARE(fx.backColour(sixthOfJanuary), colours::weekday);
         QVERIFY(fx.find(QStringLiteral("Frame1_0"))->isEnabled());
     }
 
@@ -357,8 +376,8 @@ private slots:
         QVERIFY(fx.click(elementName("Command6", tab)));
         for (int page = 0; page < 6; ++page)
             QCOMPARE(fx.isShown(elementName("Frame1", page)), page == tab);
-        QCOMPARE(fx.backColor(QStringLiteral("Form1")), colour);
-        QCOMPARE(fx.backColor(elementName("Frame1", tab)), colour);
+        QCOMPARE(fx.backColour(QStringLiteral("Form1")), colour);
+        QCOMPARE(fx.backColour(elementName("Frame1", tab)), colour);
         QCOMPARE(fx.find(elementName("Frame1", tab))->geometry(),
                  fx.find(QStringLiteral("Frame1_1"))->geometry());
         // The whole tab shows, above the page.

@@ -2,6 +2,7 @@
 #include "agenda/ui/notespadpage.h"
 #include "common/textfile.h"
 #include "tests/support/recordingdesktopservices.h"
+#include "tests/support/timing.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -152,7 +153,7 @@ private slots:
         QTest::mousePress(window.windowHandle(), Qt::LeftButton, {}, QPoint(10, 10));
         QCOMPARE(QGuiApplication::mouseButtons(), Qt::LeftButton);
         messages.post(QStringLiteral("No se ha podido guardar."));
-        QTest::qWait(300);
+        QTest::qWait(scaledMs(300));
         QVERIFY(desktop.messages.isEmpty());
         QTest::mouseRelease(window.windowHandle(), Qt::LeftButton, {}, QPoint(10, 10));
         QTRY_COMPARE(desktop.messages, QStringList{QStringLiteral("No se ha podido guardar.")});

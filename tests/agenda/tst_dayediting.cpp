@@ -4,6 +4,7 @@
 #include "agenda/core/daymarks.h"
 #include "agenda/core/week.h"
 #include "common/textfile.h"
+#include "tests/support/timing.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -285,6 +286,16 @@ private slots:
         QVERIFY(fx.click(QStringLiteral("Command18")));
         QCOMPARE(fx.desktop.callsOf(QStringLiteral("openFolder")),
                  QStringList{fx.path(QStringLiteral("Archivos"))});
+
+        // A file the desktop cannot open is attached all the same, and the user is told.
+        fx.desktop.clear();
+        fx.desktop.succeed = false;
+        fx.writeFile(QStringLiteral("fuera/acta.xyz"), "acta");
+        fx.desktop.openFileAnswer = QDir(fx.programFolder).filePath(QStringLiteral("fuera/acta.xyz"));
+        QVERIFY(fx.click(QStringLiteral("Command16_0")));
+        QCOMPARE(fx.desktop.messages,
+                 QStringList{QStringLiteral("No se ha podido abrir %1.").arg(fx.desktop.openFileAnswer)});
+        QVERIFY(fx.items(QStringLiteral("List1_0")).contains(QStringLiteral("acta.xyz")));
     }
 
     void twoFilesOfTheSameName_data() {
@@ -815,7 +826,7 @@ private slots:
             QVERIFY(fx.click(QStringLiteral("Command10")));
         else
             QVERIFY(!fx.window->close());
-        QTest::qWait(100);
+        QTest::qWait(scaledMs(100));
         QVERIFY(fx.window->isVisible());
         QCOMPARE(fx.desktop.callsOf(QStringLiteral("askYesNo")).size(), 1);
         for (const auto& call : fx.desktop.calls) {

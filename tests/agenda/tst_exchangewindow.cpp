@@ -73,8 +73,8 @@ private slots:
         source.open();
         QVERIFY(source.click(QStringLiteral("exchangeButton")));
         QVERIFY(source.isShown(QStringLiteral("exchangePage")));
-        QCOMPARE(source.backColor(QStringLiteral("exchangePage")),
-                 source.backColor(QStringLiteral("exchangeButton")));
+        QCOMPARE(source.backColour(QStringLiteral("exchangePage")),
+                 source.backColour(QStringLiteral("exchangeButton")));
         source.desktop.saveFileAnswer = file;
         if (contacts)
             QVERIFY(source.choose(QStringLiteral("exportCategoryCombo"), QStringLiteral("Amigos")));
@@ -139,7 +139,7 @@ private slots:
         }
         QVERIFY(agenda.isShown(QStringLiteral("syncPage")));
         QVERIFY(!agenda.isShown(QStringLiteral("exchangePage")));
-        QCOMPARE(agenda.backColor(QStringLiteral("Form1")), agenda.backColor(QStringLiteral("syncButton")));
+        QCOMPARE(agenda.backColour(QStringLiteral("Form1")), agenda.backColour(QStringLiteral("syncButton")));
         QCOMPARE(agenda.text(QStringLiteral("statusLabel")),
                  QStringLiteral("Sin sincronizar con un servidor"));
         QVERIFY(agenda.click(QStringLiteral("Command6_0")));
@@ -182,7 +182,9 @@ private slots:
                  QStringList());
     }
 
-    // The command line answers without a window: the summary on the terminal and the exit code.
+    // The command line answers without a window: the summary on the terminal and the exit code. A refusal
+    // says why once, on standard error, and nothing else; the program is named by its name, never by the
+    // path it was started with.
     void commandLine_data() {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("arguments");
@@ -219,6 +221,7 @@ private slots:
             << agenda << QStringList{"--sync-setup", "http://example.com/", "--user", "ana"} << 1 << "https";
         QTest::newRow("calculator") << QStringLiteral(QUINDARA_TALLIMO)
                                     << QStringList{"--export-ics", "@/a.ics"} << 2 << "--export-ics";
+        QTest::newRow("help") << agenda << QStringList{"--help"} << 0 << "quindara [";
     }
     void commandLine() {
         QFETCH(QString, program);
@@ -239,11 +242,19 @@ private slots:
         process.setProcessEnvironment(environment);
         process.start(program, QStringList{QStringLiteral("--folder"), folder.path()} + arguments);
         QVERIFY(process.waitForFinished(30000));
-        const QString said =
-            QString::fromLocal8Bit(process.readAllStandardOutput() + process.readAllStandardError());
+        const QString standardOutput = QString::fromLocal8Bit(process.readAllStandardOutput());
+        const QString standardError = QString::fromLocal8Bit(process.readAllStandardError());
+        const QString said = exitCode == 0 ? standardOutput : standardError;
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QVERIFY2(said.contains(output), qPrintable(said));
+        QVERIFY2(said.contains(output), qPrintable(standardOutput + standardError));
         QCOMPARE(process.exitCode(), exitCode);
+        if (exitCode != 0) {
+            QVERIFY2(standardOutput.isEmpty(), qPrintable(standardOutput));
+            QVERIFY2(!standardError.contains(QStringLiteral("quindara.")), qPrintable(standardError));
+        }
+        if (exitCode == 1 || exitCode == 2)
+            QCOMPARE(standardError.count(output), 1);
+        QVERIFY2(!said.contains(program), qPrintable(said));
     }
 };
 

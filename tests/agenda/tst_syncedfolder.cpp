@@ -7,6 +7,7 @@
 #include "common/outsidechange.h"
 #include "common/textfile.h"
 #include "common/units.h"
+#include "tests/support/timing.h"
 
 #include <QAbstractButton>
 #include <QFileInfo>
@@ -65,7 +66,7 @@ struct SyncedFixture : AgendaFixture {
         if (what == QLatin1String("colour"))
             return QString::number(dayColour(name.toInt()));
         if (what == QLatin1String("overview"))
-            return QString::number(backColor(name));
+            return QString::number(backColour(name));
         if (what == QLatin1String("items"))
             return items(name).join(u'|');
         return text(name);
@@ -127,7 +128,7 @@ private slots:
             fx.removeElsewhere(file);
         else
             fx.writeElsewhere(file, bytes);
-        QTRY_COMPARE_WITH_TIMEOUT(fx.shown(check), expected, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(fx.shown(check), expected, scaledMs(1000));
     }
 
     // The note was being edited here when another machine stored the same day: the user's answer decides,
@@ -177,8 +178,8 @@ private slots:
         const QString other = QStringLiteral("del portátil");
         fx.writeElsewhere(file, common::encodeText(other, ending));
         // The box being edited is not replaced, whatever the watcher sees meanwhile.
-        QTRY_COMPARE_WITH_TIMEOUT(fx.text(box), QStringLiteral("antes nuevo"), 1000);
-        QTest::qWait(common::FolderWatcher::kQuietMilliseconds * 2);
+        QTRY_COMPARE_WITH_TIMEOUT(fx.text(box), QStringLiteral("antes nuevo"), scaledMs(1000));
+        QTest::qWait(scaledMs(common::FolderWatcher::kQuietMilliseconds * 2));
         QCOMPARE(fx.text(box), QStringLiteral("antes nuevo"));
         const QString separator = common::keptBothSeparator(QFileInfo(fx.path(file)).lastModified());
 
@@ -250,7 +251,7 @@ private slots:
             QCOMPARE(QProcess::execute(QStringLiteral("mv"), {fx.path(temporary), fx.path(cardFile)}), 0);
         }
         QTRY_COMPARE_WITH_TIMEOUT(fx.text(QStringLiteral("Text7_1")),
-                                  QStringLiteral("Teresa (cambiado fuera)"), 1000);
+                                  QStringLiteral("Teresa (cambiado fuera)"), scaledMs(1000));
         QVERIFY(fx.click(QStringLiteral("Command7_0")));
         QVERIFY(fx.desktop.callsOf(QStringLiteral("askChoice")).isEmpty());
         const QStringList stored = readContactCard(fx.path(cardFile)).value_or(QStringList());
@@ -336,7 +337,7 @@ private slots:
         QCOMPARE(fx.dayColour(6), colours::weekday);
         QCOMPARE(fx.text(box), expand(merged));
         QTRY_COMPARE_WITH_TIMEOUT(fx.find<QPlainTextEdit>(box)->verticalScrollBar()->isVisible(), scrollBar,
-                                  1000);
+                                  scaledMs(1000));
         QCOMPARE(fx.readFile(original), common::encodeText(expand(merged), ending));
         QCOMPARE(QFileInfo::exists(fx.path(copy)), !accept);
         QCOMPARE(sign(5), !accept);
@@ -350,7 +351,7 @@ private slots:
         };
         QVERIFY(overviewSign(10));
         QCOMPARE(overviewSign(9), !accept);
-        QCOMPARE(fx.backColor(QStringLiteral("Command2_10")), colours::weekday);
+        QCOMPARE(fx.backColour(QStringLiteral("Command2_10")), colours::weekday);
     }
 
     // The conflict sign shows on every day colour, the selected day's red included, and keeps clear of the
@@ -378,7 +379,7 @@ private slots:
                 return c.red() < 100 && c.green() < 100 && c.blue() < 100;
             };
             // The sign's pixels: some stand out from the day's colour; none is on or near the number.
-            const QColor back = common::bgrColor(fx.backColor(fx.dayButton(day)));
+            const QColor back = common::bgrColour(fx.backColour(fx.dayButton(day)));
             int contrasting = 0;
             for (int y = 0; y < with.height(); ++y) {
                 for (int x = 0; x < with.width(); ++x) {
@@ -443,7 +444,7 @@ private slots:
                 auto* sign = fx.find(fx.dayButton(6))->findChild<QLabel*>(QStringLiteral("conflictSign"));
                 return sign && sign->isVisible();
             }(),
-            1000);
+            scaledMs(1000));
         QCOMPARE(fx.dayColour(6), colours::weekday);
     }
 
@@ -537,8 +538,8 @@ private slots:
             QVERIFY(!QFileInfo::exists(fx.path(twinCopy)));
             QCOMPARE(fx.readFile(twin), fx.readFile(original));
         }
-        QTRY_COMPARE_WITH_TIMEOUT(fx.items(list),
-                                  QStringList{accept ? name : common::conflictCopyLabel(name)}, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            fx.items(list), QStringList{accept ? name : common::conflictCopyLabel(name)}, scaledMs(1000));
     }
 
     // Leaving an edited note by pressing a button brings up the question when another machine changed the
@@ -570,7 +571,7 @@ private slots:
         fx.desktop.whileAsking = [&] { QTest::mouseRelease(screenWindow, Qt::LeftButton, {}, at); };
         QTest::mousePress(screenWindow, Qt::LeftButton, {}, at);
         QCOMPARE(fx.desktop.callsOf(QStringLiteral("askChoice")).size(), 1);
-        QTRY_COMPARE_WITH_TIMEOUT(fx.text(shown), expected, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(fx.text(shown), expected, scaledMs(1000));
         QVERIFY(!target->isDown());
         QVERIFY(fx.readFile(note(kWednesday5)).startsWith("del portátil"));
     }
@@ -596,8 +597,8 @@ private slots:
         // The window's event loop runs while the files arrive.
         QTRY_VERIFY_WITH_TIMEOUT(sync.state() == QProcess::NotRunning, 20000);
         QCOMPARE(sync.exitCode(), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(refreshes.size(), 1, 2 * kQuiet);
-        QTest::qWait(2 * kQuiet);
+        QTRY_COMPARE_WITH_TIMEOUT(refreshes.size(), 1, scaledMs(2 * kQuiet));
+        QTest::qWait(scaledMs(2 * kQuiet));
         QCOMPARE(refreshes.size(), 1);
         QCOMPARE(refreshes.first().first().toStringList(),
                  QStringList{QFileInfo(fx.path("dias")).absoluteFilePath()});

@@ -31,10 +31,6 @@ QString yearShown(QWidget* window) {
     return window->findChild<QLabel*>(QStringLiteral("Label3"))->text();
 }
 
-quint32 backColour(const QPushButton* button) {
-    return backColor(button);
-}
-
 // The visible button of `month` captioned `day`, as a user would look for it.
 QPushButton* buttonOfDay(QWidget* window, int month, int day) {
     for (int index = 0; index < 42; ++index) {

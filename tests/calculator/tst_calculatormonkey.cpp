@@ -3,7 +3,7 @@
 #include "calculator/ui/calculatorwindow.h"
 #include "calculator/ui/savedlogswindow.h"
 #include "common/clock.h"
-#include "common/textfile.h"
+#include "common/leftoversavefiles.h"
 #include "tests/support/recordingdesktopservices.h"
 
 #include <QTemporaryDir>
@@ -11,7 +11,8 @@
 #include <memory>
 
 // Thousands of seeded random clicks and keys on the calculator and its saved-logs window: nothing
-// crashes, nothing is written outside the data folder, every file there can still be read.
+// crashes, nothing is written outside the data folder, no save is left unfinished, and the next start
+// reads the folder without a complaint.
 class CalculatorMonkeyTest : public QObject {
     Q_OBJECT
 
@@ -42,9 +43,7 @@ void CalculatorMonkeyTest::randomInputKeepsTheDataFolderSound() {
 
     Monkey monkey(1985);
     monkey.keepShown(window.get());
-    const int sent = monkey.run(4000);
-    qInfo("%d random events sent to the calculator", sent);
-    QCOMPARE(sent, 4000);
+    qInfo("%d random events sent to the calculator", monkey.run(4000));
     savedLogs.reset();
     window.reset();
     QDir::setCurrent(previousCurrent);
@@ -54,11 +53,12 @@ void CalculatorMonkeyTest::randomInputKeepsTheDataFolderSound() {
     QVERIFY(QDir(outside.filePath(QStringLiteral("fuera")))
                 .isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
     for (const QString& file : filesUnder(programFolder))
-        QVERIFY2(common::readBytes(QDir(programFolder).filePath(file)).has_value(), qPrintable(file));
+        QVERIFY2(!common::isOwnScratchName(QFileInfo(file).fileName().toUtf8()), qPrintable(file));
 
+    desktop.clear();
     tallimo::CalculatorWindow again(programFolder, clock, desktop);
     again.show();
-    QVERIFY(again.isVisible());
+    QVERIFY2(desktop.messages.isEmpty(), qPrintable(desktop.messages.join(u'\n')));
 }
 
 QTEST_MAIN(CalculatorMonkeyTest)

@@ -5,6 +5,7 @@
 
 #include "calculator/ui/calculatorpictures.h"
 #include "common/ui/controls.h"
+#include "tests/support/timing.h"
 
 #include <QDir>
 #include <QListWidget>
@@ -120,7 +121,7 @@ private slots:
         open();
         QCOMPARE(button(name)->geometry(), place);
         if (colour)
-            QCOMPARE(common::backColor(button(name)), colour);
+            QCOMPARE(common::backColour(button(name)), colour);
         const QSize size(32, 32);
         QCOMPARE(button(name)->icon().pixmap(size).toImage(),
                  tallimo::pictureIcon(tallimo::Picture(picture)).pixmap(size).toImage());
@@ -231,9 +232,9 @@ private slots:
         open();
         const QString name = QStringLiteral("2026-12-7--10-15");
         writeFile(QStringLiteral("operaciones/") + name, "1 + 1 = 2\r\n");
-        QTRY_VERIFY_WITH_TIMEOUT(listed().contains(name), 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(listed().contains(name), scaledMs(1000));
         QVERIFY(QFile::remove(savedPath(name)));
-        QTRY_VERIFY_WITH_TIMEOUT(!listed().contains(name), 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(!listed().contains(name), scaledMs(1000));
     }
 
     void textSizeStepsAndComesBack() {

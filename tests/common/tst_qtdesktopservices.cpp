@@ -1,6 +1,7 @@
 #include "common/ui/qtdesktopservices.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -11,6 +12,30 @@ class QtDesktopServicesTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() {
+        QVERIFY(config_.isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config_.path()));
+    }
+
+    // The file dialog's history does not outlive the program: nothing lands in the user's configuration.
+    void fileDialogLeavesNoSettingsBehind() {
+        {
+            common::QtDesktopServices desktop;
+            QTimer cancel;
+            cancel.setInterval(10);
+            connect(&cancel, &QTimer::timeout, this, [&cancel] {
+                if (QWidget* dialog = QApplication::activeModalWidget()) {
+                    cancel.stop();
+                    QTest::keyClick(dialog, Qt::Key_Escape);
+                }
+            });
+            cancel.start();
+            QCOMPARE(desktop.askOpenFile(QStringLiteral("Abrir"), config_.path(), QString()), QString());
+        }
+        QCOMPARE(QDir(config_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList());
+    }
+
     // Enter gives the answer the caller chose as the safe one.
     void enterGivesTheDefaultAnswer_data() {
         QTest::addColumn<bool>("defaultNo");
@@ -48,6 +73,9 @@ private slots:
         QVERIFY(!desktop.printTextToPdf(QStringLiteral("7"), font, nowhere));
         QVERIFY(!QFileInfo::exists(nowhere));
     }
+
+private:
+    QTemporaryDir config_;
 };
 
 QTEST_MAIN(QtDesktopServicesTest)

@@ -3,7 +3,7 @@
 #include "calculator/core/calculatorabout.h"
 #include "calculator/ui/calculatorpictures.h"
 #include "common/about.h"
-#include "common/icons.h"
+#include "common/ui/icons.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +11,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QImageReader>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStringDecoder>
 #include <QTest>
@@ -185,7 +186,11 @@ private slots:
     void calculatorAboutCaptionsFitTheirLabels() {
         const QStringList lines = tallimo::aboutLines();
         QCOMPARE(lines.size(), 5);
-        QCOMPARE(lines[0], QStringLiteral("TALLIMO 1.2"));
+        QCOMPARE(lines[0], QStringLiteral("TALLIMO"));
+        // One version everywhere: F1 gives the project's, as --version and the package do.
+        const QString shown = common::aboutText(lines, QStringLiteral("/datos"));
+        QCOMPARE(shown.count(QRegularExpression(QStringLiteral("(?<![\\w.-])\\d+\\.\\d+"))), 1);
+        QVERIFY2(shown.contains(QStringLiteral("Versión ") + common::projectVersion()), qPrintable(shown));
         for (int k = 0; k < lines.size(); ++k) {
             QFont font(QStringLiteral("Arial"));
             font.setPixelSize(k == 0 ? 37 : 16);

@@ -274,8 +274,8 @@ private slots:
     void unitsConvert() {
         QCOMPARE(common::twips(13890), 926);
         QCOMPARE(common::twips(495), 33);
-        QCOMPARE(common::bgrColor(0x0080C0FF), QColor(0xFF, 0xC0, 0x80));
-        QCOMPARE(common::bgrColor(65535), QColor(Qt::yellow));
+        QCOMPARE(common::bgrColour(0x0080C0FF), QColor(0xFF, 0xC0, 0x80));
+        QCOMPARE(common::bgrColour(65535), QColor(Qt::yellow));
         QCOMPARE(common::bgrValue(QColor(Qt::red)), 255u);
     }
 };

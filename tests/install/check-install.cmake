@@ -1,5 +1,5 @@
 # Installs the build into a scratch prefix and checks what lands there: programs, shipped tree, launchers,
-# icons, AppStream data, manual pages; the validators run when they are installed. Then the installed agenda
+# icons (square: the agenda's drawing is wider than tall), AppStream data, manual pages; the validators run when they are installed. Then the installed agenda
 # answers --version and --help without a display, and fills a new data folder from the installed tree.
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}" RESULT_VARIABLE result
@@ -16,20 +16,28 @@ set(expected
     share/quindara/tallimo/configuracion/inicio.txt
     share/quindara/tallimo/operaciones
     share/quindara/dias
-    share/applications/org.example.quindara.Quindara.desktop
-    share/applications/org.example.quindara.Tallimo.desktop
-    share/metainfo/org.example.quindara.Quindara.metainfo.xml
-    share/metainfo/org.example.quindara.Tallimo.metainfo.xml
-    share/icons/hicolor/scalable/apps/org.example.quindara.Quindara.svg
-    share/icons/hicolor/scalable/apps/org.example.quindara.Tallimo.svg
+    share/applications/org.example.quindara.quindara.desktop
+    share/applications/org.example.quindara.tallimo.desktop
+    share/metainfo/org.example.quindara.quindara.metainfo.xml
+    share/metainfo/org.example.quindara.tallimo.metainfo.xml
+    share/icons/hicolor/scalable/apps/org.example.quindara.quindara.svg
+    share/icons/hicolor/scalable/apps/org.example.quindara.tallimo.svg
+    share/icons/hicolor/16x16/apps/org.example.quindara.quindara.png
+    share/icons/hicolor/256x256/apps/org.example.quindara.tallimo.png
     share/man/man1/quindara.1.gz
     share/man/man1/tallimo.1.gz
-    share/doc/quindara/copyright)
+    share/doc/quindara/copyright
+    share/doc/quindara/README.md
+    share/lintian/overrides/quindara)
 foreach(path IN LISTS expected)
   if(NOT EXISTS "${PREFIX}/${path}")
     message(FATAL_ERROR "missing after install: ${path}")
   endif()
 endforeach()
+file(READ "${PREFIX}/share/icons/hicolor/scalable/apps/org.example.quindara.quindara.svg" icon LIMIT 200)
+if(NOT icon MATCHES "viewBox=\"[-0-9.]+ [-0-9.]+ ([0-9.]+) ([0-9.]+)\"" OR NOT CMAKE_MATCH_1 STREQUAL CMAKE_MATCH_2)
+  message(FATAL_ERROR "the agenda's icon is not square: ${icon}")
+endif()
 file(GLOB_RECURSE placeholders "${PREFIX}/share/quindara/*.keep")
 if(placeholders)
   message(FATAL_ERROR "placeholders installed: ${placeholders}")

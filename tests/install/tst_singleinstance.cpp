@@ -192,6 +192,48 @@ private slots:
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
+    // A start from the menu hands its launcher's token to the window it brings forward, whose platform
+    // uses it to give the window the focus and end the launcher's busy feedback.
+    void launchTokenGoesToTheOpenWindow_data() {
+        QTest::addColumn<QString>("variable");
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("X11") << "DESKTOP_STARTUP_ID"
+                             << "startup id";
+        QTest::newRow("Wayland") << "XDG_ACTIVATION_TOKEN"
+                                 << "activation token";
+    }
+    void launchTokenGoesToTheOpenWindow() {
+        QFETCH(QString, variable);
+        QFETCH(QString, kind);
+        QTemporaryDir scratch;
+        const QString folder = scratch.filePath(QStringLiteral("datos"));
+        QVERIFY(QDir().mkpath(folder));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DESKTOP_STARTUP_ID"));
+        environment.remove(QStringLiteral("XDG_ACTIVATION_TOKEN"));
+        environment.insert(QStringLiteral("QT_LOGGING_RULES"),
+                           QStringLiteral("quindara.common.start.debug=true"));
+        QProcess first;
+        first.setProcessEnvironment(environment);
+        first.start(QStringLiteral(QUINDARA_TALLIMO), {QStringLiteral("--folder"), folder});
+        QVERIFY(first.waitForStarted(30000));
+        QVERIFY(isServing(first, Program::Calculator, calculatorFolder(folder)));
+
+        const QString token = QStringLiteral("menu-42_TIME1234");
+        environment.insert(variable, token);
+        QProcess second;
+        second.setProcessEnvironment(environment);
+        second.start(QStringLiteral(QUINDARA_TALLIMO), {QStringLiteral("--folder"), folder});
+        QVERIFY(second.waitForFinished(30000));
+        QCOMPARE(second.exitCode(), 0);
+        const QString expected =
+            QStringLiteral("brought forward with the launcher's %1 \"%2\"").arg(kind, token);
+        QString log;
+        QTRY_VERIFY2_WITH_TIMEOUT((log += QString::fromUtf8(first.readAllStandardError())).contains(expected),
+                                  qPrintable(log), 10000);
+        stop(first);
+    }
+
     void lockLeftByAKilledProcessIsTakenOver() {
         QTemporaryDir scratch;
         const QString folder = scratch.filePath(QStringLiteral("datos"));

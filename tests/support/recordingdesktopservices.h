@@ -39,6 +39,7 @@ public:
         clipboard = text;
         record(QStringLiteral("setClipboardText"), text);
     }
+    QString clipboardText() const override { return clipboard; }
     PrintResult printText(const QString& text, const QFont& font) override {
         record(QStringLiteral("printText"), text, {font.family(), QString::number(font.pointSize())});
         return printAnswer;

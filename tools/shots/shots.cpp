@@ -1,12 +1,15 @@
-// Pictures to look at, not tests: every drawing on a sheet, the address-book page with a contact shown, and
-// the calculator's saved-logs window, each written as a PNG into the folder given. Built on demand
+// Pictures to look at, not tests: every drawing on a sheet, the address-book page with a contact shown, the
+// calculator with a short tape and its saved-logs window, each written as a PNG into the folder given. The
+// address book and the calculator are the screenshots of the AppStream data (packaging/screenshots). Built on
+// demand
 // (`cmake --build build --target shots`) and run on the offscreen platform:
 //   QT_QPA_PLATFORM=offscreen build/tools/shots/shots /tmp/shots
 #include "agenda/ui/agendawindow.h"
+#include "calculator/ui/calculatorwindow.h"
 #include "calculator/ui/savedlogswindow.h"
 #include "common/clock.h"
-#include "common/icons.h"
 #include "common/textfile.h"
+#include "common/ui/icons.h"
 #include "tests/support/recordingdesktopservices.h"
 
 #include <QAbstractButton>
@@ -15,6 +18,7 @@
 #include <QDir>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <cstdio>
 
@@ -70,6 +74,14 @@ int main(int argc, char* argv[]) {
             tab->click();
         QApplication::processEvents();
         saved = agenda.grab().save(out.filePath(QStringLiteral("direcciones.png"))) && saved;
+    }
+    {
+        tallimo::CalculatorWindow calculator(program.filePath(QStringLiteral("tallimo")), clock, desktop);
+        calculator.show();
+        for (const char* key : {"1", "2", "5", "0", "+", "3", "7", "5", "+", "1", "0", "0", "\r"})
+            QTest::keyClick(&calculator, key[0]);
+        QApplication::processEvents();
+        saved = calculator.grab().save(out.filePath(QStringLiteral("calculadora.png"))) && saved;
     }
     {
         tallimo::SavedLogsWindow logs(program.filePath(QStringLiteral("tallimo")), clock, desktop);

@@ -1,4 +1,4 @@
-#include "common/icons.h"
+#include "common/ui/icons.h"
 
 #include <QDir>
 #include <QIconEngine>
