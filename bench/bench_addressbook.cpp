@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The address book at 20,000 contacts in each of two categories: a search keystroke and opening a category
 // on the real page (shown, painted), beside the naive way of folding every name and refilling a
 // QListWidget.

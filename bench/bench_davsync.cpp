@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "../tests/support/davserver.h"
 #include "agenda/core/contactcard.h"
 #include "agenda/core/datafolder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing the month grid with its marks over 20,000 files in each marking folder: the window's DrawMonth
 // and the repaint of the shown window (one listing per changed folder, lookups from memory) beside the
 // naive one-listing-per-lookup way, on densely and on realistically marked folders. Start-up over the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder index: lookups from memory beside one directory search per lookup, and a cold listing
 // beside a raw readdir of the same folder (the disk-speed baseline), at 20,000 and 50,000 names.
 #include "benchdata.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The year summary over 7,300 notes (365 in the shown year) and over 100,000 notes in one folder:
 // warm, right after a save from the day page, right after another program changed one file, and from
 // cold; beside the naive way of one directory search per day.

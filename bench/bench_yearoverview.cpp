@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing the year overview's twelve panels with their marks over 20,000 files in each marking folder:
 // the window's DrawYear (one look at each folder, lookups from memory) beside the same panels drawn with
 // one directory search per lookup.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "calculator/core/calculatorabout.h"
 #include "calculator/ui/calculatorwindow.h"
 #include "common/ui/application.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The warnings of every target of ours; CMAKE_COMPILE_WARNING_AS_ERROR makes them errors.
 function(quindara_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Makes a program's desktop icon from its drawing: the drawing centred in a square, as an SVG and as PNG
 // pictures of the sizes asked, laid out as the hicolor theme wants them:
 //   desktopicon DRAWING.svg OUTPUT-FOLDER NAME SIZE...

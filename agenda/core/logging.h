@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QLoggingCategory>
@@ -13,8 +14,8 @@ Q_DECLARE_LOGGING_CATEGORY(
 Q_DECLARE_LOGGING_CATEGORY(lcDavStatus) // quindara.agenda.davstatus: the sync status record
 Q_DECLARE_LOGGING_CATEGORY(lcDavSync)   // quindara.agenda.davsync: items a server sync leaves out
 Q_DECLARE_LOGGING_CATEGORY(lcPasswords) // quindara.agenda.passwords: the keyring holding server passwords
-Q_DECLARE_LOGGING_CATEGORY(lcFolderId)    // quindara.agenda.folderid: the data folder's identifier
-Q_DECLARE_LOGGING_CATEGORY(lcIcalendar)   // quindara.agenda.icalendar: calendar values not read
-Q_DECLARE_LOGGING_CATEGORY(lcSearch)      // quindara.agenda.search: files the search cannot read
+Q_DECLARE_LOGGING_CATEGORY(lcFolderId)  // quindara.agenda.folderid: the data folder's identifier
+Q_DECLARE_LOGGING_CATEGORY(lcIcalendar) // quindara.agenda.icalendar: calendar values not read
+Q_DECLARE_LOGGING_CATEGORY(lcSearch)    // quindara.agenda.search: files the search cannot read
 
 } // namespace quindara

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The pages of the agenda window, as the window and its helpers reach them. The window owns them.

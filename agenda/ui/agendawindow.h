@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The agenda's main window (Form1): a composition of pages around the month grid.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Creation and placement of the main window's tool row and pages, and the wiring of their controls.
 #include "agenda/ui/addressbookpage.h"
 #include "agenda/ui/agendawatch.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The agenda's main window on a fixed day over a temporary program folder, with helpers that act as the

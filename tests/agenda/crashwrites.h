@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The saves the crash-safety test interrupts: one day note, one holiday, one contact card and one

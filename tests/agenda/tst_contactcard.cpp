@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/core/addressbookfolder.h"
 #include "agenda/core/contactcard.h"
 #include "agenda/core/contactlist.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/ui/deferredmessages.h"
 #include "agenda/ui/notespadpage.h"
 #include "common/textfile.h"

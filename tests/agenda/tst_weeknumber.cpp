@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/core/daynotes.h"
 #include "agenda/core/week.h"
 #include "agenda/core/weeknumber.h"

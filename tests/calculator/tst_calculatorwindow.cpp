@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "calculator/core/calculatorfolder.h"
 #include "calculator/core/operations.h"
 #include "calculator/ui/calculatorwindow.h"
@@ -494,7 +495,7 @@ private slots:
         QCOMPARE(clipboard, QStringLiteral("1227,75"));
         QTest::keyClick(window, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(clipboard, QStringLiteral("1\t\t2\n2\t\t1234,50\n3\t\t-12,00\n4\t\t3,25\n"
-                                                   "\tTotal\t1227,75\n"));
+                                           "\tTotal\t1227,75\n"));
 
         QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(calculator.window->tape().rowCount(), 2);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "calculator/core/calculatorfolder.h"
 #include "calculator/core/savedlogs.h"
 #include "common/conflictcopy.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "calculator/core/numbers.h"
 #include "calculator/core/operations.h"
 #include "calculator/core/tape.h"

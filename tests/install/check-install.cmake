@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a scratch prefix and checks what lands there: programs, shipped tree, launchers,
 # icons (square: the agenda's drawing is wider than tall), AppStream data, manual pages; the validators run when they are installed. Then the installed agenda
 # answers --version and --help without a display, and fills a new data folder from the installed tree.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves that run out of room, for real: a tiny file system filled up (needs root to mount it, as CI
 // has) and a file-size limit (works for anyone). Every kind of file the programs write must keep its
 // old bytes, leave no stray file and report the true cause.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Staging again over a used portable folder: the fresh programs replace the old ones, a shipped file the
 # user edited and the user's own files stay exactly as they are, and a shipped file that went missing
 # comes back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures to look at, not tests: every drawing on a sheet, the address-book page with a contact shown, the
 // calculator with a short tape and its saved-logs window, each written as a PNG into the folder given. The
 // address book and the calculator are the screenshots of the AppStream data (packaging/screenshots). Built on
