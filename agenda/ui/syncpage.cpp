@@ -47,7 +47,7 @@ QListWidget* collectionList(QWidget* parent, const QString& name, const QRect& p
 }
 
 // Collections the server lacks are made under this name when the first run needs them.
-const QString kNewCollection = QStringLiteral("Quindara");
+constexpr QLatin1StringView kNewCollection("Quindara");
 constexpr int kUrlRole = Qt::UserRole;
 constexpr int kNameRole = Qt::UserRole + 1;
 
@@ -203,7 +203,7 @@ void SyncPage::listCollections(QListWidget* list, const QList<DavCollection>& fo
         // Nothing on the server yet: the first run makes one.
         auto* item =
             new QListWidgetItem(QStringLiteral("Crear «%1» en el servidor").arg(kNewCollection), list);
-        item->setData(kNameRole, kNewCollection);
+        item->setData(kNameRole, QString(kNewCollection));
     }
     if (!list->currentItem())
         list->setCurrentRow(0);
