@@ -421,6 +421,8 @@ void AddressBookPage::saveContact() {
     shownCardFields_ = FieldTexts();
     refreshFile2();
     emit cardShown();
+    if (!stored.cardPath.isEmpty())
+        emit contactChanged();
 }
 
 void AddressBookPage::deleteContact() {
@@ -444,6 +446,7 @@ void AddressBookPage::deleteContact() {
     }
     clearFields();
     refreshFile2();
+    emit contactChanged();
 }
 
 void AddressBookPage::copyAll() {

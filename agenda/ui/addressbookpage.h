@@ -46,6 +46,8 @@ public:
 signals:
     // The fields show another card file, or the shown card was stored.
     void cardShown();
+    // A contact was stored or removed from this page (a server sync then follows).
+    void contactChanged();
 
 private:
     void buildControls();

@@ -100,6 +100,7 @@ void AgendaWindow::connectControls() {
     connect(pages_.day, &DayPage::noteSaved, sync_, &AutoSync::saved);
     connect(pages_.week, &WeekPage::noteSaved, sync_, &AutoSync::saved);
     connect(pages_.day, &DayPage::dayTextStored, sync_, &AutoSync::saved);
+    connect(pages_.addressBook, &AddressBookPage::contactChanged, sync_, &AutoSync::saved);
     // Imported days get their marks in the grid; imported contacts their place in the address book.
     connect(pages_.exchange, &ExchangePage::calendarImported, this, &AgendaWindow::DrawMonth);
     connect(pages_.exchange, &ExchangePage::contactsImported, pages_.addressBook,

@@ -164,7 +164,7 @@ private slots:
         QVERIFY(
             DayNotes(otherData).load(dayNoteKey(QDate(2026, 12, 10))).text.contains(u"Llamar al fontanero"));
 
-        // A save reaches the server a few seconds after it is made.
+        // A save reaches the server a few seconds after it is made: a day note and a contact.
         QVERIFY(agenda.clickDay(12));
         text1->setFocus(Qt::TabFocusReason);
         QTest::keyClicks(text1, QStringLiteral("Recoger el traje"));
@@ -176,6 +176,14 @@ private slots:
         autoSync->tick();
         QCOMPARE(runSync(otherData, accounts.first(), server.password()).exitCode(), 0);
         QVERIFY(DayNotes(otherData).load(dayNoteKey(QDate(2026, 12, 12))).text.contains(u"Recoger el traje"));
+        QVERIFY(agenda.click(QStringLiteral("Command6_5")));
+        agenda.find<QLineEdit>(QStringLiteral("Text7_0"))->setText(QStringLiteral("Quintana"));
+        QVERIFY(agenda.click(QStringLiteral("Command7_0")));
+        agenda.clock.set(agenda.clock.now().addSecs(SyncSchedule::kAfterSaveSeconds));
+        autoSync->tick();
+        QCOMPARE(runSync(otherData, accounts.first(), server.password()).exitCode(), 0);
+        QVERIFY(QFileInfo::exists(
+            QDir(other.programFolder).filePath(QStringLiteral("direcciones/Todos/Quintana"))));
 
         // "Cancelar" during a run by hand: the next run finishes the work.
         QVERIFY(storeDayText(data, DayTextKind::Holiday, QStringLiteral("6"), QStringLiteral("ENERO"),
