@@ -13,27 +13,32 @@
 
 namespace {
 
+// Standard output and standard error in the terminal's own encoding.
+struct TerminalStreams {
+    QTextStream out{stdout};
+    QTextStream err{stderr};
+    TerminalStreams() {
+        out.setEncoding(QStringConverter::System);
+        err.setEncoding(QStringConverter::System);
+    }
+};
+
 // Imports and exports asked on the command line run without a window or a display.
 int runExchangeOnTerminal(int& argc, char** argv, const common::CommandLineOptions& options) {
     QCoreApplication app(argc, argv);
     const common::DataFolderSession session(common::Program::Agenda, options);
-    QTextStream out(stdout);
-    out.setEncoding(QStringConverter::System);
-    QTextStream err(stderr);
-    err.setEncoding(QStringConverter::System);
+    TerminalStreams terminal;
     return quindara::runExchangeCommandAsWriter(options, common::argumentsOf(argc, argv),
-                                                session.choice().programFolder, out, err);
+                                                session.choice().programFolder, terminal.out, terminal.err);
 }
 
 // A server sync runs without a window or a display, as the folder's writer.
 int runSyncOnTerminal(int& argc, char** argv, const common::CommandLineOptions& options) {
     QCoreApplication app(argc, argv);
     const common::DataFolderSession session(common::Program::Agenda, options);
-    QTextStream out(stdout);
-    out.setEncoding(QStringConverter::System);
-    QTextStream err(stderr);
-    err.setEncoding(QStringConverter::System);
-    return quindara::runSyncCommandAsWriter(options, session.choice().programFolder, out, err);
+    TerminalStreams terminal;
+    return quindara::runSyncCommandAsWriter(options, session.choice().programFolder, terminal.out,
+                                            terminal.err);
 }
 
 } // namespace

@@ -366,6 +366,8 @@ private:
     // The server's version now (after a 412); false when it is gone.
     bool refetch(ServerItem& server);
     QUrl urlOf(const QString& href) const;
+    // Writes `item` over the server's version, only if the server still holds the ETag we know.
+    DavReply putOver(const ServerItem& server, const SyncItem& item, QByteArray& body);
     QString separator() const;
     void remember(const QString& key, const QString& href, const QByteArray& etag, const QByteArray& body);
     void failure(const QString& what, const QString& why) {

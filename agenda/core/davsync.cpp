@@ -34,6 +34,14 @@ QString httpFailure(int status) {
 
 } // namespace
 
+DavReply CollectionRun::putOver(const ServerItem& server, const SyncItem& item, QByteArray& body) {
+    body = items_.serverBody(item, server.body);
+    DavClient::Headers headers = {{"Content-Type", items_.contentType()}};
+    if (!server.etag.isEmpty())
+        headers.append({"If-Match", server.etag});
+    return client_.send("PUT", urlOf(server.href), body, headers);
+}
+
 QUrl CollectionRun::urlOf(const QString& href) const {
     QUrl url = url_;
     url.setPath(href, QUrl::DecodedMode);
@@ -181,11 +189,8 @@ void CollectionRun::updateServer(const SyncItem& local, ServerItem server) {
         }
         SyncItem item = local;
         item.uid = server.item.uid;
-        const QByteArray body = items_.serverBody(item, server.body);
-        DavClient::Headers headers = {{"Content-Type", items_.contentType()}};
-        if (!server.etag.isEmpty())
-            headers.append({"If-Match", server.etag});
-        const DavReply reply = client_.send("PUT", urlOf(server.href), body, headers);
+        QByteArray body;
+        const DavReply reply = putOver(server, item, body);
         if (client_.failed())
             return;
         if (reply.ok()) {
@@ -277,11 +282,8 @@ void CollectionRun::merge(const SyncItem& local, ServerItem server) {
             return;
         }
         merged.uid = server.item.uid;
-        const QByteArray body = items_.serverBody(merged, server.body);
-        DavClient::Headers headers = {{"Content-Type", items_.contentType()}};
-        if (!server.etag.isEmpty())
-            headers.append({"If-Match", server.etag});
-        const DavReply reply = client_.send("PUT", urlOf(server.href), body, headers);
+        QByteArray body;
+        const DavReply reply = putOver(server, merged, body);
         if (client_.failed())
             return;
         if (reply.ok()) {
