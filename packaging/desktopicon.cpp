@@ -39,7 +39,8 @@ QByteArray squared(QByteArray svg) {
 bool save(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).path());
     QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() &&
+           file.commit();
 }
 
 } // namespace
