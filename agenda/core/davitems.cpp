@@ -27,6 +27,23 @@ namespace quindara {
 
 namespace {
 
+// The copies of contact `name` in its categories that hold what its card in "Todos" (`cardPath`) holds:
+// they follow that card when it changes or goes.
+QStringList categoryCopiesOfCard(const DataFolder& data, const QString& name, const QString& cardPath) {
+    QStringList copies;
+    const std::optional<QStringList> card = readContactCard(cardPath);
+    if (!card)
+        return copies;
+    const AddressBookFolder book(data.folder(folders::addressBook));
+    const QString cardFile = QFileInfo(cardPath).absoluteFilePath();
+    for (const QString& category : book.categories()) {
+        const QString copy = QDir(book.categoryPath(category)).filePath(name);
+        if (QFileInfo(copy).absoluteFilePath() != cardFile && readContactCard(copy) == card)
+            copies.append(copy);
+    }
+    return copies;
+}
+
 const QString kContactPrefix = QStringLiteral("contacto/");
 
 const char* prefixOf(CalendarKind kind) {
@@ -468,19 +485,9 @@ common::Status SyncItems::store(const SyncItem& item) const {
                                    {folders::addressBook + u'/' + folders::allContacts}))
             return common::Status::failure(QStringLiteral("no se puede crear la carpeta de contactos"));
         const QString path = data_.contactFile(folders::allContacts, name);
-        const std::optional<QStringList> before = readContactCard(path);
-        // The copies of the contact in its categories follow the card of "Todos".
-        const AddressBookFolder book(data_.folder(folders::addressBook));
-        if (before) {
-            for (const QString& category : book.categories()) {
-                const QString copy = QDir(book.categoryPath(category)).filePath(name);
-                if (QFileInfo(copy).absoluteFilePath() == QFileInfo(path).absoluteFilePath())
-                    continue;
-                if (readContactCard(copy) == before) {
-                    if (const common::Status written = writeContactCard(copy, fields); !written)
-                        return written;
-                }
-            }
+        for (const QString& copy : categoryCopiesOfCard(data_, name, path)) {
+            if (const common::Status written = writeContactCard(copy, fields); !written)
+                return written;
         }
         return writeContactCard(path, fields);
     }
@@ -500,17 +507,9 @@ common::Status SyncItems::remove(const QString& key) const {
     if (addressBook_) {
         const QString name = contactName(key);
         const QString path = data_.contactFile(folders::allContacts, name);
-        const std::optional<QStringList> before = readContactCard(path);
-        const AddressBookFolder book(data_.folder(folders::addressBook));
-        if (before) {
-            for (const QString& category : book.categories()) {
-                const QString copy = QDir(book.categoryPath(category)).filePath(name);
-                if (QFileInfo(copy).absoluteFilePath() != QFileInfo(path).absoluteFilePath() &&
-                    readContactCard(copy) == before) {
-                    if (const common::Status removed = common::removeFile(copy); !removed)
-                        return removed;
-                }
-            }
+        for (const QString& copy : categoryCopiesOfCard(data_, name, path)) {
+            if (const common::Status removed = common::removeFile(copy); !removed)
+                return removed;
         }
         return common::removeFile(path);
     }
