@@ -78,6 +78,8 @@ public:
         if (incremental) {
             for (auto s = status_.items.cbegin(); s != status_.items.cend(); ++s)
                 etags_.insert(s->href, s->etag);
+            for (auto s = status_.shared.cbegin(); s != status_.shared.cend(); ++s)
+                etags_.insert(s.key(), s->etag);
         }
         newToken_ = listing.syncToken;
         const QString self = url_.path();
@@ -111,6 +113,7 @@ public:
         if (client_.failed())
             return;
         QStringList leftOut;
+        feedSharedTexts();
         local_ = items_.local(leftOut, status_.items);
         result_.leftOut += leftOut;
         mapServerItems();
@@ -131,6 +134,9 @@ public:
                           .arg(status_.items.size());
             return;
         }
+        updateShared();
+        if (client_.failed() || (options_.cancelled && options_.cancelled()))
+            return;
         QSet<QString> keys(status_.items.keyBegin(), status_.items.keyEnd());
         for (auto l = local_.cbegin(); l != local_.cend(); ++l)
             keys.insert(l.key());
@@ -197,6 +203,11 @@ private:
         failuresAtStart_ = result_.failures.size();
         QStringList wanted;
         for (auto e = etags_.cbegin(); e != etags_.cend(); ++e) {
+            if (const auto shared = status_.shared.constFind(e.key()); shared != status_.shared.cend()) {
+                if (e->isEmpty() || shared->etag != *e)
+                    wanted.append(e.key());
+                continue;
+            }
             const auto key = keyOfHref_.constFind(e.key());
             if (key == keyOfHref_.constEnd() || e->isEmpty() || status_.items.value(*key).etag != *e)
                 wanted.append(e.key());
@@ -274,6 +285,9 @@ private:
         const QSet<QString> keys = keySet();
         for (const QString& href : std::as_const(hrefs)) {
             ServerItem server{href, etags_.value(href), bodies_.value(href), {}};
+            bool mapped = false;
+            if (takenAsShared(server, mapped))
+                continue;
             const QString known = keyOfHref_.value(href);
             if (!bodies_.contains(href)) {
                 // Unchanged since the last run (or not fetched): as the status knew it.
@@ -285,7 +299,7 @@ private:
                 continue;
             }
             QString reason;
-            if (!items_.fromServer(server.body, server.item, reason)) {
+            if (!mapped && !items_.fromServer(server.body, server.item, reason)) {
                 result_.leftOut.append(
                     QStringLiteral("«%1» del servidor: %2").arg(href.section(u'/', -1), reason));
                 if (!known.isEmpty()) {
@@ -343,19 +357,33 @@ private:
     void place(const ServerItem& server, bool tracked) {
         const auto there = server_.constFind(server.item.key);
         if (there != server_.constEnd()) {
-            // Two server items for one day: the one the status follows stays, the other is left out.
+            // Two server items for one day: the one the status follows stays; the other's text is added to
+            // the day (a contact is left out).
             const bool keepNew = tracked && status_.items.value(server.item.key).href == server.href;
             const ServerItem& out = keepNew ? *there : server;
-            result_.leftOut.append(QStringLiteral("«%1» del servidor: otro elemento ocupa ya ese %2")
-                                       .arg(out.href.section(u'/', -1), items_.addressBook()
-                                                                            ? QStringLiteral("contacto")
-                                                                            : QStringLiteral("día")));
+            if (!items_.addressBook() && !out.body.isEmpty()) {
+                sharedNow_.insert(out.href, {out.item});
+            } else {
+                result_.leftOut.append(QStringLiteral("«%1» del servidor: otro elemento ocupa ya ese %2")
+                                           .arg(out.href.section(u'/', -1), items_.addressBook()
+                                                                                ? QStringLiteral("contacto")
+                                                                                : QStringLiteral("día")));
+            }
             if (!keepNew)
                 return;
         }
         server_.insert(server.item.key, server);
     }
 
+    // A server item that fills several days, or one already tracked as such: its days go to `sharedNow_`
+    // when it was fetched. False for an item of one day not tracked as such: `mapped` tells whether its
+    // day is then in `server.item`.
+    bool takenAsShared(ServerItem& server, bool& mapped);
+    // The texts shared items added, given to the agenda's side so that they are not taken as its own.
+    void feedSharedTexts();
+    // Brings new, changed and deleted shared items to their days; a day whose shared text the user changed
+    // keeps it as its own text and gets no shared text again until the item changes.
+    void updateShared();
     void decide(const QString& key);
     void createOnServer(const SyncItem& local);
     void updateServer(const SyncItem& local, ServerItem server);
@@ -393,6 +421,7 @@ private:
     QHash<QString, SyncItem> local_;
     QHash<QString, ServerItem> server_;
     QHash<QString, QString> uidKeys_;
+    QHash<QString, QList<SyncItem>> sharedNow_; // shared items fetched this run, by href: their days
     bool fetchFailed_ = false;
     int depth_ = 0; // nested steps after a 412, bounded
 };

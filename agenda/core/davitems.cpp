@@ -208,7 +208,47 @@ QByteArray stampOf(const QFileInfo& info) {
     return QByteArray::number(info.size()) + '-' + QByteArray::number(modified.toMSecsSinceEpoch());
 }
 
+QStringList linesOfText(QString text) {
+    while (text.endsWith(u'\n'))
+        text.chop(1);
+    return text.isEmpty() ? QStringList() : text.split(u'\n');
+}
+
+// Where the last run of `wanted` starts among `lines`, or -1.
+qsizetype lastRun(const QStringList& lines, const QStringList& wanted) {
+    if (wanted.isEmpty())
+        return -1;
+    for (qsizetype at = lines.size() - wanted.size(); at >= 0; --at) {
+        qsizetype i = 0;
+        while (i < wanted.size() && lines[at + i] == wanted[i])
+            ++i;
+        if (i == wanted.size())
+            return at;
+    }
+    return -1;
+}
+
 } // namespace
+
+bool dayHoldsText(const QString& day, const QString& text) {
+    return lastRun(day.split(u'\n'), linesOfText(text)) >= 0;
+}
+
+QString dayWithoutText(const QString& day, const QString& text) {
+    QStringList lines = day.split(u'\n');
+    const QStringList wanted = linesOfText(text);
+    const qsizetype at = lastRun(lines, wanted);
+    if (at < 0)
+        return day;
+    lines.remove(at, wanted.size());
+    return lines.join(u'\n');
+}
+
+QString dayWithText(const QString& day, const QString& text) {
+    if (day.trimmed().isEmpty())
+        return text;
+    return (day.endsWith(u'\n') ? day.chopped(1) : day) + u'\n' + text;
+}
 
 SyncItems::SyncItems(const DataFolder& data, bool addressBook, bool withNotes, const QString& folderId,
                      const QDate& today)
@@ -323,13 +363,14 @@ QHash<QString, SyncItem> SyncItems::local(QStringList& leftOut,
                     leftOut.append(QStringLiteral("«%1»: no se puede leer").arg(what));
                     continue;
                 }
-                if (text->trimmed().isEmpty()) {
+                const QString own = ownText(item.key, *text);
+                if (own.trimmed().isEmpty()) {
                     // An emptied day note keeps its file; there is nothing to give away.
-                    if (!notes)
+                    if (!notes && own == *text)
                         leftOut.append(QStringLiteral("«%1»: no tiene texto").arg(what));
                     continue;
                 }
-                item.day.text = *text;
+                item.day.text = own;
                 item.hash = hashOf(item);
             }
             seen.insert(item.day.date);
@@ -350,22 +391,82 @@ SyncItem SyncItems::localNow(const QString& key) const {
         item.fields = asStoredFields(*card);
     } else {
         item.day = itemOfKey(key);
-        if (item.day.kind == CalendarKind::DayNote) {
-            item.day.text = notes().load(dayNoteKey(item.day.date)).text;
-        } else {
-            const QDate& d = item.day.date;
-            const DayTextPlace place =
-                dayTextPlace(data_, textKindOf(item.day.kind), QString::number(d.day()), monthName(d.month()),
-                             QString::number(d.year()));
-            const common::FolderIndex& index = indexOf(item.day.kind);
-            if (index.contains(place.fileName))
-                item.day.text = common::readTextOrEmpty(index.pathFor(place.fileName), place.ending);
-        }
+        item.day.text = ownText(key, dayText(key));
         if (item.day.text.trimmed().isEmpty())
             return SyncItem();
         item.what = describe(item.day);
     }
     item.key = key;
+    item.hash = hashOf(item);
+    return item;
+}
+
+QString SyncItems::dayText(const QString& key) const {
+    const CalendarItem day = itemOfKey(key);
+    if (!day.date.isValid())
+        return {};
+    if (day.kind == CalendarKind::DayNote)
+        return notes().load(dayNoteKey(day.date)).text;
+    const QDate& d = day.date;
+    const DayTextPlace place = dayTextPlace(data_, textKindOf(day.kind), QString::number(d.day()),
+                                            monthName(d.month()), QString::number(d.year()));
+    const common::FolderIndex& index = indexOf(day.kind);
+    return index.contains(place.fileName)
+               ? common::readTextOrEmpty(index.pathFor(place.fileName), place.ending)
+               : QString();
+}
+
+QString SyncItems::ownText(const QString& key, const QString& text) const {
+    QString own = text;
+    for (const QString& shared : shared_.value(key))
+        own = dayWithoutText(own, shared);
+    return own;
+}
+
+common::Status SyncItems::storeDayText(const QString& key, const QString& text) const {
+    SyncItem item;
+    item.day = itemOfKey(key);
+    item.day.text = text;
+    return writeDay(item.day);
+}
+
+bool SyncItems::daysFromServer(const QByteArray& body, QList<SyncItem>& days, QStringList& skipped,
+                               QString& reason) const {
+    IcsReadOptions options;
+    options.today = today_;
+    const IcsReading reading = readIcs(body, options);
+    if (!reading.refusal.isEmpty()) {
+        reason = reading.refusal;
+        return false;
+    }
+    skipped = reading.skipped;
+    for (const CalendarItem& read : reading.items) {
+        if (read.kind == CalendarKind::DayNote && !withNotes_) {
+            reason = QStringLiteral("es una nota del día y las notas no se sincronizan");
+            return false;
+        }
+        days.append(asAgendaItem(read));
+    }
+    if (days.isEmpty()) {
+        reason = !skipped.isEmpty() ? skipped.join(QStringLiteral("; "))
+                                    : QStringLiteral("no tiene ningún día que la agenda pueda guardar");
+        return false;
+    }
+    return true;
+}
+
+SyncItem SyncItems::asAgendaItem(const CalendarItem& day) const {
+    SyncItem item;
+    item.day = day;
+    const common::Ending ending = item.day.kind == CalendarKind::DayNote
+                                      ? common::Ending::Zoned
+                                      : dayTextPlace(data_, textKindOf(item.day.kind), QStringLiteral("1"),
+                                                     monthName(1), QStringLiteral("2000"))
+                                            .ending;
+    item.day.text = common::textFromBytes(common::encodeText(item.day.text, ending), ending);
+    item.day.holiday = false;
+    item.key = calendarKey(item.day);
+    item.what = describe(item.day);
     item.hash = hashOf(item);
     return item;
 }
@@ -405,21 +506,15 @@ bool SyncItems::fromServer(const QByteArray& body, SyncItem& item, QString& reas
                       .arg(reading.items.size());
         return false;
     }
-    item.day = reading.items.first();
-    if (item.day.kind == CalendarKind::DayNote && !withNotes_) {
+    if (reading.items.first().kind == CalendarKind::DayNote && !withNotes_) {
         reason = QStringLiteral("es una nota del día y las notas no se sincronizan");
         return false;
     }
-    const common::Ending ending = item.day.kind == CalendarKind::DayNote
-                                      ? common::Ending::Zoned
-                                      : dayTextPlace(data_, textKindOf(item.day.kind), QStringLiteral("1"),
-                                                     monthName(1), QStringLiteral("2000"))
-                                            .ending;
-    item.day.text = common::textFromBytes(common::encodeText(item.day.text, ending), ending);
-    item.day.holiday = false;
-    item.key = calendarKey(item.day);
-    item.what = describe(item.day);
-    item.hash = hashOf(item);
+    const SyncItem read = asAgendaItem(reading.items.first());
+    item.day = read.day;
+    item.key = read.key;
+    item.what = read.what;
+    item.hash = read.hash;
     return true;
 }
 
@@ -491,15 +586,28 @@ common::Status SyncItems::store(const SyncItem& item) const {
         }
         return writeContactCard(path, fields);
     }
-    const QDate& d = item.day.date;
+    // The texts server items of several days added to the day stay after the agenda's own.
+    CalendarItem day = item.day;
+    if (const QStringList shared = shared_.value(calendarKey(day)); !shared.isEmpty()) {
+        const QString now = dayText(calendarKey(day));
+        for (const QString& text : shared) {
+            if (dayHoldsText(now, text))
+                day.text = dayWithText(day.text, text);
+        }
+    }
+    return writeDay(day);
+}
+
+common::Status SyncItems::writeDay(const CalendarItem& day) const {
+    const QDate& d = day.date;
     if (!common::ensureFolders(data_.programFolder(), {folders::holidays, folders::yearlyReminders,
                                                        folders::oneYearReminders, folders::dayNotes}))
         return common::Status::failure(QStringLiteral("no se pueden crear las carpetas del calendario"));
-    if (item.day.kind == CalendarKind::DayNote)
-        return notes().save(dayNoteKey(d), item.day.text);
-    const DayTextPlace place = dayTextPlace(data_, textKindOf(item.day.kind), QString::number(d.day()),
+    if (day.kind == CalendarKind::DayNote)
+        return notes().save(dayNoteKey(d), day.text);
+    const DayTextPlace place = dayTextPlace(data_, textKindOf(day.kind), QString::number(d.day()),
                                             monthName(d.month()), QString::number(d.year()));
-    const auto stored = storeDayText(indexOf(item.day.kind), place, item.day.text);
+    const auto stored = quindara::storeDayText(indexOf(day.kind), place, day.text);
     return stored.status();
 }
 

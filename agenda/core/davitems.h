@@ -33,6 +33,12 @@ struct SyncItem {
     QByteArray stamp;
 };
 
+// A day's text and another text as whole lines in it (its trailing line ends aside): whether the day holds
+// it, the day without its last place, and the day with it added on a new line as an import adds it.
+bool dayHoldsText(const QString& day, const QString& text);
+QString dayWithoutText(const QString& day, const QString& text);
+QString dayWithText(const QString& day, const QString& text);
+
 // The items of one collection on the agenda's side and the way to and from the server's items. A
 // calendar holds the holidays and reminders (and day notes when chosen); an address book the contacts of
 // "Todos", which holds every category's.
@@ -50,6 +56,17 @@ public:
     // A server item as the agenda would hold it, its key not yet chosen for a contact. False with the
     // reason when the agenda cannot hold it.
     bool fromServer(const QByteArray& body, SyncItem& item, QString& reason) const;
+    // The days a calendar item of the server fills, each as the agenda would hold it, with its key (a day
+    // may come twice); what the import leaves out of it goes to `skipped`. False with the reason when it
+    // fills none.
+    bool daysFromServer(const QByteArray& body, QList<SyncItem>& days, QStringList& skipped,
+                        QString& reason) const;
+    // The texts server items that fill several days added to each day, by key: taken out of what the day
+    // gives away, and kept when the agenda's own text of the day is written.
+    void setSharedTexts(QHash<QString, QStringList> texts) { shared_ = std::move(texts); }
+    // A day's whole text as stored, shared texts included / written whole (an empty text removes it).
+    QString dayText(const QString& key) const;
+    common::Status storeDayText(const QString& key, const QString& text) const;
     // The key a new server contact gets on the agenda: its surname, or " (2)"... when another contact
     // (or a key in `taken` or `alsoTaken`) already has it.
     QString newContactKey(const SyncItem& item, const QSet<QString>& taken,
@@ -77,6 +94,10 @@ private:
     // The index of the folder of a day-text kind, listed once per run and kept current by our writes.
     common::FolderIndex& indexOf(CalendarKind kind) const;
     DayNotes& notes() const;
+    // The day's text without the shared texts it holds.
+    QString ownText(const QString& key, const QString& text) const;
+    SyncItem asAgendaItem(const CalendarItem& day) const;
+    common::Status writeDay(const CalendarItem& day) const;
 
     DataFolder data_;
     bool addressBook_;
@@ -85,6 +106,7 @@ private:
     QDate today_;
     mutable std::array<std::unique_ptr<common::FolderIndex>, 3> indexes_;
     mutable std::unique_ptr<DayNotes> notes_;
+    QHash<QString, QStringList> shared_;
 };
 
 } // namespace quindara

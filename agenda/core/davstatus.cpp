@@ -41,6 +41,16 @@ void SyncStatus::load() {
             collections_[decoded(parts[1])].items.insert(
                 decoded(parts[2]), {decoded(parts[3]), decoded(parts[4]).toUtf8(), parts[5].toLatin1(),
                                     parts[6].toLatin1(), parts.value(7).toLatin1()});
+        } else if (parts.value(0) == u"shared" && parts.size() == 5) {
+            SyncSharedItem& shared = collections_[decoded(parts[1])].shared[decoded(parts[2])];
+            shared.etag = decoded(parts[3]).toUtf8();
+            shared.hash = parts[4].toLatin1();
+        } else if (parts.value(0) == u"fed" && parts.size() >= 5) {
+            SyncFedDay& day =
+                collections_[decoded(parts[1])].shared[decoded(parts[2])].days[decoded(parts[3])];
+            day.pending = parts[4] == u"pending";
+            for (qsizetype i = 5; i < parts.size(); ++i)
+                day.texts.append(decoded(parts[i]));
         }
     }
     keepAsStored();
@@ -69,6 +79,25 @@ common::Status SyncStatus::save() const {
                                      encoded(QString::fromUtf8(i->etag)), QString::fromLatin1(i->localHash),
                                      QString::fromLatin1(i->serverHash), QString::fromLatin1(i->localStamp)}
                              .join(u'\t'));
+        }
+        QStringList hrefs = c->shared.keys();
+        hrefs.sort();
+        for (const QString& href : std::as_const(hrefs)) {
+            const SyncSharedItem& shared = c->shared[href];
+            lines.append(QStringList{QStringLiteral("shared"), encoded(url), encoded(href),
+                                     encoded(QString::fromUtf8(shared.etag)),
+                                     QString::fromLatin1(shared.hash)}
+                             .join(u'\t'));
+            QStringList days = shared.days.keys();
+            days.sort();
+            for (const QString& day : std::as_const(days)) {
+                const SyncFedDay& fed = shared.days[day];
+                QStringList parts = {QStringLiteral("fed"), encoded(url), encoded(href), encoded(day),
+                                     fed.pending ? QStringLiteral("pending") : QStringLiteral("done")};
+                for (const QString& text : fed.texts)
+                    parts.append(encoded(text));
+                lines.append(parts.join(u'\t'));
+            }
         }
     }
     const common::Status written = common::writeLines(path_, lines);

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 namespace quindara {
 
@@ -19,9 +20,26 @@ struct SyncStatusItem {
     bool operator==(const SyncStatusItem&) const = default;
 };
 
+// The text a server item that fills several days (or a day another item fills) added to one day. While
+// its days are being written, every text it may have left there is listed and `pending` is set; a day
+// whose text the user changed keeps no text, so that nothing is added there again until the item changes.
+struct SyncFedDay {
+    QStringList texts;
+    bool pending = false;
+    bool operator==(const SyncFedDay&) const = default;
+};
+
+struct SyncSharedItem {
+    QByteArray etag;
+    QByteArray hash;                 // of the days and texts it gave, empty until all its days are written
+    QHash<QString, SyncFedDay> days; // by item key of the day
+    bool operator==(const SyncSharedItem&) const = default;
+};
+
 struct SyncCollectionStatus {
     QString syncToken;
-    QHash<QString, SyncStatusItem> items; // by item key
+    QHash<QString, SyncStatusItem> items;  // by item key
+    QHash<QString, SyncSharedItem> shared; // by href
     bool operator==(const SyncCollectionStatus&) const = default;
 };
 

@@ -441,6 +441,78 @@ private slots:
         QVERIFY(!again.agenda.any() && !again.server.any());
     }
 
+    // A weekly server event, and a second event of a day another one fills, come to each of their days on
+    // the agenda after what the day holds; they are never given back as the agenda's own, follow the server
+    // when it changes or deletes them, and leave what the user typed on those days.
+    void aServerItemOfSeveralDaysComesToEachDayOnce_data() { addServers(); }
+    void aServerItemOfSeveralDaysComesToEachDayOnce() {
+        START_SERVER(server);
+        Agenda a;
+        Agenda b;
+        const SyncAccount account = accountFor(server, a);
+        DavClient client(server.url(), server.user(), server.password());
+        const auto put = [&](const char* name, const QByteArray& event) {
+            const QByteArray body =
+                "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Movil//ES\r\nBEGIN:VEVENT\r\n"
+                "UID:" +
+                QByteArray(name) + "@movil\r\nDTSTAMP:20260101T090000Z\r\n" + event +
+                "END:VEVENT\r\nEND:VCALENDAR\r\n";
+            QVERIFY(client
+                        .send("PUT", account.calendar.resolved(QUrl(QString::fromLatin1(name) + ".ics")),
+                              body, {{"Content-Type", "text/calendar"}})
+                        .ok());
+        };
+        put("serie", "DTSTART;VALUE=DATE:20260105\r\nRRULE:FREQ=WEEKLY;COUNT=4\r\nSUMMARY:Reunión\r\n");
+        put("dentista", "DTSTART;VALUE=DATE:20260112\r\nSUMMARY:Dentista\r\n");
+        put("cita-a", "DTSTART;VALUE=DATE:20260202\r\nSUMMARY:Médico\r\n");
+        put("cita-b", "DTSTART;VALUE=DATE:20260202\r\nSUMMARY:Recoger el coche\r\n");
+        const QDate monday(2026, 1, 5);
+        a.setReminder(monday.addDays(14), QStringLiteral("Llevar el informe"));
+        SyncOptions options;
+        options.today = QDate(2026, 1, 1);
+        const SyncResult first = sync(a, account, server, options);
+        QCOMPARE(first.exitCode(), 0);
+        QCOMPARE(first.server.created, 1);
+        QVERIFY2(first.leftOut.isEmpty(), qPrintable(first.summary()));
+        const QStringList days = {QStringLiteral("Reunión"), QStringLiteral("Dentista\nReunión"),
+                                  QStringLiteral("Llevar el informe\nReunión"), QStringLiteral("Reunión")};
+        QVERIFY(saveSyncAccount(b.data, account));
+        for (const Agenda* agenda : {&a, &b, &a, &b}) {
+            const SyncResult again = sync(*agenda, account, server, options);
+            QCOMPARE(again.exitCode(), 0);
+            QVERIFY(!again.server.any());
+            QVERIFY(agenda == &b || !again.agenda.any());
+            for (int week = 0; week < 4; ++week)
+                QCOMPARE(agenda->reminder(monday.addDays(7 * week)), days[week]);
+            QCOMPARE(agenda->reminder(QDate(2026, 2, 2)), QStringLiteral("Médico\nRecoger el coche"));
+        }
+        QCOMPARE(serverCount(server, account.calendar), 5);
+
+        // The user changes one day's line: it is that day's own text now; the server changes the event,
+        // then deletes it.
+        a.setReminder(monday.addDays(21), QStringLiteral("Reunión en la sala 2"));
+        QCOMPARE(sync(a, account, server, options).server.created, 1);
+        put("serie",
+            "DTSTART;VALUE=DATE:20260112\r\nRRULE:FREQ=WEEKLY;COUNT=3\r\nSUMMARY:Reunión de equipo\r\n");
+        const SyncResult changed = sync(a, account, server, options);
+        QCOMPARE(changed.agenda.changed, 1);
+        QVERIFY(!changed.server.any());
+        QCOMPARE(a.reminder(monday), QString());
+        QCOMPARE(a.reminder(monday.addDays(7)), QStringLiteral("Dentista\nReunión de equipo"));
+        QCOMPARE(a.reminder(monday.addDays(14)), QStringLiteral("Llevar el informe\nReunión de equipo"));
+        QCOMPARE(a.reminder(monday.addDays(21)), QStringLiteral("Reunión en la sala 2\nReunión de equipo"));
+        QVERIFY(client.send("DELETE", account.calendar.resolved(QUrl(QStringLiteral("serie.ics")))).ok());
+        const SyncResult deleted = sync(a, account, server, options);
+        QCOMPARE(deleted.agenda.deleted, 1);
+        QVERIFY(!deleted.server.any());
+        QCOMPARE(a.reminder(monday.addDays(7)), QStringLiteral("Dentista"));
+        QCOMPARE(a.reminder(monday.addDays(14)), QStringLiteral("Llevar el informe"));
+        QCOMPARE(a.reminder(monday.addDays(21)), QStringLiteral("Reunión en la sala 2"));
+        const SyncResult settled = sync(a, account, server, options);
+        QVERIFY(!settled.agenda.any() && !settled.server.any());
+        QCOMPARE(serverCount(server, account.calendar), 5);
+    }
+
     void aWrongPasswordIsRefused() {
         if (!DavServer::available(DavServer::Kind::Radicale))
             QSKIP("radicale is not installed");

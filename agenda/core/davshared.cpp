@@ -1,0 +1,198 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Server items that fill several days (a weekly meeting, a trip), or a day another server item fills
+// already: their text is added to each day as an import adds it, and what was added is kept in the status
+// record, so that the agenda never gives it back as a text of its own.
+#include "agenda/core/davcollectionrun.h"
+
+#include <QCryptographicHash>
+
+#include <algorithm>
+
+namespace quindara {
+
+namespace {
+
+// The text each day gets from the item, by key; a day it fills twice gets both texts.
+QHash<QString, QString> textsByDay(const QList<SyncItem>& days) {
+    QHash<QString, QString> texts;
+    for (const SyncItem& day : days) {
+        QString& text = texts[day.key];
+        text = text.isEmpty() ? day.day.text : dayWithText(text, day.day.text);
+    }
+    return texts;
+}
+
+QByteArray hashOfDays(const QHash<QString, QString>& texts) {
+    QStringList keys = texts.keys();
+    keys.sort();
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (const QString& key : std::as_const(keys))
+        hash.addData((key + u'\n' + texts.value(key) + QChar(0x1e)).toUtf8());
+    return hash.result().toHex();
+}
+
+bool holdsAny(const QString& day, const QStringList& texts) {
+    return std::any_of(texts.cbegin(), texts.cend(), [&](const QString& t) { return dayHoldsText(day, t); });
+}
+
+} // namespace
+
+bool CollectionRun::takenAsShared(ServerItem& server, bool& mapped) {
+    mapped = false;
+    if (items_.addressBook())
+        return false;
+    const bool tracked = status_.shared.contains(server.href);
+    if (server.body.isEmpty())
+        return tracked; // unchanged since the last run
+    QList<SyncItem> days;
+    QStringList skipped;
+    QString reason;
+    if (!items_.daysFromServer(server.body, days, skipped, reason)) {
+        if (tracked) // left as it was: its texts stay where they are
+            result_.leftOut.append(
+                QStringLiteral("«%1» del servidor: %2").arg(server.href.section(u'/', -1), reason));
+        return tracked;
+    }
+    if (!tracked && days.size() == 1) {
+        server.item = days.first();
+        mapped = true;
+        return false;
+    }
+    result_.leftOut += skipped;
+    sharedNow_.insert(server.href, days);
+    return true;
+}
+
+void CollectionRun::feedSharedTexts() {
+    QHash<QString, QStringList> texts;
+    for (const SyncSharedItem& shared : std::as_const(status_.shared)) {
+        for (auto day = shared.days.cbegin(); day != shared.days.cend(); ++day)
+            texts[day.key()] += day->texts;
+    }
+    items_.setSharedTexts(std::move(texts));
+}
+
+void CollectionRun::updateShared() {
+    // A day whose shared text is no longer there was changed by the user: what it holds is its own now.
+    for (SyncSharedItem& shared : status_.shared) {
+        for (auto day = shared.days.begin(); day != shared.days.end(); ++day) {
+            if (day->pending || day->texts.isEmpty())
+                continue;
+            const auto local = local_.constFind(day.key());
+            if (local != local_.cend() && !local->stamp.isEmpty() &&
+                status_.items.value(day.key()).localStamp == local->stamp)
+                continue; // the file is as it was
+            if (!holdsAny(items_.dayText(day.key()), day->texts))
+                day->texts.clear();
+        }
+    }
+
+    struct Plan {
+        QString href;
+        QHash<QString, QString> texts; // empty when gone from the server
+        QByteArray etag;
+        QByteArray hash;
+        QSet<QString> oursBefore; // days that held the new text from this item already
+        bool isNew = false;
+    };
+    QList<Plan> plans;
+    for (auto s = status_.shared.begin(); s != status_.shared.end(); ++s) {
+        if (!etags_.contains(s.key())) {
+            if (!unfetched_.contains(s.key()))
+                plans.append({s.key(), {}, {}, {}, {}, false});
+            continue;
+        }
+        const auto now = sharedNow_.constFind(s.key());
+        if (now == sharedNow_.cend())
+            continue;
+        const QHash<QString, QString> texts = textsByDay(*now);
+        const QByteArray hash = hashOfDays(texts);
+        if (hash == s->hash) {
+            s->etag = etags_.value(s.key()); // a new ETag over the same content is no change
+            continue;
+        }
+        plans.append({s.key(), texts, etags_.value(s.key()), hash, {}, false});
+    }
+    for (auto now = sharedNow_.cbegin(); now != sharedNow_.cend(); ++now) {
+        if (!status_.shared.contains(now.key())) {
+            const QHash<QString, QString> texts = textsByDay(*now);
+            plans.append({now.key(), texts, etags_.value(now.key()), hashOfDays(texts), {}, true});
+        }
+    }
+    if (plans.isEmpty())
+        return;
+
+    // Every text that may be on a day while it is written is kept first, so that a run cut short leaves
+    // nothing the next one would take as the agenda's own; the item is read and written again then.
+    for (Plan& plan : plans) {
+        SyncSharedItem& shared = status_.shared[plan.href];
+        shared.etag.clear();
+        shared.hash.clear();
+        for (auto t = plan.texts.cbegin(); t != plan.texts.cend(); ++t) {
+            SyncFedDay& day = shared.days[t.key()];
+            if (day.texts.contains(*t))
+                plan.oursBefore.insert(t.key());
+            else
+                day.texts.append(*t);
+        }
+        for (SyncFedDay& day : shared.days)
+            day.pending = true;
+    }
+    feedSharedTexts();
+    if (const common::Status saved = record_.save(); !saved)
+        return failure(QStringLiteral("el estado de la sincronización"), saved.error());
+
+    for (const Plan& plan : std::as_const(plans)) {
+        SyncSharedItem& shared = status_.shared[plan.href];
+        QStringList keys = shared.days.keys();
+        keys.sort();
+        bool wrote = false;
+        bool failed = false;
+        for (const QString& key : std::as_const(keys)) {
+            SyncFedDay& day = shared.days[key];
+            const QString fresh = plan.texts.value(key);
+            // Read right before it is replaced: what the user saved meanwhile stays.
+            const QString before = items_.dayText(key);
+            QString text = before;
+            for (const QString& old : std::as_const(day.texts)) {
+                if (old != fresh)
+                    text = dayWithoutText(text, old);
+            }
+            // The new text is this item's when added now or when the status had it for this day already;
+            // a day that holds it as its own text keeps it as such.
+            bool ours = false;
+            if (!fresh.isEmpty()) {
+                ours = plan.oursBefore.contains(key) || !dayHoldsText(text, fresh);
+                if (!dayHoldsText(text, fresh))
+                    text = dayWithText(text, fresh);
+            }
+            if (text != before) {
+                if (const common::Status stored = items_.storeDayText(key, text); !stored) {
+                    failure(plan.href.section(u'/', -1), stored.error());
+                    failed = true;
+                    continue;
+                }
+                wrote = true;
+            }
+            if (ours)
+                day = {{fresh}, false};
+            else
+                shared.days.remove(key);
+        }
+        if (wrote)
+            ++(plan.isNew             ? result_.agenda.created
+               : plan.texts.isEmpty() ? result_.agenda.deleted
+                                      : result_.agenda.changed);
+        if (failed)
+            continue;
+        if (plan.texts.isEmpty()) {
+            status_.shared.remove(plan.href);
+        } else {
+            shared.etag = plan.etag;
+            shared.hash = plan.hash;
+        }
+    }
+    feedSharedTexts();
+}
+
+} // namespace quindara
