@@ -83,7 +83,7 @@ common::Status SyncStatus::save() const {
         QStringList hrefs = c->shared.keys();
         hrefs.sort();
         for (const QString& href : std::as_const(hrefs)) {
-            const SyncSharedItem& shared = c->shared[href];
+            const SyncSharedItem shared = c->shared.value(href);
             lines.append(QStringList{QStringLiteral("shared"), encoded(url), encoded(href),
                                      encoded(QString::fromUtf8(shared.etag)),
                                      QString::fromLatin1(shared.hash)}
@@ -91,7 +91,7 @@ common::Status SyncStatus::save() const {
             QStringList days = shared.days.keys();
             days.sort();
             for (const QString& day : std::as_const(days)) {
-                const SyncFedDay& fed = shared.days[day];
+                const SyncFedDay fed = shared.days.value(day);
                 QStringList parts = {QStringLiteral("fed"), encoded(url), encoded(href), encoded(day),
                                      fed.pending ? QStringLiteral("pending") : QStringLiteral("done")};
                 for (const QString& text : fed.texts)
