@@ -547,6 +547,16 @@ private slots:
             a.setContact(card);
         }
         const SyncAccount account = accountFor(server, a);
+        // A weekly event of the server on four of those days.
+        const QByteArray weekly =
+            "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Movil//ES\r\nBEGIN:VEVENT\r\nUID:semanal@movil\r\n"
+            "DTSTAMP:20260101T090000Z\r\nDTSTART;VALUE=DATE:20260302\r\nRRULE:FREQ=WEEKLY;COUNT=4\r\n"
+            "SUMMARY:Reunión semanal\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+        DavClient client(server.url(), server.user(), server.password());
+        QVERIFY(client
+                    .send("PUT", account.calendar.resolved(QUrl(QStringLiteral("semanal.ics"))), weekly,
+                          {{"Content-Type", "text/calendar"}})
+                    .ok());
         QVERIFY(saveSyncAccount(b.data, account));
         QCOMPARE(sync(b, account, server).exitCode(), 0);
         QRandomGenerator random(29);
@@ -566,10 +576,11 @@ private slots:
                 QVERIFY2(text.contains(QStringLiteral("Turno %1").arg(day)), qPrintable(text));
             QCOMPARE(text.count(QStringLiteral("Clase")) + text.count(QStringLiteral("Turno")),
                      day >= 20 && day < 24 ? 2 : 1);
+            QCOMPARE(text.count(QStringLiteral("Reunión semanal")), day % 7 == 1 && day < 29 ? 1 : 0);
         }
         QCOMPARE(a.contactNames(), b.contactNames());
         QCOMPARE(a.contactNames().size(), 4);
-        QCOMPARE(serverCount(server, account.calendar), 30);
+        QCOMPARE(serverCount(server, account.calendar), 31);
         QCOMPARE(serverCount(server, account.addressBook), 4);
     }
 
