@@ -185,6 +185,8 @@ private:
         QHash<QString, QByteArray> ours;
         for (auto s = status_.items.cbegin(); s != status_.items.cend(); ++s)
             ours.insert(s->href, s->etag);
+        for (auto s = status_.shared.cbegin(); s != status_.shared.cend(); ++s)
+            ours.insert(s.key(), s->etag);
         for (const DavResponse& response : changes.responses) {
             const QString href = client_.resolved(response.href).path();
             const QByteArray etag = response.properties.value(dav::key(dav::kDav, QStringLiteral("getetag")))
@@ -384,6 +386,9 @@ private:
     // Brings new, changed and deleted shared items to their days; a day whose shared text the user changed
     // keeps it as its own text and gets no shared text again until the item changes.
     void updateShared();
+    // The dates of `keys`, days whose text the user changed, taken out of the repeating server item `href`
+    // (EXDATE, over the version the status knows), so that the server does not show them twice.
+    void excludeDays(const QString& href, const QStringList& keys);
     void decide(const QString& key);
     void createOnServer(const SyncItem& local);
     void updateServer(const SyncItem& local, ServerItem server);

@@ -556,6 +556,50 @@ QByteArray SyncItems::serverBody(const SyncItem& item, const QByteArray& previou
     return patchedIcs(previous, writeIcs({day}, folderId_));
 }
 
+QByteArray SyncItems::withoutDays(const QByteArray& body, const QStringList& keys) const {
+    Component root(icalparser_parse_string(body.constData()));
+    if (!root)
+        return {};
+    // One event alone: a rule with changed occurrences of its own (RECURRENCE-ID) is left as it is.
+    icalcomponent* event = nullptr;
+    int events = 0;
+    if (icalcomponent_isa(root.get()) == ICAL_VEVENT_COMPONENT) {
+        event = root.get();
+        events = 1;
+    }
+    for (icalcomponent* c = icalcomponent_get_first_component(root.get(), ICAL_VEVENT_COMPONENT); c;
+         c = icalcomponent_get_next_component(root.get(), ICAL_VEVENT_COMPONENT)) {
+        event = c;
+        ++events;
+    }
+    icalproperty* dtstart = event ? icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY) : nullptr;
+    if (events != 1 || !dtstart || !icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY))
+        return {};
+    const icaltimetype start = icalproperty_get_dtstart(dtstart);
+    const icalparameter* zone = icalproperty_get_first_parameter(dtstart, ICAL_TZID_PARAMETER);
+    bool added = false;
+    for (const QString& key : keys) {
+        const CalendarItem day = itemOfKey(key);
+        if (!day.date.isValid() || isAnnual(day.kind) || day.kind == CalendarKind::DayNote)
+            continue;
+        icaltimetype when = start;
+        when.year = day.date.year();
+        when.month = day.date.month();
+        when.day = day.date.day();
+        icalproperty* exdate = icalproperty_new_exdate(when);
+        if (zone)
+            icalproperty_add_parameter(exdate, icalparameter_new_clone(const_cast<icalparameter*>(zone)));
+        icalcomponent_add_property(event, exdate);
+        added = true;
+    }
+    if (!added)
+        return {};
+    char* text = icalcomponent_as_ical_string_r(root.get());
+    QByteArray out(text);
+    icalmemory_free_buffer(text);
+    return out;
+}
+
 QString SyncItems::uidOf(const SyncItem& item) const {
     return exportedContactUid(folderId_, contactName(item.key));
 }

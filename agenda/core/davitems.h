@@ -61,6 +61,9 @@ public:
     // fills none.
     bool daysFromServer(const QByteArray& body, QList<SyncItem>& days, QStringList& skipped,
                         QString& reason) const;
+    // `body`, an event that repeats by a rule, with the dates of the day keys `keys` taken out of its
+    // repetition (EXDATE, at the event's own time and zone); empty when it is no such event.
+    QByteArray withoutDays(const QByteArray& body, const QStringList& keys) const;
     // The texts server items that fill several days added to each day, by key: taken out of what the day
     // gives away, and kept when the agenda's own text of the day is written.
     void setSharedTexts(QHash<QString, QStringList> texts) { shared_ = std::move(texts); }

@@ -72,20 +72,60 @@ void CollectionRun::feedSharedTexts() {
     items_.setSharedTexts(std::move(texts));
 }
 
+void CollectionRun::excludeDays(const QString& href, const QStringList& keys) {
+    const DavReply now = client_.send("GET", urlOf(href));
+    if (!now.ok())
+        return; // changed, gone or not reached: the next run sees it
+    QList<SyncItem> days;
+    QStringList skipped;
+    QString reason;
+    SyncSharedItem& shared = status_.shared[href];
+    if (!items_.daysFromServer(now.body, days, skipped, reason) ||
+        (now.etag != shared.etag && hashOfDays(textsByDay(days)) != shared.hash))
+        return; // changed since: brought in first by the next run
+    const QByteArray body = items_.withoutDays(now.body, keys);
+    if (body.isEmpty() || now.etag.isEmpty())
+        return;
+    const DavReply put = client_.send("PUT", urlOf(href), body,
+                                      {{"Content-Type", items_.contentType()}, {"If-Match", now.etag}});
+    if (!put.ok()) {
+        if (!client_.failed() && put.status != 412)
+            qCWarning(lcDavSync) << "dates not taken out of" << href << put.status;
+        return;
+    }
+    days.clear();
+    if (!items_.daysFromServer(body, days, skipped, reason))
+        return;
+    const QHash<QString, QString> texts = textsByDay(days);
+    shared.etag = put.etag;
+    shared.hash = hashOfDays(texts);
+    for (const QString& key : keys) {
+        if (!texts.contains(key))
+            shared.days.remove(key);
+    }
+    ++result_.server.changed;
+}
+
 void CollectionRun::updateShared() {
     // A day whose shared text is no longer there was changed by the user: what it holds is its own now.
-    for (SyncSharedItem& shared : status_.shared) {
-        for (auto day = shared.days.begin(); day != shared.days.end(); ++day) {
+    QHash<QString, QStringList> taken;
+    for (auto shared = status_.shared.begin(); shared != status_.shared.end(); ++shared) {
+        for (auto day = shared->days.begin(); day != shared->days.end(); ++day) {
             if (day->pending || day->texts.isEmpty())
                 continue;
             const auto local = local_.constFind(day.key());
             if (local != local_.cend() && !local->stamp.isEmpty() &&
                 status_.items.value(day.key()).localStamp == local->stamp)
                 continue; // the file is as it was
-            if (!holdsAny(items_.dayText(day.key()), day->texts))
+            if (!holdsAny(items_.dayText(day.key()), day->texts)) {
                 day->texts.clear();
+                if (!sharedNow_.contains(shared.key()))
+                    taken[shared.key()].append(day.key());
+            }
         }
     }
+    for (auto t = taken.cbegin(); t != taken.cend() && !client_.failed(); ++t)
+        excludeDays(t.key(), *t);
 
     struct Plan {
         QString href;
