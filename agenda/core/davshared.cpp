@@ -5,6 +5,7 @@
 #include "agenda/core/davcollectionrun.h"
 
 #include <QCryptographicHash>
+#include <QSet>
 
 #include <algorithm>
 
@@ -84,7 +85,17 @@ void CollectionRun::excludeDays(const QString& href, const QStringList& keys) {
         (now.etag != shared.etag && hashOfDays(textsByDay(days)) != shared.hash))
         return; // changed since: brought in first by the next run
     const QByteArray body = items_.withoutDays(now.body, keys);
-    if (body.isEmpty() || now.etag.isEmpty())
+    QList<SyncItem> left;
+    if (body.isEmpty() || now.etag.isEmpty() || !items_.daysFromServer(body, left, skipped, reason))
+        return;
+    // Written only when exactly those days went (an event of another zone may fall on another day here).
+    const QHash<QString, QString> texts = textsByDay(left);
+    QSet<QString> expected;
+    for (const SyncItem& day : std::as_const(days))
+        expected.insert(day.key);
+    for (const QString& key : keys)
+        expected.remove(key);
+    if (QSet<QString>(texts.keyBegin(), texts.keyEnd()) != expected)
         return;
     const DavReply put = client_.send("PUT", urlOf(href), body,
                                       {{"Content-Type", items_.contentType()}, {"If-Match", now.etag}});
@@ -93,16 +104,10 @@ void CollectionRun::excludeDays(const QString& href, const QStringList& keys) {
             qCWarning(lcDavSync) << "dates not taken out of" << href << put.status;
         return;
     }
-    days.clear();
-    if (!items_.daysFromServer(body, days, skipped, reason))
-        return;
-    const QHash<QString, QString> texts = textsByDay(days);
     shared.etag = put.etag;
     shared.hash = hashOfDays(texts);
-    for (const QString& key : keys) {
-        if (!texts.contains(key))
-            shared.days.remove(key);
-    }
+    for (const QString& key : keys)
+        shared.days.remove(key);
     ++result_.server.changed;
 }
 
