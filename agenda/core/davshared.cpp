@@ -17,6 +17,8 @@ namespace {
 QHash<QString, QString> textsByDay(const QList<SyncItem>& days) {
     QHash<QString, QString> texts;
     for (const SyncItem& day : days) {
+        if (day.day.text.trimmed().isEmpty())
+            continue;
         QString& text = texts[day.key];
         text = text.isEmpty() ? day.day.text : dayWithText(text, day.day.text);
     }
