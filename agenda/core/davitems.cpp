@@ -576,7 +576,7 @@ QByteArray SyncItems::withoutDays(const QByteArray& body, const QStringList& key
     if (events != 1 || !dtstart || !icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY))
         return {};
     const icaltimetype start = icalproperty_get_dtstart(dtstart);
-    const icalparameter* zone = icalproperty_get_first_parameter(dtstart, ICAL_TZID_PARAMETER);
+    icalparameter* zone = icalproperty_get_first_parameter(dtstart, ICAL_TZID_PARAMETER);
     bool added = false;
     for (const QString& key : keys) {
         const CalendarItem day = itemOfKey(key);
@@ -588,7 +588,7 @@ QByteArray SyncItems::withoutDays(const QByteArray& body, const QStringList& key
         when.day = day.date.day();
         icalproperty* exdate = icalproperty_new_exdate(when);
         if (zone)
-            icalproperty_add_parameter(exdate, icalparameter_new_clone(const_cast<icalparameter*>(zone)));
+            icalproperty_add_parameter(exdate, icalparameter_new_clone(zone));
         icalcomponent_add_property(event, exdate);
         added = true;
     }
