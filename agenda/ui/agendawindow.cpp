@@ -3,6 +3,8 @@
 
 #include "agenda/core/calendar.h"
 #include "agenda/core/daykeys.h"
+#include "agenda/core/exchangecommand.h"
+#include "agenda/core/synccommand.h"
 #include "agenda/core/textpad.h"
 #include "agenda/core/writetest.h"
 #include "agenda/ui/addressbookpage.h"
@@ -368,6 +370,22 @@ bool AgendaWindow::SaveBeforeEnding() {
     // Enter keeps the program open: quitting loses the notes.
     return desktop_.askYesNo(failures.join(u'\n') + QStringLiteral("\n\n¿Salir sin guardar?"), QString(),
                              common::DefaultAnswer::No);
+}
+
+common::WriterJobResult AgendaWindow::RunHandedJob(const common::WriterJob& job) {
+    if (sync_->running())
+        return {0, QString(), true};
+    if (!isSyncJob(job))
+        return runHandedExchange(data_.programFolder(), job);
+    const common::WriterJobResult result = runHandedSync(
+        data_.programFolder(), job,
+        [this](const SyncAccount& account, const QString& password, const SyncOptions& options) {
+            return sync_->runHanded(account, password, options);
+        });
+    // An account set up on the command line becomes the window's when it had none.
+    if (!sync_->account())
+        sync_->start();
+    return result;
 }
 
 // Closing by the title bar saves exactly as the exit button does.

@@ -7,9 +7,11 @@
 #include "agenda/core/daytexts.h"
 #include "agenda/ui/autosync.h"
 #include "agendafixture.h"
+#include "common/instancelock.h"
 
 #include <QCheckBox>
 #include <QListWidget>
+#include <QProcess>
 #include <QTimer>
 
 using namespace quindara;
@@ -228,6 +230,56 @@ private slots:
                              QStringLiteral("DICIEMBRE"), QStringLiteral("2026"))
                      .text,
                  QStringLiteral("Nochevieja"));
+    }
+
+    // `quindara --sync` typed while the agenda is open on the folder, for an account kept from the command
+    // line only (no password in any keyring): the window runs it with the password the command gives and
+    // shows what the server brought; the command prints the summary and ends as when it runs itself.
+    void aSyncTypedWhileTheAgendaIsOpenRunsInIt() {
+        DavServer server(DavServer::Kind::Radicale);
+        QVERIFY(server.start());
+        AgendaFixture agenda(kToday);
+        const DataFolder data(agenda.programFolder);
+        QVERIFY(data.createMissingFolders());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QUINDARA_DAV_PASSWORD"), server.password());
+        QProcess setUp;
+        setUp.setProcessEnvironment(environment);
+        setUp.start(QStringLiteral(QUINDARA_PROGRAM),
+                    {QStringLiteral("--folder"), agenda.programFolder, QStringLiteral("--sync-setup"),
+                     server.url().toString(), QStringLiteral("--user"), server.user()});
+        QVERIFY(setUp.waitForFinished(60000));
+        QCOMPARE(setUp.exitCode(), 0);
+        // Another agenda on the same account puts a holiday on the server.
+        QTemporaryDir other;
+        const DataFolder otherData(other.path());
+        QVERIFY(otherData.createMissingFolders());
+        const SyncAccount account = readSyncAccounts(data).value(0);
+        QVERIFY(saveSyncAccount(otherData, account));
+        QVERIFY(storeDayText(otherData, DayTextKind::Holiday, QStringLiteral("31"),
+                             QStringLiteral("DICIEMBRE"), QStringLiteral("2026"),
+                             QStringLiteral("Nochevieja")));
+        QCOMPARE(runSync(otherData, account, server.password()).exitCode(), 0);
+
+        agenda.open();
+        common::InstanceLock lock(common::Program::Agenda, agenda.programFolder);
+        QCOMPARE(lock.listen(), common::InstanceLock::Listening::Yes);
+        lock.serve([&agenda](const common::WriterJob& job) { return agenda.window->RunHandedJob(job); });
+        QProcess command;
+        command.setProcessEnvironment(environment);
+        command.start(QStringLiteral(QUINDARA_PROGRAM),
+                      {QStringLiteral("--folder"), agenda.programFolder, QStringLiteral("--sync")});
+        QTRY_VERIFY_WITH_TIMEOUT(command.state() == QProcess::NotRunning, 120000);
+        const QString said = QString::fromLocal8Bit(command.readAllStandardOutput());
+        QVERIFY2(said.contains(QStringLiteral("En la agenda: 1 creado,")) &&
+                     said.contains(QStringLiteral("Lo ha hecho la agenda abierta con esta carpeta")),
+                 qPrintable(said + QString::fromLocal8Bit(command.readAllStandardError())));
+        QCOMPARE(command.exitCode(), 0);
+        QCOMPARE(readDayText(data, DayTextKind::Holiday, QStringLiteral("31"), QStringLiteral("DICIEMBRE"),
+                             QStringLiteral("2026"))
+                     .text,
+                 QStringLiteral("Nochevieja"));
+        QCOMPARE(agenda.dayColour(31), colours::holiday);
     }
 
     // A server with its own certificate: refused until the user trusts its fingerprint, which is kept with
