@@ -66,6 +66,6 @@ int main(int argc, char* argv[]) {
         argc, argv,
         {common::Program::Agenda, QStringLiteral("Quindara"), QStringLiteral("year-calendar"),
          quindara::aboutLines(), [](QWidget& window, const QString&, const common::WriterJob& job) {
-             return static_cast<quindara::AgendaWindow&>(window).RunHandedJob(job);
+             return static_cast<quindara::AgendaWindow&>(window).runHandedJob(job);
          }});
 }

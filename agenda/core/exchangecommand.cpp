@@ -76,11 +76,15 @@ int runAsFolderWriter(const QString& programFolder, const common::WriterJob& job
         answer = InstanceLock::handJobToHolder(common::Program::Agenda, programFolder, job,
                                                int(qMax<qint64>(1, deadline.remainingTime())));
         if (answer.kind == HolderAnswer::Kind::Done) {
+            // A refusal says why and nothing else.
+            const bool refused = answer.result.exitCode == int(ExchangeStatus::BadOptionOrFolder);
             tell(out, err, answer.result.exitCode,
-                 answer.result.output +
-                     (answer.result.output.endsWith(u'\n') ? QString() : QStringLiteral("\n")) +
-                     QStringLiteral("Lo ha hecho la agenda abierta con esta carpeta (proceso %1).\n")
-                         .arg(answer.process));
+                 refused
+                     ? answer.result.output
+                     : answer.result.output +
+                           (answer.result.output.endsWith(u'\n') ? QString() : QStringLiteral("\n")) +
+                           QStringLiteral("Lo ha hecho la agenda abierta con esta carpeta (proceso %1).\n")
+                               .arg(answer.process));
             return answer.result.exitCode;
         }
         if (answer.kind == HolderAnswer::Kind::NoHolder) {

@@ -18,6 +18,7 @@
 #include "agenda/ui/exchangepage.h"
 #include "agenda/ui/logging.h"
 #include "agenda/ui/notespadpage.h"
+#include "agenda/ui/outsidechangeprompt.h"
 #include "agenda/ui/searchpage.h"
 #include "agenda/ui/summarypage.h"
 #include "agenda/ui/syncpage.h"
@@ -372,11 +373,15 @@ bool AgendaWindow::SaveBeforeEnding() {
                              common::DefaultAnswer::No);
 }
 
-common::WriterJobResult AgendaWindow::RunHandedJob(const common::WriterJob& job) {
+common::WriterJobResult AgendaWindow::runHandedJob(const common::WriterJob& job) {
+    const common::WriterJobResult busy{0, QString(), true};
     if (sync_->running())
-        return {0, QString(), true};
+        return busy;
     if (!isSyncJob(job))
         return runHandedExchange(data_.programFolder(), job);
+    // As an automatic run does, a sync waits for the answer to a question about an outside change.
+    if (outsideQuestionOpen())
+        return busy;
     const common::WriterJobResult result = runHandedSync(
         data_.programFolder(), job,
         [this](const SyncAccount& account, const QString& password, const SyncOptions& options) {

@@ -59,7 +59,7 @@ public:
 
     // Runs an import or a server sync typed on the command line while this window has the folder: never
     // during a run of its own (the command line asks again after it). The window shows what it brought.
-    common::WriterJobResult RunHandedJob(const common::WriterJob& job);
+    common::WriterJobResult runHandedJob(const common::WriterJob& job);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
