@@ -32,13 +32,13 @@ int runExchangeOnTerminal(int& argc, char** argv, const common::CommandLineOptio
                                                 session.choice().programFolder, terminal.out, terminal.err);
 }
 
-// A server sync runs without a window or a display, as the folder's writer.
+// A server sync runs without a window or a display, as the folder's writer, or in the open window.
 int runSyncOnTerminal(int& argc, char** argv, const common::CommandLineOptions& options) {
     QCoreApplication app(argc, argv);
     const common::DataFolderSession session(common::Program::Agenda, options);
     TerminalStreams terminal;
-    return quindara::runSyncCommandAsWriter(options, session.choice().programFolder, terminal.out,
-                                            terminal.err);
+    return quindara::runSyncCommandAsWriter(options, common::argumentsOf(argc, argv),
+                                            session.choice().programFolder, terminal.out, terminal.err);
 }
 
 } // namespace
@@ -60,10 +60,12 @@ int main(int argc, char* argv[]) {
     if (options.action == common::CommandLineAction::Sync ||
         options.action == common::CommandLineAction::SyncSetup)
         return runSyncOnTerminal(argc, argv, options);
-    // An import typed while the window is open is handed to it: it runs there, and the window shows its
-    // changes as it shows any other program's.
+    // An import or a sync typed while the window is open is handed to it: it runs there, and the window
+    // shows its changes.
     return common::runMainWindow<quindara::AgendaWindow>(
         argc, argv,
         {common::Program::Agenda, QStringLiteral("Quindara"), QStringLiteral("year-calendar"),
-         quindara::aboutLines(), &quindara::runHandedExchange});
+         quindara::aboutLines(), [](QWidget& window, const QString&, const common::WriterJob& job) {
+             return static_cast<quindara::AgendaWindow&>(window).runHandedJob(job);
+         }});
 }

@@ -342,6 +342,9 @@ void InstanceLock::answer(QLocalSocket* socket) {
             for (const auto& argument : request.value(QStringLiteral("arguments")).toArray())
                 job.arguments.append(argument.toString());
             job.workingFolder = request.value(QStringLiteral("workingFolder")).toString();
+            const QJsonObject secrets = request.value(QStringLiteral("secrets")).toObject();
+            for (auto secret = secrets.begin(); secret != secrets.end(); ++secret)
+                job.secrets.insert(secret.key(), secret.value().toString());
             // The socket may go while the job runs; a second job meanwhile hears "busy".
             const QPointer<QLocalSocket> guard(socket);
             running_ = true;
@@ -350,9 +353,13 @@ void InstanceLock::answer(QLocalSocket* socket) {
             if (!guard)
                 return;
         }
-        reply.insert(QStringLiteral("reply"), QStringLiteral("done"));
-        reply.insert(QStringLiteral("exitCode"), result.exitCode);
-        reply.insert(QStringLiteral("output"), result.output);
+        if (result.busy) {
+            reply.insert(QStringLiteral("reply"), QStringLiteral("busy"));
+        } else {
+            reply.insert(QStringLiteral("reply"), QStringLiteral("done"));
+            reply.insert(QStringLiteral("exitCode"), result.exitCode);
+            reply.insert(QStringLiteral("output"), result.output);
+        }
     }
     socket->write(QJsonDocument(reply).toJson(QJsonDocument::Compact) + '\n');
     socket->flush();
@@ -382,9 +389,13 @@ HolderAnswer InstanceLock::askHolderToRaise(Program program, const QString& prog
 
 HolderAnswer InstanceLock::handJobToHolder(Program program, const QString& programFolder,
                                            const WriterJob& job, int timeoutMs) {
+    QJsonObject secrets;
+    for (auto secret = job.secrets.begin(); secret != job.secrets.end(); ++secret)
+        secrets.insert(secret.key(), secret.value());
     const QJsonObject request{{QStringLiteral("request"), QStringLiteral("job")},
                               {QStringLiteral("arguments"), QJsonArray::fromStringList(job.arguments)},
-                              {QStringLiteral("workingFolder"), job.workingFolder}};
+                              {QStringLiteral("workingFolder"), job.workingFolder},
+                              {QStringLiteral("secrets"), secrets}};
     return ask(program, programFolder, request, timeoutMs);
 }
 

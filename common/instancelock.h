@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QLocalServer>
 #include <QLockFile>
+#include <QMap>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -16,15 +17,20 @@ class QLocalSocket;
 
 namespace common {
 
-// A job that a command-line writer (an import) hands to the process that writes the folder.
+// A job that a command-line writer (an import, a server sync) hands to the process that writes the folder.
 struct WriterJob {
     QStringList arguments; // the command line as typed, the program first
     QString workingFolder; // where it was typed: a relative file name is taken from here
+    // Passwords the job needs, by name. They travel only over the socket, whose peer is checked to be this
+    // same user, and are never logged or stored.
+    QMap<QString, QString> secrets;
 };
 
 struct WriterJobResult {
     int exitCode = 0;
     QString output;
+    // The writer cannot take the job yet (it is running one of its own): the command line asks again.
+    bool busy = false;
 };
 
 // What a launcher gave a start so that the window it brings forward may take the focus and end the busy

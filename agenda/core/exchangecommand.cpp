@@ -66,23 +66,25 @@ int runExchangeCommand(const common::CommandLineOptions& options, const QString&
     return result.exitCode();
 }
 
-int runExchangeCommandAsWriter(const common::CommandLineOptions& options, const QStringList& arguments,
-                               const QString& programFolder, QTextStream& out, QTextStream& err) {
-    if (!writesIntoAgenda(options))
-        return runExchangeCommand(options, programFolder, out, err);
+int runAsFolderWriter(const QString& programFolder, const common::WriterJob& job,
+                      const std::function<int()>& runHere, const QString& fromWindow, QTextStream& out,
+                      QTextStream& err) {
     const QString folder = QDir::toNativeSeparators(programFolder);
-    const common::WriterJob job{arguments, QDir::currentPath()};
     const QDeadlineTimer deadline(kWaitForWriterMs);
     HolderAnswer answer;
     for (;;) {
         answer = InstanceLock::handJobToHolder(common::Program::Agenda, programFolder, job,
                                                int(qMax<qint64>(1, deadline.remainingTime())));
         if (answer.kind == HolderAnswer::Kind::Done) {
+            // A refusal says why and nothing else.
+            const bool refused = answer.result.exitCode == int(ExchangeStatus::BadOptionOrFolder);
             tell(out, err, answer.result.exitCode,
-                 answer.result.output +
-                     (answer.result.output.endsWith(u'\n') ? QString() : QStringLiteral("\n")) +
-                     QStringLiteral("Lo ha hecho la agenda abierta con esta carpeta (proceso %1).\n")
-                         .arg(answer.process));
+                 refused
+                     ? answer.result.output
+                     : answer.result.output +
+                           (answer.result.output.endsWith(u'\n') ? QString() : QStringLiteral("\n")) +
+                           QStringLiteral("Lo ha hecho la agenda abierta con esta carpeta (proceso %1).\n")
+                               .arg(answer.process));
             return answer.result.exitCode;
         }
         if (answer.kind == HolderAnswer::Kind::NoHolder) {
@@ -92,13 +94,14 @@ int runExchangeCommandAsWriter(const common::CommandLineOptions& options, const 
                 switch (lock.acquire()) {
                 case InstanceLock::State::Acquired:
                 case InstanceLock::State::Unavailable:
-                    return runExchangeCommand(options, programFolder, out, err);
+                    return runHere();
                 case InstanceLock::State::HeldHere:
                     return refuse(err,
                                   QStringLiteral("la agenda ya está abierta con la carpeta de datos «%1» "
-                                                 "(proceso %2); importe desde su ventana")
+                                                 "(proceso %2); %3")
                                       .arg(folder)
-                                      .arg(lock.holderProcess()));
+                                      .arg(lock.holderProcess())
+                                      .arg(fromWindow));
                 case InstanceLock::State::HeldElsewhere:
                     return refuse(
                         err,
@@ -123,6 +126,16 @@ int runExchangeCommandAsWriter(const common::CommandLineOptions& options, const 
                            : QStringLiteral("otro proceso está escribiendo en la carpeta de "
                                             "datos «%1» y no responde")
                                  .arg(folder));
+}
+
+int runExchangeCommandAsWriter(const common::CommandLineOptions& options, const QStringList& arguments,
+                               const QString& programFolder, QTextStream& out, QTextStream& err) {
+    if (!writesIntoAgenda(options))
+        return runExchangeCommand(options, programFolder, out, err);
+    return runAsFolderWriter(
+        programFolder, common::WriterJob{arguments, QDir::currentPath(), {}},
+        [&] { return runExchangeCommand(options, programFolder, out, err); },
+        QStringLiteral("importe desde su ventana"), out, err);
 }
 
 common::WriterJobResult runHandedExchange(const QString& programFolder, const common::WriterJob& job) {

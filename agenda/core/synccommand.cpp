@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/core/synccommand.h"
 
-#include "agenda/core/davsync.h"
-#include "common/instancelock.h"
+#include "agenda/core/exchangecommand.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLocale>
 
 #include <cstdio>
 #include <iostream>
@@ -76,12 +74,21 @@ int exitCodeOf(const DavError& error) {
     return result.exitCode();
 }
 
-int setUp(const common::CommandLineOptions& options, const DataFolder& data, QTextStream& out,
-          QTextStream& err) {
+// The server of --sync-setup; invalid when it is no address of one.
+QUrl setUpServer(const common::CommandLineOptions& options) {
     const QUrl server = QUrl::fromUserInput(options.syncServer);
-    if (!server.isValid() || (server.scheme() != u"https" && server.scheme() != u"http"))
-        return refuse(err, QStringLiteral("«%1» no es la dirección de un servidor").arg(options.syncServer));
-    const QString password = passwordFor(options.syncUser, server, err);
+    return server.isValid() && (server.scheme() == u"https" || server.scheme() == u"http") ? server : QUrl();
+}
+
+int refuseServer(const common::CommandLineOptions& options, QTextStream& err) {
+    return refuse(err, QStringLiteral("«%1» no es la dirección de un servidor").arg(options.syncServer));
+}
+
+int setUp(const common::CommandLineOptions& options, const DataFolder& data, const QString& password,
+          QTextStream& out, QTextStream& err) {
+    const QUrl server = setUpServer(options);
+    if (server.isEmpty())
+        return refuseServer(options, err);
     DavDiscovery found = discoverCollections(server, options.syncUser, password);
     DavError error = found.error;
     SyncAccount account;
@@ -124,20 +131,22 @@ int setUp(const common::CommandLineOptions& options, const DataFolder& data, QTe
     return 0;
 }
 
-int syncAll(const DataFolder& data, QTextStream& out, QTextStream& err) {
-    const QList<SyncAccount> accounts = readSyncAccounts(data);
-    if (accounts.isEmpty())
-        return refuse(err,
-                      QStringLiteral("no hay ninguna cuenta de servidor en esta carpeta; guárdela antes con "
-                                     "--sync-setup URL --user NOMBRE"));
+int refuseWithoutAccount(QTextStream& err) {
+    return refuse(err, QStringLiteral("no hay ninguna cuenta de servidor en esta carpeta; guárdela antes con "
+                                      "--sync-setup URL --user NOMBRE"));
+}
+
+// Runs every account with its password; on a terminal (`mayAsk`) an emptied side is asked about there.
+int syncAll(const QList<SyncAccount>& accounts, const QMap<QString, QString>& passwords, bool mayAsk,
+            const HandedSyncRun& run, QTextStream& out, QTextStream& err) {
     int exitCode = 0;
     for (const SyncAccount& account : accounts) {
-        const QString password = passwordFor(account.user, account.server, err);
+        const QString password = passwords.value(account.id);
         SyncOptions options;
-        SyncResult result = runSync(data, account, password, options);
-        if (!result.emptySideQuestion.isEmpty() && confirmed(result.emptySideQuestion, err)) {
+        SyncResult result = run(account, password, options);
+        if (!result.emptySideQuestion.isEmpty() && mayAsk && confirmed(result.emptySideQuestion, err)) {
             options.emptySideConfirmed = true;
-            result = runSync(data, account, password, options);
+            result = run(account, password, options);
         }
         // A run that failed is told on standard error, a finished one on standard output.
         QTextStream& told = result.exitCode() == 0 ? out : err;
@@ -150,38 +159,71 @@ int syncAll(const DataFolder& data, QTextStream& out, QTextStream& err) {
     return exitCode;
 }
 
+common::CommandLineOptions optionsOf(const common::WriterJob& job) {
+    return common::CommandLine(common::Program::Agenda).read(job.arguments);
+}
+
 } // namespace
 
-int runSyncCommandAsWriter(const common::CommandLineOptions& options, const QString& programFolder,
-                           QTextStream& out, QTextStream& err) {
+int runSyncCommandAsWriter(const common::CommandLineOptions& options, const QStringList& arguments,
+                           const QString& programFolder, QTextStream& out, QTextStream& err) {
     const DataFolder data(programFolder);
-    const QString folder = QDir::toNativeSeparators(programFolder);
     if (!QFileInfo(programFolder).isDir())
-        return refuse(err, QStringLiteral("la carpeta de datos «%1» no existe").arg(folder));
-    if (options.action == common::CommandLineAction::SyncSetup)
-        return setUp(options, data, out, err);
-    common::InstanceLock lock(common::Program::Agenda, programFolder);
-    if (lock.listen() == common::InstanceLock::Listening::NameTaken)
-        return refuse(err, QStringLiteral("la agenda u otra orden está usando la carpeta de datos «%1»; "
-                                          "sincronice cuando termine")
-                               .arg(folder));
-    switch (lock.acquire()) {
-    case common::InstanceLock::State::Acquired:
-    case common::InstanceLock::State::Unavailable:
-        break;
-    case common::InstanceLock::State::HeldHere:
-        return refuse(err,
-                      QStringLiteral("la agenda ya está abierta con la carpeta de datos «%1» (proceso %2)")
-                          .arg(folder)
-                          .arg(lock.holderProcess()));
-    case common::InstanceLock::State::HeldElsewhere:
-        return refuse(err,
-                      QStringLiteral("la carpeta de datos «%1» está abierta en el equipo «%2» desde el %3")
-                          .arg(folder, lock.holderHost(),
-                               QLocale(QLocale::Spanish)
-                                   .toString(lock.heldSince(), QStringLiteral("d/M/yyyy 'a las' H:mm"))));
+        return refuse(err, QStringLiteral("la carpeta de datos «%1» no existe")
+                               .arg(QDir::toNativeSeparators(programFolder)));
+    // The passwords go with the job when the open agenda runs it.
+    common::WriterJob job{arguments, QDir::currentPath(), {}};
+    if (options.action == common::CommandLineAction::SyncSetup) {
+        const QUrl server = setUpServer(options);
+        if (server.isEmpty())
+            return refuseServer(options, err);
+        const QString password = passwordFor(options.syncUser, server, err);
+        job.secrets.insert(syncAccountId(server, options.syncUser), password);
+        return runAsFolderWriter(
+            programFolder, job, [&] { return setUp(options, data, password, out, err); },
+            QStringLiteral("guarde la cuenta en su página «Sincronizar»"), out, err);
     }
-    return syncAll(data, out, err);
+    const QList<SyncAccount> accounts = readSyncAccounts(data);
+    if (accounts.isEmpty())
+        return refuseWithoutAccount(err);
+    for (const SyncAccount& account : accounts)
+        job.secrets.insert(account.id, passwordFor(account.user, account.server, err));
+    const HandedSyncRun here = [&data](const SyncAccount& account, const QString& password,
+                                       const SyncOptions& syncOptions) {
+        return runSync(data, account, password, syncOptions);
+    };
+    return runAsFolderWriter(
+        programFolder, job, [&] { return syncAll(accounts, job.secrets, true, here, out, err); },
+        QStringLiteral("sincronice desde su página «Sincronizar»"), out, err);
+}
+
+bool isSyncJob(const common::WriterJob& job) {
+    const common::CommandLineAction action = optionsOf(job).action;
+    return action == common::CommandLineAction::Sync || action == common::CommandLineAction::SyncSetup;
+}
+
+common::WriterJobResult runHandedSync(const QString& programFolder, const common::WriterJob& job,
+                                      const HandedSyncRun& run) {
+    const common::CommandLineOptions options = optionsOf(job);
+    const DataFolder data(programFolder);
+    QString output;
+    QTextStream out(&output);
+    int exitCode = kWrongOptionOrFolder;
+    if (options.action == common::CommandLineAction::SyncSetup) {
+        const QUrl server = setUpServer(options);
+        exitCode =
+            server.isEmpty()
+                ? refuseServer(options, out)
+                : setUp(options, data, job.secrets.value(syncAccountId(server, options.syncUser)), out, out);
+    } else if (options.action == common::CommandLineAction::Sync) {
+        const QList<SyncAccount> accounts = readSyncAccounts(data);
+        exitCode = accounts.isEmpty() ? refuseWithoutAccount(out)
+                                      : syncAll(accounts, job.secrets, false, run, out, out);
+    } else {
+        exitCode = refuse(out, QStringLiteral("la agenda abierta no admite esta orden"));
+    }
+    out.flush();
+    return {exitCode, output};
 }
 
 } // namespace quindara

@@ -3,6 +3,8 @@
 
 #include "agenda/core/calendar.h"
 #include "agenda/core/daykeys.h"
+#include "agenda/core/exchangecommand.h"
+#include "agenda/core/synccommand.h"
 #include "agenda/core/textpad.h"
 #include "agenda/core/writetest.h"
 #include "agenda/ui/addressbookpage.h"
@@ -16,6 +18,7 @@
 #include "agenda/ui/exchangepage.h"
 #include "agenda/ui/logging.h"
 #include "agenda/ui/notespadpage.h"
+#include "agenda/ui/outsidechangeprompt.h"
 #include "agenda/ui/searchpage.h"
 #include "agenda/ui/summarypage.h"
 #include "agenda/ui/syncpage.h"
@@ -368,6 +371,26 @@ bool AgendaWindow::SaveBeforeEnding() {
     // Enter keeps the program open: quitting loses the notes.
     return desktop_.askYesNo(failures.join(u'\n') + QStringLiteral("\n\n¿Salir sin guardar?"), QString(),
                              common::DefaultAnswer::No);
+}
+
+common::WriterJobResult AgendaWindow::runHandedJob(const common::WriterJob& job) {
+    const common::WriterJobResult busy{0, QString(), true};
+    if (sync_->running())
+        return busy;
+    if (!isSyncJob(job))
+        return runHandedExchange(data_.programFolder(), job);
+    // As an automatic run does, a sync waits for the answer to a question about an outside change.
+    if (outsideQuestionOpen())
+        return busy;
+    const common::WriterJobResult result = runHandedSync(
+        data_.programFolder(), job,
+        [this](const SyncAccount& account, const QString& password, const SyncOptions& options) {
+            return sync_->runHanded(account, password, options);
+        });
+    // An account set up on the command line becomes the window's when it had none.
+    if (!sync_->account())
+        sync_->start();
+    return result;
 }
 
 // Closing by the title bar saves exactly as the exit button does.

@@ -25,6 +25,7 @@
 #include "agenda/ui/agendapages.h"
 #include "common/clock.h"
 #include "common/desktopservices.h"
+#include "common/instancelock.h"
 
 #include <QPointer>
 #include <QSet>
@@ -55,6 +56,10 @@ public:
     AgendaWindow(const QString& programFolder, const common::Clock& clock, common::DesktopServices& desktop,
                  QWidget* parent = nullptr);
     ~AgendaWindow() override;
+
+    // Runs an import or a server sync typed on the command line while this window has the folder: never
+    // during a run of its own (the command line asks again after it). The window shows what it brought.
+    common::WriterJobResult runHandedJob(const common::WriterJob& job);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -87,19 +87,31 @@ void AutoSync::tick() {
 SyncResult AutoSync::runNow(SyncOptions options) {
     if (!account_ || running_)
         return {};
+    return run(*account_, password(), std::move(options), true);
+}
+
+SyncResult AutoSync::runHanded(const SyncAccount& account, const QString& password, SyncOptions options) {
+    const bool own = account_ && account_->id == account.id;
+    return run(account, password.isEmpty() && own ? this->password() : password, std::move(options), own);
+}
+
+SyncResult AutoSync::run(const SyncAccount& account, const QString& password, SyncOptions options, bool own) {
     running_ = true;
     cancelRequested_ = false;
-    schedule_.runStarted();
+    if (own)
+        schedule_.runStarted();
     emit stateChanged();
     const auto pageCancelled = options.cancelled;
     options.cancelled = [this, pageCancelled] {
         return cancelRequested_ || (pageCancelled && pageCancelled());
     };
     options.today = clock_.today();
-    const SyncResult result = runSync(data_, *account_, password(), options);
+    const SyncResult result = runSync(data_, account, password, options);
     running_ = false;
-    lastResult_ = result;
-    schedule_.runFinished(outcomeOf(result), attentionText(result));
+    if (own) {
+        lastResult_ = result;
+        schedule_.runFinished(outcomeOf(result), attentionText(result));
+    }
     if (result.exitCode() != 0)
         qCWarning(lcAgendaWindow) << "server sync:" << result.summary();
     if (result.agenda.any())

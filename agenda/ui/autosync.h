@@ -42,6 +42,9 @@ public:
     void tick();
     // One run now; `options` carries the page's progress and cancel.
     SyncResult runNow(SyncOptions options = {});
+    // A run a command line handed over, of `account` with the password it gave (none: the keyring's when
+    // it is the window's account). The caller makes sure no other run is going.
+    SyncResult runHanded(const SyncAccount& account, const QString& password, SyncOptions options);
     bool running() const { return running_; }
     void cancel() { cancelRequested_ = true; }
     const std::optional<SyncResult>& lastResult() const { return lastResult_; }
@@ -60,6 +63,8 @@ signals:
 
 private:
     void planTick();
+    // `own`: the window's account, whose schedule and last result the run updates.
+    SyncResult run(const SyncAccount& account, const QString& password, SyncOptions options, bool own);
 
     DataFolder data_;
     const common::Clock& clock_;

@@ -68,9 +68,10 @@ struct ProgramLook {
     QString applicationName;
     QString iconDrawing; // the window's icon, a drawing name
     QStringList aboutLines;
-    // Runs, in the open window, a job a command-line writer of the same folder hands over; empty when the
-    // program takes none.
-    std::function<WriterJobResult(const QString& programFolder, const WriterJob& job)> runJob;
+    // Runs, in the open window (the program's main window), a job a command-line writer of the same folder
+    // hands over; empty when the program takes none.
+    std::function<WriterJobResult(QWidget& window, const QString& programFolder, const WriterJob& job)>
+        runJob;
 };
 
 template <typename MainWindow> int runMainWindow(int& argc, char** argv, const ProgramLook& look) {
@@ -100,8 +101,8 @@ template <typename MainWindow> int runMainWindow(int& argc, char** argv, const P
     desktop.setDialogParent(&window);
     std::function<WriterJobResult(const WriterJob&)> runJob;
     if (look.runJob)
-        runJob = [&look, &session](const WriterJob& job) {
-            return look.runJob(session.choice().programFolder, job);
+        runJob = [&look, &session, &window](const WriterJob& job) {
+            return look.runJob(window, session.choice().programFolder, job);
         };
     session.attach(window, look.aboutLines, runJob);
     window.show();

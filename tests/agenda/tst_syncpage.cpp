@@ -7,9 +7,11 @@
 #include "agenda/core/daytexts.h"
 #include "agenda/ui/autosync.h"
 #include "agendafixture.h"
+#include "common/instancelock.h"
 
 #include <QCheckBox>
 #include <QListWidget>
+#include <QProcess>
 #include <QTimer>
 
 using namespace quindara;
@@ -228,6 +230,63 @@ private slots:
                              QStringLiteral("DICIEMBRE"), QStringLiteral("2026"))
                      .text,
                  QStringLiteral("Nochevieja"));
+    }
+
+    // `quindara --sync-setup` and `--sync` typed while the agenda is open on the folder, for an account kept
+    // from the command line only (no password in any keyring): the window runs both with the password the
+    // command gives, takes the account as its own, and shows what the server brought; the command prints
+    // the summary and ends as when it runs itself.
+    void aSyncTypedWhileTheAgendaIsOpenRunsInIt() {
+        DavServer server(DavServer::Kind::Radicale);
+        QVERIFY(server.start());
+        AgendaFixture agenda(kToday);
+        const DataFolder data(agenda.programFolder);
+        QVERIFY(data.createMissingFolders());
+        agenda.open();
+        common::InstanceLock lock(common::Program::Agenda, agenda.programFolder);
+        QCOMPARE(lock.listen(), common::InstanceLock::Listening::Yes);
+        lock.serve([&agenda](const common::WriterJob& job) { return agenda.window->runHandedJob(job); });
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QUINDARA_DAV_PASSWORD"), server.password());
+        const auto typed = [&](const QStringList& arguments) {
+            auto command = std::make_unique<QProcess>();
+            command->setProcessEnvironment(environment);
+            command->start(QStringLiteral(QUINDARA_PROGRAM),
+                           QStringList{QStringLiteral("--folder"), agenda.programFolder} + arguments);
+            return command;
+        };
+        const auto setUp = typed({QStringLiteral("--sync-setup"), server.url().toString(),
+                                  QStringLiteral("--user"), server.user()});
+        QTRY_VERIFY_WITH_TIMEOUT(setUp->state() == QProcess::NotRunning, 60000);
+        QCOMPARE(setUp->exitCode(), 0);
+        QVERIFY(QString::fromLocal8Bit(setUp->readAllStandardOutput())
+                    .contains(QStringLiteral("Lo ha hecho la agenda abierta con esta carpeta")));
+        QVERIFY(agenda.click(QStringLiteral("syncButton")));
+        QCOMPARE(agenda.text(QStringLiteral("serverEdit")), server.url().toString());
+
+        // Another agenda on the same account puts a holiday on the server.
+        QTemporaryDir other;
+        const DataFolder otherData(other.path());
+        QVERIFY(otherData.createMissingFolders());
+        const SyncAccount account = readSyncAccounts(data).value(0);
+        QVERIFY(saveSyncAccount(otherData, account));
+        QVERIFY(storeDayText(otherData, DayTextKind::Holiday, QStringLiteral("31"),
+                             QStringLiteral("DICIEMBRE"), QStringLiteral("2026"),
+                             QStringLiteral("Nochevieja")));
+        QCOMPARE(runSync(otherData, account, server.password()).exitCode(), 0);
+
+        const auto sync = typed({QStringLiteral("--sync")});
+        QTRY_VERIFY_WITH_TIMEOUT(sync->state() == QProcess::NotRunning, 120000);
+        const QString said = QString::fromLocal8Bit(sync->readAllStandardOutput());
+        QVERIFY2(said.contains(QStringLiteral("En la agenda: 1 creado,")) &&
+                     said.contains(QStringLiteral("Lo ha hecho la agenda abierta con esta carpeta")),
+                 qPrintable(said + QString::fromLocal8Bit(sync->readAllStandardError())));
+        QCOMPARE(sync->exitCode(), 0);
+        QCOMPARE(readDayText(data, DayTextKind::Holiday, QStringLiteral("31"), QStringLiteral("DICIEMBRE"),
+                             QStringLiteral("2026"))
+                     .text,
+                 QStringLiteral("Nochevieja"));
+        QCOMPARE(agenda.dayColour(31), colours::holiday);
     }
 
     // A server with its own certificate: refused until the user trusts its fingerprint, which is kept with
