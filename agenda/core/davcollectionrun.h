@@ -11,6 +11,8 @@
 #include <QSet>
 #include <QXmlStreamWriter>
 
+#include <optional>
+
 namespace quindara {
 
 // A status listing at least this many items of a collection guards against one side looking emptied.
@@ -131,12 +133,14 @@ public:
                           .arg(status_.items.size());
             return;
         }
-        QSet<QString> keys(status_.items.keyBegin(), status_.items.keyEnd());
+        // Every key once, without a set of them all: most are in the status and on both sides.
+        QStringList ordered(status_.items.keyBegin(), status_.items.keyEnd());
         for (auto l = local_.cbegin(); l != local_.cend(); ++l)
-            keys.insert(l.key());
+            if (!status_.items.contains(l.key()))
+                ordered.append(l.key());
         for (auto s = server_.cbegin(); s != server_.cend(); ++s)
-            keys.insert(s.key());
-        QStringList ordered(keys.begin(), keys.end());
+            if (!status_.items.contains(s.key()) && !local_.contains(s.key()))
+                ordered.append(s.key());
         ordered.sort();
         qsizetype done = 0;
         const SyncCount serverBefore = result_.server;
@@ -146,11 +150,14 @@ public:
             if (client_.failed() || (options_.cancelled && options_.cancelled()))
                 break;
             decide(key);
-            if (++done % kSaveEvery == 0)
+            if (++done % kSaveEvery == 0) {
+                writeStaged();
                 (void)record_.save();
+            }
             if (options_.progress && (done % 16 == 0 || done == ordered.size()))
                 options_.progress(SyncPhase::Writing, done, ordered.size());
         }
+        writeStaged();
         if (!client_.failed() && done == ordered.size() && failuresAtStart_ == result_.failures.size()) {
             const SyncCount& after = result_.server;
             const bool wrote = after.created != serverBefore.created ||
@@ -271,7 +278,7 @@ private:
         QStringList hrefs(etags_.keyBegin(), etags_.keyEnd());
         hrefs.sort();
         QSet<QString> claimed;
-        const QSet<QString> keys = keySet();
+        std::optional<QSet<QString>> keys; // made when a new contact needs a name
         for (const QString& href : std::as_const(hrefs)) {
             ServerItem server{href, etags_.value(href), bodies_.value(href), {}};
             const QString known = keyOfHref_.value(href);
@@ -312,7 +319,8 @@ private:
                             : QString();
                 }
                 if (server.item.key.isEmpty())
-                    server.item.key = items_.newContactKey(server.item, claimed, keys);
+                    server.item.key =
+                        items_.newContactKey(server.item, claimed, keys ? *keys : *(keys = keySet()));
                 if (server.item.key.isEmpty()) {
                     result_.leftOut.append(QStringLiteral("«%1»: hay demasiados contactos con ese apellido")
                                                .arg(server.item.what));
@@ -361,6 +369,8 @@ private:
     void updateServer(const SyncItem& local, ServerItem server);
     void deleteOnServer(const ServerItem& server);
     void storeLocal(const SyncItem& before, const ServerItem& server, bool created);
+    // Puts the new agenda files staged since the last call in place, then records them in the status.
+    void writeStaged();
     void deleteLocal(const SyncItem& before);
     void merge(const SyncItem& local, ServerItem server);
     // The server's version now (after a 412); false when it is gone.
@@ -393,6 +403,15 @@ private:
     QHash<QString, SyncItem> local_;
     QHash<QString, ServerItem> server_;
     QHash<QString, QString> uidKeys_;
+    // New agenda files of the run, written whole and put in place together (see writeStaged).
+    struct StagedItem {
+        ServerItem server;
+        QByteArray storedHash;
+        bool created = false;
+    };
+    common::WriteBatch staged_;
+    QList<StagedItem> stagedItems_;
+    bool storingAlone_ = false;
     bool fetchFailed_ = false;
     int depth_ = 0; // nested steps after a 412, bounded
 };

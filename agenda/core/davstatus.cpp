@@ -6,6 +6,9 @@
 
 #include <QFileInfo>
 #include <QUrl>
+#include <QVarLengthArray>
+
+#include <algorithm>
 
 namespace quindara {
 
@@ -17,8 +20,11 @@ QString encoded(const QString& text) {
     return QString::fromLatin1(QUrl::toPercentEncoding(text, "/@:+()"));
 }
 
-QString decoded(const QString& text) {
-    return QUrl::fromPercentEncoding(text.toLatin1());
+QString decoded(QStringView text) {
+    // Most fields need no decoding; the others as QUrl decodes them.
+    const bool plain =
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80 && c != u'%'; });
+    return plain ? text.toString() : QUrl::fromPercentEncoding(text.toLatin1());
 }
 
 } // namespace
@@ -33,14 +39,32 @@ void SyncStatus::load() {
         qCWarning(lcDavStatus) << "status record of another form, started again:" << path_;
         return;
     }
+    // Split in place, each collection looked up once for its run of lines: a run that changes nothing
+    // reads the whole record.
+    QStringView lastUrl;
+    SyncCollectionStatus* collection = nullptr;
+    QVarLengthArray<QStringView, 9> parts;
     for (const QString& line : lines) {
-        const QStringList parts = line.split(u'\t');
-        if (parts.value(0) == u"token" && parts.size() == 3) {
+        parts.clear();
+        for (const QStringView part : QStringView(line).tokenize(u'\t')) {
+            parts.append(part);
+            if (parts.size() == 9)
+                break;
+        }
+        if (parts.isEmpty())
+            continue;
+        if (parts[0] == u"token" && parts.size() == 3) {
             collections_[decoded(parts[1])].syncToken = decoded(parts[2]);
-        } else if (parts.value(0) == u"item" && parts.size() >= 7) {
-            collections_[decoded(parts[1])].items.insert(
-                decoded(parts[2]), {decoded(parts[3]), decoded(parts[4]).toUtf8(), parts[5].toLatin1(),
-                                    parts[6].toLatin1(), parts.value(7).toLatin1()});
+            collection = nullptr;
+        } else if (parts[0] == u"item" && parts.size() >= 7) {
+            if (!collection || parts[1] != lastUrl) {
+                collection = &collections_[decoded(parts[1])];
+                lastUrl = parts[1];
+            }
+            collection->items.insert(decoded(parts[2]),
+                                     {decoded(parts[3]), decoded(parts[4]).toUtf8(), parts[5].toLatin1(),
+                                      parts[6].toLatin1(),
+                                      parts.size() > 7 ? parts[7].toLatin1() : QByteArray()});
         }
     }
     keepAsStored();
