@@ -75,9 +75,11 @@ public:
                 QStringLiteral("«%1»: el servidor no da la lista (HTTP %2)").arg(name_).arg(reply.status));
             return false;
         }
+        keyOfHref_.reserve(status_.items.size());
         for (auto s = status_.items.cbegin(); s != status_.items.cend(); ++s)
             keyOfHref_.insert(s->href, s.key());
         if (incremental) {
+            etags_.reserve(status_.items.size());
             for (auto s = status_.items.cbegin(); s != status_.items.cend(); ++s)
                 etags_.insert(s->href, s->etag);
         }
@@ -205,7 +207,9 @@ private:
         QStringList wanted;
         for (auto e = etags_.cbegin(); e != etags_.cend(); ++e) {
             const auto key = keyOfHref_.constFind(e.key());
-            if (key == keyOfHref_.constEnd() || e->isEmpty() || status_.items.value(*key).etag != *e)
+            const auto known =
+                key == keyOfHref_.constEnd() ? status_.items.constEnd() : status_.items.constFind(*key);
+            if (known == status_.items.constEnd() || e->isEmpty() || known->etag != *e)
                 wanted.append(e.key());
         }
         for (qsizetype from = 0; from < wanted.size() && !client_.failed(); from += kMultigetBatch) {
@@ -277,6 +281,7 @@ private:
                     untrackedLocal.insert(l->hash, l.key());
         QStringList hrefs(etags_.keyBegin(), etags_.keyEnd());
         hrefs.sort();
+        server_.reserve(hrefs.size());
         QSet<QString> claimed;
         std::optional<QSet<QString>> keys; // made when a new contact needs a name
         for (const QString& href : std::as_const(hrefs)) {

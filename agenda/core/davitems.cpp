@@ -25,6 +25,8 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -70,23 +72,60 @@ bool isAnnual(CalendarKind kind) {
     return kind == CalendarKind::Holiday || kind == CalendarKind::YearlyReminder;
 }
 
-// `date` as "MM-dd", or "yyyy-MM-dd" with its year. QDate::toString goes through the calendar's and the
-// locale's formatting, which cost most of naming every item of a run.
-QString dayText(const QDate& date, bool withYear) {
-    if (!date.isValid() || date.year() < 1000 || date.year() > 9999)
-        return date.toString(withYear ? u"yyyy-MM-dd" : u"MM-dd");
-    const char16_t monthDay[] = {char16_t(u'0' + date.month() / 10), char16_t(u'0' + date.month() % 10), u'-',
-                                 char16_t(u'0' + date.day() / 10), char16_t(u'0' + date.day() % 10)};
-    const QStringView md(monthDay, 5);
-    if (!withYear)
-        return md.toString();
-    QString text = QString::number(date.year()) + u'-';
-    text.append(md);
-    return text;
+// Digits of `n` (0 to 9999) into `out`, at least `width` of them; the count written.
+int putDigits(char16_t* out, int n, int width) {
+    char16_t digits[4];
+    int count = 0;
+    do {
+        digits[count++] = char16_t(u'0' + n % 10);
+        n /= 10;
+    } while (n > 0 && count < 4);
+    while (count < width)
+        digits[count++] = u'0';
+    for (int i = 0; i < count; ++i)
+        out[i] = digits[count - 1 - i];
+    return count;
+}
+
+// `date` as "MM-dd" or "yyyy-MM-dd", or as "d/M" or "d/M/yyyy" for people. QDate::toString goes through the
+// calendar's and the locale's formatting, which cost most of naming every item of a run; it is kept for
+// years that are not four digits.
+QString dayText(const QDate& date, bool key, bool withYear) {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    date.getDate(&year, &month, &day);
+    if (!date.isValid() || year < 1000 || year > 9999)
+        return date.toString(key ? (withYear ? u"yyyy-MM-dd" : u"MM-dd") : (withYear ? u"d/M/yyyy" : u"d/M"));
+    char16_t text[10];
+    int length = 0;
+    if (key) {
+        if (withYear) {
+            length += putDigits(text, year, 4);
+            text[length++] = u'-';
+        }
+        length += putDigits(text + length, month, 2);
+        text[length++] = u'-';
+        length += putDigits(text + length, day, 2);
+    } else {
+        length += putDigits(text, day, 1);
+        text[length++] = u'/';
+        length += putDigits(text + length, month, 1);
+        if (withYear) {
+            text[length++] = u'/';
+            length += putDigits(text + length, year, 4);
+        }
+    }
+    return QString(reinterpret_cast<const QChar*>(text), length);
 }
 
 QString calendarKey(const CalendarItem& item) {
-    return QLatin1String(prefixOf(item.kind)) + u'/' + dayText(item.date, !isAnnual(item.kind));
+    static const std::array<QString, 4> prefixes = {
+        QLatin1String(prefixOf(CalendarKind::Holiday)) + u'/',
+        QLatin1String(prefixOf(CalendarKind::YearlyReminder)) + u'/',
+        QLatin1String(prefixOf(CalendarKind::OneYearReminder)) + u'/',
+        QLatin1String(prefixOf(CalendarKind::DayNote)) + u'/'};
+    return prefixes.at(size_t(item.kind)) + dayText(item.date, true, !isAnnual(item.kind));
 }
 
 // The kind and day a calendar key names; an invalid date when it names none.
@@ -112,15 +151,9 @@ DayTextKind textKindOf(CalendarKind kind) {
 }
 
 QString describe(const CalendarItem& item) {
-    static const char* const names[] = {"fiesta", "recordatorio", "recordatorio de un año", "nota del día"};
-    const QDate& d = item.date;
-    const bool annual = isAnnual(item.kind);
-    QString day = QString::number(d.day()) + u'/' + QString::number(d.month());
-    if (!annual)
-        day += u'/' + QString::number(d.year());
-    if (!d.isValid() || d.year() < 1000 || d.year() > 9999) // as dayText, the locale's way only when needed
-        day = d.toString(annual ? u"d/M" : u"d/M/yyyy");
-    return QLatin1String(names[int(item.kind)]) + u' ' + day;
+    static const char* const names[] = {"fiesta ", "recordatorio ", "recordatorio de un año ",
+                                        "nota del día "};
+    return QLatin1String(names[int(item.kind)]) + dayText(item.date, false, !isAnnual(item.kind));
 }
 
 QStringList asStoredFields(const QStringList& fields) {
@@ -231,7 +264,10 @@ QByteArray stampOf(const struct stat& info, qint64 nowMs) {
     const qint64 modified = qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
     if (nowMs - modified < 3000)
         return {};
-    return QByteArray::number(qint64(info.st_size)) + '-' + QByteArray::number(modified);
+    QByteArray stamp = QByteArray::number(qint64(info.st_size));
+    stamp += '-';
+    stamp += QByteArray::number(modified);
+    return stamp;
 }
 
 struct ListedFile {
@@ -249,17 +285,33 @@ QList<ListedFile> listFiles(const QString& folder, Qt::CaseSensitivity order) {
         return files;
     const int dirFd = ::dirfd(dir);
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    std::vector<std::pair<QByteArray, QByteArray>> names; // as stored, and the stamp
+    bool ascii = true;
     while (const dirent* entry = ::readdir(dir)) {
         struct stat info;
         if (entry->d_name[0] == '.' || ::fstatat(dirFd, entry->d_name, &info, 0) != 0 ||
             !S_ISREG(info.st_mode))
             continue;
-        files.append({QFile::decodeName(entry->d_name), stampOf(info, now)});
+        names.emplace_back(QByteArray(entry->d_name), stampOf(info, now));
+        ascii = ascii && std::all_of(names.back().first.cbegin(), names.back().first.cend(),
+                                     [](char c) { return c > 0; });
     }
     ::closedir(dir);
-    std::sort(files.begin(), files.end(), [order](const ListedFile& a, const ListedFile& b) {
-        return a.name.compare(b.name, order) < 0;
-    });
+    // ASCII names sort as their bytes do, which is cheaper than comparing the names as text.
+    if (ascii) {
+        std::sort(names.begin(), names.end(), [order](const auto& a, const auto& b) {
+            return order == Qt::CaseSensitive ? a.first < b.first
+                                              : qstricmp(a.first.constData(), b.first.constData()) < 0;
+        });
+    }
+    files.reserve(qsizetype(names.size()));
+    for (auto& [name, stamp] : names)
+        files.append({ascii ? QString::fromLatin1(name) : QFile::decodeName(name), std::move(stamp)});
+    if (!ascii) {
+        std::sort(files.begin(), files.end(), [order](const ListedFile& a, const ListedFile& b) {
+            return a.name.compare(b.name, order) < 0;
+        });
+    }
     return files;
 }
 
@@ -308,6 +360,7 @@ QString SyncItems::contactName(const QString& key) const {
 QHash<QString, SyncItem> SyncItems::local(QStringList& leftOut,
                                           const QHash<QString, SyncStatusItem>& status) const {
     QHash<QString, SyncItem> items;
+    items.reserve(status.size());
     // Taken from the status when the file is as it was; otherwise read and hashed.
     const auto known = [&](SyncItem& item, const ListedFile& file) {
         item.stamp = file.stamp;
@@ -333,7 +386,7 @@ QHash<QString, SyncItem> SyncItems::local(QStringList& leftOut,
                 item.fields = asStoredFields(*card);
                 item.hash = hashOf(item);
             }
-            items.insert(item.key, item);
+            items.insert(QString(item.key), std::move(item));
         }
         return items;
     }
@@ -380,7 +433,7 @@ QHash<QString, SyncItem> SyncItems::local(QStringList& leftOut,
                 item.hash = hashOf(item);
             }
             seen.insert(item.day.date);
-            items.insert(item.key, item);
+            items.insert(QString(item.key), std::move(item));
         }
     }
     return items;

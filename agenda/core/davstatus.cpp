@@ -4,6 +4,7 @@
 #include "agenda/core/logging.h"
 #include "common/textfile.h"
 
+#include <QByteArrayView>
 #include <QFileInfo>
 #include <QUrl>
 #include <QVarLengthArray>
@@ -20,11 +21,42 @@ QString encoded(const QString& text) {
     return QString::fromLatin1(QUrl::toPercentEncoding(text, "/@:+()"));
 }
 
-QString decoded(QStringView text) {
-    // Most fields need no decoding; the others as QUrl decodes them.
-    const bool plain =
-        std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80 && c != u'%'; });
-    return plain ? text.toString() : QUrl::fromPercentEncoding(text.toLatin1());
+// Most fields need no decoding; the others as QUrl decodes them.
+QString decoded(QByteArrayView field) {
+    const bool plain = std::all_of(field.begin(), field.end(), [](char c) { return c > 0 && c != '%'; });
+    return plain ? QString::fromLatin1(field) : QUrl::fromPercentEncoding(field.toByteArray());
+}
+
+QByteArray decodedBytes(QByteArrayView field) {
+    const bool plain = std::all_of(field.begin(), field.end(), [](char c) { return c > 0 && c != '%'; });
+    return plain ? field.toByteArray() : decoded(field).toUtf8();
+}
+
+// The record's lines. It is written in ASCII with CR LF ends and is split as bytes; one edited into
+// anything else is read as every text file is, each line as the fields' bytes.
+QList<QByteArray> recordLines(const QString& path) {
+    const std::optional<QByteArray> bytes = common::readBytes(path);
+    if (!bytes || bytes->isEmpty())
+        return {};
+    bool plain = true;
+    for (qsizetype i = 0; i < bytes->size() && plain; ++i) {
+        const char c = bytes->at(i);
+        plain = c > 0 && (c != '\r' || (i + 1 < bytes->size() && bytes->at(i + 1) == '\n'));
+    }
+    QList<QByteArray> lines;
+    if (!plain) {
+        for (const QString& line : common::readLines(path))
+            lines.append(line.toLatin1());
+        return lines;
+    }
+    lines = bytes->split('\n');
+    if (bytes->endsWith('\n'))
+        lines.removeLast();
+    for (QByteArray& line : lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+    }
+    return lines;
 }
 
 } // namespace
@@ -32,39 +64,40 @@ QString decoded(QStringView text) {
 void SyncStatus::load() {
     collections_.clear();
     stored_.clear();
-    const QStringList lines = common::readLines(path_);
+    const QList<QByteArray> lines = recordLines(path_);
     if (lines.isEmpty())
         return;
-    if (lines.first() != kHeader) {
+    if (lines.first() != kHeader.toLatin1()) {
         qCWarning(lcDavStatus) << "status record of another form, started again:" << path_;
         return;
     }
     // Split in place, each collection looked up once for its run of lines: a run that changes nothing
     // reads the whole record.
-    QStringView lastUrl;
+    QByteArrayView lastUrl;
     SyncCollectionStatus* collection = nullptr;
-    QVarLengthArray<QStringView, 9> parts;
-    for (const QString& line : lines) {
+    QVarLengthArray<QByteArrayView, 9> parts;
+    for (const QByteArray& line : lines) {
         parts.clear();
-        for (const QStringView part : QStringView(line).tokenize(u'\t')) {
-            parts.append(part);
-            if (parts.size() == 9)
+        for (qsizetype from = 0; parts.size() < 9;) {
+            const qsizetype tab = line.indexOf('\t', from);
+            parts.append(QByteArrayView(line).sliced(from, (tab < 0 ? line.size() : tab) - from));
+            if (tab < 0)
                 break;
+            from = tab + 1;
         }
-        if (parts.isEmpty())
-            continue;
-        if (parts[0] == u"token" && parts.size() == 3) {
+        if (parts[0] == "token" && parts.size() == 3) {
             collections_[decoded(parts[1])].syncToken = decoded(parts[2]);
             collection = nullptr;
-        } else if (parts[0] == u"item" && parts.size() >= 7) {
+        } else if (parts[0] == "item" && parts.size() >= 7) {
             if (!collection || parts[1] != lastUrl) {
                 collection = &collections_[decoded(parts[1])];
+                collection->items.reserve(lines.size());
                 lastUrl = parts[1];
             }
             collection->items.insert(decoded(parts[2]),
-                                     {decoded(parts[3]), decoded(parts[4]).toUtf8(), parts[5].toLatin1(),
-                                      parts[6].toLatin1(),
-                                      parts.size() > 7 ? parts[7].toLatin1() : QByteArray()});
+                                     {decoded(parts[3]), decodedBytes(parts[4]), parts[5].toByteArray(),
+                                      parts[6].toByteArray(),
+                                      parts.size() > 7 ? parts[7].toByteArray() : QByteArray()});
         }
     }
     keepAsStored();
