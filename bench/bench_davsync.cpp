@@ -184,7 +184,8 @@ void FirstSyncToServer(benchmark::State& state) {
     for (auto _ : state) {
         SyncAccount account = b.account;
         account.id = QStringLiteral("subida");
-        account.calendar = filledCollection(b, QStringLiteral("subida"), false, 0);
+        static int run = 0; // a new calendar for each repetition
+        account.calendar = filledCollection(b, QStringLiteral("subida%1").arg(++run), false, 0);
         account.addressBook = QUrl();
         if (!firstUpload(account, b.server.password(), b.toServerMs, b.toServerCpuMs))
             state.SkipWithError("the first sync did not carry every item");
@@ -220,10 +221,12 @@ void RadicalePerUpload(benchmark::State& state) {
     if (!b.started)
         return state.SkipWithError("radicale could not be started");
     constexpr int kPuts = 20;
+    static int run = 0; // new calendars for each repetition
     for (auto _ : state) {
         b.radicalePutMs.clear();
+        ++run;
         for (const int size : {100, 1000, 5000}) {
-            const QUrl url = filledCollection(b, QStringLiteral("tam%1").arg(size), false, size);
+            const QUrl url = filledCollection(b, QStringLiteral("tam%1-%2").arg(size).arg(run), false, size);
             DavClient client(b.server.url(), b.server.user(), b.server.password());
             (void)client.send("PROPFIND", url, dav::propfindBody({{dav::kDav, QStringLiteral("getetag")}}),
                               {{"Depth", "1"}});

@@ -87,16 +87,17 @@ int putDigits(char16_t* out, int n, int width) {
     return count;
 }
 
-// `date` as "MM-dd" or "yyyy-MM-dd", or as "d/M" or "d/M/yyyy" for people. QDate::toString goes through the
-// calendar's and the locale's formatting, which cost most of naming every item of a run; it is kept for
-// years that are not four digits.
-QString dayText(const QDate& date, bool key, bool withYear) {
+// `prefix` and `date` as "MM-dd" or "yyyy-MM-dd", or as "d/M" or "d/M/yyyy" for people, in one string.
+// QDate::toString goes through the calendar's and the locale's formatting, which cost most of naming every
+// item of a run; it is kept for years that are not four digits.
+QString dayText(const QString& prefix, const QDate& date, bool key, bool withYear) {
     int year = 0;
     int month = 0;
     int day = 0;
     date.getDate(&year, &month, &day);
     if (!date.isValid() || year < 1000 || year > 9999)
-        return date.toString(key ? (withYear ? u"yyyy-MM-dd" : u"MM-dd") : (withYear ? u"d/M/yyyy" : u"d/M"));
+        return prefix +
+               date.toString(key ? (withYear ? u"yyyy-MM-dd" : u"MM-dd") : (withYear ? u"d/M/yyyy" : u"d/M"));
     char16_t text[10];
     int length = 0;
     if (key) {
@@ -116,7 +117,11 @@ QString dayText(const QDate& date, bool key, bool withYear) {
             length += putDigits(text + length, year, 4);
         }
     }
-    return QString(reinterpret_cast<const QChar*>(text), length);
+    QString result;
+    result.reserve(prefix.size() + length);
+    result.append(prefix);
+    result.append(reinterpret_cast<const QChar*>(text), length);
+    return result;
 }
 
 QString calendarKey(const CalendarItem& item) {
@@ -125,7 +130,7 @@ QString calendarKey(const CalendarItem& item) {
         QLatin1String(prefixOf(CalendarKind::YearlyReminder)) + u'/',
         QLatin1String(prefixOf(CalendarKind::OneYearReminder)) + u'/',
         QLatin1String(prefixOf(CalendarKind::DayNote)) + u'/'};
-    return prefixes.at(size_t(item.kind)) + dayText(item.date, true, !isAnnual(item.kind));
+    return dayText(prefixes.at(size_t(item.kind)), item.date, true, !isAnnual(item.kind));
 }
 
 // The kind and day a calendar key names; an invalid date when it names none.
@@ -153,7 +158,10 @@ DayTextKind textKindOf(CalendarKind kind) {
 QString describe(const CalendarItem& item) {
     static const char* const names[] = {"fiesta ", "recordatorio ", "recordatorio de un año ",
                                         "nota del día "};
-    return QLatin1String(names[int(item.kind)]) + dayText(item.date, false, !isAnnual(item.kind));
+    static const std::array<QString, 4> prefixes = {
+        QString(QLatin1String(names[0])), QString(QLatin1String(names[1])), QString(QLatin1String(names[2])),
+        QString(QLatin1String(names[3]))};
+    return dayText(prefixes.at(size_t(item.kind)), item.date, false, !isAnnual(item.kind));
 }
 
 QStringList asStoredFields(const QStringList& fields) {

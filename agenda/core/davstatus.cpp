@@ -32,31 +32,21 @@ QByteArray decodedBytes(QByteArrayView field) {
     return plain ? field.toByteArray() : decoded(field).toUtf8();
 }
 
-// The record's lines. It is written in ASCII with CR LF ends and is split as bytes; one edited into
-// anything else is read as every text file is, each line as the fields' bytes.
-QList<QByteArray> recordLines(const QString& path) {
+// The record's bytes, lines ended by LF (and maybe CR). It is written in ASCII with CR LF ends and is read
+// as it is; one edited into anything else is read as every text file is, each line as the fields' bytes.
+QByteArray recordText(const QString& path) {
     const std::optional<QByteArray> bytes = common::readBytes(path);
     if (!bytes || bytes->isEmpty())
         return {};
-    bool plain = true;
-    for (qsizetype i = 0; i < bytes->size() && plain; ++i) {
-        const char c = bytes->at(i);
-        plain = c > 0 && (c != '\r' || (i + 1 < bytes->size() && bytes->at(i + 1) == '\n'));
-    }
-    QList<QByteArray> lines;
-    if (!plain) {
-        for (const QString& line : common::readLines(path))
-            lines.append(line.toLatin1());
-        return lines;
-    }
-    lines = bytes->split('\n');
-    if (bytes->endsWith('\n'))
-        lines.removeLast();
-    for (QByteArray& line : lines) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-    }
-    return lines;
+    bool plain = QtPrivate::isAscii(QLatin1StringView(*bytes)) && !bytes->contains('\0');
+    for (qsizetype cr = bytes->indexOf('\r'); plain && cr >= 0; cr = bytes->indexOf('\r', cr + 1))
+        plain = cr + 1 < bytes->size() && bytes->at(cr + 1) == '\n';
+    if (plain)
+        return *bytes;
+    QByteArray text;
+    for (const QString& line : common::readLines(path))
+        text += line.toLatin1() + '\n';
+    return text;
 }
 
 } // namespace
@@ -64,26 +54,34 @@ QList<QByteArray> recordLines(const QString& path) {
 void SyncStatus::load() {
     collections_.clear();
     stored_.clear();
-    const QList<QByteArray> lines = recordLines(path_);
-    if (lines.isEmpty())
-        return;
-    if (lines.first() != kHeader.toLatin1()) {
-        qCWarning(lcDavStatus) << "status record of another form, started again:" << path_;
-        return;
-    }
+    const QByteArray text = recordText(path_);
     // Split in place, each collection looked up once for its run of lines: a run that changes nothing
     // reads the whole record.
     QByteArrayView lastUrl;
     SyncCollectionStatus* collection = nullptr;
     QVarLengthArray<QByteArrayView, 9> parts;
-    for (const QByteArray& line : lines) {
+    for (qsizetype from = 0; from < text.size();) {
+        qsizetype end = text.indexOf('\n', from);
+        if (end < 0)
+            end = text.size();
+        QByteArrayView line(text.constData() + from, end - from);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        const bool header = from == 0;
+        from = end + 1;
+        if (header) {
+            if (line == kHeader.toLatin1())
+                continue;
+            qCWarning(lcDavStatus) << "status record of another form, started again:" << path_;
+            return;
+        }
         parts.clear();
-        for (qsizetype from = 0; parts.size() < 9;) {
-            const qsizetype tab = line.indexOf('\t', from);
-            parts.append(QByteArrayView(line).sliced(from, (tab < 0 ? line.size() : tab) - from));
+        for (qsizetype at = 0; parts.size() < 9;) {
+            const qsizetype tab = line.indexOf('\t', at);
+            parts.append(line.sliced(at, (tab < 0 ? line.size() : tab) - at));
             if (tab < 0)
                 break;
-            from = tab + 1;
+            at = tab + 1;
         }
         if (parts[0] == "token" && parts.size() == 3) {
             collections_[decoded(parts[1])].syncToken = decoded(parts[2]);
@@ -91,7 +89,6 @@ void SyncStatus::load() {
         } else if (parts[0] == "item" && parts.size() >= 7) {
             if (!collection || parts[1] != lastUrl) {
                 collection = &collections_[decoded(parts[1])];
-                collection->items.reserve(lines.size());
                 lastUrl = parts[1];
             }
             collection->items.insert(decoded(parts[2]),
