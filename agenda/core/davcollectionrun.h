@@ -11,6 +11,8 @@
 #include <QSet>
 #include <QXmlStreamWriter>
 
+#include <optional>
+
 namespace quindara {
 
 // A status listing at least this many items of a collection guards against one side looking emptied.
@@ -73,9 +75,11 @@ public:
                 QStringLiteral("«%1»: el servidor no da la lista (HTTP %2)").arg(name_).arg(reply.status));
             return false;
         }
+        keyOfHref_.reserve(status_.items.size());
         for (auto s = status_.items.cbegin(); s != status_.items.cend(); ++s)
             keyOfHref_.insert(s->href, s.key());
         if (incremental) {
+            etags_.reserve(status_.items.size());
             for (auto s = status_.items.cbegin(); s != status_.items.cend(); ++s)
                 etags_.insert(s->href, s->etag);
             for (auto s = status_.shared.cbegin(); s != status_.shared.cend(); ++s)
@@ -137,12 +141,14 @@ public:
         updateShared();
         if (client_.failed() || (options_.cancelled && options_.cancelled()))
             return;
-        QSet<QString> keys(status_.items.keyBegin(), status_.items.keyEnd());
+        // Every key once, without a set of them all: most are in the status and on both sides.
+        QStringList ordered(status_.items.keyBegin(), status_.items.keyEnd());
         for (auto l = local_.cbegin(); l != local_.cend(); ++l)
-            keys.insert(l.key());
+            if (!status_.items.contains(l.key()))
+                ordered.append(l.key());
         for (auto s = server_.cbegin(); s != server_.cend(); ++s)
-            keys.insert(s.key());
-        QStringList ordered(keys.begin(), keys.end());
+            if (!status_.items.contains(s.key()) && !local_.contains(s.key()))
+                ordered.append(s.key());
         ordered.sort();
         qsizetype done = 0;
         const SyncCount serverBefore = result_.server;
@@ -152,11 +158,14 @@ public:
             if (client_.failed() || (options_.cancelled && options_.cancelled()))
                 break;
             decide(key);
-            if (++done % kSaveEvery == 0)
+            if (++done % kSaveEvery == 0) {
+                writeStaged();
                 (void)record_.save();
+            }
             if (options_.progress && (done % 16 == 0 || done == ordered.size()))
                 options_.progress(SyncPhase::Writing, done, ordered.size());
         }
+        writeStaged();
         if (!client_.failed() && done == ordered.size() && failuresAtStart_ == result_.failures.size()) {
             const SyncCount& after = result_.server;
             const bool wrote = after.created != serverBefore.created ||
@@ -211,7 +220,9 @@ private:
                 continue;
             }
             const auto key = keyOfHref_.constFind(e.key());
-            if (key == keyOfHref_.constEnd() || e->isEmpty() || status_.items.value(*key).etag != *e)
+            const auto known =
+                key == keyOfHref_.constEnd() ? status_.items.constEnd() : status_.items.constFind(*key);
+            if (known == status_.items.constEnd() || e->isEmpty() || known->etag != *e)
                 wanted.append(e.key());
         }
         for (qsizetype from = 0; from < wanted.size() && !client_.failed(); from += kMultigetBatch) {
@@ -283,8 +294,9 @@ private:
                     untrackedLocal.insert(l->hash, l.key());
         QStringList hrefs(etags_.keyBegin(), etags_.keyEnd());
         hrefs.sort();
+        server_.reserve(hrefs.size());
         QSet<QString> claimed;
-        const QSet<QString> keys = keySet();
+        std::optional<QSet<QString>> keys; // made when a new contact needs a name
         for (const QString& href : std::as_const(hrefs)) {
             ServerItem server{href, etags_.value(href), bodies_.value(href), {}};
             bool mapped = false;
@@ -328,7 +340,8 @@ private:
                             : QString();
                 }
                 if (server.item.key.isEmpty())
-                    server.item.key = items_.newContactKey(server.item, claimed, keys);
+                    server.item.key =
+                        items_.newContactKey(server.item, claimed, keys ? *keys : *(keys = keySet()));
                 if (server.item.key.isEmpty()) {
                     result_.leftOut.append(QStringLiteral("«%1»: hay demasiados contactos con ese apellido")
                                                .arg(server.item.what));
@@ -394,6 +407,8 @@ private:
     void updateServer(const SyncItem& local, ServerItem server);
     void deleteOnServer(const ServerItem& server);
     void storeLocal(const SyncItem& before, const ServerItem& server, bool created);
+    // Puts the new agenda files staged since the last call in place, then records them in the status.
+    void writeStaged();
     void deleteLocal(const SyncItem& before);
     void merge(const SyncItem& local, ServerItem server);
     // The server's version now (after a 412); false when it is gone.
@@ -427,6 +442,15 @@ private:
     QHash<QString, ServerItem> server_;
     QHash<QString, QString> uidKeys_;
     QHash<QString, QList<SyncItem>> sharedNow_; // shared items fetched this run, by href: their days
+    // New agenda files of the run, written whole and put in place together (see writeStaged).
+    struct StagedItem {
+        ServerItem server;
+        QByteArray storedHash;
+        bool created = false;
+    };
+    common::WriteBatch staged_;
+    QList<StagedItem> stagedItems_;
+    bool storingAlone_ = false;
     bool fetchFailed_ = false;
     int depth_ = 0; // nested steps after a 412, bounded
 };

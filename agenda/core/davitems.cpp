@@ -14,14 +14,22 @@
 #include "common/textfile.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
 
 #include <libical/ical.h>
 
+#include <algorithm>
 #include <memory>
+#include <utility>
+#include <vector>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace quindara {
 
@@ -64,9 +72,65 @@ bool isAnnual(CalendarKind kind) {
     return kind == CalendarKind::Holiday || kind == CalendarKind::YearlyReminder;
 }
 
+// Digits of `n` (0 to 9999) into `out`, at least `width` of them; the count written.
+int putDigits(char16_t* out, int n, int width) {
+    char16_t digits[4];
+    int count = 0;
+    do {
+        digits[count++] = char16_t(u'0' + n % 10);
+        n /= 10;
+    } while (n > 0 && count < 4);
+    while (count < width)
+        digits[count++] = u'0';
+    for (int i = 0; i < count; ++i)
+        out[i] = digits[count - 1 - i];
+    return count;
+}
+
+// `prefix` and `date` as "MM-dd" or "yyyy-MM-dd", or as "d/M" or "d/M/yyyy" for people, in one string.
+// QDate::toString goes through the calendar's and the locale's formatting, which cost most of naming every
+// item of a run; it is kept for years that are not four digits.
+QString dayText(const QString& prefix, const QDate& date, bool key, bool withYear) {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    date.getDate(&year, &month, &day);
+    if (!date.isValid() || year < 1000 || year > 9999)
+        return prefix +
+               date.toString(key ? (withYear ? u"yyyy-MM-dd" : u"MM-dd") : (withYear ? u"d/M/yyyy" : u"d/M"));
+    char16_t text[10];
+    int length = 0;
+    if (key) {
+        if (withYear) {
+            length += putDigits(text, year, 4);
+            text[length++] = u'-';
+        }
+        length += putDigits(text + length, month, 2);
+        text[length++] = u'-';
+        length += putDigits(text + length, day, 2);
+    } else {
+        length += putDigits(text, day, 1);
+        text[length++] = u'/';
+        length += putDigits(text + length, month, 1);
+        if (withYear) {
+            text[length++] = u'/';
+            length += putDigits(text + length, year, 4);
+        }
+    }
+    QString result;
+    result.reserve(prefix.size() + length);
+    result.append(prefix);
+    result.append(reinterpret_cast<const QChar*>(text), length);
+    return result;
+}
+
 QString calendarKey(const CalendarItem& item) {
-    return QLatin1String(prefixOf(item.kind)) + u'/' +
-           item.date.toString(isAnnual(item.kind) ? u"MM-dd" : u"yyyy-MM-dd");
+    static const std::array<QString, 4> prefixes = {
+        QLatin1String(prefixOf(CalendarKind::Holiday)) + u'/',
+        QLatin1String(prefixOf(CalendarKind::YearlyReminder)) + u'/',
+        QLatin1String(prefixOf(CalendarKind::OneYearReminder)) + u'/',
+        QLatin1String(prefixOf(CalendarKind::DayNote)) + u'/'};
+    return dayText(prefixes.at(size_t(item.kind)), item.date, true, !isAnnual(item.kind));
 }
 
 // The kind and day a calendar key names; an invalid date when it names none.
@@ -92,9 +156,12 @@ DayTextKind textKindOf(CalendarKind kind) {
 }
 
 QString describe(const CalendarItem& item) {
-    static const char* const names[] = {"fiesta", "recordatorio", "recordatorio de un año", "nota del día"};
-    const QString day = isAnnual(item.kind) ? item.date.toString(u"d/M") : item.date.toString(u"d/M/yyyy");
-    return QStringLiteral("%1 %2").arg(QLatin1String(names[int(item.kind)]), day);
+    static const char* const names[] = {"fiesta ", "recordatorio ", "recordatorio de un año ",
+                                        "nota del día "};
+    static const std::array<QString, 4> prefixes = {
+        QString(QLatin1String(names[0])), QString(QLatin1String(names[1])), QString(QLatin1String(names[2])),
+        QString(QLatin1String(names[3]))};
+    return dayText(prefixes.at(size_t(item.kind)), item.date, false, !isAnnual(item.kind));
 }
 
 QStringList asStoredFields(const QStringList& fields) {
@@ -201,11 +268,59 @@ QString safeHrefName(QString uid) {
 
 // Size and modification time of the file; empty while the file may still be changed within the same tick of
 // the clock, so that a stamp never hides a change.
-QByteArray stampOf(const QFileInfo& info) {
-    const QDateTime modified = info.lastModified();
-    if (!modified.isValid() || modified.secsTo(QDateTime::currentDateTime()) < 3)
+QByteArray stampOf(const struct stat& info, qint64 nowMs) {
+    const qint64 modified = qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
+    if (nowMs - modified < 3000)
         return {};
-    return QByteArray::number(info.size()) + '-' + QByteArray::number(modified.toMSecsSinceEpoch());
+    QByteArray stamp = QByteArray::number(qint64(info.st_size));
+    stamp += '-';
+    stamp += QByteArray::number(modified);
+    return stamp;
+}
+
+struct ListedFile {
+    QString name;
+    QByteArray stamp;
+};
+
+// The regular files of `folder` (links followed, hidden ones left out) in the order of their names, with
+// one readdir pass and one stat each relative to the open folder: Qt's file infos stat again and convert
+// every time to local time, which was most of a run that found nothing changed.
+QList<ListedFile> listFiles(const QString& folder, Qt::CaseSensitivity order) {
+    QList<ListedFile> files;
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return files;
+    const int dirFd = ::dirfd(dir);
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    std::vector<std::pair<QByteArray, QByteArray>> names; // as stored, and the stamp
+    bool ascii = true;
+    while (const dirent* entry = ::readdir(dir)) {
+        struct stat info;
+        if (entry->d_name[0] == '.' || ::fstatat(dirFd, entry->d_name, &info, 0) != 0 ||
+            !S_ISREG(info.st_mode))
+            continue;
+        names.emplace_back(QByteArray(entry->d_name), stampOf(info, now));
+        ascii = ascii && std::all_of(names.back().first.cbegin(), names.back().first.cend(),
+                                     [](char c) { return c > 0; });
+    }
+    ::closedir(dir);
+    // ASCII names sort as their bytes do, which is cheaper than comparing the names as text.
+    if (ascii) {
+        std::sort(names.begin(), names.end(), [order](const auto& a, const auto& b) {
+            return order == Qt::CaseSensitive ? a.first < b.first
+                                              : qstricmp(a.first.constData(), b.first.constData()) < 0;
+        });
+    }
+    files.reserve(qsizetype(names.size()));
+    for (auto& [name, stamp] : names)
+        files.append({ascii ? QString::fromLatin1(name) : QFile::decodeName(name), std::move(stamp)});
+    if (!ascii) {
+        std::sort(files.begin(), files.end(), [order](const ListedFile& a, const ListedFile& b) {
+            return a.name.compare(b.name, order) < 0;
+        });
+    }
+    return files;
 }
 
 QStringList linesOfText(QString text) {
@@ -293,9 +408,10 @@ QString SyncItems::contactName(const QString& key) const {
 QHash<QString, SyncItem> SyncItems::local(QStringList& leftOut,
                                           const QHash<QString, SyncStatusItem>& status) const {
     QHash<QString, SyncItem> items;
+    items.reserve(status.size());
     // Taken from the status when the file is as it was; otherwise read and hashed.
-    const auto known = [&](SyncItem& item, const QFileInfo& info) {
-        item.stamp = stampOf(info);
+    const auto known = [&](SyncItem& item, const ListedFile& file) {
+        item.stamp = file.stamp;
         const auto kept = status.constFind(item.key);
         if (item.stamp.isEmpty() || kept == status.constEnd() || kept->localStamp != item.stamp)
             return false;
@@ -304,21 +420,13 @@ QHash<QString, SyncItem> SyncItems::local(QStringList& leftOut,
     };
     if (addressBook_) {
         const QDir all(data_.categoryFolder(folders::allContacts));
-        const QFileInfoList files = all.entryInfoList(QDir::Files, QDir::Name | QDir::IgnoreCase);
-        QStringList names;
-        for (const QFileInfo& info : files)
-            names.append(info.fileName());
-        const QStringList shown = visibleNames(names);
-        const QSet<QString> visible(shown.cbegin(), shown.cend());
-        for (const QFileInfo& info : files) {
-            const QString name = info.fileName();
-            if (!visible.contains(name))
-                continue;
+        for (const ListedFile& file : listFiles(all.path(), Qt::CaseInsensitive)) {
+            const QString& name = file.name;
             SyncItem item;
             item.key = kContactPrefix + name;
             item.what = QStringLiteral("contacto %1").arg(name);
-            if (!known(item, info)) {
-                const std::optional<QStringList> card = readContactCard(info.filePath());
+            if (!known(item, file)) {
+                const std::optional<QStringList> card = readContactCard(all.filePath(name));
                 if (!card) {
                     leftOut.append(QStringLiteral("«%1»: no se puede leer").arg(name));
                     continue;
@@ -326,7 +434,7 @@ QHash<QString, SyncItem> SyncItems::local(QStringList& leftOut,
                 item.fields = asStoredFields(*card);
                 item.hash = hashOf(item);
             }
-            items.insert(item.key, item);
+            items.insert(QString(item.key), std::move(item));
         }
         return items;
     }
@@ -342,39 +450,39 @@ QHash<QString, SyncItem> SyncItems::local(QStringList& leftOut,
                                  QStringLiteral("2000"));
         const QDir dir(place.folder);
         QSet<QDate> seen;
-        for (const QFileInfo& info : dir.entryInfoList(QDir::Files, QDir::Name)) {
-            const QString what = dir.dirName() + u'/' + info.fileName();
+        for (const ListedFile& file : listFiles(place.folder, Qt::CaseSensitive)) {
+            const auto what = [&] { return dir.dirName() + u'/' + file.name; }; // for the summary only
             SyncItem item;
             item.day.kind = kind;
-            item.day.date = dayOfCalendarFile(info.fileName(), isAnnual(kind));
+            item.day.date = dayOfCalendarFile(file.name, isAnnual(kind));
             if (!item.day.date.isValid()) {
-                leftOut.append(QStringLiteral("«%1»: el nombre no es un día de 1901 a 2100").arg(what));
+                leftOut.append(QStringLiteral("«%1»: el nombre no es un día de 1901 a 2100").arg(what()));
                 continue;
             }
             if (seen.contains(item.day.date)) {
-                leftOut.append(QStringLiteral("«%1»: el mismo día ya está en otro archivo").arg(what));
+                leftOut.append(QStringLiteral("«%1»: el mismo día ya está en otro archivo").arg(what()));
                 continue;
             }
             item.key = calendarKey(item.day);
             item.what = describe(item.day);
-            if (!known(item, info)) {
-                const std::optional<QString> text = common::readText(info.filePath(), place.ending);
+            if (!known(item, file)) {
+                const std::optional<QString> text = common::readText(dir.filePath(file.name), place.ending);
                 if (!text) {
-                    leftOut.append(QStringLiteral("«%1»: no se puede leer").arg(what));
+                    leftOut.append(QStringLiteral("«%1»: no se puede leer").arg(what()));
                     continue;
                 }
                 const QString own = ownText(item.key, *text);
                 if (own.trimmed().isEmpty()) {
                     // An emptied day note keeps its file; there is nothing to give away.
                     if (!notes && own == *text)
-                        leftOut.append(QStringLiteral("«%1»: no tiene texto").arg(what));
+                        leftOut.append(QStringLiteral("«%1»: no tiene texto").arg(what()));
                     continue;
                 }
                 item.day.text = own;
                 item.hash = hashOf(item);
             }
             seen.insert(item.day.date);
-            items.insert(item.key, item);
+            items.insert(QString(item.key), std::move(item));
         }
     }
     return items;
@@ -653,6 +761,52 @@ common::Status SyncItems::writeDay(const CalendarItem& day) const {
                                             monthName(d.month()), QString::number(d.year()));
     const auto stored = quindara::storeDayText(indexOf(day.kind), place, day.text);
     return stored.status();
+}
+
+bool SyncItems::stageNew(const SyncItem& item, common::WriteBatch& batch, QByteArray& storedHash) const {
+    SyncItem stored = item;
+    QString path;
+    QByteArray bytes;
+    if (addressBook_) {
+        const QString name = contactName(item.key);
+        stored.fields[0] = name;
+        path = data_.contactFile(folders::allContacts, name);
+        if (QFileInfo::exists(path) ||
+            !common::ensureFolders(data_.programFolder(),
+                                   {folders::addressBook + u'/' + folders::allContacts}))
+            return false;
+        bytes = common::encodeLines(contactLinesFromFields(stored.fields));
+        // As readContactCard and localNow read it back.
+        stored.fields = asStoredFields(
+            contactFieldsFromLines(common::textFromBytes(bytes, common::Ending::Line).split(u'\n')));
+    } else {
+        const QDate& d = item.day.date;
+        if (item.day.kind == CalendarKind::DayNote || item.day.text.trimmed().isEmpty())
+            return false;
+        const DayTextPlace place = dayTextPlace(data_, textKindOf(item.day.kind), QString::number(d.day()),
+                                                monthName(d.month()), QString::number(d.year()));
+        if (!common::isSafeFileName(place.fileName) || indexOf(item.day.kind).contains(place.fileName) ||
+            !common::ensureFolders(data_.programFolder(), {folders::holidays, folders::yearlyReminders,
+                                                           folders::oneYearReminders, folders::dayNotes}))
+            return false;
+        path = QDir(place.folder).filePath(place.fileName);
+        bytes = common::encodeText(item.day.text, place.ending);
+        stored.day.text = common::textFromBytes(bytes, place.ending);
+    }
+    // A staging that failed is told by the batch's commit, in the order of the items staged.
+    (void)batch.stage(path, bytes, common::WriteBatch::Target::New);
+    storedHash = hashOf(stored);
+    return true;
+}
+
+void SyncItems::noteStored(const SyncItem& item) const {
+    if (addressBook_)
+        return;
+    const QDate& d = item.day.date;
+    indexOf(item.day.kind)
+        .noteWritten(dayTextName(textKindOf(item.day.kind), QString::number(d.day()), monthName(d.month()),
+                                 QString::number(d.year()))
+                         .fileName);
 }
 
 common::Status SyncItems::remove(const QString& key) const {

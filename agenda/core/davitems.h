@@ -7,6 +7,7 @@
 #include "agenda/core/icalendar.h"
 #include "common/folderindex.h"
 #include "common/result.h"
+#include "common/textfile.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -85,6 +86,11 @@ public:
     QString newHrefName(const SyncItem& item) const;
     QByteArray contentType() const;
 
+    // Stages the item in `batch` as a new agenda file, when no file of its name is there yet (false: store
+    // it on its own). `storedHash` is the hash the agenda reads back from that file.
+    bool stageNew(const SyncItem& item, common::WriteBatch& batch, QByteArray& storedHash) const;
+    // The file stageNew staged for the item is in place.
+    void noteStored(const SyncItem& item) const;
     // Stores the item on the agenda (under its key) / removes it.
     common::Status store(const SyncItem& item) const;
     common::Status remove(const QString& key) const;

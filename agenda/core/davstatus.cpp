@@ -4,8 +4,12 @@
 #include "agenda/core/logging.h"
 #include "common/textfile.h"
 
+#include <QByteArrayView>
 #include <QFileInfo>
 #include <QUrl>
+#include <QVarLengthArray>
+
+#include <algorithm>
 
 namespace quindara {
 
@@ -17,8 +21,32 @@ QString encoded(const QString& text) {
     return QString::fromLatin1(QUrl::toPercentEncoding(text, "/@:+()"));
 }
 
-QString decoded(const QString& text) {
-    return QUrl::fromPercentEncoding(text.toLatin1());
+// Most fields need no decoding; the others as QUrl decodes them.
+QString decoded(QByteArrayView field) {
+    const bool plain = std::all_of(field.begin(), field.end(), [](char c) { return c > 0 && c != '%'; });
+    return plain ? QString::fromLatin1(field) : QUrl::fromPercentEncoding(field.toByteArray());
+}
+
+QByteArray decodedBytes(QByteArrayView field) {
+    const bool plain = std::all_of(field.begin(), field.end(), [](char c) { return c > 0 && c != '%'; });
+    return plain ? field.toByteArray() : decoded(field).toUtf8();
+}
+
+// The record's bytes, lines ended by LF (and maybe CR). It is written in ASCII with CR LF ends and is read
+// as it is; one edited into anything else is read as every text file is, each line as the fields' bytes.
+QByteArray recordText(const QString& path) {
+    const std::optional<QByteArray> bytes = common::readBytes(path);
+    if (!bytes || bytes->isEmpty())
+        return {};
+    bool plain = QtPrivate::isAscii(QLatin1StringView(*bytes)) && !bytes->contains('\0');
+    for (qsizetype cr = bytes->indexOf('\r'); plain && cr >= 0; cr = bytes->indexOf('\r', cr + 1))
+        plain = cr + 1 < bytes->size() && bytes->at(cr + 1) == '\n';
+    if (plain)
+        return *bytes;
+    QByteArray text;
+    for (const QString& line : common::readLines(path))
+        text += line.toLatin1() + '\n';
+    return text;
 }
 
 } // namespace
@@ -26,29 +54,57 @@ QString decoded(const QString& text) {
 void SyncStatus::load() {
     collections_.clear();
     stored_.clear();
-    const QStringList lines = common::readLines(path_);
-    if (lines.isEmpty())
-        return;
-    if (lines.first() != kHeader) {
-        qCWarning(lcDavStatus) << "status record of another form, started again:" << path_;
-        return;
-    }
-    for (const QString& line : lines) {
-        const QStringList parts = line.split(u'\t');
-        if (parts.value(0) == u"token" && parts.size() == 3) {
+    const QByteArray text = recordText(path_);
+    // Split in place, each collection looked up once for its run of lines: a run that changes nothing
+    // reads the whole record.
+    QByteArrayView lastUrl;
+    SyncCollectionStatus* collection = nullptr;
+    QVarLengthArray<QByteArrayView, 9> parts;
+    for (qsizetype from = 0; from < text.size();) {
+        qsizetype end = text.indexOf('\n', from);
+        if (end < 0)
+            end = text.size();
+        QByteArrayView line(text.constData() + from, end - from);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        const bool header = from == 0;
+        from = end + 1;
+        if (header) {
+            if (line == kHeader.toLatin1())
+                continue;
+            qCWarning(lcDavStatus) << "status record of another form, started again:" << path_;
+            return;
+        }
+        parts.clear();
+        for (qsizetype at = 0;;) {
+            const qsizetype tab = line.indexOf('\t', at);
+            parts.append(line.sliced(at, (tab < 0 ? line.size() : tab) - at));
+            if (tab < 0)
+                break;
+            at = tab + 1;
+        }
+        if (parts[0] == "token" && parts.size() == 3) {
             collections_[decoded(parts[1])].syncToken = decoded(parts[2]);
-        } else if (parts.value(0) == u"item" && parts.size() >= 7) {
-            collections_[decoded(parts[1])].items.insert(
-                decoded(parts[2]), {decoded(parts[3]), decoded(parts[4]).toUtf8(), parts[5].toLatin1(),
-                                    parts[6].toLatin1(), parts.value(7).toLatin1()});
-        } else if (parts.value(0) == u"shared" && parts.size() == 5) {
+            collection = nullptr;
+        } else if (parts[0] == "item" && parts.size() >= 7) {
+            if (!collection || parts[1] != lastUrl) {
+                collection = &collections_[decoded(parts[1])];
+                lastUrl = parts[1];
+            }
+            collection->items.insert(decoded(parts[2]),
+                                     {decoded(parts[3]), decodedBytes(parts[4]), parts[5].toByteArray(),
+                                      parts[6].toByteArray(),
+                                      parts.size() > 7 ? parts[7].toByteArray() : QByteArray()});
+        } else if (parts[0] == "shared" && parts.size() == 5) {
+            collection = nullptr; // a new collection may move the others
             SyncSharedItem& shared = collections_[decoded(parts[1])].shared[decoded(parts[2])];
-            shared.etag = decoded(parts[3]).toUtf8();
-            shared.hash = parts[4].toLatin1();
-        } else if (parts.value(0) == u"fed" && parts.size() >= 5) {
+            shared.etag = decodedBytes(parts[3]);
+            shared.hash = parts[4].toByteArray();
+        } else if (parts[0] == "fed" && parts.size() >= 5) {
+            collection = nullptr;
             SyncFedDay& day =
                 collections_[decoded(parts[1])].shared[decoded(parts[2])].days[decoded(parts[3])];
-            day.pending = parts[4] == u"pending";
+            day.pending = parts[4] == "pending";
             for (qsizetype i = 5; i < parts.size(); ++i)
                 day.texts.append(decoded(parts[i]));
         }

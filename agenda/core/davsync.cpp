@@ -8,6 +8,7 @@
 #include <QDir>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace quindara {
@@ -114,10 +115,14 @@ void CollectionRun::decide(const QString& key) {
     const bool serverChanged = hasR && server.item.hash != s.serverHash;
     if (hasL && hasR) {
         if (!localChanged && !serverChanged) {
-            SyncStatusItem& kept = status_.items[key];
-            kept.etag = server.etag; // a new ETag over the same content is no change
-            kept.href = server.href;
-            kept.localStamp = local.stamp;
+            // Written only when it moved, so that the record stays shared with its stored copy and a run
+            // that changed nothing need not compare it item by item.
+            if (s.etag != server.etag || s.href != server.href || s.localStamp != local.stamp) {
+                SyncStatusItem& kept = status_.items[key];
+                kept.etag = server.etag; // a new ETag over the same content is no change
+                kept.href = server.href;
+                kept.localStamp = local.stamp;
+            }
         } else if (localChanged && !serverChanged) {
             updateServer(local, server);
         } else if (!localChanged) {
@@ -238,11 +243,46 @@ void CollectionRun::storeLocal(const SyncItem& before, const ServerItem& server,
     const SyncItem now = items_.localNow(key);
     if (now.hash != before.hash && !now.key.isEmpty())
         return merge(now, server);
+    // A new file goes with the others of the run: one flush for all, and remembered once it is in place.
+    QByteArray storedHash;
+    if (now.key.isEmpty() && !storingAlone_ && items_.stageNew(server.item, staged_, storedHash)) {
+        stagedItems_.append({server, storedHash, created});
+        return;
+    }
     SyncItem item = server.item;
     if (const common::Status stored = items_.store(item); !stored)
         return failure(item.what, stored.error());
     remember(key, server.href, server.etag, server.body);
     ++(created ? result_.agenda.created : result_.agenda.changed);
+}
+
+void CollectionRun::writeStaged() {
+    if (stagedItems_.isEmpty())
+        return;
+    const QList<common::WriteBatch::Outcome> outcomes = staged_.commit();
+    const QList<StagedItem> items = std::exchange(stagedItems_, {});
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const StagedItem& staged = items[i];
+        const common::WriteBatch::Outcome outcome = outcomes.value(i);
+        if (outcome.appearedMeanwhile) {
+            // Saved meanwhile (in the window, by another machine): read again and merged, never replaced.
+            depth_ = 0;
+            storingAlone_ = true;
+            storeLocal({}, staged.server, staged.created);
+            storingAlone_ = false;
+        } else if (!outcome.status) {
+            failure(staged.server.item.what, outcome.status.error());
+        } else {
+            items_.noteStored(staged.server.item);
+            SyncStatusItem entry;
+            entry.href = staged.server.href;
+            entry.etag = staged.server.etag;
+            entry.localHash = staged.storedHash;
+            entry.serverHash = staged.server.item.hash;
+            status_.items.insert(staged.server.item.key, entry);
+            ++(staged.created ? result_.agenda.created : result_.agenda.changed);
+        }
+    }
 }
 
 void CollectionRun::deleteLocal(const SyncItem& before) {

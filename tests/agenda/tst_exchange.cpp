@@ -275,6 +275,32 @@ private slots:
         QCOMPARE(uids(copy.path(), QStringLiteral("4")), ours);
     }
 
+    // The day a day-text file's name gives, whatever form the name takes.
+    void fileNamesGiveTheirDay_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("annual");
+        QTest::addColumn<QDate>("day");
+        QTest::newRow("yearly") << "7 de MAYO.txt" << true << QDate(2000, 5, 7);
+        QTest::newRow("yearly, two digits, any case") << "07 DE mayo.TXT" << true << QDate(2000, 5, 7);
+        QTest::newRow("dated") << "31 de DICIEMBRE de 2100.txt" << false << QDate(2100, 12, 31);
+        QTest::newRow("dated with its weekday")
+            << "LUNES, 4 de MAYO de 2026.txt" << false << QDate(2026, 5, 4);
+        QTest::newRow("weekday in other words")
+            << "día de fiesta, 4 de MAYO de 2026.txt" << false << QDate(2026, 5, 4);
+        QTest::newRow("no such day") << "31 de FEBRERO de 2024.txt" << false << QDate();
+        QTest::newRow("out of the years") << "1 de ENERO de 1900.txt" << false << QDate();
+        QTest::newRow("three digits") << "007 de MAYO.txt" << true << QDate();
+        QTest::newRow("two commas") << "A, B, 4 de MAYO de 2026.txt" << false << QDate();
+        QTest::newRow("a year on a yearly name") << "4 de MAYO de 2026.txt" << true << QDate();
+        QTest::newRow("no month") << "4 de .txt" << true << QDate();
+    }
+    void fileNamesGiveTheirDay() {
+        QFETCH(QString, name);
+        QFETCH(bool, annual);
+        QFETCH(QDate, day);
+        QCOMPARE(dayOfCalendarFile(name, annual), day);
+    }
+
     // Files as the big programs write them, into a folder that may already hold something.
     void realWorldFiles_data() {
         QTest::addColumn<QString>("name");
