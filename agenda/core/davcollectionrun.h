@@ -141,8 +141,20 @@ public:
         updateShared();
         if (client_.failed() || (options_.cancelled && options_.cancelled()))
             return;
-        // Every key once, without a set of them all: most are in the status and on both sides.
-        QStringList ordered(status_.items.keyBegin(), status_.items.keyEnd());
+        // Every key once, without a set of them all: most are in the status and on both sides. An item
+        // unchanged on both sides needs no decision; the others are decided in the order of their keys.
+        QStringList ordered;
+        QStringList moved;
+        for (auto s = status_.items.cbegin(); s != status_.items.cend(); ++s) {
+            bool itsKeepingMoved = false;
+            if (!unchangedOnBoth(s.key(), *s, itsKeepingMoved))
+                ordered.append(s.key());
+            else if (itsKeepingMoved)
+                moved.append(s.key());
+        }
+        for (const QString& key : std::as_const(moved))
+            keepUnchanged(key);
+        const qsizetype unchanged = status_.items.size() - ordered.size();
         for (auto l = local_.cbegin(); l != local_.cend(); ++l)
             if (!status_.items.contains(l.key()))
                 ordered.append(l.key());
@@ -151,19 +163,26 @@ public:
                 ordered.append(s.key());
         ordered.sort();
         qsizetype done = 0;
+        const qsizetype total = unchanged + ordered.size();
         const SyncCount serverBefore = result_.server;
         if (options_.progress)
-            options_.progress(SyncPhase::Writing, 0, ordered.size());
+            options_.progress(SyncPhase::Writing, unchanged, total);
         for (const QString& key : std::as_const(ordered)) {
             if (client_.failed() || (options_.cancelled && options_.cancelled()))
                 break;
             decide(key);
             if (++done % kSaveEvery == 0) {
                 writeStaged();
-                (void)record_.save();
+                // Saved along the way only after writes, which a run cut short must not redo; what an
+                // unchanged item updates (a new ETag, a file's stamp) waits for the save at the end.
+                const int writes = result_.agenda.total() + result_.server.total();
+                if (writes != writesAtSave_) {
+                    writesAtSave_ = writes;
+                    (void)record_.save();
+                }
             }
             if (options_.progress && (done % 16 == 0 || done == ordered.size()))
-                options_.progress(SyncPhase::Writing, done, ordered.size());
+                options_.progress(SyncPhase::Writing, unchanged + done, total);
         }
         writeStaged();
         if (!client_.failed() && done == ordered.size() && failuresAtStart_ == result_.failures.size()) {
@@ -402,6 +421,31 @@ private:
     // The dates of `keys`, days whose text the user changed, taken out of the repeating server item `href`
     // (EXDATE, over the version the status knows), so that the server does not show them twice.
     void excludeDays(const QString& href, const QStringList& keys);
+    // True when the item is the same on both sides as the last run saw it; `keepingMoved` is then set
+    // when its ETag, href or file stamp is not the one the status keeps.
+    bool unchangedOnBoth(const QString& key, const SyncStatusItem& kept, bool& keepingMoved) const {
+        const auto local = local_.constFind(key);
+        const auto server = server_.constFind(key);
+        if (local == local_.cend() || server == server_.cend() || local->hash != kept.localHash ||
+            server->item.hash != kept.serverHash)
+            return false;
+        keepingMoved =
+            kept.etag != server->etag || kept.href != server->href || kept.localStamp != local->stamp;
+        return true;
+    }
+    // A new ETag over the same content, or a new stamp of its file, is no change: only kept. Written only
+    // when it moved, so that the record stays shared with its stored copy and a run that changed nothing
+    // need not compare it item by item.
+    void keepUnchanged(const QString& key) {
+        const ServerItem& server = *server_.constFind(key);
+        bool moved = false;
+        if (!unchangedOnBoth(key, *status_.items.constFind(key), moved) || !moved)
+            return;
+        SyncStatusItem& kept = status_.items[key];
+        kept.etag = server.etag;
+        kept.href = server.href;
+        kept.localStamp = local_.constFind(key)->stamp;
+    }
     void decide(const QString& key);
     void createOnServer(const SyncItem& local);
     void updateServer(const SyncItem& local, ServerItem server);
@@ -451,6 +495,7 @@ private:
     common::WriteBatch staged_;
     QList<StagedItem> stagedItems_;
     bool storingAlone_ = false;
+    int writesAtSave_ = 0; // this run's writes on both sides when the record was last saved
     bool fetchFailed_ = false;
     int depth_ = 0; // nested steps after a 412, bounded
 };

@@ -115,14 +115,7 @@ void CollectionRun::decide(const QString& key) {
     const bool serverChanged = hasR && server.item.hash != s.serverHash;
     if (hasL && hasR) {
         if (!localChanged && !serverChanged) {
-            // Written only when it moved, so that the record stays shared with its stored copy and a run
-            // that changed nothing need not compare it item by item.
-            if (s.etag != server.etag || s.href != server.href || s.localStamp != local.stamp) {
-                SyncStatusItem& kept = status_.items[key];
-                kept.etag = server.etag; // a new ETag over the same content is no change
-                kept.href = server.href;
-                kept.localStamp = local.stamp;
-            }
+            keepUnchanged(key);
         } else if (localChanged && !serverChanged) {
             updateServer(local, server);
         } else if (!localChanged) {

@@ -69,6 +69,7 @@ struct SyncCount {
     int deleted = 0;
     int merged = 0;
     bool any() const { return created || changed || deleted || merged; }
+    int total() const { return created + changed + deleted + merged; }
 };
 
 enum class SyncPhase { Listing, Fetching, Writing };
