@@ -158,9 +158,8 @@ DayTextKind textKindOf(CalendarKind kind) {
 QString describe(const CalendarItem& item) {
     static const char* const names[] = {"fiesta ", "recordatorio ", "recordatorio de un año ",
                                         "nota del día "};
-    static const std::array<QString, 4> prefixes = {
-        QString(QLatin1String(names[0])), QString(QLatin1String(names[1])), QString(QLatin1String(names[2])),
-        QString(QLatin1String(names[3]))};
+    static const std::array<QString, 4> prefixes = {QString::fromUtf8(names[0]), QString::fromUtf8(names[1]),
+                                                    QString::fromUtf8(names[2]), QString::fromUtf8(names[3])};
     return dayText(prefixes.at(size_t(item.kind)), item.date, false, !isAnnual(item.kind));
 }
 

@@ -3,6 +3,7 @@
 #include "agenda/core/contactcard.h"
 #include "agenda/core/datafolder.h"
 #include "agenda/core/davclient.h"
+#include "agenda/core/davitems.h"
 #include "agenda/core/davsync.h"
 #include "agenda/core/daykeys.h"
 #include "agenda/core/daytexts.h"
@@ -215,6 +216,11 @@ private slots:
         QCOMPARE(b.holiday(6, 1), QStringLiteral("Reyes\nRoscón con nata"));
         QCOMPARE(b.reminder(dentist), QStringLiteral("Dentista a las 10"));
         QCOMPARE(b.contact(QStringLiteral("García")), std::optional<QStringList>(kGarcia));
+        // As the summary names it.
+        QCOMPARE(SyncItems(b.data, false, false, {}, dentist)
+                     .localNow(QStringLiteral("recordatorionoanual/2026-01-05"))
+                     .what,
+                 QStringLiteral("recordatorio de un año 5/1/2026"));
 
         // Nothing changed: one listing per collection, nothing written on either side.
         for (const Agenda* agenda : {&a, &b, &a}) {
