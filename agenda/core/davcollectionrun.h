@@ -312,7 +312,10 @@ private:
                 if (!status_.items.contains(l.key()))
                     untrackedLocal.insert(l->hash, l.key());
         QStringList hrefs(etags_.keyBegin(), etags_.keyEnd());
-        hrefs.sort();
+        // The order decides only between items read this run (which one keeps a day or a surname); those
+        // known from the status each have a key of their own.
+        if (!bodies_.isEmpty())
+            hrefs.sort();
         server_.reserve(hrefs.size());
         QSet<QString> claimed;
         std::optional<QSet<QString>> keys; // made when a new contact needs a name

@@ -18,6 +18,14 @@ namespace {
 const QString kHeader = QStringLiteral("quindara-sync-status 1");
 
 QString encoded(const QString& text) {
+    // Most fields (keys, paths, hashes) need no escape: kept as they are without a round trip through bytes.
+    const auto plain = [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') ||
+               QStringView(u"-._~/@:+()").contains(c);
+    };
+    if (std::all_of(text.cbegin(), text.cend(), plain))
+        return text;
     return QString::fromLatin1(QUrl::toPercentEncoding(text, "/@:+()"));
 }
 
@@ -29,7 +37,7 @@ QString decoded(QByteArrayView field) {
 
 QByteArray decodedBytes(QByteArrayView field) {
     const bool plain = std::all_of(field.begin(), field.end(), [](char c) { return c > 0 && c != '%'; });
-    return plain ? field.toByteArray() : decoded(field).toUtf8();
+    return plain ? field.toByteArray() : QByteArray::fromPercentEncoding(field.toByteArray());
 }
 
 // The record's bytes, lines ended by LF (and maybe CR). It is written in ASCII with CR LF ends and is read
