@@ -433,7 +433,8 @@ QHash<QString, SyncItem> SyncItems::local(QStringList& leftOut,
                 item.fields = asStoredFields(*card);
                 item.hash = hashOf(item);
             }
-            items.insert(QString(item.key), std::move(item));
+            const QString key = item.key;
+            items.emplace(key, std::move(item));
         }
         return items;
     }
@@ -481,7 +482,8 @@ QHash<QString, SyncItem> SyncItems::local(QStringList& leftOut,
                 item.hash = hashOf(item);
             }
             seen.insert(item.day.date);
-            items.insert(QString(item.key), std::move(item));
+            const QString key = item.key;
+            items.emplace(key, std::move(item));
         }
     }
     return items;
