@@ -342,6 +342,16 @@ qsizetype lastRun(const QStringList& lines, const QStringList& wanted) {
     return -1;
 }
 
+// A server item read as the import reads a file, its days counted from `today`; false with the reason when
+// it is not a whole calendar.
+bool readServerIcs(const QByteArray& body, const QDate& today, IcsReading& reading, QString& reason) {
+    IcsReadOptions options;
+    options.today = today;
+    reading = readIcs(body, options);
+    reason = reading.refusal;
+    return reading.refusal.isEmpty();
+}
+
 } // namespace
 
 bool dayHoldsText(const QString& day, const QString& text) {
@@ -541,13 +551,9 @@ common::Status SyncItems::storeDayText(const QString& key, const QString& text) 
 
 bool SyncItems::daysFromServer(const QByteArray& body, QList<SyncItem>& days, QStringList& skipped,
                                QString& reason) const {
-    IcsReadOptions options;
-    options.today = today_;
-    const IcsReading reading = readIcs(body, options);
-    if (!reading.refusal.isEmpty()) {
-        reason = reading.refusal;
+    IcsReading reading;
+    if (!readServerIcs(body, today_, reading, reason))
         return false;
-    }
     skipped = reading.skipped;
     for (const CalendarItem& read : reading.items) {
         if (read.kind == CalendarKind::DayNote && !withNotes_) {
@@ -599,13 +605,9 @@ bool SyncItems::fromServer(const QByteArray& body, SyncItem& item, QString& reas
         item.hash = hashOf(item);
         return true;
     }
-    IcsReadOptions options;
-    options.today = today_;
-    const IcsReading reading = readIcs(body, options);
-    if (!reading.refusal.isEmpty()) {
-        reason = reading.refusal;
+    IcsReading reading;
+    if (!readServerIcs(body, today_, reading, reason))
         return false;
-    }
     if (reading.items.size() != 1) {
         reason =
             reading.items.isEmpty() && !reading.skipped.isEmpty() ? reading.skipped.join(QStringLiteral("; "))
