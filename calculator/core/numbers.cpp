@@ -185,15 +185,8 @@ std::optional<ScaledDecimal> checked(ScaledDecimal value) {
     return value;
 }
 
-// The value 0.digits x 10^exponent as a ScaledDecimal, when it fits one.
-std::optional<ScaledDecimal> scaledFromDigits(bool negative, const std::string& digits, int exponent) {
-    if (digits.size() > std::size_t(ScaledDecimal::kScaledDigits))
-        return std::nullopt;
-    Units units = 0;
-    for (const char digit : digits)
-        units = units * 10 + (digit - '0');
-    // 0.digits x 10^exponent = units x 10^(exponent - size)
-    int scale = int(digits.size()) - exponent;
+// `units` x 10^-scale with its sign; a negative scale is taken into the units.
+std::optional<ScaledDecimal> withSign(bool negative, Units units, int scale) {
     if (scale < 0) {
         const std::optional<Units> whole = timesPowerOfTen(units, -scale);
         if (!whole)
@@ -202,6 +195,17 @@ std::optional<ScaledDecimal> scaledFromDigits(bool negative, const std::string& 
         scale = 0;
     }
     return checked({negative ? -units : units, scale});
+}
+
+// The value 0.digits x 10^exponent as a ScaledDecimal, when it fits one.
+std::optional<ScaledDecimal> scaledFromDigits(bool negative, const std::string& digits, int exponent) {
+    if (digits.size() > std::size_t(ScaledDecimal::kScaledDigits))
+        return std::nullopt;
+    Units units = 0;
+    for (const char digit : digits)
+        units = units * 10 + (digit - '0');
+    // 0.digits x 10^exponent = units x 10^(exponent - size)
+    return withSign(negative, units, int(digits.size()) - exponent);
 }
 
 mpz_class mpzFrom(Units units) {
@@ -539,15 +543,7 @@ std::optional<ScaledDecimal> scaledQuotient(const ScaledDecimal& a, const Scaled
         if (__builtin_mul_overflow(units, Units(5), &units))
             return std::nullopt;
     }
-    int scale = a.scale - b.scale + m;
-    if (scale < 0) {
-        const std::optional<Units> whole = timesPowerOfTen(units, -scale);
-        if (!whole)
-            return std::nullopt;
-        units = *whole;
-        scale = 0;
-    }
-    return checked({negative ? -units : units, scale});
+    return withSign(negative, units, a.scale - b.scale + m);
 }
 
 ScaledDecimal shortened(ScaledDecimal value) {
