@@ -2,6 +2,7 @@
 #include "agenda/core/davsync.h"
 
 #include "agenda/core/davcollectionrun.h"
+#include "agenda/core/exchange.h"
 #include "agenda/core/folderid.h"
 #include "agenda/core/logging.h"
 
@@ -367,16 +368,8 @@ QString SyncResult::summary() const {
         lines.append(emptySideQuestion);
         lines.append(QStringLiteral("No se ha cambiado nada en esa colección."));
     }
-    if (!leftOut.isEmpty()) {
-        lines.append(QStringLiteral("Omitidos (%1):").arg(leftOut.size()));
-        for (const QString& item : leftOut)
-            lines.append(QStringLiteral("  ") + item);
-    }
-    if (!failures.isEmpty()) {
-        lines.append(QStringLiteral("No se ha podido sincronizar (%1):").arg(failures.size()));
-        for (const QString& item : failures)
-            lines.append(QStringLiteral("  ") + item);
-    }
+    appendListed(lines, QStringLiteral("Omitidos"), leftOut);
+    appendListed(lines, QStringLiteral("No se ha podido sincronizar"), failures);
     return lines.join(u'\n') + u'\n';
 }
 

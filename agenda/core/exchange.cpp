@@ -584,6 +584,14 @@ QString countLine(const QString& noun, const ExchangeCount& count, bool feminine
 
 } // namespace
 
+void appendListed(QStringList& lines, const QString& title, const QStringList& items) {
+    if (items.isEmpty())
+        return;
+    lines.append(QStringLiteral("%1 (%2):").arg(title).arg(items.size()));
+    for (const QString& item : items)
+        lines.append(QStringLiteral("  ") + item);
+}
+
 QString ExchangeResult::summary() const {
     QStringList lines;
     switch (status) {
@@ -629,21 +637,9 @@ QString ExchangeResult::summary() const {
             break;
         }
     }
-    if (!changed.isEmpty()) {
-        lines.append(QStringLiteral("Cambiados (%1):").arg(changed.size()));
-        for (const QString& item : changed)
-            lines.append(QStringLiteral("  ") + item);
-    }
-    if (!skipped.isEmpty()) {
-        lines.append(QStringLiteral("Omitidos (%1):").arg(skipped.size()));
-        for (const QString& item : skipped)
-            lines.append(QStringLiteral("  ") + item);
-    }
-    if (!failures.isEmpty()) {
-        lines.append(QStringLiteral("No se ha podido escribir (%1):").arg(failures.size()));
-        for (const QString& item : failures)
-            lines.append(QStringLiteral("  ") + item);
-    }
+    appendListed(lines, QStringLiteral("Cambiados"), changed);
+    appendListed(lines, QStringLiteral("Omitidos"), skipped);
+    appendListed(lines, QStringLiteral("No se ha podido escribir"), failures);
     return lines.join(u'\n');
 }
 

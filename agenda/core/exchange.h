@@ -49,6 +49,9 @@ struct ExchangeResult {
     QString summary() const;
 };
 
+// Adds "title (n):" and the items, indented, to the lines of a summary; nothing when there are none.
+void appendListed(QStringList& lines, const QString& title, const QStringList& items);
+
 // Holidays, yearly and one-year reminders (and day notes when asked) as one iCalendar file.
 ExchangeResult exportIcs(const DataFolder& data, const QString& file, bool withNotes);
 
