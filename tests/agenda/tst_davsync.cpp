@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "../support/davserver.h"
+#include "../support/faultyproxy.h"
 #include "agenda/core/contactcard.h"
 #include "agenda/core/datafolder.h"
 #include "agenda/core/davclient.h"
@@ -159,12 +160,27 @@ for href in ElementTree.fromstring(listing.content).iter('{DAV:}href'):
 print(chr(10).join(sorted(lines)))
 )";
 
-void addServers() {
-    QTest::addColumn<DavServer::Kind>("kind");
+// The servers installed here; a machine with neither fails the test rather than running no row.
+QList<DavServer::Kind> installedServers() {
+    QList<DavServer::Kind> kinds;
     for (const auto kind : {DavServer::Kind::Radicale, DavServer::Kind::Xandikos}) {
         if (DavServer::available(kind))
-            QTest::newRow(kind == DavServer::Kind::Radicale ? "radicale" : "xandikos") << kind;
+            kinds.append(kind);
     }
+    if (kinds.isEmpty())
+        QTest::qFail("neither radicale nor xandikos is installed (scripts/install-deps installs both)",
+                     __FILE__, __LINE__);
+    return kinds;
+}
+
+const char* serverName(DavServer::Kind kind) {
+    return kind == DavServer::Kind::Radicale ? "radicale" : "xandikos";
+}
+
+void addServers() {
+    QTest::addColumn<DavServer::Kind>("kind");
+    for (const auto kind : installedServers())
+        QTest::newRow(serverName(kind)) << kind;
 }
 
 #define START_SERVER(server)                                                                                 \
@@ -186,6 +202,7 @@ enum class Change {
 
 Q_DECLARE_METATYPE(DavServer::Kind)
 Q_DECLARE_METATYPE(Change)
+Q_DECLARE_METATYPE(FaultyProxy::Fault)
 
 class TestDavSync : public QObject {
     Q_OBJECT
@@ -246,10 +263,8 @@ private slots:
         QTest::addColumn<Change>("change");
         QTest::addColumn<QString>("expected"); // the holiday's text on both agendas afterwards
         const QString both = QStringLiteral("Navidad en casa de B\n----- Arriba, la versión del servidor");
-        for (const auto kind : {DavServer::Kind::Radicale, DavServer::Kind::Xandikos}) {
-            if (!DavServer::available(kind))
-                continue;
-            const char* name = kind == DavServer::Kind::Radicale ? "radicale" : "xandikos";
+        for (const auto kind : installedServers()) {
+            const char* name = serverName(kind);
             QTest::addRow("%s: changed on the agenda", name)
                 << kind << Change::OnAgenda << "Navidad en casa de A";
             QTest::addRow("%s: changed on the server", name)
@@ -349,6 +364,105 @@ private slots:
         QCOMPARE(b.holiday(25, 12), a.holiday(25, 12));
         QVERIFY(a.holiday(25, 12).startsWith(QStringLiteral("Navidad en casa de B\n")));
         QVERIFY(a.holiday(25, 12).endsWith(QStringLiteral("\nNavidad en casa de A")));
+    }
+
+    // One request fails once (an error status, a cut connection, an answer without the item); the next
+    // runs leave both sides as if it had never failed: nothing lost, nothing doubled, nothing written over.
+    void aFailedRequestLosesNothing_data() {
+        QTest::addColumn<DavServer::Kind>("kind");
+        QTest::addColumn<FaultyProxy::Fault>("fault");
+        QTest::addColumn<QByteArray>("verb");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<Change>("change");
+        using F = FaultyProxy::Fault;
+        const struct {
+            const char* name;
+            F fault;
+            const char* verb;
+            const char* body;
+            Change change;
+        } rows[] = {
+            {"multiget 503, changed there", F::Unavailable, "REPORT", "multiget", Change::OnServer},
+            {"multiget 503, deleted here, changed there", F::Unavailable, "REPORT", "multiget",
+             Change::DeletedHereChangedThere},
+            {"multiget 403, deleted here, changed there", F::Forbidden, "REPORT", "multiget",
+             Change::DeletedHereChangedThere},
+            {"multiget cut, deleted here, changed there", F::Cut, "REPORT", "multiget",
+             Change::DeletedHereChangedThere},
+            {"multiget without the item, deleted here, changed there", F::MissingResponse, "REPORT",
+             "multiget", Change::DeletedHereChangedThere},
+            {"listing 503, changed on both", F::Unavailable, "REPORT", "sync-collection", Change::OnBoth},
+            {"PUT 412, changed here", F::PreconditionFailed, "PUT", "", Change::OnAgenda},
+            {"PUT 503, changed here", F::Unavailable, "PUT", "", Change::OnAgenda},
+            {"PUT cut, changed on both", F::Cut, "PUT", "", Change::OnBoth},
+            {"DELETE 412, deleted here", F::PreconditionFailed, "DELETE", "", Change::DeletedOnAgenda},
+            {"DELETE 503, deleted here", F::Unavailable, "DELETE", "", Change::DeletedOnAgenda},
+        };
+        for (const auto kind : installedServers()) {
+            for (const auto& row : rows)
+                QTest::addRow("%s: %s", serverName(kind), row.name)
+                    << kind << row.fault << QByteArray(row.verb) << QByteArray(row.body) << row.change;
+        }
+    }
+    void aFailedRequestLosesNothing() {
+        START_SERVER(server);
+        QFETCH(FaultyProxy::Fault, fault);
+        QFETCH(QByteArray, verb);
+        QFETCH(QByteArray, body);
+        QFETCH(Change, change);
+        FaultyProxy proxy(server.port());
+        QVERIFY(proxy.start());
+        Agenda a;
+        Agenda b;
+        a.setHoliday(25, 12, QStringLiteral("Navidad"));
+        const SyncAccount direct = accountFor(server, a);
+        SyncAccount account = direct; // the agenda reaches the server through the proxy; the other client not
+        account.server = proxy.through(direct.server);
+        account.calendar = proxy.through(direct.calendar);
+        account.addressBook = proxy.through(direct.addressBook);
+        QCOMPARE(sync(a, account, server).exitCode(), 0);
+        QCOMPARE(sync(b, direct, server).exitCode(), 0);
+
+        const QString there = QStringLiteral("Navidad en casa de B");
+        const QString here = QStringLiteral("Navidad en casa de A");
+        if (change == Change::OnServer || change == Change::OnBoth ||
+            change == Change::DeletedHereChangedThere) {
+            b.setHoliday(25, 12, there);
+            QCOMPARE(sync(b, direct, server).server.changed, 1);
+        }
+        if (change == Change::OnAgenda || change == Change::OnBoth)
+            a.setHoliday(25, 12, here);
+        if (change == Change::DeletedOnAgenda || change == Change::DeletedHereChangedThere)
+            a.setHoliday(25, 12, QString());
+        proxy.failOnce(fault, verb, body);
+        (void)runSync(a.data, account, server.password());
+        QVERIFY(proxy.used());
+        QCOMPARE(sync(a, account, server).exitCode(), 0);
+        QCOMPARE(sync(b, direct, server).exitCode(), 0);
+
+        const QString text = a.holiday(25, 12);
+        QCOMPARE(b.holiday(25, 12), text);
+        switch (change) {
+        case Change::OnServer:
+        case Change::DeletedHereChangedThere: // the changed one is kept
+            QCOMPARE(text, there);
+            break;
+        case Change::OnAgenda:
+            QCOMPARE(text, here);
+            break;
+        case Change::OnBoth: // each text once
+            QCOMPARE(text.count(there), 1);
+            QCOMPARE(text.count(here), 1);
+            QCOMPARE(text.count(QStringLiteral("-----")), 2);
+            break;
+        default:
+            QCOMPARE(text, QString());
+        }
+        QCOMPARE(serverCount(server, direct.calendar), text.isEmpty() ? 0 : 1);
+        for (const Agenda* agenda : {&a, &b}) {
+            const SyncResult again = sync(*agenda, agenda == &a ? account : direct, server);
+            QVERIFY(!again.agenda.any() && !again.server.any());
+        }
     }
 
     void aServerStoppedMidRunResumesWithNothingLostOrDoubled_data() { addServers(); }
