@@ -3,6 +3,7 @@
 // already: their text is added to each day as an import adds it, and what was added is kept in the status
 // record, so that the agenda never gives it back as a text of its own.
 #include "agenda/core/davcollectionrun.h"
+#include "agenda/core/logging.h"
 
 #include <QCryptographicHash>
 #include <QSet>
@@ -187,7 +188,7 @@ void CollectionRun::updateShared() {
     }
     feedSharedTexts();
     if (const common::Status saved = record_.save(); !saved)
-        return failure(QStringLiteral("el estado de la sincronización"), saved.error());
+        return failure(SyncProblemKind::RecordNotSaved, {}, 0, saved.error());
 
     for (const Plan& plan : std::as_const(plans)) {
         SyncSharedItem& shared = status_.shared[plan.href];
@@ -215,7 +216,8 @@ void CollectionRun::updateShared() {
             }
             if (text != before) {
                 if (const common::Status stored = items_.storeDayText(key, text); !stored) {
-                    failure(plan.href.section(u'/', -1), stored.error());
+                    failure(SyncProblemKind::AgendaNotWritten, plan.href.section(u'/', -1), 0,
+                            stored.error());
                     failed = true;
                     continue;
                 }

@@ -83,16 +83,43 @@ struct SyncOptions {
     QDate today = QDate::currentDate();
 };
 
+// Why one item (or a whole collection) was not synced this run.
+enum class SyncProblemKind {
+    ServerRefused,       // the server answered a read or a write with an error status (or not at all)
+    ServerKeepsChanging, // changed again at every attempt to write over it
+    NotUnderstood,       // the server's item could not be read
+    AgendaNotWritten,    // the agenda's file or folder could not be written
+    ListingRefused,      // the collection's listing was refused
+    ItemsNotGiven,       // the server did not give the items it listed
+    RecordNotSaved,      // the status record could not be saved
+};
+
+struct SyncProblem {
+    SyncProblemKind kind = SyncProblemKind::ServerRefused;
+    QString what;       // names the item, the collection or the file
+    int httpStatus = 0; // the server's answer, 0 when none came
+    QString detail;     // in Spanish, from the file layer or the item's reader
+    // Whether a later run may succeed without the user doing anything (a busy or changing server).
+    bool retryLater() const;
+    // "«what»: reason", in Spanish.
+    QString text() const;
+};
+
 struct SyncResult {
     DavError error; // kind None when the server answered throughout
     SyncCount agenda;
     SyncCount server;
-    QStringList leftOut;  // "«what»: reason"
-    QStringList failures; // "«what»: reason"
+    QStringList leftOut; // "«what»: reason"
+    QList<SyncProblem> problems;
+    QStringList failures; // the problems' texts, "«what»: reason"
     // Set when one side looks emptied; nothing was done to that collection. The question says what.
     QString emptySideQuestion;
     int requests = 0;
 
+    void add(SyncProblem problem) {
+        failures.append(problem.text());
+        problems.append(std::move(problem));
+    }
     // 0 done, 1 refused by the server, 3 some items failed (or the run waits for an answer), 4 unreachable.
     int exitCode() const;
     // Spanish, several lines.

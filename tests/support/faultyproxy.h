@@ -9,6 +9,7 @@
 #include <QTcpSocket>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 
 // A loopback HTTP proxy in front of a test server that makes one chosen request fail, once: an error
@@ -48,6 +49,13 @@ public:
         used_ = false;
     }
     bool used() const { return used_; }
+    // `action` runs before each of the next `times` requests whose verb is `verb` goes on to the server
+    // (another client writing first, say).
+    void beforeRequests(const QByteArray& verb, int times, std::function<void()> action) {
+        hookVerb_ = verb;
+        hookTimes_ = times;
+        hook_ = std::move(action);
+    }
 
 private:
     struct Exchange {
@@ -126,6 +134,10 @@ private:
                 exchange->client->disconnectFromHost();
                 return;
             }
+            if (hookTimes_ > 0 && verb == hookVerb_) {
+                --hookTimes_;
+                hook_();
+            }
             forward(exchange, closing(head, body, false));
         });
     }
@@ -199,4 +211,7 @@ private:
     QByteArray verb_;
     QByteArray bodyPart_;
     bool used_ = false;
+    QByteArray hookVerb_;
+    int hookTimes_ = 0;
+    std::function<void()> hook_;
 };
