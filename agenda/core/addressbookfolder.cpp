@@ -146,6 +146,34 @@ AddressBookFolder::Stored AddressBookFolder::storeContact(const QString& categor
     return stored;
 }
 
+std::optional<QStringList> AddressBookFolder::storedContact(const QString& category,
+                                                            const QString& surname) const {
+    const QString path = categoryPath(category);
+    if (path.isEmpty())
+        return std::nullopt;
+    common::FolderIndex index(path);
+    index.refresh();
+    if (!index.contains(surname))
+        return std::nullopt;
+    return readContactCard(index.pathFor(surname));
+}
+
+QString AddressBookFolder::freeContactName(const QString& category, const QString& surname) const {
+    QList<common::FolderIndex> folders;
+    for (const QString& folder : {category, QString(folders::allContacts)}) {
+        if (const QString path = categoryPath(folder); !path.isEmpty()) {
+            folders.append(common::FolderIndex(path));
+            folders.last().refresh();
+        }
+    }
+    for (int number = 2;; ++number) {
+        const QString name = QStringLiteral("%1 (%2)").arg(surname).arg(number);
+        if (std::none_of(folders.cbegin(), folders.cend(),
+                         [&](const common::FolderIndex& index) { return index.contains(name); }))
+            return name;
+    }
+}
+
 common::Status AddressBookFolder::mergeContactCopies(const QString& cardPath, const QString& copyPath) const {
     const QFileInfo card(cardPath);
     const auto fold = [](const QString& name) { return common::FolderIndex::foldName(name); };

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 namespace quindara {
 
@@ -50,6 +51,12 @@ public:
         QStringList failures;
     };
     Stored storeContact(const QString& category, const QString& surname, const QStringList& fields) const;
+    // The card of that surname (in any letter case) in the category; none when there is none or it cannot
+    // be read.
+    std::optional<QStringList> storedContact(const QString& category, const QString& surname) const;
+    // "surname (2)", "surname (3)"...: the first such name free in the category and in "Todos", for a
+    // second contact that shares the surname.
+    QString freeContactName(const QString& category, const QString& surname) const;
     // Merges the conflict copy at `copyPath` into the card at `cardPath` (see mergeContactCopy), and with it
     // the copy the sync tool left of the same card in the other folder that holds the contact ("Todos" for a
     // category, each category for "Todos"): a copy of that surname there with the same fields. Both cards

@@ -118,9 +118,22 @@ ArchiveState Attachments::stateOf(const QString& chosenPath) const {
     return ArchiveState::DifferentContent;
 }
 
-common::Status Attachments::copyIntoArchive(const QString& chosenPath) const {
+QString Attachments::freeArchiveName(const QString& name) const {
+    const QFileInfo file(name);
+    const QString base = file.completeBaseName().isEmpty() ? name : file.completeBaseName();
+    const QString suffix = file.completeBaseName().isEmpty() || file.suffix().isEmpty()
+                               ? QString()
+                               : QStringLiteral(".") + file.completeSuffix();
+    for (int number = 2;; ++number) {
+        const QString candidate = QStringLiteral("%1 (%2)%3").arg(base).arg(number).arg(suffix);
+        if (!QFileInfo::exists(copyOf(candidate)))
+            return candidate;
+    }
+}
+
+common::Status Attachments::copyIntoArchive(const QString& chosenPath, const QString& name) const {
     const QFileInfo chosen(chosenPath);
-    const QString target = copyOf(chosen.fileName());
+    const QString target = copyOf(name.isEmpty() ? chosen.fileName() : name);
     if (QFileInfo(target).canonicalFilePath() == chosen.canonicalFilePath())
         return {};
     QFile source(chosenPath);

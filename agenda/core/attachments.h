@@ -40,7 +40,11 @@ public:
     ArchiveState stateOf(const QString& chosenPath) const;
     // Copies the chosen file into "Archivos" under its own name, replacing a copy of that name; the old
     // copy survives a failed copy.
-    common::Status copyIntoArchive(const QString& chosenPath) const;
+    // `name` is the copy's name in "Archivos", the chosen file's own name when empty.
+    common::Status copyIntoArchive(const QString& chosenPath, const QString& name = {}) const;
+    // "name (2).ext", "name (3).ext"...: the first such name with no copy in "Archivos", for a different
+    // file that has the name of one attached already.
+    QString freeArchiveName(const QString& name) const;
 
     // A bare name that can be stored in "Archivos" and in a list line.
     static bool isStorableName(const QString& fileName);

@@ -70,7 +70,7 @@ QString nameRules() {
 
 AddressBookPage::AddressBookPage(const DataFolder& data, common::DesktopServices& desktop,
                                  const common::Clock& clock, QWidget* parent)
-    : QFrame(parent), desktop_(desktop), Dir1(data.folder(folders::addressBook)),
+    : QFrame(parent), desktop_(desktop), clock_(clock), Dir1(data.folder(folders::addressBook)),
       copyOffer_(desktop, clock, [&desktop](const QString& text) { desktop.showMessage(text); }) {
     setObjectName(QStringLiteral("Frame1_5"));
     resize(common::twipsSize(kPageWidth, kPageHeight));
@@ -368,8 +368,8 @@ void AddressBookPage::Command8_Click() {
 }
 
 void AddressBookPage::saveContact() {
-    const QStringList fields = FieldTexts();
-    const QString& surname = fields.at(kSurnameField);
+    QStringList fields = FieldTexts();
+    QString surname = fields.at(kSurnameField);
     if (surname.isEmpty()) {
         refreshFile2();
         return;
@@ -404,6 +404,8 @@ void AddressBookPage::saveContact() {
         return;
     }
 
+    if (!settleSharedSurname(category, surname, fields))
+        return;
     const auto toStore = fieldsToStore(surname);
     if (!toStore) {
         refreshFile2();
@@ -425,12 +427,51 @@ void AddressBookPage::saveContact() {
         emit contactChanged();
 }
 
+bool AddressBookPage::settleSharedSurname(const QString& category, QString& surname, QStringList& fields) {
+    // Saving the contact the fields show, or a card already holding exactly these fields, replaces nothing.
+    if (!shownContact_.isEmpty() &&
+        common::FolderIndex::foldName(shownContact_) == common::FolderIndex::foldName(surname))
+        return true;
+    const auto existing = Dir1.storedContact(category, surname);
+    if (!existing || *existing == contactFieldsFromLines(contactLinesFromFields(fields)))
+        return true;
+    // Siblings share both surnames: another contact's card is never replaced unasked.
+    const QString both = Dir1.freeContactName(category, surname);
+    const int choice = desktop_.askChoice(
+        QStringLiteral("Ya hay otro contacto «%1».\n"
+                       "«Guardar los dos» guarda este como «%2»; «Añadir al que hay» junta los datos de "
+                       "los dos en una sola ficha.")
+            .arg(existing->mid(0, 2).join(u' ').trimmed(), both),
+        QStringLiteral("Contacto con el mismo apellido"),
+        {QStringLiteral("Guardar los dos"), QStringLiteral("Añadir al que hay"), QStringLiteral("Cancelar")},
+        2);
+    if (choice == 0) {
+        surname = both;
+        fields[kSurnameField] = both;
+    } else if (choice == 1) {
+        fields = keepBothCards(*existing, fields, common::keptBothSeparator(clock_.now()));
+        fields[kSurnameField] = existing->value(kSurnameField);
+        surname = fields[kSurnameField];
+    } else {
+        return false;
+    }
+    showFields(fields);
+    // The card stored now is the one the fields show.
+    shownContact_ = surname;
+    shownCardPath_.clear();
+    return true;
+}
+
 void AddressBookPage::deleteContact() {
     // Only the contact the fields show, chosen in the list; a row can stay current after the user has
     // unchosen it.
     const int row = chosenRow();
     const QString name = File2Names.nameAt(row);
     if (row < 0 || common::FolderIndex::foldName(name) != common::FolderIndex::foldName(shownContact_))
+        return;
+    if (!desktop_.askYesNo(QStringLiteral("¿Eliminar el contacto «%1» de «%2»? No se puede deshacer.")
+                               .arg(name, QFileInfo(File2Names.folder()).fileName()),
+                           QStringLiteral("Eliminar contacto"), common::DefaultAnswer::No))
         return;
     File2Names.relist();
     // Only a file still there under exactly that name.

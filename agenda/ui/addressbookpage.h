@@ -82,9 +82,14 @@ private:
     void offerCopyMerges(const QString& name);
     // The fields to store for `surname`: the user's, or what the user chose after another machine changed
     // the shown card; nothing when the other version stays (the fields then show it).
+    // When another contact's card has the surname being saved: asks whether to keep both (the new one
+    // under a numbered name) or to add to that card, and changes `surname` and `fields` to match; false
+    // when the user cancels, and nothing is saved.
+    bool settleSharedSurname(const QString& category, QString& surname, QStringList& fields);
     std::optional<QStringList> fieldsToStore(const QString& surname);
 
     common::DesktopServices& desktop_;
+    const common::Clock& clock_;
 
     // Hidden folder list: the "direcciones" folder and its categories.
     AddressBookFolder Dir1;

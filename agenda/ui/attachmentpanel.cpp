@@ -141,7 +141,7 @@ void AttachmentPanel::AttachFile(int Index) {
                                                 QStringLiteral("Todos los archivos (*)"));
     if (chosen.isEmpty())
         return;
-    const QString name = QFileInfo(chosen).fileName();
+    QString name = QFileInfo(chosen).fileName();
     if (!Attachments::isStorableName(name)) {
         desktop_.showMessage(
             QStringLiteral("El archivo «%1» tiene un nombre que no se puede guardar en la carpeta Archivos.")
@@ -154,17 +154,23 @@ void AttachmentPanel::AttachFile(int Index) {
         return;
     case ArchiveState::SameContent:
         break;
-    case ArchiveState::DifferentContent:
-        if (!desktop_.askYesNo(
-                QStringLiteral("Ya hay otro archivo llamado «%1» en la carpeta Archivos.\n"
-                               "Si lo reemplazas, todas las anotaciones con ese nombre abrirán "
-                               "el nuevo.\n¿Reemplazarlo?")
-                    .arg(name),
-                QString(), common::DefaultAnswer::No))
+    case ArchiveState::DifferentContent: {
+        const QString both = files_.freeArchiveName(name);
+        const int choice = desktop_.askChoice(
+            QStringLiteral("Ya hay otro archivo llamado «%1» en la carpeta Archivos, con otro contenido.\n"
+                           "«Guardar los dos» guarda este como «%2». «Reemplazar» hace que todas las "
+                           "anotaciones con ese nombre abran el nuevo.")
+                .arg(name, both),
+            QStringLiteral("Archivo con el mismo nombre"),
+            {QStringLiteral("Guardar los dos"), QStringLiteral("Reemplazar"), QStringLiteral("Cancelar")}, 2);
+        if (choice == 2)
             return;
+        if (choice == 0)
+            name = both;
         [[fallthrough]];
+    }
     case ArchiveState::NewName: {
-        if (const common::Status written = files_.copyIntoArchive(chosen); !written) {
+        if (const common::Status written = files_.copyIntoArchive(chosen, name); !written) {
             desktop_.showMessage(
                 QStringLiteral("No se ha podido copiar %1 en la carpeta Archivos.\nERROR: %2")
                     .arg(chosen, written.error()));

@@ -246,6 +246,9 @@ void NotesPadPage::Command13_Click() {
     const QString name = chosenNote();
     if (name.isEmpty())
         return;
+    if (!desktop_.askYesNo(QStringLiteral("¿Eliminar la nota %1? No se puede deshacer.").arg(name),
+                           QStringLiteral("Eliminar nota"), common::DefaultAnswer::No))
+        return;
     if (const common::Status removed = pad_.remove(name); !removed)
         tell(QStringLiteral("No se ha podido eliminar la nota %1.\nERROR: %2").arg(name, removed.error()));
     refreshFile1();

@@ -223,15 +223,36 @@ private slots:
         QVERIFY(desktop_->messages.isEmpty());
     }
 
-    void savingAnExistingSurnameInAnotherCaseReplacesIt() {
+    // A new contact whose surname, in any case, another card of the category has (siblings share both)
+    // never replaces it unasked: both are kept, the new one under a numbered name, or joined in one card,
+    // or nothing is written.
+    void aSurnameInUseReplacesNoOtherContact_data() {
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("names"); // the first names in the card "garcía"
+        QTest::newRow("both kept") << 0 << QStringList{QStringLiteral("garcía"), QStringLiteral("GARCÍA (2)")}
+                                   << "Ana";
+        QTest::newRow("added to the card") << 1 << QStringList{QStringLiteral("garcía")} << "Ana / Eva";
+        QTest::newRow("cancelled") << 2 << QStringList{QStringLiteral("garcía")} << "Ana";
+    }
+    void aSurnameInUseReplacesNoOtherContact() {
+        QFETCH(int, choice);
+        QFETCH(QStringList, files);
+        QFETCH(QString, names);
         writeCard(QStringLiteral("direcciones/Familia/garcía"), "garcía\r\nAna\r\n");
         startPage();
+        desktop_->choiceAnswer = choice;
         fillFields(fields(QStringLiteral("GARCÍA"), QStringLiteral("Eva")));
         click(QStringLiteral("Command7_0"));
-        QCOMPARE(QDir(path(QStringLiteral("direcciones/Familia"))).entryList(QDir::Files),
-                 QStringList{QStringLiteral("garcía")});
-        QCOMPARE(readContactCard(path(QStringLiteral("direcciones/Familia/garcía")))->at(1),
-                 QStringLiteral("Eva"));
+        QCOMPARE(desktop_->callsOf(QStringLiteral("askChoice")).size(), 1);
+        QCOMPARE(QDir(path(QStringLiteral("direcciones/Familia"))).entryList(QDir::Files), files);
+        QCOMPARE(readContactCard(path(QStringLiteral("direcciones/Familia/garcía")))->at(1), names);
+        if (choice == 0)
+            QCOMPARE(*readContactCard(path(QStringLiteral("direcciones/Todos/GARCÍA (2)"))),
+                     fields(QStringLiteral("GARCÍA (2)"), QStringLiteral("Eva")));
+        // Saving again the contact now shown asks nothing more.
+        click(QStringLiteral("Command7_0"));
+        QCOMPARE(desktop_->callsOf(QStringLiteral("askChoice")).size(), choice == 2 ? 2 : 1);
     }
 
     void aCardLoadsWholeAndSavesUnchanged() {
@@ -341,7 +362,14 @@ private slots:
         click(QStringLiteral("Command7_2"));
         QCOMPARE(snapshot(dir_->path()), before);
 
+        // Asked first; "No" keeps it.
         clickContact(QStringLiteral("García"));
+        click(QStringLiteral("Command7_2"));
+        QCOMPARE(desktop_->callsOf(QStringLiteral("askYesNo")).size(), 1);
+        QVERIFY(
+            desktop_->callsOf(QStringLiteral("askYesNo")).constFirst().contains(QStringLiteral("«García»")));
+        QCOMPARE(snapshot(dir_->path()), before);
+        desktop_->yesNoAnswer = true;
         click(QStringLiteral("Command7_2"));
         QVERIFY(!exists(QStringLiteral("direcciones/Todos/García")));
         QVERIFY(exists(QStringLiteral("direcciones/Familia/García")));
@@ -375,6 +403,7 @@ private slots:
         typeText(text7(0), typedSurname);
         if (pressSave)
             click(QStringLiteral("Command7_0"));
+        desktop_->yesNoAnswer = true;
         click(QStringLiteral("Command7_2"));
         QCOMPARE(listed(), left);
     }

@@ -224,6 +224,12 @@ private slots:
         QTest::mouseClick(host.remove, Qt::LeftButton);
         QCOMPARE(host.listed().size(), 2);
         host.choose(QStringLiteral("2005-1-2--0-0"));
+        QTest::mouseClick(host.remove, Qt::LeftButton); // asked first; "No" keeps it
+        QCOMPARE(host.listed().size(), 2);
+        QVERIFY(host.desktop.callsOf(QStringLiteral("askYesNo"))
+                    .value(0)
+                    .contains(QStringLiteral("2005-1-2--0-0")));
+        host.desktop.yesNoAnswer = true;
         QTest::mouseClick(host.remove, Qt::LeftButton);
         QCOMPARE(host.listed(), QStringList{QStringLiteral("2004-3-7--9-5")});
         QVERIFY(!QFile::exists(note("2005-1-2--0-0")));

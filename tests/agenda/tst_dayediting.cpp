@@ -299,13 +299,20 @@ private slots:
         QVERIFY(fx.items(QStringLiteral("List1_0")).contains(QStringLiteral("acta.xyz")));
     }
 
+    // A different file with the name of one attached already: both kept (the new one numbered), the
+    // new one in place of the old, or nothing attached.
     void twoFilesOfTheSameName_data() {
-        QTest::addColumn<bool>("replace");
-        QTest::newRow("kept") << false;
-        QTest::newRow("replaced") << true;
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<QString>("attached");
+        QTest::addColumn<QByteArray>("stored"); // Archivos/foto.jpg afterwards
+        QTest::newRow("both kept") << 0 << "foto (2).jpg" << QByteArray("primera");
+        QTest::newRow("replaced") << 1 << "foto.jpg" << QByteArray("segunda");
+        QTest::newRow("cancelled") << 2 << QString() << QByteArray("primera");
     }
     void twoFilesOfTheSameName() {
-        QFETCH(bool, replace);
+        QFETCH(int, choice);
+        QFETCH(QString, attached);
+        QFETCH(QByteArray, stored);
         EditingFixture fx(QDate(2011, 1, 5));
         fx.writeFile(QStringLiteral("uno/foto.jpg"), "primera");
         fx.writeFile(QStringLiteral("dos/foto.jpg"), "segunda");
@@ -313,15 +320,16 @@ private slots:
         fx.desktop.openFileAnswer = fx.path(QStringLiteral("uno/foto.jpg"));
         QVERIFY(fx.click(QStringLiteral("Command16_0")));
         QVERIFY(fx.clickDay(6));
-        fx.desktop.yesNoAnswer = replace;
+        fx.desktop.choiceAnswer = choice;
         fx.desktop.openFileAnswer = fx.path(QStringLiteral("dos/foto.jpg"));
         QVERIFY(fx.click(QStringLiteral("Command16_0")));
-        QCOMPARE(fx.desktop.callsOf(QStringLiteral("askYesNo")).size(), 1);
-        QCOMPARE(fx.readFile(QStringLiteral("Archivos/foto.jpg")),
-                 replace ? QByteArray("segunda") : QByteArray("primera"));
+        QCOMPARE(fx.desktop.callsOf(QStringLiteral("askChoice")).size(), 1);
+        QCOMPARE(fx.readFile(QStringLiteral("Archivos/foto.jpg")), stored);
+        if (choice == 0)
+            QCOMPARE(fx.readFile(QStringLiteral("Archivos/foto (2).jpg")), QByteArray("segunda"));
         QCOMPARE(fx.items(QStringLiteral("List1_0")),
-                 replace ? QStringList{QStringLiteral("foto.jpg")} : QStringList());
-        QCOMPARE(QFile::exists(fx.path(QStringLiteral("listaarchivos/6 de ENERO de 2011.txt"))), replace);
+                 attached.isEmpty() ? QStringList() : QStringList{attached});
+        QCOMPARE(QFile::exists(fx.path(QStringLiteral("listaarchivos/6 de ENERO de 2011.txt"))), choice != 2);
     }
 
     void eliminarRemovesOnlyTheChosenEntry() {
@@ -414,6 +422,7 @@ private slots:
             fx.writeFile(QStringLiteral("direcciones/Todos/") + QLatin1String(name), "contacto\r\n");
         }
         fx.start();
+        fx.desktop.yesNoAnswer = true; // the notes pad and the address book ask before deleting
         if (!tab.isEmpty())
             QVERIFY(fx.click(tab));
         const QStringList both = {QStringLiteral("a"), QStringLiteral("b")};
