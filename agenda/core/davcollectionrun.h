@@ -32,9 +32,9 @@ class CollectionRun {
 public:
     CollectionRun(DavClient& client, const QUrl& url, const QString& name, SyncItems items,
                   SyncCollectionStatus& status, SyncStatus& record, SyncResult& result,
-                  const SyncOptions& options)
+                  const SyncOptions& options, bool statusFromElsewhere = false)
         : client_(client), url_(url), name_(name), items_(std::move(items)), status_(status), record_(record),
-          result_(result), options_(options) {}
+          result_(result), options_(options), statusFromElsewhere_(statusFromElsewhere) {}
 
     // The listing request: sync-collection from the last token, else a PROPFIND of the ETags.
     QByteArray listingVerb() const { return status_.syncToken.isEmpty() ? "PROPFIND" : "REPORT"; }
@@ -123,7 +123,7 @@ public:
         mapServerItems();
         if (options_.cancelled && options_.cancelled())
             return;
-        if (status_.items.size() >= kManyItems && !options_.emptySideConfirmed &&
+        if (status_.items.size() >= kManyItems && !options_.emptySideConfirmed && !statusFromElsewhere_ &&
             (local_.isEmpty() != server_.isEmpty())) {
             result_.emptySideQuestion =
                 local_.isEmpty()
@@ -477,6 +477,11 @@ private:
     SyncStatus& record_;
     SyncResult& result_;
     const SyncOptions& options_;
+    // The status was read from a record another machine may have written (an earlier version's single
+    // record): it describes that machine's copy of the folder, whose files may not have come here yet.
+    // It only tells which items are the same on both sides; an item one side lacks is created there again,
+    // and one changed on one side is merged, as on a first run.
+    const bool statusFromElsewhere_;
     QString newToken_;
     qsizetype failuresAtStart_ = 0;
     QHash<QString, QString> keyOfHref_;

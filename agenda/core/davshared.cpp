@@ -115,8 +115,10 @@ void CollectionRun::excludeDays(const QString& href, const QStringList& keys) {
 
 void CollectionRun::updateShared() {
     // A day whose shared text is no longer there was changed by the user: what it holds is its own now.
+    // Not so after a status from elsewhere: the day's file may not have come to this machine yet.
     QHash<QString, QStringList> taken;
-    for (auto shared = status_.shared.begin(); shared != status_.shared.end(); ++shared) {
+    for (auto shared = status_.shared.begin(); shared != status_.shared.end() && !statusFromElsewhere_;
+         ++shared) {
         for (auto day = shared->days.begin(); day != shared->days.end(); ++day) {
             if (day->pending || day->texts.isEmpty())
                 continue;
