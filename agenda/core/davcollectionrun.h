@@ -436,6 +436,12 @@ private:
             kept.etag != server->etag || kept.href != server->href || kept.localStamp != local->stamp;
         return true;
     }
+    // True when the day's own text is the one this machine's last run saw.
+    bool ownAtLastRun(const QString& key) const {
+        const auto local = local_.constFind(key);
+        const auto kept = status_.items.constFind(key);
+        return local != local_.cend() && kept != status_.items.cend() && local->hash == kept->localHash;
+    }
     // A new ETag over the same content, or a new stamp of its file, is no change: only kept. Written only
     // when it moved, so that the record stays shared with its stored copy and a run that changed nothing
     // need not compare it item by item.

@@ -685,8 +685,9 @@ private slots:
 
     // Each machine keeps its own status record. A writes a day note and syncs; the folder reaches B, its
     // record too, without the note yet: B's first run brings the note from the server, and nothing is
-    // deleted anywhere. Conflict copies of the records are removed; another machine's record stays, also
-    // when B stops syncing.
+    // deleted anywhere. The lines A's run added for a weekly server event are that event's on B too, not
+    // B's own. Conflict copies of the records are removed; another machine's record stays, also when B
+    // stops syncing.
     void anotherMachinesRecordDeletesNothing_data() { addServers(); }
     void anotherMachinesRecordDeletesNothing() {
         START_SERVER(server);
@@ -694,10 +695,21 @@ private slots:
         a.setHoliday(25, 12, QStringLiteral("Navidad"));
         SyncAccount account = accountFor(server, a);
         account.withNotes = true;
-        const QString key = dayNoteKey(QDate::currentDate());
+        const QDate today = QDate::currentDate();
+        const QByteArray weekly = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Movil//ES\r\nBEGIN:VEVENT\r\n"
+                                  "UID:serie@movil\r\nDTSTAMP:20260101T090000Z\r\nDTSTART;VALUE=DATE:" +
+                                  today.toString(u"yyyyMMdd").toLatin1() +
+                                  "\r\nRRULE:FREQ=WEEKLY;COUNT=2\r\nSUMMARY:Reunión\r\nEND:VEVENT\r\n"
+                                  "END:VCALENDAR\r\n";
+        QVERIFY(DavClient(server.url(), server.user(), server.password())
+                    .send("PUT", account.calendar.resolved(QUrl(QStringLiteral("serie.ics"))), weekly,
+                          {{"Content-Type", "text/calendar"}})
+                    .ok());
+        const QString key = dayNoteKey(today);
         const QString note = QStringLiteral("Llamar a Luisa");
         QVERIFY(DayNotes(a.data).save(key, note));
         QCOMPARE(sync(a, account, server).server.created, 2);
+        QCOMPARE(a.reminder(today.addDays(7)), QStringLiteral("Reunión"));
 
         Agenda b;
         const QString aRecord = account.id + QStringLiteral(".otro-equipo-a1b2c3.status");
@@ -710,14 +722,17 @@ private slots:
             QVERIFY(common::writeLines(records.filePath(copy), {QStringLiteral("quindara-sync-status 1")}));
         const SyncResult onB = sync(b, account, server);
         QCOMPARE(onB.exitCode(), 0);
-        QCOMPARE(onB.server.deleted, 0);
+        QVERIFY(!onB.server.any());
         QCOMPARE(onB.agenda.created, 1);
         const SyncResult onA = sync(a, account, server);
         QCOMPARE(onA.exitCode(), 0);
         QVERIFY(!onA.agenda.any() && !onA.server.any());
-        QCOMPARE(DayNotes(a.data).load(key).text, note);
-        QCOMPARE(DayNotes(b.data).load(key).text, note);
-        QCOMPARE(b.holiday(25, 12), QStringLiteral("Navidad"));
+        QCOMPARE(serverCount(server, account.calendar), 3);
+        for (const Agenda* agenda : {&a, &b}) {
+            QCOMPARE(DayNotes(agenda->data).load(key).text, note);
+            QCOMPARE(agenda->holiday(25, 12), QStringLiteral("Navidad"));
+            QCOMPARE(agenda->reminder(today.addDays(7)), QStringLiteral("Reunión"));
+        }
 
         const QString bRecord = QFileInfo(syncStatusPath(b.data, account)).fileName();
         QStringList expected = {account.id + QStringLiteral(".account"), aRecord, bRecord};
