@@ -40,24 +40,6 @@ QString programMark(Program program) {
     return program == Program::Agenda ? QStringLiteral("quindara") : QStringLiteral("tallimo");
 }
 
-// The host name as a file name: lower-case letters, digits, '-' and '_' only.
-QString machineMark() {
-    QString host = QSysInfo::machineHostName().toLower();
-    for (QChar& c : host) {
-        const char16_t u = c.unicode();
-        if (!((u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') || u == u'-' || u == u'_'))
-            c = u'_';
-    }
-    host.truncate(48);
-    if (host.isEmpty())
-        host = QStringLiteral("equipo");
-    const QByteArray id = QSysInfo::machineUniqueId();
-    if (!id.isEmpty())
-        host += u'-' +
-                QString::fromLatin1(QCryptographicHash::hash(id, QCryptographicHash::Sha256).toHex().left(6));
-    return host;
-}
-
 // The peer is a process of this same user: nobody else may raise our window or hand it a job.
 bool sameUser(const QLocalSocket& socket) {
     ucred peer{};
@@ -148,6 +130,24 @@ InstanceLock::InstanceLock(Program program, const QString& programFolder, Medium
 InstanceLock::~InstanceLock() {
     server_.close();
     lock_.unlock();
+}
+
+// The host name as a file name: lower-case letters, digits, '-' and '_' only.
+QString InstanceLock::machineMark() {
+    QString host = QSysInfo::machineHostName().toLower();
+    for (QChar& c : host) {
+        const char16_t u = c.unicode();
+        if (!((u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') || u == u'-' || u == u'_'))
+            c = u'_';
+    }
+    host.truncate(48);
+    if (host.isEmpty())
+        host = QStringLiteral("equipo");
+    const QByteArray id = QSysInfo::machineUniqueId();
+    if (!id.isEmpty())
+        host += u'-' +
+                QString::fromLatin1(QCryptographicHash::hash(id, QCryptographicHash::Sha256).toHex().left(6));
+    return host;
 }
 
 QString InstanceLock::lockFileName(Program program) {

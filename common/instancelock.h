@@ -123,6 +123,9 @@ public:
     // This machine's lock, e.g. ".quindara-portatil-3fa2c1.lock": the host name, and a mark of the
     // machine's id so that two machines called alike differ.
     static QString lockFileName(Program program);
+    // This machine in a file name: the host name made safe ("portatil-3fa2c1"), and a mark of the machine's
+    // id so that two machines called alike differ. Other files one machine keeps per folder use it too.
+    static QString machineMark();
     // The single name earlier versions used on every machine.
     static QString earlierLockFileName(Program program);
     // NFS, SMB/CIFS, FUSE mounts (sshfs, rclone) and the like: other machines may hold locks there.

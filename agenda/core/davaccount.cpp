@@ -2,6 +2,7 @@
 #include "agenda/core/davsync.h"
 
 #include "agenda/core/logging.h"
+#include "common/instancelock.h"
 #include "common/textfile.h"
 
 #include <QCryptographicHash>
@@ -173,6 +174,15 @@ DavCollection createQuindaraCollection(const QUrl& server, const QUrl& home, boo
 
 QString syncFolderPath(const DataFolder& data) {
     return QDir(data.programFolder()).filePath(kSyncFolder);
+}
+
+QString syncStatusPath(const DataFolder& data, const SyncAccount& account) {
+    return QDir(syncFolderPath(data))
+        .filePath(account.id + u'.' + common::InstanceLock::machineMark() + QStringLiteral(".status"));
+}
+
+QString earlierSyncStatusPath(const DataFolder& data, const SyncAccount& account) {
+    return QDir(syncFolderPath(data)).filePath(account.id + QStringLiteral(".status"));
 }
 
 QString syncAccountId(const QUrl& server, const QString& user) {

@@ -97,7 +97,7 @@ void CollectionRun::run() {
     mapServerItems();
     if (options_.cancelled && options_.cancelled())
         return;
-    if (status_.items.size() >= kManyItems && !options_.emptySideConfirmed &&
+    if (status_.items.size() >= kManyItems && !options_.emptySideConfirmed && !statusFromElsewhere_ &&
         (local_.isEmpty() != server_.isEmpty())) {
         result_.emptySideQuestion =
             local_.isEmpty()
@@ -114,7 +114,7 @@ void CollectionRun::run() {
     updateShared();
     if (client_.failed() || (options_.cancelled && options_.cancelled()))
         return;
-    const SyncPlan plan = planSync(status_.items, local_, server_, unread_, deletions_);
+    const SyncPlan plan = planSync(status_.items, local_, server_, unread_, origin_);
     for (const QString& key : plan.keptMoved)
         keepUnchanged(key);
     qsizetype done = 0;
@@ -384,6 +384,12 @@ void CollectionRun::keepUnchanged(const QString& key) {
     kept.localStamp = local->stamp;
 }
 
+bool CollectionRun::ownAtLastRun(const QString& key) const {
+    const auto local = local_.constFind(key);
+    const auto kept = status_.items.constFind(key);
+    return local != local_.cend() && kept != status_.items.cend() && local->hash == kept->localHash;
+}
+
 DavReply CollectionRun::putOver(const ServerItem& server, const SyncItem& item, QByteArray& body) {
     body = items_.serverBody(item, server.body);
     DavClient::Headers headers = {{"Content-Type", items_.contentType()}};
@@ -460,8 +466,12 @@ void CollectionRun::carryOut(const SyncStep& step) {
         return updateServer(*local, *server);
     case SyncAction::DeleteOnServer:
         return deleteOnServer(*server);
-    case SyncAction::CreateInAgenda:
-        return storeLocal({}, *server, true);
+    case SyncAction::CreateInAgenda: {
+        ServerItem fetched = *server; // one the record knew unchanged is not read by the listing
+        if (!fetched.body.isEmpty() || refetch(fetched) == Fetched::Read)
+            storeLocal({}, fetched, true);
+        return;
+    }
     case SyncAction::UpdateAgenda:
         return storeLocal(*local, *server, false);
     case SyncAction::DeleteInAgenda:

@@ -24,12 +24,10 @@ class CollectionRun {
 public:
     CollectionRun(DavClient& client, const QUrl& url, const QString& name, SyncItems items,
                   SyncCollectionStatus& status, SyncStatus& record, SyncResult& result,
-                  const SyncOptions& options)
+                  const SyncOptions& options, RecordOrigin origin = RecordOrigin::ThisMachine)
         : client_(client), url_(url), name_(name), items_(std::move(items)), status_(status), record_(record),
-          result_(result), options_(options) {}
-
-    // Set for a run on a record this machine did not write: no absence is taken as a deletion.
-    void refuseDeletions() { deletions_ = Deletions::Refused; }
+          result_(result), options_(options), origin_(origin),
+          statusFromElsewhere_(origin == RecordOrigin::Elsewhere) {}
 
     // The listing request: sync-collection from the last token, else a PROPFIND of the ETags.
     QByteArray listingVerb() const { return status_.syncToken.isEmpty() ? "PROPFIND" : "REPORT"; }
@@ -74,6 +72,8 @@ private:
     // when it moved, so that the record stays shared with its stored copy and a run that changed nothing
     // need not compare it item by item.
     void keepUnchanged(const QString& key);
+    // True when the day's own text is the one this machine's last run saw.
+    bool ownAtLastRun(const QString& key) const;
     void carryOut(const SyncStep& step);
     void createOnServer(const SyncItem& local);
     void updateServer(const SyncItem& local, ServerItem server);
@@ -104,6 +104,8 @@ private:
     SyncStatus& record_;
     SyncResult& result_;
     const SyncOptions& options_;
+    const RecordOrigin origin_;
+    const bool statusFromElsewhere_; // see RecordOrigin
     QString newToken_;
     qsizetype failuresAtStart_ = 0;
     QHash<QString, QString> keyOfHref_;
@@ -113,7 +115,6 @@ private:
     QSet<QString> gone_;
     QSet<QString> unfetched_; // hrefs listed with a new version that could not be read
     QSet<QString> unread_;    // their keys, when the status knows them
-    Deletions deletions_ = Deletions::Allowed;
     QHash<QString, SyncItem> local_;
     QHash<QString, ServerItem> server_;
     QHash<QString, QString> uidKeys_;

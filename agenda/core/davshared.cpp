@@ -116,8 +116,10 @@ void CollectionRun::excludeDays(const QString& href, const QStringList& keys) {
 
 void CollectionRun::updateShared() {
     // A day whose shared text is no longer there was changed by the user: what it holds is its own now.
+    // Not so after a status from elsewhere: the day's file may not have come to this machine yet.
     QHash<QString, QStringList> taken;
-    for (auto shared = status_.shared.begin(); shared != status_.shared.end(); ++shared) {
+    for (auto shared = status_.shared.begin(); shared != status_.shared.end() && !statusFromElsewhere_;
+         ++shared) {
         for (auto day = shared->days.begin(); day != shared->days.end(); ++day) {
             if (day->pending || day->texts.isEmpty())
                 continue;
@@ -190,6 +192,7 @@ void CollectionRun::updateShared() {
     if (const common::Status saved = record_.save(); !saved)
         return failure(SyncProblemKind::RecordNotSaved, {}, 0, saved.error());
 
+    QStringList recognised; // days whose text was taken as the agenda's own when it was listed
     for (const Plan& plan : std::as_const(plans)) {
         SyncSharedItem& shared = status_.shared[plan.href];
         QStringList keys = shared.days.keys();
@@ -206,14 +209,16 @@ void CollectionRun::updateShared() {
                 if (old != fresh)
                     text = dayWithoutText(text, old);
             }
-            // The new text is this item's when added now or when the status had it for this day already;
-            // a day that holds it as its own text keeps it as such.
-            bool ours = false;
-            if (!fresh.isEmpty()) {
-                ours = plan.oursBefore.contains(key) || !dayHoldsText(text, fresh);
-                if (!dayHoldsText(text, fresh))
-                    text = dayWithText(text, fresh);
-            }
+            // The new text is this item's when added now, when the status had it for this day already, or
+            // when the day got it since this machine's last run: another machine of the folder brought it
+            // (each machine keeps its own record). A day that held it as its own text then keeps it so.
+            const bool held = !fresh.isEmpty() && dayHoldsText(text, fresh);
+            const bool ours =
+                !fresh.isEmpty() && (!held || plan.oursBefore.contains(key) || !ownAtLastRun(key));
+            if (!fresh.isEmpty() && !held)
+                text = dayWithText(text, fresh);
+            else if (held && ours && !plan.oursBefore.contains(key))
+                recognised.append(key);
             if (text != before) {
                 if (const common::Status stored = items_.storeDayText(key, text); !stored) {
                     failure(SyncProblemKind::AgendaNotWritten, plan.href.section(u'/', -1), 0,
@@ -242,6 +247,12 @@ void CollectionRun::updateShared() {
         }
     }
     feedSharedTexts();
+    for (const QString& key : std::as_const(recognised)) {
+        if (const SyncItem now = items_.localNow(key); now.key.isEmpty())
+            local_.remove(key);
+        else
+            local_.insert(key, now);
+    }
 }
 
 } // namespace quindara

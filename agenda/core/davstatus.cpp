@@ -59,10 +59,11 @@ QByteArray recordText(const QString& path) {
 
 } // namespace
 
-void SyncStatus::load() {
+void SyncStatus::load(const QString& from) {
     collections_.clear();
     stored_.clear();
-    const QByteArray text = recordText(path_);
+    const QString& path = from.isEmpty() ? path_ : from;
+    const QByteArray text = recordText(path);
     // Split in place, each collection looked up once for its run of lines: a run that changes nothing
     // reads the whole record.
     QByteArrayView lastUrl;
@@ -80,7 +81,7 @@ void SyncStatus::load() {
         if (header) {
             if (line == kHeader.toLatin1())
                 continue;
-            qCWarning(lcDavStatus) << "status record of another form, started again:" << path_;
+            qCWarning(lcDavStatus) << "status record of another form, started again:" << path;
             return;
         }
         parts.clear();

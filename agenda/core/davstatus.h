@@ -48,7 +48,8 @@ struct SyncCollectionStatus {
 class SyncStatus {
 public:
     explicit SyncStatus(QString path) : path_(std::move(path)) {}
-    void load();
+    // Reads the record, or the one at `from` instead (which is then saved under this record's path).
+    void load(const QString& from = {});
     // Writes the record when it differs from the file.
     common::Status save() const;
     SyncCollectionStatus& collection(const QString& url) { return collections_[url]; }

@@ -5,8 +5,11 @@
 #include "agenda/core/exchange.h"
 #include "agenda/core/folderid.h"
 #include "agenda/core/logging.h"
+#include "common/conflictcopy.h"
+#include "common/textfile.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <memory>
 #include <utility>
@@ -25,6 +28,20 @@ QString countLine(const QString& side, const SyncCount& c) {
         .arg(side, plural(c.created, "creado", "creados"), plural(c.changed, "cambiado", "cambiados"),
              plural(c.deleted, "borrado", "borrados"),
              plural(c.merged, "con las dos versiones conservadas", "con las dos versiones conservadas"));
+}
+
+// Conflict copies a sync tool left of the account's status records (two machines wrote the single record
+// of earlier versions at once) are never read: removed, so that they do not pile up.
+void removeRecordCopies(const DataFolder& data, const SyncAccount& account) {
+    const QDir folder(syncFolderPath(data));
+    for (const QString& name : folder.entryList({account.id + u'*'}, QDir::Files)) {
+        const std::optional<common::ConflictCopy> copy = common::parseConflictCopyName(name);
+        if (!copy || !copy->originalName.endsWith(QStringLiteral(".status")))
+            continue;
+        if (const common::Status removed = common::removeFile(folder.filePath(name)); !removed)
+            qCWarning(lcDavSync) << "conflict copy of a status record not removed:" << name
+                                 << removed.error();
+    }
 }
 
 QString httpFailure(int status) {
@@ -124,8 +141,15 @@ SyncResult runSync(const DataFolder& data, const SyncAccount& account, const QSt
                     QStringLiteral("no se puede crear la carpeta")});
         return result;
     }
-    SyncStatus record(QDir(syncFolderPath(data)).filePath(account.id + QStringLiteral(".status")));
-    record.load();
+    removeRecordCopies(data, account);
+    // Only this machine's own record tells of deletions. Its first run after earlier versions starts from
+    // their single record, which any machine may have written; without either it is a merge that deletes
+    // nothing.
+    const QString own = syncStatusPath(data, account);
+    const QString earlier = earlierSyncStatusPath(data, account);
+    const bool fromElsewhere = !QFileInfo::exists(own) && QFileInfo::exists(earlier);
+    SyncStatus record(own);
+    record.load(fromElsewhere ? earlier : QString());
     const QString folderId = folderIdentifier(data);
     std::vector<std::unique_ptr<CollectionRun>> runs;
     for (const bool addressBook : {false, true}) {
@@ -135,7 +159,8 @@ SyncResult runSync(const DataFolder& data, const SyncAccount& account, const QSt
         runs.push_back(std::make_unique<CollectionRun>(
             client, url, addressBook ? account.addressBookName : account.calendarName,
             SyncItems(data, addressBook, account.withNotes, folderId, options.today),
-            record.collection(url.toString()), record, result, options));
+            record.collection(url.toString()), record, result, options,
+            fromElsewhere ? RecordOrigin::Elsewhere : RecordOrigin::ThisMachine));
     }
     if (options.progress)
         options.progress(SyncPhase::Listing, 0, qsizetype(runs.size()));

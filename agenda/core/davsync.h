@@ -62,6 +62,16 @@ QList<SyncAccount> readSyncAccounts(const DataFolder& data);
 common::Status saveSyncAccount(const DataFolder& data, const SyncAccount& account);
 // The id an account of this server and user gets.
 QString syncAccountId(const QUrl& server, const QString& user);
+// This machine's status record of the account: "<id>.<machine>.status" in the sync folder, the machine
+// named as in the folder's lock files. A record says what one machine's runs saw of its own copy of the
+// folder; a sync tool carries it to the other machines before the files it describes, so each machine reads
+// only its own. It is kept in the data folder rather than in the user's state folder by the folder's
+// identifier: it then goes wherever this copy of the folder goes, so that a folder restored from a backup
+// comes with the record of what it held then (a record kept aside would take the files it lacks as deleted),
+// and a folder deleted or moved leaves nothing behind.
+QString syncStatusPath(const DataFolder& data, const SyncAccount& account);
+// The single record earlier versions kept for every machine, "<id>.status".
+QString earlierSyncStatusPath(const DataFolder& data, const SyncAccount& account);
 
 struct SyncCount {
     int created = 0;

@@ -12,10 +12,10 @@ bool unchangedOnBoth(const SyncStatusItem& recorded, const SyncItem& agenda, con
     return true;
 }
 
-SyncAction decideItem(const SyncSides& sides, Deletions deletions) {
+SyncAction decideItem(const SyncSides& sides, RecordOrigin origin) {
     const SyncItem* agenda = sides.agenda;
     const ServerItem* server = sides.server;
-    const SyncStatusItem* recorded = sides.recorded;
+    const SyncStatusItem* recorded = origin == RecordOrigin::ThisMachine ? sides.recorded : nullptr;
     if (sides.serverUnread)
         return SyncAction::Postpone;
     if (!recorded) {
@@ -27,7 +27,6 @@ SyncAction decideItem(const SyncSides& sides, Deletions deletions) {
     }
     const bool agendaChanged = agenda && agenda->hash != recorded->localHash;
     const bool serverChanged = server && server->item.hash != recorded->serverHash;
-    const bool deleting = deletions == Deletions::Allowed;
     if (agenda && server) {
         if (!agendaChanged && !serverChanged)
             return SyncAction::Keep;
@@ -39,15 +38,15 @@ SyncAction decideItem(const SyncSides& sides, Deletions deletions) {
     }
     // Gone from one side: deleted there, unless the other side changed it since, which keeps it.
     if (agenda)
-        return agendaChanged || !deleting ? SyncAction::CreateOnServer : SyncAction::DeleteInAgenda;
+        return agendaChanged ? SyncAction::CreateOnServer : SyncAction::DeleteInAgenda;
     if (server)
-        return serverChanged || !deleting ? SyncAction::CreateInAgenda : SyncAction::DeleteOnServer;
+        return serverChanged ? SyncAction::CreateInAgenda : SyncAction::DeleteOnServer;
     return SyncAction::Forget;
 }
 
 SyncPlan planSync(const QHash<QString, SyncStatusItem>& recorded, const QHash<QString, SyncItem>& agenda,
                   const QHash<QString, ServerItem>& server, const QSet<QString>& serverUnread,
-                  Deletions deletions) {
+                  RecordOrigin origin) {
     SyncPlan plan;
     QStringList ordered;
     // Every key once, without a set of them all: most are in the record and on both sides.
@@ -78,7 +77,7 @@ SyncPlan planSync(const QHash<QString, SyncStatusItem>& recorded, const QHash<QS
         const auto s = server.constFind(key);
         const SyncSides sides{r == recorded.cend() ? nullptr : &*r, a == agenda.cend() ? nullptr : &*a,
                               s == server.cend() ? nullptr : &*s, serverUnread.contains(key)};
-        plan.steps.append({key, decideItem(sides, deletions)});
+        plan.steps.append({key, decideItem(sides, origin)});
     }
     return plan;
 }

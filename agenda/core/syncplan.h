@@ -44,11 +44,13 @@ struct SyncSides {
     bool serverUnread = false;
 };
 
-// Whether a side's absence may be taken as a deletion. A run on a record this machine did not write
-// itself (one from before records were kept per machine) brings the item back instead.
-enum class Deletions { Allowed, Refused };
+// Who wrote the record. One another machine may have written (the single record of earlier versions)
+// describes that machine's copy of the folder, whose files may not have come here yet: it only tells
+// which items are the same on both sides; the others are decided as on a first run, which deletes
+// nothing: an item one side lacks is created there again, one changed on one side is merged.
+enum class RecordOrigin { ThisMachine, Elsewhere };
 
-SyncAction decideItem(const SyncSides& sides, Deletions deletions = Deletions::Allowed);
+SyncAction decideItem(const SyncSides& sides, RecordOrigin origin = RecordOrigin::ThisMachine);
 
 struct SyncStep {
     QString key;
@@ -68,7 +70,7 @@ struct SyncPlan {
 // unchanged on both sides and are settled without a decision or a sort.
 SyncPlan planSync(const QHash<QString, SyncStatusItem>& recorded, const QHash<QString, SyncItem>& agenda,
                   const QHash<QString, ServerItem>& server, const QSet<QString>& serverUnread,
-                  Deletions deletions = Deletions::Allowed);
+                  RecordOrigin origin = RecordOrigin::ThisMachine);
 
 // True when the item is on both sides as the record has it; `moved` is then set when its ETag, href or
 // file stamp is not the recorded one.

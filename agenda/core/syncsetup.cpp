@@ -12,9 +12,10 @@ QString passwordKey(const SyncAccount& account) {
 }
 
 common::Status removeSyncAccount(const DataFolder& data, const SyncAccount& account) {
-    const QDir folder(syncFolderPath(data));
-    for (const QString& suffix : {QStringLiteral(".account"), QStringLiteral(".status")}) {
-        if (const common::Status removed = common::removeFile(folder.filePath(account.id + suffix)); !removed)
+    // This machine's record, and the single one of earlier versions; other machines' records are theirs.
+    for (const QString& path : {QDir(syncFolderPath(data)).filePath(account.id + QStringLiteral(".account")),
+                                syncStatusPath(data, account), earlierSyncStatusPath(data, account)}) {
+        if (const common::Status removed = common::removeFile(path); !removed)
             return removed;
     }
     return {};

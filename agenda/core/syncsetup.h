@@ -13,8 +13,8 @@ namespace quindara {
 // The name of the account's password in the keyring: "ana@https://servidor/".
 QString passwordKey(const SyncAccount& account);
 
-// Removes the account and its status record from the data folder; the agenda's data and the server's
-// collections stay as they are.
+// Removes the account and this machine's status record from the data folder; the agenda's data and the
+// server's collections stay as they are.
 common::Status removeSyncAccount(const DataFolder& data, const SyncAccount& account);
 
 SyncOutcome outcomeOf(const SyncResult& result);

@@ -7,10 +7,13 @@
 #include "agenda/core/davitems.h"
 #include "agenda/core/davsync.h"
 #include "agenda/core/daykeys.h"
+#include "agenda/core/daynotes.h"
 #include "agenda/core/daytexts.h"
+#include "agenda/core/syncsetup.h"
 #include "common/textfile.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -160,6 +163,25 @@ for href in ElementTree.fromstring(listing.content).iter('{DAV:}href'):
 print(chr(10).join(sorted(lines)))
 )";
 
+// What a sync tool has brought so far of A's folder to machine B: every file but those under `notYet`. A's
+// own status record arrives there as `recordAs`: on B it is not this machine's record.
+void carry(const Agenda& a, const Agenda& b, const SyncAccount& account, const QString& notYet,
+           const QString& recordAs) {
+    const QDir from(a.dir.path());
+    QDirIterator files(from.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        if (path.startsWith(notYet + u'/'))
+            continue;
+        const QString to = path == syncStatusPath(a.data, account)
+                               ? QDir(syncFolderPath(b.data)).filePath(recordAs)
+                               : b.dir.filePath(from.relativeFilePath(path));
+        QVERIFY(QDir().mkpath(QFileInfo(to).path()));
+        QFile::remove(to);
+        QVERIFY(QFile::copy(path, to));
+    }
+}
+
 // The servers installed here; a machine with neither fails the test rather than running no row.
 QList<DavServer::Kind> installedServers() {
     QList<DavServer::Kind> kinds;
@@ -247,8 +269,7 @@ private slots:
             QCOMPARE(again.requests, 2);
         }
         // A token the server no longer knows: everything is listed again, and nothing changes.
-        const QString statusFile =
-            QDir(syncFolderPath(a.data)).filePath(account.id + QStringLiteral(".status"));
+        const QString statusFile = syncStatusPath(a.data, account);
         QStringList lines = common::readLines(statusFile);
         lines.replaceInStrings(QRegularExpression(QStringLiteral("^(token\t[^\t]*\t).+$")),
                                QStringLiteral("\\1http%3A//example.com/olvidado"));
@@ -779,6 +800,98 @@ private slots:
                                       QStringLiteral("EVENT 2000-12-25 Navidad YEARLY"),
                                       QStringLiteral("EVENT 2026-01-05 Dentista")};
         QCOMPARE(seen, expected);
+    }
+
+    // Each machine keeps its own status record. A writes a day note and syncs; the folder reaches B, its
+    // record too, without the note yet: B's first run brings the note from the server, and nothing is
+    // deleted anywhere. The lines A's run added for a weekly server event are that event's on B too, not
+    // B's own. Conflict copies of the records are removed; another machine's record stays, also when B
+    // stops syncing.
+    void anotherMachinesRecordDeletesNothing_data() { addServers(); }
+    void anotherMachinesRecordDeletesNothing() {
+        START_SERVER(server);
+        Agenda a;
+        a.setHoliday(25, 12, QStringLiteral("Navidad"));
+        SyncAccount account = accountFor(server, a);
+        account.withNotes = true;
+        const QDate today = QDate::currentDate();
+        const QByteArray weekly = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Movil//ES\r\nBEGIN:VEVENT\r\n"
+                                  "UID:serie@movil\r\nDTSTAMP:20260101T090000Z\r\nDTSTART;VALUE=DATE:" +
+                                  today.toString(u"yyyyMMdd").toLatin1() +
+                                  "\r\nRRULE:FREQ=WEEKLY;COUNT=2\r\nSUMMARY:Reunión\r\nEND:VEVENT\r\n"
+                                  "END:VCALENDAR\r\n";
+        QVERIFY(DavClient(server.url(), server.user(), server.password())
+                    .send("PUT", account.calendar.resolved(QUrl(QStringLiteral("serie.ics"))), weekly,
+                          {{"Content-Type", "text/calendar"}})
+                    .ok());
+        const QString key = dayNoteKey(today);
+        const QString note = QStringLiteral("Llamar a Luisa");
+        QVERIFY(DayNotes(a.data).save(key, note));
+        QCOMPARE(sync(a, account, server).server.created, 2);
+        QCOMPARE(a.reminder(today.addDays(7)), QStringLiteral("Reunión"));
+
+        Agenda b;
+        const QString aRecord = account.id + QStringLiteral(".otro-equipo-a1b2c3.status");
+        carry(a, b, account, a.data.folder(folders::dayNotes), aRecord);
+        const QDir records(syncFolderPath(b.data));
+        for (const QString& copy :
+             {account.id + QStringLiteral(".sync-conflict-20261207-101500-ABCDEFG.status"),
+              account.id + QStringLiteral(".otro-equipo-a1b2c3 (conflicted copy 2026-12-07 "
+                                          "101500).status")})
+            QVERIFY(common::writeLines(records.filePath(copy), {QStringLiteral("quindara-sync-status 1")}));
+        const SyncResult onB = sync(b, account, server);
+        QCOMPARE(onB.exitCode(), 0);
+        QVERIFY(!onB.server.any());
+        QCOMPARE(onB.agenda.created, 1);
+        const SyncResult onA = sync(a, account, server);
+        QCOMPARE(onA.exitCode(), 0);
+        QVERIFY(!onA.agenda.any() && !onA.server.any());
+        QCOMPARE(serverCount(server, account.calendar), 3);
+        for (const Agenda* agenda : {&a, &b}) {
+            QCOMPARE(DayNotes(agenda->data).load(key).text, note);
+            QCOMPARE(agenda->holiday(25, 12), QStringLiteral("Navidad"));
+            QCOMPARE(agenda->reminder(today.addDays(7)), QStringLiteral("Reunión"));
+        }
+
+        const QString bRecord = QFileInfo(syncStatusPath(b.data, account)).fileName();
+        QStringList expected = {account.id + QStringLiteral(".account"), aRecord, bRecord};
+        expected.sort();
+        QCOMPARE(records.entryList(QDir::Files, QDir::Name), expected);
+        QVERIFY(removeSyncAccount(b.data, account));
+        QCOMPARE(records.entryList(QDir::Files), QStringList{aRecord});
+    }
+
+    // The single record of earlier versions may have been written by another machine: a machine's first
+    // run takes from it only which items are the same on both sides, and an item one side lacks is created
+    // there again, whichever side deleted it. From then on the machine's own record tells of deletions.
+    void aRecordOfEarlierVersionsDeletesNothing_data() { addServers(); }
+    void aRecordOfEarlierVersionsDeletesNothing() {
+        START_SERVER(server);
+        Agenda a;
+        const QDate dentist(2026, 1, 5);
+        a.setHoliday(25, 12, QStringLiteral("Navidad"));
+        a.setHoliday(6, 1, QStringLiteral("Reyes"));
+        a.setReminder(dentist, QStringLiteral("Dentista"));
+        a.setContact(kGarcia);
+        const SyncAccount account = accountFor(server, a);
+        QCOMPARE(sync(a, account, server).server.created, 4);
+        Agenda b;
+        carry(a, b, account, a.data.folder(folders::oneYearReminders),
+              account.id + QStringLiteral(".status"));
+        a.setHoliday(6, 1, QString());
+        QCOMPARE(sync(a, account, server).server.deleted, 1);
+
+        const SyncResult first = sync(b, account, server);
+        QCOMPARE(first.exitCode(), 0);
+        QCOMPARE(first.agenda.created, 1);
+        QCOMPARE(first.server.created, 1);
+        QCOMPARE(first.agenda.deleted + first.server.deleted + first.agenda.merged + first.server.changed, 0);
+        QCOMPARE(b.reminder(dentist), QStringLiteral("Dentista"));
+        QCOMPARE(b.holiday(6, 1), QStringLiteral("Reyes"));
+        b.setReminder(dentist, QString());
+        QCOMPARE(sync(b, account, server).server.deleted, 1);
+        QCOMPARE(sync(a, account, server).agenda.deleted, 1);
+        QCOMPARE(a.reminder(dentist), QString());
     }
 };
 

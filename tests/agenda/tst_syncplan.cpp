@@ -6,7 +6,7 @@
 using namespace quindara;
 
 Q_DECLARE_METATYPE(SyncAction)
-Q_DECLARE_METATYPE(Deletions)
+Q_DECLARE_METATYPE(RecordOrigin)
 
 // Every cell of the sync's decision table, without a server: the record (what the last run saw: "L0"
 // in the agenda, "S0" on the server), the agenda's side and the server's side, each absent ("-") or
@@ -19,12 +19,12 @@ private slots:
         QTest::addColumn<bool>("recorded");
         QTest::addColumn<QString>("agenda");
         QTest::addColumn<QString>("server");
-        QTest::addColumn<Deletions>("deletions");
+        QTest::addColumn<RecordOrigin>("origin");
         QTest::addColumn<SyncAction>("action");
         const auto row = [](const char* name, bool recorded, const char* agenda, const char* server,
-                            SyncAction action, Deletions deletions = Deletions::Allowed) {
+                            SyncAction action, RecordOrigin origin = RecordOrigin::ThisMachine) {
             QTest::newRow(name) << recorded << QString::fromLatin1(agenda) << QString::fromLatin1(server)
-                                << deletions << action;
+                                << origin << action;
         };
         using A = SyncAction;
         row("new in the agenda", false, "L1", "-", A::CreateOnServer);
@@ -44,17 +44,18 @@ private slots:
         row("server version not read", true, "L0", "?", A::Postpone);
         row("server version not read, changed in the agenda", true, "L1", "?", A::Postpone);
         row("server version not read, deleted in the agenda", true, "-", "?", A::Postpone);
-        row("deletions refused: deleted in the agenda", true, "-", "S0", A::CreateInAgenda,
-            Deletions::Refused);
-        row("deletions refused: deleted on the server", true, "L0", "-", A::CreateOnServer,
-            Deletions::Refused);
-        row("deletions refused: unchanged", true, "L0", "S0", A::Keep, Deletions::Refused);
+        row("record from elsewhere: deleted in the agenda", true, "-", "S0", A::CreateInAgenda,
+            RecordOrigin::Elsewhere);
+        row("record from elsewhere: deleted on the server", true, "L0", "-", A::CreateOnServer,
+            RecordOrigin::Elsewhere);
+        row("record from elsewhere: changed in the agenda", true, "L1", "S0", A::Merge,
+            RecordOrigin::Elsewhere);
     }
     void decideItem() {
         QFETCH(bool, recorded);
         QFETCH(QString, agenda);
         QFETCH(QString, server);
-        QFETCH(Deletions, deletions);
+        QFETCH(RecordOrigin, origin);
         QFETCH(SyncAction, action);
         const SyncStatusItem record{QStringLiteral("/c/1.ics"), "e0", "L0", "S0", {}};
         SyncItem local;
@@ -63,7 +64,7 @@ private slots:
         remote.item.hash = server == u'?' ? QByteArray("S0") : server.toLatin1();
         const SyncSides sides{recorded ? &record : nullptr, agenda == u'-' ? nullptr : &local,
                               server == u'-' ? nullptr : &remote, server == u'?'};
-        QCOMPARE(quindara::decideItem(sides, deletions), action);
+        QCOMPARE(quindara::decideItem(sides, origin), action);
     }
 
     // The plan settles unchanged items without a step (keeping a moved ETag), postpones the unread one
