@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/core/contactcard.h"
 
+#include "common/folderindex.h"
 #include "common/textfile.h"
 
 #include <QRegularExpression>
 #include <QUrl>
+#include <QUuid>
 
 namespace quindara {
 
@@ -118,6 +120,13 @@ QString surnameWithoutNumber(const QString& name) {
 QString mailtoLink(const QString& address) {
     return QLatin1String("mailto:") + QString::fromLatin1(QUrl::toPercentEncoding(address, "@,")) +
            QLatin1String("?Subject=") + QLatin1String("&Body=");
+}
+
+QString exportedContactUid(const QString& folderId, const QString& fileName) {
+    const QUuid space = QUuid::fromString(folderId);
+    const QUuid base = space.isNull() ? QUuid::createUuidV5(QUuid(), folderId) : space;
+    return QStringLiteral("urn:uuid:") +
+           QUuid::createUuidV5(base, common::FolderIndex::foldName(fileName)).toString(QUuid::WithoutBraces);
 }
 
 } // namespace quindara

@@ -58,4 +58,7 @@ QString surnameWithoutNumber(const QString& name);
 // The link handed to the mail program; the mail program receives the address exactly as typed.
 QString mailtoLink(const QString& address);
 
+// The UID an exported card gets: the same for a contact's file in any category, different in every folder.
+QString exportedContactUid(const QString& folderId, const QString& fileName);
+
 } // namespace quindara

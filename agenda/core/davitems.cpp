@@ -3,10 +3,10 @@
 
 #include "agenda/core/addressbookfolder.h"
 #include "agenda/core/contactcard.h"
+#include "agenda/core/daykeyparsing.h"
 #include "agenda/core/daykeys.h"
 #include "agenda/core/daynotes.h"
 #include "agenda/core/daytexts.h"
-#include "agenda/core/exchange.h"
 #include "agenda/core/vcard.h"
 #include "common/folderindex.h"
 #include "common/outsidechange.h"

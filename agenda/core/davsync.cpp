@@ -2,10 +2,10 @@
 #include "agenda/core/davsync.h"
 
 #include "agenda/core/davcollectionrun.h"
-#include "agenda/core/exchange.h"
 #include "agenda/core/folderid.h"
 #include "agenda/core/logging.h"
 #include "common/conflictcopy.h"
+#include "common/summarylines.h"
 #include "common/textfile.h"
 
 #include <QDir>
@@ -126,8 +126,8 @@ QString SyncResult::summary() const {
         lines.append(emptySideQuestion);
         lines.append(QStringLiteral("No se ha cambiado nada en esa colección."));
     }
-    appendListed(lines, QStringLiteral("Omitidos"), leftOut);
-    appendListed(lines, QStringLiteral("No se ha podido sincronizar"), failures);
+    common::appendListed(lines, QStringLiteral("Omitidos"), leftOut);
+    common::appendListed(lines, QStringLiteral("No se ha podido sincronizar"), failures);
     return lines.join(u'\n') + u'\n';
 }
 

@@ -25,4 +25,8 @@ std::optional<KeyDay> parseDayKey(QString key);
 // The moment a notes-pad note or a saved log was stored, from its name ("2011-1-5--9-7").
 std::optional<QDateTime> parseTimeStampName(const QString& name);
 
+// The day a holiday or reminder file ("25 de DICIEMBRE.txt", `annual`) or a dated file ("5 de ENERO de
+// 2026.txt", a day note's name with its weekday too) stands for; invalid when the name is no such day.
+QDate dayOfCalendarFile(const QString& name, bool annual);
+
 } // namespace quindara

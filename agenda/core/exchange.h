@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "agenda/core/contactcard.h"
 #include "agenda/core/datafolder.h"
+#include "agenda/core/daykeyparsing.h"
 #include "agenda/core/icalendar.h"
+#include "common/summarylines.h"
 
 #include <QByteArray>
 #include <QString>
@@ -49,9 +52,6 @@ struct ExchangeResult {
     QString summary() const;
 };
 
-// Adds "title (n):" and the items, indented, to the lines of a summary; nothing when there are none.
-void appendListed(QStringList& lines, const QString& title, const QStringList& items);
-
 // Holidays, yearly and one-year reminders (and day notes when asked) as one iCalendar file.
 ExchangeResult exportIcs(const DataFolder& data, const QString& file, bool withNotes);
 
@@ -79,12 +79,5 @@ ExchangeResult importVcf(const DataFolder& data, const QString& file,
 ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, const QString& file,
                               const QString& category = kImportedCategory,
                               const ExchangeProgress& progress = {}, const ExchangeCancelled& cancelled = {});
-
-// The day a holiday or reminder file ("25 de DICIEMBRE.txt", `annual`) or a dated file ("5 de ENERO de
-// 2026.txt", a day note's name with its weekday too) stands for; invalid when the name is no such day.
-QDate dayOfCalendarFile(const QString& name, bool annual);
-
-// The UID an exported card gets: the same for a contact's file in any category, different in every folder.
-QString exportedContactUid(const QString& folderId, const QString& fileName);
 
 } // namespace quindara
