@@ -163,6 +163,19 @@ QString describe(const CalendarItem& item) {
     return dayText(prefixes.at(size_t(item.kind)), item.date, false, !isAnnual(item.kind));
 }
 
+// The values of a field of numbers or addresses, whether joined with ", " or kept as both versions
+// with " / ", joined with ", " as the card writer gives each its own property.
+QString separateValues(const QString& field) {
+    QStringList values;
+    for (const QString& kept : field.split(QStringLiteral(" / "))) {
+        for (const QString& value : kept.split(QStringLiteral(", "))) {
+            if (!value.trimmed().isEmpty() && !values.contains(value.trimmed()))
+                values.append(value.trimmed());
+        }
+    }
+    return values.join(QStringLiteral(", "));
+}
+
 QStringList asStoredFields(const QStringList& fields) {
     return contactFieldsFromLines(contactLinesFromFields(fields));
 }
@@ -647,9 +660,16 @@ QByteArray SyncItems::serverBody(const SyncItem& item, const QByteArray& previou
         const QString name = contactName(item.key);
         QStringList fields = item.fields;
         fields[0] = name;
+        // Numbers and addresses that both sides changed are kept as "a / b" in the agenda; a phone gets
+        // each as a property of its own, to dial or write to.
+        for (const int field : {kPhoneField, kEmailField})
+            fields[field] = separateValues(fields.value(field));
         const QString uid = item.uid.isEmpty() ? exportedContactUid(folderId_, name) : item.uid;
         const QByteArray fresh = writeVCards({{fields, uid, QDateTime::currentDateTimeUtc()}}, QString());
-        return previous.isEmpty() ? fresh : patchedVCard(previous, fresh);
+        if (previous.isEmpty())
+            return fresh;
+        const QByteArray updated = updatedVCard(previous, fresh);
+        return updated.isEmpty() ? patchedVCard(previous, fresh) : updated;
     }
     if (previous.isEmpty())
         return writeIcs({item.day}, folderId_);

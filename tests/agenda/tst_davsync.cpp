@@ -526,6 +526,74 @@ private slots:
         QCOMPARE(serverCount(server, account.calendar), 5);
     }
 
+    // A phone's card keeps every line the agenda did not change (typed address, phones and e-mails, company,
+    // birthday, photo); numbers and addresses changed on both sides reach the server one property each.
+    void aPhoneCardKeepsWhatTheAgendaLeftAlone_data() {
+        QTest::addColumn<DavServer::Kind>("kind");
+        QTest::addColumn<bool>("bothSides");
+        for (const auto kind : {DavServer::Kind::Radicale, DavServer::Kind::Xandikos}) {
+            if (!DavServer::available(kind))
+                continue;
+            const char* name = kind == DavServer::Kind::Radicale ? "radicale" : "xandikos";
+            QTest::addRow("%s: e-mail changed on the agenda", name) << kind << false;
+            QTest::addRow("%s: phone and e-mail changed on both sides", name) << kind << true;
+        }
+    }
+    void aPhoneCardKeepsWhatTheAgendaLeftAlone() {
+        START_SERVER(server);
+        QFETCH(bool, bothSides);
+        Agenda a;
+        const SyncAccount account = accountFor(server, a);
+        DavClient client(server.url(), server.user(), server.password());
+        const QByteArrayList kept = {"UID:ana-1@movil",
+                                     "FN:Ana Goñi",
+                                     "N:Goñi;Ana;;;",
+                                     "ADR;TYPE=home:;;Calle Estafeta 5;Pamplona;Navarra;31001;España",
+                                     "TEL;TYPE=work:+34 948 111 222",
+                                     "TEL;TYPE=home:+34 948 333 444",
+                                     "ORG:Ayuntamiento de Pamplona",
+                                     "BDAY:1980-05-01",
+                                     "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQ=="};
+        const QUrl url = account.addressBook.resolved(QUrl(QStringLiteral("ana-1.vcf")));
+        const auto put = [&](const QByteArray& cell, const QByteArray& email) {
+            const QByteArray card = "BEGIN:VCARD\r\nVERSION:3.0\r\n" + kept.join("\r\n") +
+                                    "\r\nTEL;TYPE=cell:" + cell + "\r\nEMAIL;TYPE=home:" + email +
+                                    "\r\nEND:VCARD\r\n";
+            QVERIFY(client.send("PUT", url, card, {{"Content-Type", "text/vcard"}}).ok());
+        };
+        put("+34 611 222 333", "ana@correo.es");
+        QCOMPARE(sync(a, account, server).agenda.created, 1);
+        std::optional<QStringList> ana = a.contact(QStringLiteral("Goñi"));
+        QVERIFY(ana);
+        (*ana)[5] = QStringLiteral("ana.goni@correo.es");
+        if (bothSides) {
+            (*ana)[4].replace(QStringLiteral("+34 611 222 333"), QStringLiteral("+34 948 654 321"));
+            put("+34 611 222 999", "ana@pamplona.es");
+        }
+        a.setContact(*ana);
+        const SyncResult changed = sync(a, account, server);
+        QCOMPARE(changed.server.changed + changed.server.merged, 1);
+
+        const QByteArray onServer = client.send("GET", url).body;
+        for (const QByteArray& line : kept)
+            QVERIFY2(onServer.contains(line + "\r\n"), onServer.constData());
+        const QByteArrayList added =
+            bothSides ? QByteArrayList{"TEL;TYPE=cell:+34 611 222 999", "TEL:+34 948 654 321",
+                                       "EMAIL;TYPE=home:ana@pamplona.es", "EMAIL:ana.goni@correo.es"}
+                      : QByteArrayList{"TEL;TYPE=cell:+34 611 222 333", "EMAIL:ana.goni@correo.es"};
+        for (const QByteArray& line : added)
+            QVERIFY2(onServer.contains("\r\n" + line + "\r\n"), onServer.constData());
+        QCOMPARE(onServer.count("\r\nTEL"), bothSides ? 4 : 3);
+        QCOMPARE(onServer.count("\r\nEMAIL"), bothSides ? 2 : 1);
+        QVERIFY2(!onServer.contains(" / ") && !onServer.contains("NOTE"), onServer.constData());
+        // The agenda keeps both versions in its own way.
+        QCOMPARE(a.contact(QStringLiteral("Goñi"))->value(5),
+                 bothSides ? QStringLiteral("ana@pamplona.es / ana.goni@correo.es")
+                           : QStringLiteral("ana.goni@correo.es"));
+        const SyncResult again = sync(a, account, server);
+        QVERIFY(!again.agenda.any() && !again.server.any());
+    }
+
     void aWrongPasswordIsRefused() {
         if (!DavServer::available(DavServer::Kind::Radicale))
             QSKIP("radicale is not installed");
