@@ -207,12 +207,14 @@ QByteArray patchedIcs(const QByteArray& previous, const QByteArray& fresh) {
     if (!target || !source)
         return fresh;
     // A description of the server's own that the agenda never showed stays, unless the new text needs it
-    // for its further lines.
+    // for its further lines; one whose lines the agenda shows is the agenda's.
     const QString summary = QString::fromUtf8(icalcomponent_get_summary(target));
     const QString description = QString::fromUtf8(icalcomponent_get_description(target));
-    const bool ownDescription = description.isEmpty() || description == summary ||
-                                description.startsWith(summary + u'\n') ||
-                                QString::fromUtf8(icalcomponent_get_description(source)).contains(u'\n');
+    const bool ownDescription =
+        description.isEmpty() || description == summary ||
+        calendarText(summary, description, isAgendaUid(QString::fromUtf8(icalcomponent_get_uid(target))),
+                     icalcomponent_isa(target) == ICAL_VJOURNAL_COMPONENT) != summary ||
+        QString::fromUtf8(icalcomponent_get_description(source)).contains(u'\n');
     QList<icalproperty_kind> replaced = {ICAL_SUMMARY_PROPERTY, ICAL_DTSTAMP_PROPERTY};
     if (ownDescription)
         replaced.append(ICAL_DESCRIPTION_PROPERTY);
@@ -377,7 +379,14 @@ QString dayWithoutText(const QString& day, const QString& text) {
     const qsizetype at = lastRun(lines, wanted);
     if (at < 0)
         return day;
-    lines.remove(at, wanted.size());
+    // The line ends the text ended with go with it: what the day held before it stays as it was.
+    qsizetype end = at + wanted.size();
+    for (qsizetype i = text.size() - 1; i >= 0 && text.at(i) == u'\n' && end < lines.size(); --i) {
+        if (!lines.at(end).isEmpty())
+            break;
+        ++end;
+    }
+    lines.remove(at, end - at);
     return lines.join(u'\n');
 }
 

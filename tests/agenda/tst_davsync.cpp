@@ -99,17 +99,23 @@ SyncResult sync(const Agenda& agenda, const SyncAccount& account, const DavServe
     return result;
 }
 
-// How many items the server holds in the collection.
-int serverCount(const DavServer& server, const QUrl& collection) {
+// The items the server holds in the collection.
+QList<QUrl> serverItems(const DavServer& server, const QUrl& collection) {
     DavClient client(server.url(), server.user(), server.password());
     const DavReply reply =
         client.send("PROPFIND", collection, dav::propfindBody({{dav::kDav, QStringLiteral("getetag")}}),
                     {{"Depth", "1"}});
     const MultiStatus listing = dav::parseMultiStatus(reply.body);
-    int count = 0;
-    for (const DavResponse& response : listing.responses)
-        count += client.resolved(response.href).path() != collection.path() ? 1 : 0;
-    return count;
+    QList<QUrl> items;
+    for (const DavResponse& response : listing.responses) {
+        if (const QUrl url = client.resolved(response.href); url.path() != collection.path())
+            items.append(url);
+    }
+    return items;
+}
+
+int serverCount(const DavServer& server, const QUrl& collection) {
+    return int(serverItems(server, collection).size());
 }
 
 // Runs the program's --sync on the folder; kills it after `killAfterMs` unless negative. The exit code.
@@ -592,6 +598,82 @@ private slots:
                            : QStringLiteral("ana.goni@correo.es"));
         const SyncResult again = sync(a, account, server);
         QVERIFY(!again.agenda.any() && !again.server.any());
+    }
+
+    // A phone edits what the agenda uploaded: a title edit replaces only the first line, a line added comes
+    // once, and the next run finds nothing to do and writes no file; a text of one line goes without a
+    // DESCRIPTION repeating it.
+    void aPhoneEditOfATextKeepsItsLines_data() {
+        QTest::addColumn<DavServer::Kind>("kind");
+        QTest::addColumn<QString>("text");    // the agenda's, uploaded
+        QTest::addColumn<QByteArray>("from"); // what the phone changes in the item...
+        QTest::addColumn<QByteArray>("to");   // ... into what
+        QTest::addColumn<QString>("expected");
+        const QString list = QStringLiteral("Comprar pan\nLlamar al médico: 600 111 222\nRecoger el paquete");
+        for (const auto kind : {DavServer::Kind::Radicale, DavServer::Kind::Xandikos}) {
+            if (!DavServer::available(kind))
+                continue;
+            const char* name = kind == DavServer::Kind::Radicale ? "radicale" : "xandikos";
+            QTest::addRow("%s: title edited", name)
+                << kind << list << QByteArray("SUMMARY:Comprar pan\r\n")
+                << QByteArray("SUMMARY:Comprar pan y leche\r\n")
+                << QStringLiteral("Comprar pan y leche\nLlamar al médico: 600 111 222\nRecoger el paquete");
+            QTest::addRow("%s: line added", name)
+                << kind << list << QByteArray("Recoger el paquete")
+                << QByteArray("Recoger el paquete\\nRegar")
+                << QStringLiteral("Comprar pan\nLlamar al médico: 600 111 222\nRecoger el paquete\nRegar");
+            QTest::addRow("%s: one line, title edited", name)
+                << kind << QStringLiteral("Dentista") << QByteArray("SUMMARY:Dentista\r\n")
+                << QByteArray("SUMMARY:Dentista a las 10\r\nDESCRIPTION:Traer la tarjeta\r\n")
+                << QStringLiteral("Dentista a las 10");
+        }
+    }
+    void aPhoneEditOfATextKeepsItsLines() {
+        START_SERVER(server);
+        QFETCH(QString, text);
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(QString, expected);
+        Agenda a;
+        const QDate day(2026, 3, 2);
+        a.setReminder(day, text);
+        const SyncAccount account = accountFor(server, a);
+        QCOMPARE(sync(a, account, server).server.created, 1);
+        DavClient client(server.url(), server.user(), server.password());
+        const QUrl url = serverItems(server, account.calendar).value(0);
+        QByteArray body = client.send("GET", url).body.replace("\r\n ", "");
+        QVERIFY2(body.contains(from), body.constData());
+        QCOMPARE(body.contains("DESCRIPTION"), text.contains(u'\n'));
+        body.replace(from, to);
+        QVERIFY(client.send("PUT", url, body, {{"Content-Type", "text/calendar"}}).ok());
+        // A phone's own event of every day of two weeks from that day, its DESCRIPTION with a line end of
+        // its own.
+        QVERIFY(
+            client
+                .send("PUT", account.calendar.resolved(QUrl(QStringLiteral("gimnasio.ics"))),
+                      "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Movil//ES\r\nBEGIN:VEVENT\r\n"
+                      "UID:gimnasio@movil\r\nDTSTAMP:20260101T090000Z\r\nDTSTART;VALUE=DATE:20260302\r\n"
+                      "RRULE:FREQ=DAILY;COUNT=14\r\nSUMMARY:Gimnasio\r\nDESCRIPTION:Gimnasio\\nToalla\\n\r\n"
+                      "END:VEVENT\r\nEND:VCALENDAR\r\n",
+                      {{"Content-Type", "text/calendar"}})
+                .ok());
+        SyncOptions options;
+        options.today = day;
+        const SyncResult changed = sync(a, account, server, options);
+        QVERIFY2(changed.agenda.changed == 1 && changed.agenda.created == 1 && !changed.server.any(),
+                 qPrintable(changed.summary()));
+        QCOMPARE(a.reminder(day), expected + QStringLiteral("\nGimnasio\nToalla\n"));
+        QCOMPARE(a.reminder(day.addDays(13)), QStringLiteral("Gimnasio\nToalla\n"));
+        QCOMPARE(a.reminderNames().size(), 14);
+        const QDir folder(a.data.folder(folders::oneYearReminders));
+        QHash<QString, QDateTime> written;
+        for (const QString& name : a.reminderNames())
+            written.insert(name, QFileInfo(folder.filePath(name)).lastModified());
+        QTest::qWait(1100); // a file written again would show a later time
+        const SyncResult again = sync(a, account, server, options);
+        QVERIFY2(!again.agenda.any() && !again.server.any(), qPrintable(again.summary()));
+        for (const QString& name : a.reminderNames())
+            QCOMPARE(QFileInfo(folder.filePath(name)).lastModified(), written.value(name));
     }
 
     void aWrongPasswordIsRefused() {
