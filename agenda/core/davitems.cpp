@@ -700,21 +700,32 @@ QByteArray SyncItems::withoutDays(const QByteArray& body, const QStringList& key
     Component root(icalparser_parse_string(body.constData()));
     if (!root)
         return {};
-    // One event alone: a rule with changed occurrences of its own (RECURRENCE-ID) is left as it is.
-    icalcomponent* event = nullptr;
-    int events = 0;
-    if (icalcomponent_isa(root.get()) == ICAL_VEVENT_COMPONENT) {
-        event = root.get();
-        events = 1;
-    }
+    // One event that repeats by a rule, and the occurrences it moved or changed (RECURRENCE-ID), all of
+    // one UID: the dates go out of the rule's event, a changed occurrence of one of them with it.
+    QList<icalcomponent*> events;
+    if (icalcomponent_isa(root.get()) == ICAL_VEVENT_COMPONENT)
+        events.append(root.get());
     for (icalcomponent* c = icalcomponent_get_first_component(root.get(), ICAL_VEVENT_COMPONENT); c;
-         c = icalcomponent_get_next_component(root.get(), ICAL_VEVENT_COMPONENT)) {
-        event = c;
-        ++events;
+         c = icalcomponent_get_next_component(root.get(), ICAL_VEVENT_COMPONENT))
+        events.append(c);
+    icalcomponent* event = nullptr;
+    QList<icalcomponent*> moved;
+    for (icalcomponent* c : std::as_const(events)) {
+        if (icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY))
+            moved.append(c);
+        else if (event)
+            return {};
+        else
+            event = c;
     }
     icalproperty* dtstart = event ? icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY) : nullptr;
-    if (events != 1 || !dtstart || !icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY))
+    if (!dtstart || !icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY))
         return {};
+    const QByteArray uid = icalcomponent_get_uid(event);
+    for (icalcomponent* c : std::as_const(moved)) {
+        if (QByteArray(icalcomponent_get_uid(c)) != uid)
+            return {};
+    }
     const icaltimetype start = icalproperty_get_dtstart(dtstart);
     icalparameter* zone = icalproperty_get_first_parameter(dtstart, ICAL_TZID_PARAMETER);
     bool added = false;
@@ -722,13 +733,29 @@ QByteArray SyncItems::withoutDays(const QByteArray& body, const QStringList& key
         const CalendarItem day = itemOfKey(key);
         if (!day.date.isValid() || isAnnual(day.kind) || day.kind == CalendarKind::DayNote)
             continue;
-        icaltimetype when = start;
-        when.year = day.date.year();
-        when.month = day.date.month();
-        when.day = day.date.day();
-        icalproperty* exdate = icalproperty_new_exdate(when);
-        if (zone)
-            icalproperty_add_parameter(exdate, icalparameter_new_clone(zone));
+        // A moved occurrence on that day goes, and the date it replaced with it.
+        const auto on = std::find_if(moved.begin(), moved.end(), [&](icalcomponent* c) {
+            const icaltimetype when = icalcomponent_get_dtstart(c);
+            return QDate(when.year, when.month, when.day) == day.date;
+        });
+        icalproperty* exdate = nullptr;
+        if (on != moved.end()) {
+            icalproperty* id = icalcomponent_get_first_property(*on, ICAL_RECURRENCEID_PROPERTY);
+            exdate = icalproperty_new_exdate(icalproperty_get_recurrenceid(id));
+            if (icalparameter* idZone = icalproperty_get_first_parameter(id, ICAL_TZID_PARAMETER))
+                icalproperty_add_parameter(exdate, icalparameter_new_clone(idZone));
+            icalcomponent_remove_component(root.get(), *on);
+            icalcomponent_free(*on);
+            moved.erase(on);
+        } else {
+            icaltimetype when = start;
+            when.year = day.date.year();
+            when.month = day.date.month();
+            when.day = day.date.day();
+            exdate = icalproperty_new_exdate(when);
+            if (zone)
+                icalproperty_add_parameter(exdate, icalparameter_new_clone(zone));
+        }
         icalcomponent_add_property(event, exdate);
         added = true;
     }

@@ -676,6 +676,51 @@ private slots:
             QCOMPARE(QFileInfo(folder.filePath(name)).lastModified(), written.value(name));
     }
 
+    // A weekly series with a moved occurrence (a second VEVENT with RECURRENCE-ID): a date the user took
+    // out goes out of the rule, and a moved occurrence the user took out goes with its date; the other
+    // moved occurrence stays.
+    void aDateTakenOutOfASeriesWithAMovedOneLeavesIt_data() { addServers(); }
+    void aDateTakenOutOfASeriesWithAMovedOneLeavesIt() {
+        START_SERVER(server);
+        Agenda a;
+        const SyncAccount account = accountFor(server, a);
+        DavClient client(server.url(), server.user(), server.password());
+        const QUrl url = account.calendar.resolved(QUrl(QStringLiteral("clase.ics")));
+        const QByteArray event =
+            "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Movil//ES\r\n"
+            "BEGIN:VEVENT\r\nUID:clase@movil\r\nDTSTAMP:20260101T090000Z\r\n"
+            "DTSTART;VALUE=DATE:20260105\r\nRRULE:FREQ=WEEKLY;COUNT=5\r\nSUMMARY:Clase\r\n"
+            "END:VEVENT\r\nBEGIN:VEVENT\r\nUID:clase@movil\r\nDTSTAMP:20260101T090000Z\r\n"
+            "RECURRENCE-ID;VALUE=DATE:20260112\r\nDTSTART;VALUE=DATE:20260113\r\n"
+            "SUMMARY:Clase\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nUID:clase@movil\r\n"
+            "DTSTAMP:20260101T090000Z\r\nRECURRENCE-ID;VALUE=DATE:20260126\r\n"
+            "DTSTART;VALUE=DATE:20260127\r\nSUMMARY:Clase\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+        QVERIFY(client.send("PUT", url, event, {{"Content-Type", "text/calendar"}}).ok());
+        SyncOptions options;
+        options.today = QDate(2026, 1, 1);
+        QCOMPARE(sync(a, account, server, options).agenda.created, 1);
+        QCOMPARE(a.reminderNames().size(), 5);
+        a.setReminder(QDate(2026, 1, 19), QStringLiteral("Clase suspendida"));
+        a.setReminder(QDate(2026, 1, 13), QString());
+        const SyncResult taken = sync(a, account, server, options);
+        QCOMPARE(taken.server.created, 1);
+        QCOMPARE(taken.server.changed, 1);
+        const QByteArray onServer = client.send("GET", url).body;
+        for (const char* line : {"EXDATE;VALUE=DATE:20260119", "EXDATE;VALUE=DATE:20260112",
+                                 "RECURRENCE-ID;VALUE=DATE:20260126"})
+            QVERIFY2(onServer.contains(line), onServer.constData());
+        QVERIFY2(!onServer.contains("20260113"), onServer.constData());
+        // Another agenda sees each day once.
+        Agenda b;
+        QVERIFY(saveSyncAccount(b.data, account));
+        QCOMPARE(sync(b, account, server, options).exitCode(), 0);
+        QCOMPARE(b.reminder(QDate(2026, 1, 19)), QStringLiteral("Clase suspendida"));
+        QCOMPARE(b.reminder(QDate(2026, 1, 13)), QString());
+        QCOMPARE(b.reminder(QDate(2026, 1, 27)), QStringLiteral("Clase"));
+        const SyncResult again = sync(a, account, server, options);
+        QVERIFY(!again.agenda.any() && !again.server.any());
+    }
+
     void aWrongPasswordIsRefused() {
         if (!DavServer::available(DavServer::Kind::Radicale))
             QSKIP("radicale is not installed");
