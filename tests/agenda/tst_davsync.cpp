@@ -188,10 +188,13 @@ enum class Change {
     ChangedHereDeletedThere
 };
 
+enum class CardEdit { Email, PhoneAndEmailOnBoth, StreetAndNote };
+
 } // namespace
 
 Q_DECLARE_METATYPE(DavServer::Kind)
 Q_DECLARE_METATYPE(Change)
+Q_DECLARE_METATYPE(CardEdit)
 
 class TestDavSync : public QObject {
     Q_OBJECT
@@ -536,33 +539,52 @@ private slots:
     // birthday, photo); numbers and addresses changed on both sides reach the server one property each.
     void aPhoneCardKeepsWhatTheAgendaLeftAlone_data() {
         QTest::addColumn<DavServer::Kind>("kind");
-        QTest::addColumn<bool>("bothSides");
+        QTest::addColumn<CardEdit>("edit");
+        QTest::addColumn<QByteArrayList>("added"); // lines of the server card afterwards
+        QTest::addColumn<QByteArrayList>("gone");  // lines of the phone's card no longer there
+        QTest::addColumn<int>("phones");
         for (const auto kind : {DavServer::Kind::Radicale, DavServer::Kind::Xandikos}) {
             if (!DavServer::available(kind))
                 continue;
             const char* name = kind == DavServer::Kind::Radicale ? "radicale" : "xandikos";
-            QTest::addRow("%s: e-mail changed on the agenda", name) << kind << false;
-            QTest::addRow("%s: phone and e-mail changed on both sides", name) << kind << true;
+            QTest::addRow("%s: e-mail changed on the agenda", name)
+                << kind << CardEdit::Email << QByteArrayList{"EMAIL:ana.goni@correo.es"}
+                << QByteArrayList{"EMAIL;TYPE=home:ana@correo.es"} << 3;
+            QTest::addRow("%s: phone and e-mail changed on both sides", name)
+                << kind << CardEdit::PhoneAndEmailOnBoth
+                << QByteArrayList{"TEL;TYPE=cell:+34 611 222 999", "TEL:+34 948 654 321",
+                                  "EMAIL;TYPE=home:ana@pamplona.es", "EMAIL:ana.goni@correo.es"}
+                << QByteArrayList{"TEL;TYPE=cell:+34 611 222 333", "EMAIL;TYPE=home:ana@correo.es"} << 4;
+            QTest::addRow("%s: street and note changed on the agenda", name)
+                << kind << CardEdit::StreetAndNote
+                << QByteArrayList{"ADR;TYPE=home:;;Calle Estafeta 7;Pamplona;Navarra;31001;España",
+                                  "NOTE:Llamar por la tarde"}
+                << QByteArrayList{"ADR;TYPE=home:;;Calle Estafeta 5;Pamplona;Navarra;31001;España",
+                                  "BDAY:1980-05-01"}
+                << 3;
         }
     }
     void aPhoneCardKeepsWhatTheAgendaLeftAlone() {
         START_SERVER(server);
-        QFETCH(bool, bothSides);
+        QFETCH(CardEdit, edit);
+        QFETCH(QByteArrayList, added);
+        QFETCH(QByteArrayList, gone);
+        QFETCH(int, phones);
         Agenda a;
         const SyncAccount account = accountFor(server, a);
         DavClient client(server.url(), server.user(), server.password());
-        const QByteArrayList kept = {"UID:ana-1@movil",
-                                     "FN:Ana Goñi",
-                                     "N:Goñi;Ana;;;",
-                                     "ADR;TYPE=home:;;Calle Estafeta 5;Pamplona;Navarra;31001;España",
-                                     "TEL;TYPE=work:+34 948 111 222",
-                                     "TEL;TYPE=home:+34 948 333 444",
-                                     "ORG:Ayuntamiento de Pamplona",
-                                     "BDAY:1980-05-01",
-                                     "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQ=="};
+        const QByteArrayList lines = {"UID:ana-1@movil",
+                                      "FN:Ana Goñi",
+                                      "N:Goñi;Ana;;;",
+                                      "ADR;TYPE=home:;;Calle Estafeta 5;Pamplona;Navarra;31001;España",
+                                      "TEL;TYPE=work:+34 948 111 222",
+                                      "TEL;TYPE=home:+34 948 333 444",
+                                      "ORG:Ayuntamiento de Pamplona",
+                                      "BDAY:1980-05-01",
+                                      "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQ=="};
         const QUrl url = account.addressBook.resolved(QUrl(QStringLiteral("ana-1.vcf")));
         const auto put = [&](const QByteArray& cell, const QByteArray& email) {
-            const QByteArray card = "BEGIN:VCARD\r\nVERSION:3.0\r\n" + kept.join("\r\n") +
+            const QByteArray card = "BEGIN:VCARD\r\nVERSION:3.0\r\n" + lines.join("\r\n") +
                                     "\r\nTEL;TYPE=cell:" + cell + "\r\nEMAIL;TYPE=home:" + email +
                                     "\r\nEND:VCARD\r\n";
             QVERIFY(client.send("PUT", url, card, {{"Content-Type", "text/vcard"}}).ok());
@@ -571,8 +593,14 @@ private slots:
         QCOMPARE(sync(a, account, server).agenda.created, 1);
         std::optional<QStringList> ana = a.contact(QStringLiteral("Goñi"));
         QVERIFY(ana);
-        (*ana)[5] = QStringLiteral("ana.goni@correo.es");
-        if (bothSides) {
+        if (edit == CardEdit::StreetAndNote) {
+            (*ana)[2] = QStringLiteral("Calle Estafeta 7");
+            (*ana)[6] = QStringLiteral("Llamar por la tarde\n") + (*ana)[6];
+            (*ana)[6].remove(QStringLiteral("\nCumpleaños: 1980-05-01"));
+        } else {
+            (*ana)[5] = QStringLiteral("ana.goni@correo.es");
+        }
+        if (edit == CardEdit::PhoneAndEmailOnBoth) {
             (*ana)[4].replace(QStringLiteral("+34 611 222 333"), QStringLiteral("+34 948 654 321"));
             put("+34 611 222 999", "ana@pamplona.es");
         }
@@ -581,21 +609,17 @@ private slots:
         QCOMPARE(changed.server.changed + changed.server.merged, 1);
 
         const QByteArray onServer = client.send("GET", url).body;
-        for (const QByteArray& line : kept)
-            QVERIFY2(onServer.contains(line + "\r\n"), onServer.constData());
-        const QByteArrayList added =
-            bothSides ? QByteArrayList{"TEL;TYPE=cell:+34 611 222 999", "TEL:+34 948 654 321",
-                                       "EMAIL;TYPE=home:ana@pamplona.es", "EMAIL:ana.goni@correo.es"}
-                      : QByteArrayList{"TEL;TYPE=cell:+34 611 222 333", "EMAIL:ana.goni@correo.es"};
-        for (const QByteArray& line : added)
-            QVERIFY2(onServer.contains("\r\n" + line + "\r\n"), onServer.constData());
-        QCOMPARE(onServer.count("\r\nTEL"), bothSides ? 4 : 3);
-        QCOMPARE(onServer.count("\r\nEMAIL"), bothSides ? 2 : 1);
-        QVERIFY2(!onServer.contains(" / ") && !onServer.contains("NOTE"), onServer.constData());
+        for (const QByteArray& line :
+             lines + QByteArrayList{"TEL;TYPE=cell:+34 611 222 333", "EMAIL;TYPE=home:ana@correo.es"} + added)
+            QVERIFY2(onServer.contains("\r\n" + line + "\r\n") != gone.contains(line), onServer.constData());
+        QCOMPARE(onServer.count("\r\nTEL"), phones);
+        QCOMPARE(onServer.count("\r\nEMAIL"), edit == CardEdit::PhoneAndEmailOnBoth ? 2 : 1);
+        QCOMPARE(onServer.count("NOTE"), edit == CardEdit::StreetAndNote ? 1 : 0);
+        QVERIFY2(!onServer.contains(" / "), onServer.constData());
         // The agenda keeps both versions in its own way.
-        QCOMPARE(a.contact(QStringLiteral("Goñi"))->value(5),
-                 bothSides ? QStringLiteral("ana@pamplona.es / ana.goni@correo.es")
-                           : QStringLiteral("ana.goni@correo.es"));
+        if (edit == CardEdit::PhoneAndEmailOnBoth)
+            QCOMPARE(a.contact(QStringLiteral("Goñi"))->value(5),
+                     QStringLiteral("ana@pamplona.es / ana.goni@correo.es"));
         const SyncResult again = sync(a, account, server);
         QVERIFY(!again.agenda.any() && !again.server.any());
     }
