@@ -393,7 +393,8 @@ QString dayWithoutText(const QString& day, const QString& text) {
 QString dayWithText(const QString& day, const QString& text) {
     if (day.trimmed().isEmpty())
         return text;
-    return (day.endsWith(u'\n') ? day.chopped(1) : day) + u'\n' + text;
+    // A line end the day ended with stays, so that taking the text out again gives the day back.
+    return day + u'\n' + text;
 }
 
 SyncItems::SyncItems(const DataFolder& data, bool addressBook, bool withNotes, const QString& folderId,

@@ -633,7 +633,9 @@ private slots:
         QTest::addColumn<QByteArray>("from"); // what the phone changes in the item...
         QTest::addColumn<QByteArray>("to");   // ... into what
         QTest::addColumn<QString>("expected");
-        const QString list = QStringLiteral("Comprar pan\nLlamar al médico: 600 111 222\nRecoger el paquete");
+        // Ending with a line end of its own, as typed.
+        const QString list =
+            QStringLiteral("Comprar pan\nLlamar al médico: 600 111 222\nRecoger el paquete\n");
         for (const auto kind : {DavServer::Kind::Radicale, DavServer::Kind::Xandikos}) {
             if (!DavServer::available(kind))
                 continue;
@@ -641,11 +643,11 @@ private slots:
             QTest::addRow("%s: title edited", name)
                 << kind << list << QByteArray("SUMMARY:Comprar pan\r\n")
                 << QByteArray("SUMMARY:Comprar pan y leche\r\n")
-                << QStringLiteral("Comprar pan y leche\nLlamar al médico: 600 111 222\nRecoger el paquete");
+                << QStringLiteral("Comprar pan y leche\nLlamar al médico: 600 111 222\nRecoger el paquete\n");
             QTest::addRow("%s: line added", name)
                 << kind << list << QByteArray("Recoger el paquete")
-                << QByteArray("Recoger el paquete\\nRegar\\n")
-                << QStringLiteral("Comprar pan\nLlamar al médico: 600 111 222\nRecoger el paquete\nRegar");
+                << QByteArray("Recoger el paquete\\nRegar")
+                << QStringLiteral("Comprar pan\nLlamar al médico: 600 111 222\nRecoger el paquete\nRegar\n");
             // Sent without DESCRIPTION; an older upload had it, and its title edit is read the same way.
             QTest::addRow("%s: one line, title edited", name)
                 << kind << QStringLiteral("Dentista") << QByteArray("SUMMARY:Dentista\r\n")
