@@ -15,6 +15,7 @@ namespace quindara {
 // APELLIDOS, NOMBRE, DIRECCIÓN, POBLACIÓN, TELÉFONO/S, E-MAIL, REFERENCIA.
 inline constexpr int kContactFieldCount = 7;
 inline constexpr int kSurnameField = 0;
+inline constexpr int kPhoneField = 4;
 inline constexpr int kEmailField = 5;
 inline constexpr int kReferenceField = 6;
 

@@ -163,6 +163,19 @@ QString describe(const CalendarItem& item) {
     return dayText(prefixes.at(size_t(item.kind)), item.date, false, !isAnnual(item.kind));
 }
 
+// The values of a field of numbers or addresses, whether joined with ", " or kept as both versions
+// with " / ", joined with ", " as the card writer gives each its own property.
+QString separateValues(const QString& field) {
+    QStringList values;
+    for (const QString& kept : field.split(QStringLiteral(" / "))) {
+        for (const QString& value : kept.split(QStringLiteral(", "))) {
+            if (!value.trimmed().isEmpty() && !values.contains(value.trimmed()))
+                values.append(value.trimmed());
+        }
+    }
+    return values.join(QStringLiteral(", "));
+}
+
 QStringList asStoredFields(const QStringList& fields) {
     return contactFieldsFromLines(contactLinesFromFields(fields));
 }
@@ -194,12 +207,14 @@ QByteArray patchedIcs(const QByteArray& previous, const QByteArray& fresh) {
     if (!target || !source)
         return fresh;
     // A description of the server's own that the agenda never showed stays, unless the new text needs it
-    // for its further lines.
+    // for its further lines; one whose lines the agenda shows is the agenda's.
     const QString summary = QString::fromUtf8(icalcomponent_get_summary(target));
     const QString description = QString::fromUtf8(icalcomponent_get_description(target));
-    const bool ownDescription = description.isEmpty() || description == summary ||
-                                description.startsWith(summary + u'\n') ||
-                                QString::fromUtf8(icalcomponent_get_description(source)).contains(u'\n');
+    const bool ownDescription =
+        description.isEmpty() || description == summary ||
+        calendarText(summary, description, isAgendaUid(QString::fromUtf8(icalcomponent_get_uid(target))),
+                     icalcomponent_isa(target) == ICAL_VJOURNAL_COMPONENT) != summary ||
+        QString::fromUtf8(icalcomponent_get_description(source)).contains(u'\n');
     QList<icalproperty_kind> replaced = {ICAL_SUMMARY_PROPERTY, ICAL_DTSTAMP_PROPERTY};
     if (ownDescription)
         replaced.append(ICAL_DESCRIPTION_PROPERTY);
@@ -364,14 +379,22 @@ QString dayWithoutText(const QString& day, const QString& text) {
     const qsizetype at = lastRun(lines, wanted);
     if (at < 0)
         return day;
-    lines.remove(at, wanted.size());
+    // The line ends the text ended with go with it: what the day held before it stays as it was.
+    qsizetype end = at + wanted.size();
+    for (qsizetype i = text.size() - 1; i >= 0 && text.at(i) == u'\n' && end < lines.size(); --i) {
+        if (!lines.at(end).isEmpty())
+            break;
+        ++end;
+    }
+    lines.remove(at, end - at);
     return lines.join(u'\n');
 }
 
 QString dayWithText(const QString& day, const QString& text) {
     if (day.trimmed().isEmpty())
         return text;
-    return (day.endsWith(u'\n') ? day.chopped(1) : day) + u'\n' + text;
+    // A line end the day ended with stays, so that taking the text out again gives the day back.
+    return day + u'\n' + text;
 }
 
 SyncItems::SyncItems(const DataFolder& data, bool addressBook, bool withNotes, const QString& folderId,
@@ -647,9 +670,16 @@ QByteArray SyncItems::serverBody(const SyncItem& item, const QByteArray& previou
         const QString name = contactName(item.key);
         QStringList fields = item.fields;
         fields[0] = name;
+        // Numbers and addresses that both sides changed are kept as "a / b" in the agenda; a phone gets
+        // each as a property of its own, to dial or write to.
+        for (const int field : {kPhoneField, kEmailField})
+            fields[field] = separateValues(fields.value(field));
         const QString uid = item.uid.isEmpty() ? exportedContactUid(folderId_, name) : item.uid;
         const QByteArray fresh = writeVCards({{fields, uid, QDateTime::currentDateTimeUtc()}}, QString());
-        return previous.isEmpty() ? fresh : patchedVCard(previous, fresh);
+        if (previous.isEmpty())
+            return fresh;
+        const QByteArray updated = updatedVCard(previous, fresh);
+        return updated.isEmpty() ? patchedVCard(previous, fresh) : updated;
     }
     if (previous.isEmpty())
         return writeIcs({item.day}, folderId_);
@@ -671,21 +701,32 @@ QByteArray SyncItems::withoutDays(const QByteArray& body, const QStringList& key
     Component root(icalparser_parse_string(body.constData()));
     if (!root)
         return {};
-    // One event alone: a rule with changed occurrences of its own (RECURRENCE-ID) is left as it is.
-    icalcomponent* event = nullptr;
-    int events = 0;
-    if (icalcomponent_isa(root.get()) == ICAL_VEVENT_COMPONENT) {
-        event = root.get();
-        events = 1;
-    }
+    // One event that repeats by a rule, and the occurrences it moved or changed (RECURRENCE-ID), all of
+    // one UID: the dates go out of the rule's event, a changed occurrence of one of them with it.
+    QList<icalcomponent*> events;
+    if (icalcomponent_isa(root.get()) == ICAL_VEVENT_COMPONENT)
+        events.append(root.get());
     for (icalcomponent* c = icalcomponent_get_first_component(root.get(), ICAL_VEVENT_COMPONENT); c;
-         c = icalcomponent_get_next_component(root.get(), ICAL_VEVENT_COMPONENT)) {
-        event = c;
-        ++events;
+         c = icalcomponent_get_next_component(root.get(), ICAL_VEVENT_COMPONENT))
+        events.append(c);
+    icalcomponent* event = nullptr;
+    QList<icalcomponent*> moved;
+    for (icalcomponent* c : std::as_const(events)) {
+        if (icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY))
+            moved.append(c);
+        else if (event)
+            return {};
+        else
+            event = c;
     }
     icalproperty* dtstart = event ? icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY) : nullptr;
-    if (events != 1 || !dtstart || !icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY))
+    if (!dtstart || !icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY))
         return {};
+    const QByteArray uid = icalcomponent_get_uid(event);
+    for (icalcomponent* c : std::as_const(moved)) {
+        if (QByteArray(icalcomponent_get_uid(c)) != uid)
+            return {};
+    }
     const icaltimetype start = icalproperty_get_dtstart(dtstart);
     icalparameter* zone = icalproperty_get_first_parameter(dtstart, ICAL_TZID_PARAMETER);
     bool added = false;
@@ -693,13 +734,29 @@ QByteArray SyncItems::withoutDays(const QByteArray& body, const QStringList& key
         const CalendarItem day = itemOfKey(key);
         if (!day.date.isValid() || isAnnual(day.kind) || day.kind == CalendarKind::DayNote)
             continue;
-        icaltimetype when = start;
-        when.year = day.date.year();
-        when.month = day.date.month();
-        when.day = day.date.day();
-        icalproperty* exdate = icalproperty_new_exdate(when);
-        if (zone)
-            icalproperty_add_parameter(exdate, icalparameter_new_clone(zone));
+        // A moved occurrence on that day goes, and the date it replaced with it.
+        const auto on = std::find_if(moved.begin(), moved.end(), [&](icalcomponent* c) {
+            const icaltimetype when = icalcomponent_get_dtstart(c);
+            return QDate(when.year, when.month, when.day) == day.date;
+        });
+        icalproperty* exdate = nullptr;
+        if (on != moved.end()) {
+            icalproperty* id = icalcomponent_get_first_property(*on, ICAL_RECURRENCEID_PROPERTY);
+            exdate = icalproperty_new_exdate(icalproperty_get_recurrenceid(id));
+            if (icalparameter* idZone = icalproperty_get_first_parameter(id, ICAL_TZID_PARAMETER))
+                icalproperty_add_parameter(exdate, icalparameter_new_clone(idZone));
+            icalcomponent_remove_component(root.get(), *on);
+            icalcomponent_free(*on);
+            moved.erase(on);
+        } else {
+            icaltimetype when = start;
+            when.year = day.date.year();
+            when.month = day.date.month();
+            when.day = day.date.day();
+            exdate = icalproperty_new_exdate(when);
+            if (zone)
+                icalproperty_add_parameter(exdate, icalparameter_new_clone(zone));
+        }
         icalcomponent_add_property(event, exdate);
         added = true;
     }

@@ -35,7 +35,9 @@ struct SyncItem {
 };
 
 // A day's text and another text as whole lines in it (its trailing line ends aside): whether the day holds
-// it, the day without its last place, and the day with it added on a new line as an import adds it.
+// it, the day without its last place (and the line ends the text ended with), and the day with it added on
+// a new line as an import adds it (after an empty line when the day ends with a line end of its own): taking
+// a text out gives back the day as it was before the text was added.
 bool dayHoldsText(const QString& day, const QString& text);
 QString dayWithoutText(const QString& day, const QString& text);
 QString dayWithText(const QString& day, const QString& text);

@@ -651,15 +651,10 @@ bool describesWhole(const QString& summary, const QString& description) {
     return !summary.trimmed().isEmpty() && first.trimmed() == summary.trimmed();
 }
 
-// SUMMARY is what other programs show; our own export also carries the whole text in DESCRIPTION.
 QString eventText(icalcomponent* event) {
-    const QString summary = plainText(icalcomponent_get_summary(event));
-    const QString description = plainText(icalcomponent_get_description(event));
-    if (summary.trimmed().isEmpty())
-        return description;
-    if (describesWhole(summary, description))
-        return description;
-    return summary;
+    return calendarText(plainText(icalcomponent_get_summary(event)),
+                        plainText(icalcomponent_get_description(event)),
+                        isAgendaUid(textOf(icalcomponent_get_uid(event))), false);
 }
 
 void CalendarReader::readEvent(icalcomponent* event) {
@@ -892,13 +887,9 @@ void CalendarReader::expandRule(icalcomponent* event, const QString& text, icalr
 }
 
 void CalendarReader::readJournal(icalcomponent* journal) {
-    const QString summary = plainText(icalcomponent_get_summary(journal));
-    const QString description = plainText(icalcomponent_get_description(journal));
-    QString text = description;
-    if (description.isEmpty())
-        text = summary;
-    else if (!summary.trimmed().isEmpty() && !describesWhole(summary, description))
-        text = summary + u'\n' + description;
+    const QString text = calendarText(plainText(icalcomponent_get_summary(journal)),
+                                      plainText(icalcomponent_get_description(journal)),
+                                      isAgendaUid(textOf(icalcomponent_get_uid(journal))), true);
     if (text.trimmed().isEmpty()) {
         skip(describe(journal, text), QStringLiteral("no tiene texto"));
         return;
@@ -925,6 +916,24 @@ void preventAborts() {
 }
 
 } // namespace
+
+bool isAgendaUid(const QString& uid) {
+    return uid.endsWith(QLatin1String("@quindara"));
+}
+
+QString calendarText(const QString& summary, const QString& description, bool ours, bool journal) {
+    if (summary.trimmed().isEmpty())
+        return description;
+    if (description.isEmpty())
+        return summary;
+    if (describesWhole(summary, description))
+        return description;
+    // Another program changed only the first line, the one it shows; the further lines stay.
+    if (ours && description.contains(u'\n'))
+        return summary + u'\n' + description.mid(description.indexOf(u'\n') + 1);
+    // Another program's event is what it shows; a journal entry's description is its body.
+    return journal ? summary + u'\n' + description : summary;
+}
 
 QString calendarItemUid(const CalendarItem& item, const QString& folderId) {
     static const char* const prefixes[] = {"fiesta", "recordatorio", "recordatorionoanual", "nota"};
@@ -958,7 +967,12 @@ QByteArray writeIcs(const QList<CalendarItem>& items, const QString& folderId) {
             line(QStringLiteral("TRANSP:TRANSPARENT"));
         }
         line(QStringLiteral("SUMMARY:") + escapeContentText(firstLine(item.text)));
-        line(QStringLiteral("DESCRIPTION:") + escapeContentText(item.text));
+        // The whole text again, when it has further lines: a phone shows both, so a line alone goes once.
+        QString lines = item.text;
+        while (lines.endsWith(u'\n'))
+            lines.chop(1);
+        if (lines.contains(u'\n'))
+            line(QStringLiteral("DESCRIPTION:") + escapeContentText(item.text));
         line(QStringLiteral("CATEGORIES:") + escapeContentText(categoryOf(item.kind)));
         line(journal ? QStringLiteral("END:VJOURNAL") : QStringLiteral("END:VEVENT"));
     }

@@ -64,6 +64,14 @@ QByteArray writeIcs(const QList<CalendarItem>& items, const QString& folderId);
 // refuses the file.
 IcsReading readIcs(const QByteArray& bytes, const IcsReadOptions& options = {});
 
+// The text of an event or journal entry from its SUMMARY and DESCRIPTION. Items the agenda wrote (`ours`,
+// see isAgendaUid) carry the first line in SUMMARY and, when there are more, the whole text in DESCRIPTION;
+// a SUMMARY changed by another program replaces only that first line. Another program's event is its
+// SUMMARY, its journal entry SUMMARY and DESCRIPTION.
+QString calendarText(const QString& summary, const QString& description, bool ours, bool journal);
+// Whether the UID is one calendarItemUid gives.
+bool isAgendaUid(const QString& uid);
+
 // Stable identifier of an exported item: the same kind and day of one data folder always give the same
 // UID, and no other folder gives it ("fiesta-12-25-<folder id>@quindara"). Files written before the folder
 // had an identifier carry UIDs without it; an import does not depend on them.

@@ -6,7 +6,12 @@
 #include "common/textfile.h"
 
 #include <QHash>
+#include <QSet>
 #include <QStringDecoder>
+
+#include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace quindara {
 
@@ -180,10 +185,16 @@ struct CardBuilder {
     qsizetype organisationLine = -1;
     QStringList leftOut;
     bool haveAddress = false;
+    // The property each line of `extras` comes from (set in `source` while it is taken), -1 for the parts
+    // of the address the contact keeps in its fields.
+    QList<qsizetype> extraSources;
+    qsizetype source = -1;
 
     void extra(const QString& label, const QString& value) {
-        if (!value.trimmed().isEmpty())
+        if (!value.trimmed().isEmpty()) {
             extras.append(label + QStringLiteral(": ") + oneLine(value.trimmed()));
+            extraSources.append(source);
+        }
     }
 
     void take(const Property& p) {
@@ -210,11 +221,13 @@ struct CardBuilder {
             town = parts.value(3);
             postcode = parts.value(5);
             haveAddress = true;
+            const qsizetype taken = std::exchange(source, -1);
             extra(QStringLiteral("Apartado"), parts.value(0));
             if (!street.isEmpty())
                 extra(QStringLiteral("Más señas"), extended);
             extra(QStringLiteral("Provincia"), parts.value(4));
             extra(QStringLiteral("País"), parts.value(6));
+            source = taken;
         } else if (p.name == "ADR") {
             const QStringList parts = splitStructuredValue(p.value);
             const QString place =
@@ -246,21 +259,36 @@ struct CardBuilder {
         }
     }
 
+    // Whether the company gives the contact its name, for want of any other.
+    bool namedByOrganisation() const {
+        return family.trimmed().isEmpty() && formatted.trimmed().isEmpty() &&
+               !organisation.trimmed().isEmpty();
+    }
+
+    // The lines of `extras` the reference holds after the notes, each with the property it comes from.
+    QList<std::pair<QString, qsizetype>> referenceExtras() const {
+        QList<std::pair<QString, qsizetype>> lines;
+        for (qsizetype i = 0; i < extras.size(); ++i) {
+            // Left out only when the name already holds the whole of it.
+            if (i != organisationLine || !namedByOrganisation() ||
+                extras.at(i) != QStringLiteral("Empresa: ") + oneLine(organisation.trimmed()))
+                lines.append({extras.at(i), extraSources.value(i, -1)});
+        }
+        return lines;
+    }
+
     // The card's seven fields, or an empty list when it has no name at all.
     QStringList fields() const {
         QString surname = family;
         QString firstName = additional.trimmed().isEmpty() ? given : given + u' ' + additional;
-        bool namedByOrganisation = false;
         if (surname.trimmed().isEmpty() && !formatted.trimmed().isEmpty()) {
             surname = formatted;
             // The formatted name is the whole name: a given name it already holds is not repeated.
             if (formatted.contains(firstName.trimmed(), Qt::CaseInsensitive))
                 firstName.clear();
         }
-        if (surname.trimmed().isEmpty() && !organisation.trimmed().isEmpty()) {
+        if (surname.trimmed().isEmpty() && !organisation.trimmed().isEmpty())
             surname = organisation;
-            namedByOrganisation = true;
-        }
         for (const QString& fallback : {emails.value(0), phones.value(0)}) {
             if (surname.trimmed().isEmpty())
                 surname = fallback;
@@ -268,12 +296,8 @@ struct CardBuilder {
         if (surname.trimmed().isEmpty())
             return {};
         QStringList reference = notes;
-        for (qsizetype i = 0; i < extras.size(); ++i) {
-            // Left out only when the name already holds the whole of it.
-            if (i != organisationLine || !namedByOrganisation ||
-                extras.at(i) != QStringLiteral("Empresa: ") + oneLine(organisation.trimmed()))
-                reference.append(extras.at(i));
-        }
+        for (const auto& [line, from] : referenceExtras())
+            reference.append(line);
         QStringList result(kContactFieldCount);
         result[Surname] = oneLine(surname);
         result[FirstName] = oneLine(firstName);
@@ -300,7 +324,255 @@ QStringList splitValues(const QString& field) {
     return parts;
 }
 
+// One property of a card as the text holds it: its lines as they were (folded, CR LF ended), and read.
+struct CardEntry {
+    QByteArray raw;
+    std::optional<Property> property;
+
+    bool is(const char* name) const { return property && property->name == name; }
+};
+
+// The text's properties, each with the lines it was written on, as logicalLines joins them.
+QList<CardEntry> cardEntries(const QByteArray& bytes) {
+    QList<CardEntry> entries;
+    QByteArray logical;
+    bool softBreak = false;
+    const auto close = [&] {
+        if (!entries.isEmpty())
+            entries.last().property = parseProperty(withoutForbiddenControls(logical));
+    };
+    for (const QByteArray& line : physicalLines(bytes)) {
+        const bool folded = !line.isEmpty() && (line.front() == ' ' || line.front() == '\t');
+        if (!entries.isEmpty() && (softBreak || folded)) {
+            entries.last().raw += line + "\r\n";
+            if (softBreak) {
+                logical.chop(1);
+                logical += line;
+            } else {
+                logical += line.mid(1);
+            }
+        } else if (line.trimmed().isEmpty()) {
+            softBreak = false;
+            continue;
+        } else {
+            close();
+            entries.append({line + "\r\n", std::nullopt});
+            logical = line;
+        }
+        softBreak = logical.endsWith('=') && isQuotedPrintable(logical);
+    }
+    close();
+    return entries;
+}
+
+// `entries` without those `which` picks, `replacement` where the first of them was (before the card's end
+// when there was none).
+void replaceEntries(QList<CardEntry>& entries, const std::function<bool(const CardEntry&)>& which,
+                    const QList<CardEntry>& replacement) {
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < entries.size();) {
+        if (which(entries.at(i))) {
+            if (at < 0)
+                at = i;
+            entries.removeAt(i);
+        } else {
+            ++i;
+        }
+    }
+    if (at < 0) {
+        at = entries.size();
+        for (qsizetype i = entries.size() - 1; i >= 0; --i) {
+            if (entries.at(i).is("END")) {
+                at = i;
+                break;
+            }
+        }
+    }
+    for (const CardEntry& entry : replacement)
+        entries.insert(at++, entry);
+}
+
+// A phone number or e-mail address of a TEL or EMAIL property, as the contact holds it.
+QString valueOfEntry(const CardEntry& entry) {
+    const bool phone = entry.is("TEL");
+    return withoutScheme(unescapeContentText(entry.property->value),
+                         phone ? QLatin1String("tel:") : QLatin1String("mailto:"))
+        .trimmed();
+}
+
+// The `name` properties of `entries` giving the values `made` gives: a value the card had keeps its line
+// (with its type), a new one takes the line of `made`.
+void replaceValues(QList<CardEntry>& entries, const QList<CardEntry>& made, const char* name) {
+    QList<CardEntry> old;
+    for (const CardEntry& entry : std::as_const(entries)) {
+        if (entry.is(name))
+            old.append(entry);
+    }
+    QList<CardEntry> wanted;
+    for (const CardEntry& entry : made) {
+        if (!entry.is(name))
+            continue;
+        const QString value = valueOfEntry(entry);
+        const auto same = std::find_if(old.begin(), old.end(),
+                                       [&](const CardEntry& e) { return valueOfEntry(e) == value; });
+        if (same != old.end()) {
+            wanted.append(*same);
+            old.erase(same);
+        } else {
+            wanted.append(entry);
+        }
+    }
+    replaceEntries(
+        entries, [name](const CardEntry& e) { return e.is(name); }, wanted);
+}
+
+// The property line with `value`, its parameters as `entry` had them but for the encoding of vCard 2.1.
+CardEntry withValue(const CardEntry& entry, const QString& value) {
+    const QByteArray line = entry.raw;
+    QByteArray logical;
+    for (const QByteArray& physical : physicalLines(line))
+        logical += physical.startsWith(' ') || physical.startsWith('\t') ? physical.mid(1) : physical;
+    QList<QByteArray> header = logical.left(headerEnd(logical)).split(';');
+    QList<QByteArray> kept = {header.takeFirst()};
+    for (const QByteArray& param : std::as_const(header)) {
+        const QByteArray upper = param.trimmed().toUpper();
+        if (upper != "QUOTED-PRINTABLE" && !upper.startsWith("ENCODING=") && !upper.startsWith("CHARSET="))
+            kept.append(param);
+    }
+    CardEntry made;
+    made.raw = foldedContentLine(QString::fromUtf8(kept.join(';')) + u':' + value);
+    made.property = parseProperty(kept.join(';') + ':' + value.toUtf8());
+    return made;
+}
+
 } // namespace
+
+QByteArray updatedVCard(const QByteArray& previous, const QByteArray& fresh) {
+    const VCardReading before = readVCards(previous);
+    const VCardReading after = readVCards(fresh);
+    if (before.contacts.size() != 1 || after.contacts.size() != 1)
+        return {};
+    QList<CardEntry> entries = cardEntries(previous);
+    const QList<CardEntry> made = cardEntries(fresh);
+    if (std::count_if(entries.cbegin(), entries.cend(), [](const CardEntry& e) { return e.is("BEGIN"); }) !=
+        1)
+        return {};
+    CardBuilder card;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (entries.at(i).property && !entries.at(i).is("BEGIN") && !entries.at(i).is("END")) {
+            card.source = i;
+            card.take(*entries.at(i).property);
+        }
+    }
+    const QStringList& old = before.contacts.first();
+    const QStringList& now = after.contacts.first();
+    const auto madeOf = [&made](const char* name) {
+        QList<CardEntry> lines;
+        for (const CardEntry& entry : made) {
+            if (entry.is(name))
+                lines.append(entry);
+        }
+        return lines;
+    };
+
+    // Whole properties whose line of the reference the agenda took out; marked first, removed last, so that
+    // the places found above stay right.
+    QSet<qsizetype> dropped;
+    if (old.value(Reference) != now.value(Reference)) {
+        QStringList rest = now.value(Reference).isEmpty() ? QStringList() : now.value(Reference).split(u'\n');
+        const QList<std::pair<QString, qsizetype>> extras = card.referenceExtras();
+        for (auto extra = extras.crbegin(); extra != extras.crend(); ++extra) {
+            const qsizetype at = rest.lastIndexOf(extra->first);
+            if (at >= 0)
+                rest.removeAt(at);
+            else if (extra->second >= 0)
+                dropped.insert(extra->second);
+        }
+        for (qsizetype i = 0; i < entries.size(); ++i) {
+            if (entries.at(i).is("NOTE"))
+                dropped.insert(i);
+        }
+        const QString note = rest.join(u'\n');
+        CardEntry line;
+        if (!note.isEmpty()) {
+            line.raw = foldedContentLine(QStringLiteral("NOTE:") + escapeContentText(note));
+            line.property = parseProperty(line.raw.trimmed());
+        }
+        // In place of the first note, or before the end.
+        qsizetype at = -1;
+        for (qsizetype i = 0; i < entries.size() && at < 0; ++i) {
+            if (entries.at(i).is("NOTE"))
+                at = i;
+        }
+        if (!note.isEmpty()) {
+            if (at >= 0) {
+                entries[at] = line;
+                dropped.remove(at);
+            } else {
+                for (qsizetype i = entries.size() - 1; i >= 0; --i) {
+                    if (entries.at(i).is("END")) {
+                        entries.insert(i, line);
+                        break;
+                    }
+                }
+            }
+        }
+    }
+    for (qsizetype i = entries.size() - 1; i >= 0; --i) {
+        if (dropped.contains(i))
+            entries.removeAt(i);
+    }
+
+    if (old.value(Surname) != now.value(Surname) || old.value(FirstName) != now.value(FirstName)) {
+        replaceEntries(
+            entries, [](const CardEntry& e) { return e.is("FN"); }, madeOf("FN"));
+        replaceEntries(
+            entries, [](const CardEntry& e) { return e.is("N"); }, madeOf("N"));
+    }
+    if (old.value(Address) != now.value(Address) || old.value(Town) != now.value(Town)) {
+        const auto first =
+            std::find_if(entries.begin(), entries.end(), [](const CardEntry& e) { return e.is("ADR"); });
+        if (first == entries.end()) {
+            replaceEntries(
+                entries, [](const CardEntry&) { return false; }, madeOf("ADR"));
+        } else {
+            QStringList parts = splitStructuredValue(first->property->value);
+            while (parts.size() < 7)
+                parts.append(QString());
+            // The street where the card had it; the place alone, or after the postcode it kept.
+            if (parts.at(2).isEmpty() && !parts.at(1).isEmpty() && !now.value(Address).isEmpty())
+                parts[1] = now.value(Address);
+            else
+                parts[2] = now.value(Address);
+            if (now.value(Address).isEmpty())
+                parts[1].clear();
+            const QString& town = now.value(Town);
+            if (!parts.at(5).isEmpty() && town.startsWith(parts.at(5) + u' ')) {
+                parts[3] = town.mid(parts.at(5).size() + 1);
+            } else {
+                parts[5].clear();
+                parts[3] = town;
+            }
+            if (std::all_of(parts.cbegin(), parts.cend(), [](const QString& p) { return p.isEmpty(); })) {
+                entries.erase(first);
+            } else {
+                QStringList escaped;
+                for (const QString& part : std::as_const(parts))
+                    escaped.append(escapeComponent(part));
+                *first = withValue(*first, escaped.join(u';'));
+            }
+        }
+    }
+    if (old.value(Phones) != now.value(Phones))
+        replaceValues(entries, made, "TEL");
+    if (old.value(Emails) != now.value(Emails))
+        replaceValues(entries, made, "EMAIL");
+
+    QByteArray out;
+    for (const CardEntry& entry : std::as_const(entries))
+        out += entry.raw;
+    return out;
+}
 
 VCardReading readVCards(const QByteArray& bytes) {
     VCardReading reading;

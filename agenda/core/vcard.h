@@ -38,4 +38,10 @@ struct ExportedCard {
 // N and FN carry the surname without the " (2)" that only keeps a second contact's file apart.
 QByteArray writeVCards(const QList<ExportedCard>& cards, const QString& category);
 
+// `previous`, one card of another program, with only the fields that `fresh` (a card writeVCards made)
+// holds otherwise replaced: a changed phone list keeps the lines (and types) of the numbers that stay, a
+// changed address only its street, place and postcode, a changed reference only the note and the lines
+// the user took out of it; every other line stays as it was. Empty when `previous` is not one card.
+QByteArray updatedVCard(const QByteArray& previous, const QByteArray& fresh);
+
 } // namespace quindara

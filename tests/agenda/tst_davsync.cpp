@@ -103,17 +103,23 @@ SyncResult sync(const Agenda& agenda, const SyncAccount& account, const DavServe
     return result;
 }
 
-// How many items the server holds in the collection.
-int serverCount(const DavServer& server, const QUrl& collection) {
+// The items the server holds in the collection.
+QList<QUrl> serverItems(const DavServer& server, const QUrl& collection) {
     DavClient client(server.url(), server.user(), server.password());
     const DavReply reply =
         client.send("PROPFIND", collection, dav::propfindBody({{dav::kDav, QStringLiteral("getetag")}}),
                     {{"Depth", "1"}});
     const MultiStatus listing = dav::parseMultiStatus(reply.body);
-    int count = 0;
-    for (const DavResponse& response : listing.responses)
-        count += client.resolved(response.href).path() != collection.path() ? 1 : 0;
-    return count;
+    QList<QUrl> items;
+    for (const DavResponse& response : listing.responses) {
+        if (const QUrl url = client.resolved(response.href); url.path() != collection.path())
+            items.append(url);
+    }
+    return items;
+}
+
+int serverCount(const DavServer& server, const QUrl& collection) {
+    return int(serverItems(server, collection).size());
 }
 
 // Runs the program's --sync on the folder; kills it after `killAfterMs` unless negative. The exit code.
@@ -220,11 +226,14 @@ enum class Change {
     ChangedHereDeletedThere
 };
 
+enum class CardEdit { Email, PhoneAndEmailOnBoth, StreetAndNote };
+
 } // namespace
 
 Q_DECLARE_METATYPE(DavServer::Kind)
 Q_DECLARE_METATYPE(Change)
 Q_DECLARE_METATYPE(FaultyProxy::Fault)
+Q_DECLARE_METATYPE(CardEdit)
 
 class TestDavSync : public QObject {
     Q_OBJECT
@@ -664,6 +673,223 @@ private slots:
         const SyncResult settled = sync(a, account, server, options);
         QVERIFY(!settled.agenda.any() && !settled.server.any());
         QCOMPARE(serverCount(server, account.calendar), 5);
+    }
+
+    // A phone's card keeps every line the agenda did not change (typed address, phones and e-mails, company,
+    // birthday, photo); numbers and addresses changed on both sides reach the server one property each.
+    void aPhoneCardKeepsWhatTheAgendaLeftAlone_data() {
+        QTest::addColumn<DavServer::Kind>("kind");
+        QTest::addColumn<CardEdit>("edit");
+        QTest::addColumn<QByteArrayList>("added"); // lines of the server card afterwards
+        QTest::addColumn<QByteArrayList>("gone");  // lines of the phone's card no longer there
+        QTest::addColumn<int>("phones");
+        for (const auto kind : {DavServer::Kind::Radicale, DavServer::Kind::Xandikos}) {
+            if (!DavServer::available(kind))
+                continue;
+            const char* name = kind == DavServer::Kind::Radicale ? "radicale" : "xandikos";
+            QTest::addRow("%s: e-mail changed on the agenda", name)
+                << kind << CardEdit::Email << QByteArrayList{"EMAIL:ana.goni@correo.es"}
+                << QByteArrayList{"EMAIL;TYPE=home:ana@correo.es"} << 3;
+            QTest::addRow("%s: phone and e-mail changed on both sides", name)
+                << kind << CardEdit::PhoneAndEmailOnBoth
+                << QByteArrayList{"TEL;TYPE=cell:+34 611 222 999", "TEL:+34 948 654 321",
+                                  "EMAIL;TYPE=home:ana@pamplona.es", "EMAIL:ana.goni@correo.es"}
+                << QByteArrayList{"TEL;TYPE=cell:+34 611 222 333", "EMAIL;TYPE=home:ana@correo.es"} << 4;
+            QTest::addRow("%s: street and note changed on the agenda", name)
+                << kind << CardEdit::StreetAndNote
+                << QByteArrayList{"ADR;TYPE=home:;;Calle Estafeta 7;Pamplona;Navarra;31001;España",
+                                  "NOTE:Llamar por la tarde"}
+                << QByteArrayList{"ADR;TYPE=home:;;Calle Estafeta 5;Pamplona;Navarra;31001;España",
+                                  "BDAY:1980-05-01"}
+                << 3;
+        }
+    }
+    void aPhoneCardKeepsWhatTheAgendaLeftAlone() {
+        START_SERVER(server);
+        QFETCH(CardEdit, edit);
+        QFETCH(QByteArrayList, added);
+        QFETCH(QByteArrayList, gone);
+        QFETCH(int, phones);
+        Agenda a;
+        const SyncAccount account = accountFor(server, a);
+        DavClient client(server.url(), server.user(), server.password());
+        const QByteArrayList lines = {"UID:ana-1@movil",
+                                      "FN:Ana Goñi",
+                                      "N:Goñi;Ana;;;",
+                                      "ADR;TYPE=home:;;Calle Estafeta 5;Pamplona;Navarra;31001;España",
+                                      "TEL;TYPE=work:+34 948 111 222",
+                                      "TEL;TYPE=home:+34 948 333 444",
+                                      "ORG:Ayuntamiento de Pamplona",
+                                      "BDAY:1980-05-01",
+                                      "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQ=="};
+        const QUrl url = account.addressBook.resolved(QUrl(QStringLiteral("ana-1.vcf")));
+        const auto put = [&](const QByteArray& cell, const QByteArray& email) {
+            const QByteArray card = "BEGIN:VCARD\r\nVERSION:3.0\r\n" + lines.join("\r\n") +
+                                    "\r\nTEL;TYPE=cell:" + cell + "\r\nEMAIL;TYPE=home:" + email +
+                                    "\r\nEND:VCARD\r\n";
+            QVERIFY(client.send("PUT", url, card, {{"Content-Type", "text/vcard"}}).ok());
+        };
+        put("+34 611 222 333", "ana@correo.es");
+        QCOMPARE(sync(a, account, server).agenda.created, 1);
+        std::optional<QStringList> ana = a.contact(QStringLiteral("Goñi"));
+        QVERIFY(ana);
+        if (edit == CardEdit::StreetAndNote) {
+            (*ana)[2] = QStringLiteral("Calle Estafeta 7");
+            (*ana)[6] = QStringLiteral("Llamar por la tarde\n") + (*ana)[6];
+            (*ana)[6].remove(QStringLiteral("\nCumpleaños: 1980-05-01"));
+        } else {
+            (*ana)[5] = QStringLiteral("ana.goni@correo.es");
+        }
+        if (edit == CardEdit::PhoneAndEmailOnBoth) {
+            (*ana)[4].replace(QStringLiteral("+34 611 222 333"), QStringLiteral("+34 948 654 321"));
+            put("+34 611 222 999", "ana@pamplona.es");
+        }
+        a.setContact(*ana);
+        const SyncResult changed = sync(a, account, server);
+        QCOMPARE(changed.server.changed + changed.server.merged, 1);
+
+        const QByteArray onServer = client.send("GET", url).body;
+        for (const QByteArray& line :
+             lines + QByteArrayList{"TEL;TYPE=cell:+34 611 222 333", "EMAIL;TYPE=home:ana@correo.es"} + added)
+            QVERIFY2(onServer.contains("\r\n" + line + "\r\n") != gone.contains(line), onServer.constData());
+        QCOMPARE(onServer.count("\r\nTEL"), phones);
+        QCOMPARE(onServer.count("\r\nEMAIL"), edit == CardEdit::PhoneAndEmailOnBoth ? 2 : 1);
+        QCOMPARE(onServer.count("NOTE"), edit == CardEdit::StreetAndNote ? 1 : 0);
+        QVERIFY2(!onServer.contains(" / "), onServer.constData());
+        // The agenda keeps both versions in its own way.
+        if (edit == CardEdit::PhoneAndEmailOnBoth)
+            QCOMPARE(a.contact(QStringLiteral("Goñi"))->value(5),
+                     QStringLiteral("ana@pamplona.es / ana.goni@correo.es"));
+        const SyncResult again = sync(a, account, server);
+        QVERIFY(!again.agenda.any() && !again.server.any());
+    }
+
+    // A phone edits what the agenda uploaded: a title edit replaces only the first line, a line added comes
+    // once, and the next run finds nothing to do and writes no file; a text of one line goes without a
+    // DESCRIPTION repeating it.
+    void aPhoneEditOfATextKeepsItsLines_data() {
+        QTest::addColumn<DavServer::Kind>("kind");
+        QTest::addColumn<QString>("text");    // the agenda's, uploaded
+        QTest::addColumn<QByteArray>("from"); // what the phone changes in the item...
+        QTest::addColumn<QByteArray>("to");   // ... into what
+        QTest::addColumn<QString>("expected");
+        // Ending with a line end of its own, as typed.
+        const QString list =
+            QStringLiteral("Comprar pan\nLlamar al médico: 600 111 222\nRecoger el paquete\n");
+        for (const auto kind : {DavServer::Kind::Radicale, DavServer::Kind::Xandikos}) {
+            if (!DavServer::available(kind))
+                continue;
+            const char* name = kind == DavServer::Kind::Radicale ? "radicale" : "xandikos";
+            QTest::addRow("%s: title edited", name)
+                << kind << list << QByteArray("SUMMARY:Comprar pan\r\n")
+                << QByteArray("SUMMARY:Comprar pan y leche\r\n")
+                << QStringLiteral("Comprar pan y leche\nLlamar al médico: 600 111 222\nRecoger el paquete\n");
+            QTest::addRow("%s: line added", name)
+                << kind << list << QByteArray("Recoger el paquete")
+                << QByteArray("Recoger el paquete\\nRegar")
+                << QStringLiteral("Comprar pan\nLlamar al médico: 600 111 222\nRecoger el paquete\nRegar\n");
+            // Sent without DESCRIPTION; an older upload had it, and its title edit is read the same way.
+            QTest::addRow("%s: one line, title edited", name)
+                << kind << QStringLiteral("Dentista") << QByteArray("SUMMARY:Dentista\r\n")
+                << QByteArray("SUMMARY:Dentista a las 10\r\nDESCRIPTION:Dentista\r\n")
+                << QStringLiteral("Dentista a las 10");
+        }
+    }
+    void aPhoneEditOfATextKeepsItsLines() {
+        START_SERVER(server);
+        QFETCH(QString, text);
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(QString, expected);
+        Agenda a;
+        const QDate day(2026, 3, 2);
+        a.setReminder(day, text);
+        const SyncAccount account = accountFor(server, a);
+        QCOMPARE(sync(a, account, server).server.created, 1);
+        DavClient client(server.url(), server.user(), server.password());
+        const QUrl url = serverItems(server, account.calendar).value(0);
+        QByteArray body = client.send("GET", url).body.replace("\r\n ", "");
+        QVERIFY2(body.contains(from), body.constData());
+        QCOMPARE(body.contains("DESCRIPTION"), text.contains(u'\n'));
+        body.replace(from, to);
+        QVERIFY(client.send("PUT", url, body, {{"Content-Type", "text/calendar"}}).ok());
+        // A phone's own event of every day of two weeks from that day, its DESCRIPTION with a line end of
+        // its own.
+        QVERIFY(
+            client
+                .send("PUT", account.calendar.resolved(QUrl(QStringLiteral("gimnasio.ics"))),
+                      "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Movil//ES\r\nBEGIN:VEVENT\r\n"
+                      "UID:gimnasio@movil\r\nDTSTAMP:20260101T090000Z\r\nDTSTART;VALUE=DATE:20260302\r\n"
+                      "RRULE:FREQ=DAILY;COUNT=14\r\nSUMMARY:Gimnasio\r\nDESCRIPTION:Gimnasio\\nToalla\\n\r\n"
+                      "END:VEVENT\r\nEND:VCALENDAR\r\n",
+                      {{"Content-Type", "text/calendar"}})
+                .ok());
+        SyncOptions options;
+        options.today = day;
+        const SyncResult changed = sync(a, account, server, options);
+        QVERIFY2(changed.agenda.changed == 1 && changed.agenda.created == 1 && !changed.server.any(),
+                 qPrintable(changed.summary()));
+        QCOMPARE(a.reminder(day), expected + QStringLiteral("\nGimnasio\nToalla\n"));
+        QCOMPARE(a.reminder(day.addDays(13)), QStringLiteral("Gimnasio\nToalla\n"));
+        QCOMPARE(a.reminderNames().size(), 14);
+        const QDir folder(a.data.folder(folders::oneYearReminders));
+        QStringList files;
+        for (const QString& name : a.reminderNames())
+            files.append(folder.filePath(name));
+        files.append(QDir(syncFolderPath(a.data)).filePath(account.id + QStringLiteral(".status")));
+        QHash<QString, QDateTime> written;
+        for (const QString& file : std::as_const(files))
+            written.insert(file, QFileInfo(file).lastModified());
+        QTest::qWait(1100); // a file written again would show a later time
+        const SyncResult again = sync(a, account, server, options);
+        QVERIFY2(!again.agenda.any() && !again.server.any(), qPrintable(again.summary()));
+        for (const QString& file : std::as_const(files))
+            QCOMPARE(QFileInfo(file).lastModified(), written.value(file));
+    }
+
+    // A weekly series with a moved occurrence (a second VEVENT with RECURRENCE-ID): a date the user took
+    // out goes out of the rule, and a moved occurrence the user took out goes with its date; the other
+    // moved occurrence stays.
+    void aDateTakenOutOfASeriesWithAMovedOneLeavesIt_data() { addServers(); }
+    void aDateTakenOutOfASeriesWithAMovedOneLeavesIt() {
+        START_SERVER(server);
+        Agenda a;
+        const SyncAccount account = accountFor(server, a);
+        DavClient client(server.url(), server.user(), server.password());
+        const QUrl url = account.calendar.resolved(QUrl(QStringLiteral("clase.ics")));
+        const QByteArray event =
+            "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Movil//ES\r\n"
+            "BEGIN:VEVENT\r\nUID:clase@movil\r\nDTSTAMP:20260101T090000Z\r\n"
+            "DTSTART;VALUE=DATE:20260105\r\nRRULE:FREQ=WEEKLY;COUNT=5\r\nSUMMARY:Clase\r\n"
+            "END:VEVENT\r\nBEGIN:VEVENT\r\nUID:clase@movil\r\nDTSTAMP:20260101T090000Z\r\n"
+            "RECURRENCE-ID;VALUE=DATE:20260112\r\nDTSTART;VALUE=DATE:20260113\r\n"
+            "SUMMARY:Clase\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nUID:clase@movil\r\n"
+            "DTSTAMP:20260101T090000Z\r\nRECURRENCE-ID;VALUE=DATE:20260126\r\n"
+            "DTSTART;VALUE=DATE:20260127\r\nSUMMARY:Clase\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+        QVERIFY(client.send("PUT", url, event, {{"Content-Type", "text/calendar"}}).ok());
+        SyncOptions options;
+        options.today = QDate(2026, 1, 1);
+        QCOMPARE(sync(a, account, server, options).agenda.created, 1);
+        QCOMPARE(a.reminderNames().size(), 5);
+        a.setReminder(QDate(2026, 1, 19), QStringLiteral("Clase suspendida"));
+        a.setReminder(QDate(2026, 1, 13), QString());
+        const SyncResult taken = sync(a, account, server, options);
+        QCOMPARE(taken.server.created, 1);
+        QCOMPARE(taken.server.changed, 1);
+        const QByteArray onServer = client.send("GET", url).body;
+        for (const char* line : {"EXDATE;VALUE=DATE:20260119", "EXDATE;VALUE=DATE:20260112",
+                                 "RECURRENCE-ID;VALUE=DATE:20260126"})
+            QVERIFY2(onServer.contains(line), onServer.constData());
+        QVERIFY2(!onServer.contains("20260113"), onServer.constData());
+        // Another agenda sees each day once.
+        Agenda b;
+        QVERIFY(saveSyncAccount(b.data, account));
+        QCOMPARE(sync(b, account, server, options).exitCode(), 0);
+        QCOMPARE(b.reminder(QDate(2026, 1, 19)), QStringLiteral("Clase suspendida"));
+        QCOMPARE(b.reminder(QDate(2026, 1, 13)), QString());
+        QCOMPARE(b.reminder(QDate(2026, 1, 27)), QStringLiteral("Clase"));
+        const SyncResult again = sync(a, account, server, options);
+        QVERIFY(!again.agenda.any() && !again.server.any());
     }
 
     void aWrongPasswordIsRefused() {

@@ -26,6 +26,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(!card.at(i).contains(u'\n') && !card.at(i).contains(u'\r'));
     }
 
+    // A card the agenda changed, written over it as the server sync does: still one card, with the
+    // agenda's numbers, addresses and note.
+    if (reading.contacts.size() == 1) {
+        QStringList changed = reading.contacts.first();
+        changed[kPhoneField] = QStringLiteral("600 000 000");
+        changed[kEmailField] = QStringLiteral("fuzz@example.com");
+        changed[kReferenceField] = QStringLiteral("Nota");
+        const QByteArray updated = updatedVCard(bytes, writeVCards({{changed, {}, {}}}, {}));
+        if (!updated.isEmpty()) {
+            const VCardReading back = readVCards(updated);
+            FUZZ_CHECK(back.contacts.size() == 1);
+            FUZZ_CHECK(back.contacts.value(0).value(kPhoneField) == changed[kPhoneField]);
+            FUZZ_CHECK(back.contacts.value(0).value(kEmailField) == changed[kEmailField]);
+        }
+    }
+
     QTemporaryDir holder;
     const QString agenda = holder.filePath(QStringLiteral("agenda"));
     FUZZ_CHECK(QDir().mkpath(agenda));
