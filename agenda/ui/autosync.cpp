@@ -113,7 +113,7 @@ SyncResult AutoSync::run(const SyncAccount& account, const QString& password, Sy
         schedule_.runFinished(outcomeOf(result), attentionText(result));
     }
     if (result.exitCode() != 0)
-        qCWarning(lcAgendaWindow) << "server sync:" << result.summary();
+        qCWarning(lcAgendaWindow).noquote() << "server sync:" << result.summary() << result.error.detail;
     if (result.agenda.any())
         emit agendaChanged();
     emit stateChanged();

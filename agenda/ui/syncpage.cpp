@@ -4,6 +4,7 @@
 #include "agenda/core/syncsetup.h"
 #include "agenda/ui/autosync.h"
 #include "agenda/ui/controls.h"
+#include "agenda/ui/logging.h"
 #include "common/units.h"
 
 #include <QCheckBox>
@@ -247,6 +248,8 @@ void SyncPage::discoverClicked() {
                                     acceptedFingerprint_);
     } while (acceptCertificate(found.error));
     if (found.error.kind != DavErrorKind::None) {
+        if (!found.error.detail.isEmpty())
+            qCWarning(lcAgendaWindow).noquote() << "server search:" << found.error.detail;
         QString text = attentionText(found.error);
         if (!found.error.fingerprint.isEmpty())
             text += QStringLiteral("\nHuella SHA-256 del certificado: ") + found.error.fingerprint;
@@ -292,6 +295,8 @@ void SyncPage::syncNowClicked() {
             collection = createQuindaraCollection(account.server, home, isAddressBook, account.user,
                                                   passwordEdit->text(), acceptedFingerprint_, error);
             if (error.kind != DavErrorKind::None || !collection.url.isValid()) {
+                if (!error.detail.isEmpty())
+                    qCWarning(lcAgendaWindow).noquote() << "collection not made:" << error.detail;
                 resultText->setPlainText(attentionText(error));
                 return;
             }

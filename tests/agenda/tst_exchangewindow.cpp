@@ -217,7 +217,7 @@ private slots:
             << agenda << QStringList{"--sync", "--import-ics", "@/a.ics"} << 2 << "otras acciones";
         QTest::newRow("sync setup, no server")
             << agenda << QStringList{"--sync-setup", "http://127.0.0.1:1/", "--user", "ana"} << 4
-            << "conectar";
+            << "el servidor rechaza la conexión";
         QTest::newRow("sync setup, plain http to another machine")
             << agenda << QStringList{"--sync-setup", "http://example.com/", "--user", "ana"} << 1 << "https";
         QTest::newRow("calculator") << QStringLiteral(QUINDARA_TALLIMO)
