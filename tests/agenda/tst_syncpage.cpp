@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "../support/davserver.h"
+#include "../support/privatekeyring.h"
 #include "agenda/core/davsync.h"
 #include "agenda/core/daykeys.h"
 #include "agenda/core/daymarks.h"
@@ -12,6 +13,7 @@
 #include <QCheckBox>
 #include <QListWidget>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTimer>
 
 using namespace quindara;
@@ -334,6 +336,33 @@ private slots:
         QVERIFY2(question.contains(first) && question.contains(second), qPrintable(question));
         QCOMPARE(readSyncAccounts(DataFolder(agenda.programFolder)).first().acceptedFingerprint, first);
         QVERIFY(agenda.text(QStringLiteral("statusLabel")).contains(QStringLiteral("certificado")));
+    }
+
+    // With a keyring on the desktop, as most users have: one click on "Sincronizar ahora" is one run, and
+    // what it did stays on the page. Last of the tests: the keyring library keeps the first bus it reaches.
+    void withAKeyringOneClickIsOneRun() {
+        if (!PrivateKeyring::installed())
+            QSKIP("gnome-keyring-daemon or dbus-daemon is not installed");
+        QTemporaryDir keyringHome;
+        PrivateKeyring keyring(keyringHome.path());
+        if (!keyring.ready)
+            QSKIP("the keyring daemon did not start on a private bus here");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", keyring.address.toUtf8());
+        DavServer server(DavServer::Kind::Radicale);
+        QVERIFY(server.start());
+        AgendaFixture agenda(kToday);
+        const DataFolder data(agenda.programFolder);
+        QVERIFY(data.createMissingFolders());
+        QVERIFY(storeDayText(data, DayTextKind::Holiday, QStringLiteral("24"), QStringLiteral("DICIEMBRE"),
+                             QStringLiteral("2026"), QStringLiteral("Nochebuena")));
+        agenda.open();
+        QSignalSpy runs(agenda.window->findChild<AutoSync*>(), &AutoSync::runFinished);
+        setUpAccount(agenda, server, false);
+        QVERIFY(!agenda.isShown(QStringLiteral("keyringLabel")));
+        QTest::qWait(100);
+        QCOMPARE(runs.count(), 1);
+        const QString result = agenda.text(QStringLiteral("syncResultText"));
+        QVERIFY2(result.contains(QStringLiteral("En el servidor: 1 creado,")), qPrintable(result));
     }
 };
 
