@@ -16,8 +16,10 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 
 #include <climits>
+#include <utility>
 
 namespace quindara {
 
@@ -136,6 +138,11 @@ SyncPage::SyncPage(const DataFolder& data, AutoSync& sync, common::DesktopServic
 
     connect(&sync_, &AutoSync::stateChanged, this, &SyncPage::showStatus);
     connect(&sync_, &AutoSync::runFinished, this, &SyncPage::showResult);
+    connect(&sync_, &AutoSync::runFinished, this, [this] {
+        // A click made during the run that just ended runs now, once the run has left its event loops.
+        if (std::exchange(syncAgain_, false))
+            QTimer::singleShot(0, this, &SyncPage::syncNowClicked);
+    });
     connect(discoverButton, &QPushButton::clicked, this, &SyncPage::discoverClicked);
     connect(syncNowButton, &QPushButton::clicked, this, &SyncPage::syncNowClicked);
     connect(cancelSyncButton, &QPushButton::clicked, &sync_, &AutoSync::cancel);
@@ -163,13 +170,14 @@ void SyncPage::showAccount() {
         }
     }
     keyringLabel->setVisible(sync_.passwords().keyringMissing());
-    stopButton->setEnabled(account.has_value());
     showStatus();
     showResult();
 }
 
 void SyncPage::showStatus() {
     statusLabel->setText(sync_.statusText());
+    // The account and its status record stay while a run is writing them.
+    stopButton->setEnabled(sync_.account().has_value() && !sync_.running());
 }
 
 void SyncPage::showResult() {
@@ -268,6 +276,12 @@ void SyncPage::discoverClicked() {
 }
 
 void SyncPage::syncNowClicked() {
+    // An automatic run, or one typed on the command line, is going: this one follows it.
+    if (sync_.running()) {
+        syncAgain_ = true;
+        resultText->setPlainText(QStringLiteral("Ya se está sincronizando; se repetirá al terminar."));
+        return;
+    }
     QListWidgetItem* calendar = calendarList->currentItem();
     QListWidgetItem* addressBook = addressBookList->currentItem();
     if (!serverUrl().isValid() || (!calendar && !addressBook)) {
@@ -312,7 +326,6 @@ void SyncPage::syncNowClicked() {
         return;
     }
     keyringLabel->setVisible(sync_.passwords().keyringMissing());
-    stopButton->setEnabled(true);
 
     syncNowButton->setEnabled(false);
     cancelSyncButton->show();
@@ -341,7 +354,7 @@ void SyncPage::syncNowClicked() {
 
 void SyncPage::stopClicked() {
     const std::optional<SyncAccount>& account = sync_.account();
-    if (!account)
+    if (!account || sync_.running())
         return;
     if (!desktop_.askYesNo(
             QStringLiteral("¿Dejar de sincronizar con %1?\nNo se borra nada ni en la agenda ni en "
@@ -360,7 +373,6 @@ void SyncPage::stopClicked() {
     calendarList->clear();
     addressBookList->clear();
     acceptedFingerprint_.clear();
-    stopButton->setEnabled(false);
     resultText->setPlainText(QStringLiteral("Ya no se sincroniza con ningún servidor."));
 }
 
