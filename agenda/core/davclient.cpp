@@ -192,7 +192,7 @@ QString davErrorText(DavErrorKind kind) {
     case DavErrorKind::CertificateNotTrusted:
         return QStringLiteral("el certificado del servidor no es de confianza");
     case DavErrorKind::InsecureAddress:
-        return QStringLiteral("sin cifrar (http) sólo se admite un servidor de este mismo equipo; use https");
+        return QStringLiteral("sin cifrar (http) solo se admite un servidor de este mismo equipo; use https");
     case DavErrorKind::Cancelled:
         return QStringLiteral("se ha cancelado");
     case DavErrorKind::Protocol:

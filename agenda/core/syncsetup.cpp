@@ -61,7 +61,7 @@ QString attentionText(const DavError& error) {
         return QStringLiteral("El certificado del servidor no es de confianza: compruebe su huella y, si es "
                               "el de su servidor, acéptelo en la página Sincronizar.");
     case DavErrorKind::InsecureAddress:
-        return QStringLiteral("Sin cifrar (http) sólo se admite un servidor de este mismo equipo: escriba la "
+        return QStringLiteral("Sin cifrar (http) solo se admite un servidor de este mismo equipo: escriba la "
                               "dirección con https.");
     case DavErrorKind::Cancelled:
         return QStringLiteral("La sincronización se ha cancelado; la próxima sigue donde se quedó.");
