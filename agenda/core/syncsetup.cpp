@@ -46,8 +46,8 @@ QString attentionText(const DavError& error) {
     case DavErrorKind::None:
         return {};
     case DavErrorKind::WrongPassword:
-        return QStringLiteral("El servidor no acepta el usuario o la contraseña: compruébelos en la página "
-                              "Sincronizar.");
+        return QStringLiteral("El servidor no acepta el usuario o la contraseña: corríjalos en «Usuario» y "
+                              "«Contraseña» y vuelva a intentarlo.");
     case DavErrorKind::Forbidden:
         return QStringLiteral("El servidor no deja a este usuario usar ese calendario o esa agenda de "
                               "direcciones: elija otros con «Buscar calendarios».");

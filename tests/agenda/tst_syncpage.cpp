@@ -234,10 +234,11 @@ private slots:
         // A wrong password is said in plain words with what to do, and automatic runs wait for the user.
         agenda.find<QLineEdit>(QStringLiteral("passwordEdit"))->setText(QStringLiteral("otra"));
         QVERIFY(agenda.click(QStringLiteral("syncNowButton")));
-        QCOMPARE(agenda.text(QStringLiteral("statusLabel")),
-                 QStringLiteral("El servidor no acepta el usuario o la contraseña: compruébelos en la página "
-                                "Sincronizar."));
-        QVERIFY(agenda.text(QStringLiteral("syncResultText")).contains(QStringLiteral("compruébelos")));
+        const QString wrongPassword = QStringLiteral("El servidor no acepta el usuario o la contraseña: "
+                                                     "corríjalos en «Usuario» y «Contraseña» y vuelva a "
+                                                     "intentarlo.");
+        QCOMPARE(agenda.text(QStringLiteral("statusLabel")), wrongPassword);
+        QVERIFY(agenda.text(QStringLiteral("syncResultText")).contains(wrongPassword));
         agenda.clock.set(agenda.clock.now().addSecs(SyncSchedule::kEverySeconds * 3));
         QVERIFY(!autoSync->schedule().due());
 
