@@ -118,10 +118,12 @@ SyncPage::SyncPage(const DataFolder& data, AutoSync& sync, common::DesktopServic
     syncProgress->setFormat(QStringLiteral("%v de %m"));
     syncProgress->hide();
 
-    statusLabel = makeLabel(this, QStringLiteral("statusLabel"), QRect(240, 5520, 8415, 375));
+    // Two lines: what needs attention is said with what to do.
+    statusLabel = makeLabel(this, QStringLiteral("statusLabel"), QRect(240, 5460, 8415, 615));
+    statusLabel->setWordWrap(true);
     resultText = new QPlainTextEdit(this);
     resultText->setObjectName(QStringLiteral("syncResultText"));
-    resultText->setGeometry(common::twipsRect(240, 5940, 8415, 1575));
+    resultText->setGeometry(common::twipsRect(240, 6120, 8415, 1395));
     resultText->setReadOnly(true);
     setBackColour(resultText, kWhite);
 

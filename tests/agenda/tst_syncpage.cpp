@@ -11,6 +11,7 @@
 #include "common/instancelock.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QProcess>
 #include <QSignalSpy>
@@ -38,6 +39,12 @@ void setUpAccount(AgendaFixture& agenda, const DavServer& server, bool withNotes
              QStringList{QStringLiteral("Crear «Quindara» en el servidor")});
     agenda.find<QCheckBox>(QStringLiteral("syncNotesCheck"))->setChecked(withNotes);
     QVERIFY(agenda.click(QStringLiteral("syncNowButton")));
+}
+
+// The whole of a label's text shows: on one line, or wrapped within the label's height.
+bool showsAllOf(const QLabel* label) {
+    return label->sizeHint().width() <= label->width() ||
+           (label->wordWrap() && label->heightForWidth(label->width()) <= label->height());
 }
 
 QString fingerprintOf(const QString& certificate) {
@@ -238,6 +245,7 @@ private slots:
                                                      "corríjalos en «Usuario» y «Contraseña» y vuelva a "
                                                      "intentarlo.");
         QCOMPARE(agenda.text(QStringLiteral("statusLabel")), wrongPassword);
+        QVERIFY(showsAllOf(agenda.find<QLabel>(QStringLiteral("statusLabel"))));
         QVERIFY(agenda.text(QStringLiteral("syncResultText")).contains(wrongPassword));
         agenda.clock.set(agenda.clock.now().addSecs(SyncSchedule::kEverySeconds * 3));
         QVERIFY(!autoSync->schedule().due());
