@@ -170,13 +170,13 @@ QString CommandLine::readExchange(CommandLineOptions& options) const {
         if (!parser_.isSet(option) ||
             (!given.isEmpty() && (options.exchange == first || options.exchange == second)))
             return QString();
-        return QStringLiteral("La opción --%1 sólo sirve con %2.")
+        return QStringLiteral("La opción --%1 solo sirve con %2.")
             .arg(option.names().constFirst(),
                  first == second ? optionName(first)
                                  : optionName(first) + QStringLiteral(" o ") + optionName(second));
     };
     if (given.size() > 1)
-        return QStringLiteral("Sólo se puede usar una de las opciones %1 a la vez.")
+        return QStringLiteral("Solo se puede usar una de las opciones %1 a la vez.")
             .arg(given.join(QStringLiteral(", ")));
     if (!given.isEmpty() && options.exchangeFile.trimmed().isEmpty())
         return QStringLiteral("La opción %1 necesita un archivo.").arg(given.constFirst());
@@ -206,7 +206,7 @@ QString CommandLine::readSync(CommandLineOptions& options) const {
         exchange = exchange || parser_.isSet(option);
     if (!sync && !setup) {
         if (parser_.isSet(user_))
-            return QStringLiteral("La opción --user sólo sirve con --sync-setup.");
+            return QStringLiteral("La opción --user solo sirve con --sync-setup.");
         return QString();
     }
     if ((sync && setup) || exchange || parser_.isSet(search_))
@@ -219,7 +219,7 @@ QString CommandLine::readSync(CommandLineOptions& options) const {
                                             : QStringLiteral("with-notes"),
                  setup ? QStringLiteral("--sync-setup") : QStringLiteral("--sync"));
     if (sync && parser_.isSet(user_))
-        return QStringLiteral("La opción --user sólo sirve con --sync-setup.");
+        return QStringLiteral("La opción --user solo sirve con --sync-setup.");
     if (setup) {
         if (parser_.value(syncSetup_).trimmed().isEmpty())
             return QStringLiteral("La opción --sync-setup necesita la dirección del servidor.");

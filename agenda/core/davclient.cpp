@@ -17,7 +17,6 @@ namespace quindara {
 namespace {
 
 constexpr int kMaxRedirects = 5;
-constexpr int kTransferTimeoutMs = 60 * 1000;
 
 bool isLoopback(const QString& host) {
     if (host.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0)
@@ -96,6 +95,38 @@ void readResponse(QXmlStreamReader& xml, DavResponse& response) {
     }
 }
 
+// Spanish words for why a request got no answer; the network library's own words go to the log only.
+QString unansweredText(QNetworkReply::NetworkError error, const QString& host) {
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+        return QStringLiteral("el servidor rechaza la conexión: compruebe la dirección y el puerto");
+    case QNetworkReply::HostNotFoundError:
+        return QStringLiteral("no se encuentra el servidor «%1»: compruebe la dirección").arg(host);
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::OperationCanceledError: // what the answer timeout ends a request with
+        return QStringLiteral("el servidor no contesta");
+    case QNetworkReply::RemoteHostClosedError:
+        return QStringLiteral("el servidor ha cortado la conexión");
+    case QNetworkReply::SslHandshakeFailedError:
+        // Refused by TLS itself: no https server at that address, or none this system can talk to.
+        return QStringLiteral("no se puede establecer una conexión cifrada (https) con el servidor");
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::BackgroundRequestNotAllowedError:
+        return QStringLiteral("no hay conexión a la red");
+    case QNetworkReply::ProxyConnectionRefusedError:
+    case QNetworkReply::ProxyConnectionClosedError:
+    case QNetworkReply::ProxyNotFoundError:
+    case QNetworkReply::ProxyTimeoutError:
+    case QNetworkReply::ProxyAuthenticationRequiredError:
+    case QNetworkReply::UnknownProxyError:
+        return QStringLiteral("no se puede pasar por el proxy de la red");
+    default:
+        break;
+    }
+    return davErrorText(DavErrorKind::Unreachable);
+}
+
 } // namespace
 
 namespace dav {
@@ -161,7 +192,7 @@ QString davErrorText(DavErrorKind kind) {
     case DavErrorKind::CertificateNotTrusted:
         return QStringLiteral("el certificado del servidor no es de confianza");
     case DavErrorKind::InsecureAddress:
-        return QStringLiteral("sin cifrar (http) sólo se admite un servidor de este mismo equipo; use https");
+        return QStringLiteral("sin cifrar (http) solo se admite un servidor de este mismo equipo; use https");
     case DavErrorKind::Cancelled:
         return QStringLiteral("se ha cancelado");
     case DavErrorKind::Protocol:
@@ -171,8 +202,9 @@ QString davErrorText(DavErrorKind kind) {
 }
 
 DavClient::DavClient(const QUrl& server, const QString& user, const QString& password,
-                     const QString& acceptedFingerprint)
-    : server_(server), accepted_(acceptedFingerprint.toUpper()), network_(new QNetworkAccessManager) {
+                     const QString& acceptedFingerprint, int answerTimeoutMs)
+    : server_(server), accepted_(acceptedFingerprint.toUpper()), answerTimeoutMs_(answerTimeoutMs),
+      network_(new QNetworkAccessManager) {
     if (!user.isEmpty())
         authorization_ = "Basic " + (user.toUtf8() + ':' + password.toUtf8()).toBase64();
     network_->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
@@ -222,7 +254,7 @@ QList<DavReply> DavClient::sendAll(const QList<QPair<QUrl, QByteArray>>& request
         if (!allowed(p.url))
             return;
         QNetworkRequest request(p.url);
-        request.setTransferTimeout(kTransferTimeoutMs);
+        request.setTransferTimeout(answerTimeoutMs_);
         request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
         if (!authorization_.isEmpty())
             request.setRawHeader("Authorization", authorization_);
@@ -265,9 +297,15 @@ QList<DavReply> DavClient::sendAll(const QList<QPair<QUrl, QByteArray>>& request
                 } else if (cancelled_ && cancelled_()) {
                     fail(DavErrorKind::Cancelled, {});
                 } else {
-                    fail(DavErrorKind::Unreachable,
-                         QStringLiteral("no se puede conectar con el servidor (%1)")
-                             .arg(reply->errorString()));
+                    // Qt's words stay out of what the user reads: the window logs them as a warning, the
+                    // command line shows them only when asked for debug output.
+                    const QString detail =
+                        QStringLiteral("%1 %2: %3")
+                            .arg(QString::fromLatin1(verb), done.url.toDisplayString(), reply->errorString());
+                    qCDebug(lcDav).noquote() << "no answer:" << detail;
+                    if (!failed())
+                        error_.detail = detail;
+                    fail(DavErrorKind::Unreachable, unansweredText(reply->error(), done.url.host()));
                 }
             } else {
                 DavReply& answer = replies[i];

@@ -34,6 +34,9 @@ struct DavError {
     QString text; // Spanish, for the summary
     // SHA-256 of the refused certificate, as upper-case hexadecimal pairs joined by ':'.
     QString fingerprint;
+    // The network library's own (English) words for a request that got no answer: for the log, never
+    // for the user.
+    QString detail;
 };
 
 // One HTTP answer.
@@ -77,6 +80,10 @@ MultiStatus parseMultiStatus(const QByteArray& body);
 QByteArray propfindBody(const QList<QPair<QString, QString>>& properties);
 } // namespace dav
 
+// How long a server may stay silent, connecting or in the middle of an answer, before the request is given
+// up as unreachable.
+inline constexpr int kDavAnswerTimeoutMs = 20 * 1000;
+
 // A blocking WebDAV client over QNetworkAccessManager: each call waits for its answer in a local event
 // loop, so the engine reads as a plain sequence. The password goes preemptively as Basic authentication,
 // which is only allowed over HTTPS or to this machine. Certificates are verified; one whose SHA-256
@@ -84,7 +91,7 @@ QByteArray propfindBody(const QList<QPair<QString, QString>>& properties);
 class DavClient {
 public:
     DavClient(const QUrl& server, const QString& user, const QString& password,
-              const QString& acceptedFingerprint = {});
+              const QString& acceptedFingerprint = {}, int answerTimeoutMs = kDavAnswerTimeoutMs);
     ~DavClient();
     DavClient(const DavClient&) = delete;
     DavClient& operator=(const DavClient&) = delete;
@@ -113,6 +120,7 @@ private:
     QUrl server_;
     QByteArray authorization_;
     QString accepted_;
+    int answerTimeoutMs_;
     std::unique_ptr<QNetworkAccessManager> network_;
     std::function<bool()> cancelled_;
     DavError error_;

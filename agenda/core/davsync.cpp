@@ -134,7 +134,8 @@ QString SyncResult::summary() const {
 SyncResult runSync(const DataFolder& data, const SyncAccount& account, const QString& password,
                    const SyncOptions& options) {
     SyncResult result;
-    DavClient client(account.server, account.user, password, account.acceptedFingerprint);
+    DavClient client(account.server, account.user, password, account.acceptedFingerprint,
+                     options.answerTimeoutMs);
     client.setCancelled(options.cancelled);
     if (!QDir().mkpath(syncFolderPath(data))) {
         result.add({SyncProblemKind::AgendaNotWritten, syncFolderPath(data), 0,
@@ -191,7 +192,7 @@ SyncResult runSync(const DataFolder& data, const SyncAccount& account, const QSt
     if (client.failed())
         result.error = client.error();
     else if (options.cancelled && options.cancelled())
-        result.error = {DavErrorKind::Cancelled, davErrorText(DavErrorKind::Cancelled), {}};
+        result.error = {DavErrorKind::Cancelled, davErrorText(DavErrorKind::Cancelled), {}, {}};
     result.requests = client.requestCount();
     return result;
 }

@@ -90,6 +90,8 @@ struct SyncOptions {
     // A side that suddenly looks empty while the status lists many items is emptied on the other side
     // only when this is set (after asking).
     bool emptySideConfirmed = false;
+    // A request the server leaves this long without a byte is given up, and the run with it.
+    int answerTimeoutMs = kDavAnswerTimeoutMs;
     QDate today = QDate::currentDate();
 };
 

@@ -142,7 +142,7 @@ common::WriterJobResult runHandedExchange(const QString& programFolder, const co
     common::CommandLineOptions options = common::CommandLine(common::Program::Agenda).read(job.arguments);
     if (options.action != common::CommandLineAction::Exchange || !writesIntoAgenda(options))
         return {int(ExchangeStatus::BadOptionOrFolder),
-                QStringLiteral("No se ha hecho nada: la agenda abierta sólo admite importaciones.\n")};
+                QStringLiteral("No se ha hecho nada: la agenda abierta solo admite importaciones.\n")};
     // The file is named as typed where the command was given.
     options.exchangeFile = QDir(job.workingFolder).absoluteFilePath(options.exchangeFile);
     QString output;

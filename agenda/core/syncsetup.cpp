@@ -47,8 +47,8 @@ QString attentionText(const DavError& error) {
     case DavErrorKind::None:
         return {};
     case DavErrorKind::WrongPassword:
-        return QStringLiteral("El servidor no acepta el usuario o la contraseña: compruébelos en la página "
-                              "Sincronizar.");
+        return QStringLiteral("El servidor no acepta el usuario o la contraseña: corríjalos en «Usuario» y "
+                              "«Contraseña» y vuelva a intentarlo.");
     case DavErrorKind::Forbidden:
         return QStringLiteral("El servidor no deja a este usuario usar ese calendario o esa agenda de "
                               "direcciones: elija otros con «Buscar calendarios».");
@@ -62,7 +62,7 @@ QString attentionText(const DavError& error) {
         return QStringLiteral("El certificado del servidor no es de confianza: compruebe su huella y, si es "
                               "el de su servidor, acéptelo en la página Sincronizar.");
     case DavErrorKind::InsecureAddress:
-        return QStringLiteral("Sin cifrar (http) sólo se admite un servidor de este mismo equipo: escriba la "
+        return QStringLiteral("Sin cifrar (http) solo se admite un servidor de este mismo equipo: escriba la "
                               "dirección con https.");
     case DavErrorKind::Cancelled:
         return QStringLiteral("La sincronización se ha cancelado; la próxima sigue donde se quedó.");

@@ -44,8 +44,13 @@ QString AutoSync::password() {
 }
 
 common::Status AutoSync::setAccount(const SyncAccount& account, const QString& password) {
-    if (const common::Status saved = saveSyncAccount(data_, account); !saved)
+    // No run may start while the keyring takes the password (it answers in an event loop); the timer is
+    // planned again at the end.
+    timer_->stop();
+    if (const common::Status saved = saveSyncAccount(data_, account); !saved) {
+        planTick();
         return saved;
+    }
     if (account_ && passwordKey(*account_) != passwordKey(account))
         passwords_.remove(passwordKey(*account_));
     account_ = account;
@@ -87,20 +92,23 @@ void AutoSync::tick() {
 SyncResult AutoSync::runNow(SyncOptions options) {
     if (!account_ || running_)
         return {};
-    return run(*account_, password(), std::move(options), true);
+    return run(*account_, {}, std::move(options), true);
 }
 
 SyncResult AutoSync::runHanded(const SyncAccount& account, const QString& password, SyncOptions options) {
     const bool own = account_ && account_->id == account.id;
-    return run(account, password.isEmpty() && own ? this->password() : password, std::move(options), own);
+    return run(account, password, std::move(options), own);
 }
 
-SyncResult AutoSync::run(const SyncAccount& account, const QString& password, SyncOptions options, bool own) {
+SyncResult AutoSync::run(const SyncAccount& account, const QString& given, SyncOptions options, bool own) {
     running_ = true;
     cancelRequested_ = false;
     if (own)
         schedule_.runStarted();
     emit stateChanged();
+    // Read once the run counts as started: the keyring answers in an event loop, where a run falling due
+    // must not start a second one.
+    const QString password = given.isEmpty() && own ? this->password() : given;
     const auto pageCancelled = options.cancelled;
     options.cancelled = [this, pageCancelled] {
         return cancelRequested_ || (pageCancelled && pageCancelled());
@@ -113,7 +121,7 @@ SyncResult AutoSync::run(const SyncAccount& account, const QString& password, Sy
         schedule_.runFinished(outcomeOf(result), attentionText(result));
     }
     if (result.exitCode() != 0)
-        qCWarning(lcAgendaWindow) << "server sync:" << result.summary();
+        qCWarning(lcAgendaWindow).noquote() << "server sync:" << result.summary() << result.error.detail;
     if (result.agenda.any())
         emit agendaChanged();
     emit stateChanged();

@@ -63,8 +63,9 @@ signals:
 
 private:
     void planTick();
-    // `own`: the window's account, whose schedule and last result the run updates.
-    SyncResult run(const SyncAccount& account, const QString& password, SyncOptions options, bool own);
+    // `own`: the window's account, whose schedule and last result the run updates; its password comes from
+    // the keyring when none is `given`.
+    SyncResult run(const SyncAccount& account, const QString& given, SyncOptions options, bool own);
 
     DataFolder data_;
     const common::Clock& clock_;

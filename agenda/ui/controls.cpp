@@ -50,7 +50,7 @@ PictureUse pictureUse(Picture picture) {
     case Picture::ArrowDown:
         return {u"year-down", "Año anterior"};
     case Picture::AttachThisYear:
-        return {u"paper-clip", "Adjuntar un archivo sólo a este año"};
+        return {u"paper-clip", "Adjuntar un archivo solo a este año"};
     case Picture::AttachEveryYear:
         return {u"paper-clip", "Adjuntar un archivo a este día de todos los años"};
     case Picture::OverviewUp:

@@ -4,6 +4,7 @@
 #include "agenda/core/syncsetup.h"
 #include "agenda/ui/autosync.h"
 #include "agenda/ui/controls.h"
+#include "agenda/ui/logging.h"
 #include "common/units.h"
 
 #include <QCheckBox>
@@ -15,8 +16,10 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 
 #include <climits>
+#include <utility>
 
 namespace quindara {
 
@@ -115,10 +118,12 @@ SyncPage::SyncPage(const DataFolder& data, AutoSync& sync, common::DesktopServic
     syncProgress->setFormat(QStringLiteral("%v de %m"));
     syncProgress->hide();
 
-    statusLabel = makeLabel(this, QStringLiteral("statusLabel"), QRect(240, 5520, 8415, 375));
+    // Two lines: what needs attention is said with what to do.
+    statusLabel = makeLabel(this, QStringLiteral("statusLabel"), QRect(240, 5460, 8415, 615));
+    statusLabel->setWordWrap(true);
     resultText = new QPlainTextEdit(this);
     resultText->setObjectName(QStringLiteral("syncResultText"));
-    resultText->setGeometry(common::twipsRect(240, 5940, 8415, 1575));
+    resultText->setGeometry(common::twipsRect(240, 6120, 8415, 1395));
     resultText->setReadOnly(true);
     setBackColour(resultText, kWhite);
 
@@ -135,6 +140,11 @@ SyncPage::SyncPage(const DataFolder& data, AutoSync& sync, common::DesktopServic
 
     connect(&sync_, &AutoSync::stateChanged, this, &SyncPage::showStatus);
     connect(&sync_, &AutoSync::runFinished, this, &SyncPage::showResult);
+    connect(&sync_, &AutoSync::runFinished, this, [this] {
+        // A click made during the run that just ended runs now, once the run has left its event loops.
+        if (std::exchange(syncAgain_, false))
+            QTimer::singleShot(0, this, &SyncPage::syncNowClicked);
+    });
     connect(discoverButton, &QPushButton::clicked, this, &SyncPage::discoverClicked);
     connect(syncNowButton, &QPushButton::clicked, this, &SyncPage::syncNowClicked);
     connect(cancelSyncButton, &QPushButton::clicked, &sync_, &AutoSync::cancel);
@@ -162,13 +172,14 @@ void SyncPage::showAccount() {
         }
     }
     keyringLabel->setVisible(sync_.passwords().keyringMissing());
-    stopButton->setEnabled(account.has_value());
     showStatus();
     showResult();
 }
 
 void SyncPage::showStatus() {
     statusLabel->setText(sync_.statusText());
+    // The account and its status record stay while a run is writing them.
+    stopButton->setEnabled(sync_.account().has_value() && !sync_.running());
 }
 
 void SyncPage::showResult() {
@@ -247,6 +258,8 @@ void SyncPage::discoverClicked() {
                                     acceptedFingerprint_);
     } while (acceptCertificate(found.error));
     if (found.error.kind != DavErrorKind::None) {
+        if (!found.error.detail.isEmpty())
+            qCWarning(lcAgendaWindow).noquote() << "server search:" << found.error.detail;
         QString text = attentionText(found.error);
         if (!found.error.fingerprint.isEmpty())
             text += QStringLiteral("\nHuella SHA-256 del certificado: ") + found.error.fingerprint;
@@ -265,6 +278,12 @@ void SyncPage::discoverClicked() {
 }
 
 void SyncPage::syncNowClicked() {
+    // An automatic run, or one typed on the command line, is going: this one follows it.
+    if (sync_.running()) {
+        syncAgain_ = true;
+        resultText->setPlainText(QStringLiteral("Ya se está sincronizando; se repetirá al terminar."));
+        return;
+    }
     QListWidgetItem* calendar = calendarList->currentItem();
     QListWidgetItem* addressBook = addressBookList->currentItem();
     if (!serverUrl().isValid() || (!calendar && !addressBook)) {
@@ -292,6 +311,8 @@ void SyncPage::syncNowClicked() {
             collection = createQuindaraCollection(account.server, home, isAddressBook, account.user,
                                                   passwordEdit->text(), acceptedFingerprint_, error);
             if (error.kind != DavErrorKind::None || !collection.url.isValid()) {
+                if (!error.detail.isEmpty())
+                    qCWarning(lcAgendaWindow).noquote() << "collection not made:" << error.detail;
                 resultText->setPlainText(attentionText(error));
                 return;
             }
@@ -307,7 +328,6 @@ void SyncPage::syncNowClicked() {
         return;
     }
     keyringLabel->setVisible(sync_.passwords().keyringMissing());
-    stopButton->setEnabled(true);
 
     syncNowButton->setEnabled(false);
     cancelSyncButton->show();
@@ -336,7 +356,7 @@ void SyncPage::syncNowClicked() {
 
 void SyncPage::stopClicked() {
     const std::optional<SyncAccount>& account = sync_.account();
-    if (!account)
+    if (!account || sync_.running())
         return;
     if (!desktop_.askYesNo(
             QStringLiteral("¿Dejar de sincronizar con %1?\nNo se borra nada ni en la agenda ni en "
@@ -355,7 +375,6 @@ void SyncPage::stopClicked() {
     calendarList->clear();
     addressBookList->clear();
     acceptedFingerprint_.clear();
-    stopButton->setEnabled(false);
     resultText->setPlainText(QStringLiteral("Ya no se sincroniza con ningún servidor."));
 }
 

@@ -52,6 +52,8 @@ private:
     common::DesktopServices& desktop_;
     // The certificate fingerprint the user accepted for the server being set up.
     QString acceptedFingerprint_;
+    // "Sincronizar ahora" was clicked while another run was going: it runs when that one ends.
+    bool syncAgain_ = false;
     QUrl calendarHome_;
     QUrl addressBookHome_;
     // Server address, user and password.

@@ -14,11 +14,14 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -216,6 +219,14 @@ void addServers() {
     DavServer server(kind);                                                                                  \
     QVERIFY2(server.start(), "the server did not start")
 
+// What answers at the server's address when no server does.
+enum class Peer {
+    Nobody,     // the port is closed
+    NoSuchHost, // the name is not known
+    Silent,     // takes the connection and never says a word
+    PlainText,  // answers an https request with plain HTTP
+};
+
 enum class Change {
     OnAgenda,
     OnServer,
@@ -234,6 +245,7 @@ Q_DECLARE_METATYPE(DavServer::Kind)
 Q_DECLARE_METATYPE(Change)
 Q_DECLARE_METATYPE(FaultyProxy::Fault)
 Q_DECLARE_METATYPE(CardEdit)
+Q_DECLARE_METATYPE(Peer)
 
 class TestDavSync : public QObject {
     Q_OBJECT
@@ -905,6 +917,62 @@ private slots:
         QCOMPARE(result.exitCode(), 1);
         QVERIFY(result.summary().contains(QStringLiteral("contraseña")));
         QCOMPARE(a.holiday(25, 12), QStringLiteral("Navidad"));
+    }
+
+    // No server to talk to is told in Spanish words, whatever the network library said, and ends with 4;
+    // one that never answers is given up when the answer timeout passes.
+    void anUnreachableServerIsToldInSpanish_data() {
+        QTest::addColumn<Peer>("peer");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("connection refused")
+            << Peer::Nobody << QStringLiteral("el servidor rechaza la conexión");
+        QTest::newRow("host not found")
+            << Peer::NoSuchHost << QStringLiteral("no se encuentra el servidor «servidor.invalid»");
+        QTest::newRow("never answers") << Peer::Silent << QStringLiteral("el servidor no contesta");
+        QTest::newRow("no https") << Peer::PlainText
+                                  << QStringLiteral("no se puede establecer una conexión cifrada");
+    }
+    void anUnreachableServerIsToldInSpanish() {
+        QFETCH(Peer, peer);
+        QFETCH(QString, told);
+        QTcpServer listener;
+        QVERIFY(listener.listen(QHostAddress::LocalHost));
+        const quint16 port = listener.serverPort();
+        if (peer == Peer::Nobody)
+            listener.close();
+        connect(&listener, &QTcpServer::newConnection, &listener, [&] {
+            while (QTcpSocket* socket = listener.nextPendingConnection()) {
+                if (peer != Peer::PlainText)
+                    continue;
+                connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                    socket->readAll();
+                    socket->write("HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\n\r\n");
+                    socket->disconnectFromHost();
+                });
+            }
+        });
+        Agenda a;
+        a.setHoliday(25, 12, QStringLiteral("Navidad"));
+        SyncAccount account;
+        account.server =
+            peer == Peer::NoSuchHost
+                ? QUrl(QStringLiteral("https://servidor.invalid/"))
+                : QUrl(QStringLiteral("%1://127.0.0.1:%2/")
+                           .arg(peer == Peer::PlainText ? QStringLiteral("https") : QStringLiteral("http"))
+                           .arg(port));
+        account.user = QStringLiteral("ana");
+        account.id = syncAccountId(account.server, account.user);
+        account.calendar = account.server.resolved(QUrl(QStringLiteral("ana/calendario/")));
+        SyncOptions options;
+        options.answerTimeoutMs = 300;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        const SyncResult result = runSync(a.data, account, QStringLiteral("clave"), options);
+        QVERIFY(elapsed.elapsed() < 5000);
+        QCOMPARE(result.error.kind, DavErrorKind::Unreachable);
+        QCOMPARE(result.exitCode(), 4);
+        QVERIFY2(result.summary().startsWith(QStringLiteral("No se ha terminado: ") + told),
+                 qPrintable(result.summary()));
     }
 
     // kill -9 of the sync process at several points, then a whole run: both sides end with the same items,

@@ -205,21 +205,22 @@ private slots:
             << agenda << QStringList{"--export-vcf", "@/b.vcf", "--as-holidays"} << 2 << "--as-holidays";
         QTest::newRow("two at once") << agenda
                                      << QStringList{"--export-ics", "@/a.ics", "--export-vcf", "@/b.vcf"} << 2
-                                     << "a la vez";
+                                     << "Solo se puede usar una de las opciones";
         QTest::newRow("unwritable") << agenda << QStringList{"--export-ics", "@/no/such/folder/a.ics"} << 3
                                     << "a.ics";
         QTest::newRow("sync without an account") << agenda << QStringList{"--sync"} << 2 << "--sync-setup";
         QTest::newRow("sync setup without a user")
             << agenda << QStringList{"--sync-setup", "http://127.0.0.1:1/"} << 2 << "--user";
         QTest::newRow("user without sync setup")
-            << agenda << QStringList{"--user", "ana"} << 2 << "--sync-setup";
+            << agenda << QStringList{"--user", "ana"} << 2 << "La opción --user solo sirve con --sync-setup.";
         QTest::newRow("sync with an import")
             << agenda << QStringList{"--sync", "--import-ics", "@/a.ics"} << 2 << "otras acciones";
         QTest::newRow("sync setup, no server")
             << agenda << QStringList{"--sync-setup", "http://127.0.0.1:1/", "--user", "ana"} << 4
-            << "conectar";
+            << "el servidor rechaza la conexión";
         QTest::newRow("sync setup, plain http to another machine")
-            << agenda << QStringList{"--sync-setup", "http://example.com/", "--user", "ana"} << 1 << "https";
+            << agenda << QStringList{"--sync-setup", "http://example.com/", "--user", "ana"} << 1
+            << "sin cifrar (http) solo se admite";
         QTest::newRow("calculator") << QStringLiteral(QUINDARA_TALLIMO)
                                     << QStringList{"--export-ics", "@/a.ics"} << 2 << "--export-ics";
         QTest::newRow("help") << agenda << QStringList{"--help"} << 0 << "quindara [";

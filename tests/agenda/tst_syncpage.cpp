@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "../support/davserver.h"
+#include "../support/privatekeyring.h"
 #include "agenda/core/davsync.h"
 #include "agenda/core/daykeys.h"
 #include "agenda/core/daymarks.h"
@@ -10,8 +11,10 @@
 #include "common/instancelock.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTimer>
 
 using namespace quindara;
@@ -36,6 +39,12 @@ void setUpAccount(AgendaFixture& agenda, const DavServer& server, bool withNotes
              QStringList{QStringLiteral("Crear «Quindara» en el servidor")});
     agenda.find<QCheckBox>(QStringLiteral("syncNotesCheck"))->setChecked(withNotes);
     QVERIFY(agenda.click(QStringLiteral("syncNowButton")));
+}
+
+// The whole of a label's text shows: on one line, or wrapped within the label's height.
+bool showsAllOf(const QLabel* label) {
+    return label->sizeHint().width() <= label->width() ||
+           (label->wordWrap() && label->heightForWidth(label->width()) <= label->height());
 }
 
 QString fingerprintOf(const QString& certificate) {
@@ -206,13 +215,38 @@ private slots:
                      .text,
                  QStringLiteral("Reyes"));
 
+        // During an automatic run "Dejar de sincronizar" cannot be clicked, and "Sincronizar ahora" is kept
+        // for when the run ends: one more run follows, and nothing is left of the account being forgotten.
+        QSignalSpy runs(autoSync, &AutoSync::runFinished);
+        agenda.desktop.yesNoAnswer = true;
+        bool syncClicked = false;
+        bool stopClicked = true;
+        QString toldDuringRun;
+        QTimer::singleShot(0, [&] {
+            syncClicked = agenda.click(QStringLiteral("syncNowButton"));
+            toldDuringRun = agenda.text(QStringLiteral("syncResultText"));
+            stopClicked = agenda.click(QStringLiteral("stopButton"));
+        });
+        agenda.clock.set(agenda.clock.now().addSecs(SyncSchedule::kEverySeconds));
+        autoSync->tick();
+        QVERIFY(syncClicked);
+        QCOMPARE(toldDuringRun, QStringLiteral("Ya se está sincronizando; se repetirá al terminar."));
+        QVERIFY(!stopClicked);
+        QTRY_COMPARE(runs.count(), 2);
+        QVERIFY(agenda.text(QStringLiteral("statusLabel")).startsWith(QStringLiteral("Sincronizado")));
+        QVERIFY(agenda.button(QStringLiteral("stopButton"))->isEnabled());
+        QCOMPARE(readSyncAccounts(data).size(), 1);
+        agenda.desktop.yesNoAnswer = false;
+
         // A wrong password is said in plain words with what to do, and automatic runs wait for the user.
         agenda.find<QLineEdit>(QStringLiteral("passwordEdit"))->setText(QStringLiteral("otra"));
         QVERIFY(agenda.click(QStringLiteral("syncNowButton")));
-        QCOMPARE(agenda.text(QStringLiteral("statusLabel")),
-                 QStringLiteral("El servidor no acepta el usuario o la contraseña: compruébelos en la página "
-                                "Sincronizar."));
-        QVERIFY(agenda.text(QStringLiteral("syncResultText")).contains(QStringLiteral("compruébelos")));
+        const QString wrongPassword = QStringLiteral("El servidor no acepta el usuario o la contraseña: "
+                                                     "corríjalos en «Usuario» y «Contraseña» y vuelva a "
+                                                     "intentarlo.");
+        QCOMPARE(agenda.text(QStringLiteral("statusLabel")), wrongPassword);
+        QVERIFY(showsAllOf(agenda.find<QLabel>(QStringLiteral("statusLabel"))));
+        QVERIFY(agenda.text(QStringLiteral("syncResultText")).contains(wrongPassword));
         agenda.clock.set(agenda.clock.now().addSecs(SyncSchedule::kEverySeconds * 3));
         QVERIFY(!autoSync->schedule().due());
 
@@ -334,6 +368,33 @@ private slots:
         QVERIFY2(question.contains(first) && question.contains(second), qPrintable(question));
         QCOMPARE(readSyncAccounts(DataFolder(agenda.programFolder)).first().acceptedFingerprint, first);
         QVERIFY(agenda.text(QStringLiteral("statusLabel")).contains(QStringLiteral("certificado")));
+    }
+
+    // With a keyring on the desktop, as most users have: one click on "Sincronizar ahora" is one run, and
+    // what it did stays on the page. Last of the tests: the keyring library keeps the first bus it reaches.
+    void withAKeyringOneClickIsOneRun() {
+        if (!PrivateKeyring::installed())
+            QSKIP("gnome-keyring-daemon or dbus-daemon is not installed");
+        QTemporaryDir keyringHome;
+        PrivateKeyring keyring(keyringHome.path());
+        if (!keyring.ready)
+            QSKIP("the keyring daemon did not start on a private bus here");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", keyring.address.toUtf8());
+        DavServer server(DavServer::Kind::Radicale);
+        QVERIFY(server.start());
+        AgendaFixture agenda(kToday);
+        const DataFolder data(agenda.programFolder);
+        QVERIFY(data.createMissingFolders());
+        QVERIFY(storeDayText(data, DayTextKind::Holiday, QStringLiteral("24"), QStringLiteral("DICIEMBRE"),
+                             QStringLiteral("2026"), QStringLiteral("Nochebuena")));
+        agenda.open();
+        QSignalSpy runs(agenda.window->findChild<AutoSync*>(), &AutoSync::runFinished);
+        setUpAccount(agenda, server, false);
+        QVERIFY(!agenda.isShown(QStringLiteral("keyringLabel")));
+        QTest::qWait(100);
+        QCOMPARE(runs.count(), 1);
+        const QString result = agenda.text(QStringLiteral("syncResultText"));
+        QVERIFY2(result.contains(QStringLiteral("En el servidor: 1 creado,")), qPrintable(result));
     }
 };
 
