@@ -98,6 +98,14 @@ SyncAccount accountFor(const DavServer& server, const Agenda& agenda) {
     return account;
 }
 
+// The same account reached through the proxy: the status record is the same one.
+SyncAccount throughProxy(SyncAccount account, const FaultyProxy& proxy) {
+    account.server = proxy.through(account.server);
+    account.calendar = proxy.through(account.calendar);
+    account.addressBook = proxy.through(account.addressBook);
+    return account;
+}
+
 SyncResult sync(const Agenda& agenda, const SyncAccount& account, const DavServer& server,
                 const SyncOptions& options = {}) {
     const SyncResult result = runSync(agenda.data, account, server.password(), options);
@@ -389,10 +397,7 @@ private slots:
         Agenda b;
         a.setHoliday(25, 12, QStringLiteral("Navidad"));
         const SyncAccount direct = accountFor(server, a);
-        SyncAccount account = direct;
-        account.server = proxy.through(direct.server);
-        account.calendar = proxy.through(direct.calendar);
-        account.addressBook = proxy.through(direct.addressBook);
+        const SyncAccount account = throughProxy(direct, proxy);
         QCOMPARE(sync(a, account, server).exitCode(), 0);
         QCOMPARE(sync(b, direct, server).exitCode(), 0);
         a.setHoliday(25, 12, QStringLiteral("Navidad en casa de A"));
@@ -463,10 +468,7 @@ private slots:
         Agenda b;
         a.setHoliday(25, 12, QStringLiteral("Navidad"));
         const SyncAccount direct = accountFor(server, a);
-        SyncAccount account = direct; // the agenda reaches the server through the proxy; the other client not
-        account.server = proxy.through(direct.server);
-        account.calendar = proxy.through(direct.calendar);
-        account.addressBook = proxy.through(direct.addressBook);
+        const SyncAccount account = throughProxy(direct, proxy); // the other client goes direct
         QCOMPARE(sync(a, account, server).exitCode(), 0);
         QCOMPARE(sync(b, direct, server).exitCode(), 0);
 
