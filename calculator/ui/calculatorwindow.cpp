@@ -13,6 +13,7 @@
 #include "common/textfile.h"
 #include "common/units.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QGuiApplication>
@@ -102,6 +103,11 @@ void CalculatorWindow::setUpKeyboard() {
     for (QWidget* child : findChildren<QWidget*>())
         if (child->focusPolicy() != Qt::NoFocus)
             child->installEventFilter(this);
+    // The open list of previous results is a window of its own: its keys are watched to keep them from
+    // acting on the tape too, and when it closes, the keyboard comes back.
+    ui_.Combo1->view()->installEventFilter(this);
+    resultsPopup_ = ui_.Combo1->view()->window();
+    resultsPopup_->installEventFilter(this);
 }
 
 void CalculatorWindow::Form_Load() {
@@ -393,15 +399,47 @@ void CalculatorWindow::pasteNumbers() {
             windowTitle());
 }
 
+bool CalculatorWindow::takenByResultsList(const QKeyEvent& event) {
+    const bool taken = resultsListKey_ == event.key();
+    resultsListKey_ = 0;
+    return taken;
+}
+
 void CalculatorWindow::keyPressEvent(QKeyEvent* event) {
+    if (takenByResultsList(*event))
+        return;
     const std::optional<KeyBinding> binding = keyBinding(*event);
     if (!binding || !runKey(*binding))
         QWidget::keyPressEvent(event);
 }
 
 bool CalculatorWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress)
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    const bool inResultsList = widget && widget->window() == resultsPopup_;
+    switch (event->type()) {
+    case QEvent::Hide:
+        // The list closed, a result chosen or not: the keys are the tape's again, not the list's, whose
+        // arrows would put another result in place of the newest row.
+        if (watched == resultsPopup_)
+            setFocus(Qt::PopupFocusReason);
         return QWidget::eventFilter(watched, event);
+    case QEvent::ShortcutOverride:
+        // The open list keeps its keys. Escape and Enter close it before their key press comes, which
+        // then reaches the window: it must not clear the tape or recalculate as well.
+        if (inResultsList)
+            resultsListKey_ = static_cast<QKeyEvent*>(event)->key();
+        return QWidget::eventFilter(watched, event);
+    case QEvent::KeyPress:
+        break;
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
+    if (inResultsList) {
+        resultsListKey_ = 0;
+        return false;
+    }
+    if (takenByResultsList(*static_cast<QKeyEvent*>(event)))
+        return true;
     const std::optional<KeyBinding> binding = keyBinding(*static_cast<QKeyEvent*>(event));
     if (!binding)
         return false;

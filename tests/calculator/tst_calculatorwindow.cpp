@@ -6,6 +6,7 @@
 #include "common/textfile.h"
 #include "tests/support/recordingdesktopservices.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -644,6 +645,42 @@ private slots:
         QCOMPARE(calculator.display(), QStringLiteral("10"));
         QTest::keyClick(window, Qt::Key_Escape);
         QCOMPARE(calculator.window->tape().rowCount(), 1);
+    }
+
+    // F8 opens the list of previous results, which keeps its own keys: the arrows move in it and Escape
+    // only closes it. Closed, chosen from or not, it gives the keyboard back to the window.
+    void resultsListKeepsItsKeys() {
+        Calculator calculator;
+        calculator.window->show();
+        calculator.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(calculator.window.get()));
+        QWindow* window = calculator.window->windowHandle();
+        auto* combo = calculator.control<QComboBox>(QStringLiteral("Combo1"));
+        const auto listOpen = [combo] { return combo->view()->isVisible(); };
+        typeKeys(window, QStringLiteral("3+4\x1b"
+                                        "9\x1b"
+                                        "1+2"));
+        QTest::keyClick(window, Qt::Key_F8);
+        QVERIFY(listOpen());
+        QTest::keyClick(window, Qt::Key_Up);
+        QVERIFY(!calculator.visible(QStringLiteral("Picture4")));
+        QTest::keyClick(window, Qt::Key_Escape);
+        QVERIFY(!listOpen());
+        QCOMPARE(calculator.window->tape().rowCount(), 2);
+        QCOMPARE(calculator.display(), QStringLiteral("3"));
+        QCOMPARE(combo->count(), 2);
+        QCOMPARE(QApplication::focusWidget(), calculator.window.get());
+
+        QTest::keyClick(window, Qt::Key_F8);
+        QTest::keyClick(window, Qt::Key_Up);
+        QTest::keyClick(window, Qt::Key_Return);
+        QVERIFY(!listOpen());
+        QCOMPARE(calculator.row(1), QStringLiteral("7"));
+        QCOMPARE(calculator.display(), QStringLiteral("8"));
+        // The arrows choose a row again; the next result in the list does not take the row's place.
+        QTest::keyClick(window, Qt::Key_Down);
+        QVERIFY(calculator.visible(QStringLiteral("Picture4")));
+        QCOMPARE(calculator.row(1), QStringLiteral("7"));
     }
 
     // Tab walks through the keys, the list and the result, showing where it is; Space presses the key.
