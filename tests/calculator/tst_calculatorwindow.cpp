@@ -423,6 +423,9 @@ private slots:
                                   << "0.333333333333333";
         QTest::newRow("backspace") << "123\b"
                                    << "12";
+        // ˆ stands for "^" as a Spanish keyboard sends it: the dead circumflex, with Shift and no text.
+        QTest::newRow("power, Spanish keyboard") << "2ˆ3="
+                                                 << "8";
     }
     // Through the window system, as a user types: no control takes the keyboard from the window.
     void keyboard() {
@@ -438,6 +441,9 @@ private slots:
                 QTest::keyClick(window, Qt::Key_Backspace);
             else if (c == u'\r')
                 QTest::keyClick(window, Qt::Key_Return);
+            else if (c == u'\u02c6')
+                QTest::sendKeyEvent(QTest::Click, window, Qt::Key_Dead_Circumflex, QString(),
+                                    Qt::ShiftModifier);
             else
                 QTest::keyClick(window, c.toLatin1());
         }
