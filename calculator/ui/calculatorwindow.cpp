@@ -214,13 +214,16 @@ void CalculatorWindow::Command3_Click(int index) {
 
 void CalculatorWindow::Command7_Click(int index) {
     if (index == 0) {
-        ui_.Combo1->addItem(ui_.Text2->text());
-        ui_.Combo1->setCurrentIndex(ui_.Combo1->count() - 1);
-        ui_.Picture2->setLeft(kTapeLeft);
-        if (ui_.Combo1->isHidden()) {
-            ui_.Combo1->show();
-            ui_.Command12->show();
+        // An empty tape, nothing typed and a result of 0, leaves no result worth keeping.
+        if (tape_.currentRow() > 0 || !tape_.text(0).isEmpty()) {
+            ui_.Combo1->addItem(ui_.Text2->text());
+            ui_.Combo1->setCurrentIndex(ui_.Combo1->count() - 1);
+            if (ui_.Combo1->isHidden()) {
+                ui_.Combo1->show();
+                ui_.Command12->show();
+            }
         }
+        ui_.Picture2->setLeft(kTapeLeft);
         changeTape(0, tape_.rowCount(), [&] { tape_.clear(); });
         ui_.Text2->setText(QStringLiteral("0"));
         MoveTape(0);
