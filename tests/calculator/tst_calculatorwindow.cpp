@@ -794,6 +794,10 @@ private slots:
                                    << "Text1_0"
                                    << "-1234567890"
                                    << "8901";
+        QTest::newRow("typed row beyond the smallest font")
+            << QStringLiteral("1234567890").repeated(6) + u'9' << "Text1_0"
+            << "1234567890"
+            << "78909";
     }
     void valuesKeepTheirSignAndLeadingDigits() {
         QFETCH(QString, keys);
@@ -813,6 +817,8 @@ private slots:
         const auto* edit = qobject_cast<const QLineEdit*>(shown);
         const QString text = label ? label->text() : edit->text();
         QVERIFY2(text.startsWith(start) && text.endsWith(end), qPrintable(text));
+        // A value cut to fit is marked, and its tooltip holds the whole of it.
+        QCOMPARE(text.contains(u'\u2026'), !shown->toolTip().isEmpty());
         const int room = label ? label->contentsRect().width() : edit->contentsRect().width() - 8;
         QVERIFY(QFontMetrics(shown->font()).horizontalAdvance(text) <= room);
     }
