@@ -73,6 +73,8 @@ void SavedLogsWindow::createControls() {
     Text1->setGeometry(common::twipsRect(2280, 960, 7095, 4935));
     Text1->setFont(QFont(QStringLiteral("Courier New"), 12));
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab moves on to the buttons, as everywhere else; a tab typed here would be saved into the log.
+    Text1->setTabChangesFocus(true);
 
     for (int index = 0; index < int(kButtons.size()); ++index) {
         const ButtonPlace& place = kButtons[index];
@@ -189,6 +191,11 @@ void SavedLogsWindow::Command1_Click(int Index) {
 void SavedLogsWindow::Command2_Click() {
     const QString name = selectedName();
     if (name.isEmpty())
+        return;
+    // A deleted log cannot be brought back.
+    if (!desktop_.askYesNo(
+            QStringLiteral("¿Borrar la operación guardada «%1»?\nNo se podrá recuperar.").arg(name),
+            windowTitle(), common::DefaultAnswer::No))
         return;
     if (const common::Status removed = savedLogs_.remove(name); !removed)
         tell(QStringLiteral("No se pudo borrar la operación guardada «%1».\nERROR: %2")

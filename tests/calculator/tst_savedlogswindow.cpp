@@ -249,6 +249,7 @@ private slots:
         QCOMPARE(viewer()->font().family(), QStringLiteral("Courier New"));
     }
 
+    // Deleting asks first, naming the log; "No" keeps it.
     void deletingTheShownLogKeepsItsText() {
         const QByteArray earlier("\r\n 1 )  5\r\n\r\n------\r\n  5\r\n");
         writeFile(QStringLiteral("operaciones/2026-12-1--8-0"), earlier);
@@ -260,6 +261,15 @@ private slots:
         clickListed(QStringLiteral("2026-12-1--8-0"));
         const QString shown = viewer()->toPlainText();
         QCOMPARE(shown, common::textFromBytes(earlier, common::Ending::Bare));
+        QVERIFY(desktop->callsOf(QStringLiteral("askYesNo")).isEmpty());
+        click(QStringLiteral("Command2"));
+        const QStringList asked = desktop->callsOf(QStringLiteral("askYesNo"));
+        QCOMPARE(asked.size(), 1);
+        QVERIFY2(asked.first().contains(QStringLiteral("«2026-12-1--8-0»")), qPrintable(asked.first()));
+        QCOMPARE(desktop->calls.last().extra.last(), QStringLiteral("No"));
+        QVERIFY(QFile::exists(savedPath(QStringLiteral("2026-12-1--8-0"))));
+        QCOMPARE(listed(), QStringList({QStringLiteral("2026-12-1--8-0")}));
+        desktop->yesNoAnswer = true;
         click(QStringLiteral("Command2"));
         QVERIFY(!QFile::exists(savedPath(QStringLiteral("2026-12-1--8-0"))));
         QVERIFY(listed().isEmpty());
@@ -273,6 +283,7 @@ private slots:
     void afterADeletionNothingIsChosen() {
         writeFile(QStringLiteral("operaciones/2026-12-1--8-0"), "a");
         writeFile(QStringLiteral("operaciones/2026-12-1--8-1"), "b");
+        desktop->yesNoAnswer = true;
         open();
         clickListed(QStringLiteral("2026-12-1--8-0"));
         click(QStringLiteral("Command2"));
@@ -282,9 +293,14 @@ private slots:
         QVERIFY(QFile::exists(savedPath(QStringLiteral("2026-12-1--8-1"))));
     }
 
+    // Tab leaves the viewer and types nothing into the log.
     void editorButtonMakesTheEditedTextTheCurrentLog() {
         open();
+        viewer()->setFocus();
         typeAtEnd(QStringLiteral("nota"));
+        QCOMPARE(window->focusWidget(), viewer());
+        QTest::keyClick(viewer(), Qt::Key_Tab);
+        QVERIFY(window->focusWidget() != viewer());
         click(QStringLiteral("Command1_3"));
         QCOMPARE(bytesOf(QStringLiteral("operacion.txt")), fixtureLog() + "nota");
         QCOMPARE(desktop->callsOf(QStringLiteral("openInTextEditor")), QStringList({path("operacion.txt")}));
