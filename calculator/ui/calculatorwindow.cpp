@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calculator/ui/calculatorwindow.h"
 
+#include "calculator/core/calculatorabout.h"
 #include "calculator/core/clipboardtext.h"
 #include "calculator/core/configuration.h"
 #include "calculator/core/operationlog.h"
@@ -33,7 +34,7 @@ CalculatorWindow::CalculatorWindow(const QString& programFolder, const common::C
     : QWidget(parent), folder_(programFolder), clock_(clock), desktop_(desktop),
       ui_(buildCalculatorControls(*this, tape_)) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("TALLIMO 1.2"));
+    setWindowTitle(calculatorTitle());
     setFixedSize(common::twipsSize(9585, 6015));
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, common::bgrColour(0x0080C0FF));

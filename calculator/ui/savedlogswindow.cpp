@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calculator/ui/savedlogswindow.h"
 
+#include "calculator/core/calculatorabout.h"
 #include "calculator/ui/calculatorpictures.h"
 #include "common/folderwatcher.h"
 #include "common/textfile.h"
@@ -20,8 +21,6 @@
 namespace tallimo {
 
 namespace {
-
-constexpr QLatin1StringView kCalculatorTitle("TALLIMO 1.2");
 
 struct ButtonPlace {
     int left;
@@ -48,7 +47,7 @@ SavedLogsWindow::SavedLogsWindow(const QString& programFolder, const common::Clo
       logWrite_(logWrite), unwrittenLog_(unwrittenLog) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(parent && !parent->window()->windowTitle().isEmpty() ? parent->window()->windowTitle()
-                                                                        : QString(kCalculatorTitle));
+                                                                        : calculatorTitle());
     common::setBackColour(this, 0x00C0C0FF);
     createControls();
     Form_Load();

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "calculator/core/calculatorabout.h"
 #include "calculator/core/calculatorfolder.h"
 #include "calculator/core/operations.h"
 #include "calculator/ui/calculatorwindow.h"
 #include "calculator/ui/tapeview.h"
+#include "common/commandline.h"
+#include "common/regularfile.h"
 #include "common/textfile.h"
+#include "common/ui/application.h"
 #include "tests/support/recordingdesktopservices.h"
 
 #include <QAbstractItemView>
@@ -13,6 +17,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSet>
@@ -694,6 +699,32 @@ private slots:
         QTest::keyClick(window, Qt::Key_Down);
         QVERIFY(calculator.visible(QStringLiteral("Picture4")));
         QCOMPARE(calculator.row(1), QStringLiteral("7"));
+    }
+
+    // The version the title shows is the one --version and the about box (F1) give.
+    void oneVersionEverywhere() {
+        Calculator calculator;
+        common::CommandLineOptions options;
+        options.folder = calculator.folder.path();
+        common::DataFolderSession session(common::Program::Calculator, options);
+        common::setDataFolderRoot(QString());
+        session.attach(*calculator.window, tallimo::aboutLines());
+        calculator.window->show();
+        calculator.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(calculator.window.get()));
+        const QString version = calculator.window->windowTitle().section(u' ', 1);
+        QCOMPARE(version, QStringLiteral("1.2"));
+        QCOMPARE(common::CommandLine(common::Program::Calculator).versionText().section(u'\n', 0, 0),
+                 QStringLiteral("tallimo ") + version);
+        QString about;
+        QTimer::singleShot(0, [&about] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                about = box->text();
+                box->done(0);
+            }
+        });
+        QTest::keyClick(calculator.window->windowHandle(), Qt::Key_F1);
+        QVERIFY2(about.contains(QStringLiteral("Versión ") + version), qPrintable(about));
     }
 
     // Tab walks through the keys, the list and the result, showing where it is; Space presses the key.
