@@ -206,6 +206,9 @@ private slots:
         auto* combo = calculator.control<QComboBox>(QStringLiteral("Combo1"));
         QVERIFY(combo->isVisible());
         QVERIFY(calculator.visible(QStringLiteral("Command12")));
+        QCOMPARE(combo->accessibleName(), QStringLiteral("Resultados anteriores"));
+        QCOMPARE(calculator.control(QStringLiteral("Command12"))->accessibleName(),
+                 QStringLiteral("Vaciar los resultados anteriores"));
         QCOMPARE(combo->currentText(), QStringLiteral("7"));
         QCOMPARE(calculator.window->tape().currentRow(), 0);
         QCOMPARE(calculator.row(0), QString());

@@ -121,6 +121,7 @@ private slots:
         QFETCH(int, picture);
         open();
         QCOMPARE(button(name)->geometry(), place);
+        QCOMPARE(button(name)->accessibleName(), button(name)->toolTip());
         if (colour)
             QCOMPARE(common::backColour(button(name)), colour);
         const QSize size(32, 32);
@@ -135,6 +136,8 @@ private slots:
         QCOMPARE(window->size(), calculator->size());
         QCOMPARE(common::bgrValue(window->palette().color(QPalette::Window)), 0xC0C0FFu);
         QCOMPARE(list()->geometry(), common::twipsRect(120, 120, 2055, 5130));
+        QCOMPARE(list()->accessibleName(), QStringLiteral("Operaciones guardadas"));
+        QCOMPARE(viewer()->accessibleName(), QStringLiteral("Registro de operaciones"));
         QCOMPARE(list()->font().family(), QStringLiteral("Arial"));
         QCOMPARE(list()->font().pointSizeF(), 9.75);
         QCOMPARE(viewer()->geometry(), common::twipsRect(2280, 960, 7095, 4935));
