@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/about.h"
 
+#include "common/datafolderchoice.h"
+
 namespace common {
 
 QString projectName() {
@@ -24,13 +26,17 @@ QString projectVersion() {
     return QStringLiteral(QUINDARA_VERSION);
 }
 
+QString programVersion(Program program) {
+    return program == Program::Calculator ? QStringLiteral(QUINDARA_TALLIMO_VERSION) : projectVersion();
+}
+
 QString dataFolderLine(const QString& dataFolder) {
     return QStringLiteral("Carpeta de datos: %1").arg(dataFolder);
 }
 
-QString aboutText(const QStringList& lines, const QString& dataFolder) {
-    const QString version = QStringLiteral("Versión %1").arg(projectVersion());
-    return (lines + QStringList{version, QString(), dataFolderLine(dataFolder)}).join(QLatin1Char('\n'));
+QString aboutText(const QStringList& lines, const QString& version, const QString& dataFolder) {
+    const QString versionLine = QStringLiteral("Versión %1").arg(version);
+    return (lines + QStringList{versionLine, QString(), dataFolderLine(dataFolder)}).join(QLatin1Char('\n'));
 }
 
 } // namespace common

@@ -248,7 +248,7 @@ QString CommandLine::helpText() const {
 
 QString CommandLine::versionText() const {
     return QStringLiteral("%1 %2\n%3\n%4\n")
-        .arg(executableName(program_), projectVersion(), licenceText(), copyrightYearText());
+        .arg(executableName(program_), programVersion(program_), licenceText(), copyrightYearText());
 }
 
 } // namespace common

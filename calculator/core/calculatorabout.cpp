@@ -2,16 +2,21 @@
 #include "calculator/core/calculatorabout.h"
 
 #include "common/about.h"
+#include "common/datafolderchoice.h"
 
 namespace tallimo {
 
 QStringList aboutLines() {
     return {
-        // The window's title says "TALLIMO 1.2"; the version the about box gives is the project's.
+        // The version is the title's; the about box (F1) adds it.
         QStringLiteral("TALLIMO"),   QStringLiteral("Calculadora de cinta de papel"),
         common::projectWebAddress(), common::licenceText(),
         common::copyrightYearText(),
     };
+}
+
+QString calculatorTitle() {
+    return QStringLiteral("TALLIMO %1").arg(common::programVersion(common::Program::Calculator));
 }
 
 } // namespace tallimo

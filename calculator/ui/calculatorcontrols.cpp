@@ -104,11 +104,13 @@ void buildTapeArea(QWidget& form, const Tape& tape, CalculatorControls& c) {
     c.Combo1->setGeometry(common::twipsRect(4320, 120, 4215, 450));
     c.Combo1->setFont(arialFont(14.25));
     c.Combo1->setPlaceholderText(QStringLiteral("Resultados anteriores"));
+    c.Combo1->setAccessibleName(QStringLiteral("Resultados anteriores"));
     c.Combo1->setFocusPolicy(Qt::TabFocus);
     c.Combo1->installEventFilter(new IgnoreWheel(c.Combo1));
     c.Combo1->hide();
     c.Command12 = makeKey(&form, QStringLiteral("Command12"), {8640, 120, 855, 495}, std::nullopt);
     setPicture(*c.Command12, Picture::Eraser);
+    c.Command12->setAccessibleName(QStringLiteral("Vaciar los resultados anteriores"));
     c.Command12->hide();
 
     c.Picture1 = new QFrame(&form);

@@ -12,7 +12,8 @@ namespace tallimo {
 namespace {
 
 // A key typed as a character, or a key with its modifiers. `name` is how tooltips show it; a key
-// without a name is a second way that needs no mention (the keypad's Enter).
+// without a name is a second way that needs no mention (the keypad's Enter). A key with `anyModifiers`
+// counts however it is reached (a dead key needs Shift on some layouts).
 struct Key {
     KeyCommand command;
     int index;
@@ -20,6 +21,7 @@ struct Key {
     int key;
     Qt::KeyboardModifiers modifiers;
     const char16_t* name;
+    bool anyModifiers = false;
 };
 
 constexpr Qt::KeyboardModifiers kNone = Qt::NoModifier;
@@ -55,8 +57,11 @@ const std::vector<Key>& keys() {
         k.push_back(typed(C::Operation, operation::Multiply, u'*'));
         k.push_back(typed(C::Operation, operation::Divide, u'/'));
         k.push_back(typed(C::Operation, operation::Power, u'^'));
-        // "^" is a dead key on Spanish keyboards: its first press is enough.
-        k.push_back(pressed(C::Operation, operation::Power, Qt::Key_Dead_Circumflex, kNone, nullptr));
+        // "^" is a dead key on many layouts: its first press is enough. The Spanish keyboard reaches it
+        // with Shift, and the event may carry no text.
+        Key deadCircumflex = pressed(C::Operation, operation::Power, Qt::Key_Dead_Circumflex, kNone, nullptr);
+        deadCircumflex.anyModifiers = true;
+        k.push_back(deadCircumflex);
         k.push_back(typed(C::Operation, operation::Percent, u'%'));
         k.push_back(typed(C::Operation, operation::SquareRoot, u'r'));
         k.push_back(typed(C::Operation, operation::Reciprocal, u'i'));
@@ -104,7 +109,7 @@ std::optional<KeyBinding> keyBinding(const QKeyEvent& event) {
         if (key.character != 0) {
             if (!commandModifier && text.size() == 1 && text.front() == QChar(key.character))
                 return KeyBinding{key.command, key.index};
-        } else if (event.key() == key.key && modifiers == key.modifiers) {
+        } else if (event.key() == key.key && (key.anyModifiers || modifiers == key.modifiers)) {
             return KeyBinding{key.command, key.index};
         }
     }

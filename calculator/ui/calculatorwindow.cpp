@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calculator/ui/calculatorwindow.h"
 
+#include "calculator/core/calculatorabout.h"
 #include "calculator/core/clipboardtext.h"
 #include "calculator/core/configuration.h"
 #include "calculator/core/operationlog.h"
@@ -13,6 +14,7 @@
 #include "common/textfile.h"
 #include "common/units.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QGuiApplication>
@@ -32,7 +34,7 @@ CalculatorWindow::CalculatorWindow(const QString& programFolder, const common::C
     : QWidget(parent), folder_(programFolder), clock_(clock), desktop_(desktop),
       ui_(buildCalculatorControls(*this, tape_)) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("TALLIMO 1.2"));
+    setWindowTitle(calculatorTitle());
     setFixedSize(common::twipsSize(9585, 6015));
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, common::bgrColour(0x0080C0FF));
@@ -102,6 +104,11 @@ void CalculatorWindow::setUpKeyboard() {
     for (QWidget* child : findChildren<QWidget*>())
         if (child->focusPolicy() != Qt::NoFocus)
             child->installEventFilter(this);
+    // The open list of previous results is a window of its own: its keys are watched to keep them from
+    // acting on the tape too, and when it closes, the keyboard comes back.
+    ui_.Combo1->view()->installEventFilter(this);
+    resultsPopup_ = ui_.Combo1->view()->window();
+    resultsPopup_->installEventFilter(this);
 }
 
 void CalculatorWindow::Form_Load() {
@@ -208,13 +215,16 @@ void CalculatorWindow::Command3_Click(int index) {
 
 void CalculatorWindow::Command7_Click(int index) {
     if (index == 0) {
-        ui_.Combo1->addItem(ui_.Text2->text());
-        ui_.Combo1->setCurrentIndex(ui_.Combo1->count() - 1);
-        ui_.Picture2->setLeft(kTapeLeft);
-        if (ui_.Combo1->isHidden()) {
-            ui_.Combo1->show();
-            ui_.Command12->show();
+        // An empty tape, nothing typed and a result of 0, leaves no result worth keeping.
+        if (tape_.currentRow() > 0 || !tape_.text(0).isEmpty()) {
+            ui_.Combo1->addItem(ui_.Text2->text());
+            ui_.Combo1->setCurrentIndex(ui_.Combo1->count() - 1);
+            if (ui_.Combo1->isHidden()) {
+                ui_.Combo1->show();
+                ui_.Command12->show();
+            }
         }
+        ui_.Picture2->setLeft(kTapeLeft);
         changeTape(0, tape_.rowCount(), [&] { tape_.clear(); });
         ui_.Text2->setText(QStringLiteral("0"));
         MoveTape(0);
@@ -393,15 +403,47 @@ void CalculatorWindow::pasteNumbers() {
             windowTitle());
 }
 
+bool CalculatorWindow::takenByResultsList(const QKeyEvent& event) {
+    const bool taken = resultsListKey_ == event.key();
+    resultsListKey_ = 0;
+    return taken;
+}
+
 void CalculatorWindow::keyPressEvent(QKeyEvent* event) {
+    if (takenByResultsList(*event))
+        return;
     const std::optional<KeyBinding> binding = keyBinding(*event);
     if (!binding || !runKey(*binding))
         QWidget::keyPressEvent(event);
 }
 
 bool CalculatorWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress)
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    const bool inResultsList = widget && widget->window() == resultsPopup_;
+    switch (event->type()) {
+    case QEvent::Hide:
+        // The list closed, a result chosen or not: the keys are the tape's again, not the list's, whose
+        // arrows would put another result in place of the newest row.
+        if (watched == resultsPopup_)
+            setFocus(Qt::PopupFocusReason);
         return QWidget::eventFilter(watched, event);
+    case QEvent::ShortcutOverride:
+        // The open list keeps its keys. Escape and Enter close it before their key press comes, which
+        // then reaches the window: it must not clear the tape or recalculate as well.
+        if (inResultsList)
+            resultsListKey_ = static_cast<QKeyEvent*>(event)->key();
+        return QWidget::eventFilter(watched, event);
+    case QEvent::KeyPress:
+        break;
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
+    if (inResultsList) {
+        resultsListKey_ = 0;
+        return false;
+    }
+    if (takenByResultsList(*static_cast<QKeyEvent*>(event)))
+        return true;
     const std::optional<KeyBinding> binding = keyBinding(*static_cast<QKeyEvent*>(event));
     if (!binding)
         return false;

@@ -75,6 +75,9 @@ private:
     void copyTape();
     // Ctrl+V: the numbers of the clipboard as new "+" rows.
     void pasteNumbers();
+    // True for the key press of a key the open list of previous results took (it may have closed on it
+    // meanwhile); forgets that key either way.
+    bool takenByResultsList(const QKeyEvent& event);
     // Brings the newest row back to its place after a key that may have changed the row count.
     void showNewestRow();
 
@@ -97,6 +100,10 @@ private:
     const common::Clock& clock_;
     common::DesktopServices& desktop_;
     SavedLogsOpener openSavedLogs_;
+    // The window of Combo1's open list.
+    QWidget* resultsPopup_ = nullptr;
+    // The key the open list was offered last, until its key press comes; 0 for none.
+    int resultsListKey_ = 0;
     // The log Command11 could not write, which the saved logs window shows instead of the file's old one.
     QString unwrittenLog_;
 

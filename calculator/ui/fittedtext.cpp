@@ -21,6 +21,14 @@ QFont fittingFont(const QFont& base, const QString& text, int room) {
     return font;
 }
 
+// The pixels a line edit has for its text, inside its frame, margins and the two pixels it keeps each side.
+int textRoom(const QLineEdit* edit) {
+    const int frame =
+        edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit) : 0;
+    const QMargins margins = edit->textMargins();
+    return edit->contentsRect().width() - 2 * frame - 4 - margins.left() - margins.right();
+}
+
 } // namespace
 
 FittedLabel::FittedLabel(QWidget* parent, const QString& name, const QRect& twipsPlace, const QFont& font)
@@ -46,17 +54,24 @@ void FittedLabel::setValueText(const QString& text) {
 void keepValueFitted(QLineEdit* edit) {
     const QFont base = edit->font();
     QObject::connect(edit, &QLineEdit::textChanged, edit, [edit, base](const QString& text) {
-        const int frame =
-            edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit) : 0;
-        // The line edit keeps two pixels each side besides its frame and margins.
-        const QMargins margins = edit->textMargins();
-        const int room = edit->contentsRect().width() - 2 * frame - 4 - margins.left() - margins.right();
+        const int room = textRoom(edit);
         const QFont font = fittingFont(base, text, room);
         if (edit->font() != font)
             edit->setFont(font);
         if (QFontMetrics(font).horizontalAdvance(text) > room)
             edit->setCursorPosition(0);
     });
+}
+
+void showFittedValue(QLineEdit* edit, const QString& value, const QFont& base) {
+    const int room = textRoom(edit);
+    const QFont font = fittingFont(base, value, room);
+    if (edit->font() != font)
+        edit->setFont(font);
+    const QFontMetrics metrics(font);
+    const bool fits = metrics.horizontalAdvance(value) <= room;
+    edit->setText(fits ? value : metrics.elidedText(value, Qt::ElideMiddle, room));
+    edit->setToolTip(fits ? QString() : value);
 }
 
 } // namespace tallimo

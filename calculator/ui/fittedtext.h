@@ -31,7 +31,12 @@ private:
 };
 
 // Keeps every text given to `edit` fitted in its width: shrunk in the font, and when that is not enough,
-// shown from its start.
+// shown from its start. For the result, whose text never outgrows the smallest font.
 void keepValueFitted(QLineEdit* edit);
+
+// Shows `value` in `edit` as a FittedLabel does: in the largest font from `base` down that fits, elided
+// in the middle when even the smallest font is too wide, the whole value then in the tooltip. For a
+// typed row, which may hold any number of digits.
+void showFittedValue(QLineEdit* edit, const QString& value, const QFont& base);
 
 } // namespace tallimo

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calculator/ui/savedlogswindow.h"
 
+#include "calculator/core/calculatorabout.h"
 #include "calculator/ui/calculatorpictures.h"
 #include "common/folderwatcher.h"
 #include "common/textfile.h"
@@ -20,8 +21,6 @@
 namespace tallimo {
 
 namespace {
-
-constexpr QLatin1StringView kCalculatorTitle("TALLIMO 1.2");
 
 struct ButtonPlace {
     int left;
@@ -48,7 +47,7 @@ SavedLogsWindow::SavedLogsWindow(const QString& programFolder, const common::Clo
       logWrite_(logWrite), unwrittenLog_(unwrittenLog) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(parent && !parent->window()->windowTitle().isEmpty() ? parent->window()->windowTitle()
-                                                                        : QString(kCalculatorTitle));
+                                                                        : calculatorTitle());
     common::setBackColour(this, 0x00C0C0FF);
     createControls();
     Form_Load();
@@ -59,6 +58,7 @@ void SavedLogsWindow::createControls() {
     File1->setObjectName(QStringLiteral("File1"));
     File1->setGeometry(common::twipsRect(120, 120, 2055, 5130));
     File1->setFont(common::arialFont(9.75));
+    File1->setAccessibleName(QStringLiteral("Operaciones guardadas"));
     // A conflict copy's name is long: it wraps onto more lines rather than being cut off.
     File1->setWordWrap(true);
     File1->setTextElideMode(Qt::ElideNone);
@@ -72,7 +72,10 @@ void SavedLogsWindow::createControls() {
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setGeometry(common::twipsRect(2280, 960, 7095, 4935));
     Text1->setFont(QFont(QStringLiteral("Courier New"), 12));
+    Text1->setAccessibleName(QStringLiteral("Registro de operaciones"));
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab moves on to the buttons, as everywhere else; a tab typed here would be saved into the log.
+    Text1->setTabChangesFocus(true);
 
     for (int index = 0; index < int(kButtons.size()); ++index) {
         const ButtonPlace& place = kButtons[index];
@@ -80,6 +83,8 @@ void SavedLogsWindow::createControls() {
         button->setObjectName(QStringLiteral("Command1_%1").arg(index));
         button->setGeometry(common::twipsRect(place.left, 120, 735, 735));
         button->setToolTip(QString::fromUtf8(place.toolTip));
+        // A picture alone names nothing to a screen reader.
+        button->setAccessibleName(button->toolTip());
         button->setIconSize(common::twipsSize(600, 600));
         button->setPictureMargin(common::twips(735 - 600) / 2);
         common::setBackColour(button, place.colour);
@@ -92,6 +97,7 @@ void SavedLogsWindow::createControls() {
     Command2->setObjectName(QStringLiteral("Command2"));
     Command2->setGeometry(common::twipsRect(120, 5280, 2055, 615));
     Command2->setToolTip(QStringLiteral("Borrar la copia seleccionada"));
+    Command2->setAccessibleName(Command2->toolTip());
     Command2->setIconSize(common::twipsSize(480, 480));
     common::setPicture(Command2, pictureIcon(Picture::Eraser));
     connect(Command2, &QPushButton::clicked, this, &SavedLogsWindow::Command2_Click);
@@ -189,6 +195,11 @@ void SavedLogsWindow::Command1_Click(int Index) {
 void SavedLogsWindow::Command2_Click() {
     const QString name = selectedName();
     if (name.isEmpty())
+        return;
+    // A deleted log cannot be brought back.
+    if (!desktop_.askYesNo(
+            QStringLiteral("¿Borrar la operación guardada «%1»?\nNo se podrá recuperar.").arg(name),
+            windowTitle(), common::DefaultAnswer::No))
         return;
     if (const common::Status removed = savedLogs_.remove(name); !removed)
         tell(QStringLiteral("No se pudo borrar la operación guardada «%1».\nERROR: %2")

@@ -34,7 +34,7 @@ constexpr int kTextWidth = 3375;
 } // namespace
 
 TapeView::TapeView(const Tape& tape, QSize frameSize, QWidget* frame)
-    : QWidget(frame), tape_(tape), frameHeight_(frameSize.height()) {
+    : QWidget(frame), tape_(tape), frameHeight_(frameSize.height()), textFont_(arialFont(12, true)) {
     setObjectName(QStringLiteral("Picture2"));
     setGeometry(QRect(QPoint(0, 0), common::twipsSize(frameSize.width(), frameSize.height())));
     setBackColour(this, kTapeColour);
@@ -55,11 +55,10 @@ TapeView::TapeView(const Tape& tape, QSize frameSize, QWidget* frame)
         controls.text = new QLineEdit(this);
         controls.text->setGeometry(common::twipsRect(kTextLeft, 0, kTextWidth, kRowHeight));
         controls.text->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        controls.text->setFont(arialFont(12, true));
+        controls.text->setFont(textFont_);
         // Numbers come from the keys; typing into a row would bypass the tape.
         controls.text->setReadOnly(true);
         controls.text->setFocusPolicy(Qt::NoFocus);
-        keepValueFitted(controls.text);
         controls.formatted =
             new FittedLabel(this, QString(), {kTextLeft, 0, kTextWidth, kRowHeight}, arialFont(12));
         setBackColour(controls.formatted, kFormattedBack);
@@ -141,8 +140,11 @@ void TapeView::bind(RowControls& controls, int row, int topInFrame) {
     place(controls.text, kTextLeft);
     if (newRow)
         controls.text->setObjectName(elementName(QStringLiteral("Text1"), row));
-    if (controls.text->text() != tape_.text(row))
-        controls.text->setText(tape_.text(row));
+    // A number longer than the row is marked cut, never shown as its first digits alone.
+    if (controls.value != tape_.text(row)) {
+        controls.value = tape_.text(row);
+        showFittedValue(controls.text, controls.value, textFont_);
+    }
     controls.text->setVisible(!formattedMode_);
 
     place(controls.formatted, kTextLeft);

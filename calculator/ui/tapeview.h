@@ -63,6 +63,7 @@ private:
         int row = -1;
         bool spare = false;      // unbound, hidden and nameless
         int operationShown = -1; // saves drawing the same picture again
+        QString value;           // the row's text, which `text` shows elided when it is too long
     };
 
     void bind(RowControls& controls, int row, int topInFrame);
@@ -79,6 +80,8 @@ private:
     int wheelRest_ = 0;
     std::vector<RowControls> rowControls_;
     std::map<int, QFont> numberFonts_;
+    // The font of the row texts, which shrink from it to fit.
+    const QFont textFont_;
 };
 
 } // namespace tallimo

@@ -193,7 +193,8 @@ void DataFolderSession::attach(QWidget& window, const QStringList& aboutLines,
     }
     auto* about = new QShortcut(QKeySequence(Qt::Key_F1), &window);
     about->setContext(Qt::ApplicationShortcut);
-    const QString text = aboutText(aboutLines, QDir::toNativeSeparators(choice_.dataFolder));
+    const QString text =
+        aboutText(aboutLines, programVersion(program_), QDir::toNativeSeparators(choice_.dataFolder));
     QObject::connect(about, &QShortcut::activated, &window, [&window, text] {
         QMessageBox::about(&window, QStringLiteral("Acerca de %1").arg(QCoreApplication::applicationName()),
                            text);

@@ -85,7 +85,7 @@ template <typename MainWindow> int runMainWindow(int& argc, char** argv, const P
     const LaunchToken launchToken = LaunchToken::fromEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(look.applicationName);
-    QApplication::setApplicationVersion(projectVersion());
+    QApplication::setApplicationVersion(programVersion(program));
     QGuiApplication::setDesktopFileName(desktopFileName(program));
     QApplication::setWindowIcon(iconFor(look.iconDrawing));
     QTranslator translator;

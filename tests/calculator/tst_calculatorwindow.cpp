@@ -1,17 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "calculator/core/calculatorabout.h"
 #include "calculator/core/calculatorfolder.h"
 #include "calculator/core/operations.h"
 #include "calculator/ui/calculatorwindow.h"
 #include "calculator/ui/tapeview.h"
+#include "common/commandline.h"
+#include "common/regularfile.h"
 #include "common/textfile.h"
+#include "common/ui/application.h"
 #include "tests/support/recordingdesktopservices.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSet>
@@ -200,6 +206,9 @@ private slots:
         auto* combo = calculator.control<QComboBox>(QStringLiteral("Combo1"));
         QVERIFY(combo->isVisible());
         QVERIFY(calculator.visible(QStringLiteral("Command12")));
+        QCOMPARE(combo->accessibleName(), QStringLiteral("Resultados anteriores"));
+        QCOMPARE(calculator.control(QStringLiteral("Command12"))->accessibleName(),
+                 QStringLiteral("Vaciar los resultados anteriores"));
         QCOMPARE(combo->currentText(), QStringLiteral("7"));
         QCOMPARE(calculator.window->tape().currentRow(), 0);
         QCOMPARE(calculator.row(0), QString());
@@ -422,6 +431,9 @@ private slots:
                                   << "0.333333333333333";
         QTest::newRow("backspace") << "123\b"
                                    << "12";
+        // ˆ stands for "^" as a Spanish keyboard sends it: the dead circumflex, with Shift and no text.
+        QTest::newRow("power, Spanish keyboard") << "2ˆ3="
+                                                 << "8";
     }
     // Through the window system, as a user types: no control takes the keyboard from the window.
     void keyboard() {
@@ -437,6 +449,9 @@ private slots:
                 QTest::keyClick(window, Qt::Key_Backspace);
             else if (c == u'\r')
                 QTest::keyClick(window, Qt::Key_Return);
+            else if (c == u'\u02c6')
+                QTest::sendKeyEvent(QTest::Click, window, Qt::Key_Dead_Circumflex, QString(),
+                                    Qt::ShiftModifier);
             else
                 QTest::keyClick(window, c.toLatin1());
         }
@@ -446,13 +461,20 @@ private slots:
     void escapeAndDeleteKeys() {
         Calculator calculator;
         calculator.window->show();
+        auto* combo = calculator.control<QComboBox>(QStringLiteral("Combo1"));
+        // Clearing an empty tape keeps no result.
+        QTest::keyClick(calculator.window.get(), Qt::Key_Escape);
+        QCOMPARE(combo->count(), 0);
         calculator.type(QStringLiteral("8/"));
         QTest::keyClick(calculator.window.get(), Qt::Key_Delete);
         QCOMPARE(calculator.window->tape().currentRow(), 0);
         QCOMPARE(calculator.display(), QStringLiteral("8"));
         QTest::keyClick(calculator.window.get(), Qt::Key_Escape);
-        QCOMPARE(calculator.control<QComboBox>(QStringLiteral("Combo1"))->currentText(), QStringLiteral("8"));
+        QCOMPARE(combo->currentText(), QStringLiteral("8"));
         QCOMPARE(calculator.display(), QStringLiteral("0"));
+        QTest::keyClick(calculator.window.get(), Qt::Key_Escape);
+        QTest::keyClick(calculator.window.get(), Qt::Key_Escape);
+        QCOMPARE(combo->count(), 1);
     }
 
     void scrollingStopsAtTheFirstAndLastRow() {
@@ -646,6 +668,68 @@ private slots:
         QCOMPARE(calculator.window->tape().rowCount(), 1);
     }
 
+    // F8 opens the list of previous results, which keeps its own keys: the arrows move in it and Escape
+    // only closes it. Closed, chosen from or not, it gives the keyboard back to the window.
+    void resultsListKeepsItsKeys() {
+        Calculator calculator;
+        calculator.window->show();
+        calculator.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(calculator.window.get()));
+        QWindow* window = calculator.window->windowHandle();
+        auto* combo = calculator.control<QComboBox>(QStringLiteral("Combo1"));
+        const auto listOpen = [combo] { return combo->view()->isVisible(); };
+        typeKeys(window, QStringLiteral("3+4\x1b"
+                                        "9\x1b"
+                                        "1+2"));
+        QTest::keyClick(window, Qt::Key_F8);
+        QVERIFY(listOpen());
+        QTest::keyClick(window, Qt::Key_Up);
+        QVERIFY(!calculator.visible(QStringLiteral("Picture4")));
+        QTest::keyClick(window, Qt::Key_Escape);
+        QVERIFY(!listOpen());
+        QCOMPARE(calculator.window->tape().rowCount(), 2);
+        QCOMPARE(calculator.display(), QStringLiteral("3"));
+        QCOMPARE(combo->count(), 2);
+        QCOMPARE(QApplication::focusWidget(), calculator.window.get());
+
+        QTest::keyClick(window, Qt::Key_F8);
+        QTest::keyClick(window, Qt::Key_Up);
+        QTest::keyClick(window, Qt::Key_Return);
+        QVERIFY(!listOpen());
+        QCOMPARE(calculator.row(1), QStringLiteral("7"));
+        QCOMPARE(calculator.display(), QStringLiteral("8"));
+        // The arrows choose a row again; the next result in the list does not take the row's place.
+        QTest::keyClick(window, Qt::Key_Down);
+        QVERIFY(calculator.visible(QStringLiteral("Picture4")));
+        QCOMPARE(calculator.row(1), QStringLiteral("7"));
+    }
+
+    // The version the title shows is the one --version and the about box (F1) give.
+    void oneVersionEverywhere() {
+        Calculator calculator;
+        common::CommandLineOptions options;
+        options.folder = calculator.folder.path();
+        common::DataFolderSession session(common::Program::Calculator, options);
+        common::setDataFolderRoot(QString());
+        session.attach(*calculator.window, tallimo::aboutLines());
+        calculator.window->show();
+        calculator.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(calculator.window.get()));
+        const QString version = calculator.window->windowTitle().section(u' ', 1);
+        QCOMPARE(version, QStringLiteral("1.2"));
+        QCOMPARE(common::CommandLine(common::Program::Calculator).versionText().section(u'\n', 0, 0),
+                 QStringLiteral("tallimo ") + version);
+        QString about;
+        QTimer::singleShot(0, [&about] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                about = box->text();
+                box->done(0);
+            }
+        });
+        QTest::keyClick(calculator.window->windowHandle(), Qt::Key_F1);
+        QVERIFY2(about.contains(QStringLiteral("Versión ") + version), qPrintable(about));
+    }
+
     // Tab walks through the keys, the list and the result, showing where it is; Space presses the key.
     void tabShowsTheFocus() {
         Calculator calculator;
@@ -744,6 +828,10 @@ private slots:
                                    << "Text1_0"
                                    << "-1234567890"
                                    << "8901";
+        QTest::newRow("typed row beyond the smallest font")
+            << QStringLiteral("1234567890").repeated(6) + u'9' << "Text1_0"
+            << "1234567890"
+            << "78909";
     }
     void valuesKeepTheirSignAndLeadingDigits() {
         QFETCH(QString, keys);
@@ -763,6 +851,8 @@ private slots:
         const auto* edit = qobject_cast<const QLineEdit*>(shown);
         const QString text = label ? label->text() : edit->text();
         QVERIFY2(text.startsWith(start) && text.endsWith(end), qPrintable(text));
+        // A value cut to fit is marked, and its tooltip holds the whole of it.
+        QCOMPARE(text.contains(u'\u2026'), !shown->toolTip().isEmpty());
         const int room = label ? label->contentsRect().width() : edit->contentsRect().width() - 8;
         QVERIFY(QFontMetrics(shown->font()).horizontalAdvance(text) <= room);
     }

@@ -121,6 +121,7 @@ private slots:
         QFETCH(int, picture);
         open();
         QCOMPARE(button(name)->geometry(), place);
+        QCOMPARE(button(name)->accessibleName(), button(name)->toolTip());
         if (colour)
             QCOMPARE(common::backColour(button(name)), colour);
         const QSize size(32, 32);
@@ -135,6 +136,8 @@ private slots:
         QCOMPARE(window->size(), calculator->size());
         QCOMPARE(common::bgrValue(window->palette().color(QPalette::Window)), 0xC0C0FFu);
         QCOMPARE(list()->geometry(), common::twipsRect(120, 120, 2055, 5130));
+        QCOMPARE(list()->accessibleName(), QStringLiteral("Operaciones guardadas"));
+        QCOMPARE(viewer()->accessibleName(), QStringLiteral("Registro de operaciones"));
         QCOMPARE(list()->font().family(), QStringLiteral("Arial"));
         QCOMPARE(list()->font().pointSizeF(), 9.75);
         QCOMPARE(viewer()->geometry(), common::twipsRect(2280, 960, 7095, 4935));
@@ -249,6 +252,7 @@ private slots:
         QCOMPARE(viewer()->font().family(), QStringLiteral("Courier New"));
     }
 
+    // Deleting asks first, naming the log; "No" keeps it.
     void deletingTheShownLogKeepsItsText() {
         const QByteArray earlier("\r\n 1 )  5\r\n\r\n------\r\n  5\r\n");
         writeFile(QStringLiteral("operaciones/2026-12-1--8-0"), earlier);
@@ -260,6 +264,15 @@ private slots:
         clickListed(QStringLiteral("2026-12-1--8-0"));
         const QString shown = viewer()->toPlainText();
         QCOMPARE(shown, common::textFromBytes(earlier, common::Ending::Bare));
+        QVERIFY(desktop->callsOf(QStringLiteral("askYesNo")).isEmpty());
+        click(QStringLiteral("Command2"));
+        const QStringList asked = desktop->callsOf(QStringLiteral("askYesNo"));
+        QCOMPARE(asked.size(), 1);
+        QVERIFY2(asked.first().contains(QStringLiteral("«2026-12-1--8-0»")), qPrintable(asked.first()));
+        QCOMPARE(desktop->calls.last().extra.last(), QStringLiteral("No"));
+        QVERIFY(QFile::exists(savedPath(QStringLiteral("2026-12-1--8-0"))));
+        QCOMPARE(listed(), QStringList({QStringLiteral("2026-12-1--8-0")}));
+        desktop->yesNoAnswer = true;
         click(QStringLiteral("Command2"));
         QVERIFY(!QFile::exists(savedPath(QStringLiteral("2026-12-1--8-0"))));
         QVERIFY(listed().isEmpty());
@@ -273,6 +286,7 @@ private slots:
     void afterADeletionNothingIsChosen() {
         writeFile(QStringLiteral("operaciones/2026-12-1--8-0"), "a");
         writeFile(QStringLiteral("operaciones/2026-12-1--8-1"), "b");
+        desktop->yesNoAnswer = true;
         open();
         clickListed(QStringLiteral("2026-12-1--8-0"));
         click(QStringLiteral("Command2"));
@@ -282,9 +296,14 @@ private slots:
         QVERIFY(QFile::exists(savedPath(QStringLiteral("2026-12-1--8-1"))));
     }
 
+    // Tab leaves the viewer and types nothing into the log.
     void editorButtonMakesTheEditedTextTheCurrentLog() {
         open();
+        viewer()->setFocus();
         typeAtEnd(QStringLiteral("nota"));
+        QCOMPARE(window->focusWidget(), viewer());
+        QTest::keyClick(viewer(), Qt::Key_Tab);
+        QVERIFY(window->focusWidget() != viewer());
         click(QStringLiteral("Command1_3"));
         QCOMPARE(bytesOf(QStringLiteral("operacion.txt")), fixtureLog() + "nota");
         QCOMPARE(desktop->callsOf(QStringLiteral("openInTextEditor")), QStringList({path("operacion.txt")}));

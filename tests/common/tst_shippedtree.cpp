@@ -4,6 +4,7 @@
 #include "calculator/core/calculatorabout.h"
 #include "calculator/ui/calculatorpictures.h"
 #include "common/about.h"
+#include "common/datafolderchoice.h"
 #include "common/ui/icons.h"
 
 #include <QDir>
@@ -188,10 +189,11 @@ private slots:
         const QStringList lines = tallimo::aboutLines();
         QCOMPARE(lines.size(), 5);
         QCOMPARE(lines[0], QStringLiteral("TALLIMO"));
-        // One version everywhere: F1 gives the project's, as --version and the package do.
-        const QString shown = common::aboutText(lines, QStringLiteral("/datos"));
+        // F1 adds the calculator's own version, the title's, once.
+        const QString version = common::programVersion(common::Program::Calculator);
+        const QString shown = common::aboutText(lines, version, QStringLiteral("/datos"));
         QCOMPARE(shown.count(QRegularExpression(QStringLiteral("(?<![\\w.-])\\d+\\.\\d+"))), 1);
-        QVERIFY2(shown.contains(QStringLiteral("Versión ") + common::projectVersion()), qPrintable(shown));
+        QVERIFY2(shown.contains(QStringLiteral("Versión ") + version), qPrintable(shown));
         for (int k = 0; k < lines.size(); ++k) {
             QFont font(QStringLiteral("Arial"));
             font.setPixelSize(k == 0 ? 37 : 16);
@@ -207,7 +209,9 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("GPL-3.0")));
         QVERIFY(text.contains(QStringLiteral("2026")));
         // F1 shows the version, from the project's version, with the folder in use.
-        const QString shown = common::aboutText(quindara::aboutLines(), QStringLiteral("/datos"));
+        const QString shown =
+            common::aboutText(quindara::aboutLines(), common::programVersion(common::Program::Agenda),
+                              QStringLiteral("/datos"));
         QVERIFY2(shown.contains(QStringLiteral("Versión ") + common::projectVersion()), qPrintable(shown));
         QVERIFY(!common::projectVersion().isEmpty());
         QVERIFY(shown.endsWith(QStringLiteral("Carpeta de datos: /datos")));
