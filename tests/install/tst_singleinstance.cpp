@@ -8,6 +8,7 @@
 #include <QLockFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -191,6 +192,78 @@ private slots:
         stop(*first);
         QFile::setPermissions(calculatorFolder(folder),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // Nobody else can keep the folder from opening: the socket lives in a folder only this user can make
+    // sockets in. Another user listening first under the name earlier versions used, a socket file left by
+    // a crash, or a folder of another user's where the private one would be, do not stop it.
+    void nobodyElseKeepsTheFolderFromOpening_data() {
+        QTest::addColumn<QString>("obstacle");
+        QTest::newRow("another user listens under the earlier name") << "listener";
+        QTest::newRow("a socket left by a crash") << "stale";
+        QTest::newRow("another user's folder in the temporary folder") << "folder";
+    }
+    void nobodyElseKeepsTheFolderFromOpening() {
+        QFETCH(QString, obstacle);
+        QTemporaryDir scratch;
+        const QString folder = scratch.filePath(QStringLiteral("datos"));
+        QVERIFY(QDir().mkpath(calculatorFolder(folder)));
+        const QByteArray runtimeBefore = qgetenv("XDG_RUNTIME_DIR");
+        const QByteArray tmpBefore = qgetenv("TMPDIR");
+        const auto restore = qScopeGuard([&] {
+            runtimeBefore.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", runtimeBefore);
+            tmpBefore.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", tmpBefore);
+        });
+        const QString runtime = scratch.filePath(QStringLiteral("run"));
+        QVERIFY(QDir().mkpath(runtime));
+        QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
+        // Another user, when the test may be one.
+        QStringList asAnother;
+        if (::geteuid() == 0)
+            asAnother = {QStringLiteral("setpriv"), QStringLiteral("--reuid=65534"),
+                         QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups")};
+        QProcess listener;
+        const auto python = [&](const QStringList& prefix, const QString& address, bool stay) {
+            const QStringList command =
+                prefix + QStringList{QStringLiteral("/usr/bin/python3"), QStringLiteral("-c"),
+                                     QStringLiteral("import socket, sys, time\n"
+                                                    "s = socket.socket(socket.AF_UNIX)\n"
+                                                    "s.bind(sys.argv[1].replace('@', '\\0', 1))\n"
+                                                    "s.listen()\nprint('ready', flush=True)\n"
+                                                    "time.sleep(600 if sys.argv[2] == '1' else 0)\n"),
+                                     address, stay ? QStringLiteral("1") : QStringLiteral("0")};
+            listener.start(command.first(), command.mid(1));
+            return listener.waitForReadyRead(10000) && listener.readAll().contains("ready");
+        };
+        if (obstacle == u"listener") {
+            QVERIFY(python(
+                asAnother,
+                u'@' + InstanceLock::earlierServerName(Program::Calculator, calculatorFolder(folder)), true));
+        } else if (obstacle == u"stale") {
+            QVERIFY(
+                python({}, InstanceLock::serverName(Program::Calculator, calculatorFolder(folder)), false));
+            QVERIFY(listener.waitForFinished(10000));
+        } else {
+            qunsetenv("XDG_RUNTIME_DIR");
+            const QString temporary = scratch.filePath(QStringLiteral("tmp"));
+            const QString theirs = temporary + QStringLiteral("/quindara-") + QString::number(::getuid());
+            QVERIFY(QDir().mkpath(theirs));
+            QVERIFY(QFile::setPermissions(theirs, QFileDevice::Permissions(0x7777)));
+            if (::geteuid() == 0)
+                QCOMPARE(::chown(QFile::encodeName(theirs).constData(), 65534, 65534), 0);
+            qputenv("TMPDIR", temporary.toUtf8());
+            QCOMPARE(InstanceLock::serverName(Program::Calculator, calculatorFolder(folder)), QString());
+        }
+
+        const auto first = startCalculator(folder);
+        QTRY_COMPARE_WITH_TIMEOUT(lockHolder(folder), first->processId(), 30000);
+        if (obstacle != u"folder")
+            QVERIFY(isServing(*first, Program::Calculator, calculatorFolder(folder)));
+        QCOMPARE(first->state(), QProcess::Running);
+        stop(*first);
+        listener.kill();
+        listener.waitForFinished();
     }
 
     // A start from the menu hands its launcher's token to the window it brings forward, whose platform
