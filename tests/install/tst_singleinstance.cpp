@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QHash>
+#include <QLibraryInfo>
 #include <QLockFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -14,8 +16,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <fcntl.h>
+#include <linux/input.h>
 #include <memory>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using common::HolderAnswer;
@@ -264,6 +270,79 @@ private slots:
         stop(*first);
         listener.kill();
         listener.waitForFinished();
+    }
+
+    // Told to end (a logout, a shutdown, a kill, the terminal closed), the agenda saves what was typed in
+    // the day's note and not yet saved, removes its lock and ends. The keys come from a keyboard device of
+    // Qt's own (a pipe read as one) and reach the running program as typed keys do.
+    void typedTextIsSavedWhenToldToEnd_data() {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+    void typedTextIsSavedWhenToldToEnd() {
+        QFETCH(int, signalNumber);
+        QTemporaryDir scratch;
+        const QString folder = scratch.filePath(QStringLiteral("datos"));
+        makeAgendaFolder(folder);
+        // Qt's keyboard devices are taken only under /dev.
+        const QByteArray keyboard =
+            "/dev/shm/quindara-teclado-" + QByteArray::number(QCoreApplication::applicationPid());
+        if (!QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::PluginsPath) +
+                               QStringLiteral("/generic/libqevdevkeyboardplugin.so")))
+            QSKIP("Qt's evdev keyboard plugin is not installed");
+        ::unlink(keyboard.constData());
+        if (::mkfifo(keyboard.constData(), 0600) != 0)
+            QSKIP("no /dev/shm to make the keyboard pipe in");
+        const auto removeKeyboard = qScopeGuard([&keyboard] { ::unlink(keyboard.constData()); });
+        // Kept open for writing, so that the program never reads the end of it.
+        const int keys = ::open(keyboard.constData(), O_RDWR | O_CLOEXEC);
+        QVERIFY(keys >= 0);
+        const auto closeKeys = qScopeGuard([keys] { ::close(keys); });
+        QProcess agenda;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"),
+                           QStringLiteral("evdevkeyboard:") + QString::fromLatin1(keyboard));
+        agenda.setProcessEnvironment(environment);
+        agenda.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        agenda.start(QStringLiteral(QUINDARA_AGENDA), {QStringLiteral("--folder"), folder});
+        QVERIFY(agenda.waitForStarted(30000));
+        // Once it holds the folder, a second start waits until its window is up and brings it forward.
+        const QString lockFile = QDir(folder).filePath(InstanceLock::lockFileName(Program::Agenda));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(lockFile), 30000);
+        const auto second =
+            startProgram(QStringLiteral(QUINDARA_AGENDA), {QStringLiteral("--folder"), folder});
+        QVERIFY(second->waitForFinished(30000));
+        QCOMPARE(second->exitCode(), 0);
+        QCOMPARE(agenda.state(), QProcess::Running);
+
+        const auto press = [keys](int code, int value) {
+            const input_event events[2] = {{{}, EV_KEY, quint16(code), value}, {{}, EV_SYN, SYN_REPORT, 0}};
+            return ::write(keys, events, sizeof events) == qint64(sizeof events);
+        };
+        // From the first day of the grid, backwards past the attached files and the day's buttons to its
+        // note.
+        for (int k = 0; k < 13; ++k)
+            QVERIFY(press(KEY_LEFTSHIFT, 1) && press(KEY_TAB, 1) && press(KEY_TAB, 0) &&
+                    press(KEY_LEFTSHIFT, 0));
+        const QString typed = QStringLiteral("texto sin guardar 42");
+        static const QHash<QChar, int> codes = {
+            {u't', KEY_T}, {u'e', KEY_E}, {u'x', KEY_X}, {u'o', KEY_O}, {u' ', KEY_SPACE},
+            {u's', KEY_S}, {u'i', KEY_I}, {u'n', KEY_N}, {u'g', KEY_G}, {u'u', KEY_U},
+            {u'a', KEY_A}, {u'r', KEY_R}, {u'd', KEY_D}, {u'4', KEY_4}, {u'2', KEY_2}};
+        for (const QChar c : typed)
+            QVERIFY(press(codes.value(c), 1) && press(codes.value(c), 0));
+        QTest::qWait(2000);
+
+        QCOMPARE(::kill(pid_t(agenda.processId()), signalNumber), 0);
+        QVERIFY(agenda.waitForFinished(30000));
+        QCOMPARE(textsOf(QDir(folder).filePath(QStringLiteral("dias")), QStringLiteral("texto sin guardar")),
+                 1);
+        QCOMPARE(agenda.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(agenda.exitCode(), 0);
+        QVERIFY(!QFileInfo::exists(lockFile));
     }
 
     // A start from the menu hands its launcher's token to the window it brings forward, whose platform
