@@ -467,11 +467,21 @@ private slots:
     }
 
     // Two imports started together into one folder take turns: each keeps all its lines, each day holds
-    // both texts.
+    // both texts. The unfinished saves a killed run left are swept first, as a window's start does, and
+    // nothing else.
     void twoImportsTogetherKeepAllTheirLines() {
         QTemporaryDir scratch;
         const QString folder = scratch.filePath(QStringLiteral("datos"));
         makeAgendaFolder(folder);
+        const QStringList leftovers = {QStringLiteral("dias/.5-1-2030.txt.quindara-AbC123.tmp"),
+                                       QStringLiteral(".quindara-sync/.a1b2c3.status.quindara-XyZ789.tmp"),
+                                       QStringLiteral(".agenda.txt.quindara-QwE456.tmp")};
+        const QStringList usersOwn = {QStringLiteral("dias/.informe.quindara-AbC123.txt"),
+                                      QStringLiteral("dias/copia.quindara-AbC123.tmp.bak")};
+        for (const QString& name : leftovers + usersOwn) {
+            QVERIFY(QDir().mkpath(QFileInfo(QDir(folder).filePath(name)).path()));
+            writeFile(QDir(folder).filePath(name), "a medias");
+        }
         constexpr int kDays = 1000;
         const QStringList names = {QStringLiteral("Primera"), QStringLiteral("Segunda")};
         std::vector<std::unique_ptr<QProcess>> imports;
@@ -489,6 +499,10 @@ private slots:
         }
         for (const QString& name : names)
             QCOMPARE(textsOf(QDir(folder).filePath(QStringLiteral("recordatorionoanual")), name), kDays);
+        for (const QString& name : leftovers)
+            QVERIFY2(!QFileInfo::exists(QDir(folder).filePath(name)), qPrintable(name));
+        for (const QString& name : usersOwn)
+            QVERIFY2(QFileInfo::exists(QDir(folder).filePath(name)), qPrintable(name));
     }
 
     // With the agenda open on the folder, an import typed on the command line is handed to the window,
