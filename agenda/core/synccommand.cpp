@@ -30,19 +30,32 @@ bool onTerminal() {
     return isatty(STDIN_FILENO) == 1;
 }
 
-// One line typed on the terminal, shown or not as it is typed.
-QString typedLine(bool echo) {
-    termios saved{};
-    const bool hide = !echo && tcgetattr(STDIN_FILENO, &saved) == 0;
-    if (hide) {
-        termios quiet = saved;
+// Echo is off on the terminal while this lives. Made before the prompt is shown, so that nothing typed once
+// it shows is echoed.
+class HiddenTyping {
+public:
+    HiddenTyping() : hidden_(tcgetattr(STDIN_FILENO, &saved_) == 0) {
+        if (!hidden_)
+            return;
+        termios quiet = saved_;
         quiet.c_lflag &= ~tcflag_t(ECHO);
         tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
     }
+    ~HiddenTyping() {
+        if (hidden_)
+            tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_);
+    }
+    Q_DISABLE_COPY_MOVE(HiddenTyping)
+
+private:
+    termios saved_{};
+    bool hidden_;
+};
+
+// One line typed on the terminal.
+QString typedLine() {
     std::string line;
     std::getline(std::cin, line);
-    if (hide)
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
     return QString::fromLocal8Bit(line.c_str());
 }
 
@@ -52,9 +65,13 @@ QString passwordFor(const QString& user, const QUrl& server, QTextStream& out) {
         return qEnvironmentVariable("QUINDARA_DAV_PASSWORD");
     if (!onTerminal())
         return {};
-    out << QStringLiteral("Contraseña de «%1» en %2: ").arg(user, server.toDisplayString());
-    out.flush();
-    const QString password = typedLine(false);
+    QString password;
+    {
+        const HiddenTyping hidden;
+        out << QStringLiteral("Contraseña de «%1» en %2: ").arg(user, server.toDisplayString());
+        out.flush();
+        password = typedLine();
+    }
     out << '\n';
     out.flush();
     return password;
@@ -65,7 +82,7 @@ bool confirmed(const QString& question, QTextStream& out) {
         return false;
     out << question << QStringLiteral(" (s/n): ");
     out.flush();
-    return typedLine(true).trimmed().startsWith(u's', Qt::CaseInsensitive);
+    return typedLine().trimmed().startsWith(u's', Qt::CaseInsensitive);
 }
 
 int exitCodeOf(const DavError& error) {

@@ -159,6 +159,38 @@ for href in ElementTree.fromstring(listing.content).iter('{DAV:}href'):
 print(chr(10).join(sorted(lines)))
 )";
 
+// Starts the program's --sync-setup on a terminal whose screen is full, so that it stops while showing the
+// password prompt, and says whether the terminal echoes what is typed at that moment.
+const char* const kEchoAtThePrompt = R"(
+import fcntl, os, pty, signal, sys, termios, time
+program, folder = sys.argv[1:]
+pid, fd = pty.fork()
+if pid == 0:
+    flags = fcntl.fcntl(1, fcntl.F_GETFL)
+    fcntl.fcntl(1, fcntl.F_SETFL, flags | os.O_NONBLOCK)
+    # Full once it stays full for a while: the terminal moves what was written on in the background.
+    full = 0
+    while full < 3:
+        try:
+            os.write(1, b'.' * 1024)
+            full = 0
+        except BlockingIOError:
+            full += 1
+            time.sleep(0.1)
+    fcntl.fcntl(1, fcntl.F_SETFL, flags)
+    os.execv(program, [program, '--folder', folder, '--sync-setup', 'http://127.0.0.1:9/', '--user', 'ana'])
+for _ in range(1200):
+    call = open('/proc/%d/syscall' % pid).read().split()
+    if call[0] == '1' and int(call[1], 16) == 2:
+        break
+    time.sleep(0.05)
+else:
+    sys.exit('the prompt was never written')
+print('echo', 'on' if termios.tcgetattr(fd)[3] & termios.ECHO else 'off')
+os.kill(pid, signal.SIGKILL)
+os.waitpid(pid, 0)
+)";
+
 void addServers() {
     QTest::addColumn<DavServer::Kind>("kind");
     for (const auto kind : {DavServer::Kind::Radicale, DavServer::Kind::Xandikos}) {
@@ -539,6 +571,22 @@ private slots:
         QCOMPARE(result.exitCode(), 1);
         QVERIFY(result.summary().contains(QStringLiteral("contraseña")));
         QCOMPARE(a.holiday(25, 12), QStringLiteral("Navidad"));
+    }
+
+    // What is typed after the password prompt shows never appears on the terminal: the echo is off before
+    // the prompt is written.
+    void thePasswordPromptHidesWhatIsTyped() {
+        QTemporaryDir folder;
+        QProcess prompt;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("QUINDARA_DAV_PASSWORD"));
+        environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("*=false"));
+        prompt.setProcessEnvironment(environment);
+        prompt.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        prompt.start(systemPython(), {QStringLiteral("-c"), QString::fromUtf8(kEchoAtThePrompt),
+                                      QStringLiteral(QUINDARA_PROGRAM), folder.path()});
+        QVERIFY(prompt.waitForFinished(90000));
+        QCOMPARE(QString::fromUtf8(prompt.readAll()).trimmed(), QStringLiteral("echo off"));
     }
 
     // kill -9 of the sync process at several points, then a whole run: both sides end with the same items,
