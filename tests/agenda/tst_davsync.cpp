@@ -14,9 +14,13 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/mount.h>
+#include <unistd.h>
 
 using namespace quindara;
 
@@ -571,6 +575,59 @@ private slots:
         QCOMPARE(result.exitCode(), 1);
         QVERIFY(result.summary().contains(QStringLiteral("contraseña")));
         QCOMPARE(a.holiday(25, 12), QStringLiteral("Navidad"));
+    }
+
+    // On a folder that cannot take the account (a full disk), --sync-setup says so and makes nothing on the
+    // server; with room again it makes the "Quindara" collections and keeps the account.
+    void aSetUpThatCannotBeSavedMakesNothing() {
+        if (!DavServer::available(DavServer::Kind::Radicale))
+            QSKIP("radicale is not installed");
+        if (::geteuid() != 0)
+            QSKIP("mounting a small file system needs root");
+        DavServer server(DavServer::Kind::Radicale);
+        QVERIFY(server.start());
+        QTemporaryDir scratch;
+        const QString folder = scratch.filePath(QStringLiteral("datos"));
+        QVERIFY(QDir().mkpath(folder));
+        if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("cannot mount a tmpfs");
+        const auto unmount =
+            qScopeGuard([&folder] { ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH); });
+        QFile filler(QDir(folder).filePath(QStringLiteral("relleno")));
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(1024, 'x');
+        while (filler.write(block) == block.size()) {
+        }
+        filler.close();
+        const auto setUp = [&](QString* said) {
+            QProcess process;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("QUINDARA_DAV_PASSWORD"), server.password());
+            process.setProcessEnvironment(environment);
+            process.start(QStringLiteral(QUINDARA_PROGRAM),
+                          {QStringLiteral("--folder"), folder, QStringLiteral("--sync-setup"),
+                           server.url().toString(), QStringLiteral("--user"), server.user()});
+            process.waitForFinished(60000);
+            *said = QString::fromLocal8Bit(process.readAllStandardOutput() + process.readAllStandardError());
+            return process.exitCode();
+        };
+        QString said;
+        QCOMPARE(setUp(&said), 2);
+        QVERIFY2(said.contains(QStringLiteral("No se ha hecho nada: no se ha podido guardar la cuenta")),
+                 qPrintable(said));
+        DavDiscovery found = discoverCollections(server.url(), server.user(), server.password());
+        QCOMPARE(found.calendars.size() + found.addressBooks.size(), 0);
+        QVERIFY(readSyncAccounts(DataFolder(folder)).isEmpty());
+
+        QVERIFY(filler.remove());
+        QCOMPARE(setUp(&said), 0);
+        found = discoverCollections(server.url(), server.user(), server.password());
+        QCOMPARE(found.calendars.size(), 1);
+        QCOMPARE(found.addressBooks.size(), 1);
+        const QList<SyncAccount> accounts = readSyncAccounts(DataFolder(folder));
+        QCOMPARE(accounts.size(), 1);
+        QCOMPARE(accounts.first().calendar, found.calendars.first().url);
+        QCOMPARE(accounts.first().addressBook, found.addressBooks.first().url);
     }
 
     // What is typed after the password prompt shows never appears on the terminal: the echo is off before
