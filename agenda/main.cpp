@@ -65,7 +65,9 @@ int main(int argc, char* argv[]) {
     return common::runMainWindow<quindara::AgendaWindow>(
         argc, argv,
         {common::Program::Agenda, QStringLiteral("Quindara"), QStringLiteral("year-calendar"),
-         quindara::aboutLines(), [](QWidget& window, const QString&, const common::WriterJob& job) {
+         quindara::aboutLines(),
+         [](QWidget& window, const QString&, const common::WriterJob& job) {
              return static_cast<quindara::AgendaWindow&>(window).runHandedJob(job);
-         }});
+         },
+         [](QWidget& window) { static_cast<quindara::AgendaWindow&>(window).saveForSessionEnd(); }});
 }

@@ -24,6 +24,7 @@
 #include <csignal>
 #include <cstring>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -52,6 +53,32 @@ bool sameUser(const QLocalSocket& socket) {
     return peer.uid == ::getuid();
 }
 
+// A folder only this user can make sockets in: it is theirs and nobody else may enter it, so nobody else can
+// listen first under a name of ours. Made when missing; empty (and warned) when it cannot be trusted.
+QString privateFolder(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST) {
+        qCWarning(lcInstanceLock) << "cannot make" << path << ":" << std::strerror(errno);
+        return {};
+    }
+    struct stat info {};
+    if (::lstat(name.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid() ||
+        (info.st_mode & 0777) != 0700) {
+        qCWarning(lcInstanceLock) << path << "is not a private folder of this user; no socket there";
+        return {};
+    }
+    return path;
+}
+
+// The user's runtime folder (private, in memory, emptied at logout), else a private folder of the temporary
+// folder named after the user.
+QString socketFolder() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
+        return privateFolder(runtime + QStringLiteral("/quindara"));
+    return privateFolder(QDir::tempPath() + QStringLiteral("/quindara-") + QString::number(::getuid()));
+}
+
 bool processRuns(qint64 process) {
     return process > 0 && (::kill(pid_t(process), 0) == 0 || errno == EPERM);
 }
@@ -59,9 +86,11 @@ bool processRuns(qint64 process) {
 HolderAnswer ask(Program program, const QString& programFolder, const QJsonObject& request, int timeoutMs) {
     HolderAnswer answer;
     const QDeadlineTimer deadline(timeoutMs);
+    const QString name = InstanceLock::serverName(program, programFolder);
+    if (name.isEmpty())
+        return answer;
     QLocalSocket socket;
-    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-    socket.connectToServer(InstanceLock::serverName(program, programFolder));
+    socket.connectToServer(name);
     if (!socket.waitForConnected(int(qBound(qint64(100), deadline.remainingTime(), qint64(5000))))) {
         const QLocalSocket::LocalSocketError error = socket.error();
         answer.kind =
@@ -107,9 +136,8 @@ InstanceLock::InstanceLock(Program program, const QString& programFolder, Medium
       lock_(QDir(programFolder).filePath(lockFileName(program))) {
     // Held for the whole session: only a dead holder makes it stale, never its age.
     lock_.setStaleLockTime(0);
-    // In the abstract namespace: no file to create (a full disk is no obstacle), none left by a crash, and
-    // a second listener under the same name is refused.
-    server_.setSocketOptions(QLocalServer::AbstractNamespaceOption);
+    // In a private folder of the user's (the runtime folder is in memory: a full disk is no obstacle), so
+    // that nobody else can take the name first.
     connect(&server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = server_.nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
@@ -163,7 +191,7 @@ QString InstanceLock::lockFilePath() const {
     return QDir(programFolder_).filePath(lockFileName(program_));
 }
 
-QString InstanceLock::serverName(Program program, const QString& programFolder) {
+QString InstanceLock::earlierServerName(Program program, const QString& programFolder) {
     const QFileInfo info(programFolder);
     const QString path =
         info.canonicalFilePath().isEmpty() ? info.absoluteFilePath() : info.canonicalFilePath();
@@ -171,6 +199,11 @@ QString InstanceLock::serverName(Program program, const QString& programFolder) 
     const QByteArray key = (earlierLockFileName(program) + u'\n' + QDir::homePath() + u'\n' + path).toUtf8();
     const QByteArray hash = QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(24);
     return programMark(program) + u'-' + QString::fromLatin1(hash);
+}
+
+QString InstanceLock::serverName(Program program, const QString& programFolder) {
+    const QString folder = socketFolder();
+    return folder.isEmpty() ? QString() : folder + u'/' + earlierServerName(program, programFolder);
 }
 
 bool InstanceLock::isNetworkFolder(const QString& folder) {
@@ -294,10 +327,23 @@ bool InstanceLock::takeOver() {
 
 InstanceLock::Listening InstanceLock::listen() {
     const QString name = serverName(program_, programFolder_);
+    if (name.isEmpty())
+        return Listening::Failed;
     if (server_.listen(name))
         return Listening::Yes;
-    if (server_.serverError() == QAbstractSocket::AddressInUseError)
-        return Listening::NameTaken;
+    if (server_.serverError() == QAbstractSocket::AddressInUseError) {
+        // A socket file left by a process that crashed: nobody answers on it.
+        QLocalSocket probe;
+        probe.connectToServer(name);
+        if (probe.waitForConnected(1000))
+            return Listening::NameTaken;
+        qCWarning(lcInstanceLock) << "socket" << name << "left by a process that ended; taken over";
+        QLocalServer::removeServer(name);
+        if (server_.listen(name))
+            return Listening::Yes;
+        if (server_.serverError() == QAbstractSocket::AddressInUseError)
+            return Listening::NameTaken;
+    }
     qCWarning(lcInstanceLock) << "cannot listen as" << name << ":" << server_.errorString();
     return Listening::Failed;
 }
@@ -401,7 +447,7 @@ HolderAnswer InstanceLock::handJobToHolder(Program program, const QString& progr
 
 bool InstanceLock::askEarlierVersionToRaise() const {
     QLocalSocket socket;
-    socket.connectToServer(serverName(program_, programFolder_));
+    socket.connectToServer(earlierServerName(program_, programFolder_));
     if (!socket.waitForConnected(1000))
         return false;
     socket.write("raise\n");

@@ -60,7 +60,8 @@ struct HolderAnswer {
 };
 
 // Keeps one writer per program and data folder. On this machine a local server named after the folder
-// decides (it needs no disk space, and only one process can listen under a name); a later start asks it to
+// decides (in the user's private runtime folder: it needs no space on the data folder's disk, only one
+// process can listen under a name, and no other user can take it first); a later start asks it to
 // come forward, and a command-line writer hands it its job. A lock file named after the machine marks the
 // folder as in use for other machines that reach it through a network file system; the copy a sync tool
 // carries to another machine's own disk is no reason to ask there.
@@ -118,8 +119,12 @@ public:
     // same. False when nobody listens there.
     bool askEarlierVersionToRaise() const;
 
-    // Named from the program and the folder's canonical path, so two folders never share a name.
+    // A socket in a folder only this user can write (under XDG_RUNTIME_DIR, else a private folder of the
+    // temporary folder), named from the program and the folder's canonical path, so two folders never share
+    // a name. Empty when no such folder can be had.
     static QString serverName(Program program, const QString& programFolder);
+    // The name earlier versions listened under, in the temporary folder.
+    static QString earlierServerName(Program program, const QString& programFolder);
     // This machine's lock, e.g. ".quindara-portatil-3fa2c1.lock": the host name, and a mark of the
     // machine's id so that two machines called alike differ.
     static QString lockFileName(Program program);

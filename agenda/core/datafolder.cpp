@@ -76,9 +76,14 @@ QStringList DataFolder::treeFolders() {
         folders::notesPad};
 }
 
-common::Status DataFolder::createMissingFolders() const {
-    // The program folder holds the text pad; the address book's categories are its sub-folders.
+void DataFolder::removeLeftoverSaveFiles() const {
+    // The program folder holds the text pad and the sync records; the address book's categories are its
+    // sub-folders.
     common::removeLeftoverSaveFiles(programFolder_, QStringList(QStringLiteral(".")) + treeFolders());
+}
+
+common::Status DataFolder::createMissingFolders() const {
+    removeLeftoverSaveFiles();
     return common::ensureFolders(programFolder_, treeFolders());
 }
 

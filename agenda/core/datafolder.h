@@ -52,6 +52,9 @@ public:
     // Every folder of the tree, relative, for creating the missing ones at start.
     static QStringList treeFolders();
     common::Status createMissingFolders() const;
+    // Removes the unfinished saves a killed writer of the folder left (see leftoversavefiles.h). Only for
+    // the folder's writer, right after it became it: the window at start, a command-line import or sync.
+    void removeLeftoverSaveFiles() const;
 
 private:
     QString inFolder(const QString& relativeFolder, const QString& fileName) const;

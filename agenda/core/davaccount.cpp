@@ -121,16 +121,21 @@ DavDiscovery discoverCollections(const QUrl& server, const QString& user, const 
     return found;
 }
 
-DavCollection createQuindaraCollection(const QUrl& server, const QUrl& home, bool addressBook,
-                                       const QString& user, const QString& password,
-                                       const QString& acceptedFingerprint, DavError& error) {
-    DavClient client(server, user, password, acceptedFingerprint);
+DavCollection quindaraCollection(const QUrl& home, bool addressBook) {
     DavCollection made;
     made.addressBook = addressBook;
     made.name = QStringLiteral("Quindara");
     made.journals = !addressBook;
     made.url = withSlash(home).resolved(
         QUrl(addressBook ? QStringLiteral("quindara-contactos/") : QStringLiteral("quindara/")));
+    return made;
+}
+
+DavCollection createQuindaraCollection(const QUrl& server, const QUrl& home, bool addressBook,
+                                       const QString& user, const QString& password,
+                                       const QString& acceptedFingerprint, DavError& error) {
+    DavClient client(server, user, password, acceptedFingerprint);
+    DavCollection made = quindaraCollection(home, addressBook);
     QByteArray body;
     QXmlStreamWriter xml(&body);
     xml.writeStartDocument();

@@ -37,6 +37,8 @@ struct DavDiscovery {
 DavDiscovery discoverCollections(const QUrl& server, const QString& user, const QString& password,
                                  const QString& acceptedFingerprint = {});
 
+// The collection named "Quindara" that createQuindaraCollection() makes in `home`.
+DavCollection quindaraCollection(const QUrl& home, bool addressBook);
 // Makes a collection named "Quindara" in `home` (MKCALENDAR or an extended MKCOL); invalid url on failure.
 DavCollection createQuindaraCollection(const QUrl& server, const QUrl& home, bool addressBook,
                                        const QString& user, const QString& password,

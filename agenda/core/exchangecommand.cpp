@@ -94,6 +94,9 @@ int runAsFolderWriter(const QString& programFolder, const common::WriterJob& job
                 switch (lock.acquire()) {
                 case InstanceLock::State::Acquired:
                 case InstanceLock::State::Unavailable:
+                    // As the window does at start: what a killed writer left is swept before the run, so
+                    // that no sync tool carries it to other machines.
+                    DataFolder(programFolder).removeLeftoverSaveFiles();
                     return runHere();
                 case InstanceLock::State::HeldHere:
                     return refuse(err,

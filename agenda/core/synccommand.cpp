@@ -2,12 +2,15 @@
 #include "agenda/core/synccommand.h"
 
 #include "agenda/core/exchangecommand.h"
+#include "agenda/core/logging.h"
+#include "agenda/core/syncsetup.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include <termios.h>
@@ -30,19 +33,32 @@ bool onTerminal() {
     return isatty(STDIN_FILENO) == 1;
 }
 
-// One line typed on the terminal, shown or not as it is typed.
-QString typedLine(bool echo) {
-    termios saved{};
-    const bool hide = !echo && tcgetattr(STDIN_FILENO, &saved) == 0;
-    if (hide) {
-        termios quiet = saved;
+// Echo is off on the terminal while this lives. Made before the prompt is shown, so that nothing typed once
+// it shows is echoed.
+class HiddenTyping {
+public:
+    HiddenTyping() : hidden_(tcgetattr(STDIN_FILENO, &saved_) == 0) {
+        if (!hidden_)
+            return;
+        termios quiet = saved_;
         quiet.c_lflag &= ~tcflag_t(ECHO);
         tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
     }
+    ~HiddenTyping() {
+        if (hidden_)
+            tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_);
+    }
+    Q_DISABLE_COPY_MOVE(HiddenTyping)
+
+private:
+    termios saved_{};
+    bool hidden_;
+};
+
+// One line typed on the terminal.
+QString typedLine() {
     std::string line;
     std::getline(std::cin, line);
-    if (hide)
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
     return QString::fromLocal8Bit(line.c_str());
 }
 
@@ -52,9 +68,13 @@ QString passwordFor(const QString& user, const QUrl& server, QTextStream& out) {
         return qEnvironmentVariable("QUINDARA_DAV_PASSWORD");
     if (!onTerminal())
         return {};
-    out << QStringLiteral("Contraseña de «%1» en %2: ").arg(user, server.toDisplayString());
-    out.flush();
-    const QString password = typedLine(false);
+    QString password;
+    {
+        const HiddenTyping hidden;
+        out << QStringLiteral("Contraseña de «%1» en %2: ").arg(user, server.toDisplayString());
+        out.flush();
+        password = typedLine();
+    }
     out << '\n';
     out.flush();
     return password;
@@ -65,7 +85,7 @@ bool confirmed(const QString& question, QTextStream& out) {
         return false;
     out << question << QStringLiteral(" (s/n): ");
     out.flush();
-    return typedLine(true).trimmed().startsWith(u's', Qt::CaseInsensitive);
+    return typedLine().trimmed().startsWith(u's', Qt::CaseInsensitive);
 }
 
 int exitCodeOf(const DavError& error) {
@@ -84,43 +104,59 @@ int refuseServer(const common::CommandLineOptions& options, QTextStream& err) {
     return refuse(err, QStringLiteral("«%1» no es la dirección de un servidor").arg(options.syncServer));
 }
 
+int tellNotSaved(const DavError& error, QTextStream& err) {
+    err << QStringLiteral("No se ha guardado la cuenta: %1.\n").arg(error.text);
+    if (!error.fingerprint.isEmpty())
+        err << QStringLiteral("Huella SHA-256 del certificado: %1\n").arg(error.fingerprint);
+    err.flush();
+    return exitCodeOf(error);
+}
+
 int setUp(const common::CommandLineOptions& options, const DataFolder& data, const QString& password,
           QTextStream& out, QTextStream& err) {
     const QUrl server = setUpServer(options);
     if (server.isEmpty())
         return refuseServer(options, err);
-    DavDiscovery found = discoverCollections(server, options.syncUser, password);
-    DavError error = found.error;
+    const DavDiscovery found = discoverCollections(server, options.syncUser, password);
+    if (found.error.kind != DavErrorKind::None)
+        return tellNotSaved(found.error, err);
     SyncAccount account;
     account.id = syncAccountId(server, options.syncUser);
     account.server = server;
     account.user = options.syncUser;
     account.withNotes = options.withNotes;
-    if (error.kind == DavErrorKind::None) {
-        // No calendar or address book yet: one named "Quindara" is made.
-        if (found.calendars.isEmpty() && found.calendarHome.isValid())
-            found.calendars.append(createQuindaraCollection(server, found.calendarHome, false,
-                                                            options.syncUser, password, {}, error));
-        if (error.kind == DavErrorKind::None && found.addressBooks.isEmpty() &&
-            found.addressBookHome.isValid())
-            found.addressBooks.append(createQuindaraCollection(server, found.addressBookHome, true,
-                                                               options.syncUser, password, {}, error));
-    }
-    if (error.kind != DavErrorKind::None) {
-        err << QStringLiteral("No se ha guardado la cuenta: %1.\n").arg(error.text);
-        if (!error.fingerprint.isEmpty())
-            err << QStringLiteral("Huella SHA-256 del certificado: %1\n").arg(error.fingerprint);
-        err.flush();
-        return exitCodeOf(error);
-    }
-    const DavCollection calendar = found.calendars.value(0);
-    const DavCollection book = found.addressBooks.value(0);
+    // No calendar or address book yet: one named "Quindara" is made, but only once the account naming it
+    // is saved, so that a folder that cannot take the account (a full disk) leaves the server as it was.
+    const bool makeCalendar = found.calendars.isEmpty() && found.calendarHome.isValid();
+    const bool makeBook = found.addressBooks.isEmpty() && found.addressBookHome.isValid();
+    const DavCollection calendar =
+        makeCalendar ? quindaraCollection(found.calendarHome, false) : found.calendars.value(0);
+    const DavCollection book =
+        makeBook ? quindaraCollection(found.addressBookHome, true) : found.addressBooks.value(0);
     account.calendar = calendar.url;
     account.calendarName = calendar.name;
     account.addressBook = book.url;
     account.addressBookName = book.name;
+    std::optional<SyncAccount> earlier;
+    for (const SyncAccount& kept : readSyncAccounts(data)) {
+        if (kept.id == account.id)
+            earlier = kept;
+    }
     if (const common::Status saved = saveSyncAccount(data, account); !saved)
         return refuse(err, QStringLiteral("no se ha podido guardar la cuenta: %1").arg(saved.error()));
+    DavError error;
+    if (makeCalendar)
+        createQuindaraCollection(server, found.calendarHome, false, options.syncUser, password, {}, error);
+    if (error.kind == DavErrorKind::None && makeBook)
+        createQuindaraCollection(server, found.addressBookHome, true, options.syncUser, password, {}, error);
+    if (error.kind != DavErrorKind::None) {
+        // The folder keeps the account it had before, or none.
+        const common::Status undone =
+            earlier ? saveSyncAccount(data, *earlier) : removeSyncAccount(data, account);
+        if (!undone)
+            qCWarning(lcDav) << "account" << account.id << "not put back:" << undone.error();
+        return tellNotSaved(error, err);
+    }
     out << QStringLiteral("Cuenta guardada: «%1» en %2.\n").arg(account.user, server.toDisplayString());
     out << QStringLiteral("Calendario: %1\n")
                .arg(calendar.url.isEmpty() ? QStringLiteral("ninguno")

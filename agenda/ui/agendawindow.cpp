@@ -373,6 +373,19 @@ bool AgendaWindow::SaveBeforeEnding() {
                              common::DefaultAnswer::No);
 }
 
+void AgendaWindow::saveForSessionEnd() {
+    if (ending_)
+        return;
+    QList<common::Status> saves = {pages_.day->SaveDayNote()};
+    for (int k = 0; k < kDaysInWeek; ++k)
+        saves.append(pages_.week->SaveWeekDayNote(k));
+    saves.append(pages_.notesPad->savePendingNote());
+    for (const common::Status& saved : std::as_const(saves)) {
+        if (!saved)
+            qCWarning(lcAgendaWindow) << "not saved as the session ends:" << saved.error();
+    }
+}
+
 common::WriterJobResult AgendaWindow::runHandedJob(const common::WriterJob& job) {
     const common::WriterJobResult busy{0, QString(), true};
     if (sync_->running())

@@ -60,6 +60,9 @@ public:
     // Runs an import or a server sync typed on the command line while this window has the folder: never
     // during a run of its own (the command line asks again after it). The window shows what it brought.
     common::WriterJobResult runHandedJob(const common::WriterJob& job);
+    // Saves every pending edit without asking, as the session ends or the program is told to end; what
+    // cannot be saved is logged. Nothing once the user has ended the program (and chosen what to keep).
+    void saveForSessionEnd();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

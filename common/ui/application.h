@@ -6,6 +6,7 @@
 #include "common/commandline.h"
 #include "common/datafolderchoice.h"
 #include "common/instancelock.h"
+#include "common/terminationsignals.h"
 #include "common/ui/icons.h"
 #include "common/ui/qtdesktopservices.h"
 
@@ -72,6 +73,9 @@ struct ProgramLook {
     // hands over; empty when the program takes none.
     std::function<WriterJobResult(QWidget& window, const QString& programFolder, const WriterJob& job)>
         runJob;
+    // Saves the main window's pending edits without asking anything: the session is ending, or the program
+    // was told to end. Empty when the program keeps nothing unsaved.
+    std::function<void(QWidget& window)> saveEdits;
 };
 
 template <typename MainWindow> int runMainWindow(int& argc, char** argv, const ProgramLook& look) {
@@ -105,6 +109,14 @@ template <typename MainWindow> int runMainWindow(int& argc, char** argv, const P
             return look.runJob(window, session.choice().programFolder, job);
         };
     session.attach(window, look.aboutLines, runJob);
+    // A signal to end, or the session manager, saves what was typed; the lock goes with the session.
+    if (look.saveEdits) {
+        const auto save = [&look, &window] { look.saveEdits(window); };
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, save);
+        QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, save);
+    }
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, &app, &QCoreApplication::quit);
     window.show();
     centreOnScreen(window);
     return QApplication::exec();

@@ -19,11 +19,15 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/mount.h>
+#include <unistd.h>
 
 using namespace quindara;
 
@@ -198,6 +202,38 @@ void carry(const Agenda& a, const Agenda& b, const SyncAccount& account, const Q
         QVERIFY(QFile::copy(path, to));
     }
 }
+
+// Starts the program's --sync-setup on a terminal whose screen is full, so that it stops while showing the
+// password prompt, and says whether the terminal echoes what is typed at that moment.
+const char* const kEchoAtThePrompt = R"(
+import fcntl, os, pty, signal, sys, termios, time
+program, folder = sys.argv[1:]
+pid, fd = pty.fork()
+if pid == 0:
+    flags = fcntl.fcntl(1, fcntl.F_GETFL)
+    fcntl.fcntl(1, fcntl.F_SETFL, flags | os.O_NONBLOCK)
+    # Full once it stays full for a while: the terminal moves what was written on in the background.
+    full = 0
+    while full < 3:
+        try:
+            os.write(1, b'.' * 1024)
+            full = 0
+        except BlockingIOError:
+            full += 1
+            time.sleep(0.1)
+    fcntl.fcntl(1, fcntl.F_SETFL, flags)
+    os.execv(program, [program, '--folder', folder, '--sync-setup', 'http://127.0.0.1:9/', '--user', 'ana'])
+for _ in range(1200):
+    call = open('/proc/%d/syscall' % pid).read().split()
+    if call[0] == '1' and int(call[1], 16) == 2:
+        break
+    time.sleep(0.05)
+else:
+    sys.exit('the prompt was never written')
+print('echo', 'on' if termios.tcgetattr(fd)[3] & termios.ECHO else 'off')
+os.kill(pid, signal.SIGKILL)
+os.waitpid(pid, 0)
+)";
 
 // The servers installed here; a machine with neither fails the test rather than running no row.
 QList<DavServer::Kind> installedServers() {
@@ -975,6 +1011,75 @@ private slots:
         QCOMPARE(result.exitCode(), 4);
         QVERIFY2(result.summary().startsWith(QStringLiteral("No se ha terminado: ") + told),
                  qPrintable(result.summary()));
+    }
+
+    // On a folder that cannot take the account (a full disk), --sync-setup says so and makes nothing on the
+    // server; with room again it makes the "Quindara" collections and keeps the account.
+    void aSetUpThatCannotBeSavedMakesNothing() {
+        if (!DavServer::available(DavServer::Kind::Radicale))
+            QSKIP("radicale is not installed");
+        if (::geteuid() != 0)
+            QSKIP("mounting a small file system needs root");
+        DavServer server(DavServer::Kind::Radicale);
+        QVERIFY(server.start());
+        QTemporaryDir scratch;
+        const QString folder = scratch.filePath(QStringLiteral("datos"));
+        QVERIFY(QDir().mkpath(folder));
+        if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("cannot mount a tmpfs");
+        const auto unmount =
+            qScopeGuard([&folder] { ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH); });
+        QFile filler(QDir(folder).filePath(QStringLiteral("relleno")));
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(1024, 'x');
+        while (filler.write(block) == block.size()) {
+        }
+        filler.close();
+        const auto setUp = [&](QString* said) {
+            QProcess process;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("QUINDARA_DAV_PASSWORD"), server.password());
+            process.setProcessEnvironment(environment);
+            process.start(QStringLiteral(QUINDARA_PROGRAM),
+                          {QStringLiteral("--folder"), folder, QStringLiteral("--sync-setup"),
+                           server.url().toString(), QStringLiteral("--user"), server.user()});
+            process.waitForFinished(60000);
+            *said = QString::fromLocal8Bit(process.readAllStandardOutput() + process.readAllStandardError());
+            return process.exitCode();
+        };
+        QString said;
+        QCOMPARE(setUp(&said), 2);
+        QVERIFY2(said.contains(QStringLiteral("No se ha hecho nada: no se ha podido guardar la cuenta")),
+                 qPrintable(said));
+        DavDiscovery found = discoverCollections(server.url(), server.user(), server.password());
+        QCOMPARE(found.calendars.size() + found.addressBooks.size(), 0);
+        QVERIFY(readSyncAccounts(DataFolder(folder)).isEmpty());
+
+        QVERIFY(filler.remove());
+        QCOMPARE(setUp(&said), 0);
+        found = discoverCollections(server.url(), server.user(), server.password());
+        QCOMPARE(found.calendars.size(), 1);
+        QCOMPARE(found.addressBooks.size(), 1);
+        const QList<SyncAccount> accounts = readSyncAccounts(DataFolder(folder));
+        QCOMPARE(accounts.size(), 1);
+        QCOMPARE(accounts.first().calendar, found.calendars.first().url);
+        QCOMPARE(accounts.first().addressBook, found.addressBooks.first().url);
+    }
+
+    // What is typed after the password prompt shows never appears on the terminal: the echo is off before
+    // the prompt is written.
+    void thePasswordPromptHidesWhatIsTyped() {
+        QTemporaryDir folder;
+        QProcess prompt;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("QUINDARA_DAV_PASSWORD"));
+        environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("*=false"));
+        prompt.setProcessEnvironment(environment);
+        prompt.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        prompt.start(systemPython(), {QStringLiteral("-c"), QString::fromUtf8(kEchoAtThePrompt),
+                                      QStringLiteral(QUINDARA_PROGRAM), folder.path()});
+        QVERIFY(prompt.waitForFinished(90000));
+        QCOMPARE(QString::fromUtf8(prompt.readAll()).trimmed(), QStringLiteral("echo off"));
     }
 
     // kill -9 of the sync process at several points, then a whole run: both sides end with the same items,

@@ -5,16 +5,23 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QHash>
+#include <QLibraryInfo>
 #include <QLockFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <fcntl.h>
+#include <linux/input.h>
 #include <memory>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using common::HolderAnswer;
@@ -193,6 +200,151 @@ private slots:
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
+    // Nobody else can keep the folder from opening: the socket lives in a folder only this user can make
+    // sockets in. Another user listening first under the name earlier versions used, a socket file left by
+    // a crash, or a folder of another user's where the private one would be, do not stop it.
+    void nobodyElseKeepsTheFolderFromOpening_data() {
+        QTest::addColumn<QString>("obstacle");
+        QTest::newRow("another user listens under the earlier name") << "listener";
+        QTest::newRow("a socket left by a crash") << "stale";
+        QTest::newRow("another user's folder in the temporary folder") << "folder";
+    }
+    void nobodyElseKeepsTheFolderFromOpening() {
+        QFETCH(QString, obstacle);
+        QTemporaryDir scratch;
+        const QString folder = scratch.filePath(QStringLiteral("datos"));
+        QVERIFY(QDir().mkpath(calculatorFolder(folder)));
+        const QByteArray runtimeBefore = qgetenv("XDG_RUNTIME_DIR");
+        const QByteArray tmpBefore = qgetenv("TMPDIR");
+        const auto restore = qScopeGuard([&] {
+            runtimeBefore.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", runtimeBefore);
+            tmpBefore.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", tmpBefore);
+        });
+        const QString runtime = scratch.filePath(QStringLiteral("run"));
+        QVERIFY(QDir().mkpath(runtime));
+        QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
+        // Another user, when the test may be one.
+        QStringList asAnother;
+        if (::geteuid() == 0)
+            asAnother = {QStringLiteral("setpriv"), QStringLiteral("--reuid=65534"),
+                         QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups")};
+        QProcess listener;
+        const auto python = [&](const QStringList& prefix, const QString& address, bool stay) {
+            const QStringList command =
+                prefix + QStringList{QStringLiteral("/usr/bin/python3"), QStringLiteral("-c"),
+                                     QStringLiteral("import socket, sys, time\n"
+                                                    "s = socket.socket(socket.AF_UNIX)\n"
+                                                    "s.bind(sys.argv[1].replace('@', '\\0', 1))\n"
+                                                    "s.listen()\nprint('ready', flush=True)\n"
+                                                    "time.sleep(600 if sys.argv[2] == '1' else 0)\n"),
+                                     address, stay ? QStringLiteral("1") : QStringLiteral("0")};
+            listener.start(command.first(), command.mid(1));
+            return listener.waitForReadyRead(10000) && listener.readAll().contains("ready");
+        };
+        if (obstacle == u"listener") {
+            QVERIFY(python(
+                asAnother,
+                u'@' + InstanceLock::earlierServerName(Program::Calculator, calculatorFolder(folder)), true));
+        } else if (obstacle == u"stale") {
+            QVERIFY(
+                python({}, InstanceLock::serverName(Program::Calculator, calculatorFolder(folder)), false));
+            QVERIFY(listener.waitForFinished(10000));
+        } else {
+            qunsetenv("XDG_RUNTIME_DIR");
+            const QString temporary = scratch.filePath(QStringLiteral("tmp"));
+            const QString theirs = temporary + QStringLiteral("/quindara-") + QString::number(::getuid());
+            QVERIFY(QDir().mkpath(theirs));
+            QVERIFY(QFile::setPermissions(theirs, QFileDevice::Permissions(0x7777)));
+            if (::geteuid() == 0)
+                QCOMPARE(::chown(QFile::encodeName(theirs).constData(), 65534, 65534), 0);
+            qputenv("TMPDIR", temporary.toUtf8());
+            QCOMPARE(InstanceLock::serverName(Program::Calculator, calculatorFolder(folder)), QString());
+        }
+
+        const auto first = startCalculator(folder);
+        QTRY_COMPARE_WITH_TIMEOUT(lockHolder(folder), first->processId(), 30000);
+        if (obstacle != u"folder")
+            QVERIFY(isServing(*first, Program::Calculator, calculatorFolder(folder)));
+        QCOMPARE(first->state(), QProcess::Running);
+        stop(*first);
+        listener.kill();
+        listener.waitForFinished();
+    }
+
+    // Told to end (a logout, a shutdown, a kill, the terminal closed), the agenda saves what was typed in
+    // the day's note and not yet saved, removes its lock and ends. The keys come from a keyboard device of
+    // Qt's own (a pipe read as one) and reach the running program as typed keys do.
+    void typedTextIsSavedWhenToldToEnd_data() {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+    void typedTextIsSavedWhenToldToEnd() {
+        QFETCH(int, signalNumber);
+        QTemporaryDir scratch;
+        const QString folder = scratch.filePath(QStringLiteral("datos"));
+        makeAgendaFolder(folder);
+        // Qt's keyboard devices are taken only under /dev.
+        const QByteArray keyboard =
+            "/dev/shm/quindara-teclado-" + QByteArray::number(QCoreApplication::applicationPid());
+        if (!QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::PluginsPath) +
+                               QStringLiteral("/generic/libqevdevkeyboardplugin.so")))
+            QSKIP("Qt's evdev keyboard plugin is not installed");
+        ::unlink(keyboard.constData());
+        if (::mkfifo(keyboard.constData(), 0600) != 0)
+            QSKIP("no /dev/shm to make the keyboard pipe in");
+        const auto removeKeyboard = qScopeGuard([&keyboard] { ::unlink(keyboard.constData()); });
+        // Kept open for writing, so that the program never reads the end of it.
+        const int keys = ::open(keyboard.constData(), O_RDWR | O_CLOEXEC);
+        QVERIFY(keys >= 0);
+        const auto closeKeys = qScopeGuard([keys] { ::close(keys); });
+        QProcess agenda;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"),
+                           QStringLiteral("evdevkeyboard:") + QString::fromLatin1(keyboard));
+        agenda.setProcessEnvironment(environment);
+        agenda.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        agenda.start(QStringLiteral(QUINDARA_AGENDA), {QStringLiteral("--folder"), folder});
+        QVERIFY(agenda.waitForStarted(30000));
+        // Once it holds the folder, a second start waits until its window is up and brings it forward.
+        const QString lockFile = QDir(folder).filePath(InstanceLock::lockFileName(Program::Agenda));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(lockFile), 30000);
+        const auto second =
+            startProgram(QStringLiteral(QUINDARA_AGENDA), {QStringLiteral("--folder"), folder});
+        QVERIFY(second->waitForFinished(30000));
+        QCOMPARE(second->exitCode(), 0);
+        QCOMPARE(agenda.state(), QProcess::Running);
+
+        const auto press = [keys](int code, int value) {
+            const input_event events[2] = {{{}, EV_KEY, quint16(code), value}, {{}, EV_SYN, SYN_REPORT, 0}};
+            return ::write(keys, events, sizeof events) == qint64(sizeof events);
+        };
+        // From the first day of the grid, backwards past the attached files and the day's buttons to its
+        // note.
+        for (int k = 0; k < 13; ++k)
+            QVERIFY(press(KEY_LEFTSHIFT, 1) && press(KEY_TAB, 1) && press(KEY_TAB, 0) &&
+                    press(KEY_LEFTSHIFT, 0));
+        const QString typed = QStringLiteral("texto sin guardar 42");
+        static const QHash<QChar, int> codes = {
+            {u't', KEY_T}, {u'e', KEY_E}, {u'x', KEY_X}, {u'o', KEY_O}, {u' ', KEY_SPACE},
+            {u's', KEY_S}, {u'i', KEY_I}, {u'n', KEY_N}, {u'g', KEY_G}, {u'u', KEY_U},
+            {u'a', KEY_A}, {u'r', KEY_R}, {u'd', KEY_D}, {u'4', KEY_4}, {u'2', KEY_2}};
+        for (const QChar c : typed)
+            QVERIFY(press(codes.value(c), 1) && press(codes.value(c), 0));
+        QTest::qWait(2000);
+
+        QCOMPARE(::kill(pid_t(agenda.processId()), signalNumber), 0);
+        QVERIFY(agenda.waitForFinished(30000));
+        QCOMPARE(textsOf(QDir(folder).filePath(QStringLiteral("dias")), QStringLiteral("texto sin guardar")),
+                 1);
+        QCOMPARE(agenda.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(agenda.exitCode(), 0);
+        QVERIFY(!QFileInfo::exists(lockFile));
+    }
+
     // A start from the menu hands its launcher's token to the window it brings forward, whose platform
     // uses it to give the window the focus and end the launcher's busy feedback.
     void launchTokenGoesToTheOpenWindow_data() {
@@ -315,11 +467,21 @@ private slots:
     }
 
     // Two imports started together into one folder take turns: each keeps all its lines, each day holds
-    // both texts.
+    // both texts. The unfinished saves a killed run left are swept first, as a window's start does, and
+    // nothing else.
     void twoImportsTogetherKeepAllTheirLines() {
         QTemporaryDir scratch;
         const QString folder = scratch.filePath(QStringLiteral("datos"));
         makeAgendaFolder(folder);
+        const QStringList leftovers = {QStringLiteral("dias/.5-1-2030.txt.quindara-AbC123.tmp"),
+                                       QStringLiteral(".quindara-sync/.a1b2c3.status.quindara-XyZ789.tmp"),
+                                       QStringLiteral(".agenda.txt.quindara-QwE456.tmp")};
+        const QStringList usersOwn = {QStringLiteral("dias/.informe.quindara-AbC123.txt"),
+                                      QStringLiteral("dias/copia.quindara-AbC123.tmp.bak")};
+        for (const QString& name : leftovers + usersOwn) {
+            QVERIFY(QDir().mkpath(QFileInfo(QDir(folder).filePath(name)).path()));
+            writeFile(QDir(folder).filePath(name), "a medias");
+        }
         constexpr int kDays = 1000;
         const QStringList names = {QStringLiteral("Primera"), QStringLiteral("Segunda")};
         std::vector<std::unique_ptr<QProcess>> imports;
@@ -337,6 +499,10 @@ private slots:
         }
         for (const QString& name : names)
             QCOMPARE(textsOf(QDir(folder).filePath(QStringLiteral("recordatorionoanual")), name), kDays);
+        for (const QString& name : leftovers)
+            QVERIFY2(!QFileInfo::exists(QDir(folder).filePath(name)), qPrintable(name));
+        for (const QString& name : usersOwn)
+            QVERIFY2(QFileInfo::exists(QDir(folder).filePath(name)), qPrintable(name));
     }
 
     // With the agenda open on the folder, an import typed on the command line is handed to the window,
