@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/ui/application.h"
 #include "common/ui/qtdesktopservices.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -73,6 +76,20 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
         QVERIFY(!desktop.printTextToPdf(QStringLiteral("7"), font, nowhere));
         QVERIFY(!QFileInfo::exists(nowhere));
+    }
+
+    // Qt's own dialogs speak Spanish whatever the system's language, with the programs' words and dates.
+    void standardDialogsSpeakSpanish() {
+        const std::unique_ptr<QTranslator> translator =
+            common::installSpanishTranslation(*QCoreApplication::instance());
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("Cancelar"));
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "%1 already exists.\nDo you want to replace it?"),
+                 QStringLiteral("El archivo %1 ya existe.\n¿Desea reemplazarlo?"));
+        QCOMPARE(QLocale().toString(QDate(2026, 12, 9), QStringLiteral("d 'de' MMMM")),
+                 QStringLiteral("9 de diciembre"));
+        QLocale::setDefault(QLocale::c());
     }
 
 private:
