@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -76,6 +78,30 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
         QVERIFY(!desktop.printTextToPdf(QStringLiteral("7"), font, nowhere));
         QVERIFY(!QFileInfo::exists(nowhere));
+    }
+
+    // What the desktop's opener answers is what the caller hears: a folder nothing can open is told.
+    void openerAnswerReachesTheCaller_data() {
+        QTest::addColumn<QString>("opener");
+        QTest::newRow("a program took it") << QStringLiteral("true");
+        QTest::newRow("nothing can open it") << QStringLiteral("false");
+    }
+    void openerAnswerReachesTheCaller() {
+        QFETCH(QString, opener);
+        QTemporaryDir bin;
+        QVERIFY(
+            QFile::link(QStandardPaths::findExecutable(opener), bin.filePath(QStringLiteral("xdg-open"))));
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(bin.path()));
+        const bool opened = opener == QLatin1String("true");
+        for (int call = 0; call < 2 && !opened; ++call)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("could not open")));
+        common::QtDesktopServices desktop;
+        const bool folderOpened = desktop.openFolder(bin.path());
+        const bool linkOpened = desktop.openUrl(QUrl(QStringLiteral("mailto:ana@example.com")));
+        qputenv("PATH", path);
+        QCOMPARE(folderOpened, opened);
+        QCOMPARE(linkOpened, opened);
     }
 
     // Qt's own dialogs speak Spanish whatever the system's language, with the programs' words and dates.
