@@ -10,12 +10,17 @@ FUZZ_SECONDS ?= 60
 QUINDARA_DIR ?= $(HOME)/Quindara
 JOBS ?= 2
 
-.PHONY: all deps build run stage test bench clean format package test-sanitize fuzz static-checks
+.PHONY: all deps run-deps build run stage test bench clean format package test-sanitize fuzz static-checks
 
 all: build
 
+# Every package: building, running, the tests and the CI tools.
 deps:
 	scripts/install-deps
+
+# Only what building and running the programs need.
+run-deps:
+	scripts/install-deps --run
 
 build:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -24,7 +29,7 @@ build:
 stage: build
 	scripts/stage "$(BUILD)" "$(QUINDARA_DIR)"
 
-run: deps stage
+run: run-deps stage
 	cd "$(QUINDARA_DIR)" && ./quindara --folder .
 
 test: deps build

@@ -42,8 +42,6 @@ YearOverviewWindow::~YearOverviewWindow() = default;
 void YearOverviewWindow::setUp() {
     setObjectName(QStringLiteral("Form2"));
     setAttribute(Qt::WA_DeleteOnClose);
-    // The window has no caption; an empty title would be replaced by the program's name.
-    setWindowTitle(QStringLiteral(" "));
     setFixedSize(common::twipsSize(11460, 10455));
     createControls();
     Form_Load();
@@ -111,6 +109,9 @@ void YearOverviewWindow::Command14_Click(int Index) {
 void YearOverviewWindow::ComputeYearStart() {
     const int year = year_;
     Label3->setText(QString::number(year));
+    // The window shows no caption of its own inside it (the year label is the only heading); the title
+    // bar is the desktop's, and names the window in the task bar and the window switcher.
+    setWindowTitle(QStringLiteral("Año %1 — QUINDARA").arg(year));
     // The arrows stop where the main window's year list ends.
     Command14.at(0)->setEnabled(year < kLastYear);
     Command14.at(1)->setEnabled(year > kFirstYear);

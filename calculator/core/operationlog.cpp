@@ -8,6 +8,8 @@ namespace tallimo {
 namespace {
 
 constexpr int kNameColumn = 6;
+// Every value, of a row or the total, typed or formatted, ends just before this column: one column of
+// numbers, as on a printed tape, whatever decimals each has.
 constexpr int kValueColumn = 27;
 const QString kRule(30, u'-');
 
@@ -39,11 +41,6 @@ private:
     QString line_;
 };
 
-int charactersBefore(const QString& text, QChar mark) {
-    const qsizetype at = text.indexOf(mark);
-    return int(at < 0 ? text.size() : at);
-}
-
 } // namespace
 
 QString operationLogText(const Tape& tape, LogMode mode, const QString& total,
@@ -58,16 +55,14 @@ QString operationLogText(const Tape& tape, LogMode mode, const QString& total,
             log.write(operationNames.value(tape.operation(i)));
         }
         const QString value = formatted ? tape.formatted(i) : tape.text(i);
-        const int width = formatted ? int(value.size()) : charactersBefore(value, u'.');
-        log.moveTo(kValueColumn - width);
+        log.moveTo(kValueColumn - int(value.size()));
         log.write(value);
         log.endLine();
     }
     log.endLine();
     log.write(kRule);
     log.endLine();
-    // The result display writes "." for its point, so a total has no "," and ends in column 26.
-    log.moveTo(kValueColumn - (formatted ? int(total.size()) : charactersBefore(total, u',')));
+    log.moveTo(kValueColumn - int(total.size()));
     log.write(total);
     return log.finish();
 }

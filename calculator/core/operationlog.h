@@ -12,8 +12,8 @@ class Tape;
 enum class LogMode { Entry, Formatted };
 
 // The printable operation log of a tape, lines joined by "\n" and without the final line end the
-// writer adds. Values line up on column 27 (their "." in entry mode, their end plus one when
-// formatted); `operationNames` are indexed by operation code, missing names are empty.
+// writer adds. Every value, rows and total, in either mode, ends in column 26; `operationNames` are
+// indexed by operation code, missing names are empty.
 QString operationLogText(const Tape& tape, LogMode mode, const QString& total,
                          const QStringList& operationNames);
 

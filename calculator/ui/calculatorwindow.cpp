@@ -12,6 +12,7 @@
 #include "calculator/ui/savedlogswindow.h"
 #include "calculator/ui/tapeview.h"
 #include "common/textfile.h"
+#include "common/ui/application.h"
 #include "common/units.h"
 
 #include <QAbstractItemView>
@@ -153,7 +154,7 @@ void CalculatorWindow::ShowEntryMode() {
 }
 
 void CalculatorWindow::ShowFormattedMode() {
-    const Separators separators = Separators::of(QLocale());
+    const Separators separators = Separators::of(common::usersLocale());
     for (int i = 0; i <= tape_.currentRow(); ++i)
         tape_.setFormatted(i, formatText(tape_.text(i), FormatMode, separators, CurrencySymbol));
     // The total is rounded from the exact result, not from the 15 digits shown.
@@ -370,15 +371,17 @@ void CalculatorWindow::redoChange() {
 }
 
 void CalculatorWindow::copyResult() {
-    desktop_.setClipboardText(plainNumber(ui_.Text2->text(), Separators::of(QLocale())));
+    desktop_.setClipboardText(plainNumber(ui_.Text2->text(), Separators::of(common::usersLocale())));
 }
 
 void CalculatorWindow::copyTape() {
-    desktop_.setClipboardText(tapeText(tape_, OperationNames, ui_.Text2->text(), Separators::of(QLocale())));
+    desktop_.setClipboardText(
+        tapeText(tape_, OperationNames, ui_.Text2->text(), Separators::of(common::usersLocale())));
 }
 
 void CalculatorWindow::pasteNumbers() {
-    const PastedNumbers pasted = readPastedNumbers(desktop_.clipboardText(), Separators::of(QLocale()));
+    const PastedNumbers pasted =
+        readPastedNumbers(desktop_.clipboardText(), Separators::of(common::usersLocale()));
     if (!pasted.numbers.isEmpty()) {
         if (InFormattedMode())
             ShowEntryMode();

@@ -12,9 +12,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTextDocument>
 
@@ -46,8 +48,11 @@ SavedLogsWindow::SavedLogsWindow(const QString& programFolder, const common::Clo
     : QDialog(parent), folder_(programFolder), savedLogs_(folder_), clock_(clock), desktop_(desktop),
       logWrite_(logWrite), unwrittenLog_(unwrittenLog) {
     setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(parent && !parent->window()->windowTitle().isEmpty() ? parent->window()->windowTitle()
-                                                                        : calculatorTitle());
+    // Its own title, so that the task bar and the window switcher tell it from the calculator.
+    setWindowTitle(QStringLiteral("Operaciones guardadas — %1")
+                       .arg(parent && !parent->window()->windowTitle().isEmpty()
+                                ? parent->window()->windowTitle()
+                                : calculatorTitle()));
     common::setBackColour(this, 0x00C0C0FF);
     createControls();
     Form_Load();
@@ -104,7 +109,7 @@ void SavedLogsWindow::createControls() {
 }
 
 void SavedLogsWindow::Form_Load() {
-    coverCalculatorWindow();
+    placeBesideCalculator();
     ViewerFontSize = 12;
     // A program folder that has gone was told by the calculator when it could not write the log.
     if (const common::Status present = folder_.checkPresent(); !present) {
@@ -123,15 +128,27 @@ void SavedLogsWindow::Form_Load() {
     connect(watcher, &common::FolderWatcher::changed, this, [this] { refreshFileList(selectedName()); });
 }
 
-void SavedLogsWindow::coverCalculatorWindow() {
+void SavedLogsWindow::placeBesideCalculator() {
     const QWidget* calculator = parentWidget() ? parentWidget()->window() : nullptr;
     if (!calculator) {
         setFixedSize(common::twipsSize(9420, 6045));
         return;
     }
-    // Same frame position and same client size: with the same decorations the two windows coincide.
-    move(calculator->pos());
     setFixedSize(calculator->size());
+    // Beside the calculator where the screen has room, else moved down and right of it: a window exactly
+    // over the calculator would be taken for it.
+    const QRect frame = calculator->frameGeometry();
+    const QScreen* screen = calculator->screen() ? calculator->screen() : QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect();
+    const int offset = common::twips(480);
+    for (const QPoint place :
+         {QPoint(frame.right() + 1, frame.top()), QPoint(frame.left() - frame.width(), frame.top())}) {
+        if (available.contains(QRect(place, frame.size()))) {
+            move(place);
+            return;
+        }
+    }
+    move(frame.topLeft() + QPoint(offset, offset));
 }
 
 void SavedLogsWindow::LoadCurrentLog() {

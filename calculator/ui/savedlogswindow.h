@@ -40,7 +40,7 @@ private:
     void Command2_Click();
 
     void createControls();
-    void coverCalculatorWindow();
+    void placeBesideCalculator();
     // Relists the saved logs; selects `name` when given, without loading it again.
     void refreshFileList(const QString& name = QString());
     void showLog(const QByteArray& bytes);

@@ -27,11 +27,39 @@ namespace {
 // command-line import that holds the folder.
 constexpr int kWaitForWriterMs = 20000;
 
+bool spanishMadeDefault = false;
+
+// Qt's Spanish says "fichero" in some texts and "archivo" in others; the programs say "archivo"
+// everywhere, and so do the standard dialogs.
+class ProgramWordsTranslator final : public QTranslator {
+public:
+    QString translate(const char* context, const char* sourceText, const char* disambiguation,
+                      int n) const override {
+        QString text = QTranslator::translate(context, sourceText, disambiguation, n);
+        text.replace(QLatin1String("fichero"), QLatin1String("archivo"));
+        text.replace(QLatin1String("Fichero"), QLatin1String("Archivo"));
+        return text;
+    }
+};
+
 } // namespace
 
-void installSpanishTranslation(QCoreApplication& app, QTranslator& translator) {
-    if (translator.load(QStringLiteral(":/translations/qtbase_es.qm")))
-        app.installTranslator(&translator);
+std::unique_ptr<QTranslator> installSpanishTranslation(QCoreApplication& app) {
+    if (!spanishMadeDefault) {
+        QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
+        spanishMadeDefault = true;
+    }
+    // Built in from Qt's translations when the program is built, so it needs no file at run time.
+    auto translator = std::make_unique<ProgramWordsTranslator>();
+    if (translator->load(QStringLiteral(":/translations/qtbase_es.qm")))
+        app.installTranslator(translator.get());
+    else
+        qCWarning(lcStart) << "Qt's Spanish translation is missing; standard dialogs speak English";
+    return translator;
+}
+
+QLocale usersLocale() {
+    return spanishMadeDefault ? QLocale::system() : QLocale();
 }
 
 void centreOnScreen(QWidget& window) {
@@ -57,8 +85,7 @@ QStringList argumentsOf(int argc, char** argv) {
 int answerOnTerminal(int& argc, char** argv, const CommandLine& commandLine,
                      const CommandLineOptions& options) {
     QCoreApplication app(argc, argv);
-    QTranslator translator;
-    installSpanishTranslation(app, translator);
+    const std::unique_ptr<QTranslator> translator = installSpanishTranslation(app);
     switch (options.action) {
     case CommandLineAction::ShowHelp:
         std::fputs(commandLine.helpText().toLocal8Bit().constData(), stdout);

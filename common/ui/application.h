@@ -11,6 +11,7 @@
 #include "common/ui/qtdesktopservices.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QTranslator>
 
 #include <functional>
@@ -18,8 +19,14 @@
 
 namespace common {
 
-// Installs Qt's own Spanish translation so standard dialogs and buttons speak Spanish.
-void installSpanishTranslation(QCoreApplication& app, QTranslator& translator);
+// Installs Qt's own Spanish translation, so that standard dialogs and buttons speak Spanish whatever the
+// system's language, and makes Spanish (Spain) the default locale, so that their dates are Spanish too.
+// The translation lives as long as the returned translator.
+std::unique_ptr<QTranslator> installSpanishTranslation(QCoreApplication& app);
+
+// The locale of the user's own settings: the system's once the program has made Spanish the default,
+// else the default. The calculator's numbers follow it, not the language of the dialogs.
+QLocale usersLocale();
 
 // Moves a top-level window to the centre of its screen's available area, and inside it.
 void centreOnScreen(QWidget& window);
@@ -92,8 +99,7 @@ template <typename MainWindow> int runMainWindow(int& argc, char** argv, const P
     QApplication::setApplicationVersion(programVersion(program));
     QGuiApplication::setDesktopFileName(desktopFileName(program));
     QApplication::setWindowIcon(iconFor(look.iconDrawing));
-    QTranslator translator;
-    installSpanishTranslation(app, translator);
+    const std::unique_ptr<QTranslator> translator = installSpanishTranslation(app);
 
     DataFolderSession session(program, options);
     if (!session.open(launchToken))

@@ -4,5 +4,6 @@
 namespace common {
 
 Q_LOGGING_CATEGORY(lcStart, "quindara.common.start", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcDesktop, "quindara.common.desktop", QtWarningMsg)
 
 } // namespace common

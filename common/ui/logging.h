@@ -9,5 +9,6 @@ namespace common {
 // (QT_LOGGING_RULES="quindara.common.start.debug=true" shows more).
 // quindara.common.start: the data folder, the window a later start brings forward.
 Q_DECLARE_LOGGING_CATEGORY(lcStart)
+Q_DECLARE_LOGGING_CATEGORY(lcDesktop)
 
 } // namespace common

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/ui/qtdesktopservices.h"
 
+#include "common/ui/logging.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
@@ -13,6 +15,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextDocument>
 
@@ -49,6 +52,39 @@ void keepToolkitSettingsForThisRun() {
     Q_UNUSED(redirected);
 }
 
+// How long the desktop's opener is waited for to say whether a program took what it was given.
+constexpr int kOpenerAnswerMs = 3000;
+
+// The free desktops' opener, xdg-open, starts the program associated with a file, a folder or a link,
+// and says by its exit status whether there was one. Qt starts it without waiting and takes its start
+// for success, so a file that nothing can open went by without a word; here the status is waited for.
+// An opener still running after the wait runs the program in its own place (a terminal program): that
+// is taken as opened, and the opener is left running, not ended with the wait. Elsewhere, and without
+// xdg-open, Qt's own way stands.
+bool openWithDesktop(const QUrl& url) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (!opener.isEmpty()) {
+        auto* process = new QProcess;
+        process->setProcessChannelMode(QProcess::ForwardedChannels);
+        process->setStandardInputFile(QProcess::nullDevice());
+        process->start(opener, {url.isLocalFile() ? url.toLocalFile() : url.toString(QUrl::FullyEncoded)});
+        if (process->waitForStarted() && !process->waitForFinished(kOpenerAnswerMs)) {
+            QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+            return true;
+        }
+        const bool opened = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0 &&
+                            process->error() != QProcess::FailedToStart;
+        if (!opened)
+            qCWarning(lcDesktop) << opener << "could not open" << url.toDisplayString() << "exit code"
+                                 << process->exitCode();
+        delete process;
+        return opened;
+    }
+#endif
+    return QDesktopServices::openUrl(url);
+}
+
 } // namespace
 
 QtDesktopServices::QtDesktopServices(QWidget* dialogParent) : parent_(dialogParent) {
@@ -56,19 +92,19 @@ QtDesktopServices::QtDesktopServices(QWidget* dialogParent) : parent_(dialogPare
 }
 
 bool QtDesktopServices::openDocument(const QString& path) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return openWithDesktop(QUrl::fromLocalFile(path));
 }
 
 bool QtDesktopServices::openFolder(const QString& path) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return openWithDesktop(QUrl::fromLocalFile(path));
 }
 
 bool QtDesktopServices::openUrl(const QUrl& url) {
-    return QDesktopServices::openUrl(url);
+    return openWithDesktop(url);
 }
 
 bool QtDesktopServices::openInTextEditor(const QString& path) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return openWithDesktop(QUrl::fromLocalFile(path));
 }
 
 bool QtDesktopServices::startProgram(const QString& program, const QStringList& arguments) {

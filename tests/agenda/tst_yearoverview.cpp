@@ -92,7 +92,9 @@ private slots:
     void yearComesFromTheMainWindow() {
         QFETCH(int, mainWindowYear);
         QFETCH(QString, shown);
-        QCOMPARE(yearShown(open(mainWindowYear)), shown);
+        YearOverviewWindow* window = open(mainWindowYear);
+        QCOMPARE(yearShown(window), shown);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Año %1 — QUINDARA").arg(shown));
     }
 
     void panelsFollowTheCalendar_data() {
@@ -124,6 +126,7 @@ private slots:
         QPushButton* down = buttonNamed(window, "Command14_1");
         click(up);
         QCOMPARE(yearShown(window), QStringLiteral("2027"));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Año 2027 — QUINDARA"));
         click(down);
         click(down);
         QCOMPARE(yearShown(window), QStringLiteral("2025"));

@@ -65,10 +65,12 @@ private slots:
     void logValueColumns_data() {
         QTest::addColumn<QString>("value");
         QTest::addColumn<QStringList>("lines");
-        QTest::newRow("22 digits fit after the row number")
-            << QString(22, u'1') + ".5" << QStringList{" 1 )" + QString(22, u'1') + ".5"};
-        QTest::newRow("23 digits go to the next line")
-            << QString(23, u'2') + ".5" << QStringList{" 1 )", blanks(3) + QString(23, u'2') + ".5"};
+        QTest::newRow("22 characters fit after the row number")
+            << QString(20, u'1') + ".5" << QStringList{" 1 )" + QString(20, u'1') + ".5"};
+        QTest::newRow("23 characters go to the next line")
+            << QString(21, u'2') + ".5" << QStringList{" 1 )", blanks(3) + QString(21, u'2') + ".5"};
+        QTest::newRow("decimals end where whole numbers end")
+            << "12.50" << QStringList{" 1 )" + blanks(17) + "12.50"};
         QTest::newRow("30 digits start in column 1")
             << QString(30, u'3') << QStringList{" 1 )", QString(30, u'3')};
         QTest::newRow("empty row pads to column 27") << QString() << QStringList{" 1 )" + blanks(22)};
@@ -93,7 +95,7 @@ private slots:
         QCOMPARE(log.at(100), QStringLiteral(" 100 )"));
         QCOMPARE(log.at(101), blanks(5) + "NAME1" + blanks(15) + "1");
         QCOMPARE(log.at(102), QStringLiteral(" 101 )"));
-        QCOMPARE(log.at(103), blanks(5) + "NAME0" + blanks(15) + "2.25");
+        QCOMPARE(log.at(103), blanks(5) + "NAME0" + blanks(12) + "2.25");
     }
 
     void logTotals_data() {
@@ -102,7 +104,7 @@ private slots:
         QTest::newRow("ERROR ends in column 26") << "ERROR" << blanks(21) + "ERROR";
         QTest::newRow("decimal total ends in column 26")
             << "0.333333333333333" << blanks(9) + "0.333333333333333";
-        QTest::newRow("a comma lines up like a point") << "12,5" << blanks(24) + "12,5";
+        QTest::newRow("a comma total ends in column 26 too") << "12,5" << blanks(22) + "12,5";
     }
     void logTotals() {
         QFETCH(QString, total);

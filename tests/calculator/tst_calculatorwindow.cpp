@@ -316,7 +316,7 @@ private slots:
         QCOMPARE(calculator.display(), QStringLiteral("31"));
         calculator.press(QStringLiteral("Command11"));
         QCOMPARE(calculator.savedLogsShown, 1);
-        const QByteArray expected = "\r\n 1 )                    12.5\r\n 2 ) NAME1               3\r\n"
+        const QByteArray expected = "\r\n 1 )                  12.5\r\n 2 ) NAME1               3\r\n"
                                     " 3 ) NAME3               2\r\n\r\n------------------------------\r\n"
                                     "                        31\r\n";
         QCOMPARE(calculator.logWhenShown, expected);

@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/ui/application.h"
 #include "common/ui/qtdesktopservices.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -73,6 +78,44 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
         QVERIFY(!desktop.printTextToPdf(QStringLiteral("7"), font, nowhere));
         QVERIFY(!QFileInfo::exists(nowhere));
+    }
+
+    // What the desktop's opener answers is what the caller hears: a folder nothing can open is told.
+    void openerAnswerReachesTheCaller_data() {
+        QTest::addColumn<QString>("opener");
+        QTest::newRow("a program took it") << QStringLiteral("true");
+        QTest::newRow("nothing can open it") << QStringLiteral("false");
+    }
+    void openerAnswerReachesTheCaller() {
+        QFETCH(QString, opener);
+        QTemporaryDir bin;
+        QVERIFY(
+            QFile::link(QStandardPaths::findExecutable(opener), bin.filePath(QStringLiteral("xdg-open"))));
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(bin.path()));
+        const bool opened = opener == QLatin1String("true");
+        for (int call = 0; call < 2 && !opened; ++call)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("could not open")));
+        common::QtDesktopServices desktop;
+        const bool folderOpened = desktop.openFolder(bin.path());
+        const bool linkOpened = desktop.openUrl(QUrl(QStringLiteral("mailto:ana@example.com")));
+        qputenv("PATH", path);
+        QCOMPARE(folderOpened, opened);
+        QCOMPARE(linkOpened, opened);
+    }
+
+    // Qt's own dialogs speak Spanish whatever the system's language, with the programs' words and dates.
+    void standardDialogsSpeakSpanish() {
+        const std::unique_ptr<QTranslator> translator =
+            common::installSpanishTranslation(*QCoreApplication::instance());
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("Cancelar"));
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "%1 already exists.\nDo you want to replace it?"),
+                 QStringLiteral("El archivo %1 ya existe.\n¿Desea reemplazarlo?"));
+        QCOMPARE(QLocale().toString(QDate(2026, 12, 9), QStringLiteral("d 'de' MMMM")),
+                 QStringLiteral("9 de diciembre"));
+        QLocale::setDefault(QLocale::c());
     }
 
 private:

@@ -124,8 +124,8 @@ private slots:
             QVERIFY(!line.trimmed().isEmpty());
     }
 
-    // The log writes a name from column 6 and the value's point at column 27: a name of at most 15
-    // characters keeps values below a million on the same line.
+    // The log writes a name from column 6 and ends the value in column 26: a name of at most 15
+    // characters keeps a value of six characters (999999, 1234.5) on the same line.
     void operationNamesLeaveRoomForTheValueInTheLog() {
         for (const QString& name : shippedLines(QStringLiteral("tallimo/configuracion/inicio.txt")))
             QVERIFY2(name.size() <= 15, qPrintable(name));

@@ -35,6 +35,18 @@ foreach(path IN LISTS expected)
     message(FATAL_ERROR "missing after install: ${path}")
   endif()
 endforeach()
+# The installed README is the users' guide: how to start the programs and their options, not how to build
+# them, and no picture that is not installed.
+file(READ "${PREFIX}/share/doc/quindara/README.md" readme)
+foreach(option --folder --search --export-ics --import-ics --export-vcf --import-vcf --sync --sync-setup
+               QUINDARA_DIR)
+  if(NOT readme MATCHES "${option}")
+    message(FATAL_ERROR "the installed README does not tell ${option}")
+  endif()
+endforeach()
+if(readme MATCHES "make test|cmake |!\\[")
+  message(FATAL_ERROR "the installed README is the developers' one")
+endif()
 file(READ "${PREFIX}/share/icons/hicolor/scalable/apps/org.example.quindara.quindara.svg" icon LIMIT 200)
 if(NOT icon MATCHES "viewBox=\"[-0-9.]+ [-0-9.]+ ([0-9.]+) ([0-9.]+)\"" OR NOT CMAKE_MATCH_1 STREQUAL CMAKE_MATCH_2)
   message(FATAL_ERROR "the agenda's icon is not square: ${icon}")
