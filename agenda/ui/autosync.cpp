@@ -132,7 +132,7 @@ SyncResult AutoSync::run(const SyncAccount& account, const QString& given, SyncO
 
 void AutoSync::planTick() {
     const std::optional<QDateTime> next = schedule_.nextRun();
-    if (!next || running_) {
+    if (!next || running_ || held_ > 0) {
         timer_->stop();
         return;
     }

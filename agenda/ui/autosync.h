@@ -46,6 +46,16 @@ public:
     // it is the window's account). The caller makes sure no other run is going.
     SyncResult runHanded(const SyncAccount& account, const QString& password, SyncOptions options);
     bool running() const { return running_; }
+    // No automatic run starts while held (the page makes the account's collections, waiting for the server
+    // in an event loop); the release plans the next one.
+    void holdRuns() {
+        ++held_;
+        planTick();
+    }
+    void releaseRuns() {
+        --held_;
+        planTick();
+    }
     void cancel() { cancelRequested_ = true; }
     const std::optional<SyncResult>& lastResult() const { return lastResult_; }
     // The state for the indicator and the page: an account without its password needs attention.
@@ -75,6 +85,7 @@ private:
     std::optional<SyncAccount> account_;
     std::optional<SyncResult> lastResult_;
     bool running_ = false;
+    int held_ = 0;
     bool cancelRequested_ = false;
     bool passwordMissing_ = false;
 };

@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include <climits>
@@ -298,34 +299,59 @@ void SyncPage::syncNowClicked() {
     account.id = syncAccountId(account.server, account.user);
     account.withNotes = withNotesCheck->isChecked();
     account.acceptedFingerprint = acceptedFingerprint_;
-    // A collection to make ("Crear «Quindara»") is made now, in the home the server gave.
+    // A collection to make ("Crear «Quindara»") is named now and made in the home the server gave only
+    // once the account naming it is saved, so that a folder that cannot take the account (a full disk)
+    // leaves the server as it was.
+    QList<bool> toMake;
     for (const bool isAddressBook : {false, true}) {
-        QListWidgetItem* item = isAddressBook ? addressBook : calendar;
+        const QListWidgetItem* item = isAddressBook ? addressBook : calendar;
         if (!item)
             continue;
         DavCollection collection{
             item->data(kUrlRole).toUrl(), item->data(kNameRole).toString(), {}, isAddressBook, false};
         const QUrl home = isAddressBook ? addressBookHome_ : calendarHome_;
         if (collection.url.isEmpty() && home.isValid()) {
-            DavError error;
-            collection = createQuindaraCollection(account.server, home, isAddressBook, account.user,
-                                                  passwordEdit->text(), acceptedFingerprint_, error);
-            if (error.kind != DavErrorKind::None || !collection.url.isValid()) {
-                if (!error.detail.isEmpty())
-                    qCWarning(lcAgendaWindow).noquote() << "collection not made:" << error.detail;
-                resultText->setPlainText(attentionText(error));
-                return;
-            }
+            collection = quindaraCollection(home, isAddressBook);
+            toMake.append(isAddressBook);
         }
-        item->setText(collection.name);
-        item->setData(kUrlRole, collection.url);
         (isAddressBook ? account.addressBook : account.calendar) = collection.url;
         (isAddressBook ? account.addressBookName : account.calendarName) = collection.name;
     }
+    sync_.holdRuns();
+    const auto release = qScopeGuard([this] { sync_.releaseRuns(); });
+    const std::optional<SyncAccount> earlier = sync_.account();
+    // Its password goes from the keyring when another server or user takes its place: read first, for
+    // putting it back (only then, as reading the keyring lets the timer's run start meanwhile).
+    const bool otherAccount = earlier && (earlier->server != account.server || earlier->user != account.user);
+    const QString earlierPassword = otherAccount ? sync_.password() : passwordEdit->text();
     if (const common::Status stored = sync_.setAccount(account, passwordEdit->text()); !stored) {
         resultText->setPlainText(
             QStringLiteral("No se ha podido guardar la cuenta.\nERROR: %1").arg(stored.error()));
         return;
+    }
+    for (const bool isAddressBook : std::as_const(toMake)) {
+        DavError error;
+        const DavCollection made = createQuindaraCollection(
+            account.server, isAddressBook ? addressBookHome_ : calendarHome_, isAddressBook, account.user,
+            passwordEdit->text(), acceptedFingerprint_, error);
+        if (error.kind != DavErrorKind::None || !made.url.isValid()) {
+            if (!error.detail.isEmpty())
+                qCWarning(lcAgendaWindow).noquote() << "collection not made:" << error.detail;
+            // The folder keeps the account it had before, or none.
+            const common::Status undone =
+                earlier ? sync_.setAccount(*earlier, earlierPassword) : sync_.removeAccount();
+            if (!undone)
+                qCWarning(lcAgendaWindow) << "account not put back:" << undone.error();
+            resultText->setPlainText(attentionText(error));
+            return;
+        }
+    }
+    for (const bool isAddressBook : {false, true}) {
+        QListWidgetItem* item = isAddressBook ? addressBook : calendar;
+        if (!item)
+            continue;
+        item->setText(isAddressBook ? account.addressBookName : account.calendarName);
+        item->setData(kUrlRole, isAddressBook ? account.addressBook : account.calendar);
     }
     keyringLabel->setVisible(sync_.passwords().keyringMissing());
 

@@ -14,8 +14,12 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTimer>
+
+#include <sys/mount.h>
+#include <unistd.h>
 
 using namespace quindara;
 
@@ -106,6 +110,34 @@ private slots:
         QVERIFY(agenda.isShown(QStringLiteral("keyringLabel")));
         QCOMPARE(agenda.text(QStringLiteral("serverEdit")), QStringLiteral("https://servidor.example/"));
         QCOMPARE(agenda.text(QStringLiteral("passwordEdit")), QString());
+    }
+
+    // On a folder that cannot take the account (its sync folder full), setting up from the page makes
+    // nothing on the server and keeps no account.
+    void aSetUpThatCannotBeSavedMakesNothing() {
+        if (::geteuid() != 0)
+            QSKIP("mounting a small file system needs root");
+        DavServer server(DavServer::Kind::Radicale);
+        QVERIFY(server.start());
+        AgendaFixture agenda(kToday);
+        const DataFolder data(agenda.programFolder);
+        const QByteArray syncFolder = QFile::encodeName(syncFolderPath(data));
+        QVERIFY(QDir().mkpath(syncFolderPath(data)));
+        QVERIFY(::mount("tmpfs", syncFolder.constData(), "tmpfs", 0, "size=16k") == 0);
+        const auto unmount = qScopeGuard([&] { ::umount2(syncFolder.constData(), MNT_DETACH); });
+        QFile filler(QDir(syncFolderPath(data)).filePath(QStringLiteral("relleno")));
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(1024, 'x');
+        while (filler.write(block) == block.size()) {
+        }
+        agenda.open();
+        setUpAccount(agenda, server, false);
+        QVERIFY2(agenda.text(QStringLiteral("syncResultText"))
+                     .startsWith(QStringLiteral("No se ha podido guardar la cuenta.")),
+                 qPrintable(agenda.text(QStringLiteral("syncResultText"))));
+        const DavDiscovery found = discoverCollections(server.url(), server.user(), server.password());
+        QCOMPARE(found.calendars.size() + found.addressBooks.size(), 0);
+        QVERIFY(readSyncAccounts(data).isEmpty());
     }
 
     // Set up from the page alone: the agenda's holiday reaches the server; what another agenda puts on the
