@@ -12,6 +12,7 @@
 #include "calculator/ui/savedlogswindow.h"
 #include "calculator/ui/tapeview.h"
 #include "common/textfile.h"
+#include "common/ui/keyboardfocus.h"
 #include "common/units.h"
 
 #include <QAbstractItemView>
@@ -48,6 +49,7 @@ CalculatorWindow::CalculatorWindow(const QString& programFolder, const common::C
     connectControls();
     Form_Load();
     setUpKeyboard();
+    common::useFromKeyboard(*this);
     // The window keeps the keyboard until Tab moves it to a key.
     setFocus();
 }

@@ -1,0 +1,221 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/ui/keyboardfocus.h"
+
+#include "common/ui/colourbutton.h"
+#include "common/ui/controls.h"
+#include "common/units.h"
+
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QCheckBox>
+#include <QEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QRadioButton>
+#include <QWidget>
+
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+#include <vector>
+
+namespace common {
+
+namespace {
+
+constexpr int kFrameWidth = 2;
+const QString kFrameName = QStringLiteral("focusFrame");
+// Controls whose tops differ by no more than this many pixels are read as one row.
+constexpr int kRowTolerance = 8;
+
+double relativeLuminance(const QColor& colour) {
+    const auto linear = [](int channel) {
+        const double value = channel / 255.0;
+        return value <= 0.04045 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+    };
+    const QColor rgb = colour.toRgb();
+    return 0.2126 * linear(rgb.red()) + 0.7152 * linear(rgb.green()) + 0.0722 * linear(rgb.blue());
+}
+
+// The colour behind a control: that of the nearest ancestor that paints its background.
+QColor surroundingColour(const QWidget& control) {
+    const QWidget* behind = control.parentWidget();
+    while (behind && !behind->isWindow() && !behind->autoFillBackground())
+        behind = behind->parentWidget();
+    if (!behind)
+        return control.palette().color(QPalette::Window);
+    return behind->palette().color(behind->backgroundRole());
+}
+
+// A button with a bevelled edge wears the frame just inside its bevels, on its own face; every other
+// control wears it on its outermost pixels, over its border, next to the window around it.
+bool framedInside(const QWidget& control) {
+    return qobject_cast<const ColourButton*>(&control) != nullptr;
+}
+
+// Black or white, whichever stands out more from all the colours next to the frame.
+QColor frameColour(const QWidget& control) {
+    std::vector<QColor> neighbours;
+    const bool transparentFace =
+        qobject_cast<const QCheckBox*>(&control) || qobject_cast<const QRadioButton*>(&control);
+    if (!transparentFace)
+        neighbours.push_back(bgrColour(backColour(&control)));
+    if (!framedInside(control))
+        neighbours.push_back(surroundingColour(control));
+    const auto leastContrast = [&neighbours](const QColor& frame) {
+        double least = 21;
+        for (const QColor& neighbour : neighbours)
+            least = std::min(least, contrastRatio(frame, neighbour));
+        return least;
+    };
+    const QColor black(Qt::black);
+    const QColor white(Qt::white);
+    return leastContrast(black) >= leastContrast(white) ? black : white;
+}
+
+// The part of a compound control that takes the focus stands for the whole control.
+QWidget* shownControl(QWidget* focused) {
+    QWidget* control = focused;
+    while (control && control->parentWidget() && !control->isWindow() &&
+           control->parentWidget()->focusProxy() == control && !control->parentWidget()->isWindow())
+        control = control->parentWidget();
+    return control;
+}
+
+// Draws a frame around the focused control of one window. It lies above the control, as a sibling, so that
+// no control needs code of its own for it, and it lets the mouse through.
+class FocusFrame final : public QWidget {
+public:
+    explicit FocusFrame(QWidget& window) : QWidget(&window), window_(window) {
+        setObjectName(kFrameName);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setFocusPolicy(Qt::NoFocus);
+        hide();
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { follow(now); });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == control_) {
+            switch (event->type()) {
+            case QEvent::Move:
+            case QEvent::Resize:
+            case QEvent::Show:
+            case QEvent::Hide:
+            case QEvent::ParentChange:
+            case QEvent::ZOrderChange:
+                place();
+                break;
+            default:
+                break;
+            }
+        }
+        return QWidget::eventFilter(watched, event);
+    }
+
+    void paintEvent(QPaintEvent*) override {
+        if (!control_)
+            return;
+        QPainter painter(this);
+        const QColor colour = frameColour(*control_);
+        const int inset = framedInside(*control_) ? 3 : 0;
+        const QRect outer = rect().adjusted(inset, inset, -inset, -inset);
+        const int w = kFrameWidth;
+        painter.fillRect(outer.left(), outer.top(), outer.width(), w, colour);
+        painter.fillRect(outer.left(), outer.bottom() - w + 1, outer.width(), w, colour);
+        painter.fillRect(outer.left(), outer.top() + w, w, outer.height() - 2 * w, colour);
+        painter.fillRect(outer.right() - w + 1, outer.top() + w, w, outer.height() - 2 * w, colour);
+    }
+
+private:
+    void follow(QWidget* focused) {
+        QWidget* control =
+            focused && focused != &window_ && focused->window() == &window_ ? shownControl(focused) : nullptr;
+        if (control != control_) {
+            if (control_)
+                control_->removeEventFilter(this);
+            control_ = control;
+            if (control_)
+                control_->installEventFilter(this);
+        }
+        place();
+    }
+
+    void place() {
+        if (!control_ || !control_->isVisible() || control_->size().isEmpty()) {
+            hide();
+            return;
+        }
+        QWidget* parent = control_->parentWidget();
+        if (parentWidget() != parent)
+            setParent(parent);
+        setGeometry(control_->geometry());
+        raise();
+        show();
+        update();
+    }
+
+    QWidget& window_;
+    QPointer<QWidget> control_;
+};
+
+// Whether a control lies inside another Tab stop (the scroll bars of a list), which Tab reaches as a whole.
+bool partOfAnotherStop(const QWidget& control, const QWidget& window) {
+    for (const QWidget* above = control.parentWidget(); above && above != &window;
+         above = above->parentWidget())
+        if ((above->focusPolicy() & Qt::TabFocus) && !above->focusProxy())
+            return true;
+    return false;
+}
+
+} // namespace
+
+double contrastRatio(const QColor& first, const QColor& second) {
+    const double a = relativeLuminance(first);
+    const double b = relativeLuminance(second);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+void useFromKeyboard(QWidget& window) {
+    if (!window.findChild<QWidget*>(kFrameName))
+        new FocusFrame(window);
+    // A window that takes the keys itself keeps them when clicked or given the focus, but is no Tab stop:
+    // nothing would show that Tab had reached it.
+    window.setFocusPolicy(Qt::FocusPolicy(window.focusPolicy() & ~Qt::TabFocus));
+    orderTabStops(window);
+}
+
+void orderTabStops(QWidget& window) {
+    struct Stop {
+        QWidget* control;
+        QRect place;
+    };
+    std::vector<Stop> stops;
+    for (QWidget* control : window.findChildren<QWidget*>()) {
+        if (control->window() != &window || !(control->focusPolicy() & Qt::TabFocus) ||
+            control->focusProxy() || partOfAnotherStop(*control, window))
+            continue;
+        // Nothing would show where the focus is.
+        if (control->size().isEmpty()) {
+            control->setFocusPolicy(Qt::FocusPolicy(control->focusPolicy() & ~Qt::TabFocus));
+            continue;
+        }
+        stops.push_back({control, QRect(control->mapTo(&window, QPoint(0, 0)), control->size())});
+    }
+    std::stable_sort(stops.begin(), stops.end(),
+                     [](const Stop& a, const Stop& b) { return a.place.top() < b.place.top(); });
+    for (auto row = stops.begin(); row != stops.end();) {
+        const int rowTop = row->place.top();
+        const auto rowEnd = std::find_if(row, stops.end(), [rowTop](const Stop& stop) {
+            return stop.place.top() > rowTop + kRowTolerance;
+        });
+        std::stable_sort(row, rowEnd,
+                         [](const Stop& a, const Stop& b) { return a.place.left() < b.place.left(); });
+        row = rowEnd;
+    }
+    for (std::size_t k = 1; k < stops.size(); ++k)
+        QWidget::setTabOrder(stops[k - 1].control, stops[k].control);
+}
+
+} // namespace common
