@@ -160,13 +160,55 @@ private:
     QPointer<QWidget> control_;
 };
 
-// Whether a control lies inside another Tab stop (the scroll bars of a list), which Tab reaches as a whole.
-bool partOfAnotherStop(const QWidget& control, const QWidget& window) {
-    for (const QWidget* above = control.parentWidget(); above && above != &window;
-         above = above->parentWidget())
-        if ((above->focusPolicy() & Qt::TabFocus) && !above->focusProxy())
-            return true;
-    return false;
+bool isTabStop(const QWidget& control) {
+    return (control.focusPolicy() & Qt::TabFocus) && !control.focusProxy();
+}
+
+bool holdsTabStop(const QWidget& container) {
+    const QList<QWidget*> inside = container.findChildren<QWidget*>();
+    return std::any_of(inside.cbegin(), inside.cend(),
+                       [](const QWidget* control) { return !control->isWindow() && isTabStop(*control); });
+}
+
+// Appends the Tab stops inside `parent` in reading order: its children by rows from the top, each row from
+// the left, and inside a child that groups controls (a page, a month of the year) its own controls in the
+// same order before the next child. The parts of a control that takes the focus (a list's scroll bars)
+// are the control's business.
+void appendTabStops(const QWidget& parent, std::vector<QWidget*>& stops) {
+    struct Item {
+        QWidget* widget;
+        QRect place;
+    };
+    std::vector<Item> items;
+    for (QObject* child : parent.children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (!widget || widget->isWindow())
+            continue;
+        if (isTabStop(*widget) && widget->size().isEmpty()) {
+            // Nothing would show where the focus is.
+            widget->setFocusPolicy(Qt::FocusPolicy(widget->focusPolicy() & ~Qt::TabFocus));
+            continue;
+        }
+        if (isTabStop(*widget) || holdsTabStop(*widget))
+            items.push_back({widget, widget->geometry()});
+    }
+    std::stable_sort(items.begin(), items.end(),
+                     [](const Item& a, const Item& b) { return a.place.top() < b.place.top(); });
+    for (auto row = items.begin(); row != items.end();) {
+        const int rowTop = row->place.top();
+        const auto rowEnd = std::find_if(row, items.end(), [rowTop](const Item& item) {
+            return item.place.top() > rowTop + kRowTolerance;
+        });
+        std::stable_sort(row, rowEnd,
+                         [](const Item& a, const Item& b) { return a.place.left() < b.place.left(); });
+        row = rowEnd;
+    }
+    for (const Item& item : items) {
+        if (isTabStop(*item.widget))
+            stops.push_back(item.widget);
+        else
+            appendTabStops(*item.widget, stops);
+    }
 }
 
 } // namespace
@@ -187,35 +229,10 @@ void useFromKeyboard(QWidget& window) {
 }
 
 void orderTabStops(QWidget& window) {
-    struct Stop {
-        QWidget* control;
-        QRect place;
-    };
-    std::vector<Stop> stops;
-    for (QWidget* control : window.findChildren<QWidget*>()) {
-        if (control->window() != &window || !(control->focusPolicy() & Qt::TabFocus) ||
-            control->focusProxy() || partOfAnotherStop(*control, window))
-            continue;
-        // Nothing would show where the focus is.
-        if (control->size().isEmpty()) {
-            control->setFocusPolicy(Qt::FocusPolicy(control->focusPolicy() & ~Qt::TabFocus));
-            continue;
-        }
-        stops.push_back({control, QRect(control->mapTo(&window, QPoint(0, 0)), control->size())});
-    }
-    std::stable_sort(stops.begin(), stops.end(),
-                     [](const Stop& a, const Stop& b) { return a.place.top() < b.place.top(); });
-    for (auto row = stops.begin(); row != stops.end();) {
-        const int rowTop = row->place.top();
-        const auto rowEnd = std::find_if(row, stops.end(), [rowTop](const Stop& stop) {
-            return stop.place.top() > rowTop + kRowTolerance;
-        });
-        std::stable_sort(row, rowEnd,
-                         [](const Stop& a, const Stop& b) { return a.place.left() < b.place.left(); });
-        row = rowEnd;
-    }
+    std::vector<QWidget*> stops;
+    appendTabStops(window, stops);
     for (std::size_t k = 1; k < stops.size(); ++k)
-        QWidget::setTabOrder(stops[k - 1].control, stops[k].control);
+        QWidget::setTabOrder(stops[k - 1], stops[k]);
 }
 
 } // namespace common

@@ -46,26 +46,38 @@ inline QString describe(const QWidget& window, const QWidget* control) {
     return QStringLiteral("%1(%2,%3)").arg(control->objectName()).arg(place.x()).arg(place.y());
 }
 
-// The control a reader meets first: on the top line, the leftmost.
+// Whether a reader comes to `to` after `from`: compared where their branches part (the two children of
+// their nearest common parent that hold them: two controls, or a page and the month grid), `to` lies on a
+// later line, or on the same line further right.
+inline bool readsAfter(const QWidget* from, const QWidget* to) {
+    QList<const QWidget*> fromBranch;
+    for (const QWidget* w = from; w; w = w->parentWidget())
+        fromBranch.prepend(w);
+    QList<const QWidget*> toBranch;
+    for (const QWidget* w = to; w; w = w->parentWidget())
+        toBranch.prepend(w);
+    qsizetype k = 0;
+    while (k < fromBranch.size() && k < toBranch.size() && fromBranch[k] == toBranch[k])
+        ++k;
+    if (k == fromBranch.size() || k == toBranch.size())
+        return false;
+    const QRect a = fromBranch[k]->geometry();
+    const QRect b = toBranch[k]->geometry();
+    return std::abs(b.top() - a.top()) <= kLine ? b.left() > a.left() : b.top() > a.top();
+}
+
+// The control a reader meets first.
 inline QWidget* firstOnScreen(QWidget& window) {
-    const QList<QWidget*> stops = visibleStops(window);
-    if (stops.isEmpty())
-        return nullptr;
-    int top = placeIn(window, stops.constFirst()).top();
-    for (const QWidget* control : stops)
-        top = std::min(top, placeIn(window, control).top());
     QWidget* first = nullptr;
-    for (QWidget* control : stops) {
-        const QRect place = placeIn(window, control);
-        if (place.top() <= top + kLine && (!first || place.left() < placeIn(window, first).left()))
+    for (QWidget* control : visibleStops(window))
+        if (!first || readsAfter(control, first))
             first = control;
-    }
     return first;
 }
 
 // Presses Tab from the first control on the screen until the focus comes back to it. Empty when the focus
-// went through every control the user sees exactly once, each one shown, in reading order (rows from the
-// top, each row from the left); otherwise what went wrong.
+// went through every control the user sees exactly once, each one shown, in reading order; otherwise what
+// went wrong.
 inline QString tabOrderProblem(QWidget& window) {
     QWidget* first = firstOnScreen(window);
     if (!first)
@@ -88,10 +100,7 @@ inline QString tabOrderProblem(QWidget& window) {
             return QStringLiteral("the focus went where nothing shows: ") + path.join(u' ');
         if (visited.contains(focused))
             return QStringLiteral("reached twice: ") + path.join(u' ');
-        const QRect from = placeIn(window, visited.constLast());
-        const QRect to = placeIn(window, focused);
-        const bool sameLine = std::abs(to.top() - from.top()) <= kLine;
-        if (sameLine ? to.left() <= from.left() : to.top() < from.top())
+        if (!readsAfter(visited.constLast(), focused))
             return QStringLiteral("not in reading order: ") + path.join(u' ');
         visited.append(focused);
     }
