@@ -24,7 +24,11 @@ namespace common {
 namespace {
 
 constexpr int kFrameWidth = 2;
-const QString kFrameName = QStringLiteral("focusFrame");
+// A ColourButton's dark outline and its two bevels.
+constexpr int kButtonEdge = 3;
+QString frameName() {
+    return QStringLiteral("focusFrame");
+}
 // Controls whose tops differ by no more than this many pixels are read as one row.
 constexpr int kRowTolerance = 8;
 
@@ -87,7 +91,7 @@ QWidget* shownControl(QWidget* focused) {
 class FocusFrame final : public QWidget {
 public:
     explicit FocusFrame(QWidget& window) : QWidget(&window), window_(window) {
-        setObjectName(kFrameName);
+        setObjectName(frameName());
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setAttribute(Qt::WA_NoSystemBackground);
         setFocusPolicy(Qt::NoFocus);
@@ -119,7 +123,7 @@ protected:
             return;
         QPainter painter(this);
         const QColor colour = frameColour(*control_);
-        const int inset = framedInside(*control_) ? 3 : 0;
+        const int inset = framedInside(*control_) ? kButtonEdge : 0;
         const QRect outer = rect().adjusted(inset, inset, -inset, -inset);
         const int w = kFrameWidth;
         painter.fillRect(outer.left(), outer.top(), outer.width(), w, colour);
@@ -220,7 +224,7 @@ double contrastRatio(const QColor& first, const QColor& second) {
 }
 
 void useFromKeyboard(QWidget& window) {
-    if (!window.findChild<QWidget*>(kFrameName))
+    if (!window.findChild<QWidget*>(frameName()))
         new FocusFrame(window);
     // A window that takes the keys itself keeps them when clicked or given the focus, but is no Tab stop:
     // nothing would show that Tab had reached it.
