@@ -51,21 +51,36 @@ QColor surroundingColour(const QWidget& control) {
     return behind->palette().color(behind->backgroundRole());
 }
 
-// A button with a bevelled edge wears the frame just inside its bevels, on its own face; every other
-// control wears it on its outermost pixels, over its border, next to the window around it.
-bool framedInside(const QWidget& control) {
-    return qobject_cast<const ColourButton*>(&control) != nullptr;
+// A ColourButton wears the frame just inside its bevels, on its own face, unless its drawing comes that close
+// to the edge: then on the bevels, inside the outline. Every other control wears it on its outermost pixels,
+// over its border, next to the window around it.
+int frameInset(const QWidget& control) {
+    const auto* button = qobject_cast<const ColourButton*>(&control);
+    if (!button)
+        return 0;
+    if (!button->icon().isNull() && button->pictureMargin() <= kButtonEdge + kFrameWidth)
+        return 1;
+    return kButtonEdge;
 }
 
-// Black or white, whichever stands out more from all the colours next to the frame.
+// Black or white, whichever stands out more from all the colours next to the frame and under it.
 QColor frameColour(const QWidget& control) {
     std::vector<QColor> neighbours;
     const bool transparentFace =
         qobject_cast<const QCheckBox*>(&control) || qobject_cast<const QRadioButton*>(&control);
     if (!transparentFace)
         neighbours.push_back(bgrColour(backColour(&control)));
-    if (!framedInside(control))
+    switch (frameInset(control)) {
+    case 0:
         neighbours.push_back(surroundingColour(control));
+        break;
+    case 1:
+        for (const QPalette::ColorRole bevel : {QPalette::Light, QPalette::Button, QPalette::Dark})
+            neighbours.push_back(control.palette().color(bevel));
+        break;
+    default:
+        break;
+    }
     const auto leastContrast = [&neighbours](const QColor& frame) {
         double least = 21;
         for (const QColor& neighbour : neighbours)
@@ -123,7 +138,7 @@ protected:
             return;
         QPainter painter(this);
         const QColor colour = frameColour(*control_);
-        const int inset = framedInside(*control_) ? kButtonEdge : 0;
+        const int inset = frameInset(*control_);
         const QRect outer = rect().adjusted(inset, inset, -inset, -inset);
         const int w = kFrameWidth;
         painter.fillRect(outer.left(), outer.top(), outer.width(), w, colour);

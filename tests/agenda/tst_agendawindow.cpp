@@ -427,6 +427,8 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::newRow("day page, day button") << "Command6_0"
                                               << "Command1_10";
+        QTest::newRow("day page, year arrow") << "Command6_0"
+                                              << "Command3_0";
         QTest::newRow("week page, text box") << "Command6_1"
                                              << "Text2_0";
         QTest::newRow("month summary") << "Command6_2"

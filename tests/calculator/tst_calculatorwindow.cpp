@@ -776,6 +776,8 @@ private slots:
                                 << "Text2";
         QTest::newRow("previous results") << "Command2_3 Command3_0 Command2_4 Command7_0"
                                           << "Combo1";
+        QTest::newRow("small key of the palette") << "Command2_2 Command3_0 Command2_3 Command1_1"
+                                                  << "Command14_2";
     }
     void focusFrameStandsOut() {
         QFETCH(QString, keys);
