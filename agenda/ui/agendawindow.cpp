@@ -26,6 +26,7 @@
 #include "agenda/ui/weekpage.h"
 #include "agenda/ui/yearoverviewwindow.h"
 #include "common/ui/application.h"
+#include "common/ui/keyboardfocus.h"
 #include "common/units.h"
 
 #include <QCloseEvent>
@@ -51,6 +52,7 @@ AgendaWindow::AgendaWindow(const QString& programFolder, const common::Clock& cl
     createPages();
     connectControls();
     Form_Load();
+    common::useFromKeyboard(*this);
 }
 
 // The pages hold references to this window's stores; they go first, while those are still alive, so a

@@ -6,6 +6,7 @@
 #include "agenda/ui/controls.h"
 #include "common/textfile.h"
 #include "common/ui/application.h"
+#include "common/ui/keyboardfocus.h"
 #include "common/units.h"
 
 #include <QLabel>
@@ -45,6 +46,7 @@ void YearOverviewWindow::setUp() {
     setFixedSize(common::twipsSize(11460, 10455));
     createControls();
     Form_Load();
+    common::useFromKeyboard(*this);
 }
 
 void YearOverviewWindow::createControls() {

@@ -13,6 +13,7 @@
 #include "calculator/ui/tapeview.h"
 #include "common/textfile.h"
 #include "common/ui/application.h"
+#include "common/ui/keyboardfocus.h"
 #include "common/units.h"
 
 #include <QAbstractItemView>
@@ -49,6 +50,7 @@ CalculatorWindow::CalculatorWindow(const QString& programFolder, const common::C
     connectControls();
     Form_Load();
     setUpKeyboard();
+    common::useFromKeyboard(*this);
     // The window keeps the keyboard until Tab moves it to a key.
     setFocus();
 }

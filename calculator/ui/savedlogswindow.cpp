@@ -7,6 +7,7 @@
 #include "common/textfile.h"
 #include "common/timestamp.h"
 #include "common/ui/controls.h"
+#include "common/ui/keyboardfocus.h"
 #include "common/ui/longtext.h"
 #include "common/units.h"
 
@@ -56,6 +57,7 @@ SavedLogsWindow::SavedLogsWindow(const QString& programFolder, const common::Clo
     common::setBackColour(this, 0x00C0C0FF);
     createControls();
     Form_Load();
+    common::useFromKeyboard(*this);
 }
 
 void SavedLogsWindow::createControls() {

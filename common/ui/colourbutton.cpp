@@ -93,6 +93,11 @@ QRect ColourButton::textRect(bool sunken) const {
     return inside;
 }
 
+// The drawings are made to sit an eighth of the button's shorter side inside its edge.
+int ColourButton::pictureMargin() const {
+    return pictureMargin_ >= 0 ? pictureMargin_ : std::max(2, std::min(width(), height()) / 8);
+}
+
 QColor ColourButton::textColour() const {
     return palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText);
 }
@@ -100,9 +105,7 @@ QColor ColourButton::textColour() const {
 void ColourButton::paintPicture(QPainter& painter, bool sunken) const {
     paintEdges(painter, size(), palette(), sunken, QBrush(backColour()));
     if (!icon().isNull()) {
-        // The drawings are made to sit an eighth of the button's shorter side inside its edge.
-        const int margin =
-            pictureMargin_ >= 0 ? pictureMargin_ : std::max(2, std::min(width(), height()) / 8);
+        const int margin = pictureMargin();
         QRect picture = rect().adjusted(margin, margin, -margin, -margin);
         if (sunken)
             picture.translate(1, 1);

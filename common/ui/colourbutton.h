@@ -27,6 +27,7 @@ public:
 
     // Room between the picture and the edge, in pixels; by default an eighth of the shorter side.
     void setPictureMargin(int pixels) { pictureMargin_ = pixels; }
+    int pictureMargin() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

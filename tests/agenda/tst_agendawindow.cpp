@@ -3,6 +3,7 @@
 
 #include "agenda/core/daymarks.h"
 #include "agenda/ui/yearoverviewwindow.h"
+#include "tests/support/keyboarduse.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -416,6 +417,46 @@ private slots:
         QVERIFY2(onTheGrid(visited.constLast()), qPrintable(visited.join(u' ')));
         if (tab >= 2)
             QVERIFY(!fx.find<QPlainTextEdit>(start)->toPlainText().contains(u'\t'));
+    }
+
+    // Without a mouse, on every page: Tab goes through the controls shown, once each, in reading order, and
+    // the focused control wears a frame that stands out from its colours.
+    void usableFromTheKeyboard_data() {
+        QTest::addColumn<QString>("opener");
+        QTest::addColumn<QString>("control");
+        QTest::newRow("day page, day button") << "Command6_0"
+                                              << "Command1_10";
+        QTest::newRow("day page, year arrow") << "Command6_0"
+                                              << "Command3_0";
+        QTest::newRow("week page, text box") << "Command6_1"
+                                             << "Text2_0";
+        QTest::newRow("month summary") << "Command6_2"
+                                       << "Text3";
+        QTest::newRow("year summary, month selector") << "Command6_3"
+                                                      << "Combo1";
+        QTest::newRow("notes pad, list") << "Command6_4"
+                                         << "File1";
+        QTest::newRow("address book, GUARDAR") << "Command6_5"
+                                               << "Command7_0";
+        QTest::newRow("search") << "searchButton"
+                                << "searchText";
+        QTest::newRow("exchange, check box") << "exchangeButton"
+                                             << "withNotesCheck";
+        QTest::newRow("sync, check box") << "syncButton"
+                                         << "syncNotesCheck";
+    }
+    void usableFromTheKeyboard() {
+        QFETCH(QString, opener);
+        QFETCH(QString, control);
+        AgendaFixture fx(QDate(2011, 1, 5));
+        fx.open();
+        fx.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(fx.window.get()));
+        QVERIFY(fx.click(opener));
+        const QString frame = keyboarduse::focusFrameProblem(fx.find(control));
+        QVERIFY2(frame.isEmpty(), qPrintable(frame));
+        const QString order = keyboarduse::tabOrderProblem(*fx.window);
+        QVERIFY2(order.isEmpty(), qPrintable(order));
     }
 
     void unwritableProgramFolderStillOpens() {

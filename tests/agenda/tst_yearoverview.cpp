@@ -7,6 +7,7 @@
 #include "agenda/ui/yearoverviewwindow.h"
 #include "common/textfile.h"
 #include "common/units.h"
+#include "tests/support/keyboarduse.h"
 
 #include <QImage>
 #include <QLabel>
@@ -192,6 +193,28 @@ private slots:
         QPushButton* button = buttonOfDay(open(year), month, day);
         QVERIFY(button);
         QCOMPARE(backColour(button), colour);
+    }
+
+    // Without a mouse: Tab goes month by month, each in reading order, then the arrows; the focused button
+    // wears a frame that stands out from whatever colour its marks give it.
+    void usableFromTheKeyboard_data() {
+        QTest::addColumn<int>("month");
+        QTest::addColumn<int>("day");
+        QTest::newRow("day without marks") << 3 << 11;
+        QTest::newRow("holiday") << 1 << 6;
+        QTest::newRow("Sunday") << 5 << 3;
+    }
+    void usableFromTheKeyboard() {
+        QFETCH(int, month);
+        QFETCH(int, day);
+        writeFile(QStringLiteral("fiestas/6 de ENERO.txt"));
+        YearOverviewWindow* window = open(2026);
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        const QString frame = keyboarduse::focusFrameProblem(buttonOfDay(window, month, day));
+        QVERIFY2(frame.isEmpty(), qPrintable(frame));
+        const QString order = keyboarduse::tabOrderProblem(*window);
+        QVERIFY2(order.isEmpty(), qPrintable(order));
     }
 
     void pickingADayHandsItOverAndCloses_data() {

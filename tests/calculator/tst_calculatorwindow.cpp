@@ -8,6 +8,7 @@
 #include "common/regularfile.h"
 #include "common/textfile.h"
 #include "common/ui/application.h"
+#include "tests/support/keyboarduse.h"
 #include "tests/support/recordingdesktopservices.h"
 
 #include <QAbstractItemView>
@@ -751,13 +752,61 @@ private slots:
             QVERIFY2(reached.contains(name), qPrintable(name));
         QVERIFY(first->grab().toImage() != focused);
 
-        first->setFocus(Qt::TabFocusReason);
+        QPushButton* digit = calculator.control(QStringLiteral("Command2_7"));
+        digit->setFocus(Qt::TabFocusReason);
         QTest::keyClick(window, Qt::Key_Space);
-        QCOMPARE(calculator.display(), first->text());
+        QCOMPARE(calculator.display(), digit->text());
         // The result display passes the calculator's keys on.
         calculator.control<QLineEdit>(QStringLiteral("Text2"))->setFocus(Qt::TabFocusReason);
         typeKeys(window, QStringLiteral("5\b7"));
-        QCOMPARE(calculator.row(0), first->text() + u'7');
+        QCOMPARE(calculator.row(0), digit->text() + u'7');
+    }
+
+    // The focused control wears a frame that stands out from how it looks unfocused, whatever its colour.
+    void focusFrameStandsOut_data() {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("green digit key") << ""
+                                         << "Command2_5";
+        QTest::newRow("red key") << ""
+                                 << "Command7_0";
+        QTest::newRow("picture key") << ""
+                                     << "Command3_0";
+        QTest::newRow("result") << ""
+                                << "Text2";
+        QTest::newRow("previous results") << "Command2_3 Command3_0 Command2_4 Command7_0"
+                                          << "Combo1";
+        QTest::newRow("small key of the palette") << "Command2_2 Command3_0 Command2_3 Command1_1"
+                                                  << "Command14_2";
+    }
+    void focusFrameStandsOut() {
+        QFETCH(QString, keys);
+        QFETCH(QString, name);
+        Calculator calculator;
+        calculator.window->show();
+        calculator.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(calculator.window.get()));
+        calculator.press(keys);
+        const QString problem = keyboarduse::focusFrameProblem(calculator.control<QWidget>(name));
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    }
+
+    // Tab goes through every control shown, once each, in reading order, whatever panels are open.
+    void tabFollowsTheScreen_data() {
+        QTest::addColumn<QString>("keys");
+        QTest::newRow("keypad") << "";
+        QTest::newRow("previous results") << "Command2_3 Command3_0 Command2_4 Command7_0";
+        QTest::newRow("formatted, palette open") << "Command2_2 Command3_0 Command2_3 Command8_0 Command1_1";
+    }
+    void tabFollowsTheScreen() {
+        QFETCH(QString, keys);
+        Calculator calculator;
+        calculator.window->show();
+        calculator.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(calculator.window.get()));
+        calculator.press(keys);
+        const QString problem = keyboarduse::tabOrderProblem(*calculator.window);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 
     // The wheel, Page Up and Down, Ctrl+Home and End move the tape; a held scroll button repeats.

@@ -2,6 +2,7 @@
 #include "calculator/ui/savedlogswindow.h"
 #include "common/textfile.h"
 #include "common/units.h"
+#include "tests/support/keyboarduse.h"
 #include "tests/support/recordingdesktopservices.h"
 
 #include "calculator/ui/calculatorpictures.h"
@@ -127,6 +128,26 @@ private slots:
         const QSize size(32, 32);
         QCOMPARE(button(name)->icon().pixmap(size).toImage(),
                  tallimo::pictureIcon(tallimo::Picture(picture)).pixmap(size).toImage());
+    }
+
+    // Without a mouse: Tab follows the buttons as they are shown, and the focused control wears a frame.
+    void usableFromTheKeyboard_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("save button") << "Command1_0";
+        QTest::newRow("picture button") << "Command2";
+        QTest::newRow("list") << "File1";
+        QTest::newRow("viewer") << "Text1";
+    }
+    void usableFromTheKeyboard() {
+        QFETCH(QString, name);
+        writeFile(QStringLiteral("operaciones/") + kFirstName, "1\r\n");
+        open();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        const QString problem = keyboarduse::focusFrameProblem(window->findChild<QWidget*>(name));
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        const QString order = keyboarduse::tabOrderProblem(*window);
+        QVERIFY2(order.isEmpty(), qPrintable(order));
     }
 
     // Its own title and a place that leaves the calculator in sight: the two are not taken for one.
