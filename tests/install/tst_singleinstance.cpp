@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "../support/timing.h"
 #include "common/instancelock.h"
 
 #include <QCoreApplication>
@@ -322,6 +323,9 @@ private slots:
             const input_event events[2] = {{{}, EV_KEY, quint16(code), value}, {{}, EV_SYN, SYN_REPORT, 0}};
             return ::write(keys, events, sizeof events) == qint64(sizeof events);
         };
+        // The window takes keys once it is shown and active; a loaded machine (or a sanitized build) is
+        // given time for that.
+        QTest::qWait(scaledMs(1000));
         // From the first page tab, which has the focus at start, backwards in screen order past the attached
         // files and the day's other boxes and buttons to its note.
         for (int k = 0; k < 11; ++k)
@@ -334,7 +338,7 @@ private slots:
             {u'a', KEY_A}, {u'r', KEY_R}, {u'd', KEY_D}, {u'4', KEY_4}, {u'2', KEY_2}};
         for (const QChar c : typed)
             QVERIFY(press(codes.value(c), 1) && press(codes.value(c), 0));
-        QTest::qWait(2000);
+        QTest::qWait(scaledMs(2000));
 
         QCOMPARE(::kill(pid_t(agenda.processId()), signalNumber), 0);
         QVERIFY(agenda.waitForFinished(30000));
