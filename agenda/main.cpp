@@ -2,7 +2,7 @@
 #include "agenda/core/agendaabout.h"
 #include "agenda/core/exchangecommand.h"
 #include "agenda/core/searchcommand.h"
-#include "agenda/core/synccommand.h"
+#include "agenda/core/sync/synccommand.h"
 #include "agenda/ui/agendawindow.h"
 #include "common/ui/application.h"
 

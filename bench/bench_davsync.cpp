@@ -2,11 +2,11 @@
 #include "../tests/support/davserver.h"
 #include "agenda/core/contactcard.h"
 #include "agenda/core/datafolder.h"
-#include "agenda/core/davclient.h"
-#include "agenda/core/davsync.h"
 #include "agenda/core/daykeys.h"
 #include "agenda/core/daytexts.h"
 #include "agenda/core/icalendar.h"
+#include "agenda/core/sync/davclient.h"
+#include "agenda/core/sync/davsync.h"
 #include "agenda/core/vcard.h"
 #include "benchdata.h"
 

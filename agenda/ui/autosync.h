@@ -2,9 +2,9 @@
 #pragma once
 
 #include "agenda/core/datafolder.h"
-#include "agenda/core/davsync.h"
-#include "agenda/core/passwordstore.h"
-#include "agenda/core/syncschedule.h"
+#include "agenda/core/sync/davsync.h"
+#include "agenda/core/sync/passwordstore.h"
+#include "agenda/core/sync/syncschedule.h"
 #include "common/clock.h"
 
 #include <QObject>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "agenda/core/datafolder.h"
-#include "agenda/core/davsync.h"
+#include "agenda/core/sync/davsync.h"
 #include "common/desktopservices.h"
 
 #include <QFrame>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "agenda/core/agendastate.h"
-#include "agenda/core/syncschedule.h"
+#include "agenda/core/sync/syncschedule.h"
 
 #include <QString>
 

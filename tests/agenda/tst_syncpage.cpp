@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "../support/davserver.h"
 #include "../support/privatekeyring.h"
-#include "agenda/core/davsync.h"
 #include "agenda/core/daykeys.h"
 #include "agenda/core/daymarks.h"
 #include "agenda/core/daynotes.h"
 #include "agenda/core/daytexts.h"
+#include "agenda/core/sync/davsync.h"
 #include "agenda/ui/autosync.h"
 #include "agendafixture.h"
 #include "common/instancelock.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "agenda/core/davstatus.h"
+#include "agenda/core/sync/davstatus.h"
 
 #include "agenda/core/logging.h"
 #include "common/textfile.h"

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "agenda/core/davclient.h"
-#include "agenda/core/davitems.h"
-#include "agenda/core/davstatus.h"
-#include "agenda/core/davsync.h"
-#include "agenda/core/syncplan.h"
+#include "agenda/core/sync/davclient.h"
+#include "agenda/core/sync/davitems.h"
+#include "agenda/core/sync/davstatus.h"
+#include "agenda/core/sync/davsync.h"
+#include "agenda/core/sync/syncplan.h"
 
 #include <QHash>
 #include <QSet>

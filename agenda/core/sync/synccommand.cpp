@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "agenda/core/synccommand.h"
+#include "agenda/core/sync/synccommand.h"
 
 #include "agenda/core/exchangecommand.h"
 #include "agenda/core/logging.h"
-#include "agenda/core/syncsetup.h"
+#include "agenda/core/sync/syncsetup.h"
 
 #include <QDir>
 #include <QFileInfo>

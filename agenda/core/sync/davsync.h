@@ -2,7 +2,7 @@
 #pragma once
 
 #include "agenda/core/datafolder.h"
-#include "agenda/core/davclient.h"
+#include "agenda/core/sync/davclient.h"
 
 #include <QColor>
 #include <QDate>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "agenda/core/davsync.h"
-#include "agenda/core/syncschedule.h"
+#include "agenda/core/sync/davsync.h"
+#include "agenda/core/sync/syncschedule.h"
 #include "common/result.h"
 
 namespace quindara {

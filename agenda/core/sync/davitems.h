@@ -2,9 +2,9 @@
 #pragma once
 
 #include "agenda/core/datafolder.h"
-#include "agenda/core/davstatus.h"
 #include "agenda/core/daynotes.h"
 #include "agenda/core/icalendar.h"
+#include "agenda/core/sync/davstatus.h"
 #include "common/folderindex.h"
 #include "common/result.h"
 #include "common/textfile.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "agenda/core/davcollectionrun.h"
+#include "agenda/core/sync/davcollectionrun.h"
 
 #include "agenda/core/logging.h"
 

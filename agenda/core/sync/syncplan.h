@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "agenda/core/davitems.h"
-#include "agenda/core/davstatus.h"
+#include "agenda/core/sync/davitems.h"
+#include "agenda/core/sync/davstatus.h"
 
 #include <QHash>
 #include <QList>

@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "../support/davserver.h"
-#include "../support/faultyproxy.h"
+#include "../../support/davserver.h"
+#include "../../support/faultyproxy.h"
 #include "agenda/core/contactcard.h"
 #include "agenda/core/datafolder.h"
-#include "agenda/core/davclient.h"
-#include "agenda/core/davitems.h"
-#include "agenda/core/davsync.h"
 #include "agenda/core/daykeys.h"
 #include "agenda/core/daynotes.h"
 #include "agenda/core/daytexts.h"
-#include "agenda/core/syncsetup.h"
+#include "agenda/core/sync/davclient.h"
+#include "agenda/core/sync/davitems.h"
+#include "agenda/core/sync/davsync.h"
+#include "agenda/core/sync/syncsetup.h"
 #include "common/textfile.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "agenda/core/syncplan.h"
+#include "agenda/core/sync/syncplan.h"
 
 #include <QTest>
 

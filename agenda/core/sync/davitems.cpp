@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "agenda/core/davitems.h"
+#include "agenda/core/sync/davitems.h"
 
 #include "agenda/core/addressbookfolder.h"
 #include "agenda/core/contactcard.h"

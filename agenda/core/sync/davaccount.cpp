@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "agenda/core/davsync.h"
+#include "agenda/core/sync/davsync.h"
 
 #include "agenda/core/logging.h"
 #include "common/instancelock.h"

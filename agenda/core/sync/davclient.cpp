@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "agenda/core/davclient.h"
+#include "agenda/core/sync/davclient.h"
 
 #include "agenda/core/logging.h"
 #include <QEventLoop>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "agenda/core/davsync.h"
+#include "agenda/core/sync/davsync.h"
 #include "common/commandline.h"
 #include "common/instancelock.h"
 
