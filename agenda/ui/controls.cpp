@@ -2,6 +2,9 @@
 #include "agenda/ui/controls.h"
 
 #include "agenda/core/calendar.h"
+#include "agenda/core/daykeys.h"
+#include "agenda/core/daymarks.h"
+#include "agenda/core/storedtext.h"
 #include "common/ui/icons.h"
 
 #include <QAbstractButton>
@@ -20,6 +23,36 @@ QLabel* makeWeekdayInitial(QWidget* parent, const QString& name, const QRect& tw
     if (isWeekendColumn(column))
         setForeColour(label, kMagenta);
     return label;
+}
+
+QString spokenDay(const QDate& date) {
+    QString weekday = weekdayName(mondayBasedWeekday(date)).toLower();
+    weekday.chop(2); // ", "
+    return weekday + u' ' + QString::number(date.day()) + QStringLiteral(" de ") +
+           monthName(date.month()).toLower();
+}
+
+QString dayButtonName(const QDate& date, const DayMarks& marks, HolidayName holidayName, bool conflict) {
+    // A holiday's name is one line; a very long one is cut so that the rest of the marks is still heard.
+    constexpr int kLongestHolidayName = 120;
+    QString name = spokenDay(date);
+    const QString annual = annualKey(date);
+    if (marks.hasHoliday(annual)) {
+        name += QStringLiteral(", festivo");
+        if (holidayName == HolidayName::Read) {
+            const QString holiday =
+                readIndexedText(marks.holidays(), annual + kTxt, common::Ending::Line).text.simplified();
+            if (!holiday.isEmpty())
+                name += QStringLiteral(": ") + holiday.left(kLongestHolidayName);
+        }
+    }
+    if (marks.hasYearlyReminder(annual))
+        name += QStringLiteral(", recordatorio de todos los años");
+    if (marks.hasOneYearReminder(datedKey(date)))
+        name += QStringLiteral(", recordatorio de este año");
+    if (conflict)
+        name += QStringLiteral(", copia en conflicto por resolver");
+    return name;
 }
 
 namespace {

@@ -44,6 +44,7 @@ void YearOverviewWindow::setUp() {
     setAttribute(Qt::WA_DeleteOnClose);
     // The window has no caption; an empty title would be replaced by the program's name.
     setWindowTitle(QStringLiteral(" "));
+    setAccessibleName(QStringLiteral("Año completo"));
     setFixedSize(common::twipsSize(11460, 10455));
     createControls();
     Form_Load();
@@ -134,7 +135,11 @@ void YearOverviewWindow::DrawMonthPanel(int year, int month, const QSet<int>& co
     for (int day = 1; day <= layout.daysInMonth; ++day) {
         const int index = layout.buttonOfDay(day);
         const Mark mark = marks_.markOf(QString::number(day), monthText, yearText);
-        panel.showDay(index, day, DayMarks::colourOf(mark, index % kGridColumns));
+        // The twelve panels are drawn at every step of the year: the holidays' files are not read for their
+        // names, which the main window's grid says.
+        panel.showDay(
+            index, day, DayMarks::colourOf(mark, index % kGridColumns),
+            dayButtonName(QDate(year, month, day), marks_, HolidayName::Left, conflictDays.contains(day)));
         panel.showConflictSign(index, conflictDays.contains(day));
     }
     for (int index = layout.lastIndex() + 1; index < kGridButtons; ++index)
