@@ -62,6 +62,7 @@ void SavedLogsWindow::createControls() {
     // A conflict copy's name is long: it wraps onto more lines rather than being cut off.
     File1->setWordWrap(true);
     File1->setTextElideMode(Qt::ElideNone);
+    File1->setAccessibleName(QStringLiteral("Copias guardadas"));
     // Selection, not the current item: focus alone makes the first name current without choosing it.
     connect(File1, &QListWidget::itemSelectionChanged, this, [this] {
         if (!listing_)
@@ -73,6 +74,7 @@ void SavedLogsWindow::createControls() {
     Text1->setGeometry(common::twipsRect(2280, 960, 7095, 4935));
     Text1->setFont(QFont(QStringLiteral("Courier New"), 12));
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setAccessibleName(QStringLiteral("Registro de operaciones"));
 
     for (int index = 0; index < int(kButtons.size()); ++index) {
         const ButtonPlace& place = kButtons[index];
@@ -80,6 +82,7 @@ void SavedLogsWindow::createControls() {
         button->setObjectName(QStringLiteral("Command1_%1").arg(index));
         button->setGeometry(common::twipsRect(place.left, 120, 735, 735));
         button->setToolTip(QString::fromUtf8(place.toolTip));
+        button->setAccessibleName(button->toolTip());
         button->setIconSize(common::twipsSize(600, 600));
         button->setPictureMargin(common::twips(735 - 600) / 2);
         common::setBackColour(button, place.colour);
@@ -92,6 +95,7 @@ void SavedLogsWindow::createControls() {
     Command2->setObjectName(QStringLiteral("Command2"));
     Command2->setGeometry(common::twipsRect(120, 5280, 2055, 615));
     Command2->setToolTip(QStringLiteral("Borrar la copia seleccionada"));
+    Command2->setAccessibleName(Command2->toolTip());
     Command2->setIconSize(common::twipsSize(480, 480));
     common::setPicture(Command2, pictureIcon(Picture::Eraser));
     connect(Command2, &QPushButton::clicked, this, &SavedLogsWindow::Command2_Click);
