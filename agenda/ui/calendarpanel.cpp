@@ -193,8 +193,11 @@ void CalendarPanel::nameDay(int day, const DayMarks& marks) {
     if (day < 1 || day > layout_.daysInMonth)
         return;
     const int index = layout_.buttonOfDay(day);
-    const QString name = dayButtonName(QDate(layout_.year, layout_.month, day), marks, HolidayName::Read,
-                                       conflictShown_[index]);
+    const DayMarkSet set =
+        marks.marksOf(QString::number(day), monthName(layout_.month), QString::number(layout_.year));
+    const QDate date(layout_.year, layout_.month, day);
+    const QString name = dayButtonName(
+        date, set, set.holiday ? marks.holidayName(annualKey(date)) : QString(), conflictShown_[index]);
     // Qt tells a listening screen reader of every new name, even an equal one.
     if (Command1[index]->accessibleName() != name)
         Command1[index]->setAccessibleName(name);

@@ -10,7 +10,7 @@ class QWidget;
 
 namespace quindara {
 
-class DayMarks;
+struct DayMarkSet;
 
 // The control helpers both programs share.
 using common::arialFont;
@@ -32,11 +32,10 @@ QLabel* makeWeekdayInitial(QWidget* parent, const QString& name, const QRect& tw
 
 // A date as a screen reader says it: "lunes 8 de diciembre".
 QString spokenDay(const QDate& date);
-// What a screen reader says of a day button: its date and the marks its colour shows, the holiday by its
-// name when `holidayName` (one read of the holiday's file): "lunes 8 de diciembre, festivo: Inmaculada
-// Concepción, recordatorio de todos los años". A conflict copy waiting to be merged is said last.
-enum class HolidayName { Read, Left };
-QString dayButtonName(const QDate& date, const DayMarks& marks, HolidayName holidayName, bool conflict);
+// What a screen reader says of a day button: its date and its marks, the holiday by its name when one is
+// given: "lunes 8 de diciembre, festivo: Inmaculada Concepción, recordatorio de todos los años". A
+// conflict copy waiting to be merged is said last.
+QString dayButtonName(const QDate& date, const DayMarkSet& marks, const QString& holidayName, bool conflict);
 
 // Shows or hides the sign of a day with a conflict copy on its day button: a small red corner at the top
 // right, clear of the day number, that lets clicks through. The button's colour stays. Made on first use.
