@@ -6,6 +6,7 @@
 #include "agenda/core/datafolder.h"
 #include "agenda/core/daykeys.h"
 #include "agenda/core/daymarks.h"
+#include "agenda/ui/controls.h"
 #include "agenda/ui/monthpanel.h"
 #include "agenda/ui/yearoverviewwindow.h"
 #include "benchdata.h"
@@ -83,7 +84,8 @@ void DrawYearOverview_Naive(benchmark::State& state) {
                     mark = quindara::Mark::YearlyReminder;
                 if (existsBySearch(oneYear, quindara::datedKey(date) + quindara::kTxt))
                     mark = quindara::Mark::OneYearReminder;
-                panel.showDay(index, day, quindara::DayMarks::colourOf(mark, index % quindara::kGridColumns));
+                panel.showDay(index, day, quindara::DayMarks::colourOf(mark, index % quindara::kGridColumns),
+                              quindara::spokenDay(date));
             }
         }
         bench::repaintShownWindows();

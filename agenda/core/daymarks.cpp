@@ -3,6 +3,7 @@
 
 #include "agenda/core/calendar.h"
 #include "agenda/core/daykeys.h"
+#include "agenda/core/storedtext.h"
 
 namespace quindara {
 
@@ -54,6 +55,23 @@ Mark DayMarks::markOf(const QString& day, const QString& month, const QString& y
     if (hasHoliday(annual))
         return Mark::Holiday;
     return Mark::None;
+}
+
+Mark DayMarkSet::strongest() const {
+    if (oneYearReminder)
+        return Mark::OneYearReminder;
+    if (yearlyReminder)
+        return Mark::YearlyReminder;
+    return holiday ? Mark::Holiday : Mark::None;
+}
+
+DayMarkSet DayMarks::marksOf(const QString& day, const QString& month, const QString& year) const {
+    const QString annual = annualKey(day, month);
+    return {hasHoliday(annual), hasYearlyReminder(annual), hasOneYearReminder(datedKey(day, month, year))};
+}
+
+QString DayMarks::holidayName(const QString& annualKey) const {
+    return readIndexedText(holidays(), annualKey + kTxt, common::Ending::Line).text.simplified();
 }
 
 quint32 DayMarks::colourOf(Mark mark, int column) {

@@ -25,6 +25,15 @@ inline constexpr quint32 saintsBox = 0x008080FF;
 
 enum class Mark { None, Holiday, YearlyReminder, OneYearReminder };
 
+// Every mark a day carries, as a screen reader tells them; the colour shows the strongest.
+struct DayMarkSet {
+    bool holiday = false;
+    bool yearlyReminder = false;
+    bool oneYearReminder = false;
+
+    Mark strongest() const;
+};
+
 // Decides which mark a day carries from the three marking folders, each looked at (one stat, a listing
 // when it changed) at most once per drawing, and only when a lookup needs it.
 class DayMarks {
@@ -42,6 +51,10 @@ public:
 
     // The strongest mark of a day: one-year reminder over yearly reminder over holiday.
     Mark markOf(const QString& day, const QString& month, const QString& year) const;
+    // Every mark of a day; this looks at all three folders, where markOf may stop at the first.
+    DayMarkSet marksOf(const QString& day, const QString& month, const QString& year) const;
+    // The text of a day's holiday on one line, read from its file; empty when there is none.
+    QString holidayName(const QString& annualKey) const;
     // Back colour of a day button in `column` carrying `mark` (weekend columns are green).
     static quint32 colourOf(Mark mark, int column);
 

@@ -53,6 +53,12 @@ constexpr quint32 kMailYellow = 0x00C0FFFF;
 const char* const kFieldCaptions[kContactFieldCount] = {"APELLIDOS",  "NOMBRE", "DIRECCIÓN", "POBLACIÓN",
                                                         "TELÉFONO/S", "E-MAIL", "REFERENCIA"};
 
+// What a screen reader calls a field: its caption, in ordinary letters ("Teléfono/s").
+QString contactFieldName(int field) {
+    const QString caption = QString::fromUtf8(kFieldCaptions[field]);
+    return caption.left(1) + caption.mid(1).toLower();
+}
+
 int labelTop(int field) {
     return 120 + kFieldStep * field;
 }
@@ -88,6 +94,9 @@ void AddressBookPage::buildControls() {
     Combo3->setFont(common::arialFont(9.75));
     Combo3->setGeometry(common::twipsRect(kListLeft, 120, kListWidth, 360));
     Combo3->setToolTip(QStringLiteral("Categoría. Escribe un nombre seguido de «-» para crear una nueva."));
+    common::nameComboBox(Combo3, QStringLiteral("Categoría"));
+    Combo3->setAccessibleDescription(Combo3->toolTip());
+    Combo3->lineEdit()->setAccessibleDescription(Combo3->toolTip());
     connect(Combo3, &QComboBox::activated, this, [this] { Combo3_Click(); });
     connect(Combo3->lineEdit(), &QLineEdit::textEdited, this, &AddressBookPage::Combo3_Change);
 
@@ -99,6 +108,7 @@ void AddressBookPage::buildControls() {
     // One line of text per name: the view lays out and paints only the rows in sight.
     File2->setUniformItemSizes(true);
     File2->setModel(&File2Names);
+    File2->setAccessibleName(QStringLiteral("Contactos de la categoría"));
     connect(File2, &QListView::clicked, this, [this] { File2_Click(); });
     connect(File2->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] {
         if (!fillingFile2_)
@@ -111,6 +121,8 @@ void AddressBookPage::buildControls() {
     Text8->setFont(common::arialFont(14.25));
     Text8->setGeometry(common::twipsRect(kListLeft, 6435, kListWidth, 480));
     Text8->setToolTip(QStringLiteral("Buscar: primeras letras del apellido"));
+    Text8->setAccessibleName(QStringLiteral("Buscar contacto"));
+    Text8->setAccessibleDescription(Text8->toolTip());
     connect(Text8, &QLineEdit::textChanged, this, [this] { Text8_Change(); });
 
     for (int i = 0; i < kContactFieldCount; ++i) {
@@ -129,12 +141,14 @@ void AddressBookPage::buildControls() {
         field->setFont(common::arialFont(14.25));
         field->setGeometry(
             common::twipsRect(kFieldLeft, labelTop(i) + kLabelHeight, kFieldWidth, kLineFieldHeight));
+        field->setAccessibleName(contactFieldName(i));
         Text7[i] = field;
     }
     Text7_6 = new QPlainTextEdit(this);
     Text7_6->setObjectName(QStringLiteral("Text7_6"));
     Text7_6->setFont(common::arialFont(14.25));
     Text7_6->setTabChangesFocus(true);
+    Text7_6->setAccessibleName(contactFieldName(kReferenceField));
     Text7_6->setGeometry(common::twipsRect(kFieldLeft, labelTop(kReferenceField) + kLabelHeight, kFieldWidth,
                                            kButtonTop - 165 - labelTop(kReferenceField) - kLabelHeight));
 
@@ -161,6 +175,8 @@ void AddressBookPage::buildControls() {
                                         kMailButtonWidth, kLabelHeight),
                                   QStringLiteral("Enviar mensaje"));
     Command8->setFont(common::arialFont(9.75));
+    Command8->setAccessibleDescription(
+        QStringLiteral("Escribe un mensaje a la dirección de correo del contacto"));
     common::setBackColour(Command8, kMailYellow);
     connect(Command8, &QPushButton::clicked, this, &AddressBookPage::Command8_Click);
 }

@@ -116,8 +116,13 @@ void AgendaWindow::connectControls() {
     connect(pages_.day, &DayPage::unreadableFilesShown, messages_, &DeferredMessages::postUnreadable);
     connect(pages_.week, &WeekPage::unreadableFilesShown, messages_, &DeferredMessages::postUnreadable);
     connect(pages_.week, &WeekPage::noteSaved, this, forgetTold);
-    // The selected day keeps its red; when the selection moves on it shows its new mark.
-    connect(pages_.day, &DayPage::dayTextStored, this, [this] { marks_.forceRefresh(); });
+    // The selected day keeps its red; when the selection moves on it shows its new mark. Its name says the
+    // new mark at once.
+    connect(pages_.day, &DayPage::dayTextStored, this, [this] {
+        marks_.forceRefresh();
+        if (state_.hasSelection())
+            pages_.calendar->nameDay(state_.selectedDate().day(), marks_);
+    });
 }
 
 void AgendaWindow::ArrangePages() {

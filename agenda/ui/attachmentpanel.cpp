@@ -74,14 +74,17 @@ AttachmentPanel::AttachmentPanel(const DataFolder& data, common::DesktopServices
         List1[k]->setObjectName(elementName("List1", k));
         List1[k]->setGeometry(common::twipsRect(0, top + 840, kWidth, 2640));
         fitEntriesToWidth(List1[k]);
+        List1[k]->setAccessibleName(QStringLiteral("Archivos adjuntos: ") + Label6[k]->text().toLower());
         Command17[k] = makeButton(this, elementName("Command17", k), QRect(0, top + 3540, kWidth, 375),
                                   QStringLiteral("Eliminar"));
         setBackColour(Command17[k], 0x000000FF); // red
+        Command17[k]->setAccessibleName(QStringLiteral("Eliminar adjunto de ") + Label6[k]->text().toLower());
     }
     Command18 = makeButton(this, QStringLiteral("Command18"), QRect(0, kFolderButtonTop - kTop, kWidth, 615),
                            QStringLiteral("Carpeta Archivos"));
     Command18->setFont(arialFont(12, true));
     setBackColour(Command18, 0x00FF8080); // pale blue
+    Command18->setAccessibleDescription(QStringLiteral("Abre la carpeta de los archivos adjuntos"));
 
     for (int k = 0; k < 2; ++k) {
         connect(Command16[k], &QPushButton::clicked, this, [this, k] { Command16_Click(k); });

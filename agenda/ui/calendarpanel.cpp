@@ -54,11 +54,13 @@ CalendarPanel::CalendarPanel(QWidget* window) : QWidget(window) {
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setGeometry(common::twipsRect(240, 3480 - 480, 2535, 315));
     Combo1->addItems(monthNames());
+    nameComboBox(Combo1, QStringLiteral("Mes"));
     connect(Combo1, &QComboBox::activated, this, [this](int row) { emit monthChosen(row + 1); });
     Combo2 = new QComboBox(this);
     Combo2->setObjectName(QStringLiteral("Combo2"));
     Combo2->setGeometry(common::twipsRect(240, 3840 - 480, 2535, 315));
     Combo2->addItems(listedYears());
+    nameComboBox(Combo2, QStringLiteral("Año"));
     // Two hundred years: the list opens as a box of twenty rows that scrolls, not as tall as the screen
     // (some styles open a non-editable list over the whole screen unless told otherwise).
     Combo2->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
@@ -68,6 +70,7 @@ CalendarPanel::CalendarPanel(QWidget* window) : QWidget(window) {
     Command2[0] = makeButton(this, QStringLiteral("Command2_0"), place(240, 4200, 2055, 495));
     Command2[0]->setFont(arialFont(12, true));
     setBackColour(Command2[0], kLightYellow);
+    Command2[0]->setAccessibleDescription(QStringLiteral("Año mostrado"));
     for (int index = 0; index < 2; ++index) {
         Command3[index] =
             makeButton(this, elementName("Command3", index), place(2295, 4200 + 240 * index, 480, 240));
@@ -94,6 +97,8 @@ CalendarPanel::CalendarPanel(QWidget* window) : QWidget(window) {
         makeButton(this, QStringLiteral("Command5"), place(240, 8640, 2535, 615), QStringLiteral("HOY"));
     Command5->setFont(arialFont(12, true));
     setBackColour(Command5, kYellow);
+    Command5->setAccessibleName(QStringLiteral("Hoy"));
+    Command5->setAccessibleDescription(QStringLiteral("Muestra y elige el día de hoy (Inicio)"));
     connect(Command5, &QPushButton::clicked, this, &CalendarPanel::todayClicked);
 }
 
@@ -122,10 +127,14 @@ void CalendarPanel::DrawMonth(int year, int month, const DayMarks& marks) {
         const int day = layout_.dayOnButton(index);
         Command1[index]->setText(day == 0 ? QString() : QString::number(day));
         Command1[index]->setVisible(day != 0);
-        if (day == 0)
+        if (day == 0) {
             setDayColour(Command1[index], DayMarks::colourOf(Mark::None, index % kGridColumns));
-        else
+            if (!Command1[index]->accessibleName().isEmpty())
+                Command1[index]->setAccessibleName(QString());
+        } else {
             paintDay(day, marks);
+            nameDay(day, marks);
+        }
     }
 }
 
@@ -180,10 +189,36 @@ bool CalendarPanel::eventFilter(QObject* watched, QEvent* event) {
     }
 }
 
+void CalendarPanel::nameDay(int day, const DayMarks& marks) {
+    if (day < 1 || day > layout_.daysInMonth)
+        return;
+    const int index = layout_.buttonOfDay(day);
+    const DayMarkSet set =
+        marks.marksOf(QString::number(day), monthName(layout_.month), QString::number(layout_.year));
+    const QDate date(layout_.year, layout_.month, day);
+    const QString name = dayButtonName(
+        date, set, set.holiday ? marks.holidayName(annualKey(date)) : QString(), conflictShown_[index]);
+    // Qt tells a listening screen reader of every new name, even an equal one.
+    if (Command1[index]->accessibleName() != name)
+        Command1[index]->setAccessibleName(name);
+}
+
 void CalendarPanel::showConflictSigns(const QSet<int>& days) {
     for (int index = 0; index < kGridButtons; ++index) {
         const int day = layout_.dayOnButton(index);
         const bool shown = day != 0 && days.contains(day);
+        if (shown != conflictShown_[index]) {
+            conflictShown_[index] = shown;
+            if (day != 0) {
+                QString name = Command1[index]->accessibleName();
+                const QString sign = QStringLiteral(", copia en conflicto por resolver");
+                if (shown)
+                    name += sign;
+                else if (name.endsWith(sign))
+                    name.chop(sign.size());
+                Command1[index]->setAccessibleName(name);
+            }
+        }
         if (!shown && !conflictSigns_[index])
             continue;
         showConflictSign(Command1[index], shown);

@@ -36,6 +36,8 @@ public:
     // A small sign in the buttons of `days` of the drawn month (their colours stay): a conflict copy of
     // one of their files is waiting to be merged.
     void showConflictSigns(const QSet<int>& days);
+    // Says `day`'s marks again in its button's accessible name, after one of its files was written.
+    void nameDay(int day, const DayMarks& marks);
 
     // Day buttons, index = 7 * row + column, Monday first.
     std::array<QPushButton*, kGridButtons> Command1{};
@@ -79,6 +81,8 @@ private:
     int selectedDay_ = 0;
     // Day buttons that have had a conflict sign: the others need no look when none is shown.
     std::array<bool, kGridButtons> conflictSigns_{};
+    // Day buttons showing a conflict sign now, which their accessible names say.
+    std::array<bool, kGridButtons> conflictShown_{};
 };
 
 } // namespace quindara

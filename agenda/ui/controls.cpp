@@ -2,13 +2,18 @@
 #include "agenda/ui/controls.h"
 
 #include "agenda/core/calendar.h"
+#include "agenda/core/daykeys.h"
+#include "agenda/core/daymarks.h"
 #include "common/ui/icons.h"
 
 #include <QAbstractButton>
+#include <QDate>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
 #include <QPolygon>
+
+#include <array>
 
 namespace quindara {
 
@@ -20,6 +25,41 @@ QLabel* makeWeekdayInitial(QWidget* parent, const QString& name, const QRect& tw
     if (isWeekendColumn(column))
         setForeColour(label, kMagenta);
     return label;
+}
+
+QString spokenDay(const QDate& date) {
+    // The year overview names 365 buttons at every step of the year: the words are made once.
+    static const std::array<QString, 7> weekdays = [] {
+        std::array<QString, 7> words;
+        for (int k = 0; k < 7; ++k)
+            words[k] = weekdayName(k).chopped(2).toLower() + u' '; // without ", "
+        return words;
+    }();
+    static const std::array<QString, 13> months = [] {
+        std::array<QString, 13> words;
+        for (int month = 1; month <= 12; ++month)
+            words[month] = QStringLiteral(" de ") + monthName(month).toLower();
+        return words;
+    }();
+    return weekdays[mondayBasedWeekday(date)] + QString::number(date.day()) + months[date.month()];
+}
+
+QString dayButtonName(const QDate& date, const DayMarkSet& marks, const QString& holidayName, bool conflict) {
+    // A very long holiday is cut, so that the rest of the marks is still heard.
+    constexpr int kLongestHolidayName = 120;
+    QString name = spokenDay(date);
+    if (marks.holiday) {
+        name += QStringLiteral(", festivo");
+        if (!holidayName.isEmpty())
+            name += QStringLiteral(": ") + holidayName.left(kLongestHolidayName);
+    }
+    if (marks.yearlyReminder)
+        name += QStringLiteral(", recordatorio de todos los años");
+    if (marks.oneYearReminder)
+        name += QStringLiteral(", recordatorio de este año");
+    if (conflict)
+        name += QStringLiteral(", copia en conflicto por resolver");
+    return name;
 }
 
 namespace {

@@ -4,10 +4,13 @@
 #include "common/ui/controls.h"
 
 class QAbstractButton;
+class QDate;
 class QLabel;
 class QWidget;
 
 namespace quindara {
+
+struct DayMarkSet;
 
 // The control helpers both programs share.
 using common::arialFont;
@@ -18,12 +21,21 @@ using common::kMagenta;
 using common::kWhite;
 using common::makeButton;
 using common::makeLabel;
+using common::nameClearButton;
+using common::nameComboBox;
 using common::setBackColour;
 using common::setForeColour;
 
 // One weekday heading above a grid column, Monday first: "L", "M", "Mi", "J", "V", "S", "D", the weekend
 // in magenta.
 QLabel* makeWeekdayInitial(QWidget* parent, const QString& name, const QRect& twipsPlace, int column);
+
+// A date as a screen reader says it: "lunes 8 de diciembre".
+QString spokenDay(const QDate& date);
+// What a screen reader says of a day button: its date and its marks, the holiday by its name when one is
+// given: "lunes 8 de diciembre, festivo: Inmaculada Concepción, recordatorio de todos los años". A
+// conflict copy waiting to be merged is said last.
+QString dayButtonName(const QDate& date, const DayMarkSet& marks, const QString& holidayName, bool conflict);
 
 // Shows or hides the sign of a day with a conflict copy on its day button: a small red corner at the top
 // right, clear of the day number, that lets clicks through. The button's colour stays. Made on first use.

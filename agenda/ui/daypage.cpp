@@ -88,6 +88,38 @@ QPlainTextEdit* makeDayText(QWidget* page, int index, int top, int width, int he
     return box;
 }
 
+// What each box holds, and when it is saved: the accessible name and the tooltip say it in the same words.
+struct BoxUse {
+    const char* name;
+    const char* saved;
+};
+constexpr BoxUse kNoteUse = {"Nota del día", "Se guarda al salir del cuadro, al cambiar de día y al salir."};
+// Text9(0..3).
+constexpr BoxUse kTextUses[4] = {
+    {"Festivo", "Se guarda para este día de todos los años con el botón G de su derecha."},
+    {"Recordatorio de todos los años",
+     "Se guarda para este día de todos los años con el botón G de su derecha."},
+    {"Santoral", "Viene con el programa: lo que se escriba aquí no se guarda."},
+    {"Recordatorio de este año", "Se guarda solo para este día de este año con el botón G de su derecha."},
+};
+// Command11(0..2), which save Text9(0), Text9(1) and Text9(3).
+constexpr BoxUse kSaveUses[3] = {
+    {"Guardar el festivo", "Guarda el festivo en este día de todos los años al pulsarlo."},
+    {"Guardar el recordatorio de todos los años",
+     "Guarda el recordatorio en este día de todos los años al pulsarlo."},
+    {"Guardar el recordatorio de este año",
+     "Guarda el recordatorio solo en este día de este año al pulsarlo."},
+};
+
+// The name as the accessible name, and the name with when it is saved as tooltip and description.
+void describe(QWidget* control, const BoxUse& use) {
+    const QString name = QString::fromUtf8(use.name);
+    const QString saved = QString::fromUtf8(use.saved);
+    control->setAccessibleName(name);
+    control->setAccessibleDescription(saved);
+    control->setToolTip(name + QStringLiteral(". ") + saved);
+}
+
 } // namespace
 
 DayPage::DayPage(const DataFolder& data, DayNotes& notes, common::DesktopServices& desktop, QWidget* parent)
@@ -103,6 +135,9 @@ DayPage::DayPage(const DataFolder& data, DayNotes& notes, common::DesktopService
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Text9[1] = makeDayText(this, 1, 6840, 7575, 570, colours::yearlyReminderBox);
     Text9[2] = makeDayText(this, 2, 7440, 7815, 570, colours::saintsBox);
+    describe(Text1, kNoteUse);
+    for (int k = 0; k < 4; ++k)
+        describe(Text9[k], kTextUses[k]);
 
     // Each "G" sits right of its box, as tall as the box.
     const std::array<QPlainTextEdit*, 3> savedBoxes = {Text9[0], Text9[1], Text9[3]};
@@ -113,6 +148,7 @@ DayPage::DayPage(const DataFolder& data, DayNotes& notes, common::DesktopService
         Command11[k]->setGeometry(box.right() + 1, box.top(), common::twips(240), box.height());
         Command11[k]->setFont(arialFont(9.75, true));
         setBackColour(Command11[k], 0x0000FF00); // green
+        describe(Command11[k], kSaveUses[k]);
         connect(Command11[k], &QPushButton::clicked, this, [this, k] { Command11_Click(k); });
     }
     Text1->installEventFilter(this);

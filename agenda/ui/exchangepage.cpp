@@ -57,6 +57,7 @@ ExchangePage::ExchangePage(const DataFolder& data, common::DesktopServices& desk
     asHolidaysCheck->setGeometry(common::twipsRect(4620, 1380, 4035, 495));
     asHolidaysCheck->setToolTip(QStringLiteral("Los días que se repiten cada año se guardan como fiestas "
                                                "aunque el calendario no los marque como festivos."));
+    asHolidaysCheck->setAccessibleDescription(asHolidaysCheck->toolTip());
 
     exportVcfButton = actionButton(this, QStringLiteral("exportVcfButton"), 2040,
                                    QStringLiteral("Exportar la agenda de direcciones (.vcf)"));
@@ -65,6 +66,7 @@ ExchangePage::ExchangePage(const DataFolder& data, common::DesktopServices& desk
     exportCategoryCombo = new QComboBox(this);
     exportCategoryCombo->setObjectName(QStringLiteral("exportCategoryCombo"));
     exportCategoryCombo->setGeometry(common::twipsRect(5760, 2040, 2895, 495));
+    nameComboBox(exportCategoryCombo, QStringLiteral("Categoría a exportar"));
 
     importVcfButton = actionButton(this, QStringLiteral("importVcfButton"), 2700,
                                    QStringLiteral("Importar contactos (.vcf)"));
@@ -73,6 +75,7 @@ ExchangePage::ExchangePage(const DataFolder& data, common::DesktopServices& desk
     importCategoryEdit = new QLineEdit(kImportedCategory, this);
     importCategoryEdit->setObjectName(QStringLiteral("importCategoryEdit"));
     importCategoryEdit->setGeometry(common::twipsRect(5760, 2700, 2895, 495));
+    importCategoryEdit->setAccessibleName(QStringLiteral("Categoría de los contactos importados"));
 
     makeLabel(this, QStringLiteral("resultLabel"), QRect(240, 3420, 8415, 375), QStringLiteral("Resultado:"));
     resultText = new QPlainTextEdit(this);
@@ -81,6 +84,7 @@ ExchangePage::ExchangePage(const DataFolder& data, common::DesktopServices& desk
     resultText->setReadOnly(true);
     resultText->setFont(arialFont(9.75));
     setBackColour(resultText, 0x00FFFFFF);
+    resultText->setAccessibleName(QStringLiteral("Resultado de la importación o exportación"));
 
     syncSetupButton = actionButton(this, QStringLiteral("syncSetupButton"), 7620,
                                    QStringLiteral("Sincronizar con un servidor..."));

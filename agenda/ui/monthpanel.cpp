@@ -64,9 +64,11 @@ MonthPanel::MonthPanel(int month, QWidget* window) : QWidget(window), month_(mon
     }
 }
 
-void MonthPanel::showDay(int index, int day, quint32 colour) {
+void MonthPanel::showDay(int index, int day, quint32 colour, const QString& name) {
     ColourButton* button = buttons_.at(index);
     button->setText(QString::number(day));
+    if (button->accessibleName() != name)
+        button->setAccessibleName(name);
     button->setBackColour(common::bgrColour(colour));
     button->setVisible(true);
 }

@@ -28,8 +28,9 @@ public:
     int month() const { return month_; }
     ColourButton* dayButton(int index) const { return buttons_.at(index); }
 
-    // Shows `day` on button `index` with the back colour `colour` (0x00BBGGRR).
-    void showDay(int index, int day, quint32 colour);
+    // Shows `day` on button `index` with the back colour `colour` (0x00BBGGRR), and `name` for a screen
+    // reader.
+    void showDay(int index, int day, quint32 colour, const QString& name);
     void hideCell(int index);
     // The sign of a day with a conflict copy; a hidden cell shows none.
     void showConflictSign(int index, bool shown);

@@ -35,17 +35,20 @@ NotesPadPage::NotesPadPage(const DataFolder& data, const common::Clock& clock,
     setBackColour(Text6, 0x0080FFFF); // pale yellow
     setForeColour(Text6, 0x00C00000); // dark blue
     Text6->installEventFilter(this);
+    Text6->setAccessibleName(QStringLiteral("Nota del bloc"));
 
     File1 = new QListWidget(this);
     File1->setObjectName(QStringLiteral("File1"));
     File1->setGeometry(common::twipsRect(6360, 240, 2415, 7095));
     File1->setFont(arialFont(9.75));
     File1->viewport()->installEventFilter(this);
+    File1->setAccessibleName(QStringLiteral("Notas guardadas"));
 
     Command13 = makeButton(this, QStringLiteral("Command13"), QRect(6360, 7440, 2415, 615),
                            QStringLiteral("ELIMINAR"));
     Command13->setFont(arialFont(12, true));
     setBackColour(Command13, 0x000000FF); // red
+    Command13->setAccessibleDescription(QStringLiteral("Elimina la nota abierta"));
 
     connect(Text6, &QPlainTextEdit::textChanged, this, &NotesPadPage::Text6_Change);
     connect(Text6->document(), &QTextDocument::contentsChange, this, &NotesPadPage::forgetNoteWhenAllRemoved);

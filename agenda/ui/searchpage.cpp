@@ -73,6 +73,7 @@ SearchPage::SearchPage(const DataFolder& data, QWidget* parent) : QFrame(parent)
     searchText->setPlaceholderText(QStringLiteral("Escriba lo que busca"));
     searchText->setClearButtonEnabled(true);
     searchText->setAccessibleName(QStringLiteral("Texto a buscar"));
+    nameClearButton(searchText);
     searchLabel->setBuddy(searchText);
     searchText->installEventFilter(this);
 
@@ -84,7 +85,8 @@ SearchPage::SearchPage(const DataFolder& data, QWidget* parent) : QFrame(parent)
     searchResults->setObjectName(QStringLiteral("searchResults"));
     searchResults->setGeometry(common::twipsRect(120, 1080, 8655, 7095));
     searchResults->setFont(arialFont(9.75));
-    searchResults->setAccessibleName(QStringLiteral("Resultados"));
+    searchResults->setAccessibleName(QStringLiteral("Resultados de la búsqueda"));
+    searchResults->setAccessibleDescription(QStringLiteral("Intro abre el resultado elegido"));
     searchResults->setUniformItemSizes(true);
     searchResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
     searchResults->setModel(results_);

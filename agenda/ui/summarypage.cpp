@@ -23,6 +23,8 @@ SummaryPage::SummaryPage(Span span, DayNotes& notes, QWidget* parent) : QFrame(p
     summaryBox_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // The summary is made, not typed: Tab goes on to the next control.
     summaryBox_->setTabChangesFocus(true);
+    summaryBox_->setAccessibleName(month ? QStringLiteral("Resumen del mes")
+                                         : QStringLiteral("Resumen del año"));
 }
 
 void SummaryPage::BuildMonthSummary(int year, int month) {

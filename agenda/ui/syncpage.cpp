@@ -82,12 +82,17 @@ SyncPage::SyncPage(const DataFolder& data, AutoSync& sync, common::DesktopServic
     makeLabel(this, QStringLiteral("serverLabel"), QRect(240, 780, 1455, 375), QStringLiteral("Servidor:"));
     serverEdit = editBox(this, QStringLiteral("serverEdit"), QRect(1740, 720, 6915, 435));
     serverEdit->setPlaceholderText(QStringLiteral("https://servidor.ejemplo/"));
+    serverEdit->setAccessibleName(QStringLiteral("Servidor"));
+    serverEdit->setAccessibleDescription(
+        QStringLiteral("Dirección del servidor, como https://servidor.ejemplo/"));
     makeLabel(this, QStringLiteral("userLabel"), QRect(240, 1320, 1455, 375), QStringLiteral("Usuario:"));
     userEdit = editBox(this, QStringLiteral("userEdit"), QRect(1740, 1260, 2895, 435));
+    userEdit->setAccessibleName(QStringLiteral("Usuario"));
     makeLabel(this, QStringLiteral("passwordLabel"), QRect(4740, 1320, 1215, 375),
               QStringLiteral("Contraseña:"));
     passwordEdit = editBox(this, QStringLiteral("passwordEdit"), QRect(5970, 1260, 2685, 435));
     passwordEdit->setEchoMode(QLineEdit::Password);
+    passwordEdit->setAccessibleName(QStringLiteral("Contraseña"));
     keyringLabel =
         makeLabel(this, QStringLiteral("keyringLabel"), QRect(240, 1740, 8415, 375),
                   QStringLiteral("No hay llavero en el escritorio: la contraseña se pedirá cada vez que "
@@ -107,6 +112,8 @@ SyncPage::SyncPage(const DataFolder& data, AutoSync& sync, common::DesktopServic
               QStringLiteral("Agenda de direcciones:"));
     calendarList = collectionList(this, QStringLiteral("calendarList"), QRect(240, 3180, 4095, 1455));
     addressBookList = collectionList(this, QStringLiteral("addressBookList"), QRect(4560, 3180, 4095, 1455));
+    calendarList->setAccessibleName(QStringLiteral("Calendario del servidor"));
+    addressBookList->setAccessibleName(QStringLiteral("Agenda de direcciones del servidor"));
 
     syncNowButton = actionButton(this, QStringLiteral("syncNowButton"), QRect(240, 4860, 2895, 495),
                                  QStringLiteral("Sincronizar ahora"));
@@ -117,6 +124,7 @@ SyncPage::SyncPage(const DataFolder& data, AutoSync& sync, common::DesktopServic
     syncProgress->setObjectName(QStringLiteral("syncProgress"));
     syncProgress->setGeometry(common::twipsRect(4800, 4920, 3855, 375));
     syncProgress->setFormat(QStringLiteral("%v de %m"));
+    syncProgress->setAccessibleName(QStringLiteral("Progreso de la sincronización"));
     syncProgress->hide();
 
     // Two lines: what needs attention is said with what to do.
@@ -127,6 +135,7 @@ SyncPage::SyncPage(const DataFolder& data, AutoSync& sync, common::DesktopServic
     resultText->setGeometry(common::twipsRect(240, 6120, 8415, 1395));
     resultText->setReadOnly(true);
     setBackColour(resultText, kWhite);
+    resultText->setAccessibleName(QStringLiteral("Resultado de la sincronización"));
 
     stopButton = actionButton(this, QStringLiteral("stopButton"), QRect(240, 7680, 2895, 495),
                               QStringLiteral("Dejar de sincronizar"));

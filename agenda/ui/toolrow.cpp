@@ -31,6 +31,8 @@ constexpr quint32 kSyncColour = 0x00FFE8C8;
 
 ToolRow::ToolRow(QWidget* window) {
     const char* const captions[4] = {"D", "S", "M", "A"};
+    // A screen reader reads the page a letter stands for.
+    const char* const pageNames[4] = {"Día", "Semana", "Resumen del mes", "Resumen del año"};
     for (int index = 0; index < kAgendaPageCount; ++index) {
         Command6[index] =
             makeButton(window, elementName("Command6", index), QRect(kTabLefts[index], 120, 495, 495));
@@ -38,6 +40,8 @@ ToolRow::ToolRow(QWidget* window) {
         if (index < 4) {
             Command6[index]->setText(QString::fromLatin1(captions[index]));
             Command6[index]->setFont(arialFont(18, true));
+            Command6[index]->setAccessibleName(QString::fromUtf8(pageNames[index]));
+            Command6[index]->setToolTip(QString::fromUtf8(pageNames[index]));
         }
     }
     setPicture(Command6[4], Picture::Clipboard);

@@ -43,6 +43,9 @@ WeekPage::WeekPage(DayNotes& notes, common::DesktopServices& desktop, QWidget* p
         Text2[k]->setTabChangesFocus(true);
         setForeColour(Text2[k], kNoteColours[k]);
         Text2[k]->installEventFilter(this);
+        // The heading above shows the date; the box's name says whose note it is until a week is shown.
+        Text2[k]->setAccessibleName(QStringLiteral("Nota del ") +
+                                    QString::fromUtf8(kDesignCaptions[k]).toLower());
     }
     // Right-aligned above the note boxes' right end, clear of the first heading.
     weekNumber = makeLabel(this, QStringLiteral("weekNumber"), QRect(6015, 90, 2760, 375), QString());
@@ -61,6 +64,7 @@ void WeekPage::ShowWeekPage(const QDate& day) {
         outside_[k] = days[k].year() < kFirstYear || days[k].year() > kLastYear;
         const StoredText note = notes_.load(keys_.value(k));
         Label3[k]->setText(keys_.value(k));
+        Text2[k]->setAccessibleName(QStringLiteral("Nota del ") + spokenDay(days[k]));
         showNote(k, note);
         unreadable.append(note.unreadablePath);
     }

@@ -43,6 +43,7 @@ YearOverviewWindow::~YearOverviewWindow() = default;
 void YearOverviewWindow::setUp() {
     setObjectName(QStringLiteral("Form2"));
     setAttribute(Qt::WA_DeleteOnClose);
+    setAccessibleName(QStringLiteral("Año completo"));
     setFixedSize(common::twipsSize(11460, 10455));
     createControls();
     Form_Load();
@@ -136,8 +137,11 @@ void YearOverviewWindow::DrawMonthPanel(int year, int month, const QSet<int>& co
         panel.hideCell(index);
     for (int day = 1; day <= layout.daysInMonth; ++day) {
         const int index = layout.buttonOfDay(day);
-        const Mark mark = marks_.markOf(QString::number(day), monthText, yearText);
-        panel.showDay(index, day, DayMarks::colourOf(mark, index % kGridColumns));
+        const DayMarkSet set = marks_.marksOf(QString::number(day), monthText, yearText);
+        // The twelve panels are drawn at every step of the year: the holidays' files are not read for their
+        // names, which the main window's grid says.
+        panel.showDay(index, day, DayMarks::colourOf(set.strongest(), index % kGridColumns),
+                      dayButtonName(QDate(year, month, day), set, QString(), conflictDays.contains(day)));
         panel.showConflictSign(index, conflictDays.contains(day));
     }
     for (int index = layout.lastIndex() + 1; index < kGridButtons; ++index)

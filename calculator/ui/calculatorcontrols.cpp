@@ -75,6 +75,12 @@ void buildKeypad(QWidget& form, CalculatorControls& c) {
         makeKey(&form, QStringLiteral("Command7_1"), key(1800, 120), kSalmon, QStringLiteral("CE"), signs);
     c.Command9 = makeKey(&form, QStringLiteral("Command9"), key(3480, 120), kSalmon, QString(), signs);
     setPicture(*c.Command9, Picture::Backspace);
+    c.Command4->setAccessibleName(QStringLiteral("Coma decimal"));
+    c.Command10->setAccessibleName(QStringLiteral("Cambiar el signo"));
+    c.Command5->setAccessibleName(QStringLiteral("Igual"));
+    c.Command7[0]->setAccessibleName(QStringLiteral("Borrar todo"));
+    c.Command7[1]->setAccessibleName(QStringLiteral("Borrar la fila"));
+    c.Command9->setAccessibleName(QStringLiteral("Borrar la última cifra"));
 
     const QFont operations = arialFont(16, true);
     for (int k = 0; k < 12; ++k) {
@@ -82,6 +88,8 @@ void buildKeypad(QWidget& form, CalculatorControls& c) {
         QPushButton* button = makeKey(&form, elementName(QStringLiteral("Command3"), k), key(left, top),
                                       std::nullopt, QString(), operations);
         setPicture(*button, operationPicture(k));
+        const QString name = operationName(k);
+        button->setAccessibleName(name.left(1).toUpper() + name.mid(1));
         c.Command3[std::size_t(k)] = button;
     }
 
@@ -93,9 +101,16 @@ void buildKeypad(QWidget& form, CalculatorControls& c) {
                                              formatCaptions[std::size_t(k)], arialFont(14, true));
     }
     setPicture(*c.Command8[1], Picture::WrittenSum);
+    const std::array<const char*, 5> formatNames{"Números con dos decimales", "Números como se escribieron",
+                                                 "Moneda con dos decimales", "Números sin decimales",
+                                                 "Moneda sin decimales"};
+    for (int k = 0; k < 5; ++k)
+        c.Command8[std::size_t(k)]->setAccessibleName(QString::fromUtf8(formatNames[std::size_t(k)]));
 
     c.Command11 = makeKey(&form, QStringLiteral("Command11"), {120, 120, 1575, kKey}, std::nullopt);
     setPicture(*c.Command11, Picture::LogCamera);
+    c.Command11->setAccessibleName(QStringLiteral("Guardar el registro de operaciones"));
+    c.Command11->setAccessibleDescription(QStringLiteral("Escribe la cinta y abre las copias guardadas"));
 }
 
 void buildTapeArea(QWidget& form, const Tape& tape, CalculatorControls& c) {
@@ -104,7 +119,7 @@ void buildTapeArea(QWidget& form, const Tape& tape, CalculatorControls& c) {
     c.Combo1->setGeometry(common::twipsRect(4320, 120, 4215, 450));
     c.Combo1->setFont(arialFont(14.25));
     c.Combo1->setPlaceholderText(QStringLiteral("Resultados anteriores"));
-    c.Combo1->setAccessibleName(QStringLiteral("Resultados anteriores"));
+    common::nameComboBox(c.Combo1, QStringLiteral("Resultados anteriores"));
     c.Combo1->setFocusPolicy(Qt::TabFocus);
     c.Combo1->installEventFilter(new IgnoreWheel(c.Combo1));
     c.Combo1->hide();
@@ -127,6 +142,8 @@ void buildTapeArea(QWidget& form, const Tape& tape, CalculatorControls& c) {
     c.Command6[1] = makeKey(&form, QStringLiteral("Command6_1"), {9000, 2880, 495, 2295}, 0x0000FFFF,
                             QString(), arialFont(14, true));
     setPicture(*c.Command6[1], Picture::BlueDown);
+    c.Command6[0]->setAccessibleName(QStringLiteral("Subir la cinta"));
+    c.Command6[1]->setAccessibleName(QStringLiteral("Bajar la cinta"));
     for (QPushButton* scroll : c.Command6)
         scroll->setAutoRepeat(true);
 
@@ -143,6 +160,7 @@ void buildTapeArea(QWidget& form, const Tape& tape, CalculatorControls& c) {
     c.Text2->setFont(arialFont(18, true));
     c.Text2->setReadOnly(true);
     c.Text2->setFocusPolicy(Qt::TabFocus);
+    c.Text2->setAccessibleName(QStringLiteral("Resultado"));
 
     keepValueFitted(c.Text2);
 
@@ -151,10 +169,12 @@ void buildTapeArea(QWidget& form, const Tape& tape, CalculatorControls& c) {
     setForeColour(c.Label3, 0x00004000);
     c.Label3->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     c.Label3->setFocusPolicy(Qt::TabFocus);
+    c.Label3->setAccessibleName(QStringLiteral("Resultado con formato"));
     c.Label3->hide();
 
     c.Command13 = makeKey(&form, QStringLiteral("Command13"), {9000, 5400, 495, 495}, 0x00FF80FF,
                           QStringLiteral("\u00A9"), arialFont(18, true));
+    c.Command13->setAccessibleName(QStringLiteral("Acerca de Tallimo"));
 }
 
 } // namespace

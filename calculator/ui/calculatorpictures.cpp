@@ -50,6 +50,13 @@ Picture operationPicture(int code) {
     return Picture(int(Picture::OpAdd) + code);
 }
 
+QString operationName(int code) {
+    static const char* const kNames[kOperationCount] = {
+        "suma",          "resta",   "multiplicación", "división", "potencia",        "porcentaje",
+        "raíz cuadrada", "inverso", "raíz",           "resto",    "cociente entero", "factorial"};
+    return code >= 0 && code < kOperationCount ? QString::fromUtf8(kNames[code]) : QString();
+}
+
 void setPicture(QAbstractButton& button, Picture picture) {
     common::setPicture(&button, pictureIcon(picture), kMargin);
 }

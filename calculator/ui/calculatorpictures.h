@@ -47,6 +47,9 @@ QIcon pictureIcon(Picture picture);
 // The picture of operation `code`, as the hidden Image1 array held it; addition for a code outside 0..11.
 Picture operationPicture(int code);
 
+// What a screen reader calls operation `code`: "suma", "resta"...; empty for a code outside 0..11.
+QString operationName(int code);
+
 // Puts the drawing on a key, sized to fit inside its bevel.
 void setPicture(QAbstractButton& button, Picture picture);
 

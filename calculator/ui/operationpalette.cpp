@@ -40,6 +40,7 @@ OperationPalette::OperationPalette(QWidget* frame) : QFrame(frame) {
         QPushButton* button =
             makeKey(this, elementName(QStringLiteral("Command14"), k), {left, top, 375, 375}, std::nullopt);
         setPicture(*button, operationPicture(k));
+        button->setAccessibleName(QStringLiteral("Cambiar la operación de la fila a ") + operationName(k));
         connect(button, &QPushButton::clicked, this, [this, k] { emit operationChosen(k); });
         Command14[std::size_t(k)] = button;
     }

@@ -129,17 +129,25 @@ void TapeView::bind(RowControls& controls, int row, int topInFrame) {
     place(controls.operation, kOperationLeft);
     if (newRow)
         controls.operation->setObjectName(elementName(QStringLiteral("Command1"), row));
-    if (row > 0 && controls.operationShown != tape_.operation(row)) {
-        controls.operationShown = tape_.operation(row);
-        setPicture(*controls.operation, operationPicture(controls.operationShown));
+    if (row > 0 && (newRow || controls.operationShown != tape_.operation(row))) {
+        if (controls.operationShown != tape_.operation(row)) {
+            controls.operationShown = tape_.operation(row);
+            setPicture(*controls.operation, operationPicture(controls.operationShown));
+        }
+        // A screen reader hears the row and its operation; the picture shows only the operation.
+        controls.operation->setAccessibleName(
+            QStringLiteral("Fila %1, operación %2")
+                .arg(QString::number(row), operationName(controls.operationShown)));
     }
     if (controls.operation->isChecked() != (row == chosenRow_))
         controls.operation->setChecked(row == chosenRow_);
     controls.operation->setVisible(row > 0);
 
     place(controls.text, kTextLeft);
-    if (newRow)
+    if (newRow) {
         controls.text->setObjectName(elementName(QStringLiteral("Text1"), row));
+        controls.text->setAccessibleName(QStringLiteral("Fila %1, valor").arg(row));
+    }
     // A number longer than the row is marked cut, never shown as its first digits alone.
     if (controls.value != tape_.text(row)) {
         controls.value = tape_.text(row);
@@ -148,8 +156,10 @@ void TapeView::bind(RowControls& controls, int row, int topInFrame) {
     controls.text->setVisible(!formattedMode_);
 
     place(controls.formatted, kTextLeft);
-    if (newRow)
+    if (newRow) {
         controls.formatted->setObjectName(elementName(QStringLiteral("Label2"), row));
+        controls.formatted->setAccessibleName(QStringLiteral("Fila %1, valor con formato").arg(row));
+    }
     if (controls.formatted->valueText() != tape_.formatted(row))
         controls.formatted->setValueText(tape_.formatted(row));
     controls.formatted->setVisible(formattedMode_);

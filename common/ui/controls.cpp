@@ -3,11 +3,13 @@
 
 #include "common/units.h"
 
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QComboBox>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QToolButton>
 
 namespace common {
 
@@ -80,6 +82,18 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QRect& twipsPlace,
     label->setObjectName(name);
     label->setGeometry(pixelPlace(twipsPlace));
     return label;
+}
+
+void nameComboBox(QComboBox* combo, const QString& name) {
+    combo->setAccessibleName(name);
+    combo->view()->setAccessibleName(name);
+    if (QLineEdit* box = combo->lineEdit())
+        box->setAccessibleName(name);
+}
+
+void nameClearButton(QLineEdit* box) {
+    for (QToolButton* button : box->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly))
+        button->setAccessibleName(QStringLiteral("Borrar el texto"));
 }
 
 void setPicture(QAbstractButton* button, const QIcon& picture, int margin) {

@@ -8,6 +8,8 @@
 #include <QStringView>
 
 class QAbstractButton;
+class QComboBox;
+class QLineEdit;
 class QFont;
 class QIcon;
 class QLabel;
@@ -37,6 +39,12 @@ ColourButton* makeButton(QWidget* parent, const QString& name, const QRect& twip
 // A label with a transparent background at a place given in twips.
 QLabel* makeLabel(QWidget* parent, const QString& name, const QRect& twipsPlace,
                   const QString& caption = QString());
+
+// The accessible name of a combo box, also given to its list and to its edit box (when it has one), which
+// a screen reader reaches on their own.
+void nameComboBox(QComboBox* combo, const QString& name);
+// Names the clear button Qt puts in a line edit (setClearButtonEnabled).
+void nameClearButton(QLineEdit* box);
 
 // Puts a drawing on a picture button in place of its caption. A margin of -1 lets a ColourButton keep its
 // own room around the drawing; otherwise the drawing sits `margin` pixels inside the edge.

@@ -124,6 +124,8 @@ public:
         return !name.isEmpty() && click(name);
     }
     quint32 dayColour(int day) const { return backColour(dayButton(day)); }
+    // What a screen reader says of the day's button.
+    QString dayName(int day) const { return find<QWidget>(dayButton(day))->accessibleName(); }
 
     QTemporaryDir folder;
     common::FixedClock clock;

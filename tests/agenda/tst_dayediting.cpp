@@ -214,27 +214,35 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("button");
         QTest::addColumn<quint32>("colourAfter");
+        QTest::addColumn<QString>("nameAfter");
         // 1 January 2011 is a Saturday, with a yearly reminder over its holiday.
         QTest::newRow("holiday") << QStringLiteral("fiestas/1 de enero.txt") << QStringLiteral("Text9_0")
-                                 << QStringLiteral("Command11_0") << colours::yearlyReminder;
+                                 << QStringLiteral("Command11_0") << colours::yearlyReminder
+                                 << QStringLiteral("sábado 1 de enero, recordatorio de todos los años");
         QTest::newRow("yearly reminder")
             << QStringLiteral("recordatorio/1 de ENERO.txt") << QStringLiteral("Text9_1")
-            << QStringLiteral("Command11_1") << colours::holiday;
+            << QStringLiteral("Command11_1") << colours::holiday
+            << QStringLiteral("sábado 1 de enero, festivo: Año nuevo");
     }
     void saveButtonOnAnEmptyBoxDeletesAndTheDayGetsItsTrueColourBack() {
         QFETCH(QString, file);
         QFETCH(QString, box);
         QFETCH(QString, button);
         QFETCH(quint32, colourAfter);
+        QFETCH(QString, nameAfter);
         EditingFixture fx(QDate(2011, 1, 12));
         fx.writeFile(QStringLiteral("fiestas/1 de enero.txt"), "Año nuevo\r\n");
         fx.writeFile(QStringLiteral("recordatorio/1 de ENERO.txt"), "Felicitar\r\n");
         fx.start();
+        QCOMPARE(fx.dayName(1),
+                 QStringLiteral("sábado 1 de enero, festivo: Año nuevo, recordatorio de todos los años"));
         QVERIFY(fx.clickDay(1));
         fx.emptyBox(box);
         QVERIFY(fx.click(button));
         QVERIFY(!QFile::exists(fx.path(file)));
         QCOMPARE(fx.dayColour(1), colours::selected);
+        // The selected day keeps its red, but a screen reader hears its new marks at once.
+        QCOMPARE(fx.dayName(1), nameAfter);
         QVERIFY(fx.clickDay(3));
         QCOMPARE(fx.dayColour(1), colourAfter);
         // Without any file left the Saturday is green again, not white.
@@ -245,6 +253,7 @@ private slots:
         QVERIFY(fx.click(QStringLiteral("Command11_1")));
         QVERIFY(fx.clickDay(3));
         QCOMPARE(fx.dayColour(1), colours::weekend);
+        QCOMPARE(fx.dayName(1), QStringLiteral("sábado 1 de enero"));
         QCOMPARE(QDir(fx.path(QStringLiteral("fiestas"))).entryList(QDir::Files), QStringList());
     }
 
