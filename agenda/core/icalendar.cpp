@@ -25,6 +25,9 @@ constexpr qsizetype kMaxLineChars = 1024 * 1024;
 constexpr int kMaxDatesPerRule = 1000;
 constexpr qsizetype kMaxDaysInFile = 1000000;
 constexpr int kMaxEventDays = 366;
+constexpr qsizetype kMaxNesting = 100;
+// Lines of one event the reader keeps; more make libical slow and are no real event.
+constexpr qsizetype kMaxItemLines = 10000;
 // Holidays and yearly reminders go out on a leap year, so that 29 February is a valid start.
 constexpr int kAnnualExportYear = 2000;
 
@@ -77,10 +80,13 @@ struct CheckedItem {
     qsizetype from = -1; // where its lines begin in the unfolded text; -1 outside any item
     QString problem;
     QString summary;
+    QString description;
     QString start;
 
     QString describe() const {
-        const QString text = unescapeContentText(summary);
+        QString text = unescapeContentText(summary);
+        if (text.trimmed().isEmpty())
+            text = unescapeContentText(description);
         QString what = text.isEmpty() ? QStringLiteral("(sin texto)") : firstLine(text);
         const QDate date = QDate::fromString(start.left(8), u"yyyyMMdd");
         if (date.isValid())
@@ -165,6 +171,29 @@ bool isDurationValue(QStringView text) {
     return !text.endsWith(u'T') && text != u"PT" && pattern.match(text).hasMatch();
 }
 
+// The length a valid duration gives, in seconds, saturated far beyond any date the agenda holds: libical
+// keeps it in an int, which P24856D already overflows.
+qint64 durationSeconds(QStringView text) {
+    constexpr qint64 kCeiling = qint64(1) << 50;
+    qint64 total = 0;
+    qint64 number = 0;
+    for (const QChar c : text) {
+        if (c >= u'0' && c <= u'9') {
+            number = std::min(kCeiling, number * 10 + (c.unicode() - u'0'));
+            continue;
+        }
+        const qint64 unit = c == u'W' ? 7 * 86400 : c == u'D' ? 86400 : c == u'H' ? 3600 : c == u'M' ? 60 : 1;
+        if (c == u'W' || c == u'D' || c == u'H' || c == u'M' || c == u'S')
+            total = std::min(kCeiling, total + std::min(kCeiling / unit, number) * unit);
+        number = 0;
+    }
+    return total;
+}
+
+bool isTooLong(QStringView duration) {
+    return !duration.startsWith(u'-') && durationSeconds(duration) > qint64(kMaxEventDays) * 86400;
+}
+
 // Why the value of a date, duration or rule property of an event cannot be read; empty when it can, or
 // when the property is none of those. Checked here because libical reads "2026052X" as 2 May.
 QString badValueReason(const QString& name, QStringView parameters, QStringView value) {
@@ -181,6 +210,8 @@ QString badValueReason(const QString& name, QStringView parameters, QStringView 
                 const qsizetype slash = entry.indexOf(u'/');
                 good = slash > 0 && isDateTimeValue(entry.left(slash)) &&
                        (isDateTimeValue(entry.mid(slash + 1)) || isDurationValue(entry.mid(slash + 1)));
+                if (good && isDurationValue(entry.mid(slash + 1)) && isTooLong(entry.mid(slash + 1)))
+                    return QStringLiteral("dura más de un año");
             } else {
                 good = isDateValue(entry) || (!dateOnly && isDateTimeValue(entry));
             }
@@ -190,6 +221,8 @@ QString badValueReason(const QString& name, QStringView parameters, QStringView 
     } else if (name == u"DURATION") {
         if (!isDurationValue(value))
             return QStringLiteral("duración no válida: %1").arg(value.toString());
+        if (isTooLong(value))
+            return QStringLiteral("dura más de un año");
     } else if (name == u"RRULE") {
         static const QStringList frequencies = {QStringLiteral("SECONDLY"), QStringLiteral("MINUTELY"),
                                                 QStringLiteral("HOURLY"),   QStringLiteral("DAILY"),
@@ -208,6 +241,37 @@ QString badValueReason(const QString& name, QStringView parameters, QStringView 
             return QStringLiteral("regla de repetición no válida: %1").arg(value.toString());
     }
     return QString();
+}
+
+// The components the reader looks at: events and journals (without their alarms), the time zones they
+// name, and tasks, only counted. `open` ends with the component just begun.
+bool keepsComponent(const QStringList& open) {
+    static const QStringList top = {QStringLiteral("VEVENT"), QStringLiteral("VJOURNAL"),
+                                    QStringLiteral("VTIMEZONE"), QStringLiteral("VTODO")};
+    if (open.size() <= 1)
+        return true;
+    if (open.size() == 2)
+        return top.contains(open.at(1));
+    return open.size() == 3 && open.at(1) == u"VTIMEZONE" &&
+           (open.at(2) == u"STANDARD" || open.at(2) == u"DAYLIGHT");
+}
+
+// The properties the reader (or libical, for a time zone) reads, by the component they are in.
+bool keepsProperty(const QStringList& open, const QString& name) {
+    static const QSet<QString> item = {
+        QStringLiteral("UID"),     QStringLiteral("SUMMARY"),       QStringLiteral("DESCRIPTION"),
+        QStringLiteral("DTSTART"), QStringLiteral("DTEND"),         QStringLiteral("DURATION"),
+        QStringLiteral("RRULE"),   QStringLiteral("RDATE"),         QStringLiteral("EXDATE"),
+        QStringLiteral("STATUS"),  QStringLiteral("RECURRENCE-ID"), QStringLiteral("CATEGORIES")};
+    static const QSet<QString> zone = {QStringLiteral("TZID"), QStringLiteral("X-LIC-LOCATION")};
+    static const QSet<QString> rule = {QStringLiteral("DTSTART"),    QStringLiteral("TZOFFSETFROM"),
+                                       QStringLiteral("TZOFFSETTO"), QStringLiteral("RRULE"),
+                                       QStringLiteral("RDATE"),      QStringLiteral("TZNAME")};
+    if (open.size() == 2 && (open.at(1) == u"VEVENT" || open.at(1) == u"VJOURNAL"))
+        return item.contains(name);
+    if (open.size() == 2 && open.at(1) == u"VTIMEZONE")
+        return zone.contains(name);
+    return open.size() == 3 && rule.contains(name);
 }
 
 CheckedText checkLines(const QByteArray& bytes) {
@@ -234,49 +298,63 @@ CheckedText checkLines(const QByteArray& bytes) {
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
 
-    QStringList logical;
-    QList<int> lineNumbers;
-    int physical = 0;
+    // One logical line at a time (a folded line joined), so that a file of millions of short lines costs
+    // no more than its text.
     qsizetype pos = 0;
-    while (pos < text.size()) {
+    int physical = 0;
+    const auto nextPhysical = [&](QStringView& line) {
         qsizetype end = pos;
         while (end < text.size() && text.at(end) != u'\r' && text.at(end) != u'\n')
             ++end;
-        const QStringView line = QStringView(text).mid(pos, end - pos);
+        line = QStringView(text).mid(pos, end - pos);
         ++physical;
-        if (!line.isEmpty() && (line.front() == u' ' || line.front() == u'\t') && !logical.isEmpty()) {
-            logical.last() += line.mid(1);
-        } else {
-            logical.append(line.toString());
-            lineNumbers.append(physical);
-        }
-        if (logical.last().size() > kMaxLineChars) {
-            checked.refusal =
-                QStringLiteral("la línea %1 es demasiado larga (más de un millón de caracteres)")
-                    .arg(lineNumbers.last());
-            return checked;
-        }
         pos = end;
         if (pos < text.size() && text.at(pos) == u'\r')
             ++pos;
         if (pos < text.size() && text.at(pos) == u'\n')
             ++pos;
-    }
+    };
+    const auto continues = [&] {
+        return pos < text.size() && (text.at(pos) == u' ' || text.at(pos) == u'\t');
+    };
 
     QStringList open;
     bool sawCalendar = false;
     QByteArray out;
-    out.reserve(bytes.size());
+    out.reserve(bytes.size() / 4);
     CheckedItem item;
-    for (qsizetype i = 0; i < logical.size(); ++i) {
-        const qsizetype control = forbiddenControlAt(QStringView(logical.at(i)));
-        const char16_t controlChar = control >= 0 ? logical.at(i).at(control).unicode() : 0;
+    // Lines from this depth on are never read and never reach libical: a component of a kind the agenda
+    // does not keep, an event's alarms.
+    qsizetype droppedFrom = 0;
+    qsizetype itemLines = 0;
+    while (pos < text.size()) {
+        QStringView first;
+        nextPhysical(first);
+        const int number = physical;
+        QString logical = first.toString();
+        while (continues()) {
+            QStringView more;
+            nextPhysical(more);
+            logical += more.mid(1);
+            if (logical.size() > kMaxLineChars) {
+                checked.refusal =
+                    QStringLiteral("la línea %1 es demasiado larga (más de un millón de caracteres)")
+                        .arg(number);
+                return checked;
+            }
+        }
+        if (logical.size() > kMaxLineChars) {
+            checked.refusal =
+                QStringLiteral("la línea %1 es demasiado larga (más de un millón de caracteres)").arg(number);
+            return checked;
+        }
+        const qsizetype control = forbiddenControlAt(QStringView(logical));
+        const char16_t controlChar = control >= 0 ? logical.at(control).unicode() : 0;
         // Checked without them; an item holding one is left out at its END, a line outside items (the
         // calendar's own properties) goes on without them.
-        const QString line = control >= 0 ? withoutForbiddenControls(logical.at(i)) : logical.at(i);
+        const QString line = control >= 0 ? withoutForbiddenControls(logical) : logical;
         if (line.trimmed().isEmpty())
             continue;
-        const int number = lineNumbers.at(i);
         const qsizetype colon = line.indexOf(u':');
         qsizetype nameEnd = line.indexOf(u';');
         if (nameEnd < 0 || (colon >= 0 && colon < nameEnd))
@@ -297,16 +375,32 @@ CheckedText checkLines(const QByteArray& bytes) {
                                              "BEGIN:VCALENDAR)");
             return checked;
         }
+        bool kept = droppedFrom == 0;
         if (name == u"BEGIN") {
             if (value.isEmpty() || (value == u"VCALENDAR" && !open.isEmpty())) {
                 checked.refusal =
                     QStringLiteral("BEGIN:%1 mal anidado en la línea %2").arg(value).arg(number);
                 return checked;
             }
+            // libical builds and frees nested components by recursion: a deep nesting would overflow the
+            // stack. Calendars nest four deep at most.
+            if (open.size() >= kMaxNesting) {
+                checked.refusal =
+                    QStringLiteral("tiene más de %1 bloques BEGIN anidados unos dentro de otros (línea %2)")
+                        .arg(kMaxNesting)
+                        .arg(number);
+                return checked;
+            }
             open.append(value);
             sawCalendar = true;
-            if (open.size() == 2 && (value == u"VEVENT" || value == u"VJOURNAL"))
-                item = CheckedItem{out.size(), {}, {}, {}};
+            if (kept && !keepsComponent(open)) {
+                droppedFrom = open.size();
+                kept = false;
+            }
+            if (kept && open.size() == 2 && (value == u"VEVENT" || value == u"VJOURNAL")) {
+                item = CheckedItem{out.size(), {}, {}, {}, {}};
+                itemLines = 0;
+            }
         } else if (name == u"END") {
             if (open.last() != value) {
                 checked.refusal = QStringLiteral("END:%1 en la línea %2 no cierra BEGIN:%3")
@@ -315,21 +409,34 @@ CheckedText checkLines(const QByteArray& bytes) {
                                       .arg(open.last());
                 return checked;
             }
+            if (droppedFrom == open.size())
+                droppedFrom = 0;
             open.removeLast();
-        } else if (open.size() == 2 && item.from >= 0) {
+        } else if (kept) {
             const qsizetype at = valueColon(line);
             const QString itemValue = line.mid(at + 1).trimmed();
-            if (name == u"SUMMARY")
-                item.summary = line.mid(at + 1);
-            else if (name == u"DTSTART")
-                item.start = itemValue;
-            if (item.problem.isEmpty() && at >= nameEnd)
-                item.problem = badValueReason(name, QStringView(line).mid(nameEnd, at - nameEnd), itemValue);
+            if (open.size() == 2 && item.from >= 0) {
+                if (name == u"SUMMARY")
+                    item.summary = line.mid(at + 1);
+                else if (name == u"DESCRIPTION")
+                    item.description = line.mid(at + 1);
+                else if (name == u"DTSTART")
+                    item.start = itemValue;
+                if (item.problem.isEmpty() && at >= nameEnd)
+                    item.problem =
+                        badValueReason(name, QStringView(line).mid(nameEnd, at - nameEnd), itemValue);
+            }
+            // What the reader never looks at, and empty values (which libical handles slowly), stay out.
+            kept = !itemValue.isEmpty() && keepsProperty(open, name);
+            if (kept && item.from >= 0 && item.problem.isEmpty() && ++itemLines > kMaxItemLines)
+                item.problem = QStringLiteral("tiene más de %L1 líneas").arg(kMaxItemLines);
         }
         if (control >= 0 && item.from >= 0 && item.problem.isEmpty())
             item.problem = forbiddenControlReason(controlChar);
-        out += (isMappedText(name) ? withTextEdges(line) : line).toUtf8();
-        out += "\r\n";
+        if (kept) {
+            out += (isMappedText(name) ? withTextEdges(line) : line).toUtf8();
+            out += "\r\n";
+        }
         if (open.size() == 1 && item.from >= 0) {
             if (!item.problem.isEmpty()) {
                 out.truncate(item.from);
@@ -411,6 +518,11 @@ LocalTime localTime(icaltimetype time, const QTimeZone& zone) {
         seconds += behind;
     const QDateTime when = QDateTime::fromSecsSinceEpoch(seconds, zone);
     return {when.date(), when.time()};
+}
+
+// A day and time of the user's zone as an instant (an all-day date at its midnight).
+QDateTime instantOf(const LocalTime& when, const QTimeZone& zone) {
+    return QDateTime(when.date, when.time.isValid() ? when.time : QTime(0, 0), zone);
 }
 
 bool isValidTime(const icaltimetype& time) {
@@ -555,10 +667,9 @@ QString CalendarReader::badDates(icalcomponent* component) const {
                                                    QStringLiteral("EXDATE"),       QStringLiteral("RDATE"),
                                                    QStringLiteral("RECURRENCE-ID")};
         for (const QString& name : dateProperties) {
-            if (error.contains(name + QLatin1String(" property"))) {
-                qCWarning(lcIcalendar) << "value not read:" << error;
+            // The user is told which property could not be read; libical's English words stay out.
+            if (error.contains(name + QLatin1String(" property")))
                 return QStringLiteral("valor no válido en %1").arg(name);
-            }
         }
     }
     const icalproperty_kind dated[] = {ICAL_DTSTART_PROPERTY, ICAL_DTEND_PROPERTY, ICAL_RECURRENCEID_PROPERTY,
@@ -605,8 +716,9 @@ bool CalendarReader::read(icalcomponent* calendar) {
         components.removeIf([this](icalcomponent* c) {
             const QString reason = badDates(c);
             if (!reason.isEmpty()) {
-                const QString summary = textOf(icalcomponent_get_summary(c));
-                skip(summary.isEmpty() ? QStringLiteral("(sin texto)") : firstLine(summary), reason);
+                const QString text = calendarText(plainText(icalcomponent_get_summary(c)),
+                                                  plainText(icalcomponent_get_description(c)), false, false);
+                skip(text.isEmpty() ? QStringLiteral("(sin texto)") : firstLine(text), reason);
             }
             return !reason.isEmpty();
         });
@@ -658,7 +770,12 @@ QString eventText(icalcomponent* event) {
 }
 
 void CalendarReader::readEvent(icalcomponent* event) {
-    holidayEvent_ = options_.asHolidays || hasHolidayCategory(event);
+    // Only a single dated event is a holiday feed's entry: the dates a rule gives (every weekday) are no
+    // fixed holidays, however often one falls on the same day in two years.
+    const bool series = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY) ||
+                        icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY) ||
+                        icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY);
+    holidayEvent_ = (options_.asHolidays || hasHolidayCategory(event)) && !series;
     const QString text = eventText(event);
     if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED) {
         skip(describe(event, text), QStringLiteral("está cancelado"));
@@ -699,14 +816,24 @@ void CalendarReader::readEvent(icalcomponent* event) {
         }
     }
 
-    // How long each occurrence lasts: an all-day DTEND is the day after, a timed event marks every day
-    // it touches.
-    icaldurationtype length = icaldurationtype_null_duration();
+    // How long each occurrence lasts, measured between the instants of DTSTART and DTEND, which may be
+    // in different zones (a flight): in days for an all-day event (its DTEND is the day after), in seconds
+    // otherwise; a timed event marks every day it touches. Counted in 64 bits: libical's own count is an
+    // int of seconds, which a length of 69 years overflows.
+    const LocalTime first = localTime(start, options_.zone);
+    qint64 lengthDays = 0;
+    qint64 lengthSeconds = 0;
     {
         const icaltimetype end = icalcomponent_get_dtend(event);
-        if (!icaltime_is_null_time(end) && isValidTime(end) && icaltime_compare(end, start) > 0)
-            length = icalcomponent_get_duration(event);
-        if (icaldurationtype_as_int(length) > kMaxEventDays * 86400) {
+        if (!icaltime_is_null_time(end) && isValidTime(end) && icaltime_compare(end, start) > 0) {
+            const LocalTime last = localTime(end, options_.zone);
+            if (start.is_date)
+                lengthDays = first.date.daysTo(last.date);
+            else
+                lengthSeconds = std::max<qint64>(
+                    0, instantOf(first, options_.zone).secsTo(instantOf(last, options_.zone)));
+        }
+        if (lengthDays > kMaxEventDays || lengthSeconds > qint64(kMaxEventDays) * 86400) {
             skip(describe(event, text), QStringLiteral("dura más de un año"));
             return;
         }
@@ -781,9 +908,15 @@ void CalendarReader::readEvent(icalcomponent* event) {
             continue;
         taken.insert(id);
         const LocalTime when = localTime(occurrence, options_.zone);
-        const icaltimetype endTime =
-            icaltime_is_null_time(ends.at(i)) ? icaltime_add(occurrence, length) : ends.at(i);
-        const LocalTime end = localTime(endTime, options_.zone);
+        LocalTime end;
+        if (!icaltime_is_null_time(ends.at(i))) {
+            end = localTime(ends.at(i), options_.zone);
+        } else if (when.time.isNull()) {
+            end = {when.date.addDays(lengthDays), QTime()};
+        } else {
+            const QDateTime last = instantOf(when, options_.zone).addSecs(lengthSeconds);
+            end = {last.date(), last.time()};
+        }
         // The last day counts unless the event ends at its very beginning.
         qint64 days = when.date.daysTo(end.date) + (end.time.isValid() && end.time != QTime(0, 0) ? 1 : 0);
         days = std::clamp<qint64>(days, 1, kMaxEventDays);

@@ -565,6 +565,67 @@ private slots:
                      {"recordatorionoanual/29 de MARZO de 2026.txt", "03:30 Pastilla\r\n02:30 Flotante"},
                      {"recordatorionoanual/30 de MARZO de 2026.txt", "02:30 Pastilla"}}
             << QStringList();
+        {
+            // The "same day in several years" rule is for holiday feeds of single dated events.
+            Files days;
+            for (QDate d(2024, 12, 30); d <= QDate(2026, 1, 2); d = d.addDays(1)) {
+                if (d.dayOfWeek() <= 5)
+                    days.insert(QStringLiteral("recordatorionoanual/%1.txt").arg(datedKey(d)), "Oficina");
+            }
+            QTest::newRow("a weekday series imported as holidays keeps its dates")
+                << "laborables.ics"
+                << QByteArray("BEGIN:VCALENDAR\r\nVERSION:2.0\r\n"
+                              "BEGIN:VEVENT\r\nUID:a\r\nDTSTART;VALUE=DATE:20241230\r\n"
+                              "RRULE:FREQ=WEEKLY;BYDAY=MO,TU,WE,TH,FR;UNTIL=20260102\r\n"
+                              "SUMMARY:Oficina\r\nCATEGORIES:Holiday\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n")
+                << true << Files() << days << QStringList();
+        }
+        QTest::newRow("start and end in different zones: the days between the two instants")
+            << "vuelos.ics"
+            << QByteArray(
+                   "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n"
+                   "BEGIN:VEVENT\r\nUID:a\r\nDTSTART;TZID=Asia/Tokyo:20261201T220000\r\n"
+                   "DTEND;TZID=Europe/Madrid:20261202T050000\r\nSUMMARY:Vuelo a Madrid\r\nEND:VEVENT\r\n"
+                   "BEGIN:VEVENT\r\nUID:b\r\nDTSTART;TZID=America/New_York:20261203T100000\r\n"
+                   "DTEND;TZID=Asia/Tokyo:20261204T060000\r\nSUMMARY:Vuelo a Tokio\r\nEND:VEVENT\r\n"
+                   "END:VCALENDAR\r\n")
+            << false << Files()
+            << Files{{"recordatorionoanual/1 de DICIEMBRE de 2026.txt", "14:00 Vuelo a Madrid"},
+                     {"recordatorionoanual/2 de DICIEMBRE de 2026.txt", "Vuelo a Madrid"},
+                     {"recordatorionoanual/3 de DICIEMBRE de 2026.txt", "16:00 Vuelo a Tokio"}}
+            << QStringList();
+        QTest::newRow("longer than a year, however it is written")
+            << "largos.ics"
+            << QByteArray("BEGIN:VCALENDAR\r\nVERSION:2.0\r\n"
+                          "BEGIN:VEVENT\r\nUID:a\r\nDTSTART;VALUE=DATE:20240105\r\nDURATION:P24856D\r\n"
+                          "SUMMARY:Largo\r\nEND:VEVENT\r\n"
+                          "BEGIN:VEVENT\r\nUID:b\r\nDTSTART:20240105T100000Z\r\n"
+                          "DURATION:P999999999999999999W\r\nSUMMARY:Eterno\r\nEND:VEVENT\r\n"
+                          "BEGIN:VEVENT\r\nUID:c\r\nDTSTART;VALUE=DATE:20240105\r\n"
+                          "DTEND;VALUE=DATE:20960105\r\nSUMMARY:Setenta y dos a\xC3\xB1os\r\nEND:VEVENT\r\n"
+                          "BEGIN:VEVENT\r\nUID:d\r\nDTSTART;VALUE=DATE:20240106\r\nDURATION:P1D\r\n"
+                          "SUMMARY:Corto\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n")
+            << false << Files() << Files{{"recordatorionoanual/6 de ENERO de 2024.txt", "Corto"}}
+            << QStringList{QStringLiteral("«Largo, 5 de ENERO de 2024»: dura más de un año"),
+                           QStringLiteral("«Eterno, 5 de ENERO de 2024»: dura más de un año"),
+                           QStringLiteral("«Setenta y dos años, 5 de ENERO de 2024»: dura más de un año")};
+        // An item left out is named by its text as it would be stored: the first line of its DESCRIPTION
+        // when it has no SUMMARY.
+        QTest::newRow("items left out are named by their text")
+            << "sin-resumen.ics"
+            << QByteArray(
+                   "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n"
+                   "BEGIN:VEVENT\r\nUID:a\r\nDTSTART;VALUE=DATE:2026052X\r\n"
+                   "DESCRIPTION:Cita con\\nel m\xC3\xA9"
+                   "dico\r\nEND:VEVENT\r\n"
+                   "BEGIN:VEVENT\r\nUID:b\r\nDTSTART;VALUE=DATE:20240105\r\n"
+                   "RRULE:FREQ=WEEKLY;BYDAY=XX\r\nSUMMARY:Clase\r\nEND:VEVENT\r\n"
+                   "BEGIN:VEVENT\r\nUID:c\r\nDTSTART;VALUE=DATE:20240105\r\nRRULE:FREQ=WEEKLY;BYDAY=XX\r\n"
+                   "DESCRIPTION:Gimnasio\\nlunes\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n")
+            << false << Files() << Files()
+            << QStringList{QStringLiteral("«Cita con»: fecha no válida en DTSTART: 2026052X"),
+                           QStringLiteral("«Clase»: valor no válido en RRULE"),
+                           QStringLiteral("«Gimnasio»: valor no válido en RRULE")};
         QTest::newRow("phone vCard 2.1: quoted-printable, charsets, a photo, a surname already taken")
             << "telefono-2.1.vcf" << testFile(QStringLiteral("telefono-2.1.vcf")) << false
             << Files{{"direcciones/Todos/Mart\xC3\xADnez",
@@ -958,6 +1019,13 @@ private slots:
             << "a.ics"
             << "BEGIN:VCALENDAR\r\nX-A:" + QByteArray(10 * 1024 * 1024, 'x') + "\r\nEND:VCALENDAR\r\n"
             << "demasiado larga";
+        // libical frees nested blocks by recursion: 300,000 of them overflow its stack.
+        QTest::newRow("300,000 nested blocks")
+            << "a.ics"
+            << "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART:20240101\r\nSUMMARY:x\r\nEND:VEVENT\r\n" +
+                   QByteArray("BEGIN:X-A\r\n").repeated(300000) + QByteArray("END:X-A\r\n").repeated(300000) +
+                   "END:VCALENDAR\r\n"
+            << "más de 100 bloques BEGIN anidados";
         QTest::newRow("a picture named .ics")
             << "a.ics" << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << "no es un archivo de texto";
         QTest::newRow("cards cut short") << "a.vcf" << cards.left(cards.size() - 20) << "cortado";
