@@ -345,6 +345,8 @@ void InstanceLock::answer(QLocalSocket* socket) {
             const QJsonObject secrets = request.value(QStringLiteral("secrets")).toObject();
             for (auto secret = secrets.begin(); secret != secrets.end(); ++secret)
                 job.secrets.insert(secret.key(), secret.value().toString());
+            job.inputDigest =
+                QByteArray::fromHex(request.value(QStringLiteral("inputDigest")).toString().toLatin1());
             // The socket may go while the job runs; a second job meanwhile hears "busy".
             const QPointer<QLocalSocket> guard(socket);
             running_ = true;
@@ -395,7 +397,8 @@ HolderAnswer InstanceLock::handJobToHolder(Program program, const QString& progr
     const QJsonObject request{{QStringLiteral("request"), QStringLiteral("job")},
                               {QStringLiteral("arguments"), QJsonArray::fromStringList(job.arguments)},
                               {QStringLiteral("workingFolder"), job.workingFolder},
-                              {QStringLiteral("secrets"), secrets}};
+                              {QStringLiteral("secrets"), secrets},
+                              {QStringLiteral("inputDigest"), QString::fromLatin1(job.inputDigest.toHex())}};
     return ask(program, programFolder, request, timeoutMs);
 }
 

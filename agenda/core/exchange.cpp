@@ -664,6 +664,10 @@ ExchangeResult importIcs(const DataFolder& data, const QString& file, const IcsR
     return bytes ? importIcsBytes(data, *bytes, file, options) : result;
 }
 
+std::optional<QByteArray> readImportFile(const QString& file, ExchangeResult& result) {
+    return readInput(file, result);
+}
+
 ExchangeResult exportVcf(const DataFolder& data, const QString& file, const QString& category) {
     ExchangeResult result = started(ExchangeResult::Action::ExportVcf, file);
     if (!checkFolder(data, result))
