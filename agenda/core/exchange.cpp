@@ -735,6 +735,9 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
         std::optional<QStringList> replaces = std::nullopt;
     };
     QList<Write> writes;
+    // Where the write of each name of each target is in `writes`: a second card of the same person in the
+    // file changes that write, so the file is written once, with both.
+    QList<QHash<QString, qsizetype>> writeAt(targets.size());
     int planning = 0; // contacts with a write planned, a number for each
     QSet<int> updates;
 
@@ -820,20 +823,29 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
             fields[0] = match;
             fields = asStored(fields);
             bool changed = false;
+            bool changedPlanned = false;
             for (int t = 0; t < targets.size(); ++t) {
                 const std::optional<QStringList> stored = cardIn(t, match);
                 const QStringList merged =
                     stored ? asStored(keepBothCards(*stored, fields, separator)) : fields;
                 if (stored && merged == *stored)
                     continue;
-                planned[t].insert(common::FolderIndex::foldName(match), merged);
+                const QString folded = common::FolderIndex::foldName(match);
+                planned[t].insert(folded, merged);
+                if (const auto at = writeAt[t].constFind(folded); at != writeAt[t].constEnd()) {
+                    // Planned by an earlier card of this file: the one write takes both.
+                    writes[*at].fields = merged;
+                    changedPlanned = true;
+                    continue;
+                }
+                writeAt[t].insert(folded, writes.size());
                 writes.append({indexes[t].pathFor(match), match, t, merged, planning, stored});
                 changed = true;
             }
             if (changed) {
                 updates.insert(planning++);
                 ++result.contacts.updated;
-            } else {
+            } else if (!changedPlanned) {
                 ++result.contacts.alreadyThere;
             }
             continue;
@@ -869,6 +881,7 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
             }
             for (const int t : std::as_const(missing)) {
                 planned[t].insert(folded, fields);
+                writeAt[t].insert(folded, writes.size());
                 writes.append({indexes[t].pathFor(name), name, t, fields, planning});
             }
             if (!folderId.isEmpty())

@@ -721,6 +721,21 @@ private slots:
                                           "puede terminar en punto ni en blanco"),
                            QStringLiteral("«Lo\u200Bpez\u202E»: guardado como «Lopez»: tiene caracteres "
                                           "invisibles o que cambian la dirección del texto")};
+        // A phone that lists a person twice (two accounts): the second card adds to the first, as a card
+        // adds to a contact already in the folder.
+        QTest::newRow("two cards of one person in one file")
+            << "duplicados.vcf"
+            << utf8("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Pérez;Ana;;;\r\nTEL:600111222\r\nEND:VCARD\r\n"
+                    "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Pérez;Ana;;;\r\nTEL:600111222\r\n"
+                    "EMAIL:ana@correo.es\r\nADR:;;Calle Mayor 1;León;;24001;\r\nNOTE:Vecina\r\nEND:VCARD\r\n")
+            << false << Files()
+            << Files{{"direcciones/Importados/P\xC3\xA9rez",
+                      utf8("Pérez\r\nAna\r\nCalle Mayor 1\r\n24001 "
+                           "León\r\n600111222\r\nana@correo.es\r\nVecina\r\n")},
+                     {"direcciones/Todos/P\xC3\xA9rez",
+                      utf8("Pérez\r\nAna\r\nCalle Mayor 1\r\n24001 "
+                           "León\r\n600111222\r\nana@correo.es\r\nVecina\r\n")}}
+            << QStringList();
         // A damaged item is left out with its reason; the rest of the file is imported.
         QTest::newRow("an event holding a NUL")
             << "nul.ics"
@@ -775,7 +790,9 @@ private slots:
         QCOMPARE(snapshot(folder.path()), after);
         // Importing the same file again changes nothing.
         const ExchangeResult again = import();
-        QCOMPARE(again.holidays.added + again.reminders.added + again.notes.added + again.contacts.added, 0);
+        QCOMPARE(again.holidays.added + again.reminders.added + again.notes.added + again.contacts.added +
+                     again.contacts.updated,
+                 0);
         QCOMPARE(snapshot(folder.path()), after);
     }
 
