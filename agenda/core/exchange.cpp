@@ -798,9 +798,19 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
 
     for (qsizetype c = 0; c < reading.contacts.size(); ++c) {
         QStringList contact = reading.contacts.at(c);
-        const QString problem = common::windowsNameProblem(contact.value(0));
+        QString replaced;
+        const QString alike = common::withLookAlikes(contact.value(0), &replaced);
+        QString problem = common::windowsNameProblem(alike);
+        if (problem.isEmpty() && !replaced.isEmpty()) {
+            QString shown;
+            for (const QChar c : std::as_const(replaced))
+                shown += c.unicode() < 0x20 || c.unicode() == 0x7F
+                             ? QStringLiteral("U+%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper()
+                             : QString(c);
+            problem = QStringLiteral("un nombre de archivo no admite «%1»").arg(shown);
+        }
         if (!problem.isEmpty()) {
-            const QString cleaned = common::windowsSafeName(contact.value(0));
+            const QString cleaned = common::windowsSafeName(alike);
             if (isSafeAddressBookName(cleaned))
                 result.changed.append(
                     QStringLiteral("«%1»: guardado como «%2»: %3").arg(contact.value(0), cleaned, problem));

@@ -736,6 +736,32 @@ private slots:
                       utf8("Pérez\r\nAna\r\nCalle Mayor 1\r\n24001 "
                            "León\r\n600111222\r\nana@correo.es\r\nVecina\r\n")}}
             << QStringList();
+        // What no file name may hold becomes a character that looks the same; a card with only a company is
+        // stored under it.
+        QTest::newRow("names holding characters no file name may hold")
+            << "caracteres.vcf"
+            << utf8("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Pérez \"Pepe\";Juan;;;\r\nEND:VCARD\r\n"
+                    "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Bar/Restaurante El Puerto\r\nEND:VCARD\r\n"
+                    "BEGIN:VCARD\r\nVERSION:3.0\r\nORG:Taller: Reparaciones Rápidas\r\nEND:VCARD\r\n")
+            << false << Files()
+            << Files{{"direcciones/Importados/Pérez “Pepe”",
+                      utf8("Pérez “Pepe”\r\nJuan\r\n\r\n\r\n\r\n\r\n\r\n")},
+                     {"direcciones/Todos/Pérez “Pepe”", utf8("Pérez “Pepe”\r\nJuan\r\n\r\n\r\n\r\n\r\n\r\n")},
+                     {"direcciones/Importados/Bar∕Restaurante El Puerto",
+                      utf8("Bar∕Restaurante El Puerto\r\n\r\n\r\n\r\n\r\n\r\n\r\n")},
+                     {"direcciones/Todos/Bar∕Restaurante El Puerto",
+                      utf8("Bar∕Restaurante El Puerto\r\n\r\n\r\n\r\n\r\n\r\n\r\n")},
+                     {"direcciones/Importados/Taller꞉ Reparaciones Rápidas",
+                      utf8("Taller꞉ Reparaciones Rápidas\r\n\r\n\r\n\r\n\r\n\r\n\r\n")},
+                     {"direcciones/Todos/Taller꞉ Reparaciones Rápidas",
+                      utf8("Taller꞉ Reparaciones Rápidas\r\n\r\n\r\n\r\n\r\n\r\n\r\n")}}
+            << QStringList{
+                   QStringLiteral("«Pérez \"Pepe\"»: guardado como «Pérez “Pepe”»: un nombre de archivo no "
+                                  "admite «\"»"),
+                   QStringLiteral("«Bar/Restaurante El Puerto»: guardado como «Bar∕Restaurante El Puerto»: "
+                                  "un nombre de archivo no admite «/»"),
+                   QStringLiteral("«Taller: Reparaciones Rápidas»: guardado como «Taller꞉ Reparaciones "
+                                  "Rápidas»: un nombre de archivo no admite «:»")};
         // A damaged item is left out with its reason; the rest of the file is imported.
         QTest::newRow("an event holding a NUL")
             << "nul.ics"
