@@ -208,7 +208,10 @@ InstanceLock::State InstanceLock::acquire() {
     State state = State::Acquired;
     if (!lock_.tryLock(0)) {
         if (lock_.error() != QLockFile::LockFailedError) {
-            qCWarning(lcInstanceLock) << "cannot write the lock" << lockFilePath() << "; running without it";
+            // Seen on the terminal of a command: said in the user's language.
+            qCWarning(lcInstanceLock).noquote()
+                << QStringLiteral("no se puede escribir el bloqueo «%1»; se sigue sin él")
+                       .arg(QDir::toNativeSeparators(lockFilePath()));
             state = State::Unavailable;
         } else {
             qint64 process = 0;

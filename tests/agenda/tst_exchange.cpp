@@ -1040,6 +1040,11 @@ private slots:
                  added);
         QCOMPARE(result.failures.size(), failures);
         QVERIFY(result.summary().contains(QStringLiteral("No se ha podido escribir (%1):").arg(failures)));
+        // Why, in the user's language.
+        for (const QString& failure : std::as_const(result.failures))
+            QVERIFY2(failure.endsWith(QStringLiteral(": es una carpeta")) ||
+                         failure.endsWith(QStringLiteral("algo que no es un archivo")),
+                     qPrintable(failure));
     }
 
     // Files that must be refused whole: nothing written, the reason told, exit code 1.
