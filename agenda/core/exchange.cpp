@@ -536,6 +536,12 @@ QSet<QString> reachedBy(const QString& field, bool phones) {
     return found;
 }
 
+// What samePerson compares first: the surname without its number and the name, as typed otherwise.
+QString personKey(const QString& surname, const QString& name) {
+    const auto fold = [](const QString& text) { return common::FolderIndex::foldName(text.simplified()); };
+    return fold(surnameWithoutNumber(surname)) + u'\n' + fold(name);
+}
+
 // The same person: the same full name, and a telephone or e-mail in common.
 bool samePerson(const QStringList& stored, const QStringList& card) {
     const auto fold = [](const QString& text) { return common::FolderIndex::foldName(text.simplified()); };
@@ -773,6 +779,47 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
         }
         return nameByUid.value(uid);
     };
+    // The contacts of each surname ("Pérez", "Pérez (2)"...), gathered once and kept as the import plans
+    // more, so that a card is compared only with those of its full name, or of its very fields: thousands
+    // of cards sharing a surname cost each a look-up, not a walk through all the others.
+    struct Family {
+        int nextAbsent = 1;                   // the first number no target holds
+        QHash<QString, QStringList> byPerson; // full name -> names, by number
+        QHash<QString, QList<int>> byFields;  // every field but the name -> numbers
+    };
+    QHash<QString, Family> families;
+    const auto noteCard = [](Family& family, const QString& name, int number, const QStringList& card) {
+        QStringList& names = family.byPerson[personKey(card.value(0), card.value(1))];
+        if (names.isEmpty() || names.last() != name)
+            names.append(name);
+        QList<int>& numbers = family.byFields[card.mid(1).join(QChar(0x1F))];
+        if (numbers.isEmpty() || numbers.last() != number)
+            numbers.append(number);
+    };
+    // Walks on from the family's first absent number over the names the targets hold.
+    const auto extendFamily = [&](Family& family, const QString& surname) {
+        for (; family.nextAbsent <= kMaxNumberedNames; ++family.nextAbsent) {
+            const QString name = numberedName(surname, family.nextAbsent);
+            bool anywhere = false;
+            for (int t = 0; t < targets.size(); ++t) {
+                if (const std::optional<QStringList> card = cardIn(t, name)) {
+                    anywhere = true;
+                    noteCard(family, name, family.nextAbsent, *card);
+                }
+            }
+            if (!anywhere)
+                break;
+        }
+    };
+    const auto familyOf = [&](const QString& surname) -> Family& {
+        const QString folded = common::FolderIndex::foldName(surname);
+        auto found = families.find(folded);
+        if (found == families.end()) {
+            found = families.insert(folded, Family());
+            extendFamily(*found, surname);
+        }
+        return *found;
+    };
     // The contact the card is: by its UID, else by its full name with a shared telephone or e-mail.
     const auto matchOf = [&](const QStringList& contact, const QString& uid) -> QString {
         if (!uid.isEmpty()) {
@@ -780,17 +827,13 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
             if (!name.isEmpty())
                 return name;
         }
-        for (int number = 1; number <= kMaxNumberedNames; ++number) {
-            const QString name = numberedName(contact.value(0), number);
-            bool anywhere = false;
+        const Family& family = familyOf(contact.value(0));
+        for (const QString& name : family.byPerson.value(personKey(contact.value(0), contact.value(1)))) {
             for (int t = 0; t < targets.size(); ++t) {
                 const std::optional<QStringList> stored = cardIn(t, name);
-                anywhere = anywhere || stored;
                 if (stored && samePerson(*stored, contact))
                     return name;
             }
-            if (!anywhere)
-                break;
         }
         return {};
     };
@@ -860,8 +903,16 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
             }
             continue;
         }
+        // The first number whose cards are this very card, or that no target holds.
+        Family& family = familyOf(surname);
+        QStringList unnamed = contact;
+        unnamed[0] = surname;
+        QList<int> numbers = family.byFields.value(asStored(unnamed).mid(1).join(QChar(0x1F)));
+        numbers.append(family.nextAbsent);
         bool placed = false;
-        for (int number = 1; number <= kMaxNumberedNames && !placed; ++number) {
+        for (const int number : std::as_const(numbers)) {
+            if (number > kMaxNumberedNames || (number > family.nextAbsent))
+                break;
             const QString name = numberedName(surname, number);
             if (!isSafeAddressBookName(name)) {
                 result.skipped.append(
@@ -898,6 +949,12 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
                 nameByUid.insert(contactUid(folderId, name), name);
             ++planning;
             ++result.contacts.added;
+            noteCard(family, name, number, fields);
+            if (number == family.nextAbsent) {
+                ++family.nextAbsent;
+                extendFamily(family, surname);
+            }
+            break;
         }
         if (!placed)
             result.skipped.append(
