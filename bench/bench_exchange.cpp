@@ -338,6 +338,32 @@ void ImportShortLines(benchmark::State& state) {
 }
 BENCHMARK(ImportShortLines)->Unit(benchmark::kMillisecond)->Arg(4)->Arg(16)->Iterations(1)->Repetitions(5);
 
+double smallEventsPeakMb = 0;
+
+// A calendar of `state.range(0)` MB of small events, all on one day: libical is given it in parts.
+void ImportSmallEvents(benchmark::State& state) {
+    QByteArray input = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n";
+    const QByteArray event =
+        "BEGIN:VEVENT\r\nUID:e\r\nDTSTART;VALUE=DATE:20300105\r\nSUMMARY:Corto\r\nEND:VEVENT\r\n";
+    input += event.repeated(state.range(0) * 1024 * 1024 / event.size());
+    input += "END:VCALENDAR\r\n";
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto folder = emptyFolder();
+        resetPeakMemory();
+        state.ResumeTiming();
+        const ExchangeResult result =
+            importIcsBytes(DataFolder(folder->path()), input, QStringLiteral("bench.ics"), options());
+        if (result.reminders.added != 1)
+            state.SkipWithError("the import did not add its event");
+        state.PauseTiming();
+        smallEventsPeakMb = std::max(smallEventsPeakMb, peakMemoryMb());
+        folder.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(ImportSmallEvents)->Unit(benchmark::kMillisecond)->Arg(16)->Iterations(1)->Repetitions(5);
+
 // One event holding thousands of empty properties, which libical handles in time that grows with their
 // square.
 void ImportEmptyProperties(benchmark::State& state) {
@@ -412,6 +438,10 @@ void checkBudgets(bench::Budgets& budgets) {
                         "16 MB of short lines against 4 MB (linear growth)");
     budgets.judge("peak memory of an import of 16 MB of short lines",
                   std::to_string(int(shortLinesPeakMb)) + " MB (at most 400 MB)", shortLinesPeakMb <= 400);
+    budgets.atMostWall("ImportSmallEvents/16/iterations:1/repeats:5", 32000,
+                       "import of 16 MB of small events");
+    budgets.judge("peak memory of an import of 16 MB of small events",
+                  std::to_string(int(smallEventsPeakMb)) + " MB (at most 400 MB)", smallEventsPeakMb <= 400);
     budgets.atMostWall("ImportEmptyProperties/40000/iterations:1/repeats:5", 500,
                        "import of an event of 40,000 empty properties (0.2 MB)");
     budgets.atMostTimes("ImportEmptyProperties/40000/iterations:1/repeats:5",

@@ -26,6 +26,8 @@ constexpr int kMaxDatesPerRule = 1000;
 constexpr qsizetype kMaxDaysInFile = 1000000;
 constexpr int kMaxEventDays = 366;
 constexpr qsizetype kMaxNesting = 100;
+// What libical is given at once, at most, of a large calendar.
+constexpr qsizetype kPartBytes = 4 * 1024 * 1024;
 // Lines of one event the reader keeps; more make libical slow and are no real event.
 constexpr qsizetype kMaxItemLines = 10000;
 // Holidays and yearly reminders go out on a leap year, so that 29 February is a valid start.
@@ -67,9 +69,19 @@ bool isAnnual(CalendarKind kind) {
 
 // ---- reading: the line-level check made before libical sees anything ----
 
+// Where one component in the calendar begins and ends in `unfolded`.
+struct ComponentSpan {
+    qsizetype from = 0;
+    qsizetype to = 0;
+    bool zone = false;  // a VTIMEZONE, which every event naming it needs beside it
+    QString uid;        // an event's or journal's
+    bool moved = false; // it moves an occurrence of its UID (RECURRENCE-ID): read with that UID's others
+};
+
 struct CheckedText {
     QString refusal;
     QByteArray unfolded; // logical lines, CR LF ended, for libical
+    QList<ComponentSpan> components;
     // Events and journals left out before libical sees them, with their reason.
     QStringList skipped;
 };
@@ -82,6 +94,8 @@ struct CheckedItem {
     QString summary;
     QString description;
     QString start;
+    QString uid;
+    bool moved = false;
 
     QString describe() const {
         QString text = unescapeContentText(summary);
@@ -326,6 +340,7 @@ CheckedText checkLines(const QByteArray& bytes) {
     // Lines from this depth on are never read and never reach libical: a component of a kind the agenda
     // does not keep, an event's alarms.
     qsizetype droppedFrom = 0;
+    qsizetype componentFrom = 0;
     qsizetype itemLines = 0;
     while (pos < text.size()) {
         QStringView first;
@@ -393,12 +408,14 @@ CheckedText checkLines(const QByteArray& bytes) {
             }
             open.append(value);
             sawCalendar = true;
+            if (open.size() == 2)
+                componentFrom = out.size();
             if (kept && !keepsComponent(open)) {
                 droppedFrom = open.size();
                 kept = false;
             }
             if (kept && open.size() == 2 && (value == u"VEVENT" || value == u"VJOURNAL")) {
-                item = CheckedItem{out.size(), {}, {}, {}, {}};
+                item = CheckedItem{out.size(), {}, {}, {}, {}, {}, false};
                 itemLines = 0;
             }
         } else if (name == u"END") {
@@ -422,6 +439,10 @@ CheckedText checkLines(const QByteArray& bytes) {
                     item.description = line.mid(at + 1);
                 else if (name == u"DTSTART")
                     item.start = itemValue;
+                else if (name == u"UID")
+                    item.uid = itemValue;
+                else if (name == u"RECURRENCE-ID")
+                    item.moved = true;
                 if (item.problem.isEmpty() && at >= nameEnd)
                     item.problem =
                         badValueReason(name, QStringView(line).mid(nameEnd, at - nameEnd), itemValue);
@@ -437,13 +458,20 @@ CheckedText checkLines(const QByteArray& bytes) {
             out += (isMappedText(name) ? withTextEdges(line) : line).toUtf8();
             out += "\r\n";
         }
+        bool truncated = false;
         if (open.size() == 1 && item.from >= 0) {
             if (!item.problem.isEmpty()) {
                 out.truncate(item.from);
+                truncated = true;
                 checked.skipped.append(QStringLiteral("«%1»: %2").arg(item.describe(), item.problem));
             }
+            checked.components.append({componentFrom, out.size(), false, item.uid, item.moved});
             item = CheckedItem();
+        } else if (kept && name == u"END" && open.size() == 1) {
+            checked.components.append({componentFrom, out.size(), value == u"VTIMEZONE", QString(), false});
         }
+        if (truncated)
+            checked.components.removeLast();
     }
     if (!sawCalendar) {
         checked.refusal = QStringLiteral("no es un calendario iCalendar (está vacío)");
@@ -613,8 +641,12 @@ bool canEverOccur(const icalrecurrencetype& rule) {
 
 class CalendarReader {
 public:
-    CalendarReader(const IcsReadOptions& options, IcsReading& reading)
-        : options_(options), reading_(reading) {}
+    // `days` counts the days of the whole file, read in parts.
+    CalendarReader(const IcsReadOptions& options, IcsReading& reading, qsizetype& days)
+        : options_(options), reading_(reading), days_(days) {}
+
+    // The tasks the calendar holds, which the agenda does not keep.
+    qsizetype tasks() const { return tasks_; }
 
     // False when the file must be refused as a whole (reading_.refusal says why).
     bool read(icalcomponent* calendar);
@@ -636,7 +668,8 @@ private:
     const IcsReadOptions& options_;
     IcsReading& reading_;
     QHash<QString, QList<icaltimetype>> replaced_; // UID -> occurrences given by a RECURRENCE-ID event
-    qsizetype days_ = 0;
+    qsizetype& days_;
+    qsizetype tasks_ = 0;
     bool tooMany_ = false;
     bool holidayEvent_ = false; // the event being read is marked as a holiday
 };
@@ -706,10 +739,7 @@ bool CalendarReader::read(icalcomponent* calendar) {
             break;
         }
     }
-    if (others > 0)
-        reading_.skipped.append(
-            (others == 1 ? QStringLiteral("1 tarea") : QStringLiteral("%1 tareas").arg(others)) +
-            QStringLiteral(" (VTODO): la agenda no guarda tareas"));
+    tasks_ = others;
 
     // An item with a date that cannot be read is left out alone.
     const auto readable = [this](QList<icalcomponent*>& components) {
@@ -1122,30 +1152,111 @@ IcsReading readIcs(const QByteArray& bytes, const IcsReadOptions& options) {
         return reading;
     }
     reading.skipped = checked.skipped;
-    ComponentPtr root(icalparser_parse_string(checked.unfolded.constData()));
-    if (!root) {
-        reading.refusal = QStringLiteral("no es un calendario iCalendar");
-        return reading;
-    }
-    QList<icalcomponent*> calendars;
-    if (icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT) {
-        calendars.append(root.get());
-    } else {
-        for (icalcomponent* c = icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT); c;
-             c = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT))
-            calendars.append(c);
-    }
-    if (calendars.isEmpty()) {
-        reading.refusal = QStringLiteral("no es un calendario iCalendar");
-        return reading;
-    }
-    for (icalcomponent* calendar : std::as_const(calendars)) {
-        CalendarReader reader(options, reading);
-        if (!reader.read(calendar)) {
-            reading.items.clear();
-            return reading;
+    const qsizetype tasksAt = reading.skipped.size();
+    qsizetype days = 0;
+    qsizetype tasks = 0;
+    // False when the file is refused (reading.refusal says why).
+    const auto readCalendarText = [&](const QByteArray& text, const IcsReadOptions& partOptions) {
+        ComponentPtr root(icalparser_parse_string(text.constData()));
+        if (!root) {
+            reading.refusal = QStringLiteral("no es un calendario iCalendar");
+            return false;
         }
+        QList<icalcomponent*> calendars;
+        if (icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT) {
+            calendars.append(root.get());
+        } else {
+            for (icalcomponent* c = icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT);
+                 c; c = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT))
+                calendars.append(c);
+        }
+        if (calendars.isEmpty()) {
+            reading.refusal = QStringLiteral("no es un calendario iCalendar");
+            return false;
+        }
+        for (icalcomponent* calendar : std::as_const(calendars)) {
+            CalendarReader reader(partOptions, reading, days);
+            const bool read = reader.read(calendar);
+            tasks += reader.tasks();
+            if (!read)
+                return false;
+        }
+        return true;
+    };
+
+    bool read = true;
+    if (checked.unfolded.size() <= kPartBytes) {
+        read = readCalendarText(checked.unfolded, options);
+    } else {
+        // A large calendar goes to libical in parts of a few MB, each with the time zones and with every
+        // item of a UID together (an event and its moved occurrences), so that its tree never holds more
+        // than a part: 40 MB of small events would take libical about a gigabyte.
+        const QByteArray& all = checked.unfolded;
+        QByteArray zones;
+        // The items of a UID one of them moves an occurrence of, by UID.
+        QHash<QString, QList<qsizetype>> together;
+        for (const ComponentSpan& span : std::as_const(checked.components)) {
+            if (span.moved)
+                together.insert(span.uid, {});
+        }
+        qsizetype items = 0;
+        for (qsizetype i = 0; i < checked.components.size(); ++i) {
+            const ComponentSpan& span = checked.components.at(i);
+            if (span.zone)
+                zones += all.mid(span.from, span.to - span.from);
+            else if (++items && together.contains(span.uid))
+                together[span.uid].append(i);
+        }
+        // Each item alone, or with the others of its UID where the first of them is.
+        QList<QList<qsizetype>> groups;
+        for (qsizetype i = 0; i < checked.components.size(); ++i) {
+            const ComponentSpan& span = checked.components.at(i);
+            if (span.zone)
+                continue;
+            const auto group = together.constFind(span.uid);
+            if (group == together.constEnd())
+                groups.append(QList<qsizetype>{i});
+            else if (group->constFirst() == i)
+                groups.append(*group);
+        }
+        const qsizetype partBytes = std::max<qsizetype>(kPartBytes, 4 * zones.size());
+        qsizetype done = 0;
+        QByteArray part;
+        qsizetype inPart = 0;
+        const auto readPart = [&] {
+            IcsReadOptions partOptions = options;
+            if (options.progress)
+                partOptions.progress = [&, offset = done](ExchangePhase phase, qsizetype partDone,
+                                                          qsizetype) {
+                    options.progress(phase, offset + partDone, items);
+                };
+            const bool partRead =
+                readCalendarText("BEGIN:VCALENDAR\r\n" + zones + part + "END:VCALENDAR\r\n", partOptions);
+            done += inPart;
+            part.clear();
+            inPart = 0;
+            return partRead;
+        };
+        for (const QList<qsizetype>& group : std::as_const(groups)) {
+            for (const qsizetype i : group) {
+                const ComponentSpan& span = checked.components.at(i);
+                part += all.mid(span.from, span.to - span.from);
+                ++inPart;
+            }
+            if (part.size() >= partBytes && !(read = readPart()))
+                break;
+        }
+        if (read && inPart > 0)
+            read = readPart();
     }
+    if (!read) {
+        reading.items.clear();
+        return reading;
+    }
+    if (tasks > 0)
+        reading.skipped.insert(
+            tasksAt, (tasks == 1 ? QStringLiteral("1 tarea") : QStringLiteral("%1 tareas").arg(tasks)) +
+                         QStringLiteral(" (VTODO): la agenda no guarda tareas"));
     return reading;
 }
 

@@ -626,6 +626,32 @@ private slots:
             << QStringList{QStringLiteral("«Cita con»: fecha no válida en DTSTART: 2026052X"),
                            QStringLiteral("«Clase»: valor no válido en RRULE"),
                            QStringLiteral("«Gimnasio»: valor no válido en RRULE")};
+        {
+            // A large calendar is given to libical in parts: a moved occurrence far from its series, and a
+            // zone defined after the event that names it, are still read with them.
+            QByteArray big = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n"
+                             "BEGIN:VEVENT\r\nUID:serie\r\nDTSTART;VALUE=DATE:20240603\r\n"
+                             "RRULE:FREQ=WEEKLY;COUNT=3\r\nSUMMARY:Clase\r\nEND:VEVENT\r\n"
+                             "BEGIN:VEVENT\r\nUID:zona\r\nDTSTART;TZID=Tokio:20240701T090000\r\n"
+                             "SUMMARY:Llamada\r\nEND:VEVENT\r\n";
+            for (int i = 0; i < 90000; ++i)
+                big += "BEGIN:VEVENT\r\nUID:r" + QByteArray::number(i) +
+                       "\r\nDTSTART;VALUE=DATE:20240801\r\nSUMMARY:Relleno\r\nEND:VEVENT\r\n";
+            big += "BEGIN:VEVENT\r\nUID:serie\r\nRECURRENCE-ID;VALUE=DATE:20240610\r\n"
+                   "DTSTART;VALUE=DATE:20240612\r\nSUMMARY:Clase movida\r\nEND:VEVENT\r\n"
+                   "BEGIN:VTODO\r\nUID:t\r\nSUMMARY:Tarea\r\nEND:VTODO\r\n"
+                   "BEGIN:VTIMEZONE\r\nTZID:Tokio\r\nBEGIN:STANDARD\r\nDTSTART:19700101T000000\r\n"
+                   "TZOFFSETFROM:+0900\r\nTZOFFSETTO:+0900\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n"
+                   "END:VCALENDAR\r\n";
+            QTest::newRow("a calendar of several MB read in parts")
+                << "grande.ics" << big << false << Files()
+                << Files{{"recordatorionoanual/3 de JUNIO de 2024.txt", "Clase"},
+                         {"recordatorionoanual/12 de JUNIO de 2024.txt", "Clase movida"},
+                         {"recordatorionoanual/17 de JUNIO de 2024.txt", "Clase"},
+                         {"recordatorionoanual/1 de JULIO de 2024.txt", "02:00 Llamada"},
+                         {"recordatorionoanual/1 de AGOSTO de 2024.txt", "Relleno"}}
+                << QStringList{QStringLiteral("1 tarea (VTODO): la agenda no guarda tareas")};
+        }
         QTest::newRow("phone vCard 2.1: quoted-printable, charsets, a photo, a surname already taken")
             << "telefono-2.1.vcf" << testFile(QStringLiteral("telefono-2.1.vcf")) << false
             << Files{{"direcciones/Todos/Mart\xC3\xADnez",
