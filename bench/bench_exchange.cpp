@@ -364,6 +364,30 @@ void ImportSmallEvents(benchmark::State& state) {
 }
 BENCHMARK(ImportSmallEvents)->Unit(benchmark::kMillisecond)->Arg(16)->Iterations(1)->Repetitions(5);
 
+double shortCardLinesPeakMb = 0;
+
+// One card followed by `state.range(0)` MB of short lines nothing keeps.
+void ImportShortCardLines(benchmark::State& state) {
+    QByteArray input = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Sanz;Ana;;;\r\n";
+    input += QByteArray("X-A:1\r\n").repeated(state.range(0) * 1024 * 1024 / 7);
+    input += "END:VCARD\r\n";
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto folder = emptyFolder();
+        resetPeakMemory();
+        state.ResumeTiming();
+        const ExchangeResult result =
+            importVcfBytes(DataFolder(folder->path()), input, QStringLiteral("bench.vcf"));
+        if (result.contacts.added != 1)
+            state.SkipWithError("the import did not add its card");
+        state.PauseTiming();
+        shortCardLinesPeakMb = std::max(shortCardLinesPeakMb, peakMemoryMb());
+        folder.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(ImportShortCardLines)->Unit(benchmark::kMillisecond)->Arg(16)->Iterations(1)->Repetitions(5);
+
 // One event holding thousands of empty properties, which libical handles in time that grows with their
 // square.
 void ImportEmptyProperties(benchmark::State& state) {
@@ -442,6 +466,11 @@ void checkBudgets(bench::Budgets& budgets) {
                        "import of 16 MB of small events");
     budgets.judge("peak memory of an import of 16 MB of small events",
                   std::to_string(int(smallEventsPeakMb)) + " MB (at most 400 MB)", smallEventsPeakMb <= 400);
+    budgets.atMostWall("ImportShortCardLines/16/iterations:1/repeats:5", 32000,
+                       "import of a card followed by 16 MB of short lines");
+    budgets.judge("peak memory of an import of a card followed by 16 MB of short lines",
+                  std::to_string(int(shortCardLinesPeakMb)) + " MB (at most 400 MB)",
+                  shortCardLinesPeakMb <= 400);
     budgets.atMostWall("ImportEmptyProperties/40000/iterations:1/repeats:5", 500,
                        "import of an event of 40,000 empty properties (0.2 MB)");
     budgets.atMostTimes("ImportEmptyProperties/40000/iterations:1/repeats:5",
