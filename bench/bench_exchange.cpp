@@ -295,6 +295,155 @@ void ImportCalendar_Naive(benchmark::State& state) {
 }
 BENCHMARK(ImportCalendar_Naive)->Unit(benchmark::kMillisecond)->Arg(1000)->Iterations(1);
 
+// Peak memory of the process, in MB, since resetPeakMemory (Linux: VmHWM, reset through clear_refs).
+void resetPeakMemory() {
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+double peakMemoryMb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+    }
+    return 0;
+}
+double shortLinesPeakMb = 0;
+
+// A calendar of `state.range(0)` MB of short lines in one event, which nothing reads: what is never read
+// must cost its size only, in time and memory.
+void ImportShortLines(benchmark::State& state) {
+    QByteArray input =
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:a\r\nDTSTART;VALUE=DATE:20300105\r\n"
+        "SUMMARY:Corto\r\n";
+    input += QByteArray("X:1\r\n").repeated(state.range(0) * 1024 * 1024 / 5);
+    input += "END:VEVENT\r\nEND:VCALENDAR\r\n";
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto folder = emptyFolder();
+        resetPeakMemory();
+        state.ResumeTiming();
+        const ExchangeResult result =
+            importIcsBytes(DataFolder(folder->path()), input, QStringLiteral("bench.ics"), options());
+        if (result.reminders.added != 1)
+            state.SkipWithError("the import did not add its event");
+        state.PauseTiming();
+        shortLinesPeakMb = std::max(shortLinesPeakMb, peakMemoryMb());
+        folder.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(ImportShortLines)->Unit(benchmark::kMillisecond)->Arg(4)->Arg(16)->Iterations(1)->Repetitions(5);
+
+double smallEventsPeakMb = 0;
+
+// A calendar of `state.range(0)` MB of small events, all on one day: libical is given it in parts.
+void ImportSmallEvents(benchmark::State& state) {
+    QByteArray input = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n";
+    const QByteArray event =
+        "BEGIN:VEVENT\r\nUID:e\r\nDTSTART;VALUE=DATE:20300105\r\nSUMMARY:Corto\r\nEND:VEVENT\r\n";
+    input += event.repeated(state.range(0) * 1024 * 1024 / event.size());
+    input += "END:VCALENDAR\r\n";
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto folder = emptyFolder();
+        resetPeakMemory();
+        state.ResumeTiming();
+        const ExchangeResult result =
+            importIcsBytes(DataFolder(folder->path()), input, QStringLiteral("bench.ics"), options());
+        if (result.reminders.added != 1)
+            state.SkipWithError("the import did not add its event");
+        state.PauseTiming();
+        smallEventsPeakMb = std::max(smallEventsPeakMb, peakMemoryMb());
+        folder.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(ImportSmallEvents)->Unit(benchmark::kMillisecond)->Arg(16)->Iterations(1)->Repetitions(5);
+
+double shortCardLinesPeakMb = 0;
+
+// One card followed by `state.range(0)` MB of short lines nothing keeps.
+void ImportShortCardLines(benchmark::State& state) {
+    QByteArray input = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Sanz;Ana;;;\r\n";
+    input += QByteArray("X-A:1\r\n").repeated(state.range(0) * 1024 * 1024 / 7);
+    input += "END:VCARD\r\n";
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto folder = emptyFolder();
+        resetPeakMemory();
+        state.ResumeTiming();
+        const ExchangeResult result =
+            importVcfBytes(DataFolder(folder->path()), input, QStringLiteral("bench.vcf"));
+        if (result.contacts.added != 1)
+            state.SkipWithError("the import did not add its card");
+        state.PauseTiming();
+        shortCardLinesPeakMb = std::max(shortCardLinesPeakMb, peakMemoryMb());
+        folder.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(ImportShortCardLines)->Unit(benchmark::kMillisecond)->Arg(16)->Iterations(1)->Repetitions(5);
+
+// One event holding thousands of empty properties, which libical handles in time that grows with their
+// square.
+void ImportEmptyProperties(benchmark::State& state) {
+    QByteArray input =
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:a\r\nDTSTART;VALUE=DATE:20300105\r\n"
+        "SUMMARY:Vac\xC3\xADo\r\n";
+    input += QByteArray("X:\r\nSUMMARY:\r\nCATEGORIES:\r\n").repeated(state.range(0) / 3);
+    input += "END:VEVENT\r\nEND:VCALENDAR\r\n";
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto folder = emptyFolder();
+        state.ResumeTiming();
+        const ExchangeResult result =
+            importIcsBytes(DataFolder(folder->path()), input, QStringLiteral("bench.ics"), options());
+        if (result.reminders.added != 1)
+            state.SkipWithError("the import did not add its event");
+        state.PauseTiming();
+        folder.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(ImportEmptyProperties)
+    ->Unit(benchmark::kMillisecond)
+    ->Arg(10000)
+    ->Arg(40000)
+    ->Iterations(1)
+    ->Repetitions(5);
+
+// Cards that all share one surname, each another person: placing one must not walk all the others.
+void ImportSharedSurname(benchmark::State& state) {
+    QByteArray input;
+    for (int i = 0; i < state.range(0); ++i)
+        input += "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Garc\xC3\xAD"
+                 "a;Nombre" +
+                 QByteArray::number(i) + ";;;\r\nTEL:6" + QByteArray::number(10000000 + i) +
+                 "\r\nEND:VCARD\r\n";
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto folder = emptyFolder();
+        state.ResumeTiming();
+        const ExchangeResult result =
+            importVcfBytes(DataFolder(folder->path()), input, QStringLiteral("bench.vcf"));
+        if (result.exitCode() != 0 || result.contacts.added == 0)
+            state.SkipWithError("the import failed");
+        state.PauseTiming();
+        folder.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(ImportSharedSurname)
+    ->Unit(benchmark::kMillisecond)
+    ->Arg(5000)
+    ->Arg(20000)
+    ->Iterations(1)
+    ->Repetitions(5);
+
 void checkBudgets(bench::Budgets& budgets) {
     budgets.atMostWall("ImportCalendar/5000/iterations:1/repeats:5", 1000,
                        "import of a 5,000-event calendar");
@@ -306,6 +455,32 @@ void checkBudgets(bench::Budgets& budgets) {
     budgets.atMostTimes("ImportOneDay/20000/iterations:1/repeats:3",
                         "ImportOneDay/5000/iterations:1/repeats:3", 5.0,
                         "20,000 events on one day against 5,000 (linear growth)");
+    // An import takes at most about 2 s per MB, whatever the file holds, and grows linearly.
+    budgets.atMostWall("ImportShortLines/16/iterations:1/repeats:5", 32000, "import of 16 MB of short lines");
+    budgets.atMostTimes("ImportShortLines/16/iterations:1/repeats:5",
+                        "ImportShortLines/4/iterations:1/repeats:5", 5.0,
+                        "16 MB of short lines against 4 MB (linear growth)");
+    budgets.judge("peak memory of an import of 16 MB of short lines",
+                  std::to_string(int(shortLinesPeakMb)) + " MB (at most 400 MB)", shortLinesPeakMb <= 400);
+    budgets.atMostWall("ImportSmallEvents/16/iterations:1/repeats:5", 32000,
+                       "import of 16 MB of small events");
+    budgets.judge("peak memory of an import of 16 MB of small events",
+                  std::to_string(int(smallEventsPeakMb)) + " MB (at most 400 MB)", smallEventsPeakMb <= 400);
+    budgets.atMostWall("ImportShortCardLines/16/iterations:1/repeats:5", 32000,
+                       "import of a card followed by 16 MB of short lines");
+    budgets.judge("peak memory of an import of a card followed by 16 MB of short lines",
+                  std::to_string(int(shortCardLinesPeakMb)) + " MB (at most 400 MB)",
+                  shortCardLinesPeakMb <= 400);
+    budgets.atMostWall("ImportEmptyProperties/40000/iterations:1/repeats:5", 500,
+                       "import of an event of 40,000 empty properties (0.2 MB)");
+    budgets.atMostTimes("ImportEmptyProperties/40000/iterations:1/repeats:5",
+                        "ImportEmptyProperties/10000/iterations:1/repeats:5", 5.0,
+                        "40,000 empty properties against 10,000 (linear growth)");
+    budgets.atMostWall("ImportSharedSurname/20000/iterations:1/repeats:5", 3200,
+                       "import of 20,000 cards of one surname (1.6 MB)");
+    budgets.atMostTimes("ImportSharedSurname/20000/iterations:1/repeats:5",
+                        "ImportSharedSurname/5000/iterations:1/repeats:5", 8.0,
+                        "20,000 cards of one surname against 5,000 (linear growth; a square would be 16x)");
     budgets.compareWall("ImportContacts/5000/iterations:1/repeats:5",
                         "CreateFiles/10000/iterations:1/repeats:5",
                         "import of 5,000 contacts against creating its 10,000 files");

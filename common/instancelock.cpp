@@ -241,7 +241,10 @@ InstanceLock::State InstanceLock::acquire() {
     State state = State::Acquired;
     if (!lock_.tryLock(0)) {
         if (lock_.error() != QLockFile::LockFailedError) {
-            qCWarning(lcInstanceLock) << "cannot write the lock" << lockFilePath() << "; running without it";
+            // Seen on the terminal of a command: said in the user's language.
+            qCWarning(lcInstanceLock).noquote()
+                << QStringLiteral("no se puede escribir el bloqueo «%1»; se sigue sin él")
+                       .arg(QDir::toNativeSeparators(lockFilePath()));
             state = State::Unavailable;
         } else {
             qint64 process = 0;
@@ -391,6 +394,8 @@ void InstanceLock::answer(QLocalSocket* socket) {
             const QJsonObject secrets = request.value(QStringLiteral("secrets")).toObject();
             for (auto secret = secrets.begin(); secret != secrets.end(); ++secret)
                 job.secrets.insert(secret.key(), secret.value().toString());
+            job.inputDigest =
+                QByteArray::fromHex(request.value(QStringLiteral("inputDigest")).toString().toLatin1());
             // The socket may go while the job runs; a second job meanwhile hears "busy".
             const QPointer<QLocalSocket> guard(socket);
             running_ = true;
@@ -441,7 +446,8 @@ HolderAnswer InstanceLock::handJobToHolder(Program program, const QString& progr
     const QJsonObject request{{QStringLiteral("request"), QStringLiteral("job")},
                               {QStringLiteral("arguments"), QJsonArray::fromStringList(job.arguments)},
                               {QStringLiteral("workingFolder"), job.workingFolder},
-                              {QStringLiteral("secrets"), secrets}};
+                              {QStringLiteral("secrets"), secrets},
+                              {QStringLiteral("inputDigest"), QString::fromLatin1(job.inputDigest.toHex())}};
     return ask(program, programFolder, request, timeoutMs);
 }
 

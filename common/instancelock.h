@@ -24,6 +24,9 @@ struct WriterJob {
     // Passwords the job needs, by name. They travel only over the socket, whose peer is checked to be this
     // same user, and are never logged or stored.
     QMap<QString, QString> secrets;
+    // The SHA-256 of the file the command read and checked before handing the job over; the writer runs the
+    // job on those bytes only, so no file can reach it unchecked.
+    QByteArray inputDigest;
 };
 
 struct WriterJobResult {

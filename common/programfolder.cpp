@@ -107,6 +107,55 @@ QString windowsNameProblem(const QString& name) {
     return {};
 }
 
+QString withLookAlikes(const QString& name, QString* replaced) {
+    QString cleaned;
+    cleaned.reserve(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        char16_t alike = 0;
+        switch (c.unicode()) {
+        case u'/':
+            alike = u'\u2215';
+            break;
+        case u'\\':
+            alike = u'\u29F5';
+            break;
+        case u':':
+            alike = u'\uA789';
+            break;
+        case u'*':
+            alike = u'\u2217';
+            break;
+        case u'?':
+            alike = u'\uFF1F';
+            break;
+        case u'"':
+            // Opening at the start of a word, closing elsewhere, as typeset quotes are.
+            alike = i == 0 || name.at(i - 1).isSpace() ? u'\u201C' : u'\u201D';
+            break;
+        case u'<':
+            alike = u'\u2039';
+            break;
+        case u'>':
+            alike = u'\u203A';
+            break;
+        case u'|':
+            alike = u'\u2223';
+            break;
+        default:
+            break;
+        }
+        const bool control = c.unicode() < 0x20 || c.unicode() == 0x7F;
+        if ((alike || control) && replaced && !replaced->contains(c))
+            replaced->append(c);
+        if (alike)
+            cleaned.append(QChar(alike));
+        else if (!control)
+            cleaned.append(c);
+    }
+    return cleaned;
+}
+
 QString windowsSafeName(const QString& name) {
     QString cleaned;
     cleaned.reserve(name.size());

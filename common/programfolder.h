@@ -31,5 +31,8 @@ bool isSafeFileName(const QString& name);
 QString windowsNameProblem(const QString& name);
 // The name without those characters and without dots and blanks at its end.
 QString windowsSafeName(const QString& name);
+// The characters no file name may hold (/ \ : * ? " < > |) replaced by look-alikes any system accepts
+// (∕ ⧵ ꞉ ∗ ？ “ ” ‹ › ∣), control characters left out. `replaced` receives those that were there.
+QString withLookAlikes(const QString& name, QString* replaced = nullptr);
 
 } // namespace common

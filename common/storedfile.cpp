@@ -41,7 +41,7 @@ Status writeStoredText(FolderIndex& index, const QString& name, const QString& t
 Status removeStored(FolderIndex& index, const QString& name) {
     const QByteArray path = index.nativePathFor(name);
     if (::unlink(path.constData()) != 0 && errno != ENOENT)
-        return Status::failure(QString::fromLocal8Bit(std::strerror(errno)));
+        return Status::failure(writeFailureText(errno));
     index.noteRemoved(name);
     return {};
 }

@@ -82,7 +82,9 @@ bool fileStartsWithByteOrderMark(const QByteArray& nativePath) {
     return got == ssize_t(sizeof start) && QByteArrayView(start, sizeof start) == kUtf8ByteOrderMark;
 }
 
-// The causes a save meets most, told in the user's language; the system's own text for the rest.
+} // namespace
+
+// The causes a save meets, told in the user's language.
 QString writeFailureText(int code) {
     switch (code) {
     case ENOSPC:
@@ -93,10 +95,34 @@ QString writeFailureText(int code) {
         return QStringLiteral("el archivo supera el tamaño máximo permitido");
     case EIO:
         return QStringLiteral("error de lectura o escritura en el disco");
+    case EISDIR:
+        return QStringLiteral("es una carpeta");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("no hay permiso para escribir ahí");
+    case EROFS:
+        return QStringLiteral("el disco es de solo lectura");
+    case ENOENT:
+        return QStringLiteral("la carpeta no existe");
+    case ENOTDIR:
+        return QStringLiteral("una parte del camino no es una carpeta");
+    case ENAMETOOLONG:
+        return QStringLiteral("el nombre es demasiado largo");
+    case EEXIST:
+        return QStringLiteral("ya existe");
+    case EBUSY:
+    case ETXTBSY:
+        return QStringLiteral("está en uso");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("hay demasiados archivos abiertos");
     default:
-        return qt_error_string(code);
+        // The system's own words are English: the user gets the number, which names it exactly.
+        return QStringLiteral("error del sistema n.º %1").arg(code);
     }
 }
+
+namespace {
 
 // A text that itself starts with U+FEFF gets a byte-order mark before it: reading takes one mark away, so
 // without it every save would lose one of the text's own.

@@ -125,6 +125,9 @@ Status writeLines(const QString& path, const QStringList& lines);
 // The bytes writeLines stores for a new file.
 QByteArray encodeLines(const QStringList& lines);
 
+// Why a write failed, in Spanish, from the system's error number.
+QString writeFailureText(int code);
+
 // A success when the file is gone, also when it was not there.
 Status removeFile(const QString& path);
 

@@ -536,6 +536,12 @@ QSet<QString> reachedBy(const QString& field, bool phones) {
     return found;
 }
 
+// What samePerson compares first: the surname without its number and the name, as typed otherwise.
+QString personKey(const QString& surname, const QString& name) {
+    const auto fold = [](const QString& text) { return common::FolderIndex::foldName(text.simplified()); };
+    return fold(surnameWithoutNumber(surname)) + u'\n' + fold(name);
+}
+
 // The same person: the same full name, and a telephone or e-mail in common.
 bool samePerson(const QStringList& stored, const QStringList& card) {
     const auto fold = [](const QString& text) { return common::FolderIndex::foldName(text.simplified()); };
@@ -664,6 +670,10 @@ ExchangeResult importIcs(const DataFolder& data, const QString& file, const IcsR
     return bytes ? importIcsBytes(data, *bytes, file, options) : result;
 }
 
+std::optional<QByteArray> readImportFile(const QString& file, ExchangeResult& result) {
+    return readInput(file, result);
+}
+
 ExchangeResult exportVcf(const DataFolder& data, const QString& file, const QString& category) {
     ExchangeResult result = started(ExchangeResult::Action::ExportVcf, file);
     if (!checkFolder(data, result))
@@ -731,6 +741,9 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
         std::optional<QStringList> replaces = std::nullopt;
     };
     QList<Write> writes;
+    // Where the write of each name of each target is in `writes`: a second card of the same person in the
+    // file changes that write, so the file is written once, with both.
+    QList<QHash<QString, qsizetype>> writeAt(targets.size());
     int planning = 0; // contacts with a write planned, a number for each
     QSet<int> updates;
 
@@ -766,6 +779,47 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
         }
         return nameByUid.value(uid);
     };
+    // The contacts of each surname ("Pérez", "Pérez (2)"...), gathered once and kept as the import plans
+    // more, so that a card is compared only with those of its full name, or of its very fields: thousands
+    // of cards sharing a surname cost each a look-up, not a walk through all the others.
+    struct Family {
+        int nextAbsent = 1;                   // the first number no target holds
+        QHash<QString, QStringList> byPerson; // full name -> names, by number
+        QHash<QString, QList<int>> byFields;  // every field but the name -> numbers
+    };
+    QHash<QString, Family> families;
+    const auto noteCard = [](Family& family, const QString& name, int number, const QStringList& card) {
+        QStringList& names = family.byPerson[personKey(card.value(0), card.value(1))];
+        if (names.isEmpty() || names.last() != name)
+            names.append(name);
+        QList<int>& numbers = family.byFields[card.mid(1).join(QChar(0x1F))];
+        if (numbers.isEmpty() || numbers.last() != number)
+            numbers.append(number);
+    };
+    // Walks on from the family's first absent number over the names the targets hold.
+    const auto extendFamily = [&](Family& family, const QString& surname) {
+        for (; family.nextAbsent <= kMaxNumberedNames; ++family.nextAbsent) {
+            const QString name = numberedName(surname, family.nextAbsent);
+            bool anywhere = false;
+            for (int t = 0; t < targets.size(); ++t) {
+                if (const std::optional<QStringList> card = cardIn(t, name)) {
+                    anywhere = true;
+                    noteCard(family, name, family.nextAbsent, *card);
+                }
+            }
+            if (!anywhere)
+                break;
+        }
+    };
+    const auto familyOf = [&](const QString& surname) -> Family& {
+        const QString folded = common::FolderIndex::foldName(surname);
+        auto found = families.find(folded);
+        if (found == families.end()) {
+            found = families.insert(folded, Family());
+            extendFamily(*found, surname);
+        }
+        return *found;
+    };
     // The contact the card is: by its UID, else by its full name with a shared telephone or e-mail.
     const auto matchOf = [&](const QStringList& contact, const QString& uid) -> QString {
         if (!uid.isEmpty()) {
@@ -773,17 +827,13 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
             if (!name.isEmpty())
                 return name;
         }
-        for (int number = 1; number <= kMaxNumberedNames; ++number) {
-            const QString name = numberedName(contact.value(0), number);
-            bool anywhere = false;
+        const Family& family = familyOf(contact.value(0));
+        for (const QString& name : family.byPerson.value(personKey(contact.value(0), contact.value(1)))) {
             for (int t = 0; t < targets.size(); ++t) {
                 const std::optional<QStringList> stored = cardIn(t, name);
-                anywhere = anywhere || stored;
                 if (stored && samePerson(*stored, contact))
                     return name;
             }
-            if (!anywhere)
-                break;
         }
         return {};
     };
@@ -791,9 +841,19 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
 
     for (qsizetype c = 0; c < reading.contacts.size(); ++c) {
         QStringList contact = reading.contacts.at(c);
-        const QString problem = common::windowsNameProblem(contact.value(0));
+        QString replaced;
+        const QString alike = common::withLookAlikes(contact.value(0), &replaced);
+        QString problem = common::windowsNameProblem(alike);
+        if (problem.isEmpty() && !replaced.isEmpty()) {
+            QString shown;
+            for (const QChar c : std::as_const(replaced))
+                shown += c.unicode() < 0x20 || c.unicode() == 0x7F
+                             ? QStringLiteral("U+%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper()
+                             : QString(c);
+            problem = QStringLiteral("un nombre de archivo no admite «%1»").arg(shown);
+        }
         if (!problem.isEmpty()) {
-            const QString cleaned = common::windowsSafeName(contact.value(0));
+            const QString cleaned = common::windowsSafeName(alike);
             if (isSafeAddressBookName(cleaned))
                 result.changed.append(
                     QStringLiteral("«%1»: guardado como «%2»: %3").arg(contact.value(0), cleaned, problem));
@@ -816,26 +876,43 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
             fields[0] = match;
             fields = asStored(fields);
             bool changed = false;
+            bool changedPlanned = false;
             for (int t = 0; t < targets.size(); ++t) {
                 const std::optional<QStringList> stored = cardIn(t, match);
                 const QStringList merged =
                     stored ? asStored(keepBothCards(*stored, fields, separator)) : fields;
                 if (stored && merged == *stored)
                     continue;
-                planned[t].insert(common::FolderIndex::foldName(match), merged);
+                const QString folded = common::FolderIndex::foldName(match);
+                planned[t].insert(folded, merged);
+                if (const auto at = writeAt[t].constFind(folded); at != writeAt[t].constEnd()) {
+                    // Planned by an earlier card of this file: the one write takes both.
+                    writes[*at].fields = merged;
+                    changedPlanned = true;
+                    continue;
+                }
+                writeAt[t].insert(folded, writes.size());
                 writes.append({indexes[t].pathFor(match), match, t, merged, planning, stored});
                 changed = true;
             }
             if (changed) {
                 updates.insert(planning++);
                 ++result.contacts.updated;
-            } else {
+            } else if (!changedPlanned) {
                 ++result.contacts.alreadyThere;
             }
             continue;
         }
+        // The first number whose cards are this very card, or that no target holds.
+        Family& family = familyOf(surname);
+        QStringList unnamed = contact;
+        unnamed[0] = surname;
+        QList<int> numbers = family.byFields.value(asStored(unnamed).mid(1).join(QChar(0x1F)));
+        numbers.append(family.nextAbsent);
         bool placed = false;
-        for (int number = 1; number <= kMaxNumberedNames && !placed; ++number) {
+        for (const int number : std::as_const(numbers)) {
+            if (number > kMaxNumberedNames || (number > family.nextAbsent))
+                break;
             const QString name = numberedName(surname, number);
             if (!isSafeAddressBookName(name)) {
                 result.skipped.append(
@@ -865,12 +942,19 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
             }
             for (const int t : std::as_const(missing)) {
                 planned[t].insert(folded, fields);
+                writeAt[t].insert(folded, writes.size());
                 writes.append({indexes[t].pathFor(name), name, t, fields, planning});
             }
             if (!folderId.isEmpty())
                 nameByUid.insert(contactUid(folderId, name), name);
             ++planning;
             ++result.contacts.added;
+            noteCard(family, name, number, fields);
+            if (number == family.nextAbsent) {
+                ++family.nextAbsent;
+                extendFamily(family, surname);
+            }
+            break;
         }
         if (!placed)
             result.skipped.append(

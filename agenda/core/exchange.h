@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace quindara {
 
 // The category that receives imported contacts when the user names none.
@@ -62,6 +64,10 @@ ExchangeResult importIcs(const DataFolder& data, const QString& file, const IcsR
 // The same from bytes already in memory (`file` only names them in the summary).
 ExchangeResult importIcsBytes(const DataFolder& data, const QByteArray& bytes, const QString& file,
                               const IcsReadOptions& options = {});
+
+// The bytes of a file to import, up to one more than the readers accept; none, with `result` refused and
+// saying why, when it is no regular file or cannot be read.
+std::optional<QByteArray> readImportFile(const QString& file, ExchangeResult& result);
 
 // Every contact of a category ("Todos" for all) as vCard 4.0, each with a UID made from the folder's
 // identifier and its file name (the same for its copy in "Todos") and its file's time as REV.

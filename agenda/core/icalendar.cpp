@@ -25,6 +25,11 @@ constexpr qsizetype kMaxLineChars = 1024 * 1024;
 constexpr int kMaxDatesPerRule = 1000;
 constexpr qsizetype kMaxDaysInFile = 1000000;
 constexpr int kMaxEventDays = 366;
+constexpr qsizetype kMaxNesting = 100;
+// What libical is given at once, at most, of a large calendar.
+constexpr qsizetype kPartBytes = 4 * 1024 * 1024;
+// Lines of one event the reader keeps; more make libical slow and are no real event.
+constexpr qsizetype kMaxItemLines = 10000;
 // Holidays and yearly reminders go out on a leap year, so that 29 February is a valid start.
 constexpr int kAnnualExportYear = 2000;
 
@@ -64,9 +69,19 @@ bool isAnnual(CalendarKind kind) {
 
 // ---- reading: the line-level check made before libical sees anything ----
 
+// Where one component in the calendar begins and ends in `unfolded`.
+struct ComponentSpan {
+    qsizetype from = 0;
+    qsizetype to = 0;
+    bool zone = false;  // a VTIMEZONE, which every event naming it needs beside it
+    QString uid;        // an event's or journal's
+    bool moved = false; // it moves an occurrence of its UID (RECURRENCE-ID): read with that UID's others
+};
+
 struct CheckedText {
     QString refusal;
     QByteArray unfolded; // logical lines, CR LF ended, for libical
+    QList<ComponentSpan> components;
     // Events and journals left out before libical sees them, with their reason.
     QStringList skipped;
 };
@@ -77,10 +92,15 @@ struct CheckedItem {
     qsizetype from = -1; // where its lines begin in the unfolded text; -1 outside any item
     QString problem;
     QString summary;
+    QString description;
     QString start;
+    QString uid;
+    bool moved = false;
 
     QString describe() const {
-        const QString text = unescapeContentText(summary);
+        QString text = unescapeContentText(summary);
+        if (text.trimmed().isEmpty())
+            text = unescapeContentText(description);
         QString what = text.isEmpty() ? QStringLiteral("(sin texto)") : firstLine(text);
         const QDate date = QDate::fromString(start.left(8), u"yyyyMMdd");
         if (date.isValid())
@@ -165,6 +185,29 @@ bool isDurationValue(QStringView text) {
     return !text.endsWith(u'T') && text != u"PT" && pattern.match(text).hasMatch();
 }
 
+// The length a valid duration gives, in seconds, saturated far beyond any date the agenda holds: libical
+// keeps it in an int, which P24856D already overflows.
+qint64 durationSeconds(QStringView text) {
+    constexpr qint64 kCeiling = qint64(1) << 50;
+    qint64 total = 0;
+    qint64 number = 0;
+    for (const QChar c : text) {
+        if (c >= u'0' && c <= u'9') {
+            number = std::min(kCeiling, number * 10 + (c.unicode() - u'0'));
+            continue;
+        }
+        const qint64 unit = c == u'W' ? 7 * 86400 : c == u'D' ? 86400 : c == u'H' ? 3600 : c == u'M' ? 60 : 1;
+        if (c == u'W' || c == u'D' || c == u'H' || c == u'M' || c == u'S')
+            total = std::min(kCeiling, total + std::min(kCeiling / unit, number) * unit);
+        number = 0;
+    }
+    return total;
+}
+
+bool isTooLong(QStringView duration) {
+    return !duration.startsWith(u'-') && durationSeconds(duration) > qint64(kMaxEventDays) * 86400;
+}
+
 // Why the value of a date, duration or rule property of an event cannot be read; empty when it can, or
 // when the property is none of those. Checked here because libical reads "2026052X" as 2 May.
 QString badValueReason(const QString& name, QStringView parameters, QStringView value) {
@@ -181,6 +224,8 @@ QString badValueReason(const QString& name, QStringView parameters, QStringView 
                 const qsizetype slash = entry.indexOf(u'/');
                 good = slash > 0 && isDateTimeValue(entry.left(slash)) &&
                        (isDateTimeValue(entry.mid(slash + 1)) || isDurationValue(entry.mid(slash + 1)));
+                if (good && isDurationValue(entry.mid(slash + 1)) && isTooLong(entry.mid(slash + 1)))
+                    return QStringLiteral("dura más de un año");
             } else {
                 good = isDateValue(entry) || (!dateOnly && isDateTimeValue(entry));
             }
@@ -190,6 +235,8 @@ QString badValueReason(const QString& name, QStringView parameters, QStringView 
     } else if (name == u"DURATION") {
         if (!isDurationValue(value))
             return QStringLiteral("duración no válida: %1").arg(value.toString());
+        if (isTooLong(value))
+            return QStringLiteral("dura más de un año");
     } else if (name == u"RRULE") {
         static const QStringList frequencies = {QStringLiteral("SECONDLY"), QStringLiteral("MINUTELY"),
                                                 QStringLiteral("HOURLY"),   QStringLiteral("DAILY"),
@@ -208,6 +255,37 @@ QString badValueReason(const QString& name, QStringView parameters, QStringView 
             return QStringLiteral("regla de repetición no válida: %1").arg(value.toString());
     }
     return QString();
+}
+
+// The components the reader looks at: events and journals (without their alarms), the time zones they
+// name, and tasks, only counted. `open` ends with the component just begun.
+bool keepsComponent(const QStringList& open) {
+    static const QStringList top = {QStringLiteral("VEVENT"), QStringLiteral("VJOURNAL"),
+                                    QStringLiteral("VTIMEZONE"), QStringLiteral("VTODO")};
+    if (open.size() <= 1)
+        return true;
+    if (open.size() == 2)
+        return top.contains(open.at(1));
+    return open.size() == 3 && open.at(1) == u"VTIMEZONE" &&
+           (open.at(2) == u"STANDARD" || open.at(2) == u"DAYLIGHT");
+}
+
+// The properties the reader (or libical, for a time zone) reads, by the component they are in.
+bool keepsProperty(const QStringList& open, const QString& name) {
+    static const QSet<QString> item = {
+        QStringLiteral("UID"),     QStringLiteral("SUMMARY"),       QStringLiteral("DESCRIPTION"),
+        QStringLiteral("DTSTART"), QStringLiteral("DTEND"),         QStringLiteral("DURATION"),
+        QStringLiteral("RRULE"),   QStringLiteral("RDATE"),         QStringLiteral("EXDATE"),
+        QStringLiteral("STATUS"),  QStringLiteral("RECURRENCE-ID"), QStringLiteral("CATEGORIES")};
+    static const QSet<QString> zone = {QStringLiteral("TZID"), QStringLiteral("X-LIC-LOCATION")};
+    static const QSet<QString> rule = {QStringLiteral("DTSTART"),    QStringLiteral("TZOFFSETFROM"),
+                                       QStringLiteral("TZOFFSETTO"), QStringLiteral("RRULE"),
+                                       QStringLiteral("RDATE"),      QStringLiteral("TZNAME")};
+    if (open.size() == 2 && (open.at(1) == u"VEVENT" || open.at(1) == u"VJOURNAL"))
+        return item.contains(name);
+    if (open.size() == 2 && open.at(1) == u"VTIMEZONE")
+        return zone.contains(name);
+    return open.size() == 3 && rule.contains(name);
 }
 
 CheckedText checkLines(const QByteArray& bytes) {
@@ -234,49 +312,64 @@ CheckedText checkLines(const QByteArray& bytes) {
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
 
-    QStringList logical;
-    QList<int> lineNumbers;
-    int physical = 0;
+    // One logical line at a time (a folded line joined), so that a file of millions of short lines costs
+    // no more than its text.
     qsizetype pos = 0;
-    while (pos < text.size()) {
+    int physical = 0;
+    const auto nextPhysical = [&](QStringView& line) {
         qsizetype end = pos;
         while (end < text.size() && text.at(end) != u'\r' && text.at(end) != u'\n')
             ++end;
-        const QStringView line = QStringView(text).mid(pos, end - pos);
+        line = QStringView(text).mid(pos, end - pos);
         ++physical;
-        if (!line.isEmpty() && (line.front() == u' ' || line.front() == u'\t') && !logical.isEmpty()) {
-            logical.last() += line.mid(1);
-        } else {
-            logical.append(line.toString());
-            lineNumbers.append(physical);
-        }
-        if (logical.last().size() > kMaxLineChars) {
-            checked.refusal =
-                QStringLiteral("la línea %1 es demasiado larga (más de un millón de caracteres)")
-                    .arg(lineNumbers.last());
-            return checked;
-        }
         pos = end;
         if (pos < text.size() && text.at(pos) == u'\r')
             ++pos;
         if (pos < text.size() && text.at(pos) == u'\n')
             ++pos;
-    }
+    };
+    const auto continues = [&] {
+        return pos < text.size() && (text.at(pos) == u' ' || text.at(pos) == u'\t');
+    };
 
     QStringList open;
     bool sawCalendar = false;
     QByteArray out;
-    out.reserve(bytes.size());
+    out.reserve(bytes.size() / 4);
     CheckedItem item;
-    for (qsizetype i = 0; i < logical.size(); ++i) {
-        const qsizetype control = forbiddenControlAt(QStringView(logical.at(i)));
-        const char16_t controlChar = control >= 0 ? logical.at(i).at(control).unicode() : 0;
+    // Lines from this depth on are never read and never reach libical: a component of a kind the agenda
+    // does not keep, an event's alarms.
+    qsizetype droppedFrom = 0;
+    qsizetype componentFrom = 0;
+    qsizetype itemLines = 0;
+    while (pos < text.size()) {
+        QStringView first;
+        nextPhysical(first);
+        const int number = physical;
+        QString logical = first.toString();
+        while (continues()) {
+            QStringView more;
+            nextPhysical(more);
+            logical += more.mid(1);
+            if (logical.size() > kMaxLineChars) {
+                checked.refusal =
+                    QStringLiteral("la línea %1 es demasiado larga (más de un millón de caracteres)")
+                        .arg(number);
+                return checked;
+            }
+        }
+        if (logical.size() > kMaxLineChars) {
+            checked.refusal =
+                QStringLiteral("la línea %1 es demasiado larga (más de un millón de caracteres)").arg(number);
+            return checked;
+        }
+        const qsizetype control = forbiddenControlAt(QStringView(logical));
+        const char16_t controlChar = control >= 0 ? logical.at(control).unicode() : 0;
         // Checked without them; an item holding one is left out at its END, a line outside items (the
         // calendar's own properties) goes on without them.
-        const QString line = control >= 0 ? withoutForbiddenControls(logical.at(i)) : logical.at(i);
+        const QString line = control >= 0 ? withoutForbiddenControls(logical) : logical;
         if (line.trimmed().isEmpty())
             continue;
-        const int number = lineNumbers.at(i);
         const qsizetype colon = line.indexOf(u':');
         qsizetype nameEnd = line.indexOf(u';');
         if (nameEnd < 0 || (colon >= 0 && colon < nameEnd))
@@ -297,16 +390,34 @@ CheckedText checkLines(const QByteArray& bytes) {
                                              "BEGIN:VCALENDAR)");
             return checked;
         }
+        bool kept = droppedFrom == 0;
         if (name == u"BEGIN") {
             if (value.isEmpty() || (value == u"VCALENDAR" && !open.isEmpty())) {
                 checked.refusal =
                     QStringLiteral("BEGIN:%1 mal anidado en la línea %2").arg(value).arg(number);
                 return checked;
             }
+            // libical builds and frees nested components by recursion: a deep nesting would overflow the
+            // stack. Calendars nest four deep at most.
+            if (open.size() >= kMaxNesting) {
+                checked.refusal =
+                    QStringLiteral("tiene más de %1 bloques BEGIN anidados unos dentro de otros (línea %2)")
+                        .arg(kMaxNesting)
+                        .arg(number);
+                return checked;
+            }
             open.append(value);
             sawCalendar = true;
-            if (open.size() == 2 && (value == u"VEVENT" || value == u"VJOURNAL"))
-                item = CheckedItem{out.size(), {}, {}, {}};
+            if (open.size() == 2)
+                componentFrom = out.size();
+            if (kept && !keepsComponent(open)) {
+                droppedFrom = open.size();
+                kept = false;
+            }
+            if (kept && open.size() == 2 && (value == u"VEVENT" || value == u"VJOURNAL")) {
+                item = CheckedItem{out.size(), {}, {}, {}, {}, {}, false};
+                itemLines = 0;
+            }
         } else if (name == u"END") {
             if (open.last() != value) {
                 checked.refusal = QStringLiteral("END:%1 en la línea %2 no cierra BEGIN:%3")
@@ -315,28 +426,52 @@ CheckedText checkLines(const QByteArray& bytes) {
                                       .arg(open.last());
                 return checked;
             }
+            if (droppedFrom == open.size())
+                droppedFrom = 0;
             open.removeLast();
-        } else if (open.size() == 2 && item.from >= 0) {
+        } else if (kept) {
             const qsizetype at = valueColon(line);
             const QString itemValue = line.mid(at + 1).trimmed();
-            if (name == u"SUMMARY")
-                item.summary = line.mid(at + 1);
-            else if (name == u"DTSTART")
-                item.start = itemValue;
-            if (item.problem.isEmpty() && at >= nameEnd)
-                item.problem = badValueReason(name, QStringView(line).mid(nameEnd, at - nameEnd), itemValue);
+            if (open.size() == 2 && item.from >= 0) {
+                if (name == u"SUMMARY")
+                    item.summary = line.mid(at + 1);
+                else if (name == u"DESCRIPTION")
+                    item.description = line.mid(at + 1);
+                else if (name == u"DTSTART")
+                    item.start = itemValue;
+                else if (name == u"UID")
+                    item.uid = itemValue;
+                else if (name == u"RECURRENCE-ID")
+                    item.moved = true;
+                if (item.problem.isEmpty() && at >= nameEnd)
+                    item.problem =
+                        badValueReason(name, QStringView(line).mid(nameEnd, at - nameEnd), itemValue);
+            }
+            // What the reader never looks at, and empty values (which libical handles slowly), stay out.
+            kept = !itemValue.isEmpty() && keepsProperty(open, name);
+            if (kept && item.from >= 0 && item.problem.isEmpty() && ++itemLines > kMaxItemLines)
+                item.problem = QStringLiteral("tiene más de %L1 líneas").arg(kMaxItemLines);
         }
         if (control >= 0 && item.from >= 0 && item.problem.isEmpty())
             item.problem = forbiddenControlReason(controlChar);
-        out += (isMappedText(name) ? withTextEdges(line) : line).toUtf8();
-        out += "\r\n";
+        if (kept) {
+            out += (isMappedText(name) ? withTextEdges(line) : line).toUtf8();
+            out += "\r\n";
+        }
+        bool truncated = false;
         if (open.size() == 1 && item.from >= 0) {
             if (!item.problem.isEmpty()) {
                 out.truncate(item.from);
+                truncated = true;
                 checked.skipped.append(QStringLiteral("«%1»: %2").arg(item.describe(), item.problem));
             }
+            checked.components.append({componentFrom, out.size(), false, item.uid, item.moved});
             item = CheckedItem();
+        } else if (kept && name == u"END" && open.size() == 1) {
+            checked.components.append({componentFrom, out.size(), value == u"VTIMEZONE", QString(), false});
         }
+        if (truncated)
+            checked.components.removeLast();
     }
     if (!sawCalendar) {
         checked.refusal = QStringLiteral("no es un calendario iCalendar (está vacío)");
@@ -411,6 +546,11 @@ LocalTime localTime(icaltimetype time, const QTimeZone& zone) {
         seconds += behind;
     const QDateTime when = QDateTime::fromSecsSinceEpoch(seconds, zone);
     return {when.date(), when.time()};
+}
+
+// A day and time of the user's zone as an instant (an all-day date at its midnight).
+QDateTime instantOf(const LocalTime& when, const QTimeZone& zone) {
+    return QDateTime(when.date, when.time.isValid() ? when.time : QTime(0, 0), zone);
 }
 
 bool isValidTime(const icaltimetype& time) {
@@ -501,8 +641,12 @@ bool canEverOccur(const icalrecurrencetype& rule) {
 
 class CalendarReader {
 public:
-    CalendarReader(const IcsReadOptions& options, IcsReading& reading)
-        : options_(options), reading_(reading) {}
+    // `days` counts the days of the whole file, read in parts.
+    CalendarReader(const IcsReadOptions& options, IcsReading& reading, qsizetype& days)
+        : options_(options), reading_(reading), days_(days) {}
+
+    // The tasks the calendar holds, which the agenda does not keep.
+    qsizetype tasks() const { return tasks_; }
 
     // False when the file must be refused as a whole (reading_.refusal says why).
     bool read(icalcomponent* calendar);
@@ -524,7 +668,8 @@ private:
     const IcsReadOptions& options_;
     IcsReading& reading_;
     QHash<QString, QList<icaltimetype>> replaced_; // UID -> occurrences given by a RECURRENCE-ID event
-    qsizetype days_ = 0;
+    qsizetype& days_;
+    qsizetype tasks_ = 0;
     bool tooMany_ = false;
     bool holidayEvent_ = false; // the event being read is marked as a holiday
 };
@@ -555,10 +700,9 @@ QString CalendarReader::badDates(icalcomponent* component) const {
                                                    QStringLiteral("EXDATE"),       QStringLiteral("RDATE"),
                                                    QStringLiteral("RECURRENCE-ID")};
         for (const QString& name : dateProperties) {
-            if (error.contains(name + QLatin1String(" property"))) {
-                qCWarning(lcIcalendar) << "value not read:" << error;
+            // The user is told which property could not be read; libical's English words stay out.
+            if (error.contains(name + QLatin1String(" property")))
                 return QStringLiteral("valor no válido en %1").arg(name);
-            }
         }
     }
     const icalproperty_kind dated[] = {ICAL_DTSTART_PROPERTY, ICAL_DTEND_PROPERTY, ICAL_RECURRENCEID_PROPERTY,
@@ -595,18 +739,16 @@ bool CalendarReader::read(icalcomponent* calendar) {
             break;
         }
     }
-    if (others > 0)
-        reading_.skipped.append(
-            (others == 1 ? QStringLiteral("1 tarea") : QStringLiteral("%1 tareas").arg(others)) +
-            QStringLiteral(" (VTODO): la agenda no guarda tareas"));
+    tasks_ = others;
 
     // An item with a date that cannot be read is left out alone.
     const auto readable = [this](QList<icalcomponent*>& components) {
         components.removeIf([this](icalcomponent* c) {
             const QString reason = badDates(c);
             if (!reason.isEmpty()) {
-                const QString summary = textOf(icalcomponent_get_summary(c));
-                skip(summary.isEmpty() ? QStringLiteral("(sin texto)") : firstLine(summary), reason);
+                const QString text = calendarText(plainText(icalcomponent_get_summary(c)),
+                                                  plainText(icalcomponent_get_description(c)), false, false);
+                skip(text.isEmpty() ? QStringLiteral("(sin texto)") : firstLine(text), reason);
             }
             return !reason.isEmpty();
         });
@@ -658,7 +800,12 @@ QString eventText(icalcomponent* event) {
 }
 
 void CalendarReader::readEvent(icalcomponent* event) {
-    holidayEvent_ = options_.asHolidays || hasHolidayCategory(event);
+    // Only a single dated event is a holiday feed's entry: the dates a rule gives (every weekday) are no
+    // fixed holidays, however often one falls on the same day in two years.
+    const bool series = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY) ||
+                        icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY) ||
+                        icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY);
+    holidayEvent_ = (options_.asHolidays || hasHolidayCategory(event)) && !series;
     const QString text = eventText(event);
     if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED) {
         skip(describe(event, text), QStringLiteral("está cancelado"));
@@ -699,14 +846,24 @@ void CalendarReader::readEvent(icalcomponent* event) {
         }
     }
 
-    // How long each occurrence lasts: an all-day DTEND is the day after, a timed event marks every day
-    // it touches.
-    icaldurationtype length = icaldurationtype_null_duration();
+    // How long each occurrence lasts, measured between the instants of DTSTART and DTEND, which may be
+    // in different zones (a flight): in days for an all-day event (its DTEND is the day after), in seconds
+    // otherwise; a timed event marks every day it touches. Counted in 64 bits: libical's own count is an
+    // int of seconds, which a length of 69 years overflows.
+    const LocalTime first = localTime(start, options_.zone);
+    qint64 lengthDays = 0;
+    qint64 lengthSeconds = 0;
     {
         const icaltimetype end = icalcomponent_get_dtend(event);
-        if (!icaltime_is_null_time(end) && isValidTime(end) && icaltime_compare(end, start) > 0)
-            length = icalcomponent_get_duration(event);
-        if (icaldurationtype_as_int(length) > kMaxEventDays * 86400) {
+        if (!icaltime_is_null_time(end) && isValidTime(end) && icaltime_compare(end, start) > 0) {
+            const LocalTime last = localTime(end, options_.zone);
+            if (start.is_date)
+                lengthDays = first.date.daysTo(last.date);
+            else
+                lengthSeconds = std::max<qint64>(
+                    0, instantOf(first, options_.zone).secsTo(instantOf(last, options_.zone)));
+        }
+        if (lengthDays > kMaxEventDays || lengthSeconds > qint64(kMaxEventDays) * 86400) {
             skip(describe(event, text), QStringLiteral("dura más de un año"));
             return;
         }
@@ -781,9 +938,15 @@ void CalendarReader::readEvent(icalcomponent* event) {
             continue;
         taken.insert(id);
         const LocalTime when = localTime(occurrence, options_.zone);
-        const icaltimetype endTime =
-            icaltime_is_null_time(ends.at(i)) ? icaltime_add(occurrence, length) : ends.at(i);
-        const LocalTime end = localTime(endTime, options_.zone);
+        LocalTime end;
+        if (!icaltime_is_null_time(ends.at(i))) {
+            end = localTime(ends.at(i), options_.zone);
+        } else if (when.time.isNull()) {
+            end = {when.date.addDays(lengthDays), QTime()};
+        } else {
+            const QDateTime last = instantOf(when, options_.zone).addSecs(lengthSeconds);
+            end = {last.date(), last.time()};
+        }
         // The last day counts unless the event ends at its very beginning.
         qint64 days = when.date.daysTo(end.date) + (end.time.isValid() && end.time != QTime(0, 0) ? 1 : 0);
         days = std::clamp<qint64>(days, 1, kMaxEventDays);
@@ -989,30 +1152,111 @@ IcsReading readIcs(const QByteArray& bytes, const IcsReadOptions& options) {
         return reading;
     }
     reading.skipped = checked.skipped;
-    ComponentPtr root(icalparser_parse_string(checked.unfolded.constData()));
-    if (!root) {
-        reading.refusal = QStringLiteral("no es un calendario iCalendar");
-        return reading;
-    }
-    QList<icalcomponent*> calendars;
-    if (icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT) {
-        calendars.append(root.get());
-    } else {
-        for (icalcomponent* c = icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT); c;
-             c = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT))
-            calendars.append(c);
-    }
-    if (calendars.isEmpty()) {
-        reading.refusal = QStringLiteral("no es un calendario iCalendar");
-        return reading;
-    }
-    for (icalcomponent* calendar : std::as_const(calendars)) {
-        CalendarReader reader(options, reading);
-        if (!reader.read(calendar)) {
-            reading.items.clear();
-            return reading;
+    const qsizetype tasksAt = reading.skipped.size();
+    qsizetype days = 0;
+    qsizetype tasks = 0;
+    // False when the file is refused (reading.refusal says why).
+    const auto readCalendarText = [&](const QByteArray& text, const IcsReadOptions& partOptions) {
+        ComponentPtr root(icalparser_parse_string(text.constData()));
+        if (!root) {
+            reading.refusal = QStringLiteral("no es un calendario iCalendar");
+            return false;
         }
+        QList<icalcomponent*> calendars;
+        if (icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT) {
+            calendars.append(root.get());
+        } else {
+            for (icalcomponent* c = icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT);
+                 c; c = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT))
+                calendars.append(c);
+        }
+        if (calendars.isEmpty()) {
+            reading.refusal = QStringLiteral("no es un calendario iCalendar");
+            return false;
+        }
+        for (icalcomponent* calendar : std::as_const(calendars)) {
+            CalendarReader reader(partOptions, reading, days);
+            const bool read = reader.read(calendar);
+            tasks += reader.tasks();
+            if (!read)
+                return false;
+        }
+        return true;
+    };
+
+    bool read = true;
+    if (checked.unfolded.size() <= kPartBytes) {
+        read = readCalendarText(checked.unfolded, options);
+    } else {
+        // A large calendar goes to libical in parts of a few MB, each with the time zones and with every
+        // item of a UID together (an event and its moved occurrences), so that its tree never holds more
+        // than a part: 40 MB of small events would take libical about a gigabyte.
+        const QByteArray& all = checked.unfolded;
+        QByteArray zones;
+        // The items of a UID one of them moves an occurrence of, by UID.
+        QHash<QString, QList<qsizetype>> together;
+        for (const ComponentSpan& span : std::as_const(checked.components)) {
+            if (span.moved)
+                together.insert(span.uid, {});
+        }
+        qsizetype items = 0;
+        for (qsizetype i = 0; i < checked.components.size(); ++i) {
+            const ComponentSpan& span = checked.components.at(i);
+            if (span.zone)
+                zones += all.mid(span.from, span.to - span.from);
+            else if (++items && together.contains(span.uid))
+                together[span.uid].append(i);
+        }
+        // Each item alone, or with the others of its UID where the first of them is.
+        QList<QList<qsizetype>> groups;
+        for (qsizetype i = 0; i < checked.components.size(); ++i) {
+            const ComponentSpan& span = checked.components.at(i);
+            if (span.zone)
+                continue;
+            const auto group = together.constFind(span.uid);
+            if (group == together.constEnd())
+                groups.append(QList<qsizetype>{i});
+            else if (group->constFirst() == i)
+                groups.append(*group);
+        }
+        const qsizetype partBytes = std::max<qsizetype>(kPartBytes, 4 * zones.size());
+        qsizetype done = 0;
+        QByteArray part;
+        qsizetype inPart = 0;
+        const auto readPart = [&] {
+            IcsReadOptions partOptions = options;
+            if (options.progress)
+                partOptions.progress = [&, offset = done](ExchangePhase phase, qsizetype partDone,
+                                                          qsizetype) {
+                    options.progress(phase, offset + partDone, items);
+                };
+            const bool partRead =
+                readCalendarText("BEGIN:VCALENDAR\r\n" + zones + part + "END:VCALENDAR\r\n", partOptions);
+            done += inPart;
+            part.clear();
+            inPart = 0;
+            return partRead;
+        };
+        for (const QList<qsizetype>& group : std::as_const(groups)) {
+            for (const qsizetype i : group) {
+                const ComponentSpan& span = checked.components.at(i);
+                part += all.mid(span.from, span.to - span.from);
+                ++inPart;
+            }
+            if (part.size() >= partBytes && !(read = readPart()))
+                break;
+        }
+        if (read && inPart > 0)
+            read = readPart();
     }
+    if (!read) {
+        reading.items.clear();
+        return reading;
+    }
+    if (tasks > 0)
+        reading.skipped.insert(
+            tasksAt, (tasks == 1 ? QStringLiteral("1 tarea") : QStringLiteral("%1 tareas").arg(tasks)) +
+                         QStringLiteral(" (VTODO): la agenda no guarda tareas"));
     return reading;
 }
 

@@ -56,25 +56,61 @@ bool isQuotedPrintable(const QByteArray& line) {
 }
 
 // Folded lines joined; a QUOTED-PRINTABLE value ending in "=" goes on with the next line as it is.
-QList<QByteArray> logicalLines(const QByteArray& bytes) {
-    QList<QByteArray> logical;
-    bool softBreak = false;
-    for (const QByteArray& line : physicalLines(bytes)) {
-        if (softBreak) {
-            logical.last().chop(1);
-            logical.last() += line;
-        } else if (!line.isEmpty() && (line.front() == ' ' || line.front() == '\t') && !logical.isEmpty()) {
-            logical.last() += line.mid(1);
-        } else if (line.trimmed().isEmpty()) {
-            softBreak = false;
-            continue;
-        } else {
-            logical.append(line);
+// The logical lines of the text one after another (folded lines and quoted-printable soft breaks joined,
+// blank lines left out), so that a file of millions of short lines never costs more than its text.
+class LogicalLines {
+public:
+    explicit LogicalLines(const QByteArray& bytes) : bytes_(bytes) {}
+
+    bool next(QByteArray& line) {
+        while (pos_ < bytes_.size()) {
+            const QByteArray physical = nextPhysical();
+            if (softBreak_ && pending_) {
+                current_.chop(1);
+                current_ += physical;
+            } else if (!physical.isEmpty() && (physical.front() == ' ' || physical.front() == '\t') &&
+                       pending_) {
+                current_ += physical.mid(1);
+            } else if (physical.trimmed().isEmpty()) {
+                softBreak_ = false;
+                continue;
+            } else if (pending_) {
+                line = std::exchange(current_, physical);
+                softBreak_ = current_.endsWith('=') && isQuotedPrintable(current_);
+                return true;
+            } else {
+                current_ = physical;
+                pending_ = true;
+            }
+            softBreak_ = current_.endsWith('=') && isQuotedPrintable(current_);
         }
-        softBreak = logical.last().endsWith('=') && isQuotedPrintable(logical.last());
+        if (!pending_)
+            return false;
+        line = std::exchange(current_, QByteArray());
+        pending_ = false;
+        return true;
     }
-    return logical;
-}
+
+private:
+    QByteArray nextPhysical() {
+        qsizetype end = pos_;
+        while (end < bytes_.size() && bytes_.at(end) != '\r' && bytes_.at(end) != '\n')
+            ++end;
+        const QByteArray line = bytes_.mid(pos_, end - pos_);
+        pos_ = end;
+        if (pos_ < bytes_.size() && bytes_.at(pos_) == '\r')
+            ++pos_;
+        if (pos_ < bytes_.size() && bytes_.at(pos_) == '\n')
+            ++pos_;
+        return line;
+    }
+
+    const QByteArray& bytes_;
+    qsizetype pos_ = 0;
+    QByteArray current_;
+    bool pending_ = false;
+    bool softBreak_ = false;
+};
 
 QByteArray decodeQuotedPrintable(const QByteArray& value) {
     QByteArray out;
@@ -595,7 +631,8 @@ VCardReading readVCards(const QByteArray& bytes) {
     bool inBook = false;
     // Why the open card is left out: a control character the format does not allow in a line.
     QString cardProblem;
-    for (const QByteArray& rawLine : logicalLines(input)) {
+    LogicalLines lines(input);
+    for (QByteArray rawLine; lines.next(rawLine);) {
         const qsizetype control = forbiddenControlAt(QByteArrayView(rawLine));
         // Read without it, so the card's end is still found; outside a card the line is refused as before.
         const QByteArray line = control >= 0 ? withoutForbiddenControls(rawLine) : rawLine;

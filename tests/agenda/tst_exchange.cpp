@@ -565,6 +565,93 @@ private slots:
                      {"recordatorionoanual/29 de MARZO de 2026.txt", "03:30 Pastilla\r\n02:30 Flotante"},
                      {"recordatorionoanual/30 de MARZO de 2026.txt", "02:30 Pastilla"}}
             << QStringList();
+        {
+            // The "same day in several years" rule is for holiday feeds of single dated events.
+            Files days;
+            for (QDate d(2024, 12, 30); d <= QDate(2026, 1, 2); d = d.addDays(1)) {
+                if (d.dayOfWeek() <= 5)
+                    days.insert(QStringLiteral("recordatorionoanual/%1.txt").arg(datedKey(d)), "Oficina");
+            }
+            QTest::newRow("a weekday series imported as holidays keeps its dates")
+                << "laborables.ics"
+                << QByteArray("BEGIN:VCALENDAR\r\nVERSION:2.0\r\n"
+                              "BEGIN:VEVENT\r\nUID:a\r\nDTSTART;VALUE=DATE:20241230\r\n"
+                              "RRULE:FREQ=WEEKLY;BYDAY=MO,TU,WE,TH,FR;UNTIL=20260102\r\n"
+                              "SUMMARY:Oficina\r\nCATEGORIES:Holiday\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n")
+                << true << Files() << days << QStringList();
+        }
+        QTest::newRow("start and end in different zones: the days between the two instants")
+            << "vuelos.ics"
+            << QByteArray(
+                   "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n"
+                   "BEGIN:VEVENT\r\nUID:a\r\nDTSTART;TZID=Asia/Tokyo:20261201T220000\r\n"
+                   "DTEND;TZID=Europe/Madrid:20261202T050000\r\nSUMMARY:Vuelo a Madrid\r\nEND:VEVENT\r\n"
+                   "BEGIN:VEVENT\r\nUID:b\r\nDTSTART;TZID=America/New_York:20261203T100000\r\n"
+                   "DTEND;TZID=Asia/Tokyo:20261204T060000\r\nSUMMARY:Vuelo a Tokio\r\nEND:VEVENT\r\n"
+                   "END:VCALENDAR\r\n")
+            << false << Files()
+            << Files{{"recordatorionoanual/1 de DICIEMBRE de 2026.txt", "14:00 Vuelo a Madrid"},
+                     {"recordatorionoanual/2 de DICIEMBRE de 2026.txt", "Vuelo a Madrid"},
+                     {"recordatorionoanual/3 de DICIEMBRE de 2026.txt", "16:00 Vuelo a Tokio"}}
+            << QStringList();
+        QTest::newRow("longer than a year, however it is written")
+            << "largos.ics"
+            << QByteArray("BEGIN:VCALENDAR\r\nVERSION:2.0\r\n"
+                          "BEGIN:VEVENT\r\nUID:a\r\nDTSTART;VALUE=DATE:20240105\r\nDURATION:P24856D\r\n"
+                          "SUMMARY:Largo\r\nEND:VEVENT\r\n"
+                          "BEGIN:VEVENT\r\nUID:b\r\nDTSTART:20240105T100000Z\r\n"
+                          "DURATION:P999999999999999999W\r\nSUMMARY:Eterno\r\nEND:VEVENT\r\n"
+                          "BEGIN:VEVENT\r\nUID:c\r\nDTSTART;VALUE=DATE:20240105\r\n"
+                          "DTEND;VALUE=DATE:20960105\r\nSUMMARY:Setenta y dos a\xC3\xB1os\r\nEND:VEVENT\r\n"
+                          "BEGIN:VEVENT\r\nUID:d\r\nDTSTART;VALUE=DATE:20240106\r\nDURATION:P1D\r\n"
+                          "SUMMARY:Corto\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n")
+            << false << Files() << Files{{"recordatorionoanual/6 de ENERO de 2024.txt", "Corto"}}
+            << QStringList{QStringLiteral("«Largo, 5 de ENERO de 2024»: dura más de un año"),
+                           QStringLiteral("«Eterno, 5 de ENERO de 2024»: dura más de un año"),
+                           QStringLiteral("«Setenta y dos años, 5 de ENERO de 2024»: dura más de un año")};
+        // An item left out is named by its text as it would be stored: the first line of its DESCRIPTION
+        // when it has no SUMMARY.
+        QTest::newRow("items left out are named by their text")
+            << "sin-resumen.ics"
+            << QByteArray(
+                   "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n"
+                   "BEGIN:VEVENT\r\nUID:a\r\nDTSTART;VALUE=DATE:2026052X\r\n"
+                   "DESCRIPTION:Cita con\\nel m\xC3\xA9"
+                   "dico\r\nEND:VEVENT\r\n"
+                   "BEGIN:VEVENT\r\nUID:b\r\nDTSTART;VALUE=DATE:20240105\r\n"
+                   "RRULE:FREQ=WEEKLY;BYDAY=XX\r\nSUMMARY:Clase\r\nEND:VEVENT\r\n"
+                   "BEGIN:VEVENT\r\nUID:c\r\nDTSTART;VALUE=DATE:20240105\r\nRRULE:FREQ=WEEKLY;BYDAY=XX\r\n"
+                   "DESCRIPTION:Gimnasio\\nlunes\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n")
+            << false << Files() << Files()
+            << QStringList{QStringLiteral("«Cita con»: fecha no válida en DTSTART: 2026052X"),
+                           QStringLiteral("«Clase»: valor no válido en RRULE"),
+                           QStringLiteral("«Gimnasio»: valor no válido en RRULE")};
+        {
+            // A large calendar is given to libical in parts: a moved occurrence far from its series, and a
+            // zone defined after the event that names it, are still read with them.
+            QByteArray big = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n"
+                             "BEGIN:VEVENT\r\nUID:serie\r\nDTSTART;VALUE=DATE:20240603\r\n"
+                             "RRULE:FREQ=WEEKLY;COUNT=3\r\nSUMMARY:Clase\r\nEND:VEVENT\r\n"
+                             "BEGIN:VEVENT\r\nUID:zona\r\nDTSTART;TZID=Tokio:20240701T090000\r\n"
+                             "SUMMARY:Llamada\r\nEND:VEVENT\r\n";
+            for (int i = 0; i < 90000; ++i)
+                big += "BEGIN:VEVENT\r\nUID:r" + QByteArray::number(i) +
+                       "\r\nDTSTART;VALUE=DATE:20240801\r\nSUMMARY:Relleno\r\nEND:VEVENT\r\n";
+            big += "BEGIN:VEVENT\r\nUID:serie\r\nRECURRENCE-ID;VALUE=DATE:20240610\r\n"
+                   "DTSTART;VALUE=DATE:20240612\r\nSUMMARY:Clase movida\r\nEND:VEVENT\r\n"
+                   "BEGIN:VTODO\r\nUID:t\r\nSUMMARY:Tarea\r\nEND:VTODO\r\n"
+                   "BEGIN:VTIMEZONE\r\nTZID:Tokio\r\nBEGIN:STANDARD\r\nDTSTART:19700101T000000\r\n"
+                   "TZOFFSETFROM:+0900\r\nTZOFFSETTO:+0900\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n"
+                   "END:VCALENDAR\r\n";
+            QTest::newRow("a calendar of several MB read in parts")
+                << "grande.ics" << big << false << Files()
+                << Files{{"recordatorionoanual/3 de JUNIO de 2024.txt", "Clase"},
+                         {"recordatorionoanual/12 de JUNIO de 2024.txt", "Clase movida"},
+                         {"recordatorionoanual/17 de JUNIO de 2024.txt", "Clase"},
+                         {"recordatorionoanual/1 de JULIO de 2024.txt", "02:00 Llamada"},
+                         {"recordatorionoanual/1 de AGOSTO de 2024.txt", "Relleno"}}
+                << QStringList{QStringLiteral("1 tarea (VTODO): la agenda no guarda tareas")};
+        }
         QTest::newRow("phone vCard 2.1: quoted-printable, charsets, a photo, a surname already taken")
             << "telefono-2.1.vcf" << testFile(QStringLiteral("telefono-2.1.vcf")) << false
             << Files{{"direcciones/Todos/Mart\xC3\xADnez",
@@ -660,6 +747,47 @@ private slots:
                                           "puede terminar en punto ni en blanco"),
                            QStringLiteral("«Lo\u200Bpez\u202E»: guardado como «Lopez»: tiene caracteres "
                                           "invisibles o que cambian la dirección del texto")};
+        // A phone that lists a person twice (two accounts): the second card adds to the first, as a card
+        // adds to a contact already in the folder.
+        QTest::newRow("two cards of one person in one file")
+            << "duplicados.vcf"
+            << utf8("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Pérez;Ana;;;\r\nTEL:600111222\r\nEND:VCARD\r\n"
+                    "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Pérez;Ana;;;\r\nTEL:600111222\r\n"
+                    "EMAIL:ana@correo.es\r\nADR:;;Calle Mayor 1;León;;24001;\r\nNOTE:Vecina\r\nEND:VCARD\r\n")
+            << false << Files()
+            << Files{{"direcciones/Importados/P\xC3\xA9rez",
+                      utf8("Pérez\r\nAna\r\nCalle Mayor 1\r\n24001 "
+                           "León\r\n600111222\r\nana@correo.es\r\nVecina\r\n")},
+                     {"direcciones/Todos/P\xC3\xA9rez",
+                      utf8("Pérez\r\nAna\r\nCalle Mayor 1\r\n24001 "
+                           "León\r\n600111222\r\nana@correo.es\r\nVecina\r\n")}}
+            << QStringList();
+        // What no file name may hold becomes a character that looks the same; a card with only a company is
+        // stored under it.
+        QTest::newRow("names holding characters no file name may hold")
+            << "caracteres.vcf"
+            << utf8("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Pérez \"Pepe\";Juan;;;\r\nEND:VCARD\r\n"
+                    "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Bar/Restaurante El Puerto\r\nEND:VCARD\r\n"
+                    "BEGIN:VCARD\r\nVERSION:3.0\r\nORG:Taller: Reparaciones Rápidas\r\nEND:VCARD\r\n")
+            << false << Files()
+            << Files{{"direcciones/Importados/Pérez “Pepe”",
+                      utf8("Pérez “Pepe”\r\nJuan\r\n\r\n\r\n\r\n\r\n\r\n")},
+                     {"direcciones/Todos/Pérez “Pepe”", utf8("Pérez “Pepe”\r\nJuan\r\n\r\n\r\n\r\n\r\n\r\n")},
+                     {"direcciones/Importados/Bar∕Restaurante El Puerto",
+                      utf8("Bar∕Restaurante El Puerto\r\n\r\n\r\n\r\n\r\n\r\n\r\n")},
+                     {"direcciones/Todos/Bar∕Restaurante El Puerto",
+                      utf8("Bar∕Restaurante El Puerto\r\n\r\n\r\n\r\n\r\n\r\n\r\n")},
+                     {"direcciones/Importados/Taller꞉ Reparaciones Rápidas",
+                      utf8("Taller꞉ Reparaciones Rápidas\r\n\r\n\r\n\r\n\r\n\r\n\r\n")},
+                     {"direcciones/Todos/Taller꞉ Reparaciones Rápidas",
+                      utf8("Taller꞉ Reparaciones Rápidas\r\n\r\n\r\n\r\n\r\n\r\n\r\n")}}
+            << QStringList{
+                   QStringLiteral("«Pérez \"Pepe\"»: guardado como «Pérez “Pepe”»: un nombre de archivo no "
+                                  "admite «\"»"),
+                   QStringLiteral("«Bar/Restaurante El Puerto»: guardado como «Bar∕Restaurante El Puerto»: "
+                                  "un nombre de archivo no admite «/»"),
+                   QStringLiteral("«Taller: Reparaciones Rápidas»: guardado como «Taller꞉ Reparaciones "
+                                  "Rápidas»: un nombre de archivo no admite «:»")};
         // A damaged item is left out with its reason; the rest of the file is imported.
         QTest::newRow("an event holding a NUL")
             << "nul.ics"
@@ -714,7 +842,9 @@ private slots:
         QCOMPARE(snapshot(folder.path()), after);
         // Importing the same file again changes nothing.
         const ExchangeResult again = import();
-        QCOMPARE(again.holidays.added + again.reminders.added + again.notes.added + again.contacts.added, 0);
+        QCOMPARE(again.holidays.added + again.reminders.added + again.notes.added + again.contacts.added +
+                     again.contacts.updated,
+                 0);
         QCOMPARE(snapshot(folder.path()), after);
     }
 
@@ -936,6 +1066,11 @@ private slots:
                  added);
         QCOMPARE(result.failures.size(), failures);
         QVERIFY(result.summary().contains(QStringLiteral("No se ha podido escribir (%1):").arg(failures)));
+        // Why, in the user's language.
+        for (const QString& failure : std::as_const(result.failures))
+            QVERIFY2(failure.endsWith(QStringLiteral(": es una carpeta")) ||
+                         failure.endsWith(QStringLiteral("algo que no es un archivo")),
+                     qPrintable(failure));
     }
 
     // Files that must be refused whole: nothing written, the reason told, exit code 1.
@@ -958,6 +1093,13 @@ private slots:
             << "a.ics"
             << "BEGIN:VCALENDAR\r\nX-A:" + QByteArray(10 * 1024 * 1024, 'x') + "\r\nEND:VCALENDAR\r\n"
             << "demasiado larga";
+        // libical frees nested blocks by recursion: 300,000 of them overflow its stack.
+        QTest::newRow("300,000 nested blocks")
+            << "a.ics"
+            << "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART:20240101\r\nSUMMARY:x\r\nEND:VEVENT\r\n" +
+                   QByteArray("BEGIN:X-A\r\n").repeated(300000) + QByteArray("END:X-A\r\n").repeated(300000) +
+                   "END:VCALENDAR\r\n"
+            << "más de 100 bloques BEGIN anidados";
         QTest::newRow("a picture named .ics")
             << "a.ics" << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << "no es un archivo de texto";
         QTest::newRow("cards cut short") << "a.vcf" << cards.left(cards.size() - 20) << "cortado";

@@ -28,6 +28,7 @@
 using common::HolderAnswer;
 using common::InstanceLock;
 using common::Program;
+using common::WriterJob;
 
 namespace {
 
@@ -542,6 +543,38 @@ private slots:
                                            scratch.filePath(QStringLiteral("fiestas.ics"))});
         QVERIFY(refused->waitForFinished(60000));
         QCOMPARE(refused->exitCode(), 1);
+        QCOMPARE(window->state(), QProcess::Running);
+
+        // A file that brought the reader down took the window with it: the command reads and checks it in
+        // its own process first, and a refused file never reaches the window.
+        const QByteArray event = "BEGIN:VEVENT\r\nDTSTART:20240101\r\nSUMMARY:x\r\nEND:VEVENT\r\n";
+        writeFile(scratch.filePath(QStringLiteral("anidado.ics")),
+                  "BEGIN:VCALENDAR\r\n" + event + QByteArray("BEGIN:X-A\r\n").repeated(300000) +
+                      QByteArray("END:X-A\r\n").repeated(300000) + "END:VCALENDAR\r\n");
+        QProcess nested;
+        nested.start(QStringLiteral(QUINDARA_AGENDA),
+                     {QStringLiteral("--folder"), folder, QStringLiteral("--import-ics"),
+                      scratch.filePath(QStringLiteral("anidado.ics"))});
+        QVERIFY(nested.waitForFinished(60000));
+        const QString told = QString::fromUtf8(nested.readAllStandardError());
+        QCOMPARE(nested.exitCode(), 1);
+        QVERIFY2(told.contains(QStringLiteral("anidados")) &&
+                     !told.contains(QStringLiteral("agenda abierta")),
+                 qPrintable(told));
+        QCOMPARE(window->state(), QProcess::Running);
+        // A job that was not checked so is not run.
+        const HolderAnswer unchecked = InstanceLock::handJobToHolder(
+            Program::Agenda, folder,
+            WriterJob{{QStringLiteral(QUINDARA_AGENDA), QStringLiteral("--import-ics"),
+                       scratch.filePath(QStringLiteral("fiestas.ics"))},
+                      scratch.path(),
+                      {},
+                      {}},
+            30000);
+        QCOMPARE(unchecked.kind, HolderAnswer::Kind::Done);
+        QCOMPARE(unchecked.result.exitCode, 1);
+        QVERIFY2(unchecked.result.output.contains(QStringLiteral("no lo ha comprobado")),
+                 qPrintable(unchecked.result.output));
         QCOMPARE(window->state(), QProcess::Running);
         stop(*window);
     }

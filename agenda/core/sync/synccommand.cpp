@@ -208,7 +208,7 @@ int runSyncCommandAsWriter(const common::CommandLineOptions& options, const QStr
         return refuse(err, QStringLiteral("la carpeta de datos «%1» no existe")
                                .arg(QDir::toNativeSeparators(programFolder)));
     // The passwords go with the job when the open agenda runs it.
-    common::WriterJob job{arguments, QDir::currentPath(), {}};
+    common::WriterJob job{arguments, QDir::currentPath(), {}, {}};
     if (options.action == common::CommandLineAction::SyncSetup) {
         const QUrl server = setUpServer(options);
         if (server.isEmpty())
