@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "common/desktopnotifier.h"
+
 #include <QFont>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+
+#include <functional>
 
 namespace common {
 
@@ -54,6 +58,13 @@ public:
         return askOpenFile(title, folder, {});
     }
     virtual QString askSaveFile(const QString& title, const QString& suggested, const QString& filter) = 0;
+    // A notice through the desktop's notification service; `onAction` runs, with the desktop's activation
+    // token, when the user picks its action. False when no service took it (by default: none).
+    virtual bool notify(const DesktopNotice& notice, std::function<void(const QString&)> onAction) {
+        Q_UNUSED(notice);
+        Q_UNUSED(onAction);
+        return false;
+    }
     QString askSaveFile(const QString& title, const QString& suggested) {
         return askSaveFile(title, suggested, {});
     }

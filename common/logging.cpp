@@ -9,5 +9,6 @@ Q_LOGGING_CATEGORY(lcFolderWatcher, "quindara.common.folderwatcher", QtWarningMs
 Q_LOGGING_CATEGORY(lcInstanceLock, "quindara.common.instancelock", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcLeftovers, "quindara.common.leftovers", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcLinks, "quindara.common.links", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcNotices, "quindara.common.notices", QtWarningMsg)
 
 } // namespace common

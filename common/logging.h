@@ -14,5 +14,6 @@ Q_DECLARE_LOGGING_CATEGORY(lcFolderWatcher) // quindara.common.folderwatcher: wa
 Q_DECLARE_LOGGING_CATEGORY(lcInstanceLock)  // quindara.common.instancelock: one writer per data folder
 Q_DECLARE_LOGGING_CATEGORY(lcLeftovers)     // quindara.common.leftovers: unfinished saves swept at start
 Q_DECLARE_LOGGING_CATEGORY(lcLinks)         // quindara.common.links: links leading out of the data folder
+Q_DECLARE_LOGGING_CATEGORY(lcNotices)       // quindara.common.notices: the desktop's notification service
 
 } // namespace common

@@ -43,6 +43,7 @@ namespace quindara {
 
 class AgendaWatch;
 class AutoSync;
+class DayNotices;
 class DeferredMessages;
 class ToolRow;
 class YearOverviewWindow;
@@ -60,6 +61,8 @@ public:
     // Runs an import or a server sync typed on the command line while this window has the folder: never
     // during a run of its own (the command line asks again after it). The window shows what it brought.
     common::WriterJobResult runHandedJob(const common::WriterJob& job);
+    // Shows `date` on the day page (--day, or "Abrir la agenda" on the day's notice).
+    void goToDay(const QDate& date);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -131,6 +134,8 @@ private:
     AgendaWatch* watch_ = nullptr;
     // Server sync on its own while the window is open.
     AutoSync* sync_ = nullptr;
+    // The day's holiday and reminders as desktop notices.
+    DayNotices* notices_ = nullptr;
     std::unique_ptr<ToolRow> toolRow_;
     // The day title, or the month and year while no day is selected.
     QLabel* Label2 = nullptr;

@@ -72,6 +72,9 @@ struct ProgramLook {
     // hands over; empty when the program takes none.
     std::function<WriterJobResult(QWidget& window, const QString& programFolder, const WriterJob& job)>
         runJob;
+    // Readies the new window for what the command line asked (a day to show) before it is shown; may be
+    // empty.
+    std::function<void(QWidget& window, const CommandLineOptions& options)> prepareWindow;
 };
 
 template <typename MainWindow> int runMainWindow(int& argc, char** argv, const ProgramLook& look) {
@@ -105,6 +108,8 @@ template <typename MainWindow> int runMainWindow(int& argc, char** argv, const P
             return look.runJob(window, session.choice().programFolder, job);
         };
     session.attach(window, look.aboutLines, runJob);
+    if (look.prepareWindow)
+        look.prepareWindow(window, options);
     window.show();
     centreOnScreen(window);
     return QApplication::exec();
