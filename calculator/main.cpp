@@ -9,5 +9,6 @@ int main(int argc, char* argv[]) {
                                                              QStringLiteral("Tallimo"),
                                                              QStringLiteral("calculator"),
                                                              tallimo::aboutLines(),
+                                                             {},
                                                              {}});
 }
