@@ -60,9 +60,8 @@ public:
     virtual QString askSaveFile(const QString& title, const QString& suggested, const QString& filter) = 0;
     // A notice through the desktop's notification service; `onAction` runs, with the desktop's activation
     // token, when the user picks its action. False when no service took it (by default: none).
-    virtual bool notify(const DesktopNotice& notice, std::function<void(const QString&)> onAction) {
-        Q_UNUSED(notice);
-        Q_UNUSED(onAction);
+    // By value: an implementation keeps it. NOLINTNEXTLINE(performance-unnecessary-value-param)
+    virtual bool notify(const DesktopNotice& /*notice*/, std::function<void(const QString&)> /*onAction*/) {
         return false;
     }
     QString askSaveFile(const QString& title, const QString& suggested) {
