@@ -30,6 +30,7 @@ DesktopNotifier::DesktopNotifier(QObject* parent) : QObject(parent) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return;
+    // The bus names a slot by its signature: no member-function pointer form exists for bus signals.
     bus.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
                 SLOT(onActionInvoked(uint, QString)));
     bus.connect(kService, kPath, kInterface, QStringLiteral("ActivationToken"), this,
