@@ -277,7 +277,8 @@ void TestRemind::remindThroughDunst() {
     QCOMPARE(filesUnder(folder), before);
 }
 
-// The window tells today's texts at start, and a reminder saved for today at once, without repeating.
+// The window tells today's texts at start, and a reminder saved for today at once, without repeating; its
+// action shows the day.
 void TestRemind::openWindowTellsATextSavedForToday() {
     AgendaFixture fx(kToday);
     const QTemporaryDir state;
@@ -293,6 +294,11 @@ void TestRemind::openWindowTellsATextSavedForToday() {
     QVERIFY(fx.click(QStringLiteral("Command11_1")));
     QTRY_COMPARE(fx.desktop.notices.size(), 2);
     QCOMPARE(fx.desktop.notices[1].notice.body, QStringLiteral("Llamar a Rosa"));
+    // "Abrir la agenda" brings the window back to the notice's day.
+    QVERIFY(fx.clickDay(20));
+    QCOMPARE(fx.text(QStringLiteral("Label2")), QStringLiteral("DOMINGO, 20 de DICIEMBRE de 2026"));
+    fx.desktop.notices[0].onAction(QString());
+    QCOMPARE(fx.text(QStringLiteral("Label2")), QStringLiteral("MARTES, 8 de DICIEMBRE de 2026"));
     qunsetenv("XDG_STATE_HOME");
 }
 
