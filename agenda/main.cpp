@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/core/agendaabout.h"
 #include "agenda/core/exchangecommand.h"
+#include "agenda/core/remindcommand.h"
 #include "agenda/core/searchcommand.h"
 #include "agenda/core/sync/synccommand.h"
 #include "agenda/ui/agendawindow.h"
@@ -8,6 +9,9 @@
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QThread>
 
 #include <cstdio>
 
@@ -41,6 +45,38 @@ int runSyncOnTerminal(int& argc, char** argv, const common::CommandLineOptions& 
                                             session.choice().programFolder, terminal.out, terminal.err);
 }
 
+// --remind: today's notice on the desktop; needs no window, and never writes the data folder.
+int runRemindOnTerminal(int& argc, char** argv, const common::CommandLineOptions& options) {
+    QCoreApplication app(argc, argv);
+    const common::DataFolderSession session(common::Program::Agenda, options);
+    TerminalStreams terminal;
+    quindara::RemindOptions remind;
+    remind.today = options.today.isValid() ? options.today : QDate::currentDate();
+    remind.again = options.again;
+    remind.agendaProgram = QCoreApplication::applicationFilePath();
+    return quindara::runRemindCommand(session.choice().dataFolder, remind, terminal.err);
+}
+
+// --day with the agenda already open on this folder: the open window goes to the day and comes forward.
+// False when no window has the folder here, so this start opens one.
+bool handDayToOpenWindow(int& argc, char** argv, const common::CommandLineOptions& options) {
+    constexpr int kWaitForWindowMs = 10000;
+    QCoreApplication app(argc, argv);
+    const common::DataFolderSession session(common::Program::Agenda, options);
+    const common::WriterJob job{common::argumentsOf(argc, argv), QDir::currentPath(), {}, {}};
+    const QDeadlineTimer deadline(kWaitForWindowMs);
+    for (;;) {
+        const common::HolderAnswer answer =
+            common::InstanceLock::handJobToHolder(common::Program::Agenda, session.choice().programFolder,
+                                                  job, int(qMax<qint64>(1, deadline.remainingTime())));
+        if (answer.kind == common::HolderAnswer::Kind::Done)
+            return true;
+        if (answer.kind != common::HolderAnswer::Kind::Busy || deadline.hasExpired())
+            return false;
+        QThread::msleep(100);
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -57,6 +93,11 @@ int main(int argc, char* argv[]) {
     }
     if (options.action == common::CommandLineAction::Exchange)
         return runExchangeOnTerminal(argc, argv, options);
+    if (options.action == common::CommandLineAction::Remind)
+        return runRemindOnTerminal(argc, argv, options);
+    if (options.action == common::CommandLineAction::OpenWindow && options.day.isValid() &&
+        handDayToOpenWindow(argc, argv, options))
+        return 0;
     if (options.action == common::CommandLineAction::Sync ||
         options.action == common::CommandLineAction::SyncSetup)
         return runSyncOnTerminal(argc, argv, options);
@@ -69,5 +110,9 @@ int main(int argc, char* argv[]) {
          [](QWidget& window, const QString&, const common::WriterJob& job) {
              return static_cast<quindara::AgendaWindow&>(window).runHandedJob(job);
          },
-         [](QWidget& window) { static_cast<quindara::AgendaWindow&>(window).saveForSessionEnd(); }});
+         [](QWidget& window) { static_cast<quindara::AgendaWindow&>(window).saveForSessionEnd(); },
+         [](QWidget& window, const common::CommandLineOptions& options) {
+             if (options.day.isValid())
+                 static_cast<quindara::AgendaWindow&>(window).goToDay(options.day);
+         }});
 }

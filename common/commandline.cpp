@@ -81,7 +81,18 @@ CommandLine::CommandLine(Program program)
                          "la cuenta para --sync (con --user; con --with-notes, también las notas)."),
           QStringLiteral("URL")),
       user_(QStringLiteral("user"), QStringLiteral("Con --sync-setup: el usuario del servidor."),
-            QStringLiteral("nombre")) {
+            QStringLiteral("nombre")),
+      remind_(
+          QStringLiteral("remind"),
+          QStringLiteral("Muestra como notificación del escritorio la fiesta, los recordatorios y las horas "
+                         "de la nota de hoy (y lo de mañana), una vez al día, y termina.")),
+      again_(QStringLiteral("again"),
+             QStringLiteral("Con --remind: muestra los avisos de hoy aunque ya se hayan mostrado.")),
+      day_(QStringLiteral("day"), QStringLiteral("Abre la agenda en el día FECHA (AAAA-MM-DD)."),
+           QStringLiteral("FECHA")),
+      today_(QStringLiteral("today"), QStringLiteral("El día que se toma por hoy (pruebas)."),
+             QStringLiteral("FECHA")) {
+    today_.setFlags(QCommandLineOption::HiddenFromHelp);
     parser_.setApplicationDescription(programSummary(program));
     parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser_.addOption(help_);
@@ -99,6 +110,10 @@ CommandLine::CommandLine(Program program)
         parser_.addOption(sync_);
         parser_.addOption(syncSetup_);
         parser_.addOption(user_);
+        parser_.addOption(remind_);
+        parser_.addOption(again_);
+        parser_.addOption(day_);
+        parser_.addOption(today_);
     }
 }
 
@@ -138,6 +153,8 @@ CommandLineOptions CommandLine::read(const QStringList& arguments) {
     }
     if (options.error.isEmpty() && program_ == Program::Agenda)
         options.error = readSync(options);
+    if (options.error.isEmpty() && program_ == Program::Agenda)
+        options.error = readRemind(options);
     if (options.error.isEmpty() && program_ == Program::Agenda &&
         options.action == CommandLineAction::OpenWindow)
         options.error = readExchange(options);
@@ -230,6 +247,35 @@ QString CommandLine::readSync(CommandLineOptions& options) const {
         options.withNotes = parser_.isSet(withNotes_);
     }
     options.action = setup ? CommandLineAction::SyncSetup : CommandLineAction::Sync;
+    return QString();
+}
+
+QString CommandLine::readRemind(CommandLineOptions& options) const {
+    const auto dateOf = [this](const QCommandLineOption& option, QDate& date) {
+        if (!parser_.isSet(option))
+            return QString();
+        date = QDate::fromString(parser_.value(option).trimmed(), Qt::ISODate);
+        return date.isValid() && date.year() >= 1901 && date.year() <= 2100
+                   ? QString()
+                   : QStringLiteral(
+                         "La opción --%1 necesita una fecha entre 1901-01-01 y 2100-12-31 (AAAA-MM-DD).")
+                         .arg(option.names().constFirst());
+    };
+    for (const QString& problem : {dateOf(day_, options.day), dateOf(today_, options.today)})
+        if (!problem.isEmpty())
+            return problem;
+    const bool remind = parser_.isSet(remind_);
+    if (parser_.isSet(again_) && !remind)
+        return QStringLiteral("La opción --again solo sirve con --remind.");
+    if (!remind)
+        return QString();
+    if (options.action != CommandLineAction::OpenWindow || parser_.isSet(search_) || parser_.isSet(day_))
+        return QStringLiteral("La opción --remind no se puede usar con otras acciones.");
+    for (const QCommandLineOption& option : exchangeFiles_)
+        if (parser_.isSet(option))
+            return QStringLiteral("La opción --remind no se puede usar con otras acciones.");
+    options.action = CommandLineAction::Remind;
+    options.again = parser_.isSet(again_);
     return QString();
 }
 

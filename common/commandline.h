@@ -4,6 +4,7 @@
 #include "common/datafolderchoice.h"
 
 #include <QCommandLineParser>
+#include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -14,7 +15,17 @@ namespace common {
 // window or QApplication exists.
 // Search and the file exchange are the agenda's only: its main() runs them, since this library knows
 // nothing of the agenda.
-enum class CommandLineAction { OpenWindow, ShowHelp, ShowVersion, Refuse, Search, Exchange, Sync, SyncSetup };
+enum class CommandLineAction {
+    OpenWindow,
+    ShowHelp,
+    ShowVersion,
+    Refuse,
+    Search,
+    Exchange,
+    Sync,
+    SyncSetup,
+    Remind
+};
 
 // Which file the agenda imports or exports from the command line (CommandLineAction::Exchange).
 enum class ExchangeKind { ExportIcs, ImportIcs, ExportVcf, ImportVcf };
@@ -33,6 +44,9 @@ struct CommandLineOptions {
     // The agenda's --sync-setup URL --user NAME (with --with-notes: day notes too).
     QString syncServer;
     QString syncUser;
+    bool again = false; // --again, with --remind
+    QDate day;          // --day: the day the window opens on (the agenda only); invalid when not given
+    QDate today;        // --today, hidden: the day taken for today (tests); invalid when not given
 };
 
 // The options both programs understand. New options are declared in the constructor and read in read(),
@@ -53,6 +67,8 @@ private:
     QString readExchange(CommandLineOptions& options) const;
     // The same for the server sync options.
     QString readSync(CommandLineOptions& options) const;
+    // The same for --remind, --again, --day and --today.
+    QString readRemind(CommandLineOptions& options) const;
 
     Program program_;
     QCommandLineParser parser_;
@@ -68,6 +84,10 @@ private:
     QCommandLineOption sync_;
     QCommandLineOption syncSetup_;
     QCommandLineOption user_;
+    QCommandLineOption remind_;
+    QCommandLineOption again_;
+    QCommandLineOption day_;
+    QCommandLineOption today_;
 };
 
 // The executable's name for each program, as installed.

@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "common/desktopnotifier.h"
+
 #include <QFont>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+
+#include <functional>
 
 namespace common {
 
@@ -54,6 +58,12 @@ public:
         return askOpenFile(title, folder, {});
     }
     virtual QString askSaveFile(const QString& title, const QString& suggested, const QString& filter) = 0;
+    // A notice through the desktop's notification service; `onAction` runs, with the desktop's activation
+    // token, when the user picks its action. False when no service took it (by default: none).
+    // By value: an implementation keeps it. NOLINTNEXTLINE(performance-unnecessary-value-param)
+    virtual bool notify(const DesktopNotice& /*notice*/, std::function<void(const QString&)> /*onAction*/) {
+        return false;
+    }
     QString askSaveFile(const QString& title, const QString& suggested) {
         return askSaveFile(title, suggested, {});
     }

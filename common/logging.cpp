@@ -10,5 +10,6 @@ Q_LOGGING_CATEGORY(lcInstanceLock, "quindara.common.instancelock", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcLeftovers, "quindara.common.leftovers", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcLinks, "quindara.common.links", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcTermination, "quindara.common.termination", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcNotices, "quindara.common.notices", QtWarningMsg)
 
 } // namespace common

@@ -15,5 +15,6 @@ Q_DECLARE_LOGGING_CATEGORY(lcInstanceLock)  // quindara.common.instancelock: one
 Q_DECLARE_LOGGING_CATEGORY(lcLeftovers)     // quindara.common.leftovers: unfinished saves swept at start
 Q_DECLARE_LOGGING_CATEGORY(lcLinks)         // quindara.common.links: links leading out of the data folder
 Q_DECLARE_LOGGING_CATEGORY(lcTermination)   // quindara.common.termination: ending on a signal or at logout
+Q_DECLARE_LOGGING_CATEGORY(lcNotices)       // quindara.common.notices: the desktop's notification service
 
 } // namespace common

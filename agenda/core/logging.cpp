@@ -11,6 +11,7 @@ Q_LOGGING_CATEGORY(lcDavSync, "quindara.agenda.davsync", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcPasswords, "quindara.agenda.passwords", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcFolderId, "quindara.agenda.folderid", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcIcalendar, "quindara.agenda.icalendar", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcReminders, "quindara.agenda.reminders", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcSearch, "quindara.agenda.search", QtWarningMsg)
 
 } // namespace quindara

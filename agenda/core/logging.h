@@ -16,6 +16,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcDavSync)   // quindara.agenda.davsync: items a serv
 Q_DECLARE_LOGGING_CATEGORY(lcPasswords) // quindara.agenda.passwords: the keyring holding server passwords
 Q_DECLARE_LOGGING_CATEGORY(lcFolderId)  // quindara.agenda.folderid: the data folder's identifier
 Q_DECLARE_LOGGING_CATEGORY(lcIcalendar) // quindara.agenda.icalendar: calendar values not read
+Q_DECLARE_LOGGING_CATEGORY(lcReminders) // quindara.agenda.reminders: the day's notice
 Q_DECLARE_LOGGING_CATEGORY(lcSearch)    // quindara.agenda.search: files the search cannot read
 
 } // namespace quindara

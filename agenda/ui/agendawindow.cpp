@@ -13,6 +13,7 @@
 #include "agenda/ui/autosync.h"
 #include "agenda/ui/calendarpanel.h"
 #include "agenda/ui/controls.h"
+#include "agenda/ui/daynotices.h"
 #include "agenda/ui/daypage.h"
 #include "agenda/ui/deferredmessages.h"
 #include "agenda/ui/exchangepage.h"
@@ -27,6 +28,7 @@
 #include "agenda/ui/yearoverviewwindow.h"
 #include "common/ui/application.h"
 #include "common/ui/keyboardfocus.h"
+#include "common/ui/windowactivation.h"
 #include "common/units.h"
 
 #include <QCloseEvent>
@@ -78,6 +80,7 @@ void AgendaWindow::Form_Load() {
     ShowSyncState();
     // The keyring is asked once the window is up, so the start does not wait for it.
     QTimer::singleShot(0, sync_, &AutoSync::start);
+    QTimer::singleShot(0, notices_, &DayNotices::start);
 }
 
 // Only a failure is told; the scratch file leaves nothing behind, so no earlier export is lost.
@@ -315,6 +318,10 @@ void AgendaWindow::ApplyPickedDate(const QDate& date) {
     DrawMonth();
 }
 
+void AgendaWindow::goToDay(const QDate& date) {
+    ApplyPickedDate(date);
+}
+
 void AgendaWindow::SavePendingDayNotes() {
     messages_->postSaveFailure(pages_.day->SaveDayNote());
     for (int k = 0; k < kDaysInWeek; ++k)
@@ -392,6 +399,14 @@ common::WriterJobResult AgendaWindow::runHandedJob(const common::WriterJob& job)
     const common::WriterJobResult busy{0, QString(), true};
     if (sync_->running())
         return busy;
+    // "Abrir la agenda" on the day's notice, or --day: the window goes to the day and comes forward.
+    if (const common::CommandLineOptions asked =
+            common::CommandLine(common::Program::Agenda).read(job.arguments);
+        asked.action == common::CommandLineAction::OpenWindow && asked.day.isValid()) {
+        goToDay(asked.day);
+        common::bringForward(*this, {});
+        return {};
+    }
     if (!isSyncJob(job))
         return runHandedExchange(data_.programFolder(), job);
     // As an automatic run does, a sync waits for the answer to a question about an outside change.

@@ -43,6 +43,7 @@ namespace quindara {
 
 class AgendaWatch;
 class AutoSync;
+class DayNotices;
 class DeferredMessages;
 class ToolRow;
 class YearOverviewWindow;
@@ -63,6 +64,8 @@ public:
     // Saves every pending edit without asking, as the session ends or the program is told to end; what
     // cannot be saved is logged. Nothing once the user has ended the program (and chosen what to keep).
     void saveForSessionEnd();
+    // Shows `date` on the day page (--day, or "Abrir la agenda" on the day's notice).
+    void goToDay(const QDate& date);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -134,6 +137,8 @@ private:
     AgendaWatch* watch_ = nullptr;
     // Server sync on its own while the window is open.
     AutoSync* sync_ = nullptr;
+    // The day's holiday and reminders as desktop notices.
+    DayNotices* notices_ = nullptr;
     std::unique_ptr<ToolRow> toolRow_;
     // The day title, or the month and year while no day is selected.
     QLabel* Label2 = nullptr;

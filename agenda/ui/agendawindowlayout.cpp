@@ -7,6 +7,7 @@
 #include "agenda/ui/autosync.h"
 #include "agenda/ui/calendarpanel.h"
 #include "agenda/ui/controls.h"
+#include "agenda/ui/daynotices.h"
 #include "agenda/ui/daypage.h"
 #include "agenda/ui/deferredmessages.h"
 #include "agenda/ui/exchangepage.h"
@@ -17,7 +18,10 @@
 #include "agenda/ui/toolrow.h"
 #include "agenda/ui/weekpage.h"
 #include "agenda/ui/yearoverviewwindow.h"
+#include "common/ui/windowactivation.h"
 #include "common/units.h"
+
+#include <QGuiApplication>
 
 #include <QLabel>
 #include <QPushButton>
@@ -58,6 +62,19 @@ void AgendaWindow::createPages() {
     pages_.exchange = new ExchangePage(data_, desktop_, this);
     pages_.exchange->hide();
     sync_ = new AutoSync(data_, clock_, this);
+    notices_ = new DayNotices(
+        data_, clock_, desktop_,
+        [this](const QDate& day, const QString& token) {
+            goToDay(day);
+            common::LaunchToken launch;
+            if (!token.isEmpty())
+                launch = {QGuiApplication::platformName() == u"wayland"
+                              ? common::LaunchToken::Kind::WaylandActivation
+                              : common::LaunchToken::Kind::X11StartupId,
+                          token};
+            common::bringForward(*this, launch);
+        },
+        this);
     pages_.sync = new SyncPage(data_, *sync_, desktop_, this);
     pages_.sync->hide();
     watch_ = new AgendaWatch(data_, state_, marks_, reader_, dayNotes_, pages_, desktop_, clock_, this);
@@ -123,6 +140,10 @@ void AgendaWindow::connectControls() {
         if (state_.hasSelection())
             pages_.calendar->nameDay(state_.selectedDate().day(), marks_);
     });
+    // A holiday, a reminder or a timed line saved for today (or tomorrow) is told at once.
+    connect(pages_.day, &DayPage::dayTextStored, notices_, &DayNotices::tellNew);
+    connect(pages_.day, &DayPage::noteSaved, notices_, &DayNotices::tellNew);
+    connect(pages_.week, &WeekPage::noteSaved, notices_, &DayNotices::tellNew);
 }
 
 void AgendaWindow::ArrangePages() {

@@ -83,6 +83,9 @@ struct ProgramLook {
     // Saves the main window's pending edits without asking anything: the session is ending, or the program
     // was told to end. Empty when the program keeps nothing unsaved.
     std::function<void(QWidget& window)> saveEdits;
+    // Readies the new window for what the command line asked (a day to show) before it is shown; may be
+    // empty.
+    std::function<void(QWidget& window, const CommandLineOptions& options)> prepareWindow;
 };
 
 template <typename MainWindow> int runMainWindow(int& argc, char** argv, const ProgramLook& look) {
@@ -123,6 +126,8 @@ template <typename MainWindow> int runMainWindow(int& argc, char** argv, const P
     }
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::received, &app, &QCoreApplication::quit);
+    if (look.prepareWindow)
+        look.prepareWindow(window, options);
     window.show();
     centreOnScreen(window);
     return QApplication::exec();

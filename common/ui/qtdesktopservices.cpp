@@ -174,4 +174,19 @@ QString QtDesktopServices::askSaveFile(const QString& title, const QString& sugg
     return QFileDialog::getSaveFileName(parent_, title, suggested, filter);
 }
 
+bool QtDesktopServices::notify(const DesktopNotice& notice, std::function<void(const QString&)> onAction) {
+    if (!notifier_) {
+        notifier_ = std::make_unique<DesktopNotifier>();
+        QObject::connect(notifier_.get(), &DesktopNotifier::actionInvoked, notifier_.get(),
+                         [this](const QString& token) {
+                             if (onNoticeAction_)
+                                 onNoticeAction_(token);
+                         });
+    }
+    if (!notifier_->notify(notice))
+        return false;
+    onNoticeAction_ = std::move(onAction);
+    return true;
+}
+
 } // namespace common

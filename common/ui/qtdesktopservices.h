@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
 namespace common {
 
 // The real desktop: Qt's file dialogs, message boxes, clipboard, printer and process start.
@@ -36,9 +38,13 @@ public:
                   int defaultChoice) override;
     QString askOpenFile(const QString& title, const QString& folder, const QString& filter) override;
     QString askSaveFile(const QString& title, const QString& suggested, const QString& filter) override;
+    bool notify(const DesktopNotice& notice, std::function<void(const QString&)> onAction) override;
 
 private:
     QPointer<QWidget> parent_;
+    // Made on the first notice, so a program that shows none never talks to the session bus.
+    std::unique_ptr<DesktopNotifier> notifier_;
+    std::function<void(const QString&)> onNoticeAction_;
 };
 
 } // namespace common

@@ -173,6 +173,12 @@ private slots:
         QTest::newRow("empty folder") << QStringList{"--folder="} << A::Refuse << "";
         QTest::newRow("unknown option") << QStringList{"--carpeta", "x"} << A::Refuse << "";
         QTest::newRow("stray argument") << QStringList{"x"} << A::Refuse << "";
+        QTest::newRow("remind") << QStringList{"--folder", "f", "--remind", "--again"} << A::Remind << "f";
+        QTest::newRow("remind with another action") << QStringList{"--remind", "--sync"} << A::Refuse << "";
+        QTest::newRow("again without remind") << QStringList{"--again"} << A::Refuse << "";
+        QTest::newRow("day") << QStringList{"--day", "2026-12-08"} << A::OpenWindow << "";
+        QTest::newRow("day out of the calendar") << QStringList{"--day", "2101-01-01"} << A::Refuse << "";
+        QTest::newRow("today not a date") << QStringList{"--remind", "--today", "8/12"} << A::Refuse << "";
     }
 
     void readsTheCommandLine() {

@@ -19,6 +19,7 @@ set(expected
     share/quindara/dias
     share/applications/org.example.quindara.quindara.desktop
     share/applications/org.example.quindara.tallimo.desktop
+    etc/xdg/autostart/quindara-avisos.desktop
     share/metainfo/org.example.quindara.quindara.metainfo.xml
     share/metainfo/org.example.quindara.tallimo.metainfo.xml
     share/icons/hicolor/scalable/apps/org.example.quindara.quindara.svg
@@ -58,7 +59,7 @@ endif()
 
 find_program(desktop_file_validate desktop-file-validate)
 if(desktop_file_validate)
-  file(GLOB entries "${PREFIX}/share/applications/*.desktop")
+  file(GLOB entries "${PREFIX}/share/applications/*.desktop" "${PREFIX}/etc/xdg/autostart/*.desktop")
   execute_process(COMMAND "${desktop_file_validate}" ${entries} RESULT_VARIABLE result OUTPUT_VARIABLE output
                   ERROR_VARIABLE output)
   if(NOT result EQUAL 0 OR output MATCHES "error:")

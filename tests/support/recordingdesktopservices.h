@@ -72,6 +72,11 @@ public:
         record(QStringLiteral("askSaveFile"), title, {suggested, filter});
         return saveFileAnswer;
     }
+    // Desktop notices are kept apart from `calls`: the window shows one at start whenever today has a text.
+    bool notify(const DesktopNotice& notice, std::function<void(const QString&)> onAction) override {
+        notices.append({notice, std::move(onAction)});
+        return noticeAnswer;
+    }
 
     QStringList callsOf(const QString& what) const {
         QStringList arguments;
@@ -99,6 +104,13 @@ public:
     PrintResult printAnswer = PrintResult::Printed;
     QString openFileAnswer;
     QString saveFileAnswer;
+    struct Notice {
+        DesktopNotice notice;
+        std::function<void(const QString&)> onAction;
+    };
+    QList<Notice> notices;
+    // Whether a notification service took the notice.
+    bool noticeAnswer = false;
 
 private:
     bool record(const QString& what, const QString& argument, const QStringList& extra = {}) {
