@@ -2,6 +2,7 @@
 #include "agenda/core/exchangecommand.h"
 
 #include "agenda/core/exchange.h"
+#include "agenda/core/folderwriter.h"
 #include "agenda/core/vcard.h"
 
 #include <QCryptographicHash>
@@ -15,30 +16,13 @@ namespace quindara {
 
 namespace {
 
-using common::HolderAnswer;
-using common::InstanceLock;
-
-// How long an import waits for another one of the same folder to end.
-constexpr int kWaitForWriterMs = 5 * 60 * 1000;
-
 bool writesIntoAgenda(const common::CommandLineOptions& options) {
     return options.exchange == common::ExchangeKind::ImportIcs ||
            options.exchange == common::ExchangeKind::ImportVcf;
 }
 
-int refuse(QTextStream& err, const QString& why) {
-    err << QStringLiteral("No se ha hecho nada: %1.\n").arg(why);
-    err.flush();
-    return int(ExchangeStatus::BadOptionOrFolder);
-}
-
-// A summary goes to standard output when everything was done, to standard error otherwise.
 void tell(QTextStream& out, QTextStream& err, int exitCode, const QString& text) {
-    QTextStream& to = exitCode == int(ExchangeStatus::Done) ? out : err;
-    to << text;
-    if (!text.endsWith(u'\n'))
-        to << '\n';
-    to.flush();
+    tellCommandResult(out, err, exitCode, text);
 }
 
 QByteArray digestOf(const QByteArray& bytes) {
@@ -113,71 +97,6 @@ int runExchange(const common::CommandLineOptions& options, const QString& progra
 int runExchangeCommand(const common::CommandLineOptions& options, const QString& programFolder,
                        QTextStream& out, QTextStream& err) {
     return runExchange(options, programFolder, out, err, std::nullopt);
-}
-
-int runAsFolderWriter(const QString& programFolder, const common::WriterJob& job,
-                      const std::function<int()>& runHere, const QString& fromWindow, QTextStream& out,
-                      QTextStream& err) {
-    const QString folder = QDir::toNativeSeparators(programFolder);
-    const QDeadlineTimer deadline(kWaitForWriterMs);
-    HolderAnswer answer;
-    for (;;) {
-        answer = InstanceLock::handJobToHolder(common::Program::Agenda, programFolder, job,
-                                               int(qMax<qint64>(1, deadline.remainingTime())));
-        if (answer.kind == HolderAnswer::Kind::Done) {
-            // A refusal says why and nothing else.
-            const bool refused = answer.result.exitCode == int(ExchangeStatus::BadOptionOrFolder);
-            tell(out, err, answer.result.exitCode,
-                 refused
-                     ? answer.result.output
-                     : answer.result.output +
-                           (answer.result.output.endsWith(u'\n') ? QString() : QStringLiteral("\n")) +
-                           QStringLiteral("Lo ha hecho la agenda abierta con esta carpeta (proceso %1).\n")
-                               .arg(answer.process));
-            return answer.result.exitCode;
-        }
-        if (answer.kind == HolderAnswer::Kind::NoHolder) {
-            // Nobody writes the folder on this machine: this process does, as a window would.
-            InstanceLock lock(common::Program::Agenda, programFolder);
-            if (lock.listen() != InstanceLock::Listening::NameTaken) {
-                switch (lock.acquire()) {
-                case InstanceLock::State::Acquired:
-                case InstanceLock::State::Unavailable:
-                    // As the window does at start: what a killed writer left is swept before the run, so
-                    // that no sync tool carries it to other machines.
-                    DataFolder(programFolder).removeLeftoverSaveFiles();
-                    return runHere();
-                case InstanceLock::State::HeldHere:
-                    return refuse(err,
-                                  QStringLiteral("la agenda ya está abierta con la carpeta de datos «%1» "
-                                                 "(proceso %2); %3")
-                                      .arg(folder)
-                                      .arg(lock.holderProcess())
-                                      .arg(fromWindow));
-                case InstanceLock::State::HeldElsewhere:
-                    return refuse(
-                        err,
-                        QStringLiteral("la carpeta de datos «%1» está abierta en el equipo «%2» "
-                                       "desde el %3")
-                            .arg(folder, lock.holderHost(),
-                                 QLocale(QLocale::Spanish)
-                                     .toString(lock.heldSince(), QStringLiteral("d/M/yyyy 'a las' H:mm"))));
-                }
-            }
-        }
-        if (answer.kind == HolderAnswer::Kind::NoAnswer || deadline.hasExpired())
-            break;
-        // Busy, or it just ended: ask again.
-        QThread::msleep(100);
-    }
-    return refuse(err, answer.process > 0
-                           ? QStringLiteral("otro proceso (%1) está escribiendo en la carpeta de "
-                                            "datos «%2» y no responde")
-                                 .arg(answer.process)
-                                 .arg(folder)
-                           : QStringLiteral("otro proceso está escribiendo en la carpeta de "
-                                            "datos «%1» y no responde")
-                                 .arg(folder));
 }
 
 int runExchangeCommandAsWriter(const common::CommandLineOptions& options, const QStringList& arguments,

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "agenda/core/folderwriter.h"
+
 #include "common/commandline.h"
 #include "common/instancelock.h"
 
@@ -24,14 +26,6 @@ int runExchangeCommand(const common::CommandLineOptions& options, const QString&
 // and runs at once. `arguments` is the command line as typed, the program first.
 int runExchangeCommandAsWriter(const common::CommandLineOptions& options, const QStringList& arguments,
                                const QString& programFolder, QTextStream& out, QTextStream& err);
-
-// Runs `job` as the folder's only writer: hands it to the agenda window that has the folder open and prints
-// the summary it sends back; with none, waits for another command-line writer of the folder to end, then
-// calls `runHere` holding the folder as a window does. `fromWindow` says, for a window of an earlier version
-// that takes no jobs, what to do there instead. Returns the exit code.
-int runAsFolderWriter(const QString& programFolder, const common::WriterJob& job,
-                      const std::function<int()>& runHere, const QString& fromWindow, QTextStream& out,
-                      QTextStream& err);
 
 // Runs, in the open agenda window, an import a command line handed over.
 common::WriterJobResult runHandedExchange(const QString& programFolder, const common::WriterJob& job);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/core/sync/synccommand.h"
 
-#include "agenda/core/exchangecommand.h"
+#include "agenda/core/folderwriter.h"
 #include "agenda/core/logging.h"
 #include "agenda/core/sync/syncsetup.h"
 
@@ -20,13 +20,9 @@ namespace quindara {
 
 namespace {
 
-constexpr int kWrongOptionOrFolder = 2;
-
 // A refusal is said once, on standard error; the user reads it there, so it is not logged as well.
 int refuse(QTextStream& err, const QString& why) {
-    err << QStringLiteral("No se ha hecho nada: %1.\n").arg(why);
-    err.flush();
-    return kWrongOptionOrFolder;
+    return refuseCommand(err, why);
 }
 
 bool onTerminal() {
@@ -244,7 +240,7 @@ common::WriterJobResult runHandedSync(const QString& programFolder, const common
     const DataFolder data(programFolder);
     QString output;
     QTextStream out(&output);
-    int exitCode = kWrongOptionOrFolder;
+    int exitCode = 2; // a wrong option or folder
     if (options.action == common::CommandLineAction::SyncSetup) {
         const QUrl server = setUpServer(options);
         exitCode =
