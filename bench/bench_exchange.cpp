@@ -17,7 +17,9 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <unistd.h>
 
@@ -311,6 +313,24 @@ double peakMemoryMb() {
     }
     return 0;
 }
+// Imports `input` into an empty folder at each iteration, keeping the largest peak of memory in `peakMb`;
+// `import` gives the result's count that must be 1.
+void importMeasuringPeak(benchmark::State& state, const std::function<int(const DataFolder&)>& import,
+                         double& peakMb) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto folder = emptyFolder();
+        resetPeakMemory();
+        state.ResumeTiming();
+        if (import(DataFolder(folder->path())) != 1)
+            state.SkipWithError("the import did not add its one item");
+        state.PauseTiming();
+        peakMb = std::max(peakMb, peakMemoryMb());
+        folder.reset();
+        state.ResumeTiming();
+    }
+}
+
 double shortLinesPeakMb = 0;
 
 // A calendar of `state.range(0)` MB of short lines in one event, which nothing reads: what is never read
@@ -321,20 +341,12 @@ void ImportShortLines(benchmark::State& state) {
         "SUMMARY:Corto\r\n";
     input += QByteArray("X:1\r\n").repeated(state.range(0) * 1024 * 1024 / 5);
     input += "END:VEVENT\r\nEND:VCALENDAR\r\n";
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto folder = emptyFolder();
-        resetPeakMemory();
-        state.ResumeTiming();
-        const ExchangeResult result =
-            importIcsBytes(DataFolder(folder->path()), input, QStringLiteral("bench.ics"), options());
-        if (result.reminders.added != 1)
-            state.SkipWithError("the import did not add its event");
-        state.PauseTiming();
-        shortLinesPeakMb = std::max(shortLinesPeakMb, peakMemoryMb());
-        folder.reset();
-        state.ResumeTiming();
-    }
+    importMeasuringPeak(
+        state,
+        [&](const DataFolder& data) {
+            return importIcsBytes(data, input, QStringLiteral("bench.ics"), options()).reminders.added;
+        },
+        shortLinesPeakMb);
 }
 BENCHMARK(ImportShortLines)->Unit(benchmark::kMillisecond)->Arg(4)->Arg(16)->Iterations(1)->Repetitions(5);
 
@@ -347,20 +359,12 @@ void ImportSmallEvents(benchmark::State& state) {
         "BEGIN:VEVENT\r\nUID:e\r\nDTSTART;VALUE=DATE:20300105\r\nSUMMARY:Corto\r\nEND:VEVENT\r\n";
     input += event.repeated(state.range(0) * 1024 * 1024 / event.size());
     input += "END:VCALENDAR\r\n";
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto folder = emptyFolder();
-        resetPeakMemory();
-        state.ResumeTiming();
-        const ExchangeResult result =
-            importIcsBytes(DataFolder(folder->path()), input, QStringLiteral("bench.ics"), options());
-        if (result.reminders.added != 1)
-            state.SkipWithError("the import did not add its event");
-        state.PauseTiming();
-        smallEventsPeakMb = std::max(smallEventsPeakMb, peakMemoryMb());
-        folder.reset();
-        state.ResumeTiming();
-    }
+    importMeasuringPeak(
+        state,
+        [&](const DataFolder& data) {
+            return importIcsBytes(data, input, QStringLiteral("bench.ics"), options()).reminders.added;
+        },
+        smallEventsPeakMb);
 }
 BENCHMARK(ImportSmallEvents)->Unit(benchmark::kMillisecond)->Arg(16)->Iterations(1)->Repetitions(5);
 
@@ -371,20 +375,12 @@ void ImportShortCardLines(benchmark::State& state) {
     QByteArray input = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Sanz;Ana;;;\r\n";
     input += QByteArray("X-A:1\r\n").repeated(state.range(0) * 1024 * 1024 / 7);
     input += "END:VCARD\r\n";
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto folder = emptyFolder();
-        resetPeakMemory();
-        state.ResumeTiming();
-        const ExchangeResult result =
-            importVcfBytes(DataFolder(folder->path()), input, QStringLiteral("bench.vcf"));
-        if (result.contacts.added != 1)
-            state.SkipWithError("the import did not add its card");
-        state.PauseTiming();
-        shortCardLinesPeakMb = std::max(shortCardLinesPeakMb, peakMemoryMb());
-        folder.reset();
-        state.ResumeTiming();
-    }
+    importMeasuringPeak(
+        state,
+        [&](const DataFolder& data) {
+            return importVcfBytes(data, input, QStringLiteral("bench.vcf")).contacts.added;
+        },
+        shortCardLinesPeakMb);
 }
 BENCHMARK(ImportShortCardLines)->Unit(benchmark::kMillisecond)->Arg(16)->Iterations(1)->Repetitions(5);
 

@@ -130,7 +130,7 @@ NoticeRecord::NoticeRecord(const QString& dataFolder, const QString& stateFolder
 
 QString NoticeRecord::userStateFolder() {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory specification ignores a relative path.
+    // A relative XDG_STATE_HOME is not to be used: the default takes its place.
     if (state.isEmpty() || QDir::isRelativePath(state))
         state = QDir::home().filePath(QStringLiteral(".local/state"));
     return QDir(state).filePath(QStringLiteral("quindara"));

@@ -45,6 +45,14 @@ void setUpAccount(AgendaFixture& agenda, const DavServer& server, bool withNotes
     QVERIFY(agenda.click(QStringLiteral("syncNowButton")));
 }
 
+// Opens the agenda on a folder whose only day text is a holiday on 24 December.
+void openWithAHoliday(AgendaFixture& agenda, const DataFolder& data) {
+    QVERIFY(data.createMissingFolders());
+    QVERIFY(storeDayText(data, DayTextKind::Holiday, QStringLiteral("24"), QStringLiteral("DICIEMBRE"),
+                         QStringLiteral("2026"), QStringLiteral("Nochebuena")));
+    agenda.open();
+}
+
 // The whole of a label's text shows: on one line, or wrapped within the label's height.
 bool showsAllOf(const QLabel* label) {
     return label->sizeHint().width() <= label->width() ||
@@ -148,10 +156,7 @@ private slots:
         QVERIFY(server.start());
         AgendaFixture agenda(kToday);
         const DataFolder data(agenda.programFolder);
-        QVERIFY(data.createMissingFolders());
-        QVERIFY(storeDayText(data, DayTextKind::Holiday, QStringLiteral("24"), QStringLiteral("DICIEMBRE"),
-                             QStringLiteral("2026"), QStringLiteral("Nochebuena")));
-        agenda.open();
+        openWithAHoliday(agenda, data);
         setUpAccount(agenda, server, true);
         QCOMPARE(agenda.items(QStringLiteral("calendarList")), QStringList{QStringLiteral("Quindara")});
         QCOMPARE(agenda.items(QStringLiteral("addressBookList")), QStringList{QStringLiteral("Quindara")});
@@ -416,10 +421,7 @@ private slots:
         QVERIFY(server.start());
         AgendaFixture agenda(kToday);
         const DataFolder data(agenda.programFolder);
-        QVERIFY(data.createMissingFolders());
-        QVERIFY(storeDayText(data, DayTextKind::Holiday, QStringLiteral("24"), QStringLiteral("DICIEMBRE"),
-                             QStringLiteral("2026"), QStringLiteral("Nochebuena")));
-        agenda.open();
+        openWithAHoliday(agenda, data);
         QSignalSpy runs(agenda.window->findChild<AutoSync*>(), &AutoSync::runFinished);
         setUpAccount(agenda, server, false);
         QVERIFY(!agenda.isShown(QStringLiteral("keyringLabel")));
