@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "agenda/core/agendaabout.h"
-#include "agenda/core/exchangecommand.h"
-#include "agenda/core/remindcommand.h"
-#include "agenda/core/searchcommand.h"
+#include "agenda/core/calendar/agendaabout.h"
+#include "agenda/core/exchange/exchangecommand.h"
+#include "agenda/core/reminders/remindcommand.h"
+#include "agenda/core/search/searchcommand.h"
 #include "agenda/core/sync/synccommand.h"
 #include "agenda/ui/agendawindow.h"
 #include "common/ui/application.h"

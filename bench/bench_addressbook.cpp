@@ -2,8 +2,8 @@
 // The address book at 20,000 contacts in each of two categories: a search keystroke and opening a category
 // on the real page (shown, painted), beside the naive way of folding every name and refilling a
 // QListWidget.
-#include "agenda/core/contactlist.h"
-#include "agenda/core/datafolder.h"
+#include "agenda/core/contacts/contactlist.h"
+#include "agenda/core/days/datafolder.h"
 #include "agenda/ui/addressbookpage.h"
 #include "benchdata.h"
 #include "common/folderindex.h"

@@ -3,9 +3,9 @@
 // and the repaint of the shown window (one listing per changed folder, lookups from memory) beside the
 // naive one-listing-per-lookup way, on densely and on realistically marked folders. Start-up over the
 // same folders, and over 100,000 files in one folder.
-#include "agenda/core/calendar.h"
-#include "agenda/core/daykeys.h"
-#include "agenda/core/daymarks.h"
+#include "agenda/core/calendar/calendar.h"
+#include "agenda/core/days/daykeys.h"
+#include "agenda/core/days/daymarks.h"
 #include "agenda/ui/agendawindow.h"
 #include "benchdata.h"
 #include "common/clock.h"

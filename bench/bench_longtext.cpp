@@ -2,7 +2,7 @@
 // Showing a text that is one long line: a day note on the day page, and the current log in the saved logs
 // browser, each with Qt's repaint of the shown window. Beside the naive way: the whole line put in a box
 // that wraps at word boundaries, whose cost grows with the square of a line with no blank in it.
-#include "agenda/core/daykeys.h"
+#include "agenda/core/days/daykeys.h"
 #include "agenda/ui/agendawindow.h"
 #include "benchdata.h"
 #include "calculator/ui/savedlogswindow.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // --remind over ten years of day notes, with a holiday or reminder on most days: what it costs to find
 // today's notice and check it against the once-a-day record, beside the naive way of reading every note.
-#include "agenda/core/daykeys.h"
-#include "agenda/core/remindcommand.h"
+#include "agenda/core/days/daykeys.h"
+#include "agenda/core/reminders/remindcommand.h"
 #include "benchdata.h"
 #include "common/textfile.h"
 

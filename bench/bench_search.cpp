@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "agenda/core/datafolder.h"
-#include "agenda/core/daykeys.h"
-#include "agenda/core/searchindex.h"
-#include "agenda/core/searchtext.h"
+#include "agenda/core/days/datafolder.h"
+#include "agenda/core/days/daykeys.h"
+#include "agenda/core/search/searchindex.h"
+#include "agenda/core/search/searchtext.h"
 #include "benchdata.h"
 #include "common/textfile.h"
 

@@ -2,10 +2,10 @@
 // The year summary over 7,300 notes (365 in the shown year) and over 100,000 notes in one folder:
 // warm, right after a save from the day page, right after another program changed one file, and from
 // cold; beside the naive way of one directory search per day.
-#include "agenda/core/calendar.h"
-#include "agenda/core/datafolder.h"
-#include "agenda/core/daykeys.h"
-#include "agenda/core/daynotes.h"
+#include "agenda/core/calendar/calendar.h"
+#include "agenda/core/days/datafolder.h"
+#include "agenda/core/days/daykeys.h"
+#include "agenda/core/days/daynotes.h"
 #include "benchdata.h"
 #include "common/textfile.h"
 

@@ -2,10 +2,10 @@
 // Drawing the year overview's twelve panels with their marks over 20,000 files in each marking folder:
 // the window's DrawYear (one look at each folder, lookups from memory) beside the same panels drawn with
 // one directory search per lookup.
-#include "agenda/core/calendar.h"
-#include "agenda/core/datafolder.h"
-#include "agenda/core/daykeys.h"
-#include "agenda/core/daymarks.h"
+#include "agenda/core/calendar/calendar.h"
+#include "agenda/core/days/datafolder.h"
+#include "agenda/core/days/daykeys.h"
+#include "agenda/core/days/daymarks.h"
 #include "agenda/ui/controls.h"
 #include "agenda/ui/monthpanel.h"
 #include "agenda/ui/yearoverviewwindow.h"

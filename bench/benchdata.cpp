@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "benchdata.h"
 
-#include "agenda/core/datafolder.h"
-#include "agenda/core/daykeys.h"
+#include "agenda/core/days/datafolder.h"
+#include "agenda/core/days/daykeys.h"
 
 #include <QApplication>
 #include <QDate>

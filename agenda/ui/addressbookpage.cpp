@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/ui/addressbookpage.h"
 
-#include "agenda/core/contactcard.h"
+#include "agenda/core/contacts/contactcard.h"
 #include "common/conflictcopy.h"
 #include "common/folderindex.h"
 #include "common/programfolder.h"

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "agenda/core/addressbookfolder.h"
-#include "agenda/core/contactlist.h"
-#include "agenda/core/datafolder.h"
+#include "agenda/core/contacts/addressbookfolder.h"
+#include "agenda/core/contacts/contactlist.h"
+#include "agenda/core/days/datafolder.h"
 #include "agenda/ui/outsidechangeprompt.h"
 #include "common/desktopservices.h"
 #include "common/outsidechange.h"

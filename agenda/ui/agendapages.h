@@ -3,8 +3,8 @@
 
 // The pages of the agenda window, as the window and its helpers reach them. The window owns them.
 
-#include "agenda/core/agendastate.h"
-#include "agenda/core/textpad.h"
+#include "agenda/core/calendar/agendastate.h"
+#include "agenda/core/days/textpad.h"
 
 namespace quindara {
 

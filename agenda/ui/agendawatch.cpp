@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/ui/agendawatch.h"
 
-#include "agenda/core/daykeys.h"
-#include "agenda/core/daytexts.h"
-#include "agenda/core/week.h"
+#include "agenda/core/days/daykeys.h"
+#include "agenda/core/days/daytexts.h"
+#include "agenda/core/days/week.h"
 #include "agenda/ui/addressbookpage.h"
 #include "agenda/ui/attachmentpanel.h"
 #include "agenda/ui/calendarpanel.h"

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "agenda/core/agendastate.h"
-#include "agenda/core/datafolder.h"
-#include "agenda/core/dayconflicts.h"
-#include "agenda/core/daymarks.h"
-#include "agenda/core/dayreader.h"
+#include "agenda/core/calendar/agendastate.h"
+#include "agenda/core/days/datafolder.h"
+#include "agenda/core/days/dayconflicts.h"
+#include "agenda/core/days/daymarks.h"
+#include "agenda/core/days/dayreader.h"
 #include "agenda/ui/agendapages.h"
 #include "agenda/ui/outsidechangeprompt.h"
 #include "common/desktopservices.h"

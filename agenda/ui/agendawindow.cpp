@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/ui/agendawindow.h"
 
-#include "agenda/core/calendar.h"
-#include "agenda/core/daykeys.h"
-#include "agenda/core/exchangecommand.h"
+#include "agenda/core/calendar/calendar.h"
+#include "agenda/core/days/daykeys.h"
+#include "agenda/core/days/textpad.h"
+#include "agenda/core/days/writetest.h"
+#include "agenda/core/exchange/exchangecommand.h"
 #include "agenda/core/sync/synccommand.h"
-#include "agenda/core/textpad.h"
-#include "agenda/core/writetest.h"
 #include "agenda/ui/addressbookpage.h"
 #include "agenda/ui/agendawatch.h"
 #include "agenda/ui/attachmentpanel.h"

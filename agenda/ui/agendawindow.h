@@ -17,11 +17,11 @@
 //   agendawindowlayout.cpp  the tool row and the placing of the pages
 // The window's handlers change the state and draw it; captions are never read back to learn it.
 
-#include "agenda/core/agendastate.h"
-#include "agenda/core/datafolder.h"
-#include "agenda/core/daymarks.h"
-#include "agenda/core/daynotes.h"
-#include "agenda/core/dayreader.h"
+#include "agenda/core/calendar/agendastate.h"
+#include "agenda/core/days/datafolder.h"
+#include "agenda/core/days/daymarks.h"
+#include "agenda/core/days/daynotes.h"
+#include "agenda/core/days/dayreader.h"
 #include "agenda/ui/agendapages.h"
 #include "common/clock.h"
 #include "common/desktopservices.h"

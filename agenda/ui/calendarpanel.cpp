@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/ui/calendarpanel.h"
 
-#include "agenda/core/daykeys.h"
-#include "agenda/core/daymarks.h"
+#include "agenda/core/days/daykeys.h"
+#include "agenda/core/days/daymarks.h"
 #include "agenda/ui/controls.h"
 #include "common/units.h"
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/ui/controls.h"
 
-#include "agenda/core/calendar.h"
-#include "agenda/core/daykeys.h"
-#include "agenda/core/daymarks.h"
+#include "agenda/core/calendar/calendar.h"
+#include "agenda/core/days/daykeys.h"
+#include "agenda/core/days/daymarks.h"
 #include "common/ui/icons.h"
 
 #include <QAbstractButton>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/ui/daynotices.h"
 
-#include "agenda/core/remindcommand.h"
+#include "agenda/core/reminders/remindcommand.h"
 #include "agenda/ui/logging.h"
 
 namespace quindara {

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/ui/daypage.h"
 
-#include "agenda/core/daykeys.h"
-#include "agenda/core/daymarks.h"
-#include "agenda/core/daynotes.h"
-#include "agenda/core/daytexts.h"
+#include "agenda/core/days/daykeys.h"
+#include "agenda/core/days/daymarks.h"
+#include "agenda/core/days/daynotes.h"
+#include "agenda/core/days/daytexts.h"
 #include "agenda/ui/controls.h"
 #include "agenda/ui/decorativestrip.h"
 #include "agenda/ui/outsidechangeprompt.h"

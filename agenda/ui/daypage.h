@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "agenda/core/dayreader.h"
+#include "agenda/core/days/dayreader.h"
 #include "common/desktopservices.h"
 
 #include <QDate>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/ui/exchangepage.h"
 
-#include "agenda/core/addressbookfolder.h"
+#include "agenda/core/contacts/addressbookfolder.h"
 #include "agenda/ui/controls.h"
 #include "common/units.h"
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "agenda/core/datafolder.h"
-#include "agenda/core/exchange.h"
+#include "agenda/core/days/datafolder.h"
+#include "agenda/core/exchange/exchange.h"
 #include "common/desktopservices.h"
 
 #include <QFrame>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/ui/monthpanel.h"
 
-#include "agenda/core/daykeys.h"
+#include "agenda/core/days/daykeys.h"
 #include "agenda/ui/controls.h"
 #include "common/units.h"
 

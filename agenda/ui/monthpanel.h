@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "agenda/core/calendar.h"
+#include "agenda/core/calendar/calendar.h"
 
 #include <QString>
 #include <QWidget>

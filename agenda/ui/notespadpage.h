@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "agenda/core/notespad.h"
+#include "agenda/core/days/notespad.h"
 #include "agenda/ui/outsidechangeprompt.h"
 #include "common/desktopservices.h"
 

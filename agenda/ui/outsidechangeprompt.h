@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "agenda/core/daynotes.h"
-#include "agenda/core/storedtext.h"
+#include "agenda/core/days/daynotes.h"
+#include "agenda/core/days/storedtext.h"
 #include "common/clock.h"
 #include "common/desktopservices.h"
 #include "common/outsidechange.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "agenda/core/daynotes.h"
+#include "agenda/core/days/daynotes.h"
 
 #include <QFrame>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "agenda/core/agendastate.h"
+#include "agenda/core/calendar/agendastate.h"
 #include "agenda/core/sync/syncschedule.h"
 
 #include <QString>

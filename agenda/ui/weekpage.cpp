@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/ui/weekpage.h"
 
-#include "agenda/core/calendar.h"
-#include "agenda/core/daynotes.h"
+#include "agenda/core/calendar/calendar.h"
+#include "agenda/core/days/daynotes.h"
 
-#include "agenda/core/weeknumber.h"
+#include "agenda/core/calendar/weeknumber.h"
 #include "agenda/ui/controls.h"
 #include "agenda/ui/outsidechangeprompt.h"
 #include "common/ui/longtext.h"

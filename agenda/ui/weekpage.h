@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "agenda/core/storedtext.h"
-#include "agenda/core/week.h"
+#include "agenda/core/days/storedtext.h"
+#include "agenda/core/days/week.h"
 #include "common/desktopservices.h"
 
 #include <QDate>

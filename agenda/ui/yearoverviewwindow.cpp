@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/ui/yearoverviewwindow.h"
 
-#include "agenda/core/calendar.h"
-#include "agenda/core/daykeys.h"
+#include "agenda/core/calendar/calendar.h"
+#include "agenda/core/days/daykeys.h"
 #include "agenda/ui/controls.h"
 #include "common/textfile.h"
 #include "common/ui/application.h"

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "agenda/core/calendar.h"
-#include "agenda/core/datafolder.h"
-#include "agenda/core/dayconflicts.h"
-#include "agenda/core/daymarks.h"
-#include "agenda/core/daynotes.h"
+#include "agenda/core/calendar/calendar.h"
+#include "agenda/core/days/datafolder.h"
+#include "agenda/core/days/dayconflicts.h"
+#include "agenda/core/days/daymarks.h"
+#include "agenda/core/days/daynotes.h"
 #include "agenda/ui/monthpanel.h"
 
 #include <QDate>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "../monkey.h"
+#include "tests/monkey.h"
 
 #include "calculator/ui/calculatorwindow.h"
 #include "calculator/ui/savedlogswindow.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "agenda/core/datafolder.h"
+#include "agenda/core/days/datafolder.h"
 #include "agenda/ui/agendawindow.h"
 #include "agenda/ui/decorativestrip.h"
 #include "agenda/ui/yearoverviewwindow.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "agenda/core/agendaabout.h"
+#include "agenda/core/calendar/agendaabout.h"
 #include "agenda/ui/controls.h"
 #include "calculator/core/calculatorabout.h"
 #include "calculator/ui/calculatorpictures.h"

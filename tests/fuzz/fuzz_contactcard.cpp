@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "agenda/core/contactcard.h"
+#include "agenda/core/contacts/contactcard.h"
 #include "common/textfile.h"
 #include "fuzzcheck.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "agenda/core/icalendar.h"
+#include "agenda/core/formats/icalendar.h"
 #include "fuzzcheck.h"
 
 using namespace quindara;

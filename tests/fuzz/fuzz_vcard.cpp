@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "agenda/core/addressbookfolder.h"
-#include "agenda/core/contactcard.h"
-#include "agenda/core/exchange.h"
-#include "agenda/core/vcard.h"
+#include "agenda/core/contacts/addressbookfolder.h"
+#include "agenda/core/contacts/contactcard.h"
+#include "agenda/core/exchange/exchange.h"
+#include "agenda/core/formats/vcard.h"
 #include "common/programfolder.h"
 #include "fuzzcheck.h"
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "../support/timing.h"
 #include "common/instancelock.h"
+#include "tests/support/timing.h"
 
 #include <QCoreApplication>
 #include <QDir>

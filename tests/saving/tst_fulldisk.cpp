@@ -3,10 +3,10 @@
 // has) and a file-size limit (works for anyone). Every kind of file the programs write must keep its
 // old bytes, leave no stray file and report the true cause.
 
-#include "agenda/core/attachments.h"
-#include "agenda/core/contactcard.h"
-#include "agenda/core/datafolder.h"
-#include "agenda/core/daynotes.h"
+#include "agenda/core/contacts/contactcard.h"
+#include "agenda/core/days/attachments.h"
+#include "agenda/core/days/datafolder.h"
+#include "agenda/core/days/daynotes.h"
 #include "calculator/core/calculatorfolder.h"
 #include "calculator/core/savedlogs.h"
 #include "common/leftoversavefiles.h"

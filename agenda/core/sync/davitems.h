@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "agenda/core/datafolder.h"
-#include "agenda/core/daynotes.h"
-#include "agenda/core/icalendar.h"
+#include "agenda/core/days/datafolder.h"
+#include "agenda/core/days/daynotes.h"
+#include "agenda/core/formats/icalendar.h"
 #include "agenda/core/sync/davstatus.h"
 #include "common/folderindex.h"
 #include "common/result.h"

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/core/sync/davsync.h"
 
-#include "agenda/core/folderid.h"
-#include "agenda/core/logging.h"
+#include "agenda/core/days/folderid.h"
 #include "agenda/core/sync/davcollectionrun.h"
+#include "agenda/core/sync/logging.h"
 #include "common/conflictcopy.h"
 #include "common/summarylines.h"
 #include "common/textfile.h"

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/core/sync/synccommand.h"
 
-#include "agenda/core/folderwriter.h"
-#include "agenda/core/logging.h"
+#include "agenda/core/sync/logging.h"
 #include "agenda/core/sync/syncsetup.h"
+#include "common/folderwriter.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -22,7 +22,7 @@ namespace {
 
 // A refusal is said once, on standard error; the user reads it there, so it is not logged as well.
 int refuse(QTextStream& err, const QString& why) {
-    return refuseCommand(err, why);
+    return common::refuseCommand(err, why);
 }
 
 bool onTerminal() {
@@ -211,8 +211,9 @@ int runSyncCommandAsWriter(const common::CommandLineOptions& options, const QStr
             return refuseServer(options, err);
         const QString password = passwordFor(options.syncUser, server, err);
         job.secrets.insert(syncAccountId(server, options.syncUser), password);
-        return runAsFolderWriter(
-            programFolder, job, [&] { return setUp(options, data, password, out, err); },
+        return common::runAsFolderWriter(
+            programFolder, DataFolder::savedFolders(), job,
+            [&] { return setUp(options, data, password, out, err); },
             QStringLiteral("guarde la cuenta en su página «Sincronizar»"), out, err);
     }
     const QList<SyncAccount> accounts = readSyncAccounts(data);
@@ -224,8 +225,9 @@ int runSyncCommandAsWriter(const common::CommandLineOptions& options, const QStr
                                        const SyncOptions& syncOptions) {
         return runSync(data, account, password, syncOptions);
     };
-    return runAsFolderWriter(
-        programFolder, job, [&] { return syncAll(accounts, job.secrets, true, here, out, err); },
+    return common::runAsFolderWriter(
+        programFolder, DataFolder::savedFolders(), job,
+        [&] { return syncAll(accounts, job.secrets, true, here, out, err); },
         QStringLiteral("sincronice desde su página «Sincronizar»"), out, err);
 }
 

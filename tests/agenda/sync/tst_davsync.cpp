@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "../../support/davserver.h"
-#include "../../support/faultyproxy.h"
-#include "agenda/core/contactcard.h"
-#include "agenda/core/datafolder.h"
-#include "agenda/core/daykeys.h"
-#include "agenda/core/daynotes.h"
-#include "agenda/core/daytexts.h"
+#include "agenda/core/contacts/contactcard.h"
+#include "agenda/core/days/datafolder.h"
+#include "agenda/core/days/daykeys.h"
+#include "agenda/core/days/daynotes.h"
+#include "agenda/core/days/daytexts.h"
 #include "agenda/core/sync/davclient.h"
 #include "agenda/core/sync/davitems.h"
 #include "agenda/core/sync/davsync.h"
 #include "agenda/core/sync/syncsetup.h"
 #include "common/textfile.h"
+#include "tests/support/davserver.h"
+#include "tests/support/faultyproxy.h"
 
 #include <QDir>
 #include <QDirIterator>

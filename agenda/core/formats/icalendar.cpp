@@ -1,0 +1,1263 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "agenda/core/formats/icalendar.h"
+
+#include "agenda/core/calendar/calendar.h"
+#include "agenda/core/days/daykeys.h"
+#include "agenda/core/formats/contentline.h"
+#include "agenda/core/formats/logging.h"
+#include "common/textfile.h"
+
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <libical/ical.h>
+
+#include <memory>
+
+namespace quindara {
+
+namespace {
+
+// Limits that keep any input, however odd, to a few seconds of work.
+constexpr qsizetype kMaxFileBytes = 64 * 1024 * 1024;
+constexpr qsizetype kMaxLineChars = 1024 * 1024;
+constexpr int kMaxDatesPerRule = 1000;
+constexpr qsizetype kMaxDaysInFile = 1000000;
+constexpr int kMaxEventDays = 366;
+constexpr qsizetype kMaxNesting = 100;
+// What libical is given at once, at most, of a large calendar.
+constexpr qsizetype kPartBytes = 4 * 1024 * 1024;
+// Lines of one event the reader keeps; more make libical slow and are no real event.
+constexpr qsizetype kMaxItemLines = 10000;
+// Holidays and yearly reminders go out on a leap year, so that 29 February is a valid start.
+constexpr int kAnnualExportYear = 2000;
+
+const QString kProdId = QStringLiteral("-//Quindara//Agenda//ES");
+
+QString categoryOf(CalendarKind kind) {
+    switch (kind) {
+    case CalendarKind::Holiday:
+        return QStringLiteral("Fiesta");
+    case CalendarKind::YearlyReminder:
+        return QStringLiteral("Recordatorio");
+    case CalendarKind::OneYearReminder:
+        return QStringLiteral("Recordatorio de un año");
+    case CalendarKind::DayNote:
+        break;
+    }
+    return QStringLiteral("Nota del día");
+}
+
+QString icsDate(const QDate& date) {
+    return date.toString(u"yyyyMMdd");
+}
+
+// Why a day before 1901 or after 2100 is left out.
+QString outsideTheYears() {
+    return QStringLiteral("fuera de los años %1 a %2").arg(kFirstYear).arg(kLastYear);
+}
+
+QString firstLine(const QString& text) {
+    const qsizetype end = text.indexOf(u'\n');
+    return end < 0 ? text : text.left(end);
+}
+
+bool isAnnual(CalendarKind kind) {
+    return kind == CalendarKind::Holiday || kind == CalendarKind::YearlyReminder;
+}
+
+// ---- reading: the line-level check made before libical sees anything ----
+
+// Where one component in the calendar begins and ends in `unfolded`.
+struct ComponentSpan {
+    qsizetype from = 0;
+    qsizetype to = 0;
+    bool zone = false;  // a VTIMEZONE, which every event naming it needs beside it
+    QString uid;        // an event's or journal's
+    bool moved = false; // it moves an occurrence of its UID (RECURRENCE-ID): read with that UID's others
+};
+
+struct CheckedText {
+    QString refusal;
+    QByteArray unfolded; // logical lines, CR LF ended, for libical
+    QList<ComponentSpan> components;
+    // Events and journals left out before libical sees them, with their reason.
+    QStringList skipped;
+};
+
+// An event or journal being checked: its lines are taken back out when it holds a character the format
+// does not allow, so one damaged item costs only itself.
+struct CheckedItem {
+    qsizetype from = -1; // where its lines begin in the unfolded text; -1 outside any item
+    QString problem;
+    QString summary;
+    QString description;
+    QString start;
+    QString uid;
+    bool moved = false;
+
+    QString describe() const {
+        QString text = unescapeContentText(summary);
+        if (text.trimmed().isEmpty())
+            text = unescapeContentText(description);
+        QString what = text.isEmpty() ? QStringLiteral("(sin texto)") : firstLine(text);
+        const QDate date = QDate::fromString(start.left(8), u"yyyyMMdd");
+        if (date.isValid())
+            what += QStringLiteral(", ") + datedKey(date);
+        return what;
+    }
+};
+
+// libical drops blanks and tabs at both ends of a value; a text's own ones must come back. The texts are
+// handed to it between two noncharacters (never part of a text exchanged between programs), which
+// plainText takes off again.
+constexpr char16_t kTextEdge = 0xFDD0;
+
+bool isMappedText(QStringView name) {
+    return name == u"SUMMARY" || name == u"DESCRIPTION";
+}
+
+// Where the value of a content line begins: after the first colon outside a quoted parameter value.
+qsizetype valueStart(const QString& line) {
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line.at(i) == u'"')
+            quoted = !quoted;
+        else if (line.at(i) == u':' && !quoted)
+            return i + 1;
+    }
+    return -1;
+}
+
+QString withTextEdges(QString line) {
+    line.remove(QChar(kTextEdge));
+    const qsizetype at = valueStart(line);
+    return at < 0 ? line : line.left(at) + QChar(kTextEdge) + line.mid(at) + QChar(kTextEdge);
+}
+
+bool isPropertyName(QStringView name) {
+    if (name.isEmpty())
+        return false;
+    for (const QChar c : name) {
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != u'-')
+            return false;
+    }
+    return true;
+}
+
+// Where the value of a content line begins: after the first colon outside a quoted parameter.
+qsizetype valueColon(QStringView line) {
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line.at(i) == u'"')
+            quoted = !quoted;
+        else if (line.at(i) == u':' && !quoted)
+            return i;
+    }
+    return -1;
+}
+
+bool allDigits(QStringView text) {
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return !text.isEmpty();
+}
+
+bool isDateValue(QStringView text) {
+    return text.size() == 8 && allDigits(text) &&
+           QDate(text.left(4).toInt(), text.mid(4, 2).toInt(), text.mid(6, 2).toInt()).isValid();
+}
+
+bool isDateTimeValue(QStringView text) {
+    if (text.endsWith(u'Z'))
+        text.chop(1);
+    if (text.size() != 15 || text.at(8) != u'T' || !isDateValue(text.left(8)) || !allDigits(text.mid(9)))
+        return false;
+    return text.mid(9, 2).toInt() < 24 && text.mid(11, 2).toInt() < 60 && text.mid(13, 2).toInt() <= 60;
+}
+
+bool isDurationValue(QStringView text) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^[+-]?P(\\d+W|\\d+D(T(\\d+H)?(\\d+M)?(\\d+S)?)?|T(\\d+H)?(\\d+M)?(\\d+S)?)$"));
+    return !text.endsWith(u'T') && text != u"PT" && pattern.match(text).hasMatch();
+}
+
+// The length a valid duration gives, in seconds, saturated far beyond any date the agenda holds: libical
+// keeps it in an int, which P24856D already overflows.
+qint64 durationSeconds(QStringView text) {
+    constexpr qint64 kCeiling = qint64(1) << 50;
+    qint64 total = 0;
+    qint64 number = 0;
+    for (const QChar c : text) {
+        if (c >= u'0' && c <= u'9') {
+            number = std::min(kCeiling, number * 10 + (c.unicode() - u'0'));
+            continue;
+        }
+        const qint64 unit = c == u'W' ? 7 * 86400 : c == u'D' ? 86400 : c == u'H' ? 3600 : c == u'M' ? 60 : 1;
+        if (c == u'W' || c == u'D' || c == u'H' || c == u'M' || c == u'S')
+            total = std::min(kCeiling, total + std::min(kCeiling / unit, number) * unit);
+        number = 0;
+    }
+    return total;
+}
+
+bool isTooLong(QStringView duration) {
+    return !duration.startsWith(u'-') && durationSeconds(duration) > qint64(kMaxEventDays) * 86400;
+}
+
+// Why the value of a date, duration or rule property of an event cannot be read; empty when it can, or
+// when the property is none of those. Checked here because libical reads "2026052X" as 2 May.
+QString badValueReason(const QString& name, QStringView parameters, QStringView value) {
+    const bool dated = name == u"DTSTART" || name == u"DTEND" || name == u"RECURRENCE-ID" ||
+                       name == u"EXDATE" || name == u"RDATE" || name == u"DUE";
+    if (dated) {
+        const QString upper = parameters.toString().toUpper();
+        const bool dateOnly =
+            upper.contains(QLatin1String("VALUE=DATE")) && !upper.contains(QLatin1String("VALUE=DATE-TIME"));
+        const bool period = upper.contains(QLatin1String("VALUE=PERIOD"));
+        for (const QStringView entry : value.split(u',')) {
+            bool good = false;
+            if (period) {
+                const qsizetype slash = entry.indexOf(u'/');
+                good = slash > 0 && isDateTimeValue(entry.left(slash)) &&
+                       (isDateTimeValue(entry.mid(slash + 1)) || isDurationValue(entry.mid(slash + 1)));
+                if (good && isDurationValue(entry.mid(slash + 1)) && isTooLong(entry.mid(slash + 1)))
+                    return QStringLiteral("dura más de un año");
+            } else {
+                good = isDateValue(entry) || (!dateOnly && isDateTimeValue(entry));
+            }
+            if (!good)
+                return QStringLiteral("fecha no válida en %1: %2").arg(name, value.toString());
+        }
+    } else if (name == u"DURATION") {
+        if (!isDurationValue(value))
+            return QStringLiteral("duración no válida: %1").arg(value.toString());
+        if (isTooLong(value))
+            return QStringLiteral("dura más de un año");
+    } else if (name == u"RRULE") {
+        static const QStringList frequencies = {QStringLiteral("SECONDLY"), QStringLiteral("MINUTELY"),
+                                                QStringLiteral("HOURLY"),   QStringLiteral("DAILY"),
+                                                QStringLiteral("WEEKLY"),   QStringLiteral("MONTHLY"),
+                                                QStringLiteral("YEARLY")};
+        bool good = false;
+        for (const QStringView part : value.split(u';')) {
+            const QStringView partValue = part.mid(part.indexOf(u'=') + 1);
+            if (part.startsWith(QLatin1String("FREQ="), Qt::CaseInsensitive))
+                good = frequencies.contains(partValue.toString().toUpper());
+            else if (part.startsWith(QLatin1String("UNTIL="), Qt::CaseInsensitive) &&
+                     !isDateValue(partValue) && !isDateTimeValue(partValue))
+                return QStringLiteral("regla de repetición no válida: %1").arg(value.toString());
+        }
+        if (!good)
+            return QStringLiteral("regla de repetición no válida: %1").arg(value.toString());
+    }
+    return QString();
+}
+
+// The components the reader looks at: events and journals (without their alarms), the time zones they
+// name, and tasks, only counted. `open` ends with the component just begun.
+bool keepsComponent(const QStringList& open) {
+    static const QStringList top = {QStringLiteral("VEVENT"), QStringLiteral("VJOURNAL"),
+                                    QStringLiteral("VTIMEZONE"), QStringLiteral("VTODO")};
+    if (open.size() <= 1)
+        return true;
+    if (open.size() == 2)
+        return top.contains(open.at(1));
+    return open.size() == 3 && open.at(1) == u"VTIMEZONE" &&
+           (open.at(2) == u"STANDARD" || open.at(2) == u"DAYLIGHT");
+}
+
+// The properties the reader (or libical, for a time zone) reads, by the component they are in.
+bool keepsProperty(const QStringList& open, const QString& name) {
+    static const QSet<QString> item = {
+        QStringLiteral("UID"),     QStringLiteral("SUMMARY"),       QStringLiteral("DESCRIPTION"),
+        QStringLiteral("DTSTART"), QStringLiteral("DTEND"),         QStringLiteral("DURATION"),
+        QStringLiteral("RRULE"),   QStringLiteral("RDATE"),         QStringLiteral("EXDATE"),
+        QStringLiteral("STATUS"),  QStringLiteral("RECURRENCE-ID"), QStringLiteral("CATEGORIES")};
+    static const QSet<QString> zone = {QStringLiteral("TZID"), QStringLiteral("X-LIC-LOCATION")};
+    static const QSet<QString> rule = {QStringLiteral("DTSTART"),    QStringLiteral("TZOFFSETFROM"),
+                                       QStringLiteral("TZOFFSETTO"), QStringLiteral("RRULE"),
+                                       QStringLiteral("RDATE"),      QStringLiteral("TZNAME")};
+    if (open.size() == 2 && (open.at(1) == u"VEVENT" || open.at(1) == u"VJOURNAL"))
+        return item.contains(name);
+    if (open.size() == 2 && open.at(1) == u"VTIMEZONE")
+        return zone.contains(name);
+    return open.size() == 3 && rule.contains(name);
+}
+
+CheckedText checkLines(const QByteArray& bytes) {
+    CheckedText checked;
+    if (bytes.size() > kMaxFileBytes) {
+        checked.refusal = QStringLiteral("el archivo es demasiado grande (más de 64 MB)");
+        return checked;
+    }
+    // Told apart at once, before any work on a file of another kind, however large.
+    qsizetype first = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    while (first < bytes.size() && (bytes.at(first) == '\r' || bytes.at(first) == '\n'))
+        ++first;
+    const bool calendar = bytes.mid(first, 15).toUpper().startsWith("BEGIN:VCALENDAR");
+    // A NUL in a calendar is a damaged item, left out below; elsewhere it is a file of another kind.
+    if (!calendar && bytes.contains('\0')) {
+        checked.refusal = QStringLiteral("no es un archivo de texto");
+        return checked;
+    }
+    if (!calendar) {
+        checked.refusal = QStringLiteral("no es un calendario iCalendar (no empieza por BEGIN:VCALENDAR)");
+        return checked;
+    }
+    QString text = common::decodeText(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+
+    // One logical line at a time (a folded line joined), so that a file of millions of short lines costs
+    // no more than its text.
+    qsizetype pos = 0;
+    int physical = 0;
+    const auto nextPhysical = [&](QStringView& line) {
+        qsizetype end = pos;
+        while (end < text.size() && text.at(end) != u'\r' && text.at(end) != u'\n')
+            ++end;
+        line = QStringView(text).mid(pos, end - pos);
+        ++physical;
+        pos = end;
+        if (pos < text.size() && text.at(pos) == u'\r')
+            ++pos;
+        if (pos < text.size() && text.at(pos) == u'\n')
+            ++pos;
+    };
+    const auto continues = [&] {
+        return pos < text.size() && (text.at(pos) == u' ' || text.at(pos) == u'\t');
+    };
+
+    QStringList open;
+    bool sawCalendar = false;
+    QByteArray out;
+    out.reserve(bytes.size() / 4);
+    CheckedItem item;
+    // Lines from this depth on are never read and never reach libical: a component of a kind the agenda
+    // does not keep, an event's alarms.
+    qsizetype droppedFrom = 0;
+    qsizetype componentFrom = 0;
+    qsizetype itemLines = 0;
+    while (pos < text.size()) {
+        QStringView first;
+        nextPhysical(first);
+        const int number = physical;
+        QString logical = first.toString();
+        while (continues()) {
+            QStringView more;
+            nextPhysical(more);
+            logical += more.mid(1);
+            if (logical.size() > kMaxLineChars) {
+                checked.refusal =
+                    QStringLiteral("la línea %1 es demasiado larga (más de un millón de caracteres)")
+                        .arg(number);
+                return checked;
+            }
+        }
+        if (logical.size() > kMaxLineChars) {
+            checked.refusal =
+                QStringLiteral("la línea %1 es demasiado larga (más de un millón de caracteres)").arg(number);
+            return checked;
+        }
+        const qsizetype control = forbiddenControlAt(QStringView(logical));
+        const char16_t controlChar = control >= 0 ? logical.at(control).unicode() : 0;
+        // Checked without them; an item holding one is left out at its END, a line outside items (the
+        // calendar's own properties) goes on without them.
+        const QString line = control >= 0 ? withoutForbiddenControls(logical) : logical;
+        if (line.trimmed().isEmpty())
+            continue;
+        const qsizetype colon = line.indexOf(u':');
+        qsizetype nameEnd = line.indexOf(u';');
+        if (nameEnd < 0 || (colon >= 0 && colon < nameEnd))
+            nameEnd = colon;
+        if (colon < 0 || !isPropertyName(QStringView(line).left(nameEnd))) {
+            checked.refusal = sawCalendar
+                                  ? QStringLiteral("la línea %1 no es una línea de iCalendar").arg(number)
+                                  : QStringLiteral("no es un calendario iCalendar (no empieza por "
+                                                   "BEGIN:VCALENDAR)");
+            return checked;
+        }
+        const QString name = line.left(nameEnd).toUpper();
+        const QString value = line.mid(colon + 1).trimmed().toUpper();
+        if (open.isEmpty() && !(name == u"BEGIN" && value == u"VCALENDAR")) {
+            checked.refusal =
+                sawCalendar ? QStringLiteral("hay texto después de END:VCALENDAR (línea %1)").arg(number)
+                            : QStringLiteral("no es un calendario iCalendar (no empieza por "
+                                             "BEGIN:VCALENDAR)");
+            return checked;
+        }
+        bool kept = droppedFrom == 0;
+        if (name == u"BEGIN") {
+            if (value.isEmpty() || (value == u"VCALENDAR" && !open.isEmpty())) {
+                checked.refusal =
+                    QStringLiteral("BEGIN:%1 mal anidado en la línea %2").arg(value).arg(number);
+                return checked;
+            }
+            // libical builds and frees nested components by recursion: a deep nesting would overflow the
+            // stack. Calendars nest four deep at most.
+            if (open.size() >= kMaxNesting) {
+                checked.refusal =
+                    QStringLiteral("tiene más de %1 bloques BEGIN anidados unos dentro de otros (línea %2)")
+                        .arg(kMaxNesting)
+                        .arg(number);
+                return checked;
+            }
+            open.append(value);
+            sawCalendar = true;
+            if (open.size() == 2)
+                componentFrom = out.size();
+            if (kept && !keepsComponent(open)) {
+                droppedFrom = open.size();
+                kept = false;
+            }
+            if (kept && open.size() == 2 && (value == u"VEVENT" || value == u"VJOURNAL")) {
+                item = CheckedItem{out.size(), {}, {}, {}, {}, {}, false};
+                itemLines = 0;
+            }
+        } else if (name == u"END") {
+            if (open.last() != value) {
+                checked.refusal = QStringLiteral("END:%1 en la línea %2 no cierra BEGIN:%3")
+                                      .arg(value)
+                                      .arg(number)
+                                      .arg(open.last());
+                return checked;
+            }
+            if (droppedFrom == open.size())
+                droppedFrom = 0;
+            open.removeLast();
+        } else if (kept) {
+            const qsizetype at = valueColon(line);
+            const QString itemValue = line.mid(at + 1).trimmed();
+            if (open.size() == 2 && item.from >= 0) {
+                if (name == u"SUMMARY")
+                    item.summary = line.mid(at + 1);
+                else if (name == u"DESCRIPTION")
+                    item.description = line.mid(at + 1);
+                else if (name == u"DTSTART")
+                    item.start = itemValue;
+                else if (name == u"UID")
+                    item.uid = itemValue;
+                else if (name == u"RECURRENCE-ID")
+                    item.moved = true;
+                if (item.problem.isEmpty() && at >= nameEnd)
+                    item.problem =
+                        badValueReason(name, QStringView(line).mid(nameEnd, at - nameEnd), itemValue);
+            }
+            // What the reader never looks at, and empty values (which libical handles slowly), stay out.
+            kept = !itemValue.isEmpty() && keepsProperty(open, name);
+            if (kept && item.from >= 0 && item.problem.isEmpty() && ++itemLines > kMaxItemLines)
+                item.problem = QStringLiteral("tiene más de %L1 líneas").arg(kMaxItemLines);
+        }
+        if (control >= 0 && item.from >= 0 && item.problem.isEmpty())
+            item.problem = forbiddenControlReason(controlChar);
+        if (kept) {
+            out += (isMappedText(name) ? withTextEdges(line) : line).toUtf8();
+            out += "\r\n";
+        }
+        bool truncated = false;
+        if (open.size() == 1 && item.from >= 0) {
+            if (!item.problem.isEmpty()) {
+                out.truncate(item.from);
+                truncated = true;
+                checked.skipped.append(QStringLiteral("«%1»: %2").arg(item.describe(), item.problem));
+            }
+            checked.components.append({componentFrom, out.size(), false, item.uid, item.moved});
+            item = CheckedItem();
+        } else if (kept && name == u"END" && open.size() == 1) {
+            checked.components.append({componentFrom, out.size(), value == u"VTIMEZONE", QString(), false});
+        }
+        if (truncated)
+            checked.components.removeLast();
+    }
+    if (!sawCalendar) {
+        checked.refusal = QStringLiteral("no es un calendario iCalendar (está vacío)");
+        return checked;
+    }
+    if (!open.isEmpty()) {
+        checked.refusal = QStringLiteral("el archivo está cortado: falta END:%1").arg(open.last());
+        return checked;
+    }
+    checked.unfolded = out;
+    return checked;
+}
+
+// ---- reading: the calendar libical built ----
+
+struct ComponentFree {
+    void operator()(icalcomponent* component) const { icalcomponent_free(component); }
+};
+using ComponentPtr = std::unique_ptr<icalcomponent, ComponentFree>;
+
+struct IteratorFree {
+    void operator()(icalrecur_iterator* iterator) const { icalrecur_iterator_free(iterator); }
+};
+
+QString textOf(const char* text) {
+    return text ? QString::fromUtf8(text)
+                      .replace(QLatin1String("\r\n"), QLatin1String("\n"))
+                      .replace(u'\r', u'\n')
+                : QString();
+}
+
+// A SUMMARY or DESCRIPTION as the file has it, blanks and tabs at its ends included.
+QString plainText(const char* text) {
+    QString value = textOf(text);
+    if (value.startsWith(QChar(kTextEdge)))
+        value.remove(0, 1);
+    if (value.endsWith(QChar(kTextEdge)))
+        value.chop(1);
+    return value;
+}
+
+bool isUtc(const icaltimetype& time) {
+    return icaltime_is_utc(time) != 0;
+}
+
+// A day and time as the user sees them.
+struct LocalTime {
+    QDate date;
+    QTime time; // null for an all-day date
+};
+
+// A time of the file in the user's zone. A floating time is the user's own and keeps its hour even in a
+// daylight-saving gap; a zoned time in a gap goes forward, as libical converts it.
+LocalTime localTime(icaltimetype time, const QTimeZone& zone) {
+    const QDate date(time.year, time.month, time.day);
+    if (time.is_date)
+        return {date, QTime()};
+    if (!time.zone && !isUtc(time))
+        return {date, QTime(time.hour, time.minute, time.second == 60 ? 59 : time.second)};
+    const icaltimezone* from = time.zone ? time.zone : icaltimezone_get_utc_timezone();
+    qint64 seconds = qint64(icaltime_as_timet_with_zone(time, from));
+    // A time in a daylight-saving gap does not exist: like calendar programs, take it with the offset
+    // before the gap, which puts 02:30 at 03:30 on the same day.
+    const icaltimetype back =
+        icaltime_from_timet_with_zone(time_t(seconds), 0, const_cast<icaltimezone*>(from));
+    const auto wall = [](const icaltimetype& t) {
+        return QDateTime(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, std::min(t.second, 59)),
+                         QTimeZone::utc());
+    };
+    const qint64 behind = wall(back).secsTo(wall(time));
+    if (behind > 0)
+        seconds += behind;
+    const QDateTime when = QDateTime::fromSecsSinceEpoch(seconds, zone);
+    return {when.date(), when.time()};
+}
+
+// A day and time of the user's zone as an instant (an all-day date at its midnight).
+QDateTime instantOf(const LocalTime& when, const QTimeZone& zone) {
+    return QDateTime(when.date, when.time.isValid() ? when.time : QTime(0, 0), zone);
+}
+
+bool isValidTime(const icaltimetype& time) {
+    if (icaltime_is_null_time(time) || !QDate(time.year, time.month, time.day).isValid())
+        return false;
+    return time.is_date || QTime::isValid(time.hour, time.minute, time.second == 60 ? 59 : time.second);
+}
+
+// Identifies one occurrence for EXDATE and RECURRENCE-ID: the day for all-day events, the instant else.
+QString occurrenceId(icaltimetype time) {
+    if (time.is_date)
+        return QDate(time.year, time.month, time.day).toString(Qt::ISODate);
+    const icaltimezone* from = time.zone ? time.zone : icaltimezone_get_utc_timezone();
+    if (!time.zone && !isUtc(time))
+        return QStringLiteral("%1T%2:%3:%4")
+            .arg(QDate(time.year, time.month, time.day).toString(Qt::ISODate))
+            .arg(time.hour)
+            .arg(time.minute)
+            .arg(time.second);
+    return QString::number(qint64(icaltime_as_timet_with_zone(time, from)));
+}
+
+const QSet<QString>& holidayCategories() {
+    static const QSet<QString> names = {QStringLiteral("fiesta"),   QStringLiteral("fiestas"),
+                                        QStringLiteral("festivo"),  QStringLiteral("festivos"),
+                                        QStringLiteral("feriado"),  QStringLiteral("holiday"),
+                                        QStringLiteral("holidays"), QStringLiteral("public holiday")};
+    return names;
+}
+
+bool hasHolidayCategory(icalcomponent* component) {
+    for (icalproperty* p = icalcomponent_get_first_property(component, ICAL_CATEGORIES_PROPERTY); p;
+         p = icalcomponent_get_next_property(component, ICAL_CATEGORIES_PROPERTY)) {
+        const QStringList names = textOf(icalproperty_get_categories(p)).split(u',');
+        for (const QString& name : names) {
+            if (holidayCategories().contains(name.trimmed().toLower()))
+                return true;
+        }
+    }
+    return false;
+}
+
+// Every property of a kind. Taken at once, because reading another property (DTSTART for a message)
+// moves the component's one iterator.
+QList<icalproperty*> propertiesOf(icalcomponent* component, icalproperty_kind kind) {
+    QList<icalproperty*> properties;
+    for (icalproperty* p = icalcomponent_get_first_property(component, kind); p;
+         p = icalcomponent_get_next_property(component, kind))
+        properties.append(p);
+    return properties;
+}
+
+bool isEmptyList(const short* list) {
+    return list[0] == ICAL_RECURRENCE_ARRAY_MAX;
+}
+
+// Every year on the same day and month, for ever: what a holiday or yearly reminder is.
+bool isPlainYearly(const icalrecurrencetype& rule, const icaltimetype& start) {
+    if (rule.freq != ICAL_YEARLY_RECURRENCE || rule.interval > 1 || rule.count > 0 ||
+        !icaltime_is_null_time(rule.until))
+        return false;
+    if (!isEmptyList(rule.by_second) || !isEmptyList(rule.by_minute) || !isEmptyList(rule.by_hour) ||
+        !isEmptyList(rule.by_day) || !isEmptyList(rule.by_year_day) || !isEmptyList(rule.by_week_no) ||
+        !isEmptyList(rule.by_set_pos))
+        return false;
+    if (!isEmptyList(rule.by_month) &&
+        (rule.by_month[0] != start.month || rule.by_month[1] != ICAL_RECURRENCE_ARRAY_MAX))
+        return false;
+    return isEmptyList(rule.by_month_day) ||
+           (rule.by_month_day[0] == start.day && rule.by_month_day[1] == ICAL_RECURRENCE_ARRAY_MAX);
+}
+
+// Filters that can never meet (30 February) send libical searching for centuries.
+bool canEverOccur(const icalrecurrencetype& rule) {
+    if (isEmptyList(rule.by_month) || isEmptyList(rule.by_month_day))
+        return true;
+    static constexpr int kLongestMonth[13] = {0, 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    for (int m = 0; m < ICAL_BY_MONTH_SIZE && rule.by_month[m] != ICAL_RECURRENCE_ARRAY_MAX; ++m) {
+        const int month = rule.by_month[m];
+        for (int d = 0; d < ICAL_BY_MONTHDAY_SIZE && rule.by_month_day[d] != ICAL_RECURRENCE_ARRAY_MAX; ++d) {
+            const int day = rule.by_month_day[d];
+            if (month >= 1 && month <= 12 && std::abs(day) <= kLongestMonth[month])
+                return true;
+        }
+    }
+    return false;
+}
+
+class CalendarReader {
+public:
+    // `days` counts the days of the whole file, read in parts.
+    CalendarReader(const IcsReadOptions& options, IcsReading& reading, qsizetype& days)
+        : options_(options), reading_(reading), days_(days) {}
+
+    // The tasks the calendar holds, which the agenda does not keep.
+    qsizetype tasks() const { return tasks_; }
+
+    // False when the file must be refused as a whole (reading_.refusal says why).
+    bool read(icalcomponent* calendar);
+
+private:
+    // Why an event or journal cannot be read; empty when it can.
+    QString badDates(icalcomponent* component) const;
+    void readEvent(icalcomponent* event);
+    void readJournal(icalcomponent* journal);
+    // Adds the dates a rule gives after `start`, up to its window, telling what is left out.
+    void expandRule(icalcomponent* event, const QString& text, icalrecurrencetype rule,
+                    const icaltimetype& start, QList<icaltimetype>& starts);
+    void skip(const QString& what, const QString& reason) {
+        reading_.skipped.append(QStringLiteral("«%1»: %2").arg(what, reason));
+    }
+    void addDay(CalendarKind kind, const QDate& date, const QString& text);
+    QString describe(icalcomponent* component, const QString& text) const;
+
+    const IcsReadOptions& options_;
+    IcsReading& reading_;
+    QHash<QString, QList<icaltimetype>> replaced_; // UID -> occurrences given by a RECURRENCE-ID event
+    qsizetype& days_;
+    qsizetype tasks_ = 0;
+    bool tooMany_ = false;
+    bool holidayEvent_ = false; // the event being read is marked as a holiday
+};
+
+QString CalendarReader::describe(icalcomponent* component, const QString& text) const {
+    const icaltimetype start = icalcomponent_get_dtstart(component);
+    QString what = text.isEmpty() ? QStringLiteral("(sin texto)") : firstLine(text);
+    if (isValidTime(start))
+        what += QStringLiteral(", ") + datedKey(QDate(start.year, start.month, start.day));
+    return what;
+}
+
+void CalendarReader::addDay(CalendarKind kind, const QDate& date, const QString& text) {
+    if (++days_ > kMaxDaysInFile) {
+        tooMany_ = true;
+        return;
+    }
+    reading_.items.append({kind, date, text, {}, kind == CalendarKind::OneYearReminder && holidayEvent_});
+}
+
+QString CalendarReader::badDates(icalcomponent* component) const {
+    for (icalproperty* p = icalcomponent_get_first_property(component, ICAL_XLICERROR_PROPERTY); p;
+         p = icalcomponent_get_next_property(component, ICAL_XLICERROR_PROPERTY)) {
+        // libical's own message is English: only the name of the property is told.
+        const QString error = textOf(icalproperty_get_xlicerror(p));
+        static const QStringList dateProperties = {QStringLiteral("DTSTART"),      QStringLiteral("DTEND"),
+                                                   QStringLiteral("DURATION"),     QStringLiteral("RRULE"),
+                                                   QStringLiteral("EXDATE"),       QStringLiteral("RDATE"),
+                                                   QStringLiteral("RECURRENCE-ID")};
+        for (const QString& name : dateProperties) {
+            // The user is told which property could not be read; libical's English words stay out.
+            if (error.contains(name + QLatin1String(" property")))
+                return QStringLiteral("valor no válido en %1").arg(name);
+        }
+    }
+    const icalproperty_kind dated[] = {ICAL_DTSTART_PROPERTY, ICAL_DTEND_PROPERTY, ICAL_RECURRENCEID_PROPERTY,
+                                       ICAL_EXDATE_PROPERTY};
+    for (const icalproperty_kind kind : dated) {
+        for (icalproperty* p = icalcomponent_get_first_property(component, kind); p;
+             p = icalcomponent_get_next_property(component, kind)) {
+            const icaltimetype time = icalproperty_get_datetime_with_component(p, component);
+            if (!isValidTime(time))
+                return QStringLiteral("fecha no válida: %1")
+                    .arg(textOf(icalproperty_as_ical_string(p)).trimmed());
+        }
+    }
+    return QString();
+}
+
+bool CalendarReader::read(icalcomponent* calendar) {
+    QList<icalcomponent*> events;
+    QList<icalcomponent*> journals;
+    qsizetype others = 0;
+    for (icalcomponent* c = icalcomponent_get_first_component(calendar, ICAL_ANY_COMPONENT); c;
+         c = icalcomponent_get_next_component(calendar, ICAL_ANY_COMPONENT)) {
+        switch (icalcomponent_isa(c)) {
+        case ICAL_VEVENT_COMPONENT:
+            events.append(c);
+            break;
+        case ICAL_VJOURNAL_COMPONENT:
+            journals.append(c);
+            break;
+        case ICAL_VTODO_COMPONENT:
+            ++others;
+            break;
+        default:
+            break;
+        }
+    }
+    tasks_ = others;
+
+    // An item with a date that cannot be read is left out alone.
+    const auto readable = [this](QList<icalcomponent*>& components) {
+        components.removeIf([this](icalcomponent* c) {
+            const QString reason = badDates(c);
+            if (!reason.isEmpty()) {
+                const QString text = calendarText(plainText(icalcomponent_get_summary(c)),
+                                                  plainText(icalcomponent_get_description(c)), false, false);
+                skip(text.isEmpty() ? QStringLiteral("(sin texto)") : firstLine(text), reason);
+            }
+            return !reason.isEmpty();
+        });
+    };
+    readable(events);
+    readable(journals);
+    for (icalcomponent* c : std::as_const(events)) {
+        if (icalproperty* p = icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY))
+            replaced_[textOf(icalcomponent_get_uid(c))].append(
+                icalproperty_get_datetime_with_component(p, c));
+    }
+    const qsizetype total = events.size() + journals.size();
+    qsizetype done = 0;
+    for (icalcomponent* c : std::as_const(events)) {
+        readEvent(c);
+        if (tooMany_)
+            break;
+        if (options_.progress && ++done % 256 == 0)
+            options_.progress(ExchangePhase::Reading, done, total);
+    }
+    for (icalcomponent* c : std::as_const(journals)) {
+        if (tooMany_)
+            break;
+        readJournal(c);
+    }
+    if (tooMany_) {
+        reading_.refusal = QStringLiteral("el calendario da más de %L1 días; divídalo en partes más pequeñas")
+                               .arg(kMaxDaysInFile);
+        return false;
+    }
+    if (options_.progress)
+        options_.progress(ExchangePhase::Reading, total, total);
+    return true;
+}
+
+// Whether DESCRIPTION is the whole text and SUMMARY its first line, as our own export writes them. Other
+// programs may have trimmed the first line's blanks in SUMMARY.
+bool describesWhole(const QString& summary, const QString& description) {
+    if (description == summary || description.startsWith(summary + u'\n'))
+        return true;
+    const QString first = firstLine(description);
+    return !summary.trimmed().isEmpty() && first.trimmed() == summary.trimmed();
+}
+
+QString eventText(icalcomponent* event) {
+    return calendarText(plainText(icalcomponent_get_summary(event)),
+                        plainText(icalcomponent_get_description(event)),
+                        isAgendaUid(textOf(icalcomponent_get_uid(event))), false);
+}
+
+void CalendarReader::readEvent(icalcomponent* event) {
+    // Only a single dated event is a holiday feed's entry: the dates a rule gives (every weekday) are no
+    // fixed holidays, however often one falls on the same day in two years.
+    const bool series = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY) ||
+                        icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY) ||
+                        icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY);
+    holidayEvent_ = (options_.asHolidays || hasHolidayCategory(event)) && !series;
+    const QString text = eventText(event);
+    if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED) {
+        skip(describe(event, text), QStringLiteral("está cancelado"));
+        return;
+    }
+    if (text.trimmed().isEmpty()) {
+        skip(describe(event, text), QStringLiteral("no tiene texto"));
+        return;
+    }
+    const icaltimetype start = icalcomponent_get_dtstart(event);
+    if (icaltime_is_null_time(start)) {
+        skip(describe(event, text), QStringLiteral("no tiene fecha"));
+        return;
+    }
+    const auto textAt = [&](const LocalTime& when) {
+        return when.time.isNull() ? text : when.time.toString(u"HH:mm") + u' ' + text;
+    };
+
+    icalproperty* rruleProperty = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY);
+    const bool overridden = replaced_.contains(textOf(icalcomponent_get_uid(event)));
+    const bool hasExtra = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY) ||
+                          icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY) ||
+                          propertiesOf(event, ICAL_RRULE_PROPERTY).size() > 1;
+    const bool isOverride = !icaltime_is_null_time(icalcomponent_get_recurrenceid(event));
+    if (rruleProperty && !isOverride) {
+        const icalrecurrencetype rule = icalproperty_get_rrule(rruleProperty);
+        if (isPlainYearly(rule, start) && !hasExtra && !overridden) {
+            // A birthday or holiday first held before 1901 comes back every year of the agenda; one that
+            // begins after 2100 never does.
+            const LocalTime first = localTime(start, options_.zone);
+            if (first.date.year() > kLastYear) {
+                skip(describe(event, text), outsideTheYears());
+                return;
+            }
+            const bool holiday = options_.asHolidays || hasHolidayCategory(event);
+            addDay(holiday ? CalendarKind::Holiday : CalendarKind::YearlyReminder, first.date, textAt(first));
+            return;
+        }
+    }
+
+    // How long each occurrence lasts, measured between the instants of DTSTART and DTEND, which may be
+    // in different zones (a flight): in days for an all-day event (its DTEND is the day after), in seconds
+    // otherwise; a timed event marks every day it touches. Counted in 64 bits: libical's own count is an
+    // int of seconds, which a length of 69 years overflows.
+    const LocalTime first = localTime(start, options_.zone);
+    qint64 lengthDays = 0;
+    qint64 lengthSeconds = 0;
+    {
+        const icaltimetype end = icalcomponent_get_dtend(event);
+        if (!icaltime_is_null_time(end) && isValidTime(end) && icaltime_compare(end, start) > 0) {
+            const LocalTime last = localTime(end, options_.zone);
+            if (start.is_date)
+                lengthDays = first.date.daysTo(last.date);
+            else
+                lengthSeconds = std::max<qint64>(
+                    0, instantOf(first, options_.zone).secsTo(instantOf(last, options_.zone)));
+        }
+        if (lengthDays > kMaxEventDays || lengthSeconds > qint64(kMaxEventDays) * 86400) {
+            skip(describe(event, text), QStringLiteral("dura más de un año"));
+            return;
+        }
+    }
+
+    // DTSTART is always the first occurrence, whether the rule gives it or not.
+    QList<icaltimetype> starts{start};
+    QList<icaltimetype> ends{icaltime_null_time()};
+    if (!isOverride) {
+        for (icalproperty* p : propertiesOf(event, ICAL_RRULE_PROPERTY))
+            expandRule(event, text, icalproperty_get_rrule(p), start, starts);
+        ends.resize(starts.size(), icaltime_null_time());
+    }
+    icalcomponent* parent = icalcomponent_get_parent(event);
+    for (icalproperty* p : propertiesOf(event, ICAL_RDATE_PROPERTY)) {
+        const icaldatetimeperiodtype value = icalproperty_get_rdate(p);
+        icaltimetype extra = value.time;
+        icaltimetype extraEnd = icaltime_null_time();
+        if (icaltime_is_null_time(extra)) {
+            // A period: its start, and its own end or duration.
+            extra = value.period.start;
+            extraEnd = icaltime_is_null_time(value.period.end) ? icaltime_add(extra, value.period.duration)
+                                                               : value.period.end;
+        }
+        if (!isUtc(extra)) {
+            if (icalparameter* tzid = icalproperty_get_first_parameter(p, ICAL_TZID_PARAMETER)) {
+                const icaltimezone* zone =
+                    parent ? icalcomponent_get_timezone(parent, icalparameter_get_tzid(tzid)) : nullptr;
+                extra.zone = zone;
+                extraEnd.zone = zone;
+            }
+        }
+        if (isValidTime(extra)) {
+            starts.append(extra);
+            ends.append(extraEnd);
+        } else {
+            skip(describe(event, text), QStringLiteral("fecha no válida en RDATE"));
+        }
+    }
+
+    // EXDATE and RECURRENCE-ID may give an all-day event a date-time and the other way round: compare like
+    // with like.
+    const auto likeStart = [&start](icaltimetype time) {
+        if (start.is_date && !time.is_date) {
+            time.is_date = 1;
+            time.hour = time.minute = time.second = 0;
+            time.zone = nullptr;
+        } else if (!start.is_date && time.is_date) {
+            time.is_date = 0;
+            time.hour = start.hour;
+            time.minute = start.minute;
+            time.second = start.second;
+            time.zone = start.zone;
+        }
+        return occurrenceId(time);
+    };
+    QSet<QString> excluded;
+    if (!isOverride) {
+        for (const icaltimetype& moved : replaced_.value(textOf(icalcomponent_get_uid(event))))
+            excluded.insert(likeStart(moved));
+    }
+    for (icalproperty* p : propertiesOf(event, ICAL_EXDATE_PROPERTY))
+        excluded.insert(likeStart(icalproperty_get_datetime_with_component(p, event)));
+
+    int outside = 0;
+    QSet<QDate> seen;
+    QSet<QString> taken;
+    for (qsizetype i = 0; i < starts.size(); ++i) {
+        const icaltimetype& occurrence = starts.at(i);
+        const QString id = occurrenceId(occurrence);
+        if (excluded.contains(id) || taken.contains(id))
+            continue;
+        taken.insert(id);
+        const LocalTime when = localTime(occurrence, options_.zone);
+        LocalTime end;
+        if (!icaltime_is_null_time(ends.at(i))) {
+            end = localTime(ends.at(i), options_.zone);
+        } else if (when.time.isNull()) {
+            end = {when.date.addDays(lengthDays), QTime()};
+        } else {
+            const QDateTime last = instantOf(when, options_.zone).addSecs(lengthSeconds);
+            end = {last.date(), last.time()};
+        }
+        // The last day counts unless the event ends at its very beginning.
+        qint64 days = when.date.daysTo(end.date) + (end.time.isValid() && end.time != QTime(0, 0) ? 1 : 0);
+        days = std::clamp<qint64>(days, 1, kMaxEventDays);
+        for (int d = 0; d < days; ++d) {
+            const QDate day = when.date.addDays(d);
+            if (day.year() < kFirstYear || day.year() > kLastYear) {
+                ++outside;
+                continue;
+            }
+            if (start.is_date && seen.contains(day))
+                continue;
+            seen.insert(day);
+            addDay(CalendarKind::OneYearReminder, day, d == 0 ? textAt(when) : text);
+        }
+    }
+    if (seen.isEmpty() && outside > 0)
+        skip(describe(event, text), outsideTheYears());
+    else if (outside > 0)
+        skip(describe(event, text),
+             (outside == 1 ? QStringLiteral("1 fecha") : QStringLiteral("%1 fechas").arg(outside)) +
+                 QStringLiteral(" fuera de los años %1 a %2").arg(kFirstYear).arg(kLastYear));
+}
+
+QString repeatsEvery(const icalrecurrencetype& rule) {
+    const int n = std::max<int>(rule.interval, 1);
+    switch (rule.freq) {
+    case ICAL_DAILY_RECURRENCE:
+        return n == 1 ? QStringLiteral("cada día") : QStringLiteral("cada %1 días").arg(n);
+    case ICAL_WEEKLY_RECURRENCE:
+        return n == 1 ? QStringLiteral("cada semana") : QStringLiteral("cada %1 semanas").arg(n);
+    case ICAL_MONTHLY_RECURRENCE:
+        return n == 1 ? QStringLiteral("cada mes") : QStringLiteral("cada %1 meses").arg(n);
+    default:
+        break;
+    }
+    return n == 1 ? QStringLiteral("cada año") : QStringLiteral("cada %1 años").arg(n);
+}
+
+void CalendarReader::expandRule(icalcomponent* event, const QString& text, icalrecurrencetype rule,
+                                const icaltimetype& start, QList<icaltimetype>& starts) {
+    if (rule.freq == ICAL_SECONDLY_RECURRENCE || rule.freq == ICAL_MINUTELY_RECURRENCE ||
+        rule.freq == ICAL_HOURLY_RECURRENCE) {
+        skip(describe(event, text),
+             QStringLiteral("se repite varias veces al día: solo se importa su primer día"));
+        return;
+    }
+    if (!canEverOccur(rule))
+        return;
+    // The rule runs on wall-clock times; each one is placed in its zone afterwards, so a time in a
+    // daylight-saving gap moves that occurrence only.
+    icaltimetype first = start;
+    first.zone = nullptr;
+    if (!icaltime_is_null_time(rule.until) && !rule.until.is_date && start.zone && isUtc(rule.until))
+        rule.until = icaltime_convert_to_zone(rule.until, const_cast<icaltimezone*>(start.zone));
+    rule.until.zone = nullptr;
+    // Nothing after 2100 is wanted: an endless rule ends there.
+    if (rule.count == 0) {
+        icaltimetype limit = first;
+        limit.year = kLastYear + 1;
+        limit.month = 1;
+        limit.day = 1;
+        if (icaltime_is_null_time(rule.until) || icaltime_compare(rule.until, limit) > 0)
+            rule.until = limit;
+    }
+    // A rule that is not yearly is read up to two years after the import (or after its start, when it
+    // starts later), and no rule gives more than a bounded number of dates.
+    const QDate startDay(start.year, start.month, start.day);
+    const QDate lastDay =
+        rule.freq == ICAL_YEARLY_RECURRENCE
+            ? QDate(kLastYear, 12, 31)
+            : std::min(std::max(options_.today, startDay).addYears(2), QDate(kLastYear, 12, 31));
+    std::unique_ptr<icalrecur_iterator, IteratorFree> iterator(icalrecur_iterator_new(rule, first));
+    if (!iterator) {
+        skip(describe(event, text),
+             QStringLiteral("su regla de repetición no se puede leer: solo se importa su primera fecha"));
+        return;
+    }
+    int count = 0;
+    QDate last;
+    for (icaltimetype next = icalrecur_iterator_next(iterator.get()); !icaltime_is_null_time(next);
+         next = icalrecur_iterator_next(iterator.get())) {
+        const QDate day(next.year, next.month, next.day);
+        if (next.year > kLastYear)
+            break;
+        if (day > lastDay || count == kMaxDatesPerRule) {
+            const QDate until = day > lastDay ? lastDay : last;
+            skip(describe(event, text),
+                 QStringLiteral("se repite %1: %2 hasta el %3 de %4 de %5")
+                     .arg(repeatsEvery(rule), count == 1 ? QStringLiteral("importada 1 fecha")
+                                                         : QStringLiteral("importadas %1 fechas").arg(count))
+                     .arg(until.day())
+                     .arg(monthName(until.month()).toLower())
+                     .arg(until.year()));
+            break;
+        }
+        next.zone = start.zone;
+        starts.append(next);
+        last = day;
+        ++count;
+    }
+}
+
+void CalendarReader::readJournal(icalcomponent* journal) {
+    const QString text = calendarText(plainText(icalcomponent_get_summary(journal)),
+                                      plainText(icalcomponent_get_description(journal)),
+                                      isAgendaUid(textOf(icalcomponent_get_uid(journal))), true);
+    if (text.trimmed().isEmpty()) {
+        skip(describe(journal, text), QStringLiteral("no tiene texto"));
+        return;
+    }
+    const icaltimetype start = icalcomponent_get_dtstart(journal);
+    if (icaltime_is_null_time(start)) {
+        skip(describe(journal, text), QStringLiteral("no tiene fecha"));
+        return;
+    }
+    const QDate day = localTime(start, options_.zone).date;
+    if (day.year() < kFirstYear || day.year() > kLastYear) {
+        skip(describe(journal, text), outsideTheYears());
+        return;
+    }
+    addDay(CalendarKind::DayNote, day, text);
+}
+
+void preventAborts() {
+    static const bool once = [] {
+        icalerror_set_errors_are_fatal(0);
+        return true;
+    }();
+    Q_UNUSED(once);
+}
+
+} // namespace
+
+bool isAgendaUid(const QString& uid) {
+    return uid.endsWith(QLatin1String("@quindara"));
+}
+
+QString calendarText(const QString& summary, const QString& description, bool ours, bool journal) {
+    if (summary.trimmed().isEmpty())
+        return description;
+    if (description.isEmpty())
+        return summary;
+    if (describesWhole(summary, description))
+        return description;
+    // Another program changed only the first line, the one it shows; the further lines stay.
+    if (ours && description.contains(u'\n'))
+        return summary + u'\n' + description.mid(description.indexOf(u'\n') + 1);
+    // Another program's event is what it shows; a journal entry's description is its body.
+    return journal ? summary + u'\n' + description : summary;
+}
+
+QString calendarItemUid(const CalendarItem& item, const QString& folderId) {
+    static const char* const prefixes[] = {"fiesta", "recordatorio", "recordatorionoanual", "nota"};
+    const QString day =
+        isAnnual(item.kind) ? item.date.toString(u"MM-dd") : item.date.toString(u"yyyy-MM-dd");
+    return QStringLiteral("%1-%2-%3@quindara").arg(QLatin1String(prefixes[int(item.kind)]), day, folderId);
+}
+
+QByteArray writeIcs(const QList<CalendarItem>& items, const QString& folderId) {
+    QByteArray out;
+    const auto line = [&out](const QString& text) { out += foldedContentLine(text); };
+    line(QStringLiteral("BEGIN:VCALENDAR"));
+    line(QStringLiteral("VERSION:2.0"));
+    line(QStringLiteral("PRODID:") + kProdId);
+    line(QStringLiteral("CALSCALE:GREGORIAN"));
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (const CalendarItem& item : items) {
+        const bool journal = item.kind == CalendarKind::DayNote;
+        const QDate start =
+            isAnnual(item.kind) ? QDate(kAnnualExportYear, item.date.month(), item.date.day()) : item.date;
+        const QDateTime stamp = (item.stamp.isValid() ? item.stamp : now).toUTC();
+        line(journal ? QStringLiteral("BEGIN:VJOURNAL") : QStringLiteral("BEGIN:VEVENT"));
+        line(QStringLiteral("UID:") + calendarItemUid(item, folderId));
+        line(QStringLiteral("DTSTAMP:") + stamp.toString(u"yyyyMMdd'T'HHmmss'Z'"));
+        line(QStringLiteral("DTSTART;VALUE=DATE:") + icsDate(start));
+        if (!journal) {
+            line(QStringLiteral("DTEND;VALUE=DATE:") + icsDate(start.addDays(1)));
+            // 29 February starts on a leap year; the years without that day are skipped by the rule itself.
+            if (isAnnual(item.kind))
+                line(QStringLiteral("RRULE:FREQ=YEARLY"));
+            line(QStringLiteral("TRANSP:TRANSPARENT"));
+        }
+        line(QStringLiteral("SUMMARY:") + escapeContentText(firstLine(item.text)));
+        // The whole text again, when it has further lines: a phone shows both, so a line alone goes once.
+        QString lines = item.text;
+        while (lines.endsWith(u'\n'))
+            lines.chop(1);
+        if (lines.contains(u'\n'))
+            line(QStringLiteral("DESCRIPTION:") + escapeContentText(item.text));
+        line(QStringLiteral("CATEGORIES:") + escapeContentText(categoryOf(item.kind)));
+        line(journal ? QStringLiteral("END:VJOURNAL") : QStringLiteral("END:VEVENT"));
+    }
+    line(QStringLiteral("END:VCALENDAR"));
+    return out;
+}
+
+IcsReading readIcs(const QByteArray& bytes, const IcsReadOptions& options) {
+    IcsReading reading;
+    preventAborts();
+    const CheckedText checked = checkLines(bytes);
+    if (!checked.refusal.isEmpty()) {
+        reading.refusal = checked.refusal;
+        return reading;
+    }
+    reading.skipped = checked.skipped;
+    const qsizetype tasksAt = reading.skipped.size();
+    qsizetype days = 0;
+    qsizetype tasks = 0;
+    // False when the file is refused (reading.refusal says why).
+    const auto readCalendarText = [&](const QByteArray& text, const IcsReadOptions& partOptions) {
+        ComponentPtr root(icalparser_parse_string(text.constData()));
+        if (!root) {
+            reading.refusal = QStringLiteral("no es un calendario iCalendar");
+            return false;
+        }
+        QList<icalcomponent*> calendars;
+        if (icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT) {
+            calendars.append(root.get());
+        } else {
+            for (icalcomponent* c = icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT);
+                 c; c = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT))
+                calendars.append(c);
+        }
+        if (calendars.isEmpty()) {
+            reading.refusal = QStringLiteral("no es un calendario iCalendar");
+            return false;
+        }
+        for (icalcomponent* calendar : std::as_const(calendars)) {
+            CalendarReader reader(partOptions, reading, days);
+            const bool read = reader.read(calendar);
+            tasks += reader.tasks();
+            if (!read)
+                return false;
+        }
+        return true;
+    };
+
+    bool read = true;
+    if (checked.unfolded.size() <= kPartBytes) {
+        read = readCalendarText(checked.unfolded, options);
+    } else {
+        // A large calendar goes to libical in parts of a few MB, each with the time zones and with every
+        // item of a UID together (an event and its moved occurrences), so that its tree never holds more
+        // than a part: 40 MB of small events would take libical about a gigabyte.
+        const QByteArray& all = checked.unfolded;
+        QByteArray zones;
+        // The items of a UID one of them moves an occurrence of, by UID.
+        QHash<QString, QList<qsizetype>> together;
+        for (const ComponentSpan& span : std::as_const(checked.components)) {
+            if (span.moved)
+                together.insert(span.uid, {});
+        }
+        qsizetype items = 0;
+        for (qsizetype i = 0; i < checked.components.size(); ++i) {
+            const ComponentSpan& span = checked.components.at(i);
+            if (span.zone)
+                zones += all.mid(span.from, span.to - span.from);
+            else if (++items && together.contains(span.uid))
+                together[span.uid].append(i);
+        }
+        // Each item alone, or with the others of its UID where the first of them is.
+        QList<QList<qsizetype>> groups;
+        for (qsizetype i = 0; i < checked.components.size(); ++i) {
+            const ComponentSpan& span = checked.components.at(i);
+            if (span.zone)
+                continue;
+            const auto group = together.constFind(span.uid);
+            if (group == together.constEnd())
+                groups.append(QList<qsizetype>{i});
+            else if (group->constFirst() == i)
+                groups.append(*group);
+        }
+        const qsizetype partBytes = std::max<qsizetype>(kPartBytes, 4 * zones.size());
+        qsizetype done = 0;
+        QByteArray part;
+        qsizetype inPart = 0;
+        const auto readPart = [&] {
+            IcsReadOptions partOptions = options;
+            if (options.progress)
+                partOptions.progress = [&, offset = done](ExchangePhase phase, qsizetype partDone,
+                                                          qsizetype) {
+                    options.progress(phase, offset + partDone, items);
+                };
+            const bool partRead =
+                readCalendarText("BEGIN:VCALENDAR\r\n" + zones + part + "END:VCALENDAR\r\n", partOptions);
+            done += inPart;
+            part.clear();
+            inPart = 0;
+            return partRead;
+        };
+        for (const QList<qsizetype>& group : std::as_const(groups)) {
+            for (const qsizetype i : group) {
+                const ComponentSpan& span = checked.components.at(i);
+                part += all.mid(span.from, span.to - span.from);
+                ++inPart;
+            }
+            if (part.size() >= partBytes && !(read = readPart()))
+                break;
+        }
+        if (read && inPart > 0)
+            read = readPart();
+    }
+    if (!read) {
+        reading.items.clear();
+        return reading;
+    }
+    if (tasks > 0)
+        reading.skipped.insert(
+            tasksAt, (tasks == 1 ? QStringLiteral("1 tarea") : QStringLiteral("%1 tareas").arg(tasks)) +
+                         QStringLiteral(" (VTODO): la agenda no guarda tareas"));
+    return reading;
+}
+
+} // namespace quindara

@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QLoggingCategory>
+
+namespace quindara {
+
+// Failures of this library that the user is not shown, logged so that a user's report can be diagnosed
+// (QT_LOGGING_RULES="quindara.agenda.*.debug=true" shows more).
+Q_DECLARE_LOGGING_CATEGORY(lcSearch) // quindara.agenda.search: files the search cannot read
+
+} // namespace quindara
