@@ -20,6 +20,36 @@ constexpr ScaledUnits kLargestScaledExponent = 128;
 // Whole numbers up to this are multiplied out for a factorial on 64 bits (20! fits).
 constexpr ScaledUnits kLargestScaledFactorial = 20;
 
+// Divisions and roots: an operand of 0 shows "ERROR".
+bool needsNonZeroOperand(int code) {
+    return code == operation::Divide || code == operation::Root || code == operation::Remainder ||
+           code == operation::WholeQuotient;
+}
+
+// The accumulator worked with a row's number by the row's operation, one of those that take one.
+std::optional<Number> resultWithOperand(int code, const Number& acc, const Number& x) {
+    switch (code) {
+    case operation::Add:
+        return sum(acc, x);
+    case operation::Subtract:
+        return difference(acc, x);
+    case operation::Multiply:
+        return product(acc, x);
+    case operation::Power:
+        return power(acc, x);
+    case operation::Percent:
+        return percent(acc, x);
+    case operation::Divide:
+        return quotient(acc, x);
+    case operation::Root:
+        return root(acc, x);
+    case operation::Remainder:
+        return wholeDivision(acc, x, WholeDivision::Remainder);
+    default:
+        return wholeDivision(acc, x, WholeDivision::Quotient);
+    }
+}
+
 } // namespace
 
 Tape::Tape() : rows_(1) {}
@@ -329,84 +359,58 @@ bool Tape::applyRow(State& state, Row& row) {
         state.value = numberFrom(state.scaled);
         state.isScaled = false;
     }
-    const Number& acc = *state.value;
-    const auto take = [&state, this](std::optional<Number> result) {
-        if (!result)
-            return false;
-        // An exact decimal that fits goes back to the fast way.
-        if (exactFastPath_ && result->isExact()) {
-            if (const std::optional<ScaledDecimal> scaled = scaledFrom(result->fraction())) {
-                state.scaled = *scaled;
-                state.isScaled = true;
-                state.value.reset();
-                return true;
-            }
-        }
-        state.value = std::move(result);
+    if (isOneOperand(row.operation))
+        return applyOneOperandRow(state, row);
+    // A code no key has leaves the accumulator alone.
+    if (row.operation < 0 || row.operation >= kOperationCount)
         return true;
-    };
+    return applyRowWithOperand(state, row);
+}
+
+bool Tape::applyRowWithOperand(State& state, Row& row) {
+    const ReadNumber& x = operandOf(row);
+    if (x.overflow)
+        return false;
+    // A zero divisor shows "ERROR" but the rows below are still worked through.
+    if (needsNonZeroOperand(row.operation) && x.value.isZero()) {
+        state.error = true;
+        return true;
+    }
+    return takeResult(state, resultWithOperand(row.operation, *state.value, x.value));
+}
+
+bool Tape::applyOneOperandRow(State& state, Row& row) {
+    const Number& acc = *state.value;
+    rewriteOneOperandRow(row, acc);
     switch (row.operation) {
-    case operation::Add:
-    case operation::Subtract:
-    case operation::Multiply:
-    case operation::Power:
-    case operation::Percent: {
-        const ReadNumber& x = operandOf(row);
-        if (x.overflow)
-            return false;
-        switch (row.operation) {
-        case operation::Add:
-            return take(sum(acc, x.value));
-        case operation::Subtract:
-            return take(difference(acc, x.value));
-        case operation::Multiply:
-            return take(product(acc, x.value));
-        case operation::Power:
-            return take(power(acc, x.value));
-        default:
-            return take(percent(acc, x.value));
-        }
-    }
-    case operation::Divide:
-    case operation::Root:
-    case operation::Remainder:
-    case operation::WholeQuotient: {
-        const ReadNumber& x = operandOf(row);
-        if (x.overflow)
-            return false;
-        // A zero divisor shows "ERROR" but the rows below are still worked through.
-        if (x.value.isZero()) {
-            state.error = true;
-            return true;
-        }
-        switch (row.operation) {
-        case operation::Divide:
-            return take(quotient(acc, x.value));
-        case operation::Root:
-            return take(root(acc, x.value));
-        case operation::Remainder:
-            return take(wholeDivision(acc, x.value, WholeDivision::Remainder));
-        default:
-            return take(wholeDivision(acc, x.value, WholeDivision::Quotient));
-        }
-    }
     case operation::SquareRoot:
-        rewriteOneOperandRow(row, acc);
-        return take(squareRoot(acc));
+        return takeResult(state, squareRoot(acc));
     case operation::Reciprocal:
-        rewriteOneOperandRow(row, acc);
         // A value inside the range never shows as 0: only 0 itself does, and shows "ERROR".
         if (acc.isZero()) {
             state.error = true;
             return true;
         }
-        return take(reciprocal(acc));
-    case operation::Factorial:
-        rewriteOneOperandRow(row, acc);
-        return take(factorial(acc));
+        return takeResult(state, reciprocal(acc));
     default:
-        return true;
+        return takeResult(state, factorial(acc));
     }
+}
+
+bool Tape::takeResult(State& state, std::optional<Number> result) const {
+    if (!result)
+        return false;
+    // An exact decimal that fits goes back to the fast way.
+    if (exactFastPath_ && result->isExact()) {
+        if (const std::optional<ScaledDecimal> scaled = scaledFrom(result->fraction())) {
+            state.scaled = *scaled;
+            state.isScaled = true;
+            state.value.reset();
+            return true;
+        }
+    }
+    state.value = std::move(result);
+    return true;
 }
 
 QString Tape::recalculate() {

@@ -124,7 +124,16 @@ private:
     RowContent contentOf(int row) const;
     void rewriteOneOperandRow(Row& row, const Number& accumulator);
     void rewriteOneOperandRow(Row& row, const ScaledDecimal& accumulator);
+    // The row's operation on the accumulator, on scaled integers while they hold it exactly; false when
+    // the row stops the evaluation (a number out of range, a result undefined or out of range).
     bool applyRow(State& state, Row& row);
+    // The same on fractions and rounded values, for an operation that takes the row's number.
+    bool applyRowWithOperand(State& state, Row& row);
+    // The same for square root, reciprocal or factorial, which write the value they act on into the row.
+    bool applyOneOperandRow(State& state, Row& row);
+    // The accumulator becomes `result`, back on scaled integers when it is an exact decimal that fits;
+    // false when there is none.
+    bool takeResult(State& state, std::optional<Number> result) const;
     // The row on scaled integers; false when it is not one for them or its result is not exact there.
     bool applyRowScaled(State& state, Row& row);
     const ReadNumber& operandOf(Row& row);

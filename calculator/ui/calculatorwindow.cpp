@@ -461,6 +461,32 @@ bool CalculatorWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool CalculatorWindow::runKey(const KeyBinding& binding) {
+    switch (binding.command) {
+    case KeyCommand::OpenResults:
+    case KeyCommand::EmptyResults:
+        return runResultsKey(binding.command);
+    case KeyCommand::RowUp:
+    case KeyCommand::RowDown:
+    case KeyCommand::PageUp:
+    case KeyCommand::PageDown:
+    case KeyCommand::FirstRow:
+    case KeyCommand::LastRow:
+        moveByKey(binding.command);
+        return true;
+    case KeyCommand::CopyResult:
+    case KeyCommand::CopyTape:
+    case KeyCommand::Paste:
+    case KeyCommand::Undo:
+    case KeyCommand::Redo:
+        editByKey(binding.command);
+        return true;
+    default:
+        pressButtonOfKey(binding);
+        return true;
+    }
+}
+
+void CalculatorWindow::pressButtonOfKey(const KeyBinding& binding) {
     const bool paletteOpen = ui_.Picture4->isVisible();
     switch (binding.command) {
     case KeyCommand::Digit:
@@ -498,17 +524,28 @@ bool CalculatorWindow::runKey(const KeyBinding& binding) {
     case KeyCommand::About:
         Command13_Click();
         break;
-    case KeyCommand::OpenResults:
+    default:
+        break;
+    }
+}
+
+bool CalculatorWindow::runResultsKey(KeyCommand command) {
+    if (command == KeyCommand::OpenResults) {
         if (ui_.Combo1->isHidden())
             return false;
         ui_.Combo1->setFocus(Qt::ShortcutFocusReason);
         ui_.Combo1->showPopup();
-        break;
-    case KeyCommand::EmptyResults:
-        if (ui_.Command12->isHidden())
-            return false;
-        Command12_Click();
-        break;
+        return true;
+    }
+    if (ui_.Command12->isHidden())
+        return false;
+    Command12_Click();
+    return true;
+}
+
+void CalculatorWindow::moveByKey(KeyCommand command) {
+    const bool paletteOpen = ui_.Picture4->isVisible();
+    switch (command) {
     case KeyCommand::RowUp:
         chooseRow(paletteOpen ? SelectedRow - 1 : tape_.currentRow());
         break;
@@ -527,6 +564,13 @@ bool CalculatorWindow::runKey(const KeyBinding& binding) {
     case KeyCommand::LastRow:
         showNewestRow();
         break;
+    default:
+        break;
+    }
+}
+
+void CalculatorWindow::editByKey(KeyCommand command) {
+    switch (command) {
     case KeyCommand::CopyResult:
         copyResult();
         break;
@@ -542,8 +586,9 @@ bool CalculatorWindow::runKey(const KeyBinding& binding) {
     case KeyCommand::Redo:
         redoChange();
         break;
+    default:
+        break;
     }
-    return true;
 }
 
 } // namespace tallimo

@@ -86,6 +86,15 @@ private:
     void setUpKeyboard();
     // Does what the key's command does; false when the command does nothing at this moment.
     bool runKey(const KeyBinding& binding);
+    // The keys that press one of the window's buttons: digits, operations, formats, clearing, the log and
+    // the about box (with the palette open, Esc and the operation keys serve the palette).
+    void pressButtonOfKey(const KeyBinding& binding);
+    // F8 and Ctrl+Delete, which do nothing while the list of previous results or its eraser is hidden.
+    bool runResultsKey(KeyCommand command);
+    // The arrows, page keys, Home and End: along the tape, or from row to row with the palette open.
+    void moveByKey(KeyCommand command);
+    // Copy, paste, undo and redo.
+    void editByKey(KeyCommand command);
     // Opens the palette on `row` (kept between row 1 and the newest row) and brings that row into view.
     void chooseRow(int row);
     void closePalette();

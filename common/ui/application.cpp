@@ -3,7 +3,10 @@
 
 #include "common/about.h"
 #include "common/regularfile.h"
+#include "common/terminationsignals.h"
+#include "common/ui/icons.h"
 #include "common/ui/logging.h"
+#include "common/ui/qtdesktopservices.h"
 #include "common/ui/windowactivation.h"
 
 #include <QApplication>
@@ -226,6 +229,52 @@ void DataFolderSession::attach(QWidget& window, const QStringList& aboutLines,
         QMessageBox::about(&window, QStringLiteral("Acerca de %1").arg(QCoreApplication::applicationName()),
                            text);
     });
+}
+
+int runProgram(int& argc, char** argv, const ProgramLook& look, const MainWindowMaker& makeWindow) {
+    const Program program = look.program;
+    CommandLine commandLine(program);
+    const CommandLineOptions options = commandLine.read(argumentsOf(argc, argv));
+    if (options.action != CommandLineAction::OpenWindow)
+        return answerOnTerminal(argc, argv, commandLine, options);
+
+    // Taken before the platform consumes it for this process's own window.
+    const LaunchToken launchToken = LaunchToken::fromEnvironment();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(look.applicationName);
+    QApplication::setApplicationVersion(programVersion(program));
+    QGuiApplication::setDesktopFileName(desktopFileName(program));
+    QApplication::setWindowIcon(iconFor(look.iconDrawing));
+    const std::unique_ptr<QTranslator> translator = installSpanishTranslation(app);
+
+    DataFolderSession session(program, options);
+    if (!session.open(launchToken))
+        return 0;
+
+    SystemClock clock;
+    QtDesktopServices desktop;
+    const std::unique_ptr<QWidget> mainWindow = makeWindow(session.choice().programFolder, clock, desktop);
+    QWidget& window = *mainWindow;
+    desktop.setDialogParent(&window);
+    std::function<WriterJobResult(const WriterJob&)> runJob;
+    if (look.runJob)
+        runJob = [&look, &session, &window](const WriterJob& job) {
+            return look.runJob(window, session.choice().programFolder, job);
+        };
+    session.attach(window, look.aboutLines, runJob);
+    // A signal to end, or the session manager, saves what was typed; the lock goes with the session.
+    if (look.saveEdits) {
+        const auto save = [&look, &window] { look.saveEdits(window); };
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, save);
+        QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, save);
+    }
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, &app, &QCoreApplication::quit);
+    if (look.prepareWindow)
+        look.prepareWindow(window, options);
+    window.show();
+    centreOnScreen(window);
+    return QApplication::exec();
 }
 
 } // namespace common

@@ -5,14 +5,13 @@
 #include "common/clock.h"
 #include "common/commandline.h"
 #include "common/datafolderchoice.h"
+#include "common/desktopservices.h"
 #include "common/instancelock.h"
-#include "common/terminationsignals.h"
-#include "common/ui/icons.h"
-#include "common/ui/qtdesktopservices.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QLocale>
 #include <QTranslator>
+#include <QWidget>
 
 #include <functional>
 #include <memory>
@@ -68,8 +67,6 @@ private:
     LaunchToken launchToken_;
 };
 
-// Runs a program whose main window takes (program folder, clock, desktop services): the command line, the
-// data folder, Spanish standard dialogs, the system clock, the real desktop, the window centred.
 // What tells one program from the other on the desktop.
 struct ProgramLook {
     Program program;
@@ -88,49 +85,20 @@ struct ProgramLook {
     std::function<void(QWidget& window, const CommandLineOptions& options)> prepareWindow;
 };
 
+// Makes a program's main window from its program folder, the clock and the desktop services.
+using MainWindowMaker = std::function<std::unique_ptr<QWidget>(const QString& programFolder,
+                                                               const Clock& clock, DesktopServices& desktop)>;
+
+// Runs a program: the command line, the data folder, Spanish standard dialogs, the system clock, the real
+// desktop, the main window `makeWindow` makes, centred. Returns the exit code.
+int runProgram(int& argc, char** argv, const ProgramLook& look, const MainWindowMaker& makeWindow);
+
+// The same for a main window whose constructor takes (program folder, clock, desktop services).
 template <typename MainWindow> int runMainWindow(int& argc, char** argv, const ProgramLook& look) {
-    const Program program = look.program;
-    CommandLine commandLine(program);
-    const CommandLineOptions options = commandLine.read(argumentsOf(argc, argv));
-    if (options.action != CommandLineAction::OpenWindow)
-        return answerOnTerminal(argc, argv, commandLine, options);
-
-    // Taken before the platform consumes it for this process's own window.
-    const LaunchToken launchToken = LaunchToken::fromEnvironment();
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(look.applicationName);
-    QApplication::setApplicationVersion(programVersion(program));
-    QGuiApplication::setDesktopFileName(desktopFileName(program));
-    QApplication::setWindowIcon(iconFor(look.iconDrawing));
-    const std::unique_ptr<QTranslator> translator = installSpanishTranslation(app);
-
-    DataFolderSession session(program, options);
-    if (!session.open(launchToken))
-        return 0;
-
-    SystemClock clock;
-    QtDesktopServices desktop;
-    MainWindow window(session.choice().programFolder, clock, desktop);
-    desktop.setDialogParent(&window);
-    std::function<WriterJobResult(const WriterJob&)> runJob;
-    if (look.runJob)
-        runJob = [&look, &session, &window](const WriterJob& job) {
-            return look.runJob(window, session.choice().programFolder, job);
-        };
-    session.attach(window, look.aboutLines, runJob);
-    // A signal to end, or the session manager, saves what was typed; the lock goes with the session.
-    if (look.saveEdits) {
-        const auto save = [&look, &window] { look.saveEdits(window); };
-        QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, save);
-        QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, save);
-    }
-    TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::received, &app, &QCoreApplication::quit);
-    if (look.prepareWindow)
-        look.prepareWindow(window, options);
-    window.show();
-    centreOnScreen(window);
-    return QApplication::exec();
+    return runProgram(
+        argc, argv, look, [](const QString& programFolder, const Clock& clock, DesktopServices& desktop) {
+            return std::unique_ptr<QWidget>(std::make_unique<MainWindow>(programFolder, clock, desktop));
+        });
 }
 
 } // namespace common

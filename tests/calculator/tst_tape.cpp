@@ -12,10 +12,16 @@
 #include <functional>
 
 using namespace tallimo;
+using namespace tallimo::operation;
 
 namespace {
 
-// "12", "0:3", "2:2": the first row's text, then code:text for every further row.
+// A row after the first: its operation, then its text (code:text, as the table of exact tapes writes it).
+QString row(int code, const QString& text = {}) {
+    return QStringLiteral("%1:%2").arg(code).arg(text);
+}
+
+// {"12", row(Add, "3"), row(Multiply, "2")}: the first row's text, then every further row.
 Tape tapeOf(const QStringList& rows) {
     Tape tape;
     tape.setText(0, rows.value(0));
@@ -28,12 +34,16 @@ Tape tapeOf(const QStringList& rows) {
     return tape;
 }
 
-// Every row as code:text, the rows evaluated and the result: all that undo must bring back.
+// Every row as its operation's sign and its text ("+ 3, * 5, sqrt 15"), the rows evaluated and the
+// result: all that undo must bring back.
 QString describe(Tape& tape) {
+    static const QStringList signs{"+", "-", "*", "/", "^", "%", "sqrt", "1/x", "root", "mod", "div", "!"};
     QStringList rows;
     for (int i = 0; i <= tape.currentRow(); ++i)
-        rows.append(QStringLiteral("%1:%2").arg(tape.operation(i)).arg(tape.text(i)));
-    return rows.join(u' ') + QStringLiteral(" / %1 = ").arg(tape.rowsToEvaluate()) + tape.recalculate();
+        rows.append((signs.value(tape.operation(i), QString::number(tape.operation(i))) + u' ' + tape.text(i))
+                        .trimmed());
+    return rows.join(QStringLiteral(", ")) + QStringLiteral("; %1 evaluated = ").arg(tape.rowsToEvaluate()) +
+           tape.recalculate();
 }
 
 enum class Change { Digit, OperationKey, OneOperandKey, Palette, ClearAll, ClearLast, Paste };
@@ -47,114 +57,131 @@ private slots:
     void evaluatesTopToBottom_data() {
         QTest::addColumn<QStringList>("rows");
         QTest::addColumn<QString>("result");
-        const auto row = [](const char* name, QStringList rows, const char* result) {
+        const auto tape = [](const char* name, QStringList rows, const char* result) {
             QTest::newRow(name) << rows << QString::fromUtf8(result);
         };
-        row("no precedence", {"12", "0:3", "2:2"}, "30");
-        row("power", {"2", "4:10"}, "1024");
-        row("divide by an empty row", {"7", "3:"}, "ERROR");
-        row("percent", {"200", "5:15"}, "30");
-        row("remainder of rounded values", {"7.6", "9:2.5"}, "0");
-        row("factorial", {"5", "11:"}, "120");
-        row("largest factorial", {"170", "11:"}, "7.257415615308E+306");
-        row("factorial overflows", {"171", "11:"}, "ERROR");
-        row("factorial of a fraction", {"4.5", "11:"}, "24");
-        row("factorial below 2", {"-3", "11:"}, "1");
+        tape("no precedence", {"12", row(Add, "3"), row(Multiply, "2")}, "30");
+        tape("power", {"2", row(Power, "10")}, "1024");
+        tape("divide by an empty row", {"7", row(Divide)}, "ERROR");
+        tape("percent", {"200", row(Percent, "15")}, "30");
+        tape("remainder of rounded values", {"7.6", row(Remainder, "2.5")}, "0");
+        tape("factorial", {"5", row(Factorial)}, "120");
+        tape("largest factorial", {"170", row(Factorial)}, "7.257415615308E+306");
+        tape("factorial overflows", {"171", row(Factorial)}, "ERROR");
+        tape("factorial of a fraction", {"4.5", row(Factorial)}, "24");
+        tape("factorial below 2", {"-3", row(Factorial)}, "1");
         // Roots carry digits beyond those shown; whole-number keys act on the number the tape shows.
-        row("factorial of a square root squared", {"2", "6:", "4:2", "11:"}, "2");
-        row("factorial of a cube root cubed", {"3", "8:3", "4:3", "11:"}, "6");
-        row("quotient of a shown half", {"2", "4:0.5", "4:2", "2:1.75", "10:1"}, "4");
-        row("remainder of a shown half", {"2", "4:0.5", "4:2", "2:1.75", "9:10"}, "4");
-        row("cube root of a negative", {"-8", "8:3"}, "ERROR");
-        row("cube root", {"8", "8:3"}, "2");
-        row("exact root feeds a factorial", {"27", "8:3", "11:"}, "6");
-        row("root of degree zero", {"8", "8:0"}, "ERROR");
-        row("one third", {"1", "3:3"}, "0.333333333333333");
-        row("15-digit whole number", {"999999999999999"}, "999999999999999");
-        row("10^15", {"999999999999999", "0:1"}, "1E+15");
-        row("0.1 + 0.2", {"0.1", "0:0.2"}, "0.3");
-        row("money subtracts exactly", {"86251.76", "1:86250.82"}, "0.94");
-        row("reciprocal", {"5", "7:"}, "0.2");
-        row("reciprocal of zero", {"0", "7:"}, "ERROR");
-        row("square root of a negative", {"-4", "6:"}, "ERROR");
-        row("quotient by a divisor rounding to 0", {"2", "10:0.4"}, "ERROR");
-        row("remainder keeps the dividend's sign", {"10", "9:-3"}, "1");
-        row("remainder of a negative", {"-10", "9:3"}, "-1");
-        row("quotient towards zero", {"-7", "10:2"}, "-3");
-        row("halves round to even", {"2.5", "9:10"}, "2");
-        row("3.5 rounds to 4", {"3.5", "9:10"}, "4");
-        row("dividend beyond 32 bits", {"2147483647.5", "9:2"}, "ERROR");
-        row("the one overflowing quotient", {"-2147483648", "10:-1"}, "ERROR");
-        row("two minus signs add 0", {"3", "0:--5"}, "3");
-        row("zero to the power zero", {"0", "4:0"}, "1");
-        row("zero to a negative power", {"0", "4:-1"}, "ERROR");
-        row("negative to a fraction", {"-2", "4:0.5"}, "ERROR");
-        row("negative to a whole power", {"-2", "4:3"}, "-8");
-        row("negative power", {"2", "4:-2"}, "0.25");
-        row("fractional power", {"2", "4:0.5"}, "1.4142135623731");
-        row("fractional power above one", {"2", "4:1.5"}, "2.82842712474619");
-        row("long whole power", {"1.0001", "4:100000"}, "22015.4560485522");
-        row("long power overflows", {"2", "4:2000"}, "ERROR");
-        row("long power of a fraction is 0", {"0.5", "4:2000"}, "0");
-        row("minus one to a huge even power", {"-1", "4:1E+20"}, "1");
-        row("square root by degree 2", {"2", "8:2"}, "1.4142135623731");
-        row("cube root of a thousand", {"1000", "8:3"}, "10");
-        row("cube root of a thousandth", {"0.001", "8:3"}, "0.1");
-        row("cube root of 2", {"2", "8:3"}, "1.25992104989487");
-        row("root of degree one half squares", {"16", "8:0.5"}, "256");
-        row("root of negative degree", {"8", "8:-3"}, "0.5");
-        row("root of a huge number", {"1E+300", "8:1000"}, "1.99526231496888");
-        row("first root of a negative", {"-8", "8:1"}, "-8");
-        row("largest power of two", {"2", "4:1023"}, "8.98846567431158E+307");
-        row("power overflows", {"2", "4:1024"}, "ERROR");
-        row("power too small is 0", {"10", "4:-400"}, "0");
-        row("multiplication overflows", {"1E+308", "2:10"}, "ERROR");
-        row("percent overflows before dividing by 100", {"1E+308", "5:10"}, "ERROR");
-        row("percent of the largest number", {"1E+308", "5:1"}, "1E+306");
-        row("root whose inverse degree overflows", {"1", "8:1E-309"}, "ERROR");
-        row("reciprocal of the largest number", {"1.7976931348623157E308", "7:"}, "5.562684646268E-309");
-        row("row beyond the double range", {"1", "0:1E+400"}, "ERROR");
-        row("result too small is 0", {"1E-300", "2:1E-30"}, "0");
-        row("empty single row", {""}, "0");
-        row("single row alone", {"-7.25"}, "-7.25");
-        row("zero divisor goes on with the rows", {"5", "3:0", "0:1"}, "ERROR");
-        row("unknown code does nothing", {"5", "12:9"}, "5");
+        tape("factorial of a square root squared", {"2", row(SquareRoot), row(Power, "2"), row(Factorial)},
+             "2");
+        tape("factorial of a cube root cubed", {"3", row(Root, "3"), row(Power, "3"), row(Factorial)}, "6");
+        tape("quotient of a shown half",
+             {"2", row(Power, "0.5"), row(Power, "2"), row(Multiply, "1.75"), row(WholeQuotient, "1")}, "4");
+        tape("remainder of a shown half",
+             {"2", row(Power, "0.5"), row(Power, "2"), row(Multiply, "1.75"), row(Remainder, "10")}, "4");
+        tape("cube root of a negative", {"-8", row(Root, "3")}, "ERROR");
+        tape("cube root", {"8", row(Root, "3")}, "2");
+        tape("exact root feeds a factorial", {"27", row(Root, "3"), row(Factorial)}, "6");
+        tape("root of degree zero", {"8", row(Root, "0")}, "ERROR");
+        tape("one third", {"1", row(Divide, "3")}, "0.333333333333333");
+        tape("15-digit whole number", {"999999999999999"}, "999999999999999");
+        tape("10^15", {"999999999999999", row(Add, "1")}, "1E+15");
+        tape("0.1 + 0.2", {"0.1", row(Add, "0.2")}, "0.3");
+        tape("money subtracts exactly", {"86251.76", row(Subtract, "86250.82")}, "0.94");
+        tape("reciprocal", {"5", row(Reciprocal)}, "0.2");
+        tape("reciprocal of zero", {"0", row(Reciprocal)}, "ERROR");
+        tape("square root of a negative", {"-4", row(SquareRoot)}, "ERROR");
+        tape("quotient by a divisor rounding to 0", {"2", row(WholeQuotient, "0.4")}, "ERROR");
+        tape("remainder keeps the dividend's sign", {"10", row(Remainder, "-3")}, "1");
+        tape("remainder of a negative", {"-10", row(Remainder, "3")}, "-1");
+        tape("quotient towards zero", {"-7", row(WholeQuotient, "2")}, "-3");
+        tape("halves round to even", {"2.5", row(Remainder, "10")}, "2");
+        tape("3.5 rounds to 4", {"3.5", row(Remainder, "10")}, "4");
+        tape("dividend beyond 32 bits", {"2147483647.5", row(Remainder, "2")}, "ERROR");
+        tape("the one overflowing quotient", {"-2147483648", row(WholeQuotient, "-1")}, "ERROR");
+        tape("two minus signs add 0", {"3", row(Add, "--5")}, "3");
+        tape("zero to the power zero", {"0", row(Power, "0")}, "1");
+        tape("zero to a negative power", {"0", row(Power, "-1")}, "ERROR");
+        tape("negative to a fraction", {"-2", row(Power, "0.5")}, "ERROR");
+        tape("negative to a whole power", {"-2", row(Power, "3")}, "-8");
+        tape("negative power", {"2", row(Power, "-2")}, "0.25");
+        tape("fractional power", {"2", row(Power, "0.5")}, "1.4142135623731");
+        tape("fractional power above one", {"2", row(Power, "1.5")}, "2.82842712474619");
+        tape("long whole power", {"1.0001", row(Power, "100000")}, "22015.4560485522");
+        tape("long power overflows", {"2", row(Power, "2000")}, "ERROR");
+        tape("long power of a fraction is 0", {"0.5", row(Power, "2000")}, "0");
+        tape("minus one to a huge even power", {"-1", row(Power, "1E+20")}, "1");
+        tape("square root by degree 2", {"2", row(Root, "2")}, "1.4142135623731");
+        tape("cube root of a thousand", {"1000", row(Root, "3")}, "10");
+        tape("cube root of a thousandth", {"0.001", row(Root, "3")}, "0.1");
+        tape("cube root of 2", {"2", row(Root, "3")}, "1.25992104989487");
+        tape("root of degree one half squares", {"16", row(Root, "0.5")}, "256");
+        tape("root of negative degree", {"8", row(Root, "-3")}, "0.5");
+        tape("root of a huge number", {"1E+300", row(Root, "1000")}, "1.99526231496888");
+        tape("first root of a negative", {"-8", row(Root, "1")}, "-8");
+        tape("largest power of two", {"2", row(Power, "1023")}, "8.98846567431158E+307");
+        tape("power overflows", {"2", row(Power, "1024")}, "ERROR");
+        tape("power too small is 0", {"10", row(Power, "-400")}, "0");
+        tape("multiplication overflows", {"1E+308", row(Multiply, "10")}, "ERROR");
+        tape("percent overflows before dividing by 100", {"1E+308", row(Percent, "10")}, "ERROR");
+        tape("percent of the largest number", {"1E+308", row(Percent, "1")}, "1E+306");
+        tape("root whose inverse degree overflows", {"1", row(Root, "1E-309")}, "ERROR");
+        tape("reciprocal of the largest number", {"1.7976931348623157E308", row(Reciprocal)},
+             "5.562684646268E-309");
+        tape("row beyond the double range", {"1", row(Add, "1E+400")}, "ERROR");
+        tape("result too small is 0", {"1E-300", row(Multiply, "1E-30")}, "0");
+        tape("empty single row", {""}, "0");
+        tape("single row alone", {"-7.25"}, "-7.25");
+        tape("zero divisor goes on with the rows", {"5", row(Divide, "0"), row(Add, "1")}, "ERROR");
+        tape("unknown code does nothing", {"5", row(kOperationCount, "9")}, "5");
         // Edges of the quick ways: roots of 30 digits come back exactly, whole degrees and exponents
         // however written, and whole-number keys rounding on the 16th digit, at halves and at limbs.
-        row("cube root of a 30-digit number cubed",
-            {"1.23456789012345678901234567891", "4:3", "8:3", "1:1.23456789012345678901234567891"}, "0");
-        row("square root of a 30-digit number squared",
-            {"1.23456789012345678901234567891", "4:2", "6:", "1:1.23456789012345678901234567891"}, "0");
-        row("root of degree 32", {"4294967296", "8:32"}, "2");
-        row("root of degree 33", {"8589934592", "8:33"}, "2");
-        row("whole degree with a point", {"8", "8:3.0"}, "2");
-        row("quotient reads every digit", {"1.4999999999999999", "10:1"}, "1");
-        row("quotient below a shown half", {"2.4999999999999949", "10:1"}, "2");
-        row("quotient of minus one half", {"-0.5", "10:1"}, "0");
-        row("quotient of a negative below one", {"-0.7", "10:1"}, "-1");
-        row("quotient of a negative half a limb wide", {"-99999999.5", "10:1"}, "-100000000");
-        row("quotient of a negative half", {"-99999998.5", "10:1"}, "-99999998");
-        row("quotient beyond 32 bits", {"9999999999", "10:1"}, "ERROR");
-        row("remainder by a half rounding down", {"7", "9:2.5"}, "1");
-        row("remainder by a half rounding up", {"7", "9:3.5"}, "3");
-        row("remainder by a negative half", {"-7", "9:-2.5"}, "-1");
-        row("remainder by minus one half", {"7", "9:-0.5"}, "ERROR");
-        row("power up to the top of the range", {"10", "4:308"}, "1E+308");
+        tape("cube root of a 30-digit number cubed",
+             {"1.23456789012345678901234567891", row(Power, "3"), row(Root, "3"),
+              row(Subtract, "1.23456789012345678901234567891")},
+             "0");
+        tape("square root of a 30-digit number squared",
+             {"1.23456789012345678901234567891", row(Power, "2"), row(SquareRoot),
+              row(Subtract, "1.23456789012345678901234567891")},
+             "0");
+        tape("root of degree 32", {"4294967296", row(Root, "32")}, "2");
+        tape("root of degree 33", {"8589934592", row(Root, "33")}, "2");
+        tape("whole degree with a point", {"8", row(Root, "3.0")}, "2");
+        tape("quotient reads every digit", {"1.4999999999999999", row(WholeQuotient, "1")}, "1");
+        tape("quotient below a shown half", {"2.4999999999999949", row(WholeQuotient, "1")}, "2");
+        tape("quotient of minus one half", {"-0.5", row(WholeQuotient, "1")}, "0");
+        tape("quotient of a negative below one", {"-0.7", row(WholeQuotient, "1")}, "-1");
+        tape("quotient of a negative half a limb wide", {"-99999999.5", row(WholeQuotient, "1")},
+             "-100000000");
+        tape("quotient of a negative half", {"-99999998.5", row(WholeQuotient, "1")}, "-99999998");
+        tape("quotient beyond 32 bits", {"9999999999", row(WholeQuotient, "1")}, "ERROR");
+        tape("remainder by a half rounding down", {"7", row(Remainder, "2.5")}, "1");
+        tape("remainder by a half rounding up", {"7", row(Remainder, "3.5")}, "3");
+        tape("remainder by a negative half", {"-7", row(Remainder, "-2.5")}, "-1");
+        tape("remainder by minus one half", {"7", row(Remainder, "-0.5")}, "ERROR");
+        tape("power up to the top of the range", {"10", row(Power, "308")}, "1E+308");
         // Exact answers: what cancels is 0, and what is left of a root shows only right digits.
-        row("a third times three less ten", {"10", "3:3", "2:3", "1:10"}, "0");
-        row("reciprocal of what cancels", {"10", "3:3", "2:3", "1:10", "7:"}, "ERROR");
-        row("money divided and multiplied back", {"1234.56", "3:3", "2:3", "1:1234.56"}, "0");
-        row("reciprocal twice", {"3", "7:", "7:", "1:3"}, "0");
-        row("square root squared less two", {"2", "6:", "4:2", "1:2"}, "0");
-        row("cube root cubed less two", {"2", "8:3", "4:3", "1:2"}, "0");
-        row("square root times 41 of its digits",
-            {"2", "6:", "2:1.4142135623730950488016887242096980785696", "1:2"}, "-1.01647132880644E-40");
-        row("exact square root", {"6.25", "6:"}, "2.5");
-        row("exact fractional power", {"4", "4:1.5"}, "8");
-        row("factorial reads every digit", {"4.999999999999999", "11:"}, "24");
-        row("remainder of a dividend a hair above a half", {"2.50000000000000001", "9:10"}, "3");
-        row("remainder by a divisor a hair above a half", {"10", "9:2.50000000000000001"}, "1");
-        row("power beyond the top of the range", {"10", "4:309"}, "ERROR");
+        tape("a third times three less ten",
+             {"10", row(Divide, "3"), row(Multiply, "3"), row(Subtract, "10")}, "0");
+        tape("reciprocal of what cancels",
+             {"10", row(Divide, "3"), row(Multiply, "3"), row(Subtract, "10"), row(Reciprocal)}, "ERROR");
+        tape("money divided and multiplied back",
+             {"1234.56", row(Divide, "3"), row(Multiply, "3"), row(Subtract, "1234.56")}, "0");
+        tape("reciprocal twice", {"3", row(Reciprocal), row(Reciprocal), row(Subtract, "3")}, "0");
+        tape("square root squared less two", {"2", row(SquareRoot), row(Power, "2"), row(Subtract, "2")},
+             "0");
+        tape("cube root cubed less two", {"2", row(Root, "3"), row(Power, "3"), row(Subtract, "2")}, "0");
+        tape("square root times 41 of its digits",
+             {"2", row(SquareRoot), row(Multiply, "1.4142135623730950488016887242096980785696"),
+              row(Subtract, "2")},
+             "-1.01647132880644E-40");
+        tape("exact square root", {"6.25", row(SquareRoot)}, "2.5");
+        tape("exact fractional power", {"4", row(Power, "1.5")}, "8");
+        tape("factorial reads every digit", {"4.999999999999999", row(Factorial)}, "24");
+        tape("remainder of a dividend a hair above a half", {"2.50000000000000001", row(Remainder, "10")},
+             "3");
+        tape("remainder by a divisor a hair above a half", {"10", row(Remainder, "2.50000000000000001")},
+             "1");
+        tape("power beyond the top of the range", {"10", row(Power, "309")}, "ERROR");
     }
     void evaluatesTopToBottom() {
         QFETCH(QStringList, rows);
@@ -167,15 +194,18 @@ private slots:
         QTest::addColumn<QStringList>("rows");
         QTest::addColumn<QString>("result");
         QTest::addColumn<QStringList>("texts");
-        QTest::newRow("square root") << QStringList{"9", "6:"} << "3" << QStringList{"9", "9"};
-        QTest::newRow("typed text replaced") << QStringList{"9", "6:123"} << "3" << QStringList{"9", "9"};
+        QTest::newRow("square root") << QStringList{"9", row(SquareRoot)} << "3" << QStringList{"9", "9"};
+        QTest::newRow("typed text replaced")
+            << QStringList{"9", row(SquareRoot, "123")} << "3" << QStringList{"9", "9"};
         QTest::newRow("written after a zero divisor")
-            << QStringList{"5", "3:0", "6:"} << "ERROR" << QStringList{"5", "0", "5"};
+            << QStringList{"5", row(Divide, "0"), row(SquareRoot)} << "ERROR" << QStringList{"5", "0", "5"};
         QTest::newRow("not reached after a fault")
-            << QStringList{"-4", "6:", "6:77"} << "ERROR" << QStringList{"-4", "-4", "77"};
-        QTest::newRow("chain") << QStringList{"16", "6:", "6:"} << "2" << QStringList{"16", "16", "4"};
-        QTest::newRow("reciprocal of a third")
-            << QStringList{"1", "3:3", "7:"} << "3" << QStringList{"1", "3", "0.333333333333333"};
+            << QStringList{"-4", row(SquareRoot), row(SquareRoot, "77")} << "ERROR"
+            << QStringList{"-4", "-4", "77"};
+        QTest::newRow("chain") << QStringList{"16", row(SquareRoot), row(SquareRoot)} << "2"
+                               << QStringList{"16", "16", "4"};
+        QTest::newRow("reciprocal of a third") << QStringList{"1", row(Divide, "3"), row(Reciprocal)} << "3"
+                                               << QStringList{"1", "3", "0.333333333333333"};
     }
     void oneOperandRowsShowWhatTheyActedOn() {
         QFETCH(QStringList, rows);
@@ -233,7 +263,7 @@ private slots:
     }
 
     void clearingRows() {
-        Tape tape = tapeOf({"8", "3:"});
+        Tape tape = tapeOf({"8", row(Divide)});
         QCOMPARE(tape.recalculate(), Tape::kError);
         tape.removeLastRow();
         tape.includeAllRows();
@@ -243,7 +273,7 @@ private slots:
         QCOMPARE(tape.currentRow(), 0);
         QCOMPARE(tape.text(0), QString());
 
-        tape = tapeOf({"3", "0:4", "2:5"});
+        tape = tapeOf({"3", row(Add, "4"), row(Multiply, "5")});
         QCOMPARE(tape.recalculate(), QStringLiteral("35"));
         tape.clear();
         QCOMPARE(tape.currentRow(), 0);
@@ -255,7 +285,7 @@ private slots:
     void changesHigherUpAreEvaluatedAgain() {
         QStringList rows{"1"};
         for (int i = 1; i < 1000; ++i)
-            rows.append(QStringLiteral("0:1"));
+            rows.append(row(Add, "1"));
         Tape tape = tapeOf(rows);
         QCOMPARE(tape.recalculate(), QStringLiteral("1000"));
 
@@ -281,19 +311,19 @@ private slots:
     void undoAndRedoEveryKindOfChange_data() {
         QTest::addColumn<int>("change");
         QTest::addColumn<QString>("after");
-        QTest::newRow("digit") << int(Change::Digit) << "0:3 0:4 2:51 / 3 = 357";
-        QTest::newRow("operation key") << int(Change::OperationKey) << "0:3 0:4 2:5 3: / 3 = 35";
+        QTest::newRow("digit") << int(Change::Digit) << "+ 3, + 4, * 51; 3 evaluated = 357";
+        QTest::newRow("operation key") << int(Change::OperationKey) << "+ 3, + 4, * 5, /; 3 evaluated = 35";
         QTest::newRow("one-operand key")
-            << int(Change::OneOperandKey) << "0:3 0:4 2:5 6:35 / 4 = 5.91607978309962";
-        QTest::newRow("palette") << int(Change::Palette) << "0:3 1:4 2:5 / 3 = -5";
-        QTest::newRow("C") << int(Change::ClearAll) << "0: / 1 = 0";
-        QTest::newRow("CE") << int(Change::ClearLast) << "0:3 0:4 / 2 = 7";
-        QTest::newRow("paste") << int(Change::Paste) << "0:3 0:4 2:5 0:10 0:-2.5 / 5 = 42.5";
+            << int(Change::OneOperandKey) << "+ 3, + 4, * 5, sqrt 35; 4 evaluated = 5.91607978309962";
+        QTest::newRow("palette") << int(Change::Palette) << "+ 3, - 4, * 5; 3 evaluated = -5";
+        QTest::newRow("C") << int(Change::ClearAll) << "+; 1 evaluated = 0";
+        QTest::newRow("CE") << int(Change::ClearLast) << "+ 3, + 4; 2 evaluated = 7";
+        QTest::newRow("paste") << int(Change::Paste) << "+ 3, + 4, * 5, + 10, + -2.5; 5 evaluated = 42.5";
     }
     void undoAndRedoEveryKindOfChange() {
         QFETCH(int, change);
         QFETCH(QString, after);
-        Tape tape = tapeOf({"3", "0:4", "2:5"});
+        Tape tape = tapeOf({"3", row(Add, "4"), row(Multiply, "5")});
         TapeHistory history(tape);
         const QString before = describe(tape);
         const int newest = tape.currentRow();
