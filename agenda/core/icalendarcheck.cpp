@@ -20,59 +20,8 @@ constexpr qsizetype kMaxNesting = 100;
 // Lines of one event the reader keeps; more make libical slow and are no real event.
 constexpr qsizetype kMaxItemLines = 10000;
 
-// An event or journal being checked: its lines are taken back out when it holds a character the format
-// does not allow, so one damaged item costs only itself.
-struct CheckedItem {
-    qsizetype from = -1; // where its lines begin in the unfolded text; -1 outside any item
-    QString problem;
-    QString summary;
-    QString description;
-    QString start;
-    QString uid;
-    bool moved = false;
-
-    QString describe() const {
-        QString text = unescapeContentText(summary);
-        if (text.trimmed().isEmpty())
-            text = unescapeContentText(description);
-        QString what = text.isEmpty() ? QStringLiteral("(sin texto)") : firstLine(text);
-        const QDate date = QDate::fromString(start.left(8), u"yyyyMMdd");
-        if (date.isValid())
-            what += QStringLiteral(", ") + datedKey(date);
-        return what;
-    }
-};
-
 bool isMappedText(QStringView name) {
     return name == u"SUMMARY" || name == u"DESCRIPTION";
-}
-
-// Where the value of a content line begins: after the first colon outside a quoted parameter value.
-qsizetype valueStart(const QString& line) {
-    bool quoted = false;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        if (line.at(i) == u'"')
-            quoted = !quoted;
-        else if (line.at(i) == u':' && !quoted)
-            return i + 1;
-    }
-    return -1;
-}
-
-QString withTextEdges(QString line) {
-    line.remove(QChar(kTextEdge));
-    const qsizetype at = valueStart(line);
-    return at < 0 ? line : line.left(at) + QChar(kTextEdge) + line.mid(at) + QChar(kTextEdge);
-}
-
-bool isPropertyName(QStringView name) {
-    if (name.isEmpty())
-        return false;
-    for (const QChar c : name) {
-        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != u'-')
-            return false;
-    }
-    return true;
 }
 
 // Where the value of a content line begins: after the first colon outside a quoted parameter.
@@ -85,6 +34,23 @@ qsizetype valueColon(QStringView line) {
             return i;
     }
     return -1;
+}
+
+QString withTextEdges(QString line) {
+    line.remove(QChar(kTextEdge));
+    const qsizetype colon = valueColon(line);
+    return colon < 0 ? line
+                     : line.left(colon + 1) + QChar(kTextEdge) + line.mid(colon + 1) + QChar(kTextEdge);
+}
+
+bool isPropertyName(QStringView name) {
+    if (name.isEmpty())
+        return false;
+    for (const QChar c : name) {
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != u'-')
+            return false;
+    }
+    return true;
 }
 
 bool allDigits(QStringView text) {
@@ -217,203 +183,281 @@ bool keepsProperty(const QStringList& open, const QString& name) {
     return open.size() == 3 && rule.contains(name);
 }
 
-} // namespace
+// An event or journal being checked: its lines are taken back out when it holds a character the format
+// does not allow, so one damaged item costs only itself.
+struct CheckedItem {
+    qsizetype from = -1; // where its lines begin in the unfolded text; -1 outside any item
+    QString problem;
+    QString summary;
+    QString description;
+    QString start;
+    QString uid;
+    bool moved = false;
 
-CheckedText checkLines(const QByteArray& bytes) {
-    CheckedText checked;
-    if (bytes.size() > kMaxFileBytes) {
-        checked.refusal = QStringLiteral("el archivo es demasiado grande (más de 64 MB)");
-        return checked;
+    // Keeps what describing the item needs of one of its property lines, and the first reason a value
+    // cannot be read. The parameters run from `nameEnd` to `colon`, where the value begins.
+    void take(const QString& name, const QString& line, qsizetype nameEnd, qsizetype colon) {
+        const QString value = line.mid(colon + 1).trimmed();
+        if (name == u"SUMMARY")
+            summary = line.mid(colon + 1);
+        else if (name == u"DESCRIPTION")
+            description = line.mid(colon + 1);
+        else if (name == u"DTSTART")
+            start = value;
+        else if (name == u"UID")
+            uid = value;
+        else if (name == u"RECURRENCE-ID")
+            moved = true;
+        if (problem.isEmpty() && colon >= nameEnd)
+            problem = badValueReason(name, QStringView(line).mid(nameEnd, colon - nameEnd), value);
     }
+
+    QString describe() const {
+        QString text = unescapeContentText(summary);
+        if (text.trimmed().isEmpty())
+            text = unescapeContentText(description);
+        QString what = text.isEmpty() ? QStringLiteral("(sin texto)") : firstLine(text);
+        const QDate date = QDate::fromString(start.left(8), u"yyyyMMdd");
+        if (date.isValid())
+            what += QStringLiteral(", ") + datedKey(date);
+        return what;
+    }
+};
+
+QString noCalendarStart() {
+    return QStringLiteral("no es un calendario iCalendar (no empieza por BEGIN:VCALENDAR)");
+}
+
+// Why the bytes are refused before any line is read: too many, or a file of another kind; empty when
+// they may be a calendar.
+QString refusalBeforeLines(const QByteArray& bytes) {
+    if (bytes.size() > kMaxFileBytes)
+        return QStringLiteral("el archivo es demasiado grande (más de 64 MB)");
     // Told apart at once, before any work on a file of another kind, however large.
     qsizetype first = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     while (first < bytes.size() && (bytes.at(first) == '\r' || bytes.at(first) == '\n'))
         ++first;
-    const bool calendar = bytes.mid(first, 15).toUpper().startsWith("BEGIN:VCALENDAR");
-    // A NUL in a calendar is a damaged item, left out below; elsewhere it is a file of another kind.
-    if (!calendar && bytes.contains('\0')) {
-        checked.refusal = QStringLiteral("no es un archivo de texto");
-        return checked;
+    if (bytes.mid(first, 15).toUpper().startsWith("BEGIN:VCALENDAR"))
+        return QString();
+    // A NUL in a calendar is a damaged item, left out later; elsewhere it is a file of another kind.
+    if (bytes.contains('\0'))
+        return QStringLiteral("no es un archivo de texto");
+    return noCalendarStart();
+}
+
+// The logical lines of a text one at a time (a folded line joined), so that a file of millions of short
+// lines costs no more than its text.
+class UnfoldedLines {
+public:
+    explicit UnfoldedLines(const QString& text) : text_(text) {}
+
+    bool atEnd() const { return pos_ >= text_.size(); }
+
+    // The next line, and in `number` the physical line it begins on. Joining stops once the line is
+    // longer than kMaxLineChars, which refuses the file.
+    QString next(int& number) {
+        QString logical = nextPhysical().toString();
+        number = physical_;
+        while (continues() && logical.size() <= kMaxLineChars)
+            logical += nextPhysical().mid(1);
+        return logical;
     }
-    if (!calendar) {
-        checked.refusal = QStringLiteral("no es un calendario iCalendar (no empieza por BEGIN:VCALENDAR)");
-        return checked;
+
+private:
+    QStringView nextPhysical() {
+        qsizetype end = pos_;
+        while (end < text_.size() && text_.at(end) != u'\r' && text_.at(end) != u'\n')
+            ++end;
+        const QStringView line = QStringView(text_).mid(pos_, end - pos_);
+        ++physical_;
+        pos_ = end;
+        if (pos_ < text_.size() && text_.at(pos_) == u'\r')
+            ++pos_;
+        if (pos_ < text_.size() && text_.at(pos_) == u'\n')
+            ++pos_;
+        return line;
     }
+
+    bool continues() const {
+        return pos_ < text_.size() && (text_.at(pos_) == u' ' || text_.at(pos_) == u'\t');
+    }
+
+    const QString& text_;
+    qsizetype pos_ = 0;
+    int physical_ = 0;
+};
+
+// Checks a calendar's logical lines one after another, gathering the lines libical is to read.
+class LineChecker {
+public:
+    explicit LineChecker(qsizetype expectedBytes) { out_.reserve(expectedBytes); }
+
+    // False when the line refuses the file.
+    bool take(const QString& logical, int number);
+    bool refuse(const QString& why) {
+        checked_.refusal = why;
+        return false;
+    }
+    // What the check found once every line is taken: a refusal too when the calendar is empty or cut.
+    CheckedText finish();
+
+private:
+    bool begin(const QString& component, int number);
+    bool end(const QString& component, int number);
+    // Whether the property line goes to libical.
+    bool takeProperty(const QString& line, const QString& name, qsizetype nameEnd);
+    // After the END of one of the calendar's components: where it lies, or a damaged item taken back out.
+    void closeComponent(bool kept, const QString& component);
+
+    CheckedText checked_;
+    QStringList open_; // the components begun and not ended, the calendar first
+    bool sawCalendar_ = false;
+    QByteArray out_;
+    CheckedItem item_;
+    // Lines from this depth on are never read and never reach libical: a component of a kind the agenda
+    // does not keep, an event's alarms.
+    qsizetype droppedFrom_ = 0;
+    qsizetype componentFrom_ = 0;
+    qsizetype itemLines_ = 0;
+};
+
+bool LineChecker::take(const QString& logical, int number) {
+    const qsizetype control = forbiddenControlAt(QStringView(logical));
+    // Checked without them; an item holding one is left out at its END, a line outside items (the
+    // calendar's own properties) goes on without them.
+    const QString line = control >= 0 ? withoutForbiddenControls(logical) : logical;
+    if (line.trimmed().isEmpty())
+        return true;
+    const qsizetype colon = line.indexOf(u':');
+    qsizetype nameEnd = line.indexOf(u';');
+    if (nameEnd < 0 || (colon >= 0 && colon < nameEnd))
+        nameEnd = colon;
+    if (colon < 0 || !isPropertyName(QStringView(line).left(nameEnd)))
+        return refuse(sawCalendar_ ? QStringLiteral("la línea %1 no es una línea de iCalendar").arg(number)
+                                   : noCalendarStart());
+    const QString name = line.left(nameEnd).toUpper();
+    const QString value = line.mid(colon + 1).trimmed().toUpper();
+    if (open_.isEmpty() && !(name == u"BEGIN" && value == u"VCALENDAR"))
+        return refuse(sawCalendar_
+                          ? QStringLiteral("hay texto después de END:VCALENDAR (línea %1)").arg(number)
+                          : noCalendarStart());
+    bool kept = droppedFrom_ == 0;
+    if (name == u"BEGIN") {
+        if (!begin(value, number))
+            return false;
+        kept = droppedFrom_ == 0;
+    } else if (name == u"END") {
+        if (!end(value, number))
+            return false;
+    } else if (kept) {
+        kept = takeProperty(line, name, nameEnd);
+    }
+    if (control >= 0 && item_.from >= 0 && item_.problem.isEmpty())
+        item_.problem = forbiddenControlReason(logical.at(control).unicode());
+    if (kept) {
+        out_ += (isMappedText(name) ? withTextEdges(line) : line).toUtf8();
+        out_ += "\r\n";
+    }
+    if (name == u"END" && open_.size() == 1)
+        closeComponent(kept, value);
+    return true;
+}
+
+bool LineChecker::begin(const QString& component, int number) {
+    if (component.isEmpty() || (component == u"VCALENDAR" && !open_.isEmpty()))
+        return refuse(QStringLiteral("BEGIN:%1 mal anidado en la línea %2").arg(component).arg(number));
+    // libical builds and frees nested components by recursion: a deep nesting would overflow the stack.
+    // Calendars nest four deep at most.
+    if (open_.size() >= kMaxNesting)
+        return refuse(QStringLiteral("tiene más de %1 bloques BEGIN anidados unos dentro de otros (línea %2)")
+                          .arg(kMaxNesting)
+                          .arg(number));
+    open_.append(component);
+    sawCalendar_ = true;
+    if (open_.size() == 2)
+        componentFrom_ = out_.size();
+    if (droppedFrom_ == 0 && !keepsComponent(open_))
+        droppedFrom_ = open_.size();
+    if (droppedFrom_ == 0 && open_.size() == 2 && (component == u"VEVENT" || component == u"VJOURNAL")) {
+        item_ = CheckedItem();
+        item_.from = out_.size();
+        itemLines_ = 0;
+    }
+    return true;
+}
+
+bool LineChecker::end(const QString& component, int number) {
+    if (open_.last() != component)
+        return refuse(QStringLiteral("END:%1 en la línea %2 no cierra BEGIN:%3")
+                          .arg(component)
+                          .arg(number)
+                          .arg(open_.last()));
+    if (droppedFrom_ == open_.size())
+        droppedFrom_ = 0;
+    open_.removeLast();
+    return true;
+}
+
+bool LineChecker::takeProperty(const QString& line, const QString& name, qsizetype nameEnd) {
+    const qsizetype colon = valueColon(line);
+    if (open_.size() == 2 && item_.from >= 0)
+        item_.take(name, line, nameEnd, colon);
+    // What the reader never looks at, and empty values (which libical handles slowly), stay out.
+    const bool kept = !line.mid(colon + 1).trimmed().isEmpty() && keepsProperty(open_, name);
+    if (kept && item_.from >= 0 && item_.problem.isEmpty() && ++itemLines_ > kMaxItemLines)
+        item_.problem = QStringLiteral("tiene más de %L1 líneas").arg(kMaxItemLines);
+    return kept;
+}
+
+void LineChecker::closeComponent(bool kept, const QString& component) {
+    if (item_.from >= 0) {
+        if (item_.problem.isEmpty()) {
+            checked_.components.append({componentFrom_, out_.size(), false, item_.uid, item_.moved});
+        } else {
+            out_.truncate(item_.from);
+            checked_.skipped.append(QStringLiteral("«%1»: %2").arg(item_.describe(), item_.problem));
+        }
+        item_ = CheckedItem();
+    } else if (kept) {
+        checked_.components.append(
+            {componentFrom_, out_.size(), component == u"VTIMEZONE", QString(), false});
+    }
+}
+
+CheckedText LineChecker::finish() {
+    if (checked_.refusal.isEmpty()) {
+        if (!sawCalendar_)
+            checked_.refusal = QStringLiteral("no es un calendario iCalendar (está vacío)");
+        else if (!open_.isEmpty())
+            checked_.refusal = QStringLiteral("el archivo está cortado: falta END:%1").arg(open_.last());
+        else
+            checked_.unfolded = out_;
+    }
+    return checked_;
+}
+
+} // namespace
+
+CheckedText checkLines(const QByteArray& bytes) {
+    CheckedText checked;
+    checked.refusal = refusalBeforeLines(bytes);
+    if (!checked.refusal.isEmpty())
+        return checked;
     QString text = common::decodeText(bytes);
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
-
-    // One logical line at a time (a folded line joined), so that a file of millions of short lines costs
-    // no more than its text.
-    qsizetype pos = 0;
-    int physical = 0;
-    const auto nextPhysical = [&](QStringView& line) {
-        qsizetype end = pos;
-        while (end < text.size() && text.at(end) != u'\r' && text.at(end) != u'\n')
-            ++end;
-        line = QStringView(text).mid(pos, end - pos);
-        ++physical;
-        pos = end;
-        if (pos < text.size() && text.at(pos) == u'\r')
-            ++pos;
-        if (pos < text.size() && text.at(pos) == u'\n')
-            ++pos;
-    };
-    const auto continues = [&] {
-        return pos < text.size() && (text.at(pos) == u' ' || text.at(pos) == u'\t');
-    };
-
-    QStringList open;
-    bool sawCalendar = false;
-    QByteArray out;
-    out.reserve(bytes.size() / 4);
-    CheckedItem item;
-    // Lines from this depth on are never read and never reach libical: a component of a kind the agenda
-    // does not keep, an event's alarms.
-    qsizetype droppedFrom = 0;
-    qsizetype componentFrom = 0;
-    qsizetype itemLines = 0;
-    while (pos < text.size()) {
-        QStringView first;
-        nextPhysical(first);
-        const int number = physical;
-        QString logical = first.toString();
-        while (continues()) {
-            QStringView more;
-            nextPhysical(more);
-            logical += more.mid(1);
-            if (logical.size() > kMaxLineChars) {
-                checked.refusal =
-                    QStringLiteral("la línea %1 es demasiado larga (más de un millón de caracteres)")
-                        .arg(number);
-                return checked;
-            }
-        }
-        if (logical.size() > kMaxLineChars) {
-            checked.refusal =
-                QStringLiteral("la línea %1 es demasiado larga (más de un millón de caracteres)").arg(number);
-            return checked;
-        }
-        const qsizetype control = forbiddenControlAt(QStringView(logical));
-        const char16_t controlChar = control >= 0 ? logical.at(control).unicode() : 0;
-        // Checked without them; an item holding one is left out at its END, a line outside items (the
-        // calendar's own properties) goes on without them.
-        const QString line = control >= 0 ? withoutForbiddenControls(logical) : logical;
-        if (line.trimmed().isEmpty())
-            continue;
-        const qsizetype colon = line.indexOf(u':');
-        qsizetype nameEnd = line.indexOf(u';');
-        if (nameEnd < 0 || (colon >= 0 && colon < nameEnd))
-            nameEnd = colon;
-        if (colon < 0 || !isPropertyName(QStringView(line).left(nameEnd))) {
-            checked.refusal = sawCalendar
-                                  ? QStringLiteral("la línea %1 no es una línea de iCalendar").arg(number)
-                                  : QStringLiteral("no es un calendario iCalendar (no empieza por "
-                                                   "BEGIN:VCALENDAR)");
-            return checked;
-        }
-        const QString name = line.left(nameEnd).toUpper();
-        const QString value = line.mid(colon + 1).trimmed().toUpper();
-        if (open.isEmpty() && !(name == u"BEGIN" && value == u"VCALENDAR")) {
-            checked.refusal =
-                sawCalendar ? QStringLiteral("hay texto después de END:VCALENDAR (línea %1)").arg(number)
-                            : QStringLiteral("no es un calendario iCalendar (no empieza por "
-                                             "BEGIN:VCALENDAR)");
-            return checked;
-        }
-        bool kept = droppedFrom == 0;
-        if (name == u"BEGIN") {
-            if (value.isEmpty() || (value == u"VCALENDAR" && !open.isEmpty())) {
-                checked.refusal =
-                    QStringLiteral("BEGIN:%1 mal anidado en la línea %2").arg(value).arg(number);
-                return checked;
-            }
-            // libical builds and frees nested components by recursion: a deep nesting would overflow the
-            // stack. Calendars nest four deep at most.
-            if (open.size() >= kMaxNesting) {
-                checked.refusal =
-                    QStringLiteral("tiene más de %1 bloques BEGIN anidados unos dentro de otros (línea %2)")
-                        .arg(kMaxNesting)
-                        .arg(number);
-                return checked;
-            }
-            open.append(value);
-            sawCalendar = true;
-            if (open.size() == 2)
-                componentFrom = out.size();
-            if (kept && !keepsComponent(open)) {
-                droppedFrom = open.size();
-                kept = false;
-            }
-            if (kept && open.size() == 2 && (value == u"VEVENT" || value == u"VJOURNAL")) {
-                item = CheckedItem{out.size(), {}, {}, {}, {}, {}, false};
-                itemLines = 0;
-            }
-        } else if (name == u"END") {
-            if (open.last() != value) {
-                checked.refusal = QStringLiteral("END:%1 en la línea %2 no cierra BEGIN:%3")
-                                      .arg(value)
-                                      .arg(number)
-                                      .arg(open.last());
-                return checked;
-            }
-            if (droppedFrom == open.size())
-                droppedFrom = 0;
-            open.removeLast();
-        } else if (kept) {
-            const qsizetype at = valueColon(line);
-            const QString itemValue = line.mid(at + 1).trimmed();
-            if (open.size() == 2 && item.from >= 0) {
-                if (name == u"SUMMARY")
-                    item.summary = line.mid(at + 1);
-                else if (name == u"DESCRIPTION")
-                    item.description = line.mid(at + 1);
-                else if (name == u"DTSTART")
-                    item.start = itemValue;
-                else if (name == u"UID")
-                    item.uid = itemValue;
-                else if (name == u"RECURRENCE-ID")
-                    item.moved = true;
-                if (item.problem.isEmpty() && at >= nameEnd)
-                    item.problem =
-                        badValueReason(name, QStringView(line).mid(nameEnd, at - nameEnd), itemValue);
-            }
-            // What the reader never looks at, and empty values (which libical handles slowly), stay out.
-            kept = !itemValue.isEmpty() && keepsProperty(open, name);
-            if (kept && item.from >= 0 && item.problem.isEmpty() && ++itemLines > kMaxItemLines)
-                item.problem = QStringLiteral("tiene más de %L1 líneas").arg(kMaxItemLines);
-        }
-        if (control >= 0 && item.from >= 0 && item.problem.isEmpty())
-            item.problem = forbiddenControlReason(controlChar);
-        if (kept) {
-            out += (isMappedText(name) ? withTextEdges(line) : line).toUtf8();
-            out += "\r\n";
-        }
-        bool truncated = false;
-        if (open.size() == 1 && item.from >= 0) {
-            if (!item.problem.isEmpty()) {
-                out.truncate(item.from);
-                truncated = true;
-                checked.skipped.append(QStringLiteral("«%1»: %2").arg(item.describe(), item.problem));
-            }
-            checked.components.append({componentFrom, out.size(), false, item.uid, item.moved});
-            item = CheckedItem();
-        } else if (kept && name == u"END" && open.size() == 1) {
-            checked.components.append({componentFrom, out.size(), value == u"VTIMEZONE", QString(), false});
-        }
-        if (truncated)
-            checked.components.removeLast();
+    UnfoldedLines lines(text);
+    LineChecker checker(bytes.size() / 4);
+    for (bool going = true; going && !lines.atEnd();) {
+        int number = 0;
+        const QString line = lines.next(number);
+        going = line.size() > kMaxLineChars
+                    ? checker.refuse(
+                          QStringLiteral("la línea %1 es demasiado larga (más de un millón de caracteres)")
+                              .arg(number))
+                    : checker.take(line, number);
     }
-    if (!sawCalendar) {
-        checked.refusal = QStringLiteral("no es un calendario iCalendar (está vacío)");
-        return checked;
-    }
-    if (!open.isEmpty()) {
-        checked.refusal = QStringLiteral("el archivo está cortado: falta END:%1").arg(open.last());
-        return checked;
-    }
-    checked.unfolded = out;
-    return checked;
+    return checker.finish();
 }
 
 } // namespace quindara
