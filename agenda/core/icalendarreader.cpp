@@ -179,6 +179,84 @@ bool canEverOccur(const icalrecurrencetype& rule) {
     return false;
 }
 
+// Why an event is left out whole, before its dates are read; empty when it is not.
+QString leftOutReason(icalcomponent* event, const QString& text) {
+    if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED)
+        return QStringLiteral("está cancelado");
+    if (text.trimmed().isEmpty())
+        return QStringLiteral("no tiene texto");
+    if (icaltime_is_null_time(icalcomponent_get_dtstart(event)))
+        return QStringLiteral("no tiene fecha");
+    return QString();
+}
+
+// The text of a day an event falls on, with the hour it begins there when it has one.
+QString textAt(const LocalTime& when, const QString& text) {
+    return when.time.isNull() ? text : when.time.toString(u"HH:mm") + u' ' + text;
+}
+
+// How long each occurrence of an event lasts: in days for an all-day event, in seconds otherwise.
+struct EventLength {
+    qint64 days = 0;
+    qint64 seconds = 0;
+};
+
+// Measured between the instants of DTSTART and DTEND, which may be in different zones (a flight): in
+// days for an all-day event (its DTEND is the day after), in seconds otherwise; a timed event marks every
+// day it touches. Counted in 64 bits: libical's own count is an int of seconds, which a length of 69
+// years overflows.
+EventLength lengthOf(icalcomponent* event, const icaltimetype& start, const QTimeZone& zone) {
+    EventLength length;
+    const icaltimetype end = icalcomponent_get_dtend(event);
+    if (icaltime_is_null_time(end) || !isValidTime(end) || icaltime_compare(end, start) <= 0)
+        return length;
+    const LocalTime first = localTime(start, zone);
+    const LocalTime last = localTime(end, zone);
+    if (start.is_date)
+        length.days = first.date.daysTo(last.date);
+    else
+        length.seconds = std::max<qint64>(0, instantOf(first, zone).secsTo(instantOf(last, zone)));
+    return length;
+}
+
+// Where an occurrence beginning at `when` ends: at its own `end` unless that is null, else after the
+// event's length.
+LocalTime occurrenceEnd(const LocalTime& when, const icaltimetype& end, const EventLength& length,
+                        const QTimeZone& zone) {
+    if (!icaltime_is_null_time(end))
+        return localTime(end, zone);
+    if (when.time.isNull())
+        return {when.date.addDays(length.days), QTime()};
+    const QDateTime last = instantOf(when, zone).addSecs(length.seconds);
+    return {last.date(), last.time()};
+}
+
+// The occurrenceId of an EXDATE or RECURRENCE-ID time, which may give an all-day event a date-time and
+// the other way round: taken as the event's start is, to compare like with like.
+QString occurrenceIdLike(icaltimetype time, const icaltimetype& start) {
+    if (start.is_date && !time.is_date) {
+        time.is_date = 1;
+        time.hour = time.minute = time.second = 0;
+        time.zone = nullptr;
+    } else if (!start.is_date && time.is_date) {
+        time.is_date = 0;
+        time.hour = start.hour;
+        time.minute = start.minute;
+        time.second = start.second;
+        time.zone = start.zone;
+    }
+    return occurrenceId(time);
+}
+
+// The occurrences of one event: DTSTART first, then the dates its rules and RDATE give.
+struct EventDates {
+    QList<icaltimetype> starts;
+    // Each start's own end (an RDATE period's); null when the occurrence lasts as the event does.
+    QList<icaltimetype> ends;
+    // The occurrenceIds left out: EXDATE's, and those other events of its UID move (RECURRENCE-ID).
+    QSet<QString> excluded;
+};
+
 class CalendarReader {
 public:
     // `days` counts the days of the whole file, read in parts.
@@ -195,6 +273,15 @@ private:
     // Why an event or journal cannot be read; empty when it can.
     QString badDates(icalcomponent* component) const;
     void readEvent(icalcomponent* event);
+    // A plain yearly event (a birthday, a holiday) as one holiday or yearly reminder; false when the
+    // event is not one.
+    bool readPlainYearly(icalcomponent* event, const QString& text, const icaltimetype& start);
+    // Adds the dates of RDATE, a period's with its own end.
+    void addExtraDates(icalcomponent* event, const QString& text, EventDates& dates);
+    QSet<QString> excludedOccurrences(icalcomponent* event, const icaltimetype& start, bool isOverride) const;
+    // Adds the days of every occurrence not excluded, up to kMaxEventDays each.
+    void addOccurrences(icalcomponent* event, const QString& text, const icaltimetype& start,
+                        const EventDates& dates, const EventLength& length);
     void readJournal(icalcomponent* journal);
     // Adds the dates a rule gives after `start`, up to its window, telling what is left out.
     void expandRule(icalcomponent* event, const QString& text, icalrecurrencetype rule,
@@ -347,76 +434,56 @@ void CalendarReader::readEvent(icalcomponent* event) {
                         icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY);
     holidayEvent_ = (options_.asHolidays || hasHolidayCategory(event)) && !series;
     const QString text = eventText(event);
-    if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED) {
-        skip(describe(event, text), QStringLiteral("está cancelado"));
-        return;
-    }
-    if (text.trimmed().isEmpty()) {
-        skip(describe(event, text), QStringLiteral("no tiene texto"));
+    if (const QString reason = leftOutReason(event, text); !reason.isEmpty()) {
+        skip(describe(event, text), reason);
         return;
     }
     const icaltimetype start = icalcomponent_get_dtstart(event);
-    if (icaltime_is_null_time(start)) {
-        skip(describe(event, text), QStringLiteral("no tiene fecha"));
+    // An event that moves one occurrence of another (RECURRENCE-ID) is that occurrence alone.
+    const bool isOverride = !icaltime_is_null_time(icalcomponent_get_recurrenceid(event));
+    if (!isOverride && readPlainYearly(event, text, start))
+        return;
+    const EventLength length = lengthOf(event, start, options_.zone);
+    if (length.days > kMaxEventDays || length.seconds > qint64(kMaxEventDays) * 86400) {
+        skip(describe(event, text), QStringLiteral("dura más de un año"));
         return;
     }
-    const auto textAt = [&](const LocalTime& when) {
-        return when.time.isNull() ? text : when.time.toString(u"HH:mm") + u' ' + text;
-    };
+    // DTSTART is always the first occurrence, whether the rule gives it or not.
+    EventDates dates;
+    dates.starts.append(start);
+    if (!isOverride) {
+        for (icalproperty* p : propertiesOf(event, ICAL_RRULE_PROPERTY))
+            expandRule(event, text, icalproperty_get_rrule(p), start, dates.starts);
+    }
+    dates.ends = QList<icaltimetype>(dates.starts.size(), icaltime_null_time());
+    addExtraDates(event, text, dates);
+    dates.excluded = excludedOccurrences(event, start, isOverride);
+    addOccurrences(event, text, start, dates, length);
+}
 
+bool CalendarReader::readPlainYearly(icalcomponent* event, const QString& text, const icaltimetype& start) {
     icalproperty* rruleProperty = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY);
+    if (!rruleProperty)
+        return false;
     const bool overridden = replaced_.contains(textOf(icalcomponent_get_uid(event)));
     const bool hasExtra = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY) ||
                           icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY) ||
                           propertiesOf(event, ICAL_RRULE_PROPERTY).size() > 1;
-    const bool isOverride = !icaltime_is_null_time(icalcomponent_get_recurrenceid(event));
-    if (rruleProperty && !isOverride) {
-        const icalrecurrencetype rule = icalproperty_get_rrule(rruleProperty);
-        if (isPlainYearly(rule, start) && !hasExtra && !overridden) {
-            // A birthday or holiday first held before 1901 comes back every year of the agenda; one that
-            // begins after 2100 never does.
-            const LocalTime first = localTime(start, options_.zone);
-            if (first.date.year() > kLastYear) {
-                skip(describe(event, text), outsideTheYears());
-                return;
-            }
-            const bool holiday = options_.asHolidays || hasHolidayCategory(event);
-            addDay(holiday ? CalendarKind::Holiday : CalendarKind::YearlyReminder, first.date, textAt(first));
-            return;
-        }
-    }
-
-    // How long each occurrence lasts, measured between the instants of DTSTART and DTEND, which may be
-    // in different zones (a flight): in days for an all-day event (its DTEND is the day after), in seconds
-    // otherwise; a timed event marks every day it touches. Counted in 64 bits: libical's own count is an
-    // int of seconds, which a length of 69 years overflows.
+    if (!isPlainYearly(icalproperty_get_rrule(rruleProperty), start) || hasExtra || overridden)
+        return false;
+    // A birthday or holiday first held before 1901 comes back every year of the agenda; one that begins
+    // after 2100 never does.
     const LocalTime first = localTime(start, options_.zone);
-    qint64 lengthDays = 0;
-    qint64 lengthSeconds = 0;
-    {
-        const icaltimetype end = icalcomponent_get_dtend(event);
-        if (!icaltime_is_null_time(end) && isValidTime(end) && icaltime_compare(end, start) > 0) {
-            const LocalTime last = localTime(end, options_.zone);
-            if (start.is_date)
-                lengthDays = first.date.daysTo(last.date);
-            else
-                lengthSeconds = std::max<qint64>(
-                    0, instantOf(first, options_.zone).secsTo(instantOf(last, options_.zone)));
-        }
-        if (lengthDays > kMaxEventDays || lengthSeconds > qint64(kMaxEventDays) * 86400) {
-            skip(describe(event, text), QStringLiteral("dura más de un año"));
-            return;
-        }
+    if (first.date.year() > kLastYear) {
+        skip(describe(event, text), outsideTheYears());
+        return true;
     }
+    const bool holiday = options_.asHolidays || hasHolidayCategory(event);
+    addDay(holiday ? CalendarKind::Holiday : CalendarKind::YearlyReminder, first.date, textAt(first, text));
+    return true;
+}
 
-    // DTSTART is always the first occurrence, whether the rule gives it or not.
-    QList<icaltimetype> starts{start};
-    QList<icaltimetype> ends{icaltime_null_time()};
-    if (!isOverride) {
-        for (icalproperty* p : propertiesOf(event, ICAL_RRULE_PROPERTY))
-            expandRule(event, text, icalproperty_get_rrule(p), start, starts);
-        ends.resize(starts.size(), icaltime_null_time());
-    }
+void CalendarReader::addExtraDates(icalcomponent* event, const QString& text, EventDates& dates) {
     icalcomponent* parent = icalcomponent_get_parent(event);
     for (icalproperty* p : propertiesOf(event, ICAL_RDATE_PROPERTY)) {
         const icaldatetimeperiodtype value = icalproperty_get_rdate(p);
@@ -437,56 +504,38 @@ void CalendarReader::readEvent(icalcomponent* event) {
             }
         }
         if (isValidTime(extra)) {
-            starts.append(extra);
-            ends.append(extraEnd);
+            dates.starts.append(extra);
+            dates.ends.append(extraEnd);
         } else {
             skip(describe(event, text), QStringLiteral("fecha no válida en RDATE"));
         }
     }
+}
 
-    // EXDATE and RECURRENCE-ID may give an all-day event a date-time and the other way round: compare like
-    // with like.
-    const auto likeStart = [&start](icaltimetype time) {
-        if (start.is_date && !time.is_date) {
-            time.is_date = 1;
-            time.hour = time.minute = time.second = 0;
-            time.zone = nullptr;
-        } else if (!start.is_date && time.is_date) {
-            time.is_date = 0;
-            time.hour = start.hour;
-            time.minute = start.minute;
-            time.second = start.second;
-            time.zone = start.zone;
-        }
-        return occurrenceId(time);
-    };
+QSet<QString> CalendarReader::excludedOccurrences(icalcomponent* event, const icaltimetype& start,
+                                                  bool isOverride) const {
     QSet<QString> excluded;
     if (!isOverride) {
         for (const icaltimetype& moved : replaced_.value(textOf(icalcomponent_get_uid(event))))
-            excluded.insert(likeStart(moved));
+            excluded.insert(occurrenceIdLike(moved, start));
     }
     for (icalproperty* p : propertiesOf(event, ICAL_EXDATE_PROPERTY))
-        excluded.insert(likeStart(icalproperty_get_datetime_with_component(p, event)));
+        excluded.insert(occurrenceIdLike(icalproperty_get_datetime_with_component(p, event), start));
+    return excluded;
+}
 
+void CalendarReader::addOccurrences(icalcomponent* event, const QString& text, const icaltimetype& start,
+                                    const EventDates& dates, const EventLength& length) {
     int outside = 0;
     QSet<QDate> seen;
     QSet<QString> taken;
-    for (qsizetype i = 0; i < starts.size(); ++i) {
-        const icaltimetype& occurrence = starts.at(i);
-        const QString id = occurrenceId(occurrence);
-        if (excluded.contains(id) || taken.contains(id))
+    for (qsizetype i = 0; i < dates.starts.size(); ++i) {
+        const QString id = occurrenceId(dates.starts.at(i));
+        if (dates.excluded.contains(id) || taken.contains(id))
             continue;
         taken.insert(id);
-        const LocalTime when = localTime(occurrence, options_.zone);
-        LocalTime end;
-        if (!icaltime_is_null_time(ends.at(i))) {
-            end = localTime(ends.at(i), options_.zone);
-        } else if (when.time.isNull()) {
-            end = {when.date.addDays(lengthDays), QTime()};
-        } else {
-            const QDateTime last = instantOf(when, options_.zone).addSecs(lengthSeconds);
-            end = {last.date(), last.time()};
-        }
+        const LocalTime when = localTime(dates.starts.at(i), options_.zone);
+        const LocalTime end = occurrenceEnd(when, dates.ends.at(i), length, options_.zone);
         // The last day counts unless the event ends at its very beginning.
         qint64 days = when.date.daysTo(end.date) + (end.time.isValid() && end.time != QTime(0, 0) ? 1 : 0);
         days = std::clamp<qint64>(days, 1, kMaxEventDays);
@@ -499,7 +548,7 @@ void CalendarReader::readEvent(icalcomponent* event) {
             if (start.is_date && seen.contains(day))
                 continue;
             seen.insert(day);
-            addDay(CalendarKind::OneYearReminder, day, d == 0 ? textAt(when) : text);
+            addDay(CalendarKind::OneYearReminder, day, d == 0 ? textAt(when, text) : text);
         }
     }
     if (seen.isEmpty() && outside > 0)
