@@ -659,6 +659,124 @@ void CalendarReader::readJournal(icalcomponent* journal) {
     addDay(CalendarKind::DayNote, day, text);
 }
 
+// Reads calendar texts (a whole file, or each part of a large one) into one reading, counting the days
+// and the tasks of them all.
+class IcsTextReader {
+public:
+    explicit IcsTextReader(IcsReading& reading) : reading_(reading) {}
+
+    // False when the file is refused (the reading's refusal says why).
+    bool read(const QByteArray& text, const IcsReadOptions& options);
+    qsizetype tasks() const { return tasks_; }
+
+private:
+    IcsReading& reading_;
+    qsizetype days_ = 0;
+    qsizetype tasks_ = 0;
+};
+
+bool IcsTextReader::read(const QByteArray& text, const IcsReadOptions& options) {
+    ComponentPtr root(icalparser_parse_string(text.constData()));
+    if (!root) {
+        reading_.refusal = QStringLiteral("no es un calendario iCalendar");
+        return false;
+    }
+    QList<icalcomponent*> calendars;
+    if (icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT) {
+        calendars.append(root.get());
+    } else {
+        for (icalcomponent* c = icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT); c;
+             c = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT))
+            calendars.append(c);
+    }
+    if (calendars.isEmpty()) {
+        reading_.refusal = QStringLiteral("no es un calendario iCalendar");
+        return false;
+    }
+    for (icalcomponent* calendar : std::as_const(calendars)) {
+        CalendarReader reader(options, reading_, days_);
+        const bool read = reader.read(calendar);
+        tasks_ += reader.tasks();
+        if (!read)
+            return false;
+    }
+    return true;
+}
+
+// The calendar's time zones, which every part of a large one carries.
+QByteArray zonesOf(const CheckedText& checked) {
+    QByteArray zones;
+    for (const ComponentSpan& span : checked.components) {
+        if (span.zone)
+            zones += checked.unfolded.mid(span.from, span.to - span.from);
+    }
+    return zones;
+}
+
+// The items of a large calendar (by their place in `components`) in the groups that go to libical in
+// one part: each item alone, or with the others of its UID where the first of them is, when one of them
+// moves an occurrence of it.
+QList<QList<qsizetype>> itemGroups(const QList<ComponentSpan>& components) {
+    QHash<QString, QList<qsizetype>> together;
+    for (const ComponentSpan& span : components) {
+        if (span.moved)
+            together.insert(span.uid, {});
+    }
+    for (qsizetype i = 0; i < components.size(); ++i) {
+        if (!components.at(i).zone && together.contains(components.at(i).uid))
+            together[components.at(i).uid].append(i);
+    }
+    QList<QList<qsizetype>> groups;
+    for (qsizetype i = 0; i < components.size(); ++i) {
+        const ComponentSpan& span = components.at(i);
+        if (span.zone)
+            continue;
+        const auto group = together.constFind(span.uid);
+        if (group == together.constEnd())
+            groups.append(QList<qsizetype>{i});
+        else if (group->constFirst() == i)
+            groups.append(*group);
+    }
+    return groups;
+}
+
+// A large calendar goes to libical in parts of a few MB, each with the time zones and with every item of
+// a UID together (an event and its moved occurrences), so that its tree never holds more than a part: 40
+// MB of small events would take libical about a gigabyte.
+bool readInParts(const CheckedText& checked, const IcsReadOptions& options, IcsTextReader& reader) {
+    const QByteArray zones = zonesOf(checked);
+    const qsizetype items = std::count_if(checked.components.cbegin(), checked.components.cend(),
+                                          [](const ComponentSpan& span) { return !span.zone; });
+    const qsizetype partBytes = std::max<qsizetype>(kPartBytes, 4 * zones.size());
+    qsizetype done = 0;
+    QByteArray part;
+    qsizetype inPart = 0;
+    const auto readPart = [&] {
+        IcsReadOptions partOptions = options;
+        if (options.progress)
+            partOptions.progress = [&, offset = done](ExchangePhase phase, qsizetype partDone, qsizetype) {
+                options.progress(phase, offset + partDone, items);
+            };
+        const bool partRead =
+            reader.read("BEGIN:VCALENDAR\r\n" + zones + part + "END:VCALENDAR\r\n", partOptions);
+        done += inPart;
+        part.clear();
+        inPart = 0;
+        return partRead;
+    };
+    const QList<QList<qsizetype>> groups = itemGroups(checked.components);
+    for (const QList<qsizetype>& group : groups) {
+        for (const qsizetype i : group) {
+            const ComponentSpan& span = checked.components.at(i);
+            part += checked.unfolded.mid(span.from, span.to - span.from);
+            ++inPart;
+        }
+        if (part.size() >= partBytes && !readPart())
+            return false;
+    }
+    return inPart == 0 || readPart();
+}
+
 void preventAborts() {
     static const bool once = [] {
         icalerror_set_errors_are_fatal(0);
@@ -697,106 +815,14 @@ IcsReading readIcs(const QByteArray& bytes, const IcsReadOptions& options) {
     }
     reading.skipped = checked.skipped;
     const qsizetype tasksAt = reading.skipped.size();
-    qsizetype days = 0;
-    qsizetype tasks = 0;
-    // False when the file is refused (reading.refusal says why).
-    const auto readCalendarText = [&](const QByteArray& text, const IcsReadOptions& partOptions) {
-        ComponentPtr root(icalparser_parse_string(text.constData()));
-        if (!root) {
-            reading.refusal = QStringLiteral("no es un calendario iCalendar");
-            return false;
-        }
-        QList<icalcomponent*> calendars;
-        if (icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT) {
-            calendars.append(root.get());
-        } else {
-            for (icalcomponent* c = icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT);
-                 c; c = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT))
-                calendars.append(c);
-        }
-        if (calendars.isEmpty()) {
-            reading.refusal = QStringLiteral("no es un calendario iCalendar");
-            return false;
-        }
-        for (icalcomponent* calendar : std::as_const(calendars)) {
-            CalendarReader reader(partOptions, reading, days);
-            const bool read = reader.read(calendar);
-            tasks += reader.tasks();
-            if (!read)
-                return false;
-        }
-        return true;
-    };
-
-    bool read = true;
-    if (checked.unfolded.size() <= kPartBytes) {
-        read = readCalendarText(checked.unfolded, options);
-    } else {
-        // A large calendar goes to libical in parts of a few MB, each with the time zones and with every
-        // item of a UID together (an event and its moved occurrences), so that its tree never holds more
-        // than a part: 40 MB of small events would take libical about a gigabyte.
-        const QByteArray& all = checked.unfolded;
-        QByteArray zones;
-        // The items of a UID one of them moves an occurrence of, by UID.
-        QHash<QString, QList<qsizetype>> together;
-        for (const ComponentSpan& span : std::as_const(checked.components)) {
-            if (span.moved)
-                together.insert(span.uid, {});
-        }
-        qsizetype items = 0;
-        for (qsizetype i = 0; i < checked.components.size(); ++i) {
-            const ComponentSpan& span = checked.components.at(i);
-            if (span.zone)
-                zones += all.mid(span.from, span.to - span.from);
-            else if (++items && together.contains(span.uid))
-                together[span.uid].append(i);
-        }
-        // Each item alone, or with the others of its UID where the first of them is.
-        QList<QList<qsizetype>> groups;
-        for (qsizetype i = 0; i < checked.components.size(); ++i) {
-            const ComponentSpan& span = checked.components.at(i);
-            if (span.zone)
-                continue;
-            const auto group = together.constFind(span.uid);
-            if (group == together.constEnd())
-                groups.append(QList<qsizetype>{i});
-            else if (group->constFirst() == i)
-                groups.append(*group);
-        }
-        const qsizetype partBytes = std::max<qsizetype>(kPartBytes, 4 * zones.size());
-        qsizetype done = 0;
-        QByteArray part;
-        qsizetype inPart = 0;
-        const auto readPart = [&] {
-            IcsReadOptions partOptions = options;
-            if (options.progress)
-                partOptions.progress = [&, offset = done](ExchangePhase phase, qsizetype partDone,
-                                                          qsizetype) {
-                    options.progress(phase, offset + partDone, items);
-                };
-            const bool partRead =
-                readCalendarText("BEGIN:VCALENDAR\r\n" + zones + part + "END:VCALENDAR\r\n", partOptions);
-            done += inPart;
-            part.clear();
-            inPart = 0;
-            return partRead;
-        };
-        for (const QList<qsizetype>& group : std::as_const(groups)) {
-            for (const qsizetype i : group) {
-                const ComponentSpan& span = checked.components.at(i);
-                part += all.mid(span.from, span.to - span.from);
-                ++inPart;
-            }
-            if (part.size() >= partBytes && !(read = readPart()))
-                break;
-        }
-        if (read && inPart > 0)
-            read = readPart();
-    }
+    IcsTextReader reader(reading);
+    const bool read = checked.unfolded.size() <= kPartBytes ? reader.read(checked.unfolded, options)
+                                                            : readInParts(checked, options, reader);
     if (!read) {
         reading.items.clear();
         return reading;
     }
+    const qsizetype tasks = reader.tasks();
     if (tasks > 0)
         reading.skipped.insert(
             tasksAt, (tasks == 1 ? QStringLiteral("1 tarea") : QStringLiteral("%1 tareas").arg(tasks)) +
