@@ -481,6 +481,246 @@ CardEntry withValue(const CardEntry& entry, const QString& value) {
     return made;
 }
 
+// The card its entries give, each line of its extras knowing the entry it comes from.
+CardBuilder cardOf(const QList<CardEntry>& entries) {
+    CardBuilder card;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (entries.at(i).property && !entries.at(i).is("BEGIN") && !entries.at(i).is("END")) {
+            card.source = i;
+            card.take(*entries.at(i).property);
+        }
+    }
+    return card;
+}
+
+QList<CardEntry> entriesNamed(const QList<CardEntry>& entries, const char* name) {
+    QList<CardEntry> named;
+    for (const CardEntry& entry : entries) {
+        if (entry.is(name))
+            named.append(entry);
+    }
+    return named;
+}
+
+// The card's notes and extras after the contact's reference changed to `reference`: the note becomes the
+// lines of the reference no other property of the card gives, in place of the first note or before the
+// card's end, and a property whose line the user took out of the reference goes.
+void updateReference(QList<CardEntry>& entries, const CardBuilder& card, const QString& reference) {
+    QStringList rest = reference.isEmpty() ? QStringList() : reference.split(u'\n');
+    // Whole properties whose line of the reference the agenda took out; marked first, removed last, so that
+    // the places found below stay right.
+    QSet<qsizetype> dropped;
+    const QList<std::pair<QString, qsizetype>> extras = card.referenceExtras();
+    for (auto extra = extras.crbegin(); extra != extras.crend(); ++extra) {
+        const qsizetype at = rest.lastIndexOf(extra->first);
+        if (at >= 0)
+            rest.removeAt(at);
+        else if (extra->second >= 0)
+            dropped.insert(extra->second);
+    }
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (entries.at(i).is("NOTE"))
+            dropped.insert(i);
+    }
+    const QString note = rest.join(u'\n');
+    if (!note.isEmpty()) {
+        CardEntry line;
+        line.raw = foldedContentLine(QStringLiteral("NOTE:") + escapeContentText(note));
+        line.property = parseProperty(line.raw.trimmed());
+        const auto first =
+            std::find_if(entries.cbegin(), entries.cend(), [](const CardEntry& e) { return e.is("NOTE"); });
+        if (first != entries.cend()) {
+            const qsizetype at = first - entries.cbegin();
+            entries[at] = line;
+            dropped.remove(at);
+        } else {
+            for (qsizetype i = entries.size() - 1; i >= 0; --i) {
+                if (entries.at(i).is("END")) {
+                    entries.insert(i, line);
+                    break;
+                }
+            }
+        }
+    }
+    for (qsizetype i = entries.size() - 1; i >= 0; --i) {
+        if (dropped.contains(i))
+            entries.removeAt(i);
+    }
+}
+
+// The parts of an ADR value with the contact's street and town: the street where the card had it; the
+// place alone, or after the postcode it kept.
+QStringList addressParts(QStringList parts, const QString& street, const QString& town) {
+    while (parts.size() < 7)
+        parts.append(QString());
+    if (parts.at(2).isEmpty() && !parts.at(1).isEmpty() && !street.isEmpty())
+        parts[1] = street;
+    else
+        parts[2] = street;
+    if (street.isEmpty())
+        parts[1].clear();
+    if (!parts.at(5).isEmpty() && town.startsWith(parts.at(5) + u' ')) {
+        parts[3] = town.mid(parts.at(5).size() + 1);
+    } else {
+        parts[5].clear();
+        parts[3] = town;
+    }
+    return parts;
+}
+
+// The card's first address with the contact's street and town, or the addresses `made` gives when the
+// card has none.
+void updateAddress(QList<CardEntry>& entries, const QList<CardEntry>& made, const QString& street,
+                   const QString& town) {
+    const auto first =
+        std::find_if(entries.begin(), entries.end(), [](const CardEntry& e) { return e.is("ADR"); });
+    if (first == entries.end()) {
+        replaceEntries(
+            entries, [](const CardEntry&) { return false; }, made);
+        return;
+    }
+    const QStringList parts = addressParts(splitStructuredValue(first->property->value), street, town);
+    if (std::all_of(parts.cbegin(), parts.cend(), [](const QString& p) { return p.isEmpty(); })) {
+        entries.erase(first);
+        return;
+    }
+    QStringList escaped;
+    for (const QString& part : parts)
+        escaped.append(escapeComponent(part));
+    *first = withValue(*first, escaped.join(u';'));
+}
+
+// One logical line of a card file, read without the control characters it may hold.
+struct CardLine {
+    std::optional<Property> property;
+    bool begin = false;
+    bool end = false;
+    QString value; // trimmed, in upper case
+    // Why a card holding the line is left out: the control character it held; empty when none.
+    QString damage;
+};
+
+CardLine cardLineOf(const QByteArray& raw) {
+    CardLine line;
+    const qsizetype control = forbiddenControlAt(QByteArrayView(raw));
+    // Read without it, so the card's end is still found; outside a card the line is refused as before.
+    line.property = parseProperty(control >= 0 ? withoutForbiddenControls(raw) : raw);
+    line.begin = line.property && line.property->name == "BEGIN";
+    line.end = line.property && line.property->name == "END";
+    line.value = line.property ? line.property->value.trimmed().toUpper() : QString();
+    if (control >= 0)
+        line.damage = forbiddenControlReason(static_cast<unsigned char>(raw.at(control)));
+    return line;
+}
+
+// Reads the cards of a file line by line into a reading.
+class CardsReader {
+public:
+    explicit CardsReader(VCardReading& reading) : reading_(reading) {}
+
+    // False when the line refuses the file.
+    bool take(const CardLine& line);
+    // Refuses a file cut short or without cards; a refused file gives no cards.
+    void finish();
+
+private:
+    // A line between cards: where an address book or a card begins, or where the book ends.
+    bool takeBetweenCards(const CardLine& line);
+    bool endCard(const CardLine& line);
+    bool refuse(const QString& why) {
+        reading_.refusal = why;
+        return false;
+    }
+
+    VCardReading& reading_;
+    std::optional<CardBuilder> card_;
+    int cardNumber_ = 0;
+    // Inside BEGIN:VADDRESSBOOK ... END:VADDRESSBOOK, as vdirsyncer keeps an address book in one file.
+    bool inBook_ = false;
+    // Why the open card is left out: a control character the format does not allow in a line.
+    QString cardProblem_;
+};
+
+bool CardsReader::take(const CardLine& line) {
+    if (!card_)
+        return takeBetweenCards(line);
+    if (line.begin)
+        return refuse(
+            QStringLiteral("la tarjeta %1 contiene otra tarjeta: archivo mal anidado").arg(cardNumber_));
+    if (line.end)
+        return endCard(line);
+    if (cardProblem_.isEmpty())
+        cardProblem_ = line.damage;
+    // Lines without a colon inside a card are the rest of a photo a phone did not fold.
+    if (line.property)
+        card_->take(*line.property);
+    return true;
+}
+
+bool CardsReader::takeBetweenCards(const CardLine& line) {
+    if (line.begin && line.value == u"VADDRESSBOOK" && cardNumber_ == 0 && !inBook_ &&
+        line.damage.isEmpty()) {
+        inBook_ = true;
+        return true;
+    }
+    if (line.end && line.value == u"VADDRESSBOOK" && inBook_ && line.damage.isEmpty()) {
+        inBook_ = false;
+        return true;
+    }
+    if (line.begin && line.value == u"VCARD") {
+        card_.emplace();
+        ++cardNumber_;
+        cardProblem_ = line.damage;
+        return true;
+    }
+    return refuse(
+        cardNumber_ == 0
+            ? QStringLiteral("no es un archivo vCard (no empieza por BEGIN:VCARD)")
+            : QStringLiteral("hay texto fuera de las tarjetas, tras la tarjeta %1").arg(cardNumber_));
+}
+
+bool CardsReader::endCard(const CardLine& line) {
+    if (line.value != u"VCARD")
+        return refuse(QStringLiteral("END:%1 cierra la tarjeta %2: archivo mal anidado")
+                          .arg(line.property->value.trimmed())
+                          .arg(cardNumber_));
+    if (cardProblem_.isEmpty())
+        cardProblem_ = line.damage;
+    const QStringList fields = card_->fields();
+    if (!cardProblem_.isEmpty()) {
+        reading_.skipped.append(
+            QStringLiteral("tarjeta %1%2: %3")
+                .arg(QString::number(cardNumber_),
+                     fields.isEmpty() ? QString() : QStringLiteral(" («%1»)").arg(fields.value(Surname)),
+                     cardProblem_));
+    } else if (fields.isEmpty()) {
+        reading_.skipped.append(QStringLiteral("tarjeta %1: no tiene nombre").arg(cardNumber_));
+    } else {
+        reading_.contacts.append(fields);
+        reading_.uids.append(card_->uid);
+        for (const QString& what : std::as_const(card_->leftOut))
+            reading_.skipped.append(
+                QStringLiteral("«%1»: %2 no se importa").arg(fields.value(Surname), what));
+    }
+    card_.reset();
+    return true;
+}
+
+void CardsReader::finish() {
+    if (reading_.refusal.isEmpty() && card_)
+        reading_.refusal =
+            QStringLiteral("el archivo está cortado: falta END:VCARD en la tarjeta %1").arg(cardNumber_);
+    if (reading_.refusal.isEmpty() && inBook_)
+        reading_.refusal = QStringLiteral("el archivo está cortado: falta END:VADDRESSBOOK");
+    if (reading_.refusal.isEmpty() && cardNumber_ == 0)
+        reading_.refusal = QStringLiteral("no es un archivo vCard (no tiene ninguna tarjeta)");
+    if (!reading_.refusal.isEmpty()) {
+        reading_.contacts.clear();
+        reading_.uids.clear();
+        reading_.skipped.clear();
+    }
+}
+
 } // namespace
 
 QByteArray updatedVCard(const QByteArray& previous, const QByteArray& fresh) {
@@ -493,112 +733,18 @@ QByteArray updatedVCard(const QByteArray& previous, const QByteArray& fresh) {
     if (std::count_if(entries.cbegin(), entries.cend(), [](const CardEntry& e) { return e.is("BEGIN"); }) !=
         1)
         return {};
-    CardBuilder card;
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        if (entries.at(i).property && !entries.at(i).is("BEGIN") && !entries.at(i).is("END")) {
-            card.source = i;
-            card.take(*entries.at(i).property);
-        }
-    }
     const QStringList& old = before.contacts.first();
     const QStringList& now = after.contacts.first();
-    const auto madeOf = [&made](const char* name) {
-        QList<CardEntry> lines;
-        for (const CardEntry& entry : made) {
-            if (entry.is(name))
-                lines.append(entry);
-        }
-        return lines;
-    };
-
-    // Whole properties whose line of the reference the agenda took out; marked first, removed last, so that
-    // the places found above stay right.
-    QSet<qsizetype> dropped;
-    if (old.value(Reference) != now.value(Reference)) {
-        QStringList rest = now.value(Reference).isEmpty() ? QStringList() : now.value(Reference).split(u'\n');
-        const QList<std::pair<QString, qsizetype>> extras = card.referenceExtras();
-        for (auto extra = extras.crbegin(); extra != extras.crend(); ++extra) {
-            const qsizetype at = rest.lastIndexOf(extra->first);
-            if (at >= 0)
-                rest.removeAt(at);
-            else if (extra->second >= 0)
-                dropped.insert(extra->second);
-        }
-        for (qsizetype i = 0; i < entries.size(); ++i) {
-            if (entries.at(i).is("NOTE"))
-                dropped.insert(i);
-        }
-        const QString note = rest.join(u'\n');
-        CardEntry line;
-        if (!note.isEmpty()) {
-            line.raw = foldedContentLine(QStringLiteral("NOTE:") + escapeContentText(note));
-            line.property = parseProperty(line.raw.trimmed());
-        }
-        // In place of the first note, or before the end.
-        qsizetype at = -1;
-        for (qsizetype i = 0; i < entries.size() && at < 0; ++i) {
-            if (entries.at(i).is("NOTE"))
-                at = i;
-        }
-        if (!note.isEmpty()) {
-            if (at >= 0) {
-                entries[at] = line;
-                dropped.remove(at);
-            } else {
-                for (qsizetype i = entries.size() - 1; i >= 0; --i) {
-                    if (entries.at(i).is("END")) {
-                        entries.insert(i, line);
-                        break;
-                    }
-                }
-            }
-        }
-    }
-    for (qsizetype i = entries.size() - 1; i >= 0; --i) {
-        if (dropped.contains(i))
-            entries.removeAt(i);
-    }
-
+    if (old.value(Reference) != now.value(Reference))
+        updateReference(entries, cardOf(entries), now.value(Reference));
     if (old.value(Surname) != now.value(Surname) || old.value(FirstName) != now.value(FirstName)) {
         replaceEntries(
-            entries, [](const CardEntry& e) { return e.is("FN"); }, madeOf("FN"));
+            entries, [](const CardEntry& e) { return e.is("FN"); }, entriesNamed(made, "FN"));
         replaceEntries(
-            entries, [](const CardEntry& e) { return e.is("N"); }, madeOf("N"));
+            entries, [](const CardEntry& e) { return e.is("N"); }, entriesNamed(made, "N"));
     }
-    if (old.value(Address) != now.value(Address) || old.value(Town) != now.value(Town)) {
-        const auto first =
-            std::find_if(entries.begin(), entries.end(), [](const CardEntry& e) { return e.is("ADR"); });
-        if (first == entries.end()) {
-            replaceEntries(
-                entries, [](const CardEntry&) { return false; }, madeOf("ADR"));
-        } else {
-            QStringList parts = splitStructuredValue(first->property->value);
-            while (parts.size() < 7)
-                parts.append(QString());
-            // The street where the card had it; the place alone, or after the postcode it kept.
-            if (parts.at(2).isEmpty() && !parts.at(1).isEmpty() && !now.value(Address).isEmpty())
-                parts[1] = now.value(Address);
-            else
-                parts[2] = now.value(Address);
-            if (now.value(Address).isEmpty())
-                parts[1].clear();
-            const QString& town = now.value(Town);
-            if (!parts.at(5).isEmpty() && town.startsWith(parts.at(5) + u' ')) {
-                parts[3] = town.mid(parts.at(5).size() + 1);
-            } else {
-                parts[5].clear();
-                parts[3] = town;
-            }
-            if (std::all_of(parts.cbegin(), parts.cend(), [](const QString& p) { return p.isEmpty(); })) {
-                entries.erase(first);
-            } else {
-                QStringList escaped;
-                for (const QString& part : std::as_const(parts))
-                    escaped.append(escapeComponent(part));
-                *first = withValue(*first, escaped.join(u';'));
-            }
-        }
-    }
+    if (old.value(Address) != now.value(Address) || old.value(Town) != now.value(Town))
+        updateAddress(entries, entriesNamed(made, "ADR"), now.value(Address), now.value(Town));
     if (old.value(Phones) != now.value(Phones))
         replaceValues(entries, made, "TEL");
     if (old.value(Emails) != now.value(Emails))
@@ -625,96 +771,13 @@ VCardReading readVCards(const QByteArray& bytes) {
         reading.refusal = QStringLiteral("no es un archivo de texto");
         return reading;
     }
-    std::optional<CardBuilder> card;
-    int cardNumber = 0;
-    // Inside BEGIN:VADDRESSBOOK ... END:VADDRESSBOOK, as vdirsyncer keeps an address book in one file.
-    bool inBook = false;
-    // Why the open card is left out: a control character the format does not allow in a line.
-    QString cardProblem;
+    CardsReader reader(reading);
     LogicalLines lines(input);
-    for (QByteArray rawLine; lines.next(rawLine);) {
-        const qsizetype control = forbiddenControlAt(QByteArrayView(rawLine));
-        // Read without it, so the card's end is still found; outside a card the line is refused as before.
-        const QByteArray line = control >= 0 ? withoutForbiddenControls(rawLine) : rawLine;
-        const std::optional<Property> property = parseProperty(line);
-        const bool isBegin = property && property->name == "BEGIN";
-        const bool isEnd = property && property->name == "END";
-        const QString value = property ? property->value.trimmed().toUpper() : QString();
-        if (!card) {
-            if (isBegin && value == u"VADDRESSBOOK" && cardNumber == 0 && !inBook && control < 0) {
-                inBook = true;
-                continue;
-            }
-            if (isEnd && value == u"VADDRESSBOOK" && inBook && control < 0) {
-                inBook = false;
-                continue;
-            }
-            if (isBegin && value == u"VCARD") {
-                card.emplace();
-                ++cardNumber;
-                cardProblem.clear();
-                if (control >= 0)
-                    cardProblem = forbiddenControlReason(static_cast<unsigned char>(rawLine.at(control)));
-                continue;
-            }
-            reading.refusal =
-                cardNumber == 0
-                    ? QStringLiteral("no es un archivo vCard (no empieza por BEGIN:VCARD)")
-                    : QStringLiteral("hay texto fuera de las tarjetas, tras la tarjeta %1").arg(cardNumber);
+    for (QByteArray line; lines.next(line);) {
+        if (!reader.take(cardLineOf(line)))
             break;
-        }
-        if (isBegin) {
-            reading.refusal =
-                QStringLiteral("la tarjeta %1 contiene otra tarjeta: archivo mal anidado").arg(cardNumber);
-            break;
-        }
-        if (isEnd) {
-            if (value != u"VCARD") {
-                reading.refusal = QStringLiteral("END:%1 cierra la tarjeta %2: archivo mal anidado")
-                                      .arg(property->value.trimmed())
-                                      .arg(cardNumber);
-                break;
-            }
-            if (control >= 0 && cardProblem.isEmpty())
-                cardProblem = forbiddenControlReason(static_cast<unsigned char>(rawLine.at(control)));
-            const QStringList fields = card->fields();
-            if (!cardProblem.isEmpty())
-                reading.skipped.append(QStringLiteral("tarjeta %1%2: %3")
-                                           .arg(QString::number(cardNumber),
-                                                fields.isEmpty()
-                                                    ? QString()
-                                                    : QStringLiteral(" («%1»)").arg(fields.value(Surname)),
-                                                cardProblem));
-            else if (fields.isEmpty())
-                reading.skipped.append(QStringLiteral("tarjeta %1: no tiene nombre").arg(cardNumber));
-            else {
-                reading.contacts.append(fields);
-                reading.uids.append(card->uid);
-                for (const QString& what : std::as_const(card->leftOut))
-                    reading.skipped.append(
-                        QStringLiteral("«%1»: %2 no se importa").arg(fields.value(Surname), what));
-            }
-            card.reset();
-            continue;
-        }
-        if (control >= 0 && cardProblem.isEmpty())
-            cardProblem = forbiddenControlReason(static_cast<unsigned char>(rawLine.at(control)));
-        // Lines without a colon inside a card are the rest of a photo a phone did not fold.
-        if (property)
-            card->take(*property);
     }
-    if (reading.refusal.isEmpty() && card)
-        reading.refusal =
-            QStringLiteral("el archivo está cortado: falta END:VCARD en la tarjeta %1").arg(cardNumber);
-    if (reading.refusal.isEmpty() && inBook)
-        reading.refusal = QStringLiteral("el archivo está cortado: falta END:VADDRESSBOOK");
-    if (reading.refusal.isEmpty() && cardNumber == 0)
-        reading.refusal = QStringLiteral("no es un archivo vCard (no tiene ninguna tarjeta)");
-    if (!reading.refusal.isEmpty()) {
-        reading.contacts.clear();
-        reading.uids.clear();
-        reading.skipped.clear();
-    }
+    reader.finish();
     return reading;
 }
 
