@@ -81,10 +81,12 @@ AddressBookPage::AddressBookPage(const DataFolder& data, common::DesktopServices
     setObjectName(QStringLiteral("Frame1_5"));
     resize(common::twipsSize(kPageWidth, kPageHeight));
     common::setBackColour(this, kTeal);
-    buildControls();
+    buildContactList();
+    buildFields();
+    buildButtons();
 }
 
-void AddressBookPage::buildControls() {
+void AddressBookPage::buildContactList() {
     Combo3 = new QComboBox(this);
     Combo3->setObjectName(QStringLiteral("Combo3"));
     Combo3->setEditable(true);
@@ -124,7 +126,9 @@ void AddressBookPage::buildControls() {
     Text8->setAccessibleName(QStringLiteral("Buscar contacto"));
     Text8->setAccessibleDescription(Text8->toolTip());
     connect(Text8, &QLineEdit::textChanged, this, [this] { Text8_Change(); });
+}
 
+void AddressBookPage::buildFields() {
     for (int i = 0; i < kContactFieldCount; ++i) {
         auto* label = new QLabel(QString::fromUtf8(kFieldCaptions[i]), this);
         label->setObjectName(QStringLiteral("Label4_%1").arg(i));
@@ -151,7 +155,9 @@ void AddressBookPage::buildControls() {
     Text7_6->setAccessibleName(contactFieldName(kReferenceField));
     Text7_6->setGeometry(common::twipsRect(kFieldLeft, labelTop(kReferenceField) + kLabelHeight, kFieldWidth,
                                            kButtonTop - 165 - labelTop(kReferenceField) - kLabelHeight));
+}
 
+void AddressBookPage::buildButtons() {
     const auto button = [this](int index, const QString& caption, quint32 colour, const QRect& twipsPlace) {
         QPushButton* made = common::makeButton(this, common::elementName(QStringLiteral("Command7"), index),
                                                twipsPlace, caption);

@@ -50,7 +50,12 @@ signals:
     void contactChanged();
 
 private:
-    void buildControls();
+    // The category chooser, the contact list and its search box.
+    void buildContactList();
+    // The captions and boxes of a contact's fields.
+    void buildFields();
+    // GUARDAR, NUEVO, ELIMINAR, Copiar Todos and "Enviar mensaje".
+    void buildButtons();
     void showCategoryChanges();
 
     void Combo3_Click();

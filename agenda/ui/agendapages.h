@@ -37,4 +37,22 @@ struct AgendaPages {
     TextPadContent textPadOf(AgendaPage page) const;
 };
 
+// What the wiring of a page (its tool button, what it opens elsewhere) asks of the window around it.
+class AgendaPageHost {
+public:
+    // Saves the edits of the day and week pages, brings `page` to the front and loads what it shows.
+    virtual void openPage(AgendaPage page) = 0;
+    // Brings `page` to the front as it stands.
+    virtual void showPage(AgendaPage page) = 0;
+    // Saves the edits of the day and week pages and shows `day` on the day page.
+    virtual void openDay(const QDate& day) = 0;
+    // Draws the shown month again, with the marks of days that came in from elsewhere.
+    virtual void DrawMonth() = 0;
+
+protected:
+    AgendaPageHost() = default;
+    ~AgendaPageHost() = default;
+    Q_DISABLE_COPY_MOVE(AgendaPageHost)
+};
+
 } // namespace quindara

@@ -10,7 +10,6 @@
 #include "agenda/ui/addressbookpage.h"
 #include "agenda/ui/agendawatch.h"
 #include "agenda/ui/attachmentpanel.h"
-#include "agenda/ui/autosync.h"
 #include "agenda/ui/calendarpanel.h"
 #include "agenda/ui/controls.h"
 #include "agenda/ui/daynotices.h"
@@ -19,12 +18,12 @@
 #include "agenda/ui/exchangepage.h"
 #include "agenda/ui/logging.h"
 #include "agenda/ui/notespadpage.h"
-#include "agenda/ui/outsidechangeprompt.h"
 #include "agenda/ui/searchpage.h"
 #include "agenda/ui/summarypage.h"
 #include "agenda/ui/syncpage.h"
 #include "agenda/ui/toolrow.h"
 #include "agenda/ui/weekpage.h"
+#include "agenda/ui/windowsync.h"
 #include "agenda/ui/yearoverviewwindow.h"
 #include "common/ui/application.h"
 #include "common/ui/keyboardfocus.h"
@@ -71,15 +70,13 @@ void AgendaWindow::Form_Load() {
     // cannot be made is told by the write test below, or when something is saved into it.
     if (const common::Status made = data_.createMissingFolders(); !made)
         qCWarning(lcAgendaWindow) << made.error();
-    ShowPage(AgendaPage::Day);
+    showPage(AgendaPage::Day);
     DrawMonth();
     ArrangePages();
     pages_.addressBook->loadCategories();
     WriteTest();
     watch_->start();
-    ShowSyncState();
-    // The keyring is asked once the window is up, so the start does not wait for it.
-    QTimer::singleShot(0, sync_, &AutoSync::start);
+    sync_->start();
     QTimer::singleShot(0, notices_, &DayNotices::start);
 }
 
@@ -119,7 +116,7 @@ void AgendaWindow::ShowTitle() {
                                                 QString::number(state_.year()));
 }
 
-void AgendaWindow::ShowPage(AgendaPage page) {
+void AgendaWindow::showPage(AgendaPage page) {
     state_.showPage(page);
     const int index = static_cast<int>(page);
     for (int k = 0; k < kAgendaPageCount; ++k)
@@ -196,7 +193,7 @@ void AgendaWindow::Command1_Click(int Index) {
     if (day == 0)
         return;
     SavePendingDayNotes();
-    ShowPage(AgendaPage::Day);
+    showPage(AgendaPage::Day);
     state_.selectDay(day);
     ShowSelectedDay();
 }
@@ -223,8 +220,12 @@ void AgendaWindow::Command5_Click() {
 }
 
 void AgendaWindow::Command6_Click(int Index) {
+    openPage(static_cast<AgendaPage>(Index));
+}
+
+void AgendaWindow::openPage(AgendaPage page) {
     SavePendingDayNotes();
-    ShowPage(static_cast<AgendaPage>(Index));
+    showPage(page);
     ShowPageContent();
 }
 
@@ -248,55 +249,6 @@ void AgendaWindow::TodayKey() {
         pages_.calendar->focusDay(state_.selectedDate().day());
 }
 
-void AgendaWindow::searchButton_Click() {
-    SavePendingDayNotes();
-    ShowPage(AgendaPage::Search);
-    ShowPageContent();
-}
-
-// Days open on their day page; what comes back every year opens in the year shown.
-void AgendaWindow::OpenSearchHit(const SearchHit& hit) {
-    switch (hit.kind) {
-    case SearchKind::Contact:
-        ShowPage(AgendaPage::AddressBook);
-        pages_.addressBook->showContact(hit.category, hit.fileName);
-        return;
-    case SearchKind::PadNote:
-        ShowPage(AgendaPage::NotesPad);
-        pages_.notesPad->openNote(hit.fileName);
-        return;
-    case SearchKind::Holiday:
-    case SearchKind::YearlyReminder:
-    case SearchKind::Saint:
-    case SearchKind::OneYearReminder:
-    case SearchKind::DayNote:
-        break;
-    }
-    const std::optional<QDate> day = dayOfHit(hit, state_.year());
-    if (!day)
-        return;
-    SavePendingDayNotes();
-    ShowPage(AgendaPage::Day);
-    state_.goToDate(*day);
-    DrawMonth();
-}
-
-void AgendaWindow::exchangeButton_Click() {
-    SavePendingDayNotes();
-    ShowPage(AgendaPage::Exchange);
-    ShowPageContent();
-}
-
-void AgendaWindow::syncButton_Click() {
-    SavePendingDayNotes();
-    ShowPage(AgendaPage::Sync);
-    ShowPageContent();
-}
-
-void AgendaWindow::ShowSyncState() {
-    toolRow_->showSyncState(sync_->state(), sync_->toolTip());
-}
-
 void AgendaWindow::Command14_Click() {
     if (yearOverview_) {
         yearOverview_->raise();
@@ -310,11 +262,17 @@ void AgendaWindow::Command14_Click() {
 
 // A date picked in the year overview: an impossible one is dropped.
 void AgendaWindow::ApplyPickedDate(const QDate& date) {
-    SavePendingDayNotes();
-    if (!date.isValid() || !isListedYear(date.year()))
+    if (!date.isValid() || !isListedYear(date.year())) {
+        SavePendingDayNotes();
         return;
-    ShowPage(AgendaPage::Day);
-    state_.goToDate(date);
+    }
+    openDay(date);
+}
+
+void AgendaWindow::openDay(const QDate& day) {
+    SavePendingDayNotes();
+    showPage(AgendaPage::Day);
+    state_.goToDate(day);
     DrawMonth();
 }
 
@@ -396,9 +354,8 @@ void AgendaWindow::saveForSessionEnd() {
 }
 
 common::WriterJobResult AgendaWindow::runHandedJob(const common::WriterJob& job) {
-    const common::WriterJobResult busy{0, QString(), true};
     if (sync_->running())
-        return busy;
+        return {0, QString(), true};
     // "Abrir la agenda" on the day's notice, or --day: the window goes to the day and comes forward.
     if (const common::CommandLineOptions asked =
             common::CommandLine(common::Program::Agenda).read(job.arguments);
@@ -409,18 +366,7 @@ common::WriterJobResult AgendaWindow::runHandedJob(const common::WriterJob& job)
     }
     if (!isSyncJob(job))
         return runHandedExchange(data_.programFolder(), job);
-    // As an automatic run does, a sync waits for the answer to a question about an outside change.
-    if (outsideQuestionOpen())
-        return busy;
-    const common::WriterJobResult result = runHandedSync(
-        data_.programFolder(), job,
-        [this](const SyncAccount& account, const QString& password, const SyncOptions& options) {
-            return sync_->runHanded(account, password, options);
-        });
-    // An account set up on the command line becomes the window's when it had none.
-    if (!sync_->account())
-        sync_->start();
-    return result;
+    return sync_->runHandedJob(job);
 }
 
 // Closing by the title bar saves exactly as the exit button does.
@@ -437,9 +383,7 @@ void AgendaWindow::closeEvent(QCloseEvent* event) {
     if (yearOverview_)
         yearOverview_->close();
     // A run still going stops at its next safe point; the window goes when it has.
-    if (sync_->running()) {
-        sync_->cancel();
-        connect(sync_, &AutoSync::runFinished, this, &QWidget::close, Qt::QueuedConnection);
+    if (sync_->closeAfterRun()) {
         event->ignore();
         return;
     }

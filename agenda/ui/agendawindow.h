@@ -9,9 +9,9 @@
 //   SummaryPage             Frame1(2) month summary, Frame1(3) year summary
 //   NotesPadPage            Frame1(4)
 //   AddressBookPage         Frame1(5)
-//   SearchPage              the "Buscar" page, opened by its tool button or Ctrl+F
-//   ExchangePage            importing and exporting .ics and .vcf files (exchangeButton)
-//   SyncPage, AutoSync      the server account and its runs (syncButton, Ctrl+Shift+S)
+//   SearchPage              the "Buscar" page, opened by its tool button or Ctrl+F (connectSearchPage)
+//   ExchangePage            importing and exporting .ics and .vcf files (connectExchangePage)
+//   WindowSync              the "Sincronizar" page and the server runs (SyncPage, AutoSync)
 //   AttachmentPanel         the right-hand column of attached files
 //   AgendaWatch             changes made by other programs, and the conflict copies of sync tools
 //   agendawindowlayout.cpp  the tool row and the placing of the pages
@@ -42,14 +42,13 @@ class QPushButton;
 namespace quindara {
 
 class AgendaWatch;
-class AutoSync;
 class DayNotices;
 class DeferredMessages;
 class ToolRow;
+class WindowSync;
 class YearOverviewWindow;
-struct SearchHit;
 
-class AgendaWindow : public QWidget {
+class AgendaWindow : public QWidget, private AgendaPageHost {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(AgendaWindow)
 
@@ -81,12 +80,15 @@ private:
     void WriteTest();
 
     // Drawing the state.
-    void DrawMonth();
+    void DrawMonth() override;
     void ShowSelectedDay();
     void ShowTitle();
-    void ShowPage(AgendaPage page);
+    void showPage(AgendaPage page) override;
     void ShowPageColour(int index);
     void ShowPageContent();
+    // What the wiring of the pages asks of the window; the tabs and the year overview use them too.
+    void openPage(AgendaPage page) override;
+    void openDay(const QDate& day) override;
 
     // Handlers of the user's choices.
     void Combo1_Click(int month);
@@ -104,10 +106,6 @@ private:
     void MoveSelection(int index, int days, int months);
     void TodayKey();
 
-    // The search page, and the opening of one of its results.
-    void searchButton_Click();
-    void OpenSearchHit(const SearchHit& hit);
-
     // Before the selection moves: edits of the day or week page are never left behind unsaved.
     void SavePendingDayNotes();
 
@@ -116,9 +114,6 @@ private:
     void Command10_Click();
     void Command12_Click();
     void Command15_Click();
-    void exchangeButton_Click();
-    void syncButton_Click();
-    void ShowSyncState();
     // Saves every pending edit before the program ends; false when the user chose to stay after a failure.
     bool SaveBeforeEnding();
 
@@ -135,8 +130,8 @@ private:
     AgendaPages pages_;
     // Outside changes and conflict copies, shown as they happen.
     AgendaWatch* watch_ = nullptr;
-    // Server sync on its own while the window is open.
-    AutoSync* sync_ = nullptr;
+    // Server sync: its page, and its runs on their own while the window is open.
+    WindowSync* sync_ = nullptr;
     // The day's holiday and reminders as desktop notices.
     DayNotices* notices_ = nullptr;
     std::unique_ptr<ToolRow> toolRow_;

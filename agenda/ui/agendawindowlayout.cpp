@@ -4,7 +4,6 @@
 #include "agenda/ui/agendawatch.h"
 #include "agenda/ui/agendawindow.h"
 #include "agenda/ui/attachmentpanel.h"
-#include "agenda/ui/autosync.h"
 #include "agenda/ui/calendarpanel.h"
 #include "agenda/ui/controls.h"
 #include "agenda/ui/daynotices.h"
@@ -17,6 +16,7 @@
 #include "agenda/ui/syncpage.h"
 #include "agenda/ui/toolrow.h"
 #include "agenda/ui/weekpage.h"
+#include "agenda/ui/windowsync.h"
 #include "agenda/ui/yearoverviewwindow.h"
 #include "common/ui/windowactivation.h"
 #include "common/units.h"
@@ -25,7 +25,6 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <QShortcut>
 
 namespace quindara {
 
@@ -58,10 +57,8 @@ void AgendaWindow::createPages() {
     Frame1[5] = pages_.addressBook;
     pages_.attachments = new AttachmentPanel(data_, desktop_, this);
     pages_.search = new SearchPage(data_, this);
-    setBackColour(toolRow_->searchButton, backColour(pages_.search));
     pages_.exchange = new ExchangePage(data_, desktop_, this);
     pages_.exchange->hide();
-    sync_ = new AutoSync(data_, clock_, this);
     notices_ = new DayNotices(
         data_, clock_, desktop_,
         [this](const QDate& day, const QString& token) {
@@ -75,8 +72,8 @@ void AgendaWindow::createPages() {
             common::bringForward(*this, launch);
         },
         this);
-    pages_.sync = new SyncPage(data_, *sync_, desktop_, this);
-    pages_.sync->hide();
+    sync_ = new WindowSync(data_, clock_, desktop_, *toolRow_, *this);
+    pages_.sync = sync_->page();
     watch_ = new AgendaWatch(data_, state_, marks_, reader_, dayNotes_, pages_, desktop_, clock_, this);
     connect(watch_, &AgendaWatch::marksChanged, this, [this] {
         if (yearOverview_)
@@ -99,29 +96,11 @@ void AgendaWindow::connectControls() {
     connect(toolRow_->Command10, &QPushButton::clicked, this, &AgendaWindow::Command10_Click);
     connect(toolRow_->Command12, &QPushButton::clicked, this, &AgendaWindow::Command12_Click);
     connect(toolRow_->Command15, &QPushButton::clicked, this, &AgendaWindow::Command15_Click);
-    connect(toolRow_->searchButton, &QPushButton::clicked, this, &AgendaWindow::searchButton_Click);
-    connect(pages_.search, &SearchPage::hitOpened, this, &AgendaWindow::OpenSearchHit);
-    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this,
-            &AgendaWindow::searchButton_Click);
     connect(pages_.calendar, &CalendarPanel::selectionStepped, this, &AgendaWindow::MoveSelection);
     connect(pages_.calendar, &CalendarPanel::todayKeyPressed, this, &AgendaWindow::TodayKey);
-    connect(toolRow_->exchangeButton, &QPushButton::clicked, this, &AgendaWindow::exchangeButton_Click);
-    connect(toolRow_->syncButton, &QPushButton::clicked, this, &AgendaWindow::syncButton_Click);
-    connect(pages_.exchange, &ExchangePage::syncPageRequested, this, &AgendaWindow::syncButton_Click);
-    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this), &QShortcut::activated, this,
-            &AgendaWindow::syncButton_Click);
-    connect(sync_, &AutoSync::stateChanged, this, &AgendaWindow::ShowSyncState);
-    // What the server brought shows at once, as an outside change does; a box being typed in keeps its text.
-    connect(sync_, &AutoSync::agendaChanged, watch_, &AgendaWatch::showServerChanges);
-    // A save reaches the server a few seconds after the last one.
-    connect(pages_.day, &DayPage::noteSaved, sync_, &AutoSync::saved);
-    connect(pages_.week, &WeekPage::noteSaved, sync_, &AutoSync::saved);
-    connect(pages_.day, &DayPage::dayTextStored, sync_, &AutoSync::saved);
-    connect(pages_.addressBook, &AddressBookPage::contactChanged, sync_, &AutoSync::saved);
-    // Imported days get their marks in the grid; imported contacts their place in the address book.
-    connect(pages_.exchange, &ExchangePage::calendarImported, this, &AgendaWindow::DrawMonth);
-    connect(pages_.exchange, &ExchangePage::contactsImported, pages_.addressBook,
-            &AddressBookPage::loadCategories);
+    connectSearchPage(pages_, *toolRow_->searchButton, state_, *this, *this);
+    connectExchangePage(pages_, *toolRow_->exchangeButton, *this);
+    sync_->connectWindow(pages_, *watch_, *this);
 
     const auto tell = [this](const QString& failure) {
         messages_->postSaveFailure(common::Status::failure(failure));

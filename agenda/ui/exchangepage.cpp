@@ -2,6 +2,7 @@
 #include "agenda/ui/exchangepage.h"
 
 #include "agenda/core/contacts/addressbookfolder.h"
+#include "agenda/ui/addressbookpage.h"
 #include "agenda/ui/controls.h"
 #include "common/units.h"
 
@@ -44,93 +45,93 @@ ExchangePage::ExchangePage(const DataFolder& data, common::DesktopServices& desk
                               QStringLiteral("IMPORTAR / EXPORTAR"));
     title->setFont(arialFont(14.25, true));
 
-    exportIcsButton = actionButton(this, QStringLiteral("exportIcsButton"), 720,
-                                   QStringLiteral("Exportar el calendario (.ics)"));
-    withNotesCheck = new QCheckBox(QStringLiteral("incluir las notas de los días"), this);
-    withNotesCheck->setObjectName(QStringLiteral("withNotesCheck"));
-    withNotesCheck->setGeometry(common::twipsRect(4620, 720, 4035, 495));
+    exportIcsButton_ = actionButton(this, QStringLiteral("exportIcsButton"), 720,
+                                    QStringLiteral("Exportar el calendario (.ics)"));
+    withNotesCheck_ = new QCheckBox(QStringLiteral("incluir las notas de los días"), this);
+    withNotesCheck_->setObjectName(QStringLiteral("withNotesCheck"));
+    withNotesCheck_->setGeometry(common::twipsRect(4620, 720, 4035, 495));
 
-    importIcsButton = actionButton(this, QStringLiteral("importIcsButton"), 1380,
-                                   QStringLiteral("Importar un calendario (.ics)"));
-    asHolidaysCheck = new QCheckBox(QStringLiteral("importar como fiestas"), this);
-    asHolidaysCheck->setObjectName(QStringLiteral("asHolidaysCheck"));
-    asHolidaysCheck->setGeometry(common::twipsRect(4620, 1380, 4035, 495));
-    asHolidaysCheck->setToolTip(QStringLiteral("Los días que se repiten cada año se guardan como fiestas "
-                                               "aunque el calendario no los marque como festivos."));
-    asHolidaysCheck->setAccessibleDescription(asHolidaysCheck->toolTip());
+    importIcsButton_ = actionButton(this, QStringLiteral("importIcsButton"), 1380,
+                                    QStringLiteral("Importar un calendario (.ics)"));
+    asHolidaysCheck_ = new QCheckBox(QStringLiteral("importar como fiestas"), this);
+    asHolidaysCheck_->setObjectName(QStringLiteral("asHolidaysCheck"));
+    asHolidaysCheck_->setGeometry(common::twipsRect(4620, 1380, 4035, 495));
+    asHolidaysCheck_->setToolTip(QStringLiteral("Los días que se repiten cada año se guardan como fiestas "
+                                                "aunque el calendario no los marque como festivos."));
+    asHolidaysCheck_->setAccessibleDescription(asHolidaysCheck_->toolTip());
 
-    exportVcfButton = actionButton(this, QStringLiteral("exportVcfButton"), 2040,
-                                   QStringLiteral("Exportar la agenda de direcciones (.vcf)"));
+    exportVcfButton_ = actionButton(this, QStringLiteral("exportVcfButton"), 2040,
+                                    QStringLiteral("Exportar la agenda de direcciones (.vcf)"));
     makeLabel(this, QStringLiteral("exportCategoryLabel"), QRect(4620, 2100, 1095, 375),
               QStringLiteral("Categoría:"));
-    exportCategoryCombo = new QComboBox(this);
-    exportCategoryCombo->setObjectName(QStringLiteral("exportCategoryCombo"));
-    exportCategoryCombo->setGeometry(common::twipsRect(5760, 2040, 2895, 495));
-    nameComboBox(exportCategoryCombo, QStringLiteral("Categoría a exportar"));
+    exportCategoryCombo_ = new QComboBox(this);
+    exportCategoryCombo_->setObjectName(QStringLiteral("exportCategoryCombo"));
+    exportCategoryCombo_->setGeometry(common::twipsRect(5760, 2040, 2895, 495));
+    nameComboBox(exportCategoryCombo_, QStringLiteral("Categoría a exportar"));
 
-    importVcfButton = actionButton(this, QStringLiteral("importVcfButton"), 2700,
-                                   QStringLiteral("Importar contactos (.vcf)"));
+    importVcfButton_ = actionButton(this, QStringLiteral("importVcfButton"), 2700,
+                                    QStringLiteral("Importar contactos (.vcf)"));
     makeLabel(this, QStringLiteral("importCategoryLabel"), QRect(4620, 2760, 1095, 375),
               QStringLiteral("Categoría:"));
-    importCategoryEdit = new QLineEdit(kImportedCategory, this);
-    importCategoryEdit->setObjectName(QStringLiteral("importCategoryEdit"));
-    importCategoryEdit->setGeometry(common::twipsRect(5760, 2700, 2895, 495));
-    importCategoryEdit->setAccessibleName(QStringLiteral("Categoría de los contactos importados"));
+    importCategoryEdit_ = new QLineEdit(kImportedCategory, this);
+    importCategoryEdit_->setObjectName(QStringLiteral("importCategoryEdit"));
+    importCategoryEdit_->setGeometry(common::twipsRect(5760, 2700, 2895, 495));
+    importCategoryEdit_->setAccessibleName(QStringLiteral("Categoría de los contactos importados"));
 
     makeLabel(this, QStringLiteral("resultLabel"), QRect(240, 3420, 8415, 375), QStringLiteral("Resultado:"));
-    resultText = new QPlainTextEdit(this);
-    resultText->setObjectName(QStringLiteral("resultText"));
-    resultText->setGeometry(common::twipsRect(240, 3780, 8415, 3675));
-    resultText->setReadOnly(true);
-    resultText->setFont(arialFont(9.75));
-    setBackColour(resultText, 0x00FFFFFF);
-    resultText->setAccessibleName(QStringLiteral("Resultado de la importación o exportación"));
+    resultText_ = new QPlainTextEdit(this);
+    resultText_->setObjectName(QStringLiteral("resultText"));
+    resultText_->setGeometry(common::twipsRect(240, 3780, 8415, 3675));
+    resultText_->setReadOnly(true);
+    resultText_->setFont(arialFont(9.75));
+    setBackColour(resultText_, 0x00FFFFFF);
+    resultText_->setAccessibleName(QStringLiteral("Resultado de la importación o exportación"));
 
-    syncSetupButton = actionButton(this, QStringLiteral("syncSetupButton"), 7620,
-                                   QStringLiteral("Sincronizar con un servidor..."));
+    syncSetupButton_ = actionButton(this, QStringLiteral("syncSetupButton"), 7620,
+                                    QStringLiteral("Sincronizar con un servidor..."));
 
-    for (QWidget* control : std::initializer_list<QWidget*>{withNotesCheck, asHolidaysCheck,
-                                                            exportCategoryCombo, importCategoryEdit})
+    for (QWidget* control : std::initializer_list<QWidget*>{withNotesCheck_, asHolidaysCheck_,
+                                                            exportCategoryCombo_, importCategoryEdit_})
         control->setFont(arialFont(9.75));
     for (QLabel* label : findChildren<QLabel*>())
         if (label != title)
             label->setFont(arialFont(9.75, true));
 
-    connect(exportIcsButton, &QPushButton::clicked, this, &ExchangePage::exportIcsClicked);
-    connect(importIcsButton, &QPushButton::clicked, this, &ExchangePage::importIcsClicked);
-    connect(exportVcfButton, &QPushButton::clicked, this, &ExchangePage::exportVcfClicked);
-    connect(importVcfButton, &QPushButton::clicked, this, &ExchangePage::importVcfClicked);
-    connect(syncSetupButton, &QPushButton::clicked, this, &ExchangePage::syncPageRequested);
+    connect(exportIcsButton_, &QPushButton::clicked, this, &ExchangePage::exportIcsButton_Click);
+    connect(importIcsButton_, &QPushButton::clicked, this, &ExchangePage::importIcsButton_Click);
+    connect(exportVcfButton_, &QPushButton::clicked, this, &ExchangePage::exportVcfButton_Click);
+    connect(importVcfButton_, &QPushButton::clicked, this, &ExchangePage::importVcfButton_Click);
+    connect(syncSetupButton_, &QPushButton::clicked, this, &ExchangePage::syncPageRequested);
 }
 
 void ExchangePage::loadCategories() {
-    const QString chosen = exportCategoryCombo->currentText();
+    const QString chosen = exportCategoryCombo_->currentText();
     QStringList categories = AddressBookFolder(data_.folder(folders::addressBook)).categories();
     // "Todos" holds every contact: it comes first and is the default.
     categories.removeIf(
         [](const QString& name) { return name.compare(folders::allContacts, Qt::CaseInsensitive) == 0; });
     categories.prepend(folders::allContacts);
-    exportCategoryCombo->clear();
-    exportCategoryCombo->addItems(categories);
-    const int keep = exportCategoryCombo->findText(chosen);
-    exportCategoryCombo->setCurrentIndex(keep >= 0 ? keep : 0);
+    exportCategoryCombo_->clear();
+    exportCategoryCombo_->addItems(categories);
+    const int keep = exportCategoryCombo_->findText(chosen);
+    exportCategoryCombo_->setCurrentIndex(keep >= 0 ? keep : 0);
 }
 
-void ExchangePage::exportIcsClicked() {
+void ExchangePage::exportIcsButton_Click() {
     const QString file =
         desktop_.askSaveFile(QStringLiteral("Exportar el calendario"),
                              QDir::home().filePath(QStringLiteral("agenda.ics")), kCalendarFilter);
     if (file.isEmpty())
         return;
-    showResult(exportIcs(data_, file, withNotesCheck->isChecked()));
+    showResult(exportIcs(data_, file, withNotesCheck_->isChecked()));
 }
 
-void ExchangePage::importIcsClicked() {
+void ExchangePage::importIcsButton_Click() {
     const QString file =
         desktop_.askOpenFile(QStringLiteral("Importar un calendario"), QDir::homePath(), kCalendarFilter);
     if (file.isEmpty())
         return;
-    const bool asHolidays = asHolidaysCheck->isChecked();
+    const bool asHolidays = asHolidaysCheck_->isChecked();
     const ExchangeResult result =
         runWithProgress([&](const ExchangeProgress& progress, const ExchangeCancelled& cancelled) {
             IcsReadOptions options;
@@ -144,21 +145,21 @@ void ExchangePage::importIcsClicked() {
         emit calendarImported();
 }
 
-void ExchangePage::exportVcfClicked() {
+void ExchangePage::exportVcfButton_Click() {
     const QString file =
         desktop_.askSaveFile(QStringLiteral("Exportar la agenda de direcciones"),
                              QDir::home().filePath(QStringLiteral("contactos.vcf")), kContactsFilter);
     if (file.isEmpty())
         return;
-    showResult(exportVcf(data_, file, exportCategoryCombo->currentText()));
+    showResult(exportVcf(data_, file, exportCategoryCombo_->currentText()));
 }
 
-void ExchangePage::importVcfClicked() {
+void ExchangePage::importVcfButton_Click() {
     const QString file =
         desktop_.askOpenFile(QStringLiteral("Importar contactos"), QDir::homePath(), kContactsFilter);
     if (file.isEmpty())
         return;
-    const QString typed = importCategoryEdit->text().trimmed();
+    const QString typed = importCategoryEdit_->text().trimmed();
     const QString category = typed.isEmpty() ? kImportedCategory : typed;
     const ExchangeResult result =
         runWithProgress([&](const ExchangeProgress& progress, const ExchangeCancelled& cancelled) {
@@ -172,7 +173,7 @@ void ExchangePage::importVcfClicked() {
 }
 
 void ExchangePage::showResult(const ExchangeResult& result) {
-    resultText->setPlainText(result.summary());
+    resultText_->setPlainText(result.summary());
 }
 
 ExchangeResult ExchangePage::runWithProgress(
@@ -208,6 +209,17 @@ ExchangeResult ExchangePage::runWithProgress(
     ExchangeResult result = work(progress, cancelled);
     dialog.reset();
     return result;
+}
+
+void connectExchangePage(const AgendaPages& pages, QPushButton& button, AgendaPageHost& host) {
+    QObject::connect(&button, &QPushButton::clicked, pages.exchange,
+                     [&host] { host.openPage(AgendaPage::Exchange); });
+    QObject::connect(pages.exchange, &ExchangePage::syncPageRequested, pages.exchange,
+                     [&host] { host.openPage(AgendaPage::Sync); });
+    QObject::connect(pages.exchange, &ExchangePage::calendarImported, pages.exchange,
+                     [&host] { host.DrawMonth(); });
+    QObject::connect(pages.exchange, &ExchangePage::contactsImported, pages.addressBook,
+                     &AddressBookPage::loadCategories);
 }
 
 } // namespace quindara

@@ -3,6 +3,7 @@
 
 #include "agenda/core/days/datafolder.h"
 #include "agenda/core/exchange/exchange.h"
+#include "agenda/ui/agendapages.h"
 #include "common/desktopservices.h"
 
 #include <QFrame>
@@ -37,10 +38,10 @@ signals:
     void syncPageRequested();
 
 private:
-    void exportIcsClicked();
-    void importIcsClicked();
-    void exportVcfClicked();
-    void importVcfClicked();
+    void exportIcsButton_Click();
+    void importIcsButton_Click();
+    void exportVcfButton_Click();
+    void importVcfButton_Click();
     void showResult(const ExchangeResult& result);
     // Runs an import with a progress dialog, made at the start and shown once the import has taken more
     // than half a second; its "Cancelar" stops the import after the files written so far.
@@ -49,17 +50,22 @@ private:
 
     DataFolder data_;
     common::DesktopServices& desktop_;
-    QPushButton* exportIcsButton;
-    QCheckBox* withNotesCheck;
-    QPushButton* importIcsButton;
-    QCheckBox* asHolidaysCheck;
-    QPushButton* exportVcfButton;
-    QComboBox* exportCategoryCombo;
-    QPushButton* importVcfButton;
-    QLineEdit* importCategoryEdit;
-    QPlainTextEdit* resultText;
+    QPushButton* exportIcsButton_ = nullptr;
+    QCheckBox* withNotesCheck_ = nullptr;
+    QPushButton* importIcsButton_ = nullptr;
+    QCheckBox* asHolidaysCheck_ = nullptr;
+    QPushButton* exportVcfButton_ = nullptr;
+    QComboBox* exportCategoryCombo_ = nullptr;
+    QPushButton* importVcfButton_ = nullptr;
+    QLineEdit* importCategoryEdit_ = nullptr;
+    QPlainTextEdit* resultText_ = nullptr;
     // Opens the "Sincronizar" page.
-    QPushButton* syncSetupButton;
+    QPushButton* syncSetupButton_ = nullptr;
 };
+
+// Puts the exchange page into the agenda window: its tool button brings it to the front, and its sync button
+// the "Sincronizar" page; imported days get their marks in the grid, imported contacts their place in the
+// address book.
+void connectExchangePage(const AgendaPages& pages, QPushButton& button, AgendaPageHost& host);
 
 } // namespace quindara

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/ui/searchpage.h"
 
+#include "agenda/ui/addressbookpage.h"
 #include "agenda/ui/controls.h"
+#include "agenda/ui/notespadpage.h"
 #include "common/units.h"
 
 #include <QAbstractListModel>
@@ -10,6 +12,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
+#include <QShortcut>
 
 namespace quindara {
 
@@ -19,6 +23,28 @@ namespace {
 constexpr quint32 kSearchPageColour = 0x00FFE8D0;
 // Described rows kept for repainting; a scroll through thousands of rows reads each shown one once.
 constexpr qsizetype kKeptRows = 512;
+
+// Days open on their day page; what comes back every year opens in the year shown.
+void openSearchHit(const SearchHit& hit, const AgendaPages& pages, int shownYear, AgendaPageHost& host) {
+    switch (hit.kind) {
+    case SearchKind::Contact:
+        host.showPage(AgendaPage::AddressBook);
+        pages.addressBook->showContact(hit.category, hit.fileName);
+        return;
+    case SearchKind::PadNote:
+        host.showPage(AgendaPage::NotesPad);
+        pages.notesPad->openNote(hit.fileName);
+        return;
+    case SearchKind::Holiday:
+    case SearchKind::YearlyReminder:
+    case SearchKind::Saint:
+    case SearchKind::OneYearReminder:
+    case SearchKind::DayNote:
+        break;
+    }
+    if (const std::optional<QDate> day = dayOfHit(hit, shownYear))
+        host.openDay(*day);
+}
 
 } // namespace
 
@@ -62,63 +88,64 @@ SearchPage::SearchPage(const DataFolder& data, QWidget* parent) : QFrame(parent)
     resize(common::twipsSize(8895, 8295));
     setBackColour(this, kSearchPageColour);
 
-    searchLabel =
+    searchLabel_ =
         makeLabel(this, QStringLiteral("searchLabel"), QRect(120, 270, 1215, 375), QStringLiteral("Buscar:"));
-    searchLabel->setFont(arialFont(12, true));
+    searchLabel_->setFont(arialFont(12, true));
 
-    searchText = new QLineEdit(this);
-    searchText->setObjectName(QStringLiteral("searchText"));
-    searchText->setGeometry(common::twipsRect(1335, 240, 7440, 435));
-    searchText->setFont(arialFont(12));
-    searchText->setPlaceholderText(QStringLiteral("Escriba lo que busca"));
-    searchText->setClearButtonEnabled(true);
-    searchText->setAccessibleName(QStringLiteral("Texto a buscar"));
-    nameClearButton(searchText);
-    searchLabel->setBuddy(searchText);
-    searchText->installEventFilter(this);
+    searchText_ = new QLineEdit(this);
+    searchText_->setObjectName(QStringLiteral("searchText"));
+    searchText_->setGeometry(common::twipsRect(1335, 240, 7440, 435));
+    searchText_->setFont(arialFont(12));
+    searchText_->setPlaceholderText(QStringLiteral("Escriba lo que busca"));
+    searchText_->setClearButtonEnabled(true);
+    searchText_->setAccessibleName(QStringLiteral("Texto a buscar"));
+    nameClearButton(searchText_);
+    searchLabel_->setBuddy(searchText_);
+    searchText_->installEventFilter(this);
 
-    searchCount = makeLabel(this, QStringLiteral("searchCount"), QRect(1335, 735, 7440, 315), QString());
-    searchCount->setFont(arialFont(9.75));
+    searchCount_ = makeLabel(this, QStringLiteral("searchCount"), QRect(1335, 735, 7440, 315), QString());
+    searchCount_->setFont(arialFont(9.75));
 
     results_ = new SearchResultModel(index_, this);
-    searchResults = new QListView(this);
-    searchResults->setObjectName(QStringLiteral("searchResults"));
-    searchResults->setGeometry(common::twipsRect(120, 1080, 8655, 7095));
-    searchResults->setFont(arialFont(9.75));
-    searchResults->setAccessibleName(QStringLiteral("Resultados de la búsqueda"));
-    searchResults->setAccessibleDescription(QStringLiteral("Intro abre el resultado elegido"));
-    searchResults->setUniformItemSizes(true);
-    searchResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    searchResults->setModel(results_);
-    searchResults->installEventFilter(this);
-    setBackColour(searchResults, 0x00FFFFFF);
+    searchResults_ = new QListView(this);
+    searchResults_->setObjectName(QStringLiteral("searchResults"));
+    searchResults_->setGeometry(common::twipsRect(120, 1080, 8655, 7095));
+    searchResults_->setFont(arialFont(9.75));
+    searchResults_->setAccessibleName(QStringLiteral("Resultados de la búsqueda"));
+    searchResults_->setAccessibleDescription(QStringLiteral("Intro abre el resultado elegido"));
+    searchResults_->setUniformItemSizes(true);
+    searchResults_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    searchResults_->setModel(results_);
+    searchResults_->installEventFilter(this);
+    setBackColour(searchResults_, 0x00FFFFFF);
 
-    connect(searchText, &QLineEdit::textChanged, this, &SearchPage::searchText_Change);
-    connect(searchResults, &QListView::clicked, this, [this](const QModelIndex& row) { openRow(row.row()); });
+    connect(searchText_, &QLineEdit::textChanged, this, &SearchPage::searchText_Change);
+    connect(searchResults_, &QListView::clicked, this,
+            [this](const QModelIndex& row) { openRow(row.row()); });
 }
 
 void SearchPage::showQuery(int shownYear) {
     shownYear_ = shownYear;
     index_.refreshIfChanged();
     searchText_Change();
-    searchText->setFocus(Qt::ShortcutFocusReason);
-    searchText->selectAll();
+    searchText_->setFocus(Qt::ShortcutFocusReason);
+    searchText_->selectAll();
 }
 
 void SearchPage::searchText_Change() {
-    const QString typed = searchText->text();
+    const QString typed = searchText_->text();
     const qsizetype found = index_.find(typed.trimmed().isEmpty() ? QString() : typed, shownYear_);
     results_->reset();
     if (found > 0)
-        searchResults->setCurrentIndex(results_->index(0));
+        searchResults_->setCurrentIndex(results_->index(0));
     if (typed.trimmed().isEmpty())
-        searchCount->clear();
+        searchCount_->clear();
     else if (found == 0)
-        searchCount->setText(QStringLiteral("No se ha encontrado nada."));
+        searchCount_->setText(QStringLiteral("No se ha encontrado nada."));
     else if (found == 1)
-        searchCount->setText(QStringLiteral("1 resultado."));
+        searchCount_->setText(QStringLiteral("1 resultado."));
     else
-        searchCount->setText(QStringLiteral("%1 resultados.").arg(found));
+        searchCount_->setText(QStringLiteral("%1 resultados.").arg(found));
 }
 
 void SearchPage::openRow(int row) {
@@ -134,17 +161,29 @@ bool SearchPage::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        if (enter && (watched == searchText || watched == searchResults)) {
-            openRow(searchResults->currentIndex().row());
+        if (enter && (watched == searchText_ || watched == searchResults_)) {
+            openRow(searchResults_->currentIndex().row());
             return true;
         }
-        if (watched == searchText && (key->key() == Qt::Key_Down || key->key() == Qt::Key_PageDown) &&
+        if (watched == searchText_ && (key->key() == Qt::Key_Down || key->key() == Qt::Key_PageDown) &&
             results_->rowCount() > 0) {
-            searchResults->setFocus(Qt::TabFocusReason);
+            searchResults_->setFocus(Qt::TabFocusReason);
             return true;
         }
     }
     return QFrame::eventFilter(watched, event);
+}
+
+void connectSearchPage(const AgendaPages& pages, QPushButton& button, const AgendaState& state,
+                       AgendaPageHost& host, QWidget& window) {
+    setBackColour(&button, backColour(pages.search));
+    const auto openPage = [&host] { host.openPage(AgendaPage::Search); };
+    QObject::connect(&button, &QPushButton::clicked, pages.search, openPage);
+    QObject::connect(new QShortcut(QKeySequence::Find, &window), &QShortcut::activated, pages.search,
+                     openPage);
+    QObject::connect(
+        pages.search, &SearchPage::hitOpened, pages.search,
+        [pages, &state, &host](const SearchHit& hit) { openSearchHit(hit, pages, state.year(), host); });
 }
 
 } // namespace quindara

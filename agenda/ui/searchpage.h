@@ -3,12 +3,14 @@
 
 #include "agenda/core/days/datafolder.h"
 #include "agenda/core/search/searchindex.h"
+#include "agenda/ui/agendapages.h"
 
 #include <QFrame>
 
 class QLabel;
 class QLineEdit;
 class QListView;
+class QPushButton;
 
 namespace quindara {
 
@@ -45,11 +47,17 @@ private:
     SearchIndex index_;
     int shownYear_ = 0;
     SearchResultModel* results_ = nullptr;
-    QLabel* searchLabel = nullptr;
-    QLineEdit* searchText = nullptr;
+    QLabel* searchLabel_ = nullptr;
+    QLineEdit* searchText_ = nullptr;
     // How many matched.
-    QLabel* searchCount = nullptr;
-    QListView* searchResults = nullptr;
+    QLabel* searchCount_ = nullptr;
+    QListView* searchResults_ = nullptr;
 };
+
+// Puts the search page into the agenda window: its tool button (in the page's colour) and Ctrl+F bring it to
+// the front, and a result opens where it lives: a contact in the address book, a note of the notes pad on
+// that page, anything else on its day (what comes back every year in the year `state` shows).
+void connectSearchPage(const AgendaPages& pages, QPushButton& button, const AgendaState& state,
+                       AgendaPageHost& host, QWidget& window);
 
 } // namespace quindara

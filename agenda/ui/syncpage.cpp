@@ -80,116 +80,116 @@ SyncPage::SyncPage(const DataFolder& data, AutoSync& sync, common::DesktopServic
     title->setFont(arialFont(14.25, true));
 
     makeLabel(this, QStringLiteral("serverLabel"), QRect(240, 780, 1455, 375), QStringLiteral("Servidor:"));
-    serverEdit = editBox(this, QStringLiteral("serverEdit"), QRect(1740, 720, 6915, 435));
-    serverEdit->setPlaceholderText(QStringLiteral("https://servidor.ejemplo/"));
-    serverEdit->setAccessibleName(QStringLiteral("Servidor"));
-    serverEdit->setAccessibleDescription(
+    serverEdit_ = editBox(this, QStringLiteral("serverEdit"), QRect(1740, 720, 6915, 435));
+    serverEdit_->setPlaceholderText(QStringLiteral("https://servidor.ejemplo/"));
+    serverEdit_->setAccessibleName(QStringLiteral("Servidor"));
+    serverEdit_->setAccessibleDescription(
         QStringLiteral("Dirección del servidor, como https://servidor.ejemplo/"));
     makeLabel(this, QStringLiteral("userLabel"), QRect(240, 1320, 1455, 375), QStringLiteral("Usuario:"));
-    userEdit = editBox(this, QStringLiteral("userEdit"), QRect(1740, 1260, 2895, 435));
-    userEdit->setAccessibleName(QStringLiteral("Usuario"));
+    userEdit_ = editBox(this, QStringLiteral("userEdit"), QRect(1740, 1260, 2895, 435));
+    userEdit_->setAccessibleName(QStringLiteral("Usuario"));
     makeLabel(this, QStringLiteral("passwordLabel"), QRect(4740, 1320, 1215, 375),
               QStringLiteral("Contraseña:"));
-    passwordEdit = editBox(this, QStringLiteral("passwordEdit"), QRect(5970, 1260, 2685, 435));
-    passwordEdit->setEchoMode(QLineEdit::Password);
-    passwordEdit->setAccessibleName(QStringLiteral("Contraseña"));
-    keyringLabel =
+    passwordEdit_ = editBox(this, QStringLiteral("passwordEdit"), QRect(5970, 1260, 2685, 435));
+    passwordEdit_->setEchoMode(QLineEdit::Password);
+    passwordEdit_->setAccessibleName(QStringLiteral("Contraseña"));
+    keyringLabel_ =
         makeLabel(this, QStringLiteral("keyringLabel"), QRect(240, 1740, 8415, 375),
                   QStringLiteral("No hay llavero en el escritorio: la contraseña se pedirá cada vez que "
                                  "se abra la agenda."));
-    setForeColour(keyringLabel, 0x000000C0);
-    keyringLabel->hide();
+    setForeColour(keyringLabel_, 0x000000C0);
+    keyringLabel_->hide();
 
-    discoverButton = actionButton(this, QStringLiteral("discoverButton"), QRect(240, 2160, 2895, 495),
-                                  QStringLiteral("Buscar calendarios"));
-    withNotesCheck = new QCheckBox(QStringLiteral("incluir las notas de los días"), this);
-    withNotesCheck->setObjectName(QStringLiteral("syncNotesCheck"));
-    withNotesCheck->setGeometry(common::twipsRect(3360, 2160, 5295, 495));
+    discoverButton_ = actionButton(this, QStringLiteral("discoverButton"), QRect(240, 2160, 2895, 495),
+                                   QStringLiteral("Buscar calendarios"));
+    withNotesCheck_ = new QCheckBox(QStringLiteral("incluir las notas de los días"), this);
+    withNotesCheck_->setObjectName(QStringLiteral("syncNotesCheck"));
+    withNotesCheck_->setGeometry(common::twipsRect(3360, 2160, 5295, 495));
 
     makeLabel(this, QStringLiteral("calendarLabel"), QRect(240, 2820, 4095, 375),
               QStringLiteral("Calendario:"));
     makeLabel(this, QStringLiteral("addressBookLabel"), QRect(4560, 2820, 4095, 375),
               QStringLiteral("Agenda de direcciones:"));
-    calendarList = collectionList(this, QStringLiteral("calendarList"), QRect(240, 3180, 4095, 1455));
-    addressBookList = collectionList(this, QStringLiteral("addressBookList"), QRect(4560, 3180, 4095, 1455));
-    calendarList->setAccessibleName(QStringLiteral("Calendario del servidor"));
-    addressBookList->setAccessibleName(QStringLiteral("Agenda de direcciones del servidor"));
+    calendarList_ = collectionList(this, QStringLiteral("calendarList"), QRect(240, 3180, 4095, 1455));
+    addressBookList_ = collectionList(this, QStringLiteral("addressBookList"), QRect(4560, 3180, 4095, 1455));
+    calendarList_->setAccessibleName(QStringLiteral("Calendario del servidor"));
+    addressBookList_->setAccessibleName(QStringLiteral("Agenda de direcciones del servidor"));
 
-    syncNowButton = actionButton(this, QStringLiteral("syncNowButton"), QRect(240, 4860, 2895, 495),
-                                 QStringLiteral("Sincronizar ahora"));
-    cancelSyncButton = actionButton(this, QStringLiteral("cancelSyncButton"), QRect(3240, 4860, 1455, 495),
-                                    QStringLiteral("Cancelar"));
-    cancelSyncButton->hide();
-    syncProgress = new QProgressBar(this);
-    syncProgress->setObjectName(QStringLiteral("syncProgress"));
-    syncProgress->setGeometry(common::twipsRect(4800, 4920, 3855, 375));
-    syncProgress->setFormat(QStringLiteral("%v de %m"));
-    syncProgress->setAccessibleName(QStringLiteral("Progreso de la sincronización"));
-    syncProgress->hide();
+    syncNowButton_ = actionButton(this, QStringLiteral("syncNowButton"), QRect(240, 4860, 2895, 495),
+                                  QStringLiteral("Sincronizar ahora"));
+    cancelSyncButton_ = actionButton(this, QStringLiteral("cancelSyncButton"), QRect(3240, 4860, 1455, 495),
+                                     QStringLiteral("Cancelar"));
+    cancelSyncButton_->hide();
+    syncProgress_ = new QProgressBar(this);
+    syncProgress_->setObjectName(QStringLiteral("syncProgress"));
+    syncProgress_->setGeometry(common::twipsRect(4800, 4920, 3855, 375));
+    syncProgress_->setFormat(QStringLiteral("%v de %m"));
+    syncProgress_->setAccessibleName(QStringLiteral("Progreso de la sincronización"));
+    syncProgress_->hide();
 
     // Two lines: what needs attention is said with what to do.
-    statusLabel = makeLabel(this, QStringLiteral("statusLabel"), QRect(240, 5460, 8415, 615));
-    statusLabel->setWordWrap(true);
-    resultText = new QPlainTextEdit(this);
-    resultText->setObjectName(QStringLiteral("syncResultText"));
-    resultText->setGeometry(common::twipsRect(240, 6120, 8415, 1395));
-    resultText->setReadOnly(true);
-    setBackColour(resultText, kWhite);
-    resultText->setAccessibleName(QStringLiteral("Resultado de la sincronización"));
+    statusLabel_ = makeLabel(this, QStringLiteral("statusLabel"), QRect(240, 5460, 8415, 615));
+    statusLabel_->setWordWrap(true);
+    resultText_ = new QPlainTextEdit(this);
+    resultText_->setObjectName(QStringLiteral("syncResultText"));
+    resultText_->setGeometry(common::twipsRect(240, 6120, 8415, 1395));
+    resultText_->setReadOnly(true);
+    setBackColour(resultText_, kWhite);
+    resultText_->setAccessibleName(QStringLiteral("Resultado de la sincronización"));
 
-    stopButton = actionButton(this, QStringLiteral("stopButton"), QRect(240, 7680, 2895, 495),
-                              QStringLiteral("Dejar de sincronizar"));
+    stopButton_ = actionButton(this, QStringLiteral("stopButton"), QRect(240, 7680, 2895, 495),
+                               QStringLiteral("Dejar de sincronizar"));
 
     for (QWidget* control :
-         std::initializer_list<QWidget*>{serverEdit, userEdit, passwordEdit, withNotesCheck, calendarList,
-                                         addressBookList, syncProgress, resultText})
+         std::initializer_list<QWidget*>{serverEdit_, userEdit_, passwordEdit_, withNotesCheck_,
+                                         calendarList_, addressBookList_, syncProgress_, resultText_})
         control->setFont(arialFont(9.75));
     for (QLabel* label : findChildren<QLabel*>())
         if (label != title)
-            label->setFont(arialFont(9.75, label != keyringLabel));
+            label->setFont(arialFont(9.75, label != keyringLabel_));
 
     connect(&sync_, &AutoSync::stateChanged, this, &SyncPage::showStatus);
     connect(&sync_, &AutoSync::runFinished, this, &SyncPage::showResult);
     connect(&sync_, &AutoSync::runFinished, this, [this] {
         // A click made during the run that just ended runs now, once the run has left its event loops.
         if (std::exchange(syncAgain_, false))
-            QTimer::singleShot(0, this, &SyncPage::syncNowClicked);
+            QTimer::singleShot(0, this, &SyncPage::syncNowButton_Click);
     });
-    connect(discoverButton, &QPushButton::clicked, this, &SyncPage::discoverClicked);
-    connect(syncNowButton, &QPushButton::clicked, this, &SyncPage::syncNowClicked);
-    connect(cancelSyncButton, &QPushButton::clicked, &sync_, &AutoSync::cancel);
-    connect(stopButton, &QPushButton::clicked, this, &SyncPage::stopClicked);
+    connect(discoverButton_, &QPushButton::clicked, this, &SyncPage::discoverButton_Click);
+    connect(syncNowButton_, &QPushButton::clicked, this, &SyncPage::syncNowButton_Click);
+    connect(cancelSyncButton_, &QPushButton::clicked, &sync_, &AutoSync::cancel);
+    connect(stopButton_, &QPushButton::clicked, this, &SyncPage::stopButton_Click);
 }
 
 void SyncPage::showAccount() {
     const std::optional<SyncAccount>& account = sync_.account();
     if (account) {
-        serverEdit->setText(account->server.toString());
-        userEdit->setText(account->user);
-        passwordEdit->setText(sync_.password());
-        withNotesCheck->setChecked(account->withNotes);
+        serverEdit_->setText(account->server.toString());
+        userEdit_->setText(account->user);
+        passwordEdit_->setText(sync_.password());
+        withNotesCheck_->setChecked(account->withNotes);
         acceptedFingerprint_ = account->acceptedFingerprint;
         // Until the server is asked again, the lists hold what the account uses.
-        if (calendarList->count() == 0 && addressBookList->count() == 0) {
+        if (calendarList_->count() == 0 && addressBookList_->count() == 0) {
             DavCollection calendar{account->calendar, account->calendarName, {}, false, account->withNotes};
             DavCollection addressBook{account->addressBook, account->addressBookName, {}, true, false};
-            listCollections(calendarList,
+            listCollections(calendarList_,
                             account->calendar.isEmpty() ? QList<DavCollection>{} : QList{calendar},
                             account->calendar);
-            listCollections(addressBookList,
+            listCollections(addressBookList_,
                             account->addressBook.isEmpty() ? QList<DavCollection>{} : QList{addressBook},
                             account->addressBook);
         }
     }
-    keyringLabel->setVisible(sync_.passwords().keyringMissing());
+    keyringLabel_->setVisible(sync_.passwords().keyringMissing());
     showStatus();
     showResult();
 }
 
 void SyncPage::showStatus() {
-    statusLabel->setText(sync_.statusText());
+    statusLabel_->setText(sync_.statusText());
     // The account and its status record stay while a run is writing them.
-    stopButton->setEnabled(sync_.account().has_value() && !sync_.running());
+    stopButton_->setEnabled(sync_.account().has_value() && !sync_.running());
 }
 
 void SyncPage::showResult() {
@@ -197,14 +197,14 @@ void SyncPage::showResult() {
     if (!result)
         return;
     const QString attention = attentionText(*result);
-    resultText->setPlainText(
+    resultText_->setPlainText(
         QStringLiteral("Última sincronización: %1\n")
             .arg(sync_.schedule().lastRun().toString(QStringLiteral("dd/MM/yyyy HH:mm"))) +
         (attention.isEmpty() ? QString() : attention + u'\n') + result->summary());
 }
 
 QUrl SyncPage::serverUrl() const {
-    const QString typed = serverEdit->text().trimmed();
+    const QString typed = serverEdit_->text().trimmed();
     if (typed.isEmpty())
         return {};
     return QUrl(typed.contains(QStringLiteral("://")) ? typed : QStringLiteral("https://") + typed);
@@ -255,16 +255,16 @@ bool SyncPage::acceptCertificate(const DavError& error) {
     return true;
 }
 
-void SyncPage::discoverClicked() {
+void SyncPage::discoverButton_Click() {
     const QUrl server = serverUrl();
-    if (!server.isValid() || userEdit->text().trimmed().isEmpty()) {
-        resultText->setPlainText(QStringLiteral("Escriba la dirección del servidor y el usuario."));
+    if (!server.isValid() || userEdit_->text().trimmed().isEmpty()) {
+        resultText_->setPlainText(QStringLiteral("Escriba la dirección del servidor y el usuario."));
         return;
     }
     DavDiscovery found;
     do {
-        resultText->setPlainText(QStringLiteral("Buscando calendarios en %1...").arg(server.host()));
-        found = discoverCollections(server, userEdit->text().trimmed(), passwordEdit->text(),
+        resultText_->setPlainText(QStringLiteral("Buscando calendarios en %1...").arg(server.host()));
+        found = discoverCollections(server, userEdit_->text().trimmed(), passwordEdit_->text(),
                                     acceptedFingerprint_);
     } while (acceptCertificate(found.error));
     if (found.error.kind != DavErrorKind::None) {
@@ -273,45 +273,60 @@ void SyncPage::discoverClicked() {
         QString text = attentionText(found.error);
         if (!found.error.fingerprint.isEmpty())
             text += QStringLiteral("\nHuella SHA-256 del certificado: ") + found.error.fingerprint;
-        resultText->setPlainText(text);
+        resultText_->setPlainText(text);
         return;
     }
     const std::optional<SyncAccount>& account = sync_.account();
-    listCollections(calendarList, found.calendars, account ? account->calendar : QUrl());
-    listCollections(addressBookList, found.addressBooks, account ? account->addressBook : QUrl());
+    listCollections(calendarList_, found.calendars, account ? account->calendar : QUrl());
+    listCollections(addressBookList_, found.addressBooks, account ? account->addressBook : QUrl());
     calendarHome_ = found.calendarHome;
     addressBookHome_ = found.addressBookHome;
-    resultText->setPlainText(QStringLiteral("Calendarios: %1. Agendas de direcciones: %2.\n"
-                                            "Elija uno de cada y pulse «Sincronizar ahora».")
-                                 .arg(found.calendars.size())
-                                 .arg(found.addressBooks.size()));
+    resultText_->setPlainText(QStringLiteral("Calendarios: %1. Agendas de direcciones: %2.\n"
+                                             "Elija uno de cada y pulse «Sincronizar ahora».")
+                                  .arg(found.calendars.size())
+                                  .arg(found.addressBooks.size()));
 }
 
-void SyncPage::syncNowClicked() {
+void SyncPage::syncNowButton_Click() {
     // An automatic run, or one typed on the command line, is going: this one follows it.
     if (sync_.running()) {
         syncAgain_ = true;
-        resultText->setPlainText(QStringLiteral("Ya se está sincronizando; se repetirá al terminar."));
+        resultText_->setPlainText(QStringLiteral("Ya se está sincronizando; se repetirá al terminar."));
         return;
     }
-    QListWidgetItem* calendar = calendarList->currentItem();
-    QListWidgetItem* addressBook = addressBookList->currentItem();
+    QListWidgetItem* calendar = calendarList_->currentItem();
+    QListWidgetItem* addressBook = addressBookList_->currentItem();
     if (!serverUrl().isValid() || (!calendar && !addressBook)) {
-        resultText->setPlainText(
+        resultText_->setPlainText(
             QStringLiteral("Pulse «Buscar calendarios» y elija un calendario y una agenda "
                            "de direcciones."));
         return;
     }
+    QList<bool> toMake;
+    SyncAccount account = chosenAccount(calendar, addressBook, toMake);
+    sync_.holdRuns();
+    const auto release = qScopeGuard([this] { sync_.releaseRuns(); });
+    if (!storeAccount(account, toMake))
+        return;
+    for (const bool isAddressBook : {false, true}) {
+        QListWidgetItem* item = isAddressBook ? addressBook : calendar;
+        if (!item)
+            continue;
+        item->setText(isAddressBook ? account.addressBookName : account.calendarName);
+        item->setData(kUrlRole, isAddressBook ? account.addressBook : account.calendar);
+    }
+    keyringLabel_->setVisible(sync_.passwords().keyringMissing());
+    runByHand(std::move(account));
+}
+
+SyncAccount SyncPage::chosenAccount(const QListWidgetItem* calendar, const QListWidgetItem* addressBook,
+                                    QList<bool>& toMake) const {
     SyncAccount account;
     account.server = serverUrl();
-    account.user = userEdit->text().trimmed();
+    account.user = userEdit_->text().trimmed();
     account.id = syncAccountId(account.server, account.user);
-    account.withNotes = withNotesCheck->isChecked();
+    account.withNotes = withNotesCheck_->isChecked();
     account.acceptedFingerprint = acceptedFingerprint_;
-    // A collection to make ("Crear «Quindara»") is named now and made in the home the server gave only
-    // once the account naming it is saved, so that a folder that cannot take the account (a full disk)
-    // leaves the server as it was.
-    QList<bool> toMake;
     for (const bool isAddressBook : {false, true}) {
         const QListWidgetItem* item = isAddressBook ? addressBook : calendar;
         if (!item)
@@ -326,23 +341,25 @@ void SyncPage::syncNowClicked() {
         (isAddressBook ? account.addressBook : account.calendar) = collection.url;
         (isAddressBook ? account.addressBookName : account.calendarName) = collection.name;
     }
-    sync_.holdRuns();
-    const auto release = qScopeGuard([this] { sync_.releaseRuns(); });
+    return account;
+}
+
+bool SyncPage::storeAccount(const SyncAccount& account, const QList<bool>& toMake) {
     const std::optional<SyncAccount> earlier = sync_.account();
     // Its password goes from the keyring when another server or user takes its place: read first, for
     // putting it back (only then, as reading the keyring lets the timer's run start meanwhile).
     const bool otherAccount = earlier && (earlier->server != account.server || earlier->user != account.user);
-    const QString earlierPassword = otherAccount ? sync_.password() : passwordEdit->text();
-    if (const common::Status stored = sync_.setAccount(account, passwordEdit->text()); !stored) {
-        resultText->setPlainText(
+    const QString earlierPassword = otherAccount ? sync_.password() : passwordEdit_->text();
+    if (const common::Status stored = sync_.setAccount(account, passwordEdit_->text()); !stored) {
+        resultText_->setPlainText(
             QStringLiteral("No se ha podido guardar la cuenta.\nERROR: %1").arg(stored.error()));
-        return;
+        return false;
     }
-    for (const bool isAddressBook : std::as_const(toMake)) {
+    for (const bool isAddressBook : toMake) {
         DavError error;
         const DavCollection made = createQuindaraCollection(
             account.server, isAddressBook ? addressBookHome_ : calendarHome_, isAddressBook, account.user,
-            passwordEdit->text(), acceptedFingerprint_, error);
+            passwordEdit_->text(), acceptedFingerprint_, error);
         if (error.kind != DavErrorKind::None || !made.url.isValid()) {
             if (!error.detail.isEmpty())
                 qCWarning(lcAgendaWindow).noquote() << "collection not made:" << error.detail;
@@ -351,32 +368,27 @@ void SyncPage::syncNowClicked() {
                 earlier ? sync_.setAccount(*earlier, earlierPassword) : sync_.removeAccount();
             if (!undone)
                 qCWarning(lcAgendaWindow) << "account not put back:" << undone.error();
-            resultText->setPlainText(attentionText(error));
-            return;
+            resultText_->setPlainText(attentionText(error));
+            return false;
         }
     }
-    for (const bool isAddressBook : {false, true}) {
-        QListWidgetItem* item = isAddressBook ? addressBook : calendar;
-        if (!item)
-            continue;
-        item->setText(isAddressBook ? account.addressBookName : account.calendarName);
-        item->setData(kUrlRole, isAddressBook ? account.addressBook : account.calendar);
-    }
-    keyringLabel->setVisible(sync_.passwords().keyringMissing());
+    return true;
+}
 
-    syncNowButton->setEnabled(false);
-    cancelSyncButton->show();
-    syncProgress->setRange(0, 0);
-    syncProgress->show();
+void SyncPage::runByHand(SyncAccount account) {
+    syncNowButton_->setEnabled(false);
+    cancelSyncButton_->show();
+    syncProgress_->setRange(0, 0);
+    syncProgress_->show();
     SyncOptions options;
     options.progress = [this](SyncPhase, qsizetype done, qsizetype total) {
-        syncProgress->setRange(0, int(qMin<qsizetype>(total, INT_MAX)));
-        syncProgress->setValue(int(qMin<qsizetype>(done, INT_MAX)));
+        syncProgress_->setRange(0, int(qMin<qsizetype>(total, INT_MAX)));
+        syncProgress_->setValue(int(qMin<qsizetype>(done, INT_MAX)));
     };
     SyncResult result = sync_.runNow(options);
     if (acceptCertificate(result.error)) {
         account.acceptedFingerprint = acceptedFingerprint_;
-        if (sync_.setAccount(account, passwordEdit->text()))
+        if (sync_.setAccount(account, passwordEdit_->text()))
             result = sync_.runNow(options);
     } else if (!result.emptySideQuestion.isEmpty() &&
                desktop_.askYesNo(result.emptySideQuestion, QStringLiteral("Sincronizar"),
@@ -384,12 +396,12 @@ void SyncPage::syncNowClicked() {
         options.emptySideConfirmed = true;
         sync_.runNow(options);
     }
-    syncProgress->hide();
-    cancelSyncButton->hide();
-    syncNowButton->setEnabled(true);
+    syncProgress_->hide();
+    cancelSyncButton_->hide();
+    syncNowButton_->setEnabled(true);
 }
 
-void SyncPage::stopClicked() {
+void SyncPage::stopButton_Click() {
     const std::optional<SyncAccount>& account = sync_.account();
     if (!account || sync_.running())
         return;
@@ -404,13 +416,13 @@ void SyncPage::stopClicked() {
             QStringLiteral("No se ha podido quitar la cuenta.\nERROR: %1").arg(removed.error()));
         return;
     }
-    serverEdit->clear();
-    userEdit->clear();
-    passwordEdit->clear();
-    calendarList->clear();
-    addressBookList->clear();
+    serverEdit_->clear();
+    userEdit_->clear();
+    passwordEdit_->clear();
+    calendarList_->clear();
+    addressBookList_->clear();
     acceptedFingerprint_.clear();
-    resultText->setPlainText(QStringLiteral("Ya no se sincroniza con ningún servidor."));
+    resultText_->setPlainText(QStringLiteral("Ya no se sincroniza con ningún servidor."));
 }
 
 } // namespace quindara

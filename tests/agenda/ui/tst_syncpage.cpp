@@ -429,6 +429,22 @@ private slots:
         QCOMPARE(runs.count(), 1);
         const QString result = agenda.text(QStringLiteral("syncResultText"));
         QVERIFY2(result.contains(QStringLiteral("En el servidor: 1 creado,")), qPrintable(result));
+
+        // Closed during a run, the window stays until the run has stopped, then goes.
+        auto* autoSync = agenda.window->findChild<AutoSync*>();
+        bool shownDuringRun = false;
+        const QMetaObject::Connection closing =
+            QObject::connect(autoSync, &AutoSync::stateChanged, autoSync, [&] {
+                if (autoSync->running()) {
+                    agenda.window->close();
+                    shownDuringRun = agenda.window->isVisible();
+                }
+            });
+        QVERIFY(agenda.click(QStringLiteral("syncNowButton")));
+        QObject::disconnect(closing);
+        QVERIFY(shownDuringRun);
+        QTRY_VERIFY(!agenda.window->isVisible());
+        QCOMPARE(runs.count(), 2);
     }
 };
 
