@@ -6,6 +6,7 @@
 #include "agenda/core/daytexts.h"
 #include "agenda/core/icalendar.h"
 #include "agenda/core/sync/davclient.h"
+#include "agenda/core/sync/davdiscovery.h"
 #include "agenda/core/sync/davsync.h"
 #include "agenda/core/vcard.h"
 #include "benchdata.h"

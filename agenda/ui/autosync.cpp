@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/ui/autosync.h"
 
+#include "agenda/core/sync/davaccount.h"
 #include "agenda/core/sync/syncsetup.h"
 #include "agenda/ui/logging.h"
 #include "agenda/ui/outsidechangeprompt.h"

@@ -5,6 +5,8 @@
 #include "agenda/core/daymarks.h"
 #include "agenda/core/daynotes.h"
 #include "agenda/core/daytexts.h"
+#include "agenda/core/sync/davaccount.h"
+#include "agenda/core/sync/davdiscovery.h"
 #include "agenda/core/sync/davsync.h"
 #include "agenda/ui/autosync.h"
 #include "agendafixture.h"

@@ -3,6 +3,8 @@
 
 #include "agenda/core/folderwriter.h"
 #include "agenda/core/logging.h"
+#include "agenda/core/sync/davaccount.h"
+#include "agenda/core/sync/davdiscovery.h"
 #include "agenda/core/sync/syncsetup.h"
 
 #include <QDir>
