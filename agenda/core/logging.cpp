@@ -4,11 +4,6 @@
 namespace quindara {
 
 Q_LOGGING_CATEGORY(lcAddressBook, "quindara.agenda.addressbook", QtWarningMsg)
-Q_LOGGING_CATEGORY(lcDav, "quindara.agenda.dav", QtWarningMsg)
-Q_LOGGING_CATEGORY(lcDavAccount, "quindara.agenda.davaccount", QtWarningMsg)
-Q_LOGGING_CATEGORY(lcDavStatus, "quindara.agenda.davstatus", QtWarningMsg)
-Q_LOGGING_CATEGORY(lcDavSync, "quindara.agenda.davsync", QtWarningMsg)
-Q_LOGGING_CATEGORY(lcPasswords, "quindara.agenda.passwords", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcFolderId, "quindara.agenda.folderid", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcIcalendar, "quindara.agenda.icalendar", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcReminders, "quindara.agenda.reminders", QtWarningMsg)

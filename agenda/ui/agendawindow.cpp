@@ -4,7 +4,7 @@
 #include "agenda/core/calendar.h"
 #include "agenda/core/daykeys.h"
 #include "agenda/core/exchangecommand.h"
-#include "agenda/core/sync/synccommand.h"
+#include "agenda/core/syncsetup/synccommand.h"
 #include "agenda/core/textpad.h"
 #include "agenda/core/writetest.h"
 #include "agenda/ui/addressbookpage.h"

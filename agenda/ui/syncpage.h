@@ -2,7 +2,7 @@
 #pragma once
 
 #include "agenda/core/datafolder.h"
-#include "agenda/core/sync/davdiscovery.h"
+#include "agenda/core/dav/davdiscovery.h"
 #include "agenda/core/sync/davsync.h"
 #include "common/desktopservices.h"
 

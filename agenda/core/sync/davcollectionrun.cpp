@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/core/sync/davcollectionrun.h"
 
-#include "agenda/core/logging.h"
+#include "agenda/core/sync/logging.h"
 
 #include <QXmlStreamWriter>
 

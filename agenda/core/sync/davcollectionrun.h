@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "agenda/core/sync/davclient.h"
+#include "agenda/core/dav/davclient.h"
 #include "agenda/core/sync/davitems.h"
 #include "agenda/core/sync/davstatus.h"
 #include "agenda/core/sync/davsync.h"

@@ -2,8 +2,8 @@
 // Server items that fill several days (a weekly meeting, a trip), or a day another server item fills
 // already: their text is added to each day as an import adds it, and what was added is kept in the status
 // record, so that the agenda never gives it back as a text of its own.
-#include "agenda/core/logging.h"
 #include "agenda/core/sync/davcollectionrun.h"
+#include "agenda/core/sync/logging.h"
 
 #include <QCryptographicHash>
 #include <QSet>

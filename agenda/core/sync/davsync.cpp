@@ -2,8 +2,8 @@
 #include "agenda/core/sync/davsync.h"
 
 #include "agenda/core/folderid.h"
-#include "agenda/core/logging.h"
 #include "agenda/core/sync/davcollectionrun.h"
+#include "agenda/core/sync/logging.h"
 #include "common/conflictcopy.h"
 #include "common/instancelock.h"
 #include "common/summarylines.h"

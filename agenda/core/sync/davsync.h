@@ -2,7 +2,7 @@
 #pragma once
 
 #include "agenda/core/datafolder.h"
-#include "agenda/core/sync/davclient.h"
+#include "agenda/core/dav/davclient.h"
 
 #include <QDate>
 #include <QList>

@@ -6,12 +6,12 @@
 #include "agenda/core/daykeys.h"
 #include "agenda/core/daynotes.h"
 #include "agenda/core/daytexts.h"
-#include "agenda/core/sync/davaccount.h"
-#include "agenda/core/sync/davclient.h"
-#include "agenda/core/sync/davdiscovery.h"
+#include "agenda/core/syncsetup/davaccount.h"
+#include "agenda/core/dav/davclient.h"
+#include "agenda/core/dav/davdiscovery.h"
 #include "agenda/core/sync/davitems.h"
 #include "agenda/core/sync/davsync.h"
-#include "agenda/core/sync/syncsetup.h"
+#include "agenda/core/syncsetup/syncsetup.h"
 #include "common/textfile.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "../../support/privatekeyring.h"
-#include "agenda/core/sync/passwordstore.h"
-#include "agenda/core/sync/syncschedule.h"
+#include "agenda/core/syncsetup/passwordstore.h"
+#include "agenda/core/syncsetup/syncschedule.h"
 
 #include <QDirIterator>
 #include <QProcess>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "agenda/core/sync/davdiscovery.h"
+#include "agenda/core/dav/davdiscovery.h"
 
 #include <QXmlStreamWriter>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "agenda/core/sync/davclient.h"
+#include "agenda/core/dav/davclient.h"
 
 #include <QColor>
 #include <QList>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "agenda/core/sync/davclient.h"
+#include "agenda/core/dav/davclient.h"
 
-#include "agenda/core/logging.h"
+#include "agenda/core/dav/logging.h"
 #include <QEventLoop>
 #include <QHostAddress>
 #include <QNetworkAccessManager>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "agenda/core/sync/davaccount.h"
+#include "agenda/core/syncsetup/davaccount.h"
 
-#include "agenda/core/logging.h"
+#include "agenda/core/syncsetup/logging.h"
 #include "common/textfile.h"
 
 #include <QCryptographicHash>
