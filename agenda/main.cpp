@@ -3,7 +3,7 @@
 #include "agenda/core/exchange/exchangecommand.h"
 #include "agenda/core/reminders/remindcommand.h"
 #include "agenda/core/search/searchcommand.h"
-#include "agenda/core/sync/synccommand.h"
+#include "agenda/core/syncsetup/synccommand.h"
 #include "agenda/ui/agendawindow.h"
 #include "common/ui/application.h"
 

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "../tests/support/davserver.h"
 #include "agenda/core/contacts/contactcard.h"
+#include "agenda/core/dav/davclient.h"
+#include "agenda/core/dav/davdiscovery.h"
 #include "agenda/core/days/datafolder.h"
 #include "agenda/core/days/daykeys.h"
 #include "agenda/core/days/daytexts.h"
 #include "agenda/core/formats/icalendar.h"
 #include "agenda/core/formats/vcard.h"
-#include "agenda/core/sync/davclient.h"
 #include "agenda/core/sync/davsync.h"
 #include "benchdata.h"
 

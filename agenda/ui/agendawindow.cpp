@@ -6,7 +6,7 @@
 #include "agenda/core/days/textpad.h"
 #include "agenda/core/days/writetest.h"
 #include "agenda/core/exchange/exchangecommand.h"
-#include "agenda/core/sync/synccommand.h"
+#include "agenda/core/syncsetup/synccommand.h"
 #include "agenda/ui/addressbookpage.h"
 #include "agenda/ui/agendawatch.h"
 #include "agenda/ui/attachmentpanel.h"

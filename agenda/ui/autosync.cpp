@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/ui/autosync.h"
 
-#include "agenda/core/sync/syncsetup.h"
+#include "agenda/core/syncsetup/davaccount.h"
+#include "agenda/core/syncsetup/syncsetup.h"
 #include "agenda/ui/logging.h"
 #include "agenda/ui/outsidechangeprompt.h"
 

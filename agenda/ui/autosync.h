@@ -3,8 +3,8 @@
 
 #include "agenda/core/days/datafolder.h"
 #include "agenda/core/sync/davsync.h"
-#include "agenda/core/sync/passwordstore.h"
-#include "agenda/core/sync/syncschedule.h"
+#include "agenda/core/syncsetup/passwordstore.h"
+#include "agenda/core/syncsetup/syncschedule.h"
 #include "common/clock.h"
 
 #include <QObject>

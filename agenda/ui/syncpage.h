@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "agenda/core/dav/davdiscovery.h"
 #include "agenda/core/days/datafolder.h"
 #include "agenda/core/sync/davsync.h"
 #include "common/desktopservices.h"

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "agenda/core/calendar/agendastate.h"
-#include "agenda/core/sync/syncschedule.h"
+#include "agenda/core/syncsetup/syncschedule.h"
 
 #include <QString>
 

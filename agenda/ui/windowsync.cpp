@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/ui/windowsync.h"
 
-#include "agenda/core/sync/synccommand.h"
+#include "agenda/core/syncsetup/synccommand.h"
 #include "agenda/ui/addressbookpage.h"
 #include "agenda/ui/agendawatch.h"
 #include "agenda/ui/autosync.h"

@@ -16,6 +16,13 @@ constexpr int kMaxDepth = 4;
 
 } // namespace
 
+CollectionRun::CollectionRun(DavClient& client, const QUrl& url, const QString& name, SyncItems items,
+                             SyncCollectionStatus& status, SyncStatus& record, SyncResult& result,
+                             const SyncOptions& options, RecordOrigin origin)
+    : client_(client), url_(url), name_(name), items_(std::move(items)), status_(status), record_(record),
+      result_(result), options_(options), origin_(origin),
+      statusFromElsewhere_(origin == RecordOrigin::Elsewhere) {}
+
 QByteArray CollectionRun::listingBody() const {
     if (status_.syncToken.isEmpty())
         return dav::propfindBody({{dav::kDav, QStringLiteral("getetag")},

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "agenda/core/sync/davclient.h"
+#include "agenda/core/dav/davclient.h"
 #include "agenda/core/sync/davitems.h"
 #include "agenda/core/sync/davstatus.h"
 #include "agenda/core/sync/davsync.h"
@@ -24,10 +24,7 @@ class CollectionRun {
 public:
     CollectionRun(DavClient& client, const QUrl& url, const QString& name, SyncItems items,
                   SyncCollectionStatus& status, SyncStatus& record, SyncResult& result,
-                  const SyncOptions& options, RecordOrigin origin = RecordOrigin::ThisMachine)
-        : client_(client), url_(url), name_(name), items_(std::move(items)), status_(status), record_(record),
-          result_(result), options_(options), origin_(origin),
-          statusFromElsewhere_(origin == RecordOrigin::Elsewhere) {}
+                  const SyncOptions& options, RecordOrigin origin = RecordOrigin::ThisMachine);
 
     // The listing request: sync-collection from the last token, else a PROPFIND of the ETags.
     QByteArray listingVerb() const { return status_.syncToken.isEmpty() ? "PROPFIND" : "REPORT"; }
@@ -65,6 +62,35 @@ private:
     // Brings new, changed and deleted shared items to their days; a day whose shared text the user changed
     // keeps it as its own text and gets no shared text again until the item changes.
     void updateShared();
+    // What one shared item brings to its days this run: its texts by day (none when it is gone from the
+    // server), its version, and the days that held the new text from this item already.
+    struct SharedUpdate {
+        QString href;
+        QHash<QString, QString> texts;
+        QByteArray etag;
+        QByteArray hash;
+        QSet<QString> oursBefore;
+        bool isNew = false;
+    };
+    // A day whose shared text is no longer there was changed by the user: what it holds is its own now, no
+    // shared text is kept for it, and the repeating item it came from leaves that date out.
+    void releaseChangedDays();
+    // True when the day's file changed since the last run and holds none of `texts` any more.
+    bool lostSharedTexts(const QString& key, const QStringList& texts) const;
+    // The shared items that are new, changed or gone; one whose content did not change only keeps its ETag.
+    QList<SharedUpdate> planSharedUpdates();
+    // Every text that may be on a day while it is written is kept first, so that a run cut short leaves
+    // nothing the next one would take as the agenda's own; the item is read and written again then. False
+    // when the record could not be saved.
+    bool keepPendingTexts(QList<SharedUpdate>& updates);
+    // Writes one shared item's days and records it once all of them are written. `recognised` gets the
+    // days whose text was taken as the agenda's own when it was listed.
+    void writeSharedDays(const SharedUpdate& update, QStringList& recognised);
+    enum class DayWrite { Unchanged, Written, Failed };
+    DayWrite writeSharedDay(const SharedUpdate& update, SyncSharedItem& shared, const QString& key,
+                            QStringList& recognised);
+    // The agenda's items under `keys` as they are now.
+    void readAgain(const QStringList& keys);
     // The dates of `keys`, days whose text the user changed, taken out of the repeating server item `href`
     // (EXDATE, over the version the status knows), so that the server does not show them twice.
     void excludeDays(const QString& href, const QStringList& keys);

@@ -367,6 +367,17 @@ bool readServerIcs(const QByteArray& body, const QDate& today, IcsReading& readi
     return reading.refusal.isEmpty();
 }
 
+// Takes the item's stamp from its file, and its hash from the status when the file is as it was then: true
+// when the item need not be read.
+bool knownFromStatus(SyncItem& item, const ListedFile& file, const QHash<QString, SyncStatusItem>& status) {
+    item.stamp = file.stamp;
+    const auto kept = status.constFind(item.key);
+    if (item.stamp.isEmpty() || kept == status.constEnd() || kept->localStamp != item.stamp)
+        return false;
+    item.hash = kept->localHash;
+    return !item.hash.isEmpty();
+}
+
 } // namespace
 
 bool dayHoldsText(const QString& day, const QString& text) {
@@ -441,85 +452,85 @@ QHash<QString, SyncItem> SyncItems::local(QStringList& leftOut,
                                           const QHash<QString, SyncStatusItem>& status) const {
     QHash<QString, SyncItem> items;
     items.reserve(status.size());
-    // Taken from the status when the file is as it was; otherwise read and hashed.
-    const auto known = [&](SyncItem& item, const ListedFile& file) {
-        item.stamp = file.stamp;
-        const auto kept = status.constFind(item.key);
-        if (item.stamp.isEmpty() || kept == status.constEnd() || kept->localStamp != item.stamp)
-            return false;
-        item.hash = kept->localHash;
-        return !item.hash.isEmpty();
-    };
     if (addressBook_) {
-        const QDir all(data_.categoryFolder(folders::allContacts));
-        for (const ListedFile& file : listFiles(all.path(), Qt::CaseInsensitive)) {
-            const QString& name = file.name;
-            SyncItem item;
-            item.key = kContactPrefix + name;
-            item.what = QStringLiteral("contacto %1").arg(name);
-            if (!known(item, file)) {
-                const std::optional<QStringList> card = readContactCard(all.filePath(name));
-                if (!card) {
-                    leftOut.append(QStringLiteral("«%1»: no se puede leer").arg(name));
-                    continue;
-                }
-                item.fields = asStoredFields(*card);
-                item.hash = hashOf(item);
-            }
-            const QString key = item.key;
-            items.emplace(key, std::move(item));
-        }
+        addLocalContacts(items, leftOut, status);
         return items;
     }
     QList<CalendarKind> kinds = {CalendarKind::Holiday, CalendarKind::YearlyReminder,
                                  CalendarKind::OneYearReminder};
     if (withNotes_)
         kinds.append(CalendarKind::DayNote);
-    for (const CalendarKind kind : std::as_const(kinds)) {
-        const bool notes = kind == CalendarKind::DayNote;
-        const DayTextPlace place =
-            notes ? DayTextPlace{data_.folder(folders::dayNotes), {}, common::Ending::Zoned}
-                  : dayTextPlace(data_, textKindOf(kind), QStringLiteral("1"), monthName(1),
-                                 QStringLiteral("2000"));
-        const QDir dir(place.folder);
-        QSet<QDate> seen;
-        for (const ListedFile& file : listFiles(place.folder, Qt::CaseSensitive)) {
-            const auto what = [&] { return dir.dirName() + u'/' + file.name; }; // for the summary only
-            SyncItem item;
-            item.day.kind = kind;
-            item.day.date = dayOfCalendarFile(file.name, isAnnual(kind));
-            if (!item.day.date.isValid()) {
-                leftOut.append(QStringLiteral("«%1»: el nombre no es un día de 1901 a 2100").arg(what()));
-                continue;
-            }
-            if (seen.contains(item.day.date)) {
-                leftOut.append(QStringLiteral("«%1»: el mismo día ya está en otro archivo").arg(what()));
-                continue;
-            }
-            item.key = calendarKey(item.day);
-            item.what = describe(item.day);
-            if (!known(item, file)) {
-                const std::optional<QString> text = common::readText(dir.filePath(file.name), place.ending);
-                if (!text) {
-                    leftOut.append(QStringLiteral("«%1»: no se puede leer").arg(what()));
-                    continue;
-                }
-                const QString own = ownText(item.key, *text);
-                if (own.trimmed().isEmpty()) {
-                    // An emptied day note keeps its file; there is nothing to give away.
-                    if (!notes && own == *text)
-                        leftOut.append(QStringLiteral("«%1»: no tiene texto").arg(what()));
-                    continue;
-                }
-                item.day.text = own;
-                item.hash = hashOf(item);
-            }
-            seen.insert(item.day.date);
-            const QString key = item.key;
-            items.emplace(key, std::move(item));
-        }
-    }
+    for (const CalendarKind kind : std::as_const(kinds))
+        addLocalDays(kind, items, leftOut, status);
     return items;
+}
+
+void SyncItems::addLocalContacts(QHash<QString, SyncItem>& items, QStringList& leftOut,
+                                 const QHash<QString, SyncStatusItem>& status) const {
+    const QDir all(data_.categoryFolder(folders::allContacts));
+    for (const ListedFile& file : listFiles(all.path(), Qt::CaseInsensitive)) {
+        const QString& name = file.name;
+        SyncItem item;
+        item.key = kContactPrefix + name;
+        item.what = QStringLiteral("contacto %1").arg(name);
+        if (!knownFromStatus(item, file, status)) {
+            const std::optional<QStringList> card = readContactCard(all.filePath(name));
+            if (!card) {
+                leftOut.append(QStringLiteral("«%1»: no se puede leer").arg(name));
+                continue;
+            }
+            item.fields = asStoredFields(*card);
+            item.hash = hashOf(item);
+        }
+        const QString key = item.key;
+        items.emplace(key, std::move(item));
+    }
+}
+
+void SyncItems::addLocalDays(CalendarKind kind, QHash<QString, SyncItem>& items, QStringList& leftOut,
+                             const QHash<QString, SyncStatusItem>& status) const {
+    const bool notes = kind == CalendarKind::DayNote;
+    const DayTextPlace place = notes
+                                   ? DayTextPlace{data_.folder(folders::dayNotes), {}, common::Ending::Zoned}
+                                   : dayTextPlace(data_, textKindOf(kind), QStringLiteral("1"), monthName(1),
+                                                  QStringLiteral("2000"));
+    const QDir dir(place.folder);
+    QSet<QDate> seen;
+    for (const ListedFile& file : listFiles(place.folder, Qt::CaseSensitive)) {
+        const auto what = [&] { return dir.dirName() + u'/' + file.name; }; // for the summary only
+        SyncItem item;
+        item.day.kind = kind;
+        item.day.date = dayOfCalendarFile(file.name, isAnnual(kind));
+        if (!item.day.date.isValid()) {
+            leftOut.append(QStringLiteral("«%1»: el nombre no es un día de 1901 a 2100").arg(what()));
+            continue;
+        }
+        if (seen.contains(item.day.date)) {
+            leftOut.append(QStringLiteral("«%1»: el mismo día ya está en otro archivo").arg(what()));
+            continue;
+        }
+        item.key = calendarKey(item.day);
+        item.what = describe(item.day);
+        if (!knownFromStatus(item, file, status)) {
+            const std::optional<QString> text = common::readText(dir.filePath(file.name), place.ending);
+            if (!text) {
+                leftOut.append(QStringLiteral("«%1»: no se puede leer").arg(what()));
+                continue;
+            }
+            const QString own = ownText(item.key, *text);
+            if (own.trimmed().isEmpty()) {
+                // An emptied day note keeps its file; there is nothing to give away.
+                if (!notes && own == *text)
+                    leftOut.append(QStringLiteral("«%1»: no tiene texto").arg(what()));
+                continue;
+            }
+            item.day.text = own;
+            item.hash = hashOf(item);
+        }
+        seen.insert(item.day.date);
+        const QString key = item.key;
+        items.emplace(key, std::move(item));
+    }
 }
 
 SyncItem SyncItems::localNow(const QString& key) const {

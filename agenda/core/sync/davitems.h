@@ -107,6 +107,11 @@ private:
     DayNotes& notes() const;
     // The day's text without the shared texts it holds.
     QString ownText(const QString& key, const QString& text) const;
+    // The agenda's contacts / day texts of one kind, added to `items` by key (see local()).
+    void addLocalContacts(QHash<QString, SyncItem>& items, QStringList& leftOut,
+                          const QHash<QString, SyncStatusItem>& status) const;
+    void addLocalDays(CalendarKind kind, QHash<QString, SyncItem>& items, QStringList& leftOut,
+                      const QHash<QString, SyncStatusItem>& status) const;
     SyncItem asAgendaItem(const CalendarItem& day) const;
     common::Status writeDay(const CalendarItem& day) const;
 

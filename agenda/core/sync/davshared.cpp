@@ -115,41 +115,49 @@ void CollectionRun::excludeDays(const QString& href, const QStringList& keys) {
 }
 
 void CollectionRun::updateShared() {
-    // A day whose shared text is no longer there was changed by the user: what it holds is its own now.
-    // Not so after a status from elsewhere: the day's file may not have come to this machine yet.
+    releaseChangedDays();
+    QList<SharedUpdate> updates = planSharedUpdates();
+    if (updates.isEmpty() || !keepPendingTexts(updates))
+        return;
+    QStringList recognised; // days whose text was taken as the agenda's own when it was listed
+    for (const SharedUpdate& update : std::as_const(updates))
+        writeSharedDays(update, recognised);
+    feedSharedTexts();
+    readAgain(recognised);
+}
+
+void CollectionRun::releaseChangedDays() {
+    // Not after a status from elsewhere: the day's file may not have come to this machine yet.
+    if (statusFromElsewhere_)
+        return;
     QHash<QString, QStringList> taken;
-    for (auto shared = status_.shared.begin(); shared != status_.shared.end() && !statusFromElsewhere_;
-         ++shared) {
+    for (auto shared = status_.shared.begin(); shared != status_.shared.end(); ++shared) {
         for (auto day = shared->days.begin(); day != shared->days.end(); ++day) {
-            if (day->pending || day->texts.isEmpty())
+            if (day->pending || day->texts.isEmpty() || !lostSharedTexts(day.key(), day->texts))
                 continue;
-            const auto local = local_.constFind(day.key());
-            if (local != local_.cend() && !local->stamp.isEmpty() &&
-                status_.items.value(day.key()).localStamp == local->stamp)
-                continue; // the file is as it was
-            if (!holdsAny(items_.dayText(day.key()), day->texts)) {
-                day->texts.clear();
-                if (!sharedNow_.contains(shared.key()))
-                    taken[shared.key()].append(day.key());
-            }
+            day->texts.clear();
+            if (!sharedNow_.contains(shared.key()))
+                taken[shared.key()].append(day.key());
         }
     }
     for (auto t = taken.cbegin(); t != taken.cend() && !client_.failed(); ++t)
         excludeDays(t.key(), *t);
+}
 
-    struct Plan {
-        QString href;
-        QHash<QString, QString> texts; // empty when gone from the server
-        QByteArray etag;
-        QByteArray hash;
-        QSet<QString> oursBefore; // days that held the new text from this item already
-        bool isNew = false;
-    };
-    QList<Plan> plans;
+bool CollectionRun::lostSharedTexts(const QString& key, const QStringList& texts) const {
+    const auto local = local_.constFind(key);
+    if (local != local_.cend() && !local->stamp.isEmpty() &&
+        status_.items.value(key).localStamp == local->stamp)
+        return false; // the file is as it was
+    return !holdsAny(items_.dayText(key), texts);
+}
+
+QList<CollectionRun::SharedUpdate> CollectionRun::planSharedUpdates() {
+    QList<SharedUpdate> updates;
     for (auto s = status_.shared.begin(); s != status_.shared.end(); ++s) {
         if (!etags_.contains(s.key())) {
             if (!unfetched_.contains(s.key()))
-                plans.append({s.key(), {}, {}, {}, {}, false});
+                updates.append({s.key(), {}, {}, {}, {}, false});
             continue;
         }
         const auto now = sharedNow_.constFind(s.key());
@@ -161,27 +169,26 @@ void CollectionRun::updateShared() {
             s->etag = etags_.value(s.key()); // a new ETag over the same content is no change
             continue;
         }
-        plans.append({s.key(), texts, etags_.value(s.key()), hash, {}, false});
+        updates.append({s.key(), texts, etags_.value(s.key()), hash, {}, false});
     }
     for (auto now = sharedNow_.cbegin(); now != sharedNow_.cend(); ++now) {
         if (!status_.shared.contains(now.key())) {
             const QHash<QString, QString> texts = textsByDay(*now);
-            plans.append({now.key(), texts, etags_.value(now.key()), hashOfDays(texts), {}, true});
+            updates.append({now.key(), texts, etags_.value(now.key()), hashOfDays(texts), {}, true});
         }
     }
-    if (plans.isEmpty())
-        return;
+    return updates;
+}
 
-    // Every text that may be on a day while it is written is kept first, so that a run cut short leaves
-    // nothing the next one would take as the agenda's own; the item is read and written again then.
-    for (Plan& plan : plans) {
-        SyncSharedItem& shared = status_.shared[plan.href];
+bool CollectionRun::keepPendingTexts(QList<SharedUpdate>& updates) {
+    for (SharedUpdate& update : updates) {
+        SyncSharedItem& shared = status_.shared[update.href];
         shared.etag.clear();
         shared.hash.clear();
-        for (auto t = plan.texts.cbegin(); t != plan.texts.cend(); ++t) {
+        for (auto t = update.texts.cbegin(); t != update.texts.cend(); ++t) {
             SyncFedDay& day = shared.days[t.key()];
             if (day.texts.contains(*t))
-                plan.oursBefore.insert(t.key());
+                update.oursBefore.insert(t.key());
             else
                 day.texts.append(*t);
         }
@@ -189,65 +196,73 @@ void CollectionRun::updateShared() {
             day.pending = true;
     }
     feedSharedTexts();
-    if (const common::Status saved = record_.save(); !saved)
-        return failure(SyncProblemKind::RecordNotSaved, {}, 0, saved.error());
+    if (const common::Status saved = record_.save(); !saved) {
+        failure(SyncProblemKind::RecordNotSaved, {}, 0, saved.error());
+        return false;
+    }
+    return true;
+}
 
-    QStringList recognised; // days whose text was taken as the agenda's own when it was listed
-    for (const Plan& plan : std::as_const(plans)) {
-        SyncSharedItem& shared = status_.shared[plan.href];
-        QStringList keys = shared.days.keys();
-        keys.sort();
-        bool wrote = false;
-        bool failed = false;
-        for (const QString& key : std::as_const(keys)) {
-            SyncFedDay& day = shared.days[key];
-            const QString fresh = plan.texts.value(key);
-            // Read right before it is replaced: what the user saved meanwhile stays.
-            const QString before = items_.dayText(key);
-            QString text = before;
-            for (const QString& old : std::as_const(day.texts)) {
-                if (old != fresh)
-                    text = dayWithoutText(text, old);
-            }
-            // The new text is this item's when added now, when the status had it for this day already, or
-            // when the day got it since this machine's last run: another machine of the folder brought it
-            // (each machine keeps its own record). A day that held it as its own text then keeps it so.
-            const bool held = !fresh.isEmpty() && dayHoldsText(text, fresh);
-            const bool ours =
-                !fresh.isEmpty() && (!held || plan.oursBefore.contains(key) || !ownAtLastRun(key));
-            if (!fresh.isEmpty() && !held)
-                text = dayWithText(text, fresh);
-            else if (held && ours && !plan.oursBefore.contains(key))
-                recognised.append(key);
-            if (text != before) {
-                if (const common::Status stored = items_.storeDayText(key, text); !stored) {
-                    failure(SyncProblemKind::AgendaNotWritten, plan.href.section(u'/', -1), 0,
-                            stored.error());
-                    failed = true;
-                    continue;
-                }
-                wrote = true;
-            }
-            if (ours)
-                day = {{fresh}, false};
-            else
-                shared.days.remove(key);
-        }
-        if (wrote)
-            ++(plan.isNew             ? result_.agenda.created
-               : plan.texts.isEmpty() ? result_.agenda.deleted
-                                      : result_.agenda.changed);
-        if (failed)
-            continue;
-        if (plan.texts.isEmpty()) {
-            status_.shared.remove(plan.href);
-        } else {
-            shared.etag = plan.etag;
-            shared.hash = plan.hash;
+void CollectionRun::writeSharedDays(const SharedUpdate& update, QStringList& recognised) {
+    SyncSharedItem& shared = status_.shared[update.href];
+    QStringList keys = shared.days.keys();
+    keys.sort();
+    bool wrote = false;
+    bool failed = false;
+    for (const QString& key : std::as_const(keys)) {
+        const DayWrite written = writeSharedDay(update, shared, key, recognised);
+        wrote = wrote || written == DayWrite::Written;
+        failed = failed || written == DayWrite::Failed;
+    }
+    if (wrote)
+        ++(update.isNew             ? result_.agenda.created
+           : update.texts.isEmpty() ? result_.agenda.deleted
+                                    : result_.agenda.changed);
+    if (failed)
+        return;
+    if (update.texts.isEmpty()) {
+        status_.shared.remove(update.href);
+    } else {
+        shared.etag = update.etag;
+        shared.hash = update.hash;
+    }
+}
+
+CollectionRun::DayWrite CollectionRun::writeSharedDay(const SharedUpdate& update, SyncSharedItem& shared,
+                                                      const QString& key, QStringList& recognised) {
+    SyncFedDay& day = shared.days[key];
+    const QString fresh = update.texts.value(key);
+    // Read right before it is replaced: what the user saved meanwhile stays.
+    const QString before = items_.dayText(key);
+    QString text = before;
+    for (const QString& old : std::as_const(day.texts)) {
+        if (old != fresh)
+            text = dayWithoutText(text, old);
+    }
+    // The new text is this item's when added now, when the status had it for this day already, or when the
+    // day got it since this machine's last run: another machine of the folder brought it (each machine
+    // keeps its own record). A day that held it as its own text then keeps it so.
+    const bool held = !fresh.isEmpty() && dayHoldsText(text, fresh);
+    const bool ours = !fresh.isEmpty() && (!held || update.oursBefore.contains(key) || !ownAtLastRun(key));
+    if (!fresh.isEmpty() && !held)
+        text = dayWithText(text, fresh);
+    else if (held && ours && !update.oursBefore.contains(key))
+        recognised.append(key);
+    if (text != before) {
+        if (const common::Status stored = items_.storeDayText(key, text); !stored) {
+            failure(SyncProblemKind::AgendaNotWritten, update.href.section(u'/', -1), 0, stored.error());
+            return DayWrite::Failed;
         }
     }
-    feedSharedTexts();
-    for (const QString& key : std::as_const(recognised)) {
+    if (ours)
+        day = {{fresh}, false};
+    else
+        shared.days.remove(key);
+    return text != before ? DayWrite::Written : DayWrite::Unchanged;
+}
+
+void CollectionRun::readAgain(const QStringList& keys) {
+    for (const QString& key : keys) {
         if (const SyncItem now = items_.localNow(key); now.key.isEmpty())
             local_.remove(key);
         else

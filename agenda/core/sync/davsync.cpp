@@ -5,6 +5,7 @@
 #include "agenda/core/sync/davcollectionrun.h"
 #include "agenda/core/sync/logging.h"
 #include "common/conflictcopy.h"
+#include "common/instancelock.h"
 #include "common/summarylines.h"
 #include "common/textfile.h"
 
@@ -50,6 +51,19 @@ QString httpFailure(int status) {
 }
 
 } // namespace
+
+QString syncFolderPath(const DataFolder& data) {
+    return QDir(data.programFolder()).filePath(kSyncFolder);
+}
+
+QString syncStatusPath(const DataFolder& data, const SyncAccount& account) {
+    return QDir(syncFolderPath(data))
+        .filePath(account.id + u'.' + common::InstanceLock::machineMark() + QStringLiteral(".status"));
+}
+
+QString earlierSyncStatusPath(const DataFolder& data, const SyncAccount& account) {
+    return QDir(syncFolderPath(data)).filePath(account.id + QStringLiteral(".status"));
+}
 
 bool SyncProblem::retryLater() const {
     switch (kind) {

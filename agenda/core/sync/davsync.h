@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "agenda/core/dav/davclient.h"
 #include "agenda/core/days/datafolder.h"
-#include "agenda/core/sync/davclient.h"
 
-#include <QColor>
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -14,35 +13,6 @@
 #include <functional>
 
 namespace quindara {
-
-// A calendar or address book of the server.
-struct DavCollection {
-    QUrl url;
-    QString name;
-    QColor colour; // invalid when the server gives none
-    bool addressBook = false;
-    bool journals = false; // the calendar takes journal entries (day notes)
-};
-
-struct DavDiscovery {
-    DavError error;
-    QList<DavCollection> calendars; // those that hold events; calendars of tasks only are not offered
-    QList<DavCollection> addressBooks;
-    QUrl calendarHome;
-    QUrl addressBookHome;
-};
-
-// Finds the user's calendars and address books: /.well-known/caldav and /carddav, the current user's
-// principal, its calendar and address-book homes, then the collections in them.
-DavDiscovery discoverCollections(const QUrl& server, const QString& user, const QString& password,
-                                 const QString& acceptedFingerprint = {});
-
-// The collection named "Quindara" that createQuindaraCollection() makes in `home`.
-DavCollection quindaraCollection(const QUrl& home, bool addressBook);
-// Makes a collection named "Quindara" in `home` (MKCALENDAR or an extended MKCOL); invalid url on failure.
-DavCollection createQuindaraCollection(const QUrl& server, const QUrl& home, bool addressBook,
-                                       const QString& user, const QString& password,
-                                       const QString& acceptedFingerprint, DavError& error);
 
 // One account of the data folder: where its calendar and address book are, never its password.
 struct SyncAccount {
@@ -60,10 +30,6 @@ struct SyncAccount {
 // The hidden folder of the data folder that keeps the accounts and their status records.
 inline const QString kSyncFolder = QStringLiteral(".quindara-sync");
 QString syncFolderPath(const DataFolder& data);
-QList<SyncAccount> readSyncAccounts(const DataFolder& data);
-common::Status saveSyncAccount(const DataFolder& data, const SyncAccount& account);
-// The id an account of this server and user gets.
-QString syncAccountId(const QUrl& server, const QString& user);
 // This machine's status record of the account: "<id>.<machine>.status" in the sync folder, the machine
 // named as in the folder's lock files. A record says what one machine's runs saw of its own copy of the
 // folder; a sync tool carries it to the other machines before the files it describes, so each machine reads

@@ -3,10 +3,7 @@
 
 namespace quindara {
 
-Q_LOGGING_CATEGORY(lcDav, "quindara.agenda.dav", QtWarningMsg)
-Q_LOGGING_CATEGORY(lcDavAccount, "quindara.agenda.davaccount", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcDavStatus, "quindara.agenda.davstatus", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcDavSync, "quindara.agenda.davsync", QtWarningMsg)
-Q_LOGGING_CATEGORY(lcPasswords, "quindara.agenda.passwords", QtWarningMsg)
 
 } // namespace quindara

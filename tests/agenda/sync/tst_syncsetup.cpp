@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "agenda/core/sync/passwordstore.h"
-#include "agenda/core/sync/syncschedule.h"
+#include "agenda/core/syncsetup/passwordstore.h"
+#include "agenda/core/syncsetup/syncschedule.h"
 #include "tests/support/privatekeyring.h"
 
 #include <QDirIterator>

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "agenda/core/dav/davdiscovery.h"
 #include "agenda/core/days/daykeys.h"
 #include "agenda/core/days/daymarks.h"
 #include "agenda/core/days/daynotes.h"
 #include "agenda/core/days/daytexts.h"
 #include "agenda/core/sync/davsync.h"
+#include "agenda/core/syncsetup/davaccount.h"
 #include "agenda/ui/autosync.h"
 #include "agendafixture.h"
 #include "common/instancelock.h"

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "agenda/core/sync/davsync.h"
-#include "agenda/core/sync/syncschedule.h"
+#include "agenda/core/syncsetup/syncschedule.h"
 #include "common/result.h"
 
 namespace quindara {

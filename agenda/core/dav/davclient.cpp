@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "agenda/core/sync/davclient.h"
+#include "agenda/core/dav/davclient.h"
 
-#include "agenda/core/sync/logging.h"
+#include "agenda/core/dav/logging.h"
 #include <QEventLoop>
 #include <QHostAddress>
 #include <QNetworkAccessManager>
@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
+
+#include <vector>
 
 namespace quindara {
 
@@ -234,114 +236,177 @@ DavReply DavClient::send(const QByteArray& verb, const QUrl& url, const QByteArr
     return sendAll({{url, body}}, verb, headers).value(0);
 }
 
-QList<DavReply> DavClient::sendAll(const QList<QPair<QUrl, QByteArray>>& requests, const QByteArray& verb,
-                                   const Headers& headers) {
-    QList<DavReply> replies(requests.size());
-    if (failed())
-        return replies;
+// The requests of one sendAll on their way: each started, followed through its redirections and read when
+// it ends, while a local event loop waits for the last one.
+class DavClient::Batch {
+public:
+    Batch(DavClient& client, const QList<QPair<QUrl, QByteArray>>& requests, const QByteArray& verb,
+          const Headers& headers)
+        : client_(client), requests_(requests), verb_(verb), headers_(headers), replies_(requests.size()),
+          pending_(size_t(requests.size())) {}
+
+    QList<DavReply> run();
+
+private:
     struct Pending {
         QUrl url;
         int redirects = 0;
         QNetworkReply* reply = nullptr;
         QString refusedFingerprint;
     };
-    QList<Pending> pending(requests.size());
-    QEventLoop loop;
-    int running = 0;
-    std::function<void(int)> start;
-    start = [&](int i) {
-        Pending& p = pending[i];
-        if (!allowed(p.url))
-            return;
-        QNetworkRequest request(p.url);
-        request.setTransferTimeout(answerTimeoutMs_);
-        request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-        if (!authorization_.isEmpty())
-            request.setRawHeader("Authorization", authorization_);
-        for (const auto& [name, value] : headers)
-            request.setRawHeader(name, value);
-        const QByteArray& data = requests.at(i).second;
-        if (!data.isEmpty() && !request.hasRawHeader("Content-Type"))
-            request.setRawHeader("Content-Type", "application/xml; charset=utf-8");
-        ++requests_;
-        ++running;
-        p.reply = network_->sendCustomRequest(request, verb, data);
-        QObject::connect(
-            p.reply, &QNetworkReply::sslErrors, p.reply, [this, &p](const QList<QSslError>& errors) {
-                const QSslCertificate certificate = errors.isEmpty()
-                                                        ? p.reply->sslConfiguration().peerCertificate()
-                                                        : errors.first().certificate();
-                const QString fingerprint = fingerprintOf(
-                    certificate.isNull() ? p.reply->sslConfiguration().peerCertificate() : certificate);
-                if (!accepted_.isEmpty() && fingerprint == accepted_)
-                    p.reply->ignoreSslErrors();
-                else
-                    p.refusedFingerprint = fingerprint;
-            });
-        QObject::connect(p.reply, &QNetworkReply::finished, &loop, [&, i] {
-            Pending& done = pending[i];
-            QNetworkReply* reply = done.reply;
-            reply->deleteLater();
-            done.reply = nullptr;
-            --running;
-            const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-            if (status >= 300 && status < 400 && status != 304 && done.redirects < kMaxRedirects &&
-                reply->hasRawHeader("Location")) {
-                done.url = done.url.resolved(QUrl::fromEncoded(reply->rawHeader("Location")));
-                ++done.redirects;
-                start(i);
-            } else if (status == 0) {
-                if (!done.refusedFingerprint.isEmpty()) {
-                    error_.fingerprint = done.refusedFingerprint;
-                    fail(DavErrorKind::CertificateNotTrusted, {});
-                } else if (cancelled_ && cancelled_()) {
-                    fail(DavErrorKind::Cancelled, {});
-                } else {
-                    // Qt's words stay out of what the user reads: the window logs them as a warning, the
-                    // command line shows them only when asked for debug output.
-                    const QString detail =
-                        QStringLiteral("%1 %2: %3")
-                            .arg(QString::fromLatin1(verb), done.url.toDisplayString(), reply->errorString());
-                    qCDebug(lcDav).noquote() << "no answer:" << detail;
-                    if (!failed())
-                        error_.detail = detail;
-                    fail(DavErrorKind::Unreachable, unansweredText(reply->error(), done.url.host()));
-                }
-            } else {
-                DavReply& answer = replies[i];
-                answer.status = status;
-                answer.body = reply->readAll();
-                answer.etag = reply->rawHeader("ETag");
-                answer.url = done.url;
-                if (status == 401)
-                    fail(DavErrorKind::WrongPassword, {});
-                // A sync token the server forgot is refused with 403: the run then lists everything.
-                else if (status == 403 && verb != "DELETE" && verb != "REPORT")
-                    fail(DavErrorKind::Forbidden, {});
-                else if (status == 507)
-                    fail(DavErrorKind::StorageFull, {});
-            }
-            if (running == 0)
-                loop.quit();
-        });
-    };
-    for (int i = 0; i < requests.size(); ++i) {
-        pending[i].url = requests.at(i).first;
+
+    QNetworkRequest request(qsizetype i) const;
+    void start(qsizetype i);
+    // Lets a certificate through when its fingerprint is the accepted one; otherwise keeps the fingerprint
+    // for the error.
+    void checkCertificate(Pending& p, const QList<QSslError>& errors);
+    void finished(qsizetype i);
+    // Starts the request again at the address a redirection gives, with the same verb.
+    bool redirected(qsizetype i, const QNetworkReply& reply, int status);
+    void unanswered(const Pending& p, const QNetworkReply& reply);
+    void answered(qsizetype i, QNetworkReply& reply, int status);
+    // A status that stops the whole run becomes the client's error.
+    void failOnStatus(int status);
+    void abortIfCancelled();
+
+    DavClient& client_;
+    const QList<QPair<QUrl, QByteArray>>& requests_;
+    const QByteArray& verb_;
+    const Headers& headers_;
+    QList<DavReply> replies_;
+    std::vector<Pending> pending_;
+    QEventLoop loop_;
+    int running_ = 0;
+};
+
+QList<DavReply> DavClient::Batch::run() {
+    for (qsizetype i = 0; i < requests_.size(); ++i) {
+        pending_[size_t(i)].url = requests_.at(i).first;
         start(i);
     }
-    if (running == 0)
-        return replies;
+    if (running_ == 0)
+        return replies_;
     QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
-        if (!cancelled_ || !cancelled_())
-            return;
-        for (const Pending& p : std::as_const(pending))
-            if (p.reply)
-                p.reply->abort();
-    });
+    QObject::connect(&watch, &QTimer::timeout, &loop_, [this] { abortIfCancelled(); });
     watch.start(50);
-    loop.exec();
-    return replies;
+    loop_.exec();
+    return replies_;
+}
+
+QNetworkRequest DavClient::Batch::request(qsizetype i) const {
+    QNetworkRequest request(pending_[size_t(i)].url);
+    request.setTransferTimeout(client_.answerTimeoutMs_);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    if (!client_.authorization_.isEmpty())
+        request.setRawHeader("Authorization", client_.authorization_);
+    for (const auto& [name, value] : headers_)
+        request.setRawHeader(name, value);
+    if (!requests_.at(i).second.isEmpty() && !request.hasRawHeader("Content-Type"))
+        request.setRawHeader("Content-Type", "application/xml; charset=utf-8");
+    return request;
+}
+
+void DavClient::Batch::start(qsizetype i) {
+    Pending& p = pending_[size_t(i)];
+    if (!client_.allowed(p.url))
+        return;
+    ++client_.requests_;
+    ++running_;
+    p.reply = client_.network_->sendCustomRequest(request(i), verb_, requests_.at(i).second);
+    QObject::connect(p.reply, &QNetworkReply::sslErrors, p.reply,
+                     [this, &p](const QList<QSslError>& errors) { checkCertificate(p, errors); });
+    QObject::connect(p.reply, &QNetworkReply::finished, &loop_, [this, i] { finished(i); });
+}
+
+void DavClient::Batch::checkCertificate(Pending& p, const QList<QSslError>& errors) {
+    const QSslCertificate certificate =
+        errors.isEmpty() ? p.reply->sslConfiguration().peerCertificate() : errors.first().certificate();
+    const QString fingerprint =
+        fingerprintOf(certificate.isNull() ? p.reply->sslConfiguration().peerCertificate() : certificate);
+    if (!client_.accepted_.isEmpty() && fingerprint == client_.accepted_)
+        p.reply->ignoreSslErrors();
+    else
+        p.refusedFingerprint = fingerprint;
+}
+
+void DavClient::Batch::finished(qsizetype i) {
+    Pending& done = pending_[size_t(i)];
+    QNetworkReply* reply = done.reply;
+    reply->deleteLater();
+    done.reply = nullptr;
+    --running_;
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status == 0)
+        unanswered(done, *reply);
+    else if (!redirected(i, *reply, status))
+        answered(i, *reply, status);
+    if (running_ == 0)
+        loop_.quit();
+}
+
+bool DavClient::Batch::redirected(qsizetype i, const QNetworkReply& reply, int status) {
+    Pending& p = pending_[size_t(i)];
+    if (status < 300 || status >= 400 || status == 304 || p.redirects >= kMaxRedirects ||
+        !reply.hasRawHeader("Location"))
+        return false;
+    p.url = p.url.resolved(QUrl::fromEncoded(reply.rawHeader("Location")));
+    ++p.redirects;
+    start(i);
+    return true;
+}
+
+void DavClient::Batch::unanswered(const Pending& p, const QNetworkReply& reply) {
+    if (!p.refusedFingerprint.isEmpty()) {
+        client_.error_.fingerprint = p.refusedFingerprint;
+        client_.fail(DavErrorKind::CertificateNotTrusted, {});
+    } else if (client_.cancelled_ && client_.cancelled_()) {
+        client_.fail(DavErrorKind::Cancelled, {});
+    } else {
+        // Qt's words stay out of what the user reads: the window logs them as a warning, the command line
+        // shows them only when asked for debug output.
+        const QString detail =
+            QStringLiteral("%1 %2: %3")
+                .arg(QString::fromLatin1(verb_), p.url.toDisplayString(), reply.errorString());
+        qCDebug(lcDav).noquote() << "no answer:" << detail;
+        if (!client_.failed())
+            client_.error_.detail = detail;
+        client_.fail(DavErrorKind::Unreachable, unansweredText(reply.error(), p.url.host()));
+    }
+}
+
+void DavClient::Batch::answered(qsizetype i, QNetworkReply& reply, int status) {
+    DavReply& answer = replies_[i];
+    answer.status = status;
+    answer.body = reply.readAll();
+    answer.etag = reply.rawHeader("ETag");
+    answer.url = pending_[size_t(i)].url;
+    failOnStatus(status);
+}
+
+void DavClient::Batch::failOnStatus(int status) {
+    if (status == 401)
+        client_.fail(DavErrorKind::WrongPassword, {});
+    // A sync token the server forgot is refused with 403: the run then lists everything.
+    else if (status == 403 && verb_ != "DELETE" && verb_ != "REPORT")
+        client_.fail(DavErrorKind::Forbidden, {});
+    else if (status == 507)
+        client_.fail(DavErrorKind::StorageFull, {});
+}
+
+void DavClient::Batch::abortIfCancelled() {
+    if (!client_.cancelled_ || !client_.cancelled_())
+        return;
+    for (const Pending& p : pending_)
+        if (p.reply)
+            p.reply->abort();
+}
+
+QList<DavReply> DavClient::sendAll(const QList<QPair<QUrl, QByteArray>>& requests, const QByteArray& verb,
+                                   const Headers& headers) {
+    if (failed())
+        return QList<DavReply>(requests.size());
+    Batch batch(*this, requests, verb, headers);
+    return batch.run();
 }
 
 } // namespace quindara

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "agenda/core/sync/synccommand.h"
+#include "agenda/core/syncsetup/synccommand.h"
 
-#include "agenda/core/sync/logging.h"
-#include "agenda/core/sync/syncsetup.h"
+#include "agenda/core/dav/davdiscovery.h"
+#include "agenda/core/dav/logging.h"
+#include "agenda/core/syncsetup/davaccount.h"
+#include "agenda/core/syncsetup/syncsetup.h"
 #include "common/folderwriter.h"
 
 #include <QDir>

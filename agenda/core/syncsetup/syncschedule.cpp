@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "agenda/core/sync/syncschedule.h"
+#include "agenda/core/syncsetup/syncschedule.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "agenda/core/sync/passwordstore.h"
+#include "agenda/core/syncsetup/passwordstore.h"
 
-#include "agenda/core/sync/logging.h"
+#include "agenda/core/syncsetup/logging.h"
 
 #include <qt6keychain/keychain.h>
 

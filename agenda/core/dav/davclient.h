@@ -114,6 +114,8 @@ public:
     void setCancelled(std::function<bool()> cancelled) { cancelled_ = std::move(cancelled); }
 
 private:
+    class Batch;
+
     bool allowed(const QUrl& url);
     void fail(DavErrorKind kind, const QString& text);
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "agenda/core/sync/syncsetup.h"
+#include "agenda/core/syncsetup/syncsetup.h"
 
 #include "common/textfile.h"
 
