@@ -123,8 +123,7 @@ struct Family {
 class VCardImportPlanner {
 public:
     VCardImportPlanner(const DataFolder& data, const QStringList& targets, const QString& file)
-        : data_(data), exportedBefore_(QFileInfo::exists(
-                           QDir(data.programFolder()).filePath(QStringLiteral(".quindara-id")))),
+        : data_(data), exportedBefore_(QFileInfo::exists(QDir(data.programFolder()).filePath(kFolderIdFile))),
           separator_(QStringLiteral("—— Importado de %1 ——").arg(QFileInfo(file).fileName())),
           planned_(targets.size()), read_(targets.size()), writeAt_(targets.size()) {
         for (const QString& target : targets) {

@@ -42,7 +42,7 @@ struct VCardImportPlan {
 // Where each card of `reading` goes among `targets` (folders that exist): a contact it is (by the UID this
 // folder's export gave it, else by its full name and a shared telephone or e-mail) takes what it adds; any
 // other card is a new contact under the first free numbered name of its surname, unless that very card is
-// there. Reads the address book, writes nothing.
+// there. Reads the address book and writes no card.
 VCardImportPlan planVCardImport(const DataFolder& data, const QStringList& targets,
                                 const VCardReading& reading, const QString& file);
 
