@@ -140,7 +140,7 @@ public:
             return;
         }
         QStringList contact = card;
-        if (!contact.isEmpty())
+        if (!contact.isEmpty() && contact.first() != surname)
             contact[0] = surname;
         if (const QString match = matchOf(contact, uid); !match.isEmpty())
             merge(contact, match);
