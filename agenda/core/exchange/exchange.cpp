@@ -8,6 +8,7 @@
 #include "agenda/core/days/daynotes.h"
 #include "agenda/core/days/daytexts.h"
 #include "agenda/core/days/folderid.h"
+#include "agenda/core/exchange/vcardimport.h"
 #include "agenda/core/formats/vcard.h"
 #include "common/folderindex.h"
 #include "common/programfolder.h"
@@ -17,9 +18,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QRegularExpression>
 #include <QSet>
-#include <QUuid>
 
 #include <algorithm>
 #include <cerrno>
@@ -30,10 +29,6 @@
 namespace quindara {
 
 namespace {
-
-constexpr int kMaxNumberedNames = 1000;
-// How many files are written between two questions whether the user cancelled.
-constexpr qsizetype kCancelCheck = 64;
 
 ExchangeResult started(ExchangeResult::Action action, const QString& file) {
     ExchangeResult result;
@@ -500,56 +495,8 @@ private:
 
 // ---- contacts ----
 
-QStringList asStored(const QStringList& fields) {
-    return contactFieldsFromLines(contactLinesFromFields(fields));
-}
-
-QString numberedName(const QString& surname, int number) {
-    return number == 1 ? surname : QStringLiteral("%1 (%2)").arg(surname).arg(number);
-}
-
 QString contactUid(const QString& folderId, const QString& fileName) {
     return exportedContactUid(folderId, fileName);
-}
-
-} // namespace
-
-namespace {
-
-// The numbers or addresses of a field, in a form where the same one typed otherwise compares equal.
-QSet<QString> reachedBy(const QString& field, bool phones) {
-    QSet<QString> found;
-    static const QRegularExpression between(QStringLiteral("\\s*[,;/]\\s*"));
-    for (const QString& part : field.split(between, Qt::SkipEmptyParts)) {
-        QString key;
-        if (phones) {
-            for (const QChar c : part) {
-                if (c.isDigit())
-                    key.append(c);
-            }
-        } else {
-            key = part.trimmed().toCaseFolded();
-        }
-        if (!key.isEmpty())
-            found.insert(key);
-    }
-    return found;
-}
-
-// What samePerson compares first: the surname without its number and the name, as typed otherwise.
-QString personKey(const QString& surname, const QString& name) {
-    const auto fold = [](const QString& text) { return common::FolderIndex::foldName(text.simplified()); };
-    return fold(surnameWithoutNumber(surname)) + u'\n' + fold(name);
-}
-
-// The same person: the same full name, and a telephone or e-mail in common.
-bool samePerson(const QStringList& stored, const QStringList& card) {
-    const auto fold = [](const QString& text) { return common::FolderIndex::foldName(text.simplified()); };
-    if (fold(surnameWithoutNumber(stored.value(0))) != fold(card.value(0)) ||
-        fold(stored.value(1)) != fold(card.value(1)))
-        return false;
-    return reachedBy(stored.value(4), true).intersects(reachedBy(card.value(4), true)) ||
-           reachedBy(stored.value(kEmailField), false).intersects(reachedBy(card.value(kEmailField), false));
 }
 
 // "1 fiesta", "2 fiestas": a count with its noun in the right number.
@@ -724,311 +671,8 @@ ExchangeResult importVcfBytes(const DataFolder& data, const QByteArray& bytes, c
     const QString all = book.categoryPath(folders::allContacts);
     if (common::FolderIndex::foldName(all) != common::FolderIndex::foldName(targets.first()))
         targets.append(all);
-
-    QList<common::FolderIndex> indexes;
-    QList<QHash<QString, QStringList>> planned(targets.size());
-    for (const QString& target : std::as_const(targets)) {
-        indexes.append(common::FolderIndex(target));
-        indexes.last().refresh();
-    }
-    struct Write {
-        QString path;
-        QString name; // in the folder of targets[target]
-        int target;
-        QStringList fields;
-        int contact; // which planned contact it is a copy of
-        // The card it replaces, for a contact that takes what the imported card adds.
-        std::optional<QStringList> replaces = std::nullopt;
-    };
-    QList<Write> writes;
-    // Where the write of each name of each target is in `writes`: a second card of the same person in the
-    // file changes that write, so the file is written once, with both.
-    QList<QHash<QString, qsizetype>> writeAt(targets.size());
-    int planning = 0; // contacts with a write planned, a number for each
-    QSet<int> updates;
-
-    // The card under `name` in target t: as this import plans it, else as stored (each file read once).
-    QList<QHash<QString, std::optional<QStringList>>> read(targets.size());
-    const auto cardIn = [&](int t, const QString& name) -> std::optional<QStringList> {
-        const QString folded = common::FolderIndex::foldName(name);
-        const auto found = planned[t].constFind(folded);
-        if (found != planned[t].constEnd())
-            return *found;
-        if (!indexes[t].contains(name))
-            return std::nullopt;
-        auto known = read[t].find(folded);
-        if (known == read[t].end())
-            known = read[t].insert(folded, readContactCard(indexes[t].pathFor(name)));
-        return *known;
-    };
-    // The UIDs this folder's export gives its contacts, made only when a card carries a UID.
-    QString folderId;
-    QHash<QString, QString> nameByUid;
-    // A folder that never exported has no identifier yet, and no card can carry a UID of it.
-    const bool exportedBefore =
-        QFileInfo::exists(QDir(data.programFolder()).filePath(QStringLiteral(".quindara-id")));
-    const auto nameOfUid = [&](const QString& uid) -> QString {
-        if (!exportedBefore)
-            return {};
-        if (folderId.isEmpty()) {
-            folderId = folderIdentifier(data);
-            for (int t = int(targets.size()) - 1; t >= 0; --t) {
-                for (const QString& name : visibleNames(indexes[t].names()))
-                    nameByUid.insert(contactUid(folderId, name), name);
-            }
-        }
-        return nameByUid.value(uid);
-    };
-    // The contacts of each surname ("Pérez", "Pérez (2)"...), gathered once and kept as the import plans
-    // more, so that a card is compared only with those of its full name, or of its very fields: thousands
-    // of cards sharing a surname cost each a look-up, not a walk through all the others.
-    struct Family {
-        int nextAbsent = 1;                   // the first number no target holds
-        QHash<QString, QStringList> byPerson; // full name -> names, by number
-        QHash<QString, QList<int>> byFields;  // every field but the name -> numbers
-    };
-    QHash<QString, Family> families;
-    const auto noteCard = [](Family& family, const QString& name, int number, const QStringList& card) {
-        QStringList& names = family.byPerson[personKey(card.value(0), card.value(1))];
-        if (names.isEmpty() || names.last() != name)
-            names.append(name);
-        QList<int>& numbers = family.byFields[card.mid(1).join(QChar(0x1F))];
-        if (numbers.isEmpty() || numbers.last() != number)
-            numbers.append(number);
-    };
-    // Walks on from the family's first absent number over the names the targets hold.
-    const auto extendFamily = [&](Family& family, const QString& surname) {
-        for (; family.nextAbsent <= kMaxNumberedNames; ++family.nextAbsent) {
-            const QString name = numberedName(surname, family.nextAbsent);
-            bool anywhere = false;
-            for (int t = 0; t < targets.size(); ++t) {
-                if (const std::optional<QStringList> card = cardIn(t, name)) {
-                    anywhere = true;
-                    noteCard(family, name, family.nextAbsent, *card);
-                }
-            }
-            if (!anywhere)
-                break;
-        }
-    };
-    const auto familyOf = [&](const QString& surname) -> Family& {
-        const QString folded = common::FolderIndex::foldName(surname);
-        auto found = families.find(folded);
-        if (found == families.end()) {
-            found = families.insert(folded, Family());
-            extendFamily(*found, surname);
-        }
-        return *found;
-    };
-    // The contact the card is: by its UID, else by its full name with a shared telephone or e-mail.
-    const auto matchOf = [&](const QStringList& contact, const QString& uid) -> QString {
-        if (!uid.isEmpty()) {
-            const QString name = nameOfUid(uid);
-            if (!name.isEmpty())
-                return name;
-        }
-        const Family& family = familyOf(contact.value(0));
-        for (const QString& name : family.byPerson.value(personKey(contact.value(0), contact.value(1)))) {
-            for (int t = 0; t < targets.size(); ++t) {
-                const std::optional<QStringList> stored = cardIn(t, name);
-                if (stored && samePerson(*stored, contact))
-                    return name;
-            }
-        }
-        return {};
-    };
-    const QString separator = QStringLiteral("—— Importado de %1 ——").arg(QFileInfo(file).fileName());
-
-    for (qsizetype c = 0; c < reading.contacts.size(); ++c) {
-        QStringList contact = reading.contacts.at(c);
-        QString replaced;
-        const QString alike = common::withLookAlikes(contact.value(0), &replaced);
-        QString problem = common::windowsNameProblem(alike);
-        if (problem.isEmpty() && !replaced.isEmpty()) {
-            QString shown;
-            for (const QChar c : std::as_const(replaced))
-                shown += c.unicode() < 0x20 || c.unicode() == 0x7F
-                             ? QStringLiteral("U+%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper()
-                             : QString(c);
-            problem = QStringLiteral("un nombre de archivo no admite «%1»").arg(shown);
-        }
-        if (!problem.isEmpty()) {
-            const QString cleaned = common::windowsSafeName(alike);
-            if (isSafeAddressBookName(cleaned))
-                result.changed.append(
-                    QStringLiteral("«%1»: guardado como «%2»: %3").arg(contact.value(0), cleaned, problem));
-            contact[0] = cleaned;
-        }
-        const QString surname = contact.value(0);
-        if (!isSafeAddressBookName(surname)) {
-            result.skipped.append(QStringLiteral("«%1»: el apellido no sirve como nombre de archivo")
-                                      .arg(reading.contacts.at(c).value(0)));
-            continue;
-        }
-        if (const QString match = matchOf(contact, reading.uids.value(c)); !match.isEmpty()) {
-            // A surname changed elsewhere does not rename the file: the contact keeps its name, and says so.
-            if (common::FolderIndex::foldName(surnameWithoutNumber(match)) !=
-                common::FolderIndex::foldName(surname))
-                result.changed.append(
-                    QStringLiteral("«%1»: es el contacto «%2» (por su UID) y se guarda con ese nombre")
-                        .arg(surname, match));
-            QStringList fields = contact;
-            fields[0] = match;
-            fields = asStored(fields);
-            bool changed = false;
-            bool changedPlanned = false;
-            for (int t = 0; t < targets.size(); ++t) {
-                const std::optional<QStringList> stored = cardIn(t, match);
-                const QStringList merged =
-                    stored ? asStored(keepBothCards(*stored, fields, separator)) : fields;
-                if (stored && merged == *stored)
-                    continue;
-                const QString folded = common::FolderIndex::foldName(match);
-                planned[t].insert(folded, merged);
-                if (const auto at = writeAt[t].constFind(folded); at != writeAt[t].constEnd()) {
-                    // Planned by an earlier card of this file: the one write takes both.
-                    writes[*at].fields = merged;
-                    changedPlanned = true;
-                    continue;
-                }
-                writeAt[t].insert(folded, writes.size());
-                writes.append({indexes[t].pathFor(match), match, t, merged, planning, stored});
-                changed = true;
-            }
-            if (changed) {
-                updates.insert(planning++);
-                ++result.contacts.updated;
-            } else if (!changedPlanned) {
-                ++result.contacts.alreadyThere;
-            }
-            continue;
-        }
-        // The first number whose cards are this very card, or that no target holds.
-        Family& family = familyOf(surname);
-        QStringList unnamed = contact;
-        unnamed[0] = surname;
-        QList<int> numbers = family.byFields.value(asStored(unnamed).mid(1).join(QChar(0x1F)));
-        numbers.append(family.nextAbsent);
-        bool placed = false;
-        for (const int number : std::as_const(numbers)) {
-            if (number > kMaxNumberedNames || (number > family.nextAbsent))
-                break;
-            const QString name = numberedName(surname, number);
-            if (!isSafeAddressBookName(name)) {
-                result.skipped.append(
-                    QStringLiteral("«%1»: el apellido no sirve como nombre de archivo").arg(surname));
-                placed = true;
-                break;
-            }
-            QStringList fields = contact;
-            fields[0] = name; // the card's name and its APELLIDOS stay one, so saving it later keeps it apart
-            fields = asStored(fields);
-            const QString folded = common::FolderIndex::foldName(name);
-            bool taken = false;
-            QList<int> missing;
-            for (int t = 0; t < targets.size(); ++t) {
-                const std::optional<QStringList> existing = cardIn(t, name);
-                if (!existing)
-                    missing.append(t);
-                else if (*existing != fields)
-                    taken = true;
-            }
-            if (taken)
-                continue;
-            placed = true;
-            if (missing.isEmpty()) {
-                ++result.contacts.alreadyThere;
-                break;
-            }
-            for (const int t : std::as_const(missing)) {
-                planned[t].insert(folded, fields);
-                writeAt[t].insert(folded, writes.size());
-                writes.append({indexes[t].pathFor(name), name, t, fields, planning});
-            }
-            if (!folderId.isEmpty())
-                nameByUid.insert(contactUid(folderId, name), name);
-            ++planning;
-            ++result.contacts.added;
-            noteCard(family, name, number, fields);
-            if (number == family.nextAbsent) {
-                ++family.nextAbsent;
-                extendFamily(family, surname);
-            }
-            break;
-        }
-        if (!placed)
-            result.skipped.append(
-                QStringLiteral("«%1»: hay demasiados contactos con ese apellido").arg(surname));
-    }
-    qsizetype done = 0;
-    if (progress)
-        progress(ExchangePhase::Writing, done, writes.size());
-    // A contact counts as added once one of its copies is written; one whose every copy was saved meanwhile,
-    // with the same fields, was already there.
-    QSet<int> added;
-    QSet<int> savedMeanwhile;
-    // Checked again right before writing: a card saved under this name since the import looked (in the
-    // window, by another machine) is never replaced.
-    const auto keepTheirs = [&](const Write& write) {
-        if (!QFileInfo(write.path).isFile()) {
-            result.failures.append(
-                QStringLiteral("%1: ya hay con ese nombre algo que no es un archivo").arg(write.path));
-            return;
-        }
-        if (readContactCard(write.path) == std::optional<QStringList>(write.fields))
-            savedMeanwhile.insert(write.contact);
-        else
-            result.skipped.append(
-                QStringLiteral("«%1»: se ha guardado otro contacto con ese nombre mientras se importaba")
-                    .arg(QFileInfo(write.path).fileName()));
-    };
-    // The new cards go as one batch: each whole under a staging name, one flush, then the renames. The
-    // folders are listed once more instead of asking for each name. A contact that takes what the card adds
-    // is replaced on its own, right after its file is found unchanged.
-    for (common::FolderIndex& index : indexes)
-        index.refresh();
-    common::WriteBatch batch;
-    QList<qsizetype> staged;
-    qsizetype asked = 0;
-    for (qsizetype i = 0; i < writes.size(); ++i) {
-        const Write& write = writes[i];
-        // Asked only between two contacts, so none stops with one of its copies written.
-        const bool nextContact = i == 0 || writes[i - 1].contact != write.contact;
-        if (!result.cancelled && nextContact && asked++ % kCancelCheck == 0 && cancelled && cancelled())
-            result.cancelled = true;
-        if (result.cancelled)
-            break;
-        const bool there = indexes[write.target].contains(write.name);
-        if (there && write.replaces && readContactCard(write.path) == write.replaces) {
-            if (const common::Status written = writeContactCard(write.path, write.fields); !written)
-                result.failures.append(QStringLiteral("%1: %2").arg(write.path, written.error()));
-            else
-                added.insert(write.contact);
-        } else if (there) {
-            keepTheirs(write);
-        } else {
-            (void)batch.stage(write.path, common::encodeLines(contactLinesFromFields(write.fields)),
-                              common::WriteBatch::Target::New);
-            staged.append(i);
-        }
-        if (progress && (++done % 256 == 0 || done == writes.size()))
-            progress(ExchangePhase::Writing, done, writes.size());
-    }
-    const QList<common::WriteBatch::Outcome> outcomes = batch.commit();
-    for (qsizetype k = 0; k < outcomes.size(); ++k) {
-        const Write& write = writes[staged[k]];
-        if (outcomes[k].appearedMeanwhile)
-            keepTheirs(write);
-        else if (!outcomes[k].status)
-            result.failures.append(QStringLiteral("%1: %2").arg(write.path, outcomes[k].status.error()));
-        else
-            added.insert(write.contact);
-    }
-    // A contact that took what the card adds counts as updated, not added.
-    result.contacts.updated = int((added & updates).size());
-    result.contacts.added = int((added - updates).size());
-    savedMeanwhile.subtract(added);
-    result.contacts.alreadyThere += int(savedMeanwhile.size());
+    VCardImportPlan plan = planVCardImport(data, targets, reading, file);
+    writeVCardImport(plan, result, progress, cancelled);
     if (!result.failures.isEmpty())
         fail(result, ExchangeStatus::WriteFailed,
              QStringLiteral("algunos contactos no se han podido guardar"));

@@ -18,6 +18,9 @@ namespace quindara {
 // The category that receives imported contacts when the user names none.
 inline const QString kImportedCategory = QStringLiteral("Importados");
 
+// How many files an import writes between two questions whether the user cancelled.
+inline constexpr qsizetype kCancelCheck = 64;
+
 enum class ExchangeStatus {
     Done,              // exit code 0
     Refused,           // 1: the file was not accepted; nothing was written

@@ -235,6 +235,7 @@ private slots:
     void uidsAreUniqueToTheFolder_data() {
         QTest::addColumn<bool>("contacts");
         QTest::newRow("calendar") << false;
+        QTest::newRow("address book") << true;
     }
     void uidsAreUniqueToTheFolder() {
         QFETCH(bool, contacts);
