@@ -13,8 +13,8 @@ namespace common {
 
 // What the command line asks for. Every action but OpenWindow is answered on the terminal, before any
 // window or QApplication exists.
-// Search and the file exchange are the agenda's only: its main() runs them, since this library knows
-// nothing of the agenda.
+// Search, the file exchange, sync, reminders and --day are the agenda's only: its main() runs them (a sync or
+// --day may be handed to the open window), since this library knows nothing of the agenda.
 enum class CommandLineAction {
     OpenWindow,
     ShowHelp,

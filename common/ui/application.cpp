@@ -27,7 +27,7 @@ namespace common {
 namespace {
 
 // How long a start waits for the folder's writer to answer: a window that is still starting, or a
-// command-line import that holds the folder.
+// command-line import or sync that holds the folder.
 constexpr int kWaitForWriterMs = 20000;
 
 bool spanishMadeDefault = false;
@@ -162,7 +162,8 @@ bool DataFolderSession::open(const LaunchToken& launchToken) {
 }
 
 // Listens under the folder's name, so that this process is the folder's writer on this machine, or brings
-// forward the window that already is. A command-line import that holds the folder is waited for a while.
+// forward the window that already is. A command-line import or sync that holds the folder is waited for a
+// while.
 bool DataFolderSession::becomeWriter() {
     const QDeadlineTimer deadline(kWaitForWriterMs);
     HolderAnswer answer;

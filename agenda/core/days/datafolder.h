@@ -52,7 +52,8 @@ public:
     // Every folder of the tree, relative, for creating the missing ones at start.
     static QStringList treeFolders();
     // The folders, relative to the program folder, where saves leave their staging files: the program
-    // folder itself (the text pad, the sync records) and the tree's folders.
+    // folder itself (the text pad; its direct sub-folders such as the sync records' are swept with it) and
+    // the tree's folders.
     static QStringList savedFolders();
     common::Status createMissingFolders() const;
     // Removes the unfinished saves a killed writer of the folder left (see leftoversavefiles.h). Only for

@@ -22,7 +22,7 @@ namespace quindara {
 
 // One item as the engine compares it: a day text or a contact, from either side.
 struct SyncItem {
-    QString key;  // "fiesta/12-25", "recordatorionoanual/2026-01-05", "nota/...", "contacto/<folded name>"
+    QString key;  // "fiesta/12-25", "recordatorionoanual/2026-01-05", "nota/...", "contacto/<file name>"
     QString what; // names it in the summary
     QByteArray hash;
     CalendarItem day;   // a calendar item
