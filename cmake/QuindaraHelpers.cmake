@@ -6,24 +6,38 @@ endfunction()
 
 # Makes the calling folder's headers reachable as "<folder>/x.h" (the folder's path in the source tree) for
 # TARGET and what links it, and for nothing else: the include path is a folder of the build tree holding one
-# link named after that path, so a library that does not link TARGET cannot reach its headers.
+# link named after that path, so a library that does not link TARGET cannot reach its headers. With
+# HEADERS_ONLY the link is a folder of links to the folder's own headers, so that the headers of a library in
+# a sub-folder (common/ui inside common) stay out of reach of what links only this one.
 function(quindara_export_folder target scope)
+  cmake_parse_arguments(ARG "HEADERS_ONLY" "" "" ${ARGN})
   file(RELATIVE_PATH folder "${PROJECT_SOURCE_DIR}" "${CMAKE_CURRENT_SOURCE_DIR}")
   set(root "${CMAKE_CURRENT_BINARY_DIR}/include")
   get_filename_component(parent "${root}/${folder}" DIRECTORY)
   file(MAKE_DIRECTORY "${parent}")
-  file(CREATE_LINK "${CMAKE_CURRENT_SOURCE_DIR}" "${root}/${folder}" SYMBOLIC)
+  file(REMOVE_RECURSE "${root}/${folder}")
+  if(ARG_HEADERS_ONLY)
+    file(MAKE_DIRECTORY "${root}/${folder}")
+    # A header added later makes the build configure again, and so gets its link.
+    file(GLOB headers CONFIGURE_DEPENDS RELATIVE "${CMAKE_CURRENT_SOURCE_DIR}" "${CMAKE_CURRENT_SOURCE_DIR}/*.h")
+    foreach(header ${headers})
+      file(CREATE_LINK "${CMAKE_CURRENT_SOURCE_DIR}/${header}" "${root}/${folder}/${header}" SYMBOLIC)
+    endforeach()
+  else()
+    file(CREATE_LINK "${CMAKE_CURRENT_SOURCE_DIR}" "${root}/${folder}" SYMBOLIC)
+  endif()
   target_include_directories(${target} ${scope} "${root}")
 endfunction()
 
-# A static library of the sources listed, its headers included as "<folder>/x.h". LIBS are the libraries its public headers use, PRIVATE_LIBS those
+# A static library of the sources listed, its own headers (not those of sub-folders) included as
+# "<folder>/x.h". LIBS are the libraries its public headers use, PRIVATE_LIBS those
 # only its sources use. A CORE library may not use widgets: its include path puts a stand-in for QtWidgets'
 # global header first, so that any Widgets header it reaches stops the build with a message.
 function(quindara_library name)
   cmake_parse_arguments(ARG "CORE" "" "SOURCES;LIBS;PRIVATE_LIBS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
   target_link_libraries(${name} PUBLIC ${ARG_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
-  quindara_export_folder(${name} PUBLIC)
+  quindara_export_folder(${name} PUBLIC HEADERS_ONLY)
   if(ARG_CORE)
     target_include_directories(${name} BEFORE PRIVATE "${PROJECT_SOURCE_DIR}/cmake/no-widgets")
   endif()
