@@ -233,7 +233,7 @@ void AddressBookPage::showOutsideChanges(const QStringList& changedFolders) {
 
 // The shown card follows its file unless the user has changed the fields: then GUARDAR asks.
 void AddressBookPage::showOutsideCardChange() {
-    if (shownContact_.isEmpty() || FieldTexts() != shownCardFields_ ||
+    if (shownContact_.isEmpty() || fieldTexts() != shownCardFields_ ||
         !common::changedSince(shownCardVersion_, QFile::encodeName(shownCardPath_)))
         return;
     const common::FileVersion version = common::FileVersion::at(shownCardPath_);
@@ -344,7 +344,7 @@ void AddressBookPage::offerCopyMerges(const QString& name) {
 }
 
 std::optional<QStringList> AddressBookPage::fieldsToStore(const QString& surname) {
-    const QStringList mine = FieldTexts();
+    const QStringList mine = fieldTexts();
     if (shownContact_.isEmpty() || shownCardPath_.isEmpty() ||
         common::FolderIndex::foldName(shownContact_) != common::FolderIndex::foldName(surname) ||
         !common::changedSince(shownCardVersion_, QFile::encodeName(shownCardPath_)))
@@ -390,7 +390,7 @@ void AddressBookPage::Command8_Click() {
 }
 
 void AddressBookPage::saveContact() {
-    QStringList fields = FieldTexts();
+    QStringList fields = fieldTexts();
     QString surname = fields.at(kSurnameField);
     if (surname.isEmpty()) {
         refreshFile2();
@@ -442,7 +442,7 @@ void AddressBookPage::saveContact() {
                              stored.failures.join(u'\n'));
     // The saved contact is the one the fields show, and the one chosen in the list when it is listed.
     shownContact_ = surname;
-    shownCardFields_ = FieldTexts();
+    shownCardFields_ = fieldTexts();
     refreshFile2();
     emit cardShown();
     if (!stored.cardPath.isEmpty())
@@ -553,7 +553,7 @@ int AddressBookPage::chosenRow() const {
     return current.isValid() && File2->selectionModel()->isSelected(current) ? current.row() : -1;
 }
 
-QStringList AddressBookPage::FieldTexts() const {
+QStringList AddressBookPage::fieldTexts() const {
     QStringList fields;
     for (const QLineEdit* field : Text7)
         fields.append(field->text());
@@ -566,7 +566,7 @@ void AddressBookPage::showFields(const QStringList& fields) {
         Text7[i]->setText(fields.value(i));
     // A reference shown cut cannot be changed here; saving the other fields keeps it whole.
     Text7_6->setReadOnly(!common::showTextWholeOrCut(Text7_6, fields.value(kReferenceField)));
-    shownCardFields_ = FieldTexts();
+    shownCardFields_ = fieldTexts();
 }
 
 void AddressBookPage::clearFields() {

@@ -75,7 +75,7 @@ private:
     void fillFile2();
     // The row chosen in File2 (current and selected), or -1.
     int chosenRow() const;
-    QStringList FieldTexts() const;
+    QStringList fieldTexts() const;
     // Shows a card's fields; until the user changes them, they follow the card's file.
     void showFields(const QStringList& fields);
     // The shown card's file was changed elsewhere: fields the user has not changed show it now.

@@ -37,7 +37,7 @@ AgendaWatch::AgendaWatch(const DataFolder& data, const AgendaState& state, DayMa
 void AgendaWatch::start() {
     watcher_ = new common::FolderWatcher(this);
     watcher_->setObjectName(QStringLiteral("folderWatcher"));
-    connect(watcher_, &common::FolderWatcher::changed, this, &AgendaWatch::ShowOutsideChanges);
+    connect(watcher_, &common::FolderWatcher::changed, this, &AgendaWatch::showOutsideChanges);
     watcher_->watchFolders(watchedFolders());
     connect(pages_.addressBook, &AddressBookPage::cardShown, this, &AgendaWatch::watchShownFiles);
     watchShownFiles();
@@ -85,7 +85,7 @@ void AgendaWatch::watchShownFiles() {
 
 // Each page lists or reads again only what lives in a folder that changed, so one changed file costs one
 // listing of its folder. A box the user is editing keeps its text: its save asks what to keep.
-void AgendaWatch::ShowOutsideChanges(const QStringList& folders) {
+void AgendaWatch::showOutsideChanges(const QStringList& folders) {
     const auto touched = [&](const QString& relative) {
         return folders.contains(absolute(data_.folder(relative)));
     };
@@ -102,10 +102,10 @@ void AgendaWatch::ShowOutsideChanges(const QStringList& folders) {
         marks_.refresh();
         pages_.calendar->DrawMonth(state_.year(), state_.month(), marks_);
         if (state_.hasSelection())
-            pages_.calendar->SelectDay(state_.selectedDate().day(), marks_);
+            pages_.calendar->selectDay(state_.selectedDate().day(), marks_);
     }
     if (marksTouched || notesChanged || listsChanged) {
-        ShowConflictSigns();
+        showConflictSigns();
         emit marksChanged();
     }
     if (state_.hasSelection() && (marksTouched || notesChanged || touched(folders::saints) || listsChanged)) {
@@ -138,25 +138,25 @@ void AgendaWatch::showServerChanges() {
     QStringList folders = watchedFolders();
     for (QString& folder : folders)
         folder = absolute(folder);
-    ShowOutsideChanges(folders);
+    showOutsideChanges(folders);
 }
 
 void AgendaWatch::dayShown() {
     watchShownFiles();
-    OfferConflictMerges();
+    offerConflictMerges();
 }
 
-void AgendaWatch::ShowConflictSigns() {
+void AgendaWatch::showConflictSigns() {
     pages_.calendar->showConflictSigns(conflicts_.daysOfMonth(state_.year(), state_.month()));
 }
 
 // Asked when the day is shown, never while the user edits it: the merged text replaces the day's file.
-void AgendaWatch::OfferConflictMerges() {
+void AgendaWatch::offerConflictMerges() {
     if (!state_.hasSelection())
         return;
     // At start the question waits for the window, so it opens over it.
     if (!window_->isVisible()) {
-        QTimer::singleShot(0, this, &AgendaWatch::OfferConflictMerges);
+        QTimer::singleShot(0, this, &AgendaWatch::offerConflictMerges);
         return;
     }
     const QDate day = state_.selectedDate();
@@ -183,8 +183,8 @@ void AgendaWatch::OfferConflictMerges() {
     pages_.day->showDay(day, texts);
     pages_.attachments->showDay(day, texts.thisYearAttachments, texts.everyYearAttachments);
     pages_.calendar->DrawMonth(state_.year(), state_.month(), marks_);
-    pages_.calendar->SelectDay(day.day(), marks_);
-    ShowConflictSigns();
+    pages_.calendar->selectDay(day.day(), marks_);
+    showConflictSigns();
 }
 
 } // namespace quindara

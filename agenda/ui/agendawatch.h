@@ -40,7 +40,7 @@ public:
     // The shown day or page changed: its files are watched, and the day's conflict copies offered.
     void watchShownFiles();
     void dayShown();
-    void ShowConflictSigns();
+    void showConflictSigns();
     // A server sync wrote into the folders: every page shows it as it shows an outside change.
     void showServerChanges();
     // The conflict copies found, shared with the year overview so that nothing is listed twice.
@@ -53,8 +53,8 @@ signals:
 
 private:
     QStringList watchedFolders() const;
-    void ShowOutsideChanges(const QStringList& folders);
-    void OfferConflictMerges();
+    void showOutsideChanges(const QStringList& folders);
+    void offerConflictMerges();
 
     const DataFolder& data_;
     const AgendaState& state_;

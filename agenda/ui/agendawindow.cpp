@@ -74,14 +74,14 @@ void AgendaWindow::Form_Load() {
     DrawMonth();
     ArrangePages();
     pages_.addressBook->loadCategories();
-    WriteTest();
+    tellIfFolderUnwritable();
     watch_->start();
     sync_->start();
     QTimer::singleShot(0, notices_, &DayNotices::start);
 }
 
 // Only a failure is told; the scratch file leaves nothing behind, so no earlier export is lost.
-void AgendaWindow::WriteTest() {
+void AgendaWindow::tellIfFolderUnwritable() {
     if (const common::Status written = writeTest(data_.programFolder()); !written)
         desktop_.showMessage(writeTestMessage(written.error()));
 }
@@ -90,27 +90,27 @@ void AgendaWindow::WriteTest() {
 void AgendaWindow::DrawMonth() {
     marks_.refresh();
     pages_.calendar->DrawMonth(state_.year(), state_.month(), marks_);
-    watch_->ShowConflictSigns();
+    watch_->showConflictSigns();
     pages_.day->clearDay();
     pages_.attachments->forgetDay();
     if (state_.hasSelection())
-        ShowSelectedDay();
-    ShowTitle();
+        showSelectedDay();
+    showTitle();
 }
 
-void AgendaWindow::ShowSelectedDay() {
+void AgendaWindow::showSelectedDay() {
     const QDate day = state_.selectedDate();
-    pages_.calendar->SelectDay(day.day(), marks_);
+    pages_.calendar->selectDay(day.day(), marks_);
     const DayTexts texts =
         reader_.dayTexts(QString::number(day.day()), monthName(day.month()), QString::number(day.year()));
     pages_.day->showDay(day, texts);
     pages_.attachments->showDay(day, texts.thisYearAttachments, texts.everyYearAttachments);
-    ShowTitle();
+    showTitle();
     watch_->dayShown();
 }
 
 // The day title, or the month and year while no day is selected.
-void AgendaWindow::ShowTitle() {
+void AgendaWindow::showTitle() {
     Label2->setText(state_.hasSelection() ? dayNoteKey(state_.selectedDate())
                                           : monthName(state_.month()) + QStringLiteral(" de ") +
                                                 QString::number(state_.year()));
@@ -124,11 +124,11 @@ void AgendaWindow::showPage(AgendaPage page) {
     pages_.search->setVisible(page == AgendaPage::Search);
     pages_.exchange->setVisible(page == AgendaPage::Exchange);
     pages_.sync->setVisible(page == AgendaPage::Sync);
-    ShowPageColour(index);
+    showPageColour(index);
 }
 
 // The window and the shown page take the colour of the page's tab (or button).
-void AgendaWindow::ShowPageColour(int index) {
+void AgendaWindow::showPageColour(int index) {
     if (index < 0)
         return;
     const auto page = static_cast<AgendaPage>(index);
@@ -144,7 +144,7 @@ void AgendaWindow::ShowPageColour(int index) {
 }
 
 // What a page shows is loaded when it comes to the front; the notes pad and address book load nothing.
-void AgendaWindow::ShowPageContent() {
+void AgendaWindow::showPageContent() {
     switch (state_.page()) {
     case AgendaPage::Day:
         pages_.day->reloadNote();
@@ -174,49 +174,49 @@ void AgendaWindow::ShowPageContent() {
     }
 }
 
-void AgendaWindow::ChangeMonth(int year, int month) {
-    SavePendingDayNotes();
+void AgendaWindow::changeMonth(int year, int month) {
+    savePendingDayNotes();
     if (state_.showMonth(year, month))
         DrawMonth();
 }
 
 void AgendaWindow::Combo1_Click(int month) {
-    ChangeMonth(state_.year(), month);
+    changeMonth(state_.year(), month);
 }
 
 void AgendaWindow::Combo2_Click(int year) {
-    ChangeMonth(year, state_.month());
+    changeMonth(year, state_.month());
 }
 
 void AgendaWindow::Command1_Click(int Index) {
     const int day = monthLayout(state_.year(), state_.month()).dayOnButton(Index);
     if (day == 0)
         return;
-    SavePendingDayNotes();
+    savePendingDayNotes();
     showPage(AgendaPage::Day);
     state_.selectDay(day);
-    ShowSelectedDay();
+    showSelectedDay();
 }
 
 // The arrows step the year within the years of Combo2, so the two always agree.
 void AgendaWindow::Command3_Click(int step) {
-    SavePendingDayNotes();
+    savePendingDayNotes();
     if (state_.stepYear(step))
         DrawMonth();
 }
 
 void AgendaWindow::Command4_Click(int month) {
-    ChangeMonth(state_.year(), month);
+    changeMonth(state_.year(), month);
 }
 
 // Today is selected, so its page can be edited as after any other choice of a day; the page in front
 // follows: the week page shows today's week, the summaries today's month and year.
 void AgendaWindow::Command5_Click() {
-    SavePendingDayNotes();
+    savePendingDayNotes();
     state_.goToToday();
     DrawMonth();
     if (state_.page() != AgendaPage::Day)
-        ShowPageContent();
+        showPageContent();
 }
 
 void AgendaWindow::Command6_Click(int Index) {
@@ -224,26 +224,26 @@ void AgendaWindow::Command6_Click(int Index) {
 }
 
 void AgendaWindow::openPage(AgendaPage page) {
-    SavePendingDayNotes();
+    savePendingDayNotes();
     showPage(page);
-    ShowPageContent();
+    showPageContent();
 }
 
-void AgendaWindow::MoveSelection(int index, int days, int months) {
+void AgendaWindow::moveSelection(int index, int days, int months) {
     const std::optional<QDate> to =
         state_.stepTarget(monthLayout(state_.year(), state_.month()).dayOnButton(index), days, months);
     if (!to)
         return;
-    SavePendingDayNotes();
+    savePendingDayNotes();
     state_.goToDate(*to);
     DrawMonth();
     // The week and the summaries follow the selection; the search page keeps its query and list.
     if (state_.page() != AgendaPage::Day && state_.page() != AgendaPage::Search)
-        ShowPageContent();
+        showPageContent();
     pages_.calendar->focusDay(to->day());
 }
 
-void AgendaWindow::TodayKey() {
+void AgendaWindow::goToToday() {
     Command5_Click();
     if (state_.hasSelection())
         pages_.calendar->focusDay(state_.selectedDate().day());
@@ -256,31 +256,31 @@ void AgendaWindow::Command14_Click() {
         return;
     }
     yearOverview_ = new YearOverviewWindow(data_, state_.year(), marks_, watch_->conflicts(), this);
-    connect(yearOverview_, &YearOverviewWindow::datePicked, this, &AgendaWindow::ApplyPickedDate);
+    connect(yearOverview_, &YearOverviewWindow::datePicked, this, &AgendaWindow::applyPickedDate);
     yearOverview_->show();
 }
 
 // A date picked in the year overview: an impossible one is dropped.
-void AgendaWindow::ApplyPickedDate(const QDate& date) {
+void AgendaWindow::applyPickedDate(const QDate& date) {
     if (!date.isValid() || !isListedYear(date.year())) {
-        SavePendingDayNotes();
+        savePendingDayNotes();
         return;
     }
     openDay(date);
 }
 
 void AgendaWindow::openDay(const QDate& day) {
-    SavePendingDayNotes();
+    savePendingDayNotes();
     showPage(AgendaPage::Day);
     state_.goToDate(day);
     DrawMonth();
 }
 
 void AgendaWindow::goToDay(const QDate& date) {
-    ApplyPickedDate(date);
+    applyPickedDate(date);
 }
 
-void AgendaWindow::SavePendingDayNotes() {
+void AgendaWindow::savePendingDayNotes() {
     messages_->postSaveFailure(pages_.day->SaveDayNote());
     for (int k = 0; k < kDaysInWeek; ++k)
         messages_->postSaveFailure(pages_.week->SaveWeekDayNote(k));
@@ -299,7 +299,7 @@ void AgendaWindow::Command9_Click() {
 }
 
 void AgendaWindow::Command10_Click() {
-    if (!SaveBeforeEnding())
+    if (!saveBeforeEnding())
         return;
     ending_ = true;
     // Closing the last window ends the program; the year overview is closed with this one.
@@ -321,7 +321,7 @@ void AgendaWindow::Command15_Click() {
         desktop_.showMessage(QStringLiteral("No se ha podido iniciar la calculadora %1.").arg(program));
 }
 
-bool AgendaWindow::SaveBeforeEnding() {
+bool AgendaWindow::saveBeforeEnding() {
     QStringList failures;
     if (const common::Status saved = pages_.day->SaveDayNote(); !saved)
         failures.append(saved.error());
@@ -371,7 +371,7 @@ common::WriterJobResult AgendaWindow::runHandedJob(const common::WriterJob& job)
 
 // Closing by the title bar saves exactly as the exit button does.
 void AgendaWindow::closeEvent(QCloseEvent* event) {
-    if (!ending_ && !SaveBeforeEnding()) {
+    if (!ending_ && !saveBeforeEnding()) {
         event->ignore();
         return;
     }

@@ -77,15 +77,15 @@ private:
     void ArrangePages();
 
     void Form_Load();
-    void WriteTest();
+    void tellIfFolderUnwritable();
 
     // Drawing the state.
     void DrawMonth() override;
-    void ShowSelectedDay();
-    void ShowTitle();
+    void showSelectedDay();
+    void showTitle();
     void showPage(AgendaPage page) override;
-    void ShowPageColour(int index);
-    void ShowPageContent();
+    void showPageColour(int index);
+    void showPageContent();
     // What the wiring of the pages asks of the window; the tabs and the year overview use them too.
     void openPage(AgendaPage page) override;
     void openDay(const QDate& day) override;
@@ -99,15 +99,15 @@ private:
     void Command5_Click();
     void Command6_Click(int Index);
     void Command14_Click();
-    void ApplyPickedDate(const QDate& date);
-    void ChangeMonth(int year, int month);
+    void applyPickedDate(const QDate& date);
+    void changeMonth(int year, int month);
     // Keys of the grid: the selection moves by days or months from the selected day (or the focused one),
     // within the listed years; the focus follows it.
-    void MoveSelection(int index, int days, int months);
-    void TodayKey();
+    void moveSelection(int index, int days, int months);
+    void goToToday();
 
     // Before the selection moves: edits of the day or week page are never left behind unsaved.
-    void SavePendingDayNotes();
+    void savePendingDayNotes();
 
     // Tool row: text pad, save and exit, minimize, calculator.
     void Command9_Click();
@@ -115,7 +115,7 @@ private:
     void Command12_Click();
     void Command15_Click();
     // Saves every pending edit before the program ends; false when the user chose to stay after a failure.
-    bool SaveBeforeEnding();
+    bool saveBeforeEnding();
 
     DataFolder data_;
     const common::Clock& clock_;

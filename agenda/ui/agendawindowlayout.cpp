@@ -96,8 +96,8 @@ void AgendaWindow::connectControls() {
     connect(toolRow_->Command10, &QPushButton::clicked, this, &AgendaWindow::Command10_Click);
     connect(toolRow_->Command12, &QPushButton::clicked, this, &AgendaWindow::Command12_Click);
     connect(toolRow_->Command15, &QPushButton::clicked, this, &AgendaWindow::Command15_Click);
-    connect(pages_.calendar, &CalendarPanel::selectionStepped, this, &AgendaWindow::MoveSelection);
-    connect(pages_.calendar, &CalendarPanel::todayKeyPressed, this, &AgendaWindow::TodayKey);
+    connect(pages_.calendar, &CalendarPanel::selectionStepped, this, &AgendaWindow::moveSelection);
+    connect(pages_.calendar, &CalendarPanel::todayKeyPressed, this, &AgendaWindow::goToToday);
     connectSearchPage(pages_, *toolRow_->searchButton, state_, *this, *this);
     connectExchangePage(pages_, *toolRow_->exchangeButton, *this);
     sync_->connectWindow(pages_, *watch_, *this);
@@ -131,7 +131,7 @@ void AgendaWindow::ArrangePages() {
     pages_.search->setGeometry(kPageRect);
     pages_.exchange->setGeometry(kPageRect);
     pages_.sync->setGeometry(kPageRect);
-    ShowPageColour(static_cast<int>(state_.page()));
+    showPageColour(static_cast<int>(state_.page()));
     toolRow_->arrange();
 }
 

@@ -92,7 +92,7 @@ AttachmentPanel::AttachmentPanel(const DataFolder& data, common::DesktopServices
         connect(List1[k], &QListWidget::itemClicked, this, [this, k] { List1_Click(k); });
     }
     connect(Command18, &QPushButton::clicked, this, [this] { Command18_Click(); });
-    EnableAttaching();
+    enableAttaching();
 }
 
 void AttachmentPanel::showDay(const QDate& date, const QStringList& thisYear, const QStringList& everyYear) {
@@ -101,15 +101,15 @@ void AttachmentPanel::showDay(const QDate& date, const QStringList& thisYear, co
     List1[0]->addItems(thisYear);
     List1[1]->clear();
     List1[1]->addItems(everyYear);
-    EnableAttaching();
+    enableAttaching();
 }
 
 void AttachmentPanel::forgetDay() {
     day_ = QDate();
-    EnableAttaching();
+    enableAttaching();
 }
 
-void AttachmentPanel::EnableAttaching() {
+void AttachmentPanel::enableAttaching() {
     const bool daySelected = day_.isValid();
     for (int k = 0; k < 2; ++k) {
         Command16[k]->setEnabled(daySelected);
@@ -117,7 +117,7 @@ void AttachmentPanel::EnableAttaching() {
     }
 }
 
-QString AttachmentPanel::AttachmentListKey(int Index) const {
+QString AttachmentPanel::shownListKey(int Index) const {
     return attachmentListKey(QString::number(day_.day()), monthName(day_.month()),
                              QString::number(day_.year()), Index != 0);
 }
@@ -186,7 +186,7 @@ void AttachmentPanel::AttachFile(int Index) {
         desktop_.showMessage(QStringLiteral("No se ha podido abrir %1.").arg(chosen));
     // Added to what the list file holds now, which may have gained another machine's entries since the
     // box was filled. The box keeps the new entry either way; the copy is already in "Archivos".
-    if (!showStoredList(Index, files_.addToList(AttachmentListKey(Index), name)))
+    if (!showStoredList(Index, files_.addToList(shownListKey(Index), name)))
         List1[Index]->addItem(name);
 }
 
@@ -196,7 +196,7 @@ void AttachmentPanel::Command17_Click(int Index) {
     if (!day_.isValid() || row < 0 || !list->item(row)->isSelected())
         return;
     // Removed from what the list file holds now; after a failure the file and the box keep the entry.
-    if (showStoredList(Index, files_.removeFromList(AttachmentListKey(Index), list->item(row)->text())))
+    if (showStoredList(Index, files_.removeFromList(shownListKey(Index), list->item(row)->text())))
         // The list would move the highlight to the neighbour, and a second "Eliminar" would remove an
         // entry the user never chose.
         list->setCurrentRow(-1);

@@ -46,8 +46,8 @@ private:
     void Command17_Click(int Index);
     void List1_Click(int Index);
     void Command18_Click();
-    void EnableAttaching();
-    QString AttachmentListKey(int Index) const;
+    void enableAttaching();
+    QString shownListKey(int Index) const;
     // Shows the list stored after an attach or a removal; false, after telling the user, when it was
     // not stored.
     bool showStoredList(int Index, const common::Result<QStringList>& stored);

@@ -138,7 +138,7 @@ void CalendarPanel::DrawMonth(int year, int month, const DayMarks& marks) {
     }
 }
 
-void CalendarPanel::SelectDay(int day, const DayMarks& marks) {
+void CalendarPanel::selectDay(int day, const DayMarks& marks) {
     if (selectedDay_ != 0)
         paintDay(selectedDay_, marks);
     selectedDay_ = day >= 1 && day <= layout_.daysInMonth ? day : 0;

@@ -30,7 +30,7 @@ public:
     void DrawMonth(int year, int month, const DayMarks& marks);
     // Paints `day` of the drawn month as selected; the day selected before gets back its mark colour.
     // Day 0 only takes the selection away.
-    void SelectDay(int day, const DayMarks& marks);
+    void selectDay(int day, const DayMarks& marks);
     // Gives the keyboard focus to the button of `day` of the drawn month.
     void focusDay(int day);
     // A small sign in the buttons of `days` of the drawn month (their colours stay): a conflict copy of

@@ -53,7 +53,7 @@ void YearOverviewWindow::setUp() {
 void YearOverviewWindow::createControls() {
     for (int month = 1; month <= 12; ++month) {
         auto* panel = new MonthPanel(month, this);
-        connect(panel, &MonthPanel::dayClicked, this, [this, month](int index) { PickDay(month, index); });
+        connect(panel, &MonthPanel::dayClicked, this, [this, month](int index) { pickDay(month, index); });
         panels_.at(month - 1) = panel;
     }
 
@@ -148,7 +148,7 @@ void YearOverviewWindow::DrawMonthPanel(int year, int month, const QSet<int>& co
         panel.hideCell(index);
 }
 
-void YearOverviewWindow::PickDay(int month, int Index) {
+void YearOverviewWindow::pickDay(int month, int Index) {
     const int day = monthLayout(year_, month).dayOnButton(Index);
     if (day == 0)
         return;

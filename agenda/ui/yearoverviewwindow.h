@@ -65,7 +65,7 @@ private:
     void DrawMonthPanel(int year, int month, const QSet<int>& conflictDays);
 
     // Command2 to Command13 are the day buttons of the twelve panels, January to December.
-    void PickDay(int month, int Index);
+    void pickDay(int month, int Index);
 
     void createControls();
 

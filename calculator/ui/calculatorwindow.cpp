@@ -133,7 +133,7 @@ void CalculatorWindow::LoadConfiguration() {
     CurrencySymbol = configuration.currencySymbol;
 }
 
-bool CalculatorWindow::InFormattedMode() const {
+bool CalculatorWindow::inFormattedMode() const {
     return ui_.Picture2->formattedMode();
 }
 
@@ -144,7 +144,7 @@ void CalculatorWindow::Recalculate() {
     ui_.Picture2->refresh();
 }
 
-void CalculatorWindow::RecalculateAllRows() {
+void CalculatorWindow::recalculateAllRows() {
     tape_.includeAllRows();
     Recalculate();
 }
@@ -170,11 +170,11 @@ void CalculatorWindow::ShowFormattedMode() {
 }
 
 void CalculatorWindow::Command2_Click(int index) {
-    if (InFormattedMode())
+    if (inFormattedMode())
         ShowEntryMode();
     changeTape(tape_.currentRow(), 1, [&] {
         tape_.appendToCurrent(QString::number(index));
-        RecalculateAllRows();
+        recalculateAllRows();
     });
 }
 
@@ -188,30 +188,30 @@ void CalculatorWindow::Command4_Click() {
 void CalculatorWindow::Command10_Click() {
     changeTape(tape_.currentRow(), 1, [&] {
         tape_.toggleSign();
-        RecalculateAllRows();
+        recalculateAllRows();
     });
 }
 
 void CalculatorWindow::Command9_Click() {
     changeTape(tape_.currentRow(), 1, [&] {
         if (tape_.deleteLastCharacter())
-            RecalculateAllRows();
+            recalculateAllRows();
     });
 }
 
 void CalculatorWindow::Command5_Click() {
-    if (InFormattedMode())
+    if (inFormattedMode())
         ShowEntryMode();
-    changeTape(tape_.currentRow(), 1, [&] { RecalculateAllRows(); });
+    changeTape(tape_.currentRow(), 1, [&] { recalculateAllRows(); });
 }
 
 void CalculatorWindow::Command3_Click(int index) {
-    if (InFormattedMode())
+    if (inFormattedMode())
         ShowEntryMode();
     changeTape(tape_.currentRow() + 1, 0, [&] {
         tape_.addRow(index);
         // The tape grows upwards: the new row takes the place of the previous last row.
-        MoveTape(ui_.Picture2->top() - TapeView::kRowPitch);
+        moveTape(ui_.Picture2->top() - TapeView::kRowPitch);
         Recalculate();
     });
 }
@@ -230,7 +230,7 @@ void CalculatorWindow::Command7_Click(int index) {
         ui_.Picture2->setLeft(kTapeLeft);
         changeTape(0, tape_.rowCount(), [&] { tape_.clear(); });
         ui_.Text2->setText(QStringLiteral("0"));
-        MoveTape(0);
+        moveTape(0);
         return;
     }
     changeTape(tape_.currentRow(), 1, [&] {
@@ -238,9 +238,9 @@ void CalculatorWindow::Command7_Click(int index) {
             tape_.setText(0, QString());
         } else {
             tape_.removeLastRow();
-            MoveTape(ui_.Picture2->top() + TapeView::kRowPitch);
+            moveTape(ui_.Picture2->top() + TapeView::kRowPitch);
         }
-        RecalculateAllRows();
+        recalculateAllRows();
     });
 }
 
@@ -259,9 +259,9 @@ void CalculatorWindow::chooseRow(int row) {
     const qint64 rowTop = top + TapeView::kFirstRowTop + qint64(TapeView::kRowPitch) * row;
     const qint64 frameHeight = ui_.Picture2->frameHeight();
     if (rowTop < 0)
-        MoveTape(top - rowTop);
+        moveTape(top - rowTop);
     else if (rowTop + TapeView::kRowHeight > frameHeight)
-        MoveTape(top - (rowTop + TapeView::kRowHeight - frameHeight));
+        moveTape(top - (rowTop + TapeView::kRowHeight - frameHeight));
     Command1_Click(row);
 }
 
@@ -275,7 +275,7 @@ void CalculatorWindow::Command14_Click(int index) {
     if (SelectedRow >= 1 && SelectedRow <= tape_.currentRow()) {
         changeTape(SelectedRow, 1, [&] {
             tape_.setOperation(SelectedRow, index);
-            RecalculateAllRows();
+            recalculateAllRows();
         });
     }
     closePalette();
@@ -289,14 +289,14 @@ void CalculatorWindow::Command6_Click(int index) {
 }
 
 void CalculatorWindow::scrollRows(qint64 rows) {
-    MoveTape(ui_.Picture2->top() + rows * TapeView::kRowPitch);
+    moveTape(ui_.Picture2->top() + rows * TapeView::kRowPitch);
 }
 
 int CalculatorWindow::pageRows() const {
     return ui_.Picture2->frameHeight() / TapeView::kRowPitch - 1;
 }
 
-void CalculatorWindow::MoveTape(qint64 top) {
+void CalculatorWindow::moveTape(qint64 top) {
     const qint64 lastRowInPlace = -qint64(TapeView::kRowPitch) * tape_.currentRow();
     ui_.Picture2->setTop(std::clamp<qint64>(top, lastRowInPlace, 0));
 }
@@ -304,7 +304,7 @@ void CalculatorWindow::MoveTape(qint64 top) {
 void CalculatorWindow::Combo1_Click(int index) {
     changeTape(tape_.currentRow(), 1, [&] {
         tape_.setText(tape_.currentRow(), ui_.Combo1->itemText(index));
-        RecalculateAllRows();
+        recalculateAllRows();
     });
 }
 
@@ -321,7 +321,7 @@ void CalculatorWindow::Command8_Click(int index) {
 }
 
 void CalculatorWindow::Command11_Click() {
-    const bool formatted = InFormattedMode();
+    const bool formatted = inFormattedMode();
     const QString text =
         operationLogText(tape_, formatted ? LogMode::Formatted : LogMode::Entry,
                          formatted ? ui_.Label3->valueText() : ui_.Text2->text(), OperationNames);
@@ -355,7 +355,7 @@ void CalculatorWindow::changeTape(int first, int count, const std::function<void
 }
 
 void CalculatorWindow::showNewestRow() {
-    MoveTape(-qint64(TapeView::kRowPitch) * tape_.currentRow());
+    moveTape(-qint64(TapeView::kRowPitch) * tape_.currentRow());
 }
 
 void CalculatorWindow::undoChange() {
@@ -385,7 +385,7 @@ void CalculatorWindow::pasteNumbers() {
     const PastedNumbers pasted =
         readPastedNumbers(desktop_.clipboardText(), Separators::of(common::usersLocale()));
     if (!pasted.numbers.isEmpty()) {
-        if (InFormattedMode())
+        if (inFormattedMode())
             ShowEntryMode();
         // An empty newest row takes the first number, as if it had been typed there.
         const bool fillNewest = tape_.text(tape_.currentRow()).isEmpty();
@@ -397,7 +397,7 @@ void CalculatorWindow::pasteNumbers() {
             for (; next < pasted.numbers.size(); ++next)
                 tape_.setText(tape_.addRow(operation::Add), pasted.numbers[next]);
             showNewestRow();
-            RecalculateAllRows();
+            recalculateAllRows();
         });
     }
     if (pasted.linesWithoutNumber == 1)
@@ -559,7 +559,7 @@ void CalculatorWindow::moveByKey(KeyCommand command) {
         scrollRows(-pageRows());
         break;
     case KeyCommand::FirstRow:
-        MoveTape(0);
+        moveTape(0);
         break;
     case KeyCommand::LastRow:
         showNewestRow();

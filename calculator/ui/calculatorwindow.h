@@ -44,10 +44,10 @@ private:
     void LoadConfiguration();
     void Recalculate();
     // Sets every row into the result (RowsToEvaluate = CurrentRow + 1) and recalculates.
-    void RecalculateAllRows();
+    void recalculateAllRows();
     void ShowEntryMode();
     void ShowFormattedMode();
-    bool InFormattedMode() const;
+    bool inFormattedMode() const;
 
     void Command2_Click(int index);
     void Command4_Click();
@@ -103,7 +103,7 @@ private:
     // Rows that a page key moves: a frame less one row, so one row stays in sight.
     int pageRows() const;
     // Keeps the tape between showing its first row and its last row in the newest row's place.
-    void MoveTape(qint64 top);
+    void moveTape(qint64 top);
 
     CalculatorFolder folder_;
     const common::Clock& clock_;
