@@ -6,6 +6,7 @@
 #include "agenda/core/datafolder.h"
 #include "agenda/ui/addressbookpage.h"
 #include "benchdata.h"
+#include "common/clock.h"
 #include "common/folderindex.h"
 #include "tests/support/recordingdesktopservices.h"
 
@@ -64,7 +65,8 @@ QString categoryFolder(const QString& category) {
 
 struct ShownPage {
     common::RecordingDesktopServices desktop;
-    quindara::AddressBookPage page{data(), desktop};
+    const common::FixedClock clock{QDateTime(QDate(2026, 12, 8), QTime(10, 0))};
+    quindara::AddressBookPage page{data(), desktop, clock};
     QComboBox* combo3 = page.findChild<QComboBox*>(QStringLiteral("Combo3"));
     QLineEdit* text8 = page.findChild<QLineEdit*>(QStringLiteral("Text8"));
     QAbstractItemView* file2 = page.findChild<QAbstractItemView*>(QStringLiteral("File2"));
