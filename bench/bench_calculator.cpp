@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr int kRows = 10000;
+const int kRows = int(bench::scaled(10000));
 // A key press with its repaint, in CPU time: a quarter of a 60 Hz frame, so a loaded machine still
 // keeps up. The palette on row 1 of a tape with roots and non-whole powers may take one frame; a digit,
 // which evaluates only the newest row, a millisecond.

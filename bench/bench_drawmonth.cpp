@@ -119,7 +119,8 @@ const QString& largeProgramFolder() {
         const quindara::DataFolder data(folder);
         if (!data.createMissingFolders())
             qFatal("cannot create the benchmark's data folders");
-        bench::fillFolder(data.folder(quindara::folders::oneYearReminders), kLargeFolderFiles, [](int i) {
+        const int files = int(bench::scaled(kLargeFolderFiles));
+        bench::fillFolder(data.folder(quindara::folders::oneYearReminders), files, [](int i) {
             return quindara::datedKey(QDate(1800, 1, 1).addDays(i)) + quindara::kTxt;
         });
         return folder;

@@ -70,11 +70,12 @@ QByteArray calendar(int events) {
 }
 
 // The imports are timed on a real disk, flushes and all, as a user's folder is: a folder under /var/tmp
-// (never a memory file system such as /dev/shm, where a flush costs nothing).
+// (never a memory file system such as /dev/shm, where a flush costs nothing). A smoke run times nothing and
+// takes the memory file system where there is one, since its repetitions would mostly wait on flushes.
 std::unique_ptr<QTemporaryDir> emptyFolder() {
-    const QFileInfo disk(QStringLiteral("/var/tmp"));
+    const QFileInfo disk(bench::smoke() ? QStringLiteral("/dev/shm") : QStringLiteral("/var/tmp"));
     if (disk.isDir() && disk.isWritable())
-        return std::make_unique<QTemporaryDir>(QStringLiteral("/var/tmp/quindara-bench-XXXXXX"));
+        return std::make_unique<QTemporaryDir>(disk.filePath() + QStringLiteral("/quindara-bench-XXXXXX"));
     return std::make_unique<QTemporaryDir>();
 }
 
@@ -108,7 +109,7 @@ IcsReadOptions options() {
 // The whole import into an empty agenda on a disk: reading, checking, planning and writing every file,
 // flushed. Making and removing the folder stay outside the timing.
 void ImportCalendar(benchmark::State& state) {
-    const QByteArray input = calendar(int(state.range(0)));
+    const QByteArray input = calendar(int(bench::scaled(state.range(0))));
     int files = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -134,7 +135,7 @@ BENCHMARK(ImportCalendar)
 
 // The same file imported a second time: everything is there already, nothing is written.
 void ImportCalendarAgain(benchmark::State& state) {
-    const QByteArray input = calendar(int(state.range(0)));
+    const QByteArray input = calendar(int(bench::scaled(state.range(0))));
     for (auto _ : state) {
         state.PauseTiming();
         auto folder = emptyFolder();
@@ -157,14 +158,15 @@ BENCHMARK(ImportCalendarAgain)
 
 // A phone's address book into an empty agenda on a disk: two files per contact (its category and "Todos").
 void ImportContacts(benchmark::State& state) {
-    const QByteArray input = cards(int(state.range(0)));
+    const std::int64_t contacts = bench::scaled(state.range(0));
+    const QByteArray input = cards(int(contacts));
     for (auto _ : state) {
         state.PauseTiming();
         auto folder = emptyFolder();
         state.ResumeTiming();
         const ExchangeResult result =
             importVcfBytes(DataFolder(folder->path()), input, QStringLiteral("bench.vcf"));
-        if (result.exitCode() != 0 || result.contacts.added != state.range(0))
+        if (result.exitCode() != 0 || result.contacts.added != contacts)
             state.SkipWithError("the import failed");
         state.PauseTiming();
         folder.reset();
@@ -175,7 +177,7 @@ BENCHMARK(ImportContacts)->Unit(benchmark::kMillisecond)->Arg(kBudgetContacts)->
 
 // The same address book imported a second time: every card is there already.
 void ImportContactsAgain(benchmark::State& state) {
-    const QByteArray input = cards(int(state.range(0)));
+    const QByteArray input = cards(int(bench::scaled(state.range(0))));
     for (auto _ : state) {
         state.PauseTiming();
         auto folder = emptyFolder();
@@ -200,6 +202,7 @@ BENCHMARK(ImportContactsAgain)
 // written and closed, with no flush and no rename.
 void CreateFiles(benchmark::State& state) {
     const QByteArray bytes(120, 'x');
+    const std::int64_t files = bench::scaled(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
         auto folder = emptyFolder();
@@ -208,7 +211,7 @@ void CreateFiles(benchmark::State& state) {
             qFatal("cannot create the benchmark's folders");
         state.ResumeTiming();
         for (const char* sub : {"a/", "b/"}) {
-            for (int i = 0; i < state.range(0) / 2; ++i) {
+            for (int i = 0; i < files / 2; ++i) {
                 const QByteArray path =
                     QFile::encodeName(folder->path()) + '/' + sub + "Apellido" + QByteArray::number(i);
                 const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -233,7 +236,8 @@ BENCHMARK(CreateFiles)
 // our export writes them): a single file, so the cost is the planning's own, which must grow linearly.
 void ImportOneDay(benchmark::State& state) {
     QByteArray input = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//bench//ES\r\n";
-    for (int i = 0; i < state.range(0); ++i)
+    const std::int64_t events = bench::scaled(state.range(0));
+    for (int i = 0; i < events; ++i)
         input += "BEGIN:VEVENT\r\nUID:dia-" + QByteArray::number(i) +
                  "\r\nDTSTAMP:20240101T000000Z\r\nDTSTART;VALUE=DATE:20300105\r\nSUMMARY:Guardia\r\n"
                  "DESCRIPTION:Guardia\\nTurno " +
@@ -245,7 +249,7 @@ void ImportOneDay(benchmark::State& state) {
         state.ResumeTiming();
         const ExchangeResult result =
             importIcsBytes(DataFolder(folder->path()), input, QStringLiteral("bench.ics"), options());
-        if (result.reminders.added != state.range(0))
+        if (result.reminders.added != events)
             state.SkipWithError("the import did not add every event");
         state.PauseTiming();
         folder.reset();
@@ -256,7 +260,7 @@ BENCHMARK(ImportOneDay)->Unit(benchmark::kMillisecond)->Arg(5000)->Arg(20000)->I
 
 // Reading and checking alone, without a file written: what the import costs before its writes.
 void ReadCalendar(benchmark::State& state) {
-    const QByteArray input = calendar(int(state.range(0)));
+    const QByteArray input = calendar(int(bench::scaled(state.range(0))));
     for (auto _ : state)
         benchmark::DoNotOptimize(readIcs(input, options()));
 }
@@ -265,7 +269,7 @@ BENCHMARK(ReadCalendar)->Unit(benchmark::kMillisecond)->Arg(kBudgetEvents);
 // The naive way: each day's text stored on its own, listing the folder again for every one. Its cost
 // grows with the square of the calendar, so it runs on the smaller one only.
 void ImportCalendar_Naive(benchmark::State& state) {
-    const QByteArray input = calendar(int(state.range(0)));
+    const QByteArray input = calendar(int(bench::scaled(state.range(0))));
     for (auto _ : state) {
         state.PauseTiming();
         auto folder = emptyFolder();
@@ -339,7 +343,7 @@ void ImportShortLines(benchmark::State& state) {
     QByteArray input =
         "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:a\r\nDTSTART;VALUE=DATE:20300105\r\n"
         "SUMMARY:Corto\r\n";
-    input += QByteArray("X:1\r\n").repeated(state.range(0) * 1024 * 1024 / 5);
+    input += QByteArray("X:1\r\n").repeated(bench::scaled(state.range(0) * 1024 * 1024) / 5);
     input += "END:VEVENT\r\nEND:VCALENDAR\r\n";
     importMeasuringPeak(
         state,
@@ -357,7 +361,7 @@ void ImportSmallEvents(benchmark::State& state) {
     QByteArray input = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n";
     const QByteArray event =
         "BEGIN:VEVENT\r\nUID:e\r\nDTSTART;VALUE=DATE:20300105\r\nSUMMARY:Corto\r\nEND:VEVENT\r\n";
-    input += event.repeated(state.range(0) * 1024 * 1024 / event.size());
+    input += event.repeated(bench::scaled(state.range(0) * 1024 * 1024) / event.size());
     input += "END:VCALENDAR\r\n";
     importMeasuringPeak(
         state,
@@ -373,7 +377,7 @@ double shortCardLinesPeakMb = 0;
 // One card followed by `state.range(0)` MB of short lines nothing keeps.
 void ImportShortCardLines(benchmark::State& state) {
     QByteArray input = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Sanz;Ana;;;\r\n";
-    input += QByteArray("X-A:1\r\n").repeated(state.range(0) * 1024 * 1024 / 7);
+    input += QByteArray("X-A:1\r\n").repeated(bench::scaled(state.range(0) * 1024 * 1024) / 7);
     input += "END:VCARD\r\n";
     importMeasuringPeak(
         state,
@@ -390,7 +394,7 @@ void ImportEmptyProperties(benchmark::State& state) {
     QByteArray input =
         "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:a\r\nDTSTART;VALUE=DATE:20300105\r\n"
         "SUMMARY:Vac\xC3\xADo\r\n";
-    input += QByteArray("X:\r\nSUMMARY:\r\nCATEGORIES:\r\n").repeated(state.range(0) / 3);
+    input += QByteArray("X:\r\nSUMMARY:\r\nCATEGORIES:\r\n").repeated(bench::scaled(state.range(0)) / 3);
     input += "END:VEVENT\r\nEND:VCALENDAR\r\n";
     for (auto _ : state) {
         state.PauseTiming();
@@ -415,7 +419,8 @@ BENCHMARK(ImportEmptyProperties)
 // Cards that all share one surname, each another person: placing one must not walk all the others.
 void ImportSharedSurname(benchmark::State& state) {
     QByteArray input;
-    for (int i = 0; i < state.range(0); ++i)
+    const std::int64_t people = bench::scaled(state.range(0));
+    for (int i = 0; i < people; ++i)
         input += "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Garc\xC3\xAD"
                  "a;Nombre" +
                  QByteArray::number(i) + ";;;\r\nTEL:6" + QByteArray::number(10000000 + i) +

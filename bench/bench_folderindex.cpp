@@ -18,7 +18,7 @@ const QString& folder(int files) {
     QString& path = made[files];
     if (path.isEmpty()) {
         path = bench::scratch().filePath(QStringLiteral("index%1").arg(files));
-        bench::fillFolder(path, files, [](int i) {
+        bench::fillFolder(path, int(bench::scaled(files)), [](int i) {
             return i % 7 == 0 ? QStringLiteral("MIÉRCOLES, %1 de NOMBRE %2.txt").arg(i % 31 + 1).arg(i)
                               : QStringLiteral("%1 de NOMBRE %2.txt").arg(i % 31 + 1).arg(i);
         });

@@ -22,7 +22,7 @@ constexpr double kShowBudgetMs = 500;
 const QDate kToday(2011, 1, 5);
 
 QByteArray oneLine(qsizetype bytes) {
-    return QByteArray(bytes, 'x') + "\r\n";
+    return QByteArray(bench::scaled(bytes), 'x') + "\r\n";
 }
 
 // A data folder whose 5th and 6th of January 2011 have a one-line note of `bytes` bytes.
@@ -85,7 +85,7 @@ BENCHMARK(ShowOneLineSavedLog)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kM
 
 // The naive way: the whole line in a box wrapping at word boundaries.
 void ShowOneLineDayNote_Naive(benchmark::State& state) {
-    const QString text(state.range(0), u'x');
+    const QString text(bench::scaled(state.range(0)), u'x');
     QPlainTextEdit box;
     box.resize(520, 360);
     box.show();

@@ -25,14 +25,15 @@ const DataFolder& data() {
         const DataFolder made(bench::scratch().filePath(QStringLiteral("remind")));
         if (!made.createMissingFolders())
             qFatal("cannot create the benchmark's data folders");
-        const QDate first = kToday.addDays(-3649);
-        bench::fillFolder(made.folder(folders::dayNotes), 3650,
+        const int days = int(bench::scaled(3650));
+        const QDate first = kToday.addDays(1 - days);
+        bench::fillFolder(made.folder(folders::dayNotes), days,
                           [&](int i) { return dayNoteKey(first.addDays(i)) + kTxt; });
-        bench::fillFolder(made.folder(folders::oneYearReminders), 3650,
+        bench::fillFolder(made.folder(folders::oneYearReminders), days,
                           [&](int i) { return datedKey(first.addDays(i)) + kTxt; });
-        bench::fillFolder(made.folder(folders::holidays), 122,
+        bench::fillFolder(made.folder(folders::holidays), int(bench::scaled(122)),
                           [](int i) { return annualKey(QDate(2024, 1, 1).addDays(3 * i)) + kTxt; });
-        bench::fillFolder(made.folder(folders::yearlyReminders), 73,
+        bench::fillFolder(made.folder(folders::yearlyReminders), int(bench::scaled(73)),
                           [](int i) { return annualKey(QDate(2024, 1, 1).addDays(5 * i)) + kTxt; });
         if (!common::writeText(made.dayNoteFile(dayNoteKey(kToday)), QStringLiteral("10:00 Dentista"),
                                common::Ending::Zoned))

@@ -20,9 +20,9 @@ namespace {
 
 using namespace quindara;
 
-constexpr int kNotes = 7300; // twenty years of days
-constexpr int kContacts = 5000;
-constexpr int kPadNotes = 2000;
+const int kNotes = int(bench::scaled(7300)); // twenty years of days
+const int kContacts = int(bench::scaled(5000));
+const int kPadNotes = int(bench::scaled(2000));
 constexpr int kNoteBytes = 300;
 constexpr double kWarmBudgetMs = 15;
 constexpr double kColdBudgetMs = 400;

@@ -21,7 +21,8 @@ using namespace quindara;
 
 constexpr int kShownYear = 2010;
 
-// 365 notes a year, one for each day but 31 December in leap years, for `years` years around the shown one.
+// 365 notes a year, one for each day but 31 December in leap years, for `years` years around the shown one
+// (a hundredth of them in a smoke run).
 const DataFolder& data(int years) {
     static std::map<int, DataFolder> made;
     const auto found = made.find(years);
@@ -30,9 +31,10 @@ const DataFolder& data(int years) {
     const DataFolder folder(bench::scratch().filePath(QStringLiteral("summary%1").arg(years)));
     if (!folder.createMissingFolders())
         qFatal("cannot create the benchmark's data folders");
-    const int firstYear = kShownYear - years / 2;
+    const int filled = int(bench::scaled(years));
+    const int firstYear = kShownYear - filled / 2;
     QStringList keys;
-    for (int year = firstYear; year < firstYear + years; ++year)
+    for (int year = firstYear; year < firstYear + filled; ++year)
         for (QDate day(year, 1, 1); keys.size() < (year - firstYear + 1) * 365; day = day.addDays(1))
             keys.append(dayNoteKey(day));
     bench::fillFolder(folder.folder(folders::dayNotes), int(keys.size()),

@@ -6,11 +6,21 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
 namespace bench {
+
+// A smoke run, as `make test` runs every benchmark (QUINDARA_BENCH_SMOKE=1 in the environment, read before
+// the benchmarks are registered): each benchmark once (unless it fixes its own iterations or repetitions),
+// on a hundredth of its data, to check that it still runs and that its results are sane. Its times are not
+// judged: the budgets' names must still name benchmarks that ran, and nothing more.
+bool smoke();
+// The size of a benchmark's data (files, rows, bytes): `full`, or in a smoke run a hundredth of it (at
+// least 1). Benchmarks keep their full sizes in their names and arguments, so both runs share them.
+std::int64_t scaled(std::int64_t full);
 
 inline constexpr int kFilesPerMarkingFolder = 20000;
 
@@ -48,7 +58,8 @@ public:
 
 // The closing lines: each budget judged on CPU time (shared machines inflate wall time), with the wall
 // time beside it, except the wall-time budgets of work that waits on the disk. Every check prints one line
-// starting "budget" and ending "ok" or "MISSED".
+// starting "budget" and ending "ok" or "MISSED". In a smoke run a check only asks that the benchmarks it
+// names ran, and prints a line only when one did not.
 class Budgets {
 public:
     explicit Budgets(Timings timings) : timings_(std::move(timings)) {}
@@ -76,11 +87,13 @@ private:
 
     Timings timings_;
     bool allMet_ = true;
+    bool smoke_ = smoke();
 };
 
 // Runs every benchmark of the program (inside a QApplication on the offscreen platform unless told
 // otherwise when `widgets`), then `check` on the times. The exit status is non-zero when a benchmark
-// failed or a budget was missed.
+// failed or a budget was missed. A smoke run gives each benchmark one iteration and one repetition, unless
+// it fixes its own.
 int runBenchmarks(int argc, char** argv, void (*check)(Budgets& budgets), bool widgets = true);
 
 // Counts the paint events the application delivers while it lives. A benchmark that times Qt's own repaint
