@@ -87,7 +87,6 @@ private:
 
     Timings timings_;
     bool allMet_ = true;
-    bool smoke_ = smoke();
 };
 
 // Runs every benchmark of the program (inside a QApplication on the offscreen platform unless told
